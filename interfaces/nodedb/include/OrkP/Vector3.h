@@ -1,0 +1,28 @@
+#pragma once
+
+namespace OrkP {
+
+/// A point or direction in 3D space; the value type of vector attributes.
+class Vector3
+{
+public:
+    constexpr Vector3() = default;
+    constexpr Vector3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
+
+    float& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
+    float operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
+
+    /// Exact comparison: NaN components never compare equal.
+    bool operator==(const Vector3& o) const { return x == o.x && y == o.y && z == o.z; }
+    bool operator!=(const Vector3& o) const { return !(*this == o); }
+
+    Vector3 operator+(const Vector3& o) const { return {x + o.x, y + o.y, z + o.z}; }
+    Vector3 operator-(const Vector3& o) const { return {x - o.x, y - o.y, z - o.z}; }
+    Vector3 operator*(float s) const { return {x * s, y * s, z * s}; }
+
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
+} // namespace OrkP

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <db/AttributeType.h>
+
+#include <OrkP/Matrix34.h>
+#include <OrkP/Vector3.h>
+
+#include <string>
+
+namespace db {
+
+class AttributeArrayDef;
+class CompoundAttributeDef;
+class EnumAttributeDef;
+class NodeContainerDef;
+class NodeDef;
+
+/// Describes one attribute: its name, type, units, default and limits. Schema
+/// attributes share their definition and take their name from it; array
+/// definitions describe their elements (default and limits apply per element).
+class AttributeDef
+{
+public:
+    AttributeDef(const std::wstring& name, AttributeType type, int units = 0);
+    virtual ~AttributeDef();
+
+    AttributeDef(const AttributeDef&) = delete;
+    AttributeDef& operator=(const AttributeDef&) = delete;
+
+    const std::wstring& getName() const { return m_name; }
+    AttributeType getAttributeType() const { return m_type; }
+    /// A free number for the user interface; strings with units 1 hold script text.
+    int getUnits() const { return m_units; }
+    void setUnits(int units) { m_units = units; }
+
+    /// Position among the members of the definition that holds it (-1 when free-standing).
+    int getIndex() const { return m_index; }
+
+    // --- limits (int, enum, float, double and their arrays) ---
+    bool hasLimits() const { return m_hasLimits; }
+    double getMinimum() const { return m_minimum; }
+    double getMaximum() const { return m_maximum; }
+    /// Values set outside [minimum, maximum] are clamped; NaN passes unchanged.
+    void setLimits(double minimum, double maximum);
+    void clearLimits() { m_hasLimits = false; }
+    /// `value` brought inside the limits (unchanged without limits).
+    double clamp(double value) const;
+
+    // --- default value of the attribute (or of each new element of an array) ---
+    int getDefaultInt() const { return static_cast<int>(m_defaultNumber); }
+    bool getDefaultBool() const { return m_defaultNumber != 0.0; }
+    float getDefaultFloat() const { return static_cast<float>(m_defaultNumber); }
+    double getDefaultDouble() const { return m_defaultNumber; }
+    const std::wstring& getDefaultString() const { return m_defaultString; }
+    const OrkP::Vector3& getDefaultVector3() const { return m_defaultVector; }
+    const OrkP::Matrix34& getDefaultMatrix34() const { return m_defaultMatrix; }
+    void setDefaultNumber(double value) { m_defaultNumber = value; }
+    void setDefaultString(const std::wstring& value) { m_defaultString = value; }
+    void setDefaultVector3(const OrkP::Vector3& value) { m_defaultVector = value; }
+    void setDefaultMatrix34(const OrkP::Matrix34& value) { m_defaultMatrix = value; }
+
+    // --- typed views (null when the definition is of another kind) ---
+    virtual EnumAttributeDef* asEnumAttributeDef() { return nullptr; }
+    virtual const EnumAttributeDef* asEnumAttributeDef() const { return nullptr; }
+    virtual CompoundAttributeDef* asCompoundAttributeDef() { return nullptr; }
+    virtual const CompoundAttributeDef* asCompoundAttributeDef() const { return nullptr; }
+    virtual AttributeArrayDef* asAttributeArrayDef() { return nullptr; }
+    virtual const AttributeArrayDef* asAttributeArrayDef() const { return nullptr; }
+    virtual NodeContainerDef* asNodeContainerDef() { return nullptr; }
+    virtual const NodeContainerDef* asNodeContainerDef() const { return nullptr; }
+    virtual NodeDef* asNodeDef() { return nullptr; }
+    virtual const NodeDef* asNodeDef() const { return nullptr; }
+
+    /// True when attributes of this definition (or their members) can hold node containers.
+    virtual bool canHoldNodes() const { return m_type == NodeContainerType; }
+
+    /// A new definition equal to this one (members and enum strings included).
+    virtual AttributeDef* makeCopy() const;
+
+protected:
+    void copyBaseInto(AttributeDef& other) const;
+
+private:
+    friend class CompoundAttributeDef;
+
+    std::wstring m_name;
+    AttributeType m_type;
+    int m_units;
+    int m_index = -1;
+    bool m_hasLimits = false;
+    double m_minimum = 0.0;
+    double m_maximum = 0.0;
+    double m_defaultNumber = 0.0;
+    std::wstring m_defaultString;
+    OrkP::Vector3 m_defaultVector;
+    OrkP::Matrix34 m_defaultMatrix;
+};
+
+} // namespace db

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace db {
+
+class Database;
+
+/// Groups the edits made while it lives into one undo step named
+/// `description`, reported to the database's observers once when the
+/// outermost block ends. Blocks nest. On a null database it does nothing, and
+/// each edit then forms its own step in the database it belongs to.
+class ChangeBlock
+{
+public:
+    ChangeBlock(Database* database, const std::wstring& description);
+    ChangeBlock(Database& database, const std::wstring& description);
+    ~ChangeBlock();
+
+    ChangeBlock(const ChangeBlock&) = delete;
+    ChangeBlock& operator=(const ChangeBlock&) = delete;
+
+    Database* getDatabase() const { return m_database; }
+
+private:
+    Database* m_database;
+    std::wstring m_description;
+};
+
+} // namespace db

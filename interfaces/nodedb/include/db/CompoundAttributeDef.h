@@ -1,0 +1,49 @@
+#pragma once
+
+#include <db/AttributeDef.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace db {
+
+/// Definition of a composite attribute: an ordered list of member definitions
+/// with a constant-time look-up by name. Serves compound attributes, the
+/// elements of attribute arrays, and (as NodeDef) nodes.
+class CompoundAttributeDef : public AttributeDef
+{
+public:
+    explicit CompoundAttributeDef(const std::wstring& name, AttributeType type = Compound, int units = 0);
+    ~CompoundAttributeDef() override;
+
+    /// Appends a member definition (owned); returns it, or null when the name is taken.
+    AttributeDef* addAttributeDef(std::unique_ptr<AttributeDef> def);
+    /// Convenience: appends a new plain member definition.
+    AttributeDef* addAttributeDef(const std::wstring& name, AttributeType type, int units = 0);
+
+    unsigned int getAttributeDefCount() const { return static_cast<unsigned int>(m_members.size()); }
+    AttributeDef& getAttributeDef(unsigned int index) const { return *m_members[index]; }
+    /// The member of that name, null if none. Constant time.
+    AttributeDef* findAttributeDef(const std::wstring& name) const;
+    /// Position of the member of that name, -1 if none. Constant time.
+    int findAttributeIndex(const std::wstring& name) const;
+
+    CompoundAttributeDef* asCompoundAttributeDef() override { return this; }
+    const CompoundAttributeDef* asCompoundAttributeDef() const override { return this; }
+    bool canHoldNodes() const override { return m_canHoldNodes; }
+    AttributeDef* makeCopy() const override;
+
+protected:
+    /// Appends a member owned elsewhere (a base node type's member).
+    void addSharedAttributeDef(AttributeDef* def);
+
+private:
+    std::vector<AttributeDef*> m_members;
+    std::vector<std::unique_ptr<AttributeDef>> m_owned;
+    std::unordered_map<std::wstring, int> m_index;
+    bool m_canHoldNodes = false;
+};
+
+} // namespace db

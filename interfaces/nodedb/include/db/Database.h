@@ -1,0 +1,150 @@
+#pragma once
+
+#include <db/ChangeSet.h>
+#include <db/DatabaseObserver.h>
+#include <db/Node.h>
+#include <db/UndoObserver.h>
+
+#include <ErrorReporter.h>
+#include <ObserverManager.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class NodeContainer;
+class StringAttribute;
+class TypeRegistry;
+
+/// How a change block reports its edits.
+enum class ChangeMode : int
+{
+    /// One report when the outermost block ends.
+    Normal = 1,
+    /// Also a report (flagged transient) at each commitTransient: spin drags.
+    Transient = 2,
+};
+
+/// A tree of nodes with undo and redo. The database is itself the root node:
+/// its "name" attribute is its display name, and its "nodes" container holds
+/// the top-level nodes. Every edit of an attribute in the tree runs inside a
+/// change block (its own one when none is open); when the outermost block
+/// ends the edits become one undo step and the observers get one change set.
+///
+/// Re-entrancy: observers may edit, undo or open blocks while being told of a
+/// change. Those edits take effect at once and become undo steps at once, but
+/// their reports are queued and delivered, in order, after the running
+/// notification has finished; every observer thus sees change sets one at a time.
+class Database : public Node
+{
+public:
+    explicit Database(const std::wstring& name = L"Database", TypeRegistry* registry = nullptr);
+    ~Database() override;
+
+    /// The display name: read with `name()`, set with `name.setValue` or `setName`.
+    StringAttribute& name;
+
+    const std::wstring& getName() const override;
+    bool setName(const std::wstring& name) override;
+
+    /// The container of the top-level nodes.
+    NodeContainer& getRootContainer() const { return *m_rootContainer; }
+    TypeRegistry& getTypeRegistry() const { return *m_registry; }
+
+    /// Removes every node and every dynamic attribute of the root (one undo step
+    /// outside a block). The name stays.
+    void clear();
+
+    // --- change blocks ---
+    void beginChangeBlock(ChangeMode mode = ChangeMode::Normal);
+    void beginChangeBlock(int mode) { beginChangeBlock(mode == 2 ? ChangeMode::Transient : ChangeMode::Normal); }
+    /// Reports the edits since the last report, flagged transient (only in transient blocks).
+    void commitTransient();
+    /// Ends the innermost block; the outermost one names the undo step.
+    void endChangeBlock(const std::wstring& description);
+    /// Ends the innermost block, reverting every edit of the outermost block:
+    /// no undo step; observers get the reverted attributes.
+    void cancelChangeBlock();
+    bool isInChangeBlock() const { return m_depth > 0; }
+    int getChangeBlockDepth() const { return m_depth; }
+
+    // --- undo ---
+    bool canUndo() const;
+    bool canRedo() const;
+    /// Undoes the newest step; false when there is none or a block is open.
+    bool undo();
+    bool redo();
+    unsigned int getUndoStackSize() const { return static_cast<unsigned int>(m_undo.size()); }
+    unsigned int getRedoStackSize() const { return static_cast<unsigned int>(m_redo.size()); }
+    /// Description of the undo step at `index`, 0 being the oldest; "" out of range.
+    const std::wstring& getUndoDescription(unsigned int index) const;
+    const std::wstring& getRedoDescription(unsigned int index) const;
+    /// -1 for no limit.
+    int getMaxUndoItems() const { return m_maxUndoItems; }
+    /// Drops the oldest steps beyond the limit at once (telling onUndoStackPoppedFront).
+    void setMaxUndoItems(int count);
+    /// Forgets every undo and redo step (the content stays as it is).
+    void clearUndoHistory();
+    /// Bytes held by the undo and redo steps: records, saved values and removed subtrees.
+    std::size_t getUndoMemoryUsage() const;
+    /// Marks the current state as saved.
+    void setCheckpoint();
+    /// True unless the undo position is the one marked by setCheckpoint.
+    bool hasChangedSinceCheckpoint() const;
+
+    // --- statistics ---
+    /// Nodes in the tree, the database itself included.
+    std::size_t getTotalNodeCount() const { return m_nodeCount; }
+    /// Attributes in the tree that are not nodes.
+    std::size_t getTotalAttributeCount() const { return m_attributeCount; }
+
+    // --- observers ---
+    ObserverManager<DatabaseObserver>& getObservers() { return m_observers; }
+    ObserverManager<UndoObserver>& getUndoObservers() { return m_undoObservers; }
+
+    // --- switches for all databases ---
+    /// Prints each finished change block to stderr.
+    static void enableTrace(bool enable);
+    static bool isTraceEnabled();
+    /// Times each observer call and reports those slower than the threshold.
+    static void enableObserverTiming(bool enable);
+    static bool isObserverTimingEnabled();
+    static void setObserverTimingThreshold(double milliseconds);
+    /// Where observer-list problems and slow observers are reported; may be null.
+    static void setErrorReporter(ErrorReporter* reporter);
+    static ErrorReporter* getErrorReporter();
+
+private:
+    friend class detail::Editor;
+    struct Step;
+    struct Recorder;
+
+    TypeRegistry* m_registry;
+    NodeContainer* m_rootContainer = nullptr;
+    ObserverManager<DatabaseObserver> m_observers;
+    ObserverManager<UndoObserver> m_undoObservers;
+
+    int m_depth = 0;
+    ChangeMode m_mode = ChangeMode::Normal;
+    std::unique_ptr<Recorder> m_recorder;
+    std::deque<std::unique_ptr<Step>> m_undo;
+    std::deque<std::unique_ptr<Step>> m_redo;
+    int m_maxUndoItems = -1;
+    std::uint64_t m_nextSerial = 1;
+    std::uint64_t m_baseSerial = 0;
+    std::uint64_t m_checkpoint = 0;
+    bool m_replaying = false;
+
+    std::deque<std::pair<std::shared_ptr<ChangeSet>, bool>> m_pendingReports;
+    bool m_reporting = false;
+
+    std::size_t m_nodeCount = 1;
+    std::size_t m_attributeCount = 0;
+};
+
+} // namespace db

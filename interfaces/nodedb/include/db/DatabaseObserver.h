@@ -1,0 +1,31 @@
+#pragma once
+
+namespace db {
+
+class ChangeSet;
+class Database;
+
+/// Told of every change of a database it is registered with (the database's
+/// `getObservers()` list).
+class DatabaseObserver
+{
+public:
+    virtual ~DatabaseObserver() = default;
+
+    /// A change block ended (or was undone, redone, cancelled); `transient` is true
+    /// for the intermediate reports of a drag (commitTransient).
+    virtual void onDatabaseChanged(Database* database, const ChangeSet& changes, bool transient)
+    {
+        (void)database;
+        (void)changes;
+        (void)transient;
+    }
+    /// Called on every observer after all of them were told onDatabaseChanged.
+    virtual void postDatabaseChanged(Database* database, bool transient)
+    {
+        (void)database;
+        (void)transient;
+    }
+};
+
+} // namespace db

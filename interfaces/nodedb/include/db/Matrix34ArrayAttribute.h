@@ -1,0 +1,43 @@
+#pragma once
+
+#include <db/ArrayAttribute.h>
+#include <OrkP/Matrix34.h>
+#include <vector>
+
+namespace db {
+
+/// A growable array of transforms.
+class Matrix34ArrayAttribute : public ArrayAttribute
+{
+public:
+    /// A detached, empty array.
+    explicit Matrix34ArrayAttribute(AttributeDef& def);
+
+    unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    const OrkP::Matrix34& getElement(unsigned int index) const { return m_values[index]; }
+    const std::vector<OrkP::Matrix34>& getValues() const { return m_values; }
+
+    /// Appends at the end.
+    void add(const OrkP::Matrix34& value);
+    /// Inserts before `index` (at the end when `index` is the size); false when out of range.
+    bool insert(unsigned int index, const OrkP::Matrix34& value);
+    /// Replaces one element; false when out of range.
+    bool setElement(unsigned int index, const OrkP::Matrix34& value);
+    /// Replaces the whole array.
+    void setValues(const std::vector<OrkP::Matrix34>& values);
+
+    bool removeElement(unsigned int index) override;
+    void addDefault() override;
+    void clear() override;
+    bool hasSameValue(const Attribute& other) const override;
+    bool copyValueFrom(const Attribute& other) override;
+
+protected:
+    void exchangeValue(detail::ValueSlot& slot) override;
+    void saveValue(detail::ValueSlot& slot) const override;
+
+private:
+    std::vector<OrkP::Matrix34> m_values;
+};
+
+} // namespace db

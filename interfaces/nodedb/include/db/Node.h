@@ -1,0 +1,89 @@
+#pragma once
+
+#include <db/CompositeAttribute.h>
+
+#include <OrkP/Matrix34.h>
+#include <OrkP/Vector3.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class BoolArrayAttribute;
+class NodeDef;
+
+/// A named node: a composite of the attributes its type defines, plus dynamic
+/// attributes added at run time. Child nodes live in its node containers.
+class Node : public CompositeAttribute
+{
+public:
+    /// A detached node of type `def` whose members hold their defaults.
+    Node(NodeDef& def, const std::wstring& name);
+    ~Node() override;
+
+    const std::wstring& getName() const override;
+    /// Renames the node; reported in RenamedNodes. Any text is a valid name.
+    bool setName(const std::wstring& name) override;
+
+    /// The node type's name, shown as the node's class.
+    const std::wstring& getClassID() const;
+    int getTypeId() const;
+    NodeDef& getNodeDef() const;
+
+    /// The neighbouring node under the same parent node (across its containers), or null.
+    Node* getPrevious() const;
+    Node* getNext() const;
+    /// The nodes directly below this one, in order (containers in attribute order).
+    std::vector<Node*> getChildNodes() const;
+    /// The first direct child node of that name, or null.
+    Node* findChildNode(const std::wstring& name) const;
+
+    Attribute* findAttribute(const std::wstring& name) const override;
+
+    /// A detached deep copy (attributes, dynamic attributes and child nodes).
+    /// Pointers into the copied subtree point at the copies. With an empty name
+    /// the copy is named after this node with a number that no sibling uses.
+    Node* makeCopy(const std::wstring& name) const;
+
+    // --- dynamic attributes: added at the end, one undo step outside a block.
+    // A name already in use gets a number appended. Null on a bad definition. ---
+    IntAttribute* addDynamicInt(const std::wstring& name, int value, int minimum, int maximum);
+    BoolAttribute* addDynamicBool(const std::wstring& name, bool value);
+    FloatAttribute* addDynamicFloat(const std::wstring& name, float value, float minimum, float maximum);
+    DoubleAttribute* addDynamicDouble(const std::wstring& name, double value, double minimum, double maximum);
+    StringAttribute* addDynamicString(const std::wstring& name, const std::wstring& value);
+    Vector3Attribute* addDynamicVector3(const std::wstring& name, const OrkP::Vector3& value);
+    Matrix34Attribute* addDynamicMatrix34(const std::wstring& name, const OrkP::Matrix34& value);
+    /// Arrays start empty; `value` and the limits apply to each element.
+    IntArrayAttribute* addDynamicIntArray(const std::wstring& name, int value, int minimum, int maximum);
+    BoolArrayAttribute* addDynamicBoolArray(const std::wstring& name, bool value);
+    FloatArrayAttribute* addDynamicFloatArray(const std::wstring& name, float value, float minimum, float maximum);
+    DoubleArrayAttribute* addDynamicDoubleArray(const std::wstring& name, double value, double minimum, double maximum);
+    StringArrayAttribute* addDynamicStringArray(const std::wstring& name, const std::wstring& value);
+    Vector3ArrayAttribute* addDynamicVector3Array(const std::wstring& name, const OrkP::Vector3& value);
+    Matrix34ArrayAttribute* addDynamicMatrix34Array(const std::wstring& name, const OrkP::Matrix34& value);
+    /// Any kind but node containers, with a definition of its own (loaders use this).
+    Attribute* addDynamicAttribute(std::unique_ptr<AttributeDef> def);
+    /// How many of the attributes are dynamic (they come after the schema members).
+    unsigned int getDynamicAttributeCount() const;
+
+    void accept(Visitor* visitor) override;
+
+protected:
+    bool accepts(const Attribute& child) const override;
+
+private:
+    friend class Database;
+    friend class detail::Editor;
+    Node(NodeDef& def, const std::wstring& name, NoMembers);
+    void buildMembers();
+
+    std::wstring m_name;
+    // Schema members of one node are allocated together: one allocation per node
+    // instead of one per attribute.
+    void* m_arena = nullptr;
+};
+
+} // namespace db

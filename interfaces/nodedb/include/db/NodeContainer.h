@@ -1,0 +1,34 @@
+#pragma once
+
+#include <db/CompositeAttribute.h>
+
+namespace db {
+
+class NodeContainerDef;
+
+/// An attribute that owns an ordered list of child nodes (type 19).
+class NodeContainer : public CompositeAttribute
+{
+public:
+    explicit NodeContainer(AttributeDef& def);
+
+    unsigned int getNodeCount() const { return getAttributeCount(); }
+    Node* getNode(unsigned int index) const;
+    /// Appends a node: a detached node becomes owned by the container, an
+    /// attached one is moved here. False when the container does not accept its
+    /// type or the node is an ancestor of the container.
+    bool add(Node* node);
+    /// Inserts a node before `index`.
+    bool insert(unsigned int index, Node* node);
+    /// Takes a node out of the container; false when it is not in it.
+    bool remove(Node* node);
+    using Attribute::remove;
+    /// The first child node of that name, or null.
+    Node* findNode(const std::wstring& name) const;
+    const NodeContainerDef& getContainerDef() const;
+
+protected:
+    bool accepts(const Attribute& child) const override;
+};
+
+} // namespace db

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <db/CompoundAttributeDef.h>
+
+#include <string>
+
+namespace db {
+
+/// Definition of a node type: a type id, a name, a base type whose members
+/// come first, and its own member definitions.
+class NodeDef : public CompoundAttributeDef
+{
+public:
+    /// The base's members are shared and come first; add own members afterwards.
+    NodeDef(int typeId, const std::wstring& name, NodeDef* base = nullptr, bool creatable = true);
+
+    int getTypeId() const { return m_typeId; }
+    NodeDef* getBaseDef() const { return m_base; }
+    /// False for abstract types that only serve as bases.
+    bool isCreatable() const { return m_creatable; }
+    void setCreatable(bool creatable) { m_creatable = creatable; }
+    /// True when this type is `other` or derives from it (a null `other` is every type).
+    bool isKindOf(const NodeDef* other) const;
+
+    NodeDef* asNodeDef() override { return this; }
+    const NodeDef* asNodeDef() const override { return this; }
+
+private:
+    int m_typeId;
+    NodeDef* m_base;
+    bool m_creatable;
+};
+
+} // namespace db

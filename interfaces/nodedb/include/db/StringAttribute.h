@@ -1,0 +1,32 @@
+#pragma once
+
+#include <db/Attribute.h>
+#include <string>
+
+namespace db {
+
+/// An attribute holding a text; units 1 mark script text.
+class StringAttribute : public Attribute
+{
+public:
+    /// A detached attribute holding the definition's default.
+    explicit StringAttribute(AttributeDef& def);
+
+    const std::wstring& getValue() const { return m_value; }
+    const std::wstring& operator()() const { return m_value; }
+    /// Sets the value; inside a database the edit joins the open
+    /// change block, or forms its own undo step.
+    void setValue(const std::wstring& value);
+
+    bool hasSameValue(const Attribute& other) const override;
+    bool copyValueFrom(const Attribute& other) override;
+
+protected:
+    void exchangeValue(detail::ValueSlot& slot) override;
+    void saveValue(detail::ValueSlot& slot) const override;
+
+private:
+    std::wstring m_value;
+};
+
+} // namespace db

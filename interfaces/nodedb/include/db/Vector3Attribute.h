@@ -1,0 +1,32 @@
+#pragma once
+
+#include <db/Attribute.h>
+#include <OrkP/Vector3.h>
+
+namespace db {
+
+/// An attribute holding a vector.
+class Vector3Attribute : public Attribute
+{
+public:
+    /// A detached attribute holding the definition's default.
+    explicit Vector3Attribute(AttributeDef& def);
+
+    const OrkP::Vector3& getValue() const { return m_value; }
+    const OrkP::Vector3& operator()() const { return m_value; }
+    /// Sets the value; inside a database the edit joins the open
+    /// change block, or forms its own undo step.
+    void setValue(const OrkP::Vector3& value);
+
+    bool hasSameValue(const Attribute& other) const override;
+    bool copyValueFrom(const Attribute& other) override;
+
+protected:
+    void exchangeValue(detail::ValueSlot& slot) override;
+    void saveValue(detail::ValueSlot& slot) const override;
+
+private:
+    OrkP::Vector3 m_value;
+};
+
+} // namespace db

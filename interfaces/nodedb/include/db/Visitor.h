@@ -1,0 +1,44 @@
+#pragma once
+
+namespace db {
+
+class Attribute;
+class Node;
+
+/// Walks a tree of nodes and attributes. A walk started on a node visits
+/// nodes only (parents before children, siblings in order) unless the visitor
+/// was made with VisitAttributes; a walk started on any other attribute visits
+/// attributes. Returning false from an Enter callback, or calling
+/// skipChildren(true) inside it, leaves out what lies below.
+class Visitor
+{
+public:
+    /// Also visit each node's attributes (between its enter and exit).
+    static constexpr int VisitAttributes = 1;
+
+    explicit Visitor(int flags = 0) : m_flags(flags) {}
+    virtual ~Visitor() = default;
+
+    virtual bool visitNodeEnter(Node*) { return true; }
+    virtual bool visitNodeExit(Node*) { return true; }
+    virtual bool visitAttributeEnter(Attribute*) { return true; }
+    virtual bool visitAttributeExit(Attribute*) { return true; }
+
+    /// Inside an Enter callback: leave out the members (or child nodes) of what was just entered.
+    void skipChildren(bool skip) { m_skipChildren = skip; }
+    int getFlags() const { return m_flags; }
+
+    /// Used by the walk: reads and resets the skip request.
+    bool takeSkipChildren()
+    {
+        const bool skip = m_skipChildren;
+        m_skipChildren = false;
+        return skip;
+    }
+
+private:
+    int m_flags;
+    bool m_skipChildren = false;
+};
+
+} // namespace db

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <Tarn/ColourScheme.h>
+
+#include <ObserverManager.h>
+
+class wxStyledTextCtrl;
+
+namespace wxUtils
+{
+class ColourSchemeClient;
+}
+
+namespace Tarn
+{
+
+/// Owns the active colour scheme and tells every ColourSchemeClient when it
+/// changes. By default it follows the desktop's light or dark theme.
+class ColourManager
+{
+public:
+    enum class Mode
+    {
+        FollowSystem,
+        Light,
+        Dark,
+    };
+
+    ColourManager();
+    ColourManager(const ColourManager&) = delete;
+    ColourManager& operator=(const ColourManager&) = delete;
+
+    const ColourScheme& getActiveScheme() const { return m_scheme; }
+    bool isDark() const { return m_scheme.dark; }
+
+    /// Chooses the scheme; notifies the clients when the colours change.
+    void setMode(Mode mode);
+    Mode getMode() const { return m_mode; }
+
+    /// Re-reads the desktop theme (called when the system colours change).
+    void refreshFromSystem();
+
+    void addClient(wxUtils::ColourSchemeClient* client);
+    void removeClient(wxUtils::ColourSchemeClient* client);
+    std::size_t getClientCount() const { return m_clients.count(); }
+
+    /// Sets up a script editor: Lua lexer, keywords, word characters, font,
+    /// margins and the style table in the active scheme's colours.
+    void initEditor(wxStyledTextCtrl* editor, bool mixed) const;
+    /// Recolours the editor's background for the normal or the mixed look.
+    void initEditorColours(wxStyledTextCtrl* editor, bool mixed) const;
+
+private:
+    void apply(const ColourScheme& scheme);
+
+    Mode m_mode = Mode::FollowSystem;
+    ColourScheme m_scheme;
+    bool m_schemeKnown = false;
+    ObserverManager<wxUtils::ColourSchemeClient> m_clients;
+};
+
+} // namespace Tarn

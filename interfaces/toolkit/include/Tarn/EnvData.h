@@ -1,0 +1,21 @@
+#pragma once
+
+#include <wx/string.h>
+
+namespace Tarn
+{
+
+/// Facts about the host application and its environment.
+class EnvData
+{
+public:
+    /// The name the host set; otherwise the wxApp's display name; otherwise
+    /// a neutral fallback, so captions are never empty.
+    wxString getAppDisplayName() const;
+    void setAppDisplayName(const wxString& name) { m_appDisplayName = name; }
+
+private:
+    wxString m_appDisplayName;
+};
+
+} // namespace Tarn

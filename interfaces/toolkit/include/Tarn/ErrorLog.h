@@ -1,0 +1,37 @@
+#pragma once
+
+#include <ErrorReporter.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace Tarn
+{
+
+/// The application core's error reporter: writes each report to stderr and
+/// keeps it, so that tests can see what was reported.
+class ErrorLog : public ErrorReporter
+{
+public:
+    struct Entry
+    {
+        int severity;
+        std::wstring message;
+    };
+
+    void report(int severity, const std::wstring& message) override;
+
+    const std::vector<Entry>& getEntries() const { return m_entries; }
+    std::size_t getCount() const { return m_entries.size(); }
+    void clear() { m_entries.clear(); }
+
+    /// Silences stderr output (the entries are still kept).
+    void setEcho(bool echo) { m_echo = echo; }
+
+private:
+    std::vector<Entry> m_entries;
+    bool m_echo = true;
+};
+
+} // namespace Tarn

@@ -1,0 +1,20 @@
+#pragma once
+
+namespace wxUtils
+{
+
+/// Anything that draws with the active colour scheme; registers itself with
+/// the application core's colour manager for its whole lifetime.
+class ColourSchemeClient
+{
+public:
+    ColourSchemeClient();
+    ColourSchemeClient(const ColourSchemeClient&);
+    ColourSchemeClient& operator=(const ColourSchemeClient&) = default;
+    virtual ~ColourSchemeClient();
+
+    /// Called after the colour manager switched to another scheme.
+    virtual void onActiveColourSchemeChanged() {}
+};
+
+} // namespace wxUtils

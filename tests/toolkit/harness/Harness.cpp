@@ -1,0 +1,244 @@
+#include "Harness.h"
+
+#include "HarnessInternal.h"
+
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkPopupMenu.h>
+#include <wxUtils/Screenshot.h>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/sizer.h>
+
+#include <gtk/gtk.h>
+
+namespace wxtest
+{
+
+namespace
+{
+int s_activeDialogHooks = 0;
+int s_assertCountingDepth = 0;
+int s_countedAsserts = 0;
+std::vector<std::string> s_assertMessages;
+wxFrame* s_frame = nullptr;
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+GTestModalHook::GTestModalHook(const char* file, int line, const char* func)
+    : wxTestingModalHook(file, line, func), m_hookFile(file), m_hookLine(line)
+{
+    ++s_activeDialogHooks;
+}
+
+GTestModalHook::~GTestModalHook()
+{
+    --s_activeDialogHooks;
+}
+
+int GTestModalHook::activeCount()
+{
+    return s_activeDialogHooks;
+}
+
+int GTestModalHook::Enter(wxDialog* dialog)
+{
+    const int answer = wxTestingModalHook::Enter(dialog);
+    // The base answers wxID_NONE for a dialog nobody expected, which would
+    // show it for real and block the test run; cancel it instead (the
+    // failure has been reported already).
+    return answer == wxID_NONE ? wxID_CANCEL : answer;
+}
+
+void GTestModalHook::ReportFailure(const wxString& message)
+{
+    ADD_FAILURE_AT(m_hookFile ? m_hookFile : __FILE__, m_hookLine) << message.utf8_str();
+}
+
+int UnexpectedDialogHook::Enter(wxDialog* dialog)
+{
+    if (GTestModalHook::activeCount() > 0)
+        return wxID_NONE; // a wxTEST_DIALOG block answers it
+    ADD_FAILURE() << "modal dialog \"" << dialog->GetTitle().utf8_str()
+                  << "\" shown outside wxTEST_DIALOG; answered with Cancel";
+    return wxID_CANCEL;
+}
+
+// ---------------------------------------------------------------------------
+// Asserts
+
+void onAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
+{
+    std::string text = std::string("wxWidgets assert \"") + cond.utf8_str().data() + "\" in " +
+                       func.utf8_str().data() + ": " + msg.utf8_str().data();
+    if (s_assertCountingDepth > 0)
+    {
+        ++s_countedAsserts;
+        s_assertMessages.push_back(text);
+        return;
+    }
+    ADD_FAILURE_AT(file.utf8_str(), line) << text;
+}
+
+ExpectAsserts::ExpectAsserts()
+{
+    if (s_assertCountingDepth++ == 0)
+    {
+        s_countedAsserts = 0;
+        s_assertMessages.clear();
+    }
+}
+
+ExpectAsserts::~ExpectAsserts()
+{
+    --s_assertCountingDepth;
+}
+
+int ExpectAsserts::count() const
+{
+    return s_countedAsserts;
+}
+
+const std::vector<std::string>& ExpectAsserts::messages() const
+{
+    return s_assertMessages;
+}
+
+// ---------------------------------------------------------------------------
+// The test frame
+
+wxFrame* frame()
+{
+    return s_frame;
+}
+
+void createTestFrame(const std::string& testName)
+{
+    s_frame = new wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(testName), wxPoint(20, 20), wxSize(800, 600));
+    s_frame->Show();
+    pumpUntil([] { return s_frame->IsShownOnScreen(); });
+}
+
+void destroyTestFrame()
+{
+    wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
+    if (s_frame)
+    {
+        s_frame->Destroy();
+        s_frame = nullptr;
+    }
+    // Let wxWidgets delete the frame and its children now, so a fault in a
+    // destructor is reported against this test.
+    pump();
+}
+
+void showInFrame(wxWindow* content)
+{
+    wxASSERT_MSG(content && content->GetParent() == s_frame, "create the window with wxtest::frame() as parent");
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(content, 1, wxEXPAND);
+    s_frame->SetSizer(sizer);
+    s_frame->Layout();
+    content->Show();
+    pumpUntil([content] { return content->IsShownOnScreen(); });
+    pump();
+}
+
+// ---------------------------------------------------------------------------
+// Event pumping
+
+void pump()
+{
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    // A few rounds: handling one event often queues another (CallAfter,
+    // size events, idle-time layout).
+    for (int round = 0; round < 3; ++round)
+    {
+        if (loop)
+        {
+            while (loop->Pending())
+                loop->Dispatch();
+        }
+        wxTheApp->ProcessPendingEvents();
+        wxTheApp->ProcessIdle();
+    }
+}
+
+bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;)
+    {
+        pump();
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        // Wait for the next event rather than spinning.
+        if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
+            loop->DispatchTimeout(10);
+    }
+}
+
+bool saveWindowPng(wxWindow* window, const wxString& path)
+{
+    // GTK sizes and paints a window some time after wxWidgets laid it out.
+    pumpUntil([window] {
+        GtkAllocation area;
+        gtk_widget_get_allocation(window->GetHandle(), &area);
+        return area.width == window->GetSize().x && area.height == window->GetSize().y;
+    }, std::chrono::milliseconds(2000));
+    window->Refresh();
+    window->Update();
+    pump();
+    return wxUtils::saveWindowAsPng(window, path);
+}
+
+// ---------------------------------------------------------------------------
+// Popup menus
+
+namespace
+{
+void collectLabels(const wxUtils::OrkMenu& menu, std::vector<wxString>& labels)
+{
+    std::vector<const wxUtils::OrkMenu*> subs;
+    for (std::size_t i = 0; i < menu.getItemCount(); ++i)
+    {
+        const wxUtils::OrkMenuItem* item = menu.getItem(i);
+        labels.push_back(item->isSeparator() ? wxString("-") : item->getLabel());
+        if (item->getSubMenu())
+            subs.push_back(item->getSubMenu());
+    }
+    for (const wxUtils::OrkMenu* sub : subs)
+        collectLabels(*sub, labels);
+}
+} // namespace
+
+ChoosePopupMenuItem::ChoosePopupMenuItem(const wxString& label, bool optional) : m_label(label), m_optional(optional)
+{
+    wxUtils::OrkPopupMenu::setChooserForTesting([this](const wxUtils::OrkPopupMenu& popup) {
+        ++m_shown;
+        m_labels.clear();
+        collectLabels(popup.getMenu(), m_labels);
+        if (m_label.empty())
+            return static_cast<int>(wxID_NONE);
+        wxUtils::OrkMenuItem* item = popup.getMenu().findItemByLabel(m_label);
+        if (!item)
+        {
+            ADD_FAILURE() << "the popup menu has no item \"" << m_label.utf8_str() << "\"";
+            return static_cast<int>(wxID_NONE);
+        }
+        return item->getId();
+    });
+}
+
+ChoosePopupMenuItem::~ChoosePopupMenuItem()
+{
+    wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
+    if (!m_optional && m_shown == 0)
+        ADD_FAILURE() << "expected a popup menu (to choose \"" << m_label.utf8_str() << "\"), none was shown";
+}
+
+} // namespace wxtest

@@ -1,0 +1,181 @@
+#pragma once
+
+// Window test harness: include this (instead of wx/testing.h) in every test
+// that opens windows. The program's main (TestMain.cpp) starts wxWidgets, runs
+// the tests inside the event loop and gives each test a fresh, shown frame.
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/modalhook.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wxtest
+{
+
+/// The hook behind wxTEST_DIALOG: reports to GoogleTest, and answers an
+/// unexpected dialog with Cancel at once instead of letting it block.
+class GTestModalHook;
+
+} // namespace wxtest
+
+#define wxTEST_DIALOG_HOOK_CLASS wxtest::GTestModalHook
+#include <wx/testing.h>
+
+#include <wxUtils/OrkSimpleMultiOptionDialog.h>
+
+namespace wxtest
+{
+
+class GTestModalHook : public wxTestingModalHook
+{
+public:
+    GTestModalHook(const char* file, int line, const char* func);
+    ~GTestModalHook() override;
+
+    /// How many wxTEST_DIALOG blocks are running now.
+    static int activeCount();
+
+protected:
+    int Enter(wxDialog* dialog) override;
+    void ReportFailure(const wxString& message) override;
+
+private:
+    const char* m_hookFile;
+    int m_hookLine;
+};
+
+/// The frame of the running test: shown, 800 by 600, destroyed after the test.
+wxFrame* frame();
+
+/// Makes `content` fill the test frame, lays it out and waits until it is on
+/// screen. Returns `content` for chaining.
+template <class W>
+W* show(W* content);
+void showInFrame(wxWindow* content);
+
+/// Handles every pending event, idle processing included.
+void pump();
+
+/// Pumps events until `condition` holds; false if it still does not after
+/// `timeout`. Use it instead of sleeping.
+bool pumpUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+/// Saves what `window` shows as PNG (for looking at a failing test).
+bool saveWindowPng(wxWindow* window, const wxString& path);
+
+/// While alive, wxWidgets asserts are counted instead of failing the test;
+/// for tests that check that misuse is caught.
+class ExpectAsserts
+{
+public:
+    ExpectAsserts();
+    ~ExpectAsserts();
+    int count() const;
+    const std::vector<std::string>& messages() const;
+};
+
+/// While alive, answers every popup menu of the toolkit: the item with the
+/// given label (mnemonics ignored, submenus searched) is chosen, or the menu
+/// is dismissed when the label is empty. Menus shown are recorded; showing
+/// none fails the test unless `optional`.
+class ChoosePopupMenuItem
+{
+public:
+    explicit ChoosePopupMenuItem(const wxString& label, bool optional = false);
+    ~ChoosePopupMenuItem();
+
+    /// The labels of the last menu shown, top level then submenus in order,
+    /// separators as "-".
+    const std::vector<wxString>& shownLabels() const { return m_labels; }
+    int shownCount() const { return m_shown; }
+
+private:
+    wxString m_label;
+    bool m_optional;
+    int m_shown = 0;
+    std::vector<wxString> m_labels;
+};
+
+template <class W>
+W* show(W* content)
+{
+    showInFrame(content);
+    return content;
+}
+
+} // namespace wxtest
+
+/// Answers an OrkSimpleMultiOptionDialog: fills in texts and checks by item
+/// name, can verify the texts it was shown with, and returns the given id.
+template <>
+class wxExpectModal<wxUtils::OrkSimpleMultiOptionDialog>
+    : public wxExpectModalBase<wxUtils::OrkSimpleMultiOptionDialog>
+{
+public:
+    explicit wxExpectModal(int id = wxID_OK) : m_id(id) {}
+
+    wxExpectModal text(const wxString& name, const wxString& value) const
+    {
+        wxExpectModal e(*this);
+        e.m_texts.emplace_back(name, value);
+        return e;
+    }
+    wxExpectModal check(const wxString& name, bool value) const
+    {
+        wxExpectModal e(*this);
+        e.m_checks.emplace_back(name, value);
+        return e;
+    }
+    /// Fails the test unless the dialog shows exactly these item names, in order.
+    wxExpectModal items(std::vector<wxString> names) const
+    {
+        wxExpectModal e(*this);
+        e.m_expectedNames = std::move(names);
+        e.m_checkNames = true;
+        return e;
+    }
+    /// Fails the test unless the named text item shows `value` when opened.
+    wxExpectModal showing(const wxString& name, const wxString& value) const
+    {
+        wxExpectModal e(*this);
+        e.m_expectedTexts.emplace_back(name, value);
+        return e;
+    }
+
+protected:
+    int OnInvoked(wxUtils::OrkSimpleMultiOptionDialog* dialog) const override
+    {
+        if (m_checkNames)
+        {
+            EXPECT_EQ(dialog->getItemNames(), m_expectedNames) << "items of dialog \"" << dialog->GetTitle() << "\"";
+        }
+        for (const auto& [name, value] : m_expectedTexts)
+            EXPECT_EQ(dialog->getTextValue(name), value) << "text item \"" << name << "\" when the dialog opened";
+        for (const auto& [name, value] : m_texts)
+            dialog->setTextValue(name, value);
+        for (const auto& [name, value] : m_checks)
+            dialog->setCheckValue(name, value);
+        return m_id;
+    }
+
+private:
+    int m_id;
+    std::vector<std::pair<wxString, wxString>> m_texts;
+    std::vector<std::pair<wxString, bool>> m_checks;
+    std::vector<std::pair<wxString, wxString>> m_expectedTexts;
+    std::vector<wxString> m_expectedNames;
+    bool m_checkNames = false;
+};
+
+// GoogleTest prints wxString values readably.
+inline void PrintTo(const wxString& s, std::ostream* os)
+{
+    *os << '"' << s.utf8_str() << '"';
+}

@@ -1,0 +1,93 @@
+// main of every window test program: starts wxWidgets, turns wxWidgets
+// asserts and GTK criticals into test failures, and runs the tests from
+// inside the running event loop, each with a fresh frame.
+
+#include "Harness.h"
+#include "HarnessInternal.h"
+
+#include <wx/app.h>
+#include <wx/image.h>
+#include <wx/init.h>
+
+#include <glib.h>
+
+#include <cstdio>
+
+namespace
+{
+
+int s_result = 1;
+
+class FrameListener : public testing::EmptyTestEventListener
+{
+    void OnTestStart(const testing::TestInfo& info) override
+    {
+        wxtest::createTestFrame(std::string(info.test_suite_name()) + "." + info.name());
+    }
+    void OnTestEnd(const testing::TestInfo&) override { wxtest::destroyTestFrame(); }
+};
+
+void onGtkLog(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer)
+{
+    if (level & (G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR))
+        ADD_FAILURE() << (domain ? domain : "GLib") << " critical: " << message;
+    else
+        std::fprintf(stderr, "%s: %s\n", domain ? domain : "GLib", message);
+}
+
+void installLogHandlers()
+{
+    static const char* const s_domains[] = {"Gtk", "Gdk", "GLib", "GLib-GObject", "GLib-GIO", "GdkPixbuf", "Pango",
+                                            "Atk", nullptr};
+    const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_FLAG_FATAL |
+                                                    G_LOG_FLAG_RECURSION);
+    for (const char* domain : s_domains)
+        g_log_set_handler(domain, levels, onGtkLog, nullptr);
+}
+
+class HarnessApp : public wxApp
+{
+public:
+    // The command line belongs to GoogleTest; wxApp must not parse it.
+    bool OnInit() override
+    {
+        SetExitOnFrameDelete(false);
+        return true;
+    }
+
+    int OnRun() override
+    {
+        CallAfter([this] {
+            s_result = RUN_ALL_TESTS();
+            ExitMainLoop();
+        });
+        return wxApp::OnRun();
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new FrameListener);
+
+    wxApp::SetInstance(new HarnessApp);
+    if (!wxEntryStart(argc, argv))
+    {
+        std::fprintf(stderr, "cannot start wxWidgets: is there an X display (run under xvfb-run)?\n");
+        return 1;
+    }
+    installLogHandlers();
+    wxInitAllImageHandlers();
+    wxSetAssertHandler(wxtest::onAssert);
+    wxtest::UnexpectedDialogHook dialogHook;
+    dialogHook.Register();
+
+    if (wxTheApp->CallOnInit())
+        wxTheApp->OnRun();
+    wxTheApp->OnExit();
+    dialogHook.Unregister();
+    wxEntryCleanup();
+    return s_result;
+}

@@ -1,0 +1,192 @@
+#pragma once
+
+#include <wxUtils/OrkPanel.h>
+#include <wxUtils/detail/RowSequence.h>
+
+#include <wx/timer.h>
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace wxUtils
+{
+
+class OrkTextRenameCtrl;
+class OrkTextRenameCtrlOwner;
+
+/// The engine under the list and tree controls: a custom-drawn window with a
+/// header of resizable columns and rows of equal height, of which only the
+/// visible ones are painted. It owns selection, focus, scrolling, the keyboard
+/// and mouse conventions of native lists, and the in-place rename box; the
+/// derived control supplies the rows through the virtual row model below.
+class OrkColumnWindow : public OrkPanel
+{
+public:
+    /// Toolkit style: several rows may be selected (Ctrl and Shift clicks).
+    static constexpr long MultipleSelection = 0x2000;
+
+    OrkColumnWindow();
+    OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
+                    const wxSize& size = wxDefaultSize, long style = 0,
+                    const wxString& name = "OrkColumnWindow");
+    ~OrkColumnWindow() override;
+
+    /// Two-step creation; false when the window could not be made.
+    bool Create(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "OrkColumnWindow");
+
+    /// Sets column `index`'s title, creating it (and any missing columns before it).
+    void addColumn(unsigned int index, const wxString& title, int width = -1);
+    unsigned int getColumnCount() const { return static_cast<unsigned int>(m_columns.size()); }
+    wxString getColumnTitle(unsigned int index) const;
+    /// Width in pixels as currently shown.
+    int getColumnWidth(unsigned int index) const;
+    void setColumnWidth(unsigned int index, int width);
+    /// The column that takes up the room the others leave; -1 for none. Column 0 by default.
+    void setStretchColumn(int index);
+    void showColumnHeader(bool show);
+    bool isColumnHeaderShown() const { return m_headerShown; }
+
+    /// Height of one row in pixels (font height plus padding, DPI aware).
+    int getRowHeight() const { return m_rowHeight; }
+    /// Height of the header strip, 0 when hidden.
+    int getHeaderHeight() const { return m_headerShown ? m_headerHeight : 0; }
+    /// The display row under a point in client coordinates; false for none.
+    bool hitTestRow(const wxPoint& point, std::size_t& row) const;
+    /// The rectangle of a display row in client coordinates (may lie outside the window).
+    wxRect getRowRect(std::size_t row) const;
+    /// Scrolls just enough for the row to be fully visible.
+    void ensureRowVisible(std::size_t row);
+    std::size_t getFirstVisibleRow() const { return m_firstRow; }
+    /// Number of rows that fit in the window.
+    std::size_t getVisibleRowCapacity() const;
+
+    /// Whether the in-place rename box is open.
+    bool isRenaming() const { return m_renameCtrl != nullptr; }
+    /// The rename box while it is open, for hosts and tests that type into it.
+    wxWindow* getRenameControl() const;
+
+    /// Repaints after the row model changed; cheap, the work happens at the next paint.
+    void rowsChanged();
+
+protected:
+    // ---- the row model, supplied by the control ----
+    virtual std::size_t getRowCount() const = 0;
+    virtual detail::RowNode* nodeAtRow(std::size_t row) const = 0;
+    /// Next row's node in display order, null after the last.
+    virtual detail::RowNode* nodeAfter(detail::RowNode* node) const = 0;
+    /// Display row of a node; false when the node is not shown (inside a collapsed parent).
+    virtual bool rowOfNode(const detail::RowNode* node, std::size_t& row) const = 0;
+    /// Paints one row's contents over the background the engine has drawn.
+    virtual void paintRow(wxDC& dc, detail::RowNode* node, std::size_t row, const wxRect& rect) = 0;
+
+    // ---- hooks with harmless defaults ----
+    /// The selection changed through the user or a call; send events here.
+    virtual void onSelectionChanged() {}
+    /// A key the engine is about to interpret; return true to consume it.
+    virtual bool previewKey(wxKeyEvent& event);
+    /// Left/Right on a row: expand or collapse; true when it did something.
+    virtual bool expandRow(detail::RowNode* node, bool expand);
+    /// A left click that lands on row decoration (an expander); true when consumed.
+    virtual bool clickDecoration(detail::RowNode* node, const wxPoint& point);
+    virtual void onRowDoubleClicked(detail::RowNode* node);
+    /// Right click or the menu key; `node` is null below the last row.
+    virtual void onRowContextMenu(detail::RowNode* node, const wxPoint& point);
+    /// F2 or a slow second click on the focused row.
+    virtual void onRenameRequested(detail::RowNode* node);
+
+    // ---- selection, kept here so that both controls behave alike ----
+    bool isNodeSelected(const detail::RowNode* node) const { return node->m_selected; }
+    std::size_t getSelectedCount() const { return m_selectedCount; }
+    /// Selected nodes in the order they were selected.
+    std::vector<detail::RowNode*> selectedNodes() const;
+    void selectNode(detail::RowNode* node, bool select);
+    void clearSelectionSilently();
+    detail::RowNode* getFocusNode() const { return m_focus; }
+    void setFocusNode(detail::RowNode* node);
+    /// Must be called before a node leaves the model (deleted or hidden); true
+    /// when the selection lost it.
+    bool forgetNode(detail::RowNode* node);
+    /// Forgets everything (all rows went).
+    void forgetAllNodes();
+
+    /// Opens the rename box over a rectangle (client coordinates) with a text.
+    void beginRename(OrkTextRenameCtrlOwner* owner, const wxRect& rect, const wxString& text);
+    void endRename(bool accept);
+
+    // ---- painting helpers ----
+    int getColumnLeft(unsigned int index) const;
+    /// Draws text clipped to a column's cell of a row, starting `inset` pixels in.
+    void drawCellText(wxDC& dc, unsigned int column, const wxRect& rowRect, const wxString& text,
+                      int inset = 0) const;
+    int getTextPadding() const { return m_padding; }
+
+    wxSize DoGetBestSize() const override;
+
+private:
+    struct Column
+    {
+        wxString m_title;
+        int m_width = 0;
+    };
+
+    void init();
+    void connectEvents();
+    void updateMetrics();
+    void updateScrollbars();
+    void layoutColumns();
+    int totalColumnsWidth() const;
+    void scrollToRow(std::size_t row);
+    void scrollToX(int x);
+    int columnBorderAt(int x) const;
+
+    void selectOnly(detail::RowNode* node);
+    void selectRange(detail::RowNode* from, detail::RowNode* to, bool keepOthers);
+    void moveFocusTo(std::size_t row, bool shift, bool ctrl);
+
+    void onPaint(wxPaintEvent& event);
+    void onSize(wxSizeEvent& event);
+    void onScrollWin(wxScrollWinEvent& event);
+    void onMouseWheel(wxMouseEvent& event);
+    void onLeftDown(wxMouseEvent& event);
+    void onLeftUp(wxMouseEvent& event);
+    void onLeftDClick(wxMouseEvent& event);
+    void onRightDown(wxMouseEvent& event);
+    void onMotion(wxMouseEvent& event);
+    void onCaptureLost(wxMouseCaptureLostEvent& event);
+    void onKeyDown(wxKeyEvent& event);
+    void onContextMenu(wxContextMenuEvent& event);
+    void onFocus(wxFocusEvent& event);
+    void onRenameTimer(wxTimerEvent& event);
+    void onSysColourChanged(wxSysColourChangedEvent& event);
+    void onDpiChanged(wxDPIChangedEvent& event);
+
+    std::vector<Column> m_columns;
+    int m_stretchColumn = 0;
+    bool m_headerShown = true;
+    int m_headerHeight = 0;
+    int m_rowHeight = 0;
+    int m_padding = 0;
+    std::size_t m_firstRow = 0;
+    int m_scrollX = 0;
+    bool m_scrollbarsDirty = true;
+
+    std::size_t m_selectedCount = 0;
+    detail::RowNode* m_selFirst = nullptr;
+    detail::RowNode* m_selLast = nullptr;
+    detail::RowNode* m_focus = nullptr;
+    detail::RowNode* m_anchor = nullptr;
+
+    int m_resizingColumn = -1;
+    int m_resizeStartX = 0;
+    int m_resizeStartWidth = 0;
+    int m_resizeNextStartWidth = 0;
+
+    wxTimer m_renameTimer;
+    detail::RowNode* m_renameCandidate = nullptr;
+    OrkTextRenameCtrl* m_renameCtrl = nullptr;
+    std::unique_ptr<OrkTextRenameCtrlOwner> m_renameRelay;
+};
+
+} // namespace wxUtils

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace wxUtils
+{
+
+class OrkListItem_;
+
+/// How OrkListControl::sort orders rows.
+class OrkListItemCompareStrategy
+{
+public:
+    virtual ~OrkListItemCompareStrategy() = default;
+
+    /// Negative when `a` goes before `b`, positive when after, 0 when equal
+    /// (equal rows keep their order).
+    virtual int compare(const OrkListItem_& a, const OrkListItem_& b) const = 0;
+};
+
+} // namespace wxUtils

@@ -1,0 +1,511 @@
+#include <wxUtils/TreeControl.h>
+
+#include <wx/dc.h>
+#include <wx/imaglist.h>
+#include <wx/renderer.h>
+
+#include <vector>
+
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_SEL_CHANGED, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_END_LABEL_EDIT, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_ITEM_ACTIVATED, wxUtils::TreeEvent);
+
+namespace wxUtils
+{
+
+using detail::RowNode;
+
+TreeEvent::TreeEvent(wxEventType type, int id) : wxNotifyEvent(type, id) {}
+
+TreeControl::TreeControl() = default;
+
+TreeControl::TreeControl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                         const wxString& name)
+{
+    Create(parent, id, pos, size, style, name);
+}
+
+TreeControl::~TreeControl()
+{
+    m_editedItem = nullptr;
+    forgetAllNodes();
+    delete m_root;
+    m_root = nullptr;
+}
+
+bool TreeControl::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                         const wxString& name)
+{
+    if (!OrkColumnWindow::Create(parent, id, pos, size, style, name))
+        return false;
+    m_indent = FromDIP(18);
+    addColumn(0, wxString());
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Items
+// ---------------------------------------------------------------------------
+
+void TreeControl::SetRoot(TreeItem* root)
+{
+    wxCHECK_RET(root, "SetRoot with a null item; use DeleteAllItems to empty the tree");
+    wxCHECK_RET(!root->m_parent, "SetRoot with an item that has a parent");
+    wxCHECK_RET(root->m_owner == this, "SetRoot with an item made for another tree control");
+    if (root == m_root)
+        return;
+    if (m_root)
+    {
+        TreeItem* old = m_root;
+        itemAboutToBeDestroyed(old);
+        m_root = nullptr;
+        delete old;
+    }
+    m_root = root;
+    root->m_expanded = true;
+    root->updateWeights();
+    itemsChanged();
+}
+
+void TreeControl::DeleteAllItems()
+{
+    if (m_editedItem)
+        EndEditLabel(false);
+    forgetAllNodes();
+    delete m_root;
+    m_root = nullptr;
+    itemsChanged();
+}
+
+std::size_t TreeControl::GetCount() const
+{
+    std::size_t count = 0;
+    std::vector<const TreeItem*> pending;
+    if (m_root)
+        pending.push_back(m_root);
+    while (!pending.empty())
+    {
+        const TreeItem* item = pending.back();
+        pending.pop_back();
+        ++count;
+        item->m_children.forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
+    }
+    return count;
+}
+
+bool TreeControl::isInTree(const TreeItem* item) const
+{
+    while (item && item->m_parent)
+        item = item->m_parent;
+    return item && item == m_root;
+}
+
+void TreeControl::itemAboutToBeDestroyed(TreeItem* item)
+{
+    if (m_editedItem && (m_editedItem == item || m_editedItem->IsDescendantOf(item)))
+    {
+        m_editedItem = nullptr;
+        endRename(false);
+    }
+    std::vector<TreeItem*> pending{item};
+    while (!pending.empty())
+    {
+        TreeItem* current = pending.back();
+        pending.pop_back();
+        forgetNode(nodeOf(current));
+        current->m_children.forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
+    }
+}
+
+void TreeControl::itemHidden(TreeItem* item)
+{
+    if (!isInTree(item))
+        return;
+    // Hidden items leave the selection: acting on items the user cannot see
+    // (deleting them, say) would surprise.
+    for (RowNode* node : selectedNodes())
+    {
+        std::size_t row = 0;
+        if (!rowOfNode(node, row))
+            selectNode(node, false);
+    }
+    RowNode* focus = getFocusNode();
+    std::size_t row = 0;
+    if (focus && !rowOfNode(focus, row))
+    {
+        TreeItem* visible = itemOf(focus);
+        while (visible && !rowOfNode(nodeOf(visible), row))
+            visible = visible->m_parent;
+        setFocusNode(visible ? nodeOf(visible) : nullptr);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Selection
+// ---------------------------------------------------------------------------
+
+Orkutils::Vector<TreeItem*> TreeControl::GetSelection() const
+{
+    Orkutils::Vector<TreeItem*> selection;
+    for (RowNode* node : selectedNodes())
+        selection.push_back(itemOf(node));
+    return selection;
+}
+
+Orkutils::Vector<TreeItem*> TreeControl::GetSelectionWithoutChildren() const
+{
+    Orkutils::Vector<TreeItem*> selection;
+    for (RowNode* node : selectedNodes())
+    {
+        bool ancestorSelected = false;
+        for (const TreeItem* parent = itemOf(node)->m_parent; parent && !ancestorSelected; parent = parent->m_parent)
+            ancestorSelected = parent->m_selected;
+        if (!ancestorSelected)
+            selection.push_back(itemOf(node));
+    }
+    return selection;
+}
+
+void TreeControl::Select(TreeItem* item, bool select)
+{
+    wxCHECK_RET(item && isInTree(item), "Select on an item that is not in this tree");
+    if (!select)
+    {
+        if (!item->m_selected)
+            return;
+        selectNode(nodeOf(item), false);
+        sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, GetFocusedItem());
+        return;
+    }
+    const bool unchanged = item->m_selected && GetSelectedItemCount() == 1;
+    EnsureVisible(item);
+    clearSelectionSilently();
+    selectNode(nodeOf(item), true);
+    setFocusNode(nodeOf(item));
+    if (!unchanged)
+        sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, item);
+}
+
+void TreeControl::UnselectAll()
+{
+    clearSelectionSilently();
+}
+
+TreeItem* TreeControl::GetFocusedItem() const
+{
+    return getFocusNode() ? itemOf(getFocusNode()) : nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Expansion and rows
+// ---------------------------------------------------------------------------
+
+void TreeControl::EnsureVisible(TreeItem* item)
+{
+    wxCHECK_RET(item && isInTree(item), "EnsureVisible on an item that is not in this tree");
+    for (TreeItem* parent = item->m_parent; parent; parent = parent->m_parent)
+        parent->Expand();
+    std::size_t row = 0;
+    if (rowOfNode(nodeOf(item), row))
+        ensureRowVisible(row);
+}
+
+void TreeControl::setExpandedRecursively(TreeItem* item, bool expanded)
+{
+    // Weights are rebuilt bottom-up in one pass rather than climbing to the
+    // root once per item.
+    item->m_expanded = expanded;
+    item->m_children.forEach([this, expanded](RowNode* node) { setExpandedRecursively(itemOf(node), expanded); });
+    const std::size_t weight = 1 + (expanded ? item->m_children.weight() : 0);
+    if (item->m_parent)
+        item->m_parent->m_children.setWeight(item, weight);
+    else
+        item->m_weight = weight;
+}
+
+void TreeControl::ExpandAll()
+{
+    if (m_root)
+        setExpandedRecursively(m_root, true);
+    itemsChanged();
+}
+
+void TreeControl::CollapseAll()
+{
+    if (!m_root)
+        return;
+    setExpandedRecursively(m_root, false);
+    itemHidden(m_root);
+    itemsChanged();
+}
+
+TreeItem* TreeControl::HitTest(const wxPoint& point) const
+{
+    std::size_t row = 0;
+    return hitTestRow(point, row) ? GetItemAtRow(row) : nullptr;
+}
+
+bool TreeControl::GetItemRow(const TreeItem* item, std::size_t& row) const
+{
+    return item && rowOfNode(item, row);
+}
+
+TreeItem* TreeControl::GetItemAtRow(std::size_t row) const
+{
+    return itemOf(nodeAtRow(row));
+}
+
+std::size_t TreeControl::getRowCount() const
+{
+    return m_root ? m_root->m_weight : 0;
+}
+
+RowNode* TreeControl::nodeAtRow(std::size_t row) const
+{
+    if (!m_root || row >= m_root->m_weight)
+        return nullptr;
+    TreeItem* item = m_root;
+    std::size_t offset = row;
+    while (offset > 0)
+    {
+        --offset;
+        RowNode* child = item->m_children.findByWeight(offset);
+        if (!child)
+            return nullptr;
+        item = itemOf(child);
+    }
+    return item;
+}
+
+RowNode* TreeControl::nodeAfter(RowNode* node) const
+{
+    TreeItem* item = itemOf(node);
+    if (item->m_expanded && item->HasChildren())
+        return item->m_children.first();
+    for (; item->m_parent; item = item->m_parent)
+        if (RowNode* next = item->m_parent->m_children.next(item))
+            return next;
+    return nullptr;
+}
+
+bool TreeControl::rowOfNode(const RowNode* node, std::size_t& row) const
+{
+    const TreeItem* item = itemOf(node);
+    std::size_t result = 0;
+    for (; item->m_parent; item = item->m_parent)
+    {
+        const TreeItem* parent = item->m_parent;
+        if (!parent->m_expanded)
+            return false;
+        result += 1 + parent->m_children.weightBefore(item);
+    }
+    if (item != m_root)
+        return false;
+    row = result;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+// ---------------------------------------------------------------------------
+
+wxRect TreeControl::expanderRect(const TreeItem* item, const wxRect& rowRect) const
+{
+    const int x = getColumnLeft(0) + getTextPadding() + static_cast<int>(item->GetDepth()) * m_indent;
+    return wxRect(x, rowRect.y, m_indent, rowRect.height);
+}
+
+int TreeControl::labelInset(const TreeItem* item) const
+{
+    int inset = static_cast<int>(item->GetDepth() + 1) * m_indent;
+    if (m_images && item->m_image >= 0)
+    {
+        int width = 0;
+        int height = 0;
+        m_images->GetSize(item->m_image, width, height);
+        inset += width + getTextPadding();
+    }
+    return inset;
+}
+
+void TreeControl::paintRow(wxDC& dc, RowNode* node, std::size_t, const wxRect& rect)
+{
+    const TreeItem* item = itemOf(node);
+    const wxRect expander = expanderRect(item, rect);
+    if (item->HasChildren())
+    {
+        const int size = std::min(FromDIP(12), rect.height);
+        const wxRect button(expander.x + (expander.width - size) / 2, rect.y + (rect.height - size) / 2, size, size);
+        wxRendererNative::Get().DrawTreeItemButton(this, dc, button, item->m_expanded ? int(wxCONTROL_EXPANDED) : 0);
+    }
+    if (m_images && item->m_image >= 0 && item->m_image < m_images->GetImageCount())
+    {
+        int width = 0;
+        int height = 0;
+        m_images->GetSize(item->m_image, width, height);
+        m_images->Draw(item->m_image, dc, expander.GetRight() + 1, rect.y + (rect.height - height) / 2,
+                       wxIMAGELIST_DRAW_TRANSPARENT);
+    }
+    drawCellText(dc, 0, rect, item->m_texts[0], labelInset(item));
+    for (unsigned int c = 1; c < item->m_texts.size() && c < getColumnCount(); ++c)
+        drawCellText(dc, c, rect, item->m_texts[c]);
+}
+
+void TreeControl::AssignImageList(wxImageList* images, int)
+{
+    m_images.reset(images);
+    itemsChanged();
+}
+
+// ---------------------------------------------------------------------------
+// User input
+// ---------------------------------------------------------------------------
+
+void TreeControl::sendEvent(wxEventType type, TreeItem* item, const wxPoint& point, const wxString& label)
+{
+    TreeEvent event(type, GetId());
+    event.SetEventObject(this);
+    event.SetItem(item);
+    event.SetPoint(point);
+    event.SetLabel(label);
+    ProcessWindowEvent(event);
+}
+
+void TreeControl::onSelectionChanged()
+{
+    sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, GetFocusedItem());
+}
+
+bool TreeControl::previewKey(wxKeyEvent& event)
+{
+    if ((event.GetKeyCode() == WXK_RETURN || event.GetKeyCode() == WXK_NUMPAD_ENTER) && GetFocusedItem())
+    {
+        sendEvent(wxUTILS_EVT_TREE_ITEM_ACTIVATED, GetFocusedItem());
+        return true;
+    }
+    return false;
+}
+
+bool TreeControl::expandRow(RowNode* node, bool expand)
+{
+    TreeItem* item = itemOf(node);
+    TreeItem* target = nullptr;
+    const std::size_t selectedBefore = GetSelectedItemCount();
+    if (expand)
+    {
+        if (!item->HasChildren())
+            return true;
+        if (!item->m_expanded)
+            item->Expand();
+        else
+            target = item->GetFirstChild();
+    }
+    else
+    {
+        if (item->m_expanded && item->HasChildren())
+            item->Collapse();
+        else
+            target = item->m_parent;
+    }
+    if (target)
+        Select(target, true);
+    else if (GetSelectedItemCount() != selectedBefore)
+        onSelectionChanged();
+    return true;
+}
+
+bool TreeControl::clickDecoration(RowNode* node, const wxPoint& point)
+{
+    TreeItem* item = itemOf(node);
+    std::size_t row = 0;
+    if (!item->HasChildren() || !rowOfNode(node, row))
+        return false;
+    const wxRect expander = expanderRect(item, getRowRect(row));
+    if (point.x < expander.x || point.x >= expander.GetRight() + 1)
+        return false;
+    const std::size_t selectedBefore = GetSelectedItemCount();
+    item->Toggle();
+    if (GetSelectedItemCount() != selectedBefore)
+        onSelectionChanged();
+    return true;
+}
+
+void TreeControl::onRowDoubleClicked(RowNode* node)
+{
+    TreeItem* item = itemOf(node);
+    if (item->HasChildren())
+    {
+        const std::size_t selectedBefore = GetSelectedItemCount();
+        item->Toggle();
+        if (GetSelectedItemCount() != selectedBefore)
+            onSelectionChanged();
+    }
+    sendEvent(wxUTILS_EVT_TREE_ITEM_ACTIVATED, item);
+}
+
+void TreeControl::onRowContextMenu(RowNode* node, const wxPoint& point)
+{
+    sendEvent(wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, node ? itemOf(node) : nullptr, point);
+}
+
+void TreeControl::onRenameRequested(RowNode* node)
+{
+    EditLabel(itemOf(node));
+}
+
+// ---------------------------------------------------------------------------
+// Renaming in place
+// ---------------------------------------------------------------------------
+
+void TreeControl::EditLabel(TreeItem* item)
+{
+    if (!item || hasOrkStyle(ReadOnlyLabels))
+        return;
+    wxCHECK_RET(isInTree(item), "EditLabel on an item that is not in this tree");
+    if (m_editedItem)
+        EndEditLabel(true);
+    EnsureVisible(item);
+
+    TreeEvent begin(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, GetId());
+    begin.SetEventObject(this);
+    begin.SetItem(item);
+    begin.SetLabel(item->GetLabel());
+    ProcessWindowEvent(begin);
+    // A handler may have deleted the item or vetoed the edit.
+    if (!begin.IsAllowed() || !isInTree(item))
+        return;
+
+    std::size_t row = 0;
+    if (!rowOfNode(nodeOf(item), row))
+        return;
+    const wxRect rowRect = getRowRect(row);
+    const int left = getColumnLeft(0) + labelInset(item);
+    const int right = getColumnLeft(0) + getColumnWidth(0);
+    beginRename(this, wxRect(left, rowRect.y, std::max(right - left, FromDIP(60)), rowRect.height),
+                item->GetLabel());
+    m_editedItem = item;
+}
+
+void TreeControl::EndEditLabel(bool accept)
+{
+    endRename(accept);
+}
+
+void TreeControl::onTextRenameFinished(const wxString& text, bool cancelled)
+{
+    TreeItem* item = m_editedItem;
+    m_editedItem = nullptr;
+    if (!item || cancelled || text == item->GetLabel())
+        return;
+    TreeEvent end(wxUTILS_EVT_TREE_END_LABEL_EDIT, GetId());
+    end.SetEventObject(this);
+    end.SetItem(item);
+    end.SetLabel(text);
+    const bool processed = ProcessWindowEvent(end);
+    if (!processed && end.IsAllowed())
+        item->SetLabel(text);
+}
+
+} // namespace wxUtils

@@ -1,0 +1,428 @@
+#include "Harness.h"
+
+#include <wxUtils/TreeControl.h>
+
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+using wxUtils::TreeControl;
+using wxUtils::TreeEvent;
+using wxUtils::TreeItem;
+
+namespace
+{
+
+enum Modifiers
+{
+    None = 0,
+    Ctrl = 1,
+    Shift = 2
+};
+
+void mouse(wxWindow* window, wxEventType type, const wxPoint& point, int modifiers = None)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(point);
+    event.m_controlDown = (modifiers & Ctrl) != 0;
+    event.m_shiftDown = (modifiers & Shift) != 0;
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+void key(wxWindow* window, int code, int modifiers = None)
+{
+    wxKeyEvent event(wxEVT_KEY_DOWN);
+    event.m_keyCode = code;
+    event.m_controlDown = (modifiers & Ctrl) != 0;
+    event.m_shiftDown = (modifiers & Shift) != 0;
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+// A point on an item's label, well right of its expander.
+wxPoint labelPoint(const TreeControl* tree, const TreeItem* item)
+{
+    std::size_t row = 0;
+    EXPECT_TRUE(tree->GetItemRow(item, row));
+    const wxRect rect = tree->getRowRect(row);
+    return wxPoint(rect.x + static_cast<int>(item->GetDepth() + 2) * 18 + 20, rect.y + rect.height / 2);
+}
+
+std::vector<wxString> labels(const Orkutils::Vector<TreeItem*>& items)
+{
+    std::vector<wxString> result;
+    for (const TreeItem* item : items)
+        result.push_back(item->GetLabel());
+    return result;
+}
+
+// Rows in display order, computed the slow obvious way.
+void visibleOrder(const TreeItem* item, std::vector<const TreeItem*>& out)
+{
+    out.push_back(item);
+    if (!item->IsExpanded())
+        return;
+    for (const TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
+        visibleOrder(child, out);
+}
+
+struct EventLog
+{
+    std::vector<wxEventType> types;
+    std::vector<TreeItem*> items;
+    std::vector<wxString> labels;
+    std::vector<wxPoint> points;
+    bool vetoBegin = false;
+    bool handleEnd = true;
+
+    int count(wxEventType type) const { return static_cast<int>(std::count(types.begin(), types.end(), type)); }
+};
+
+TreeControl* makeTree(EventLog* log, long style = TreeControl::MultipleSelection)
+{
+    auto* panel = new wxPanel(wxtest::frame());
+    auto* tree = new TreeControl(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize, style);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(tree, 1, wxEXPAND);
+    panel->SetSizer(sizer);
+    tree->addColumn(1, "Type");
+    if (log)
+    {
+        auto record = [log](TreeEvent& event) {
+            log->types.push_back(event.GetEventType());
+            log->items.push_back(event.GetItem());
+            log->labels.push_back(event.GetLabel());
+            log->points.push_back(event.GetPoint());
+            if (event.GetEventType() == wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT && log->vetoBegin)
+                event.Veto();
+            if (event.GetEventType() == wxUTILS_EVT_TREE_END_LABEL_EDIT && !log->handleEnd)
+                event.Skip();
+        };
+        for (auto type : {wxUTILS_EVT_TREE_SEL_CHANGED, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU,
+                          wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, wxUTILS_EVT_TREE_END_LABEL_EDIT,
+                          wxUTILS_EVT_TREE_ITEM_ACTIVATED})
+            panel->Bind(type, record, tree->GetId());
+    }
+    wxtest::show(panel);
+    return tree;
+}
+
+// root
+//   a (a1, a2, a3)
+//   b (b1)
+//   c
+struct SmallTree
+{
+    TreeItem* root;
+    TreeItem* a;
+    TreeItem* a1;
+    TreeItem* a2;
+    TreeItem* a3;
+    TreeItem* b;
+    TreeItem* b1;
+    TreeItem* c;
+};
+
+SmallTree fill(TreeControl* tree)
+{
+    SmallTree t{};
+    t.root = new TreeItem("root", tree, false);
+    tree->SetRoot(t.root);
+    auto add = [tree](TreeItem* parent, const char* label) {
+        auto* item = new TreeItem(label, tree, true);
+        item->SetColumnText(1, "Node");
+        parent->InsertChild(item, nullptr);
+        return item;
+    };
+    t.a = add(t.root, "a");
+    t.b = add(t.root, "b");
+    t.c = add(t.root, "c");
+    t.a1 = add(t.a, "a1");
+    t.a3 = add(t.a, "a3");
+    t.a2 = new TreeItem("a2", tree, false);
+    t.a->InsertChild(t.a2, t.a3);
+    t.b1 = add(t.b, "b1");
+    return t;
+}
+
+} // namespace
+
+TEST(TreeControl, RowsMatchTheTreeThroughRandomInsertsMovesRemovalsAndExpansions)
+{
+    TreeControl* tree = makeTree(nullptr);
+    std::mt19937 random(1234);
+    auto* root = new TreeItem("root", tree, true);
+    tree->SetRoot(root);
+    std::vector<TreeItem*> items{root};
+    int serial = 0;
+
+    for (int step = 0; step < 3000; ++step)
+    {
+        const int action = static_cast<int>(random() % 10);
+        TreeItem* target = items[random() % items.size()];
+        if (action < 5 || items.size() < 10)
+        {
+            // Parents with many children cross the storage block size.
+            TreeItem* parent = (random() % 4 == 0) ? root : target;
+            TreeItem* before = parent->HasChildren() && random() % 2
+                                   ? parent->GetChild(random() % parent->GetChildCount())
+                                   : nullptr;
+            auto* item = new TreeItem(wxString::Format("n%d", ++serial), tree, random() % 2 == 0);
+            parent->InsertChild(item, before);
+            items.push_back(item);
+        }
+        else if (action < 7 && target != root)
+        {
+            TreeItem* parent = items[random() % items.size()];
+            if (parent == target || parent->IsDescendantOf(target))
+                continue;
+            TreeItem* before = parent->HasChildren() ? parent->GetChild(random() % parent->GetChildCount()) : nullptr;
+            if (before == target)
+                before = nullptr;
+            target->Reparent(parent, before);
+        }
+        else if (action < 8 && target != root && items.size() > 50)
+        {
+            std::vector<const TreeItem*> doomed;
+            visibleOrder(target, doomed);
+            items.erase(std::remove_if(items.begin(), items.end(),
+                                       [target](TreeItem* item) { return item == target || item->IsDescendantOf(target); }),
+                        items.end());
+            target->RemoveAndDestroy();
+        }
+        else
+            target->Toggle();
+
+        if (step % 100 == 0 || step == 2999)
+        {
+            std::vector<const TreeItem*> expected;
+            visibleOrder(root, expected);
+            ASSERT_EQ(tree->GetVisibleCount(), expected.size()) << "at step " << step;
+            for (std::size_t row = 0; row < expected.size(); ++row)
+            {
+                ASSERT_EQ(tree->GetItemAtRow(row), expected[row]) << "row " << row << " at step " << step;
+                std::size_t back = 0;
+                ASSERT_TRUE(tree->GetItemRow(expected[row], back));
+                ASSERT_EQ(back, row);
+            }
+            ASSERT_EQ(tree->GetCount(), items.size());
+        }
+    }
+    tree->DeleteAllItems();
+    EXPECT_EQ(tree->GetVisibleCount(), 0u);
+    EXPECT_EQ(tree->GetRoot(), nullptr);
+}
+
+TEST(TreeControl, InsertBeforeSiblingsAndNavigationFollowTheGivenOrder)
+{
+    TreeControl* tree = makeTree(nullptr);
+    const SmallTree t = fill(tree);
+    EXPECT_EQ(t.a1->GetNextSibling(), t.a2);
+    EXPECT_EQ(t.a2->GetNextSibling(), t.a3);
+    EXPECT_EQ(t.a3->GetNextSibling(), nullptr);
+    EXPECT_EQ(t.a2->GetPrevSibling(), t.a1);
+    EXPECT_EQ(t.root->GetChildCount(), 3u);
+    EXPECT_EQ(tree->GetRoot(), t.root);
+    EXPECT_TRUE(t.root->IsExpanded()) << "the root shows its children from the start";
+
+    // Moving a subtree takes its children along and keeps its place before `before`.
+    t.a->Reparent(t.b, t.b1);
+    EXPECT_EQ(t.a->GetParent(), t.b);
+    EXPECT_EQ(t.a->GetNextSibling(), t.b1);
+    EXPECT_EQ(t.a3->GetParent(), t.a);
+    EXPECT_EQ(t.b->GetFirstChild(), t.a);
+    EXPECT_EQ(t.a3->GetDepth(), 3u);
+    EXPECT_EQ(tree->GetCount(), 8u);
+
+    // Moving an item into its own subtree is refused.
+    {
+        wxtest::ExpectAsserts asserts;
+        t.b->Reparent(t.a1, nullptr);
+        EXPECT_EQ(asserts.count(), 1);
+    }
+    EXPECT_EQ(t.b->GetParent(), t.root);
+}
+
+TEST(TreeControl, ClicksAndKeysSelectLikeANativeTree)
+{
+    EventLog log;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a1));
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a1"}));
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), Ctrl);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a), Ctrl);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a1", "c", "a"})) << "in the order selected";
+    EXPECT_EQ(labels(tree->GetSelectionWithoutChildren()), (std::vector<wxString>{"c", "a"}));
+    EXPECT_EQ(tree->GetSelectedItemCount(), 3u);
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), 3);
+    EXPECT_EQ(log.items.back(), t.a);
+
+    // Shift extends over the rows shown between anchor and click: a, a1, a2, a3, b.
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b), Shift);
+    EXPECT_EQ(tree->GetSelectedItemCount(), 5u);
+    EXPECT_FALSE(t.c->IsSelected());
+
+    // Arrows move a single selection; Shift+arrow extends from the anchor.
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a2));
+    key(tree, WXK_DOWN);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a3"}));
+    key(tree, WXK_UP, Shift);
+    key(tree, WXK_UP, Shift);
+    EXPECT_EQ(tree->GetSelectedItemCount(), 3u);
+    EXPECT_EQ(tree->GetFocusedItem(), t.a1);
+    key(tree, WXK_HOME);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"root"}));
+    key(tree, WXK_END);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"c"}));
+
+    // Left goes to the parent, Left again collapses it, Right expands, Right enters.
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1));
+    key(tree, WXK_LEFT);
+    EXPECT_EQ(tree->GetFocusedItem(), t.b);
+    key(tree, WXK_LEFT);
+    EXPECT_FALSE(t.b->IsExpanded());
+    key(tree, WXK_RIGHT);
+    EXPECT_TRUE(t.b->IsExpanded());
+    key(tree, WXK_RIGHT);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1"}));
+}
+
+TEST(TreeControl, HiddenAndDestroyedItemsLeaveTheSelection)
+{
+    EventLog log;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a2));
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1), Ctrl);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), Ctrl);
+
+    // Clicking a's expander collapses it; its selected child must not stay
+    // selected out of sight, and the user is told.
+    const int changes = log.count(wxUTILS_EVT_TREE_SEL_CHANGED);
+    std::size_t row = 0;
+    ASSERT_TRUE(tree->GetItemRow(t.a, row));
+    const wxRect rect = tree->getRowRect(row);
+    mouse(tree, wxEVT_LEFT_DOWN, wxPoint(rect.x + 4 + 18 + 9, rect.y + rect.height / 2));
+    EXPECT_FALSE(t.a->IsExpanded());
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1", "c"}));
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), changes + 1);
+
+    // Destroying a subtree with a selected item drops it quietly.
+    t.b->RemoveAndDestroy();
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"c"}));
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), changes + 1);
+
+    // Select makes one item the selection, opening its parents, and says so.
+    tree->Select(t.a3, true);
+    EXPECT_TRUE(t.a->IsExpanded());
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a3"}));
+    EXPECT_EQ(log.items.back(), t.a3);
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), changes + 2);
+    tree->DeleteAllItems();
+    EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
+}
+
+TEST(TreeControl, ContextMenuEventCarriesTheItemAndThePoint)
+{
+    EventLog log;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+    const wxPoint point = labelPoint(tree, t.b);
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(point));
+    event.SetEventObject(tree);
+    tree->ProcessWindowEvent(event);
+    ASSERT_EQ(log.types.back(), wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU);
+    EXPECT_EQ(log.items.back(), t.b);
+    EXPECT_EQ(log.points.back(), point);
+    EXPECT_TRUE(t.b->IsSelected());
+
+    const wxPoint below(30, tree->GetClientSize().y - 3);
+    wxContextMenuEvent belowEvent(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(below));
+    belowEvent.SetEventObject(tree);
+    tree->ProcessWindowEvent(belowEvent);
+    EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU);
+    EXPECT_EQ(log.items.back(), nullptr);
+}
+
+TEST(TreeControl, RenameInPlaceAcceptsOnEnterAndFocusLossAndCancelsOnEscape)
+{
+    EventLog log;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+    auto renameBox = [tree]() { return dynamic_cast<wxTextCtrl*>(tree->getRenameControl()); };
+
+    // F2 renames the focused item; the handler of the end event owns the label.
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b));
+    key(tree, WXK_F2);
+    ASSERT_NE(renameBox(), nullptr);
+    EXPECT_EQ(renameBox()->GetValue(), "b");
+    EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT);
+    renameBox()->ChangeValue("bee");
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, renameBox()->GetId());
+    enter.SetEventObject(renameBox());
+    renameBox()->ProcessWindowEvent(enter);
+    EXPECT_EQ(renameBox(), nullptr);
+    ASSERT_EQ(log.types.back(), wxUTILS_EVT_TREE_END_LABEL_EDIT);
+    EXPECT_EQ(log.items.back(), t.b);
+    EXPECT_EQ(log.labels.back(), "bee");
+    EXPECT_EQ(t.b->GetLabel(), "b") << "a handler processed the event, so the tree leaves the label alone";
+
+    // Escape cancels without an end event.
+    const auto ends = log.count(wxUTILS_EVT_TREE_END_LABEL_EDIT);
+    tree->EditLabel(t.c);
+    ASSERT_NE(renameBox(), nullptr);
+    renameBox()->ChangeValue("sea");
+    key(renameBox(), WXK_ESCAPE);
+    EXPECT_EQ(renameBox(), nullptr);
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_END_LABEL_EDIT), ends);
+    EXPECT_EQ(t.c->GetLabel(), "c");
+
+    // Losing the focus accepts; with nobody processing the end event the tree
+    // takes the label itself.
+    log.handleEnd = false;
+    tree->EditLabel(t.a1);
+    ASSERT_NE(renameBox(), nullptr);
+    renameBox()->ChangeValue("first");
+    wxFocusEvent lost(wxEVT_KILL_FOCUS, renameBox()->GetId());
+    lost.SetEventObject(renameBox());
+    renameBox()->ProcessWindowEvent(lost);
+    EXPECT_EQ(renameBox(), nullptr);
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_END_LABEL_EDIT), ends + 1);
+    EXPECT_EQ(t.a1->GetLabel(), "first");
+
+    // Destroying the item under the box closes it without renaming anything.
+    tree->EditLabel(t.a2);
+    ASSERT_NE(renameBox(), nullptr);
+    t.a2->RemoveAndDestroy();
+    EXPECT_EQ(renameBox(), nullptr);
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_END_LABEL_EDIT), ends + 1);
+    wxtest::pump();
+}
+
+TEST(TreeControl, VetoedOrReadOnlyTreesOpenNoRenameBox)
+{
+    EventLog log;
+    log.vetoBegin = true;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+    tree->EditLabel(t.a);
+    EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT);
+    EXPECT_EQ(tree->getRenameControl(), nullptr);
+
+    EventLog readOnlyLog;
+    TreeControl* readOnly = makeTree(&readOnlyLog, TreeControl::MultipleSelection | TreeControl::ReadOnlyLabels);
+    EXPECT_TRUE(readOnly->hasOrkStyle(TreeControl::ReadOnlyLabels));
+    const SmallTree r = fill(readOnly);
+    mouse(readOnly, wxEVT_LEFT_DOWN, labelPoint(readOnly, r.a));
+    key(readOnly, WXK_F2);
+    readOnly->EditLabel(r.a);
+    EXPECT_EQ(readOnly->getRenameControl(), nullptr);
+    EXPECT_EQ(readOnlyLog.count(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT), 0);
+}

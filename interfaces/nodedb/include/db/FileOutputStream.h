@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <db/FileInputStream.h>
+
+namespace db {
+
+/// How the bytes handed to a stream are encoded on disk.
+enum class OutputStreamEncoding : int
+{
+    Raw = 0,  ///< bytes are written as given (binary files)
+    Utf8 = 1, ///< text is written as UTF-8 (XML files)
+};
+
+/// Writes a file without ever truncating the one it replaces: bytes go to a
+/// temporary file in the same folder, which `commit` flushes, syncs and renames
+/// over the target. A stream destroyed without a successful `commit` removes
+/// its temporary file and leaves the target as it was.
+class FileOutputStream
+{
+public:
+    /// The steps of the save protocol, named to the failure hook.
+    enum class Step
+    {
+        Open,
+        Write,
+        Sync,
+        Rename,
+    };
+
+    /// Returns true to make the named step fail as if the disk were full.
+    using FailureHook = std::function<bool(Step)>;
+
+    /// Opens a temporary file beside `fileName`; check `isOpen`.
+    FileOutputStream(const std::wstring& fileName, FileOpenMode mode = FileOpenMode::Text,
+                     OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
+    FileOutputStream(const std::string& fileName, FileOpenMode mode = FileOpenMode::Text,
+                     OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
+    ~FileOutputStream();
+
+    FileOutputStream(const FileOutputStream&) = delete;
+    FileOutputStream& operator=(const FileOutputStream&) = delete;
+
+    /// True while no step has failed.
+    bool isOpen() const { return m_fd >= 0 && m_error.empty(); }
+    /// True after a successful `commit`.
+    bool isCommitted() const { return m_committed; }
+
+    FileOpenMode getMode() const { return m_mode; }
+    OutputStreamEncoding getEncoding() const { return m_encoding; }
+    /// The target file name, UTF-8 encoded.
+    const std::string& getFileName() const { return m_fileName; }
+    /// Why the stream failed, empty if it has not.
+    const std::string& getError() const { return m_error; }
+
+    /// Appends bytes; returns false once any write has failed.
+    bool write(const void* data, std::size_t size);
+    /// Appends a wide string in the stream's encoding (UTF-8 for both encodings).
+    bool writeText(const std::wstring& text);
+
+    /// Flushes, syncs and renames the temporary file over the target, then syncs
+    /// the folder. Returns false, with the target untouched, on any failure.
+    bool commit();
+
+    /// Test-only: makes chosen steps of every stream fail. Pass an empty hook to clear.
+    static void setFailureHook(FailureHook hook);
+
+private:
+    void open();
+    bool flushBuffer();
+    bool fail(Step step, const std::string& what);
+    void discard();
+
+    std::string m_fileName;
+    std::string m_tempName;
+    FileOpenMode m_mode;
+    OutputStreamEncoding m_encoding;
+    int m_fd = -1;
+    bool m_committed = false;
+    std::string m_error;
+    std::vector<char> m_buffer;
+
+    static FailureHook s_failureHook;
+};
+
+} // namespace db

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <db/FileInputStream.h>
+#include <db/LoadError.h>
+
+namespace db {
+
+class Attribute;
+class ReferenceResolver;
+class TypeRegistry;
+
+/// Reads the binary form (.dbb) of a database or of one node's subtree. The file is read
+/// into a detached tree first and attached only when all of it is good, so a
+/// failed load leaves the target as it was. Loading a database file into an
+/// empty database restores it; into a non-empty one, and for subtree files,
+/// the file's nodes are added below the target.
+class LoaderBinary
+{
+public:
+    /// `flags` is 0 (reserved); `resolver` may be null.
+    LoaderBinary(FileInputStream& stream, int flags = 0, ReferenceResolver* resolver = nullptr);
+
+    /// Loads into `target` (a database, a node or a node container); false with `getError` set on failure.
+    bool load(Attribute* target);
+    bool load(Attribute& target) { return load(&target); }
+
+    /// Node types come from the target database's registry; this one is used
+    /// when the target is detached (default: the default registry).
+    void setTypeRegistry(TypeRegistry* registry) { m_registry = registry; }
+
+    const LoadError& getError() const { return m_error; }
+    int getFlags() const { return m_flags; }
+
+private:
+    FileInputStream& m_stream;
+    int m_flags;
+    ReferenceResolver* m_resolver;
+    TypeRegistry* m_registry = nullptr;
+    LoadError m_error;
+};
+
+} // namespace db

@@ -1,0 +1,204 @@
+#include <db/FileOutputStream.h>
+
+#include "Utf8.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace db {
+
+FileOutputStream::FailureHook FileOutputStream::s_failureHook;
+
+namespace {
+
+constexpr std::size_t s_bufferSize = 1 << 16;
+
+std::string folderOf(const std::string& fileName)
+{
+    auto slash = fileName.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return fileName.substr(0, slash);
+}
+
+std::string baseOf(const std::string& fileName)
+{
+    auto slash = fileName.rfind('/');
+    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+} // namespace
+
+FileOutputStream::FileOutputStream(const std::wstring& fileName, FileOpenMode mode,
+                                   OutputStreamEncoding encoding)
+    : m_fileName(files::toUtf8(fileName)), m_mode(mode), m_encoding(encoding)
+{
+    open();
+}
+
+FileOutputStream::FileOutputStream(const std::string& fileName, FileOpenMode mode,
+                                   OutputStreamEncoding encoding)
+    : m_fileName(fileName), m_mode(mode), m_encoding(encoding)
+{
+    open();
+}
+
+FileOutputStream::~FileOutputStream()
+{
+    if (!m_committed)
+        discard();
+}
+
+void FileOutputStream::setFailureHook(FailureHook hook)
+{
+    s_failureHook = std::move(hook);
+}
+
+bool FileOutputStream::fail(Step, const std::string& what)
+{
+    if (m_error.empty())
+        m_error = what;
+    return false;
+}
+
+void FileOutputStream::open()
+{
+    if (m_fileName.empty())
+    {
+        fail(Step::Open, "empty file name");
+        return;
+    }
+    if (s_failureHook && s_failureHook(Step::Open))
+    {
+        fail(Step::Open, std::string("cannot create temporary file: ") + std::strerror(ENOSPC));
+        return;
+    }
+    // The temporary file must live in the target's folder: rename is only
+    // atomic within one file system.
+    std::string pattern = folderOf(m_fileName) + "/." + baseOf(m_fileName) + ".tmp-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0)
+    {
+        fail(Step::Open, std::string("cannot create temporary file: ") + std::strerror(errno));
+        return;
+    }
+    m_tempName = name.data();
+
+    // mkstemp makes the file private; give it the permissions the target has,
+    // or those a newly created file would get.
+    struct stat info {};
+    mode_t permissions = 0;
+    if (::stat(m_fileName.c_str(), &info) == 0)
+        permissions = info.st_mode & 07777;
+    else
+    {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        permissions = 0666 & ~mask;
+    }
+    ::fchmod(m_fd, permissions);
+    m_buffer.reserve(s_bufferSize);
+}
+
+bool FileOutputStream::write(const void* data, std::size_t size)
+{
+    if (!isOpen())
+        return false;
+    const auto* bytes = static_cast<const char*>(data);
+    if (m_buffer.size() + size > s_bufferSize)
+    {
+        if (!flushBuffer())
+            return false;
+        if (size > s_bufferSize)
+        {
+            m_buffer.assign(bytes, bytes + size);
+            return flushBuffer();
+        }
+    }
+    m_buffer.insert(m_buffer.end(), bytes, bytes + size);
+    return true;
+}
+
+bool FileOutputStream::writeText(const std::wstring& text)
+{
+    std::string utf8 = files::toUtf8(text);
+    return write(utf8.data(), utf8.size());
+}
+
+bool FileOutputStream::flushBuffer()
+{
+    if (!isOpen())
+        return false;
+    if (s_failureHook && s_failureHook(Step::Write))
+        return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
+    std::size_t done = 0;
+    while (done < m_buffer.size())
+    {
+        ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(Step::Write, std::string("write error: ") + std::strerror(n < 0 ? errno : EIO));
+        done += static_cast<std::size_t>(n);
+    }
+    m_buffer.clear();
+    return true;
+}
+
+bool FileOutputStream::commit()
+{
+    if (m_committed)
+        return true;
+    if (!flushBuffer())
+        return false;
+    if (s_failureHook && s_failureHook(Step::Sync))
+        return fail(Step::Sync, std::string("cannot sync: ") + std::strerror(EIO));
+    if (::fsync(m_fd) != 0)
+        return fail(Step::Sync, std::string("cannot sync: ") + std::strerror(errno));
+    if (::close(m_fd) != 0)
+    {
+        m_fd = -1;
+        return fail(Step::Sync, std::string("cannot close: ") + std::strerror(errno));
+    }
+    m_fd = -1;
+    if (s_failureHook && s_failureHook(Step::Rename))
+        return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(EROFS));
+    if (::rename(m_tempName.c_str(), m_fileName.c_str()) != 0)
+        return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(errno));
+    m_committed = true;
+    m_tempName.clear();
+
+    // Without syncing the folder, a crash could lose the rename while the old
+    // file is already gone from the journal's point of view.
+    int folder = ::open(folderOf(m_fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0)
+    {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+void FileOutputStream::discard()
+{
+    if (m_fd >= 0)
+    {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempName.empty())
+    {
+        ::unlink(m_tempName.c_str());
+        m_tempName.clear();
+    }
+}
+
+} // namespace db

@@ -1,0 +1,73 @@
+#pragma once
+
+// What the XML and binary loaders share: the detached tree a file is read
+// into, the pointer paths waiting to be resolved, and the final step that
+// attaches the tree to its target in one undoable step.
+
+#include <db/Attribute.h>
+#include <db/LoadError.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+class Node;
+class ReferenceResolver;
+class TypeRegistry;
+} // namespace db
+
+namespace db::files {
+
+/// Hostile-input limits shared by both formats.
+constexpr int s_maxDepth = 256;
+constexpr std::size_t s_maxStringBytes = std::size_t(256) << 20;
+
+enum class FileKind
+{
+    Database, ///< the whole database was saved: its root node is the file's top node
+    Subtree,  ///< one node with everything below it
+};
+
+/// A pointer read from the file, resolved once the whole file is read.
+struct PendingPointer
+{
+    Attribute* attribute = nullptr; ///< a pointer or pointer array attribute in the detached tree
+    int index = -1;                 ///< element of a pointer array; -1 for a single pointer
+    std::wstring path;
+    bool local = false;             ///< relative to the file's top node, else absolute in the target
+    std::size_t line = 0;
+    std::size_t offset = 0;
+};
+
+struct DetachedTree
+{
+    FileKind kind = FileKind::Subtree;
+    std::unique_ptr<Node> root;
+    std::vector<PendingPointer> pointers;
+};
+
+/// The registry whose types a load into `target` uses.
+TypeRegistry& registryFor(Attribute* target, TypeRegistry* fallback);
+
+/// Checks that `target` can take what the file holds; fills `error.what` when it cannot.
+bool canAttach(const DetachedTree& tree, Attribute* target, std::string& why);
+
+/// Resolves the pointers, then attaches the tree to `target`. Everything that
+/// can fail is checked before the target is touched.
+bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error);
+
+/// How a saver writes a pointer to `target` from a file whose top node is
+/// `savedRoot`: relative to it when inside, absolute otherwise. False for null.
+bool pointerPath(const Attribute* target, const Attribute* savedRoot, std::wstring& path, bool& local);
+
+/// The XML element name of an attribute type ("int", "vector3Array", "node"); null for unknown types.
+const char* typeText(AttributeType type);
+/// The type an XML element name stands for; Invalid for unknown names.
+AttributeType typeFromText(const char* text);
+
+/// Counts the lines before `offset` in a buffer, for XML messages.
+std::size_t lineOf(const char* data, std::size_t size, std::size_t offset);
+
+} // namespace db::files

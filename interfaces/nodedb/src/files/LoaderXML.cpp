@@ -1,0 +1,589 @@
+#include <db/LoaderXML.h>
+
+#include <db/ReferenceResolver.h>
+
+#include "AllAttributes.h"
+#include "DefinitionText.h"
+#include "LoadSupport.h"
+#include "NumberText.h"
+#include "Utf8.h"
+
+#include <pugixml.hpp>
+
+#include <cstring>
+
+namespace db {
+
+namespace {
+
+using files::FileKind;
+
+/// Builds a detached tree from a parsed document; stops at the first problem.
+class XmlReader
+{
+public:
+    XmlReader(const FileInputStream& stream, TypeRegistry& registry, LoadError& error)
+        : m_stream(stream), m_registry(registry), m_error(error)
+    {
+    }
+
+    bool read(const pugi::xml_document& document, files::DetachedTree& tree)
+    {
+        pugi::xml_node top = document.document_element();
+        if (std::strcmp(top.name(), "nodedb") != 0)
+            return fail(top, "not a node database file (the top element is not <nodedb>)");
+        int version = top.attribute("version").as_int(0);
+        if (version != 1)
+            return fail(top, "unsupported file version \"" + std::string(top.attribute("version").value()) + "\"");
+        std::string kind = top.attribute("kind").value();
+        if (kind == "database")
+            tree.kind = FileKind::Database;
+        else if (kind == "subtree")
+            tree.kind = FileKind::Subtree;
+        else
+            return fail(top, "unknown file kind \"" + kind + "\"");
+
+        pugi::xml_node rootElement;
+        for (pugi::xml_node child = top.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() != pugi::node_element)
+                continue;
+            if (rootElement || std::strcmp(child.name(), "node") != 0)
+                return fail(child, "a file holds exactly one <node> at the top");
+            rootElement = child;
+        }
+        if (!rootElement)
+            return fail(top, "the file holds no node");
+        m_pointers = &tree.pointers;
+        tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
+        return tree.root != nullptr;
+    }
+
+private:
+    bool fail(pugi::xml_node where, const std::string& what)
+    {
+        if (m_error.what.empty())
+        {
+            m_error.offset = where ? static_cast<std::size_t>(where.offset_debug()) : 0;
+            m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+            m_error.what = what;
+        }
+        return false;
+    }
+
+    static std::wstring wide(const char* text)
+    {
+        std::wstring out;
+        files::fromUtf8(text, std::strlen(text), out);
+        return out;
+    }
+
+    Node* readNode(pugi::xml_node element, int depth, bool databaseRoot)
+    {
+        if (depth > files::s_maxDepth)
+        {
+            fail(element, "nodes are nested too deeply");
+            return nullptr;
+        }
+        const char* typeName = element.attribute("type").value();
+        NodeDef* def = m_registry.findNodeDef(wide(typeName));
+        if (!def)
+        {
+            fail(element, "unknown node type \"" + std::string(typeName) + "\"");
+            return nullptr;
+        }
+        bool isDatabaseType = def == &m_registry.getDatabaseDef();
+        if (databaseRoot != isDatabaseType || (!databaseRoot && !def->isCreatable()))
+        {
+            fail(element, databaseRoot ? "a database file must start with a \"Database\" node"
+                                       : "node type \"" + std::string(typeName) + "\" cannot be created here");
+            return nullptr;
+        }
+        auto node = std::make_unique<Node>(*def, wide(element.attribute("name").value()));
+        if (!readMembers(*node, element, depth))
+            return nullptr;
+        return node.release();
+    }
+
+    bool readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth)
+    {
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+                return fail(child, "unexpected text");
+            if (child.type() != pugi::node_element)
+                continue;
+            if (!readMember(composite, child, depth + 1))
+                return false;
+        }
+        return true;
+    }
+
+    bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth)
+    {
+        if (depth > files::s_maxDepth)
+            return fail(element, "attributes are nested too deeply");
+        AttributeType type = files::typeFromText(element.name());
+        if (type == Invalid || type == NodeType)
+            return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+        const char* name = element.attribute("name").value();
+        Attribute* attribute = nullptr;
+        if (element.attribute("dynamic").as_bool())
+        {
+            Node* node = composite.asNode();
+            if (!node)
+                return fail(element, "only nodes hold dynamic attributes");
+            std::string why;
+            auto def = files::definitionFromXml(element, type, why);
+            if (!def)
+                return fail(element, why);
+            attribute = node->addDynamicAttribute(std::move(def));
+            if (!attribute)
+                return fail(element, "bad dynamic attribute \"" + std::string(name) + "\"");
+        }
+        else
+        {
+            attribute = composite.findAttribute(wide(name));
+            if (!attribute)
+                return fail(element, "no attribute \"" + std::string(name) + "\" in \""
+                                         + files::toUtf8(composite.getDef().getName()) + "\"");
+            if (attribute->getAttributeType() != type)
+                return fail(element, "attribute \"" + std::string(name) + "\" is a "
+                                         + files::typeText(attribute->getAttributeType()) + ", not a "
+                                         + element.name());
+        }
+        return readValue(*attribute, element, depth);
+    }
+
+    /// The text of an element that holds only text ("" when empty).
+    bool text(pugi::xml_node element, const char*& begin, const char*& end)
+    {
+        begin = end = "";
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() == pugi::node_element)
+                return fail(child, "unexpected element <" + std::string(child.name()) + ">");
+            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            {
+                if (*begin)
+                    return fail(child, "text in pieces");
+                begin = child.value();
+                end = begin + std::strlen(begin);
+            }
+        }
+        return true;
+    }
+
+    /// The <e> children of list elements, checked to be nothing else.
+    bool items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
+    {
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+                return fail(child, "unexpected text");
+            if (child.type() != pugi::node_element || std::strcmp(child.name(), "option") == 0)
+                continue;
+            if (std::strcmp(child.name(), "e") != 0)
+                return fail(child, "unexpected element <" + std::string(child.name()) + ">");
+            out.push_back(child);
+        }
+        return true;
+    }
+
+    template <typename T, typename Parse>
+    bool numbers(pugi::xml_node element, std::vector<T>& out, Parse parse, const char* what)
+    {
+        const char* begin;
+        const char* end;
+        if (!text(element, begin, end))
+            return false;
+        files::skipSpace(begin, end);
+        while (begin < end)
+        {
+            T value;
+            if (!parse(begin, end, value))
+                return fail(element, std::string("bad ") + what + " value");
+            out.push_back(value);
+        }
+        return true;
+    }
+
+    bool floats(pugi::xml_node element, std::vector<float>& out, std::size_t group)
+    {
+        if (!numbers(element, out, files::parseFloat, "float"))
+            return false;
+        if (out.size() % group != 0)
+            return fail(element, "bad value: expected a multiple of " + std::to_string(group) + " numbers");
+        return true;
+    }
+
+    bool boolValue(pugi::xml_node where, const char*& begin, const char* end, bool& value)
+    {
+        const char* p = begin;
+        while (p < end && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r')
+            ++p;
+        std::string word(begin, p);
+        if (word == "true" || word == "1")
+            value = true;
+        else if (word == "false" || word == "0")
+            value = false;
+        else
+            return fail(where, "bad bool value \"" + word + "\"");
+        begin = p;
+        files::skipSpace(begin, end);
+        return true;
+    }
+
+    bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end,
+                   int& value)
+    {
+        std::wstring name;
+        files::fromUtf8(begin, static_cast<std::size_t>(end - begin), name);
+        int index = def.findString(name);
+        if (index >= 0)
+        {
+            value = def.getStringValue(static_cast<unsigned int>(index));
+            return true;
+        }
+        const char* p = begin;
+        files::skipSpace(p, end);
+        if (p < end && files::parseInt(p, end, value) && p == end)
+            return true;
+        return fail(where, "bad enum value \"" + std::string(begin, end) + "\"");
+    }
+
+    void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end)
+    {
+        bool local = element.attribute("local").as_bool();
+        if (!local && begin == end)
+            return; // null
+        files::PendingPointer p;
+        p.attribute = &attribute;
+        p.index = index;
+        p.local = local;
+        files::fromUtf8(begin, static_cast<std::size_t>(end - begin), p.path);
+        p.offset = static_cast<std::size_t>(element.offset_debug());
+        p.line = files::lineOf(m_stream.data(), m_stream.size(), p.offset);
+        m_pointers->push_back(std::move(p));
+    }
+
+    bool readValue(Attribute& attribute, pugi::xml_node element, int depth)
+    {
+        const char* begin;
+        const char* end;
+        AttributeType type = attribute.getAttributeType();
+        switch (type)
+        {
+        case Int:
+        case Float:
+        case Double:
+        case Bool:
+        case Vector3:
+        case Matrix34:
+        {
+            if (!text(element, begin, end))
+                return false;
+            files::skipSpace(begin, end);
+            bool ok = true;
+            if (type == Int)
+            {
+                std::int32_t v = 0;
+                ok = files::parseInt(begin, end, v) && begin == end;
+                if (ok)
+                    attribute.asIntAttribute()->setValue(v);
+            }
+            else if (type == Float)
+            {
+                float v = 0;
+                ok = files::parseFloat(begin, end, v) && begin == end;
+                if (ok)
+                    attribute.asFloatAttribute()->setValue(v);
+            }
+            else if (type == Double)
+            {
+                double v = 0;
+                ok = files::parseDouble(begin, end, v) && begin == end;
+                if (ok)
+                    attribute.asDoubleAttribute()->setValue(v);
+            }
+            else if (type == Bool)
+            {
+                bool v = false;
+                if (!boolValue(element, begin, end, v))
+                    return false;
+                ok = begin == end;
+                if (ok)
+                    attribute.asBoolAttribute()->setValue(v);
+            }
+            else
+            {
+                std::vector<float> v;
+                std::size_t count = type == Vector3 ? 3 : 12;
+                if (!numbers(element, v, files::parseFloat, "float"))
+                    return false;
+                ok = v.size() == count;
+                if (ok && type == Vector3)
+                    attribute.asVector3Attribute()->setValue(OrkP::Vector3(v[0], v[1], v[2]));
+                else if (ok)
+                    attribute.asMatrix34Attribute()->setValue(
+                        OrkP::Matrix34(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
+                                       OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11])));
+            }
+            if (!ok)
+                return fail(element, std::string("bad ") + element.name() + " value");
+            return true;
+        }
+        case String:
+            if (!text(element, begin, end))
+                return false;
+            {
+                std::wstring value;
+                if (!files::fromUtf8(begin, static_cast<std::size_t>(end - begin), value))
+                    return fail(element, "bad UTF-8 in string");
+                attribute.asStringAttribute()->setValue(value);
+            }
+            return true;
+        case Enum:
+        {
+            pugi::xml_node valueElement = element;
+            if (attribute.isDynamic())
+            {
+                std::vector<pugi::xml_node> list;
+                if (!items(element, list))
+                    return false;
+                if (list.size() != 1)
+                    return fail(element, "bad enum value");
+                valueElement = list[0];
+            }
+            if (!text(valueElement, begin, end))
+                return false;
+            int value = 0;
+            if (!enumValue(valueElement, attribute.asEnumAttribute()->getEnumDef(), begin, end, value))
+                return false;
+            attribute.asEnumAttribute()->setValue(value);
+            return true;
+        }
+        case Pointer:
+        {
+            pugi::xml_node valueElement = element;
+            if (attribute.isDynamic())
+            {
+                std::vector<pugi::xml_node> list;
+                if (!items(element, list))
+                    return false;
+                if (list.size() != 1)
+                    return fail(element, "bad pointer value");
+                valueElement = list[0];
+            }
+            if (!text(valueElement, begin, end))
+                return false;
+            pending(attribute, -1, valueElement, begin, end);
+            return true;
+        }
+        case IntArray:
+        {
+            std::vector<int> values;
+            if (!numbers(element, values, files::parseInt, "int"))
+                return false;
+            attribute.asIntArrayAttribute()->setValues(values);
+            return true;
+        }
+        case BoolArray:
+        {
+            if (!text(element, begin, end))
+                return false;
+            files::skipSpace(begin, end);
+            std::vector<bool> values;
+            while (begin < end)
+            {
+                bool v = false;
+                if (!boolValue(element, begin, end, v))
+                    return false;
+                values.push_back(v);
+            }
+            attribute.asBoolArrayAttribute()->setValues(values);
+            return true;
+        }
+        case FloatArray:
+        {
+            std::vector<float> values;
+            if (!floats(element, values, 1))
+                return false;
+            attribute.asFloatArrayAttribute()->setValues(values);
+            return true;
+        }
+        case DoubleArray:
+        {
+            std::vector<double> values;
+            if (!numbers(element, values, files::parseDouble, "double"))
+                return false;
+            attribute.asDoubleArrayAttribute()->setValues(values);
+            return true;
+        }
+        case Vector3Array:
+        {
+            std::vector<float> values;
+            if (!floats(element, values, 3))
+                return false;
+            std::vector<OrkP::Vector3> vectors;
+            vectors.reserve(values.size() / 3);
+            for (std::size_t i = 0; i < values.size(); i += 3)
+                vectors.emplace_back(values[i], values[i + 1], values[i + 2]);
+            attribute.asVector3ArrayAttribute()->setValues(vectors);
+            return true;
+        }
+        case Matrix34Array:
+        {
+            std::vector<float> values;
+            if (!floats(element, values, 12))
+                return false;
+            std::vector<OrkP::Matrix34> matrices;
+            matrices.reserve(values.size() / 12);
+            for (std::size_t i = 0; i < values.size(); i += 12)
+            {
+                const float* v = &values[i];
+                matrices.emplace_back(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
+                                      OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11]));
+            }
+            attribute.asMatrix34ArrayAttribute()->setValues(matrices);
+            return true;
+        }
+        case StringArray:
+        case EnumArray:
+        case PointerArray:
+        {
+            std::vector<pugi::xml_node> list;
+            if (!items(element, list))
+                return false;
+            if (type == StringArray)
+            {
+                std::vector<std::wstring> values(list.size());
+                for (std::size_t i = 0; i < list.size(); ++i)
+                {
+                    if (!text(list[i], begin, end))
+                        return false;
+                    if (!files::fromUtf8(begin, static_cast<std::size_t>(end - begin), values[i]))
+                        return fail(list[i], "bad UTF-8 in string");
+                }
+                attribute.asStringArrayAttribute()->setValues(values);
+            }
+            else if (type == EnumArray)
+            {
+                auto* array = attribute.asEnumArrayAttribute();
+                std::vector<int> values(list.size());
+                for (std::size_t i = 0; i < list.size(); ++i)
+                    if (!text(list[i], begin, end) || !enumValue(list[i], array->getEnumDef(), begin, end, values[i]))
+                        return false;
+                array->setValues(values);
+            }
+            else
+            {
+                attribute.asPointerArrayAttribute()->setValues(std::vector<Attribute*>(list.size(), nullptr));
+                for (std::size_t i = 0; i < list.size(); ++i)
+                {
+                    if (!text(list[i], begin, end))
+                        return false;
+                    pending(attribute, static_cast<int>(i), list[i], begin, end);
+                }
+            }
+            return true;
+        }
+        case NodeContainerType:
+        {
+            auto* container = attribute.asNodeContainer();
+            for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+            {
+                if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+                    return fail(child, "unexpected text");
+                if (child.type() != pugi::node_element)
+                    continue;
+                if (std::strcmp(child.name(), "node") != 0)
+                    return fail(child, "a container holds only <node> elements");
+                Node* node = readNode(child, depth + 1, false);
+                if (!node)
+                    return false;
+                if (!container->add(node))
+                {
+                    std::string type = files::toUtf8(node->getClassID());
+                    delete node;
+                    return fail(child, "a \"" + type + "\" node cannot go into \""
+                                           + files::toUtf8(attribute.getName()) + "\"");
+                }
+            }
+            return true;
+        }
+        case AttributeArrayType:
+        {
+            auto* array = attribute.asAttributeArray();
+            for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+            {
+                if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+                    return fail(child, "unexpected text");
+                if (child.type() != pugi::node_element)
+                    continue;
+                if (std::strcmp(child.name(), "compound") != 0)
+                    return fail(child, "an attribute array holds only <compound> elements");
+                CompositeAttribute* item = array->add();
+                if (!item || !readMembers(*item, child, depth + 1))
+                    return item ? false : fail(child, "cannot add an element");
+            }
+            return true;
+        }
+        case Compound:
+            return readMembers(*attribute.asCompositeAttribute(), element, depth);
+        default:
+            return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+        }
+    }
+
+    const FileInputStream& m_stream;
+    TypeRegistry& m_registry;
+    LoadError& m_error;
+    std::vector<files::PendingPointer>* m_pointers = nullptr;
+};
+
+} // namespace
+
+LoaderXML::LoaderXML(FileInputStream& stream, int flags, ReferenceResolver* resolver)
+    : m_stream(stream), m_flags(flags), m_resolver(resolver)
+{
+}
+
+bool LoaderXML::load(Attribute* target)
+{
+    m_error = LoadError();
+    m_error.fileName = m_stream.getFileName();
+    if (!m_stream.isOpen())
+    {
+        m_error.what = m_stream.getError().empty() ? "cannot read the file" : m_stream.getError();
+        return false;
+    }
+    if (!target)
+    {
+        m_error.what = "nothing to load into";
+        return false;
+    }
+
+    // Whitespace-only text is kept when it is an element's only content: it is
+    // the value of a string of spaces. DOCTYPE declarations are skipped, never
+    // processed, so no entity is ever expanded.
+    pugi::xml_document document;
+    unsigned int options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    pugi::xml_parse_result parsed = document.load_buffer(m_stream.data(), m_stream.size(), options,
+                                                         pugi::encoding_auto);
+    if (!parsed)
+    {
+        m_error.offset = static_cast<std::size_t>(parsed.offset);
+        m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+        m_error.what = std::string("malformed XML: ") + parsed.description();
+        return false;
+    }
+
+    files::DetachedTree tree;
+    XmlReader reader(m_stream, files::registryFor(target, m_registry), m_error);
+    if (!reader.read(document, tree))
+        return false;
+    return files::attachLoaded(tree, target, m_resolver, m_error);
+}
+
+} // namespace db

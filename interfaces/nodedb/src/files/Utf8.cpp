@@ -1,0 +1,106 @@
+#include "Utf8.h"
+
+namespace db::files {
+
+void appendUtf8(std::string& out, const wchar_t* text, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i)
+    {
+        auto c = static_cast<unsigned long>(text[i]);
+        if constexpr (sizeof(wchar_t) == 2)
+        {
+            // Pair surrogates where the platform splits code points.
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < length)
+            {
+                auto low = static_cast<unsigned long>(text[i + 1]);
+                if (low >= 0xDC00 && low < 0xE000)
+                {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    ++i;
+                }
+            }
+        }
+        if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
+            c = 0xFFFD;
+        if (c < 0x80)
+            out.push_back(static_cast<char>(c));
+        else if (c < 0x800)
+        {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+        else if (c < 0x10000)
+        {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+        else
+        {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+}
+
+namespace {
+
+void appendCodePoint(std::wstring& out, unsigned long c)
+{
+    if constexpr (sizeof(wchar_t) == 2)
+    {
+        if (c >= 0x10000)
+        {
+            c -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+            return;
+        }
+    }
+    out.push_back(static_cast<wchar_t>(c));
+}
+
+} // namespace
+
+bool fromUtf8(const char* text, std::size_t length, std::wstring& out)
+{
+    out.reserve(out.size() + length);
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    std::size_t i = 0;
+    while (i < length)
+    {
+        unsigned char b = s[i];
+        if (b < 0x80)
+        {
+            out.push_back(static_cast<wchar_t>(b));
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned long c = 0;
+        unsigned long minimum = 0;
+        if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; minimum = 0x80; }
+        else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; minimum = 0x800; }
+        else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; minimum = 0x10000; }
+        else
+            return false;
+        if (static_cast<std::size_t>(extra) >= length - i)
+            return false;
+        for (int k = 1; k <= extra; ++k)
+        {
+            unsigned char cont = s[i + static_cast<std::size_t>(k)];
+            if ((cont & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (cont & 0x3F);
+        }
+        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
+            return false;
+        appendCodePoint(out, c);
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+} // namespace db::files

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+
+namespace wxUtils
+{
+
+/// A window that keeps edits unapplied while it has the focus (a script
+/// editor, say). Hosts call ensureAllChangesApplied() before anything that
+/// reads the data, such as saving, so no typing is lost.
+class FocusReliantWindow
+{
+public:
+    FocusReliantWindow();
+    FocusReliantWindow(const FocusReliantWindow&);
+    FocusReliantWindow& operator=(const FocusReliantWindow&) = default;
+    virtual ~FocusReliantWindow();
+
+    /// Writes any pending edit to the data.
+    virtual void ensureChangesApplied() = 0;
+
+    /// Asks every living focus-reliant window to apply its pending edits.
+    static void ensureAllChangesApplied();
+    static std::size_t getInstanceCount();
+};
+
+} // namespace wxUtils

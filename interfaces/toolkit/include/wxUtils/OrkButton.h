@@ -1,0 +1,33 @@
+#pragma once
+
+#include <wxUtils/OrkWindow.h>
+
+class wxButton;
+
+namespace wxUtils
+{
+
+/// A push button that is an OrkWindow (so it carries user data). Its clicks
+/// arrive as wxEVT_BUTTON with the OrkButton's id and the OrkButton as event
+/// object.
+class OrkButton : public OrkWindow
+{
+public:
+    OrkButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos = wxDefaultPosition,
+              const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "OrkButton");
+
+    wxString getLabel() const;
+    void setLabel(const wxString& label);
+    void SetLabel(const wxString& label) override { setLabel(label); }
+    wxString GetLabel() const override { return getLabel(); }
+
+    /// The native button inside (for tests that click it).
+    wxButton* getNativeButton() const { return m_button; }
+
+private:
+    void onNativeClick(wxCommandEvent& event);
+
+    wxButton* m_button;
+};
+
+} // namespace wxUtils

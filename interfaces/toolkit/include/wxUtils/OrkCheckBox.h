@@ -1,0 +1,45 @@
+#pragma once
+
+#include <wxUtils/OrkCheckBoxEvent.h>
+
+#include <wx/checkbox.h>
+
+namespace wxUtils
+{
+
+/// A check box with three states: 0 unchecked, 1 checked, 2 mixed (shown
+/// when the values it stands for differ). A click always leaves it checked or
+/// unchecked and sends wxUTILS_EVT_CHECKBOX_CHANGED.
+class OrkCheckBox : public wxCheckBox
+{
+public:
+    enum State
+    {
+        Unchecked = 0,
+        Checked = 1,
+        Mixed = 2,
+    };
+
+    OrkCheckBox(wxWindow* parent, wxWindowID id = wxID_ANY, const wxString& label = wxEmptyString,
+                const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize, long style = 0,
+                const wxString& name = wxCheckBoxNameStr);
+
+    /// Sets the shown state without sending an event.
+    void setState(int state);
+    int getState() const { return m_state; }
+    void setChecked(bool checked) { setState(checked ? Checked : Unchecked); }
+    bool isChecked() const { return m_state == Checked; }
+    /// wxCheckBox's own asks for two-state boxes only; ours answers for any.
+    bool IsChecked() const { return isChecked(); }
+
+    void setUserData(void* data) { m_userData = data; }
+    void* getUserData() const { return m_userData; }
+
+private:
+    void onNativeClick(wxCommandEvent& event);
+
+    int m_state = Unchecked;
+    void* m_userData = nullptr;
+};
+
+} // namespace wxUtils

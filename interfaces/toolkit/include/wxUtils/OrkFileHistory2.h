@@ -1,0 +1,52 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include <memory>
+
+class wxConfigBase;
+class wxFileHistory;
+class wxMenu;
+
+namespace wxUtils
+{
+
+/// The recent-files list: most recent first, without duplicates, at most
+/// getMaxFiles() entries, saved to the application's wxConfig (under
+/// `configGroup`) after every change and read back on construction.
+class OrkFileHistory2
+{
+public:
+    /// `config` null means wxConfigBase::Get() at each load and save.
+    explicit OrkFileHistory2(const wxString& configGroup = "RecentFiles", std::size_t maxFiles = 9,
+                             wxConfigBase* config = nullptr);
+    ~OrkFileHistory2();
+    OrkFileHistory2(const OrkFileHistory2&) = delete;
+    OrkFileHistory2& operator=(const OrkFileHistory2&) = delete;
+
+    /// Puts `fileName` first (moving it there if it was listed already).
+    void addFileToHistory(const wxString& fileName);
+    /// Removes the entry at `index`; out of range does nothing.
+    void removeFileFromHistory(std::size_t index);
+    /// The entry at `index` (0 is the most recent); empty when out of range.
+    wxString getHistoryFile(std::size_t index) const;
+    std::size_t getCount() const;
+    std::size_t getMaxFiles() const;
+    void clear();
+
+    /// Keeps `menu`'s items in step with the list (ids wxID_FILE1...).
+    void useMenu(wxMenu* menu);
+    void removeMenu(wxMenu* menu);
+
+    void load();
+    void save() const;
+
+private:
+    wxConfigBase* config() const;
+
+    wxString m_group;
+    wxConfigBase* m_config;
+    std::unique_ptr<wxFileHistory> m_history;
+};
+
+} // namespace wxUtils

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <wx/stc/stc.h>
+
+namespace wxUtils
+{
+
+/// The multi-line script editor. Colours and lexer come from
+/// Tarn::ColourManager::initEditor.
+class OrkScriptControl : public wxStyledTextCtrl
+{
+public:
+    OrkScriptControl(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                     const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "OrkScriptControl");
+
+    /// Long lines wrap at word boundaries instead of scrolling sideways.
+    void enableLineWrapping(bool enable);
+    bool isLineWrappingEnabled() const { return GetWrapMode() != wxSTC_WRAP_NONE; }
+};
+
+} // namespace wxUtils

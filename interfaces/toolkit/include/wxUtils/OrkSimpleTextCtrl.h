@@ -1,0 +1,73 @@
+#pragma once
+
+#include <wxUtils/ColourSchemeClient.h>
+
+#include <wx/textctrl.h>
+
+/// Sent (as a wxChildFocusEvent, with the text box's id and the text box as
+/// event object) to an OrkSimpleTextCtrl's parent after the box lost the
+/// keyboard focus. It travels up the parents like any command event. It is
+/// queued rather than sent from inside the focus change, so a handler may
+/// rebuild or destroy the box.
+wxDECLARE_EVENT(wxEVT_CHILD_KILL_FOCUS, wxChildFocusEvent);
+
+namespace wxUtils
+{
+
+/// A single-line text box: Enter sends wxEVT_TEXT_ENTER, losing the focus
+/// sends wxEVT_CHILD_KILL_FOCUS to the parent, and the indeterminate state
+/// shows a greyed "mixed" hint while the box itself stays empty.
+class OrkSimpleTextCtrl : public wxTextCtrl, public ColourSchemeClient
+{
+public:
+    /// Toolkit style bits (the low 16 bits of the style; the rest are
+    /// wxWidgets' window styles).
+    enum Style : long
+    {
+        /// Gaining the focus selects the whole text, as number fields do.
+        StyleSelectAllOnFocus = 0x10,
+        StyleReadOnly = 0x20,
+    };
+
+    OrkSimpleTextCtrl(wxWindow* parent, wxWindowID id = wxID_ANY, const wxString& value = wxEmptyString,
+                      const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize, long style = 0,
+                      const wxValidator& validator = wxDefaultValidator, const wxString& name = "OrkSimpleTextCtrl");
+
+    wxString getText() const { return GetValue(); }
+    /// Replaces the text without sending a text event; clears the modified flag.
+    void setText(const wxString& text);
+    void clear();
+
+    /// True after the user changed the text since the last setText, clear or reset.
+    bool isModified() const { return IsModified(); }
+    void resetModifiedFlag() { DiscardEdits(); }
+
+    void selectAll() { SelectAll(); }
+    void setInsertionPointLast() { SetInsertionPointEnd(); }
+    void setInsertionPoint(long position) { SetInsertionPoint(position); }
+    long getInsertionPoint() const { return GetInsertionPoint(); }
+
+    void setIsIndeterminate(bool indeterminate);
+    bool isIndeterminate() const { return m_indeterminate; }
+
+    void setUserData(void* data) { m_userData = data; }
+    void* getUserData() const { return m_userData; }
+
+    bool hasOrkStyle(long bits) const { return (m_orkStyle & bits) == bits; }
+    void SetWindowStyleFlag(long style) override;
+    long GetWindowStyleFlag() const override;
+
+    void onActiveColourSchemeChanged() override;
+
+private:
+    static long nativeStyle(long style);
+    void applyLook();
+    void onKillFocus(wxFocusEvent& event);
+    void onSetFocus(wxFocusEvent& event);
+
+    long m_orkStyle;
+    bool m_indeterminate = false;
+    void* m_userData = nullptr;
+};
+
+} // namespace wxUtils

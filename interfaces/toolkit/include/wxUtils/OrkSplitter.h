@@ -1,0 +1,56 @@
+#pragma once
+
+#include <wxUtils/OrkPanel.h>
+
+class wxSplitterWindow;
+
+namespace wxUtils
+{
+
+/// A panel split between two child windows by a draggable sash.
+class OrkSplitter : public OrkPanel
+{
+public:
+    /// How the sash moves when the splitter is resized.
+    enum SashMode
+    {
+        /// Both panes keep their share of the space.
+        SashProportional = 0,
+        /// The first pane keeps its size.
+        SashKeepFirst = 1,
+        /// The second pane keeps its size.
+        SashKeepSecond = 2,
+    };
+
+    OrkSplitter() = default;
+    OrkSplitter(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
+
+    bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
+
+    /// `first` above `second`; `ratio` (0 to 1) is the first pane's share.
+    /// Both windows must be children of this splitter.
+    void splitHorizontally(wxWindow* first, wxWindow* second, int sashMode = SashProportional, double ratio = 0.5);
+    /// `first` left of `second`.
+    void splitVertically(wxWindow* first, wxWindow* second, int sashMode = SashProportional, double ratio = 0.5);
+
+    /// The window panes go into (the panes' parent).
+    wxWindow* getContentWindow() override;
+    wxSplitterWindow* getSplitterWindow() const { return m_splitter; }
+    wxWindow* getFirstPane() const;
+    wxWindow* getSecondPane() const;
+    bool isSplitHorizontally() const;
+    /// Position of the sash in pixels from the top or left.
+    int getSashPosition() const;
+
+private:
+    void split(wxWindow* first, wxWindow* second, int sashMode, double ratio, bool horizontal);
+    void applyRatio();
+
+    wxSplitterWindow* m_splitter = nullptr;
+    double m_ratio = 0.5;
+    bool m_ratioPending = false;
+};
+
+} // namespace wxUtils

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <wx/stattext.h>
+
+namespace wxUtils
+{
+
+/// A label. With a wrap width above 0 the text wraps at that width.
+class OrkStaticText : public wxStaticText
+{
+public:
+    OrkStaticText(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos = wxDefaultPosition,
+                  const wxSize& size = wxDefaultSize, long style = 0, int wrapWidth = 0,
+                  const wxString& name = wxStaticTextNameStr);
+
+    wxString getLabel() const { return GetLabel(); }
+    /// Shows `label` literally: "&" is not taken as a mnemonic.
+    void setLabel(const wxString& label) { SetLabelText(label); }
+
+private:
+    int m_wrapWidth;
+};
+
+} // namespace wxUtils

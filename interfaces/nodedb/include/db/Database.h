@@ -19,6 +19,7 @@ namespace db {
 
 class NodeContainer;
 class StringAttribute;
+class detail_ChangeSetAccess;
 class TypeRegistry;
 
 /// How a change block reports its edits.
@@ -124,6 +125,14 @@ private:
     struct Step;
     struct Recorder;
 
+    void revert(Step& step, detail_ChangeSetAccess& builder);
+    void replay(Step& step, detail_ChangeSetAccess& builder);
+    void pushUndo(std::unique_ptr<Step> step);
+    void dropRedo();
+    void trimUndo();
+    std::uint64_t currentSerial() const;
+    void report(std::shared_ptr<ChangeSet> changes, bool transient);
+
     TypeRegistry* m_registry;
     NodeContainer* m_rootContainer = nullptr;
     ObserverManager<DatabaseObserver> m_observers;
@@ -143,6 +152,7 @@ private:
     std::deque<std::pair<std::shared_ptr<ChangeSet>, bool>> m_pendingReports;
     bool m_reporting = false;
 
+    std::size_t m_undoBytes = 0;
     std::size_t m_nodeCount = 1;
     std::size_t m_attributeCount = 0;
 };

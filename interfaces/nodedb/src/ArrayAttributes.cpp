@@ -1,0 +1,207 @@
+#include "Editor.h"
+
+#include <db/BoolArrayAttribute.h>
+#include <db/DoubleArrayAttribute.h>
+#include <db/EnumArrayAttribute.h>
+#include <db/FloatArrayAttribute.h>
+#include <db/IntArrayAttribute.h>
+#include <db/Matrix34ArrayAttribute.h>
+#include <db/StringArrayAttribute.h>
+#include <db/Vector3ArrayAttribute.h>
+
+#include <climits>
+#include <cmath>
+
+namespace db {
+
+namespace {
+
+template <class T>
+T clampElement(const AttributeDef& def, T value)
+{
+    if constexpr (std::is_same_v<T, int>)
+    {
+        if (!def.hasLimits())
+            return value;
+        const double clamped = def.clamp(value);
+        if (clamped <= static_cast<double>(INT_MIN))
+            return INT_MIN;
+        if (clamped >= static_cast<double>(INT_MAX))
+            return INT_MAX;
+        return static_cast<int>(clamped);
+    }
+    else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>)
+    {
+        if (!def.hasLimits() || std::isnan(value))
+            return value;
+        return static_cast<T>(def.clamp(value));
+    }
+    else
+    {
+        (void)def;
+        return value;
+    }
+}
+
+} // namespace
+
+// Arrays are saved whole on their first edit in a block, so undo of any mix of
+// element edits is one exchange. Enum arrays are not clamped: their values
+// come from the enum definition.
+#define DB_ARRAY_COMMON(Class, T, Arg, Default, Clamp)                                                                      \
+    Class::Class(AttributeDef& def) : ArrayAttribute(def) {}                                                           \
+    void Class::add(Arg value)                                                                                    \
+    {                                                                                                                  \
+        const T clamped = Clamp;                                                                                       \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values.push_back(clamped);                                                                                   \
+    }                                                                                                                  \
+    bool Class::insert(unsigned int index, Arg value)                                                             \
+    {                                                                                                                  \
+        if (index > m_values.size())                                                                                   \
+            return false;                                                                                              \
+        const T clamped = Clamp;                                                                                       \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values.insert(m_values.begin() + index, clamped);                                                            \
+        return true;                                                                                                   \
+    }                                                                                                                  \
+    bool Class::setElement(unsigned int index, Arg value)                                                         \
+    {                                                                                                                  \
+        if (index >= m_values.size())                                                                                  \
+            return false;                                                                                              \
+        const T clamped = Clamp;                                                                                       \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values[index] = clamped;                                                                                     \
+        return true;                                                                                                   \
+    }                                                                                                                  \
+    void Class::setValues(const std::vector<T>& values)                                                                \
+    {                                                                                                                  \
+        std::vector<T> copy;                                                                                           \
+        copy.reserve(values.size());                                                                                   \
+        for (const T& value : values)                                                                                  \
+            copy.push_back(Clamp);                                                                                     \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values.swap(copy);                                                                                           \
+    }                                                                                                                  \
+    bool Class::removeElement(unsigned int index)                                                                      \
+    {                                                                                                                  \
+        if (index >= m_values.size())                                                                                  \
+            return false;                                                                                              \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values.erase(m_values.begin() + index);                                                                      \
+        return true;                                                                                                   \
+    }                                                                                                                  \
+    void Class::addDefault() { add(Default); }                                                                         \
+    void Class::clear()                                                                                                \
+    {                                                                                                                  \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values.clear();                                                                                              \
+    }                                                                                                                  \
+    bool Class::hasSameValue(const Attribute& other) const                                                             \
+    {                                                                                                                  \
+        return other.getAttributeType() == getAttributeType() && static_cast<const Class&>(other).m_values == m_values; \
+    }                                                                                                                  \
+    bool Class::copyValueFrom(const Attribute& other)                                                                  \
+    {                                                                                                                  \
+        if (other.getAttributeType() != getAttributeType())                                                            \
+            return false;                                                                                              \
+        setValues(static_cast<const Class&>(other).m_values);                                                          \
+        return true;                                                                                                   \
+    }                                                                                                                  \
+    void Class::exchangeValue(detail::ValueSlot& slot) { detail::exchangeWith(m_values, slot); }                       \
+    void Class::saveValue(detail::ValueSlot& slot) const { slot.value = m_values; }
+
+DB_ARRAY_COMMON(IntArrayAttribute, int, int, getDef().getDefaultInt(), clampElement(getDef(), value))
+DB_ARRAY_COMMON(EnumArrayAttribute, int, int, getDef().getDefaultInt(), value)
+DB_ARRAY_COMMON(FloatArrayAttribute, float, float, getDef().getDefaultFloat(), clampElement(getDef(), value))
+DB_ARRAY_COMMON(DoubleArrayAttribute, double, double, getDef().getDefaultDouble(), clampElement(getDef(), value))
+DB_ARRAY_COMMON(StringArrayAttribute, std::wstring, const std::wstring&, getDef().getDefaultString(), value)
+DB_ARRAY_COMMON(Vector3ArrayAttribute, OrkP::Vector3, const OrkP::Vector3&, getDef().getDefaultVector3(), value)
+DB_ARRAY_COMMON(Matrix34ArrayAttribute, OrkP::Matrix34, const OrkP::Matrix34&, getDef().getDefaultMatrix34(), value)
+
+#undef DB_ARRAY_COMMON
+
+const EnumAttributeDef& EnumArrayAttribute::getEnumDef() const
+{
+    return static_cast<const EnumAttributeDef&>(getDef());
+}
+
+// Bool arrays take their elements by value (std::vector<bool> has no element references).
+BoolArrayAttribute::BoolArrayAttribute(AttributeDef& def) : ArrayAttribute(def) {}
+
+void BoolArrayAttribute::add(bool value)
+{
+    detail::Editor::ValueEdit edit(*this);
+    m_values.push_back(value);
+}
+
+bool BoolArrayAttribute::insert(unsigned int index, bool value)
+{
+    if (index > m_values.size())
+        return false;
+    detail::Editor::ValueEdit edit(*this);
+    m_values.insert(m_values.begin() + index, value);
+    return true;
+}
+
+bool BoolArrayAttribute::setElement(unsigned int index, bool value)
+{
+    if (index >= m_values.size())
+        return false;
+    detail::Editor::ValueEdit edit(*this);
+    m_values[index] = value;
+    return true;
+}
+
+void BoolArrayAttribute::setValues(const std::vector<bool>& values)
+{
+    std::vector<bool> copy(values);
+    detail::Editor::ValueEdit edit(*this);
+    m_values.swap(copy);
+}
+
+bool BoolArrayAttribute::removeElement(unsigned int index)
+{
+    if (index >= m_values.size())
+        return false;
+    detail::Editor::ValueEdit edit(*this);
+    m_values.erase(m_values.begin() + index);
+    return true;
+}
+
+void BoolArrayAttribute::addDefault()
+{
+    add(getDef().getDefaultBool());
+}
+
+void BoolArrayAttribute::clear()
+{
+    detail::Editor::ValueEdit edit(*this);
+    m_values.clear();
+}
+
+bool BoolArrayAttribute::hasSameValue(const Attribute& other) const
+{
+    return other.getAttributeType() == getAttributeType() &&
+           static_cast<const BoolArrayAttribute&>(other).m_values == m_values;
+}
+
+bool BoolArrayAttribute::copyValueFrom(const Attribute& other)
+{
+    if (other.getAttributeType() != getAttributeType())
+        return false;
+    setValues(static_cast<const BoolArrayAttribute&>(other).m_values);
+    return true;
+}
+
+void BoolArrayAttribute::exchangeValue(detail::ValueSlot& slot)
+{
+    detail::exchangeWith(m_values, slot);
+}
+
+void BoolArrayAttribute::saveValue(detail::ValueSlot& slot) const
+{
+    slot.value = m_values;
+}
+
+} // namespace db

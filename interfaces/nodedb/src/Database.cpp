@@ -1,0 +1,570 @@
+#include "Editor.h"
+
+#include <db/ChangeBlock.h>
+#include <db/Database.h>
+#include <db/NodeContainer.h>
+#include <db/Registry.h>
+#include <db/StringAttribute.h>
+#include <db/TypeRegistry.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace db {
+
+namespace {
+bool s_trace = false;
+bool s_observerTiming = false;
+double s_timingThresholdMs = 5.0;
+ErrorReporter* s_errorReporter = nullptr;
+
+StringAttribute& nameAttributeOf(Node& root)
+{
+    return *root.findAttribute(L"name")->asStringAttribute();
+}
+
+std::string narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+    return out;
+}
+} // namespace
+
+// ------------------------------------------------------------------------- steps
+
+Database::Step::Step() : valueSet(std::make_shared<ChangeSet::ValueChanges>()) {}
+
+Database::Step::~Step()
+{
+    // Which of the objects this step touched are its to delete: those it left
+    // detached. Done, that is what its last record on them removed; undone,
+    // what its first record on them inserted. Every detached object is owned by
+    // exactly one step this way, whatever the steps around it did.
+    struct Touch
+    {
+        detail::RecordKind first;
+        detail::RecordKind last;
+    };
+    std::unordered_map<Attribute*, Touch> touched;
+    std::vector<Attribute*> order;
+    for (const detail::Record& record : structure)
+    {
+        if (record.kind != detail::RecordKind::Insert && record.kind != detail::RecordKind::Remove)
+            continue;
+        auto [it, added] = touched.try_emplace(record.target, Touch{record.kind, record.kind});
+        if (added)
+            order.push_back(record.target);
+        else
+            it->second.last = record.kind;
+    }
+    std::vector<Attribute*> owned;
+    for (Attribute* target : order)
+    {
+        const Touch& touch = touched[target];
+        const bool mine = done ? touch.last == detail::RecordKind::Remove : touch.first == detail::RecordKind::Insert;
+        if (mine && target->isDetached())
+            owned.push_back(target);
+    }
+    for (Attribute* target : owned)
+        detail::Editor::destroy(target);
+}
+
+std::size_t Database::Step::estimateBytes() const
+{
+    std::size_t total = sizeof(Step) + description.capacity() * sizeof(wchar_t);
+    total += structure.capacity() * sizeof(detail::Record);
+    total += values.capacity() * sizeof(detail::ValueRecord);
+    // The value set: a hash node and a bucket per entry, and the order list.
+    total += valueSet->set.size() * (sizeof(void*) * 3) + valueSet->order.capacity() * sizeof(void*);
+    for (const detail::ValueRecord& record : values)
+        total += record.slot.heapBytes();
+    for (const detail::Record& record : structure)
+    {
+        total += record.name.capacity() * sizeof(wchar_t);
+        if (record.kind == detail::RecordKind::Remove || record.kind == detail::RecordKind::Insert)
+            total += detail::Editor::subtreeBytes(*record.target);
+    }
+    return total;
+}
+
+// ---------------------------------------------------------------- construction
+
+Database::Database(const std::wstring& displayName, TypeRegistry* registry)
+    : Node(registry ? registry->getDatabaseDef() : TypeRegistry::getDefault().getDatabaseDef(), L""),
+      name(nameAttributeOf(*this)), m_registry(registry ? registry : &TypeRegistry::getDefault()),
+      m_observers(s_errorReporter), m_undoObservers(s_errorReporter)
+{
+    // Not recorded: a database is not yet registered or observed while it is built.
+    detail::ValueSlot slot;
+    slot.value = displayName;
+    detail::Editor::exchange(name, slot);
+    m_rootContainer = findAttribute(L"nodes")->asNodeContainer();
+    std::size_t nodes = 0;
+    std::size_t attributes = 0;
+    detail::Editor::countSubtree(*this, nodes, attributes);
+    m_nodeCount = nodes;
+    m_attributeCount = attributes;
+    Registry::getInstance().registerDatabase(this);
+}
+
+Database::~Database()
+{
+    Registry::getInstance().unregisterDatabase(this);
+    m_recorder.reset();
+    m_redo.clear();
+    m_undo.clear();
+}
+
+const std::wstring& Database::getName() const
+{
+    return name.getValue();
+}
+
+bool Database::setName(const std::wstring& newName)
+{
+    name.setValue(newName);
+    return true;
+}
+
+void Database::clear()
+{
+    const bool implicit = m_depth == 0;
+    if (implicit)
+        beginChangeBlock(ChangeMode::Normal);
+    for (unsigned int i = getAttributeCount(); i-- > getNodeDef().getAttributeDefCount();)
+        removeAttribute(getAttribute(i));
+    for (unsigned int i = m_rootContainer->getNodeCount(); i-- > 0;)
+        m_rootContainer->remove(m_rootContainer->getNode(i));
+    if (implicit)
+        endChangeBlock(L"Clear");
+}
+
+// --------------------------------------------------------------- change blocks
+
+void Database::beginChangeBlock(ChangeMode mode)
+{
+    if (m_depth++ > 0)
+        return;
+    m_mode = mode;
+    m_recorder = std::make_unique<Recorder>();
+    m_recorder->commitValues = std::make_shared<ChangeSet::ValueChanges>();
+}
+
+void Database::commitTransient()
+{
+    if (m_depth == 0 || m_mode != ChangeMode::Transient)
+        return;
+    Recorder& recorder = *m_recorder;
+    if (recorder.commitValues->order.empty() && recorder.commit.isEmpty())
+        return;
+    auto values = std::move(recorder.commitValues);
+    recorder.commitValues = std::make_shared<ChangeSet::ValueChanges>();
+    report(recorder.commit.finish(std::move(values), EmptyString(), ChangeSet::Origin::Edit, true), true);
+}
+
+void Database::endChangeBlock(const std::wstring& description)
+{
+    if (m_depth == 0)
+        return;
+    if (--m_depth > 0)
+        return;
+    std::unique_ptr<Recorder> recorder = std::move(m_recorder);
+    const ChangeMode mode = m_mode;
+    m_mode = ChangeMode::Normal;
+    if (recorder->step.isEmpty() && recorder->block.isEmpty())
+        return;
+    // Observers of a transient block have been told its structural changes at
+    // each commit already; the closing report repeats only the values (which
+    // are safe to apply twice) and adds what came after the last commit.
+    ChangeSetBuilder& builder = mode == ChangeMode::Transient ? recorder->commit : recorder->block;
+    auto changes = builder.finish(recorder->step.valueSet, description, ChangeSet::Origin::Edit, false);
+    auto step = std::make_unique<Step>();
+    step->description = description;
+    step->structure = std::move(recorder->step.structure);
+    step->values = std::move(recorder->step.values);
+    step->valueSet = recorder->step.valueSet;
+    pushUndo(std::move(step));
+    report(std::move(changes), false);
+}
+
+void Database::cancelChangeBlock()
+{
+    if (m_depth == 0)
+        return;
+    if (--m_depth > 0)
+    {
+        // An inner block cannot be taken back on its own: the outer block goes on
+        // and ends normally.
+        return;
+    }
+    std::unique_ptr<Recorder> recorder = std::move(m_recorder);
+    const ChangeMode mode = m_mode;
+    m_mode = ChangeMode::Normal;
+    if (mode == ChangeMode::Transient && !recorder->commit.isEmpty())
+    {
+        // Structure edited since the last commit is told first, so that the
+        // reversal below undoes only what observers know of.
+        auto values = std::move(recorder->commitValues);
+        recorder->commitValues = std::make_shared<ChangeSet::ValueChanges>();
+        report(recorder->commit.finish(std::move(values), EmptyString(), ChangeSet::Origin::Edit, true), true);
+    }
+    if (recorder->step.isEmpty())
+        return;
+    Step& step = recorder->step;
+    ChangeSetBuilder builder;
+    revert(step, builder);
+    step.done = false;
+    report(builder.finish(step.valueSet, EmptyString(), ChangeSet::Origin::Cancel, false), false);
+    // The recorder's step goes out of scope here and deletes what only the
+    // cancelled edits had created.
+}
+
+// ----------------------------------------------------------------- undo & redo
+
+bool Database::canUndo() const
+{
+    return m_depth == 0 && !m_undo.empty();
+}
+
+bool Database::canRedo() const
+{
+    return m_depth == 0 && !m_redo.empty();
+}
+
+void Database::revert(Step& step, ChangeSetBuilder& builder)
+{
+    using detail::RecordKind;
+    m_replaying = true;
+    for (auto it = step.structure.rbegin(); it != step.structure.rend(); ++it)
+    {
+        detail::Record& record = *it;
+        switch (record.kind)
+        {
+        case RecordKind::Insert:
+            detail::Editor::applyRemove(this, *record.parent, *record.target, &builder);
+            break;
+        case RecordKind::Remove:
+            detail::Editor::applyInsert(this, *record.parent, record.index, *record.target, &builder);
+            break;
+        case RecordKind::Move:
+            detail::Editor::applyMove(this, *record.target, *record.parent, record.index, &builder);
+            break;
+        case RecordKind::Rename:
+            detail::Editor::applyRename(*record.target->asNode(), record.name, &builder);
+            break;
+        }
+    }
+    // Value records are independent of the structure (each holds its own
+    // object alive), so their order against it does not matter.
+    for (detail::ValueRecord& record : step.values)
+    {
+        detail::Editor::exchange(*record.attribute, record.slot);
+        detail::Editor::reportValue(this, *record.attribute, &builder);
+    }
+    m_replaying = false;
+}
+
+void Database::replay(Step& step, ChangeSetBuilder& builder)
+{
+    using detail::RecordKind;
+    m_replaying = true;
+    for (detail::Record& record : step.structure)
+    {
+        switch (record.kind)
+        {
+        case RecordKind::Insert:
+            detail::Editor::applyInsert(this, *record.parent, record.index, *record.target, &builder);
+            break;
+        case RecordKind::Remove:
+            detail::Editor::applyRemove(this, *record.parent, *record.target, &builder);
+            break;
+        case RecordKind::Move:
+            detail::Editor::applyMove(this, *record.target, *record.newParent, record.newIndex, &builder);
+            break;
+        case RecordKind::Rename:
+            detail::Editor::applyRename(*record.target->asNode(), record.name, &builder);
+            break;
+        }
+    }
+    for (detail::ValueRecord& record : step.values)
+    {
+        detail::Editor::exchange(*record.attribute, record.slot);
+        detail::Editor::reportValue(this, *record.attribute, &builder);
+    }
+    m_replaying = false;
+}
+
+bool Database::undo()
+{
+    if (!canUndo())
+        return false;
+    std::unique_ptr<Step> step = std::move(m_undo.back());
+    m_undo.pop_back();
+    m_undoBytes -= step->bytes;
+    m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPopped(this); });
+    ChangeSetBuilder builder;
+    revert(*step, builder);
+    step->done = false;
+    auto changes = builder.finish(step->valueSet, step->description, ChangeSet::Origin::Undo, false);
+    step->bytes = step->estimateBytes();
+    m_undoBytes += step->bytes;
+    m_redo.push_back(std::move(step));
+    m_undoObservers.notify([this](UndoObserver* o) { o->onRedoStackPushed(this); });
+    report(std::move(changes), false);
+    return true;
+}
+
+bool Database::redo()
+{
+    if (!canRedo())
+        return false;
+    std::unique_ptr<Step> step = std::move(m_redo.back());
+    m_redo.pop_back();
+    m_undoBytes -= step->bytes;
+    m_undoObservers.notify([this](UndoObserver* o) { o->onRedoStackPopped(this); });
+    ChangeSetBuilder builder;
+    replay(*step, builder);
+    step->done = true;
+    auto changes = builder.finish(step->valueSet, step->description, ChangeSet::Origin::Redo, false);
+    step->bytes = step->estimateBytes();
+    m_undoBytes += step->bytes;
+    m_undo.push_back(std::move(step));
+    m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPushed(this); });
+    report(std::move(changes), false);
+    return true;
+}
+
+void Database::pushUndo(std::unique_ptr<Step> step)
+{
+    dropRedo();
+    step->serial = m_nextSerial++;
+    step->bytes = step->estimateBytes();
+    m_undoBytes += step->bytes;
+    m_undo.push_back(std::move(step));
+    m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPushed(this); });
+    trimUndo();
+}
+
+void Database::dropRedo()
+{
+    while (!m_redo.empty())
+    {
+        std::unique_ptr<Step> step = std::move(m_redo.back());
+        m_redo.pop_back();
+        m_undoBytes -= step->bytes;
+        step.reset();
+        m_undoObservers.notify([this](UndoObserver* o) { o->onRedoStackPopped(this); });
+    }
+}
+
+void Database::trimUndo()
+{
+    while (m_maxUndoItems >= 0 && m_undo.size() > static_cast<std::size_t>(m_maxUndoItems))
+    {
+        std::unique_ptr<Step> step = std::move(m_undo.front());
+        m_undo.pop_front();
+        m_undoBytes -= step->bytes;
+        m_baseSerial = step->serial;
+        step.reset();
+        m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPoppedFront(this); });
+    }
+}
+
+const std::wstring& Database::getUndoDescription(unsigned int index) const
+{
+    return index < m_undo.size() ? m_undo[index]->description : EmptyString();
+}
+
+const std::wstring& Database::getRedoDescription(unsigned int index) const
+{
+    return index < m_redo.size() ? m_redo[index]->description : EmptyString();
+}
+
+void Database::setMaxUndoItems(int count)
+{
+    m_maxUndoItems = count < 0 ? -1 : count;
+    trimUndo();
+}
+
+void Database::clearUndoHistory()
+{
+    const bool atCheckpoint = !hasChangedSinceCheckpoint();
+    dropRedo();
+    while (!m_undo.empty())
+    {
+        std::unique_ptr<Step> step = std::move(m_undo.back());
+        m_undo.pop_back();
+        m_undoBytes -= step->bytes;
+        step.reset();
+        m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPopped(this); });
+    }
+    // The state itself did not change: it stays saved or unsaved as it was.
+    m_baseSerial = m_nextSerial++;
+    m_checkpoint = atCheckpoint ? m_baseSerial : 0;
+}
+
+std::size_t Database::getUndoMemoryUsage() const
+{
+    return m_undoBytes;
+}
+
+std::uint64_t Database::currentSerial() const
+{
+    return m_undo.empty() ? m_baseSerial : m_undo.back()->serial;
+}
+
+void Database::setCheckpoint()
+{
+    m_checkpoint = currentSerial();
+}
+
+bool Database::hasChangedSinceCheckpoint() const
+{
+    return currentSerial() != m_checkpoint;
+}
+
+// ------------------------------------------------------------------- reporting
+
+void Database::report(std::shared_ptr<ChangeSet> changes, bool transient)
+{
+    m_pendingReports.emplace_back(std::move(changes), transient);
+    // A report asked for while observers are being told waits its turn, so that
+    // no observer is told of a change in the middle of being told of another.
+    if (m_reporting)
+        return;
+    m_reporting = true;
+    while (!m_pendingReports.empty())
+    {
+        auto [set, flag] = std::move(m_pendingReports.front());
+        m_pendingReports.pop_front();
+        if (s_trace)
+        {
+            std::fprintf(stderr,
+                         "[db] %s \"%s\"%s: %zu values, +%zu/-%zu nodes, %zu renamed, %zu moved, +%zu/-%zu "
+                         "attributes\n",
+                         narrow(getName()).c_str(), narrow(set->getDescription()).c_str(),
+                         flag ? " (transient)" : "", set->ChangedAttributes().size(), set->AddedNodes().size(),
+                         set->RemovedNodes().size(), set->RenamedNodes().size(), set->ReparentedNodes().size(),
+                         set->AddedAttributes().size(), set->RemovedAttributes().size());
+        }
+        const ChangeSet& changes = *set;
+        const bool isTransient = flag;
+        m_observers.notify([this, &changes, isTransient](DatabaseObserver* observer) {
+            if (!s_observerTiming)
+            {
+                observer->onDatabaseChanged(this, changes, isTransient);
+                return;
+            }
+            const auto start = std::chrono::steady_clock::now();
+            observer->onDatabaseChanged(this, changes, isTransient);
+            const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+            if (spent.count() >= s_timingThresholdMs)
+            {
+                const std::wstring message = L"Slow database observer: " + std::to_wstring(spent.count()) +
+                                             L" ms in onDatabaseChanged";
+                if (s_errorReporter)
+                    s_errorReporter->report(0, message);
+                else
+                    std::fprintf(stderr, "[db] %s\n", narrow(message).c_str());
+            }
+        });
+        m_observers.notify([this, isTransient](DatabaseObserver* observer) {
+            observer->postDatabaseChanged(this, isTransient);
+        });
+    }
+    m_reporting = false;
+}
+
+// -------------------------------------------------------------------- switches
+
+void Database::enableTrace(bool enable)
+{
+    s_trace = enable;
+}
+
+bool Database::isTraceEnabled()
+{
+    return s_trace;
+}
+
+void Database::enableObserverTiming(bool enable)
+{
+    s_observerTiming = enable;
+}
+
+bool Database::isObserverTimingEnabled()
+{
+    return s_observerTiming;
+}
+
+void Database::setObserverTimingThreshold(double milliseconds)
+{
+    s_timingThresholdMs = milliseconds;
+}
+
+void Database::setErrorReporter(ErrorReporter* reporter)
+{
+    s_errorReporter = reporter;
+    for (Database* database : Registry::getInstance().getRegisteredDatabases())
+    {
+        database->m_observers.setErrorReporter(reporter);
+        database->m_undoObservers.setErrorReporter(reporter);
+    }
+    Registry::getInstance().getObservers().setErrorReporter(reporter);
+}
+
+ErrorReporter* Database::getErrorReporter()
+{
+    return s_errorReporter;
+}
+
+// -------------------------------------------------------------------- registry
+
+Registry& Registry::getInstance()
+{
+    static Registry s_registry;
+    return s_registry;
+}
+
+void Registry::registerDatabase(Database* database)
+{
+    m_databases.push_back(database);
+    m_observers.notify([database](RegistryObserver* o) { o->onDatabaseRegistered(database); });
+}
+
+void Registry::unregisterDatabase(Database* database)
+{
+    for (auto it = m_databases.begin(); it != m_databases.end(); ++it)
+    {
+        if (*it == database)
+        {
+            m_databases.erase(it);
+            break;
+        }
+    }
+    m_observers.notify([database](RegistryObserver* o) { o->onDatabaseUnregistered(database); });
+}
+
+// ----------------------------------------------------------------- ChangeBlock
+
+ChangeBlock::ChangeBlock(Database* database, const std::wstring& description)
+    : m_database(database), m_description(description)
+{
+    if (m_database)
+        m_database->beginChangeBlock(ChangeMode::Normal);
+}
+
+ChangeBlock::ChangeBlock(Database& database, const std::wstring& description) : ChangeBlock(&database, description) {}
+
+ChangeBlock::~ChangeBlock()
+{
+    if (m_database)
+        m_database->endChangeBlock(m_description);
+}
+
+} // namespace db

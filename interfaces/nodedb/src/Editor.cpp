@@ -1,0 +1,510 @@
+#include "Editor.h"
+
+#include <db/AttributeArray.h>
+#include <db/BoolArrayAttribute.h>
+#include <db/BoolAttribute.h>
+#include <db/Database.h>
+#include <db/DoubleArrayAttribute.h>
+#include <db/DoubleAttribute.h>
+#include <db/EnumArrayAttribute.h>
+#include <db/EnumAttribute.h>
+#include <db/FloatArrayAttribute.h>
+#include <db/FloatAttribute.h>
+#include <db/IntArrayAttribute.h>
+#include <db/IntAttribute.h>
+#include <db/Matrix34ArrayAttribute.h>
+#include <db/Matrix34Attribute.h>
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
+#include <db/StringArrayAttribute.h>
+#include <db/StringAttribute.h>
+#include <db/Vector3ArrayAttribute.h>
+#include <db/Vector3Attribute.h>
+
+#include <new>
+
+namespace db::detail {
+
+// ----------------------------------------------------------------------- factory
+
+namespace {
+template <class T>
+Attribute* make(AttributeDef& def, void* where)
+{
+    return where ? static_cast<Attribute*>(new (where) T(def)) : static_cast<Attribute*>(new T(def));
+}
+} // namespace
+
+Attribute* Editor::createAttribute(AttributeDef& def, void* where)
+{
+    switch (def.getAttributeType())
+    {
+    case Int:
+        return make<IntAttribute>(def, where);
+    case Bool:
+        return make<BoolAttribute>(def, where);
+    case Enum:
+        return make<EnumAttribute>(def, where);
+    case Float:
+        return make<FloatAttribute>(def, where);
+    case Double:
+        return make<DoubleAttribute>(def, where);
+    case String:
+        return make<StringAttribute>(def, where);
+    case Vector3:
+        return make<Vector3Attribute>(def, where);
+    case Matrix34:
+        return make<Matrix34Attribute>(def, where);
+    case Pointer:
+        return make<PointerAttribute>(def, where);
+    case IntArray:
+        return make<IntArrayAttribute>(def, where);
+    case BoolArray:
+        return make<BoolArrayAttribute>(def, where);
+    case EnumArray:
+        return make<EnumArrayAttribute>(def, where);
+    case FloatArray:
+        return make<FloatArrayAttribute>(def, where);
+    case DoubleArray:
+        return make<DoubleArrayAttribute>(def, where);
+    case StringArray:
+        return make<StringArrayAttribute>(def, where);
+    case Vector3Array:
+        return make<Vector3ArrayAttribute>(def, where);
+    case Matrix34Array:
+        return make<Matrix34ArrayAttribute>(def, where);
+    case PointerArray:
+        return make<PointerArrayAttribute>(def, where);
+    case NodeContainerType:
+        return make<NodeContainer>(def, where);
+    case AttributeArrayType:
+        return make<AttributeArray>(def, where);
+    case Compound:
+    default:
+        return make<CompositeAttribute>(def, where);
+    }
+}
+
+std::size_t Editor::attributeSize(AttributeType type)
+{
+    switch (type)
+    {
+    case Int:
+        return sizeof(IntAttribute);
+    case Bool:
+        return sizeof(BoolAttribute);
+    case Enum:
+        return sizeof(EnumAttribute);
+    case Float:
+        return sizeof(FloatAttribute);
+    case Double:
+        return sizeof(DoubleAttribute);
+    case String:
+        return sizeof(StringAttribute);
+    case Vector3:
+        return sizeof(Vector3Attribute);
+    case Matrix34:
+        return sizeof(Matrix34Attribute);
+    case Pointer:
+        return sizeof(PointerAttribute);
+    case IntArray:
+        return sizeof(IntArrayAttribute);
+    case BoolArray:
+        return sizeof(BoolArrayAttribute);
+    case EnumArray:
+        return sizeof(EnumArrayAttribute);
+    case FloatArray:
+        return sizeof(FloatArrayAttribute);
+    case DoubleArray:
+        return sizeof(DoubleArrayAttribute);
+    case StringArray:
+        return sizeof(StringArrayAttribute);
+    case Vector3Array:
+        return sizeof(Vector3ArrayAttribute);
+    case Matrix34Array:
+        return sizeof(Matrix34ArrayAttribute);
+    case PointerArray:
+        return sizeof(PointerArrayAttribute);
+    case NodeContainerType:
+        return sizeof(NodeContainer);
+    case AttributeArrayType:
+        return sizeof(AttributeArray);
+    default:
+        return sizeof(CompositeAttribute);
+    }
+}
+
+void Editor::destroy(Attribute* attribute)
+{
+    if (!attribute)
+        return;
+    if (attribute->hasFlag(Attribute::s_inArena))
+        attribute->~Attribute();
+    else
+        delete attribute;
+}
+
+void Editor::setParentRaw(Attribute& child, CompositeAttribute* parent, unsigned int index)
+{
+    child.m_parent = parent;
+    child.m_index = index;
+    child.setFlag(Attribute::s_removed, false);
+}
+
+// ---------------------------------------------------------------- subtree facts
+
+void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)
+{
+    if (Node* node = root.asNode())
+        out.push_back(node);
+    if (!root.isComposite() || (!root.getDef().canHoldNodes() && !root.isNodeContainer()))
+        return;
+    for (Attribute* child : root.asCompositeAttribute()->m_children)
+        collectNodes(*child, out);
+}
+
+void Editor::countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes)
+{
+    if (root.isNode())
+        ++nodes;
+    else
+        ++attributes;
+    if (const CompositeAttribute* composite = root.asCompositeAttribute())
+    {
+        for (const Attribute* child : composite->m_children)
+            countSubtree(*child, nodes, attributes);
+    }
+}
+
+std::size_t Editor::subtreeBytes(const Attribute& root)
+{
+    std::size_t bytes = attributeSize(root.isNode() ? Compound : root.getAttributeType()) + sizeof(void*);
+    if (root.isNode())
+        bytes += sizeof(Node) + static_cast<const Node&>(root).getName().capacity() * sizeof(wchar_t);
+    if (const CompositeAttribute* composite = root.asCompositeAttribute())
+    {
+        for (const Attribute* child : composite->m_children)
+            bytes += subtreeBytes(*child);
+    }
+    else if (const auto* text = const_cast<Attribute&>(root).asStringAttribute())
+        bytes += text->getValue().capacity() * sizeof(wchar_t);
+    else if (root.isArray())
+    {
+        ValueSlot slot;
+        root.saveValue(slot);
+        bytes += slot.heapBytes();
+    }
+    return bytes;
+}
+
+std::size_t ValueSlot::heapBytes() const
+{
+    return std::visit(
+        [](const auto& v) -> std::size_t {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::wstring>)
+                return v.capacity() * sizeof(wchar_t);
+            else if constexpr (std::is_same_v<T, std::vector<bool>>)
+                return v.capacity() / 8;
+            else if constexpr (std::is_same_v<T, std::vector<std::wstring>>)
+            {
+                std::size_t bytes = v.capacity() * sizeof(std::wstring);
+                for (const auto& s : v)
+                    bytes += s.capacity() * sizeof(wchar_t);
+                return bytes;
+            }
+            else if constexpr (std::is_same_v<T, std::vector<int>> || std::is_same_v<T, std::vector<float>> ||
+                               std::is_same_v<T, std::vector<double>> ||
+                               std::is_same_v<T, std::vector<OrkP::Vector3>> ||
+                               std::is_same_v<T, std::vector<OrkP::Matrix34>> ||
+                               std::is_same_v<T, std::vector<Attribute*>>)
+                return v.capacity() * sizeof(typename T::value_type);
+            else
+                return 0;
+        },
+        value);
+}
+
+// ------------------------------------------------------------------ raw surgery
+
+namespace {
+
+void renumberFrom(std::vector<Attribute*>& children, unsigned int from)
+{
+    for (unsigned int i = from; i < children.size(); ++i)
+        Editor::setParentRaw(*children[i], children[i]->getParentAttribute(), i);
+}
+
+void rawInsert(CompositeAttribute& parent, unsigned int index, Attribute& child)
+{
+    auto& children = Editor::children(parent);
+    children.insert(children.begin() + index, &child);
+    Editor::setParentRaw(child, &parent, index);
+    renumberFrom(children, index + 1);
+}
+
+/// Takes the child out but leaves its parent and index as they were: a removed
+/// attribute still tells where it was.
+void rawErase(CompositeAttribute& parent, Attribute& child)
+{
+    auto& children = Editor::children(parent);
+    const unsigned int index = child.getIndex();
+    children.erase(children.begin() + index);
+    renumberFrom(children, index);
+}
+
+void emitInsert(ChangeSetBuilder& builder, CompositeAttribute& parent, Attribute& child)
+{
+    std::vector<Node*> nodes;
+    Editor::collectNodes(child, nodes);
+    if (!child.isNode())
+        builder.attributeAdded(&child);
+    if (!nodes.empty())
+        builder.nodesAdded(nodes);
+    builder.mark(&parent);
+    if (!child.isNode())
+        builder.mark(parent.getOwnerNode());
+}
+
+void emitRemove(ChangeSetBuilder& builder, CompositeAttribute& parent, Attribute& child)
+{
+    std::vector<Node*> nodes;
+    Editor::collectNodes(child, nodes);
+    if (!child.isNode())
+        builder.attributeRemoved(&child);
+    if (!nodes.empty())
+        builder.nodesRemoved(nodes);
+    builder.mark(&parent);
+    if (!child.isNode())
+        builder.mark(parent.getOwnerNode());
+}
+
+} // namespace
+
+void Editor::applyInsert(Database* db, CompositeAttribute& parent, unsigned int index, Attribute& child,
+                         ChangeSetBuilder* builder)
+{
+    rawInsert(parent, index, child);
+    if (db)
+    {
+        std::size_t nodes = 0;
+        std::size_t attributes = 0;
+        countSubtree(child, nodes, attributes);
+        db->m_nodeCount += nodes;
+        db->m_attributeCount += attributes;
+    }
+    if (builder)
+        emitInsert(*builder, parent, child);
+}
+
+void Editor::applyRemove(Database* db, CompositeAttribute& parent, Attribute& child, ChangeSetBuilder* builder)
+{
+    rawErase(parent, child);
+    child.setFlag(Attribute::s_removed, true);
+    if (db)
+    {
+        std::size_t nodes = 0;
+        std::size_t attributes = 0;
+        countSubtree(child, nodes, attributes);
+        db->m_nodeCount -= nodes;
+        db->m_attributeCount -= attributes;
+    }
+    if (builder)
+        emitRemove(*builder, parent, child);
+}
+
+void Editor::applyMove(Database*, Attribute& child, CompositeAttribute& newParent, unsigned int newIndex,
+                       ChangeSetBuilder* builder)
+{
+    CompositeAttribute* oldParent = child.getParentAttribute();
+    rawErase(*oldParent, child);
+    rawInsert(newParent, newIndex, child);
+    if (builder)
+    {
+        if (Node* node = child.asNode())
+            builder->nodeMoved(node);
+        builder->mark(oldParent);
+        builder->mark(&newParent);
+    }
+}
+
+void Editor::applyRename(Node& node, std::wstring& name, ChangeSetBuilder* builder)
+{
+    node.m_name.swap(name);
+    if (builder)
+    {
+        builder->nodeRenamed(&node);
+        builder->mark(&node);
+        if (!node.isDetached())
+            builder->mark(node.getParentAttribute());
+    }
+}
+
+void Editor::reportValue(Database* db, Attribute& attribute, ChangeSetBuilder* builder)
+{
+    // The database's display name is its name attribute: changing it renames the root.
+    if (builder && db && &attribute == &db->name)
+    {
+        builder->nodeRenamed(db);
+        builder->mark(db);
+    }
+}
+
+// ------------------------------------------------------------ recorded edits
+
+Database* Editor::beginEdit(const Attribute& attribute, bool& implicit)
+{
+    implicit = false;
+    Database* db = attribute.getDatabase();
+    if (!db)
+        return nullptr;
+    if (db->m_depth == 0)
+    {
+        implicit = true;
+        db->beginChangeBlock(ChangeMode::Normal);
+    }
+    return db;
+}
+
+void Editor::endEdit(Database* database, bool implicit, const wchar_t* description)
+{
+    if (database && implicit)
+        database->endChangeBlock(description);
+}
+
+Editor::ValueEdit::ValueEdit(Attribute& attribute)
+{
+    bool implicit = false;
+    m_database = beginEdit(attribute, implicit);
+    if (!m_database)
+        return;
+    m_implicit = implicit;
+    Database::Recorder& recorder = *m_database->m_recorder;
+    if (recorder.step.valueSet->add(&attribute))
+    {
+        recorder.step.values.push_back(ValueRecord{&attribute, ValueSlot{}});
+        save(attribute, recorder.step.values.back().slot);
+        reportValue(m_database, attribute, &recorder.block);
+    }
+    if (m_database->m_mode == ChangeMode::Transient && recorder.commitValues->add(&attribute))
+        reportValue(m_database, attribute, &recorder.commit);
+}
+
+Editor::ValueEdit::~ValueEdit()
+{
+    endEdit(m_database, m_implicit, L"Set value");
+}
+
+bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& child)
+{
+    if (index > parent.m_children.size() || &child == &parent || !parent.accepts(child) ||
+        parent.isDescendantOf(&child))
+        return false;
+    if (child.asDatabase())
+        return false;
+    Database* db = parent.getDatabase();
+    if (!child.isDetached() && !child.getDatabase() && child.getRoot() != parent.getRoot())
+    {
+        // A node taken from a tree that is still being built (a loader's holder
+        // node): that tree records nothing, so the node simply leaves it and
+        // arrives here as a new node.
+        if (!child.isNode())
+            return false;
+        rawErase(*child.getParentAttribute(), child);
+        setParentRaw(child, nullptr, 0);
+    }
+    if (!child.isDetached())
+    {
+        // An attached node moves, within one tree only.
+        if (!child.isNode() || child.getDatabase() != db || child.getRoot() != parent.getRoot())
+            return false;
+        CompositeAttribute* oldParent = child.getParentAttribute();
+        const unsigned int oldIndex = child.getIndex();
+        unsigned int newIndex = index;
+        if (oldParent == &parent && index > oldIndex)
+            --newIndex;
+        if (oldParent == &parent && newIndex == oldIndex)
+            return true;
+        bool implicit = false;
+        Database* recording = beginEdit(parent, implicit);
+        if (!recording)
+        {
+            applyMove(nullptr, child, parent, newIndex, nullptr);
+            return true;
+        }
+        Database::Recorder& recorder = *recording->m_recorder;
+        applyMove(recording, child, parent, newIndex, &recorder.block);
+        if (recording->m_mode == ChangeMode::Transient)
+        {
+            recorder.commit.nodeMoved(child.asNode());
+            recorder.commit.mark(oldParent);
+            recorder.commit.mark(&parent);
+        }
+        recorder.step.structure.push_back(Record{RecordKind::Move, &child, oldParent, &parent, oldIndex, newIndex, {}});
+        endEdit(recording, implicit, L"Move node");
+        return true;
+    }
+    bool implicit = false;
+    Database* recording = beginEdit(parent, implicit);
+    if (!recording)
+    {
+        applyInsert(nullptr, parent, index, child, nullptr);
+        return true;
+    }
+    Database::Recorder& recorder = *recording->m_recorder;
+    applyInsert(recording, parent, index, child, &recorder.block);
+    if (recording->m_mode == ChangeMode::Transient)
+        emitInsert(recorder.commit, parent, child);
+    recorder.step.structure.push_back(Record{RecordKind::Insert, &child, &parent, nullptr, index, 0, {}});
+    endEdit(recording, implicit, child.isNode() ? L"Add node" : L"Add attribute");
+    return true;
+}
+
+bool Editor::remove(CompositeAttribute& parent, Attribute& child)
+{
+    if (child.getParentAttribute() != &parent || child.isDetached())
+        return false;
+    bool implicit = false;
+    Database* recording = beginEdit(parent, implicit);
+    if (!recording)
+    {
+        applyRemove(nullptr, parent, child, nullptr);
+        return true;
+    }
+    Database::Recorder& recorder = *recording->m_recorder;
+    const unsigned int index = child.getIndex();
+    applyRemove(recording, parent, child, &recorder.block);
+    if (recording->m_mode == ChangeMode::Transient)
+        emitRemove(recorder.commit, parent, child);
+    recorder.step.structure.push_back(Record{RecordKind::Remove, &child, &parent, nullptr, index, 0, {}});
+    endEdit(recording, implicit, child.isNode() ? L"Remove node" : L"Remove attribute");
+    return true;
+}
+
+bool Editor::rename(Node& node, const std::wstring& name)
+{
+    bool implicit = false;
+    Database* recording = beginEdit(node, implicit);
+    std::wstring other = name;
+    if (!recording)
+    {
+        applyRename(node, other, nullptr);
+        return true;
+    }
+    Database::Recorder& recorder = *recording->m_recorder;
+    applyRename(node, other, &recorder.block);
+    if (recording->m_mode == ChangeMode::Transient)
+    {
+        recorder.commit.nodeRenamed(&node);
+        recorder.commit.mark(&node);
+        if (!node.isDetached())
+            recorder.commit.mark(node.getParentAttribute());
+    }
+    recorder.step.structure.push_back(Record{RecordKind::Rename, &node, nullptr, nullptr, 0, 0, std::move(other)});
+    endEdit(recording, implicit, L"Rename node");
+    return true;
+}
+
+} // namespace db::detail

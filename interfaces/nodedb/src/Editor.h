@@ -1,0 +1,140 @@
+#pragma once
+
+#include "ChangeSetBuilder.h"
+#include "ValueSlot.h"
+
+#include <db/Attribute.h>
+#include <db/CompositeAttribute.h>
+#include <db/Database.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+namespace detail {
+
+enum class RecordKind : std::uint8_t
+{
+    Insert,
+    Remove,
+    Move,
+    Rename,
+};
+
+/// One structural edit of an undo step.
+struct Record
+{
+    RecordKind kind;
+    Attribute* target;
+    CompositeAttribute* parent;    // Insert, Remove: the parent; Move: the old parent
+    CompositeAttribute* newParent; // Move only
+    unsigned int index;            // Insert, Remove: the position; Move: the old position
+    unsigned int newIndex;         // Move only
+    std::wstring name;             // Rename: the other name
+};
+
+/// One saved value of an undo step; holds the value the attribute does not have now.
+struct ValueRecord
+{
+    Attribute* attribute;
+    ValueSlot slot;
+};
+
+/// The tree surgery and edit recording shared by every attribute class. All
+/// functions are no-ops on the recording side for detached trees.
+class Editor
+{
+public:
+    // --- value edits ---
+    /// Open while one attribute's value changes: joins (or opens) a change block
+    /// of the attribute's database and saves the old value once per block.
+    class ValueEdit
+    {
+    public:
+        explicit ValueEdit(Attribute& attribute);
+        ~ValueEdit();
+        ValueEdit(const ValueEdit&) = delete;
+        ValueEdit& operator=(const ValueEdit&) = delete;
+
+    private:
+        Database* m_database = nullptr;
+        bool m_implicit = false;
+    };
+
+    // --- structural edits (recorded when in a database) ---
+    static bool insert(CompositeAttribute& parent, unsigned int index, Attribute& child);
+    static bool remove(CompositeAttribute& parent, Attribute& child);
+    static bool rename(Node& node, const std::wstring& name);
+
+    // --- replays and raw surgery ---
+    static void applyInsert(Database* db, CompositeAttribute& parent, unsigned int index, Attribute& child,
+                            ChangeSetBuilder* builder);
+    static void applyRemove(Database* db, CompositeAttribute& parent, Attribute& child, ChangeSetBuilder* builder);
+    static void applyMove(Database* db, Attribute& child, CompositeAttribute& newParent, unsigned int newIndex,
+                          ChangeSetBuilder* builder);
+    static void applyRename(Node& node, std::wstring& name, ChangeSetBuilder* builder);
+    static void reportValue(Database* db, Attribute& attribute, ChangeSetBuilder* builder);
+
+    static void exchange(Attribute& attribute, ValueSlot& slot) { attribute.exchangeValue(slot); }
+    static void save(const Attribute& attribute, ValueSlot& slot) { attribute.saveValue(slot); }
+
+    /// The nodes of a subtree, parents first (the root included when it is a node).
+    static void collectNodes(Attribute& root, std::vector<Node*>& out);
+    static void countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes);
+    /// Bytes a subtree takes, roughly (for the undo memory figure).
+    static std::size_t subtreeBytes(const Attribute& root);
+
+    /// A new attribute of the definition's type, placed at `where` when given.
+    static Attribute* createAttribute(AttributeDef& def, void* where = nullptr);
+    static std::size_t attributeSize(AttributeType type);
+    static void markOwnsDef(Attribute& attribute) { attribute.setFlag(Attribute::s_ownsDef, true); }
+    static void markInArena(Attribute& attribute) { attribute.setFlag(Attribute::s_inArena, true); }
+    static bool isInArena(const Attribute& attribute) { return attribute.hasFlag(Attribute::s_inArena); }
+    static void destroy(Attribute* attribute);
+    static std::vector<Attribute*>& children(CompositeAttribute& parent) { return parent.m_children; }
+    static void setParentRaw(Attribute& child, CompositeAttribute* parent, unsigned int index);
+
+    /// Marks `target` as referenced by a pointer attribute (`referrer`).
+    static void addReferrer(Attribute* target, Attribute* referrer);
+    static void removeReferrer(Attribute* target, Attribute* referrer);
+    /// Called as a referenced attribute is destroyed: its referrers forget it.
+    static void targetDestroyed(Attribute* target);
+
+    /// Starts an edit: the database recording it (opening a block of its own when
+    /// none is open, `implicit` then true), or null for a detached attribute.
+    static Database* beginEdit(const Attribute& attribute, bool& implicit);
+    static void endEdit(Database* database, bool implicit, const wchar_t* description);
+};
+
+} // namespace detail
+
+struct Database::Step
+{
+    std::wstring description;
+    std::uint64_t serial = 0;
+    bool done = true;
+    std::vector<detail::Record> structure;
+    std::vector<detail::ValueRecord> values;
+    std::shared_ptr<ChangeSet::ValueChanges> valueSet;
+    std::size_t bytes = 0;
+
+    Step();
+    ~Step();
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+    bool isEmpty() const { return structure.empty() && values.empty(); }
+    std::size_t estimateBytes() const;
+};
+
+struct Database::Recorder
+{
+    Step step;
+    ChangeSetBuilder block;
+    ChangeSetBuilder commit;
+    std::shared_ptr<ChangeSet::ValueChanges> commitValues;
+};
+
+} // namespace db

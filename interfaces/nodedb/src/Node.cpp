@@ -1,0 +1,554 @@
+#include "Editor.h"
+
+#include <db/AttributeArray.h>
+#include <db/BoolArrayAttribute.h>
+#include <db/BoolAttribute.h>
+#include <db/DoubleArrayAttribute.h>
+#include <db/DoubleAttribute.h>
+#include <db/FloatArrayAttribute.h>
+#include <db/FloatAttribute.h>
+#include <db/IntArrayAttribute.h>
+#include <db/IntAttribute.h>
+#include <db/Matrix34ArrayAttribute.h>
+#include <db/Matrix34Attribute.h>
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/NodeDef.h>
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
+#include <db/StringArrayAttribute.h>
+#include <db/StringAttribute.h>
+#include <db/Vector3ArrayAttribute.h>
+#include <db/Vector3Attribute.h>
+#include <db/Visitor.h>
+
+#include <cwctype>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace db {
+
+namespace {
+
+bool isLeafType(AttributeType type)
+{
+    return type != Compound && type != AttributeArrayType && type != NodeContainerType;
+}
+
+std::size_t aligned(std::size_t size)
+{
+    return (size + 7) & ~std::size_t(7);
+}
+
+/// The node containers within `composite`, in attribute order, not crossing into nodes below.
+void collectContainers(const CompositeAttribute& composite, std::vector<NodeContainer*>& out)
+{
+    if (!composite.getDef().canHoldNodes())
+        return;
+    for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+    {
+        Attribute* child = composite.getAttribute(i);
+        if (NodeContainer* container = child->asNodeContainer())
+            out.push_back(container);
+        else if (child->isCompound() || child->isAttributeArray())
+        {
+            if (child->getDef().canHoldNodes())
+                collectContainers(*child->asCompositeAttribute(), out);
+        }
+    }
+}
+
+} // namespace
+
+Node::Node(NodeDef& def, const std::wstring& name) : CompositeAttribute(def, NoMembers{}), m_name(name)
+{
+    buildMembers();
+}
+
+Node::Node(NodeDef& def, const std::wstring& name, NoMembers) : CompositeAttribute(def, NoMembers{}), m_name(name) {}
+
+Node::~Node()
+{
+    // Members live in the arena: they must go before it does.
+    auto& children = detail::Editor::children(*this);
+    for (Attribute* child : children)
+        detail::Editor::destroy(child);
+    children.clear();
+    ::operator delete(m_arena);
+}
+
+void Node::buildMembers()
+{
+    const NodeDef& def = getNodeDef();
+    std::size_t total = 0;
+    for (unsigned int i = 0; i < def.getAttributeDefCount(); ++i)
+    {
+        const AttributeType type = def.getAttributeDef(i).getAttributeType();
+        if (isLeafType(type))
+            total += aligned(detail::Editor::attributeSize(type));
+    }
+    m_arena = total ? ::operator new(total) : nullptr;
+    auto* cursor = static_cast<char*>(m_arena);
+    auto& children = detail::Editor::children(*this);
+    children.reserve(def.getAttributeDefCount());
+    for (unsigned int i = 0; i < def.getAttributeDefCount(); ++i)
+    {
+        AttributeDef& member = def.getAttributeDef(i);
+        Attribute* child = nullptr;
+        if (isLeafType(member.getAttributeType()))
+        {
+            child = detail::Editor::createAttribute(member, cursor);
+            detail::Editor::markInArena(*child);
+            cursor += aligned(detail::Editor::attributeSize(member.getAttributeType()));
+        }
+        else
+            child = detail::Editor::createAttribute(member);
+        detail::Editor::setParentRaw(*child, this, i);
+        children.push_back(child);
+    }
+}
+
+const std::wstring& Node::getName() const
+{
+    return m_name;
+}
+
+bool Node::setName(const std::wstring& name)
+{
+    return detail::Editor::rename(*this, name);
+}
+
+const std::wstring& Node::getClassID() const
+{
+    return getDef().getName();
+}
+
+int Node::getTypeId() const
+{
+    return getNodeDef().getTypeId();
+}
+
+NodeDef& Node::getNodeDef() const
+{
+    return *getDef().asNodeDef();
+}
+
+// ------------------------------------------------------------------- neighbours
+
+Node* Node::getPrevious() const
+{
+    if (isDetached())
+        return nullptr;
+    CompositeAttribute* container = getParentAttribute();
+    if (getIndex() > 0)
+        return container->getAttribute(getIndex() - 1)->asNode();
+    Node* parent = getParentNode();
+    if (!parent)
+        return nullptr;
+    std::vector<NodeContainer*> containers;
+    collectContainers(*parent, containers);
+    bool seen = false;
+    for (auto it = containers.rbegin(); it != containers.rend(); ++it)
+    {
+        if (seen && (*it)->getNodeCount() > 0)
+            return (*it)->getNode((*it)->getNodeCount() - 1);
+        if (*it == container)
+            seen = true;
+    }
+    return nullptr;
+}
+
+Node* Node::getNext() const
+{
+    if (isDetached())
+        return nullptr;
+    CompositeAttribute* container = getParentAttribute();
+    if (getIndex() + 1 < container->getAttributeCount())
+        return container->getAttribute(getIndex() + 1)->asNode();
+    Node* parent = getParentNode();
+    if (!parent)
+        return nullptr;
+    std::vector<NodeContainer*> containers;
+    collectContainers(*parent, containers);
+    bool seen = false;
+    for (NodeContainer* candidate : containers)
+    {
+        if (seen && candidate->getNodeCount() > 0)
+            return candidate->getNode(0);
+        if (candidate == container)
+            seen = true;
+    }
+    return nullptr;
+}
+
+std::vector<Node*> Node::getChildNodes() const
+{
+    std::vector<NodeContainer*> containers;
+    collectContainers(*this, containers);
+    std::vector<Node*> nodes;
+    for (NodeContainer* container : containers)
+    {
+        for (unsigned int i = 0; i < container->getNodeCount(); ++i)
+            nodes.push_back(container->getNode(i));
+    }
+    return nodes;
+}
+
+Node* Node::findChildNode(const std::wstring& name) const
+{
+    std::vector<NodeContainer*> containers;
+    collectContainers(*this, containers);
+    for (NodeContainer* container : containers)
+    {
+        if (Node* node = container->findNode(name))
+            return node;
+    }
+    return nullptr;
+}
+
+Attribute* Node::findAttribute(const std::wstring& name) const
+{
+    const NodeDef& def = getNodeDef();
+    const int index = def.findAttributeIndex(name);
+    if (index >= 0)
+        return getAttribute(static_cast<unsigned int>(index));
+    // Dynamic attributes are few per node; a scan of them is cheaper than a map per node.
+    for (unsigned int i = def.getAttributeDefCount(); i < getAttributeCount(); ++i)
+    {
+        if (getAttribute(i)->getName() == name)
+            return getAttribute(i);
+    }
+    return nullptr;
+}
+
+unsigned int Node::getDynamicAttributeCount() const
+{
+    return getAttributeCount() - getNodeDef().getAttributeDefCount();
+}
+
+bool Node::accepts(const Attribute& child) const
+{
+    return !child.isNode() && child.isDynamic() && !child.isNodeContainer() && !findAttribute(child.getName());
+}
+
+// ------------------------------------------------------------------------ walks
+
+void Node::accept(Visitor* visitor)
+{
+    if (!visitor)
+        return;
+    bool descend = visitor->visitNodeEnter(this);
+    if (visitor->takeSkipChildren())
+        descend = false;
+    if (descend)
+    {
+        if (visitor->getFlags() & Visitor::VisitAttributes)
+        {
+            for (unsigned int i = 0; i < getAttributeCount(); ++i)
+                getAttribute(i)->accept(visitor);
+        }
+        else
+        {
+            std::vector<NodeContainer*> containers;
+            collectContainers(*this, containers);
+            for (NodeContainer* container : containers)
+            {
+                for (unsigned int i = 0; i < container->getNodeCount(); ++i)
+                    container->getNode(i)->accept(visitor);
+            }
+        }
+    }
+    visitor->visitNodeExit(this);
+}
+
+// ------------------------------------------------------------------------ copies
+
+namespace {
+
+void copyMembers(const CompositeAttribute& source, CompositeAttribute& target);
+
+void copyAttribute(const Attribute& source, Attribute& target)
+{
+    if (source.isCompound())
+        copyMembers(*source.asCompositeAttribute(), *target.asCompositeAttribute());
+    else if (source.isAttributeArray())
+    {
+        auto& array = *target.asAttributeArray();
+        const auto& from = *source.asCompositeAttribute();
+        for (unsigned int i = 0; i < from.getAttributeCount(); ++i)
+        {
+            if (CompositeAttribute* element = array.add(false))
+                copyMembers(*from.getAttribute(i)->asCompositeAttribute(), *element);
+        }
+    }
+    else if (source.isNodeContainer())
+    {
+        auto& container = *target.asNodeContainer();
+        const auto& from = *source.asCompositeAttribute();
+        for (unsigned int i = 0; i < from.getAttributeCount(); ++i)
+        {
+            const Node* child = from.getAttribute(i)->asNode();
+            Node* copy = child->makeCopy(child->getName());
+            if (!container.add(copy))
+                delete copy;
+        }
+    }
+    else
+        target.copyValueFrom(source);
+}
+
+void copyMembers(const CompositeAttribute& source, CompositeAttribute& target)
+{
+    const unsigned int count = std::min(source.getAttributeCount(), target.getAttributeCount());
+    for (unsigned int i = 0; i < count; ++i)
+        copyAttribute(*source.getAttribute(i), *target.getAttribute(i));
+}
+
+/// Pairs each attribute of `source` with the one at the same place in `copy`.
+void mapCopies(Attribute& source, Attribute& copy, std::unordered_map<const Attribute*, Attribute*>& map)
+{
+    map.emplace(&source, &copy);
+    const CompositeAttribute* from = source.asCompositeAttribute();
+    CompositeAttribute* to = copy.asCompositeAttribute();
+    if (!from || !to)
+        return;
+    const unsigned int count = std::min(from->getAttributeCount(), to->getAttributeCount());
+    for (unsigned int i = 0; i < count; ++i)
+        mapCopies(*from->getAttribute(i), *to->getAttribute(i), map);
+}
+
+void redirectPointers(Attribute& attribute, const std::unordered_map<const Attribute*, Attribute*>& map)
+{
+    if (PointerAttribute* pointer = attribute.asPointerAttribute())
+    {
+        const auto it = map.find(pointer->getValue());
+        if (it != map.end())
+            pointer->setValue(it->second);
+    }
+    else if (PointerArrayAttribute* array = attribute.asPointerArrayAttribute())
+    {
+        std::vector<Attribute*> values = array->getValues();
+        bool changed = false;
+        for (Attribute*& value : values)
+        {
+            const auto it = map.find(value);
+            if (it != map.end())
+            {
+                value = it->second;
+                changed = true;
+            }
+        }
+        if (changed)
+            array->setValues(values);
+    }
+    else if (CompositeAttribute* composite = attribute.asCompositeAttribute())
+    {
+        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+            redirectPointers(*composite->getAttribute(i), map);
+    }
+}
+
+std::wstring nameForCopy(const Node& original)
+{
+    std::wstring base = original.getName();
+    while (!base.empty() && std::iswdigit(static_cast<wint_t>(base.back())))
+        base.pop_back();
+    std::unordered_set<std::wstring> taken;
+    taken.insert(original.getName());
+    if (!original.isDetached())
+    {
+        const CompositeAttribute* container = original.getParentAttribute();
+        for (unsigned int i = 0; i < container->getAttributeCount(); ++i)
+            taken.insert(container->getAttribute(i)->getName());
+    }
+    for (unsigned long n = 1;; ++n)
+    {
+        std::wstring candidate = base + std::to_wstring(n);
+        if (taken.count(candidate) == 0)
+            return candidate;
+    }
+}
+
+} // namespace
+
+Node* Node::makeCopy(const std::wstring& name) const
+{
+    auto* copy = new Node(getNodeDef(), name.empty() ? nameForCopy(*this) : name);
+    const unsigned int schemaCount = getNodeDef().getAttributeDefCount();
+    for (unsigned int i = 0; i < schemaCount; ++i)
+        copyAttribute(*getAttribute(i), *copy->getAttribute(i));
+    for (unsigned int i = schemaCount; i < getAttributeCount(); ++i)
+    {
+        const Attribute& source = *getAttribute(i);
+        Attribute* dynamic = detail::Editor::createAttribute(*source.getDef().makeCopy());
+        detail::Editor::markOwnsDef(*dynamic);
+        dynamic->copyValueFrom(source);
+        if (!copy->addAttribute(dynamic))
+            delete dynamic;
+    }
+    std::unordered_map<const Attribute*, Attribute*> map;
+    mapCopies(const_cast<Node&>(*this), *copy, map);
+    redirectPointers(*copy, map);
+    return copy;
+}
+
+// ----------------------------------------------------------- dynamic attributes
+
+Attribute* Node::addDynamicAttribute(std::unique_ptr<AttributeDef> def)
+{
+    if (!def)
+        return nullptr;
+    const AttributeType type = def->getAttributeType();
+    if (type == NodeContainerType || type == NodeType || type <= Invalid || type > Compound)
+        return nullptr;
+    if ((type == Enum || type == EnumArray) && !def->asEnumAttributeDef())
+        return nullptr;
+    if ((type == Compound && !def->asCompoundAttributeDef()) ||
+        (type == AttributeArrayType && !def->asAttributeArrayDef()))
+        return nullptr;
+    if (def->canHoldNodes())
+        return nullptr;
+    Attribute* attribute = detail::Editor::createAttribute(*def.release());
+    detail::Editor::markOwnsDef(*attribute);
+    if (!addAttribute(attribute))
+    {
+        delete attribute;
+        return nullptr;
+    }
+    return attribute;
+}
+
+namespace {
+
+std::wstring uniqueAttributeName(const Node& node, const std::wstring& name)
+{
+    if (!node.findAttribute(name))
+        return name;
+    for (unsigned long n = 2;; ++n)
+    {
+        std::wstring candidate = name + std::to_wstring(n);
+        if (!node.findAttribute(candidate))
+            return candidate;
+    }
+}
+
+std::unique_ptr<AttributeDef> makeDef(const Node& node, const std::wstring& name, AttributeType type)
+{
+    return std::make_unique<AttributeDef>(uniqueAttributeName(node, name), type);
+}
+
+template <class T>
+T* addTyped(Node& node, std::unique_ptr<AttributeDef> def)
+{
+    Attribute* attribute = node.addDynamicAttribute(std::move(def));
+    return attribute ? static_cast<T*>(attribute) : nullptr;
+}
+
+} // namespace
+
+IntAttribute* Node::addDynamicInt(const std::wstring& name, int value, int minimum, int maximum)
+{
+    auto def = makeDef(*this, name, Int);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<IntAttribute>(*this, std::move(def));
+}
+
+BoolAttribute* Node::addDynamicBool(const std::wstring& name, bool value)
+{
+    auto def = makeDef(*this, name, Bool);
+    def->setDefaultNumber(value ? 1 : 0);
+    return addTyped<BoolAttribute>(*this, std::move(def));
+}
+
+FloatAttribute* Node::addDynamicFloat(const std::wstring& name, float value, float minimum, float maximum)
+{
+    auto def = makeDef(*this, name, Float);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<FloatAttribute>(*this, std::move(def));
+}
+
+DoubleAttribute* Node::addDynamicDouble(const std::wstring& name, double value, double minimum, double maximum)
+{
+    auto def = makeDef(*this, name, Double);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<DoubleAttribute>(*this, std::move(def));
+}
+
+StringAttribute* Node::addDynamicString(const std::wstring& name, const std::wstring& value)
+{
+    auto def = makeDef(*this, name, String);
+    def->setDefaultString(value);
+    return addTyped<StringAttribute>(*this, std::move(def));
+}
+
+Vector3Attribute* Node::addDynamicVector3(const std::wstring& name, const OrkP::Vector3& value)
+{
+    auto def = makeDef(*this, name, Vector3);
+    def->setDefaultVector3(value);
+    return addTyped<Vector3Attribute>(*this, std::move(def));
+}
+
+Matrix34Attribute* Node::addDynamicMatrix34(const std::wstring& name, const OrkP::Matrix34& value)
+{
+    auto def = makeDef(*this, name, Matrix34);
+    def->setDefaultMatrix34(value);
+    return addTyped<Matrix34Attribute>(*this, std::move(def));
+}
+
+IntArrayAttribute* Node::addDynamicIntArray(const std::wstring& name, int value, int minimum, int maximum)
+{
+    auto def = makeDef(*this, name, IntArray);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<IntArrayAttribute>(*this, std::move(def));
+}
+
+BoolArrayAttribute* Node::addDynamicBoolArray(const std::wstring& name, bool value)
+{
+    auto def = makeDef(*this, name, BoolArray);
+    def->setDefaultNumber(value ? 1 : 0);
+    return addTyped<BoolArrayAttribute>(*this, std::move(def));
+}
+
+FloatArrayAttribute* Node::addDynamicFloatArray(const std::wstring& name, float value, float minimum, float maximum)
+{
+    auto def = makeDef(*this, name, FloatArray);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<FloatArrayAttribute>(*this, std::move(def));
+}
+
+DoubleArrayAttribute* Node::addDynamicDoubleArray(const std::wstring& name, double value, double minimum,
+                                                  double maximum)
+{
+    auto def = makeDef(*this, name, DoubleArray);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<DoubleArrayAttribute>(*this, std::move(def));
+}
+
+StringArrayAttribute* Node::addDynamicStringArray(const std::wstring& name, const std::wstring& value)
+{
+    auto def = makeDef(*this, name, StringArray);
+    def->setDefaultString(value);
+    return addTyped<StringArrayAttribute>(*this, std::move(def));
+}
+
+Vector3ArrayAttribute* Node::addDynamicVector3Array(const std::wstring& name, const OrkP::Vector3& value)
+{
+    auto def = makeDef(*this, name, Vector3Array);
+    def->setDefaultVector3(value);
+    return addTyped<Vector3ArrayAttribute>(*this, std::move(def));
+}
+
+Matrix34ArrayAttribute* Node::addDynamicMatrix34Array(const std::wstring& name, const OrkP::Matrix34& value)
+{
+    auto def = makeDef(*this, name, Matrix34Array);
+    def->setDefaultMatrix34(value);
+    return addTyped<Matrix34ArrayAttribute>(*this, std::move(def));
+}
+
+} // namespace db

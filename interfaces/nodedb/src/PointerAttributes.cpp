@@ -1,0 +1,229 @@
+#include "Editor.h"
+
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace db {
+
+namespace detail {
+
+namespace {
+// Which attributes point at which: lets a target that is destroyed for good
+// clear the pointers to it instead of leaving them dangling. One entry per
+// reference, so a pointer array that names a target twice is listed twice.
+std::unordered_map<const Attribute*, std::vector<Attribute*>>& referrers()
+{
+    static std::unordered_map<const Attribute*, std::vector<Attribute*>> s_referrers;
+    return s_referrers;
+}
+} // namespace
+
+void Editor::addReferrer(Attribute* target, Attribute* referrer)
+{
+    if (!target)
+        return;
+    referrers()[target].push_back(referrer);
+    target->setFlag(Attribute::s_pointerTarget, true);
+}
+
+void Editor::removeReferrer(Attribute* target, Attribute* referrer)
+{
+    if (!target)
+        return;
+    auto& map = referrers();
+    const auto it = map.find(target);
+    if (it == map.end())
+        return;
+    auto& list = it->second;
+    const auto found = std::find(list.begin(), list.end(), referrer);
+    if (found != list.end())
+        list.erase(found);
+    if (list.empty())
+        map.erase(it);
+}
+
+void Editor::targetDestroyed(Attribute* target)
+{
+    auto& map = referrers();
+    const auto it = map.find(target);
+    if (it == map.end())
+        return;
+    const std::vector<Attribute*> list = std::move(it->second);
+    map.erase(it);
+    for (Attribute* referrer : list)
+    {
+        if (auto* pointer = referrer->asPointerAttribute())
+        {
+            if (pointer->m_value == target)
+                pointer->m_value = nullptr;
+        }
+        else if (auto* array = referrer->asPointerArrayAttribute())
+        {
+            std::replace(array->m_values.begin(), array->m_values.end(), target, static_cast<Attribute*>(nullptr));
+        }
+    }
+}
+
+} // namespace detail
+
+// ------------------------------------------------------------- PointerAttribute
+
+PointerAttribute::PointerAttribute(AttributeDef& def) : Attribute(def) {}
+
+PointerAttribute::~PointerAttribute()
+{
+    detail::Editor::removeReferrer(m_value, this);
+}
+
+void PointerAttribute::retarget(Attribute* target)
+{
+    if (target == m_value)
+        return;
+    detail::Editor::removeReferrer(m_value, this);
+    m_value = target;
+    detail::Editor::addReferrer(m_value, this);
+}
+
+void PointerAttribute::setValue(Attribute* target)
+{
+    detail::Editor::ValueEdit edit(*this);
+    retarget(target);
+}
+
+bool PointerAttribute::hasSameValue(const Attribute& other) const
+{
+    return other.getAttributeType() == getAttributeType() &&
+           static_cast<const PointerAttribute&>(other).m_value == m_value;
+}
+
+bool PointerAttribute::copyValueFrom(const Attribute& other)
+{
+    if (other.getAttributeType() != getAttributeType())
+        return false;
+    setValue(static_cast<const PointerAttribute&>(other).m_value);
+    return true;
+}
+
+void PointerAttribute::exchangeValue(detail::ValueSlot& slot)
+{
+    if (Attribute** saved = std::get_if<Attribute*>(&slot.value))
+    {
+        Attribute* target = *saved;
+        *saved = m_value;
+        retarget(target);
+    }
+}
+
+void PointerAttribute::saveValue(detail::ValueSlot& slot) const
+{
+    slot.value = m_value;
+}
+
+// -------------------------------------------------------- PointerArrayAttribute
+
+PointerArrayAttribute::PointerArrayAttribute(AttributeDef& def) : ArrayAttribute(def) {}
+
+PointerArrayAttribute::~PointerArrayAttribute()
+{
+    for (Attribute* target : m_values)
+        detail::Editor::removeReferrer(target, this);
+}
+
+void PointerArrayAttribute::assign(std::vector<Attribute*> values)
+{
+    for (Attribute* target : m_values)
+        detail::Editor::removeReferrer(target, this);
+    m_values.swap(values);
+    for (Attribute* target : m_values)
+        detail::Editor::addReferrer(target, this);
+}
+
+void PointerArrayAttribute::add(Attribute* target)
+{
+    detail::Editor::ValueEdit edit(*this);
+    m_values.push_back(target);
+    detail::Editor::addReferrer(target, this);
+}
+
+bool PointerArrayAttribute::insert(unsigned int index, Attribute* target)
+{
+    if (index > m_values.size())
+        return false;
+    detail::Editor::ValueEdit edit(*this);
+    m_values.insert(m_values.begin() + index, target);
+    detail::Editor::addReferrer(target, this);
+    return true;
+}
+
+bool PointerArrayAttribute::setElement(unsigned int index, Attribute* target)
+{
+    if (index >= m_values.size())
+        return false;
+    detail::Editor::ValueEdit edit(*this);
+    detail::Editor::removeReferrer(m_values[index], this);
+    m_values[index] = target;
+    detail::Editor::addReferrer(target, this);
+    return true;
+}
+
+void PointerArrayAttribute::setValues(const std::vector<Attribute*>& values)
+{
+    std::vector<Attribute*> copy(values);
+    detail::Editor::ValueEdit edit(*this);
+    assign(std::move(copy));
+}
+
+bool PointerArrayAttribute::removeElement(unsigned int index)
+{
+    if (index >= m_values.size())
+        return false;
+    detail::Editor::ValueEdit edit(*this);
+    detail::Editor::removeReferrer(m_values[index], this);
+    m_values.erase(m_values.begin() + index);
+    return true;
+}
+
+void PointerArrayAttribute::addDefault()
+{
+    add(nullptr);
+}
+
+void PointerArrayAttribute::clear()
+{
+    detail::Editor::ValueEdit edit(*this);
+    assign({});
+}
+
+bool PointerArrayAttribute::hasSameValue(const Attribute& other) const
+{
+    return other.getAttributeType() == getAttributeType() &&
+           static_cast<const PointerArrayAttribute&>(other).m_values == m_values;
+}
+
+bool PointerArrayAttribute::copyValueFrom(const Attribute& other)
+{
+    if (other.getAttributeType() != getAttributeType())
+        return false;
+    setValues(static_cast<const PointerArrayAttribute&>(other).m_values);
+    return true;
+}
+
+void PointerArrayAttribute::exchangeValue(detail::ValueSlot& slot)
+{
+    if (auto* saved = std::get_if<std::vector<Attribute*>>(&slot.value))
+    {
+        std::vector<Attribute*> values = std::move(*saved);
+        *saved = m_values;
+        assign(std::move(values));
+    }
+}
+
+void PointerArrayAttribute::saveValue(detail::ValueSlot& slot) const
+{
+    slot.value = m_values;
+}
+
+} // namespace db

@@ -1,0 +1,391 @@
+#include "NodeDbTestSupport.h"
+
+#include <db/Registry.h>
+#include <db/UndoObserver.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace nodedbtest;
+
+namespace {
+
+db::FloatAttribute* intensityOf(db::Node* light)
+{
+    return light->findAttribute(L"intensity")->asFloatAttribute();
+}
+
+TEST(ChangeBlocks, NestedBlocksMakeOneStepAndOneReport)
+{
+    db::Database database;
+    db::Node* light = addNode(database, L"Light", L"sun");
+    database.clearUndoHistory();
+    RecordingObserver observer(database);
+    {
+        db::ChangeBlock outer(database, L"Set float attribute(s)");
+        intensityOf(light)->setValue(2);
+        {
+            db::ChangeBlock inner(&database, L"inner");
+            intensityOf(light)->setValue(3);
+            light->setName(L"moon");
+        }
+        EXPECT_TRUE(observer.reports.empty());
+    }
+    ASSERT_EQ(observer.reports.size(), 1u);
+    EXPECT_EQ(observer.postCount, 1);
+    EXPECT_EQ(database.getUndoStackSize(), 1u);
+    EXPECT_EQ(database.getUndoDescription(0), L"Set float attribute(s)");
+    const db::ChangeSet& changes = observer.last();
+    EXPECT_EQ(changes.ChangedAttributes(), std::vector<db::Attribute*>{intensityOf(light)});
+    EXPECT_EQ(changes.RenamedNodes(), std::vector<db::Node*>{light});
+
+    database.undo();
+    EXPECT_FLOAT_EQ(intensityOf(light)->getValue(), 1.0f);
+    EXPECT_EQ(light->getName(), L"sun");
+}
+
+TEST(ChangeBlocks, EditsOutsideBlocksAndOnNullDatabasesAreTheirOwnSteps)
+{
+    db::Database database;
+    db::Node* light = addNode(database, L"Light", L"sun");
+    database.clearUndoHistory();
+    RecordingObserver observer(database);
+    {
+        db::ChangeBlock harmless(nullptr, L"ignored");
+        intensityOf(light)->setValue(4);
+        light->setName(L"star");
+    }
+    EXPECT_EQ(observer.reports.size(), 2u);
+    EXPECT_EQ(database.getUndoStackSize(), 2u);
+    EXPECT_EQ(database.getUndoDescription(0), L"Set value");
+    EXPECT_EQ(database.getUndoDescription(1), L"Rename node");
+
+    // An empty block is no step and no report.
+    { db::ChangeBlock empty(database, L"Delete nodes"); }
+    EXPECT_EQ(database.getUndoStackSize(), 2u);
+    EXPECT_EQ(observer.reports.size(), 2u);
+}
+
+TEST(ChangeBlocks, ChangeSetsAnswerForExactlyTheAttributesTouched)
+{
+    db::Database database;
+    db::Node* group = addNode(database, L"Group", L"g");
+    db::Node* child = addNode(database, L"Light", L"child", group);
+    db::Node* other = addNode(database, L"Light", L"other");
+    RecordingObserver observer(database);
+    auto* container = group->findAttribute(L"children");
+
+    intensityOf(child)->setValue(9);
+    const db::ChangeSet& value = observer.last();
+    EXPECT_TRUE(value.hasChangedAny({intensityOf(other), intensityOf(child)}, false));
+    EXPECT_FALSE(value.hasChangedAny({intensityOf(other), container}, false));
+    EXPECT_TRUE(value.hasChangedAny({child}, true));
+    EXPECT_TRUE(value.hasChangedAny({group}, true));
+    EXPECT_FALSE(value.hasChangedAny({other}, true));
+
+    // A node container changes with the nodes it holds: added, renamed, removed.
+    child->setName(L"renamed");
+    EXPECT_TRUE(observer.last().hasChangedAny({container}, false));
+    other->remove();
+    EXPECT_FALSE(observer.last().hasChangedAny({container}, false));
+    EXPECT_TRUE(observer.last().hasChangedAny({&database.getRootContainer()}, false));
+    group->findAttribute(L"children")->asNodeContainer()->add(db::makeNode(L"Mesh", L"m"));
+    EXPECT_TRUE(observer.last().hasChangedAny({container}, false));
+}
+
+TEST(ChangeBlocks, SubtreesAreReportedParentsFirstAndAddThenRemoveCancelsOut)
+{
+    db::Database database;
+    RecordingObserver observer(database);
+    db::Node* group = db::makeNode(L"Group", L"g");
+    db::Node* a = db::makeNode(L"Group", L"a");
+    db::Node* b = db::makeNode(L"Mesh", L"b");
+    group->findAttribute(L"children")->asNodeContainer()->add(a);
+    a->findAttribute(L"children")->asNodeContainer()->add(b);
+    database.getRootContainer().add(group);
+    EXPECT_EQ(observer.last().AddedNodes(), (std::vector<db::Node*>{group, a, b}));
+    EXPECT_EQ(database.getTotalNodeCount(), 4u);
+
+    {
+        db::ChangeBlock block(database, L"Delete nodes");
+        group->remove();
+    }
+    EXPECT_EQ(observer.last().RemovedNodes(), (std::vector<db::Node*>{group, a, b}));
+    EXPECT_EQ(database.getTotalNodeCount(), 1u);
+
+    database.undo();
+    EXPECT_EQ(observer.last().AddedNodes(), (std::vector<db::Node*>{group, a, b}));
+    EXPECT_EQ(observer.last().getOrigin(), db::ChangeSet::Origin::Undo);
+    EXPECT_EQ(group->getParentNode(), &database);
+
+    const std::size_t reports = observer.reports.size();
+    {
+        db::ChangeBlock block(database, L"churn");
+        db::Node* temporary = db::makeNode(L"Light", L"t");
+        database.getRootContainer().add(temporary);
+        temporary->remove();
+        b->setName(L"b2");
+    }
+    ASSERT_EQ(observer.reports.size(), reports + 1);
+    EXPECT_TRUE(observer.last().AddedNodes().empty());
+    EXPECT_TRUE(observer.last().RemovedNodes().empty());
+    EXPECT_EQ(observer.last().RenamedNodes(), std::vector<db::Node*>{b});
+}
+
+TEST(ChangeBlocks, MovesAreReparentingsAndUndoPutsNodesBackInPlace)
+{
+    db::Database database;
+    db::Node* first = addNode(database, L"Group", L"first");
+    db::Node* second = addNode(database, L"Group", L"second");
+    db::Node* moved = addNode(database, L"Light", L"moved", first);
+    addNode(database, L"Light", L"stays", first);
+    RecordingObserver observer(database);
+
+    EXPECT_TRUE(second->findAttribute(L"children")->asNodeContainer()->add(moved));
+    EXPECT_EQ(observer.last().ReparentedNodes(), std::vector<db::Node*>{moved});
+    EXPECT_TRUE(observer.last().AddedNodes().empty());
+    EXPECT_EQ(moved->getParentNode(), second);
+
+    database.undo();
+    EXPECT_EQ(observer.last().ReparentedNodes(), std::vector<db::Node*>{moved});
+    EXPECT_EQ(moved->getParentNode(), first);
+    EXPECT_EQ(moved->getIndex(), 0u);
+    EXPECT_EQ(moved->getNext()->getName(), L"stays");
+}
+
+TEST(ChangeBlocks, TransientDragsReportEachStepAndEndAsOneStepOrNothing)
+{
+    db::Database database;
+    db::Node* light = addNode(database, L"Light", L"sun");
+    database.clearUndoHistory();
+    RecordingObserver observer(database);
+
+    database.beginChangeBlock(2);
+    for (int i = 0; i < 3; ++i)
+    {
+        intensityOf(light)->setValue(intensityOf(light)->getValue() + 1);
+        database.commitTransient();
+    }
+    ASSERT_EQ(observer.reports.size(), 3u);
+    EXPECT_TRUE(observer.reports[0].transient);
+    EXPECT_TRUE(observer.reports[0].changes.hasChangedAny({intensityOf(light)}, false));
+    EXPECT_FALSE(database.canUndo());
+    database.endChangeBlock(L"Change float attribute(s)");
+    ASSERT_EQ(observer.reports.size(), 4u);
+    EXPECT_FALSE(observer.last().isTransient());
+    EXPECT_FLOAT_EQ(intensityOf(light)->getValue(), 4.0f);
+    EXPECT_EQ(database.getUndoStackSize(), 1u);
+    database.undo();
+    EXPECT_FLOAT_EQ(intensityOf(light)->getValue(), 1.0f);
+    database.redo();
+
+    database.beginChangeBlock(db::ChangeMode::Transient);
+    intensityOf(light)->setValue(50);
+    database.commitTransient();
+    intensityOf(light)->setValue(60);
+    light->setName(L"dragged");
+    database.cancelChangeBlock();
+    EXPECT_FLOAT_EQ(intensityOf(light)->getValue(), 4.0f);
+    EXPECT_EQ(light->getName(), L"sun");
+    EXPECT_EQ(database.getUndoStackSize(), 1u);
+    EXPECT_FALSE(database.canRedo());
+    EXPECT_EQ(observer.last().getOrigin(), db::ChangeSet::Origin::Cancel);
+    EXPECT_TRUE(observer.last().hasChangedAny({intensityOf(light)}, false));
+}
+
+class UndoLog : public db::UndoObserver
+{
+public:
+    void onUndoStackPushed(db::Database*) override { log += "U+"; }
+    void onUndoStackPopped(db::Database*) override { log += "U-"; }
+    void onUndoStackPoppedFront(db::Database*) override { log += "U<"; }
+    void onRedoStackPushed(db::Database*) override { log += "R+"; }
+    void onRedoStackPopped(db::Database*) override { log += "R-"; }
+    std::string log;
+};
+
+TEST(UndoHistory, StacksAreFollowedStepByStepAndLimited)
+{
+    db::Database database;
+    db::Node* light = addNode(database, L"Light", L"sun");
+    database.clearUndoHistory();
+    UndoLog log;
+    database.getUndoObservers().add(&log, ObserverMode::Deferred);
+
+    intensityOf(light)->setValue(2);
+    intensityOf(light)->setValue(3);
+    database.undo();
+    EXPECT_EQ(log.log, "U+U+U-R+");
+    intensityOf(light)->setValue(5);
+    EXPECT_EQ(log.log, "U+U+U-R+R-U+");
+    EXPECT_EQ(database.getRedoStackSize(), 0u);
+
+    log.log.clear();
+    database.setMaxUndoItems(1);
+    EXPECT_EQ(log.log, "U<");
+    intensityOf(light)->setValue(6);
+    EXPECT_EQ(log.log, "U<U+U<");
+    EXPECT_EQ(database.getUndoStackSize(), 1u);
+    database.setMaxUndoItems(0);
+    intensityOf(light)->setValue(7);
+    EXPECT_FALSE(database.canUndo());
+    EXPECT_EQ(database.getMaxUndoItems(), 0);
+    database.setMaxUndoItems(-1);
+    EXPECT_EQ(database.getMaxUndoItems(), -1);
+
+    EXPECT_FALSE(database.undo());
+    database.getUndoObservers().remove(&log, ObserverMode::Immediate);
+}
+
+TEST(UndoHistory, CheckpointFollowsTheUndoPosition)
+{
+    db::Database database;
+    db::Node* light = addNode(database, L"Light", L"sun");
+    database.clearUndoHistory();
+    database.setCheckpoint();
+    EXPECT_FALSE(database.hasChangedSinceCheckpoint());
+    intensityOf(light)->setValue(2);
+    EXPECT_TRUE(database.hasChangedSinceCheckpoint());
+    database.undo();
+    EXPECT_FALSE(database.hasChangedSinceCheckpoint());
+    database.redo();
+    database.setCheckpoint();
+    intensityOf(light)->setValue(3);
+    database.undo();
+    EXPECT_FALSE(database.hasChangedSinceCheckpoint());
+    database.undo();
+    EXPECT_TRUE(database.hasChangedSinceCheckpoint());
+
+    // Forgetting history keeps the saved/unsaved state.
+    database.clearUndoHistory();
+    EXPECT_TRUE(database.hasChangedSinceCheckpoint());
+    database.setCheckpoint();
+    database.clearUndoHistory();
+    EXPECT_FALSE(database.hasChangedSinceCheckpoint());
+
+    // An edit that the limit drops at once still counts as a change.
+    database.setMaxUndoItems(0);
+    intensityOf(light)->setValue(8);
+    EXPECT_TRUE(database.hasChangedSinceCheckpoint());
+}
+
+TEST(UndoHistory, ClearingTheDatabaseIsUndoableAndMemoryIsAccounted)
+{
+    db::Database database(L"doc");
+    for (int i = 0; i < 20; ++i)
+        addNode(database, L"AllTypes", L"n" + std::to_wstring(i));
+    database.addDynamicBool(L"flag", true);
+    database.clearUndoHistory();
+    EXPECT_EQ(database.getUndoMemoryUsage(), 0u);
+    const std::string before = describe(database);
+    const std::size_t attributes = database.getTotalAttributeCount();
+
+    RecordingObserver observer(database);
+    {
+        db::ChangeBlock block(database, L"New Document");
+        database.clear();
+        // What a document does while its block is still open.
+        database.clearUndoHistory();
+        database.setCheckpoint();
+    }
+    EXPECT_EQ(database.getRootContainer().getNodeCount(), 0u);
+    EXPECT_EQ(database.getTotalNodeCount(), 1u);
+    EXPECT_EQ(database.getTotalAttributeCount(), 2u);
+    EXPECT_EQ(database.name(), L"doc");
+    EXPECT_EQ(observer.last().RemovedNodes().size(), 20u);
+    EXPECT_EQ(database.getUndoStackSize(), 1u);
+    EXPECT_GT(database.getUndoMemoryUsage(), 20u * 30u * 32u);
+
+    database.undo();
+    EXPECT_EQ(describe(database), before);
+    EXPECT_EQ(database.getTotalAttributeCount(), attributes);
+    database.clearUndoHistory();
+    EXPECT_EQ(database.getUndoMemoryUsage(), 0u);
+}
+
+TEST(DatabaseName, RenamingTheRootIsReportedAsARename)
+{
+    db::Database database(L"first");
+    RecordingObserver observer(database);
+    EXPECT_EQ(database.name(), L"first");
+    EXPECT_EQ(database.getName(), L"first");
+    database.name.setValue(L"second");
+    EXPECT_EQ(observer.last().RenamedNodes(), std::vector<db::Node*>{&database});
+    database.setName(L"third");
+    EXPECT_EQ(database.getName(), L"third");
+    database.undo();
+    EXPECT_EQ(database.name(), L"second");
+    EXPECT_EQ(observer.last().RenamedNodes(), std::vector<db::Node*>{&database});
+}
+
+class RegistryLog : public db::RegistryObserver
+{
+public:
+    void onDatabaseRegistered(db::Database* d) override { seen.push_back(d); }
+    void onDatabaseUnregistered(db::Database* d) override { gone.push_back(d); }
+    std::vector<db::Database*> seen;
+    std::vector<db::Database*> gone;
+};
+
+TEST(DatabaseRegistry, DatabasesComeAndGoInOrder)
+{
+    RegistryLog log;
+    db::Registry::getInstance().getObservers().add(&log, ObserverMode::Deferred);
+    db::Database* raw = nullptr;
+    {
+        db::Database database(L"registered");
+        raw = &database;
+        const auto& all = db::Registry::getInstance().getRegisteredDatabases();
+        EXPECT_EQ(all.back(), &database);
+    }
+    db::Registry::getInstance().getObservers().remove(&log, ObserverMode::Immediate);
+    EXPECT_EQ(log.seen, std::vector<db::Database*>{raw});
+    EXPECT_EQ(log.gone, std::vector<db::Database*>{raw});
+    for (db::Database* d : db::Registry::getInstance().getRegisteredDatabases())
+        EXPECT_NE(d, raw);
+}
+
+/// Reacts to a change by editing again, as a widget that rebuilds might.
+class EchoObserver : public db::DatabaseObserver
+{
+public:
+    EchoObserver(db::Database& database, db::FloatAttribute& target) : m_database(database), m_target(target) {}
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool) override
+    {
+        ++calls;
+        depth = std::max(depth, ++m_inside);
+        if (changes.hasChangedAny({&m_target}, false) && m_target.getValue() < 5)
+        {
+            db::ChangeBlock block(m_database, L"echo");
+            m_target.setValue(m_target.getValue() + 1);
+        }
+        --m_inside;
+    }
+    int calls = 0;
+    int depth = 0;
+
+private:
+    db::Database& m_database;
+    db::FloatAttribute& m_target;
+    int m_inside = 0;
+};
+
+TEST(ChangeBlocks, BlocksOpenedInsideANotificationAreReportedAfterIt)
+{
+    db::Database database;
+    db::Node* light = addNode(database, L"Light", L"sun");
+    database.clearUndoHistory();
+    EchoObserver echo(database, *intensityOf(light));
+    RecordingObserver recorder(database);
+    database.getObservers().add(&echo, ObserverMode::Deferred);
+    intensityOf(light)->setValue(1);
+    database.getObservers().remove(&echo, ObserverMode::Immediate);
+    EXPECT_FLOAT_EQ(intensityOf(light)->getValue(), 5.0f);
+    EXPECT_EQ(echo.depth, 1);
+    EXPECT_EQ(echo.calls, 5);
+    EXPECT_EQ(recorder.reports.size(), 5u);
+    EXPECT_EQ(database.getUndoStackSize(), 5u);
+}
+
+} // namespace

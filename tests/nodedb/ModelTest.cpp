@@ -1,0 +1,344 @@
+#include "NodeDbTestSupport.h"
+
+#include <db/AttributeArrayDef.h>
+#include <db/BoolAttribute.h>
+#include <db/DoubleArrayAttribute.h>
+#include <db/EnumAttributeDef.h>
+#include <db/FloatArrayAttribute.h>
+#include <db/IntArrayAttribute.h>
+#include <db/Matrix34ArrayAttribute.h>
+#include <db/NodeContainerDef.h>
+#include <db/NodeDef.h>
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
+#include <db/StringArrayAttribute.h>
+#include <db/TypeRegistry.h>
+#include <db/Vector3Attribute.h>
+#include <db/Visitor.h>
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <climits>
+#include <memory>
+
+using namespace nodedbtest;
+
+namespace {
+
+TEST(NodeModel, EveryAttributeTypeGetsItsClassAndDefaultFromTheSchema)
+{
+    std::unique_ptr<db::Node> node(db::makeNode(L"AllTypes", L"all"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->getName(), L"all");
+    EXPECT_EQ(node->getClassID(), L"AllTypes");
+
+    const struct
+    {
+        const wchar_t* name;
+        db::AttributeType type;
+    } expected[] = {
+        {L"int", db::Int},           {L"bool", db::Bool},
+        {L"enum", db::Enum},         {L"float", db::Float},
+        {L"double", db::Double},     {L"string", db::String},
+        {L"vector3", db::Vector3},   {L"matrix34", db::Matrix34},
+        {L"pointer", db::Pointer},   {L"intArray", db::IntArray},
+        {L"boolArray", db::BoolArray}, {L"enumArray", db::EnumArray},
+        {L"floatArray", db::FloatArray}, {L"doubleArray", db::DoubleArray},
+        {L"stringArray", db::StringArray}, {L"vector3Array", db::Vector3Array},
+        {L"matrix34Array", db::Matrix34Array}, {L"pointerArray", db::PointerArray},
+        {L"children", db::NodeContainerType}, {L"entries", db::AttributeArrayType},
+        {L"compound", db::Compound},
+    };
+    for (const auto& row : expected)
+    {
+        db::Attribute* attribute = node->findAttribute(row.name);
+        ASSERT_NE(attribute, nullptr) << row.name;
+        EXPECT_EQ(attribute->getAttributeType(), row.type) << row.name;
+        EXPECT_EQ(attribute->getName(), row.name);
+        EXPECT_EQ(attribute->getParentAttribute(), node.get());
+    }
+    EXPECT_EQ(node->findAttribute(L"int")->asIntAttribute()->getValue(), 7);
+    EXPECT_EQ(node->findAttribute(L"enum")->asEnumAttribute()->getValueAsString(), L"Green");
+    EXPECT_FLOAT_EQ(node->findAttribute(L"float")->asFloatAttribute()->getValue(), 0.5f);
+    EXPECT_EQ(node->findAttribute(L"string")->asStringAttribute()->getValue(), L"text");
+    EXPECT_EQ(node->findAttribute(L"vector3")->asVector3Attribute()->getValue(), OrkP::Vector3(1, 2, 3));
+    EXPECT_EQ(node->findAttribute(L"script")->getDef().getUnits(), 1);
+    EXPECT_EQ(node->findAttribute(L"nothing"), nullptr);
+
+    // Typed views answer only for their own type.
+    EXPECT_EQ(node->findAttribute(L"int")->asFloatAttribute(), nullptr);
+    EXPECT_NE(node->findAttribute(L"floatArray")->asArrayAttribute(), nullptr);
+    EXPECT_EQ(node->findAttribute(L"children")->asArrayAttribute(), nullptr);
+}
+
+TEST(NodeModel, KindQueriesSeparateContainersArraysAndCompounds)
+{
+    std::unique_ptr<db::Node> node(db::makeNode(L"AllTypes", L"all"));
+    db::Attribute* container = node->findAttribute(L"children");
+    db::Attribute* entries = node->findAttribute(L"entries");
+    db::Attribute* compound = node->findAttribute(L"compound");
+    db::Attribute* floats = node->findAttribute(L"floatArray");
+    db::Attribute* scalar = node->findAttribute(L"float");
+
+    EXPECT_TRUE(container->isNodeContainer() && container->isArray() && container->isComposite());
+    EXPECT_TRUE(entries->isAttributeArray() && entries->isArray() && !entries->isCompound());
+    EXPECT_TRUE(compound->isCompound() && !compound->isArray());
+    EXPECT_TRUE(floats->isArray() && !floats->isComposite());
+    EXPECT_FALSE(scalar->isArray() || scalar->isComposite() || scalar->isNode());
+    EXPECT_TRUE(node->isNode());
+}
+
+TEST(NodeModel, ValuesAreClampedToTheirLimitsButNaNPassesThrough)
+{
+    std::unique_ptr<db::Node> node(db::makeNode(L"AllTypes", L"all"));
+    auto* i = node->findAttribute(L"int")->asIntAttribute();
+    i->setValue(5000);
+    EXPECT_EQ(i->getValue(), 1000);
+    i->setValue(INT_MIN);
+    EXPECT_EQ(i->getValue(), -1000);
+
+    auto* f = node->findAttribute(L"float")->asFloatAttribute();
+    f->setValue(-1e30f);
+    EXPECT_EQ(f->getValue(), -1000.0f);
+    f->setValue(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_TRUE(std::isnan(f->getValue()));
+
+    auto* ints = node->findAttribute(L"intArray")->asIntArrayAttribute();
+    ints->add(INT_MAX);
+    ints->add(INT_MIN);
+    EXPECT_EQ(ints->getValues(), (std::vector<int>{INT_MAX, INT_MIN}));
+    EXPECT_FALSE(ints->setElement(5, 1));
+    EXPECT_FALSE(ints->insert(3, 1));
+}
+
+TEST(NodeModel, EnumStringsMapToValuesAndUnknownTextChangesNothing)
+{
+    std::unique_ptr<db::Node> node(db::makeNode(L"AllTypes", L"all"));
+    auto* e = node->findAttribute(L"enum")->asEnumAttribute();
+    EXPECT_EQ(e->getEnumDef().getStringCount(), 3u);
+    EXPECT_TRUE(e->setValueAsString(L"Blue"));
+    EXPECT_EQ(e->getValue(), 2);
+    EXPECT_FALSE(e->setValueAsString(L"Purple"));
+    EXPECT_EQ(e->getValue(), 2);
+    e->setValue(42);
+    EXPECT_EQ(e->getValueAsString(), L"");
+}
+
+TEST(NodeModel, HasSameValueComparesDeeplyAndExactly)
+{
+    std::unique_ptr<db::Node> a(db::makeNode(L"AllTypes", L"a"));
+    std::unique_ptr<db::Node> b(db::makeNode(L"AllTypes", L"b"));
+    EXPECT_TRUE(a->findAttribute(L"entries")->hasSameValue(*b->findAttribute(L"entries")));
+    a->findAttribute(L"entries")->asAttributeArray()->add(false);
+    EXPECT_FALSE(a->findAttribute(L"entries")->hasSameValue(*b->findAttribute(L"entries")));
+    b->findAttribute(L"entries")->asAttributeArray()->add(false);
+    EXPECT_TRUE(a->findAttribute(L"entries")->hasSameValue(*b->findAttribute(L"entries")));
+
+    auto* fa = a->findAttribute(L"float")->asFloatAttribute();
+    auto* fb = b->findAttribute(L"float")->asFloatAttribute();
+    fa->setValue(std::numeric_limits<float>::quiet_NaN());
+    fb->setValue(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_FALSE(fa->hasSameValue(*fb));
+    EXPECT_FALSE(fa->hasSameValue(*a->findAttribute(L"double")));
+
+    a->findAttribute(L"compound")->asCompositeAttribute()->findAttribute(L"width")->asFloatAttribute()->setValue(3);
+    EXPECT_FALSE(a->findAttribute(L"compound")->hasSameValue(*b->findAttribute(L"compound")));
+}
+
+TEST(NodeModel, DynamicAttributesFollowTheSchemaAndGetUniqueNames)
+{
+    db::Database database;
+    db::Node* node = addNode(database, L"Group", L"g");
+    auto* first = node->addDynamicInt(L"DynamicInt", 0, INT_MIN, INT_MAX);
+    auto* second = node->addDynamicInt(L"DynamicInt", 3, 0, 10);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->getName(), L"DynamicInt");
+    EXPECT_EQ(second->getName(), L"DynamicInt2");
+    EXPECT_EQ(second->getValue(), 3);
+    EXPECT_TRUE(second->isDynamic());
+    EXPECT_EQ(node->findAttribute(L"DynamicInt2"), second);
+    EXPECT_EQ(node->getDynamicAttributeCount(), 2u);
+    EXPECT_EQ(node->getAttribute(node->getAttributeCount() - 1), second);
+
+    auto* floats = node->addDynamicDoubleArray(L"DynamicDoubleArray", 0.0, -DBL_MAX, DBL_MAX);
+    ASSERT_NE(floats, nullptr);
+    EXPECT_EQ(floats->getSize(), 0u);
+    floats->addDefault();
+    EXPECT_EQ(floats->getValues(), std::vector<double>{0.0});
+    auto* matrices = node->addDynamicMatrix34Array(L"DynamicMatrix34Array", OrkP::Matrix34());
+    matrices->addDefault();
+    EXPECT_EQ(matrices->getElement(0), OrkP::Matrix34::identity());
+
+    // Schema members cannot be removed; dynamic ones can, with their undo.
+    EXPECT_FALSE(node->findAttribute(L"layer")->remove());
+    EXPECT_TRUE(first->remove());
+    EXPECT_EQ(node->findAttribute(L"DynamicInt"), nullptr);
+    database.undo();
+    EXPECT_EQ(node->findAttribute(L"DynamicInt"), first);
+}
+
+TEST(NodeModel, ContainersAcceptOnlyTheirNodeTypes)
+{
+    db::Database database;
+    db::Node* library = addNode(database, L"MaterialLibrary", L"lib");
+    auto* materials = library->findAttribute(L"materials")->asNodeContainer();
+    std::unique_ptr<db::Node> light(db::makeNode(L"Light", L""));
+    EXPECT_EQ(light->getName(), L"Light");
+    EXPECT_FALSE(materials->add(light.get()));
+    EXPECT_TRUE(light->isDetached());
+    db::Node* material = db::makeNode(L"Material", L"m");
+    EXPECT_TRUE(materials->add(material));
+    EXPECT_EQ(material->getParentNode(), library);
+    EXPECT_EQ(material->getDatabase(), &database);
+
+    // A node cannot go below itself.
+    db::Node* group = addNode(database, L"Group", L"g");
+    db::Node* inner = addNode(database, L"Group", L"inner", group);
+    EXPECT_FALSE(inner->findAttribute(L"children")->asNodeContainer()->add(group));
+    EXPECT_EQ(group->getParentNode(), &database);
+
+    std::vector<db::NodeDef*> types;
+    db::getCreatableTypes(materials->getContainerDef().getContainedDef(), types);
+    ASSERT_EQ(types.size(), 1u);
+    EXPECT_EQ(types[0]->getName(), L"Material");
+    db::getCreatableTypes(database.getTypeRegistry().findNodeDef(L"SceneObject"), types);
+    std::vector<std::wstring> names;
+    for (db::NodeDef* def : types)
+        names.push_back(def->getName());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Camera", L"Group", L"Light", L"Mesh"}));
+    EXPECT_EQ(db::makeNode(100, L"abstract"), nullptr);
+    EXPECT_EQ(db::makeNode(99999, L"unknown"), nullptr);
+}
+
+TEST(NodeModel, SiblingsRunAcrossContainersAndDescendantQueriesFollowRemovals)
+{
+    db::Database database;
+    db::Node* library = addNode(database, L"MaterialLibrary", L"lib");
+    db::Node* m1 = db::makeNode(L"Material", L"m1");
+    db::Node* m2 = db::makeNode(L"Material", L"m2");
+    db::Node* s1 = db::makeNode(L"Script", L"s1");
+    library->findAttribute(L"materials")->asNodeContainer()->add(m1);
+    library->findAttribute(L"materials")->asNodeContainer()->add(m2);
+    library->findAttribute(L"scripts")->asNodeContainer()->add(s1);
+
+    EXPECT_EQ(m1->getPrevious(), nullptr);
+    EXPECT_EQ(m1->getNext(), m2);
+    EXPECT_EQ(m2->getNext(), s1);
+    EXPECT_EQ(s1->getPrevious(), m2);
+    EXPECT_EQ(s1->getNext(), nullptr);
+    EXPECT_EQ(library->getChildNodes(), (std::vector<db::Node*>{m1, m2, s1}));
+
+    db::Attribute* diffuse = m2->findAttribute(L"diffuse");
+    EXPECT_TRUE(diffuse->isDescendantOf(library));
+    EXPECT_FALSE(library->isDescendantOf(diffuse));
+    EXPECT_FALSE(library->isDescendantOf(library));
+
+    auto* entries = m2->findAttribute(L"layers")->asAttributeArray();
+    entries->add(false);
+    db::CompositeAttribute* middle = entries->add(false);
+    entries->add(false);
+    EXPECT_TRUE(entries->removeAttribute(middle));
+    EXPECT_EQ(entries->getOldAttributeIndex(middle), 1);
+    EXPECT_EQ(middle->getParentAttribute(), entries);
+    EXPECT_FALSE(middle->isDescendantOf(library));
+    EXPECT_TRUE(middle->wasDescendantOf(library));
+    EXPECT_EQ(middle->getDatabase(), nullptr);
+    EXPECT_EQ(entries->getElement(1)->getIndex(), 1u);
+}
+
+TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)
+{
+    db::Database database;
+    db::Node* group = addNode(database, L"Group", L"Group");
+    db::Node* mesh = addNode(database, L"Mesh", L"mesh", group);
+    db::Node* camera = addNode(database, L"Camera", L"cam", group);
+    camera->findAttribute(L"target")->asPointerAttribute()->setValue(mesh);
+    mesh->findAttribute(L"material")->asPointerAttribute()->setValue(group);
+    group->addDynamicString(L"note", L"hello");
+    addNode(database, L"Group", L"Group1");
+
+    std::unique_ptr<db::Node> copy(group->makeCopy(db::EmptyString()));
+    EXPECT_EQ(copy->getName(), L"Group2");
+    EXPECT_TRUE(copy->isDetached());
+    ASSERT_EQ(copy->getChildNodes().size(), 2u);
+    db::Node* meshCopy = copy->getChildNodes()[0];
+    db::Node* cameraCopy = copy->getChildNodes()[1];
+    EXPECT_NE(meshCopy, mesh);
+    EXPECT_EQ(cameraCopy->findAttribute(L"target")->asPointerAttribute()->getValue(), meshCopy);
+    EXPECT_EQ(meshCopy->findAttribute(L"material")->asPointerAttribute()->getValue(), copy.get());
+    EXPECT_EQ(copy->findAttribute(L"note")->asStringAttribute()->getValue(), L"hello");
+    EXPECT_TRUE(copy->findAttribute(L"note")->isDynamic());
+    EXPECT_EQ(std::unique_ptr<db::Node>(mesh->makeCopy(L"named"))->getName(), L"named");
+}
+
+TEST(NodeModel, PointersForgetTargetsThatAreDestroyedForGood)
+{
+    db::Database database;
+    db::Node* camera = addNode(database, L"Camera", L"cam");
+    db::Node* script = addNode(database, L"Script", L"s");
+    {
+        std::unique_ptr<db::Node> loose(db::makeNode(L"Mesh", L"loose"));
+        camera->findAttribute(L"target")->asPointerAttribute()->setValue(loose.get());
+        script->findAttribute(L"targets")->asPointerArrayAttribute()->add(loose.get());
+        script->findAttribute(L"targets")->asPointerArrayAttribute()->add(camera);
+    }
+    EXPECT_EQ(camera->findAttribute(L"target")->asPointerAttribute()->getValue(), nullptr);
+    EXPECT_EQ(script->findAttribute(L"targets")->asPointerArrayAttribute()->getValues(),
+              (std::vector<db::Attribute*>{nullptr, camera}));
+}
+
+class CountingVisitor : public db::Visitor
+{
+public:
+    using db::Visitor::Visitor;
+    bool visitNodeEnter(db::Node* node) override
+    {
+        order.push_back(L"+" + node->getName());
+        if (node->getName() == skip)
+            skipChildren(true);
+        return true;
+    }
+    bool visitNodeExit(db::Node* node) override
+    {
+        order.push_back(L"-" + node->getName());
+        return true;
+    }
+    bool visitAttributeEnter(db::Attribute*) override
+    {
+        ++attributes;
+        return true;
+    }
+    std::vector<std::wstring> order;
+    std::wstring skip;
+    int attributes = 0;
+};
+
+TEST(NodeModel, VisitorsSeeParentsFirstSiblingsInOrderAndCanSkip)
+{
+    db::Database database(L"db");
+    db::Node* a = addNode(database, L"Group", L"a");
+    addNode(database, L"Group", L"a1", a);
+    addNode(database, L"Group", L"a2", a);
+    addNode(database, L"Group", L"b");
+
+    CountingVisitor visitor;
+    database.accept(&visitor);
+    EXPECT_EQ(visitor.order, (std::vector<std::wstring>{L"+db", L"+a", L"+a1", L"-a1", L"+a2", L"-a2", L"-a", L"+b",
+                                                        L"-b", L"-db"}));
+    EXPECT_EQ(visitor.attributes, 0);
+
+    CountingVisitor skipping;
+    skipping.skip = L"a";
+    database.accept(&skipping);
+    EXPECT_EQ(skipping.order, (std::vector<std::wstring>{L"+db", L"+a", L"-a", L"+b", L"-b", L"-db"}));
+
+    CountingVisitor withAttributes(db::Visitor::VisitAttributes);
+    a->accept(&withAttributes);
+    EXPECT_GT(withAttributes.attributes, 6);
+}
+
+} // namespace

@@ -88,8 +88,10 @@ void OrkSplitter::applyRatio()
         return;
     const wxSize size = m_splitter->GetClientSize();
     const int extent = m_splitter->GetSplitMode() == wxSPLIT_HORIZONTAL ? size.y : size.x;
-    if (extent <= m_splitter->GetSashSize())
-        return; // not sized yet; the size handler calls again
+    // Early size events come with placeholder sizes; a share of those would
+    // stick, so wait for a real size on screen.
+    if (!m_splitter->IsShownOnScreen() || extent <= 2 * m_splitter->GetMinimumPaneSize() + m_splitter->GetSashSize())
+        return; // the size handler calls again
     m_ratioPending = false;
     m_splitter->SetSashPosition(static_cast<int>(extent * m_ratio + 0.5));
 }

@@ -54,6 +54,20 @@ wxSizer* PanelBuilder::getCurrentSizer() const
     return top()->kind == Frame::Kind::Sizer ? top()->sizer : nullptr;
 }
 
+int PanelBuilder::centredVertically(int flags) const
+{
+    // Only where the sizer can honour it: wxWidgets asserts on vertical
+    // alignment in a vertical box and on alignment together with wxEXPAND.
+    if (flags & (wxALIGN_BOTTOM | wxALIGN_CENTER_VERTICAL | wxEXPAND))
+        return flags;
+    auto* box = dynamic_cast<wxBoxSizer*>(getCurrentSizer());
+    if (box && box->GetOrientation() == wxVERTICAL)
+        return flags;
+    if (!getCurrentSizer())
+        return flags;
+    return flags | wxALIGN_CENTER_VERTICAL;
+}
+
 int PanelBuilder::itemFlags(int flags) const
 {
     return m_border > 0 ? (flags | wxALL) : flags;
@@ -239,7 +253,7 @@ OrkCheckBox* PanelBuilder::addCheckBox(const wxString& label, int proportion, in
                                        long style)
 {
     auto* box = new OrkCheckBox(getParentWindow(), wxID_ANY, label, wxDefaultPosition, size, style);
-    place(box, proportion, flags | wxALIGN_CENTER_VERTICAL);
+    place(box, proportion, centredVertically(flags));
     return box;
 }
 
@@ -272,9 +286,7 @@ OrkStaticText* PanelBuilder::addStaticText(const wxString& text, int proportion,
 {
     auto* label = new OrkStaticText(getParentWindow(), wxID_ANY, text, wxDefaultPosition, size, style, wrapWidth);
     // Labels sit level with the control beside them.
-    if (!(flags & (wxALIGN_BOTTOM | wxEXPAND)))
-        flags |= wxALIGN_CENTER_VERTICAL;
-    place(label, proportion, flags);
+    place(label, proportion, centredVertically(flags));
     return label;
 }
 

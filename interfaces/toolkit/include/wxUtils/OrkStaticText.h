@@ -13,7 +13,7 @@ public:
                   const wxSize& size = wxDefaultSize, long style = 0, int wrapWidth = 0,
                   const wxString& name = wxStaticTextNameStr);
 
-    wxString getLabel() const { return GetLabel(); }
+    wxString getLabel() const { return GetLabelText(); }
     /// Shows `label` literally: "&" is not taken as a mnemonic.
     void setLabel(const wxString& label) { SetLabelText(label); }
 

@@ -121,6 +121,7 @@ private:
                                double gravity);
     void place(wxWindow* window, int proportion, int flags);
     int itemFlags(int flags) const;
+    int centredVertically(int flags) const;
     Frame* top();
     const Frame* top() const;
     void finishLayout(wxWindow* window);

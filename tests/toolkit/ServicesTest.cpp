@@ -272,6 +272,11 @@ TEST(OrkFileHistory2Test, MostRecentFirstWithoutDuplicatesAndKeptAcrossRuns)
     EXPECT_EQ(again.getHistoryFile(0), "/data/d.xml");
     EXPECT_EQ(again.getHistoryFile(1), "/data/a.xml");
     wxRemoveFile(path);
+
+    wxUtils::OrkFileHistory2 transient(wxUtils::OrkFileHistory2::MemoryOnly, 2);
+    transient.addFileToHistory("/tmp/x.xml");
+    EXPECT_EQ(transient.getHistoryFile(0), "/tmp/x.xml");
+    EXPECT_EQ(wxUtils::OrkFileHistory2(wxUtils::OrkFileHistory2::MemoryOnly).getCount(), 0u);
 }
 
 // ---------------------------------------------------------------------------

@@ -12,10 +12,17 @@ OrkFileHistory2::OrkFileHistory2(const wxString& configGroup, std::size_t maxFil
     load();
 }
 
+OrkFileHistory2::OrkFileHistory2(Storage, std::size_t maxFiles)
+    : m_config(nullptr), m_persistent(false), m_history(std::make_unique<wxFileHistory>(maxFiles))
+{
+}
+
 OrkFileHistory2::~OrkFileHistory2() = default;
 
 wxConfigBase* OrkFileHistory2::config() const
 {
+    if (!m_persistent)
+        return nullptr;
     return m_config ? m_config : wxConfigBase::Get();
 }
 

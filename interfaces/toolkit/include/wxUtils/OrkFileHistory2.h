@@ -17,9 +17,16 @@ namespace wxUtils
 class OrkFileHistory2
 {
 public:
+    enum Storage
+    {
+        /// Nothing is read or written: for tests and for hosts without settings.
+        MemoryOnly,
+    };
+
     /// `config` null means wxConfigBase::Get() at each load and save.
     explicit OrkFileHistory2(const wxString& configGroup = "RecentFiles", std::size_t maxFiles = 9,
                              wxConfigBase* config = nullptr);
+    explicit OrkFileHistory2(Storage storage, std::size_t maxFiles = 9);
     ~OrkFileHistory2();
     OrkFileHistory2(const OrkFileHistory2&) = delete;
     OrkFileHistory2& operator=(const OrkFileHistory2&) = delete;
@@ -46,6 +53,7 @@ private:
 
     wxString m_group;
     wxConfigBase* m_config;
+    bool m_persistent = true;
     std::unique_ptr<wxFileHistory> m_history;
 };
 

@@ -47,6 +47,13 @@ private:
     std::filesystem::path m_path;
 };
 
+/// The repository's top folder, found from this file's own path (the build
+/// passes absolute source paths to the compiler).
+inline std::filesystem::path sourceRoot()
+{
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path();
+}
+
 inline std::string readAll(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
@@ -57,6 +64,71 @@ inline void writeAll(const std::string& fileName, const std::string& bytes)
 {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace filestest
+
+#include <db/Database.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
+#include <db/LoaderBinary.h>
+#include <db/LoaderXML.h>
+#include <db/SaverBinary.h>
+#include <db/SaverXML.h>
+
+namespace filestest {
+
+enum class Format
+{
+    Xml,
+    Binary
+};
+
+inline bool save(const db::Attribute& root, const std::string& fileName, Format format)
+{
+    if (format == Format::Xml)
+    {
+        db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+        return db::SaverXML(stream, 0).save(root);
+    }
+    db::FileOutputStream stream(fileName, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
+    return db::SaverBinary(stream, 0).save(root);
+}
+
+/// Loads a file into `target`; returns the error text, empty on success.
+inline std::string load(db::Attribute& target, const std::string& fileName, Format format)
+{
+    if (format == Format::Xml)
+    {
+        db::FileInputStream stream(fileName, db::FileOpenMode::Text);
+        db::LoaderXML loader(stream, 0, nullptr);
+        return loader.load(target) ? std::string() : loader.getError().toString();
+    }
+    db::FileInputStream stream(fileName, db::FileOpenMode::Binary);
+    db::LoaderBinary loader(stream, 0, nullptr);
+    return loader.load(target) ? std::string() : loader.getError().toString();
+}
+
+/// Loads bytes held in memory.
+inline std::string loadBytes(db::Attribute& target, const std::string& bytes, Format format)
+{
+    db::FileInputStream stream = db::FileInputStream::fromMemory(bytes.data(), bytes.size(), "mem");
+    if (format == Format::Xml)
+    {
+        db::LoaderXML loader(stream, 0, nullptr);
+        return loader.load(target) ? std::string() : loader.getError().toString();
+    }
+    db::LoaderBinary loader(stream, 0, nullptr);
+    return loader.load(target) ? std::string() : loader.getError().toString();
+}
+
+/// The XML text of a database or node: what tests compare.
+inline std::string xmlOf(const db::Attribute& root, const ScratchFolder& folder)
+{
+    std::string file = folder.file("snapshot.xml");
+    if (!save(root, file, Format::Xml))
+        return "<save failed>";
+    return readAll(file);
 }
 
 } // namespace filestest

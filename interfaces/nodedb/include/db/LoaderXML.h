@@ -30,6 +30,8 @@ public:
 
     const LoadError& getError() const { return m_error; }
     int getFlags() const { return m_flags; }
+    /// True when the last file read held one node's subtree rather than a whole database.
+    bool isSubtreeFile() const { return m_subtree; }
 
 private:
     FileInputStream& m_stream;
@@ -37,6 +39,7 @@ private:
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
     LoadError m_error;
+    bool m_subtree = false;
 };
 
 } // namespace db

@@ -480,6 +480,7 @@ LoaderBinary::LoaderBinary(FileInputStream& stream, int flags, ReferenceResolver
 bool LoaderBinary::load(Attribute* target)
 {
     m_error = LoadError();
+    m_subtree = false;
     m_error.fileName = m_stream.getFileName();
     if (!m_stream.isOpen())
     {
@@ -567,6 +568,7 @@ bool LoaderBinary::load(Attribute* target)
     tree.root.reset(reader.readNode(nodeRecord, 1, tree.kind == files::FileKind::Database));
     if (!tree.root)
         return false;
+    m_subtree = tree.kind == files::FileKind::Subtree;
     return files::attachLoaded(tree, target, m_resolver, m_error);
 }
 

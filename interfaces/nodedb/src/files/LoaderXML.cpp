@@ -29,6 +29,9 @@ public:
 
     bool read(const pugi::xml_document& document, files::DetachedTree& tree)
     {
+        for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
+            if (child.type() == pugi::node_doctype)
+                return fail(child, "DTDs are not allowed");
         pugi::xml_node top = document.document_element();
         if (std::strcmp(top.name(), "nodedb") != 0)
             return fail(top, "not a node database file (the top element is not <nodedb>)");
@@ -552,6 +555,7 @@ LoaderXML::LoaderXML(FileInputStream& stream, int flags, ReferenceResolver* reso
 bool LoaderXML::load(Attribute* target)
 {
     m_error = LoadError();
+    m_subtree = false;
     m_error.fileName = m_stream.getFileName();
     if (!m_stream.isOpen())
     {
@@ -565,10 +569,10 @@ bool LoaderXML::load(Attribute* target)
     }
 
     // Whitespace-only text is kept when it is an element's only content: it is
-    // the value of a string of spaces. DOCTYPE declarations are skipped, never
-    // processed, so no entity is ever expanded.
+    // the value of a string of spaces. pugixml never expands entities beyond
+    // the five predefined ones; a DOCTYPE is kept in the tree only to refuse it.
     pugi::xml_document document;
-    unsigned int options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    unsigned int options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
     pugi::xml_parse_result parsed = document.load_buffer(m_stream.data(), m_stream.size(), options,
                                                          pugi::encoding_auto);
     if (!parsed)
@@ -583,6 +587,7 @@ bool LoaderXML::load(Attribute* target)
     XmlReader reader(m_stream, files::registryFor(target, m_registry), m_error);
     if (!reader.read(document, tree))
         return false;
+    m_subtree = tree.kind == files::FileKind::Subtree;
     return files::attachLoaded(tree, target, m_resolver, m_error);
 }
 

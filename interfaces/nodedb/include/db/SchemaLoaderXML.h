@@ -1,0 +1,35 @@
+#pragma once
+
+#include <db/FileInputStream.h>
+#include <db/LoadError.h>
+
+namespace db {
+
+class TypeRegistry;
+
+/// Reads a schema file: XML that declares node types with their attributes
+/// (type, name, default, limits, units, enum strings), compounds, attribute
+/// arrays and node containers, so that users describe their own databases
+/// without code. A type's base and the types its containers hold must be
+/// declared before it (or be in the registry already); a container may hold
+/// its own type. Either every type of the file is registered or none is.
+class SchemaLoaderXML
+{
+public:
+    explicit SchemaLoaderXML(FileInputStream& stream);
+
+    /// Registers the file's types in `registry`; false with `getError` set on failure.
+    bool load(TypeRegistry& registry);
+    const LoadError& getError() const { return m_error; }
+
+    /// The example scene schema (samples/scene-schema.xml) as built into the library.
+    static const char* getExampleSchemaText();
+    /// Registers the built-in example scene schema from its XML text.
+    static bool loadExampleSchema(TypeRegistry& registry);
+
+private:
+    FileInputStream& m_stream;
+    LoadError m_error;
+};
+
+} // namespace db

@@ -1,0 +1,222 @@
+#include <db/SchemaLoaderXML.h>
+
+#include "AllAttributes.h"
+#include "DefinitionText.h"
+#include "LoadSupport.h"
+#include "Utf8.h"
+
+#include <pugixml.hpp>
+
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace db {
+
+namespace {
+
+using files::wideText;
+
+class SchemaReader
+{
+public:
+    SchemaReader(const FileInputStream& stream, TypeRegistry& registry, LoadError& error)
+        : m_stream(stream), m_registry(registry), m_error(error)
+    {
+    }
+
+    bool read(const pugi::xml_document& document)
+    {
+        pugi::xml_node top = document.document_element();
+        if (std::strcmp(top.name(), "schema") != 0)
+            return fail(top, "not a schema file (the top element is not <schema>)");
+        if (top.attribute("version").as_int(0) != 1)
+            return fail(top, "unsupported schema version \"" + std::string(top.attribute("version").value()) + "\"");
+
+        // Types are built unregistered and registered together at the end, so a
+        // bad file leaves the registry as it was.
+        for (pugi::xml_node element = top.first_child(); element; element = element.next_sibling())
+        {
+            if (element.type() != pugi::node_element)
+                continue;
+            if (std::strcmp(element.name(), "type") != 0)
+                return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+            if (!readType(element))
+                return false;
+        }
+        for (auto& def : m_types)
+            m_registry.registerNodeDef(std::move(def));
+        return true;
+    }
+
+private:
+    bool fail(pugi::xml_node where, const std::string& what)
+    {
+        if (m_error.what.empty())
+        {
+            m_error.offset = where ? static_cast<std::size_t>(where.offset_debug()) : 0;
+            m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+            m_error.what = what;
+        }
+        return false;
+    }
+
+    NodeDef* findType(const std::wstring& name) const
+    {
+        auto found = m_byName.find(name);
+        if (found != m_byName.end())
+            return found->second;
+        return m_registry.findNodeDef(name);
+    }
+
+    bool readType(pugi::xml_node element)
+    {
+        std::wstring name = wideText(element.attribute("name").value());
+        pugi::xml_attribute idAttribute = element.attribute("id");
+        int id = idAttribute.as_int(0);
+        if (name.empty() || !idAttribute || id <= 0)
+            return fail(element, "a type needs a name and a positive id");
+        if (findType(name) || m_registry.findNodeDef(id) || m_ids.count(id))
+            return fail(element, "type \"" + files::toUtf8(name) + "\" or id " + std::to_string(id) + " is taken");
+        NodeDef* base = &m_registry.getNodeBaseDef();
+        if (pugi::xml_attribute baseName = element.attribute("base"))
+        {
+            base = findType(wideText(baseName.value()));
+            if (!base)
+                return fail(element, "unknown base type \"" + std::string(baseName.value()) + "\"");
+        }
+        bool creatable = element.attribute("creatable").as_bool(true);
+        auto def = std::make_unique<NodeDef>(id, name, base, creatable);
+        m_ids.insert(id);
+        m_byName.emplace(name, def.get());
+        NodeDef* raw = def.get();
+        m_types.push_back(std::move(def));
+        return readMembers(element, *raw, 1);
+    }
+
+    bool readMembers(pugi::xml_node element, CompoundAttributeDef& owner, int depth)
+    {
+        if (depth > files::s_maxDepth)
+            return fail(element, "definitions are nested too deeply");
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() != pugi::node_element)
+                continue;
+            if (std::strcmp(child.name(), "attribute") != 0)
+                return fail(child, "unexpected element <" + std::string(child.name()) + ">");
+            auto def = readAttribute(child, depth);
+            if (!def)
+                return false;
+            std::string name = files::toUtf8(def->getName());
+            if (!owner.addAttributeDef(std::move(def)))
+                return fail(child, "attribute \"" + name + "\" is declared twice");
+        }
+        return true;
+    }
+
+    std::unique_ptr<AttributeDef> readAttribute(pugi::xml_node element, int depth)
+    {
+        const char* typeName = element.attribute("type").value();
+        AttributeType type = files::typeFromText(typeName);
+        std::wstring name = wideText(element.attribute("name").value());
+        if (name.empty())
+        {
+            fail(element, "an attribute needs a name");
+            return nullptr;
+        }
+        int units = element.attribute("units").as_int(0);
+        std::string why;
+        switch (type)
+        {
+        case Compound:
+        {
+            auto def = std::make_unique<CompoundAttributeDef>(name, Compound, units);
+            if (!readMembers(element, *def, depth + 1))
+                return nullptr;
+            return def;
+        }
+        case AttributeArrayType:
+        {
+            std::wstring elementName = wideText(element.attribute("element").as_string("element"));
+            auto item = std::make_unique<CompoundAttributeDef>(elementName, Compound);
+            if (!readMembers(element, *item, depth + 1))
+                return nullptr;
+            auto def = std::make_unique<AttributeArrayDef>(name, std::move(item));
+            def->setUnits(units);
+            return def;
+        }
+        case NodeContainerType:
+        {
+            NodeDef* contained = nullptr;
+            if (pugi::xml_attribute holds = element.attribute("holds"))
+            {
+                contained = findType(wideText(holds.value()));
+                if (!contained)
+                {
+                    fail(element, "unknown node type \"" + std::string(holds.value()) + "\"");
+                    return nullptr;
+                }
+            }
+            auto def = std::make_unique<NodeContainerDef>(name, contained);
+            def->setUnits(units);
+            return def;
+        }
+        case Invalid:
+        case NodeType:
+            fail(element, "unknown attribute type \"" + std::string(typeName) + "\"");
+            return nullptr;
+        default:
+        {
+            auto def = files::definitionFromXml(element, type, why);
+            if (!def)
+                fail(element, why);
+            return def;
+        }
+        }
+    }
+
+    const FileInputStream& m_stream;
+    TypeRegistry& m_registry;
+    LoadError& m_error;
+    std::vector<std::unique_ptr<NodeDef>> m_types;
+    std::unordered_map<std::wstring, NodeDef*> m_byName;
+    std::unordered_set<int> m_ids;
+};
+
+} // namespace
+
+SchemaLoaderXML::SchemaLoaderXML(FileInputStream& stream) : m_stream(stream) {}
+
+bool SchemaLoaderXML::load(TypeRegistry& registry)
+{
+    m_error = LoadError();
+    m_error.fileName = m_stream.getFileName();
+    if (!m_stream.isOpen())
+    {
+        m_error.what = m_stream.getError().empty() ? "cannot read the file" : m_stream.getError();
+        return false;
+    }
+    pugi::xml_document document;
+    pugi::xml_parse_result parsed = document.load_buffer(m_stream.data(), m_stream.size());
+    if (!parsed)
+    {
+        m_error.offset = static_cast<std::size_t>(parsed.offset);
+        m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+        m_error.what = std::string("malformed XML: ") + parsed.description();
+        return false;
+    }
+    SchemaReader reader(m_stream, registry, m_error);
+    return reader.read(document);
+}
+
+bool SchemaLoaderXML::loadExampleSchema(TypeRegistry& registry)
+{
+    const char* text = getExampleSchemaText();
+    FileInputStream stream = FileInputStream::fromMemory(text, std::strlen(text), "scene-schema.xml",
+                                                         FileOpenMode::Text);
+    SchemaLoaderXML loader(stream);
+    return loader.load(registry);
+}
+
+} // namespace db

@@ -1,0 +1,280 @@
+// nodedb: validate, convert, inspect and generate node database files.
+// Exit codes: 0 success, 1 a file failed, 2 wrong usage.
+
+#include "SceneGenerator.h"
+
+#include <db/Database.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
+#include <db/LoaderBinary.h>
+#include <db/LoaderXML.h>
+#include <db/NodeContainer.h>
+#include <db/SaverBinary.h>
+#include <db/SaverXML.h>
+#include <db/SchemaLoaderXML.h>
+#include <db/TypeRegistry.h>
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstring>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int s_exitFailed = 1;
+constexpr int s_exitUsage = 2;
+
+struct Loaded
+{
+    bool ok = false;
+    bool subtree = false;
+    std::string error; ///< "FILE: WHERE: WHAT"
+    std::size_t bytes = 0;
+};
+
+bool endsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+/// Reads XML or binary, told apart by the binary format's magic bytes rather than by the name.
+Loaded loadFile(db::Database& database, const std::string& fileName)
+{
+    Loaded result;
+    db::FileInputStream stream(fileName, db::FileOpenMode::Binary);
+    result.bytes = stream.size();
+    if (!stream.isOpen())
+    {
+        result.error = fileName + ": " + stream.getError();
+        return result;
+    }
+    bool binary = stream.size() >= 4 && std::memcmp(stream.data(), "\x89" "DBB", 4) == 0;
+    if (binary)
+    {
+        db::LoaderBinary loader(stream, 0, nullptr);
+        result.ok = loader.load(database);
+        result.subtree = loader.isSubtreeFile();
+        result.error = loader.getError().toString();
+    }
+    else
+    {
+        db::LoaderXML loader(stream, 0, nullptr);
+        result.ok = loader.load(database);
+        result.subtree = loader.isSubtreeFile();
+        result.error = loader.getError().toString();
+    }
+    return result;
+}
+
+/// Saves by the name's extension; `node` is the database or the one node of a subtree file.
+bool saveFile(const db::Attribute& node, const std::string& fileName, std::string& error)
+{
+    if (endsWith(fileName, ".dbb"))
+    {
+        db::FileOutputStream stream(fileName, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
+        db::SaverBinary saver(stream, 0);
+        if (saver.save(node))
+            return true;
+        error = fileName + ": " + saver.getError();
+        return false;
+    }
+    db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+    db::SaverXML saver(stream, 0);
+    if (saver.save(node))
+        return true;
+    error = fileName + ": " + saver.getError();
+    return false;
+}
+
+bool knownExtension(const std::string& fileName)
+{
+    return endsWith(fileName, ".dbb") || endsWith(fileName, ".xml");
+}
+
+int validate(db::TypeRegistry& registry, const std::vector<std::string>& files)
+{
+    int exitCode = 0;
+    for (const std::string& file : files)
+    {
+        db::Database database(L"Database", &registry);
+        Loaded loaded = loadFile(database, file);
+        if (!loaded.ok)
+        {
+            std::cerr << loaded.error << "\n";
+            exitCode = s_exitFailed;
+        }
+    }
+    return exitCode;
+}
+
+int convert(db::TypeRegistry& registry, const std::string& in, const std::string& out)
+{
+    if (!knownExtension(out))
+    {
+        std::cerr << out << ": unknown output format (use .xml or .dbb)\n";
+        return s_exitUsage;
+    }
+    db::Database database(L"Database", &registry);
+    Loaded loaded = loadFile(database, in);
+    if (!loaded.ok)
+    {
+        std::cerr << loaded.error << "\n";
+        return s_exitFailed;
+    }
+    // A subtree file stays a subtree file: save the one node it added.
+    const db::Attribute* root = &database;
+    if (loaded.subtree && database.getRootContainer().getNodeCount() == 1)
+        root = database.getRootContainer().getNode(0);
+    std::string error;
+    if (!saveFile(*root, out, error))
+    {
+        std::cerr << error << "\n";
+        return s_exitFailed;
+    }
+    return 0;
+}
+
+void count(db::Attribute& attribute, std::map<std::wstring, std::size_t>& nodes,
+           std::map<std::wstring, std::size_t>& attributes)
+{
+    if (db::Node* node = attribute.asNode())
+        ++nodes[node->getClassID()];
+    else
+        ++attributes[db::attributeTypeName(attribute.getAttributeType())];
+    if (db::CompositeAttribute* composite = attribute.asCompositeAttribute())
+        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+            count(*composite->getAttribute(i), nodes, attributes);
+}
+
+void printTable(const char* title, const std::map<std::wstring, std::size_t>& counts)
+{
+    std::size_t total = 0;
+    for (const auto& entry : counts)
+        total += entry.second;
+    std::cout << title << ": " << total << "\n";
+    for (const auto& entry : counts)
+        std::cout << "  " << std::left << std::setw(16) << std::string(entry.first.begin(), entry.first.end())
+                  << std::right << std::setw(10) << entry.second << "\n";
+}
+
+int stats(db::TypeRegistry& registry, const std::string& file)
+{
+    db::Database database(L"Database", &registry);
+    auto start = std::chrono::steady_clock::now();
+    Loaded loaded = loadFile(database, file);
+    auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (!loaded.ok)
+    {
+        std::cerr << loaded.error << "\n";
+        return s_exitFailed;
+    }
+    std::map<std::wstring, std::size_t> nodes;
+    std::map<std::wstring, std::size_t> attributes;
+    count(database, nodes, attributes);
+    std::cout << "file: " << file << (loaded.subtree ? " (subtree)" : "") << "\n"
+              << "size: " << loaded.bytes << " bytes\n"
+              << "load time: " << std::fixed << std::setprecision(1) << elapsed << " ms\n";
+    printTable("nodes", nodes);
+    printTable("attributes", attributes);
+    return 0;
+}
+
+int generate(db::TypeRegistry& registry, std::size_t nodes, unsigned int seed, const std::string& out)
+{
+    if (!knownExtension(out))
+    {
+        std::cerr << out << ": unknown output format (use .xml or .dbb)\n";
+        return s_exitUsage;
+    }
+    db::Database database(L"Scene", &registry);
+    if (!nodedb_tool::generateScene(database, nodes, seed))
+    {
+        std::cerr << "the schema lacks the example scene types\n";
+        return s_exitFailed;
+    }
+    std::string error;
+    if (!saveFile(database, out, error))
+    {
+        std::cerr << error << "\n";
+        return s_exitFailed;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Validate, convert, inspect and generate node database files (XML or binary .dbb)."};
+    app.require_subcommand(1);
+    std::string schemaFile;
+    app.add_option("--schema", schemaFile, "Schema file declaring the node types (default: the example scene schema)")
+        ->check(CLI::ExistingFile);
+
+    std::vector<std::string> validateFiles;
+    CLI::App* validateCommand = app.add_subcommand("validate", "Load each file; report every failure as FILE: WHERE: WHAT");
+    validateCommand->add_option("files", validateFiles, "Files to check")->required();
+
+    std::string convertIn;
+    std::string convertOut;
+    CLI::App* convertCommand = app.add_subcommand("convert", "Convert between XML and binary, chosen by OUT's extension");
+    convertCommand->add_option("in", convertIn, "File to read")->required();
+    convertCommand->add_option("out", convertOut, "File to write (.xml or .dbb)")->required();
+
+    std::string statsFile;
+    CLI::App* statsCommand = app.add_subcommand("stats", "Node and attribute counts by type, file size and load time");
+    statsCommand->add_option("file", statsFile, "File to inspect")->required();
+
+    std::size_t generateNodes = 0;
+    unsigned int generateSeed = 1;
+    std::string generateOut;
+    CLI::App* generateCommand = app.add_subcommand("generate", "Write a synthetic scene of the example schema");
+    generateCommand->add_option("--nodes", generateNodes, "About how many nodes")->required()->check(CLI::Range(1, 100000000));
+    generateCommand->add_option("--seed", generateSeed, "Random seed (same seed, same file)");
+    generateCommand->add_option("out", generateOut, "File to write (.xml or .dbb)")->required();
+
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::CallForHelp& help)
+    {
+        return app.exit(help);
+    }
+    catch (const CLI::ParseError& error)
+    {
+        app.exit(error);
+        return s_exitUsage;
+    }
+
+    db::TypeRegistry registry;
+    if (!schemaFile.empty())
+    {
+        db::FileInputStream stream(schemaFile, db::FileOpenMode::Text);
+        db::SchemaLoaderXML schema(stream);
+        if (!schema.load(registry))
+        {
+            std::cerr << schema.getError().toString() << "\n";
+            return s_exitFailed;
+        }
+    }
+    else if (!db::SchemaLoaderXML::loadExampleSchema(registry))
+    {
+        std::cerr << "the built-in example schema does not load\n";
+        return s_exitFailed;
+    }
+
+    if (validateCommand->parsed())
+        return validate(registry, validateFiles);
+    if (convertCommand->parsed())
+        return convert(registry, convertIn, convertOut);
+    if (statsCommand->parsed())
+        return stats(registry, statsFile);
+    return generate(registry, generateNodes, generateSeed, generateOut);
+}

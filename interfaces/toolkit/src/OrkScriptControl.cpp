@@ -9,7 +9,8 @@ OrkScriptControl::OrkScriptControl(wxWindow* parent, wxWindowID id, const wxPoin
 {
     // A script box inside a form should not grow past its layout; a few
     // lines are visible and the rest scrolls.
-    SetMinSize(FromDIP(wxSize(120, 90)));
+    const wxSize least = FromDIP(wxSize(120, 90));
+    SetMinSize(wxSize(size.x > 0 ? size.x : least.x, size.y > 0 ? size.y : least.y));
     SetScrollWidthTracking(true);
     SetScrollWidth(1);
 }

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <db/DatabaseObserver.h>
+#include <wxUtils/OrkPanel.h>
+
+#include <vector>
+
+namespace db {
+class Attribute;
+class ChangeSet;
+class Database;
+} // namespace db
+
+namespace dbui {
+
+/// Abstract editor of one attribute, or of the like attributes of several nodes
+/// at once. Keeps itself registered with the database of the bound attributes and
+/// refreshes its controls whenever a change block touches one of them.
+class AttributeWidget : public wxUtils::OrkPanel, public db::DatabaseObserver
+{
+public:
+    /// A size other than -1 by -1 also becomes the minimum size.
+    AttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+    ~AttributeWidget() override;
+
+    /// The database the widget observes and edits in; null while unbound or bound through addAttribute only.
+    db::Database* getDatabase() const { return m_database; }
+    /// The bound attributes, in the order they were given.
+    const std::vector<db::Attribute*>& getAttributes() const { return m_attributes; }
+
+    /// Binds exactly `attributes`; rebinding the same list only re-enables the window.
+    void setAttributes(const std::vector<db::Attribute*>& attributes);
+    /// Binds one attribute, or nothing when null.
+    void setAttribute(db::Attribute* attribute);
+    void setAttribute(db::Attribute& attribute);
+    void clearAttributes();
+    /// Appends an attribute without touching the database registration (owners repopulate such widgets).
+    void addAttribute(db::Attribute* attribute);
+    void addAttribute(db::Attribute& attribute);
+    void removeAttribute(db::Attribute* attribute);
+    void removeAttribute(db::Attribute& attribute);
+
+    /// True when every bound attribute holds the first one's value; call only while bound.
+    bool isValueCommon() const;
+
+protected:
+    /// Empties the controls.
+    virtual void clearWindow() = 0;
+    /// Fills the controls from the attributes; `immediate` asks for a repaint at once (drags).
+    virtual void populateFromData(bool immediate) = 0;
+    /// A change block touched a bound attribute.
+    virtual void onDataChanged(const db::ChangeSet& changes, bool immediate) = 0;
+
+    /// Unregisters from the database early: for destructors that still edit data
+    /// after the overrides above are gone. The bound attributes stay.
+    void stopObservingDatabase() { synchWithDatabase(nullptr); }
+
+private:
+    void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool immediate) override;
+    void synchWithDatabase(db::Database* database);
+    void rebuild();
+
+    db::Database* m_database = nullptr;
+    std::vector<db::Attribute*> m_attributes;
+};
+
+} // namespace dbui

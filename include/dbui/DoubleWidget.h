@@ -1,0 +1,22 @@
+#pragma once
+
+#include <dbui/SpinAttributeWidget.h>
+
+namespace dbui {
+
+/// Edits double attributes: typed text or spin steps of 1.
+class DoubleWidget : public SpinAttributeWidget
+{
+public:
+    DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                 const wxString& name);
+    ~DoubleWidget() override;
+
+protected:
+    void setCommonValue() override;
+    void setTextBoxValue() override;
+    void stepValues(int direction) override;
+    const wchar_t* getDragDescription() const override { return L"Change double attribute(s)"; }
+};
+
+} // namespace dbui

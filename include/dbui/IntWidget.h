@@ -1,0 +1,21 @@
+#pragma once
+
+#include <dbui/SpinAttributeWidget.h>
+
+namespace dbui {
+
+/// Edits int attributes: typed text or spin steps of 1.
+class IntWidget : public SpinAttributeWidget
+{
+public:
+    IntWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator, const wxString& name);
+    ~IntWidget() override;
+
+protected:
+    void setCommonValue() override;
+    void setTextBoxValue() override;
+    void stepValues(int direction) override;
+    const wchar_t* getDragDescription() const override { return L"Change int attribute(s)"; }
+};
+
+} // namespace dbui

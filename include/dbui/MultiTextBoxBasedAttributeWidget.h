@@ -1,0 +1,57 @@
+#pragma once
+
+#include <dbui/AttributeWidget.h>
+
+#include <wx/validate.h>
+
+#include <vector>
+
+class wxChildFocusEvent;
+class wxFlexGridSizer;
+
+namespace wxUtils {
+class OrkSimpleTextCtrl;
+}
+
+namespace dbui {
+
+/// Abstract editor of a value made of several numbers: a grid of text boxes,
+/// one per number, each with its own mixed state and its own undo step.
+class MultiTextBoxBasedAttributeWidget : public AttributeWidget
+{
+public:
+    MultiTextBoxBasedAttributeWidget(int rows, int cols, wxWindow* parent, const wxSize& size, long style,
+                                     const wxValidator& validator, const wxString& name);
+    ~MultiTextBoxBasedAttributeWidget() override;
+
+    using AttributeWidget::isValueCommon;
+    /// Whether the number of that cell is the same in every bound attribute.
+    virtual bool isValueCommon(int row, int col) const = 0;
+
+    int getRowCount() const;
+    int getColumnCount() const;
+
+protected:
+    void clearWindow() override;
+    void populateFromData(bool immediate) override;
+    void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
+
+    /// Writes the box's number into that cell of every bound attribute, in one change block.
+    virtual void setCommonValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box) = 0;
+    /// Shows the cell's number of the first bound attribute in the box.
+    virtual void setTextBoxValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box) = 0;
+
+    void applyValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box);
+    wxUtils::OrkSimpleTextCtrl* getTextBox(int row, int col) const;
+    /// The box with window id `id` (its cell stored through the non-null pointers), or null.
+    wxUtils::OrkSimpleTextCtrl* findTextBox(int id, int* row, int* col) const;
+
+    void onTextBoxEnter(wxCommandEvent& event);
+    void onTextBoxKillFocus(wxChildFocusEvent& event);
+
+private:
+    wxFlexGridSizer* m_grid = nullptr;
+    std::vector<wxUtils::OrkSimpleTextCtrl*> m_textBoxes;
+};
+
+} // namespace dbui

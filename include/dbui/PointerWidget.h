@@ -1,0 +1,20 @@
+#pragma once
+
+#include <dbui/TextBoxBasedAttributeWidget.h>
+
+namespace dbui {
+
+/// Edits pointer attributes as the database path of their target; an empty
+/// box stands for no target.
+class PointerWidget : public TextBoxBasedAttributeWidget
+{
+public:
+    PointerWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+    ~PointerWidget() override;
+
+protected:
+    void setCommonValue() override;
+    void setTextBoxValue() override;
+};
+
+} // namespace dbui

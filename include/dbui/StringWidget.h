@@ -1,0 +1,20 @@
+#pragma once
+
+#include <dbui/TextBoxBasedAttributeWidget.h>
+
+namespace dbui {
+
+/// Edits string attributes in a one-line text box.
+class StringWidget : public TextBoxBasedAttributeWidget
+{
+public:
+    StringWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                 const wxString& name);
+    ~StringWidget() override;
+
+protected:
+    void setCommonValue() override;
+    void setTextBoxValue() override;
+};
+
+} // namespace dbui

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <dbui/AttributeWidget.h>
+
+#include <wx/validate.h>
+
+class wxChildFocusEvent;
+
+namespace wxUtils {
+class OrkSimpleTextCtrl;
+}
+
+namespace dbui {
+
+/// Abstract editor that shows the common value as text in one text box and
+/// applies the text on Enter, or when a modified box loses the focus.
+class TextBoxBasedAttributeWidget : public AttributeWidget
+{
+public:
+    /// `validator` goes to the text box. Subclasses lay the box out.
+    TextBoxBasedAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                                const wxString& name);
+    ~TextBoxBasedAttributeWidget() override;
+
+    wxUtils::OrkSimpleTextCtrl* getTextBox() const { return m_textBox; }
+
+protected:
+    void clearWindow() override;
+    void populateFromData(bool immediate) override;
+    void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
+
+    /// Parses the text box and writes the value to every bound attribute in one change block.
+    virtual void setCommonValue() = 0;
+    /// Shows the first attribute's value in the text box.
+    virtual void setTextBoxValue() = 0;
+
+    void applyValue();
+    void onTextBoxEnter(wxCommandEvent& event);
+    void onTextBoxKillFocus(wxChildFocusEvent& event);
+
+private:
+    void disconnectTextBox();
+
+    wxUtils::OrkSimpleTextCtrl* m_textBox = nullptr;
+};
+
+} // namespace dbui

@@ -1,0 +1,136 @@
+#include <dbui/AttributeWidget.h>
+
+#include <db/Attribute.h>
+#include <db/ChangeSet.h>
+#include <db/Database.h>
+#include <db/Registry.h>
+
+#include <algorithm>
+
+namespace dbui {
+
+namespace {
+
+// Hosts often tear down a document's database before the windows showing it;
+// a widget outliving its database must not touch it on the way out.
+bool isAlive(const db::Database* database)
+{
+    const std::vector<db::Database*>& live = db::Registry::getInstance().getRegisteredDatabases();
+    return std::find(live.begin(), live.end(), database) != live.end();
+}
+
+} // namespace
+
+AttributeWidget::AttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : wxUtils::OrkPanel(parent, wxID_ANY, wxDefaultPosition, size, style, name)
+{
+    if (size != wxDefaultSize)
+        SetMinSize(size);
+}
+
+AttributeWidget::~AttributeWidget()
+{
+    synchWithDatabase(nullptr);
+}
+
+void AttributeWidget::setAttributes(const std::vector<db::Attribute*>& attributes)
+{
+    if (attributes != m_attributes)
+    {
+        synchWithDatabase(nullptr);
+        m_attributes = attributes;
+        if (!m_attributes.empty())
+            synchWithDatabase(m_attributes.front()->getDatabase());
+        rebuild();
+    }
+    Enable(!m_attributes.empty());
+}
+
+void AttributeWidget::setAttribute(db::Attribute* attribute)
+{
+    if (attribute)
+        setAttributes({attribute});
+    else
+        setAttributes({});
+}
+
+void AttributeWidget::setAttribute(db::Attribute& attribute)
+{
+    setAttribute(&attribute);
+}
+
+void AttributeWidget::clearAttributes()
+{
+    setAttributes({});
+}
+
+void AttributeWidget::addAttribute(db::Attribute* attribute)
+{
+    if (!attribute || std::find(m_attributes.begin(), m_attributes.end(), attribute) != m_attributes.end())
+        return;
+    m_attributes.push_back(attribute);
+    rebuild();
+}
+
+void AttributeWidget::addAttribute(db::Attribute& attribute)
+{
+    addAttribute(&attribute);
+}
+
+void AttributeWidget::removeAttribute(db::Attribute* attribute)
+{
+    const auto it = std::find(m_attributes.begin(), m_attributes.end(), attribute);
+    if (it == m_attributes.end())
+        return;
+    m_attributes.erase(it);
+    rebuild();
+}
+
+void AttributeWidget::removeAttribute(db::Attribute& attribute)
+{
+    removeAttribute(&attribute);
+}
+
+bool AttributeWidget::isValueCommon() const
+{
+    wxASSERT_MSG(!m_attributes.empty(), "isValueCommon needs at least one bound attribute");
+    if (m_attributes.size() <= 1)
+        return true;
+    const db::Attribute& first = *m_attributes.front();
+    for (std::size_t i = 1; i < m_attributes.size(); ++i)
+    {
+        if (!m_attributes[i]->hasSameValue(first))
+            return false;
+    }
+    return true;
+}
+
+void AttributeWidget::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool immediate)
+{
+    if (!changes.hasChangedAny(m_attributes, false))
+        return;
+    onDataChanged(changes, immediate);
+    if (immediate)
+        Update();
+}
+
+void AttributeWidget::synchWithDatabase(db::Database* database)
+{
+    // Removal is immediate so that a widget rebinding or dying inside a
+    // notification gets no further call in it; addition waits for the next one.
+    if (m_database && isAlive(m_database))
+        m_database->getObservers().remove(this, ObserverMode::Immediate);
+    m_database = database;
+    if (m_database)
+        m_database->getObservers().add(this, ObserverMode::Deferred);
+}
+
+void AttributeWidget::rebuild()
+{
+    clearWindow();
+    if (!m_attributes.empty())
+        populateFromData(false);
+    Enable(!m_attributes.empty());
+}
+
+} // namespace dbui

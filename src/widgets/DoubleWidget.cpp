@@ -1,0 +1,42 @@
+#include <dbui/DoubleWidget.h>
+
+#include "NumberText.h"
+
+#include <db/Attribute.h>
+#include <db/ChangeBlock.h>
+#include <db/DoubleAttribute.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
+
+namespace dbui {
+
+DoubleWidget::DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                           const wxString& name)
+    : SpinAttributeWidget(parent, size, style, validator, name)
+{
+}
+
+DoubleWidget::~DoubleWidget() = default;
+
+void DoubleWidget::setTextBoxValue()
+{
+    getTextBox()->setText(detail::formatAsStream(getAttributes().front()->asDoubleAttribute()->getValue()));
+}
+
+void DoubleWidget::setCommonValue()
+{
+    db::ChangeBlock block(getDatabase(), L"Set double attribute(s)");
+    const double value = detail::parseDoubleLeniently(getTextBox()->getText().ToStdWstring());
+    for (db::Attribute* attribute : getAttributes())
+        attribute->asDoubleAttribute()->setValue(value);
+}
+
+void DoubleWidget::stepValues(int direction)
+{
+    for (db::Attribute* attribute : getAttributes())
+    {
+        db::DoubleAttribute* value = attribute->asDoubleAttribute();
+        value->setValue(value->getValue() + direction);
+    }
+}
+
+} // namespace dbui

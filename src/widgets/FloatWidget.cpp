@@ -1,0 +1,43 @@
+#include <dbui/FloatWidget.h>
+
+#include "NumberText.h"
+
+#include <db/Attribute.h>
+#include <db/ChangeBlock.h>
+#include <db/FloatAttribute.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
+
+namespace dbui {
+
+FloatWidget::FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                         const wxString& name)
+    : SpinAttributeWidget(parent, size, style, validator, name)
+{
+}
+
+FloatWidget::~FloatWidget() = default;
+
+void FloatWidget::setTextBoxValue()
+{
+    getTextBox()->setText(detail::formatAsStream(getAttributes().front()->asFloatAttribute()->getValue()));
+}
+
+void FloatWidget::setCommonValue()
+{
+    db::ChangeBlock block(getDatabase(), L"Set float attribute(s)");
+    const auto value = static_cast<float>(detail::parseDoubleLeniently(getTextBox()->getText().ToStdWstring()));
+    for (db::Attribute* attribute : getAttributes())
+        attribute->asFloatAttribute()->setValue(value);
+}
+
+void FloatWidget::stepValues(int direction)
+{
+    const double delta = static_cast<double>(m_spinDelta) * direction;
+    for (db::Attribute* attribute : getAttributes())
+    {
+        db::FloatAttribute* value = attribute->asFloatAttribute();
+        value->setValue(static_cast<float>(static_cast<double>(value->getValue()) + delta));
+    }
+}
+
+} // namespace dbui

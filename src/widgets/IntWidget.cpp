@@ -1,0 +1,46 @@
+#include <dbui/IntWidget.h>
+
+#include "NumberText.h"
+
+#include <db/Attribute.h>
+#include <db/ChangeBlock.h>
+#include <db/IntAttribute.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
+
+#include <climits>
+
+namespace dbui {
+
+IntWidget::IntWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                     const wxString& name)
+    : SpinAttributeWidget(parent, size, style, validator, name)
+{
+}
+
+IntWidget::~IntWidget() = default;
+
+void IntWidget::setTextBoxValue()
+{
+    getTextBox()->setText(wxString::Format("%d", getAttributes().front()->asIntAttribute()->getValue()));
+}
+
+void IntWidget::setCommonValue()
+{
+    db::ChangeBlock block(getDatabase(), L"Set int attribute(s)");
+    const int value = detail::parseIntLeniently(getTextBox()->getText().ToStdWstring());
+    for (db::Attribute* attribute : getAttributes())
+        attribute->asIntAttribute()->setValue(value);
+}
+
+void IntWidget::stepValues(int direction)
+{
+    for (db::Attribute* attribute : getAttributes())
+    {
+        db::IntAttribute* value = attribute->asIntAttribute();
+        // Stepping past the int range would be undefined; stop at its ends instead.
+        const long long next = static_cast<long long>(value->getValue()) + direction;
+        value->setValue(static_cast<int>(next > INT_MAX ? INT_MAX : (next < INT_MIN ? INT_MIN : next)));
+    }
+}
+
+} // namespace dbui

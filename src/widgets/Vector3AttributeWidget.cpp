@@ -1,0 +1,52 @@
+#include <dbui/Vector3AttributeWidget.h>
+
+#include "NumberText.h"
+
+#include <db/Attribute.h>
+#include <db/ChangeBlock.h>
+#include <db/Vector3Attribute.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
+
+namespace dbui {
+
+Vector3AttributeWidget::Vector3AttributeWidget(wxWindow* parent, const wxSize& size, long style,
+                                               const wxValidator& validator, const wxString& name)
+    : MultiTextBoxBasedAttributeWidget(3, 1, parent, size, style, validator, name)
+{
+}
+
+Vector3AttributeWidget::~Vector3AttributeWidget() = default;
+
+bool Vector3AttributeWidget::isValueCommon(int row, int) const
+{
+    const std::vector<db::Attribute*>& attributes = getAttributes();
+    if (attributes.size() <= 1)
+        return true;
+    const float first = attributes.front()->asVector3Attribute()->getValue()[row];
+    for (std::size_t i = 1; i < attributes.size(); ++i)
+    {
+        if (!(attributes[i]->asVector3Attribute()->getValue()[row] == first))
+            return false;
+    }
+    return true;
+}
+
+void Vector3AttributeWidget::setTextBoxValue(int row, int, wxUtils::OrkSimpleTextCtrl* box)
+{
+    box->setText(wxString::FromCDouble(getAttributes().front()->asVector3Attribute()->getValue()[row], 6));
+}
+
+void Vector3AttributeWidget::setCommonValue(int row, int, wxUtils::OrkSimpleTextCtrl* box)
+{
+    db::ChangeBlock block(getDatabase(), L"Set Vector3 attribute(s)");
+    const auto number = static_cast<float>(detail::parseDoubleLeniently(box->getText().ToStdWstring()));
+    for (db::Attribute* attribute : getAttributes())
+    {
+        db::Vector3Attribute* vector = attribute->asVector3Attribute();
+        OrkP::Vector3 value = vector->getValue();
+        value[row] = number;
+        vector->setValue(value);
+    }
+}
+
+} // namespace dbui

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <dbui/NodeTreeControl.h>
+
+namespace wxUtils
+{
+class OrkMenu;
+}
+
+namespace dbui
+{
+
+/// The node tree with a browser's commands: a context menu to delete, copy,
+/// rename, create child nodes, add dynamic attributes, load and save files
+/// and copy database paths, and the Delete key.
+class NodeBrowserTreeControl : public NodeTreeControl
+{
+public:
+    /// Two-step creation: call Create next.
+    NodeBrowserTreeControl();
+    NodeBrowserTreeControl(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
+                           const wxSize& size = wxDefaultSize, long style = 0,
+                           const wxString& name = "NodeBrowserTreeControl");
+    ~NodeBrowserTreeControl() override;
+
+    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize, long style = 0,
+                const wxString& name = "NodeBrowserTreeControl");
+
+protected:
+    /// Fills the context menu for `item` (null: opened on no item) and remembers the item.
+    virtual void buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::TreeItem* item);
+
+    bool visitNodeEnter(db::Node* node) override;
+
+    void onContextMenu(wxUtils::TreeEvent& event);
+    void handleContextMenuChoice(wxCommandEvent& event);
+    void onChar(wxKeyEvent& event);
+
+    /// Asks for an XML or binary file and loads it into the whole database.
+    void loadDatabaseFromFile();
+    /// Asks for a file and writes the subtree of `item`'s node to it.
+    void saveAsXML(wxUtils::TreeItem* item);
+    void saveAsBinary(wxUtils::TreeItem* item);
+
+private:
+    enum Command
+    {
+        CommandCopy,
+        CommandDelete,
+        CommandRename,
+        CommandLoadFromFile,
+        CommandSaveAsXML,
+        CommandSaveAsBinary,
+        CommandCopyPath,
+        CommandDynamicInt,
+        CommandDynamicBool,
+        CommandDynamicFloat,
+        CommandDynamicDouble,
+        CommandDynamicString,
+        CommandDynamicVector3,
+        CommandDynamicMatrix34,
+        CommandDynamicIntArray,
+        CommandDynamicBoolArray,
+        CommandDynamicFloatArray,
+        CommandDynamicDoubleArray,
+        CommandDynamicStringArray,
+        CommandDynamicVector3Array,
+        CommandDynamicMatrix34Array,
+        CommandCount
+    };
+
+    void init();
+    void addContainerMenus(wxUtils::OrkMenu& menu, db::Node& node);
+    void addDynamicAttributeMenu(wxUtils::OrkMenu& menu);
+    bool addDynamicAttribute(int id, db::Node& node);
+    void copySelectedNodes(db::Node& contextNode);
+    void copyPathToClipboard(db::Node& node);
+    void createNode(wxCommandEvent& event);
+    void saveSubtree(wxUtils::TreeItem* item, bool binary);
+
+    int m_ids[CommandCount] = {};
+    wxUtils::TreeItem* m_contextItem = nullptr;
+};
+
+} // namespace dbui

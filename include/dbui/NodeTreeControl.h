@@ -1,0 +1,87 @@
+#pragma once
+
+#include <db/DatabaseObserver.h>
+#include <db/Visitor.h>
+
+#include <wxUtils/TreeControl.h>
+
+#include <memory>
+#include <vector>
+
+class wxImageList;
+
+namespace db
+{
+class Database;
+class Node;
+} // namespace db
+
+namespace dbui
+{
+
+class NodeItemMap;
+
+/// A tree of the nodes of one database (label: the node's name, column 1 its
+/// class id) that follows the database's change sets item by item, and acts
+/// on its selection: deletion as one undo step, renaming in place.
+class NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
+{
+public:
+    /// Two-step creation: call Create next.
+    NodeTreeControl();
+    NodeTreeControl(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
+                    const wxSize& size = wxDefaultSize, long style = 0,
+                    const wxString& name = "NodeTreeControl");
+    ~NodeTreeControl() override;
+
+    /// Makes the window; false (and nothing connected) when the toolkit cannot.
+    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeTreeControl");
+
+    /// Shows `database` (null for none) and observes it; the same database again does nothing.
+    virtual void setDatabase(db::Database* database);
+    /// Empties the tree and fills it again from the database.
+    virtual void rebuild();
+    /// Removes every item.
+    virtual void clear();
+    /// Nodes of the selected items, in selection order.
+    virtual std::vector<db::Node*> getSelectedNodes();
+    /// The same without nodes whose ancestor item is selected too.
+    virtual std::vector<db::Node*> getSelectedNodesWithoutChildren();
+    /// Removes the selected subtrees as one undo step "Delete nodes", then
+    /// selects a neighbour (next, else previous sibling, else the parent).
+    virtual void deleteSelectedNodes(bool askFirst);
+
+    db::Database* getDatabase() const { return m_database; }
+
+    /// The item showing `node`, or null.
+    wxUtils::TreeItem* getItemOfNode(const db::Node* node) const;
+    /// The node shown by `item`, or null.
+    db::Node* getNodeOfItem(const wxUtils::TreeItem* item) const;
+
+protected:
+    virtual void addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before);
+
+    bool visitNodeEnter(db::Node* node) override;
+    void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+
+    void doAddNode(db::Node* node);
+    void doRemoveNode(db::Node* node);
+    void doRenameNode(db::Node* node);
+    void doReparentNode(db::Node* node);
+
+    void onBeginRename(wxUtils::TreeEvent& event);
+    void onEndRename(wxUtils::TreeEvent& event);
+
+private:
+    void init();
+    /// Where `node`'s item belongs among the items under `parentItem`: the
+    /// item to insert before, null for the end.
+    wxUtils::TreeItem* findInsertionPoint(const db::Node* node, wxUtils::TreeItem* parentItem) const;
+
+    db::Database* m_database = nullptr;
+    std::unique_ptr<NodeItemMap> m_nodeItemMap;
+    wxImageList* m_imageList = nullptr;
+};
+
+} // namespace dbui

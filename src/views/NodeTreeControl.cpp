@@ -1,0 +1,285 @@
+#include <dbui/NodeTreeControl.h>
+
+#include <dbui/NodeItemMap.h>
+
+#include <db/ChangeBlock.h>
+#include <db/ChangeSet.h>
+#include <db/Database.h>
+#include <db/Node.h>
+
+#include <wx/imaglist.h>
+
+namespace dbui
+{
+
+namespace
+{
+
+// Toolkit tree style that lets the user select several items.
+constexpr long s_multipleSelectionStyle = 0x2000;
+// Toolkit window style that keeps labels from being edited in place.
+constexpr long s_readOnlyLabelsStyle = 0x4000;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Construction
+// ---------------------------------------------------------------------------
+
+NodeTreeControl::NodeTreeControl() : db::Visitor(0)
+{
+    init();
+}
+
+NodeTreeControl::NodeTreeControl(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                                 const wxString& name)
+    : db::Visitor(0)
+{
+    init();
+    Create(parent, id, pos, size, style, name);
+}
+
+NodeTreeControl::~NodeTreeControl()
+{
+    // Unregister before anything is torn down, so that no change notification
+    // can reach a half-destroyed control.
+    NodeTreeControl::setDatabase(nullptr);
+    m_nodeItemMap.reset();
+}
+
+void NodeTreeControl::init()
+{
+    m_database = nullptr;
+    m_nodeItemMap = std::make_unique<NodeItemMap>();
+    m_imageList = new wxImageList(16, 16, true, 1);
+    AssignImageList(m_imageList, 0);
+}
+
+bool NodeTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                             const wxString& name)
+{
+    if (!wxUtils::TreeControl::Create(parent, id, pos, size, style | s_multipleSelectionStyle, name))
+        return false;
+
+    if (!hasOrkStyle(s_readOnlyLabelsStyle))
+    {
+        Connect(wxID_ANY, wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, TreeEventHandler(NodeTreeControl::onBeginRename));
+        Connect(wxID_ANY, wxUTILS_EVT_TREE_END_LABEL_EDIT, TreeEventHandler(NodeTreeControl::onEndRename));
+    }
+    addColumn(1, "Type");
+    showColumnHeader(false);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Binding and filling
+// ---------------------------------------------------------------------------
+
+void NodeTreeControl::setDatabase(db::Database* database)
+{
+    if (database == m_database)
+        return;
+    if (m_database)
+        m_database->getObservers().remove(this, ObserverMode::Immediate);
+    m_database = database;
+    if (m_database)
+        m_database->getObservers().add(this, ObserverMode::Deferred);
+    rebuild();
+}
+
+void NodeTreeControl::rebuild()
+{
+    clear();
+    if (!m_database)
+        return;
+    m_database->getObservers().add(this, ObserverMode::Deferred);
+    m_database->accept(this);
+}
+
+void NodeTreeControl::clear()
+{
+    DeleteAllItems();
+    m_nodeItemMap->clear();
+}
+
+void NodeTreeControl::addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before)
+{
+    if (parent)
+        parent->InsertChild(item, before);
+    else
+        SetRoot(item);
+}
+
+bool NodeTreeControl::visitNodeEnter(db::Node* node)
+{
+    doAddNode(node);
+    return true;
+}
+
+wxUtils::TreeItem* NodeTreeControl::getItemOfNode(const db::Node* node) const
+{
+    return m_nodeItemMap->getItem(node);
+}
+
+db::Node* NodeTreeControl::getNodeOfItem(const wxUtils::TreeItem* item) const
+{
+    return m_nodeItemMap->getNode(item);
+}
+
+// ---------------------------------------------------------------------------
+// Replaying change sets
+// ---------------------------------------------------------------------------
+
+void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
+{
+    // Moves first, so that removals and additions find items where the
+    // database now has their nodes; additions last, in list order, so that a
+    // new node whose previous sibling is also new finds that sibling's item.
+    for (db::Node* node : changes.ReparentedNodes())
+        doReparentNode(node);
+    for (db::Node* node : changes.RemovedNodes())
+        doRemoveNode(node);
+    for (db::Node* node : changes.RenamedNodes())
+        doRenameNode(node);
+    for (db::Node* node : changes.AddedNodes())
+        doAddNode(node);
+}
+
+wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxUtils::TreeItem* parentItem) const
+{
+    if (!parentItem)
+        return nullptr;
+    // Behind the nearest previous sibling already shown under the same parent.
+    // Siblings without an item yet (added later in the same change set) or
+    // whose item still sits elsewhere (moved later in it) are passed over: they
+    // place themselves relative to this one when their turn comes.
+    for (const db::Node* previous = node->getPrevious(); previous; previous = previous->getPrevious())
+    {
+        wxUtils::TreeItem* previousItem = m_nodeItemMap->getItem(previous);
+        if (previousItem && previousItem->GetParent() == parentItem)
+            return previousItem->GetNextSibling();
+    }
+    // No earlier sibling is shown: the node comes first.
+    return parentItem->GetFirstChild();
+}
+
+void NodeTreeControl::doAddNode(db::Node* node)
+{
+    // A node can be reported after a rebuild has already shown it (the
+    // database delivers queued reports after the current one).
+    if (m_nodeItemMap->getItem(node))
+        return;
+
+    auto* item = new wxUtils::TreeItem(wxString(node->getName()), this, false);
+    item->SetColumnText(1, wxString(node->getClassID()));
+
+    wxUtils::TreeItem* parentItem = m_nodeItemMap->getItem(node->getParentNode());
+    wxUtils::TreeItem* before = findInsertionPoint(node, parentItem);
+
+    // A parentless item replaces the root, whose items are destroyed with it:
+    // the map must not keep handing them out.
+    if (!parentItem && GetRoot())
+        m_nodeItemMap->eraseSubtree(GetRoot());
+
+    addItem(item, parentItem, before);
+    m_nodeItemMap->insert(node, item);
+}
+
+void NodeTreeControl::doRemoveNode(db::Node* node)
+{
+    wxUtils::TreeItem* item = m_nodeItemMap->getItem(node);
+    if (!item)
+        return;
+    // The items below go with this one, and with them their map entries:
+    // their nodes are usually reported removed right after this one.
+    m_nodeItemMap->eraseSubtree(item);
+    item->RemoveAndDestroy();
+}
+
+void NodeTreeControl::doRenameNode(db::Node* node)
+{
+    if (wxUtils::TreeItem* item = m_nodeItemMap->getItem(node))
+        item->SetLabel(wxString(node->getName()));
+}
+
+void NodeTreeControl::doReparentNode(db::Node* node)
+{
+    wxUtils::TreeItem* item = m_nodeItemMap->getItem(node);
+    wxUtils::TreeItem* parentItem = m_nodeItemMap->getItem(node->getParentNode());
+    if (!parentItem)
+        parentItem = GetRoot();
+    if (!item || !parentItem || item == parentItem)
+        return;
+
+    if (parentItem->IsDescendantOf(item))
+    {
+        // Only a block that moves a node under one of its own descendants and
+        // back out again in a different order gets here; the items cannot
+        // follow move by move, so show the database as it is now.
+        rebuild();
+        return;
+    }
+
+    wxUtils::TreeItem* before = findInsertionPoint(node, parentItem);
+    if (before == item)
+        return; // already in place
+    item->Reparent(parentItem, before);
+}
+
+// ---------------------------------------------------------------------------
+// Selection and commands
+// ---------------------------------------------------------------------------
+
+std::vector<db::Node*> NodeTreeControl::getSelectedNodes()
+{
+    std::vector<db::Node*> nodes;
+    for (wxUtils::TreeItem* item : GetSelection())
+        if (db::Node* node = m_nodeItemMap->getNode(item))
+            nodes.push_back(node);
+    return nodes;
+}
+
+std::vector<db::Node*> NodeTreeControl::getSelectedNodesWithoutChildren()
+{
+    std::vector<db::Node*> nodes;
+    for (wxUtils::TreeItem* item : GetSelectionWithoutChildren())
+        if (db::Node* node = m_nodeItemMap->getNode(item))
+            nodes.push_back(node);
+    return nodes;
+}
+
+void NodeTreeControl::deleteSelectedNodes(bool)
+{
+    db::Node* nextSelection = nullptr;
+    {
+        db::ChangeBlock block(m_database, L"Delete nodes");
+        const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
+        if (!nodes.empty())
+        {
+            nextSelection = nodes.back()->getNext();
+            if (!nextSelection)
+                nextSelection = nodes.front()->getPrevious();
+            if (!nextSelection)
+                nextSelection = nodes.front()->getParentNode();
+        }
+        for (db::Node* node : nodes)
+            node->remove();
+    }
+    // The block has ended: the items of the removed nodes are gone now.
+    if (nextSelection)
+        if (wxUtils::TreeItem* item = m_nodeItemMap->getItem(nextSelection->asNode()))
+            Select(item, true);
+}
+
+void NodeTreeControl::onBeginRename(wxUtils::TreeEvent&)
+{
+}
+
+void NodeTreeControl::onEndRename(wxUtils::TreeEvent& event)
+{
+    // The label itself follows when the database reports the rename.
+    if (db::Node* node = m_nodeItemMap->getNode(event.GetItem()))
+        node->setName(event.GetLabel().ToStdWstring());
+}
+
+} // namespace dbui

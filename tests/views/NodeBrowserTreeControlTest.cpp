@@ -1,0 +1,406 @@
+#include "ViewsTestSupport.h"
+
+#include <dbui/NodeBrowserTreeControl.h>
+
+#include <db/AttributeType.h>
+#include <db/FileOutputStream.h>
+#include <db/SaverBinary.h>
+#include <db/SaverXML.h>
+
+#include <wxUtils/OrkMenu.h>
+
+#include <wx/clipbrd.h>
+#include <wx/file.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+using dbui::NodeBrowserTreeControl;
+using viewstest::mirrors;
+using viewstest::Scene;
+using wxUtils::TreeItem;
+
+namespace
+{
+
+using Labels = std::vector<wxString>;
+
+viewstest::Owned<NodeBrowserTreeControl> makeBrowserTree(Scene& scene)
+{
+    auto* tree = new NodeBrowserTreeControl(wxtest::frame(), wxID_ANY);
+    wxtest::show(tree);
+    tree->setDatabase(&scene.database);
+    tree->ExpandAll();
+    return viewstest::Owned<NodeBrowserTreeControl>(tree);
+}
+
+// Opens the context menu on `item` (null: on empty space), choosing `label`
+// (empty: dismissing it), and returns the labels the user saw.
+Labels menuOn(NodeBrowserTreeControl* tree, TreeItem* item, const wxString& label = wxString())
+{
+    wxtest::ChoosePopupMenuItem choose(label);
+    if (item)
+        viewstest::rightClick(tree, item);
+    else
+        viewstest::rightClickAt(tree, viewstest::emptySpace(tree));
+    return choose.shownLabels();
+}
+
+// Exposes the menu as built, separators and all.
+class MenuTree : public NodeBrowserTreeControl
+{
+public:
+    using NodeBrowserTreeControl::NodeBrowserTreeControl;
+    Labels build(TreeItem* item)
+    {
+        wxUtils::OrkMenu menu;
+        buildContextMenu(menu, item);
+        Labels labels;
+        for (std::size_t i = 0; i < menu.getItemCount(); ++i)
+            labels.push_back(menu.getItem(i)->isSeparator() ? wxString("-") : menu.getItem(i)->getLabel());
+        return labels;
+    }
+};
+
+// Answers a message box with OK after checking what it says.
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage>
+{
+public:
+    ExpectMessage(const wxString& message, const wxString& caption) : m_message(message), m_caption(caption)
+    {
+        m_description = "message box \"" + message + "\"";
+    }
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override
+    {
+        EXPECT_EQ(dialog->GetMessage(), m_message);
+        EXPECT_EQ(dialog->GetTitle(), m_caption);
+        return wxID_OK;
+    }
+
+private:
+    wxString m_message;
+    wxString m_caption;
+};
+
+// Answers a file dialog with a path. The GTK file chooser takes a path in
+// only after its folder has loaded, so wait for it to report the path back.
+class ExpectFile : public wxExpectModalBase<wxFileDialog, ExpectFile>
+{
+public:
+    explicit ExpectFile(const wxString& path, int id = wxID_OK) : m_path(path), m_id(id)
+    {
+        m_description = "file dialog answered with " + path;
+    }
+
+protected:
+    int OnInvoked(wxFileDialog* dialog) const override
+    {
+        dialog->SetPath(m_path);
+        EXPECT_TRUE(wxtest::pumpUntil([&] { return dialog->GetPath() == m_path; }))
+            << "file dialog gives " << dialog->GetPath() << " for " << m_path;
+        return m_id;
+    }
+
+private:
+    wxString m_path;
+    int m_id;
+};
+
+wxString tempPath(const wxString& name)
+{
+    return wxFileName(wxStandardPaths::Get().GetTempDir(),
+                      wxString::Format("views-%ld-%s", static_cast<long>(wxGetProcessId()), name))
+        .GetFullPath();
+}
+
+const Labels s_dynamicKinds{"Int",       "Bool",       "Float",        "Double",       "String",
+                            "Vector3",   "Matrix34",   "-",            "Int Array",    "Bool Array",
+                            "Float Array", "Double Array", "String Array", "Vector3 Array", "Matrix34 Array"};
+
+Labels concat(std::initializer_list<Labels> parts)
+{
+    Labels all;
+    for (const Labels& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+} // namespace
+
+TEST(NodeBrowserTree, MenuOffersWhatFitsTheItemAndTheSelection)
+{
+    Scene scene;
+    viewstest::Owned<MenuTree> tree(new MenuTree(wxtest::frame(), wxID_ANY));
+    wxtest::show(static_cast<MenuTree*>(tree));
+    tree->setDatabase(&scene.database);
+    tree->ExpandAll();
+    TreeItem* root = tree->GetRoot();
+    TreeItem* group = tree->getItemOfNode(scene.a);
+    TreeItem* light = tree->getItemOfNode(scene.light);
+
+    // As built: entries in order, separators where the conditions put them.
+    tree->Select(root, true);
+    EXPECT_EQ(tree->build(root), (Labels{"&Rename", "-", "Load From File", "-", "Save As &XML", "Save As &Binary",
+                                         "-", "Create nodes", "-", "Add Dynamic Attribute", "-", "-",
+                                         "Copy database path to clipboard"}));
+    EXPECT_EQ(tree->build(nullptr), (Labels{"&Rename", "-"}));
+    tree->Select(light, true);
+    EXPECT_EQ(tree->build(light),
+              (Labels{"&Delete", "&Copy", "&Rename", "-", "Save As &XML", "Save As &Binary", "-", "Create children",
+                      "-", "Add Dynamic Attribute", "-", "-", "Copy database path to clipboard"}));
+    TreeItem* material = tree->getItemOfNode(viewstest::addNode(&scene.database, L"Material", L"M"));
+    tree->Select(material, true);
+    EXPECT_EQ(tree->build(material),
+              (Labels{"&Delete", "&Copy", "&Rename", "-", "Save As &XML", "Save As &Binary", "-", "-",
+                      "Add Dynamic Attribute", "-", "-", "Copy database path to clipboard"}))
+        << "a material has no containers";
+
+    // As shown by a right click on a group: its container offers the scene object types.
+    const Labels onGroup = menuOn(tree, group);
+    EXPECT_EQ(onGroup, concat({{"&Delete", "&Copy", "&Rename", "-", "Save As &XML", "Save As &Binary", "-",
+                                "Create children", "-", "Add Dynamic Attribute", "-", "-",
+                                "Copy database path to clipboard"},
+                               {"Camera", "Group", "Light", "Mesh"},
+                               s_dynamicKinds}));
+
+    // Several selected: no Rename; on empty space then nothing at all is left.
+    tree->Select(group, true);
+    viewstest::click(tree, light, true);
+    ASSERT_EQ(tree->GetSelectedItemCount(), 2u);
+    EXPECT_EQ(tree->build(light).front(), "&Delete");
+    EXPECT_EQ(tree->build(light).at(2), "-");
+    EXPECT_EQ(tree->build(nullptr), (Labels{"-"}));
+    const Labels onSelected = menuOn(tree, light);
+    EXPECT_EQ(tree->GetSelectedItemCount(), 2u) << "a right click on a selected item keeps the selection";
+    EXPECT_EQ(std::find(onSelected.begin(), onSelected.end(), "&Rename"), onSelected.end());
+    EXPECT_EQ(onSelected.front(), "&Delete");
+}
+
+TEST(NodeBrowserTree, DeleteFromTheMenuAndTheKeyRemovesTheSelectionAsOneStep)
+{
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+
+    viewstest::click(tree, tree->getItemOfNode(scene.a1));
+    viewstest::click(tree, tree->getItemOfNode(scene.a2), true);
+    menuOn(tree, tree->getItemOfNode(scene.a2), "Delete");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(scene.a->getChildNodes(), std::vector<db::Node*>{scene.a3});
+    EXPECT_EQ(scene.database.getUndoDescription(0), L"Delete nodes");
+
+    viewstest::click(tree, tree->getItemOfNode(scene.b1));
+    viewstest::sendChar(tree, WXK_DELETE);
+    EXPECT_TRUE(scene.b->getChildNodes().empty());
+    EXPECT_EQ(scene.database.getUndoStackSize(), 2u);
+    EXPECT_EQ(tree->getSelectedNodes(), std::vector<db::Node*>{scene.b});
+
+    // Other keys are left to the tree: nothing is deleted.
+    viewstest::sendChar(tree, 'x');
+    viewstest::sendChar(tree, WXK_BACK);
+    EXPECT_EQ(scene.database.getUndoStackSize(), 2u);
+
+    while (scene.database.canUndo())
+        scene.database.undo();
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(scene.database.getTotalNodeCount(), 8u);
+}
+
+TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
+{
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+
+    // a1 (with no children) and b1 selected, menu opened on b1: both copies go under B.
+    viewstest::click(tree, tree->getItemOfNode(scene.a1));
+    viewstest::click(tree, tree->getItemOfNode(scene.b1), true);
+    menuOn(tree, tree->getItemOfNode(scene.b1), "Copy");
+
+    ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(scene.database.getUndoDescription(0), L"Copy nodes");
+    const std::vector<db::Node*> underB = scene.b->getChildNodes();
+    ASSERT_EQ(underB.size(), 3u);
+    EXPECT_EQ(underB[1]->getClassID(), L"Group");
+    EXPECT_EQ(underB[2]->getClassID(), L"Camera");
+    EXPECT_NE(underB[1]->getName(), L"") << "the database names the copies";
+    EXPECT_EQ(scene.a->getChildNodes().size(), 3u) << "originals stay";
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_EQ(scene.b->getChildNodes().size(), 1u);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    ASSERT_TRUE(scene.database.redo());
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeBrowserTree, RenameFromTheMenuEditsTheLabelInPlace)
+{
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    viewstest::click(tree, tree->getItemOfNode(scene.b));
+    menuOn(tree, tree->getItemOfNode(scene.b), "Rename");
+    auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
+    ASSERT_NE(box, nullptr);
+    box->ChangeValue("Bee");
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
+    enter.SetEventObject(box);
+    box->ProcessWindowEvent(enter);
+    EXPECT_EQ(scene.b->getName(), L"Bee");
+    EXPECT_EQ(tree->getItemOfNode(scene.b)->GetLabel(), "Bee");
+}
+
+TEST(NodeBrowserTree, DynamicAttributeKindsAddTheirTypeUnderTheirName)
+{
+    struct Case
+    {
+        const char* label;
+        const wchar_t* name;
+        db::AttributeType type;
+    };
+    const Case cases[] = {
+        {"Int", L"DynamicInt", db::Int},
+        {"Bool", L"DynamicBool", db::Bool},
+        {"Float", L"DynamicFloat", db::Float},
+        {"Double", L"DynamicDouble", db::Float},
+        {"String", L"DynamicString", db::String},
+        {"Vector3", L"DynamicVector3", db::Vector3},
+        {"Matrix34", L"DynamicMatrix34", db::Matrix34},
+        {"Int Array", L"DynamicIntArray", db::IntArray},
+        {"Bool Array", L"DynamicBoolArray", db::BoolArray},
+        {"Float Array", L"DynamicFloatArray", db::FloatArray},
+        {"Double Array", L"DynamicDoubleArray", db::DoubleArray},
+        {"String Array", L"DynamicStringArray", db::StringArray},
+        {"Vector3 Array", L"DynamicVector3Array", db::Vector3Array},
+        {"Matrix34 Array", L"DynamicMatrix34Array", db::Matrix34Array},
+    };
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    TreeItem* item = tree->getItemOfNode(scene.light);
+    for (const Case& c : cases)
+    {
+        const unsigned int before = scene.light->getAttributeCount();
+        menuOn(tree, item, c.label);
+        ASSERT_EQ(scene.light->getAttributeCount(), before + 1) << c.label;
+        db::Attribute* added = scene.light->getAttribute(before);
+        EXPECT_EQ(added->getName(), c.name) << c.label;
+        EXPECT_EQ(added->getAttributeType(), c.type) << c.label;
+        EXPECT_TRUE(added->isDynamic()) << c.label;
+    }
+    // A second one of a kind: the database decides its name, nothing breaks.
+    menuOn(tree, item, "Int");
+    EXPECT_EQ(scene.light->getDynamicAttributeCount(), 15u);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeBrowserTree, CreateMenuAddsANodeOfTheChosenTypeToThatContainer)
+{
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    menuOn(tree, tree->getItemOfNode(scene.b), "Mesh");
+    const std::vector<db::Node*> underB = scene.b->getChildNodes();
+    ASSERT_EQ(underB.size(), 2u);
+    EXPECT_EQ(underB[1]->getClassID(), L"Mesh");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // The database's own container offers every creatable type, sorted by name.
+    const Labels onRoot = menuOn(tree, tree->GetRoot(), "Script");
+    EXPECT_NE(std::find(onRoot.begin(), onRoot.end(), "Create nodes"), onRoot.end());
+    ASSERT_EQ(scene.database.getRootContainer().getNodeCount(), 4u);
+    EXPECT_EQ(scene.database.getRootContainer().getNode(3)->getClassID(), L"Script");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeBrowserTree, CopyPathPutsTheNodesDatabasePathOnTheClipboard)
+{
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    menuOn(tree, tree->getItemOfNode(scene.a2), "Copy database path to clipboard");
+
+    wxTextDataObject text;
+    {
+        wxClipboardLocker locker;
+        ASSERT_FALSE(!locker);
+        ASSERT_TRUE(wxTheClipboard->GetData(text));
+    }
+    std::wstring expected;
+    scene.a2->toDatabasePath(expected);
+    EXPECT_EQ(text.GetText(), wxString(expected));
+    EXPECT_TRUE(text.GetText().EndsWith("a2"));
+}
+
+TEST(NodeBrowserTree, SaveAsWritesTheSubtreeAndReportsTheOutcome)
+{
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    TreeItem* item = tree->getItemOfNode(scene.a);
+    const wxString xmlPath = tempPath("subtree.xml");
+    const wxString binaryPath = tempPath("subtree.dbb");
+
+    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath),
+                  ExpectMessage("Save succeeded", "Save as XML"));
+    wxTEST_DIALOG(menuOn(tree, item, "Save As Binary"), ExpectFile(binaryPath),
+                  ExpectMessage("Save succeeded", "Save as binary"));
+    ASSERT_TRUE(wxFileExists(xmlPath));
+    ASSERT_TRUE(wxFileExists(binaryPath));
+
+    // A dialog closed without OK writes nothing and says nothing.
+    wxRemoveFile(xmlPath);
+    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath, wxID_CANCEL));
+    EXPECT_FALSE(wxFileExists(xmlPath));
+
+    // Loading them back through the menu puts the subtrees under the database.
+    const std::size_t nodesBefore = scene.database.getTotalNodeCount();
+    wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(binaryPath));
+    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 4);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    wxRemoveFile(binaryPath);
+
+    // A disk that fills up: the save fails, says so and leaves no file.
+    db::FileOutputStream::setFailureHook([](db::FileOutputStream::Step step) {
+        return step == db::FileOutputStream::Step::Write || step == db::FileOutputStream::Step::Sync;
+    });
+    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath),
+                  ExpectMessage("Save failed", "Save as XML"));
+    db::FileOutputStream::setFailureHook({});
+    EXPECT_FALSE(wxFileExists(xmlPath));
+}
+
+TEST(NodeBrowserTree, LoadFromFileReadsXmlAndBinaryAndRefusesOtherExtensions)
+{
+    Scene source;
+    const wxString xmlPath = tempPath("load.xml");
+    const wxString upperPath = tempPath("load.DBB");
+    {
+        db::FileOutputStream stream(xmlPath.ToStdWstring(), db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+        ASSERT_TRUE(db::SaverXML(stream, 0).save(source.b));
+    }
+    {
+        db::FileOutputStream stream(upperPath.ToStdWstring(), db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
+        ASSERT_TRUE(db::SaverBinary(stream, 0).save(source.b));
+    }
+
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    const std::size_t nodesBefore = scene.database.getTotalNodeCount();
+
+    wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(xmlPath));
+    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 2);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    const wxString linkPath = tempPath("load.tlk");
+    wxFile(linkPath, wxFile::write).Write("<link/>");
+    for (const wxString& refused : {upperPath, linkPath})
+    {
+        wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(refused),
+                      ExpectMessage("Can't load files of that type", wxMessageBoxCaptionStr));
+    }
+    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 2);
+    wxRemoveFile(xmlPath);
+    wxRemoveFile(upperPath);
+    wxRemoveFile(linkPath);
+}

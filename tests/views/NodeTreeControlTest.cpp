@@ -1,0 +1,356 @@
+#include "ViewsTestSupport.h"
+
+#include <db/ChangeBlock.h>
+
+#include <wx/textctrl.h>
+
+#include <random>
+
+using dbui::NodeTreeControl;
+using viewstest::mirrors;
+using viewstest::Scene;
+using wxUtils::TreeItem;
+
+namespace
+{
+
+viewstest::Owned<NodeTreeControl> makeTree(long style = 0)
+{
+    auto* tree = new NodeTreeControl(wxtest::frame(), wxID_ANY, wxDefaultPosition, wxDefaultSize, style);
+    wxtest::show(tree);
+    return viewstest::Owned<NodeTreeControl>(tree);
+}
+
+// Records what the tree is asked to insert, to see where items go.
+class RecordingTree : public NodeTreeControl
+{
+public:
+    using NodeTreeControl::NodeTreeControl;
+    std::vector<std::pair<wxString, TreeItem*>> inserts;
+
+protected:
+    void addItem(TreeItem* item, TreeItem* parent, TreeItem* before) override
+    {
+        inserts.emplace_back(item->GetLabel(), before);
+        NodeTreeControl::addItem(item, parent, before);
+    }
+};
+
+std::vector<wxString> labelsOf(const std::vector<db::Node*>& nodes)
+{
+    std::vector<wxString> labels;
+    for (db::Node* node : nodes)
+        labels.push_back(wxString(node->getName()));
+    return labels;
+}
+
+} // namespace
+
+TEST(NodeTree, BindingShowsEveryNodeUnderItsParentWithItsTypeAndUnbindingEmpties)
+{
+    Scene scene;
+    auto tree = makeTree();
+    EXPECT_EQ(tree->getColumnTitle(1), "Type");
+    EXPECT_FALSE(tree->isColumnHeaderShown());
+    EXPECT_EQ(tree->GetRoot(), nullptr);
+
+    tree->setDatabase(&scene.database);
+    EXPECT_EQ(tree->getDatabase(), &scene.database);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(tree->GetRoot()->GetLabel(), "Scene");
+    EXPECT_EQ(tree->GetRoot()->GetColumnText(1), "Database");
+    EXPECT_TRUE(scene.database.getObservers().contains(tree));
+
+    // The same database again keeps the very same items (no rebuild).
+    TreeItem* itemOfA = tree->getItemOfNode(scene.a);
+    tree->Select(itemOfA, true);
+    tree->setDatabase(&scene.database);
+    EXPECT_EQ(tree->getItemOfNode(scene.a), itemOfA);
+    EXPECT_TRUE(itemOfA->IsSelected());
+
+    tree->setDatabase(nullptr);
+    EXPECT_EQ(tree->GetCount(), 0u);
+    EXPECT_EQ(tree->getItemOfNode(scene.a), nullptr);
+    EXPECT_FALSE(scene.database.getObservers().contains(tree));
+
+    // Unbound, edits no longer reach the tree.
+    viewstest::addNode(&scene.database, L"Group", L"late");
+    EXPECT_EQ(tree->GetCount(), 0u);
+}
+
+TEST(NodeTree, ReplaysMovesRemovalsRenamesAndAdditionsOfOneBlockInPlace)
+{
+    Scene scene;
+    viewstest::Owned<RecordingTree> tree(new RecordingTree(wxtest::frame(), wxID_ANY));
+    wxtest::show(static_cast<RecordingTree*>(tree));
+    tree->setDatabase(&scene.database);
+    TreeItem* untouched = tree->getItemOfNode(scene.b1);
+    tree->inserts.clear();
+
+    {
+        db::ChangeBlock block(scene.database, L"Shuffle");
+        viewstest::childrenOf(scene.b)->insert(0, scene.a3);   // move to the front of another parent
+        scene.a1->remove();                                    // remove a subtree
+        scene.a2->setName(L"renamed");                         // rename
+        db::Node* second = db::makeNode(L"Group", L"second");  // added at the end...
+        viewstest::childrenOf(scene.a)->add(second);
+        db::Node* first = db::makeNode(L"Group", L"first");    // ...then one before it: its next
+        viewstest::childrenOf(scene.a)->insert(0, first);       // sibling is new too
+        db::Node* inner = db::makeNode(L"Light", L"inner");     // inside a new node
+        viewstest::childrenOf(second)->add(inner);
+        db::Node* front = db::makeNode(L"Camera", L"front");    // first child of a parent with children
+        viewstest::childrenOf(&scene.database)->insert(0, front);
+    }
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(tree->getItemOfNode(scene.b1), untouched) << "items of untouched nodes stay";
+    EXPECT_EQ(tree->inserts.size(), 4u) << "only the new nodes get items";
+    EXPECT_EQ(tree->getItemOfNode(scene.a2)->GetLabel(), "renamed");
+
+    // Undo and redo report the opposite and the original lists.
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    ASSERT_TRUE(scene.database.redo());
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeTree, AddedNodeWithoutPreviousSiblingGoesFirstAndBehindItsPreviousOtherwise)
+{
+    db::Database database;
+    db::Node* group = viewstest::addNode(&database, L"Group", L"G");
+    viewstest::Owned<RecordingTree> tree(new RecordingTree(wxtest::frame(), wxID_ANY));
+    wxtest::show(static_cast<RecordingTree*>(tree));
+    tree->setDatabase(&database);
+
+    tree->inserts.clear();
+    viewstest::addNode(group, L"Light", L"only");
+    ASSERT_EQ(tree->inserts.size(), 1u);
+    EXPECT_EQ(tree->inserts[0].second, nullptr) << "first child of an empty parent: no before item";
+
+    viewstest::addNode(group, L"Light", L"last");
+    db::Node* middle = db::makeNode(L"Light", L"middle");
+    viewstest::childrenOf(group)->insert(1, middle);
+    EXPECT_TRUE(mirrors(tree, database));
+}
+
+TEST(NodeTree, DeletingSelectsTheNextSiblingElseThePreviousElseTheParent)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setDatabase(&scene.database);
+    tree->ExpandAll();
+
+    // Three siblings, in tree order: the sibling after the last one.
+    viewstest::click(tree, tree->getItemOfNode(scene.a));
+    viewstest::click(tree, tree->getItemOfNode(scene.b), true);
+    EXPECT_EQ(labelsOf(tree->getSelectedNodes()), (std::vector<wxString>{"A", "B"}));
+    tree->deleteSelectedNodes(true);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(labelsOf(tree->getSelectedNodes()), (std::vector<wxString>{"L"}));
+    EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(scene.database.getUndoDescription(0), L"Delete nodes");
+
+    // Undo restores both subtrees in their places.
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    tree->ExpandAll();
+
+    // The last children of a parent: the previous sibling of the first deleted.
+    viewstest::click(tree, tree->getItemOfNode(scene.a2));
+    viewstest::click(tree, tree->getItemOfNode(scene.a3), true);
+    tree->deleteSelectedNodes(true);
+    EXPECT_EQ(labelsOf(tree->getSelectedNodes()), (std::vector<wxString>{"a1"}));
+
+    // All children of a parent: the parent.
+    viewstest::click(tree, tree->getItemOfNode(scene.a1));
+    tree->deleteSelectedNodes(true);
+    EXPECT_EQ(labelsOf(tree->getSelectedNodes()), (std::vector<wxString>{"A"}));
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // Undo all: the tree follows back to the start.
+    while (scene.database.canUndo())
+        scene.database.undo();
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(scene.database.getTotalNodeCount(), 8u);
+}
+
+TEST(NodeTree, SelectedDescendantOfASelectedNodeIsDeletedOnceWithIt)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setDatabase(&scene.database);
+    tree->ExpandAll();
+
+    viewstest::click(tree, tree->getItemOfNode(scene.a2));
+    viewstest::click(tree, tree->getItemOfNode(scene.a), true);
+    EXPECT_EQ(labelsOf(tree->getSelectedNodes()), (std::vector<wxString>{"a2", "A"}));
+    EXPECT_EQ(labelsOf(tree->getSelectedNodesWithoutChildren()), (std::vector<wxString>{"A"}));
+
+    tree->deleteSelectedNodes(false);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(scene.database.getTotalNodeCount(), 4u);
+    EXPECT_EQ(labelsOf(tree->getSelectedNodes()), (std::vector<wxString>{"B"}));
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeTree, DeletingWithNothingSelectedChangesNothing)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setDatabase(&scene.database);
+    tree->UnselectAll();
+    tree->deleteSelectedNodes(true);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
+}
+
+TEST(NodeTree, RenamingInPlaceRenamesTheNodeAndTheLabelFollowsTheDatabase)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setDatabase(&scene.database);
+    TreeItem* item = tree->getItemOfNode(scene.light);
+
+    {
+        // Inside an open block the database has not reported yet.
+        db::ChangeBlock block(scene.database, L"Rename");
+        tree->EditLabel(item);
+        auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->GetValue(), "L");
+        box->ChangeValue("Sun");
+        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
+        enter.SetEventObject(box);
+        box->ProcessWindowEvent(enter);
+        EXPECT_EQ(scene.light->getName(), L"Sun");
+        EXPECT_EQ(item->GetLabel(), "L") << "the label waits for the database's report";
+    }
+    EXPECT_EQ(item->GetLabel(), "Sun");
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_EQ(item->GetLabel(), "L");
+    EXPECT_EQ(scene.light->getName(), L"L");
+}
+
+TEST(NodeTree, ReadOnlyLabelStyleLeavesNodeNamesAlone)
+{
+    Scene scene;
+    auto tree = makeTree(0x4000);
+    tree->setDatabase(&scene.database);
+    tree->EditLabel(tree->getItemOfNode(scene.light));
+    EXPECT_EQ(tree->getRenameControl(), nullptr);
+    EXPECT_EQ(scene.light->getName(), L"L");
+}
+
+TEST(NodeTree, DestroyedTreeNoLongerObservesItsDatabase)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setDatabase(&scene.database);
+    NodeTreeControl* window = tree.release();
+    window->Destroy();
+    wxtest::pump();
+    EXPECT_FALSE(scene.database.getObservers().contains(window));
+    viewstest::addNode(&scene.database, L"Group", L"after");
+}
+
+// Random edits, blocks of edits, undos and redos; after every step the tree
+// must show exactly the database's nodes.
+TEST(NodeTree, FollowsRandomEditsUndosAndRedosItemByItem)
+{
+    db::Database database;
+    auto tree = makeTree();
+    tree->setDatabase(&database);
+
+    std::mt19937 random(20261206);
+    auto pick = [&random](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    auto allNodes = [&database]() {
+        std::vector<db::Node*> nodes;
+        std::vector<db::Node*> pending{&database};
+        while (!pending.empty())
+        {
+            db::Node* node = pending.back();
+            pending.pop_back();
+            nodes.push_back(node);
+            for (db::Node* child : node->getChildNodes())
+                pending.push_back(child);
+        }
+        return nodes;
+    };
+    auto groups = [&allNodes]() {
+        std::vector<db::Node*> result;
+        for (db::Node* node : allNodes())
+            if (viewstest::childrenOf(node))
+                result.push_back(node);
+        return result;
+    };
+    int counter = 0;
+    auto edit = [&]() {
+        const std::vector<db::Node*> nodes = allNodes();
+        switch (pick(4))
+        {
+        case 0: { // add somewhere
+            db::Node* parent = groups()[pick(groups().size())];
+            db::NodeContainer* container = viewstest::childrenOf(parent);
+            db::Node* node = db::makeNode(pick(3) == 0 ? L"Light" : L"Group", L"n" + std::to_wstring(++counter));
+            if (!container->insert(static_cast<unsigned int>(pick(container->getNodeCount() + 1)), node))
+                delete node;
+            break;
+        }
+        case 1: // remove
+            if (nodes.size() > 1)
+                nodes[1 + pick(nodes.size() - 1)]->remove();
+            break;
+        case 2: // rename
+            nodes[pick(nodes.size())]->setName(L"r" + std::to_wstring(++counter));
+            break;
+        case 3: { // move
+            if (nodes.size() < 2)
+                break;
+            db::Node* node = nodes[1 + pick(nodes.size() - 1)];
+            const std::vector<db::Node*> targets = groups();
+            db::Node* parent = targets[pick(targets.size())];
+            if (parent == node || parent->isDescendantOf(node))
+                break;
+            db::NodeContainer* container = viewstest::childrenOf(parent);
+            container->insert(static_cast<unsigned int>(pick(container->getNodeCount() + 1)), node);
+            break;
+        }
+        }
+    };
+
+    for (int step = 0; step < 400; ++step)
+    {
+        const std::size_t action = pick(10);
+        std::string what;
+        if (action < 5)
+        {
+            edit();
+            what = "edit";
+        }
+        else if (action < 7)
+        {
+            db::ChangeBlock block(database, L"Several");
+            const std::size_t count = 2 + pick(4);
+            for (std::size_t i = 0; i < count; ++i)
+                edit();
+            what = "block";
+        }
+        else if (action < 9)
+        {
+            database.undo();
+            what = "undo";
+        }
+        else
+        {
+            database.redo();
+            what = "redo";
+        }
+        ASSERT_TRUE(mirrors(tree, database)) << "after step " << step << " (" << what << ")";
+    }
+    while (database.canUndo())
+        database.undo();
+    EXPECT_TRUE(mirrors(tree, database));
+    EXPECT_EQ(tree->GetCount(), 1u);
+}

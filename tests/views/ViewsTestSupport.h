@@ -1,0 +1,201 @@
+#pragma once
+
+// Small scene databases and user gestures shared by the node view tests.
+
+#include "Harness.h"
+
+#include <dbui/NodeTreeControl.h>
+
+#include <db/Database.h>
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/NodeFactory.h>
+
+#include <wxUtils/TreeItem.h>
+
+#include <string>
+#include <vector>
+
+namespace viewstest
+{
+
+/// A window of the test frame destroyed when the test's scope ends, so that
+/// it unregisters from a database declared before it while that still lives.
+template <class T>
+class Owned
+{
+public:
+    explicit Owned(T* window) : m_window(window) {}
+    Owned(Owned&& other) noexcept : m_window(other.m_window) { other.m_window = nullptr; }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned()
+    {
+        if (m_window)
+            m_window->Destroy();
+    }
+    operator T*() const { return m_window; }
+    T* operator->() const { return m_window; }
+    /// The caller destroys the window itself.
+    T* release()
+    {
+        T* window = m_window;
+        m_window = nullptr;
+        return window;
+    }
+
+private:
+    T* m_window;
+};
+
+inline db::NodeContainer* childrenOf(db::Node* node)
+{
+    if (db::Database* database = node->asDatabase())
+        return &database->getRootContainer();
+    db::Attribute* children = node->findAttribute(L"children");
+    return children ? children->asNodeContainer() : nullptr;
+}
+
+/// Makes a node of `type` and appends it under `parent` (its own undo step).
+inline db::Node* addNode(db::Node* parent, const std::wstring& type, const std::wstring& name)
+{
+    db::Node* node = db::makeNode(type, name);
+    EXPECT_NE(node, nullptr) << "unknown type";
+    if (node && !childrenOf(parent)->add(node))
+    {
+        ADD_FAILURE() << "container refused the node";
+        delete node;
+        return nullptr;
+    }
+    return node;
+}
+
+/// A database holding: Group A { a1, a2, a3 }, Group B { b1 }, Light L.
+struct Scene
+{
+    db::Database database{L"Scene"};
+    db::Node* a = nullptr;
+    db::Node* a1 = nullptr;
+    db::Node* a2 = nullptr;
+    db::Node* a3 = nullptr;
+    db::Node* b = nullptr;
+    db::Node* b1 = nullptr;
+    db::Node* light = nullptr;
+
+    Scene()
+    {
+        a = addNode(&database, L"Group", L"A");
+        a1 = addNode(a, L"Group", L"a1");
+        a2 = addNode(a, L"Mesh", L"a2");
+        a3 = addNode(a, L"Light", L"a3");
+        b = addNode(&database, L"Group", L"B");
+        b1 = addNode(b, L"Camera", L"b1");
+        light = addNode(&database, L"Light", L"L");
+        database.clearUndoHistory();
+    }
+};
+
+/// Whether the items under `tree`'s root mirror `database` node for node:
+/// labels, class ids, order, and the tree's node lookups both ways.
+inline ::testing::AssertionResult mirrors(const dbui::NodeTreeControl* tree, db::Database& database)
+{
+    struct Walk
+    {
+        const dbui::NodeTreeControl* tree;
+        std::string failure;
+
+        bool check(db::Node* node, wxUtils::TreeItem* item, const std::string& where)
+        {
+            const std::string here = where + "/" + wxString(node->getName()).ToStdString();
+            if (!item)
+                return fail("no item for " + here);
+            if (item->GetLabel() != wxString(node->getName()))
+                return fail("label " + item->GetLabel().ToStdString() + " at " + here);
+            if (item->GetColumnText(1) != wxString(node->getClassID()))
+                return fail("type column " + item->GetColumnText(1).ToStdString() + " at " + here);
+            if (tree->getNodeOfItem(item) != node || tree->getItemOfNode(node) != item)
+                return fail("map out of step at " + here);
+            const std::vector<db::Node*> children = node->getChildNodes();
+            if (children.size() != item->GetChildCount())
+                return fail("child count " + std::to_string(item->GetChildCount()) + " instead of " +
+                            std::to_string(children.size()) + " at " + here);
+            wxUtils::TreeItem* child = item->GetFirstChild();
+            for (db::Node* childNode : children)
+            {
+                if (!check(childNode, child, here))
+                    return false;
+                child = child->GetNextSibling();
+            }
+            return true;
+        }
+        bool fail(const std::string& what)
+        {
+            failure = what;
+            return false;
+        }
+    } walk{tree, {}};
+
+    if (!walk.check(&database, tree->GetRoot(), ""))
+        return ::testing::AssertionFailure() << walk.failure;
+    if (tree->GetCount() != database.getTotalNodeCount())
+        return ::testing::AssertionFailure() << "tree holds " << tree->GetCount() << " items for "
+                                             << database.getTotalNodeCount() << " nodes";
+    return ::testing::AssertionSuccess();
+}
+
+/// A point on an item's label, clear of its expander.
+inline wxPoint labelPoint(const wxUtils::TreeControl* tree, const wxUtils::TreeItem* item)
+{
+    std::size_t row = 0;
+    EXPECT_TRUE(tree->GetItemRow(item, row)) << "item is not shown";
+    const wxRect rect = tree->getRowRect(row);
+    return wxPoint(rect.x + static_cast<int>(item->GetDepth() + 2) * 18 + 20, rect.y + rect.height / 2);
+}
+
+inline void mouse(wxWindow* window, wxEventType type, const wxPoint& point, bool ctrl = false)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(point);
+    event.m_controlDown = ctrl;
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+/// A left click on an item; with `ctrl` it adds to the selection.
+inline void click(wxUtils::TreeControl* tree, wxUtils::TreeItem* item, bool ctrl = false)
+{
+    const wxPoint point = labelPoint(tree, item);
+    mouse(tree, wxEVT_LEFT_DOWN, point, ctrl);
+    mouse(tree, wxEVT_LEFT_UP, point, ctrl);
+}
+
+/// A right click at a point, as wxWidgets delivers it: the button, then the menu request.
+inline void rightClickAt(wxUtils::TreeControl* tree, const wxPoint& point)
+{
+    mouse(tree, wxEVT_RIGHT_DOWN, point);
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(point));
+    event.SetEventObject(tree);
+    tree->ProcessWindowEvent(event);
+}
+
+inline void rightClick(wxUtils::TreeControl* tree, wxUtils::TreeItem* item)
+{
+    rightClickAt(tree, labelPoint(tree, item));
+}
+
+/// Below the last row: a click on no item.
+inline wxPoint emptySpace(const wxUtils::TreeControl* tree)
+{
+    const wxRect last = tree->getRowRect(tree->GetVisibleCount() - 1);
+    return wxPoint(last.x + 40, last.GetBottom() + 3 * last.height);
+}
+
+inline void sendChar(wxWindow* window, int code)
+{
+    wxKeyEvent event(wxEVT_CHAR);
+    event.m_keyCode = code;
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+} // namespace viewstest

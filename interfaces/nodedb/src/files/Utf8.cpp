@@ -20,6 +20,8 @@ void appendUtf8(std::string& out, const wchar_t* text, std::size_t length)
                 }
             }
         }
+        if (c == 0)
+            continue; // no file format keeps U+0000 (XML cannot hold it at all)
         if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
             c = 0xFFFD;
         if (c < 0x80)
@@ -72,6 +74,8 @@ bool fromUtf8(const char* text, std::size_t length, std::wstring& out)
     while (i < length)
     {
         unsigned char b = s[i];
+        if (b == 0)
+            return false;
         if (b < 0x80)
         {
             out.push_back(static_cast<wchar_t>(b));

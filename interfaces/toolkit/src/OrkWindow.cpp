@@ -25,7 +25,7 @@ bool OrkWindow::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     connectEvents();
     // The first toolkit window to exist is the first moment the desktop
     // theme can be asked for.
-    gTarn.getColourManager().refreshFromSystem();
+    gTarn.getColourManager().ensureSchemeKnown();
     return true;
 }
 

@@ -39,6 +39,12 @@ public:
 
     /// Re-reads the desktop theme (called when the system colours change).
     void refreshFromSystem();
+    /// Reads the desktop theme once, the first time a window needs it.
+    void ensureSchemeKnown()
+    {
+        if (!m_schemeKnown)
+            refreshFromSystem();
+    }
 
     void addClient(wxUtils::ColourSchemeClient* client);
     void removeClient(wxUtils::ColourSchemeClient* client);

@@ -2,6 +2,8 @@
 
 #include <wxUtils/OrkListControl.h>
 #include <wxUtils/OrkListItemCompareStrategyAlphabetical.h>
+#include <wxUtils/OrkPanel.h>
+#include <wxUtils/PanelBuilder.h>
 
 #include <wx/panel.h>
 #include <wx/sizer.h>
@@ -320,4 +322,24 @@ TEST(ListControl, StretchColumnFillsTheWidthAndOthersKeepTheirs)
     wxtest::pump();
     EXPECT_EQ(list->getColumnWidth(1), 100);
     EXPECT_EQ(list->getColumnWidth(0) + list->getColumnWidth(1), list->GetClientSize().x);
+}
+
+TEST(ListControl, PanelBuilderPutsTheListInTheLayoutItIsBuilding)
+{
+    auto* panel = new wxUtils::OrkPanel(wxtest::frame());
+    OrkListControl* list = nullptr;
+    {
+        wxUtils::PanelBuilder builder(panel, 0);
+        builder.beginHSizer(0, 0);
+        list = builder.addListControl(1, wxEXPAND, wxDefaultSize, OrkListControl::MultipleSelection, -1);
+        builder.endSizer();
+    }
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetParent(), panel);
+    EXPECT_TRUE(list->hasOrkStyle(OrkListControl::MultipleSelection));
+    ASSERT_NE(panel->GetSizer(), nullptr);
+    const wxSizerItem* item = panel->GetSizer()->GetItem(list, true);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->GetProportion(), 1);
+    EXPECT_TRUE(item->GetFlag() & wxEXPAND);
 }

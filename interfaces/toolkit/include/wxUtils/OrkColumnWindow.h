@@ -69,6 +69,8 @@ public:
 
     /// Repaints after the row model changed; cheap, the work happens at the next paint.
     void rowsChanged();
+    /// Whether a full repaint is already on its way (then row repaints are not needed).
+    bool isRefreshPending() const { return m_refreshPending; }
 
 protected:
     // ---- the row model, supplied by the control ----
@@ -132,6 +134,8 @@ private:
     };
 
     void init();
+    /// Refresh(), once until the next paint.
+    void repaint();
     void connectEvents();
     void updateMetrics();
     void updateScrollbars();
@@ -171,6 +175,7 @@ private:
     std::size_t m_firstRow = 0;
     int m_scrollX = 0;
     bool m_scrollbarsDirty = true;
+    bool m_refreshPending = false;
 
     std::size_t m_selectedCount = 0;
     detail::RowNode* m_selFirst = nullptr;

@@ -132,7 +132,7 @@ void OrkColumnWindow::addColumn(unsigned int index, const wxString& title, int w
         width = std::max(FromDIP(80), GetTextExtent(title).GetWidth() + 4 * m_padding);
     m_columns[index].m_width = width;
     m_scrollbarsDirty = true;
-    Refresh();
+    repaint();
 }
 
 wxString OrkColumnWindow::getColumnTitle(unsigned int index) const
@@ -160,14 +160,14 @@ void OrkColumnWindow::setColumnWidth(unsigned int index, int width)
         return;
     m_columns[index].m_width = std::max(width, FromDIP(8));
     m_scrollbarsDirty = true;
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::setStretchColumn(int index)
 {
     m_stretchColumn = index;
     m_scrollbarsDirty = true;
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::showColumnHeader(bool show)
@@ -176,7 +176,7 @@ void OrkColumnWindow::showColumnHeader(bool show)
         return;
     m_headerShown = show;
     m_scrollbarsDirty = true;
-    Refresh();
+    repaint();
 }
 
 int OrkColumnWindow::getColumnLeft(unsigned int index) const
@@ -240,11 +240,26 @@ wxRect OrkColumnWindow::getRowRect(std::size_t row) const
 void OrkColumnWindow::rowsChanged()
 {
     m_scrollbarsDirty = true;
-    Refresh();
+    // Filling a control makes one call per row; invalidating the window each
+    // time costs more than the row itself, and one pending repaint covers all.
+    repaint();
+}
+
+void OrkColumnWindow::repaint()
+{
+    if (!m_refreshPending)
+    {
+        m_refreshPending = true;
+        Refresh();
+    }
 }
 
 void OrkColumnWindow::ensureRowVisible(std::size_t row)
 {
+    // Before the first layout there is no room to reason about; scrolling
+    // then would hide the top rows for good.
+    if (GetClientSize().GetHeight() <= getHeaderHeight())
+        return;
     const std::size_t capacity = std::max<std::size_t>(getVisibleRowCapacity(), 1);
     if (row < m_firstRow)
         scrollToRow(row);
@@ -264,7 +279,7 @@ void OrkColumnWindow::scrollToRow(std::size_t row)
         endRename(true);
     m_firstRow = row;
     SetScrollPos(wxVERTICAL, static_cast<int>(m_firstRow));
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::scrollToX(int x)
@@ -277,7 +292,7 @@ void OrkColumnWindow::scrollToX(int x)
         endRename(true);
     m_scrollX = x;
     SetScrollPos(wxHORIZONTAL, m_scrollX);
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::updateScrollbars()
@@ -289,7 +304,7 @@ void OrkColumnWindow::updateScrollbars()
     if (m_firstRow > maxFirst)
     {
         m_firstRow = maxFirst;
-        Refresh();
+        repaint();
     }
     SetScrollbar(wxVERTICAL, static_cast<int>(m_firstRow), static_cast<int>(capacity), static_cast<int>(count));
     const int clientWidth = GetClientSize().GetWidth();
@@ -302,6 +317,7 @@ void OrkColumnWindow::onSize(wxSizeEvent& event)
 {
     event.Skip();
     updateScrollbars();
+    m_refreshPending = true;
     Refresh();
 }
 
@@ -398,7 +414,7 @@ void OrkColumnWindow::selectNode(RowNode* node, bool select)
         node->m_selPrev = node->m_selNext = nullptr;
         --m_selectedCount;
     }
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::clearSelectionSilently()
@@ -412,7 +428,7 @@ void OrkColumnWindow::clearSelectionSilently()
     }
     m_selFirst = m_selLast = nullptr;
     m_selectedCount = 0;
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::setFocusNode(RowNode* node)
@@ -422,7 +438,7 @@ void OrkColumnWindow::setFocusNode(RowNode* node)
     std::size_t row = 0;
     if (node && rowOfNode(node, row))
         ensureRowVisible(row);
-    Refresh();
+    repaint();
 }
 
 bool OrkColumnWindow::forgetNode(RowNode* node)
@@ -493,7 +509,7 @@ void OrkColumnWindow::moveFocusTo(std::size_t row, bool shift, bool ctrl)
     {
         m_focus = node;
         ensureRowVisible(row);
-        Refresh();
+        repaint();
         return;
     }
     else
@@ -568,7 +584,7 @@ void OrkColumnWindow::onLeftDown(wxMouseEvent& event)
         }
         selectOnly(node);
     }
-    Refresh();
+    repaint();
     onSelectionChanged();
 }
 
@@ -625,7 +641,7 @@ void OrkColumnWindow::onMotion(wxMouseEvent& event)
         else
             m_columns[column].m_width = std::max(FromDIP(16), m_resizeStartWidth + delta);
         m_scrollbarsDirty = true;
-        Refresh();
+        repaint();
         return;
     }
     const bool overBorder = m_headerShown && point.y < m_headerHeight && columnBorderAt(point.x) >= 0;
@@ -789,20 +805,20 @@ void OrkColumnWindow::onRenameRequested(RowNode*) {}
 void OrkColumnWindow::onFocus(wxFocusEvent& event)
 {
     event.Skip();
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::onSysColourChanged(wxSysColourChangedEvent& event)
 {
     event.Skip();
-    Refresh();
+    repaint();
 }
 
 void OrkColumnWindow::onDpiChanged(wxDPIChangedEvent& event)
 {
     event.Skip();
     updateMetrics();
-    Refresh();
+    repaint();
 }
 
 // ---------------------------------------------------------------------------
@@ -857,6 +873,7 @@ void OrkColumnWindow::drawCellText(wxDC& dc, unsigned int column, const wxRect& 
 
 void OrkColumnWindow::onPaint(wxPaintEvent&)
 {
+    m_refreshPending = false;
     wxPaintDC dc(this);
     const wxSize client = GetClientSize();
     const bool focused = FindFocus() == this || (m_renameCtrl && FindFocus() == m_renameCtrl);

@@ -76,7 +76,7 @@ void OrkListControl::setItemText(OrkListItem_* item, unsigned int column, const 
         item->m_texts.resize(column + 1);
     item->m_texts[column] = text;
     std::size_t row = 0;
-    if (rowOfNode(nodeOf(item), row) && row >= getFirstVisibleRow()
+    if (!isRefreshPending() && rowOfNode(nodeOf(item), row) && row >= getFirstVisibleRow()
         && row < getFirstVisibleRow() + getVisibleRowCapacity() + 1)
         RefreshRect(getRowRect(row));
 }
@@ -185,7 +185,7 @@ void OrkListControl::sort(const OrkListItemCompareStrategy& strategy)
         return strategy.compare(*itemOf(a), *itemOf(b)) < 0;
     });
     m_rows.assign(nodes);
-    Refresh();
+    rowsChanged();
 }
 
 // ---------------------------------------------------------------------------

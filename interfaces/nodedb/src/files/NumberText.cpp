@@ -104,6 +104,10 @@ bool parseReal(const char*& begin, const char* end, T& value)
                                                       0x7FF0000000000000ull, 0x8000000000000ull, 63);
     if (!special)
     {
+        // from_chars would take "nan(...)" forms we do not write; refuse them.
+        const char* first = p < end && *p == '-' ? p + 1 : p;
+        if (first < end && (*first == 'n' || *first == 'N' || *first == 'i' || *first == 'I'))
+            return false;
         auto result = std::from_chars(p, end, value);
         if (result.ec != std::errc())
             return false;

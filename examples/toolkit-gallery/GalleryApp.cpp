@@ -25,6 +25,18 @@
 namespace
 {
 
+bool s_asserted = false;
+
+// In screenshot mode nobody is there to answer an assert dialog: report the
+// assert and fail the run instead.
+void printAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
+{
+    s_asserted = true;
+    std::fprintf(stderr, "%s:%d: assert \"%s\" failed in %s: %s\n", static_cast<const char*>(file.utf8_str()), line,
+                 static_cast<const char*>(cond.utf8_str()), static_cast<const char*>(func.utf8_str()),
+                 static_cast<const char*>(msg.utf8_str()));
+}
+
 class GalleryFrame : public wxFrame
 {
 public:
@@ -99,6 +111,8 @@ public:
             return false;
         SetAppDisplayName("Toolkit Gallery");
         wxInitAllImageHandlers();
+        if (!m_screenshot.empty())
+            wxSetAssertHandler(printAssert);
         m_frame = new GalleryFrame;
         m_frame->Show();
         if (!m_screenshot.empty())
@@ -122,7 +136,7 @@ private:
         m_frame->Update();
         const bool saved = wxUtils::saveWindowAsPng(m_frame, m_screenshot);
         std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", static_cast<const char*>(m_screenshot.utf8_str()));
-        m_exitCode = saved ? 0 : 1;
+        m_exitCode = saved && !s_asserted ? 0 : 1;
         m_frame->Close(true);
     }
 

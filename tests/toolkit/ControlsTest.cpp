@@ -202,7 +202,7 @@ TEST(OrkCheckBoxTest, ClickReportsThePreviousStateAndNeverLeavesItMixed)
 TEST(OrkCheckBoxTest, SettersShowTheStateWithoutEvents)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
-    auto* box = log->add(new wxUtils::OrkCheckBox(log));
+    auto* box = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 0x10));
     box->setState(2);
     EXPECT_EQ(box->Get3StateValue(), wxCHK_UNDETERMINED);
     box->setChecked(true);
@@ -210,12 +210,18 @@ TEST(OrkCheckBoxTest, SettersShowTheStateWithoutEvents)
     box->setState(0);
     EXPECT_FALSE(box->IsChecked());
     EXPECT_EQ(log->joined(), "");
+
+    // A box not made for it cannot be set mixed by mistake.
+    auto* plain = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Enable debug trace"));
+    wxtest::ExpectAsserts asserts;
+    plain->setState(2);
+    EXPECT_EQ(asserts.count(), 1);
 }
 
 TEST(OrkCheckBoxTest, RealMouseClickOnMixedBoxChecksIt)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
-    auto* box = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Mixed box"));
+    auto* box = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Mixed box", wxDefaultPosition, wxDefaultSize, 0x10));
     box->setState(2);
     wxtest::pump();
     wxUIActionSimulator sim;

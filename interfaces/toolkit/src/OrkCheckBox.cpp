@@ -16,7 +16,10 @@ OrkCheckBoxEvent::OrkCheckBoxEvent(wxEventType type, int id, int previousState, 
 // choose checked or unchecked.
 OrkCheckBox::OrkCheckBox(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
                          const wxSize& size, long style, const wxString& name)
-    : wxCheckBox(parent, id, label, pos, size, (style & ~0xFFFFL) | wxCHK_3STATE, wxDefaultValidator, name)
+    : wxCheckBox(parent, id, label, pos, size,
+                 (style & ~0xFFFFL) | wxCHK_3STATE | ((style & StyleLabelLeft) ? static_cast<long>(wxALIGN_RIGHT) : 0L),
+                 wxDefaultValidator, name),
+      m_orkStyle(style)
 {
     Bind(wxEVT_CHECKBOX, &OrkCheckBox::onNativeClick, this);
 }
@@ -26,6 +29,8 @@ void OrkCheckBox::setState(int state)
     wxASSERT_MSG(state >= Unchecked && state <= Mixed, "OrkCheckBox states are 0, 1 and 2");
     if (state < Unchecked || state > Mixed)
         state = Unchecked;
+    wxASSERT_MSG(state != Mixed || (m_orkStyle & StyleAllowMixed),
+                 "create the check box with StyleAllowMixed (0x10) to show the mixed state");
     m_state = state;
     Set3StateValue(state == Checked ? wxCHK_CHECKED : state == Mixed ? wxCHK_UNDETERMINED : wxCHK_UNCHECKED);
 }

@@ -13,6 +13,15 @@ namespace wxUtils
 class OrkCheckBox : public wxCheckBox
 {
 public:
+    /// Toolkit style bits (the low 16 bits of the style).
+    enum Style : long
+    {
+        /// The box may be set to the mixed state (setState(2)).
+        StyleAllowMixed = 0x10,
+        /// The label stands left of the box.
+        StyleLabelLeft = 0x20,
+    };
+
     enum State
     {
         Unchecked = 0,
@@ -24,7 +33,8 @@ public:
                 const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize, long style = 0,
                 const wxString& name = wxCheckBoxNameStr);
 
-    /// Sets the shown state without sending an event.
+    /// Sets the shown state without sending an event. The mixed state needs
+    /// StyleAllowMixed.
     void setState(int state);
     int getState() const { return m_state; }
     void setChecked(bool checked) { setState(checked ? Checked : Unchecked); }
@@ -38,6 +48,7 @@ public:
 private:
     void onNativeClick(wxCommandEvent& event);
 
+    long m_orkStyle;
     int m_state = Unchecked;
     void* m_userData = nullptr;
 };

@@ -86,7 +86,9 @@ std::size_t Database::Step::estimateBytes() const
     for (const detail::Record& record : structure)
     {
         total += record.name.capacity() * sizeof(wchar_t);
-        if (record.kind == detail::RecordKind::Remove || record.kind == detail::RecordKind::Insert)
+        // Only what the step keeps out of the tree is held by it.
+        const bool held = done ? record.kind == detail::RecordKind::Remove : record.kind == detail::RecordKind::Insert;
+        if (held && record.target->isDetached())
             total += detail::Editor::subtreeBytes(*record.target);
     }
     return total;

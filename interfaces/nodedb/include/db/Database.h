@@ -37,6 +37,13 @@ enum class ChangeMode : int
 /// change block (its own one when none is open); when the outermost block
 /// ends the edits become one undo step and the observers get one change set.
 ///
+/// Transient blocks (spin drags) report at each commitTransient what changed
+/// since the previous report, flagged transient; the closing report (not
+/// transient) lists every value changed in the block, and only the structural
+/// changes made after the last commit, so that no view applies an addition twice.
+/// A cancelled block reports the reverted attributes and the inverse of its
+/// structural changes, with Origin::Cancel.
+///
 /// Re-entrancy: observers may edit, undo or open blocks while being told of a
 /// change. Those edits take effect at once and become undo steps at once, but
 /// their reports are queued and delivered, in order, after the running

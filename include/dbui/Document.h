@@ -1,0 +1,183 @@
+#pragma once
+
+#include <dbui/DocumentObserver.h>
+
+#include <db/DatabaseObserver.h>
+
+#include <ObserverManager.h>
+
+#include <wx/string.h>
+
+#include <string>
+
+namespace db
+{
+class ChangeSet;
+class Database;
+} // namespace db
+
+namespace wxUtils
+{
+class OrkFileHistory2;
+}
+
+namespace dbui
+{
+
+class CrashRecovery;
+
+/// Binds one database to a file on disk: creates, opens, saves and closes
+/// documents, asks before discarding unsaved changes, keeps the title and the
+/// recent-files list, and tells its DocumentObservers what happened.
+///
+/// The document owns neither the database nor the recent-files list. Every
+/// dialog and message it shows goes through a virtual operation, so a host can
+/// derive and replace any of them. Nothing here throws; every lifecycle
+/// operation answers with an ErrorCode.
+class Document : public db::DatabaseObserver
+{
+public:
+    /// The result of every lifecycle operation.
+    enum ErrorCode
+    {
+        /// Writing failed; the document keeps its old file name and stays changed.
+        SaveFailed = 0,
+        /// Reading failed, or there was no recent file to open.
+        LoadFailed = 1,
+        Success = 2,
+        /// The user cancelled, declined to overwrite, or the target cannot be written.
+        Cancelled = 3,
+    };
+
+    /// The observers to notify. Hosts add and remove theirs on it directly.
+    ObserverManager<DocumentObserver> m_observers;
+
+    /// Starts with title "No file open", no undo history and the database's
+    /// current state as the saved state, whatever the database held.
+    Document(db::Database& database, const wxString& fileExtension);
+    /// Unregisters from the database; does not close, prompt or notify.
+    ~Document() override;
+
+    /// Copies every member as it is, observers included. A copy is not
+    /// registered with the database, though it unregisters when destroyed.
+    Document(const Document& other);
+    Document& operator=(const Document& other);
+
+    // --- access -----------------------------------------------------------
+
+    db::Database* getDatabase() const { return m_database; }
+    /// The observer list, for hosts that prefer a call to the member.
+    ObserverManager<DocumentObserver>& getObservers() { return m_observers; }
+    /// The document type's extension, without the dot.
+    wxString getFileExtension() const { return m_fileExtension; }
+    /// The file the document belongs to; empty while it has none.
+    wxString getFilename() const { return m_fileName; }
+    wxString getTitle() const { return m_title; }
+    /// The title followed by " *" while there are unsaved changes: the caption to show.
+    wxString getTitleWithChangeIndicator() const;
+    /// True while the database differs from the last opened, saved, created or closed state.
+    bool hasChangedSinceLastSave() const;
+
+    /// The recent-files list; null (the default) disables everything that uses it.
+    void setFileHistory(wxUtils::OrkFileHistory2* history) { m_fileHistory = history; }
+    wxUtils::OrkFileHistory2* getFileHistory() const { return m_fileHistory; }
+    /// The most recent entry of the recent-files list, or empty.
+    wxString getMostRecentFile() const;
+
+    /// Why the last loadFile or saveFile of this class failed ("file: where: what"); empty after a success.
+    wxString getLastFileError() const { return m_lastFileError; }
+
+    // --- lifecycle --------------------------------------------------------
+
+    /// After the save prompt, replaces the document with an empty "Unnamed" one, leaving no undo step.
+    ErrorCode createNew();
+    /// Asks for a file with the open dialog, then opens it.
+    ErrorCode open();
+    /// After the save prompt, closes the document and loads `fileName`; a failed load leaves it closed.
+    ErrorCode open(const wxString& fileName);
+    /// Opens entry `index` of the recent-files list (0 = most recent); offers to drop an entry that fails.
+    ErrorCode openRecent(int index);
+    ErrorCode openMostRecent();
+    /// Closes without asking.
+    ErrorCode close();
+    /// Closes after the save prompt.
+    ErrorCode closeIfAllowed();
+    /// False only when the user cancelled the save prompt (or its save dialog).
+    bool canClose();
+    /// Saves to the document's file, asking for a name only when it has none.
+    ErrorCode save();
+    /// Saves to `fileName` without an overwrite question; the document takes that name.
+    ErrorCode save(const wxString& fileName);
+    /// Saves under a new name (asked for when empty), asking before overwriting.
+    ErrorCode saveAs(const wxString& fileName);
+    /// Saves to `fileName`, asking before overwriting; the document then belongs to that file.
+    ErrorCode saveCopy(const wxString& fileName);
+    /// Saves to getCrashRecoveryFilename(); the document then carries that name.
+    ErrorCode saveAfterCrash();
+    /// Success when there is nothing to save, the user saved, or agreed to lose the changes.
+    ErrorCode userSavedOrAgreedToLoss();
+
+    // --- database callback ------------------------------------------------
+
+    /// Passes every change on to the observers as onDocumentModified.
+    void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+
+    // --- file access, overridable -----------------------------------------
+
+    /// Reads the XML file into the database; false (and nothing changed) on failure.
+    virtual bool loadFile(const std::wstring& fileName);
+    /// Writes the database as XML; an existing file is replaced only once the whole new one is on disk.
+    virtual bool saveFile(const std::wstring& fileName);
+
+    // --- dialogs, overridable ---------------------------------------------
+
+    /// Asked before createNew replaces the document; anything but wxID_OK cancels. Default: wxID_OK.
+    virtual int showFileNewDialog() const;
+    /// The "Open" file dialog; writes the chosen path into `fileName` whatever the answer.
+    virtual int showFileOpenDialog(wxString& fileName) const;
+    /// The "Save as" file dialog; writes the chosen path into `fileName` whatever the answer.
+    virtual int showFileSaveAsDialog(wxString& fileName) const;
+    /// The "Save copy" file dialog, for hosts to call before saveCopy.
+    virtual int showFileSaveCopyDialog(wxString& fileName);
+    /// A modal message box captioned with the application's display name; returns the answer.
+    virtual int messageBox(const wxString& message, long style) const;
+    /// "Would you like to save your changes?" with yes, no and cancel.
+    virtual int showPromptForSaveDialog() const;
+    /// Tells the user that saving failed.
+    virtual void signalSaveFailed() const;
+    /// The wildcard of the open dialog; by default the saving one.
+    virtual wxString getFileDialogFileTypeStringForOpening() const;
+    /// "<App> Documents (*.<ext>)|*.<ext>".
+    virtual wxString getFileDialogFileTypeStringForSaving() const;
+    /// The file name followed by ".recovery".
+    virtual wxString getCrashRecoveryFilename() const;
+
+protected:
+    ErrorCode doOpen(const wxString& fileName);
+    ErrorCode doClose();
+    void setTitle(const wxString& title) { m_title = title; }
+    /// Titles the document with its file's name, without folder and extension.
+    void setTitleFromFilename();
+    /// Makes `fileName` the most recent entry; nothing without a list.
+    void addToFileHistory(const wxString& fileName);
+
+private:
+    // Recovery takes over a document's name without loading it from that file.
+    friend class CrashRecovery;
+
+    /// Removes the entry naming `fileName` from the recent-files list.
+    void removeFromFileHistory(const wxString& fileName);
+    void copyObserversFrom(const Document& other);
+    /// The bookkeeping of a successful save.
+    void becomeSavedAs(const wxString& fileName);
+    int showFileDialog(const wxString& message, const wxString& filter, long style, wxString& fileName) const;
+
+    db::Database* m_database;
+    wxString m_title;
+    wxString m_fileName;
+    wxString m_fileExtension;
+    wxUtils::OrkFileHistory2* m_fileHistory = nullptr;
+    wxString m_lastFileError;
+};
+
+} // namespace dbui

@@ -1,0 +1,452 @@
+#include <dbui/Document.h>
+
+#include <db/ChangeBlock.h>
+#include <db/Database.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
+#include <db/LoaderXML.h>
+#include <db/SaverXML.h>
+
+#include <Tarn/Tarn.h>
+#include <wxUtils/OrkFileHistory2.h>
+#include <wxUtils/OrkMessageBox.h>
+
+#include <wx/debug.h>
+#include <wx/file.h>
+#include <wx/filedlg.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+
+#include <vector>
+
+namespace dbui
+{
+
+namespace
+{
+const wxString s_noFileTitle = "No file open";
+const wxString s_unnamedTitle = "Unnamed";
+
+/// True when `fileName` names an existing file that we may not replace.
+bool existsButCannotBeWritten(const wxString& fileName)
+{
+    return wxFileExists(fileName) && !wxFile::Access(fileName, wxFile::write);
+}
+} // namespace
+
+// ===========================================================================
+// Construction and copies
+// ===========================================================================
+
+Document::Document(db::Database& database, const wxString& fileExtension)
+    : m_observers(gTarn.getErrorReporter()), m_database(&database), m_fileExtension(fileExtension)
+{
+    m_title = s_noFileTitle;
+    m_database->getObservers().add(this, ObserverMode::Deferred);
+    // Whatever the host put in the database before handing it over is the
+    // starting point, not something the user could undo or lose.
+    m_database->clearUndoHistory();
+    m_database->setCheckpoint();
+}
+
+Document::~Document()
+{
+    m_database->getObservers().remove(this, ObserverMode::Immediate);
+}
+
+Document::Document(const Document& other)
+    : db::DatabaseObserver(other),
+      m_observers(other.m_observers.getErrorReporter()),
+      m_database(other.m_database),
+      m_title(other.m_title),
+      m_fileName(other.m_fileName),
+      m_fileExtension(other.m_fileExtension),
+      m_fileHistory(other.m_fileHistory),
+      m_lastFileError(other.m_lastFileError)
+{
+    copyObserversFrom(other);
+}
+
+Document& Document::operator=(const Document& other)
+{
+    if (this == &other)
+        return *this;
+    db::DatabaseObserver::operator=(other);
+    // Emptying the list must not trip the "not found" report: remove only
+    // what is there, then take over the other's entries.
+    std::vector<DocumentObserver*> current;
+    m_observers.notify([&current](DocumentObserver* o) { current.push_back(o); });
+    for (DocumentObserver* o : current)
+        m_observers.remove(o, ObserverMode::Immediate);
+    m_observers.setErrorReporter(other.m_observers.getErrorReporter());
+    copyObserversFrom(other);
+    m_database = other.m_database;
+    m_title = other.m_title;
+    m_fileName = other.m_fileName;
+    m_fileExtension = other.m_fileExtension;
+    m_fileHistory = other.m_fileHistory;
+    m_lastFileError = other.m_lastFileError;
+    return *this;
+}
+
+void Document::copyObserversFrom(const Document& other)
+{
+    // The observer list offers no way to read its entries other than walking
+    // them, and walking is not const; collecting calls nothing on the observers.
+    auto& source = const_cast<ObserverManager<DocumentObserver>&>(other.m_observers);
+    std::vector<DocumentObserver*> entries;
+    source.notify([&entries](DocumentObserver* o) { entries.push_back(o); });
+    for (DocumentObserver* o : entries)
+        m_observers.add(o, ObserverMode::Immediate);
+}
+
+// ===========================================================================
+// Access and titles
+// ===========================================================================
+
+bool Document::hasChangedSinceLastSave() const
+{
+    return m_database->hasChangedSinceCheckpoint();
+}
+
+wxString Document::getTitleWithChangeIndicator() const
+{
+    return hasChangedSinceLastSave() ? m_title + " *" : m_title;
+}
+
+void Document::setTitleFromFilename()
+{
+    m_title = wxFileName(m_fileName).GetName();
+}
+
+wxString Document::getMostRecentFile() const
+{
+    if (m_fileHistory == nullptr || m_fileHistory->getCount() == 0)
+        return wxString();
+    return m_fileHistory->getHistoryFile(0);
+}
+
+void Document::addToFileHistory(const wxString& fileName)
+{
+    if (m_fileHistory != nullptr)
+        m_fileHistory->addFileToHistory(fileName);
+}
+
+void Document::removeFromFileHistory(const wxString& fileName)
+{
+    if (m_fileHistory == nullptr)
+        return;
+    for (std::size_t i = 0; i < m_fileHistory->getCount(); ++i)
+    {
+        if (m_fileHistory->getHistoryFile(i) == fileName)
+        {
+            m_fileHistory->removeFileFromHistory(i);
+            return;
+        }
+    }
+}
+
+// ===========================================================================
+// Lifecycle
+// ===========================================================================
+
+Document::ErrorCode Document::userSavedOrAgreedToLoss()
+{
+    if (!hasChangedSinceLastSave())
+        return Success;
+    switch (showPromptForSaveDialog())
+    {
+    case wxYES:
+    {
+        const ErrorCode result = save();
+        if (result == SaveFailed)
+            signalSaveFailed();
+        return result;
+    }
+    case wxCANCEL:
+        return Cancelled;
+    default:
+        return Success;
+    }
+}
+
+bool Document::canClose()
+{
+    // A failed save does not stop the close: the user has been told, and
+    // refusing to close would trap them in a document they cannot save.
+    return userSavedOrAgreedToLoss() != Cancelled;
+}
+
+Document::ErrorCode Document::close()
+{
+    return doClose();
+}
+
+Document::ErrorCode Document::closeIfAllowed()
+{
+    if (!canClose())
+        return Cancelled;
+    return doClose();
+}
+
+Document::ErrorCode Document::doClose()
+{
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentClosing(); });
+    m_database->clear();
+    m_database->clearUndoHistory();
+    m_database->setCheckpoint();
+    m_fileName.clear();
+    m_title = s_noFileTitle;
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
+    return Success;
+}
+
+Document::ErrorCode Document::createNew()
+{
+    if (!canClose())
+        return Cancelled;
+    if (showFileNewDialog() != wxID_OK)
+        return Cancelled;
+    {
+        // The database's observers see the whole clearing as one change.
+        db::ChangeBlock block(m_database, L"New Document");
+        doClose();
+    }
+    m_database->clearUndoHistory();
+    m_database->setCheckpoint();
+    m_fileName.clear();
+    m_title = s_unnamedTitle;
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
+    return Success;
+}
+
+Document::ErrorCode Document::open()
+{
+    wxString fileName;
+    if (showFileOpenDialog(fileName) != wxID_OK)
+        return Cancelled;
+    return open(fileName);
+}
+
+Document::ErrorCode Document::open(const wxString& fileName)
+{
+    if (closeIfAllowed() == Cancelled)
+        return Cancelled;
+    return doOpen(fileName);
+}
+
+Document::ErrorCode Document::doOpen(const wxString& fileName)
+{
+    if (!loadFile(fileName.ToStdWstring()))
+        return LoadFailed;
+    m_database->clearUndoHistory();
+    m_database->setCheckpoint();
+    m_fileName = fileName;
+    addToFileHistory(fileName);
+    setTitleFromFilename();
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
+    return Success;
+}
+
+Document::ErrorCode Document::openRecent(int index)
+{
+    if (m_fileHistory == nullptr || index < 0 || static_cast<std::size_t>(index) >= m_fileHistory->getCount())
+        return LoadFailed;
+    const wxString entry = m_fileHistory->getHistoryFile(static_cast<std::size_t>(index));
+    if (entry.empty())
+        return LoadFailed;
+    const ErrorCode result = open(entry);
+    if (result == LoadFailed)
+    {
+        const wxString message =
+            wxString::Format("File '%s' could not be loaded.\nRemove from recent files list?", entry);
+        // Saving the old document in the prompt may have moved the entries,
+        // so the failed one is removed by name rather than by its old index.
+        if (messageBox(message, wxYES_NO) == wxYES)
+            removeFromFileHistory(entry);
+    }
+    return result;
+}
+
+Document::ErrorCode Document::openMostRecent()
+{
+    return openRecent(0);
+}
+
+Document::ErrorCode Document::save()
+{
+    if (!m_fileName.empty())
+        return save(m_fileName);
+    wxString fileName;
+    if (showFileSaveAsDialog(fileName) != wxID_OK)
+        return Cancelled;
+    return save(fileName);
+}
+
+Document::ErrorCode Document::save(const wxString& fileName)
+{
+    if (existsButCannotBeWritten(fileName))
+    {
+        messageBox(wxString::Format("Cannot write to '%s'.", fileName), wxOK | wxCENTRE);
+        return Cancelled;
+    }
+    if (!saveFile(fileName.ToStdWstring()))
+        return SaveFailed;
+    becomeSavedAs(fileName);
+    return Success;
+}
+
+void Document::becomeSavedAs(const wxString& fileName)
+{
+    m_database->setCheckpoint();
+    addToFileHistory(fileName);
+    m_fileName = fileName;
+    setTitleFromFilename();
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentSaved(); });
+}
+
+Document::ErrorCode Document::saveCopy(const wxString& fileName)
+{
+    if (wxFileExists(fileName))
+    {
+        if (!wxFile::Access(fileName, wxFile::write))
+        {
+            messageBox(wxString::Format("Cannot write to '%s'.", fileName), wxOK | wxCENTRE);
+            return Cancelled;
+        }
+        const wxString question = fileName + " already exists.  Are you sure you want to overwrite it?";
+        if (messageBox(question, wxOK | wxCANCEL | wxCENTRE) == wxCANCEL)
+            return Cancelled;
+    }
+    return save(fileName);
+}
+
+Document::ErrorCode Document::saveAs(const wxString& fileName)
+{
+    wxString name = fileName;
+    if (name.empty() && showFileSaveAsDialog(name) != wxID_OK)
+        return Cancelled;
+    const ErrorCode result = saveCopy(name);
+    if (result == Success)
+        becomeSavedAs(name);
+    return result;
+}
+
+Document::ErrorCode Document::saveAfterCrash()
+{
+    return save(getCrashRecoveryFilename());
+}
+
+// ===========================================================================
+// Database callback and file access
+// ===========================================================================
+
+void Document::onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient)
+{
+    (void)database;
+    (void)changes;
+    m_observers.notify([transient](DocumentObserver* o) { o->onDocumentModified(transient); });
+}
+
+bool Document::loadFile(const std::wstring& fileName)
+{
+    db::FileInputStream stream(fileName, db::FileOpenMode::Text);
+    if (!stream.isOpen())
+    {
+        m_lastFileError = wxString::FromUTF8(stream.getFileName() + ": " + stream.getError());
+        return false;
+    }
+    db::LoaderXML loader(stream, 0, nullptr);
+    if (!loader.load(m_database))
+    {
+        m_lastFileError = wxString::FromUTF8(loader.getError().toString());
+        return false;
+    }
+    m_lastFileError.clear();
+    return true;
+}
+
+bool Document::saveFile(const std::wstring& fileName)
+{
+    // The stream writes beside the target and renames over it on success, so
+    // a failed save leaves the previous document intact.
+    db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+    db::SaverXML saver(stream, 0);
+    if (!saver.save(m_database))
+    {
+        const std::string why = saver.getError().empty() ? stream.getError() : saver.getError();
+        m_lastFileError = wxString::FromUTF8(stream.getFileName() + ": " + why);
+        return false;
+    }
+    m_lastFileError.clear();
+    return true;
+}
+
+// ===========================================================================
+// Dialogs
+// ===========================================================================
+
+int Document::showFileNewDialog() const
+{
+    return wxID_OK;
+}
+
+int Document::showFileDialog(const wxString& message, const wxString& filter, long style, wxString& fileName) const
+{
+    // No wxFD_OVERWRITE_PROMPT: saveCopy asks the overwrite question itself.
+    wxFileDialog dialog(nullptr, message, wxString(), wxString(), filter, style, wxDefaultPosition);
+    const wxString recent = getMostRecentFile();
+    if (!recent.empty())
+        dialog.SetPath(recent);
+    const int result = dialog.ShowModal();
+    fileName = dialog.GetPath();
+    return result;
+}
+
+int Document::showFileOpenDialog(wxString& fileName) const
+{
+    return showFileDialog("Open", getFileDialogFileTypeStringForOpening(), wxFD_OPEN, fileName);
+}
+
+int Document::showFileSaveAsDialog(wxString& fileName) const
+{
+    return showFileDialog("Save as", getFileDialogFileTypeStringForSaving(), wxFD_SAVE, fileName);
+}
+
+int Document::showFileSaveCopyDialog(wxString& fileName)
+{
+    return showFileDialog("Save copy", getFileDialogFileTypeStringForSaving(), wxFD_SAVE, fileName);
+}
+
+int Document::messageBox(const wxString& message, long style) const
+{
+    return wxUtils::OrkMessageBox(message, gTarn.getEnvData().getAppDisplayName(), style, nullptr, -1, -1, nullptr);
+}
+
+int Document::showPromptForSaveDialog() const
+{
+    return messageBox("Would you like to save your changes?", wxYES_NO | wxCANCEL | wxICON_QUESTION);
+}
+
+void Document::signalSaveFailed() const
+{
+    messageBox("Saving failed", wxICON_EXCLAMATION);
+}
+
+wxString Document::getFileDialogFileTypeStringForOpening() const
+{
+    return getFileDialogFileTypeStringForSaving();
+}
+
+wxString Document::getFileDialogFileTypeStringForSaving() const
+{
+    return gTarn.getEnvData().getAppDisplayName() + " Documents (*." + m_fileExtension + ")|*." + m_fileExtension;
+}
+
+wxString Document::getCrashRecoveryFilename() const
+{
+    return m_fileName + ".recovery";
+}
+
+} // namespace dbui

@@ -1,0 +1,524 @@
+// Creating, opening, closing and saving documents, with every prompt answered
+// the way a user would answer it.
+
+#include "DocumentTestSupport.h"
+
+#include <db/FileOutputStream.h>
+
+#include <wx/filefn.h>
+
+using namespace doctest;
+using dbui::Document;
+
+namespace
+{
+
+// ---------------------------------------------------------------------------
+// Construction and the change mark
+// ---------------------------------------------------------------------------
+
+TEST_F(DocumentTest, NewDocumentOverFullDatabaseStartsUnchangedWithNothingToUndo)
+{
+    EXPECT_FALSE(m_document->hasChangedSinceLastSave());
+    EXPECT_FALSE(m_database.canUndo()) << "the host's set-up must not be undoable";
+    EXPECT_EQ(m_document->getTitle(), "No file open");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open");
+    EXPECT_TRUE(m_document->getFilename().empty());
+    EXPECT_EQ(m_document->getFileExtension(), "lvl");
+    EXPECT_EQ(m_document->getDatabase(), &m_database);
+    EXPECT_TRUE(hasNode(L"level")) << "constructing a document leaves the content alone";
+}
+
+TEST_F(DocumentTest, ChangeMarkFollowsEditsUndoAndSave)
+{
+    edit(L"bob");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open *");
+    ASSERT_TRUE(m_database.undo());
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open") << "undo back to the saved state";
+    ASSERT_TRUE(m_database.redo());
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open *");
+
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle");
+    edit(L"carl");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+    ASSERT_TRUE(m_database.undo());
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle") << "undo back to the state just saved";
+    ASSERT_TRUE(m_database.undo());
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *") << "undo past the save is a change too";
+}
+
+TEST_F(DocumentTest, ObserversHearEveryDatabaseChangeWithItsFlag)
+{
+    edit(L"bob");
+    m_database.beginChangeBlock(db::ChangeMode::Transient);
+    auto* attribute = dynamic_cast<db::StringAttribute*>(m_database.findAttribute(L"author"));
+    ASSERT_NE(attribute, nullptr);
+    attribute->setValue(L"dragging");
+    m_database.commitTransient();
+    m_database.endChangeBlock(L"Change string attribute(s)");
+    const std::vector<std::string> expected = {"modified", "modified(transient)", "modified"};
+    EXPECT_EQ(m_observer.calls, expected);
+}
+
+// ---------------------------------------------------------------------------
+// The save prompt
+// ---------------------------------------------------------------------------
+
+enum class Answer
+{
+    Yes,
+    No,
+    Cancel
+};
+
+struct PromptCase
+{
+    Answer answer;
+    bool changed;
+    bool named;
+};
+
+TEST_F(DocumentTest, SavePromptKeepsOrDiscardsWorkAsAnswered)
+{
+    int caseNumber = 0;
+    for (Answer answer : {Answer::Yes, Answer::No, Answer::Cancel})
+        for (bool changed : {true, false})
+            for (bool named : {true, false})
+            {
+                ++caseNumber;
+                SCOPED_TRACE(testing::Message() << "answer " << static_cast<int>(answer) << ", changed " << changed
+                                                << ", named " << named);
+                const wxString file = path("case" + std::to_string(caseNumber) + ".lvl");
+
+                // Bring the document into the state of the case.
+                m_document->close();
+                if (named)
+                {
+                    fillDatabase(L"level");
+                    ASSERT_EQ(m_document->save(file), Document::Success);
+                    if (changed)
+                        edit(L"bob");
+                }
+                else
+                {
+                    ASSERT_EQ(m_document->createNew(), Document::Success);
+                    if (changed)
+                        fillDatabase(L"draft");
+                }
+                const wxString titleBefore = m_document->getTitle();
+
+                Document::ErrorCode result = Document::Success;
+                if (!changed)
+                {
+                    result = m_document->closeIfAllowed(); // no dialog may show
+                }
+                else if (answer == Answer::No)
+                {
+                    wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(wxID_NO));
+                }
+                else if (answer == Answer::Cancel)
+                {
+                    wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(wxID_CANCEL));
+                }
+                else if (named)
+                {
+                    wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(wxID_YES));
+                }
+                else
+                {
+                    wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(wxID_YES),
+                                  ExpectFileDialog("Save as", file));
+                }
+
+                if (changed && answer == Answer::Cancel)
+                {
+                    EXPECT_EQ(result, Document::Cancelled);
+                    EXPECT_EQ(m_document->getTitle(), titleBefore);
+                    EXPECT_TRUE(m_document->hasChangedSinceLastSave()) << "cancel keeps the work";
+                    EXPECT_TRUE(hasNode(named ? L"level" : L"draft"));
+                    continue;
+                }
+                EXPECT_EQ(result, Document::Success);
+                EXPECT_EQ(m_document->getTitle(), "No file open");
+                EXPECT_FALSE(hasNode(L"level") || hasNode(L"draft")) << "the closed document's content is gone";
+                if (changed && answer == Answer::Yes)
+                {
+                    const std::string saved = readAll(file);
+                    EXPECT_NE(saved.find(named ? "bob" : "draft"), std::string::npos)
+                        << "the answer yes wrote the changes to " << file;
+                }
+            }
+}
+
+TEST_F(DocumentTest, FailedSaveInPromptIsReportedAndTheCloseGoesOn)
+{
+    std::filesystem::create_directory(m_dir / "sub");
+    ASSERT_EQ(m_document->save(path("sub/a.lvl")), Document::Success);
+    m_document->setFileHistory(m_history.get());
+    edit(L"bob");
+    std::filesystem::remove_all(m_dir / "sub"); // the folder vanished: the save cannot succeed
+
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->userSavedOrAgreedToLoss(), savePrompt(wxID_YES), savingFailed());
+    EXPECT_EQ(result, Document::SaveFailed);
+    EXPECT_EQ(m_document->getFilename(), path("sub/a.lvl")) << "a failed save keeps the name";
+    EXPECT_TRUE(m_document->hasChangedSinceLastSave()) << "a failed save keeps the change mark";
+    EXPECT_EQ(m_history->getCount(), 0u) << "a failed save enters nothing in the recent files";
+
+    bool allowed = false;
+    wxTEST_DIALOG(allowed = m_document->canClose(), savePrompt(wxID_YES), savingFailed());
+    EXPECT_TRUE(allowed) << "the user was told; refusing the close would trap them";
+
+    wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(wxID_YES), savingFailed());
+    EXPECT_EQ(result, Document::Success);
+    EXPECT_EQ(m_document->getTitle(), "No file open");
+}
+
+TEST_F(DocumentTest, CancellingTheSaveAsDialogInPromptStopsTheClose)
+{
+    ASSERT_EQ(m_document->createNew(), Document::Success);
+    fillDatabase(L"draft");
+    bool allowed = true;
+    wxTEST_DIALOG(allowed = m_document->canClose(), savePrompt(wxID_YES),
+                  ExpectFileDialog("Save as", path("x.lvl"), wxID_CANCEL));
+    EXPECT_FALSE(allowed);
+    EXPECT_TRUE(hasNode(L"draft"));
+    EXPECT_FALSE(wxFileExists(path("x.lvl")));
+}
+
+// ---------------------------------------------------------------------------
+// New, open and close
+// ---------------------------------------------------------------------------
+
+TEST_F(DocumentTest, CreateNewEmptiesTheDatabaseAndLeavesNothingToUndo)
+{
+    edit(L"bob");
+    Document::ErrorCode result = Document::Cancelled;
+    wxTEST_DIALOG(result = m_document->createNew(), savePrompt(wxID_NO));
+    ASSERT_EQ(result, Document::Success);
+    const std::vector<std::string> expected = {"closing", "closed", "created"};
+    EXPECT_EQ(m_observer.lifecycle(), expected);
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "Unnamed");
+    EXPECT_TRUE(m_document->getFilename().empty());
+    EXPECT_FALSE(hasNode(L"level"));
+    EXPECT_FALSE(m_database.canUndo()) << "\"New Document\" must not be undoable";
+    EXPECT_FALSE(m_database.canRedo());
+}
+
+TEST_F(DocumentTest, CreateNewCancelledAtThePromptTouchesNothing)
+{
+    edit(L"bob");
+    m_observer.clear();
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->createNew(), savePrompt(wxID_CANCEL));
+    EXPECT_EQ(result, Document::Cancelled);
+    EXPECT_EQ(author(), L"bob");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open *");
+    EXPECT_TRUE(m_observer.calls.empty());
+}
+
+class RefusingNewDocument : public Document
+{
+public:
+    using Document::Document;
+    int showFileNewDialog() const override { return wxID_CANCEL; }
+};
+
+TEST_F(DocumentTest, HostCanRefuseNewDocumentThroughItsNewDialog)
+{
+    RefusingNewDocument document(m_database, "lvl");
+    EXPECT_EQ(document.createNew(), Document::Cancelled);
+    EXPECT_TRUE(hasNode(L"level"));
+    EXPECT_EQ(document.getTitle(), "No file open");
+}
+
+TEST_F(DocumentTest, OpenBringsBackWhatWasSaved)
+{
+    m_document->setFileHistory(m_history.get());
+    edit(L"bob");
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    m_document->close();
+    ASSERT_FALSE(hasNode(L"level"));
+    m_observer.clear();
+
+    ASSERT_EQ(m_document->open(path("castle.lvl")), Document::Success);
+    EXPECT_TRUE(hasNode(L"level"));
+    EXPECT_EQ(author(), L"bob");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle");
+    EXPECT_EQ(m_document->getFilename(), path("castle.lvl"));
+    EXPECT_FALSE(m_database.canUndo()) << "loading is no step to undo";
+    EXPECT_EQ(m_history->getHistoryFile(0), path("castle.lvl"));
+    const std::vector<std::string> expected = {"closing", "closed", "created"};
+    EXPECT_EQ(m_observer.lifecycle(), expected);
+}
+
+TEST_F(DocumentTest, FailedOpenLeavesTheDocumentClosedAndSaysWhy)
+{
+    writeText(path("broken.lvl"), "this is no document");
+    m_observer.clear();
+    EXPECT_EQ(m_document->open(path("broken.lvl")), Document::LoadFailed);
+    EXPECT_EQ(m_document->getTitle(), "No file open");
+    EXPECT_TRUE(m_document->getFilename().empty());
+    EXPECT_FALSE(hasNode(L"level")) << "the previous document was closed before reading";
+    EXPECT_NE(m_document->getLastFileError().Find("broken.lvl"), wxNOT_FOUND) << m_document->getLastFileError();
+    const std::vector<std::string> expected = {"closing", "closed"};
+    EXPECT_EQ(m_observer.lifecycle(), expected);
+
+    EXPECT_EQ(m_document->open(path("missing.lvl")), Document::LoadFailed);
+    EXPECT_FALSE(m_document->getLastFileError().empty());
+}
+
+TEST_F(DocumentTest, OpenDialogCancelledChangesNothing)
+{
+    m_document->setFileHistory(m_history.get());
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    writeText(path("other.lvl"), "not opened");
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->open(),
+                  ExpectFileDialog("Open", path("other.lvl"), wxID_CANCEL).presetTo(path("castle.lvl")));
+    EXPECT_EQ(result, Document::Cancelled);
+    EXPECT_EQ(m_document->getTitle(), "castle");
+    EXPECT_TRUE(hasNode(L"level"));
+
+    // The dialog still hands back what was in it; open() just ignores it.
+    wxString chosen;
+    int answer = wxID_OK;
+    wxTEST_DIALOG(answer = m_document->showFileOpenDialog(chosen),
+                  ExpectFileDialog("Open", path("other.lvl"), wxID_CANCEL));
+    EXPECT_EQ(answer, wxID_CANCEL);
+    EXPECT_EQ(chosen, path("other.lvl"));
+
+    wxTEST_DIALOG(result = m_document->open(), ExpectFileDialog("Open", path("castle.lvl")));
+    EXPECT_EQ(result, Document::Success);
+}
+
+// ---------------------------------------------------------------------------
+// Recent files
+// ---------------------------------------------------------------------------
+
+TEST_F(DocumentTest, OpenRecentWithoutUsableEntryFailsQuietly)
+{
+    EXPECT_EQ(m_document->openMostRecent(), Document::LoadFailed) << "no list at all";
+    EXPECT_TRUE(m_document->getMostRecentFile().empty());
+    m_document->setFileHistory(m_history.get());
+    EXPECT_EQ(m_document->openMostRecent(), Document::LoadFailed) << "an empty list";
+    m_history->addFileToHistory(path("castle.lvl"));
+    EXPECT_EQ(m_document->openRecent(5), Document::LoadFailed);
+    EXPECT_EQ(m_document->openRecent(-1), Document::LoadFailed);
+    EXPECT_TRUE(hasNode(L"level")) << "nothing was closed";
+}
+
+TEST_F(DocumentTest, MissingRecentFileCanBeRemovedFromTheList)
+{
+    m_document->setFileHistory(m_history.get());
+    const wxString gone = path("gone.lvl");
+    m_history->addFileToHistory(path("other.lvl"));
+    m_history->addFileToHistory(gone);
+    const wxString question = "File '" + gone + "' could not be loaded.\nRemove from recent files list?";
+
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->openMostRecent(), ExpectMessage(question, wxID_NO, wxYES_NO));
+    EXPECT_EQ(result, Document::LoadFailed);
+    EXPECT_EQ(m_history->getHistoryFile(0), gone) << "answered no, the entry stays";
+
+    wxTEST_DIALOG(result = m_document->openRecent(0), ExpectMessage(question, wxID_YES, wxYES_NO));
+    EXPECT_EQ(result, Document::LoadFailed);
+    ASSERT_EQ(m_history->getCount(), 1u);
+    EXPECT_EQ(m_history->getHistoryFile(0), path("other.lvl"));
+}
+
+TEST_F(DocumentTest, RemovingFailedRecentFileSurvivesSaveAsInThePrompt)
+{
+    // Saving the open document in the prompt puts a new name at the top of
+    // the list; the entry the user is asked about is still the one removed.
+    m_document->setFileHistory(m_history.get());
+    const wxString gone = path("gone.lvl");
+    m_history->addFileToHistory(gone);
+    ASSERT_EQ(m_document->createNew(), Document::Success);
+    fillDatabase(L"draft");
+
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->openRecent(0), savePrompt(wxID_YES),
+                  ExpectFileDialog("Save as", path("draft.lvl")).presetTo(gone),
+                  ExpectMessage("File '" + gone + "' could not be loaded.\nRemove from recent files list?", wxID_YES,
+                                wxYES_NO));
+    EXPECT_EQ(result, Document::LoadFailed);
+    ASSERT_EQ(m_history->getCount(), 1u);
+    EXPECT_EQ(m_history->getHistoryFile(0), path("draft.lvl"));
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+// ---------------------------------------------------------------------------
+
+TEST_F(DocumentTest, SaveUsesTheDocumentsNameOrAsksForOne)
+{
+    m_document->setFileHistory(m_history.get());
+    Document::ErrorCode result = Document::Cancelled;
+    wxTEST_DIALOG(result = m_document->save(), ExpectFileDialog("Save as", path("castle.lvl")));
+    ASSERT_EQ(result, Document::Success);
+    EXPECT_EQ(m_document->getTitle(), "castle");
+    EXPECT_EQ(m_history->getHistoryFile(0), path("castle.lvl"));
+
+    edit(L"bob");
+    m_observer.clear();
+    EXPECT_EQ(m_document->save(), Document::Success) << "a named document saves with no dialog";
+    EXPECT_EQ(m_observer.lifecycle(), std::vector<std::string>{"saved"});
+    EXPECT_NE(readAll(path("castle.lvl")).find("bob"), std::string::npos);
+    EXPECT_FALSE(m_document->hasChangedSinceLastSave());
+
+    // save(name) over an existing file asks no overwrite question.
+    EXPECT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+}
+
+TEST_F(DocumentTest, SaveAsAsksBeforeOverwritingAndTellsObserversTwice)
+{
+    m_document->setFileHistory(m_history.get());
+    const wxString existing = path("keep.lvl");
+    writeText(existing, "precious");
+    const wxString question = existing + " already exists.  Are you sure you want to overwrite it?";
+
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->saveAs(existing), ExpectMessage(question, wxID_CANCEL, wxOK | wxCANCEL | wxCENTRE));
+    EXPECT_EQ(result, Document::Cancelled);
+    EXPECT_EQ(readAll(existing), "precious");
+    EXPECT_TRUE(m_observer.lifecycle().empty());
+
+    wxTEST_DIALOG(result = m_document->saveAs(existing), ExpectMessage(question, wxID_OK, wxOK | wxCANCEL | wxCENTRE));
+    EXPECT_EQ(result, Document::Success);
+    EXPECT_NE(readAll(existing).find("level"), std::string::npos);
+    EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"saved", "saved"}));
+    EXPECT_EQ(m_document->getTitle(), "keep");
+    EXPECT_EQ(m_history->getCount(), 1u) << "the same name is listed once";
+
+    // With no name, the save-as dialog asks; a new file needs no question.
+    wxTEST_DIALOG(result = m_document->saveAs(wxString()), ExpectFileDialog("Save as", path("fresh.lvl")));
+    EXPECT_EQ(result, Document::Success);
+    EXPECT_EQ(m_document->getFilename(), path("fresh.lvl"));
+    wxTEST_DIALOG(result = m_document->saveAs(wxString()), ExpectFileDialog("Save as", path("other.lvl"), wxID_CANCEL));
+    EXPECT_EQ(result, Document::Cancelled);
+    EXPECT_EQ(m_document->getFilename(), path("fresh.lvl"));
+}
+
+TEST_F(DocumentTest, SaveCopyBecomesTheDocumentsFile)
+{
+    m_document->setFileHistory(m_history.get());
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    edit(L"bob");
+    m_observer.clear();
+    EXPECT_EQ(m_document->saveCopy(path("copy.lvl")), Document::Success);
+    EXPECT_EQ(m_document->getFilename(), path("copy.lvl"));
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "copy");
+    EXPECT_EQ(m_history->getHistoryFile(0), path("copy.lvl"));
+    EXPECT_EQ(m_observer.lifecycle(), std::vector<std::string>{"saved"});
+
+    wxString chosen;
+    int answer = wxID_CANCEL;
+    wxTEST_DIALOG(answer = m_document->showFileSaveCopyDialog(chosen),
+                  ExpectFileDialog("Save copy", path("third.lvl")).presetTo(path("copy.lvl")));
+    EXPECT_EQ(answer, wxID_OK);
+    EXPECT_EQ(chosen, path("third.lvl"));
+}
+
+TEST_F(DocumentTest, FailedWriteKeepsTheOldFileAndTheDocumentAsItWas)
+{
+    m_document->setFileHistory(m_history.get());
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    const std::string before = readAll(path("castle.lvl"));
+    edit(L"bob");
+    m_observer.clear();
+
+    db::FileOutputStream::setFailureHook([](db::FileOutputStream::Step step) {
+        return step == db::FileOutputStream::Step::Rename;
+    });
+    const Document::ErrorCode toSame = m_document->save();
+    const Document::ErrorCode toOther = m_document->save(path("elsewhere.lvl"));
+    db::FileOutputStream::setFailureHook({});
+
+    EXPECT_EQ(toSame, Document::SaveFailed);
+    EXPECT_EQ(toOther, Document::SaveFailed);
+    EXPECT_EQ(readAll(path("castle.lvl")), before) << "a failed save must not damage the saved document";
+    EXPECT_FALSE(wxFileExists(path("elsewhere.lvl")));
+    EXPECT_EQ(m_document->getFilename(), path("castle.lvl"));
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+    EXPECT_EQ(m_history->getCount(), 1u);
+    EXPECT_TRUE(m_observer.lifecycle().empty());
+    EXPECT_FALSE(m_document->getLastFileError().empty());
+}
+
+TEST_F(DocumentTest, SaveAfterCrashWritesBesideTheDocumentAndTakesItsName)
+{
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    edit(L"bob");
+    EXPECT_EQ(m_document->getCrashRecoveryFilename(), path("castle.lvl.recovery"));
+    ASSERT_EQ(m_document->saveAfterCrash(), Document::Success);
+    EXPECT_NE(readAll(path("castle.lvl.recovery")).find("bob"), std::string::npos);
+    EXPECT_EQ(readAll(path("castle.lvl")).find("bob"), std::string::npos) << "the document itself is untouched";
+    EXPECT_EQ(m_document->getFilename(), path("castle.lvl.recovery"));
+    EXPECT_EQ(m_document->getTitle(), "castle.lvl");
+}
+
+TEST_F(DocumentTest, UnnamedSaveAfterCrashWritesIntoTheWorkingFolder)
+{
+    const wxString previous = wxGetCwd();
+    ASSERT_TRUE(wxSetWorkingDirectory(wxString::FromUTF8(m_dir.string())));
+    ASSERT_EQ(m_document->createNew(), Document::Success);
+    fillDatabase(L"draft");
+    EXPECT_EQ(m_document->getCrashRecoveryFilename(), ".recovery");
+    const Document::ErrorCode result = m_document->saveAfterCrash();
+    wxSetWorkingDirectory(previous);
+    EXPECT_EQ(result, Document::Success);
+    EXPECT_NE(readAll(path(".recovery")).find("draft"), std::string::npos);
+    EXPECT_EQ(m_document->getFilename(), ".recovery");
+}
+
+// ---------------------------------------------------------------------------
+// Copies
+// ---------------------------------------------------------------------------
+
+TEST_F(DocumentTest, CopyTakesEverythingButIsNotRegisteredWithTheDatabase)
+{
+    m_document->setFileHistory(m_history.get());
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    // The database's observer list reports to the reporter its host gives it.
+    ErrorReporter* const databaseReporter = db::Database::getErrorReporter();
+    db::Database::setErrorReporter(gTarn.getErrorReporter());
+    gTarn.getErrorReporter()->setEcho(false);
+    gTarn.getErrorReporter()->clear();
+    {
+        Document copy(*m_document);
+        EXPECT_EQ(copy.getTitle(), "castle");
+        EXPECT_EQ(copy.getFilename(), path("castle.lvl"));
+        EXPECT_EQ(copy.getFileHistory(), m_history.get());
+        EXPECT_TRUE(copy.m_observers.contains(&m_observer));
+
+        m_observer.clear();
+        edit(L"bob");
+        EXPECT_EQ(m_observer.calls, std::vector<std::string>{"modified"})
+            << "only the original hears the database; the copy would double it";
+
+        m_observer.clear();
+        EXPECT_EQ(copy.save(path("copy.lvl")), Document::Success);
+        EXPECT_EQ(m_observer.lifecycle(), std::vector<std::string>{"saved"}) << "the copy tells the same observers";
+        EXPECT_EQ(m_document->getFilename(), path("castle.lvl")) << "the original keeps its own name";
+
+        Document assigned(m_database, "other");
+        assigned = copy;
+        EXPECT_EQ(assigned.getFilename(), path("copy.lvl"));
+        EXPECT_EQ(assigned.getFileExtension(), "lvl");
+        EXPECT_TRUE(assigned.m_observers.contains(&m_observer));
+        EXPECT_EQ(gTarn.getErrorReporter()->getCount(), 0u);
+    }
+    // `assigned` was registered by its construction and leaves quietly; the
+    // copy never was, and its unregistration is reported.
+    const auto& entries = gTarn.getErrorReporter()->getEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries.back().message, L"Observer not found in ObserverManager::remove()");
+    EXPECT_EQ(entries.back().severity, 1);
+    gTarn.getErrorReporter()->clear();
+    gTarn.getErrorReporter()->setEcho(true);
+    db::Database::setErrorReporter(databaseReporter);
+}
+
+} // namespace

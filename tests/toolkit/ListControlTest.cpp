@@ -315,13 +315,37 @@ TEST(ListControl, HiddenHeaderGivesTheTopRowsToItems)
     EXPECT_EQ(row, 0u);
 }
 
-TEST(ListControl, StretchColumnFillsTheWidthAndOthersKeepTheirs)
+TEST(ListControl, DraggingAHeaderBorderResizesColumnsWhileTheFirstFillsTheWidth)
 {
     OrkListControl* list = makeList(nullptr);
+    list->addColumn(2, "Extra", 100);
     list->setColumnWidth(1, 100);
     wxtest::pump();
-    EXPECT_EQ(list->getColumnWidth(1), 100);
-    EXPECT_EQ(list->getColumnWidth(0) + list->getColumnWidth(1), list->GetClientSize().x);
+    const int width = list->GetClientSize().x;
+    EXPECT_EQ(list->getColumnWidth(0) + 200, width);
+
+    // The border between "Index" and "Extra" moves right by 30 pixels.
+    auto drag = [list](int fromX, int toX) {
+        const int y = list->getHeaderHeight() / 2;
+        mouse(list, wxEVT_LEFT_DOWN, wxPoint(fromX, y));
+        wxMouseEvent motion(wxEVT_MOTION);
+        motion.SetPosition(wxPoint(toX, y));
+        motion.m_leftDown = true;
+        motion.SetEventObject(list);
+        list->ProcessWindowEvent(motion);
+        mouse(list, wxEVT_LEFT_UP, wxPoint(toX, y));
+    };
+    const int border = list->getColumnWidth(0) + list->getColumnWidth(1);
+    drag(border, border + 30);
+    EXPECT_EQ(list->getColumnWidth(1), 130);
+    EXPECT_EQ(list->getColumnWidth(0) + 230, width) << "the filling column gives the room";
+
+    // Dragging the filling column's own border takes the room from its neighbour.
+    const int firstBorder = list->getColumnWidth(0);
+    drag(firstBorder, firstBorder - 40);
+    EXPECT_EQ(list->getColumnWidth(1), 170);
+    EXPECT_EQ(list->getColumnWidth(0) + 270, width);
+    EXPECT_FALSE(list->HasCapture());
 }
 
 TEST(ListControl, PanelBuilderPutsTheListInTheLayoutItIsBuilding)

@@ -124,12 +124,15 @@ TEST(ChangeBlocks, SubtreesAreReportedParentsFirstAndAddThenRemoveCancelsOut)
         db::ChangeBlock block(database, L"churn");
         db::Node* temporary = db::makeNode(L"Light", L"t");
         database.getRootContainer().add(temporary);
+        temporary->setName(L"t2");
+        group->findAttribute(L"children")->asNodeContainer()->add(temporary);
         temporary->remove();
         b->setName(L"b2");
     }
     ASSERT_EQ(observer.reports.size(), reports + 1);
     EXPECT_TRUE(observer.last().AddedNodes().empty());
     EXPECT_TRUE(observer.last().RemovedNodes().empty());
+    EXPECT_TRUE(observer.last().ReparentedNodes().empty());
     EXPECT_EQ(observer.last().RenamedNodes(), std::vector<db::Node*>{b});
 }
 

@@ -106,6 +106,7 @@ void ChangeSetBuilder::NettedList<T>::remove(T* item)
         // Added earlier in the same block: the two cancel out.
         added[it->second] = nullptr;
         addedAt.erase(it);
+        cancelled.insert(item);
         return;
     }
     removed.push_back(item);
@@ -174,12 +175,17 @@ std::shared_ptr<ChangeSet> ChangeSetBuilder::finish(std::shared_ptr<ValueChanges
             set->m_addedAttributes.push_back(attribute);
     }
     set->m_removedAttributes = std::move(m_attributes.removed);
-    set->m_renamedNodes = std::move(m_renamed);
+    // A node that came and went within the block is not reported at all.
+    for (Node* node : m_renamed)
+    {
+        if (m_nodes.cancelled.count(node) == 0 || m_nodes.addedAt.count(node) != 0)
+            set->m_renamedNodes.push_back(node);
+    }
     // A node added in this block is reported where it ends up; a move on top
     // of that would make views place it twice.
     for (Node* node : m_moved)
     {
-        if (m_nodes.addedAt.count(node) == 0)
+        if (m_nodes.addedAt.count(node) == 0 && m_nodes.cancelled.count(node) == 0)
             set->m_reparentedNodes.push_back(node);
     }
     set->m_structural = std::move(m_structural);

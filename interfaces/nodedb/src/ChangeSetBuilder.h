@@ -52,6 +52,8 @@ private:
         std::vector<T*> added;
         std::vector<T*> removed;
         std::unordered_map<const T*, std::size_t> addedAt;
+        // Added and removed again within the block: views never hear of them.
+        std::unordered_set<const T*> cancelled;
 
         void add(T* item);
         void remove(T* item);

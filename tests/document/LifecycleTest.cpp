@@ -72,13 +72,6 @@ enum class Answer
     Cancel
 };
 
-struct PromptCase
-{
-    Answer answer;
-    bool changed;
-    bool named;
-};
-
 TEST_F(DocumentTest, SavePromptKeepsOrDiscardsWorkAsAnswered)
 {
     int caseNumber = 0;
@@ -175,18 +168,6 @@ TEST_F(DocumentTest, FailedSaveInPromptIsReportedAndTheCloseGoesOn)
     EXPECT_EQ(m_document->getTitle(), "No file open");
 }
 
-TEST_F(DocumentTest, CancellingTheSaveAsDialogInPromptStopsTheClose)
-{
-    ASSERT_EQ(m_document->createNew(), Document::Success);
-    fillDatabase(L"draft");
-    bool allowed = true;
-    wxTEST_DIALOG(allowed = m_document->canClose(), savePrompt(wxID_YES),
-                  ExpectFileDialog("Save as", path("x.lvl"), wxID_CANCEL));
-    EXPECT_FALSE(allowed);
-    EXPECT_TRUE(hasNode(L"draft"));
-    EXPECT_FALSE(wxFileExists(path("x.lvl")));
-}
-
 // ---------------------------------------------------------------------------
 // New, open and close
 // ---------------------------------------------------------------------------
@@ -206,18 +187,6 @@ TEST_F(DocumentTest, CreateNewEmptiesTheDatabaseAndLeavesNothingToUndo)
     EXPECT_FALSE(m_database.canRedo());
 }
 
-TEST_F(DocumentTest, CreateNewCancelledAtThePromptTouchesNothing)
-{
-    edit(L"bob");
-    m_observer.clear();
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->createNew(), savePrompt(wxID_CANCEL));
-    EXPECT_EQ(result, Document::Cancelled);
-    EXPECT_EQ(author(), L"bob");
-    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open *");
-    EXPECT_TRUE(m_observer.calls.empty());
-}
-
 class RefusingNewDocument : public Document
 {
 public:
@@ -225,12 +194,19 @@ public:
     int showFileNewDialog() const override { return wxID_CANCEL; }
 };
 
-TEST_F(DocumentTest, HostCanRefuseNewDocumentThroughItsNewDialog)
+TEST_F(DocumentTest, CreateNewCancelledAtThePromptOrByTheHostTouchesNothing)
 {
-    RefusingNewDocument document(m_database, "lvl");
-    EXPECT_EQ(document.createNew(), Document::Cancelled);
-    EXPECT_TRUE(hasNode(L"level"));
-    EXPECT_EQ(document.getTitle(), "No file open");
+    edit(L"bob");
+    m_observer.clear();
+    Document::ErrorCode result = Document::Success;
+    wxTEST_DIALOG(result = m_document->createNew(), savePrompt(wxID_CANCEL));
+    EXPECT_EQ(result, Document::Cancelled);
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open *");
+    EXPECT_TRUE(m_observer.calls.empty());
+
+    RefusingNewDocument refusing(m_database, "lvl");
+    EXPECT_EQ(refusing.createNew(), Document::Cancelled);
+    EXPECT_EQ(author(), L"bob");
 }
 
 TEST_F(DocumentTest, OpenBringsBackWhatWasSaved)
@@ -412,13 +388,6 @@ TEST_F(DocumentTest, SaveCopyBecomesTheDocumentsFile)
     EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "copy");
     EXPECT_EQ(m_history->getHistoryFile(0), path("copy.lvl"));
     EXPECT_EQ(m_observer.lifecycle(), std::vector<std::string>{"saved"});
-
-    wxString chosen;
-    int answer = wxID_CANCEL;
-    wxTEST_DIALOG(answer = m_document->showFileSaveCopyDialog(chosen),
-                  ExpectFileDialog("Save copy", path("third.lvl")).presetTo(path("copy.lvl")));
-    EXPECT_EQ(answer, wxID_OK);
-    EXPECT_EQ(chosen, path("third.lvl"));
 }
 
 TEST_F(DocumentTest, FailedWriteKeepsTheOldFileAndTheDocumentAsItWas)
@@ -451,21 +420,17 @@ TEST_F(DocumentTest, SaveAfterCrashWritesBesideTheDocumentAndTakesItsName)
 {
     ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
     edit(L"bob");
-    EXPECT_EQ(m_document->getCrashRecoveryFilename(), path("castle.lvl.recovery"));
     ASSERT_EQ(m_document->saveAfterCrash(), Document::Success);
     EXPECT_NE(readAll(path("castle.lvl.recovery")).find("bob"), std::string::npos);
     EXPECT_EQ(readAll(path("castle.lvl")).find("bob"), std::string::npos) << "the document itself is untouched";
     EXPECT_EQ(m_document->getFilename(), path("castle.lvl.recovery"));
     EXPECT_EQ(m_document->getTitle(), "castle.lvl");
-}
 
-TEST_F(DocumentTest, UnnamedSaveAfterCrashWritesIntoTheWorkingFolder)
-{
+    // An unnamed document has only the working folder to go to.
     const wxString previous = wxGetCwd();
     ASSERT_TRUE(wxSetWorkingDirectory(wxString::FromUTF8(m_dir.string())));
     ASSERT_EQ(m_document->createNew(), Document::Success);
     fillDatabase(L"draft");
-    EXPECT_EQ(m_document->getCrashRecoveryFilename(), ".recovery");
     const Document::ErrorCode result = m_document->saveAfterCrash();
     wxSetWorkingDirectory(previous);
     EXPECT_EQ(result, Document::Success);

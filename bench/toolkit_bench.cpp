@@ -323,6 +323,16 @@ double stockList(int count)
     return elapsed;
 }
 
+// The best of a few runs: the machine is shared, and other work only ever
+// makes a run slower.
+double best(const std::function<double()>& run, int runs = 2)
+{
+    double result = run();
+    for (int i = 1; i < runs; ++i)
+        result = std::min(result, run());
+    return result;
+}
+
 void figure(const char* name, double ours, double theirs)
 {
     std::printf("# %s: ours %.6f s, reference %.6f s\n", name, ours, theirs);
@@ -370,12 +380,14 @@ int main(int argc, char** argv)
     pump();
 
     const SceneShape scene{30, 100, 99}; // 300,000 items with the groups
-    figure("tree_flat300k_vs_wxtreectrl", oursPopulate(300000, nullptr), stockPopulate(300000, nullptr));
-    figure("tree_scene300k_vs_wxtreectrl", oursPopulate(0, &scene), stockPopulate(0, &scene));
+    figure("tree_flat300k_vs_wxtreectrl", best([] { return oursPopulate(300000, nullptr); }),
+           best([] { return stockPopulate(300000, nullptr); }));
+    figure("tree_scene300k_vs_wxtreectrl", best([&scene] { return oursPopulate(0, &scene); }),
+           best([&scene] { return stockPopulate(0, &scene); }));
     const double ours300k = oursOperations(300000, 15);
     figure("tree_op_flat300k_vs_wxtreectrl", ours300k, stockOperations(300000, 15));
     figure("tree_op_300k_vs_1k", ours300k, oursOperations(1000, 15));
-    figure("list_100k_vs_wxlistctrl", oursList(100000), stockList(100000));
+    figure("list_100k_vs_wxlistctrl", best([] { return oursList(100000); }), best([] { return stockList(100000); }));
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

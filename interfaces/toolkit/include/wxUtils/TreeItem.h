@@ -29,7 +29,7 @@ public:
 
     TreeControl* GetOwner() const { return m_owner; }
 
-    const wxString& GetLabel() const { return m_texts[0]; }
+    const wxString& GetLabel() const { return m_label; }
     void SetLabel(const wxString& label) { SetColumnText(0, label); }
     /// Text of a column (0 is the label); empty for a column never set.
     const wxString& GetColumnText(unsigned int column) const;
@@ -81,7 +81,10 @@ private:
     TreeControl* m_owner;
     TreeItem* m_parent = nullptr;
     detail::RowSequence m_children;
-    std::vector<wxString> m_texts;
+    wxString m_label;
+    // Texts of columns 1 and up; most trees have one or two columns, so the
+    // label lives apart and a label-only item allocates nothing more.
+    std::vector<wxString> m_columnTexts;
     void* m_userData = nullptr;
     int m_image = -1;
     bool m_expanded;

@@ -348,9 +348,9 @@ void TreeControl::paintRow(wxDC& dc, RowNode* node, std::size_t, const wxRect& r
         m_images->Draw(item->m_image, dc, expander.GetRight() + 1, rect.y + (rect.height - height) / 2,
                        wxIMAGELIST_DRAW_TRANSPARENT);
     }
-    drawCellText(dc, 0, rect, item->m_texts[0], labelInset(item));
-    for (unsigned int c = 1; c < item->m_texts.size() && c < getColumnCount(); ++c)
-        drawCellText(dc, c, rect, item->m_texts[c]);
+    drawCellText(dc, 0, rect, item->m_label, labelInset(item));
+    for (unsigned int c = 1; c <= item->m_columnTexts.size() && c < getColumnCount(); ++c)
+        drawCellText(dc, c, rect, item->m_columnTexts[c - 1]);
 }
 
 void TreeControl::AssignImageList(wxImageList* images, int)

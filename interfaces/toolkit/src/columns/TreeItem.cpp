@@ -9,7 +9,7 @@ using detail::RowNode;
 
 TreeItem::TreeItem(const wxString& label, TreeControl* owner, bool expanded)
     : m_owner(owner)
-    , m_texts{label}
+    , m_label(label)
     , m_expanded(expanded)
 {
     wxASSERT_MSG(owner, "a TreeItem needs the tree control that will show it");
@@ -23,14 +23,21 @@ TreeItem::~TreeItem()
 const wxString& TreeItem::GetColumnText(unsigned int column) const
 {
     static const wxString s_empty;
-    return column < m_texts.size() ? m_texts[column] : s_empty;
+    if (column == 0)
+        return m_label;
+    return column - 1 < m_columnTexts.size() ? m_columnTexts[column - 1] : s_empty;
 }
 
 void TreeItem::SetColumnText(unsigned int column, const wxString& text)
 {
-    if (column >= m_texts.size())
-        m_texts.resize(column + 1);
-    m_texts[column] = text;
+    if (column == 0)
+        m_label = text;
+    else
+    {
+        if (column > m_columnTexts.size())
+            m_columnTexts.resize(column);
+        m_columnTexts[column - 1] = text;
+    }
     m_owner->itemsChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include <wxUtils/TreeControl.h>
 
+#include <wx/imaglist.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
@@ -425,4 +426,19 @@ TEST(TreeControl, VetoedOrReadOnlyTreesOpenNoRenameBox)
     readOnly->EditLabel(r.a);
     EXPECT_EQ(readOnly->getRenameControl(), nullptr);
     EXPECT_EQ(readOnlyLog.count(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT), 0);
+}
+
+TEST(TreeControl, TwoStepCreationAndClosingWhileRenamingAreSafe)
+{
+    // Filled before and after Create, as derived controls do in their constructors.
+    auto* tree = new TreeControl;
+    tree->AssignImageList(new wxImageList(16, 16, true, 1), 0);
+    ASSERT_TRUE(tree->Create(wxtest::frame(), wxID_ANY, wxDefaultPosition, wxDefaultSize, 0x2000, "tree"));
+    EXPECT_TRUE(tree->hasOrkStyle(TreeControl::MultipleSelection));
+    wxtest::show(tree);
+    const SmallTree t = fill(tree);
+    tree->EditLabel(t.b1);
+    ASSERT_NE(tree->getRenameControl(), nullptr);
+    tree->Destroy();
+    wxtest::pump();
 }

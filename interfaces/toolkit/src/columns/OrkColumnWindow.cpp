@@ -57,8 +57,10 @@ OrkColumnWindow::OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint&
 
 OrkColumnWindow::~OrkColumnWindow()
 {
+    // The derived control is already gone: the box must not report to it.
+    // wxWidgets destroys the box with the other children.
     if (m_renameCtrl)
-        m_renameCtrl->finish(false);
+        m_renameCtrl->disown();
 }
 
 void OrkColumnWindow::init() {}
@@ -247,6 +249,10 @@ void OrkColumnWindow::rowsChanged()
 
 void OrkColumnWindow::repaint()
 {
+    // Controls are filled before Create too (an image list, say); there is
+    // nothing to paint yet.
+    if (!GetHandle())
+        return;
     if (!m_refreshPending)
     {
         m_refreshPending = true;

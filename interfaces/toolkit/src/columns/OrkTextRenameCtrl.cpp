@@ -20,7 +20,7 @@ OrkTextRenameCtrl::OrkTextRenameCtrl(wxWindow* parent, OrkTextRenameCtrlOwner* o
 
 void OrkTextRenameCtrl::finish(bool accept)
 {
-    if (m_finished)
+    if (m_finished || !m_owner)
         return;
     m_finished = true;
     const wxString text = GetValue();

@@ -18,6 +18,12 @@ public:
     /// Closes the box; does nothing when it has already closed.
     void finish(bool accept);
     bool isFinished() const { return m_finished; }
+    /// Forgets the owner, which is going away; the box then reports nothing.
+    void disown()
+    {
+        m_owner = nullptr;
+        m_finished = true;
+    }
 
 private:
     void onEnter(wxCommandEvent& event);

@@ -127,6 +127,27 @@ TEST(OrkScrollWindowTest, BuiltContentScrollsWhenTallerThanTheWindow)
     EXPECT_GE(inner->GetVirtualSize().x, inner->GetClientSize().x);
 }
 
+TEST(OrkScrollWindowTest, RebuildingAfterTheContentWasDestroyedStillWorks)
+{
+    auto* scroll = wxtest::show(new wxUtils::OrkScrollWindow(wxtest::frame()));
+    for (int round = 0; round < 2; ++round)
+    {
+        wxUtils::PanelBuilder builder(scroll, 2);
+        builder.beginVSizer(0, 0);
+        builder.addTextBox(0, wxEXPAND, wxDefaultSize, 0);
+        builder.endSizer();
+        EXPECT_EQ(scroll->getScrollPanel()->GetChildren().size(), 1u);
+        // One rebuild clears the content the toolkit's way, the other the
+        // blunt way that also takes the scrolling panel.
+        if (round == 0)
+            scroll->clearContent();
+        else
+            scroll->DestroyChildren();
+        EXPECT_EQ(scroll->getScrollPanel()->GetChildren().size(), 0u);
+    }
+    EXPECT_EQ(scroll->GetChildren().size(), 1u);
+}
+
 TEST(OrkSplitterTest, PanesCreatedOnTheSplitterAreSplitAtTheRequestedShare)
 {
     auto* splitter = new wxUtils::OrkSplitter;

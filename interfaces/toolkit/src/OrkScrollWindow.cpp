@@ -34,28 +34,66 @@ OrkScrollWindow::OrkScrollWindow(wxWindow* parent, wxWindowID id, const wxPoint&
     Create(parent, id, pos, size, style, name);
 }
 
+// The scroll panel tells us when it goes; it must go while we are still a
+// whole OrkScrollWindow, not from the base class destructor.
+OrkScrollWindow::~OrkScrollWindow()
+{
+    DestroyChildren();
+}
+
 bool OrkScrollWindow::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                              const wxString& name)
 {
     if (!OrkPanel::Create(parent, id, pos, size, style, name))
         return false;
     // Without direction bits the window scrolls both ways.
-    bool vertical = hasOrkStyle(StyleScrollVertical);
-    bool horizontal = hasOrkStyle(StyleScrollHorizontal);
-    if (!vertical && !horizontal)
-        vertical = horizontal = true;
-    const bool scrollToFocus = hasOrkStyle(StyleScrollToFocus) || !(style & 0xFFFF);
-    m_scrollPanel = new ScrollPanel(this, scrollToFocus);
+    m_scrollVertical = hasOrkStyle(StyleScrollVertical);
+    m_scrollHorizontal = hasOrkStyle(StyleScrollHorizontal);
+    if (!m_scrollVertical && !m_scrollHorizontal)
+        m_scrollVertical = m_scrollHorizontal = true;
+    m_scrollToFocus = hasOrkStyle(StyleScrollToFocus) || !(style & 0xFFFF);
+    SetSizer(new wxBoxSizer(wxVERTICAL));
+    createScrollPanel();
+    return true;
+}
+
+void OrkScrollWindow::createScrollPanel()
+{
+    m_scrollPanel = new ScrollPanel(this, m_scrollToFocus);
     const int rate = FromDIP(10);
-    m_scrollPanel->SetScrollRate(horizontal ? rate : 0, vertical ? rate : 0);
+    m_scrollPanel->SetScrollRate(m_scrollHorizontal ? rate : 0, m_scrollVertical ? rate : 0);
     // Content never scrolls in a direction that is switched off: it fits
     // the window there instead.
-    m_scrollPanel->ShowScrollbars(horizontal ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER,
-                                  vertical ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(m_scrollPanel, 1, wxEXPAND);
-    SetSizer(sizer);
-    return true;
+    m_scrollPanel->ShowScrollbars(m_scrollHorizontal ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER,
+                                  m_scrollVertical ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER);
+    m_scrollPanel->Bind(wxEVT_DESTROY, [this, panel = m_scrollPanel](wxWindowDestroyEvent& event) {
+        event.Skip();
+        if (event.GetEventObject() == panel && m_scrollPanel == panel)
+        {
+            m_scrollPanel = nullptr;
+            if (GetSizer())
+                GetSizer()->Detach(panel);
+        }
+    });
+    GetSizer()->Add(m_scrollPanel, 1, wxEXPAND);
+    Layout();
+}
+
+wxScrolled<wxPanel>* OrkScrollWindow::getScrollPanel()
+{
+    if (!m_scrollPanel && GetSizer())
+        createScrollPanel();
+    return m_scrollPanel;
+}
+
+void OrkScrollWindow::clearContent()
+{
+    if (wxScrolled<wxPanel>* panel = getScrollPanel())
+    {
+        panel->SetSizer(nullptr);
+        panel->DestroyChildren();
+        panel->Scroll(0, 0);
+    }
 }
 
 void OrkScrollWindow::updateScrollArea()

@@ -26,17 +26,29 @@ public:
     OrkScrollWindow(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                     const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
+    ~OrkScrollWindow() override;
+
     bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
-    wxScrolled<wxPanel>* getScrollPanel() const { return m_scrollPanel; }
-    wxWindow* getContentWindow() override { return m_scrollPanel; }
+    /// The inner panel children go into. Should a caller destroy it (say with
+    /// DestroyChildren on this window), a new one is made on the next request.
+    wxScrolled<wxPanel>* getScrollPanel();
+    wxWindow* getContentWindow() override { return getScrollPanel(); }
+
+    /// Destroys the content, keeping the scrolling panel.
+    void clearContent();
 
     /// Recomputes the scrollable area after the content changed.
     void updateScrollArea();
 
 private:
+    void createScrollPanel();
+
     wxScrolled<wxPanel>* m_scrollPanel = nullptr;
+    bool m_scrollVertical = true;
+    bool m_scrollHorizontal = true;
+    bool m_scrollToFocus = true;
 };
 
 } // namespace wxUtils

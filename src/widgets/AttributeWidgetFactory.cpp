@@ -1,14 +1,24 @@
 #include <dbui/AttributeWidgetFactory.h>
 
+#include <dbui/AttributeArrayWidget.h>
+#include <dbui/BoolArrayWidget.h>
 #include <dbui/BoolWidget.h>
+#include <dbui/CompoundAttributeWidget.h>
+#include <dbui/DoubleArrayWidget.h>
 #include <dbui/DoubleWidget.h>
 #include <dbui/EnumWidget.h>
+#include <dbui/FloatArrayWidget.h>
 #include <dbui/FloatWidget.h>
+#include <dbui/IntArrayWidget.h>
 #include <dbui/IntWidget.h>
 #include <dbui/LuaStringWidget.h>
+#include <dbui/Matrix34ArrayWidget.h>
 #include <dbui/Matrix34AttributeWidget.h>
+#include <dbui/NodeContainerWidget.h>
 #include <dbui/PointerWidget.h>
+#include <dbui/StringArrayWidget.h>
 #include <dbui/StringWidget.h>
+#include <dbui/Vector3ArrayWidget.h>
 #include <dbui/Vector3AttributeWidget.h>
 
 #include <db/AttributeDef.h>
@@ -50,9 +60,28 @@ AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* 
         return new Matrix34AttributeWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "Matrix34Widget");
     case db::Pointer:
         return new PointerWidget(parent, wxDefaultSize, 0, "PointerWidget");
+    case db::IntArray:
+        return new IntArrayWidget(parent, wxDefaultSize, 0, "IntArrayWidget");
+    case db::BoolArray:
+        return new BoolArrayWidget(parent, wxDefaultSize, 0, "BoolArrayWidget");
+    case db::FloatArray:
+        return new FloatArrayWidget(parent, wxDefaultSize, 0, "FloatArrayWidget");
+    case db::DoubleArray:
+        return new DoubleArrayWidget(parent, wxDefaultSize, 0, "DoubleArrayWidget");
+    case db::StringArray:
+        return new StringArrayWidget(parent, wxDefaultSize, 0, "StringArrayWidget");
+    case db::Vector3Array:
+        return new Vector3ArrayWidget(parent, wxDefaultSize, 0, "Vector3ArrayWidget");
+    case db::Matrix34Array:
+        return new Matrix34ArrayWidget(parent, wxDefaultSize, 0, "Matrix34ArrayWidget");
+    case db::NodeContainerType:
+        return new NodeContainerWidget(parent, wxDefaultSize, 0, "NodeContainerWidget");
+    case db::AttributeArrayType:
+        return new AttributeArrayWidget(parent, wxDefaultSize, 0, "ArrayAttributeWidget");
+    case db::Compound:
+        return new CompoundAttributeWidget(parent, wxDefaultSize, 0, "CompoundAttributeWidget");
     default:
-        // Arrays, node containers, attribute arrays and compounds have editors of
-        // their own that are not part of this family yet; everything else has none.
+        // Enum and pointer arrays, like any other number, have no editor.
         return nullptr;
     }
 }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <dbui/AttributeWidget.h>
+
+#include <initializer_list>
+
+namespace wxUtils {
+class OrkListControl;
+class OrkListEvent;
+} // namespace wxUtils
+
+namespace dbui {
+
+/// Base of the list editors of array attributes: one list row per element of the
+/// first bound attribute, in element order. The list is rebuilt on every change
+/// that touches a bound attribute; Delete removes the selected rows' elements.
+class ArrayWidgetBase : public AttributeWidget
+{
+public:
+    ArrayWidgetBase(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+
+    wxUtils::OrkListControl* getListControl() const { return m_list; }
+
+protected:
+    void clearWindow() override;
+    /// Attributes whose arrays differ show an empty list.
+    void populateFromData(bool immediate) override;
+    void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
+    /// Appends one row per element of the first attribute.
+    virtual void fillListControl() = 0;
+
+    /// Removes the selected rows' elements of the first attribute in one undo step.
+    void deleteSelectedItems();
+    void onKeyDown(wxUtils::OrkListEvent& event);
+
+    /// The element a list row stands for; subclasses that show several rows per
+    /// element map rows back here.
+    virtual int elementOfRow(int row) const { return row; }
+
+    // Shared by the subclasses: their columns, then their menu connections.
+    void addColumns(std::initializer_list<const char*> titles);
+    /// "Delete" on a row, "Add Value" elsewhere.
+    void showContextMenu(wxUtils::OrkListEvent& event, int addId, int deleteId);
+    /// Sets the column texts of a freshly appended row.
+    void appendRow(std::initializer_list<wxString> texts);
+
+private:
+    wxUtils::OrkListControl* m_list = nullptr;
+};
+
+} // namespace dbui

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <dbui/AttributeWidget.h>
+
+#include <db/Visitor.h>
+
+class wxFlexGridSizer;
+
+namespace wxUtils {
+class OrkButton;
+class PanelBuilder;
+} // namespace wxUtils
+
+namespace dbui {
+
+/// Edits an array of compound elements: one row per element (its widget and a
+/// "Remove" button) closed by an "Add" button. Added and removed elements are
+/// patched into the grid in place.
+class AttributeArrayWidget : public AttributeWidget, public db::Visitor
+{
+public:
+    AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+    ~AttributeArrayWidget() override;
+
+    wxUtils::OrkButton* getAddButton() const { return m_addButton; }
+    wxFlexGridSizer* getGridSizer() const { return m_grid; }
+
+protected:
+    /// Takes the grid down, so that binding other attributes builds a fresh one.
+    void clearWindow() override;
+    void populateFromData(bool immediate) override;
+    void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
+    bool visitAttributeEnter(db::Attribute* attribute) override;
+    bool visitAttributeExit(db::Attribute* attribute) override;
+
+    /// The element's widget, bound to it; null when its kind has no widget.
+    AttributeWidget* makeWidget(db::Attribute* element);
+    /// Lays out the windows that contain this one again, for its new height.
+    void forceLayout();
+    void onAddAttribute(wxCommandEvent& event);
+    void onRemoveAttribute(wxCommandEvent& event);
+
+private:
+    wxUtils::PanelBuilder* m_builder = nullptr;
+    wxFlexGridSizer* m_grid = nullptr;
+    wxUtils::OrkButton* m_addButton = nullptr;
+};
+
+} // namespace dbui

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <dbui/AttributeWidget.h>
+
+#include <db/Visitor.h>
+
+namespace wxUtils {
+class PanelBuilder;
+}
+
+namespace dbui {
+
+/// Edits a compound attribute as a grid of member names and member widgets.
+/// Members that are compounds themselves are flattened into the same grid.
+class CompoundAttributeWidget : public AttributeWidget, public db::Visitor
+{
+public:
+    CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+    ~CompoundAttributeWidget() override;
+
+protected:
+    /// Takes the grid down, so that binding other attributes builds a fresh one.
+    void clearWindow() override;
+    void populateFromData(bool immediate) override;
+    /// Member widgets follow their own attributes; the members themselves never change.
+    void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
+    bool visitAttributeEnter(db::Attribute* attribute) override;
+    bool visitAttributeExit(db::Attribute* attribute) override;
+
+private:
+    wxUtils::PanelBuilder* m_builder = nullptr;
+};
+
+} // namespace dbui

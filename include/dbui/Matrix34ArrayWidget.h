@@ -1,0 +1,26 @@
+#pragma once
+
+#include <dbui/ArrayWidgetBase.h>
+
+namespace dbui {
+
+/// Edits an array of matrices: three rows per element (matrix rows 0 to 2), three value columns and the index.
+class Matrix34ArrayWidget : public ArrayWidgetBase
+{
+public:
+    Matrix34ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+
+protected:
+    void fillListControl() override;
+    int elementOfRow(int row) const override { return row / 3; }
+    void onContextMenu(wxUtils::OrkListEvent& event);
+    void handleDelete(wxCommandEvent& event);
+    /// Asks for a new element; on OK appends it to the first attribute.
+    void handleAdd(wxCommandEvent& event);
+
+private:
+    int m_addId = 0;
+    int m_deleteId = 0;
+};
+
+} // namespace dbui

@@ -1,0 +1,113 @@
+#include <dbui/ArrayWidgetBase.h>
+
+#include <db/ArrayAttribute.h>
+#include <db/Attribute.h>
+#include <db/ChangeBlock.h>
+#include <wxUtils/OrkListControl.h>
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/PanelBuilder.h>
+
+#include <Orkutils/Vector.h>
+
+namespace dbui {
+
+namespace {
+
+constexpr int s_deleteKey = WXK_DELETE;
+constexpr long s_multipleSelection = 0x2000;
+
+} // namespace
+
+ArrayWidgetBase::ArrayWidgetBase(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : AttributeWidget(parent, size, style, name)
+{
+    wxUtils::PanelBuilder builder(this, 0);
+    builder.beginHSizer(0, 0);
+    m_list = builder.addListControl(1, wxEXPAND, wxDefaultSize, s_multipleSelection, -1);
+    builder.endSizer();
+
+    Connect(m_list->GetId(), wxUTILS_EVT_LC_KEY_DOWN, OrkListEventHandler(ArrayWidgetBase::onKeyDown));
+}
+
+void ArrayWidgetBase::clearWindow()
+{
+    m_list->deleteAllItems();
+}
+
+void ArrayWidgetBase::populateFromData(bool /*immediate*/)
+{
+    if (isValueCommon())
+        fillListControl();
+    else
+        m_list->deleteAllItems();
+}
+
+void ArrayWidgetBase::onDataChanged(const db::ChangeSet& /*changes*/, bool immediate)
+{
+    clearWindow();
+    populateFromData(immediate);
+}
+
+void ArrayWidgetBase::deleteSelectedItems()
+{
+    // Rows exist only while an attribute is bound; without one there is nothing to delete.
+    if (getAttributes().empty())
+        return;
+    db::ArrayAttribute* array = getAttributes().front()->asArrayAttribute();
+    db::ChangeBlock block(getDatabase(), L"Delete array item(s)");
+
+    Orkutils::Vector<wxUtils::OrkListItem_*> selection;
+    m_list->getSelectionInViewOrder(selection);
+    // From the bottom up, so that each removal leaves the positions of the rows
+    // still to be handled unchanged; rows of one element come together.
+    int lastRemoved = -1;
+    for (auto it = selection.rbegin(); it != selection.rend(); ++it)
+    {
+        const int element = elementOfRow(m_list->getItemIndex(*it));
+        if (element < 0 || element == lastRemoved)
+            continue;
+        lastRemoved = element;
+        if (array)
+            array->removeElement(static_cast<unsigned int>(element));
+    }
+}
+
+void ArrayWidgetBase::onKeyDown(wxUtils::OrkListEvent& event)
+{
+    if (event.getKeyCode() == s_deleteKey)
+        deleteSelectedItems();
+    else
+        event.Skip(true);
+}
+
+void ArrayWidgetBase::addColumns(std::initializer_list<const char*> titles)
+{
+    unsigned int column = 0;
+    for (const char* title : titles)
+        m_list->addColumn(column++, title);
+}
+
+void ArrayWidgetBase::showContextMenu(wxUtils::OrkListEvent& event, int addId, int deleteId)
+{
+    wxUtils::OrkMenu menu(-1);
+    if (wxUtils::OrkListItem_* row = event.getItem())
+    {
+        menu.setUserData(row);
+        menu.add(deleteId, "Delete", false, false, wxEmptyString);
+    }
+    else
+    {
+        menu.add(addId, "Add Value", false, false, wxEmptyString);
+    }
+    m_list->popupMenu(menu, event.getPoint(), nullptr);
+}
+
+void ArrayWidgetBase::appendRow(std::initializer_list<wxString> texts)
+{
+    wxUtils::OrkListItem_* row = m_list->appendItem(wxEmptyString, nullptr, false);
+    unsigned int column = 0;
+    for (const wxString& text : texts)
+        m_list->setItemText(row, column++, text);
+}
+
+} // namespace dbui

@@ -1,0 +1,53 @@
+#include <dbui/FloatArrayWidget.h>
+
+#include "ArrayWidgetSupport.h"
+
+#include <db/FloatArrayAttribute.h>
+#include <wxUtils/OrkListControl.h>
+
+namespace dbui {
+
+FloatArrayWidget::FloatArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : ArrayWidgetBase(parent, size, style, name)
+{
+    addColumns({"Value", "Index"});
+    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
+            OrkListEventHandler(FloatArrayWidget::onContextMenu));
+    m_addId = wxNewId();
+    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(FloatArrayWidget::handleAdd));
+    m_deleteId = wxNewId();
+    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(FloatArrayWidget::handleDelete));
+}
+
+void FloatArrayWidget::fillListControl()
+{
+    db::FloatArrayAttribute* array = getAttributes().front()->asFloatArrayAttribute();
+    if (!array)
+        return;
+    for (unsigned int i = 0; i < array->getSize(); ++i)
+        appendRow({arrays::formatReal(static_cast<double>(array->getElement(i))), arrays::formatIndex(i)});
+}
+
+void FloatArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
+{
+    showContextMenu(event, m_addId, m_deleteId);
+}
+
+void FloatArrayWidget::handleDelete(wxCommandEvent& /*event*/)
+{
+    deleteSelectedItems();
+}
+
+void FloatArrayWidget::handleAdd(wxCommandEvent& /*event*/)
+{
+    if (getAttributes().empty())
+        return;
+    auto dialog = arrays::makeAddDialog(this);
+    dialog->addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
+    if (dialog->ShowModal() != wxID_OK)
+        return;
+    if (db::FloatArrayAttribute* array = getAttributes().front()->asFloatArrayAttribute())
+        array->add(static_cast<float>(arrays::textToDouble(dialog->getTextValue("Value"))));
+}
+
+} // namespace dbui

@@ -1,0 +1,53 @@
+#include <dbui/IntArrayWidget.h>
+
+#include "ArrayWidgetSupport.h"
+
+#include <db/IntArrayAttribute.h>
+#include <wxUtils/OrkListControl.h>
+
+namespace dbui {
+
+IntArrayWidget::IntArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : ArrayWidgetBase(parent, size, style, name)
+{
+    addColumns({"Value", "Index"});
+    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
+            OrkListEventHandler(IntArrayWidget::onContextMenu));
+    m_addId = wxNewId();
+    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(IntArrayWidget::handleAdd));
+    m_deleteId = wxNewId();
+    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(IntArrayWidget::handleDelete));
+}
+
+void IntArrayWidget::fillListControl()
+{
+    db::IntArrayAttribute* array = getAttributes().front()->asIntArrayAttribute();
+    if (!array)
+        return;
+    for (unsigned int i = 0; i < array->getSize(); ++i)
+        appendRow({wxString::Format("%d", array->getElement(i)), arrays::formatIndex(i)});
+}
+
+void IntArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
+{
+    showContextMenu(event, m_addId, m_deleteId);
+}
+
+void IntArrayWidget::handleDelete(wxCommandEvent& /*event*/)
+{
+    deleteSelectedItems();
+}
+
+void IntArrayWidget::handleAdd(wxCommandEvent& /*event*/)
+{
+    if (getAttributes().empty())
+        return;
+    auto dialog = arrays::makeAddDialog(this);
+    dialog->addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
+    if (dialog->ShowModal() != wxID_OK)
+        return;
+    if (db::IntArrayAttribute* array = getAttributes().front()->asIntArrayAttribute())
+        array->add(arrays::textToInt(dialog->getTextValue("Value")));
+}
+
+} // namespace dbui

@@ -1,0 +1,53 @@
+#include <dbui/StringArrayWidget.h>
+
+#include "ArrayWidgetSupport.h"
+
+#include <db/StringArrayAttribute.h>
+#include <wxUtils/OrkListControl.h>
+
+namespace dbui {
+
+StringArrayWidget::StringArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : ArrayWidgetBase(parent, size, style, name)
+{
+    addColumns({"Value", "Index"});
+    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
+            OrkListEventHandler(StringArrayWidget::onContextMenu));
+    m_addId = wxNewId();
+    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(StringArrayWidget::handleAdd));
+    m_deleteId = wxNewId();
+    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(StringArrayWidget::handleDelete));
+}
+
+void StringArrayWidget::fillListControl()
+{
+    db::StringArrayAttribute* array = getAttributes().front()->asStringArrayAttribute();
+    if (!array)
+        return;
+    for (unsigned int i = 0; i < array->getSize(); ++i)
+        appendRow({wxString(array->getElement(i)), arrays::formatIndex(i)});
+}
+
+void StringArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
+{
+    showContextMenu(event, m_addId, m_deleteId);
+}
+
+void StringArrayWidget::handleDelete(wxCommandEvent& /*event*/)
+{
+    deleteSelectedItems();
+}
+
+void StringArrayWidget::handleAdd(wxCommandEvent& /*event*/)
+{
+    if (getAttributes().empty())
+        return;
+    auto dialog = arrays::makeAddDialog(this);
+    dialog->addTextItem("Value", "Value", wxEmptyString, 0);
+    if (dialog->ShowModal() != wxID_OK)
+        return;
+    if (db::StringArrayAttribute* array = getAttributes().front()->asStringArrayAttribute())
+        array->add(dialog->getTextValue("Value").ToStdWstring());
+}
+
+} // namespace dbui

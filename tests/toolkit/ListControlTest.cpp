@@ -272,6 +272,13 @@ TEST(ListControl, ContextMenuEventNamesTheRowUnderThePointOrNone)
     list->ProcessWindowEvent(belowEvent);
     EXPECT_EQ(log.types.back(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU);
     EXPECT_EQ(log.items.back(), nullptr);
+
+    // From the keyboard (no position) the menu belongs to the focused row and opens on it.
+    wxContextMenuEvent fromKeyboard(wxEVT_CONTEXT_MENU, list->GetId(), wxDefaultPosition);
+    fromKeyboard.SetEventObject(list);
+    list->ProcessWindowEvent(fromKeyboard);
+    EXPECT_EQ(log.items.back(), list->getItem(2));
+    EXPECT_TRUE(list->getRowRect(2).Contains(log.points.back()));
 }
 
 TEST(ListControl, FillingTheListSendsNoEvents)

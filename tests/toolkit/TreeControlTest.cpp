@@ -293,6 +293,20 @@ TEST(TreeControl, ClicksAndKeysSelectLikeANativeTree)
     EXPECT_TRUE(t.b->IsExpanded());
     key(tree, WXK_RIGHT);
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1"}));
+
+    // Ctrl+arrows move only the focus; Ctrl+Space adds the focused item.
+    key(tree, WXK_DOWN, Ctrl);
+    EXPECT_EQ(tree->GetFocusedItem(), t.c);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1"}));
+    key(tree, WXK_SPACE, Ctrl);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1", "c"}));
+
+    // A double click folds an item with children and reports it as activated.
+    mouse(tree, wxEVT_LEFT_DCLICK, labelPoint(tree, t.b));
+    EXPECT_FALSE(t.b->IsExpanded());
+    EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_ITEM_ACTIVATED);
+    EXPECT_EQ(log.items.back(), t.b);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"c"})) << "b1 went out of sight";
 }
 
 TEST(TreeControl, HiddenAndDestroyedItemsLeaveTheSelection)

@@ -166,6 +166,38 @@ TEST(OrkSimpleTextCtrlTest, MixedLookKeepsTheBoxEmptyAndToolkitStyleBitsStayOurs
     EXPECT_FALSE(box->IsEditable());
 }
 
+TEST(OrkSimpleTextCtrlTest, ClickingIntoANumberBoxSelectsItsWholeText)
+{
+    auto* log = wxtest::show(new EventLog(wxtest::frame()));
+    auto* plain = log->add(new wxUtils::OrkSimpleTextCtrl(log));
+    auto* number = log->add(new wxUtils::OrkSimpleTextCtrl(log));
+    number->SetWindowStyleFlag(number->GetWindowStyle() | 0x10);
+    number->setText("3.25");
+    plain->setText("plain");
+    wxtest::pump();
+
+    // GTK selects everything on keyboard focus by itself; a click places the
+    // caret, unless the box asked to select.
+    wxUIActionSimulator sim;
+    auto clickInto = [&sim](wxWindow* box) {
+        sim.MouseMove(box->GetScreenPosition() + wxPoint(box->GetSize().x / 2, box->GetSize().y / 2));
+        wxtest::pump();
+        sim.MouseClick();
+    };
+    long from = 0, to = 0;
+    clickInto(plain);
+    ASSERT_TRUE(wxtest::pumpUntil([plain] { return wxWindow::FindFocus() == plain; }));
+    wxtest::pump();
+    plain->GetSelection(&from, &to);
+    EXPECT_EQ(from, to);
+
+    clickInto(number);
+    ASSERT_TRUE(wxtest::pumpUntil([&] {
+        number->GetSelection(&from, &to);
+        return wxWindow::FindFocus() == number && from == 0 && to == 4;
+    })) << from << ".." << to;
+}
+
 // ---------------------------------------------------------------------------
 // Check box
 

@@ -6,6 +6,8 @@
 #include <wx/settings.h>
 #include <wx/stc/stc.h>
 
+#include <gtk/gtk.h>
+
 #include <array>
 
 namespace Tarn
@@ -114,9 +116,37 @@ ColourScheme ColourScheme::darkScheme()
 
 ColourManager::ColourManager() : m_scheme(ColourScheme::lightScheme()) {}
 
+namespace
+{
+// Native controls draw with GTK's theme: a chosen scheme asks GTK for the
+// matching variant, following the system gives the desktop's choice back.
+void preferDarkNativeTheme(ColourManager::Mode mode)
+{
+    static int s_desktopChoice = -1; // unknown until we first override it
+    GtkSettings* settings = gtk_settings_get_default();
+    if (!settings)
+        return;
+    gboolean current = FALSE;
+    g_object_get(settings, "gtk-application-prefer-dark-theme", &current, nullptr);
+    if (mode == ColourManager::Mode::FollowSystem)
+    {
+        if (s_desktopChoice >= 0 && current != s_desktopChoice)
+            g_object_set(settings, "gtk-application-prefer-dark-theme", s_desktopChoice, nullptr);
+        return;
+    }
+    if (s_desktopChoice < 0)
+        s_desktopChoice = current ? 1 : 0;
+    const gboolean dark = mode == ColourManager::Mode::Dark;
+    if (current != dark)
+        g_object_set(settings, "gtk-application-prefer-dark-theme", dark, nullptr);
+}
+} // namespace
+
 void ColourManager::setMode(Mode mode)
 {
     m_mode = mode;
+    if (wxTheApp)
+        preferDarkNativeTheme(mode);
     refreshFromSystem();
 }
 

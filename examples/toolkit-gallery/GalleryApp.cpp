@@ -97,11 +97,13 @@ public:
     {
         wxApp::OnInitCmdLine(parser);
         parser.AddOption("", "screenshot", "save the window as a PNG file and exit", wxCMD_LINE_VAL_STRING);
+        parser.AddOption("", "theme", "light, dark or system (the default)", wxCMD_LINE_VAL_STRING);
     }
 
     bool OnCmdLineParsed(wxCmdLineParser& parser) override
     {
         parser.Found("screenshot", &m_screenshot);
+        parser.Found("theme", &m_theme);
         return wxApp::OnCmdLineParsed(parser);
     }
 
@@ -113,6 +115,11 @@ public:
         wxInitAllImageHandlers();
         if (!m_screenshot.empty())
             wxSetAssertHandler(printAssert);
+        using Mode = Tarn::ColourManager::Mode;
+        if (m_theme == "dark")
+            gTarn.getColourManager().setMode(Mode::Dark);
+        else if (m_theme == "light")
+            gTarn.getColourManager().setMode(Mode::Light);
         m_frame = new GalleryFrame;
         m_frame->Show();
         if (!m_screenshot.empty())
@@ -147,6 +154,7 @@ private:
     }
 
     wxString m_screenshot;
+    wxString m_theme;
     wxFrame* m_frame = nullptr;
     wxTimer m_poll;
     int m_attempts = 0;

@@ -33,6 +33,7 @@ bool Matrix34AttributeWidget::isValueCommon(int row, int col) const
 
 void Matrix34AttributeWidget::setTextBoxValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box)
 {
+    // Six decimals with a point whatever the locale, so that the text reads back as shown.
     box->setText(wxString::FromCDouble(getAttributes().front()->asMatrix34Attribute()->getValue().get(row, col), 6));
 }
 

@@ -33,6 +33,7 @@ bool Vector3AttributeWidget::isValueCommon(int row, int) const
 
 void Vector3AttributeWidget::setTextBoxValue(int row, int, wxUtils::OrkSimpleTextCtrl* box)
 {
+    // Six decimals with a point whatever the locale, so that the text reads back as shown.
     box->setText(wxString::FromCDouble(getAttributes().front()->asVector3Attribute()->getValue()[row], 6));
 }
 

@@ -58,6 +58,12 @@ bool readLimitsAndDefault(pugi::xml_node element, AttributeDef& def, std::string
             why = "limits need both min and max as numbers";
             return false;
         }
+        if (!files::numberFits(def.getAttributeType(), low) || !files::numberFits(def.getAttributeType(), high)
+            || low > high)
+        {
+            why = "bad limits";
+            return false;
+        }
         def.setLimits(low, high);
     }
     pugi::xml_attribute value = element.attribute("default");
@@ -123,7 +129,7 @@ bool readLimitsAndDefault(pugi::xml_node element, AttributeDef& def, std::string
         break;
     }
     double number = 0;
-    if (!doubleOf(value.value(), number))
+    if (!doubleOf(value.value(), number) || !files::numberFits(def.getAttributeType(), number))
     {
         why = "bad default \"" + std::string(value.value()) + "\"";
         return false;

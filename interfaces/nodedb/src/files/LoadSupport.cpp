@@ -14,6 +14,7 @@
 
 #include "Utf8.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace db::files {
@@ -145,12 +146,22 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // Resolve every path while the tree is still detached, so that a bad path
     // fails the load before the target changes.
     std::vector<Attribute*> resolved(tree.pointers.size(), nullptr);
+    std::unordered_map<std::wstring, Attribute*> localCache;
     for (std::size_t i = 0; i < tree.pointers.size(); ++i)
     {
         const PendingPointer& pending = tree.pointers[i];
         if (pending.local)
         {
-            resolved[i] = pending.path.empty() ? root : root->attributeFromDatabasePath(pending.path, false);
+            auto cached = localCache.find(pending.path);
+            if (cached != localCache.end())
+            {
+                resolved[i] = cached->second;
+                continue;
+            }
+            // The file's top node is the root of the detached tree, so paths
+            // written from the top ("/[0]/Eye") resolve from it as well.
+            resolved[i] = pending.path.empty() ? root
+                                               : root->attributeFromDatabasePath(pending.path, pending.path[0] == L'/');
             if (!resolved[i])
             {
                 error.line = pending.line;
@@ -158,6 +169,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
                 error.what = "pointer path \"" + toUtf8(pending.path) + "\" names nothing in the file";
                 return false;
             }
+            localCache.emplace(pending.path, resolved[i]);
         }
         else
         {
@@ -257,10 +269,46 @@ bool pointerPath(const Attribute* target, const Attribute* savedRoot, std::wstri
     {
         local = true;
         target->toDatabasePath(path, savedRoot);
+        // A relative path that starts with an unnamed child ("[0]/Eye") would
+        // read as an element index; written from the top node it is unambiguous.
+        if (!path.empty() && path[0] == L'[')
+            path.insert(path.begin(), L'/');
         return true;
     }
     target->toDatabasePath(path);
     return true;
+}
+
+bool PointerPaths::get(const Attribute* target, std::wstring& path, bool& local)
+{
+    auto found = m_cache.find(target);
+    if (found == m_cache.end())
+    {
+        Entry entry;
+        entry.set = pointerPath(target, m_savedRoot, entry.path, entry.local);
+        found = m_cache.emplace(target, std::move(entry)).first;
+    }
+    path = found->second.path;
+    local = found->second.local;
+    return found->second.set;
+}
+
+bool numberFits(AttributeType type, double value)
+{
+    if (std::isnan(value))
+        return false;
+    switch (type)
+    {
+    case Int:
+    case Enum:
+    case Bool:
+    case IntArray:
+    case EnumArray:
+    case BoolArray:
+        return value >= -2147483648.0 && value <= 2147483647.0;
+    default:
+        return true;
+    }
 }
 
 std::size_t lineOf(const char* data, std::size_t size, std::size_t offset)

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -66,6 +67,29 @@ bool pointerPath(const Attribute* target, const Attribute* savedRoot, std::wstri
 const char* typeText(AttributeType type);
 /// The type an XML element name stands for; Invalid for unknown names.
 AttributeType typeFromText(const char* text);
+
+/// pointerPath with a memory: many pointers share few targets (meshes and
+/// their materials), and a path costs a walk up the tree and along siblings.
+class PointerPaths
+{
+public:
+    explicit PointerPaths(const Attribute* savedRoot) : m_savedRoot(savedRoot) {}
+    bool get(const Attribute* target, std::wstring& path, bool& local);
+
+private:
+    struct Entry
+    {
+        std::wstring path;
+        bool local;
+        bool set;
+    };
+    const Attribute* m_savedRoot;
+    std::unordered_map<const Attribute*, Entry> m_cache;
+};
+
+/// True when a default or limit of a definition of `type` can hold `value`:
+/// integer kinds need a whole number in range, every kind a number that is not NaN.
+bool numberFits(AttributeType type, double value);
 
 /// Counts the lines before `offset` in a buffer, for XML messages.
 std::size_t lineOf(const char* data, std::size_t size, std::size_t offset);

@@ -211,7 +211,15 @@ private:
         else
             def = std::make_unique<AttributeDef>(name, type, units);
         if (hasLimits)
+        {
+            if (!files::numberFits(type, minimum) || !files::numberFits(type, maximum) || minimum > maximum)
+            {
+                enumDef.release();
+                failAt(start, "bad definition");
+                return nullptr;
+            }
             def->setLimits(minimum, maximum);
+        }
         switch (type)
         {
         case String:
@@ -234,7 +242,17 @@ private:
         case Matrix34Array: def->setDefaultMatrix34(matrix(in)); break;
         case Pointer:
         case PointerArray: break;
-        default: def->setDefaultNumber(in.f64());
+        default:
+        {
+            double number = in.f64();
+            if (!files::numberFits(type, number))
+            {
+                enumDef.release();
+                failAt(start, "bad definition");
+                return nullptr;
+            }
+            def->setDefaultNumber(number);
+        }
         }
         std::uint32_t options = 0;
         bool ok = in.count(options, 8);

@@ -265,8 +265,9 @@ private:
         p.index = index;
         p.local = local;
         files::fromUtf8(begin, static_cast<std::size_t>(end - begin), p.path);
+        // The line is counted only if the pointer turns out bad: counting it
+        // here would make loading quadratic in the number of pointers.
         p.offset = static_cast<std::size_t>(element.offset_debug());
-        p.line = files::lineOf(m_stream.data(), m_stream.size(), p.offset);
         m_pointers->push_back(std::move(p));
     }
 
@@ -588,7 +589,11 @@ bool LoaderXML::load(Attribute* target)
     if (!reader.read(document, tree))
         return false;
     m_subtree = tree.kind == files::FileKind::Subtree;
-    return files::attachLoaded(tree, target, m_resolver, m_error);
+    if (files::attachLoaded(tree, target, m_resolver, m_error))
+        return true;
+    if (m_error.offset > 0 && m_error.line == 0)
+        m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+    return false;
 }
 
 } // namespace db

@@ -19,7 +19,7 @@ namespace binary = files::binary;
 class BinaryWriter
 {
 public:
-    explicit BinaryWriter(const Attribute* savedRoot) : m_savedRoot(savedRoot) {}
+    explicit BinaryWriter(const Attribute* savedRoot) : m_paths(savedRoot) {}
 
     bool writeNode(const Node& node, int depth)
     {
@@ -86,7 +86,7 @@ private:
     {
         std::wstring path;
         bool local = false;
-        if (!files::pointerPath(target, m_savedRoot, path, local))
+        if (!m_paths.get(target, path, local))
         {
             m_body.u8(binary::s_pointerNull);
             return;
@@ -228,7 +228,7 @@ private:
         return true;
     }
 
-    const Attribute* m_savedRoot;
+    files::PointerPaths m_paths;
     files::ByteWriter m_body;
     std::vector<std::wstring> m_names;
     std::unordered_map<const void*, std::uint32_t> m_byKey;

@@ -18,7 +18,7 @@ class XmlWriter
 {
 public:
     XmlWriter(FileOutputStream& stream, const Attribute* savedRoot, bool indent)
-        : m_stream(stream), m_savedRoot(savedRoot), m_indent(indent)
+        : m_stream(stream), m_paths(savedRoot), m_indent(indent)
     {
         m_out.reserve(s_chunk + 4096);
     }
@@ -242,7 +242,7 @@ private:
     {
         std::wstring path;
         bool local = false;
-        bool set = files::pointerPath(target, m_savedRoot, path, local);
+        bool set = m_paths.get(target, path, local);
         if (named)
             open(element, owner, depth);
         else
@@ -454,7 +454,7 @@ private:
     }
 
     FileOutputStream& m_stream;
-    const Attribute* m_savedRoot;
+    files::PointerPaths m_paths;
     bool m_indent;
     std::string m_out;
     std::string m_utf8;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <map>
+#include <cstddef>
+#include <unordered_map>
 
 namespace db
 {
@@ -33,6 +34,8 @@ public:
     /// item: call it before destroying an item together with its children.
     void eraseSubtree(wxUtils::TreeItem* item);
     void clear();
+    /// Makes room for `count` pairs, so that filling a big tree does not rehash.
+    void reserve(std::size_t count);
 
     std::size_t size() const { return m_nodeToItem.size(); }
     bool empty() const { return m_nodeToItem.empty(); }
@@ -40,8 +43,10 @@ public:
 private:
     void eraseItem(const wxUtils::TreeItem* item);
 
-    std::map<const db::Node*, wxUtils::TreeItem*> m_nodeToItem;
-    std::map<const wxUtils::TreeItem*, db::Node*> m_itemToNode;
+    // Hashed rather than ordered: a tree of 300,000 nodes looks items up on
+    // every replayed change, and nothing depends on the order of the keys.
+    std::unordered_map<const db::Node*, wxUtils::TreeItem*> m_nodeToItem;
+    std::unordered_map<const wxUtils::TreeItem*, db::Node*> m_itemToNode;
     db::Node* m_defaultNode = nullptr;
     wxUtils::TreeItem* m_defaultItem = nullptr;
 };

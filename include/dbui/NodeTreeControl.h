@@ -79,7 +79,21 @@ private:
     /// item to insert before, null for the end.
     wxUtils::TreeItem* findInsertionPoint(const db::Node* node, wxUtils::TreeItem* parentItem) const;
 
+    /// Where a node's item goes: its parent item and the item to insert before.
+    void findPlace(db::Node* node, wxUtils::TreeItem*& parentItem, wxUtils::TreeItem*& before) const;
+
+    struct ShownNode
+    {
+        const db::Node* node;
+        wxUtils::TreeItem* item;
+    };
+
     db::Database* m_database = nullptr;
+    /// While rebuild walks the database: the chain of items from the root to
+    /// the last one added, which holds the parent and previous sibling of the
+    /// next node the walk visits.
+    std::vector<ShownNode> m_walkPath;
+    bool m_walking = false;
     std::unique_ptr<NodeItemMap> m_nodeItemMap;
     wxImageList* m_imageList = nullptr;
 };

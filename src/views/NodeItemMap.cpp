@@ -61,8 +61,16 @@ void NodeItemMap::eraseSubtree(wxUtils::TreeItem* item)
 
 void NodeItemMap::clear()
 {
-    m_nodeToItem.clear();
-    m_itemToNode.clear();
+    // Swapped with empty maps: clear() keeps a big tree's buckets, which
+    // every later clear and iteration would then walk.
+    std::unordered_map<const db::Node*, wxUtils::TreeItem*>().swap(m_nodeToItem);
+    std::unordered_map<const wxUtils::TreeItem*, db::Node*>().swap(m_itemToNode);
+}
+
+void NodeItemMap::reserve(std::size_t count)
+{
+    m_nodeToItem.reserve(count);
+    m_itemToNode.reserve(count);
 }
 
 } // namespace dbui

@@ -93,7 +93,12 @@ void NodeTreeControl::rebuild()
     if (!m_database)
         return;
     m_database->getObservers().add(this, ObserverMode::Deferred);
+    m_nodeItemMap->reserve(m_database->getTotalNodeCount());
+    m_walkPath.clear();
+    m_walking = true;
     m_database->accept(this);
+    m_walking = false;
+    m_walkPath.clear();
 }
 
 void NodeTreeControl::clear()
@@ -163,18 +168,51 @@ wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxU
     return parentItem->GetFirstChild();
 }
 
+void NodeTreeControl::findPlace(db::Node* node, wxUtils::TreeItem*& parentItem, wxUtils::TreeItem*& before) const
+{
+    parentItem = m_nodeItemMap->getItem(node->getParentNode());
+    before = findInsertionPoint(node, parentItem);
+}
+
 void NodeTreeControl::doAddNode(db::Node* node)
 {
-    // A node can be reported after a rebuild has already shown it (the
-    // database delivers queued reports after the current one).
-    if (m_nodeItemMap->getItem(node))
+    wxUtils::TreeItem* parentItem = nullptr;
+    wxUtils::TreeItem* before = nullptr;
+    bool placed = false;
+    if (m_walking)
+    {
+        // The walk visits parents before children and siblings in order, so
+        // the parent is on the path to the last item added, and the previous
+        // sibling, if any, right above it: no look-ups in a map of hundreds
+        // of thousands of entries. Anything unexpected falls back to them.
+        const db::Node* parent = node->getParentNode();
+        ShownNode previous{nullptr, nullptr};
+        while (!m_walkPath.empty() && m_walkPath.back().node != parent)
+        {
+            previous = m_walkPath.back();
+            m_walkPath.pop_back();
+        }
+        if (!m_walkPath.empty() || !parent)
+        {
+            const db::Node* previousNode = node->getPrevious();
+            parentItem = parent ? m_walkPath.back().item : nullptr;
+            if (!previousNode && (!parentItem || !parentItem->HasChildren()))
+                placed = true; // first child: appended
+            else if (previous.node && previousNode == previous.node && previous.item == parentItem->GetLastChild())
+                placed = true; // behind the last child: appended
+        }
+    }
+    else if (m_nodeItemMap->getItem(node))
+    {
+        // A node can be reported after a rebuild has already shown it (the
+        // database delivers queued reports after the current one).
         return;
+    }
+    if (!placed)
+        findPlace(node, parentItem, before);
 
     auto* item = new wxUtils::TreeItem(wxString(node->getName()), this, false);
     item->SetColumnText(1, wxString(node->getClassID()));
-
-    wxUtils::TreeItem* parentItem = m_nodeItemMap->getItem(node->getParentNode());
-    wxUtils::TreeItem* before = findInsertionPoint(node, parentItem);
 
     // A parentless item replaces the root, whose items are destroyed with it:
     // the map must not keep handing them out.
@@ -183,6 +221,8 @@ void NodeTreeControl::doAddNode(db::Node* node)
 
     addItem(item, parentItem, before);
     m_nodeItemMap->insert(node, item);
+    if (m_walking)
+        m_walkPath.push_back({node, item});
 }
 
 void NodeTreeControl::doRemoveNode(db::Node* node)

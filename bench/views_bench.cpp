@@ -1,0 +1,306 @@
+// Node tree speed on scene-shaped databases of 300,000 nodes, against the
+// stock wxTreeCtrl doing the same work in the same run. Prints FIGURE lines.
+// Run under an X server (Xvfb in CI).
+
+#include <dbui/NodeTreeControl.h>
+
+#include <db/ChangeBlock.h>
+#include <db/Database.h>
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/NodeFactory.h>
+
+#include <wxUtils/TreeItem.h>
+
+#include <benchmark/benchmark.h>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+#include <wx/treectrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The least of several runs: the figure least disturbed by the machine.
+double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i)
+    {
+        prepare();
+        best = std::min(best, millisecondsOf(work));
+    }
+    return best;
+}
+
+void figure(const char* name, double value)
+{
+    std::printf("FIGURE %s %.4f\n", name, value);
+    std::fflush(stdout);
+}
+
+void paint(wxWindow* window)
+{
+    window->Refresh();
+    window->Update();
+}
+
+db::NodeContainer* childrenOf(db::Node* node)
+{
+    return node->findAttribute(L"children")->asNodeContainer();
+}
+
+// The shape of a scene: top-level groups of sub-groups of meshes and lights.
+// The first sub-group is wide, for deleting many siblings at once.
+struct SceneShape
+{
+    int groups;
+    int subGroups;
+    int leaves;
+    int wideLeaves;
+};
+
+std::unique_ptr<db::Database> makeScene(const SceneShape& shape)
+{
+    auto database = std::make_unique<db::Database>(L"Scene");
+    db::ChangeBlock block(*database, L"Generate");
+    for (int g = 0; g < shape.groups; ++g)
+    {
+        // Built detached and attached whole: one addition per top-level group.
+        db::Node* group = db::makeNode(L"Group", L"group" + std::to_wstring(g));
+        for (int s = 0; s < shape.subGroups; ++s)
+        {
+            db::Node* sub = db::makeNode(L"Group", L"sub" + std::to_wstring(s));
+            childrenOf(group)->add(sub);
+            const int leaves = (g == 0 && s == 0) ? shape.wideLeaves : shape.leaves;
+            for (int l = 0; l < leaves; ++l)
+                childrenOf(sub)->add(db::makeNode(l % 7 == 0 ? L"Light" : L"Mesh", L"item" + std::to_wstring(l)));
+        }
+        database->getRootContainer().add(group);
+    }
+    return database;
+}
+
+void fillWxTree(wxTreeCtrl* tree, const wxTreeItemId& parent, db::Node* node)
+{
+    for (db::Node* child : node->getChildNodes())
+    {
+        const wxTreeItemId item = tree->AppendItem(parent, wxString(child->getName()));
+        fillWxTree(tree, item, child);
+    }
+}
+
+db::Node* wideGroup(db::Database& database)
+{
+    return database.getRootContainer().getNode(0)->getChildNodes().front();
+}
+
+class BenchApp : public wxApp
+{
+public:
+    bool OnInit() override { return true; }
+};
+
+void run()
+{
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "views_bench", wxDefaultPosition, wxSize(800, 600));
+    frame->Show();
+
+    const SceneShape big{100, 30, 99, 1100};
+    const SceneShape small{10, 3, 32, 32};
+    std::unique_ptr<db::Database> bigScene = makeScene(big);
+    std::unique_ptr<db::Database> smallScene = makeScene(small);
+    std::printf("# nodes: %zu and %zu\n", bigScene->getTotalNodeCount(), smallScene->getTotalNodeCount());
+
+    auto* tree = new dbui::NodeTreeControl(frame, wxID_ANY);
+    auto* native = new wxTreeCtrl(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                  wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
+    auto showOnly = [frame](wxWindow* window) {
+        for (wxWindow* child : frame->GetChildren())
+            child->Show(child == window);
+        window->SetSize(frame->GetClientSize());
+        paint(frame);
+    };
+
+    // --- binding 300,000 nodes ---
+    showOnly(tree);
+    // Once untimed, so that neither side pays for the process's first touch of its memory.
+    tree->setDatabase(bigScene.get());
+    paint(tree);
+    const double bindMs = bestOf(
+        2, [&] { tree->setDatabase(nullptr); }, [&] {
+            tree->setDatabase(bigScene.get());
+            paint(tree);
+        });
+    showOnly(native);
+    std::vector<wxTreeItemId> wideNativeItems;
+    const double nativeFillMs = bestOf(
+        2, [&] { native->DeleteAllItems(); }, [&] {
+            const wxTreeItemId root = native->AddRoot(wxString(bigScene->getName()));
+            fillWxTree(native, root, bigScene.get());
+            paint(native);
+        });
+    std::printf("# bind %.1f ms, wxTreeCtrl fill %.1f ms\n", bindMs, nativeFillMs);
+    {
+        // Where binding spends its time: the database's walk, and the toolkit's items.
+        struct CountingVisitor : db::Visitor
+        {
+            std::size_t count = 0;
+            bool visitNodeEnter(db::Node*) override
+            {
+                ++count;
+                return true;
+            }
+        } walker;
+        const double walkMs = millisecondsOf([&] { bigScene->accept(&walker); });
+        tree->setDatabase(nullptr);
+        const double itemsMs = millisecondsOf([&] {
+            std::vector<wxUtils::TreeItem*> stack;
+            struct ItemVisitor : db::Visitor
+            {
+                wxUtils::TreeControl* tree;
+                std::vector<std::pair<db::Node*, wxUtils::TreeItem*>> open;
+                bool visitNodeEnter(db::Node* node) override
+                {
+                    auto* item = new wxUtils::TreeItem(wxString(node->getName()), tree, false);
+                    item->SetColumnText(1, wxString(node->getClassID()));
+                    while (!open.empty() && open.back().first != node->getParentNode())
+                        open.pop_back();
+                    if (open.empty())
+                        tree->SetRoot(item);
+                    else
+                        open.back().second->InsertChild(item, nullptr);
+                    open.emplace_back(node, item);
+                    return true;
+                }
+            } filler;
+            filler.tree = tree;
+            bigScene->accept(&filler);
+            paint(tree);
+        });
+        tree->DeleteAllItems();
+        std::printf("# of which: database walk %.1f ms, toolkit items without the map %.1f ms\n", walkMs, itemsMs);
+    }
+    figure("bind_300k_vs_wxtreectrl", bindMs / nativeFillMs);
+
+    // --- one rename, replayed and painted ---
+    showOnly(tree);
+    auto renameMs = [&](db::Database& database) {
+        tree->setDatabase(&database);
+        paint(tree);
+        db::Node* node = database.getRootContainer().getNode(0);
+        int flip = 0;
+        return bestOf(
+            20, [] {}, [&] {
+                node->setName(++flip % 2 ? L"renamed" : L"group0");
+                paint(tree);
+            });
+    };
+    const double renameSmallMs = renameMs(*smallScene);
+    const double renameBigMs = renameMs(*bigScene);
+    std::printf("# rename %.3f ms at 300k, %.3f ms at 1k\n", renameBigMs, renameSmallMs);
+    figure("replay_rename_300k_vs_1k", renameBigMs / renameSmallMs);
+
+    // --- deleting 1,000 selected siblings, and the undo ---
+    db::Node* wide = wideGroup(*bigScene);
+    std::vector<db::Node*> victims = wide->getChildNodes();
+    victims.resize(1000);
+    wxUtils::TreeItem* wideItem = tree->getItemOfNode(wide);
+    wideItem->Expand();
+    paint(tree);
+
+    // Shift-click selection, as a user makes it.
+    auto select = [&] {
+        tree->Select(tree->getItemOfNode(victims.front()), true);
+        wxUtils::TreeItem* last = tree->getItemOfNode(victims.back());
+        tree->EnsureVisible(last);
+        std::size_t row = 0;
+        tree->GetItemRow(last, row);
+        const wxRect rect = tree->getRowRect(row);
+        wxMouseEvent click(wxEVT_LEFT_DOWN);
+        click.SetPosition(wxPoint(rect.x + 120, rect.y + rect.height / 2));
+        click.m_shiftDown = true;
+        tree->ProcessWindowEvent(click);
+        click.SetEventType(wxEVT_LEFT_UP);
+        tree->ProcessWindowEvent(click);
+    };
+    double deleteMs = 1e300;
+    double undoMs = 1e300;
+    for (int i = 0; i < 3; ++i)
+    {
+        select();
+        if (tree->GetSelectedItemCount() != 1000)
+            std::printf("# warning: %zu items selected\n", tree->GetSelectedItemCount());
+        deleteMs = std::min(deleteMs, millisecondsOf([&] {
+                                tree->deleteSelectedNodes(true);
+                                paint(tree);
+                            }));
+        undoMs = std::min(undoMs, millisecondsOf([&] {
+                              bigScene->undo();
+                              paint(tree);
+                          }));
+    }
+
+    showOnly(native);
+    native->DeleteAllItems();
+    const wxTreeItemId nativeRoot = native->AddRoot(wxString(bigScene->getName()));
+    fillWxTree(native, nativeRoot, bigScene.get());
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId firstGroup = native->GetFirstChild(nativeRoot, cookie);
+    wxTreeItemIdValue subCookie;
+    const wxTreeItemId nativeWide = native->GetFirstChild(firstGroup, subCookie);
+    native->Expand(nativeWide);
+    std::vector<wxTreeItemId> nativeVictims;
+    wxTreeItemIdValue leafCookie;
+    for (wxTreeItemId leaf = native->GetFirstChild(nativeWide, leafCookie); leaf && nativeVictims.size() < 1000;
+         leaf = native->GetNextChild(nativeWide, leafCookie))
+        nativeVictims.push_back(leaf);
+    for (const wxTreeItemId& leaf : nativeVictims)
+        native->SelectItem(leaf, true);
+    paint(native);
+    const double nativeDeleteMs = millisecondsOf([&] {
+        for (const wxTreeItemId& leaf : nativeVictims)
+            native->Delete(leaf);
+        paint(native);
+    });
+    std::printf("# delete 1000: %.1f ms, wxTreeCtrl %.1f ms; undo %.1f ms\n", deleteMs, nativeDeleteMs, undoMs);
+    figure("delete_1000_of_300k_vs_wxtreectrl", deleteMs / nativeDeleteMs);
+    figure("undo_delete_1000_of_300k_ms_per_node", undoMs / 1000.0);
+
+    tree->setDatabase(nullptr);
+    frame->Destroy();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+    {
+        std::fprintf(stderr, "views_bench: cannot start wxWidgets (is there a display?)\n");
+        return 1;
+    }
+    run();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return 0;
+}

@@ -88,29 +88,7 @@ private:
     wxString m_caption;
 };
 
-// Answers a file dialog with a path. The GTK file chooser takes a path in
-// only after its folder has loaded, so wait for it to report the path back.
-class ExpectFile : public wxExpectModalBase<wxFileDialog, ExpectFile>
-{
-public:
-    explicit ExpectFile(const wxString& path, int id = wxID_OK) : m_path(path), m_id(id)
-    {
-        m_description = "file dialog answered with " + path;
-    }
-
-protected:
-    int OnInvoked(wxFileDialog* dialog) const override
-    {
-        dialog->SetPath(m_path);
-        EXPECT_TRUE(wxtest::pumpUntil([&] { return dialog->GetPath() == m_path; }))
-            << "file dialog gives " << dialog->GetPath() << " for " << m_path;
-        return m_id;
-    }
-
-private:
-    wxString m_path;
-    int m_id;
-};
+using wxtest::ExpectFile;
 
 wxString tempPath(const wxString& name)
 {

@@ -8,6 +8,7 @@
 
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/filedlg.h>
 #include <wx/modalhook.h>
 
 #include <chrono>
@@ -109,6 +110,30 @@ W* show(W* content)
     showInFrame(content);
     return content;
 }
+
+/// Answers a file dialog with a path. The GTK file chooser takes a path in
+/// only after its folder has loaded, so this waits for the path to read back.
+class ExpectFile : public wxExpectModalBase<wxFileDialog, ExpectFile>
+{
+public:
+    explicit ExpectFile(const wxString& path, int id = wxID_OK) : m_path(path), m_id(id)
+    {
+        m_description = "file dialog answered with " + path;
+    }
+
+protected:
+    int OnInvoked(wxFileDialog* dialog) const override
+    {
+        dialog->SetPath(m_path);
+        EXPECT_TRUE(pumpUntil([&] { return dialog->GetPath() == m_path; }))
+            << "file dialog gives " << dialog->GetPath() << " for " << m_path;
+        return m_id;
+    }
+
+private:
+    wxString m_path;
+    int m_id;
+};
 
 } // namespace wxtest
 

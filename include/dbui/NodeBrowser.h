@@ -1,0 +1,48 @@
+#pragma once
+
+#include <wxUtils/OrkSplitter.h>
+
+namespace db
+{
+class Database;
+}
+namespace wxUtils
+{
+class TreeEvent;
+}
+
+namespace dbui
+{
+
+class NodeBrowserTreeControl;
+class NodeInspector;
+
+/// The node tree above an inspector of the selected nodes: the panel a host
+/// puts in a window to browse and edit one database.
+class NodeBrowser : public wxUtils::OrkSplitter
+{
+public:
+    /// Two-step creation: call Create next.
+    NodeBrowser() = default;
+    NodeBrowser(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                long style = 0, const wxString& name = "NodeBrowser");
+
+    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                long style = 0, const wxString& name = "NodeBrowser");
+
+    /// Shows `database` in the tree and the inspector (which starts empty).
+    void setDatabase(db::Database* database);
+    db::Database* getDatabase() const;
+
+    NodeBrowserTreeControl* getTreeControl() const { return m_treeControl; }
+    NodeInspector* getInspector() const { return m_inspector; }
+
+protected:
+    void onTreeControlSelectionChanged(wxUtils::TreeEvent& event);
+
+private:
+    NodeBrowserTreeControl* m_treeControl = nullptr;
+    NodeInspector* m_inspector = nullptr;
+};
+
+} // namespace dbui

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <db/DatabaseObserver.h>
+#include <wxUtils/OrkScrollWindow.h>
+
+#include <vector>
+
+namespace db
+{
+class Attribute;
+class Node;
+} // namespace db
+
+namespace wxUtils
+{
+class PanelBuilder;
+}
+
+namespace dbui
+{
+
+class CommonAttributeHolder;
+
+/// A scrolling panel of one row per attribute common to the inspected nodes:
+/// a label and the factory's editor widget bound to the like attributes of all
+/// of them. It rebuilds when the structure under its nodes changes; value
+/// changes are left to the widgets.
+class NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
+{
+public:
+    /// Two-step creation: call Create next.
+    NodeInspector() = default;
+    NodeInspector(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
+                  const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeInspector");
+    ~NodeInspector() override;
+
+    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                long style = 0, const wxString& name = "NodeInspector");
+
+    /// Observes `database` (null for none) and empties the panel; the same database again does nothing.
+    virtual void setDatabase(db::Database* database);
+    db::Database* getDatabase() const { return m_database; }
+
+    /// Inspects `nodes`, which must belong to the current database.
+    void setNodes(const std::vector<db::Node*>& nodes);
+    const std::vector<db::Node*>& getNodes() const { return m_nodes; }
+    /// The rows, in order (node-container rows included, though not shown).
+    const std::vector<CommonAttributeHolder*>& getHolders() const { return m_holders; }
+
+    /// Destroys every row and builds them again.
+    void rebuild();
+    /// Destroys every row.
+    void clear();
+
+protected:
+    /// Fills the holder list from the attributes of the first node.
+    virtual void findCommonality();
+    /// Collects the like attribute of every node into `holder`; false when a
+    /// node lacks it, has it with another type, or it cannot be edited together.
+    virtual bool fillCommonAttributeHolder(db::Attribute* attribute, CommonAttributeHolder& holder) const;
+    /// Whether attributes like `attribute` of several nodes can share one widget.
+    virtual bool canMultiSelect(db::Attribute* attribute) const;
+
+    void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+
+private:
+    void addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder);
+    bool dropRemovedNodes(const db::ChangeSet& changes);
+    bool touchesInspectedNodes(const db::ChangeSet& changes) const;
+
+    db::Database* m_database = nullptr;
+    std::vector<db::Node*> m_nodes;
+    std::vector<CommonAttributeHolder*> m_holders;
+};
+
+} // namespace dbui

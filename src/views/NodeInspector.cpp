@@ -1,0 +1,186 @@
+#include <dbui/NodeInspector.h>
+
+#include <dbui/AttributeWidget.h>
+#include <dbui/AttributeWidgetFactory.h>
+#include <dbui/CommonAttributeHolder.h>
+
+#include <db/AttributeDef.h>
+#include <db/ChangeSet.h>
+#include <db/Database.h>
+#include <db/Node.h>
+#include <wxUtils/PanelBuilder.h>
+#include <wxUtils/WindowFreezer.h>
+
+#include <wx/sizer.h>
+
+#include <algorithm>
+
+namespace dbui
+{
+
+NodeInspector::NodeInspector(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                             const wxString& name)
+{
+    Create(parent, id, pos, size, style, name);
+}
+
+NodeInspector::~NodeInspector()
+{
+    setDatabase(nullptr);
+    clear();
+}
+
+bool NodeInspector::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                           const wxString& name)
+{
+    return OrkScrollWindow::Create(parent, id, pos, size, style, name);
+}
+
+void NodeInspector::setDatabase(db::Database* database)
+{
+    if (database == m_database)
+        return;
+    if (m_database)
+        m_database->getObservers().remove(this, ObserverMode::Immediate);
+    m_database = database;
+    if (m_database)
+        m_database->getObservers().add(this, ObserverMode::Deferred);
+    setNodes({});
+}
+
+void NodeInspector::setNodes(const std::vector<db::Node*>& nodes)
+{
+    m_nodes = nodes;
+    rebuild();
+}
+
+void NodeInspector::clear()
+{
+    for (CommonAttributeHolder* holder : m_holders)
+        delete holder;
+    m_holders.clear();
+    wxWindow* panel = getScrollPanel();
+    if (panel->GetSizer())
+    {
+        panel->GetSizer()->Clear(true);
+        panel->SetSizer(nullptr, true);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Finding what the inspected nodes share
+// ---------------------------------------------------------------------------
+
+void NodeInspector::findCommonality()
+{
+    if (m_nodes.empty() || !m_nodes.front())
+        return;
+    db::Node* first = m_nodes.front();
+    for (unsigned int i = 0; i < first->getAttributeCount(); ++i)
+    {
+        CommonAttributeHolder holder;
+        if (fillCommonAttributeHolder(first->getAttribute(i), holder))
+            m_holders.push_back(new CommonAttributeHolder(holder));
+    }
+}
+
+bool NodeInspector::fillCommonAttributeHolder(db::Attribute* attribute, CommonAttributeHolder& holder) const
+{
+    for (db::Node* node : m_nodes)
+    {
+        // Look-up by name is constant time, so this stays nodes x attributes overall.
+        db::Attribute* like = node->findAttribute(attribute->getName());
+        if (!like || like->getAttributeType() != attribute->getAttributeType())
+            return false;
+        if (!holder.m_attributes.empty() && !canMultiSelect(attribute))
+            return false;
+        holder.m_attributes.push_back(like);
+    }
+    return true;
+}
+
+bool NodeInspector::canMultiSelect(db::Attribute* attribute) const
+{
+    // Containers hold whole subtrees, compounds are shown member by member and
+    // attribute arrays differ in length from node to node: none of them has a
+    // single value a shared widget could show.
+    return !attribute->isNodeContainer() && !attribute->isCompound() && !attribute->isAttributeArray();
+}
+
+// ---------------------------------------------------------------------------
+// Building the rows
+// ---------------------------------------------------------------------------
+
+void NodeInspector::rebuild()
+{
+    wxUtils::WindowFreezer freezer(this);
+    clear();
+    findCommonality();
+
+    wxUtils::PanelBuilder builder(this, 2);
+    builder.beginFlexGridSizer(0, 2, 0, 0, 12, 1);
+    builder.columnExpands(1, 0);
+    for (const CommonAttributeHolder* holder : m_holders)
+        addRow(builder, *holder);
+    builder.endSizer();
+    updateScrollArea();
+}
+
+void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder)
+{
+    db::AttributeDef& def = holder.getDef();
+    if (def.getAttributeType() == db::NodeContainerType)
+        return;
+    builder.addStaticText(wxString(holder.getName()), 0, 0, wxDefaultSize, 0, 0);
+    AttributeWidget* widget = makeAttributeWidget(def, this);
+    if (widget)
+        widget->Reparent(getScrollPanel()); // sizer items must be children of the panel that lays them out
+    if (!widget)
+    {
+        // Keeps the grid in label and widget pairs.
+        builder.addStretchSpacer(1);
+        return;
+    }
+    widget->setAttributes(holder.m_attributes);
+    builder.addWindow(widget, 0, widget->GetMinSize().x == -1 ? wxEXPAND : 0);
+}
+
+// ---------------------------------------------------------------------------
+// Following the database
+// ---------------------------------------------------------------------------
+
+void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
+{
+    const bool removed = dropRemovedNodes(changes);
+    if (removed || touchesInspectedNodes(changes))
+        rebuild();
+}
+
+bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)
+{
+    bool any = false;
+    for (db::Node* node : changes.RemovedNodes())
+    {
+        const auto it = std::find(m_nodes.begin(), m_nodes.end(), node);
+        if (it == m_nodes.end())
+            continue;
+        m_nodes.erase(it);
+        any = true;
+    }
+    return any;
+}
+
+bool NodeInspector::touchesInspectedNodes(const db::ChangeSet& changes) const
+{
+    for (db::Attribute* attribute : changes.AddedAttributes())
+        for (db::Node* node : m_nodes)
+            if (attribute->isDescendantOf(node))
+                return true;
+    for (db::Attribute* attribute : changes.RemovedAttributes())
+        for (db::Node* node : m_nodes)
+            if (attribute->wasDescendantOf(node))
+                return true;
+    return false;
+}
+
+} // namespace dbui

@@ -1,0 +1,183 @@
+// The inspector shows what the selected nodes share and follows structural
+// changes under them, leaving value changes to its widgets.
+
+#include "ViewsTestSupport.h"
+
+#include <dbui/AttributeWidget.h>
+#include <dbui/CommonAttributeHolder.h>
+#include <dbui/NodeInspector.h>
+
+#include <db/ChangeBlock.h>
+#include <db/FloatAttribute.h>
+
+#include <wx/stattext.h>
+
+#include <algorithm>
+
+namespace
+{
+
+using viewstest::Owned;
+using viewstest::Scene;
+
+struct Inspector
+{
+    explicit Inspector(db::Database& database)
+        : window(wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY)))
+    {
+        window->setDatabase(&database);
+    }
+
+    std::vector<std::wstring> rowNames() const
+    {
+        std::vector<std::wstring> names;
+        for (dbui::CommonAttributeHolder* holder : window->getHolders())
+            names.push_back(holder->getName());
+        return names;
+    }
+
+    std::vector<wxString> labels() const
+    {
+        std::vector<wxString> texts;
+        for (wxWindow* child : window->getScrollPanel()->GetChildren())
+            if (auto* label = dynamic_cast<wxStaticText*>(child))
+                texts.push_back(label->GetLabel());
+        return texts;
+    }
+
+    /// The ids of the row windows: new windows get new ids, so a rebuild shows.
+    std::vector<int> rowWindowIds() const
+    {
+        std::vector<int> ids;
+        for (wxWindow* child : window->getScrollPanel()->GetChildren())
+            ids.push_back(child->GetId());
+        return ids;
+    }
+
+    bool hasRow(const std::wstring& name) const
+    {
+        const auto names = rowNames();
+        return std::find(names.begin(), names.end(), name) != names.end();
+    }
+
+    Owned<dbui::NodeInspector> window;
+};
+
+TEST(NodeInspector, OneNodeShowsEveryAttributeButContainersInOrder)
+{
+    Scene scene;
+    Inspector inspector(scene.database);
+    inspector.window->setNodes({scene.light});
+
+    ASSERT_EQ(inspector.window->getHolders().size(), scene.light->getAttributeCount());
+    std::vector<wxString> expected;
+    for (unsigned int i = 0; i < scene.light->getAttributeCount(); ++i)
+    {
+        db::Attribute* attribute = scene.light->getAttribute(i);
+        EXPECT_EQ(inspector.window->getHolders()[i]->m_attributes, std::vector<db::Attribute*>{attribute});
+        if (!attribute->isNodeContainer())
+            expected.push_back(wxString(attribute->getName()));
+    }
+    EXPECT_EQ(inspector.labels(), expected);
+    EXPECT_TRUE(std::find(expected.begin(), expected.end(), "children") == expected.end());
+}
+
+TEST(NodeInspector, SeveralNodesShowOnlyWhatTheyShareAndMayEditTogether)
+{
+    Scene scene;
+    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
+    Inspector inspector(scene.database);
+
+    // A light and a group share the scene-object attributes, not the light's own.
+    inspector.window->setNodes({scene.light, scene.a});
+    EXPECT_TRUE(inspector.hasRow(L"visible"));
+    EXPECT_FALSE(inspector.hasRow(L"intensity"));
+    for (dbui::CommonAttributeHolder* holder : inspector.window->getHolders())
+    {
+        ASSERT_EQ(holder->m_attributes.size(), 2u);
+        EXPECT_EQ(holder->m_attributes[0]->getParentAttribute(), scene.light);
+        EXPECT_EQ(holder->m_attributes[1]->getParentAttribute(), scene.a);
+    }
+
+    // A compound of one light is a row; shared by two lights it is not.
+    inspector.window->setNodes({scene.light});
+    EXPECT_TRUE(inspector.hasRow(L"attenuation"));
+    inspector.window->setNodes({scene.light, otherLight});
+    EXPECT_FALSE(inspector.hasRow(L"attenuation"));
+    EXPECT_TRUE(inspector.hasRow(L"intensity"));
+
+    // A dynamic attribute of the same name but another type joins nothing.
+    scene.light->addDynamicFloat(L"tag", 1.0f, 0.0f, 10.0f);
+    otherLight->addDynamicBool(L"tag", true);
+    inspector.window->setNodes({scene.light, otherLight});
+    EXPECT_FALSE(inspector.hasRow(L"tag"));
+}
+
+TEST(NodeInspector, StructuralChangesRebuildAndValueChangesDoNot)
+{
+    Scene scene;
+    Inspector inspector(scene.database);
+    inspector.window->setNodes({scene.light});
+    const auto before = inspector.rowWindowIds();
+
+    {
+        db::ChangeBlock block(&scene.database, L"Set float attribute(s)");
+        scene.light->findAttribute(L"intensity")->asFloatAttribute()->setValue(3.0f);
+    }
+    EXPECT_EQ(inspector.rowWindowIds(), before);
+
+    scene.light->addDynamicFloat(L"extra", 1.0f, 0.0f, 10.0f);
+    EXPECT_TRUE(inspector.hasRow(L"extra"));
+    EXPECT_NE(inspector.rowWindowIds(), before);
+
+    // Undoing the addition is a structural change as well.
+    scene.database.undo();
+    EXPECT_FALSE(inspector.hasRow(L"extra"));
+}
+
+TEST(NodeInspector, RemovedNodesLeaveTheInspectorAndANewDatabaseEmptiesIt)
+{
+    Scene scene;
+    Inspector inspector(scene.database);
+    inspector.window->setNodes({scene.light, scene.a});
+
+    scene.light->remove();
+    EXPECT_EQ(inspector.window->getNodes(), std::vector<db::Node*>{scene.a});
+    EXPECT_TRUE(inspector.hasRow(L"layer")); // now the group's own rows too
+
+    scene.a->remove();
+    EXPECT_TRUE(inspector.window->getNodes().empty());
+    EXPECT_TRUE(inspector.window->getHolders().empty());
+
+    scene.database.undo();
+    inspector.window->setNodes({scene.a});
+    db::Database other(L"Other");
+    inspector.window->setDatabase(&other);
+    EXPECT_TRUE(inspector.window->getNodes().empty());
+    EXPECT_TRUE(inspector.labels().empty());
+    inspector.window->setDatabase(nullptr);
+}
+
+TEST(NodeInspector, EditingASharedRowChangesEveryNodeInOneStep)
+{
+    Scene scene;
+    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
+    scene.database.clearUndoHistory();
+    Inspector inspector(scene.database);
+    inspector.window->setNodes({scene.light, otherLight});
+
+    const auto holders = inspector.window->getHolders();
+    const auto row = std::find_if(holders.begin(), holders.end(),
+                                  [](dbui::CommonAttributeHolder* h) { return h->getName() == L"intensity"; });
+    ASSERT_NE(row, holders.end());
+    {
+        db::ChangeBlock block(&scene.database, L"Set float attribute(s)");
+        for (db::Attribute* attribute : (*row)->m_attributes)
+            attribute->asFloatAttribute()->setValue(7.5f);
+    }
+    EXPECT_EQ(scene.light->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 7.5f);
+    EXPECT_EQ(otherLight->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 7.5f);
+    EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
+}
+
+} // namespace

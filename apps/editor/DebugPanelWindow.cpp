@@ -1,0 +1,15 @@
+#include "DebugPanelWindow.h"
+
+#include <dbui/DatabaseDebugPanel.h>
+
+#include <wx/sizer.h>
+
+DebugPanelWindow::DebugPanelWindow(wxWindow* parent, db::Database* database)
+    : wxFrame(parent, wxID_ANY, "Debug Panel", wxDefaultPosition, wxSize(1000, 720))
+{
+    m_panel = new dbui::DatabaseDebugPanel(this);
+    m_panel->setDatabase(database);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_panel, 1, wxEXPAND);
+    SetSizer(sizer);
+}

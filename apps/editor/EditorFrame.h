@@ -1,0 +1,95 @@
+#pragma once
+
+#include <dbui/DocumentObserver.h>
+
+#include <db/DatabaseObserver.h>
+
+#include <wx/frame.h>
+
+#include <memory>
+
+namespace db
+{
+class Database;
+}
+namespace wxUtils
+{
+class OrkFileHistory2;
+class TreeEvent;
+} // namespace wxUtils
+
+namespace dbui
+{
+class CrashRecovery;
+class Document;
+class NodeBrowser;
+} // namespace dbui
+
+/// The editor's main window: one database shown in a node browser, kept in
+/// one document, with the File, Edit and Help menus over them.
+class EditorFrame : public wxFrame, public dbui::DocumentObserver, public db::DatabaseObserver
+{
+public:
+    /// `history` null keeps the recent files in wxConfig under "RecentFiles".
+    EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFileHistory2> history = nullptr);
+    ~EditorFrame() override;
+
+    /// Opens `fileName`, first offering a newer crash-recovery file of it.
+    bool openAtStart(const wxString& fileName);
+    /// Writes the recovery file if there are unsaved changes (for fatal errors).
+    void saveRecoveryFile();
+
+    dbui::Document& getDocument() { return *m_document; }
+    dbui::NodeBrowser* getBrowser() const { return m_browser; }
+    /// Selects the first node of the tree, so that the inspector shows something.
+    void selectFirstNode();
+
+    // Menu command ids beyond wxWidgets' standard ones.
+    enum
+    {
+        ID_SaveCopy = wxID_HIGHEST + 1,
+        ID_DebugPanel,
+    };
+
+private:
+    void buildMenus();
+    wxMenu* buildFileMenu();
+    wxMenu* buildEditMenu();
+    void connectEvents();
+
+    void handleNew(wxCommandEvent&);
+    void handleOpen(wxCommandEvent&);
+    void handleOpenRecent(wxCommandEvent& event);
+    void handleSave(wxCommandEvent&);
+    void handleSaveAs(wxCommandEvent&);
+    void handleSaveCopy(wxCommandEvent&);
+    void handleClose(wxCommandEvent&);
+    void handleQuit(wxCommandEvent&);
+    void handleUndo(wxCommandEvent&);
+    void handleRedo(wxCommandEvent&);
+    void handleDelete(wxCommandEvent&);
+    void handleRename(wxCommandEvent&);
+    void handleAbout(wxCommandEvent&);
+    void onUpdateEditMenu(wxUpdateUIEvent& event);
+    void onCloseWindow(wxCloseEvent& event);
+    void onSelectionChanged(wxUtils::TreeEvent& event);
+
+    // Document and database notifications keep the title and status bar true.
+    void onDocumentCreated() override { refreshTitleAndStatus(); }
+    void onDocumentClosed() override { refreshTitleAndStatus(); }
+    void onDocumentSaved() override { refreshTitleAndStatus(); }
+    void onDocumentModified(bool transient) override;
+    void postDatabaseChanged(db::Database* database, bool transient) override;
+
+    void refreshTitleAndStatus();
+    /// Pending edits of focus-reliant windows (a script being typed) become
+    /// undo steps before anything reads or writes the whole document.
+    void applyPendingEdits();
+
+    db::Database& m_database;
+    std::unique_ptr<wxUtils::OrkFileHistory2> m_history;
+    std::unique_ptr<dbui::Document> m_document;
+    std::unique_ptr<dbui::CrashRecovery> m_recovery;
+    dbui::NodeBrowser* m_browser = nullptr;
+    wxMenu* m_recentMenu = nullptr;
+};

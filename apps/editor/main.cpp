@@ -1,0 +1,142 @@
+// dbui-editor: opens, edits and saves node database documents.
+
+#include "EditorFrame.h"
+
+#include <dbui/Document.h>
+
+#include <db/Database.h>
+#include <db/FileInputStream.h>
+#include <db/SchemaLoaderXML.h>
+#include <db/TypeRegistry.h>
+#include <Tarn/Tarn.h>
+#include <wxUtils/OrkFileHistory2.h>
+#include <wxUtils/Screenshot.h>
+
+#include <wx/app.h>
+#include <wx/cmdline.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+
+#include <iostream>
+#include <memory>
+
+#ifndef DBUI_SAMPLE_DOCUMENT
+#define DBUI_SAMPLE_DOCUMENT ""
+#endif
+
+namespace
+{
+
+class EditorApp : public wxApp
+{
+public:
+    bool OnInit() override;
+    int OnExit() override;
+    void OnInitCmdLine(wxCmdLineParser& parser) override;
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+    void OnUnhandledException() override;
+
+private:
+    bool loadSchema();
+    wxString startDocument() const;
+    void takeScreenshotAndExit();
+
+    wxString m_schemaFile;
+    wxString m_document;
+    wxString m_screenshot;
+    std::unique_ptr<db::TypeRegistry> m_registry;
+    std::unique_ptr<db::Database> m_database;
+    EditorFrame* m_frame = nullptr;
+};
+
+void EditorApp::OnInitCmdLine(wxCmdLineParser& parser)
+{
+    wxApp::OnInitCmdLine(parser);
+    parser.AddOption("", "schema", "schema file declaring the node types (default: the example scene schema)");
+    parser.AddOption("", "screenshot", "save the window with the document loaded as a PNG file and exit");
+    parser.AddParam("document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+}
+
+bool EditorApp::OnCmdLineParsed(wxCmdLineParser& parser)
+{
+    parser.Found("schema", &m_schemaFile);
+    parser.Found("screenshot", &m_screenshot);
+    if (parser.GetParamCount() > 0)
+        m_document = parser.GetParam(0);
+    return wxApp::OnCmdLineParsed(parser);
+}
+
+bool EditorApp::OnInit()
+{
+    if (!wxApp::OnInit())
+        return false;
+    SetAppName("dbui-editor");
+    gTarn.getEnvData().setAppDisplayName("dbui editor");
+    if (!loadSchema())
+        return false;
+
+    m_database = std::make_unique<db::Database>(L"Database", m_registry.get());
+    m_frame = new EditorFrame(*m_database);
+    m_frame->Show();
+    const wxString document = startDocument();
+    if (!document.empty())
+        m_frame->openAtStart(document);
+    if (!m_screenshot.empty())
+        CallAfter(&EditorApp::takeScreenshotAndExit);
+    return true;
+}
+
+int EditorApp::OnExit()
+{
+    // The frame is gone by now; the database outlives every view of it.
+    m_database.reset();
+    return wxApp::OnExit();
+}
+
+void EditorApp::OnUnhandledException()
+{
+    if (m_frame)
+        m_frame->saveRecoveryFile();
+    wxApp::OnUnhandledException();
+}
+
+bool EditorApp::loadSchema()
+{
+    if (m_schemaFile.empty())
+        return true; // the built-in example schema
+    m_registry = std::make_unique<db::TypeRegistry>();
+    db::FileInputStream stream(m_schemaFile.ToStdWstring(), db::FileOpenMode::Text);
+    db::SchemaLoaderXML loader(stream);
+    if (!loader.load(*m_registry))
+    {
+        std::cerr << loader.getError().toString() << "\n";
+        return false;
+    }
+    db::TypeRegistry::setDefault(m_registry.get());
+    return true;
+}
+
+wxString EditorApp::startDocument() const
+{
+    if (!m_document.empty())
+        return wxFileName(m_document).GetAbsolutePath();
+    if (!m_schemaFile.empty())
+        return wxEmptyString; // the sample needs the example schema
+    const wxString sample = DBUI_SAMPLE_DOCUMENT;
+    return wxFileName::FileExists(sample) ? sample : wxString();
+}
+
+void EditorApp::takeScreenshotAndExit()
+{
+    m_frame->selectFirstNode();
+    m_frame->Update();
+    wxYield();
+    if (!wxUtils::saveWindowAsPng(m_frame, m_screenshot))
+        std::cerr << "could not save " << m_screenshot << "\n";
+    m_frame->getDocument().close();
+    m_frame->Destroy();
+}
+
+} // namespace
+
+wxIMPLEMENT_APP(EditorApp);

@@ -18,6 +18,9 @@ class DebugPanelWindow : public wxFrame
 public:
     DebugPanelWindow(wxWindow* parent, db::Database* database);
 
+    /// The window's name, by which the editor finds an open one.
+    static const char* const s_windowName;
+
     dbui::DatabaseDebugPanel* getPanel() const { return m_panel; }
 
 private:

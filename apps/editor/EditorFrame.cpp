@@ -1,5 +1,7 @@
 #include "EditorFrame.h"
 
+#include "DebugPanelWindow.h"
+
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
 #include <dbui/NodeBrowser.h>
@@ -82,6 +84,9 @@ void EditorFrame::buildMenus()
     auto* bar = new wxMenuBar;
     bar->Append(buildFileMenu(), "&File");
     bar->Append(buildEditMenu(), "&Edit");
+    auto* view = new wxMenu;
+    view->Append(ID_DebugPanel, "&Debug Panel");
+    bar->Append(view, "&View");
     auto* help = new wxMenu;
     help->Append(wxID_ABOUT, "&About");
     bar->Append(help, "&Help");
@@ -132,6 +137,13 @@ void EditorFrame::connectEvents()
     Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
     Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
+    // One debug window at a time: asking again brings the open one forward.
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+        if (wxWindow* open = FindWindowByName(DebugPanelWindow::s_windowName, this))
+            open->Raise();
+        else
+            (new DebugPanelWindow(this, &m_database))->Show();
+    }, ID_DebugPanel);
     for (int id : {wxID_UNDO, wxID_REDO, wxID_DELETE, wxID_EDIT})
         Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));

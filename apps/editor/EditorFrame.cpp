@@ -9,6 +9,7 @@
 #include <dbui/NodeInspector.h>
 
 #include <db/Database.h>
+#include <db/Node.h>
 #include <Tarn/Tarn.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/OrkFileHistory2.h>
@@ -64,15 +65,29 @@ void EditorFrame::saveRecoveryFile()
     m_recovery->saveRecoveryFile();
 }
 
-void EditorFrame::selectFirstNode()
+void EditorFrame::selectRichestTopLevelNode()
 {
     dbui::NodeBrowserTreeControl* tree = m_browser->getTreeControl();
-    wxUtils::TreeItem* root = tree->GetRoot();
-    wxUtils::TreeItem* first = root ? root->GetFirstChild() : nullptr;
-    if (!first)
+    const wxUtils::TreeItem* root = tree->GetRoot();
+    wxUtils::TreeItem* best = nullptr;
+    unsigned int bestCount = 0;
+    for (wxUtils::TreeItem* item = root ? root->GetFirstChild() : nullptr; item; item = item->GetNextSibling())
+    {
+        item->Expand();
+        const db::Node* node = tree->getNodeOfItem(item);
+        unsigned int shown = 0;
+        for (unsigned int i = 0; node && i < node->getAttributeCount(); ++i)
+            shown += node->getAttribute(i)->isNodeContainer() ? 0 : 1;
+        if (shown > bestCount)
+        {
+            best = item;
+            bestCount = shown;
+        }
+    }
+    if (!best)
         return;
-    tree->Select(first);
-    tree->EnsureVisible(first);
+    tree->Select(best);
+    tree->EnsureVisible(best);
 }
 
 // ---------------------------------------------------------------------------

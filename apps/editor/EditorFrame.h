@@ -41,8 +41,8 @@ public:
 
     dbui::Document& getDocument() { return *m_document; }
     dbui::NodeBrowser* getBrowser() const { return m_browser; }
-    /// Selects the first node of the tree, so that the inspector shows something.
-    void selectFirstNode();
+    /// Opens the top-level nodes and selects the one with the most attributes to show.
+    void selectRichestTopLevelNode();
 
     // Menu command ids beyond wxWidgets' standard ones.
     enum

@@ -16,6 +16,8 @@
 #include <wx/cmdline.h>
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
+#include <wx/time.h>
+#include <wx/utils.h>
 
 #include <iostream>
 #include <memory>
@@ -128,9 +130,16 @@ wxString EditorApp::startDocument() const
 
 void EditorApp::takeScreenshotAndExit()
 {
-    m_frame->selectFirstNode();
-    m_frame->Update();
-    wxYield();
+    m_frame->selectRichestTopLevelNode();
+    // Native controls under a fresh window paint over several event-loop
+    // turns; give them a moment before capturing.
+    const wxLongLong until = wxGetLocalTimeMillis() + 700;
+    while (wxGetLocalTimeMillis() < until)
+    {
+        m_frame->Update();
+        wxYield();
+        wxMilliSleep(10);
+    }
     if (!wxUtils::saveWindowAsPng(m_frame, m_screenshot))
         std::cerr << "could not save " << m_screenshot << "\n";
     m_frame->getDocument().close();

@@ -42,10 +42,13 @@ private:
     bool loadSchema();
     wxString startDocument() const;
     void takeScreenshotAndExit();
+    void exitWhenPainted();
+    void exitNow();
 
     wxString m_schemaFile;
     wxString m_document;
     wxString m_screenshot;
+    bool m_quitWhenReady = false;
     std::unique_ptr<db::TypeRegistry> m_registry;
     std::unique_ptr<db::Database> m_database;
     EditorFrame* m_frame = nullptr;
@@ -56,6 +59,7 @@ void EditorApp::OnInitCmdLine(wxCmdLineParser& parser)
     wxApp::OnInitCmdLine(parser);
     parser.AddOption("", "schema", "schema file declaring the node types (default: the example scene schema)");
     parser.AddOption("", "screenshot", "save the window with the document loaded as a PNG file and exit");
+    parser.AddSwitch("", "quit-when-ready", "exit once the window with the document has painted (for timing the start)");
     parser.AddParam("document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
 }
 
@@ -63,6 +67,7 @@ bool EditorApp::OnCmdLineParsed(wxCmdLineParser& parser)
 {
     parser.Found("schema", &m_schemaFile);
     parser.Found("screenshot", &m_screenshot);
+    m_quitWhenReady = parser.Found("quit-when-ready");
     if (parser.GetParamCount() > 0)
         m_document = parser.GetParam(0);
     return wxApp::OnCmdLineParsed(parser);
@@ -85,6 +90,8 @@ bool EditorApp::OnInit()
         m_frame->openAtStart(document);
     if (!m_screenshot.empty())
         CallAfter(&EditorApp::takeScreenshotAndExit);
+    else if (m_quitWhenReady)
+        CallAfter(&EditorApp::exitWhenPainted);
     return true;
 }
 
@@ -142,6 +149,18 @@ void EditorApp::takeScreenshotAndExit()
     }
     if (!wxUtils::saveWindowAsPng(m_frame, m_screenshot))
         std::cerr << "could not save " << m_screenshot << "\n";
+    exitNow();
+}
+
+void EditorApp::exitWhenPainted()
+{
+    m_frame->Update();
+    exitNow();
+}
+
+void EditorApp::exitNow()
+{
+    // Closing first means no save prompt: nothing was edited.
     m_frame->getDocument().close();
     m_frame->Destroy();
 }

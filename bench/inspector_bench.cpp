@@ -1,0 +1,193 @@
+// The inspector against a plain panel of labels and text boxes, one node
+// against a thousand, and the editor's start. Prints FIGURE lines.
+// Run under an X server (Xvfb in CI); the editor's path comes as argument 1.
+
+#include <dbui/NodeInspector.h>
+
+#include <db/Database.h>
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/NodeFactory.h>
+
+#include <benchmark/benchmark.h>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The least of several runs: the figure least disturbed by the machine.
+double bestOf(int runs, const std::function<void()>& work)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, millisecondsOf(work));
+    return best;
+}
+
+void figure(const char* name, double value)
+{
+    std::printf("FIGURE %s %.4f\n", name, value);
+    std::fflush(stdout);
+}
+
+void paint(wxWindow* window)
+{
+    window->Layout();
+    window->Refresh();
+    window->Update();
+    wxTheApp->Yield(true);
+}
+
+constexpr int s_attributeCount = 50;
+
+// Fifty attributes of mixed kinds, the same names on every node.
+void addMixedAttributes(db::Node* node)
+{
+    for (int i = 0; i < s_attributeCount; ++i)
+    {
+        const std::wstring name = L"attribute" + std::to_wstring(i);
+        switch (i % 6)
+        {
+        case 0: node->addDynamicInt(name, i, 0, 1000); break;
+        case 1: node->addDynamicBool(name, i % 2 == 0); break;
+        case 2: node->addDynamicFloat(name, 0.5f * i, -1e6f, 1e6f); break;
+        case 3: node->addDynamicDouble(name, 0.25 * i, -1e9, 1e9); break;
+        case 4: node->addDynamicString(name, L"text " + std::to_wstring(i)); break;
+        default: node->addDynamicVector3(name, OrkP::Vector3{1.0f, 2.0f, 3.0f}); break;
+        }
+    }
+}
+
+std::vector<db::Node*> makeNodes(db::Database& database, int count)
+{
+    std::vector<db::Node*> nodes;
+    for (int i = 0; i < count; ++i)
+    {
+        db::Node* node = db::makeNode(L"Group", L"node" + std::to_wstring(i));
+        database.getRootContainer().add(node);
+        addMixedAttributes(node);
+        nodes.push_back(node);
+    }
+    database.clearUndoHistory();
+    return nodes;
+}
+
+// What a hand-written panel of the same rows costs: labels and text boxes.
+void fillFlexGrid(wxPanel* panel)
+{
+    panel->DestroyChildren();
+    auto* grid = new wxFlexGridSizer(0, 2, 1, 12);
+    grid->AddGrowableCol(1);
+    for (int i = 0; i < s_attributeCount; ++i)
+    {
+        grid->Add(new wxStaticText(panel, wxID_ANY, wxString::Format("attribute%d", i)));
+        grid->Add(new wxTextCtrl(panel, wxID_ANY, wxString::Format("%d", i)), 0, wxEXPAND);
+    }
+    panel->SetSizer(grid, true);
+}
+
+class BenchApp : public wxApp
+{
+public:
+    bool OnInit() override { return true; }
+};
+
+void measureInspector()
+{
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "inspector_bench", wxDefaultPosition, wxSize(800, 1000));
+    auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+    auto* inspector = new dbui::NodeInspector(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0x5C0);
+    auto* panel = new wxPanel(frame);
+    sizer->Add(inspector, 1, wxEXPAND);
+    sizer->Add(panel, 1, wxEXPAND);
+    frame->SetSizer(sizer);
+    frame->Show();
+    paint(frame);
+
+    db::Database database(L"Bench");
+    const std::vector<db::Node*> nodes = makeNodes(database, 1000);
+    inspector->setDatabase(&database);
+    const std::vector<db::Node*> one{nodes.front()};
+
+    const double flexGrid = bestOf(5, [&] {
+        fillFlexGrid(panel);
+        paint(frame);
+    });
+    const double oneNode = bestOf(5, [&] {
+        inspector->setNodes(one);
+        paint(frame);
+    });
+    const double thousandNodes = bestOf(5, [&] {
+        inspector->setNodes(nodes);
+        paint(frame);
+    });
+    std::printf("# flex grid %.2f ms, inspector of 1 node %.2f ms, of 1000 nodes %.2f ms\n", flexGrid, oneNode,
+                thousandNodes);
+    figure("inspector_50_rows_vs_flexgrid", oneNode / flexGrid);
+    figure("inspector_1000_nodes_vs_1", thousandNodes / oneNode);
+
+    inspector->setDatabase(nullptr);
+    frame->Destroy();
+    wxTheApp->Yield(true);
+}
+
+void measureEditorStart(const char* editor)
+{
+    const std::string command = std::string(editor) + " --quit-when-ready > /dev/null 2>&1";
+    double best = 1e300;
+    for (int i = 0; i < 3; ++i)
+    {
+        int status = 0;
+        const double ms = millisecondsOf([&] { status = std::system(command.c_str()); });
+        if (status != 0)
+        {
+            std::fprintf(stderr, "inspector_bench: %s failed\n", command.c_str());
+            return;
+        }
+        best = std::min(best, ms);
+    }
+    figure("editor_start_ms", best);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+    {
+        std::fprintf(stderr, "inspector_bench: cannot start wxWidgets (is there a display?)\n");
+        return 1;
+    }
+    measureInspector();
+    if (argc > 1)
+        measureEditorStart(argv[1]);
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return 0;
+}

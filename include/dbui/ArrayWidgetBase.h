@@ -37,15 +37,21 @@ protected:
     /// element map rows back here.
     virtual int elementOfRow(int row) const { return row; }
 
-    // Shared by the subclasses: their columns, then their menu connections.
-    void addColumns(std::initializer_list<const char*> titles);
     /// "Delete" on a row, "Add Value" elsewhere.
-    void showContextMenu(wxUtils::OrkListEvent& event, int addId, int deleteId);
+    void onContextMenu(wxUtils::OrkListEvent& event);
+    void handleDelete(wxCommandEvent& event);
+    /// Asks for a new element; on OK appends it to the first attribute.
+    virtual void handleAdd(wxCommandEvent& event) = 0;
+
+    // Shared by the subclasses: their columns and rows.
+    void addColumns(std::initializer_list<const char*> titles);
     /// Sets the column texts of a freshly appended row.
     void appendRow(std::initializer_list<wxString> texts);
 
 private:
     wxUtils::OrkListControl* m_list = nullptr;
+    int m_addId = 0;
+    int m_deleteId = 0;
 };
 
 } // namespace dbui

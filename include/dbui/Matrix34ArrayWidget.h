@@ -13,14 +13,8 @@ public:
 protected:
     void fillListControl() override;
     int elementOfRow(int row) const override { return row / 3; }
-    void onContextMenu(wxUtils::OrkListEvent& event);
-    void handleDelete(wxCommandEvent& event);
     /// Asks for a new element; on OK appends it to the first attribute.
-    void handleAdd(wxCommandEvent& event);
-
-private:
-    int m_addId = 0;
-    int m_deleteId = 0;
+    void handleAdd(wxCommandEvent& event) override;
 };
 
 } // namespace dbui

@@ -27,6 +27,11 @@ ArrayWidgetBase::ArrayWidgetBase(wxWindow* parent, const wxSize& size, long styl
     builder.endSizer();
 
     Connect(m_list->GetId(), wxUTILS_EVT_LC_KEY_DOWN, OrkListEventHandler(ArrayWidgetBase::onKeyDown));
+    Connect(m_list->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU, OrkListEventHandler(ArrayWidgetBase::onContextMenu));
+    m_addId = wxNewId();
+    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(ArrayWidgetBase::handleAdd));
+    m_deleteId = wxNewId();
+    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(ArrayWidgetBase::handleDelete));
 }
 
 void ArrayWidgetBase::clearWindow()
@@ -87,17 +92,22 @@ void ArrayWidgetBase::addColumns(std::initializer_list<const char*> titles)
         m_list->addColumn(column++, title);
 }
 
-void ArrayWidgetBase::showContextMenu(wxUtils::OrkListEvent& event, int addId, int deleteId)
+void ArrayWidgetBase::handleDelete(wxCommandEvent& /*event*/)
+{
+    deleteSelectedItems();
+}
+
+void ArrayWidgetBase::onContextMenu(wxUtils::OrkListEvent& event)
 {
     wxUtils::OrkMenu menu(-1);
     if (wxUtils::OrkListItem_* row = event.getItem())
     {
         menu.setUserData(row);
-        menu.add(deleteId, "Delete", false, false, wxEmptyString);
+        menu.add(m_deleteId, "Delete", false, false, wxEmptyString);
     }
     else
     {
-        menu.add(addId, "Add Value", false, false, wxEmptyString);
+        menu.add(m_addId, "Add Value", false, false, wxEmptyString);
     }
     m_list->popupMenu(menu, event.getPoint(), nullptr);
 }

@@ -11,12 +11,6 @@ BoolArrayWidget::BoolArrayWidget(wxWindow* parent, const wxSize& size, long styl
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"Value", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(BoolArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(BoolArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(BoolArrayWidget::handleDelete));
 }
 
 void BoolArrayWidget::fillListControl()
@@ -26,16 +20,6 @@ void BoolArrayWidget::fillListControl()
         return;
     for (unsigned int i = 0; i < array->getSize(); ++i)
         appendRow({wxString(array->getElement(i) ? "true" : "false"), arrays::formatIndex(i)});
-}
-
-void BoolArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void BoolArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void BoolArrayWidget::handleAdd(wxCommandEvent& /*event*/)

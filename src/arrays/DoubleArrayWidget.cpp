@@ -11,12 +11,6 @@ DoubleArrayWidget::DoubleArrayWidget(wxWindow* parent, const wxSize& size, long 
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"Value", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(DoubleArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(DoubleArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(DoubleArrayWidget::handleDelete));
 }
 
 void DoubleArrayWidget::fillListControl()
@@ -26,16 +20,6 @@ void DoubleArrayWidget::fillListControl()
         return;
     for (unsigned int i = 0; i < array->getSize(); ++i)
         appendRow({arrays::formatReal(array->getElement(i)), arrays::formatIndex(i)});
-}
-
-void DoubleArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void DoubleArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void DoubleArrayWidget::handleAdd(wxCommandEvent& /*event*/)

@@ -11,12 +11,6 @@ FloatArrayWidget::FloatArrayWidget(wxWindow* parent, const wxSize& size, long st
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"Value", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(FloatArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(FloatArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(FloatArrayWidget::handleDelete));
 }
 
 void FloatArrayWidget::fillListControl()
@@ -26,16 +20,6 @@ void FloatArrayWidget::fillListControl()
         return;
     for (unsigned int i = 0; i < array->getSize(); ++i)
         appendRow({arrays::formatReal(static_cast<double>(array->getElement(i))), arrays::formatIndex(i)});
-}
-
-void FloatArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void FloatArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void FloatArrayWidget::handleAdd(wxCommandEvent& /*event*/)

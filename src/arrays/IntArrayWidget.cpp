@@ -11,12 +11,6 @@ IntArrayWidget::IntArrayWidget(wxWindow* parent, const wxSize& size, long style,
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"Value", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(IntArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(IntArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(IntArrayWidget::handleDelete));
 }
 
 void IntArrayWidget::fillListControl()
@@ -26,16 +20,6 @@ void IntArrayWidget::fillListControl()
         return;
     for (unsigned int i = 0; i < array->getSize(); ++i)
         appendRow({wxString::Format("%d", array->getElement(i)), arrays::formatIndex(i)});
-}
-
-void IntArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void IntArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void IntArrayWidget::handleAdd(wxCommandEvent& /*event*/)

@@ -11,22 +11,6 @@ Matrix34ArrayWidget::Matrix34ArrayWidget(wxWindow* parent, const wxSize& size, l
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"Column 0", "Column 1", "Column 2", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(Matrix34ArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(Matrix34ArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(Matrix34ArrayWidget::handleDelete));
-}
-
-void Matrix34ArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void Matrix34ArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void Matrix34ArrayWidget::fillListControl()

@@ -11,12 +11,6 @@ StringArrayWidget::StringArrayWidget(wxWindow* parent, const wxSize& size, long 
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"Value", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(StringArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(StringArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(StringArrayWidget::handleDelete));
 }
 
 void StringArrayWidget::fillListControl()
@@ -26,16 +20,6 @@ void StringArrayWidget::fillListControl()
         return;
     for (unsigned int i = 0; i < array->getSize(); ++i)
         appendRow({wxString(array->getElement(i)), arrays::formatIndex(i)});
-}
-
-void StringArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void StringArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void StringArrayWidget::handleAdd(wxCommandEvent& /*event*/)

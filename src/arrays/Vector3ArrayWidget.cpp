@@ -11,22 +11,6 @@ Vector3ArrayWidget::Vector3ArrayWidget(wxWindow* parent, const wxSize& size, lon
     : ArrayWidgetBase(parent, size, style, name)
 {
     addColumns({"X Value", "Y Value", "Z Value", "Index"});
-    Connect(getListControl()->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(Vector3ArrayWidget::onContextMenu));
-    m_addId = wxNewId();
-    Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(Vector3ArrayWidget::handleAdd));
-    m_deleteId = wxNewId();
-    Connect(m_deleteId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(Vector3ArrayWidget::handleDelete));
-}
-
-void Vector3ArrayWidget::onContextMenu(wxUtils::OrkListEvent& event)
-{
-    showContextMenu(event, m_addId, m_deleteId);
-}
-
-void Vector3ArrayWidget::handleDelete(wxCommandEvent& /*event*/)
-{
-    deleteSelectedItems();
 }
 
 void Vector3ArrayWidget::fillListControl()

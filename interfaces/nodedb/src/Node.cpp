@@ -40,8 +40,10 @@ std::size_t aligned(std::size_t size)
     return (size + 7) & ~std::size_t(7);
 }
 
-/// The node containers within `composite`, in attribute order, not crossing into nodes below.
-void collectContainers(const CompositeAttribute& composite, std::vector<NodeContainer*>& out)
+/// Calls `f` on each node container within `composite`, in attribute order,
+/// not crossing into nodes below.
+template <class F>
+void forEachContainer(const CompositeAttribute& composite, F&& f)
 {
     if (!composite.getDef().canHoldNodes())
         return;
@@ -49,13 +51,15 @@ void collectContainers(const CompositeAttribute& composite, std::vector<NodeCont
     {
         Attribute* child = composite.getAttribute(i);
         if (NodeContainer* container = child->asNodeContainer())
-            out.push_back(container);
+            f(container);
         else if (child->isCompound() || child->isAttributeArray())
-        {
-            if (child->getDef().canHoldNodes())
-                collectContainers(*child->asCompositeAttribute(), out);
-        }
+            forEachContainer(*child->asCompositeAttribute(), f);
     }
+}
+
+void collectContainers(const CompositeAttribute& composite, std::vector<NodeContainer*>& out)
+{
+    forEachContainer(composite, [&out](NodeContainer* container) { out.push_back(container); });
 }
 
 } // namespace
@@ -183,14 +187,11 @@ Node* Node::getNext() const
 
 std::vector<Node*> Node::getChildNodes() const
 {
-    std::vector<NodeContainer*> containers;
-    collectContainers(*this, containers);
     std::vector<Node*> nodes;
-    for (NodeContainer* container : containers)
-    {
+    forEachContainer(*this, [&nodes](NodeContainer* container) {
         for (unsigned int i = 0; i < container->getNodeCount(); ++i)
             nodes.push_back(container->getNode(i));
-    }
+    });
     return nodes;
 }
 
@@ -249,13 +250,11 @@ void Node::accept(Visitor* visitor)
         }
         else
         {
-            std::vector<NodeContainer*> containers;
-            collectContainers(*this, containers);
-            for (NodeContainer* container : containers)
-            {
+            // Walks visit every node of big databases: no list per node.
+            forEachContainer(*this, [visitor](NodeContainer* container) {
                 for (unsigned int i = 0; i < container->getNodeCount(); ++i)
                     container->getNode(i)->accept(visitor);
-            }
+            });
         }
     }
     visitor->visitNodeExit(this);

@@ -33,6 +33,22 @@ std::string baseOf(const std::string& fileName)
     return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
+/// Writes all of [bytes, bytes + size) to `fd`; 0, or the errno of the failure.
+int writeFully(int fd, const char* bytes, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size)
+    {
+        ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
 } // namespace
 
 FileOutputStream::FileOutputStream(const std::wstring& fileName, FileOpenMode mode,
@@ -117,10 +133,15 @@ bool FileOutputStream::write(const void* data, std::size_t size)
     {
         if (!flushBuffer())
             return false;
+        // Savers hand over large pieces of their own: copying them through
+        // the buffer would only add a pass over every byte.
         if (size > s_bufferSize)
         {
-            m_buffer.assign(bytes, bytes + size);
-            return flushBuffer();
+            if (s_failureHook && s_failureHook(Step::Write))
+                return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
+            if (int error = writeFully(m_fd, bytes, size))
+                return fail(Step::Write, std::string("write error: ") + std::strerror(error));
+            return true;
         }
     }
     m_buffer.insert(m_buffer.end(), bytes, bytes + size);
@@ -139,16 +160,8 @@ bool FileOutputStream::flushBuffer()
         return false;
     if (s_failureHook && s_failureHook(Step::Write))
         return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
-    std::size_t done = 0;
-    while (done < m_buffer.size())
-    {
-        ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fail(Step::Write, std::string("write error: ") + std::strerror(n < 0 ? errno : EIO));
-        done += static_cast<std::size_t>(n);
-    }
+    if (int error = writeFully(m_fd, m_buffer.data(), m_buffer.size()))
+        return fail(Step::Write, std::string("write error: ") + std::strerror(error));
     m_buffer.clear();
     return true;
 }

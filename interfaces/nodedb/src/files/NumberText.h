@@ -4,10 +4,19 @@
 // shortest form that reads back to the same bits; NaNs keep their sign and
 // payload, so a file round trip never changes a value.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace db::files {
+
+/// Room that `putFloat`, `putDouble` and `putInt` may need at most.
+constexpr std::size_t s_maxNumberChars = 32;
+
+/// Each writes at `p`, which has room for s_maxNumberChars, and returns the new end.
+char* putFloat(char* p, float value);
+char* putDouble(char* p, double value);
+char* putInt(char* p, std::int32_t value);
 
 void appendFloat(std::string& out, float value);
 void appendDouble(std::string& out, double value);

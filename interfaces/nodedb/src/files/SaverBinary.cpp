@@ -2,12 +2,14 @@
 
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
-#include "ByteIO.h"
 #include "LoadSupport.h"
+#include "OutputBuffer.h"
+#include "SavePaths.h"
 #include "Utf8.h"
 
 #include <zlib.h>
 
+#include <cstring>
 #include <unordered_map>
 
 namespace db {
@@ -15,6 +17,94 @@ namespace db {
 namespace {
 
 namespace binary = files::binary;
+
+/// Little-endian records written straight into one growing buffer: values are
+/// copied whole, not a byte at a time, and strings are encoded in place.
+class RecordWriter
+{
+public:
+    void u8(std::uint8_t v) { m_out.put(static_cast<char>(v)); }
+    void u16(std::uint16_t v) { little(v); }
+    void u32(std::uint32_t v) { little(v); }
+    void u64(std::uint64_t v) { little(v); }
+    void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+    void f32(float v)
+    {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        u32(bits);
+    }
+    void f64(double v)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        u64(bits);
+    }
+    void raw(const void* data, std::size_t size) { m_out.append(data, size); }
+
+    /// A length-prefixed UTF-8 string.
+    void string(const std::wstring& text)
+    {
+        std::size_t at = m_out.size();
+        u32(0);
+        // Encoded a piece at a time, so a huge string does not ask for four times its size.
+        constexpr std::size_t piece = 1 << 14;
+        for (std::size_t i = 0; i < text.size();)
+        {
+            const std::size_t pieceEnd = std::min(text.size(), i + piece);
+            char* p = m_out.room((pieceEnd - i + 1) * files::s_maxUtf8PerChar);
+            while (i < pieceEnd)
+            {
+                const auto c = static_cast<unsigned long>(text[i]);
+                if (c - 1 < 0x7F)
+                {
+                    *p++ = static_cast<char>(c);
+                    ++i;
+                }
+                else
+                    p = files::putUtf8(p, files::nextCodePoint(text.data(), text.size(), i));
+            }
+            m_out.setEnd(p);
+        }
+        patch(at, static_cast<std::uint32_t>(m_out.size() - at - 4));
+    }
+    void string(const std::string& utf8)
+    {
+        u32(static_cast<std::uint32_t>(utf8.size()));
+        raw(utf8.data(), utf8.size());
+    }
+
+    /// Starts a record: its tag and a length patched by `endRecord`.
+    std::size_t beginRecord(std::uint8_t tag)
+    {
+        u8(tag);
+        std::size_t at = m_out.size();
+        u32(0);
+        return at;
+    }
+    void endRecord(std::size_t at) { patch(at, static_cast<std::uint32_t>(m_out.size() - at - 4)); }
+
+    const char* data() const { return m_out.data(); }
+    std::size_t size() const { return m_out.size(); }
+
+private:
+    template <typename T>
+    void little(T v)
+    {
+        char bytes[sizeof(T)];
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        m_out.append(bytes, sizeof(T));
+    }
+
+    void patch(std::size_t at, std::uint32_t length)
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+            m_out.data()[at + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    }
+
+    files::OutputBuffer m_out;
+};
 
 class BinaryWriter
 {
@@ -27,25 +117,23 @@ public:
             return fail("the tree is nested too deeply to save");
         std::size_t at = m_body.beginRecord(binary::s_tagNode);
         m_body.u32(nameIndex(&node.getNodeDef(), node.getClassID()));
-        m_body.string(files::toUtf8(node.getName()));
+        m_body.string(node.getName());
         if (!writeMembers(node, depth))
             return false;
         m_body.endRecord(at);
         return true;
     }
 
-    /// The names record followed by the node records, as the file's body.
-    std::vector<char> names()
+    /// The names record, which goes before the node records in the file's body.
+    void names(RecordWriter& out) const
     {
-        files::ByteWriter out;
         std::size_t at = out.beginRecord(binary::s_tagNames);
         out.u32(static_cast<std::uint32_t>(m_names.size()));
         for (const std::wstring& name : m_names)
-            out.string(files::toUtf8(name));
+            out.string(name);
         out.endRecord(at);
-        return std::move(out.bytes());
     }
-    std::vector<char>& body() { return m_body.bytes(); }
+    const RecordWriter& body() const { return m_body; }
     const std::string& error() const { return m_error; }
 
 private:
@@ -84,15 +172,14 @@ private:
 
     void pointer(const Attribute* target)
     {
-        std::wstring path;
         bool local = false;
-        if (!m_paths.get(target, path, local))
+        if (!m_paths.get(target, m_path, local))
         {
             m_body.u8(binary::s_pointerNull);
             return;
         }
         m_body.u8(local ? binary::s_pointerLocal : binary::s_pointerAbsolute);
-        m_body.string(files::toUtf8(path));
+        m_body.string(m_path);
     }
 
     void vector(const OrkP::Vector3& v)
@@ -120,7 +207,7 @@ private:
         switch (type)
         {
         case String:
-        case StringArray: m_body.string(files::toUtf8(def.getDefaultString())); break;
+        case StringArray: m_body.string(def.getDefaultString()); break;
         case Vector3:
         case Vector3Array: vector(def.getDefaultVector3()); break;
         case Matrix34:
@@ -135,7 +222,7 @@ private:
             for (unsigned int i = 0; i < enumDef->getStringCount(); ++i)
             {
                 m_body.i32(enumDef->getStringValue(i));
-                m_body.string(files::toUtf8(enumDef->getString(i)));
+                m_body.string(enumDef->getString(i));
             }
         return true;
     }
@@ -166,7 +253,7 @@ private:
         case Enum: m_body.i32(attribute.asEnumAttribute()->getValue()); break;
         case Float: m_body.f32(attribute.asFloatAttribute()->getValue()); break;
         case Double: m_body.f64(attribute.asDoubleAttribute()->getValue()); break;
-        case String: m_body.string(files::toUtf8(attribute.asStringAttribute()->getValue())); break;
+        case String: m_body.string(attribute.asStringAttribute()->getValue()); break;
         case Vector3: vector(attribute.asVector3Attribute()->getValue()); break;
         case Matrix34: matrix(attribute.asMatrix34Attribute()->getValue()); break;
         case Pointer: pointer(attribute.asPointerAttribute()->getValue()); break;
@@ -198,7 +285,7 @@ private:
         case StringArray:
             m_body.u32(attribute.getSize());
             for (const std::wstring& v : attribute.asStringArrayAttribute()->getValues())
-                m_body.string(files::toUtf8(v));
+                m_body.string(v);
             break;
         case Vector3Array:
             m_body.u32(attribute.getSize());
@@ -228,8 +315,9 @@ private:
         return true;
     }
 
-    files::PointerPaths m_paths;
-    files::ByteWriter m_body;
+    files::SavePaths m_paths;
+    std::string m_path;
+    RecordWriter m_body;
     std::vector<std::wstring> m_names;
     std::unordered_map<const void*, std::uint32_t> m_byKey;
     std::unordered_map<std::wstring, std::uint32_t> m_byName;
@@ -259,21 +347,22 @@ bool SaverBinary::save(const Attribute* root)
         m_error = writer.error();
         return false;
     }
-    std::vector<char> names = writer.names();
-    std::vector<char>& nodes = writer.body();
+    RecordWriter names;
+    writer.names(names);
+    const RecordWriter& nodes = writer.body();
 
     uLong crc = crc32(0L, Z_NULL, 0);
     crc = crc32_z(crc, reinterpret_cast<const Bytef*>(names.data()), names.size());
     crc = crc32_z(crc, reinterpret_cast<const Bytef*>(nodes.data()), nodes.size());
 
-    files::ByteWriter header;
+    RecordWriter header;
     header.raw(binary::s_magic, sizeof binary::s_magic);
     header.u16(binary::s_version);
     header.u16(const_cast<Attribute*>(root)->asDatabase() ? binary::s_kindDatabase : binary::s_kindSubtree);
     header.u32(static_cast<std::uint32_t>(crc));
     header.u64(names.size() + nodes.size());
 
-    if (!m_stream.write(header.bytes().data(), header.size()) || !m_stream.write(names.data(), names.size())
+    if (!m_stream.write(header.data(), header.size()) || !m_stream.write(names.data(), names.size())
         || !m_stream.write(nodes.data(), nodes.size()) || !m_stream.commit())
     {
         m_error = m_stream.getError();

@@ -3,37 +3,89 @@
 #include "AllAttributes.h"
 #include "LoadSupport.h"
 #include "NumberText.h"
+#include "OutputBuffer.h"
+#include "SavePaths.h"
 #include "Utf8.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace db {
 
 namespace {
 
-using files::appendDouble;
-using files::appendFloat;
-using files::appendInt;
+using files::OutputBuffer;
 
-/// Writes the document into a string that is handed to the stream in large pieces.
+/// What each ASCII character becomes inside XML text: itself (plain), dropped
+/// (U+0000, which XML cannot hold) or a reference. Control characters that XML
+/// would drop or normalise are written as character references; pugixml reads
+/// those back unchanged. Quotes, tabs and line breaks only need one inside
+/// attribute values.
+struct EscapeTable
+{
+    enum Kind : unsigned char
+    {
+        Plain,
+        Drop,
+        Reference,
+    };
+    Kind text[128];
+    Kind attribute[128];
+    char reference[128][8];
+
+    EscapeTable()
+    {
+        for (int c = 0; c < 128; ++c)
+        {
+            Kind kind = c == 0 ? Drop : c < 0x20 ? Reference : Plain;
+            text[c] = attribute[c] = kind;
+            std::string ref = "&#" + std::to_string(c) + ";";
+            std::memcpy(reference[c], ref.c_str(), ref.size() + 1);
+        }
+        text['\n'] = text['\t'] = Plain;
+        text['&'] = text['<'] = text['>'] = Reference;
+        attribute['&'] = attribute['<'] = attribute['>'] = attribute['"'] = Reference;
+        std::memcpy(reference['&'], "&amp;", 6);
+        std::memcpy(reference['<'], "&lt;", 5);
+        std::memcpy(reference['>'], "&gt;", 5);
+        std::memcpy(reference['"'], "&quot;", 7);
+    }
+};
+
+const EscapeTable s_escapes;
+
+/// The longest reference in the table ("&quot;").
+constexpr std::size_t s_maxEscape = 6;
+
+/// Writes the document into a buffer that is handed to the stream in large pieces.
 class XmlWriter
 {
 public:
     XmlWriter(FileOutputStream& stream, const Attribute* savedRoot, bool indent)
         : m_stream(stream), m_paths(savedRoot), m_indent(indent)
     {
-        m_out.reserve(s_chunk + 4096);
+        for (int type = 0; type <= NodeType; ++type)
+            if (const char* text = files::typeText(static_cast<AttributeType>(type)))
+                m_typeTexts[type] = text;
+        m_out.room(s_chunk + 4096);
     }
 
     bool writeDocument(Attribute* root, std::string& error)
     {
-        m_out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nodedb version=\"1\" kind=\"";
-        m_out += root->asDatabase() ? "database" : "subtree";
-        m_out += "\">";
+        m_out.literal("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nodedb version=\"1\" kind=\"");
+        if (root->asDatabase())
+            m_out.literal("database");
+        else
+            m_out.literal("subtree");
+        m_out.literal("\">");
         if (!writeNode(*root->asNode(), 1))
         {
             error = m_error;
             return false;
         }
-        m_out += "\n</nodedb>\n";
+        m_out.literal("\n</nodedb>\n");
         if (!flush())
         {
             error = m_error;
@@ -43,7 +95,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t s_chunk = 1 << 16;
+    static constexpr std::size_t s_chunk = 1 << 18;
 
     bool flush()
     {
@@ -60,76 +112,120 @@ private:
     {
         if (!m_indent)
             return;
-        m_out.push_back('\n');
-        m_out.append(static_cast<std::size_t>(depth) * 2, ' ');
+        auto spaces = static_cast<std::size_t>(depth) * 2;
+        char* p = m_out.room(spaces + 1);
+        *p = '\n';
+        std::memset(p + 1, ' ', spaces);
+        m_out.setEnd(p + 1 + spaces);
     }
 
-    // Control characters that XML would drop or normalise are written as
-    // character references; pugixml reads those back unchanged.
+    template <typename Put>
+    void number(Put put)
+    {
+        m_out.setEnd(put(m_out.room(files::s_maxNumberChars)));
+    }
+    void putInt(int value)
+    {
+        number([value](char* p) { return files::putInt(p, value); });
+    }
+    void putFloat(float value)
+    {
+        number([value](char* p) { return files::putFloat(p, value); });
+    }
+    void putDouble(double value)
+    {
+        number([value](char* p) { return files::putDouble(p, value); });
+    }
+
+    // Room is asked for the worst case of a piece at a time, so that a huge
+    // string does not make the buffer six times its size.
+    static constexpr std::size_t s_escapePiece = 1 << 14;
+
     void escape(const std::wstring& text, bool inAttribute)
     {
-        m_utf8.clear();
-        files::appendUtf8(m_utf8, text.data(), text.size());
-        for (char c : m_utf8)
+        const EscapeTable::Kind* kinds = inAttribute ? s_escapes.attribute : s_escapes.text;
+        const wchar_t* chars = text.data();
+        const std::size_t length = text.size();
+        constexpr std::size_t perChar = std::max(s_maxEscape, files::s_maxUtf8PerChar);
+        for (std::size_t i = 0; i < length;)
         {
-            switch (c)
+            const std::size_t pieceEnd = std::min(length, i + s_escapePiece);
+            // One more character than the piece: a surrogate pair may straddle its end.
+            char* p = m_out.room((pieceEnd - i + 1) * perChar);
+            while (i < pieceEnd)
             {
-            case '&': m_out += "&amp;"; break;
-            case '<': m_out += "&lt;"; break;
-            case '>': m_out += "&gt;"; break;
-            case '"':
-                if (inAttribute)
-                    m_out += "&quot;";
-                else
-                    m_out.push_back(c);
-                break;
-            case '\n':
-                if (inAttribute)
-                    m_out += "&#10;";
-                else
-                    m_out.push_back(c);
-                break;
-            case '\t':
-                if (inAttribute)
-                    m_out += "&#9;";
-                else
-                    m_out.push_back(c);
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20)
+                const auto c = static_cast<unsigned long>(chars[i]);
+                if (c < 0x80)
                 {
-                    m_out += "&#";
-                    appendInt(m_out, static_cast<unsigned char>(c));
-                    m_out.push_back(';');
+                    ++i;
+                    switch (kinds[c])
+                    {
+                    case EscapeTable::Plain: *p++ = static_cast<char>(c); break;
+                    case EscapeTable::Drop: break;
+                    case EscapeTable::Reference:
+                        for (const char* r = s_escapes.reference[c]; *r; ++r)
+                            *p++ = *r;
+                        break;
+                    }
                 }
                 else
-                    m_out.push_back(c);
+                    p = files::putUtf8(p, files::nextCodePoint(chars, length, i));
             }
+            m_out.setEnd(p);
         }
     }
 
-    void open(const char* element, const Attribute& attribute, int depth)
+    /// Escapes text that is UTF-8 already (paths).
+    void escapeUtf8(const std::string& text)
+    {
+        for (std::size_t i = 0; i < text.size();)
+        {
+            const std::size_t pieceEnd = std::min(text.size(), i + s_escapePiece);
+            char* p = m_out.room((pieceEnd - i) * s_maxEscape);
+            for (; i < pieceEnd; ++i)
+            {
+                const auto byte = static_cast<unsigned char>(text[i]);
+                if (byte >= 0x80 || s_escapes.text[byte] == EscapeTable::Plain)
+                    *p++ = static_cast<char>(byte);
+                else if (s_escapes.text[byte] == EscapeTable::Reference)
+                    for (const char* r = s_escapes.reference[byte]; *r; ++r)
+                        *p++ = *r;
+            }
+            m_out.setEnd(p);
+        }
+    }
+
+    void startTag(std::string_view element)
+    {
+        m_out.put('<');
+        m_out.append(element);
+    }
+
+    void open(std::string_view element, const Attribute& attribute, int depth)
     {
         newline(depth);
-        m_out.push_back('<');
-        m_out += element;
+        startTag(element);
         if (!attribute.isNode() && attribute.getParentAttribute()
             && !attribute.getParentAttribute()->isAttributeArray())
         {
-            m_out += " name=\"";
+            m_out.literal(" name=\"");
             escape(attribute.getName(), true);
-            m_out.push_back('"');
+            m_out.put('"');
         }
     }
 
-    void close(const char* element)
+    void close(std::string_view element)
     {
-        m_out += "</";
-        m_out += element;
-        m_out.push_back('>');
+        char* p = m_out.room(element.size() + 3);
+        *p++ = '<';
+        *p++ = '/';
+        std::memcpy(p, element.data(), element.size());
+        p += element.size();
+        *p++ = '>';
+        m_out.setEnd(p);
     }
 
-    void closeBlock(const char* element, int depth)
+    void closeBlock(std::string_view element, int depth)
     {
         newline(depth);
         close(element);
@@ -137,20 +233,22 @@ private:
 
     void attributeNumber(const char* key, double value)
     {
-        m_out.push_back(' ');
-        m_out += key;
-        m_out += "=\"";
-        appendDouble(m_out, value);
-        m_out.push_back('"');
+        m_out.put(' ');
+        m_out.append(key, std::strlen(key));
+        m_out.literal("=\"");
+        putDouble(value);
+        m_out.put('"');
     }
 
     void vector(const OrkP::Vector3& v)
     {
-        appendFloat(m_out, v.x);
-        m_out.push_back(' ');
-        appendFloat(m_out, v.y);
-        m_out.push_back(' ');
-        appendFloat(m_out, v.z);
+        char* p = m_out.room(3 * files::s_maxNumberChars + 2);
+        p = files::putFloat(p, v.x);
+        *p++ = ' ';
+        p = files::putFloat(p, v.y);
+        *p++ = ' ';
+        p = files::putFloat(p, v.z);
+        m_out.setEnd(p);
     }
 
     void matrix(const OrkP::Matrix34& m)
@@ -158,7 +256,7 @@ private:
         for (int row = 0; row < 4; ++row)
         {
             if (row > 0)
-                m_out.push_back(' ');
+                m_out.put(' ');
             vector(m[row]);
         }
     }
@@ -169,7 +267,7 @@ private:
         if (index >= 0 && !def.getString(static_cast<unsigned int>(index)).empty())
             escape(def.getString(static_cast<unsigned int>(index)), false);
         else
-            appendInt(m_out, value);
+            putInt(value);
     }
 
     /// The definition of a dynamic attribute, as XML attributes and option children.
@@ -181,12 +279,12 @@ private:
             m_error = "dynamic " + std::string(files::typeText(type)) + " attributes cannot be saved";
             return false;
         }
-        m_out += " dynamic=\"1\"";
+        m_out.literal(" dynamic=\"1\"");
         if (def.getUnits() != 0)
         {
-            m_out += " units=\"";
-            appendInt(m_out, def.getUnits());
-            m_out.push_back('"');
+            m_out.literal(" units=\"");
+            putInt(def.getUnits());
+            m_out.put('"');
         }
         if (def.hasLimits())
         {
@@ -197,21 +295,21 @@ private:
         {
         case String:
         case StringArray:
-            m_out += " default=\"";
+            m_out.literal(" default=\"");
             escape(def.getDefaultString(), true);
-            m_out.push_back('"');
+            m_out.put('"');
             break;
         case Vector3:
         case Vector3Array:
-            m_out += " default=\"";
+            m_out.literal(" default=\"");
             vector(def.getDefaultVector3());
-            m_out.push_back('"');
+            m_out.put('"');
             break;
         case Matrix34:
         case Matrix34Array:
-            m_out += " default=\"";
+            m_out.literal(" default=\"");
             matrix(def.getDefaultMatrix34());
-            m_out.push_back('"');
+            m_out.put('"');
             break;
         case Pointer:
         case PointerArray:
@@ -222,44 +320,42 @@ private:
         hasChildren = false;
         if (const EnumAttributeDef* enumDef = def.asEnumAttributeDef())
         {
-            m_out.push_back('>');
+            m_out.put('>');
             hasChildren = true;
             for (unsigned int i = 0; i < enumDef->getStringCount(); ++i)
             {
                 newline(depth + 1);
-                m_out += "<option value=\"";
-                appendInt(m_out, enumDef->getStringValue(i));
-                m_out += "\">";
+                m_out.literal("<option value=\"");
+                putInt(enumDef->getStringValue(i));
+                m_out.literal("\">");
                 escape(enumDef->getString(i), false);
-                m_out += "</option>";
+                m_out.literal("</option>");
             }
         }
         return true;
     }
 
-    void pointerElement(const char* element, const Attribute* target, bool named, const Attribute& owner,
+    void pointerElement(std::string_view element, const Attribute* target, bool named, const Attribute& owner,
                         int depth)
     {
-        std::wstring path;
         bool local = false;
-        bool set = m_paths.get(target, path, local);
+        bool set = m_paths.get(target, m_path, local);
         if (named)
             open(element, owner, depth);
         else
         {
             newline(depth);
-            m_out.push_back('<');
-            m_out += element;
+            startTag(element);
         }
         if (local)
-            m_out += " local=\"1\"";
-        if (!set || path.empty())
+            m_out.literal(" local=\"1\"");
+        if (!set || m_path.empty())
         {
-            m_out += "/>";
+            m_out.literal("/>");
             return;
         }
-        m_out.push_back('>');
-        escape(path, false);
+        m_out.put('>');
+        escapeUtf8(m_path);
         close(element);
     }
 
@@ -270,7 +366,7 @@ private:
         for (const auto& value : values)
         {
             if (!first)
-                m_out.push_back(' ');
+                m_out.put(' ');
             first = false;
             each(value);
         }
@@ -286,12 +382,12 @@ private:
             return false;
         }
         AttributeType type = attribute.getAttributeType();
-        const char* element = files::typeText(type);
-        if (!element)
+        if (type < 0 || type > NodeType || m_typeTexts[type].empty())
         {
             m_error = "attribute of unknown type";
             return false;
         }
+        std::string_view element = m_typeTexts[type];
         if (type == NodeType)
             return writeNode(*attribute.asNode(), depth);
 
@@ -311,7 +407,7 @@ private:
         {
             // A dynamic pointer: its path goes into a child so the definition can stay on the element.
             if (!hasChildren)
-                m_out.push_back('>');
+                m_out.put('>');
             hasChildren = true;
             pointerElement("e", attribute.asPointerAttribute()->getValue(), false, attribute, depth + 1);
             break;
@@ -320,13 +416,13 @@ private:
             if (hasChildren)
             {
                 newline(depth + 1);
-                m_out += "<e>";
+                m_out.literal("<e>");
                 enumText(attribute.asEnumAttribute()->getEnumDef(), attribute.asEnumAttribute()->getValue());
-                m_out += "</e>";
+                m_out.literal("</e>");
             }
             else
             {
-                m_out.push_back('>');
+                m_out.put('>');
                 enumText(attribute.asEnumAttribute()->getEnumDef(), attribute.asEnumAttribute()->getValue());
                 close(element);
                 return true;
@@ -337,23 +433,23 @@ private:
         case PointerArray:
         {
             if (!hasChildren)
-                m_out.push_back('>');
+                m_out.put('>');
             hasChildren = true;
             if (auto* strings = attribute.asStringArrayAttribute())
                 for (const auto& value : strings->getValues())
                 {
                     newline(depth + 1);
-                    m_out += "<e>";
+                    m_out.literal("<e>");
                     escape(value, false);
-                    m_out += "</e>";
+                    m_out.literal("</e>");
                 }
             else if (auto* enums = attribute.asEnumArrayAttribute())
                 for (int value : enums->getValues())
                 {
                     newline(depth + 1);
-                    m_out += "<e>";
+                    m_out.literal("<e>");
                     enumText(enums->getEnumDef(), value);
-                    m_out += "</e>";
+                    m_out.literal("</e>");
                 }
             else
                 for (Attribute* target : attribute.asPointerArrayAttribute()->getValues())
@@ -362,7 +458,7 @@ private:
             {
                 // An empty list is written as an empty element.
                 m_out.back() = '/';
-                m_out.push_back('>');
+                m_out.put('>');
                 return true;
             }
             break;
@@ -374,10 +470,10 @@ private:
             auto* composite = attribute.asCompositeAttribute();
             if (composite->getAttributeCount() == 0)
             {
-                m_out += "/>";
+                m_out.literal("/>");
                 return true;
             }
-            m_out.push_back('>');
+            m_out.put('>');
             for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
                 if (!writeAttribute(*composite->getAttribute(i), depth + 1))
                     return false;
@@ -387,7 +483,7 @@ private:
         default:
             if (hasChildren)
                 break;
-            m_out.push_back('>');
+            m_out.put('>');
             writeValue(attribute);
             close(element);
             return true;
@@ -400,22 +496,18 @@ private:
     {
         switch (attribute.getAttributeType())
         {
-        case Int: appendInt(m_out, attribute.asIntAttribute()->getValue()); break;
-        case Bool: m_out += attribute.asBoolAttribute()->getValue() ? "true" : "false"; break;
-        case Float: appendFloat(m_out, attribute.asFloatAttribute()->getValue()); break;
-        case Double: appendDouble(m_out, attribute.asDoubleAttribute()->getValue()); break;
+        case Int: putInt(attribute.asIntAttribute()->getValue()); break;
+        case Bool: bools(attribute.asBoolAttribute()->getValue()); break;
+        case Float: putFloat(attribute.asFloatAttribute()->getValue()); break;
+        case Double: putDouble(attribute.asDoubleAttribute()->getValue()); break;
         case String: escape(attribute.asStringAttribute()->getValue(), false); break;
         case Vector3: vector(attribute.asVector3Attribute()->getValue()); break;
         case Matrix34: matrix(attribute.asMatrix34Attribute()->getValue()); break;
-        case IntArray: list(attribute.asIntArrayAttribute()->getValues(), [&](int v) { appendInt(m_out, v); }); break;
-        case BoolArray:
-            list(attribute.asBoolArrayAttribute()->getValues(), [&](bool v) { m_out += v ? "true" : "false"; });
-            break;
-        case FloatArray:
-            list(attribute.asFloatArrayAttribute()->getValues(), [&](float v) { appendFloat(m_out, v); });
-            break;
+        case IntArray: list(attribute.asIntArrayAttribute()->getValues(), [&](int v) { putInt(v); }); break;
+        case BoolArray: list(attribute.asBoolArrayAttribute()->getValues(), [&](bool v) { bools(v); }); break;
+        case FloatArray: list(attribute.asFloatArrayAttribute()->getValues(), [&](float v) { putFloat(v); }); break;
         case DoubleArray:
-            list(attribute.asDoubleArrayAttribute()->getValues(), [&](double v) { appendDouble(m_out, v); });
+            list(attribute.asDoubleArrayAttribute()->getValues(), [&](double v) { putDouble(v); });
             break;
         case Vector3Array:
             list(attribute.asVector3ArrayAttribute()->getValues(), [&](const OrkP::Vector3& v) { vector(v); });
@@ -427,6 +519,14 @@ private:
         }
     }
 
+    void bools(bool value)
+    {
+        if (value)
+            m_out.literal("true");
+        else
+            m_out.literal("false");
+    }
+
     bool writeNode(Node& node, int depth)
     {
         if (depth > files::s_maxDepth)
@@ -435,17 +535,17 @@ private:
             return false;
         }
         newline(depth);
-        m_out += "<node type=\"";
+        m_out.literal("<node type=\"");
         escape(node.getClassID(), true);
-        m_out += "\" name=\"";
+        m_out.literal("\" name=\"");
         escape(node.getName(), true);
-        m_out.push_back('"');
+        m_out.put('"');
         if (node.getAttributeCount() == 0)
         {
-            m_out += "/>";
+            m_out.literal("/>");
             return true;
         }
-        m_out.push_back('>');
+        m_out.put('>');
         for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
             if (!writeAttribute(*node.getAttribute(i), depth + 1))
                 return false;
@@ -454,10 +554,11 @@ private:
     }
 
     FileOutputStream& m_stream;
-    files::PointerPaths m_paths;
+    files::SavePaths m_paths;
     bool m_indent;
-    std::string m_out;
-    std::string m_utf8;
+    std::string_view m_typeTexts[NodeType + 1];
+    OutputBuffer m_out;
+    std::string m_path;
     std::string m_error;
 };
 

@@ -4,47 +4,20 @@ namespace db::files {
 
 void appendUtf8(std::string& out, const wchar_t* text, std::size_t length)
 {
-    for (std::size_t i = 0; i < length; ++i)
-    {
-        auto c = static_cast<unsigned long>(text[i]);
-        if constexpr (sizeof(wchar_t) == 2)
-        {
-            // Pair surrogates where the platform splits code points.
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < length)
-            {
-                auto low = static_cast<unsigned long>(text[i + 1]);
-                if (low >= 0xDC00 && low < 0xE000)
-                {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
-            }
-        }
-        if (c == 0)
-            continue; // no file format keeps U+0000 (XML cannot hold it at all)
-        if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
-            c = 0xFFFD;
-        if (c < 0x80)
-            out.push_back(static_cast<char>(c));
-        else if (c < 0x800)
-        {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-        else if (c < 0x10000)
-        {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-        else
-        {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
+    // Most text is ASCII: copy the plain run directly, then encode the rest
+    // into room made once for the worst case.
+    std::size_t plain = 0;
+    while (plain < length && text[plain] > 0 && text[plain] < 0x80)
+        ++plain;
+    std::size_t at = out.size();
+    out.resize(at + plain + (length - plain) * s_maxUtf8PerChar);
+    char* begin = &out[0];
+    char* p = begin + at;
+    for (std::size_t i = 0; i < plain; ++i)
+        *p++ = static_cast<char>(text[i]);
+    for (std::size_t i = plain; i < length;)
+        p = putUtf8(p, nextCodePoint(text, length, i));
+    out.resize(static_cast<std::size_t>(p - begin));
 }
 
 namespace {

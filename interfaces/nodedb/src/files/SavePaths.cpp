@@ -1,0 +1,225 @@
+#include "SavePaths.h"
+
+#include "Utf8.h"
+
+#include <db/CompositeAttribute.h>
+#include <db/Node.h>
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <unordered_map>
+
+namespace db::files {
+
+void appendPathName(std::string& out, const std::wstring& name)
+{
+    // The separators are ASCII, so they split the name into runs that encode
+    // the same alone as together.
+    const wchar_t* text = name.data();
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+    {
+        const wchar_t c = text[i];
+        if (c == L'\\' || c == L'/' || c == L'.' || c == L'[' || c == L']')
+        {
+            appendUtf8(out, text + runStart, i - runStart);
+            out.push_back('\\');
+            out.push_back(static_cast<char>(c));
+            runStart = i + 1;
+        }
+    }
+    appendUtf8(out, text + runStart, name.size() - runStart);
+}
+
+namespace {
+
+void appendIndex(std::string& out, unsigned int index)
+{
+    char digits[16];
+    out.push_back('[');
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, index).ptr);
+    out.push_back(']');
+}
+
+std::size_t hashOf(const Node* node)
+{
+    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(node) >> 4) * 0x9E3779B97F4A7C15ull);
+}
+
+/// Below this many children, counting like names pairwise beats hashing them.
+constexpr std::size_t s_pairwiseCount = 16;
+
+} // namespace
+
+SavePaths::SavePaths(const Attribute* savedRoot) : m_savedRoot(savedRoot) {}
+
+bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
+{
+    path.clear();
+    local = false;
+    if (!target)
+        return false;
+    if (target == m_savedRoot)
+    {
+        local = true;
+        return true;
+    }
+    appendPath(path, *target);
+    if (!target->isDescendantOf(m_savedRoot))
+        return true;
+    local = true;
+    if (!m_rootPathKnown)
+    {
+        appendPath(m_rootPath, *m_savedRoot);
+        m_rootPathKnown = true;
+    }
+    // The saved root's path is a prefix of every path below it.
+    std::size_t cut = m_rootPath.size();
+    if (cut < path.size() && path[cut] == '/')
+        ++cut;
+    path.erase(0, cut);
+    // A relative path that starts with an unnamed child ("[0]/Eye") would
+    // read as an element index; written from the top node it is unambiguous.
+    if (!path.empty() && path[0] == '[')
+        path.insert(path.begin(), '/');
+    return true;
+}
+
+void SavePaths::appendPath(std::string& out, const Attribute& attribute)
+{
+    if (attribute.isDetached())
+    {
+        out.push_back('/');
+        return;
+    }
+    if (attribute.isNode())
+    {
+        const NodeInfo& info = m_infos[knowPath(static_cast<const Node&>(attribute))];
+        out.append(m_pathText, info.pathStart, info.pathLength);
+        return;
+    }
+    const CompositeAttribute* parent = attribute.getParentAttribute();
+    appendPath(out, *parent);
+    if (parent->isAttributeArray())
+        appendIndex(out, attribute.getIndex());
+    else
+    {
+        out.push_back('.');
+        appendPathName(out, attribute.getName());
+    }
+}
+
+std::uint32_t SavePaths::knowPath(const Node& node)
+{
+    std::uint32_t index = infoOf(node);
+    if (m_infos[index].pathKnown)
+        return index;
+    // The parent's path goes into the text first, so that this one can be
+    // written after it in one piece.
+    const Node* parent = node.isDetached() ? nullptr : node.getParentNode();
+    std::uint32_t parentIndex = parent ? knowPath(*parent) : s_unknown;
+    const std::size_t start = m_pathText.size();
+    if (node.isDetached())
+        m_pathText.push_back('/');
+    else
+    {
+        if (parent)
+        {
+            const NodeInfo& above = m_infos[parentIndex];
+            m_pathText.append(m_pathText, above.pathStart, above.pathLength);
+        }
+        else
+            m_pathText.push_back('/');
+        if (m_pathText.size() - start != 1 || m_pathText.back() != '/')
+            m_pathText.push_back('/');
+        appendPathName(m_pathText, node.getName());
+        unsigned int count = parent ? occurrence(index, node, *parent) : 0;
+        if (count > 0 || node.getName().empty())
+            appendIndex(m_pathText, count);
+    }
+    NodeInfo& info = m_infos[index];
+    info.pathStart = start;
+    info.pathLength = m_pathText.size() - start;
+    info.pathKnown = true;
+    return index;
+}
+
+std::uint32_t SavePaths::infoOf(const Node& node)
+{
+    if (m_infos.size() * 2 >= m_table.size())
+        growTable();
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t slot = hashOf(&node) & mask;; slot = (slot + 1) & mask)
+    {
+        std::uint32_t entry = m_table[slot];
+        if (entry == 0)
+        {
+            m_infos.emplace_back();
+            m_infos.back().node = &node;
+            m_table[slot] = static_cast<std::uint32_t>(m_infos.size());
+            return m_table[slot] - 1;
+        }
+        if (m_infos[entry - 1].node == &node)
+            return entry - 1;
+    }
+}
+
+void SavePaths::growTable()
+{
+    std::vector<std::uint32_t> table(std::max<std::size_t>(1024, m_table.size() * 2), 0);
+    const std::size_t mask = table.size() - 1;
+    for (std::uint32_t i = 0; i < m_infos.size(); ++i)
+    {
+        std::size_t slot = hashOf(m_infos[i].node) & mask;
+        while (table[slot] != 0)
+            slot = (slot + 1) & mask;
+        table[slot] = i + 1;
+    }
+    m_table = std::move(table);
+}
+
+unsigned int SavePaths::occurrence(std::uint32_t index, const Node& node, const Node& parent)
+{
+    if (m_infos[index].occurrence != s_unknown)
+        return m_infos[index].occurrence;
+    std::uint32_t parentIndex = infoOf(parent);
+    if (!m_infos[parentIndex].childrenCounted)
+    {
+        m_infos[parentIndex].childrenCounted = true;
+        // One pass gives every child its count, so a parent's children cost
+        // one walk along them however many of them are named in the file.
+        std::vector<Node*> children = parent.getChildNodes();
+        if (children.size() <= s_pairwiseCount)
+        {
+            for (std::size_t i = 0; i < children.size(); ++i)
+            {
+                std::uint32_t count = 0;
+                for (std::size_t k = 0; k < i; ++k)
+                    if (children[k]->getName() == children[i]->getName())
+                        ++count;
+                m_infos[infoOf(*children[i])].occurrence = count;
+            }
+        }
+        else
+        {
+            std::unordered_map<std::wstring_view, std::uint32_t> seen;
+            seen.reserve(children.size());
+            for (const Node* child : children)
+            {
+                std::uint32_t count = seen[child->getName()]++;
+                m_infos[infoOf(*child)].occurrence = count;
+            }
+        }
+    }
+    if (m_infos[index].occurrence != s_unknown)
+        return m_infos[index].occurrence;
+    // Not among its parent's listed children: every like-named child counts.
+    unsigned int count = 0;
+    for (const Node* child : parent.getChildNodes())
+        if (child->getName() == node.getName())
+            ++count;
+    return count;
+}
+
+} // namespace db::files

@@ -1,0 +1,369 @@
+// The exact text the savers write: pointer paths, float digits, escaped and
+// encoded strings. Each is checked against an independent reference (the
+// database's own paths, std::to_chars, a plain escaper), so a faster writer
+// cannot drift from the format files already hold.
+
+#include "FilesTestSupport.h"
+#include "NodeDbTestSupport.h"
+
+#include <db/AttributeDef.h>
+#include <db/FloatArrayAttribute.h>
+#include <db/PointerArrayAttribute.h>
+#include <db/Visitor.h>
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+
+using namespace filestest;
+using nodedbtest::addNode;
+
+namespace {
+
+void appendUtf8(std::string& out, unsigned long c)
+{
+    if (c < 0x80)
+        out += static_cast<char>(c);
+    else if (c < 0x800)
+    {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    else if (c < 0x10000)
+    {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    else
+    {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+/// What a saver should write for `text`, one character at a time: U+0000
+/// dropped, non-characters as U+FFFD, markup and control characters as references.
+std::string escaped(const std::wstring& text, bool inAttribute)
+{
+    std::string out;
+    for (wchar_t wide : text)
+    {
+        auto c = static_cast<unsigned long>(wide);
+        if (c == 0)
+            continue;
+        if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
+            c = 0xFFFD;
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '"' && inAttribute)
+            out += "&quot;";
+        else if (c < 0x20 && (inAttribute || (c != '\n' && c != '\t')))
+            out += "&#" + std::to_string(c) + ";";
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+/// Empty when equal; else where the texts part and a little of each from there
+/// (the texts are too long to print whole).
+std::string difference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected)
+        return "";
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    std::size_t from = at < 20 ? 0 : at - 20;
+    return "at byte " + std::to_string(at) + ": written \"" + actual.substr(from, 60) + "\", expected \""
+           + expected.substr(from, 60) + "\"";
+}
+
+/// The text between the end of the first tag that starts with `start` and the following `end`.
+std::string contentAfter(const std::string& xml, const std::string& start, const std::string& end)
+{
+    std::size_t at = xml.find(start);
+    if (at == std::string::npos)
+        return "<missing " + start + ">";
+    at = xml.find('>', at) + 1;
+    return xml.substr(at, xml.find(end, at) - at);
+}
+
+/// Every node and attribute below a root, the root included, parents first.
+class Everything : public db::Visitor
+{
+public:
+    Everything() : db::Visitor(VisitAttributes) {}
+    bool visitNodeEnter(db::Node* node) override
+    {
+        all.push_back(node);
+        return true;
+    }
+    bool visitAttributeEnter(db::Attribute* attribute) override
+    {
+        all.push_back(attribute);
+        return true;
+    }
+    std::vector<db::Attribute*> all;
+};
+
+/// Names that need counting and escaping: twins within one container and
+/// across containers of one parent, unnamed nodes, separators, markup, Unicode.
+db::Node* buildAwkwardScene(db::Database& database)
+{
+    db::Node* group = addNode(database, L"Group", L"a/b.c[d]\\e & <f>");
+    addNode(database, L"Mesh", L"twin", group);
+    db::Node* twin = addNode(database, L"Mesh", L"twin", group);
+    addNode(database, L"Light", L"", group);
+    addNode(database, L"Light", L"", twin);
+    addNode(database, L"Light", L"", twin);
+    addNode(database, L"Mesh", L"\u00e9t\u00e9 \U0001F600", group);
+    for (int i = 0; i < 40; ++i)
+        addNode(database, L"Light", i % 3 == 0 ? L"many" : L"light " + std::to_wstring(i), group);
+    db::Node* all = addNode(database, L"AllTypes", L"all");
+    auto* entries = all->findAttribute(L"entries")->asAttributeArray();
+    entries->add(false);
+    entries->add(false);
+    all->addDynamicString(L"odd.name[0]", L"x");
+    addNode(database, L"Group", L"twin");
+    db::Node* library = addNode(database, L"MaterialLibrary", L"twin");
+    library->findAttribute(L"scripts")->asNodeContainer()->add(db::makeNode(L"Script", L"twin"));
+    library->findAttribute(L"materials")->asNodeContainer()->add(db::makeNode(L"Material", L"twin"));
+    library->findAttribute(L"scripts")->asNodeContainer()->add(db::makeNode(L"Script", L"twin"));
+    return group;
+}
+
+/// The path a saver writes for `target` in a file whose top node is `savedRoot`, as an <e> element.
+std::string expectedElement(const db::Attribute* target, const db::Attribute* savedRoot)
+{
+    std::wstring path;
+    bool local = target == savedRoot || target->isDescendantOf(savedRoot);
+    if (target != savedRoot)
+    {
+        target->toDatabasePath(path, local ? savedRoot : nullptr);
+        if (local && !path.empty() && path[0] == L'[')
+            path.insert(path.begin(), L'/');
+    }
+    std::string element = local ? "<e local=\"1\"" : "<e";
+    return path.empty() ? element + "/>" : element + ">" + escaped(path, false) + "</e>";
+}
+
+/// The <e> elements of the pointer array named `name`, one string each.
+std::vector<std::string> pointerElements(const std::string& xml, const std::string& name)
+{
+    std::string body = contentAfter(xml, "<pointerArray name=\"" + name + "\"", "</pointerArray>");
+    std::vector<std::string> elements;
+    for (std::size_t at = body.find("<e"); at != std::string::npos; at = body.find("<e", at + 1))
+    {
+        std::size_t end = body.find('>', at);
+        if (body[end - 1] != '/')
+            end = body.find("</e>", at) + 3;
+        elements.push_back(body.substr(at, end + 1 - at));
+    }
+    return elements;
+}
+
+db::PointerArrayAttribute* addPointerArray(db::Node& node, const std::wstring& name,
+                                           const std::vector<db::Attribute*>& targets)
+{
+    auto* pointers = static_cast<db::PointerArrayAttribute*>(
+        node.addDynamicAttribute(std::make_unique<db::AttributeDef>(name, db::PointerArray)));
+    pointers->setValues(targets);
+    return pointers;
+}
+
+std::wstring pathOf(const db::Attribute* attribute)
+{
+    std::wstring path;
+    if (attribute)
+        attribute->toDatabasePath(path);
+    return path;
+}
+
+TEST(SavedText, PointerPathsAreTheDatabasePathsOfTheirTargets)
+{
+    ScratchFolder folder;
+    db::Database database(L"paths");
+    db::Node* group = buildAwkwardScene(database);
+    Everything everything;
+    database.accept(&everything);
+    std::vector<db::Attribute*> targets = everything.all;
+    db::Node* holder = addNode(database, L"Mesh", L"holder", group);
+    addPointerArray(*holder, L"targets", targets);
+
+    // The whole database: every target is inside the file.
+    std::string xml = xmlOf(database, folder);
+    std::vector<std::string> written = pointerElements(xml, "targets");
+    ASSERT_EQ(written.size(), targets.size());
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        EXPECT_EQ(written[i], expectedElement(targets[i], &database)) << "target " << i;
+
+    // One node: targets below it are relative, the rest absolute.
+    xml = xmlOf(*group, folder);
+    written = pointerElements(xml, "targets");
+    ASSERT_EQ(written.size(), targets.size());
+    std::size_t inside = 0;
+    for (std::size_t i = 0; i < targets.size(); ++i)
+    {
+        EXPECT_EQ(written[i], expectedElement(targets[i], group)) << "target " << i;
+        inside += targets[i]->isDescendantOf(group) ? 1 : 0;
+    }
+    EXPECT_GT(inside, 20u);
+    EXPECT_LT(inside, targets.size() - 20);
+}
+
+TEST(SavedText, PointerPathsFindTheirTargetsAgainInBothFormats)
+{
+    ScratchFolder folder;
+    db::Database database(L"paths");
+    buildAwkwardScene(database);
+    Everything everything;
+    database.accept(&everything);
+    std::vector<db::Attribute*> targets = everything.all;
+    addPointerArray(*addNode(database, L"Mesh", L"holder"), L"targets", targets);
+
+    for (Format format : {Format::Xml, Format::Binary})
+    {
+        const std::string file = folder.file(format == Format::Xml ? "paths.xml" : "paths.dbb");
+        ASSERT_TRUE(save(database, file, format));
+        db::Database loaded(L"paths");
+        ASSERT_EQ(load(loaded, file, format), "");
+        auto* holder = loaded.attributeFromDatabasePath(L"/holder.targets", true);
+        ASSERT_NE(holder, nullptr);
+        const auto& found = holder->asPointerArrayAttribute()->getValues();
+        ASSERT_EQ(found.size(), targets.size());
+        for (std::size_t i = 0; i < targets.size(); ++i)
+        {
+            ASSERT_NE(found[i], nullptr) << "target " << i;
+            EXPECT_EQ(pathOf(found[i]), pathOf(targets[i])) << "target " << i;
+        }
+    }
+}
+
+float floatFromBits(std::uint32_t bits)
+{
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+TEST(SavedText, FloatsAreWrittenInTheirShortestFormAndReadBackExactly)
+{
+    // Values where a shortest-digits writer goes wrong: powers of two and of
+    // ten, whole numbers past 2^24 (written exactly, not rounded to zeros),
+    // the plain/scientific boundary, subnormals, extremes, signed zero.
+    std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.1f, 0.3f, 1.0f / 3.0f, 2.0f / 3.0f, 100.0f, 1000.0f,
+                                 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f, 1e13f, 1e14f, 1e15f, 1e16f, 1e20f, 1e-4f,
+                                 1e-5f, 1e-6f, 1e-7f, 123456.7f, 1234567.0f, 12345678.0f, 123456789.0f, 16777216.0f,
+                                 16777218.0f, 33554436.0f, 33649928.0f, 99999992.0f, 4294967296.0f, FLT_MAX, -FLT_MAX,
+                                 FLT_MIN, std::numeric_limits<float>::denorm_min(), floatFromBits(0x00000015u),
+                                 floatFromBits(0x007fffffu), floatFromBits(0x00400000u), 0.000123f, 0.0001234567f,
+                                 std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+    for (int exponent = -149; exponent <= 127; ++exponent)
+        values.push_back(std::ldexp(1.0f, exponent));
+    for (float decade = 1e-38f; decade < 1e38f; decade *= 10.0f)
+    {
+        values.push_back(std::nextafter(decade, 0.0f));
+        values.push_back(std::nextafter(decade, FLT_MAX));
+    }
+    std::mt19937 random(20261206);
+    for (int i = 0; i < 30000; ++i)
+    {
+        float value = floatFromBits(static_cast<std::uint32_t>(random()));
+        if (!std::isnan(value))
+            values.push_back(value);
+    }
+    for (int i = 0; i < 3000; ++i)
+        values.push_back(std::uniform_real_distribution<float>(-100.0f, 100.0f)(random));
+
+    std::string expected;
+    for (float value : values)
+    {
+        char text[64];
+        if (!expected.empty())
+            expected += ' ';
+        expected.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    }
+
+    ScratchFolder folder;
+    db::Database database(L"floats");
+    db::Node* node = addNode(database, L"Mesh", L"samples");
+    auto* samples = static_cast<db::FloatArrayAttribute*>(
+        node->addDynamicAttribute(std::make_unique<db::AttributeDef>(L"samples", db::FloatArray)));
+    samples->setValues(values);
+    const std::string file = folder.file("floats.xml");
+    ASSERT_TRUE(save(database, file, Format::Xml));
+    std::string written = contentAfter(readAll(file), "<floatArray name=\"samples\"", "</floatArray>");
+    EXPECT_EQ(difference(written, expected), "");
+
+    db::Database loaded(L"floats");
+    ASSERT_EQ(load(loaded, file, Format::Xml), "");
+    auto* read = loaded.attributeFromDatabasePath(L"/samples.samples", true);
+    ASSERT_NE(read, nullptr);
+    const auto& readValues = read->asFloatArrayAttribute()->getValues();
+    ASSERT_EQ(readValues.size(), values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(std::memcmp(&readValues[i], &values[i], 4), 0) << "value " << i << ": " << values[i];
+}
+
+TEST(SavedText, LongStringsAreEscapedAndEncodedThroughout)
+{
+    // Long enough that the writers work through it in pieces: markup, control
+    // characters, multi-byte and astral characters land on every boundary.
+    std::wstring piece = L"a&<>\"\t\n\r\x01\u00e9\u4e2d\U0001F600";
+    piece += static_cast<wchar_t>(0xD800); // a lone surrogate
+    piece += static_cast<wchar_t>(0);      // dropped: no file holds U+0000
+    piece += static_cast<wchar_t>(0x110000);
+    std::wstring text;
+    for (int i = 0; i < 7001; ++i)
+        text += piece.substr(0, static_cast<std::size_t>(i) % piece.size() + 1);
+
+    ScratchFolder folder;
+    db::Database database(L"strings");
+    db::Node* node = addNode(database, L"Mesh", text);
+    node->addDynamicString(L"note", text);
+
+    const std::string xml = xmlOf(database, folder);
+    EXPECT_EQ(difference(contentAfter(xml, "<string name=\"note\"", "</string>"), escaped(text, false)), "");
+    const std::string nameStart = "<node type=\"Mesh\" name=\"";
+    ASSERT_NE(xml.find(nameStart), std::string::npos);
+    std::size_t name = xml.find(nameStart) + nameStart.size();
+    EXPECT_EQ(difference(xml.substr(name, xml.find('"', name) - name), escaped(text, true)), "");
+
+    // What reads back is the text as files can hold it.
+    std::wstring held;
+    for (wchar_t c : text)
+    {
+        auto code = static_cast<unsigned long>(c);
+        if (code != 0)
+            held += (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF ? L'\uFFFD' : c;
+    }
+    for (Format format : {Format::Xml, Format::Binary})
+    {
+        const std::string file = folder.file(format == Format::Xml ? "strings.xml" : "strings.dbb");
+        ASSERT_TRUE(save(database, file, format));
+        db::Database loaded(L"strings");
+        ASSERT_EQ(load(loaded, file, format), "");
+        ASSERT_EQ(loaded.getRootContainer().getNodeCount(), 1u);
+        db::Node* read = loaded.getRootContainer().getNode(0);
+        EXPECT_TRUE(read->getName() == held);
+        auto* note = read->findAttribute(L"note");
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->asStringAttribute()->getValue() == held);
+    }
+}
+
+} // namespace

@@ -156,7 +156,10 @@ void CompoundAttributeDef::addSharedAttributeDef(AttributeDef* def)
     if (def->m_index < 0)
         def->m_index = index;
     if (def->canHoldNodes())
+    {
         m_canHoldNodes = true;
+        m_nodeHoldingMembers.push_back(static_cast<unsigned int>(index));
+    }
 }
 
 AttributeDef* CompoundAttributeDef::findAttributeDef(const std::wstring& name) const

@@ -45,15 +45,27 @@ std::size_t aligned(std::size_t size)
 template <class F>
 void forEachContainer(const CompositeAttribute& composite, F&& f)
 {
-    if (!composite.getDef().canHoldNodes())
+    const AttributeDef& def = composite.getDef();
+    if (!def.canHoldNodes())
         return;
-    for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
-    {
-        Attribute* child = composite.getAttribute(i);
+    auto visit = [&f](Attribute* child) {
         if (NodeContainer* container = child->asNodeContainer())
             f(container);
         else if (child->isCompound() || child->isAttributeArray())
             forEachContainer(*child->asCompositeAttribute(), f);
+    };
+    // The definition knows which members can hold nodes: the others, most
+    // of a node's attributes, are not even touched. Dynamic members never
+    // hold nodes; the elements of an attribute array all share one definition.
+    if (const CompoundAttributeDef* members = def.asCompoundAttributeDef())
+    {
+        for (unsigned int index : members->getNodeHoldingMembers())
+            visit(composite.getAttribute(index));
+    }
+    else
+    {
+        for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+            visit(composite.getAttribute(i));
     }
 }
 

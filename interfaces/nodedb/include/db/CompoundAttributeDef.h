@@ -33,6 +33,9 @@ public:
     CompoundAttributeDef* asCompoundAttributeDef() override { return this; }
     const CompoundAttributeDef* asCompoundAttributeDef() const override { return this; }
     bool canHoldNodes() const override { return m_canHoldNodes; }
+    /// Positions of the members that are, or contain, node containers: walks
+    /// looking for nodes visit only these.
+    const std::vector<unsigned int>& getNodeHoldingMembers() const { return m_nodeHoldingMembers; }
     AttributeDef* makeCopy() const override;
 
 protected:
@@ -43,6 +46,7 @@ private:
     std::vector<AttributeDef*> m_members;
     std::vector<std::unique_ptr<AttributeDef>> m_owned;
     std::unordered_map<std::wstring, int> m_index;
+    std::vector<unsigned int> m_nodeHoldingMembers;
     bool m_canHoldNodes = false;
 };
 

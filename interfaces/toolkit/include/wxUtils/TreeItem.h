@@ -21,6 +21,8 @@ class TreeItem : private detail::RowNode
 public:
     /// `expanded` says whether the children show from the start.
     TreeItem(const wxString& label, TreeControl* owner, bool expanded = false);
+    /// The same, taking over a label made for the item.
+    TreeItem(wxString&& label, TreeControl* owner, bool expanded = false);
     /// Deletes the children too. Only for items that were never inserted:
     /// inserted items go with RemoveAndDestroy or with their tree.
     ~TreeItem();
@@ -33,7 +35,8 @@ public:
     void SetLabel(const wxString& label) { SetColumnText(0, label); }
     /// Text of a column (0 is the label); empty for a column never set.
     const wxString& GetColumnText(unsigned int column) const;
-    void SetColumnText(unsigned int column, const wxString& text);
+    void SetColumnText(unsigned int column, const wxString& text) { SetColumnText(column, wxString(text)); }
+    void SetColumnText(unsigned int column, wxString&& text);
     /// Index into the tree's image list, -1 for none.
     int GetImage() const { return m_image; }
     void SetImage(int image);
@@ -82,9 +85,11 @@ private:
     TreeItem* m_parent = nullptr;
     detail::RowSequence m_children;
     wxString m_label;
-    // Texts of columns 1 and up; most trees have one or two columns, so the
-    // label lives apart and a label-only item allocates nothing more.
-    std::vector<wxString> m_columnTexts;
+    // Most trees have one or two columns: the label and the second column
+    // live in the item, so that filling a big two-column tree allocates no
+    // vector per item; columns 2 and up, rarer, go in the vector.
+    wxString m_secondColumnText;
+    std::vector<wxString> m_moreColumnTexts;
     void* m_userData = nullptr;
     int m_image = -1;
     bool m_expanded;

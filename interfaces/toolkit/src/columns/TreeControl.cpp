@@ -349,8 +349,8 @@ void TreeControl::paintRow(wxDC& dc, RowNode* node, std::size_t, const wxRect& r
                        wxIMAGELIST_DRAW_TRANSPARENT);
     }
     drawCellText(dc, 0, rect, item->m_label, labelInset(item));
-    for (unsigned int c = 1; c <= item->m_columnTexts.size() && c < getColumnCount(); ++c)
-        drawCellText(dc, c, rect, item->m_columnTexts[c - 1]);
+    for (unsigned int c = 1; c < getColumnCount(); ++c)
+        drawCellText(dc, c, rect, item->GetColumnText(c));
 }
 
 void TreeControl::AssignImageList(wxImageList* images, int)

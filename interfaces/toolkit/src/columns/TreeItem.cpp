@@ -2,14 +2,21 @@
 
 #include <wxUtils/TreeControl.h>
 
+#include <utility>
+
 namespace wxUtils
 {
 
 using detail::RowNode;
 
 TreeItem::TreeItem(const wxString& label, TreeControl* owner, bool expanded)
+    : TreeItem(wxString(label), owner, expanded)
+{
+}
+
+TreeItem::TreeItem(wxString&& label, TreeControl* owner, bool expanded)
     : m_owner(owner)
-    , m_label(label)
+    , m_label(std::move(label))
     , m_expanded(expanded)
 {
     wxASSERT_MSG(owner, "a TreeItem needs the tree control that will show it");
@@ -25,18 +32,22 @@ const wxString& TreeItem::GetColumnText(unsigned int column) const
     static const wxString s_empty;
     if (column == 0)
         return m_label;
-    return column - 1 < m_columnTexts.size() ? m_columnTexts[column - 1] : s_empty;
+    if (column == 1)
+        return m_secondColumnText;
+    return column - 2 < m_moreColumnTexts.size() ? m_moreColumnTexts[column - 2] : s_empty;
 }
 
-void TreeItem::SetColumnText(unsigned int column, const wxString& text)
+void TreeItem::SetColumnText(unsigned int column, wxString&& text)
 {
     if (column == 0)
-        m_label = text;
+        m_label = std::move(text);
+    else if (column == 1)
+        m_secondColumnText = std::move(text);
     else
     {
-        if (column > m_columnTexts.size())
-            m_columnTexts.resize(column);
-        m_columnTexts[column - 1] = text;
+        if (column - 1 > m_moreColumnTexts.size())
+            m_moreColumnTexts.resize(column - 1);
+        m_moreColumnTexts[column - 2] = std::move(text);
     }
     m_owner->itemsChanged();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <absl/container/flat_hash_map.h>
+
 #include <cstddef>
-#include <unordered_map>
 
 namespace db
 {
@@ -19,6 +20,11 @@ namespace dbui
 /// The two-way association between the nodes a tree shows and their tree
 /// items. Each node has at most one item and each item one node; lookups of
 /// unknown keys return null and never insert.
+///
+/// Nodes find their items in a hash map; items find their nodes through a
+/// back-pointer kept in the item's user data, confirmed against the map, so
+/// that an item the map has forgotten never answers with a node. Binding a
+/// tree of 300,000 nodes fills one map instead of two.
 class NodeItemMap
 {
 public:
@@ -33,6 +39,7 @@ public:
     /// Forgets the item and, walking the tree items below it, every descendant
     /// item: call it before destroying an item together with its children.
     void eraseSubtree(wxUtils::TreeItem* item);
+    /// Forgets every pair without touching the items, which may be gone already.
     void clear();
     /// Makes room for `count` pairs, so that filling a big tree does not rehash.
     void reserve(std::size_t count);
@@ -41,14 +48,12 @@ public:
     bool empty() const { return m_nodeToItem.empty(); }
 
 private:
-    void eraseItem(const wxUtils::TreeItem* item);
+    void eraseItem(wxUtils::TreeItem* item);
 
-    // Hashed rather than ordered: a tree of 300,000 nodes looks items up on
-    // every replayed change, and nothing depends on the order of the keys.
-    std::unordered_map<const db::Node*, wxUtils::TreeItem*> m_nodeToItem;
-    std::unordered_map<const wxUtils::TreeItem*, db::Node*> m_itemToNode;
-    db::Node* m_defaultNode = nullptr;
-    wxUtils::TreeItem* m_defaultItem = nullptr;
+    // Hashed rather than ordered: nothing depends on the order of the keys.
+    // Open addressing: filling a map of a node per entry would spend most of
+    // a big tree's binding time allocating.
+    absl::flat_hash_map<const db::Node*, wxUtils::TreeItem*> m_nodeToItem;
 };
 
 } // namespace dbui

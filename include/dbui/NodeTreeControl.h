@@ -23,7 +23,8 @@ class NodeItemMap;
 
 /// A tree of the nodes of one database (label: the node's name, column 1 its
 /// class id) that follows the database's change sets item by item, and acts
-/// on its selection: deletion as one undo step, renaming in place.
+/// on its selection: deletion as one undo step, renaming in place. The user
+/// data of its items is its own: each item points back at its node there.
 class NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
 {
 public:

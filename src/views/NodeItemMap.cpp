@@ -10,20 +10,22 @@ namespace dbui
 wxUtils::TreeItem* NodeItemMap::getItem(const db::Node* node) const
 {
     const auto found = m_nodeToItem.find(node);
-    return found == m_nodeToItem.end() ? m_defaultItem : found->second;
+    return found == m_nodeToItem.end() ? nullptr : found->second;
 }
 
 db::Node* NodeItemMap::getNode(const wxUtils::TreeItem* item) const
 {
-    const auto found = m_itemToNode.find(item);
-    return found == m_itemToNode.end() ? m_defaultNode : found->second;
+    if (!item)
+        return nullptr;
+    auto* node = static_cast<db::Node*>(item->GetUserData());
+    return node && getItem(node) == item ? node : nullptr;
 }
 
 bool NodeItemMap::insert(db::Node* node, wxUtils::TreeItem* item)
 {
     if (!m_nodeToItem.emplace(node, item).second)
         return false;
-    m_itemToNode.emplace(item, node);
+    item->SetUserData(node);
     return true;
 }
 
@@ -32,17 +34,14 @@ void NodeItemMap::erase(const db::Node* node)
     const auto found = m_nodeToItem.find(node);
     if (found == m_nodeToItem.end())
         return;
-    m_itemToNode.erase(found->second);
+    found->second->SetUserData(nullptr);
     m_nodeToItem.erase(found);
 }
 
-void NodeItemMap::eraseItem(const wxUtils::TreeItem* item)
+void NodeItemMap::eraseItem(wxUtils::TreeItem* item)
 {
-    const auto found = m_itemToNode.find(item);
-    if (found == m_itemToNode.end())
-        return;
-    m_nodeToItem.erase(found->second);
-    m_itemToNode.erase(found);
+    if (db::Node* node = getNode(item))
+        erase(node);
 }
 
 void NodeItemMap::eraseSubtree(wxUtils::TreeItem* item)
@@ -61,16 +60,14 @@ void NodeItemMap::eraseSubtree(wxUtils::TreeItem* item)
 
 void NodeItemMap::clear()
 {
-    // Swapped with empty maps: clear() keeps a big tree's buckets, which
-    // every later clear and iteration would then walk.
-    std::unordered_map<const db::Node*, wxUtils::TreeItem*>().swap(m_nodeToItem);
-    std::unordered_map<const wxUtils::TreeItem*, db::Node*>().swap(m_itemToNode);
+    // Released, not just emptied: a big tree's slots would otherwise stay
+    // allocated for a small database bound next.
+    m_nodeToItem = {};
 }
 
 void NodeItemMap::reserve(std::size_t count)
 {
     m_nodeToItem.reserve(count);
-    m_itemToNode.reserve(count);
 }
 
 } // namespace dbui

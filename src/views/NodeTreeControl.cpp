@@ -154,17 +154,32 @@ wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxU
 {
     if (!parentItem)
         return nullptr;
-    // Behind the nearest previous sibling already shown under the same parent.
+    // Next to the nearest sibling already shown under the same parent, looking
+    // both ways at once: additions come in either order (undoing a deletion
+    // adds the last node first), and each then finds a neighbour in one step.
     // Siblings without an item yet (added later in the same change set) or
-    // whose item still sits elsewhere (moved later in it) are passed over: they
-    // place themselves relative to this one when their turn comes.
-    for (const db::Node* previous = node->getPrevious(); previous; previous = previous->getPrevious())
+    // whose item still sits elsewhere are passed over: they place themselves
+    // relative to this one when their turn comes.
+    const db::Node* previous = node->getPrevious();
+    const db::Node* next = node->getNext();
+    while (previous || next)
     {
-        wxUtils::TreeItem* previousItem = m_nodeItemMap->getItem(previous);
-        if (previousItem && previousItem->GetParent() == parentItem)
-            return previousItem->GetNextSibling();
+        if (previous)
+        {
+            wxUtils::TreeItem* previousItem = m_nodeItemMap->getItem(previous);
+            if (previousItem && previousItem->GetParent() == parentItem)
+                return previousItem->GetNextSibling();
+            previous = previous->getPrevious();
+        }
+        if (next)
+        {
+            wxUtils::TreeItem* nextItem = m_nodeItemMap->getItem(next);
+            if (nextItem && nextItem->GetParent() == parentItem)
+                return nextItem;
+            next = next->getNext();
+        }
     }
-    // No earlier sibling is shown: the node comes first.
+    // No sibling is shown: the node comes first.
     return parentItem->GetFirstChild();
 }
 

@@ -83,6 +83,16 @@ T clampElement(const AttributeDef& def, T value)
         detail::Editor::ValueEdit edit(*this);                                                                         \
         m_values.swap(copy);                                                                                           \
     }                                                                                                                  \
+    void Class::setValues(std::vector<T>&& values)                                                                     \
+    {                                                                                                                  \
+        for (T& element : values)                                                                                      \
+        {                                                                                                              \
+            const T& value = element;                                                                                  \
+            element = Clamp;                                                                                           \
+        }                                                                                                              \
+        detail::Editor::ValueEdit edit(*this);                                                                         \
+        m_values.swap(values);                                                                                         \
+    }                                                                                                                  \
     bool Class::removeElement(unsigned int index)                                                                      \
     {                                                                                                                  \
         if (index >= m_values.size())                                                                                  \

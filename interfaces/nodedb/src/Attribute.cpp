@@ -217,7 +217,8 @@ const Node* Attribute::asNode() const
 
 Database* Attribute::asDatabase()
 {
-    return isNode() ? dynamic_cast<Database*>(this) : nullptr;
+    // A flag rather than a cast: loaders and edits ask this for every tree they touch.
+    return hasFlag(s_database) ? static_cast<Database*>(this) : nullptr;
 }
 
 // ----------------------------------------------------------------------- values

@@ -101,6 +101,7 @@ Database::Database(const std::wstring& displayName, TypeRegistry* registry)
       name(nameAttributeOf(*this)), m_registry(registry ? registry : &TypeRegistry::getDefault()),
       m_observers(s_errorReporter), m_undoObservers(s_errorReporter)
 {
+    setFlag(s_database, true);
     // Not recorded: a database is not yet registered or observed while it is built.
     detail::ValueSlot slot;
     slot.value = displayName;

@@ -231,7 +231,7 @@ std::size_t ValueSlot::heapBytes() const
 
 namespace {
 
-void renumberFrom(std::vector<Attribute*>& children, unsigned int from)
+void renumberFrom(ChildList& children, unsigned int from)
 {
     for (unsigned int i = from; i < children.size(); ++i)
         Editor::setParentRaw(*children[i], children[i]->getParentAttribute(), i);

@@ -94,7 +94,7 @@ public:
     static void markInArena(Attribute& attribute) { attribute.setFlag(Attribute::s_inArena, true); }
     static bool isInArena(const Attribute& attribute) { return attribute.hasFlag(Attribute::s_inArena); }
     static void destroy(Attribute* attribute);
-    static std::vector<Attribute*>& children(CompositeAttribute& parent) { return parent.m_children; }
+    static ChildList& children(CompositeAttribute& parent) { return parent.m_children; }
     static void setParentRaw(Attribute& child, CompositeAttribute* parent, unsigned int index);
 
     /// Marks `target` as referenced by a pointer attribute (`referrer`).

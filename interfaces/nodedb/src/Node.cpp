@@ -30,11 +30,6 @@ namespace db {
 
 namespace {
 
-bool isLeafType(AttributeType type)
-{
-    return type != Compound && type != AttributeArrayType && type != NodeContainerType;
-}
-
 std::size_t aligned(std::size_t size)
 {
     return (size + 7) & ~std::size_t(7);
@@ -81,44 +76,48 @@ Node::Node(NodeDef& def, const std::wstring& name) : CompositeAttribute(def, NoM
     buildMembers();
 }
 
+Node::Node(NodeDef& def, std::wstring&& name) : CompositeAttribute(def, NoMembers{}), m_name(std::move(name))
+{
+    buildMembers();
+}
+
 Node::Node(NodeDef& def, const std::wstring& name, NoMembers) : CompositeAttribute(def, NoMembers{}), m_name(name) {}
 
 Node::~Node()
 {
-    // Members live in the arena: they must go before it does.
+    // Members live in the arena, which starts with the first of them: they must
+    // go before it does.
     auto& children = detail::Editor::children(*this);
+    void* arena = !children.empty() && detail::Editor::isInArena(*children[0]) ? children[0] : nullptr;
     for (Attribute* child : children)
         detail::Editor::destroy(child);
     children.clear();
-    ::operator delete(m_arena);
+    ::operator delete(arena);
 }
 
 void Node::buildMembers()
 {
+    // One allocation per node: the schema members one after the other, then
+    // the array of pointers to them that the child list starts in.
     const NodeDef& def = getNodeDef();
+    const unsigned int count = def.getAttributeDefCount();
+    if (count == 0)
+        return;
     std::size_t total = 0;
-    for (unsigned int i = 0; i < def.getAttributeDefCount(); ++i)
-    {
-        const AttributeType type = def.getAttributeDef(i).getAttributeType();
-        if (isLeafType(type))
-            total += aligned(detail::Editor::attributeSize(type));
-    }
-    m_arena = total ? ::operator new(total) : nullptr;
-    auto* cursor = static_cast<char*>(m_arena);
+    for (unsigned int i = 0; i < count; ++i)
+        total += aligned(detail::Editor::attributeSize(def.getAttributeDef(i).getAttributeType()));
+    const std::size_t listOffset = total;
+    total += count * sizeof(Attribute*);
+    auto* arena = static_cast<char*>(::operator new(total));
     auto& children = detail::Editor::children(*this);
-    children.reserve(def.getAttributeDefCount());
-    for (unsigned int i = 0; i < def.getAttributeDefCount(); ++i)
+    children.borrow(reinterpret_cast<Attribute**>(arena + listOffset), count);
+    char* cursor = arena;
+    for (unsigned int i = 0; i < count; ++i)
     {
         AttributeDef& member = def.getAttributeDef(i);
-        Attribute* child = nullptr;
-        if (isLeafType(member.getAttributeType()))
-        {
-            child = detail::Editor::createAttribute(member, cursor);
-            detail::Editor::markInArena(*child);
-            cursor += aligned(detail::Editor::attributeSize(member.getAttributeType()));
-        }
-        else
-            child = detail::Editor::createAttribute(member);
+        Attribute* child = detail::Editor::createAttribute(member, cursor);
+        detail::Editor::markInArena(*child);
+        cursor += aligned(detail::Editor::attributeSize(member.getAttributeType()));
         detail::Editor::setParentRaw(*child, this, i);
         children.push_back(child);
     }

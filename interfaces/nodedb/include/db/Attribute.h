@@ -166,6 +166,7 @@ protected:
     static constexpr std::uint32_t s_ownsDef = 2;
     static constexpr std::uint32_t s_inArena = 4;
     static constexpr std::uint32_t s_pointerTarget = 8;
+    static constexpr std::uint32_t s_database = 16;
 
     bool hasFlag(std::uint32_t flag) const { return (m_flags & flag) != 0; }
     void setFlag(std::uint32_t flag, bool on)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/ChildList.h>
 
 #include <string>
 #include <vector>
@@ -55,7 +56,7 @@ private:
     friend class Database;
     friend class detail::Editor;
 
-    std::vector<Attribute*> m_children;
+    detail::ChildList m_children;
 };
 
 } // namespace db

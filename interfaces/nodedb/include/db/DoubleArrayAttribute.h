@@ -25,6 +25,8 @@ public:
     bool setElement(unsigned int index, double value);
     /// Replaces the whole array.
     void setValues(const std::vector<double>& values);
+    /// Replaces the whole array, taking the elements over.
+    void setValues(std::vector<double>&& values);
 
     bool removeElement(unsigned int index) override;
     void addDefault() override;

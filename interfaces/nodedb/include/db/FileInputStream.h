@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <memory>
 #include <vector>
 
 namespace db {
@@ -38,10 +39,11 @@ public:
     /// Why the file could not be read, empty if it could.
     const std::string& getError() const { return m_error; }
 
-    const char* data() const { return m_data.data(); }
-    std::size_t size() const { return m_data.size(); }
-    /// The buffer itself, for parsers that work in place.
-    std::vector<char>& buffer() { return m_data; }
+    const char* data() const { return m_data ? m_data.get() : ""; }
+    std::size_t size() const { return m_size; }
+    /// The bytes themselves, for parsers that work in place (the XML loader does:
+    /// a stream is read by one load).
+    char* buffer() { return m_data.get(); }
 
 private:
     FileInputStream() = default;
@@ -51,7 +53,9 @@ private:
     FileOpenMode m_mode = FileOpenMode::Text;
     bool m_open = false;
     std::string m_error;
-    std::vector<char> m_data;
+    // Not a vector: a file of hundreds of megabytes is not zero-filled before it is read.
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
 };
 
 } // namespace db

@@ -25,6 +25,8 @@ public:
     bool setElement(unsigned int index, float value);
     /// Replaces the whole array.
     void setValues(const std::vector<float>& values);
+    /// Replaces the whole array, taking the elements over.
+    void setValues(std::vector<float>&& values);
 
     bool removeElement(unsigned int index) override;
     void addDefault() override;

@@ -25,6 +25,8 @@ public:
     bool setElement(unsigned int index, const OrkP::Matrix34& value);
     /// Replaces the whole array.
     void setValues(const std::vector<OrkP::Matrix34>& values);
+    /// Replaces the whole array, taking the elements over.
+    void setValues(std::vector<OrkP::Matrix34>&& values);
 
     bool removeElement(unsigned int index) override;
     void addDefault() override;

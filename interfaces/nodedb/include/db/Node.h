@@ -21,6 +21,7 @@ class Node : public CompositeAttribute
 public:
     /// A detached node of type `def` whose members hold their defaults.
     Node(NodeDef& def, const std::wstring& name);
+    Node(NodeDef& def, std::wstring&& name);
     ~Node() override;
 
     const std::wstring& getName() const override;
@@ -80,10 +81,9 @@ private:
     Node(NodeDef& def, const std::wstring& name, NoMembers);
     void buildMembers();
 
+    // The schema members of a node and the list of them are allocated together
+    // (see buildMembers): one allocation per node instead of one per attribute.
     std::wstring m_name;
-    // Schema members of one node are allocated together: one allocation per node
-    // instead of one per attribute.
-    void* m_arena = nullptr;
 };
 
 } // namespace db

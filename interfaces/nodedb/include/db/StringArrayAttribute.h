@@ -25,6 +25,8 @@ public:
     bool setElement(unsigned int index, const std::wstring& value);
     /// Replaces the whole array.
     void setValues(const std::vector<std::wstring>& values);
+    /// Replaces the whole array, taking the elements over.
+    void setValues(std::vector<std::wstring>&& values);
 
     bool removeElement(unsigned int index) override;
     void addDefault() override;

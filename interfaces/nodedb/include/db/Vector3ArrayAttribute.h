@@ -25,6 +25,8 @@ public:
     bool setElement(unsigned int index, const OrkP::Vector3& value);
     /// Replaces the whole array.
     void setValues(const std::vector<OrkP::Vector3>& values);
+    /// Replaces the whole array, taking the elements over.
+    void setValues(std::vector<OrkP::Vector3>&& values);
 
     bool removeElement(unsigned int index) override;
     void addDefault() override;

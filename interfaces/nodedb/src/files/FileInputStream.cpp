@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,7 +31,16 @@ FileInputStream FileInputStream::fromMemory(const void* data, std::size_t size,
     stream.m_mode = mode;
     const auto* bytes = static_cast<const char*>(data);
     if (size > 0)
-        stream.m_data.assign(bytes, bytes + size);
+    {
+        stream.m_data.reset(new (std::nothrow) char[size]);
+        if (!stream.m_data)
+        {
+            stream.m_error = "out of memory";
+            return stream;
+        }
+        std::memcpy(stream.m_data.get(), bytes, size);
+        stream.m_size = size;
+    }
     stream.m_open = true;
     return stream;
 }
@@ -56,17 +66,27 @@ void FileInputStream::read()
         ::close(fd);
         return;
     }
-    m_data.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < m_data.size())
+    const auto capacity = static_cast<std::size_t>(info.st_size);
+    if (capacity > 0)
     {
-        ssize_t n = ::read(fd, m_data.data() + done, m_data.size() - done);
+        m_data.reset(new (std::nothrow) char[capacity]);
+        if (!m_data)
+        {
+            m_error = "out of memory";
+            ::close(fd);
+            return;
+        }
+    }
+    std::size_t done = 0;
+    while (done < capacity)
+    {
+        ssize_t n = ::read(fd, m_data.get() + done, capacity - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
         {
             m_error = std::string("read error: ") + std::strerror(errno);
-            m_data.clear();
+            m_data.reset();
             ::close(fd);
             return;
         }
@@ -74,7 +94,7 @@ void FileInputStream::read()
             break; // the file shrank while we read it; take what is there
         done += static_cast<std::size_t>(n);
     }
-    m_data.resize(done);
+    m_size = done;
     ::close(fd);
     m_open = true;
 }

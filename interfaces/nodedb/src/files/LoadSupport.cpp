@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace db::files {
 
@@ -93,10 +94,15 @@ const char* typeText(AttributeType type)
 
 AttributeType typeFromText(const char* text)
 {
-    for (int i = 1; i < s_typeCount; ++i)
-        if (std::strcmp(s_typeTexts[i], text) == 0)
-            return static_cast<AttributeType>(i);
-    return Invalid;
+    // Asked for every element of a file: a look-up, not a scan of the names.
+    static const std::unordered_map<std::string_view, AttributeType> s_types = [] {
+        std::unordered_map<std::string_view, AttributeType> types;
+        for (int i = 1; i < s_typeCount; ++i)
+            types.emplace(s_typeTexts[i], static_cast<AttributeType>(i));
+        return types;
+    }();
+    auto found = s_types.find(text);
+    return found == s_types.end() ? Invalid : found->second;
 }
 
 TypeRegistry& registryFor(Attribute* target, TypeRegistry* fallback)
@@ -133,6 +139,92 @@ bool canAttach(const DetachedTree& tree, Attribute* target, std::string& why)
     return true;
 }
 
+namespace {
+
+/// Resolves the paths of a file's local pointers inside its detached tree. Most
+/// are plain node paths ("Library/Steel_12"); their children are looked up by
+/// name through an index built once per parent, where the general path reader
+/// scans the siblings for every path. Anything else takes the general reader.
+class LocalPaths
+{
+public:
+    explicit LocalPaths(Node& root) : m_root(root) {}
+
+    Attribute* resolve(const std::wstring& path)
+    {
+        if (path.empty())
+            return &m_root;
+        auto cached = m_cache.find(path);
+        if (cached != m_cache.end())
+            return cached->second;
+        Attribute* found = resolveFast(path);
+        if (!found)
+            // Paths written from the top ("/[0]/Eye") resolve from the root as well.
+            found = m_root.attributeFromDatabasePath(path, path[0] == L'/');
+        m_cache.emplace(path, found);
+        return found;
+    }
+
+private:
+    using Index = std::unordered_map<std::wstring_view, Node*>;
+
+    Node* child(Node& parent, std::wstring_view name)
+    {
+        auto it = m_indexes.find(&parent);
+        if (it == m_indexes.end())
+        {
+            Index index;
+            for (Node* node : parent.getChildNodes())
+                index.emplace(node->getName(), node); // the first of a name wins, as in paths
+            it = m_indexes.emplace(&parent, std::move(index)).first;
+        }
+        auto found = it->second.find(name);
+        return found == it->second.end() ? nullptr : found->second;
+    }
+
+    /// Null when the path is not a plain one (escapes, occurrences, empty steps) or names nothing.
+    Attribute* resolveFast(const std::wstring& path)
+    {
+        std::size_t end = path.find(L'.');
+        std::wstring_view nodes(path.data(), end == std::wstring::npos ? path.size() : end);
+        if (nodes.find_first_of(L"\\[]") != std::wstring_view::npos)
+            return nullptr;
+        Node* current = &m_root;
+        std::size_t pos = nodes.empty() || nodes[0] != L'/' ? 0 : 1;
+        while (pos < nodes.size())
+        {
+            std::size_t slash = nodes.find(L'/', pos);
+            if (slash == std::wstring_view::npos)
+                slash = nodes.size();
+            if (slash == pos)
+                return nullptr;
+            current = child(*current, nodes.substr(pos, slash - pos));
+            if (!current)
+                return nullptr;
+            pos = slash + 1;
+            if (pos == nodes.size())
+                return nullptr; // a trailing "/"
+        }
+        if (end == std::wstring::npos)
+            return current;
+        return current->attributeFromDatabasePath(path.substr(end), false);
+    }
+
+    Node& m_root;
+    std::unordered_map<std::wstring, Attribute*> m_cache;
+    std::unordered_map<const Node*, Index> m_indexes;
+};
+
+void setPointer(Attribute& owner, int index, Attribute* value)
+{
+    if (PointerAttribute* pointer = owner.asPointerAttribute())
+        pointer->setValue(value);
+    else if (PointerArrayAttribute* array = owner.asPointerArrayAttribute())
+        array->setElement(static_cast<unsigned int>(index), value);
+}
+
+} // namespace
+
 bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error)
 {
     std::string why;
@@ -146,36 +238,28 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // Resolve every path while the tree is still detached, so that a bad path
     // fails the load before the target changes.
     std::vector<Attribute*> resolved(tree.pointers.size(), nullptr);
-    std::unordered_map<std::wstring, Attribute*> localCache;
-    for (std::size_t i = 0; i < tree.pointers.size(); ++i)
     {
-        const PendingPointer& pending = tree.pointers[i];
-        if (pending.local)
+        LocalPaths local(*root);
+        for (std::size_t i = 0; i < tree.pointers.size(); ++i)
         {
-            auto cached = localCache.find(pending.path);
-            if (cached != localCache.end())
+            const PendingPointer& pending = tree.pointers[i];
+            if (pending.local)
             {
-                resolved[i] = cached->second;
-                continue;
+                resolved[i] = local.resolve(pending.path);
+                if (!resolved[i])
+                {
+                    error.line = pending.line;
+                    error.offset = pending.offset;
+                    error.what = "pointer path \"" + toUtf8(pending.path) + "\" names nothing in the file";
+                    return false;
+                }
             }
-            // The file's top node is the root of the detached tree, so paths
-            // written from the top ("/[0]/Eye") resolve from it as well.
-            resolved[i] = pending.path.empty() ? root
-                                               : root->attributeFromDatabasePath(pending.path, pending.path[0] == L'/');
-            if (!resolved[i])
+            else
             {
-                error.line = pending.line;
-                error.offset = pending.offset;
-                error.what = "pointer path \"" + toUtf8(pending.path) + "\" names nothing in the file";
-                return false;
+                resolved[i] = target->getRoot()->attributeFromDatabasePath(pending.path, true);
+                if (!resolved[i] && resolver)
+                    resolved[i] = resolver->resolve(pending.path, target);
             }
-            localCache.emplace(pending.path, resolved[i]);
-        }
-        else
-        {
-            resolved[i] = target->getRoot()->attributeFromDatabasePath(pending.path, true);
-            if (!resolved[i] && resolver)
-                resolved[i] = resolver->resolve(pending.path, target);
         }
     }
 
@@ -184,17 +268,31 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
 
     // The top node of a database file is not attached itself: what refers to it
     // or to its own attributes must be found again in the target afterwards.
-    std::vector<std::wstring> holderPaths(tree.pointers.size());
-    std::vector<std::wstring> holderOwnerPaths(tree.pointers.size());
+    // Every other pointer is set now, in the detached tree: it arrives with its
+    // node in the load's single step and needs no value record of its own.
     auto ownedByHolder = [&](const Attribute* a) {
         return tree.kind == FileKind::Database && a && (a == root || a->getOwnerNode() == root);
     };
+    std::vector<std::size_t> later;
+    std::vector<std::wstring> holderPaths;
+    std::vector<std::wstring> holderOwnerPaths;
     for (std::size_t i = 0; i < tree.pointers.size(); ++i)
     {
-        if (ownedByHolder(resolved[i]))
-            resolved[i]->toDatabasePath(holderPaths[i], root);
-        if (ownedByHolder(tree.pointers[i].attribute))
-            tree.pointers[i].attribute->toDatabasePath(holderOwnerPaths[i], root);
+        const PendingPointer& pending = tree.pointers[i];
+        const bool ownerHeld = ownedByHolder(pending.attribute);
+        const bool valueHeld = ownedByHolder(resolved[i]);
+        if (!ownerHeld && !valueHeld)
+        {
+            setPointer(*pending.attribute, pending.index, resolved[i]);
+            continue;
+        }
+        later.push_back(i);
+        holderPaths.emplace_back();
+        holderOwnerPaths.emplace_back();
+        if (valueHeld)
+            resolved[i]->toDatabasePath(holderPaths.back(), root);
+        if (ownerHeld)
+            pending.attribute->toDatabasePath(holderOwnerPaths.back(), root);
     }
     auto remap = [&](Attribute* a, const std::wstring& holderPath) -> Attribute* {
         if (!ownedByHolder(a))
@@ -239,17 +337,14 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
                 places[i]->add(nodes[i]);
     }
 
-    for (std::size_t i = 0; i < tree.pointers.size(); ++i)
+    for (std::size_t k = 0; k < later.size(); ++k)
     {
+        const std::size_t i = later[k];
         const PendingPointer& pending = tree.pointers[i];
-        Attribute* owner = remap(pending.attribute, holderOwnerPaths[i]);
+        Attribute* owner = remap(pending.attribute, holderOwnerPaths[k]);
         if (!owner)
             continue;
-        Attribute* value = remap(resolved[i], holderPaths[i]);
-        if (PointerAttribute* pointer = owner->asPointerAttribute())
-            pointer->setValue(value);
-        else if (PointerArrayAttribute* array = owner->asPointerArrayAttribute())
-            array->setElement(static_cast<unsigned int>(pending.index), value);
+        setPointer(*owner, pending.index, remap(resolved[i], holderPaths[k]));
     }
     return true;
 }

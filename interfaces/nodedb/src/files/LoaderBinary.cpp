@@ -8,7 +8,7 @@
 #include "LoadSupport.h"
 #include "Utf8.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cstring>
 
@@ -93,7 +93,7 @@ public:
             failAt(start, "bad UTF-8 in a node name");
             return nullptr;
         }
-        auto node = std::make_unique<Node>(*def, wideName);
+        auto node = std::make_unique<Node>(*def, std::move(wideName));
         if (!readMembers(*node, record, depth))
             return nullptr;
         return node.release();
@@ -114,6 +114,7 @@ private:
 
     bool readMembers(CompositeAttribute& composite, ByteReader& records, int depth)
     {
+        unsigned int next = 0;
         while (!records.atEnd())
         {
             std::size_t start = records.offset();
@@ -121,14 +122,14 @@ private:
             ByteReader payload(nullptr, 0);
             if (!records.record(tag, payload))
                 return failAt(start, "truncated record");
-            if (!readMember(composite, tag, payload, start, depth + 1))
+            if (!readMember(composite, tag, payload, start, depth + 1, next))
                 return false;
         }
         return true;
     }
 
     bool readMember(CompositeAttribute& composite, std::uint8_t tag, ByteReader& payload, std::size_t start,
-                    int depth)
+                    int depth, unsigned int& next)
     {
         if (depth > files::s_maxDepth)
             return failAt(start, "attributes are nested too deeply");
@@ -157,7 +158,7 @@ private:
         }
         else
         {
-            attribute = composite.findAttribute(name);
+            attribute = member(composite, name, next);
             if (!attribute)
                 return failAt(start, "no attribute \"" + files::toUtf8(name) + "\" in \""
                                          + files::toUtf8(composite.getDef().getName()) + "\"");
@@ -171,6 +172,25 @@ private:
         if (!payload.atEnd())
             return failAt(start, "record longer than its value");
         return true;
+    }
+
+    /// The member of that name. Files list members in schema order, so the one
+    /// after the previous match is tried before the name look-up.
+    static Attribute* member(CompositeAttribute& composite, const std::wstring& name, unsigned int& next)
+    {
+        if (next < composite.getAttributeCount())
+        {
+            Attribute* candidate = composite.getAttribute(next);
+            if (!candidate->isDynamic() && candidate->getName() == name)
+            {
+                ++next;
+                return candidate;
+            }
+        }
+        Attribute* found = composite.findAttribute(name);
+        if (found && found->getParentAttribute() == &composite)
+            next = found->getIndex() + 1;
+        return found;
     }
 
     OrkP::Vector3 vector(ByteReader& in)
@@ -339,7 +359,7 @@ private:
             std::vector<int> v;
             if (!array(in, 4, v, [&] { return in.i32(); }, start))
                 return false;
-            attribute.asIntArrayAttribute()->setValues(v);
+            attribute.asIntArrayAttribute()->setValues(std::move(v));
             break;
         }
         case BoolArray:
@@ -358,7 +378,7 @@ private:
             std::vector<int> v;
             if (!array(in, 4, v, [&] { return in.i32(); }, start))
                 return false;
-            attribute.asEnumArrayAttribute()->setValues(v);
+            attribute.asEnumArrayAttribute()->setValues(std::move(v));
             break;
         }
         case FloatArray:
@@ -366,7 +386,7 @@ private:
             std::vector<float> v;
             if (!array(in, 4, v, [&] { return in.f32(); }, start))
                 return false;
-            attribute.asFloatArrayAttribute()->setValues(v);
+            attribute.asFloatArrayAttribute()->setValues(std::move(v));
             break;
         }
         case DoubleArray:
@@ -374,7 +394,7 @@ private:
             std::vector<double> v;
             if (!array(in, 8, v, [&] { return in.f64(); }, start))
                 return false;
-            attribute.asDoubleArrayAttribute()->setValues(v);
+            attribute.asDoubleArrayAttribute()->setValues(std::move(v));
             break;
         }
         case StringArray:
@@ -391,7 +411,7 @@ private:
                 if (!files::fromUtf8(text.data(), text.size(), v[i]))
                     return failAt(start, "bad UTF-8 in string");
             }
-            attribute.asStringArrayAttribute()->setValues(v);
+            attribute.asStringArrayAttribute()->setValues(std::move(v));
             break;
         }
         case Vector3Array:
@@ -399,7 +419,7 @@ private:
             std::vector<OrkP::Vector3> v;
             if (!array(in, 12, v, [&] { return vector(in); }, start))
                 return false;
-            attribute.asVector3ArrayAttribute()->setValues(v);
+            attribute.asVector3ArrayAttribute()->setValues(std::move(v));
             break;
         }
         case Matrix34Array:
@@ -407,7 +427,7 @@ private:
             std::vector<OrkP::Matrix34> v;
             if (!array(in, 48, v, [&] { return matrix(in); }, start))
                 return false;
-            attribute.asMatrix34ArrayAttribute()->setValues(v);
+            attribute.asMatrix34ArrayAttribute()->setValues(std::move(v));
             break;
         }
         case PointerArray:
@@ -554,7 +574,8 @@ bool LoaderBinary::load(Attribute* target)
         return false;
     }
     const char* body = data + binary::s_headerSize;
-    uLong crc = crc32_z(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(body), bodySize);
+    // The same CRC-32 as zlib's (the saver's), computed faster.
+    std::uint32_t crc = libdeflate_crc32(0, body, bodySize);
     // Fuzzing builds read past a wrong checksum: otherwise almost every mutated
     // input would stop here and the record parser would never be exercised.
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION

@@ -10,7 +10,11 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 namespace db {
 
@@ -18,12 +22,37 @@ namespace {
 
 using files::FileKind;
 
+/// Where the lines of a buffer start, taken before the buffer is parsed in
+/// place (parsing rewrites text, newlines included), for messages.
+class LineIndex
+{
+public:
+    LineIndex(const char* data, std::size_t size)
+    {
+        m_newlines.reserve(size / 64);
+        const char* end = data + size;
+        for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+             ++p)
+            m_newlines.push_back(static_cast<std::uint32_t>(p - data));
+    }
+
+    /// The line (from 1) of a byte offset.
+    std::size_t lineOf(std::size_t offset) const
+    {
+        return 1 + static_cast<std::size_t>(
+                       std::lower_bound(m_newlines.begin(), m_newlines.end(), offset) - m_newlines.begin());
+    }
+
+private:
+    std::vector<std::uint32_t> m_newlines;
+};
+
 /// Builds a detached tree from a parsed document; stops at the first problem.
 class XmlReader
 {
 public:
-    XmlReader(const FileInputStream& stream, TypeRegistry& registry, LoadError& error)
-        : m_stream(stream), m_registry(registry), m_error(error)
+    XmlReader(const LineIndex& lines, TypeRegistry& registry, LoadError& error)
+        : m_lines(lines), m_registry(registry), m_error(error)
     {
     }
 
@@ -68,10 +97,57 @@ private:
         if (m_error.what.empty())
         {
             m_error.offset = where ? static_cast<std::size_t>(where.offset_debug()) : 0;
-            m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+            m_error.line = m_lines.lineOf(m_error.offset);
             m_error.what = what;
         }
         return false;
+    }
+
+    /// The node type of that name; files use few types, many times over.
+    NodeDef* nodeDef(const char* name)
+    {
+        auto found = m_nodeDefs.find(name);
+        if (found != m_nodeDefs.end())
+            return found->second;
+        NodeDef* def = m_registry.findNodeDef(wide(name));
+        m_nodeDefs.emplace(name, def);
+        return def;
+    }
+
+    /// True when a schema name equals a UTF-8 name from the file, without converting either.
+    static bool sameName(const std::wstring& name, const char* utf8)
+    {
+        std::size_t i = 0;
+        for (; i < name.size(); ++i)
+        {
+            const auto c = static_cast<unsigned char>(utf8[i]);
+            if (c == 0 || c >= 0x80 || name[i] >= 0x80)
+                break;
+            if (static_cast<wchar_t>(c) != name[i])
+                return false;
+        }
+        if (i == name.size())
+            return utf8[i] == 0;
+        return name == wide(utf8);
+    }
+
+    /// The member of that name. Files list members in schema order, so the one
+    /// after the previous match is tried before the name look-up.
+    Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next)
+    {
+        if (next < composite.getAttributeCount())
+        {
+            Attribute* candidate = composite.getAttribute(next);
+            if (!candidate->isDynamic() && sameName(candidate->getName(), name))
+            {
+                ++next;
+                return candidate;
+            }
+        }
+        Attribute* found = composite.findAttribute(wide(name));
+        if (found && found->getParentAttribute() == &composite)
+            next = found->getIndex() + 1;
+        return found;
     }
 
     static std::wstring wide(const char* text)
@@ -89,7 +165,7 @@ private:
             return nullptr;
         }
         const char* typeName = element.attribute("type").value();
-        NodeDef* def = m_registry.findNodeDef(wide(typeName));
+        NodeDef* def = nodeDef(typeName);
         if (!def)
         {
             fail(element, "unknown node type \"" + std::string(typeName) + "\"");
@@ -110,19 +186,20 @@ private:
 
     bool readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth)
     {
+        unsigned int next = 0;
         for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
         {
             if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
                 return fail(child, "unexpected text");
             if (child.type() != pugi::node_element)
                 continue;
-            if (!readMember(composite, child, depth + 1))
+            if (!readMember(composite, child, depth + 1, next))
                 return false;
         }
         return true;
     }
 
-    bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth)
+    bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next)
     {
         if (depth > files::s_maxDepth)
             return fail(element, "attributes are nested too deeply");
@@ -146,7 +223,7 @@ private:
         }
         else
         {
-            attribute = composite.findAttribute(wide(name));
+            attribute = member(composite, name, next);
             if (!attribute)
                 return fail(element, "no attribute \"" + std::string(name) + "\" in \""
                                          + files::toUtf8(composite.getDef().getName()) + "\"");
@@ -321,7 +398,8 @@ private:
             }
             else
             {
-                std::vector<float> v;
+                std::vector<float>& v = m_floats;
+                v.clear();
                 std::size_t count = type == Vector3 ? 3 : 12;
                 if (!numbers(element, v, files::parseFloat, "float"))
                     return false;
@@ -340,12 +418,10 @@ private:
         case String:
             if (!text(element, begin, end))
                 return false;
-            {
-                std::wstring value;
-                if (!files::fromUtf8(begin, static_cast<std::size_t>(end - begin), value))
-                    return fail(element, "bad UTF-8 in string");
-                attribute.asStringAttribute()->setValue(value);
-            }
+            m_text.clear();
+            if (!files::fromUtf8(begin, static_cast<std::size_t>(end - begin), m_text))
+                return fail(element, "bad UTF-8 in string");
+            attribute.asStringAttribute()->setValue(m_text);
             return true;
         case Enum:
         {
@@ -386,7 +462,8 @@ private:
         }
         case IntArray:
         {
-            std::vector<int> values;
+            std::vector<int>& values = m_ints;
+            values.clear();
             if (!numbers(element, values, files::parseInt, "int"))
                 return false;
             attribute.asIntArrayAttribute()->setValues(values);
@@ -410,7 +487,8 @@ private:
         }
         case FloatArray:
         {
-            std::vector<float> values;
+            std::vector<float>& values = m_floats;
+            values.clear();
             if (!floats(element, values, 1))
                 return false;
             attribute.asFloatArrayAttribute()->setValues(values);
@@ -418,7 +496,8 @@ private:
         }
         case DoubleArray:
         {
-            std::vector<double> values;
+            std::vector<double>& values = m_doubles;
+            values.clear();
             if (!numbers(element, values, files::parseDouble, "double"))
                 return false;
             attribute.asDoubleArrayAttribute()->setValues(values);
@@ -426,11 +505,12 @@ private:
         }
         case Vector3Array:
         {
-            std::vector<float> values;
+            std::vector<float>& values = m_floats;
+            values.clear();
             if (!floats(element, values, 3))
                 return false;
-            std::vector<OrkP::Vector3> vectors;
-            vectors.reserve(values.size() / 3);
+            std::vector<OrkP::Vector3>& vectors = m_vectors;
+            vectors.clear();
             for (std::size_t i = 0; i < values.size(); i += 3)
                 vectors.emplace_back(values[i], values[i + 1], values[i + 2]);
             attribute.asVector3ArrayAttribute()->setValues(vectors);
@@ -438,7 +518,8 @@ private:
         }
         case Matrix34Array:
         {
-            std::vector<float> values;
+            std::vector<float>& values = m_floats;
+            values.clear();
             if (!floats(element, values, 12))
                 return false;
             std::vector<OrkP::Matrix34> matrices;
@@ -540,10 +621,17 @@ private:
         }
     }
 
-    const FileInputStream& m_stream;
+    const LineIndex& m_lines;
     TypeRegistry& m_registry;
     LoadError& m_error;
     std::vector<files::PendingPointer>* m_pointers = nullptr;
+    std::unordered_map<std::string, NodeDef*> m_nodeDefs;
+    // Scratch for parsed numbers, kept between values: the attributes copy what they keep.
+    std::vector<int> m_ints;
+    std::vector<float> m_floats;
+    std::vector<double> m_doubles;
+    std::vector<OrkP::Vector3> m_vectors;
+    std::wstring m_text;
 };
 
 } // namespace
@@ -572,27 +660,33 @@ bool LoaderXML::load(Attribute* target)
     // Whitespace-only text is kept when it is an element's only content: it is
     // the value of a string of spaces. pugixml never expands entities beyond
     // the five predefined ones; a DOCTYPE is kept in the tree only to refuse it.
+    // The text is parsed where it lies: a copy of a large file costs as much as
+    // reading it. The stream is spent afterwards.
+    LineIndex lines(m_stream.data(), m_stream.size());
     pugi::xml_document document;
     unsigned int options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
-    pugi::xml_parse_result parsed = document.load_buffer(m_stream.data(), m_stream.size(), options,
-                                                         pugi::encoding_auto);
+    char empty[1] = {0};
+    pugi::xml_parse_result parsed = m_stream.size() > 0
+                                        ? document.load_buffer_inplace(m_stream.buffer(), m_stream.size(), options,
+                                                                       pugi::encoding_auto)
+                                        : document.load_buffer_inplace(empty, 0, options, pugi::encoding_auto);
     if (!parsed)
     {
         m_error.offset = static_cast<std::size_t>(parsed.offset);
-        m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+        m_error.line = lines.lineOf(m_error.offset);
         m_error.what = std::string("malformed XML: ") + parsed.description();
         return false;
     }
 
     files::DetachedTree tree;
-    XmlReader reader(m_stream, files::registryFor(target, m_registry), m_error);
+    XmlReader reader(lines, files::registryFor(target, m_registry), m_error);
     if (!reader.read(document, tree))
         return false;
     m_subtree = tree.kind == files::FileKind::Subtree;
     if (files::attachLoaded(tree, target, m_resolver, m_error))
         return true;
     if (m_error.offset > 0 && m_error.line == 0)
-        m_error.line = files::lineOf(m_stream.data(), m_stream.size(), m_error.offset);
+        m_error.line = lines.lineOf(m_error.offset);
     return false;
 }
 

@@ -1,0 +1,272 @@
+// What the fast paths of loading must keep: pointers found by name (first of a
+// name, occurrences, escapes, attributes), one undo step per load, line numbers
+// in messages although the text is parsed in place, and nodes whose members
+// share one block with their child list.
+
+#include "FilesTestSupport.h"
+
+#include <db/AttributeDef.h>
+#include <db/ChildList.h>
+#include <db/FloatArrayAttribute.h>
+#include <db/FloatAttribute.h>
+#include <db/IntArrayAttribute.h>
+#include <db/NodeContainer.h>
+#include <db/NodeFactory.h>
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
+#include <db/StringAttribute.h>
+#include <db/Vector3Attribute.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace filestest;
+
+namespace {
+
+db::Node* add(db::Database& database, db::Node* parent, const wchar_t* container, const wchar_t* type,
+              const std::wstring& name)
+{
+    db::Node* node = db::makeNode(type, name, &database.getTypeRegistry());
+    db::NodeContainer* target = parent ? parent->findAttribute(container)->asNodeContainer()
+                                       : &database.getRootContainer();
+    EXPECT_TRUE(target->add(node));
+    return node;
+}
+
+db::Attribute* pointee(db::Node* node, const wchar_t* name)
+{
+    return node->findAttribute(name)->asPointerAttribute()->getValue();
+}
+
+/// A scene whose pointers need every way of finding a target by path.
+void fillLinked(db::Database& database)
+{
+    db::Node* library = add(database, nullptr, nullptr, L"MaterialLibrary", L"Library");
+    db::Node* steel = add(database, library, L"materials", L"Material", L"Steel");
+    db::Node* twinA = add(database, library, L"materials", L"Material", L"Twin");
+    db::Node* twinB = add(database, library, L"materials", L"Material", L"Twin");
+    db::Node* dotted = add(database, library, L"materials", L"Material", L"dot.ted");
+    static_cast<db::Vector3Attribute*>(twinB->findAttribute(L"diffuse"))->setValue(OrkP::Vector3(0.25f, 0.5f, 1));
+    db::Node* script = add(database, library, L"scripts", L"Script", L"S");
+
+    db::Node* world = add(database, nullptr, nullptr, L"Group", L"World");
+    db::Node* first = add(database, world, L"children", L"Mesh", L"M1");
+    db::Node* second = add(database, world, L"children", L"Mesh", L"M2");
+    db::Node* camera = add(database, world, L"children", L"Camera", L"C");
+    db::Node* every = add(database, nullptr, nullptr, L"AllTypes", L"Every");
+
+    first->findAttribute(L"material")->asPointerAttribute()->setValue(twinA);
+    second->findAttribute(L"material")->asPointerAttribute()->setValue(twinB);
+    camera->findAttribute(L"target")->asPointerAttribute()->setValue(second);
+    script->findAttribute(L"targets")->asPointerArrayAttribute()->setValues(
+        {twinB, dotted, steel->findAttribute(L"diffuse"), nullptr, world});
+    // Pointers to and from the database's own attributes are placed again after the nodes arrive.
+    every->findAttribute(L"pointer")->asPointerAttribute()->setValue(&database.name);
+    auto focus = std::make_unique<db::AttributeDef>(L"focus", db::Pointer);
+    database.addDynamicAttribute(std::move(focus))->asPointerAttribute()->setValue(camera);
+}
+
+} // namespace
+
+TEST(LoadedPointers, FindTheirTargetsAndArriveWithTheirNodesInOneUndoStep)
+{
+    for (Format format : {Format::Xml, Format::Binary})
+    {
+        SCOPED_TRACE(format == Format::Xml ? "XML" : "binary");
+        ScratchFolder folder;
+        db::Database source;
+        fillLinked(source);
+        const std::string file = folder.file(format == Format::Xml ? "linked.xml" : "linked.dbb");
+        ASSERT_TRUE(save(source, file, format));
+
+        db::Database loaded;
+        ASSERT_EQ(load(loaded, file, format), "");
+        EXPECT_EQ(loaded.getUndoStackSize(), 1u);
+        const std::string expected = xmlOf(source, folder);
+        EXPECT_EQ(xmlOf(loaded, folder), expected);
+
+        db::Node* library = loaded.getRootContainer().getNode(0);
+        db::NodeContainer& materials = *library->findAttribute(L"materials")->asNodeContainer();
+        db::Node* world = loaded.getRootContainer().getNode(1);
+        db::NodeContainer& scene = *world->findAttribute(L"children")->asNodeContainer();
+        db::Node* script = library->findAttribute(L"scripts")->asNodeContainer()->getNode(0);
+        db::Node* every = loaded.getRootContainer().getNode(2);
+
+        EXPECT_EQ(pointee(scene.getNode(0), L"material"), materials.getNode(1)); // "Twin": the first of the name
+        EXPECT_EQ(pointee(scene.getNode(1), L"material"), materials.getNode(2)); // "Twin[1]"
+        EXPECT_EQ(pointee(scene.getNode(2), L"target"), scene.getNode(1));
+        const auto& targets = script->findAttribute(L"targets")->asPointerArrayAttribute()->getValues();
+        ASSERT_EQ(targets.size(), 5u);
+        EXPECT_EQ(targets[0], materials.getNode(2));
+        EXPECT_EQ(targets[1], materials.getNode(3)); // an escaped name
+        EXPECT_EQ(targets[2], materials.getNode(0)->findAttribute(L"diffuse"));
+        EXPECT_EQ(targets[3], nullptr);
+        EXPECT_EQ(targets[4], world);
+        EXPECT_EQ(pointee(every, L"pointer"), static_cast<db::Attribute*>(&loaded.name));
+        EXPECT_EQ(loaded.findAttribute(L"focus")->asPointerAttribute()->getValue(), scene.getNode(2));
+
+        // The load is one step: undone, nothing is left; redone, the pointers are back as loaded.
+        ASSERT_TRUE(loaded.undo());
+        EXPECT_EQ(loaded.getRootContainer().getNodeCount(), 0u);
+        ASSERT_TRUE(loaded.redo());
+        EXPECT_EQ(xmlOf(loaded, folder), expected);
+        EXPECT_EQ(pointee(scene.getNode(1), L"material"), materials.getNode(2));
+
+        // Targets that go for good still clear the loaded pointers to them.
+        loaded.clearUndoHistory();
+        ASSERT_TRUE(materials.getNode(2)->remove());
+        loaded.clearUndoHistory();
+        EXPECT_EQ(pointee(scene.getNode(1), L"material"), nullptr);
+        EXPECT_EQ(script->findAttribute(L"targets")->asPointerArrayAttribute()->getValues()[0], nullptr);
+    }
+}
+
+TEST(LoadedPointers, SubtreeFilesResolveTheirOwnPathsByNameToo)
+{
+    ScratchFolder folder;
+    db::Database source;
+    fillLinked(source);
+    db::Node* library = source.getRootContainer().getNode(0);
+    const std::string file = folder.file("library.xml");
+    ASSERT_TRUE(save(*library, file, Format::Xml));
+
+    db::Database target;
+    ASSERT_EQ(load(target, file, Format::Xml), "");
+    ASSERT_EQ(load(target, file, Format::Xml), "");
+    ASSERT_EQ(target.getRootContainer().getNodeCount(), 2u);
+    for (unsigned int i = 0; i < 2; ++i)
+    {
+        db::Node* copy = target.getRootContainer().getNode(i);
+        db::NodeContainer& materials = *copy->findAttribute(L"materials")->asNodeContainer();
+        db::Node* script = copy->findAttribute(L"scripts")->asNodeContainer()->getNode(0);
+        const auto& targets = script->findAttribute(L"targets")->asPointerArrayAttribute()->getValues();
+        EXPECT_EQ(targets[0], materials.getNode(2));
+        EXPECT_EQ(targets[1], materials.getNode(3));
+        EXPECT_EQ(targets[2], materials.getNode(0)->findAttribute(L"diffuse"));
+    }
+    EXPECT_EQ(target.getUndoStackSize(), 2u);
+}
+
+TEST(XmlLines, MessagesCountLinesOfTheTextAsWrittenThoughItIsParsedInPlace)
+{
+    // Carriage returns, a line break inside an attribute value and escapes
+    // are all rewritten by the parser before the bad value is found.
+    const std::string text = "<?xml version=\"1.0\"?>\r\n"
+                             "<nodedb version=\"1\" kind=\"subtree\">\r\n"
+                             "<node type=\"Script\" name=\"two\r\nlines &amp; more\">\r\n"
+                             "<string name=\"source\">a &lt; b\r\nc &gt; d\r\n\r\n</string>\r\n"
+                             "<bool name=\"enabled\">maybe</bool>\r\n"
+                             "</node>\r\n</nodedb>\r\n";
+    const auto badAt = text.find("<bool");
+    const auto line = 1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(badAt), '\n');
+    db::Database database;
+    const std::string error = loadBytes(database, text, Format::Xml);
+    EXPECT_NE(error.find("mem: line " + std::to_string(line) + ":"), std::string::npos) << error;
+    EXPECT_NE(error.find("bad bool value"), std::string::npos) << error;
+    EXPECT_EQ(database.getRootContainer().getNodeCount(), 0u);
+
+    // A well-formed break after the same kind of text still reports the parser's line.
+    const std::string broken = text.substr(0, badAt) + "<bool name=\"enabled\">true</bol>\r\n</node></nodedb>";
+    const std::string parseError = loadBytes(database, broken, Format::Xml);
+    EXPECT_NE(parseError.find("mem: line " + std::to_string(line) + ":"), std::string::npos) << parseError;
+}
+
+TEST(NodeLayout, DynamicAttributesOutgrowTheMembersBlockAndEverythingStaysInPlace)
+{
+    db::Database database;
+    db::Node* light = db::makeNode(L"Light", L"L", &database.getTypeRegistry());
+    ASSERT_TRUE(database.getRootContainer().add(light));
+    auto* intensity = static_cast<db::FloatAttribute*>(light->findAttribute(L"intensity"));
+    intensity->setValue(7.5f);
+    const unsigned int members = light->getAttributeCount();
+
+    for (int i = 0; i < 20; ++i)
+        ASSERT_NE(light->addDynamicFloat(L"extra" + std::to_wstring(i), float(i), -100, 100), nullptr);
+    ASSERT_EQ(light->getAttributeCount(), members + 20);
+    ASSERT_TRUE(light->findAttribute(L"extra5")->remove());
+    for (unsigned int i = 0; i < light->getAttributeCount(); ++i)
+    {
+        EXPECT_EQ(light->getAttribute(i)->getIndex(), i);
+        EXPECT_EQ(light->getAttribute(i)->getParentAttribute(), light);
+    }
+    EXPECT_EQ(light->findAttribute(L"intensity"), intensity);
+    EXPECT_EQ(intensity->getValue(), 7.5f);
+    EXPECT_EQ(light->findAttribute(L"extra5"), nullptr);
+    EXPECT_EQ(static_cast<db::FloatAttribute*>(light->findAttribute(L"extra19"))->getValue(), 19.0f);
+
+    // Undo takes the dynamic attributes back out one by one, down to the members.
+    while (light->getAttributeCount() > members && database.undo())
+    {
+    }
+    EXPECT_EQ(light->getAttributeCount(), members);
+    while (database.redo())
+    {
+    }
+    EXPECT_EQ(light->getAttributeCount(), members + 19);
+
+    std::unique_ptr<db::Node> copy(light->makeCopy(L""));
+    ASSERT_EQ(copy->getAttributeCount(), light->getAttributeCount());
+    for (unsigned int i = 0; i < copy->getAttributeCount(); ++i)
+    {
+        EXPECT_EQ(copy->getAttribute(i)->getName(), light->getAttribute(i)->getName());
+        EXPECT_TRUE(copy->getAttribute(i)->hasSameValue(*light->getAttribute(i)));
+    }
+}
+
+TEST(NodeLayout, ChildListsGrowOutOfBorrowedStorageKeepingTheirOrder)
+{
+    char things[8] = {};
+    auto at = [&](int i) { return reinterpret_cast<db::Attribute*>(&things[i]); };
+    db::Attribute* storage[2] = {};
+    db::detail::ChildList list;
+    list.borrow(storage, 2);
+    list.push_back(at(1));
+    list.push_back(at(3));
+    EXPECT_EQ(list.data(), storage);
+    list.insert(list.begin(), at(0)); // outgrows the storage
+    EXPECT_NE(list.data(), storage);
+    list.insert(list.begin() + 2, at(2));
+    list.push_back(at(4));
+    list.push_back(at(5));
+    list.erase(list.begin() + 4);
+    const std::vector<db::Attribute*> expected = {at(0), at(1), at(2), at(3), at(5)};
+    EXPECT_EQ(std::vector<db::Attribute*>(list.begin(), list.end()), expected);
+    list.erase(list.end() - 1);
+    list.erase(list.begin());
+    EXPECT_EQ(std::vector<db::Attribute*>(list.begin(), list.end()),
+              std::vector<db::Attribute*>({at(1), at(2), at(3)}));
+    list.clear();
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(ArrayValues, MovedInValuesAreClampedAndUndoneLikeCopiedOnes)
+{
+    db::Database database;
+    db::Node* script = db::makeNode(L"Script", L"S", &database.getTypeRegistry());
+    ASSERT_TRUE(database.getRootContainer().add(script));
+    db::FloatArrayAttribute* weights = script->addDynamicFloatArray(L"weights", 0, 0, 1);
+    db::IntArrayAttribute* counts = script->addDynamicIntArray(L"counts", 0, -5, 5);
+    ASSERT_TRUE(weights && counts);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+
+    std::vector<float> values = {-1, 0.5f, 2, nan};
+    weights->setValues(std::move(values));
+    ASSERT_EQ(weights->getSize(), 4u);
+    EXPECT_EQ(weights->getElement(0), 0.0f);
+    EXPECT_EQ(weights->getElement(1), 0.5f);
+    EXPECT_EQ(weights->getElement(2), 1.0f);
+    EXPECT_TRUE(std::isnan(weights->getElement(3)));
+    counts->setValues(std::vector<int>{-100, 3, 100});
+    EXPECT_EQ(counts->getValues(), std::vector<int>({-5, 3, 5}));
+
+    ASSERT_TRUE(database.undo());
+    EXPECT_EQ(counts->getSize(), 0u);
+    ASSERT_TRUE(database.undo());
+    EXPECT_EQ(weights->getSize(), 0u);
+    ASSERT_TRUE(database.redo());
+    EXPECT_EQ(weights->getElement(2), 1.0f);
+}

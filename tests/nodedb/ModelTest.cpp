@@ -1,6 +1,7 @@
 #include "NodeDbTestSupport.h"
 
 #include <db/AttributeArrayDef.h>
+#include <db/ChangeBlock.h>
 #include <db/BoolAttribute.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/EnumAttributeDef.h>
@@ -23,6 +24,8 @@
 #include <limits>
 #include <climits>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace nodedbtest;
 
@@ -248,6 +251,46 @@ TEST(NodeModel, SiblingsRunAcrossContainersAndDescendantQueriesFollowRemovals)
     EXPECT_TRUE(middle->wasDescendantOf(library));
     EXPECT_EQ(middle->getDatabase(), nullptr);
     EXPECT_EQ(entries->getElement(1)->getIndex(), 1u);
+}
+
+TEST(NodeModel, IndicesStayRightThroughManyEditsOfABigContainer)
+{
+    // Later siblings' indices are corrected lazily; check every one after
+    // edits near the front, runs of removals and undo, and a shift so large
+    // that the nearby search gives up and renumbers.
+    db::Database database;
+    db::NodeContainer& root = database.getRootContainer();
+    std::vector<db::Node*> nodes;
+    for (int i = 0; i < 6000; ++i)
+    {
+        nodes.push_back(db::makeNode(L"Group", L"g" + std::to_wstring(i)));
+        root.add(nodes.back());
+    }
+    auto expectIndicesRight = [&root] {
+        for (unsigned int i = 0; i < root.getNodeCount(); ++i)
+            ASSERT_EQ(root.getNode(i)->getIndex(), i);
+        for (unsigned int i = 0; i + 1 < root.getNodeCount(); ++i)
+            ASSERT_EQ(root.getNode(i)->getNext(), root.getNode(i + 1));
+    };
+
+    {
+        db::ChangeBlock block(database, L"Remove a run");
+        for (int i = 10; i < 1010; ++i)
+            nodes[i]->remove();
+    }
+    EXPECT_EQ(nodes[1010]->getPrevious(), nodes[9]);
+    EXPECT_EQ(nodes[500]->getIndex(), 10u) << "a removed node tells where it was when it went";
+    expectIndicesRight();
+
+    database.undo();
+    EXPECT_EQ(root.getNodeCount(), 6000u);
+    expectIndicesRight();
+
+    for (int i = 0; i < 5000; ++i)
+        root.insert(0, db::makeNode(L"Group", L"front" + std::to_wstring(i)));
+    EXPECT_EQ(nodes[5999]->getIndex(), 10999u);
+    EXPECT_EQ(nodes[0]->getPrevious()->getName(), L"front0");
+    expectIndicesRight();
 }
 
 TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)

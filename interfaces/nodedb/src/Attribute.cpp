@@ -68,22 +68,56 @@ Node* Attribute::getOwnerNode() const
     return getParentNode();
 }
 
+unsigned int Attribute::getIndex() const
+{
+    if (isDetached())
+        return m_index;
+    const auto& siblings = m_parent->m_children;
+    if (m_index < siblings.size() && siblings[m_index] == this)
+        return m_index;
+    return locateInParent();
+}
+
+unsigned int Attribute::locateInParent() const
+{
+    // Each insertion or removal since the index was last right moves it by at
+    // most one, so the attribute is near its stored index: look both ways.
+    // Far off, renumber all the siblings at once; that happens at most once
+    // per that many edits of the parent.
+    constexpr std::size_t s_searchLimit = 4096;
+    const auto& siblings = m_parent->m_children;
+    const std::size_t size = siblings.size();
+    const std::size_t guess = std::min<std::size_t>(m_index, size - 1);
+    for (std::size_t distance = 0; distance <= s_searchLimit && distance < size; ++distance)
+    {
+        if (guess >= distance && siblings[guess - distance] == this)
+            return m_index = static_cast<std::uint32_t>(guess - distance);
+        if (guess + distance < size && siblings[guess + distance] == this)
+            return m_index = static_cast<std::uint32_t>(guess + distance);
+    }
+    for (std::size_t i = 0; i < size; ++i)
+        siblings[i]->m_index = static_cast<std::uint32_t>(i);
+    return m_index;
+}
+
 Attribute* Attribute::getPrevious() const
 {
     if (isNode())
         return static_cast<const Node*>(this)->getPrevious();
-    if (isDetached() || m_index == 0)
+    if (isDetached())
         return nullptr;
-    return m_parent->m_children[m_index - 1];
+    const unsigned int index = getIndex();
+    return index == 0 ? nullptr : m_parent->m_children[index - 1];
 }
 
 Attribute* Attribute::getNext() const
 {
     if (isNode())
         return static_cast<const Node*>(this)->getNext();
-    if (isDetached() || static_cast<std::size_t>(m_index) + 1 >= m_parent->m_children.size())
+    if (isDetached())
         return nullptr;
-    return m_parent->m_children[m_index + 1];
+    const std::size_t next = std::size_t(getIndex()) + 1;
+    return next < m_parent->m_children.size() ? m_parent->m_children[next] : nullptr;
 }
 
 bool Attribute::isDescendantOf(const Attribute* ancestor) const

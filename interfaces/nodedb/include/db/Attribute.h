@@ -67,7 +67,7 @@ public:
     /// The node that owns this attribute (a node itself for a node).
     Node* getOwnerNode() const;
     /// Position in the parent (for a removed attribute: the position it had).
-    unsigned int getIndex() const { return m_index; }
+    unsigned int getIndex() const;
     /// The sibling before/after this one in the parent; for nodes, the neighbouring node of the
     /// same parent node, across that node's containers.
     Attribute* getPrevious() const;
@@ -182,11 +182,18 @@ private:
     friend class PointerArrayAttribute;
     friend class PointerAttribute;
 
+    /// Finds this attribute among its siblings when the stored index is stale.
+    unsigned int locateInParent() const;
+
     AttributeDef* m_def;
     CompositeAttribute* m_parent = nullptr;
     // Index and flags share one word so that small value types fit in the base's
-    // tail padding: a float attribute stays at 32 bytes.
-    std::uint32_t m_index : 24;
+    // tail padding: a float attribute stays at 32 bytes. The index is a hint:
+    // inserting or removing a child leaves its later siblings' indices as they
+    // were, and getIndex corrects a stale one when it is asked (see
+    // locateInParent), so that removing many of 300,000 siblings does not
+    // renumber all the others each time.
+    mutable std::uint32_t m_index : 24;
     std::uint32_t m_flags : 8;
 };
 

@@ -2,13 +2,13 @@
 
 #include "Utf8.h"
 
+#include <db/AttributeDef.h>
 #include <db/CompositeAttribute.h>
 #include <db/Node.h>
+#include <db/NodeContainer.h>
 
 #include <algorithm>
 #include <charconv>
-#include <string_view>
-#include <unordered_map>
 
 namespace db::files {
 
@@ -52,7 +52,13 @@ constexpr std::size_t s_pairwiseCount = 16;
 
 } // namespace
 
-SavePaths::SavePaths(const Attribute* savedRoot) : m_savedRoot(savedRoot) {}
+SavePaths::SavePaths(const Attribute* savedRoot) : m_savedRoot(savedRoot)
+{
+    // Most saves name a good share of their nodes: start big enough that the
+    // first thousands never regrow.
+    m_infos.reserve(4096);
+    m_table.assign(8192, 0);
+}
 
 bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
 {
@@ -179,6 +185,25 @@ void SavePaths::growTable()
     m_table = std::move(table);
 }
 
+void SavePaths::collectChildren(const CompositeAttribute& composite)
+{
+    // The order of Node::getChildNodes: containers in member order, looking
+    // into compounds and attribute arrays that can hold nodes.
+    if (!composite.getDef().canHoldNodes())
+        return;
+    for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+    {
+        Attribute* child = composite.getAttribute(i);
+        if (const NodeContainer* container = child->asNodeContainer())
+        {
+            for (unsigned int k = 0; k < container->getNodeCount(); ++k)
+                m_children.push_back(container->getNode(k));
+        }
+        else if ((child->isCompound() || child->isAttributeArray()) && child->getDef().canHoldNodes())
+            collectChildren(*child->asCompositeAttribute());
+    }
+}
+
 unsigned int SavePaths::occurrence(std::uint32_t index, const Node& node, const Node& parent)
 {
     if (m_infos[index].occurrence != s_unknown)
@@ -189,26 +214,36 @@ unsigned int SavePaths::occurrence(std::uint32_t index, const Node& node, const 
         m_infos[parentIndex].childrenCounted = true;
         // One pass gives every child its count, so a parent's children cost
         // one walk along them however many of them are named in the file.
-        std::vector<Node*> children = parent.getChildNodes();
-        if (children.size() <= s_pairwiseCount)
+        m_children.clear();
+        collectChildren(parent);
+        const std::size_t count = m_children.size();
+        if (count <= s_pairwiseCount)
         {
-            for (std::size_t i = 0; i < children.size(); ++i)
+            for (std::size_t i = 0; i < count; ++i)
             {
-                std::uint32_t count = 0;
+                std::uint32_t earlier = 0;
                 for (std::size_t k = 0; k < i; ++k)
-                    if (children[k]->getName() == children[i]->getName())
-                        ++count;
-                m_infos[infoOf(*children[i])].occurrence = count;
+                    if (m_children[k]->getName() == m_children[i]->getName())
+                        ++earlier;
+                m_infos[infoOf(*m_children[i])].occurrence = earlier;
             }
         }
         else
         {
-            std::unordered_map<std::wstring_view, std::uint32_t> seen;
-            seen.reserve(children.size());
-            for (const Node* child : children)
+            // Sorted by name, then by position: like names end up side by side in sibling order.
+            m_order.resize(count);
+            for (std::uint32_t i = 0; i < count; ++i)
+                m_order[i] = i;
+            std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
+                int order = m_children[a]->getName().compare(m_children[b]->getName());
+                return order < 0 || (order == 0 && a < b);
+            });
+            std::uint32_t earlier = 0;
+            for (std::size_t i = 0; i < count; ++i)
             {
-                std::uint32_t count = seen[child->getName()]++;
-                m_infos[infoOf(*child)].occurrence = count;
+                const Node* child = m_children[m_order[i]];
+                earlier = i > 0 && m_children[m_order[i - 1]]->getName() == child->getName() ? earlier + 1 : 0;
+                m_infos[infoOf(*child)].occurrence = earlier;
             }
         }
     }

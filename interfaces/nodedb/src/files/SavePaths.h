@@ -14,6 +14,7 @@
 
 namespace db {
 class Attribute;
+class CompositeAttribute;
 class Node;
 } // namespace db
 
@@ -49,6 +50,8 @@ private:
     /// The info of `node`, made on first use. Indices stay valid; references do not.
     std::uint32_t infoOf(const Node& node);
     unsigned int occurrence(std::uint32_t info, const Node& node, const Node& parent);
+    /// Appends the nodes below `composite` to m_children, in sibling order.
+    void collectChildren(const CompositeAttribute& composite);
     void growTable();
 
     const Attribute* m_savedRoot;
@@ -60,6 +63,9 @@ private:
     /// names most of its nodes, and a node-per-entry map would cost an
     /// allocation for each.
     std::vector<std::uint32_t> m_table;
+    /// Scratch lists for counting one parent's children, kept to save allocations.
+    std::vector<const Node*> m_children;
+    std::vector<std::uint32_t> m_order;
 };
 
 /// Appends a name with the path separators \ / . [ ] escaped by a backslash, in UTF-8.

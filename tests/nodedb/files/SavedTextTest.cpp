@@ -343,6 +343,27 @@ TEST(SavedText, LongStringsAreEscapedAndEncodedThroughout)
     std::size_t name = xml.find(nameStart) + nameStart.size();
     EXPECT_EQ(difference(xml.substr(name, xml.find('"', name) - name), escaped(text, true)), "");
 
+    // Attribute names are escaped once per definition and reused: short and
+    // long ones, shared by several nodes, must all come out escaped.
+    const std::wstring shortName = L"a<b";
+    const std::wstring longName = L"a name long enough to need more than one piece of \"markup\" & <more>";
+    db::Database names(L"names");
+    for (int i = 0; i < 3; ++i)
+    {
+        db::Node* extra = addNode(names, L"Mesh", L"extra");
+        extra->addDynamicString(shortName, L"s");
+        extra->addDynamicString(longName, L"l");
+    }
+    const std::string named = xmlOf(names, folder);
+    for (const std::wstring& attributeName : {shortName, longName})
+    {
+        const std::string tag = "<string name=\"" + escaped(attributeName, true) + "\" dynamic=\"1\"";
+        std::size_t count = 0;
+        for (std::size_t at = named.find(tag); at != std::string::npos; at = named.find(tag, at + 1))
+            ++count;
+        EXPECT_EQ(count, 3u) << tag;
+    }
+
     // What reads back is the text as files can hold it.
     std::wstring held;
     for (wchar_t c : text)

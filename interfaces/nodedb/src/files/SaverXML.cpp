@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace db {
 
@@ -59,6 +61,25 @@ const EscapeTable s_escapes;
 /// The longest reference in the table ("&quot;").
 constexpr std::size_t s_maxEscape = 6;
 
+/// A short piece of markup kept padded to a fixed size, so that writing it is
+/// one fixed-size copy (inlined) instead of a call that copies a given length.
+struct Snippet
+{
+    static constexpr std::size_t s_capacity = 32;
+    char text[s_capacity] = {};
+    std::size_t size = 0;
+
+    Snippet() = default;
+    explicit Snippet(std::string_view from) : size(from.size()) { std::memcpy(text, from.data(), from.size()); }
+};
+
+/// Hashes the address of a name; names of attributes are their definitions'
+/// strings, shared by every attribute of the definition.
+std::size_t hashOf(const void* key)
+{
+    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull);
+}
+
 /// Writes the document into a buffer that is handed to the stream in large pieces.
 class XmlWriter
 {
@@ -68,7 +89,14 @@ public:
     {
         for (int type = 0; type <= NodeType; ++type)
             if (const char* text = files::typeText(static_cast<AttributeType>(type)))
+            {
                 m_typeTexts[type] = text;
+                m_openTags[type] = Snippet("<" + std::string(text));
+                m_closeTags[type] = Snippet("</" + std::string(text) + ">");
+            }
+        m_indentText.assign(1, '\n');
+        m_indentText.append(static_cast<std::size_t>(files::s_maxDepth + 2) * 2 + Snippet::s_capacity, ' ');
+        m_nameSlots.assign(1024, 0);
         m_out.room(s_chunk + 4096);
     }
 
@@ -108,15 +136,24 @@ private:
         return true;
     }
 
+    void put(const Snippet& snippet)
+    {
+        char* p = m_out.room(Snippet::s_capacity);
+        std::memcpy(p, snippet.text, Snippet::s_capacity);
+        m_out.setEnd(p + snippet.size);
+    }
+
     void newline(int depth)
     {
         if (!m_indent)
             return;
-        auto spaces = static_cast<std::size_t>(depth) * 2;
-        char* p = m_out.room(spaces + 1);
-        *p = '\n';
-        std::memset(p + 1, ' ', spaces);
-        m_out.setEnd(p + 1 + spaces);
+        const auto length = static_cast<std::size_t>(depth) * 2 + 1;
+        char* p = m_out.room(std::max(length, Snippet::s_capacity));
+        if (length <= Snippet::s_capacity)
+            std::memcpy(p, m_indentText.data(), Snippet::s_capacity);
+        else
+            std::memcpy(p, m_indentText.data(), length);
+        m_out.setEnd(p + length);
     }
 
     template <typename Put>
@@ -195,40 +232,71 @@ private:
         }
     }
 
-    void startTag(std::string_view element)
-    {
-        m_out.put('<');
-        m_out.append(element);
-    }
-
-    void open(std::string_view element, const Attribute& attribute, int depth)
+    void open(AttributeType type, const Attribute& attribute, int depth)
     {
         newline(depth);
-        startTag(element);
+        put(m_openTags[type]);
         if (!attribute.isNode() && attribute.getParentAttribute()
             && !attribute.getParentAttribute()->isAttributeArray())
+            nameAttribute(attribute.getName());
+    }
+
+    /// ` name="..."`, escaped once per definition's name and then copied.
+    void nameAttribute(const std::wstring& name)
+    {
+        if (m_nameSnippets.size() * 2 >= m_nameSlots.size())
+            growNames();
+        const std::size_t mask = m_nameSlots.size() - 1;
+        std::size_t slot = hashOf(&name) & mask;
+        for (; m_nameSlots[slot] != 0; slot = (slot + 1) & mask)
         {
-            m_out.literal(" name=\"");
-            escape(attribute.getName(), true);
-            m_out.put('"');
+            const auto& entry = m_nameSnippets[m_nameSlots[slot] - 1];
+            if (entry.first == &name)
+            {
+                if (entry.second.size > 0)
+                    put(entry.second);
+                else
+                    escapedName(name);
+                return;
+            }
+        }
+        const std::size_t start = m_out.size();
+        escapedName(name);
+        const std::size_t length = m_out.size() - start;
+        // Names too long for a snippet are escaped every time (size 0 says so).
+        Snippet snippet;
+        if (length <= Snippet::s_capacity)
+            snippet = Snippet(std::string_view(m_out.data() + start, length));
+        m_nameSnippets.emplace_back(&name, snippet);
+        m_nameSlots[slot] = static_cast<std::uint32_t>(m_nameSnippets.size());
+    }
+
+    void escapedName(const std::wstring& name)
+    {
+        m_out.literal(" name=\"");
+        escape(name, true);
+        m_out.put('"');
+    }
+
+    void growNames()
+    {
+        m_nameSlots.assign(m_nameSlots.size() * 2, 0);
+        const std::size_t mask = m_nameSlots.size() - 1;
+        for (std::size_t i = 0; i < m_nameSnippets.size(); ++i)
+        {
+            std::size_t slot = hashOf(m_nameSnippets[i].first) & mask;
+            while (m_nameSlots[slot] != 0)
+                slot = (slot + 1) & mask;
+            m_nameSlots[slot] = static_cast<std::uint32_t>(i + 1);
         }
     }
 
-    void close(std::string_view element)
-    {
-        char* p = m_out.room(element.size() + 3);
-        *p++ = '<';
-        *p++ = '/';
-        std::memcpy(p, element.data(), element.size());
-        p += element.size();
-        *p++ = '>';
-        m_out.setEnd(p);
-    }
+    void close(AttributeType type) { put(m_closeTags[type]); }
 
-    void closeBlock(std::string_view element, int depth)
+    void closeBlock(AttributeType type, int depth)
     {
         newline(depth);
-        close(element);
+        close(type);
     }
 
     void attributeNumber(const char* key, double value)
@@ -335,17 +403,17 @@ private:
         return true;
     }
 
-    void pointerElement(std::string_view element, const Attribute* target, bool named, const Attribute& owner,
-                        int depth)
+    /// A pointer's path: as the named <pointer> itself, or as an <e> of a list or dynamic pointer.
+    void pointerElement(const Attribute* target, bool named, const Attribute& owner, int depth)
     {
         bool local = false;
         bool set = m_paths.get(target, m_path, local);
         if (named)
-            open(element, owner, depth);
+            open(Pointer, owner, depth);
         else
         {
             newline(depth);
-            startTag(element);
+            put(m_elementOpen);
         }
         if (local)
             m_out.literal(" local=\"1\"");
@@ -356,7 +424,7 @@ private:
         }
         m_out.put('>');
         escapeUtf8(m_path);
-        close(element);
+        put(named ? m_closeTags[Pointer] : m_elementClose);
     }
 
     template <typename Values, typename Each>
@@ -387,17 +455,16 @@ private:
             m_error = "attribute of unknown type";
             return false;
         }
-        std::string_view element = m_typeTexts[type];
         if (type == NodeType)
             return writeNode(*attribute.asNode(), depth);
 
         bool hasChildren = false;
         if (type == Pointer && !attribute.isDynamic())
         {
-            pointerElement(element, attribute.asPointerAttribute()->getValue(), true, attribute, depth);
+            pointerElement(attribute.asPointerAttribute()->getValue(), true, attribute, depth);
             return true;
         }
-        open(element, attribute, depth);
+        open(type, attribute, depth);
         if (attribute.isDynamic() && !dynamicDef(attribute.getDef(), depth, hasChildren))
             return false;
 
@@ -409,7 +476,7 @@ private:
             if (!hasChildren)
                 m_out.put('>');
             hasChildren = true;
-            pointerElement("e", attribute.asPointerAttribute()->getValue(), false, attribute, depth + 1);
+            pointerElement(attribute.asPointerAttribute()->getValue(), false, attribute, depth + 1);
             break;
         }
         case Enum:
@@ -424,7 +491,7 @@ private:
             {
                 m_out.put('>');
                 enumText(attribute.asEnumAttribute()->getEnumDef(), attribute.asEnumAttribute()->getValue());
-                close(element);
+                close(type);
                 return true;
             }
             break;
@@ -453,7 +520,7 @@ private:
                 }
             else
                 for (Attribute* target : attribute.asPointerArrayAttribute()->getValues())
-                    pointerElement("e", target, false, attribute, depth + 1);
+                    pointerElement(target, false, attribute, depth + 1);
             if (attribute.getSize() == 0 && !attribute.isDynamic())
             {
                 // An empty list is written as an empty element.
@@ -477,7 +544,7 @@ private:
             for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
                 if (!writeAttribute(*composite->getAttribute(i), depth + 1))
                     return false;
-            closeBlock(element, depth);
+            closeBlock(type, depth);
             return true;
         }
         default:
@@ -485,10 +552,10 @@ private:
                 break;
             m_out.put('>');
             writeValue(attribute);
-            close(element);
+            close(type);
             return true;
         }
-        closeBlock(element, depth);
+        closeBlock(type, depth);
         return true;
     }
 
@@ -549,7 +616,7 @@ private:
         for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
             if (!writeAttribute(*node.getAttribute(i), depth + 1))
                 return false;
-        closeBlock("node", depth);
+        closeBlock(NodeType, depth);
         return true;
     }
 
@@ -557,6 +624,14 @@ private:
     files::SavePaths m_paths;
     bool m_indent;
     std::string_view m_typeTexts[NodeType + 1];
+    Snippet m_openTags[NodeType + 1];
+    Snippet m_closeTags[NodeType + 1];
+    Snippet m_elementOpen{"<e"};
+    Snippet m_elementClose{"</e>"};
+    std::string m_indentText;
+    /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one.
+    std::vector<std::uint32_t> m_nameSlots;
+    std::vector<std::pair<const std::wstring*, Snippet>> m_nameSnippets;
     OutputBuffer m_out;
     std::string m_path;
     std::string m_error;

@@ -91,15 +91,37 @@ bool ChangeSet::isEmpty() const
 // --------------------------------------------------------------------- builder
 
 template <class T>
+void ChangeSetBuilder::NettedList<T>::index()
+{
+    if (indexed)
+        return;
+    indexed = true;
+    for (std::size_t i = 0; i < added.size(); ++i)
+    {
+        if (added[i])
+            addedAt[added[i]] = i;
+    }
+}
+
+template <class T>
+bool ChangeSetBuilder::NettedList<T>::isAdded(const T* item)
+{
+    index();
+    return addedAt.count(item) != 0;
+}
+
+template <class T>
 void ChangeSetBuilder::NettedList<T>::add(T* item)
 {
-    addedAt[item] = added.size();
+    if (indexed)
+        addedAt[item] = added.size();
     added.push_back(item);
 }
 
 template <class T>
 void ChangeSetBuilder::NettedList<T>::remove(T* item)
 {
+    index();
     const auto it = addedAt.find(item);
     if (it != addedAt.end())
     {
@@ -178,14 +200,14 @@ std::shared_ptr<ChangeSet> ChangeSetBuilder::finish(std::shared_ptr<ValueChanges
     // A node that came and went within the block is not reported at all.
     for (Node* node : m_renamed)
     {
-        if (m_nodes.cancelled.count(node) == 0 || m_nodes.addedAt.count(node) != 0)
+        if (m_nodes.cancelled.count(node) == 0 || m_nodes.isAdded(node))
             set->m_renamedNodes.push_back(node);
     }
     // A node added in this block is reported where it ends up; a move on top
     // of that would make views place it twice.
     for (Node* node : m_moved)
     {
-        if (m_nodes.addedAt.count(node) == 0 && m_nodes.cancelled.count(node) == 0)
+        if (!m_nodes.isAdded(node) && m_nodes.cancelled.count(node) == 0)
             set->m_reparentedNodes.push_back(node);
     }
     set->m_structural = std::move(m_structural);

@@ -51,12 +51,17 @@ private:
     {
         std::vector<T*> added;
         std::vector<T*> removed;
+        // Where each item sits in `added`; built on the first question only: a
+        // block that adds a whole loaded file removes nothing.
         std::unordered_map<const T*, std::size_t> addedAt;
+        bool indexed = false;
         // Added and removed again within the block: views never hear of them.
         std::unordered_set<const T*> cancelled;
 
         void add(T* item);
         void remove(T* item);
+        bool isAdded(const T* item);
+        void index();
     };
 
     NettedList<Node> m_nodes;

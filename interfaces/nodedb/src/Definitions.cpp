@@ -160,6 +160,9 @@ void CompoundAttributeDef::addSharedAttributeDef(AttributeDef* def)
         m_canHoldNodes = true;
         m_nodeHoldingMembers.push_back(static_cast<unsigned int>(index));
     }
+    const AttributeType type = def->getAttributeType();
+    if (type == Compound || type == AttributeArrayType || type == NodeContainerType)
+        m_compositeMembers.push_back(static_cast<unsigned int>(index));
 }
 
 AttributeDef* CompoundAttributeDef::findAttributeDef(const std::wstring& name) const

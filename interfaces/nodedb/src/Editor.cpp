@@ -3,6 +3,7 @@
 #include <db/AttributeArray.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
+#include <db/CompoundAttributeDef.h>
 #include <db/Database.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
@@ -155,13 +156,36 @@ void Editor::setParentRaw(Attribute& child, CompositeAttribute* parent, unsigned
 
 // ---------------------------------------------------------------- subtree facts
 
+namespace {
+
+/// The definition whose members are, in order, the first children of `composite`
+/// (nodes and compounds built from it), or null.
+const CompoundAttributeDef* memberDef(const CompositeAttribute& composite, std::size_t childCount)
+{
+    const AttributeType type = composite.getAttributeType();
+    if (type != NodeType && type != Compound)
+        return nullptr;
+    const CompoundAttributeDef* def = composite.getDef().asCompoundAttributeDef();
+    return def && def->getAttributeDefCount() <= childCount ? def : nullptr;
+}
+
+} // namespace
+
 void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)
 {
     if (Node* node = root.asNode())
         out.push_back(node);
     if (!root.isComposite() || (!root.getDef().canHoldNodes() && !root.isNodeContainer()))
         return;
-    for (Attribute* child : root.asCompositeAttribute()->m_children)
+    auto& composite = *root.asCompositeAttribute();
+    if (const CompoundAttributeDef* def = memberDef(composite, composite.m_children.size()))
+    {
+        // Only the members the definition lists as holding nodes; dynamic members never do.
+        for (unsigned int index : def->getNodeHoldingMembers())
+            collectNodes(*composite.m_children[index], out);
+        return;
+    }
+    for (Attribute* child : composite.m_children)
         collectNodes(*child, out);
 }
 
@@ -171,11 +195,23 @@ void Editor::countSubtree(const Attribute& root, std::size_t& nodes, std::size_t
         ++nodes;
     else
         ++attributes;
-    if (const CompositeAttribute* composite = root.asCompositeAttribute())
+    const CompositeAttribute* composite = root.asCompositeAttribute();
+    if (!composite)
+        return;
+    const ChildList& children = composite->m_children;
+    std::size_t from = 0;
+    if (const CompoundAttributeDef* def = memberDef(*composite, children.size()))
     {
-        for (const Attribute* child : composite->m_children)
-            countSubtree(*child, nodes, attributes);
+        // Plain members are counted without being visited: a loaded file's
+        // millions of values need not all be read again to be counted.
+        const auto& composites = def->getCompositeMembers();
+        attributes += def->getAttributeDefCount() - composites.size();
+        for (unsigned int index : composites)
+            countSubtree(*children[index], nodes, attributes);
+        from = def->getAttributeDefCount();
     }
+    for (std::size_t i = from; i < children.size(); ++i)
+        countSubtree(*children[i], nodes, attributes);
 }
 
 std::size_t Editor::subtreeBytes(const Attribute& root)
@@ -231,12 +267,18 @@ std::size_t ValueSlot::heapBytes() const
 
 namespace {
 
-// The later siblings keep their stored indices; getIndex corrects them when asked.
+void renumberFrom(ChildList& children, unsigned int from)
+{
+    for (unsigned int i = from; i < children.size(); ++i)
+        Editor::setParentRaw(*children[i], children[i]->getParentAttribute(), i);
+}
+
 void rawInsert(CompositeAttribute& parent, unsigned int index, Attribute& child)
 {
     auto& children = Editor::children(parent);
     children.insert(children.begin() + index, &child);
     Editor::setParentRaw(child, &parent, index);
+    renumberFrom(children, index + 1);
 }
 
 /// Takes the child out but leaves its parent and index as they were: a removed
@@ -246,6 +288,7 @@ void rawErase(CompositeAttribute& parent, Attribute& child)
     auto& children = Editor::children(parent);
     const unsigned int index = child.getIndex();
     children.erase(children.begin() + index);
+    renumberFrom(children, index);
 }
 
 void emitInsert(ChangeSetBuilder& builder, CompositeAttribute& parent, Attribute& child)

@@ -36,6 +36,9 @@ public:
     /// Positions of the members that are, or contain, node containers: walks
     /// looking for nodes visit only these.
     const std::vector<unsigned int>& getNodeHoldingMembers() const { return m_nodeHoldingMembers; }
+    /// Positions of the members that hold members of their own (compounds, attribute
+    /// arrays, node containers): counting a subtree need not touch the others.
+    const std::vector<unsigned int>& getCompositeMembers() const { return m_compositeMembers; }
     AttributeDef* makeCopy() const override;
 
 protected:
@@ -47,6 +50,7 @@ private:
     std::vector<std::unique_ptr<AttributeDef>> m_owned;
     std::unordered_map<std::wstring, int> m_index;
     std::vector<unsigned int> m_nodeHoldingMembers;
+    std::vector<unsigned int> m_compositeMembers;
     bool m_canHoldNodes = false;
 };
 

@@ -56,8 +56,7 @@ SavePaths::SavePaths(const Attribute* savedRoot) : m_savedRoot(savedRoot)
 {
     // Most saves name a good share of their nodes: start big enough that the
     // first thousands never regrow.
-    m_infos.reserve(4096);
-    m_table.assign(8192, 0);
+    m_slots.resize(8192);
 }
 
 bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
@@ -101,8 +100,8 @@ void SavePaths::appendPath(std::string& out, const Attribute& attribute)
     }
     if (attribute.isNode())
     {
-        const NodeInfo& info = m_infos[knowPath(static_cast<const Node&>(attribute))];
-        out.append(m_pathText, info.pathStart, info.pathLength);
+        const Slot& slot = knowPath(static_cast<const Node&>(attribute));
+        out.append(m_pathText, slot.pathStart, slot.pathLength);
         return;
     }
     const CompositeAttribute* parent = attribute.getParentAttribute();
@@ -116,73 +115,81 @@ void SavePaths::appendPath(std::string& out, const Attribute& attribute)
     }
 }
 
-std::uint32_t SavePaths::knowPath(const Node& node)
+SavePaths::Slot& SavePaths::knowPath(const Node& node)
 {
-    std::uint32_t index = infoOf(node);
-    if (m_infos[index].pathKnown)
-        return index;
+    {
+        Slot& slot = slotOf(node);
+        if (slot.pathKnown)
+            return slot;
+    }
     // The parent's path goes into the text first, so that this one can be
     // written after it in one piece.
     const Node* parent = node.isDetached() ? nullptr : node.getParentNode();
-    std::uint32_t parentIndex = parent ? knowPath(*parent) : s_unknown;
+    std::size_t parentStart = 0;
+    std::size_t parentLength = 0;
+    if (parent)
+    {
+        const Slot& above = knowPath(*parent);
+        parentStart = above.pathStart;
+        parentLength = above.pathLength;
+    }
     const std::size_t start = m_pathText.size();
     if (node.isDetached())
         m_pathText.push_back('/');
     else
     {
         if (parent)
-        {
-            const NodeInfo& above = m_infos[parentIndex];
-            m_pathText.append(m_pathText, above.pathStart, above.pathLength);
-        }
+            m_pathText.append(m_pathText, parentStart, parentLength);
         else
             m_pathText.push_back('/');
         if (m_pathText.size() - start != 1 || m_pathText.back() != '/')
             m_pathText.push_back('/');
         appendPathName(m_pathText, node.getName());
-        unsigned int count = parent ? occurrence(index, node, *parent) : 0;
+        unsigned int count = parent ? occurrence(node, *parent) : 0;
         if (count > 0 || node.getName().empty())
             appendIndex(m_pathText, count);
     }
-    NodeInfo& info = m_infos[index];
-    info.pathStart = start;
-    info.pathLength = m_pathText.size() - start;
-    info.pathKnown = true;
-    return index;
+    // Looked up again: the parent's path may have grown the table.
+    Slot& slot = slotOf(node);
+    slot.pathStart = start;
+    slot.pathLength = static_cast<std::uint32_t>(m_pathText.size() - start);
+    slot.pathKnown = true;
+    return slot;
 }
 
-std::uint32_t SavePaths::infoOf(const Node& node)
+SavePaths::Slot& SavePaths::slotOf(const Node& node)
 {
-    if (m_infos.size() * 2 >= m_table.size())
+    if (m_used * 2 >= m_slots.size())
         growTable();
-    const std::size_t mask = m_table.size() - 1;
-    for (std::size_t slot = hashOf(&node) & mask;; slot = (slot + 1) & mask)
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t index = hashOf(&node) & mask;; index = (index + 1) & mask)
     {
-        std::uint32_t entry = m_table[slot];
-        if (entry == 0)
+        Slot& slot = m_slots[index];
+        if (slot.node == &node)
+            return slot;
+        if (!slot.node)
         {
-            m_infos.emplace_back();
-            m_infos.back().node = &node;
-            m_table[slot] = static_cast<std::uint32_t>(m_infos.size());
-            return m_table[slot] - 1;
+            slot.node = &node;
+            ++m_used;
+            return slot;
         }
-        if (m_infos[entry - 1].node == &node)
-            return entry - 1;
     }
 }
 
 void SavePaths::growTable()
 {
-    std::vector<std::uint32_t> table(std::max<std::size_t>(1024, m_table.size() * 2), 0);
-    const std::size_t mask = table.size() - 1;
-    for (std::uint32_t i = 0; i < m_infos.size(); ++i)
+    std::vector<Slot> slots(m_slots.size() * 2);
+    const std::size_t mask = slots.size() - 1;
+    for (const Slot& slot : m_slots)
     {
-        std::size_t slot = hashOf(m_infos[i].node) & mask;
-        while (table[slot] != 0)
-            slot = (slot + 1) & mask;
-        table[slot] = i + 1;
+        if (!slot.node)
+            continue;
+        std::size_t index = hashOf(slot.node) & mask;
+        while (slots[index].node)
+            index = (index + 1) & mask;
+        slots[index] = slot;
     }
-    m_table = std::move(table);
+    m_slots = std::move(slots);
 }
 
 void SavePaths::collectChildren(const CompositeAttribute& composite)
@@ -204,28 +211,49 @@ void SavePaths::collectChildren(const CompositeAttribute& composite)
     }
 }
 
-unsigned int SavePaths::occurrence(std::uint32_t index, const Node& node, const Node& parent)
+namespace {
+
+/// True when `node` is among `parent`'s child nodes: held by a container
+/// that collectChildren looks into.
+bool listedUnder(const Node& node, const Node& parent)
 {
-    if (m_infos[index].occurrence != s_unknown)
-        return m_infos[index].occurrence;
-    std::uint32_t parentIndex = infoOf(parent);
-    if (!m_infos[parentIndex].childrenCounted)
+    // A removed link is out of its parent's member list, so out of the listing too.
+    const CompositeAttribute* holder = node.getParentAttribute();
+    if (!holder || holder->isDetached() || !const_cast<CompositeAttribute*>(holder)->asNodeContainer())
+        return false;
+    for (const CompositeAttribute* above = holder->getParentAttribute(); above != &parent;
+         above = above->getParentAttribute())
     {
-        m_infos[parentIndex].childrenCounted = true;
-        // One pass gives every child its count, so a parent's children cost
-        // one walk along them however many of them are named in the file.
+        if (!above || above->isDetached() || !(above->isCompound() || above->isAttributeArray())
+            || !above->getDef().canHoldNodes())
+            return false;
+    }
+    return parent.getDef().canHoldNodes();
+}
+
+} // namespace
+
+unsigned int SavePaths::occurrence(const Node& node, const Node& parent)
+{
+    Slot& parentSlot = slotOf(parent);
+    if (!parentSlot.childrenCounted)
+    {
+        parentSlot.childrenCounted = true;
+        // One pass over a parent's children finds every repeated name among
+        // them, however many of them the file names.
         m_children.clear();
         collectChildren(parent);
         const std::size_t count = m_children.size();
         if (count <= s_pairwiseCount)
         {
-            for (std::size_t i = 0; i < count; ++i)
+            for (std::size_t i = 1; i < count; ++i)
             {
                 std::uint32_t earlier = 0;
                 for (std::size_t k = 0; k < i; ++k)
                     if (m_children[k]->getName() == m_children[i]->getName())
                         ++earlier;
-                m_infos[infoOf(*m_children[i])].occurrence = earlier;
+                if (earlier > 0)
+                    m_repeats.emplace(m_children[i], earlier);
             }
         }
         else
@@ -239,16 +267,20 @@ unsigned int SavePaths::occurrence(std::uint32_t index, const Node& node, const 
                 return order < 0 || (order == 0 && a < b);
             });
             std::uint32_t earlier = 0;
-            for (std::size_t i = 0; i < count; ++i)
+            for (std::size_t i = 1; i < count; ++i)
             {
                 const Node* child = m_children[m_order[i]];
-                earlier = i > 0 && m_children[m_order[i - 1]]->getName() == child->getName() ? earlier + 1 : 0;
-                m_infos[infoOf(*child)].occurrence = earlier;
+                earlier = m_children[m_order[i - 1]]->getName() == child->getName() ? earlier + 1 : 0;
+                if (earlier > 0)
+                    m_repeats.emplace(child, earlier);
             }
         }
     }
-    if (m_infos[index].occurrence != s_unknown)
-        return m_infos[index].occurrence;
+    if (listedUnder(node, parent))
+    {
+        auto found = m_repeats.find(&node);
+        return found == m_repeats.end() ? 0 : found->second;
+    }
     // Not among its parent's listed children: every like-named child counts.
     unsigned int count = 0;
     for (const Node* child : parent.getChildNodes())

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -31,38 +32,36 @@ public:
     bool get(const Attribute* target, std::string& path, bool& local);
 
 private:
-    static constexpr std::uint32_t s_unknown = ~std::uint32_t(0);
-
-    /// What is known of one node; paths live end to end in `m_pathText`.
-    struct NodeInfo
+    /// What is known of one node, in an open-addressed table keyed by the
+    /// node: a file names most of its nodes, and a map with an allocation
+    /// per entry, or entries apart from their keys, costs a cache miss more.
+    struct Slot
     {
         const Node* node = nullptr;
-        std::uint32_t occurrence = s_unknown; ///< earlier children of its parent with its name
-        std::size_t pathStart = 0;
-        std::size_t pathLength = 0;
+        std::size_t pathStart = 0; ///< in m_pathText, where paths live end to end
+        std::uint32_t pathLength = 0;
         bool pathKnown = false;
         bool childrenCounted = false;
     };
 
     void appendPath(std::string& out, const Attribute& attribute);
-    /// Puts the path of a node into m_pathText, once; returns its info.
-    std::uint32_t knowPath(const Node& node);
-    /// The info of `node`, made on first use. Indices stay valid; references do not.
-    std::uint32_t infoOf(const Node& node);
-    unsigned int occurrence(std::uint32_t info, const Node& node, const Node& parent);
+    /// Puts the path of a node into m_pathText, once; returns its slot.
+    Slot& knowPath(const Node& node);
+    /// The slot of `node`, made on first use. Valid until the next call.
+    Slot& slotOf(const Node& node);
+    void growTable();
+    unsigned int occurrence(const Node& node, const Node& parent);
     /// Appends the nodes below `composite` to m_children, in sibling order.
     void collectChildren(const CompositeAttribute& composite);
-    void growTable();
 
     const Attribute* m_savedRoot;
     std::string m_rootPath;
     bool m_rootPathKnown = false;
-    std::vector<NodeInfo> m_infos;
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0;
     std::string m_pathText;
-    /// Open-addressed map from node to its index in m_infos, plus one: a file
-    /// names most of its nodes, and a node-per-entry map would cost an
-    /// allocation for each.
-    std::vector<std::uint32_t> m_table;
+    /// Children with a like-named sibling before them, and how many; the rest have none.
+    std::unordered_map<const Node*, std::uint32_t> m_repeats;
     /// Scratch lists for counting one parent's children, kept to save allocations.
     std::vector<const Node*> m_children;
     std::vector<std::uint32_t> m_order;

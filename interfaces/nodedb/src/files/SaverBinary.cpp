@@ -10,7 +10,10 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <memory>
+#include <type_traits>
 #include <unordered_map>
+#include <vector>
 
 namespace db {
 
@@ -18,8 +21,81 @@ namespace {
 
 namespace binary = files::binary;
 
-/// Little-endian records written straight into one growing buffer: values are
-/// copied whole, not a byte at a time, and strings are encoded in place.
+// Lists are copied as memory on little-endian hosts: their elements must be bare fields.
+static_assert(sizeof(OrkP::Vector3) == 12 && sizeof(OrkP::Matrix34) == 48, "vectors and matrices must be packed");
+
+/// The bytes of a file part, in blocks that never move once written: a file
+/// of tens of megabytes is neither copied as it grows nor faulted in page by
+/// page (each block comes mapped whole). Offsets count across blocks.
+class BlockBuffer
+{
+public:
+    char* room(std::size_t n)
+    {
+        if (m_blocks.empty() || m_blocks.back()->bytes.spare() < n)
+            addBlock(n);
+        return m_blocks.back()->bytes.room(n);
+    }
+    void setEnd(char* end) { m_blocks.back()->bytes.setEnd(end); }
+    void put(char c)
+    {
+        *room(1) = c;
+        setEnd(m_blocks.back()->bytes.data() + m_blocks.back()->bytes.size() + 1);
+    }
+    void append(const void* data, std::size_t n)
+    {
+        if (n == 0)
+            return;
+        char* p = room(n);
+        std::memcpy(p, data, n);
+        setEnd(p + n);
+    }
+    std::size_t size() const { return m_blocks.empty() ? 0 : m_blocks.back()->start + m_blocks.back()->bytes.size(); }
+
+    /// The byte at an offset already written (record lengths are filled in afterwards).
+    char& at(std::size_t offset)
+    {
+        // Patched records are mostly recent: search from the last block.
+        for (auto block = m_blocks.rbegin();; ++block)
+            if ((*block)->start <= offset)
+                return (*block)->bytes.data()[offset - (*block)->start];
+    }
+
+    template <typename Each>
+    void forEachBlock(Each each) const
+    {
+        for (const auto& block : m_blocks)
+            if (block->bytes.size() > 0)
+                each(block->bytes.data(), block->bytes.size());
+    }
+
+private:
+    static constexpr std::size_t s_firstBlock = std::size_t(64) << 10;
+    static constexpr std::size_t s_largestBlock = std::size_t(8) << 20;
+
+    struct Block
+    {
+        std::size_t start = 0;
+        files::OutputBuffer bytes;
+    };
+
+    void addBlock(std::size_t n)
+    {
+        std::size_t capacity = m_blocks.empty() ? s_firstBlock : std::min(s_largestBlock, m_lastCapacity * 2);
+        capacity = std::max(capacity, n);
+        auto block = std::make_unique<Block>();
+        block->start = size();
+        block->bytes.room(capacity);
+        m_blocks.push_back(std::move(block));
+        m_lastCapacity = capacity;
+    }
+
+    std::vector<std::unique_ptr<Block>> m_blocks;
+    std::size_t m_lastCapacity = 0;
+};
+
+/// Little-endian records: values are copied whole, not a byte at a time, and
+/// strings are encoded in place.
 class RecordWriter
 {
 public:
@@ -84,26 +160,56 @@ public:
     }
     void endRecord(std::size_t at) { patch(at, static_cast<std::uint32_t>(m_out.size() - at - 4)); }
 
-    const char* data() const { return m_out.data(); }
     std::size_t size() const { return m_out.size(); }
+    const BlockBuffer& bytes() const { return m_out; }
+
+    /// The elements of a float, int, double, vector or matrix list, each as its
+    /// little-endian 32- or 64-bit fields. On little-endian hosts that is their
+    /// memory as it is, copied in one piece.
+    template <typename T>
+    void values(const std::vector<T>& list)
+    {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        static_assert(sizeof(T) % 4 == 0 && std::is_trivially_copyable<T>::value, "packed fields only");
+        m_out.append(list.data(), list.size() * sizeof(T));
+#else
+        for (const T& value : list)
+            each(value);
+#endif
+    }
 
 private:
     template <typename T>
     void little(T v)
     {
-        char bytes[sizeof(T)];
+        char* p = m_out.room(sizeof(T));
         for (std::size_t i = 0; i < sizeof(T); ++i)
-            bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-        m_out.append(bytes, sizeof(T));
+            p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        m_out.setEnd(p + sizeof(T));
+    }
+
+    void each(std::int32_t v) { i32(v); }
+    void each(float v) { f32(v); }
+    void each(double v) { f64(v); }
+    void each(const OrkP::Vector3& v)
+    {
+        f32(v.x);
+        f32(v.y);
+        f32(v.z);
+    }
+    void each(const OrkP::Matrix34& m)
+    {
+        for (int row = 0; row < 4; ++row)
+            each(m[row]);
     }
 
     void patch(std::size_t at, std::uint32_t length)
     {
         for (std::size_t i = 0; i < 4; ++i)
-            m_out.data()[at + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+            m_out.at(at + i) = static_cast<char>((length >> (8 * i)) & 0xFF);
     }
 
-    files::OutputBuffer m_out;
+    BlockBuffer m_out;
 };
 
 class BinaryWriter
@@ -259,8 +365,7 @@ private:
         case Pointer: pointer(attribute.asPointerAttribute()->getValue()); break;
         case IntArray:
             m_body.u32(attribute.getSize());
-            for (int v : attribute.asIntArrayAttribute()->getValues())
-                m_body.i32(v);
+            m_body.values(attribute.asIntArrayAttribute()->getValues());
             break;
         case BoolArray:
             m_body.u32(attribute.getSize());
@@ -269,18 +374,15 @@ private:
             break;
         case EnumArray:
             m_body.u32(attribute.getSize());
-            for (int v : attribute.asEnumArrayAttribute()->getValues())
-                m_body.i32(v);
+            m_body.values(attribute.asEnumArrayAttribute()->getValues());
             break;
         case FloatArray:
             m_body.u32(attribute.getSize());
-            for (float v : attribute.asFloatArrayAttribute()->getValues())
-                m_body.f32(v);
+            m_body.values(attribute.asFloatArrayAttribute()->getValues());
             break;
         case DoubleArray:
             m_body.u32(attribute.getSize());
-            for (double v : attribute.asDoubleArrayAttribute()->getValues())
-                m_body.f64(v);
+            m_body.values(attribute.asDoubleArrayAttribute()->getValues());
             break;
         case StringArray:
             m_body.u32(attribute.getSize());
@@ -289,13 +391,11 @@ private:
             break;
         case Vector3Array:
             m_body.u32(attribute.getSize());
-            for (const OrkP::Vector3& v : attribute.asVector3ArrayAttribute()->getValues())
-                vector(v);
+            m_body.values(attribute.asVector3ArrayAttribute()->getValues());
             break;
         case Matrix34Array:
             m_body.u32(attribute.getSize());
-            for (const OrkP::Matrix34& m : attribute.asMatrix34ArrayAttribute()->getValues())
-                matrix(m);
+            m_body.values(attribute.asMatrix34ArrayAttribute()->getValues());
             break;
         case PointerArray:
             m_body.u32(attribute.getSize());
@@ -352,8 +452,11 @@ bool SaverBinary::save(const Attribute* root)
     const RecordWriter& nodes = writer.body();
 
     uLong crc = crc32(0L, Z_NULL, 0);
-    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(names.data()), names.size());
-    crc = crc32_z(crc, reinterpret_cast<const Bytef*>(nodes.data()), nodes.size());
+    auto checksum = [&crc](const char* data, std::size_t size) {
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(data), size);
+    };
+    names.bytes().forEachBlock(checksum);
+    nodes.bytes().forEachBlock(checksum);
 
     RecordWriter header;
     header.raw(binary::s_magic, sizeof binary::s_magic);
@@ -362,8 +465,18 @@ bool SaverBinary::save(const Attribute* root)
     header.u32(static_cast<std::uint32_t>(crc));
     header.u64(names.size() + nodes.size());
 
-    if (!m_stream.write(header.data(), header.size()) || !m_stream.write(names.data(), names.size())
-        || !m_stream.write(nodes.data(), nodes.size()) || !m_stream.commit())
+    bool written = true;
+    // Handed over in pieces of a size the kernel copies fastest; whole blocks
+    // measured markedly slower.
+    auto write = [this, &written](const char* data, std::size_t size) {
+        constexpr std::size_t piece = std::size_t(256) << 10;
+        for (std::size_t done = 0; written && done < size; done += piece)
+            written = m_stream.write(data + done, std::min(piece, size - done));
+    };
+    header.bytes().forEachBlock(write);
+    names.bytes().forEachBlock(write);
+    nodes.bytes().forEachBlock(write);
+    if (!written || !m_stream.commit())
     {
         m_error = m_stream.getError();
         return false;

@@ -47,8 +47,16 @@ std::size_t hashOf(const Node* node)
     return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(node) >> 4) * 0x9E3779B97F4A7C15ull);
 }
 
-/// Below this many children, counting like names pairwise beats hashing them.
+/// Below this many children, counting like names pairwise beats sorting them.
 constexpr std::size_t s_pairwiseCount = 16;
+
+std::uint64_t nameHash(const std::wstring& name)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (wchar_t c : name)
+        hash = (hash ^ static_cast<std::uint64_t>(static_cast<std::uint32_t>(c))) * 0x100000001b3ull;
+    return hash;
+}
 
 } // namespace
 
@@ -243,36 +251,45 @@ unsigned int SavePaths::occurrence(const Node& node, const Node& parent)
         // them, however many of them the file names.
         m_children.clear();
         collectChildren(parent);
+        // Names are told apart by a hash first: siblings' names tend to have
+        // the same length, and comparing them all would cost the most here.
         const std::size_t count = m_children.size();
+        m_hashes.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            m_hashes[i] = nameHash(m_children[i]->getName());
+        auto sameName = [this](std::size_t a, std::size_t b) {
+            return m_hashes[a] == m_hashes[b] && m_children[a]->getName() == m_children[b]->getName();
+        };
         if (count <= s_pairwiseCount)
         {
             for (std::size_t i = 1; i < count; ++i)
             {
                 std::uint32_t earlier = 0;
                 for (std::size_t k = 0; k < i; ++k)
-                    if (m_children[k]->getName() == m_children[i]->getName())
-                        ++earlier;
+                    earlier += sameName(k, i) ? 1 : 0;
                 if (earlier > 0)
                     m_repeats.emplace(m_children[i], earlier);
             }
         }
         else
         {
-            // Sorted by name, then by position: like names end up side by side in sibling order.
+            // Sorted by name (through its hash), then by position: like names
+            // end up side by side in sibling order.
             m_order.resize(count);
             for (std::uint32_t i = 0; i < count; ++i)
                 m_order[i] = i;
             std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
+                if (m_hashes[a] != m_hashes[b])
+                    return m_hashes[a] < m_hashes[b];
                 int order = m_children[a]->getName().compare(m_children[b]->getName());
                 return order < 0 || (order == 0 && a < b);
             });
             std::uint32_t earlier = 0;
             for (std::size_t i = 1; i < count; ++i)
             {
-                const Node* child = m_children[m_order[i]];
-                earlier = m_children[m_order[i - 1]]->getName() == child->getName() ? earlier + 1 : 0;
+                earlier = sameName(m_order[i - 1], m_order[i]) ? earlier + 1 : 0;
                 if (earlier > 0)
-                    m_repeats.emplace(child, earlier);
+                    m_repeats.emplace(m_children[m_order[i]], earlier);
             }
         }
     }

@@ -65,6 +65,7 @@ private:
     /// Scratch lists for counting one parent's children, kept to save allocations.
     std::vector<const Node*> m_children;
     std::vector<std::uint32_t> m_order;
+    std::vector<std::uint64_t> m_hashes;
 };
 
 /// Appends a name with the path separators \ / . [ ] escaped by a backslash, in UTF-8.

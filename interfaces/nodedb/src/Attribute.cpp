@@ -27,6 +27,8 @@
 #include <db/Vector3Attribute.h>
 #include <db/Visitor.h>
 
+#include <algorithm>
+
 namespace db {
 
 Attribute::Attribute(AttributeDef& def) : m_def(&def), m_index(0), m_flags(0) {}
@@ -78,25 +80,46 @@ unsigned int Attribute::getIndex() const
     return locateInParent();
 }
 
+namespace {
+
+// How far the last stale index was off. Edits come in runs (removing a block
+// of siblings one by one, say), and then the next sibling asked for is off by
+// about as much again: try there first. Only a hint; any value is safe.
+long s_lastShift = 0;
+
+} // namespace
+
 unsigned int Attribute::locateInParent() const
 {
+    const auto& siblings = m_parent->m_children;
+    const long size = static_cast<long>(siblings.size());
+    const long stored = static_cast<long>(m_index);
+    auto found = [this, stored](long index) {
+        s_lastShift = index - stored;
+        return m_index = static_cast<std::uint32_t>(index);
+    };
+    const long hinted = std::clamp(stored + s_lastShift, 0L, size - 1);
+    for (long i = std::max(hinted - 2, 0L); i <= std::min(hinted + 2, size - 1); ++i)
+    {
+        if (siblings[i] == this)
+            return found(i);
+    }
     // Each insertion or removal since the index was last right moves it by at
     // most one, so the attribute is near its stored index: look both ways.
     // Far off, renumber all the siblings at once; that happens at most once
     // per that many edits of the parent.
-    constexpr std::size_t s_searchLimit = 4096;
-    const auto& siblings = m_parent->m_children;
-    const std::size_t size = siblings.size();
-    const std::size_t guess = std::min<std::size_t>(m_index, size - 1);
-    for (std::size_t distance = 0; distance <= s_searchLimit && distance < size; ++distance)
+    constexpr long s_searchLimit = 4096;
+    const long guess = std::min(stored, size - 1);
+    for (long distance = 0; distance <= s_searchLimit && distance < size; ++distance)
     {
         if (guess >= distance && siblings[guess - distance] == this)
-            return m_index = static_cast<std::uint32_t>(guess - distance);
+            return found(guess - distance);
         if (guess + distance < size && siblings[guess + distance] == this)
-            return m_index = static_cast<std::uint32_t>(guess + distance);
+            return found(guess + distance);
     }
-    for (std::size_t i = 0; i < size; ++i)
+    for (long i = 0; i < size; ++i)
         siblings[i]->m_index = static_cast<std::uint32_t>(i);
+    s_lastShift = 0;
     return m_index;
 }
 

@@ -267,18 +267,12 @@ std::size_t ValueSlot::heapBytes() const
 
 namespace {
 
-void renumberFrom(ChildList& children, unsigned int from)
-{
-    for (unsigned int i = from; i < children.size(); ++i)
-        Editor::setParentRaw(*children[i], children[i]->getParentAttribute(), i);
-}
-
+// The later siblings keep their stored indices; getIndex corrects them when asked.
 void rawInsert(CompositeAttribute& parent, unsigned int index, Attribute& child)
 {
     auto& children = Editor::children(parent);
     children.insert(children.begin() + index, &child);
     Editor::setParentRaw(child, &parent, index);
-    renumberFrom(children, index + 1);
 }
 
 /// Takes the child out but leaves its parent and index as they were: a removed
@@ -288,7 +282,6 @@ void rawErase(CompositeAttribute& parent, Attribute& child)
     auto& children = Editor::children(parent);
     const unsigned int index = child.getIndex();
     children.erase(children.begin() + index);
-    renumberFrom(children, index);
 }
 
 void emitInsert(ChangeSetBuilder& builder, CompositeAttribute& parent, Attribute& child)

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 
 namespace db::files {
 
@@ -215,6 +216,18 @@ private:
     std::unordered_map<const Node*, Index> m_indexes;
 };
 
+/// The top node and everything it owns itself, not the nodes in its containers:
+/// a handful of attributes, asked about for every pointer of a file.
+void collectHeld(const Attribute& attribute, std::unordered_set<const Attribute*>& out)
+{
+    out.insert(&attribute);
+    if (attribute.isNodeContainer())
+        return;
+    if (const CompositeAttribute* composite = attribute.asCompositeAttribute())
+        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+            collectHeld(*composite->getAttribute(i), out);
+}
+
 void setPointer(Attribute& owner, int index, Attribute* value)
 {
     if (PointerAttribute* pointer = owner.asPointerAttribute())
@@ -270,9 +283,10 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // or to its own attributes must be found again in the target afterwards.
     // Every other pointer is set now, in the detached tree: it arrives with its
     // node in the load's single step and needs no value record of its own.
-    auto ownedByHolder = [&](const Attribute* a) {
-        return tree.kind == FileKind::Database && a && (a == root || a->getOwnerNode() == root);
-    };
+    std::unordered_set<const Attribute*> held;
+    if (tree.kind == FileKind::Database)
+        collectHeld(*root, held);
+    auto ownedByHolder = [&held](const Attribute* a) { return held.count(a) != 0; };
     std::vector<std::size_t> later;
     std::vector<std::wstring> holderPaths;
     std::vector<std::wstring> holderOwnerPaths;

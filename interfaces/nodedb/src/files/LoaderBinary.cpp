@@ -10,6 +10,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace db {
@@ -174,16 +175,18 @@ private:
         return true;
     }
 
-    /// The member of that name. Files list members in schema order, so the one
-    /// after the previous match is tried before the name look-up.
+    /// The member of that name. Files list members in schema order, so the ones
+    /// after the previous match are tried before the name look-up.
     static Attribute* member(CompositeAttribute& composite, const std::wstring& name, unsigned int& next)
     {
-        if (next < composite.getAttributeCount())
+        // Members left at their defaults may be missing: look a few places ahead.
+        const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
+        for (unsigned int i = next; i < end; ++i)
         {
-            Attribute* candidate = composite.getAttribute(next);
+            Attribute* candidate = composite.getAttribute(i);
             if (!candidate->isDynamic() && candidate->getName() == name)
             {
-                ++next;
+                next = i + 1;
                 return candidate;
             }
         }

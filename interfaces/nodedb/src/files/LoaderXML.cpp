@@ -131,16 +131,18 @@ private:
         return name == wide(utf8);
     }
 
-    /// The member of that name. Files list members in schema order, so the one
-    /// after the previous match is tried before the name look-up.
+    /// The member of that name. Files list members in schema order, so the ones
+    /// after the previous match are tried before the name look-up.
     Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next)
     {
-        if (next < composite.getAttributeCount())
+        // Members left at their defaults may be missing: look a few places ahead.
+        const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
+        for (unsigned int i = next; i < end; ++i)
         {
-            Attribute* candidate = composite.getAttribute(next);
+            Attribute* candidate = composite.getAttribute(i);
             if (!candidate->isDynamic() && sameName(candidate->getName(), name))
             {
-                ++next;
+                next = i + 1;
                 return candidate;
             }
         }

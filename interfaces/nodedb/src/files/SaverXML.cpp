@@ -136,6 +136,8 @@ private:
         return true;
     }
 
+    // -------------------------------------------------------------- output
+
     void put(const Snippet& snippet)
     {
         char* p = m_out.room(Snippet::s_capacity);
@@ -173,6 +175,8 @@ private:
     {
         number([value](char* p) { return files::putDouble(p, value); });
     }
+
+    // ---------------------------------------------------------------- text
 
     // Room is asked for the worst case of a piece at a time, so that a huge
     // string does not make the buffer six times its size.
@@ -231,6 +235,8 @@ private:
             m_out.setEnd(p);
         }
     }
+
+    // ---------------------------------------------------------------- tags
 
     void open(AttributeType type, const Attribute& attribute, int depth)
     {
@@ -299,6 +305,8 @@ private:
         close(type);
     }
 
+    // -------------------------------------------------------------- values
+
     void attributeNumber(const char* key, double value)
     {
         m_out.put(' ');
@@ -337,6 +345,8 @@ private:
         else
             putInt(value);
     }
+
+    // -------------------------------------------- definitions and pointers
 
     /// The definition of a dynamic attribute, as XML attributes and option children.
     bool dynamicDef(const AttributeDef& def, int depth, bool& hasChildren)
@@ -439,6 +449,8 @@ private:
             each(value);
         }
     }
+
+    // ------------------------------------------------------------ elements
 
     bool writeAttribute(Attribute& attribute, int depth)
     {

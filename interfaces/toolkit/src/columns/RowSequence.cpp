@@ -2,6 +2,8 @@
 
 #include <wx/debug.h>
 
+#include <algorithm>
+
 namespace wxUtils
 {
 namespace detail
@@ -25,7 +27,7 @@ std::size_t RowSequence::indexOf(const RowNode* node) const
     wxASSERT_MSG(node->m_block && node->m_block->m_index < m_blocks.size()
                      && m_blocks[node->m_block->m_index].get() == node->m_block,
                  "asked for the position of a node that is not in this sequence");
-    std::size_t index = node->m_slot;
+    std::size_t index = slotOf(node);
     for (std::size_t b = 0; b < node->m_block->m_index; ++b)
         index += m_blocks[b]->m_nodes.size();
     return index;
@@ -37,7 +39,8 @@ std::size_t RowSequence::weightBefore(const RowNode* node) const
     std::size_t sum = 0;
     for (std::size_t b = 0; b < block->m_index; ++b)
         sum += m_blocks[b]->m_weight;
-    for (std::size_t s = 0; s < node->m_slot; ++s)
+    const std::size_t slot = slotOf(node);
+    for (std::size_t s = 0; s < slot; ++s)
         sum += block->m_nodes[s]->m_weight;
     return sum;
 }
@@ -76,8 +79,9 @@ RowNode* RowSequence::last() const
 RowNode* RowSequence::next(const RowNode* node) const
 {
     const RowBlock* block = node->m_block;
-    if (node->m_slot + 1 < block->m_nodes.size())
-        return block->m_nodes[node->m_slot + 1];
+    const std::size_t slot = slotOf(node);
+    if (slot + 1 < block->m_nodes.size())
+        return block->m_nodes[slot + 1];
     if (block->m_index + 1 < m_blocks.size())
         return m_blocks[block->m_index + 1]->m_nodes.front();
     return nullptr;
@@ -86,8 +90,9 @@ RowNode* RowSequence::next(const RowNode* node) const
 RowNode* RowSequence::previous(const RowNode* node) const
 {
     const RowBlock* block = node->m_block;
-    if (node->m_slot > 0)
-        return block->m_nodes[node->m_slot - 1];
+    const std::size_t slot = slotOf(node);
+    if (slot > 0)
+        return block->m_nodes[slot - 1];
     if (block->m_index > 0)
         return m_blocks[block->m_index - 1]->m_nodes.back();
     return nullptr;
@@ -100,7 +105,7 @@ void RowSequence::insert(RowNode* node, RowNode* before)
     if (before)
     {
         block = before->m_block;
-        slot = before->m_slot;
+        slot = slotOf(before);
     }
     else
     {
@@ -114,7 +119,7 @@ void RowSequence::insert(RowNode* node, RowNode* before)
     }
     block->m_nodes.insert(block->m_nodes.begin() + static_cast<std::ptrdiff_t>(slot), node);
     node->m_block = block;
-    renumberSlots(block, slot);
+    node->m_slot = slot;
     block->m_weight += node->m_weight;
     m_weight += node->m_weight;
     ++m_size;
@@ -127,8 +132,7 @@ void RowSequence::erase(RowNode* node)
     RowBlock* block = node->m_block;
     wxASSERT_MSG(block && block->m_index < m_blocks.size() && m_blocks[block->m_index].get() == block,
                  "erasing a node that is not in this sequence");
-    block->m_nodes.erase(block->m_nodes.begin() + static_cast<std::ptrdiff_t>(node->m_slot));
-    renumberSlots(block, node->m_slot);
+    block->m_nodes.erase(block->m_nodes.begin() + static_cast<std::ptrdiff_t>(slotOf(node)));
     block->m_weight -= node->m_weight;
     m_weight -= node->m_weight;
     --m_size;
@@ -166,10 +170,22 @@ void RowSequence::assign(const std::vector<RowNode*>& nodes)
         insert(node, nullptr);
 }
 
-void RowSequence::renumberSlots(RowBlock* block, std::size_t from)
+std::size_t RowSequence::slotOf(const RowNode* node)
 {
-    for (std::size_t s = from; s < block->m_nodes.size(); ++s)
-        block->m_nodes[s]->m_slot = s;
+    const std::vector<RowNode*>& nodes = node->m_block->m_nodes;
+    const std::size_t size = nodes.size();
+    const std::size_t guess = std::min(node->m_slot, size - 1);
+    // Each edit of the block since the slot was right moved the member by at
+    // most one: it is near its old slot.
+    for (std::size_t distance = 0; distance < size; ++distance)
+    {
+        if (guess >= distance && nodes[guess - distance] == node)
+            return node->m_slot = guess - distance;
+        if (guess + distance < size && nodes[guess + distance] == node)
+            return node->m_slot = guess + distance;
+    }
+    wxFAIL_MSG("a row is missing from its block");
+    return 0;
 }
 
 void RowSequence::renumberBlocks(std::size_t from)

@@ -17,7 +17,9 @@ struct RowBlock;
 struct RowNode
 {
     RowBlock* m_block = nullptr;
-    std::size_t m_slot = 0;
+    // Where in its block the member was last seen: a hint that the sequence
+    // checks and corrects (see RowSequence::slotOf).
+    mutable std::size_t m_slot = 0;
     std::size_t m_weight = 1;
     // Selection links: selected nodes form a list in the order they were selected.
     RowNode* m_selPrev = nullptr;
@@ -86,7 +88,11 @@ public:
 private:
     static constexpr std::size_t s_maxBlockSize = 512;
 
-    void renumberSlots(RowBlock* block, std::size_t from);
+    /// The member's slot in its block. Inserting or erasing leaves the later
+    /// members' slots as they were; a stale one is found by searching the
+    /// block, a run of at most a block's size of pointers, rather than by
+    /// writing to every later member on each edit.
+    static std::size_t slotOf(const RowNode* node);
     void renumberBlocks(std::size_t from);
     void split(RowBlock* block);
 

@@ -46,8 +46,13 @@ void NodeItemMap::eraseItem(wxUtils::TreeItem* item)
 
 void NodeItemMap::eraseSubtree(wxUtils::TreeItem* item)
 {
+    eraseItem(item);
+    if (!item->HasChildren())
+        return; // most removals: a leaf, no list to make
     // Iterative: a deep chain of nodes must not exhaust the stack.
-    std::vector<wxUtils::TreeItem*> pending{item};
+    std::vector<wxUtils::TreeItem*> pending;
+    for (wxUtils::TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
+        pending.push_back(child);
     while (!pending.empty())
     {
         wxUtils::TreeItem* current = pending.back();

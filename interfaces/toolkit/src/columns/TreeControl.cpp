@@ -109,7 +109,11 @@ void TreeControl::itemAboutToBeDestroyed(TreeItem* item)
         m_editedItem = nullptr;
         endRename(false);
     }
-    std::vector<TreeItem*> pending{item};
+    forgetNode(nodeOf(item));
+    if (item->m_children.empty())
+        return; // most removals: a leaf, no list to make
+    std::vector<TreeItem*> pending;
+    item->m_children.forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
     while (!pending.empty())
     {
         TreeItem* current = pending.back();

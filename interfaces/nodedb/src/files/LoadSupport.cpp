@@ -363,45 +363,6 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     return true;
 }
 
-bool pointerPath(const Attribute* target, const Attribute* savedRoot, std::wstring& path, bool& local)
-{
-    path.clear();
-    local = false;
-    if (!target)
-        return false;
-    if (target == savedRoot)
-    {
-        local = true;
-        return true;
-    }
-    if (target->isDescendantOf(savedRoot))
-    {
-        local = true;
-        target->toDatabasePath(path, savedRoot);
-        // A relative path that starts with an unnamed child ("[0]/Eye") would
-        // read as an element index; written from the top node it is unambiguous.
-        if (!path.empty() && path[0] == L'[')
-            path.insert(path.begin(), L'/');
-        return true;
-    }
-    target->toDatabasePath(path);
-    return true;
-}
-
-bool PointerPaths::get(const Attribute* target, std::wstring& path, bool& local)
-{
-    auto found = m_cache.find(target);
-    if (found == m_cache.end())
-    {
-        Entry entry;
-        entry.set = pointerPath(target, m_savedRoot, entry.path, entry.local);
-        found = m_cache.emplace(target, std::move(entry)).first;
-    }
-    path = found->second.path;
-    local = found->second.local;
-    return found->second.set;
-}
-
 bool numberFits(AttributeType type, double value)
 {
     if (std::isnan(value))

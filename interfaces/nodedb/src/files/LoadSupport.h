@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -59,33 +58,10 @@ bool canAttach(const DetachedTree& tree, Attribute* target, std::string& why);
 /// can fail is checked before the target is touched.
 bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error);
 
-/// How a saver writes a pointer to `target` from a file whose top node is
-/// `savedRoot`: relative to it when inside, absolute otherwise. False for null.
-bool pointerPath(const Attribute* target, const Attribute* savedRoot, std::wstring& path, bool& local);
-
 /// The XML element name of an attribute type ("int", "vector3Array", "node"); null for unknown types.
 const char* typeText(AttributeType type);
 /// The type an XML element name stands for; Invalid for unknown names.
 AttributeType typeFromText(const char* text);
-
-/// pointerPath with a memory: many pointers share few targets (meshes and
-/// their materials), and a path costs a walk up the tree and along siblings.
-class PointerPaths
-{
-public:
-    explicit PointerPaths(const Attribute* savedRoot) : m_savedRoot(savedRoot) {}
-    bool get(const Attribute* target, std::wstring& path, bool& local);
-
-private:
-    struct Entry
-    {
-        std::wstring path;
-        bool local;
-        bool set;
-    };
-    const Attribute* m_savedRoot;
-    std::unordered_map<const Attribute*, Entry> m_cache;
-};
 
 /// True when a default or limit of a definition of `type` can hold `value`:
 /// integer kinds need a whole number in range, every kind a number that is not NaN.

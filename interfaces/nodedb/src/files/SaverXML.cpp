@@ -46,13 +46,16 @@ struct EscapeTable
             std::string ref = "&#" + std::to_string(c) + ";";
             std::memcpy(reference[c], ref.c_str(), ref.size() + 1);
         }
-        text['\n'] = text['\t'] = Plain;
-        text['&'] = text['<'] = text['>'] = Reference;
-        attribute['&'] = attribute['<'] = attribute['>'] = attribute['"'] = Reference;
-        std::memcpy(reference['&'], "&amp;", 6);
-        std::memcpy(reference['<'], "&lt;", 5);
-        std::memcpy(reference['>'], "&gt;", 5);
-        std::memcpy(reference['"'], "&quot;", 7);
+        for (unsigned char c : {'\n', '\t'})
+            text[c] = Plain;
+        for (unsigned char c : {'&', '<', '>'})
+            text[c] = Reference;
+        for (unsigned char c : {'&', '<', '>', '"'})
+            attribute[c] = Reference;
+        std::memcpy(reference[unsigned('&')], "&amp;", 6);
+        std::memcpy(reference[unsigned('<')], "&lt;", 5);
+        std::memcpy(reference[unsigned('>')], "&gt;", 5);
+        std::memcpy(reference[unsigned('"')], "&quot;", 7);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
 #include <db/StringAttribute.h>
+#include <db/Visitor.h>
 
 #include <sstream>
 #include <string>
@@ -63,5 +64,23 @@ inline db::Node* addNode(db::Database& database, const std::wstring& type, const
 /// Every node and attribute value of a tree as text, with node identities, for
 /// comparing whole states.
 std::string describe(db::Attribute& root);
+
+/// Every node and attribute below a root, the root included, parents first.
+class Everything : public db::Visitor
+{
+public:
+    Everything() : db::Visitor(VisitAttributes) {}
+    bool visitNodeEnter(db::Node* node) override
+    {
+        all.push_back(node);
+        return true;
+    }
+    bool visitAttributeEnter(db::Attribute* attribute) override
+    {
+        all.push_back(attribute);
+        return true;
+    }
+    std::vector<db::Attribute*> all;
+};
 
 } // namespace nodedbtest

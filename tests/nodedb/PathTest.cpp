@@ -10,24 +10,6 @@ using namespace nodedbtest;
 
 namespace {
 
-/// Collects every attribute and node below a root, the root included.
-class Everything : public db::Visitor
-{
-public:
-    Everything() : db::Visitor(VisitAttributes) {}
-    bool visitNodeEnter(db::Node* node) override
-    {
-        all.push_back(node);
-        return true;
-    }
-    bool visitAttributeEnter(db::Attribute* attribute) override
-    {
-        all.push_back(attribute);
-        return true;
-    }
-    std::vector<db::Attribute*> all;
-};
-
 /// A scene with awkward names: separators, duplicates, empty names.
 void buildAwkwardScene(db::Database& database)
 {

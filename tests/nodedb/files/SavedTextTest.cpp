@@ -23,6 +23,7 @@
 
 using namespace filestest;
 using nodedbtest::addNode;
+using nodedbtest::Everything;
 
 namespace {
 
@@ -101,24 +102,6 @@ std::string contentAfter(const std::string& xml, const std::string& start, const
     at = xml.find('>', at) + 1;
     return xml.substr(at, xml.find(end, at) - at);
 }
-
-/// Every node and attribute below a root, the root included, parents first.
-class Everything : public db::Visitor
-{
-public:
-    Everything() : db::Visitor(VisitAttributes) {}
-    bool visitNodeEnter(db::Node* node) override
-    {
-        all.push_back(node);
-        return true;
-    }
-    bool visitAttributeEnter(db::Attribute* attribute) override
-    {
-        all.push_back(attribute);
-        return true;
-    }
-    std::vector<db::Attribute*> all;
-};
 
 /// Names that need counting and escaping: twins within one container and
 /// across containers of one parent, unnamed nodes, separators, markup, Unicode.

@@ -1,6 +1,6 @@
 #pragma once
 
-// Little-endian primitives of the binary file format. The reader never reads
+// Little-endian reading of the binary file format. The reader never reads
 // past its end and never allocates from a length it has not checked against
 // the bytes that remain, so a hostile file costs at most its own size.
 
@@ -8,68 +8,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace db::files {
-
-class ByteWriter
-{
-public:
-    std::vector<char>& bytes() { return m_bytes; }
-    std::size_t size() const { return m_bytes.size(); }
-
-    void u8(std::uint8_t v) { m_bytes.push_back(static_cast<char>(v)); }
-    void u16(std::uint16_t v) { putLE(v, 2); }
-    void u32(std::uint32_t v) { putLE(v, 4); }
-    void u64(std::uint64_t v) { putLE(v, 8); }
-    void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
-    void f32(float v)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        u32(bits);
-    }
-    void f64(double v)
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        u64(bits);
-    }
-    void raw(const void* data, std::size_t size)
-    {
-        const auto* p = static_cast<const char*>(data);
-        m_bytes.insert(m_bytes.end(), p, p + size);
-    }
-    void string(const std::string& utf8)
-    {
-        u32(static_cast<std::uint32_t>(utf8.size()));
-        raw(utf8.data(), utf8.size());
-    }
-
-    /// Starts a record: its tag and a length patched by `endRecord`.
-    std::size_t beginRecord(std::uint8_t tag)
-    {
-        u8(tag);
-        std::size_t at = m_bytes.size();
-        u32(0);
-        return at;
-    }
-    void endRecord(std::size_t at)
-    {
-        auto length = static_cast<std::uint32_t>(m_bytes.size() - at - 4);
-        for (int i = 0; i < 4; ++i)
-            m_bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
-    }
-
-private:
-    void putLE(std::uint64_t v, int n)
-    {
-        for (int i = 0; i < n; ++i)
-            m_bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-
-    std::vector<char> m_bytes;
-};
 
 /// Reads a bounded slice of a buffer. Every read checks the bounds; the first
 /// failure latches and later reads return zeros, so callers check `ok()` once

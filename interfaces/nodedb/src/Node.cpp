@@ -454,14 +454,21 @@ T* addTyped(Node& node, std::unique_ptr<AttributeDef> def)
     return attribute ? static_cast<T*>(attribute) : nullptr;
 }
 
+/// A dynamic number (or number array) with its default and limits.
+template <class T>
+T* addNumber(Node& node, const std::wstring& name, AttributeType type, double value, double minimum, double maximum)
+{
+    auto def = makeDef(node, name, type);
+    def->setDefaultNumber(value);
+    def->setLimits(minimum, maximum);
+    return addTyped<T>(node, std::move(def));
+}
+
 } // namespace
 
 IntAttribute* Node::addDynamicInt(const std::wstring& name, int value, int minimum, int maximum)
 {
-    auto def = makeDef(*this, name, Int);
-    def->setDefaultNumber(value);
-    def->setLimits(minimum, maximum);
-    return addTyped<IntAttribute>(*this, std::move(def));
+    return addNumber<IntAttribute>(*this, name, Int, value, minimum, maximum);
 }
 
 BoolAttribute* Node::addDynamicBool(const std::wstring& name, bool value)
@@ -473,18 +480,12 @@ BoolAttribute* Node::addDynamicBool(const std::wstring& name, bool value)
 
 FloatAttribute* Node::addDynamicFloat(const std::wstring& name, float value, float minimum, float maximum)
 {
-    auto def = makeDef(*this, name, Float);
-    def->setDefaultNumber(value);
-    def->setLimits(minimum, maximum);
-    return addTyped<FloatAttribute>(*this, std::move(def));
+    return addNumber<FloatAttribute>(*this, name, Float, value, minimum, maximum);
 }
 
 DoubleAttribute* Node::addDynamicDouble(const std::wstring& name, double value, double minimum, double maximum)
 {
-    auto def = makeDef(*this, name, Double);
-    def->setDefaultNumber(value);
-    def->setLimits(minimum, maximum);
-    return addTyped<DoubleAttribute>(*this, std::move(def));
+    return addNumber<DoubleAttribute>(*this, name, Double, value, minimum, maximum);
 }
 
 StringAttribute* Node::addDynamicString(const std::wstring& name, const std::wstring& value)
@@ -510,10 +511,7 @@ Matrix34Attribute* Node::addDynamicMatrix34(const std::wstring& name, const OrkP
 
 IntArrayAttribute* Node::addDynamicIntArray(const std::wstring& name, int value, int minimum, int maximum)
 {
-    auto def = makeDef(*this, name, IntArray);
-    def->setDefaultNumber(value);
-    def->setLimits(minimum, maximum);
-    return addTyped<IntArrayAttribute>(*this, std::move(def));
+    return addNumber<IntArrayAttribute>(*this, name, IntArray, value, minimum, maximum);
 }
 
 BoolArrayAttribute* Node::addDynamicBoolArray(const std::wstring& name, bool value)
@@ -525,19 +523,13 @@ BoolArrayAttribute* Node::addDynamicBoolArray(const std::wstring& name, bool val
 
 FloatArrayAttribute* Node::addDynamicFloatArray(const std::wstring& name, float value, float minimum, float maximum)
 {
-    auto def = makeDef(*this, name, FloatArray);
-    def->setDefaultNumber(value);
-    def->setLimits(minimum, maximum);
-    return addTyped<FloatArrayAttribute>(*this, std::move(def));
+    return addNumber<FloatArrayAttribute>(*this, name, FloatArray, value, minimum, maximum);
 }
 
 DoubleArrayAttribute* Node::addDynamicDoubleArray(const std::wstring& name, double value, double minimum,
                                                   double maximum)
 {
-    auto def = makeDef(*this, name, DoubleArray);
-    def->setDefaultNumber(value);
-    def->setLimits(minimum, maximum);
-    return addTyped<DoubleArrayAttribute>(*this, std::move(def));
+    return addNumber<DoubleArrayAttribute>(*this, name, DoubleArray, value, minimum, maximum);
 }
 
 StringArrayAttribute* Node::addDynamicStringArray(const std::wstring& name, const std::wstring& value)

@@ -304,40 +304,39 @@ void Database::replay(Step& step, ChangeSetBuilder& builder)
 
 bool Database::undo()
 {
-    if (!canUndo())
-        return false;
-    std::unique_ptr<Step> step = std::move(m_undo.back());
-    m_undo.pop_back();
-    m_undoBytes -= step->bytes;
-    m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPopped(this); });
-    ChangeSetBuilder builder;
-    revert(*step, builder);
-    step->done = false;
-    auto changes = builder.finish(step->valueSet, step->description, ChangeSet::Origin::Undo, false);
-    step->bytes = step->estimateBytes();
-    m_undoBytes += step->bytes;
-    m_redo.push_back(std::move(step));
-    m_undoObservers.notify([this](UndoObserver* o) { o->onRedoStackPushed(this); });
-    report(std::move(changes), false);
-    return true;
+    return canUndo() && travel(false);
 }
 
 bool Database::redo()
 {
-    if (!canRedo())
-        return false;
-    std::unique_ptr<Step> step = std::move(m_redo.back());
-    m_redo.pop_back();
+    return canRedo() && travel(true);
+}
+
+bool Database::travel(bool forward)
+{
+    // Undo takes a step from the undo stack to the redo stack; redo the other way.
+    auto& from = forward ? m_redo : m_undo;
+    auto& to = forward ? m_undo : m_redo;
+    std::unique_ptr<Step> step = std::move(from.back());
+    from.pop_back();
     m_undoBytes -= step->bytes;
-    m_undoObservers.notify([this](UndoObserver* o) { o->onRedoStackPopped(this); });
+    m_undoObservers.notify([this, forward](UndoObserver* o) {
+        forward ? o->onRedoStackPopped(this) : o->onUndoStackPopped(this);
+    });
     ChangeSetBuilder builder;
-    replay(*step, builder);
-    step->done = true;
-    auto changes = builder.finish(step->valueSet, step->description, ChangeSet::Origin::Redo, false);
+    if (forward)
+        replay(*step, builder);
+    else
+        revert(*step, builder);
+    step->done = forward;
+    auto changes = builder.finish(step->valueSet, step->description,
+                                  forward ? ChangeSet::Origin::Redo : ChangeSet::Origin::Undo, false);
     step->bytes = step->estimateBytes();
     m_undoBytes += step->bytes;
-    m_undo.push_back(std::move(step));
-    m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPushed(this); });
+    to.push_back(std::move(step));
+    m_undoObservers.notify([this, forward](UndoObserver* o) {
+        forward ? o->onUndoStackPushed(this) : o->onRedoStackPushed(this);
+    });
     report(std::move(changes), false);
     return true;
 }

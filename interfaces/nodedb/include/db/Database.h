@@ -134,6 +134,8 @@ private:
 
     void revert(Step& step, detail_ChangeSetAccess& builder);
     void replay(Step& step, detail_ChangeSetAccess& builder);
+    /// Moves the top step between the stacks, applying it: redo when `forward`, else undo.
+    bool travel(bool forward);
     void pushUndo(std::unique_ptr<Step> step);
     void dropRedo();
     void trimUndo();

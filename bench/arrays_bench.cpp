@@ -12,6 +12,8 @@
 
 #include <wxUtils/OrkListControl.h>
 
+#include "BenchSupport.h"
+
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/init.h>
@@ -26,35 +28,12 @@
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
+using bench::bestOf;
+using bench::figure;
+using bench::millisecondsOf;
 
 constexpr unsigned int s_elements = 100000;
 constexpr unsigned int s_deleted = 1000;
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The least of several runs: the figure least disturbed by the machine.
-double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i)
-    {
-        prepare();
-        best = std::min(best, millisecondsOf(work));
-    }
-    return best;
-}
-
-void figure(const char* name, double value)
-{
-    std::printf("FIGURE %s %.4f\n", name, value);
-    std::fflush(stdout);
-}
 
 void paint(wxWindow* window)
 {

@@ -7,6 +7,7 @@
 //                           both through the same safe-save stream
 //   memory_vs_pugixml_dom   heap held by the loaded database / heap held by pugixml's DOM
 
+#include "BenchSupport.h"
 #include "SceneGenerator.h"
 
 #include <db/Database.h>
@@ -36,26 +37,7 @@ constexpr int s_repeats = 3;
 /// Saves end in an fsync, whose time swings with whatever else the disk is doing: more tries.
 constexpr int s_saveRepeats = 5;
 
-/// The fastest of a few runs, in milliseconds.
-double bestOf(const std::function<void()>& run)
-{
-    double best = 1e300;
-    for (int i = 0; i < s_repeats; ++i)
-    {
-        auto start = std::chrono::steady_clock::now();
-        run();
-        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
-
-/// One run, in milliseconds.
-double timeOf(const std::function<void()>& run)
-{
-    auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::millisecondsOf;
 
 /// Bytes the allocator has handed out and not taken back. Large blocks (such
 /// as the text buffer that pugixml's DOM keeps its strings in) are mapped apart
@@ -111,7 +93,7 @@ int main()
             std::abort();
     };
     saveOurs(); // the file pugixml loads; the timed saves come with pugixml's below
-    double binarySave = bestOf([&] {
+    double binarySave = bench::bestOf(s_repeats, [&] {
         db::FileOutputStream stream(binaryFile, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
         if (!db::SaverBinary(stream, 0).save(*source))
             std::abort();
@@ -134,14 +116,14 @@ int main()
         pugiSave = 1e300;
         for (int i = 0; i < s_saveRepeats; ++i)
         {
-            pugiSave = std::min(pugiSave, timeOf([&] {
+            pugiSave = std::min(pugiSave, millisecondsOf([&] {
                 db::FileOutputStream stream(pugiFile, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
                 StreamWriter writer(stream);
                 document.save(writer, "  ");
                 if (!stream.commit())
                     std::abort();
             }));
-            ourSave = std::min(ourSave, timeOf(saveOurs));
+            ourSave = std::min(ourSave, millisecondsOf(saveOurs));
         }
     }
     source.reset();
@@ -152,19 +134,19 @@ int main()
     double ourLoad = 1e300;
     for (int i = 0; i < s_repeats; ++i)
     {
-        pugiLoad = std::min(pugiLoad, timeOf([&] {
+        pugiLoad = std::min(pugiLoad, millisecondsOf([&] {
             pugi::xml_document document;
             if (!document.load_file(xmlFile.c_str()))
                 std::abort();
             benchmark::DoNotOptimize(document.first_child());
         }));
-        ourLoad = std::min(ourLoad, timeOf([&] {
+        ourLoad = std::min(ourLoad, millisecondsOf([&] {
             db::Database database(L"Bench");
             if (!loadXml(database, xmlFile))
                 std::abort();
         }));
     }
-    double binaryLoad = bestOf([&] {
+    double binaryLoad = bench::bestOf(s_repeats, [&] {
         db::Database database(L"Bench");
         if (!loadBinary(database, binaryFile))
             std::abort();

@@ -6,6 +6,8 @@
 #include <wxUtils/OrkListControl.h>
 #include <wxUtils/TreeControl.h>
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <wx/app.h>
@@ -24,6 +26,8 @@
 
 namespace
 {
+
+using bench::figure;
 
 using Clock = std::chrono::steady_clock;
 
@@ -331,13 +335,6 @@ double best(const std::function<double()>& run, int runs = 2)
     for (int i = 1; i < runs; ++i)
         result = std::min(result, run());
     return result;
-}
-
-void figure(const char* name, double ours, double theirs)
-{
-    std::printf("# %s: ours %.6f s, reference %.6f s\n", name, ours, theirs);
-    std::printf("FIGURE %s %.4f\n", name, ours / theirs);
-    std::fflush(stdout);
 }
 
 // A micro-benchmark of the row index on its own, for profiling changes to it.

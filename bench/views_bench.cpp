@@ -14,6 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/init.h>
@@ -30,32 +32,9 @@
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The least of several runs: the figure least disturbed by the machine.
-double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i)
-    {
-        prepare();
-        best = std::min(best, millisecondsOf(work));
-    }
-    return best;
-}
-
-void figure(const char* name, double value)
-{
-    std::printf("FIGURE %s %.4f\n", name, value);
-    std::fflush(stdout);
-}
+using bench::bestOf;
+using bench::figure;
+using bench::millisecondsOf;
 
 void paint(wxWindow* window)
 {

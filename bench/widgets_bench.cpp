@@ -14,6 +14,8 @@
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/OrkSpinButton.h>
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <wx/app.h>
@@ -32,6 +34,8 @@
 #include <vector>
 
 namespace {
+
+using bench::figure;
 
 using Clock = std::chrono::steady_clock;
 
@@ -82,13 +86,6 @@ double best(const std::function<double()>& run, int runs = 3)
     for (int i = 1; i < runs; ++i)
         result = std::min(result, run());
     return result;
-}
-
-void figure(const char* name, double ours, double theirs)
-{
-    std::printf("# %s: ours %.6f s, reference %.6f s\n", name, ours, theirs);
-    std::printf("FIGURE %s %.4f\n", name, ours / theirs);
-    std::fflush(stdout);
 }
 
 dbui::FloatWidget* makeFloatWidget()

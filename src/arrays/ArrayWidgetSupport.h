@@ -18,6 +18,17 @@ inline std::unique_ptr<wxUtils::OrkSimpleMultiOptionDialog> makeAddDialog(wxWind
                                                                   wxDEFAULT_DIALOG_STYLE, wxDefaultPosition);
 }
 
+/// Asks for one number, "0" to start with; false when the user cancels.
+inline bool askNumber(wxWindow* parent, wxString& text)
+{
+    auto dialog = makeAddDialog(parent);
+    dialog->addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
+    if (dialog->ShowModal() != wxID_OK)
+        return false;
+    text = dialog->getTextValue("Value");
+    return true;
+}
+
 /// Leading integer of the text, 0 when it starts with none (the usual C conversion rules).
 inline int textToInt(const wxString& text)
 {

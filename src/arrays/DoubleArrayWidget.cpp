@@ -26,12 +26,11 @@ void DoubleArrayWidget::handleAdd(wxCommandEvent& /*event*/)
 {
     if (getAttributes().empty())
         return;
-    auto dialog = arrays::makeAddDialog(this);
-    dialog->addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
-    if (dialog->ShowModal() != wxID_OK)
+    wxString text;
+    if (!arrays::askNumber(this, text))
         return;
     if (db::DoubleArrayAttribute* array = getAttributes().front()->asDoubleArrayAttribute())
-        array->add(arrays::textToDouble(dialog->getTextValue("Value")));
+        array->add(arrays::textToDouble(text));
 }
 
 } // namespace dbui

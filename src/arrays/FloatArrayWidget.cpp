@@ -26,12 +26,11 @@ void FloatArrayWidget::handleAdd(wxCommandEvent& /*event*/)
 {
     if (getAttributes().empty())
         return;
-    auto dialog = arrays::makeAddDialog(this);
-    dialog->addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
-    if (dialog->ShowModal() != wxID_OK)
+    wxString text;
+    if (!arrays::askNumber(this, text))
         return;
     if (db::FloatArrayAttribute* array = getAttributes().front()->asFloatArrayAttribute())
-        array->add(static_cast<float>(arrays::textToDouble(dialog->getTextValue("Value"))));
+        array->add(static_cast<float>(arrays::textToDouble(text)));
 }
 
 } // namespace dbui

@@ -26,12 +26,11 @@ void IntArrayWidget::handleAdd(wxCommandEvent& /*event*/)
 {
     if (getAttributes().empty())
         return;
-    auto dialog = arrays::makeAddDialog(this);
-    dialog->addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
-    if (dialog->ShowModal() != wxID_OK)
+    wxString text;
+    if (!arrays::askNumber(this, text))
         return;
     if (db::IntArrayAttribute* array = getAttributes().front()->asIntArrayAttribute())
-        array->add(arrays::textToInt(dialog->getTextValue("Value")));
+        array->add(arrays::textToInt(text));
 }
 
 } // namespace dbui

@@ -13,10 +13,10 @@
 #include <wxUtils/OrkListControl.h>
 
 #include "BenchSupport.h"
+#include "WindowBench.h"
 
 #include <wx/app.h>
 #include <wx/frame.h>
-#include <wx/init.h>
 #include <wx/listctrl.h>
 
 #include <algorithm>
@@ -40,12 +40,6 @@ void paint(wxWindow* window)
     window->Refresh();
     window->Update();
 }
-
-class BenchApp : public wxApp
-{
-public:
-    bool OnInit() override { return true; }
-};
 
 // Exposes the Delete handling as the key press would reach it.
 class BenchFloatArrayWidget : public dbui::FloatArrayWidget
@@ -123,16 +117,7 @@ void run()
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "arrays_bench: cannot start wxWidgets (is there a display?)\n");
-        return 1;
-    }
-    run();
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return 0;
+    return bench::runWithWindows(argv, "arrays_bench", run);
 }

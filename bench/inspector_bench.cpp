@@ -12,10 +12,10 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
+#include "WindowBench.h"
 
 #include <wx/app.h>
 #include <wx/frame.h>
-#include <wx/init.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -93,12 +93,6 @@ void fillFlexGrid(wxPanel* panel)
     panel->SetSizer(grid, true);
 }
 
-class BenchApp : public wxApp
-{
-public:
-    bool OnInit() override { return true; }
-};
-
 void measureInspector()
 {
     auto* frame = new wxFrame(nullptr, wxID_ANY, "inspector_bench", wxDefaultPosition, wxSize(800, 1000));
@@ -160,16 +154,9 @@ void measureEditorStart(const char* editor)
 
 int main(int argc, char** argv)
 {
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "inspector_bench: cannot start wxWidgets (is there a display?)\n");
-        return 1;
-    }
-    measureInspector();
-    if (argc > 1)
-        measureEditorStart(argv[1]);
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return 0;
+    return bench::runWithWindows(argv, "inspector_bench", [&] {
+        measureInspector();
+        if (argc > 1)
+            measureEditorStart(argv[1]);
+    });
 }

@@ -7,13 +7,12 @@
 #include <wxUtils/TreeControl.h>
 
 #include "BenchSupport.h"
+#include "WindowBench.h"
 
 #include <benchmark/benchmark.h>
 
 #include <wx/app.h>
-#include <wx/evtloop.h>
 #include <wx/frame.h>
-#include <wx/init.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 #include <wx/treectrl.h>
@@ -28,20 +27,11 @@ namespace
 {
 
 using bench::figure;
+using bench::pump;
 
 using Clock = std::chrono::steady_clock;
 
 wxFrame* s_frame = nullptr;
-
-void pump()
-{
-    for (int round = 0; round < 3; ++round)
-    {
-        while (wxTheApp->Pending())
-            wxTheApp->Dispatch();
-        wxTheApp->ProcessIdle();
-    }
-}
 
 int s_paints = 0;
 
@@ -329,12 +319,9 @@ double stockList(int count)
 
 // The best of a few runs: the machine is shared, and other work only ever
 // makes a run slower.
-double best(const std::function<double()>& run, int runs = 2)
+double best(const std::function<double()>& run)
 {
-    double result = run();
-    for (int i = 1; i < runs; ++i)
-        result = std::min(result, run());
-    return result;
+    return bench::bestResult(run, 2);
 }
 
 // A micro-benchmark of the row index on its own, for profiling changes to it.
@@ -361,37 +348,24 @@ BENCHMARK(BM_TreeInsertIntoLargeParent)->Arg(1000)->Arg(300000);
 
 int main(int argc, char** argv)
 {
-    // wxWidgets sees only the program name; the options are Google Benchmark's.
-    int wxArgc = 1;
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(wxArgc, argv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "toolkit_bench needs a display (run it under xvfb-run)\n");
-        return 1;
-    }
-    // Pending() and Dispatch() only work inside an active event loop.
-    wxGUIEventLoop loop;
-    wxEventLoopActivator activator(&loop);
-    s_frame = new wxFrame(nullptr, wxID_ANY, "toolkit_bench", wxDefaultPosition, wxSize(900, 700));
-    s_frame->Show();
-    pump();
+    return bench::runWithWindows(argv, "toolkit_bench", [&] {
+        s_frame = new wxFrame(nullptr, wxID_ANY, "toolkit_bench", wxDefaultPosition, wxSize(900, 700));
+        s_frame->Show();
+        pump();
 
-    const SceneShape scene{30, 100, 99}; // 300,000 items with the groups
-    figure("tree_flat300k_vs_wxtreectrl", best([] { return oursPopulate(300000, nullptr); }),
-           best([] { return stockPopulate(300000, nullptr); }));
-    figure("tree_scene300k_vs_wxtreectrl", best([&scene] { return oursPopulate(0, &scene); }),
-           best([&scene] { return stockPopulate(0, &scene); }));
-    const double ours300k = oursOperations(300000, 15);
-    figure("tree_op_flat300k_vs_wxtreectrl", ours300k, stockOperations(300000, 15));
-    figure("tree_op_300k_vs_1k", ours300k, oursOperations(1000, 15));
-    figure("list_100k_vs_wxlistctrl", best([] { return oursList(100000); }), best([] { return stockList(100000); }));
+        const SceneShape scene{30, 100, 99}; // 300,000 items with the groups
+        figure("tree_flat300k_vs_wxtreectrl", best([] { return oursPopulate(300000, nullptr); }),
+               best([] { return stockPopulate(300000, nullptr); }));
+        figure("tree_scene300k_vs_wxtreectrl", best([&scene] { return oursPopulate(0, &scene); }),
+               best([&scene] { return stockPopulate(0, &scene); }));
+        const double ours300k = oursOperations(300000, 15);
+        figure("tree_op_flat300k_vs_wxtreectrl", ours300k, stockOperations(300000, 15));
+        figure("tree_op_300k_vs_1k", ours300k, oursOperations(1000, 15));
+        figure("list_100k_vs_wxlistctrl", best([] { return oursList(100000); }), best([] { return stockList(100000); }));
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    s_frame->Destroy();
-    pump();
-    wxEntryCleanup();
-    return 0;
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        s_frame->Destroy();
+    });
 }

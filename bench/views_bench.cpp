@@ -15,10 +15,10 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
+#include "WindowBench.h"
 
 #include <wx/app.h>
 #include <wx/frame.h>
-#include <wx/init.h>
 #include <wx/treectrl.h>
 
 #include <algorithm>
@@ -108,12 +108,6 @@ void shiftSelect(dbui::NodeTreeControl* tree, db::Node* first, db::Node* last)
     click.SetEventType(wxEVT_LEFT_UP);
     tree->ProcessWindowEvent(click);
 }
-
-class BenchApp : public wxApp
-{
-public:
-    bool OnInit() override { return true; }
-};
 
 void run()
 {
@@ -305,16 +299,7 @@ void run()
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "views_bench: cannot start wxWidgets (is there a display?)\n");
-        return 1;
-    }
-    run();
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return 0;
+    return bench::runWithWindows(argv, "views_bench", run);
 }

@@ -15,13 +15,12 @@
 #include <wxUtils/OrkSpinButton.h>
 
 #include "BenchSupport.h"
+#include "WindowBench.h"
 
 #include <benchmark/benchmark.h>
 
 #include <wx/app.h>
-#include <wx/evtloop.h>
 #include <wx/frame.h>
-#include <wx/init.h>
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 
@@ -36,22 +35,13 @@
 namespace {
 
 using bench::figure;
+using bench::pump;
 
 using Clock = std::chrono::steady_clock;
 
 constexpr int s_attributeCount = 1000;
 
 wxFrame* s_frame = nullptr;
-
-void pump()
-{
-    for (int round = 0; round < 3; ++round)
-    {
-        while (wxTheApp->Pending())
-            wxTheApp->Dispatch();
-        wxTheApp->ProcessIdle();
-    }
-}
 
 double seconds(Clock::time_point start)
 {
@@ -80,12 +70,9 @@ struct Scene
 
 // The best of a few runs: the machine is shared, and other work only ever
 // makes a run slower.
-double best(const std::function<double()>& run, int runs = 3)
+double best(const std::function<double()>& run)
 {
-    double result = run();
-    for (int i = 1; i < runs; ++i)
-        result = std::min(result, run());
-    return result;
+    return bench::bestResult(run, 3);
 }
 
 dbui::FloatWidget* makeFloatWidget()
@@ -229,31 +216,18 @@ BENCHMARK(BM_BindFloatWidget)->Arg(1)->Arg(1000);
 
 int main(int argc, char** argv)
 {
-    // wxWidgets sees only the program name; the options are Google Benchmark's.
-    int wxArgc = 1;
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(wxArgc, argv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "widgets_bench needs a display (run it under xvfb-run)\n");
-        return 1;
-    }
-    // Pending() and Dispatch() only work inside an active event loop.
-    wxGUIEventLoop loop;
-    wxEventLoopActivator activator(&loop);
-    s_frame = new wxFrame(nullptr, wxID_ANY, "widgets_bench", wxDefaultPosition, wxSize(600, 400));
-    s_frame->Show();
-    pump();
+    return bench::runWithWindows(argv, "widgets_bench", [&] {
+        s_frame = new wxFrame(nullptr, wxID_ANY, "widgets_bench", wxDefaultPosition, wxSize(600, 400));
+        s_frame->Show();
+        pump();
 
-    figure("edit_1000_bound_vs_raw", best(editsThroughWidget), best(editsWithoutWidget));
-    figure("spin_step_vs_raw", best(stepsThroughWidget), best(stepsWithoutWidget));
-    figure("widget_create_vs_textctrl", best(createWidgets), best(createStockPairs));
+        figure("edit_1000_bound_vs_raw", best(editsThroughWidget), best(editsWithoutWidget));
+        figure("spin_step_vs_raw", best(stepsThroughWidget), best(stepsWithoutWidget));
+        figure("widget_create_vs_textctrl", best(createWidgets), best(createStockPairs));
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    s_frame->Destroy();
-    pump();
-    wxEntryCleanup();
-    return 0;
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        s_frame->Destroy();
+    });
 }

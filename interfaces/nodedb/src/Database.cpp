@@ -220,7 +220,7 @@ void Database::cancelChangeBlock()
         return;
     Step& step = recorder->step;
     ChangeSetBuilder builder;
-    revert(step, builder);
+    apply(step, false, builder);
     step.done = false;
     report(builder.finish(step.valueSet, EmptyString(), ChangeSet::Origin::Cancel, false), false);
     // The recorder's step goes out of scope here and deletes what only the
@@ -239,61 +239,51 @@ bool Database::canRedo() const
     return m_depth == 0 && !m_redo.empty();
 }
 
-void Database::revert(Step& step, ChangeSetBuilder& builder)
+namespace {
+
+/// Applies one structural record, as it was made (`forward`) or undone.
+void applyRecord(Database* db, detail::Record& record, bool forward, ChangeSetBuilder& builder)
 {
     using detail::RecordKind;
-    m_replaying = true;
-    for (auto it = step.structure.rbegin(); it != step.structure.rend(); ++it)
+    switch (record.kind)
     {
-        detail::Record& record = *it;
-        switch (record.kind)
-        {
-        case RecordKind::Insert:
-            detail::Editor::applyRemove(this, *record.parent, *record.target, &builder);
-            break;
-        case RecordKind::Remove:
-            detail::Editor::applyInsert(this, *record.parent, record.index, *record.target, &builder);
-            break;
-        case RecordKind::Move:
-            detail::Editor::applyMove(this, *record.target, *record.parent, record.index, &builder);
-            break;
-        case RecordKind::Rename:
-            detail::Editor::applyRename(*record.target->asNode(), record.name, &builder);
-            break;
-        }
+    case RecordKind::Insert:
+    case RecordKind::Remove:
+        if ((record.kind == RecordKind::Insert) == forward)
+            detail::Editor::applyInsert(db, *record.parent, record.index, *record.target, &builder);
+        else
+            detail::Editor::applyRemove(db, *record.parent, *record.target, &builder);
+        break;
+    case RecordKind::Move:
+        if (forward)
+            detail::Editor::applyMove(db, *record.target, *record.newParent, record.newIndex, &builder);
+        else
+            detail::Editor::applyMove(db, *record.target, *record.parent, record.index, &builder);
+        break;
+    case RecordKind::Rename:
+        detail::Editor::applyRename(*record.target->asNode(), record.name, &builder);
+        break;
+    }
+}
+
+} // namespace
+
+void Database::apply(Step& step, bool forward, ChangeSetBuilder& builder)
+{
+    m_replaying = true;
+    // Undone records go last first.
+    if (forward)
+    {
+        for (detail::Record& record : step.structure)
+            applyRecord(this, record, true, builder);
+    }
+    else
+    {
+        for (auto it = step.structure.rbegin(); it != step.structure.rend(); ++it)
+            applyRecord(this, *it, false, builder);
     }
     // Value records are independent of the structure (each holds its own
     // object alive), so their order against it does not matter.
-    for (detail::ValueRecord& record : step.values)
-    {
-        detail::Editor::exchange(*record.attribute, record.slot);
-        detail::Editor::reportValue(this, *record.attribute, &builder);
-    }
-    m_replaying = false;
-}
-
-void Database::replay(Step& step, ChangeSetBuilder& builder)
-{
-    using detail::RecordKind;
-    m_replaying = true;
-    for (detail::Record& record : step.structure)
-    {
-        switch (record.kind)
-        {
-        case RecordKind::Insert:
-            detail::Editor::applyInsert(this, *record.parent, record.index, *record.target, &builder);
-            break;
-        case RecordKind::Remove:
-            detail::Editor::applyRemove(this, *record.parent, *record.target, &builder);
-            break;
-        case RecordKind::Move:
-            detail::Editor::applyMove(this, *record.target, *record.newParent, record.newIndex, &builder);
-            break;
-        case RecordKind::Rename:
-            detail::Editor::applyRename(*record.target->asNode(), record.name, &builder);
-            break;
-        }
-    }
     for (detail::ValueRecord& record : step.values)
     {
         detail::Editor::exchange(*record.attribute, record.slot);
@@ -324,10 +314,7 @@ bool Database::travel(bool forward)
         forward ? o->onRedoStackPopped(this) : o->onUndoStackPopped(this);
     });
     ChangeSetBuilder builder;
-    if (forward)
-        replay(*step, builder);
-    else
-        revert(*step, builder);
+    apply(*step, forward, builder);
     step->done = forward;
     auto changes = builder.finish(step->valueSet, step->description,
                                   forward ? ChangeSet::Origin::Redo : ChangeSet::Origin::Undo, false);

@@ -132,8 +132,8 @@ private:
     struct Step;
     struct Recorder;
 
-    void revert(Step& step, detail_ChangeSetAccess& builder);
-    void replay(Step& step, detail_ChangeSetAccess& builder);
+    /// Redoes a step (`forward`) or undoes it, reporting to `builder`.
+    void apply(Step& step, bool forward, detail_ChangeSetAccess& builder);
     /// Moves the top step between the stacks, applying it: redo when `forward`, else undo.
     bool travel(bool forward);
     void pushUndo(std::unique_ptr<Step> step);

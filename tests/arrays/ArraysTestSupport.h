@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllTypesScene.h"
 #include "Harness.h"
 
 #include <db/Attribute.h>
@@ -14,33 +15,7 @@
 
 namespace arraystest {
 
-/// A database of `count` nodes of the example type that holds every attribute
-/// kind, with an empty undo history.
-struct Scene
-{
-    explicit Scene(int count)
-    {
-        for (int i = 0; i < count; ++i)
-        {
-            db::Node* node = db::makeNode(L"AllTypes", L"node" + std::to_wstring(i));
-            database.getRootContainer().add(node);
-            nodes.push_back(node);
-        }
-        database.clearUndoHistory();
-    }
-
-    db::Attribute* attribute(int node, const wchar_t* name) const { return nodes[node]->findAttribute(name); }
-
-    unsigned int undoSize() const { return database.getUndoStackSize(); }
-    std::wstring topUndo() const
-    {
-        const unsigned int size = database.getUndoStackSize();
-        return size == 0 ? std::wstring() : database.getUndoDescription(size - 1);
-    }
-
-    db::Database database;
-    std::vector<db::Node*> nodes;
-};
+using Scene = dbuitest::AllTypesScene;
 
 /// The texts of one column, top to bottom.
 inline std::vector<wxString> columnTexts(const wxUtils::OrkListControl* list, unsigned int column)

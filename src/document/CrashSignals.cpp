@@ -1,28 +1,17 @@
+#include "CrashSignals.h"
+
 #include <dbui/CrashRecovery.h>
-
-#include <db/Database.h>
-
-#include <wx/debug.h>
-#include <wx/file.h>
-#include <wx/filefn.h>
-#include <wx/msgdlg.h>
 
 #include <algorithm>
 #include <array>
 #include <csignal>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include <unistd.h>
 
 namespace dbui
 {
-
-// ===========================================================================
-// Process-wide handlers
-// ===========================================================================
 
 namespace
 {
@@ -227,169 +216,24 @@ void updateHandlers()
         removeAltStack();
 }
 
-std::filesystem::path toPath(const wxString& fileName)
-{
-    return std::filesystem::path(std::string(fileName.fn_str()));
-}
-
 } // namespace
 
-// ===========================================================================
-// CrashRecovery
-// ===========================================================================
-
-CrashRecovery::CrashRecovery(Document& document, int triggers) : m_document(document), m_triggers(triggers)
+void addCrashRecovery(CrashRecovery* recovery)
 {
-    wxASSERT_MSG((triggers & ~AllTriggers) == 0, "CrashRecovery: unknown trigger bits");
-    m_document.m_observers.add(this, ObserverMode::Deferred);
-    state().recoveries.push_back(this);
+    state().recoveries.push_back(recovery);
     updateHandlers();
 }
 
-CrashRecovery::~CrashRecovery()
+void removeCrashRecovery(CrashRecovery* recovery)
 {
     auto& list = state().recoveries;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    list.erase(std::remove(list.begin(), list.end(), recovery), list.end());
     updateHandlers();
-    m_document.m_observers.remove(this, ObserverMode::Immediate);
 }
 
-void CrashRecovery::setCrashSaveTimeLimit(unsigned int seconds)
+void setCrashSaveTimeLimitSeconds(unsigned int seconds)
 {
     state().timeLimitSeconds = seconds;
-}
-
-bool CrashRecovery::saveRecoveryFile()
-{
-    if (!m_document.hasChangedSinceLastSave())
-        return false;
-    // saveAfterCrash would ask about a recovery file it cannot replace; a
-    // dialog is the last thing a crashing program should open.
-    const wxString target = m_document.getCrashRecoveryFilename();
-    if (wxFileExists(target) && !wxFile::Access(target, wxFile::write))
-        return false;
-    // The recovery file is no document the user chose; keep it out of the
-    // recent-files list, which is also written to the configuration.
-    wxUtils::OrkFileHistory2* history = m_document.getFileHistory();
-    m_document.setFileHistory(nullptr);
-    const bool saved = m_document.saveAfterCrash() == Document::Success;
-    m_document.setFileHistory(history);
-    return saved;
-}
-
-wxString CrashRecovery::recoveryFilenameFor(const wxString& documentFile)
-{
-    return documentFile + ".recovery";
-}
-
-bool CrashRecovery::hasNewerRecoveryFile(const wxString& documentFile)
-{
-    std::error_code error;
-    const std::filesystem::path recovery = toPath(recoveryFilenameFor(documentFile));
-    if (!std::filesystem::is_regular_file(recovery, error))
-        return false;
-    const std::filesystem::path document = toPath(documentFile);
-    if (documentFile.empty() || !std::filesystem::exists(document, error))
-        return true;
-    // Nanosecond times: a save and a crash within the same second still compare right.
-    const auto recoveryTime = std::filesystem::last_write_time(recovery, error);
-    if (error)
-        return false;
-    const auto documentTime = std::filesystem::last_write_time(document, error);
-    if (error)
-        return true;
-    return recoveryTime > documentTime;
-}
-
-Document::ErrorCode CrashRecovery::openOfferingRecovery(const wxString& fileName)
-{
-    const wxString recoveryFile = recoveryFilenameFor(fileName);
-    if (!hasNewerRecoveryFile(fileName))
-        return m_document.open(fileName);
-
-    wxString question;
-    if (fileName.empty())
-        question = wxString::Format("The program ended before an unnamed document was saved; "
-                                    "its changes were kept in '%s'.\n\n"
-                                    "Yes: open the recovered document.\n"
-                                    "No: set the recovered document aside.\n"
-                                    "Cancel: do nothing now.",
-                                    recoveryFile);
-    else
-        question = wxString::Format("The program ended before '%s' was saved; "
-                                    "its unsaved changes were kept in '%s'.\n\n"
-                                    "Yes: open the document with the recovered changes.\n"
-                                    "No: open the last saved version and set the recovered changes aside.\n"
-                                    "Cancel: open nothing now.",
-                                    fileName, recoveryFile);
-
-    switch (m_document.messageBox(question, wxYES_NO | wxCANCEL | wxICON_QUESTION))
-    {
-    case wxYES:
-        return recover(fileName, recoveryFile);
-    case wxNO:
-        // Set aside rather than deleted: the answer may have been a slip.
-        wxRenameFile(recoveryFile, recoveryFile + ".discarded", true);
-        if (fileName.empty())
-            return Document::Cancelled;
-        return m_document.open(fileName);
-    default:
-        return Document::Cancelled;
-    }
-}
-
-Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxString& recoveryFile)
-{
-    // Open the saved version first, so the recovered content arrives as one
-    // undoable change on top of it and the document reads as changed.
-    bool openedSaved = false;
-    if (!fileName.empty() && wxFileExists(fileName))
-    {
-        const Document::ErrorCode opened = m_document.open(fileName);
-        if (opened == Document::Cancelled)
-            return Document::Cancelled;
-        openedSaved = opened == Document::Success;
-    }
-    else if (m_document.closeIfAllowed() == Document::Cancelled)
-        return Document::Cancelled;
-
-    db::Database& database = *m_document.getDatabase();
-    database.beginChangeBlock();
-    database.clear();
-    if (!m_document.loadFile(recoveryFile.ToStdWstring()))
-    {
-        database.cancelChangeBlock();
-        return Document::LoadFailed;
-    }
-    database.endChangeBlock(L"Recover Document");
-
-    if (!openedSaved)
-    {
-        // The saved version is missing or unreadable: the document still
-        // belongs to its own file, and saving it writes the recovered content there.
-        m_document.m_fileName = fileName;
-        if (fileName.empty())
-            m_document.setTitle("Unnamed");
-        else
-        {
-            m_document.setTitleFromFilename();
-            m_document.addToFileHistory(fileName);
-        }
-        m_document.m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
-    }
-    m_recoveredFrom = recoveryFile;
-    return Document::Success;
-}
-
-void CrashRecovery::onDocumentSaved()
-{
-    // Once recovered content is safely in a document the user saved, its
-    // recovery file has done its job. A save of the recovery file itself (a
-    // second crash) must keep it.
-    if (m_recoveredFrom.empty() || m_document.getFilename() == m_recoveredFrom)
-        return;
-    wxRemoveFile(m_recoveredFrom);
-    m_recoveredFrom.clear();
 }
 
 } // namespace dbui

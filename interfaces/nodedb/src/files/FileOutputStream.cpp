@@ -181,6 +181,8 @@ bool FileOutputStream::flushBuffer()
 
 bool FileOutputStream::writeToFile(const char* bytes, std::size_t size)
 {
+    if (size == 0)
+        return true;
     if (s_failureHook && s_failureHook(Step::Write))
         return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
     if (int error = writeFully(m_fd, bytes, size))

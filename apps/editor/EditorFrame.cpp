@@ -497,6 +497,9 @@ void EditorFrame::showAutosaveStatus()
         text = "Autosave failed: " + m_recovery->getLastAutosaveError();
     else if (m_recovery->getLastAutosaveTime().IsValid())
         text = "Autosaved at " + m_recovery->getLastAutosaveTime().FormatISOTime();
+    else
+        text = wxString::Format("Autosave every %lld s", static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(
+                                                             m_recovery->getAutosaveInterval()).count()));
     SetStatusText(text, AutosaveField);
 }
 

@@ -478,7 +478,7 @@ TEST(Editor, StatusBarCountsNodesAndTellsOfAutosaves)
     EXPECT_TRUE(editor.status(0).EndsWith(" nodes"));
     editor.command(wxID_NEW);
     EXPECT_EQ(editor.status(0), "1 node");
-    EXPECT_EQ(editor.status(2), "");
+    EXPECT_EQ(editor.status(2), "Autosave every 60 s");
 
     wxTEST_DIALOG(editor.command(EditorFrame::ID_AutosaveSettings),
                   wxExpectModal<wxUtils::OrkSimpleMultiOptionDialog>().showing("seconds", "60").text("seconds", "1"));

@@ -8,6 +8,7 @@
 #include <db/FileInputStream.h>
 #include <db/LoaderXML.h>
 
+#include <wx/evtloop.h>
 #include <wx/filefn.h>
 
 #include <chrono>
@@ -15,7 +16,6 @@
 #include <exception>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 using namespace doctest;
 using dbui::CrashRecovery;
@@ -82,16 +82,6 @@ protected:
         return attribute ? attribute->getValue() : L"<none>";
     }
 
-    /// The id of a process that has ended.
-    static long endedProcess()
-    {
-        const pid_t child = ::fork();
-        if (child == 0)
-            ::_exit(0);
-        ::waitpid(child, nullptr, 0);
-        return static_cast<long>(child);
-    }
-
     /// Names in the scratch folder, to prove that no temporary file was left.
     std::vector<std::string> entries() const
     {
@@ -130,7 +120,7 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     // Enough nodes that a save takes several slices, so that edits land in the middle of one.
     {
         db::ChangeBlock block(m_database, L"Fill");
-        for (int i = 0; i < 3000; ++i)
+        for (int i = 0; i < 20000; ++i)
             m_database.getRootContainer().add(db::makeNode(L"Group", L"g" + std::to_wstring(i)));
     }
     ASSERT_EQ(m_document->save(castle()), Document::Success);
@@ -140,9 +130,24 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
 
     edit(L"bob");
-    ASSERT_TRUE(wxtest::pumpUntil([&] { return recovery.isAutosaving() || autosaves > 0; }));
-    edit(L"cy"); // most likely while the database is being read: that save starts again
-    ASSERT_TRUE(wxtest::pumpUntil([&] { return authorIn(castle() + ".recovery") == L"cy"; }));
+    // One event at a time, so that the save has had a slice or two at most.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!recovery.isAutosaving() && std::chrono::steady_clock::now() < deadline)
+        wxEventLoopBase::GetActive()->DispatchTimeout(10);
+    ASSERT_TRUE(recovery.isAutosaving());
+    {
+        // Most likely while the database is being read: that save starts again.
+        db::ChangeBlock block(m_database, L"Delete nodes");
+        for (int i = 0; i < 1000; ++i)
+            m_database.getRootContainer().remove(m_database.getRootContainer().getNode(1)); // g0, g1, ...
+    }
+    edit(L"cy");
+    ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > 0 && !recovery.isAutosaving(); },
+                                  std::chrono::milliseconds(20000)));
+    EXPECT_EQ(autosaves, 1) << "the save overtaken by the edits wrote nothing";
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"cy");
+    EXPECT_EQ(readAll(castle() + ".recovery").find("\"g999\""), std::string::npos);
+    EXPECT_NE(readAll(castle() + ".recovery").find("\"g1000\""), std::string::npos);
     EXPECT_TRUE(recovery.getLastAutosaveTime().IsValid());
     EXPECT_TRUE(recovery.getLastAutosaveError().empty());
     EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *") << "autosave is no save of the document";
@@ -165,10 +170,11 @@ TEST_F(CrashRecoveryTest, AutosaveWaitsUntilTheUserRests)
 {
     ASSERT_EQ(m_document->save(castle()), Document::Success);
     CrashRecovery recovery(*m_document, 0);
-    recovery.setAutosave(std::chrono::milliseconds(20), std::chrono::milliseconds(300));
+    // A rest well beyond any stall of a busy test machine between two keys.
+    recovery.setAutosave(std::chrono::milliseconds(20), std::chrono::milliseconds(1500));
     edit(L"bob");
     wxWindow* window = wxtest::frame();
-    const auto typingUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
+    const auto typingUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(2000);
     while (std::chrono::steady_clock::now() < typingUntil)
     {
         wxKeyEvent key(wxEVT_KEY_DOWN);
@@ -193,7 +199,7 @@ TEST_F(CrashRecoveryTest, UntitledWorkAndUnwritableFoldersUseTheRecoveryFolder)
     EXPECT_EQ(recovery.offerUntitledRecovery(), Document::Cancelled) << "a running program's own work is not offered";
 
     // The program ends; the next one finds the work it left.
-    const wxString left = path("state/Unnamed-" + std::to_string(endedProcess()) + ".recovery");
+    const wxString left = path("state/Unnamed-" + std::to_string(dbuitest::endedProcessId()) + ".recovery");
     ASSERT_TRUE(wxRenameFile(mine, left));
     m_document->close();
     EXPECT_TRUE(wxFileExists(left));

@@ -495,6 +495,35 @@ TEST(Editor, StatusBarCountsNodesAndTellsOfAutosaves)
     editor.frame->getDocument().close();
 }
 
+TEST(Editor, UntitledWorkIsOfferedAtTheNextStart)
+{
+    wxString kept;
+    {
+        Editor ended;
+        ended.command(wxID_NEW);
+        ended.database.addDynamicString(L"author", L"ann");
+        ASSERT_TRUE(ended.frame->getRecovery().saveRecoveryFile());
+        kept = ended.frame->getRecovery().getLastRecoveryFile();
+        ended.frame->getDocument().close(); // the program ended without asking
+    }
+    EXPECT_TRUE(kept.StartsWith(s_stateHome.folder.path("dbui-editor/Unnamed-"))) << kept;
+    // That editor has ended: its file carries the id of a process that is gone.
+    const wxString left =
+        s_stateHome.folder.path("dbui-editor/Unnamed-" + std::to_string(dbuitest::endedProcessId()) + ".recovery");
+    ASSERT_TRUE(wxRenameFile(kept, left));
+
+    Editor next;
+    bool recovered = false;
+    wxTEST_DIALOG(recovered = next.frame->offerUntitledRecovery(),
+                  ExpectMessageContaining({"an unnamed document", left}, wxID_YES));
+    ASSERT_TRUE(recovered);
+    EXPECT_TRUE(next.frame->GetTitle().StartsWith("Unnamed *"));
+    EXPECT_NE(next.database.findAttribute(L"author"), nullptr);
+    next.frame->getRecovery().discardRecoveryFiles();
+    next.frame->getDocument().close();
+    EXPECT_FALSE(wxFileExists(left)) << "discarded by the user";
+}
+
 // A child editor, started by the test below: edits, waits for an autosave,
 // says so, and waits to be killed.
 TEST(KilledEditorChild, EditsUntilAutosavedThenWaits)

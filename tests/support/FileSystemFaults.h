@@ -1,8 +1,9 @@
 #pragma once
 
-// Real file-system failures for tests of the paths that must not lose work: a
-// full disk (a small tmpfs, which needs root to mount) and the permission
-// checks an ordinary user meets (tests often run as root, who passes them all).
+// Real failures for tests of the paths that must not lose work: a full disk
+// (a small tmpfs, which needs root to mount), the permission checks an
+// ordinary user meets (tests often run as root, who passes them all), and a
+// program that has ended.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace dbuitest {
@@ -92,6 +94,16 @@ private:
     std::string m_folder;
     bool m_mounted = false;
 };
+
+/// The id of a process that has ended, as a program that died leaves behind.
+inline long endedProcessId()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return static_cast<long>(child);
+}
 
 /// Skips the test when the disk could not be made.
 #define DBUI_REQUIRE_SMALL_DISK(disk)                                                                                 \

@@ -359,6 +359,27 @@ TEST(Editor, SaveOntoAFullDiskSaysWhyAndClosingKeepsTheWorkForTheNextStart)
     next.frame->getRecovery().discardRecoveryFiles();
 }
 
+TEST(Editor, ClosingIsRefusedWhenNeitherSaveNorRecoveryFileCanKeepTheWork)
+{
+    dbuitest::SmallDisk disk(1 << 20);
+    DBUI_REQUIRE_SMALL_DISK(disk);
+    const wxString document = wxString::FromUTF8(disk.file("scene.xml"));
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, document));
+    wxSetEnv("XDG_STATE_HOME", wxString::FromUTF8(disk.file("state")));
+    Editor editor(document);
+    wxSetEnv("XDG_STATE_HOME", s_stateHome.folder.path());
+    disk.fill();
+    editor.editLight(9.0f);
+    wxTEST_DIALOG(EXPECT_FALSE(editor.closeWindow()), savePrompt(wxID_YES),
+                  ExpectMessageContaining({"Saving failed.", "No space left on device",
+                                           "could not be kept in a recovery file either", "stays open"},
+                                          wxID_OK));
+    EXPECT_TRUE(editor.frame->IsShown());
+    EXPECT_EQ(editor.firstLight(), 9.0f);
+    EXPECT_TRUE(editor.frame->GetTitle().Contains("scene *"));
+    editor.frame->getDocument().close();
+}
+
 TEST(Editor, SaveThatCannotBeDoneSafelyIsRefusedWithTheReason)
 {
     Scratch folder;

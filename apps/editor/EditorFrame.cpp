@@ -16,35 +16,82 @@
 #include <wxUtils/TreeEvent.h>
 #include <wxUtils/TreeItem.h>
 
+#include <wxUtils/OrkSimpleMultiOptionDialog.h>
+
 #include <wx/aboutdlg.h>
+#include <wx/config.h>
+#include <wx/filename.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
+#include <wx/utils.h>
+
+#include <chrono>
+#include <functional>
 
 namespace
 {
 const wxString s_documentExtension = "xml";
+const wxString s_autosaveKey = "/Autosave/IntervalSeconds";
+constexpr int s_defaultAutosaveSeconds = 60;
+
+enum StatusField
+{
+    NodeCountField,
+    SelectionField,
+    AutosaveField,
+    StatusFieldCount,
+};
+
+/// The editor's document: its save prompt is the frame's, which carries out
+/// the answer itself (see EditorFrame::promptToKeepWork).
+class EditorDocument : public dbui::Document
+{
+public:
+    EditorDocument(db::Database& database, std::function<int()> prompt)
+        : dbui::Document(database, s_documentExtension), m_prompt(std::move(prompt))
+    {
+        setOptions(KeepDocumentOnFailedOpen | ExplainFileErrors);
+    }
+
+    int showPromptForSaveDialog() const override { return m_prompt(); }
+
+private:
+    std::function<int()> m_prompt;
+};
+
+/// Why the last file operation of `document` failed, as the user reads it.
+wxString reasonOf(const dbui::Document& document)
+{
+    const wxString reason = document.getLastFileError();
+    return reason.empty() ? wxString("The reason is unknown.") : reason;
 }
+} // namespace
 
 EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFileHistory2> history)
     : wxFrame(nullptr, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(1100, 800)), m_database(database),
       m_history(history ? std::move(history) : std::make_unique<wxUtils::OrkFileHistory2>())
 {
-    m_document = std::make_unique<dbui::Document>(m_database, s_documentExtension);
+    m_document = std::make_unique<EditorDocument>(m_database, [this] { return promptToKeepWork(); });
     m_document->setFileHistory(m_history.get());
     m_document->m_observers.add(this, ObserverMode::Deferred);
     m_recovery = std::make_unique<dbui::CrashRecovery>(*m_document);
+    m_recovery->setRecoveryFolder(stateFolder());
+    m_recovery->setAutosave(std::chrono::seconds(autosaveSecondsSetting()));
+    m_recovery->setAutosaveListener([this] { showAutosaveStatus(); });
     m_database.getObservers().add(this, ObserverMode::Deferred);
 
     m_browser = new dbui::NodeBrowser(this, wxID_ANY);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_browser, 1, wxEXPAND);
     SetSizer(sizer);
-    CreateStatusBar(2);
+    CreateStatusBar(StatusFieldCount);
     buildMenus();
     connectEvents();
     m_browser->setDatabase(&m_database);
     refreshTitleAndStatus();
+    showAutosaveStatus();
 }
 
 EditorFrame::~EditorFrame()
@@ -57,7 +104,26 @@ EditorFrame::~EditorFrame()
 
 bool EditorFrame::openAtStart(const wxString& fileName)
 {
-    return m_recovery->openOfferingRecovery(fileName) == dbui::Document::Success;
+    return openFile(fileName);
+}
+
+bool EditorFrame::offerUntitledRecovery()
+{
+    return m_recovery->offerUntitledRecovery() == dbui::Document::Success;
+}
+
+wxString EditorFrame::stateFolder()
+{
+    wxString base;
+    // The base directory specification: a relative value is to be ignored.
+    if (!wxGetEnv("XDG_STATE_HOME", &base) || !wxFileName(base).IsAbsolute())
+        base = wxFileName::GetHomeDir() + "/.local/state";
+    return base + "/dbui-editor";
+}
+
+int EditorFrame::autosaveSecondsSetting()
+{
+    return std::max(0, static_cast<int>(wxConfigBase::Get()->ReadLong(s_autosaveKey, s_defaultAutosaveSeconds)));
 }
 
 void EditorFrame::saveRecoveryFile()
@@ -120,6 +186,7 @@ wxMenu* EditorFrame::buildFileMenu()
     file->Append(wxID_SAVE, "&Save\tCtrl+S");
     file->Append(wxID_SAVEAS, "Save &As...\tCtrl+Shift+S");
     file->Append(ID_SaveCopy, "Save Cop&y...");
+    file->Append(ID_AutosaveSettings, "A&utosave...");
     file->AppendSeparator();
     file->Append(wxID_CLOSE, "&Close\tCtrl+W");
     file->Append(wxID_EXIT, "&Quit\tCtrl+Q");
@@ -152,6 +219,9 @@ void EditorFrame::connectEvents()
     Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
     Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
+    Connect(ID_AutosaveSettings, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAutosaveSettings));
+    DragAcceptFiles(true);
+    Connect(wxEVT_DROP_FILES, wxDropFilesEventHandler(EditorFrame::onDropFiles));
     // One debug window at a time: asking again brings the open one forward.
     Bind(wxEVT_MENU, [this](wxCommandEvent&) {
         if (wxWindow* open = FindWindowByName(DebugPanelWindow::s_windowName, this))
@@ -180,25 +250,55 @@ void EditorFrame::handleNew(wxCommandEvent&)
 void EditorFrame::handleOpen(wxCommandEvent&)
 {
     applyPendingEdits();
-    m_document->open();
+    wxString fileName;
+    if (m_document->showFileOpenDialog(fileName) == wxID_OK)
+        openFile(fileName);
 }
 
 void EditorFrame::handleOpenRecent(wxCommandEvent& event)
 {
     applyPendingEdits();
-    m_document->openRecent(event.GetId() - wxID_FILE1);
+    const wxString entry = m_history->getHistoryFile(static_cast<std::size_t>(event.GetId() - wxID_FILE1));
+    if (entry.empty() || m_recovery->openOfferingRecovery(entry) != dbui::Document::LoadFailed)
+        return;
+    const wxString question =
+        "Opening failed.\n\n" + reasonOf(*m_document) + "\n\nRemove '" + entry + "' from the recent files list?";
+    if (m_document->messageBox(question, wxYES_NO | wxICON_EXCLAMATION) != wxYES)
+        return;
+    // Saving the old document in the prompt may have moved the entries: look for it by name.
+    for (std::size_t i = 0; i < m_history->getCount(); ++i)
+        if (m_history->getHistoryFile(i) == entry)
+        {
+            m_history->removeFileFromHistory(i);
+            break;
+        }
+}
+
+void EditorFrame::onDropFiles(wxDropFilesEvent& event)
+{
+    if (event.GetNumberOfFiles() > 0)
+        openFile(event.GetFiles()[0]);
+}
+
+bool EditorFrame::openFile(const wxString& fileName)
+{
+    applyPendingEdits();
+    const dbui::Document::ErrorCode result = m_recovery->openOfferingRecovery(fileName);
+    if (result == dbui::Document::LoadFailed)
+        m_document->messageBox("Opening failed.\n\n" + reasonOf(*m_document), wxICON_EXCLAMATION);
+    return result == dbui::Document::Success;
 }
 
 void EditorFrame::handleSave(wxCommandEvent&)
 {
     applyPendingEdits();
-    m_document->save();
+    reportSave(m_document->save());
 }
 
 void EditorFrame::handleSaveAs(wxCommandEvent&)
 {
     applyPendingEdits();
-    m_document->saveAs(wxEmptyString);
+    reportSave(m_document->saveAs(wxEmptyString));
 }
 
 void EditorFrame::handleSaveCopy(wxCommandEvent&)
@@ -206,7 +306,52 @@ void EditorFrame::handleSaveCopy(wxCommandEvent&)
     applyPendingEdits();
     wxString fileName;
     if (m_document->showFileSaveCopyDialog(fileName) == wxID_OK)
-        m_document->saveCopy(fileName);
+        reportSave(m_document->saveCopy(fileName));
+}
+
+void EditorFrame::reportSave(int result)
+{
+    if (result != dbui::Document::SaveFailed)
+        return;
+    m_document->messageBox("Saving failed.\n\n" + reasonOf(*m_document) +
+                               "\n\nThe document stays open with all its changes; Save As can put them elsewhere.",
+                           wxICON_EXCLAMATION);
+}
+
+int EditorFrame::promptToKeepWork()
+{
+    const int answer = m_document->dbui::Document::showPromptForSaveDialog();
+    if (answer == wxCANCEL)
+        return wxCANCEL;
+    if (answer != wxYES)
+    {
+        m_recovery->discardRecoveryFiles();
+        return wxNO;
+    }
+    // The answer is carried out here rather than by the document, which after
+    // a failed save would go on and lose the work.
+    switch (m_document->save())
+    {
+    case dbui::Document::Success:
+        return wxNO; // nothing is left to lose
+    case dbui::Document::SaveFailed:
+        break;
+    default:
+        return wxCANCEL;
+    }
+    const wxString reason = reasonOf(*m_document);
+    if (m_recovery->saveRecoveryFile())
+    {
+        m_document->messageBox("Saving failed.\n\n" + reason + "\n\nYour changes were kept in '" +
+                                   m_recovery->getLastRecoveryFile() +
+                                   "', and will be offered back when the document is next opened.",
+                               wxICON_EXCLAMATION);
+        return wxNO;
+    }
+    m_document->messageBox("Saving failed.\n\n" + reason + "\n\nThe changes could not be kept in a recovery file "
+                               "either (" + reasonOf(*m_document) + "), so the document stays open.",
+                           wxICON_EXCLAMATION);
+    return wxCANCEL;
 }
 
 void EditorFrame::handleClose(wxCommandEvent&)
@@ -267,6 +412,22 @@ void EditorFrame::handleAbout(wxCommandEvent&)
     wxAboutBox(info, this);
 }
 
+void EditorFrame::handleAutosaveSettings(wxCommandEvent&)
+{
+    wxUtils::OrkSimpleMultiOptionDialog dialog(this, "Autosave");
+    dialog.addTextItem("seconds", "Seconds between autosaves (0: never)", wxString::Format("%d", autosaveSecondsSetting()),
+                       wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    long seconds = 0;
+    if (!dialog.getTextValue("seconds").ToLong(&seconds) || seconds < 0)
+        return;
+    wxConfigBase::Get()->Write(s_autosaveKey, seconds);
+    wxConfigBase::Get()->Flush();
+    m_recovery->setAutosave(std::chrono::seconds(seconds));
+    showAutosaveStatus();
+}
+
 void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
 {
     const std::size_t selected = m_browser->getTreeControl()->GetSelectedItemCount();
@@ -320,9 +481,26 @@ void EditorFrame::onSelectionChanged(wxUtils::TreeEvent& event)
 void EditorFrame::refreshTitleAndStatus()
 {
     SetTitle(m_document->getTitleWithChangeIndicator() + " - " + gTarn.getEnvData().getAppDisplayName());
-    SetStatusText(wxString::Format("%zu nodes", m_database.getTotalNodeCount()), 0);
+    const std::size_t nodes = m_database.getTotalNodeCount();
+    SetStatusText(nodes == 1 ? wxString("1 node") : wxString::Format("%zu nodes", nodes), NodeCountField);
     const std::size_t selected = m_browser ? m_browser->getTreeControl()->GetSelectedItemCount() : 0;
-    SetStatusText(selected == 0 ? wxString("Nothing selected") : wxString::Format("%zu selected", selected), 1);
+    SetStatusText(selected == 0 ? wxString("Nothing selected") : wxString::Format("%zu selected", selected),
+                  SelectionField);
+}
+
+void EditorFrame::showAutosaveStatus()
+{
+    wxString text;
+    if (m_recovery->getAutosaveInterval().count() == 0)
+        text = "Autosave off";
+    else if (!m_recovery->getLastAutosaveError().empty())
+        text = "Autosave failed: " + m_recovery->getLastAutosaveError();
+    else if (m_recovery->getLastAutosaveTime().IsValid())
+        text = "Autosaved at " + m_recovery->getLastAutosaveTime().FormatISOTime();
+    else
+        text = wxString::Format("Autosave every %lld s", static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(
+                                                             m_recovery->getAutosaveInterval()).count()));
+    SetStatusText(text, AutosaveField);
 }
 
 void EditorFrame::applyPendingEdits()

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class wxDropFilesEvent;
+
 namespace db
 {
 class Database;
@@ -34,12 +36,20 @@ public:
     EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFileHistory2> history = nullptr);
     ~EditorFrame() override;
 
-    /// Opens `fileName`, first offering a newer crash-recovery file of it.
+    /// Opens `fileName`, first offering a newer crash-recovery file of it; says why when it cannot.
     bool openAtStart(const wxString& fileName);
+    /// Offers untitled work that an editor which ended left behind; true when it was taken.
+    bool offerUntitledRecovery();
     /// Writes the recovery file if there are unsaved changes (for fatal errors).
     void saveRecoveryFile();
 
+    /// Where recovery files go that cannot lie beside their document: $XDG_STATE_HOME/dbui-editor.
+    static wxString stateFolder();
+    /// The autosave interval kept in wxConfig, in seconds; 0 for never.
+    static int autosaveSecondsSetting();
+
     dbui::Document& getDocument() { return *m_document; }
+    dbui::CrashRecovery& getRecovery() { return *m_recovery; }
     dbui::NodeBrowser* getBrowser() const { return m_browser; }
     /// Opens the top-level nodes and selects the one with the most attributes to show.
     void selectRichestTopLevelNode();
@@ -49,6 +59,7 @@ public:
     {
         ID_SaveCopy = wxID_HIGHEST + 1,
         ID_DebugPanel,
+        ID_AutosaveSettings,
     };
 
 private:
@@ -70,6 +81,8 @@ private:
     void handleDelete(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
     void handleAbout(wxCommandEvent&);
+    void handleAutosaveSettings(wxCommandEvent&);
+    void onDropFiles(wxDropFilesEvent& event);
     void onUpdateEditMenu(wxUpdateUIEvent& event);
     void onCloseWindow(wxCloseEvent& event);
     void onSelectionChanged(wxUtils::TreeEvent& event);
@@ -82,6 +95,15 @@ private:
     void postDatabaseChanged(db::Database* database, bool transient) override;
 
     void refreshTitleAndStatus();
+    void showAutosaveStatus();
+
+    /// Opens `fileName` by any path, offering recovery first; true on success, else the user is told why.
+    bool openFile(const wxString& fileName);
+    /// Tells the user why a save failed, if it did.
+    void reportSave(int result);
+    /// The save prompt, carried out: a failed save keeps the work in the
+    /// recovery file and says where, and stops what asked when even that fails.
+    int promptToKeepWork();
     /// Pending edits of focus-reliant windows (a script being typed) become
     /// undo steps before anything reads or writes the whole document.
     void applyPendingEdits();

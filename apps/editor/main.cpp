@@ -85,8 +85,10 @@ bool EditorApp::OnInit()
     m_database = std::make_unique<db::Database>(L"Database", m_registry.get());
     m_frame = new EditorFrame(*m_database);
     m_frame->Show();
+    // Untitled work left by an editor that ended comes before the sample.
+    const bool recovered = m_document.empty() && m_frame->offerUntitledRecovery();
     const wxString document = startDocument();
-    if (!document.empty())
+    if (!recovered && !document.empty())
         m_frame->openAtStart(document);
     if (!m_screenshot.empty())
         CallAfter(&EditorApp::takeScreenshotAndExit);

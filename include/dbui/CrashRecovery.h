@@ -3,24 +3,38 @@
 #include <dbui/Document.h>
 #include <dbui/DocumentObserver.h>
 
+#include <wx/datetime.h>
 #include <wx/string.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db
+{
+class FileOutputStream;
+}
 
 namespace dbui
 {
+
+class Autosaver;
 
 /// Keeps a user's unsaved work when the program dies, and offers it back at
 /// the next start.
 ///
 /// Writing. While a CrashRecovery lives, a fatal signal (SIGSEGV, SIGBUS,
 /// SIGFPE, SIGILL, SIGABRT), a termination signal (SIGTERM, SIGHUP) or an
-/// exception that reaches std::terminate makes it call the document's
-/// saveAfterCrash(), but only when the document has unsaved changes. The
-/// recovery file is then "<document file>.recovery" beside the document
-/// (".recovery" in the working directory for an unnamed document, unless the
-/// host overrides Document::getCrashRecoveryFilename). Afterwards the previous
-/// handler runs, so crash reporters, sanitizers and core dumps still work.
-/// The recovery file is written through the database library's safe saver, so
-/// an older recovery file is replaced only by a complete new one.
+/// exception that reaches std::terminate makes it write the document's
+/// unsaved work to its recovery file through Document::saveFile; the document
+/// itself keeps its name. The recovery file is Document::getCrashRecoveryFilename()
+/// ("<document file>.recovery" beside the document, ".recovery" in the working
+/// directory for an unnamed document). Afterwards the previous handler runs,
+/// so crash reporters, sanitizers and core dumps still work. The recovery file
+/// is written through the database library's safe saver, so an older recovery
+/// file is replaced only by a complete new one.
 ///
 /// wxWidgets catches exceptions that escape event handlers itself and ends
 /// the program through wxApp::OnUnhandledException, which never reaches
@@ -38,9 +52,9 @@ namespace dbui
 /// Do not also enable wxHandleFatalExceptions: it would replace the signal
 /// handlers installed here.
 ///
-/// Offering recovery. At start, instead of document.open(name), the host calls
-/// recovery.openOfferingRecovery(name). When "<name>.recovery" exists and is
-/// newer than the document (or the document is gone), the user is asked:
+/// Offering recovery. Instead of document.open(name), the host calls
+/// recovery.openOfferingRecovery(name). When a recovery file of it exists and
+/// is newer than the document (or the document is gone), the user is asked:
 ///   - Yes: the document opens under its own name with the recovered content
 ///     as one undoable change ("Recover Document"), so it shows as changed and
 ///     undo returns to the version last saved; saving writes the document
@@ -50,10 +64,25 @@ namespace dbui
 ///   - Cancel: nothing opens, both files stay as they are.
 /// Without a newer recovery file it simply opens the document.
 ///
+/// A recovery file is deleted only once its content was saved, once the
+/// document is closed with nothing unsaved, or when the host calls
+/// discardRecoveryFiles() because the user chose to lose the changes. Closing
+/// a changed document (after a failed save, say) keeps it for the next start.
+///
+/// Options, off by default:
+///   - setRecoveryFolder: untitled work gets a recovery file of its own in
+///     that folder ("Unnamed-<process id>.recovery", offered again by
+///     offerUntitledRecovery once that process has ended), and so does a
+///     document whose own folder takes no new file.
+///   - setAutosave: the recovery file is also written every so often while
+///     there are unsaved changes, in the background, so that even a kill -9 or
+///     a power cut loses no more than that interval.
+///
 /// Typical host set-up, right after creating the document:
 ///
 ///     m_document = std::make_unique<dbui::Document>(m_database, "scene");
 ///     m_recovery = std::make_unique<dbui::CrashRecovery>(*m_document);
+///     m_recovery->setAutosave(std::chrono::seconds(60));
 ///     if (!startFile.empty())
 ///         m_recovery->openOfferingRecovery(startFile);
 ///
@@ -64,8 +93,7 @@ namespace dbui
 ///
 /// Limits: a crash handler runs in a process whose state may be damaged; the
 /// save is a best effort, bounded by a time limit so that a hung save still
-/// lets the program end. Not meant for periodic autosave: saveAfterCrash makes
-/// the document take over the recovery file's name.
+/// lets the program end.
 class CrashRecovery : public DocumentObserver
 {
 public:
@@ -78,23 +106,54 @@ public:
         AllTriggers = FatalSignals | TerminationSignals | UnhandledExceptions,
     };
 
+    /// How long keyboard and mouse rest before an autosave starts, unless told otherwise.
+    static constexpr std::chrono::milliseconds s_defaultAutosaveIdle{2000};
+
     /// Installs the handlers chosen by `triggers` for `document`, which must outlive this object.
     explicit CrashRecovery(Document& document, int triggers = AllTriggers);
-    /// Restores the handlers that were there before.
+    /// Restores the handlers that were there before; an autosave under way is finished or stopped first.
     ~CrashRecovery();
 
     CrashRecovery(const CrashRecovery&) = delete;
     CrashRecovery& operator=(const CrashRecovery&) = delete;
 
-    /// Writes the recovery file through saveAfterCrash if the document has
-    /// unsaved changes; true when one was written. The recent-files list is
-    /// left alone, so the recovery file never shows up in it.
+    /// Writes the recovery file now if the document has unsaved changes; true
+    /// when one was written. The document's name, title and recent files stay.
     bool saveRecoveryFile();
+    /// Where the document's unsaved work goes: beside the document, or in the
+    /// recovery folder for untitled work.
+    wxString getRecoveryFilename() const;
+    /// The recovery file last written for the document's unsaved work; empty when none is.
+    wxString getLastRecoveryFile() const { return m_written.empty() ? wxString() : m_written.back(); }
+    /// The user chose to lose the unsaved changes: the recovery files written
+    /// or recovered for them are deleted.
+    void discardRecoveryFiles();
 
     /// Opens `fileName` in the document, first offering a newer recovery file of it.
     Document::ErrorCode openOfferingRecovery(const wxString& fileName);
+    /// Offers the newest untitled work that an ended program left in the
+    /// recovery folder; Cancelled when there is none or the user declines.
+    Document::ErrorCode offerUntitledRecovery();
 
-    /// The recovery file that saveAfterCrash writes for a document of this name by default.
+    /// The folder for recovery files that cannot lie beside a document; empty (the default) for none.
+    void setRecoveryFolder(const wxString& folder) { m_folder = folder; }
+    wxString getRecoveryFolder() const { return m_folder; }
+
+    /// Writes the recovery file in the background once the document has had
+    /// unsaved changes for `interval` and keyboard and mouse have rested for
+    /// `idle`; an interval of zero (the default) turns autosave off.
+    void setAutosave(std::chrono::milliseconds interval, std::chrono::milliseconds idle = s_defaultAutosaveIdle);
+    std::chrono::milliseconds getAutosaveInterval() const;
+    /// Called on the user-interface thread after each autosave, written or failed.
+    void setAutosaveListener(std::function<void()> listener) { m_autosaveListener = std::move(listener); }
+    /// When the last autosave reached the disk; invalid before the first.
+    wxDateTime getLastAutosaveTime() const { return m_lastAutosave; }
+    /// Why the last autosave failed; empty when it succeeded.
+    wxString getLastAutosaveError() const { return m_lastAutosaveError; }
+    /// True while an autosave is being written.
+    bool isAutosaving() const;
+
+    /// The recovery file that the document writes beside a document of this name by default.
     static wxString recoveryFilenameFor(const wxString& documentFile);
     /// True when the recovery file of `documentFile` exists and is newer than
     /// the document, or the document no longer exists.
@@ -107,13 +166,39 @@ public:
     int getTriggers() const { return m_triggers; }
 
 private:
+    friend class Autosaver;
+
+    void onDocumentClosing() override;
     void onDocumentSaved() override;
+    void onDocumentModified(bool transient) override;
+
     Document::ErrorCode recover(const wxString& fileName, const wxString& recoveryFile);
+    /// The recovery file of `documentFile` newer than it, among beside it and the recovery folder; empty for none.
+    wxString findNewerRecoveryFile(const wxString& documentFile) const;
+    /// The recovery folder's file for `documentFile`; empty without a folder.
+    wxString folderFileFor(const wxString& documentFile) const;
+    /// A stream onto the recovery file, falling back on the recovery folder; `target` says where.
+    std::unique_ptr<db::FileOutputStream> openRecoveryStream(wxString& target) const;
+    /// Autosave and crash saves wrote `fileName`.
+    void wrote(const wxString& fileName);
+    /// An autosave to `target` has ended, `written` or failed with `error`.
+    void autosaveEnded(const wxString& target, bool written, const std::string& error);
+    /// Lets an autosave under way end, so that no file appears after this.
+    void settleAutosave();
+    /// Deletes the recovery files of this document's unsaved work and forgets them.
+    void removeRecoveryFiles(const wxString& keep = wxString());
 
     Document& m_document;
     int m_triggers;
+    wxString m_folder;
     /// A recovery file whose content was taken into the document; deleted once the document is saved.
     wxString m_recoveredFrom;
+    /// Recovery files written for the document's unsaved work since it was opened or last saved, the latest last.
+    std::vector<wxString> m_written;
+    std::unique_ptr<Autosaver> m_autosaver;
+    std::function<void()> m_autosaveListener;
+    wxDateTime m_lastAutosave;
+    wxString m_lastAutosaveError;
 };
 
 } // namespace dbui

@@ -8,6 +8,7 @@
 
 #include <wx/string.h>
 
+#include <functional>
 #include <string>
 
 namespace db
@@ -49,6 +50,17 @@ public:
         Cancelled = 3,
     };
 
+    /// Behaviour a host can switch on; none is on by default.
+    enum Options
+    {
+        /// A file that cannot be opened leaves the previous document open and
+        /// unchanged: the previous document is closed only once the new file has
+        /// been read whole (an overriding loadFile calls fileRead at that point).
+        KeepDocumentOnFailedOpen = 1,
+        /// "Cannot write to '%s'." also gives the system's reason.
+        ExplainFileErrors = 2,
+    };
+
     /// The observers to notify. Hosts add and remove theirs on it directly.
     ObserverManager<DocumentObserver> m_observers;
 
@@ -87,13 +99,18 @@ public:
     /// Why the last loadFile or saveFile of this class failed ("file: where: what"); empty after a success.
     wxString getLastFileError() const { return m_lastFileError; }
 
+    /// A combination of Options.
+    void setOptions(int options) { m_options = options; }
+    int getOptions() const { return m_options; }
+
     // --- lifecycle --------------------------------------------------------
 
     /// After the save prompt, replaces the document with an empty "Unnamed" one, leaving no undo step.
     ErrorCode createNew();
     /// Asks for a file with the open dialog, then opens it.
     ErrorCode open();
-    /// After the save prompt, closes the document and loads `fileName`; a failed load leaves it closed.
+    /// After the save prompt, closes the document and loads `fileName`; a failed load leaves it
+    /// closed, or as it was with KeepDocumentOnFailedOpen.
     ErrorCode open(const wxString& fileName);
     /// Opens entry `index` of the recent-files list (0 = most recent); offers to drop an entry that fails.
     ErrorCode openRecent(int index);
@@ -154,6 +171,9 @@ public:
 
 protected:
     ErrorCode doOpen(const wxString& fileName);
+    /// Called by loadFile once the whole file has been read and checked, right
+    /// before the database changes; see KeepDocumentOnFailedOpen.
+    void fileRead();
     ErrorCode doClose();
     void setTitle(const wxString& title) { m_title = title; }
     /// Titles the document with its file's name, without folder and extension.
@@ -168,8 +188,14 @@ private:
     /// Removes the entry naming `fileName` from the recent-files list.
     void removeFromFileHistory(const wxString& fileName);
     void copyObserversFrom(const Document& other);
+    /// "Cannot write to '<fileName>'." (with the reason under ExplainFileErrors).
+    void signalCannotWrite(const wxString& fileName) const;
     /// The bookkeeping of a successful save.
     void becomeSavedAs(const wxString& fileName);
+    /// The bookkeeping of a successful load.
+    ErrorCode becomeOpened(const wxString& fileName);
+    /// Loads `fileName` with `beforeChange` run between reading the file and changing the database.
+    bool loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange);
     int showFileDialog(const wxString& message, const wxString& filter, long style, wxString& fileName) const;
 
     db::Database* m_database;
@@ -178,6 +204,9 @@ private:
     wxString m_fileExtension;
     wxUtils::OrkFileHistory2* m_fileHistory = nullptr;
     wxString m_lastFileError;
+    int m_options = 0;
+    /// Run by fileRead during a load that must make room first.
+    std::function<void()> m_onFileRead;
 };
 
 } // namespace dbui

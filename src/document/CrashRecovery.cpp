@@ -1,329 +1,350 @@
 #include <dbui/CrashRecovery.h>
 
+#include "Autosaver.h"
+#include "CrashSignals.h"
+
 #include <db/Database.h>
+#include <db/FileOutputStream.h>
 
 #include <wx/debug.h>
-#include <wx/file.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 
 #include <algorithm>
-#include <array>
-#include <csignal>
-#include <exception>
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <system_error>
-#include <vector>
 
+#include <signal.h>
 #include <unistd.h>
 
 namespace dbui
 {
 
-// ===========================================================================
-// Process-wide handlers
-// ===========================================================================
-
 namespace
 {
 
-struct HandledSignal
-{
-    int number;
-    int trigger;
-};
-
-constexpr std::array<HandledSignal, 7> s_signals = {{
-    {SIGSEGV, CrashRecovery::FatalSignals},
-    {SIGBUS, CrashRecovery::FatalSignals},
-    {SIGFPE, CrashRecovery::FatalSignals},
-    {SIGILL, CrashRecovery::FatalSignals},
-    {SIGABRT, CrashRecovery::FatalSignals},
-    {SIGTERM, CrashRecovery::TerminationSignals},
-    {SIGHUP, CrashRecovery::TerminationSignals},
-}};
-
-// Stack overflows arrive as SIGSEGV with no stack left to run on, and saving
-// a document needs room; the handlers therefore run on a stack of their own.
-constexpr std::size_t s_altStackSize = 1 << 20;
-
-/// Everything the handlers need, reachable from a signal handler.
-struct CrashState
-{
-    std::vector<CrashRecovery*> recoveries;
-    std::array<bool, s_signals.size()> installed{};
-    std::array<struct sigaction, s_signals.size()> previous{};
-    bool terminateInstalled = false;
-    std::terminate_handler previousTerminate = nullptr;
-    std::vector<char> altStack;
-    bool altStackInstalled = false;
-    stack_t previousAltStack{};
-    unsigned int timeLimitSeconds = 20;
-};
-
-CrashState& state()
-{
-    static CrashState s_state;
-    return s_state;
-}
-
-volatile std::sig_atomic_t s_crashSaveStarted = 0;
-
-int wantedTriggers()
-{
-    int triggers = 0;
-    for (const CrashRecovery* r : state().recoveries)
-        triggers |= r->getTriggers();
-    return triggers;
-}
-
-/// Saves every document whose recovery wants `trigger`, once per process: a
-/// crash inside the save (or the abort that follows an unhandled exception)
-/// must not start another one.
-void saveAllOnce(int trigger)
-{
-    if (s_crashSaveStarted)
-        return;
-    s_crashSaveStarted = 1;
-    // A save that hangs on a lock the crashed code held must not keep a dead
-    // program alive; SIGALRM's default action ends it.
-    alarm(state().timeLimitSeconds);
-    for (CrashRecovery* r : state().recoveries)
-    {
-        if (r->getTriggers() & trigger)
-            r->saveRecoveryFile();
-    }
-    alarm(0);
-}
-
-void passOnSignal(std::size_t index, int number, siginfo_t* info, void* context)
-{
-    const struct sigaction& prev = state().previous[index];
-    if (prev.sa_flags & SA_SIGINFO)
-    {
-        if (prev.sa_sigaction != nullptr)
-        {
-            prev.sa_sigaction(number, info, context);
-            return;
-        }
-    }
-    else if (prev.sa_handler != SIG_DFL && prev.sa_handler != SIG_IGN && prev.sa_handler != nullptr)
-    {
-        prev.sa_handler(number);
-        return;
-    }
-    // The default action: restore it and deliver the signal again, so the
-    // program ends the way it would have without us (core dump included).
-    struct sigaction dfl{};
-    dfl.sa_handler = SIG_DFL;
-    sigemptyset(&dfl.sa_mask);
-    sigaction(number, &dfl, nullptr);
-    raise(number);
-}
-
-void onSignal(int number, siginfo_t* info, void* context)
-{
-    for (std::size_t i = 0; i < s_signals.size(); ++i)
-    {
-        if (s_signals[i].number != number)
-            continue;
-        saveAllOnce(s_signals[i].trigger);
-        passOnSignal(i, number, info, context);
-        return;
-    }
-}
-
-[[noreturn]] void onTerminate()
-{
-    saveAllOnce(CrashRecovery::UnhandledExceptions);
-    if (std::terminate_handler previous = state().previousTerminate)
-        previous();
-    std::abort();
-}
-
-void installAltStack()
-{
-    CrashState& s = state();
-    if (s.altStackInstalled)
-        return;
-    s.altStack.assign(s_altStackSize, 0);
-    stack_t stack{};
-    stack.ss_sp = s.altStack.data();
-    stack.ss_size = s.altStack.size();
-    stack.ss_flags = 0;
-    s.altStackInstalled = sigaltstack(&stack, &s.previousAltStack) == 0;
-}
-
-void removeAltStack()
-{
-    CrashState& s = state();
-    if (!s.altStackInstalled)
-        return;
-    // Only put the old stack back if ours is still the one in use; someone
-    // who installed theirs after us keeps it.
-    stack_t current{};
-    if (sigaltstack(nullptr, &current) == 0 && current.ss_sp == s.altStack.data())
-    {
-        if (s.previousAltStack.ss_sp != nullptr && !(s.previousAltStack.ss_flags & SS_DISABLE))
-            sigaltstack(&s.previousAltStack, nullptr);
-        else
-        {
-            stack_t disable{};
-            disable.ss_flags = SS_DISABLE;
-            sigaltstack(&disable, nullptr);
-        }
-    }
-    s.altStackInstalled = false;
-    s.altStack.clear();
-    s.altStack.shrink_to_fit();
-}
-
-/// Makes the installed handlers match what the live recoveries want.
-void updateHandlers()
-{
-    CrashState& s = state();
-    const int wanted = wantedTriggers();
-    const bool anySignal = (wanted & (CrashRecovery::FatalSignals | CrashRecovery::TerminationSignals)) != 0;
-    if (anySignal)
-        installAltStack();
-
-    for (std::size_t i = 0; i < s_signals.size(); ++i)
-    {
-        const bool want = (wanted & s_signals[i].trigger) != 0;
-        if (want && !s.installed[i])
-        {
-            struct sigaction previous{};
-            sigaction(s_signals[i].number, nullptr, &previous);
-            // A host that ignores a signal (nohup, for one) keeps ignoring it.
-            if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler == SIG_IGN)
-                continue;
-            struct sigaction action{};
-            action.sa_sigaction = &onSignal;
-            sigemptyset(&action.sa_mask);
-            action.sa_flags = SA_SIGINFO | SA_ONSTACK;
-            if (sigaction(s_signals[i].number, &action, &s.previous[i]) == 0)
-                s.installed[i] = true;
-        }
-        else if (!want && s.installed[i])
-        {
-            sigaction(s_signals[i].number, &s.previous[i], nullptr);
-            s.installed[i] = false;
-        }
-    }
-
-    const bool wantTerminate = (wanted & CrashRecovery::UnhandledExceptions) != 0;
-    if (wantTerminate && !s.terminateInstalled)
-    {
-        s.previousTerminate = std::set_terminate(&onTerminate);
-        s.terminateInstalled = true;
-    }
-    else if (!wantTerminate && s.terminateInstalled)
-    {
-        std::set_terminate(s.previousTerminate);
-        s.terminateInstalled = false;
-    }
-
-    if (!anySignal)
-        removeAltStack();
-}
+const wxString s_suffix = ".recovery";
+const wxString s_untitledPrefix = "Unnamed-";
 
 std::filesystem::path toPath(const wxString& fileName)
 {
     return std::filesystem::path(std::string(fileName.fn_str()));
 }
 
+std::optional<std::filesystem::file_time_type> modifiedTime(const std::filesystem::path& file)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return std::nullopt;
+    const auto time = std::filesystem::last_write_time(file, error);
+    return error ? std::nullopt : std::optional(time);
+}
+
+/// When the recovery file is newer than its document, or the document is gone.
+std::optional<std::filesystem::file_time_type> newerThanDocument(const wxString& recoveryFile,
+                                                                 const wxString& documentFile)
+{
+    const auto recoveryTime = modifiedTime(toPath(recoveryFile));
+    if (!recoveryTime)
+        return std::nullopt;
+    std::error_code error;
+    if (documentFile.empty() || !std::filesystem::exists(toPath(documentFile), error))
+        return recoveryTime;
+    // Nanosecond times: a save and a crash within the same second still compare right.
+    const auto documentTime = modifiedTime(toPath(documentFile));
+    if (documentTime && *recoveryTime <= *documentTime)
+        return std::nullopt;
+    return recoveryTime;
+}
+
+/// A short digest of a path that stays the same from run to run, to tell
+/// apart the recovery files of like-named documents in different folders.
+wxString digestOf(const wxString& text)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : std::string(text.utf8_str()))
+    {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return wxString::Format("%016llx", static_cast<unsigned long long>(hash));
+}
+
+/// The process that wrote an untitled recovery file ("Unnamed-<pid>.recovery"); 0 if the name is not one.
+long writerOf(const std::string& name)
+{
+    const std::string prefix(s_untitledPrefix.utf8_str());
+    const std::string suffix(s_suffix.utf8_str());
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
+        return 0;
+    return std::stol(digits);
+}
+
+bool isRunning(long pid)
+{
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+wxString recoveryQuestion(const wxString& fileName, const wxString& recoveryFile)
+{
+    if (fileName.empty())
+        return wxString::Format("The program ended before an unnamed document was saved; "
+                                "its changes were kept in '%s'.\n\n"
+                                "Yes: open the recovered document.\n"
+                                "No: set the recovered document aside.\n"
+                                "Cancel: do nothing now.",
+                                recoveryFile);
+    return wxString::Format("The program ended before '%s' was saved; "
+                            "its unsaved changes were kept in '%s'.\n\n"
+                            "Yes: open the document with the recovered changes.\n"
+                            "No: open the last saved version and set the recovered changes aside.\n"
+                            "Cancel: open nothing now.",
+                            fileName, recoveryFile);
+}
+
+void makeFolder(const wxString& folder)
+{
+    if (!wxDirExists(folder))
+        wxFileName::Mkdir(folder, 0700, wxPATH_MKDIR_FULL);
+}
+
 } // namespace
 
 // ===========================================================================
-// CrashRecovery
+// Life and options
 // ===========================================================================
 
 CrashRecovery::CrashRecovery(Document& document, int triggers) : m_document(document), m_triggers(triggers)
 {
     wxASSERT_MSG((triggers & ~AllTriggers) == 0, "CrashRecovery: unknown trigger bits");
     m_document.m_observers.add(this, ObserverMode::Deferred);
-    state().recoveries.push_back(this);
-    updateHandlers();
+    addCrashRecovery(this);
 }
 
 CrashRecovery::~CrashRecovery()
 {
-    auto& list = state().recoveries;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    updateHandlers();
+    // The host that listens may be going away too.
+    m_autosaveListener = nullptr;
+    m_autosaver.reset();
+    removeCrashRecovery(this);
     m_document.m_observers.remove(this, ObserverMode::Immediate);
 }
 
 void CrashRecovery::setCrashSaveTimeLimit(unsigned int seconds)
 {
-    state().timeLimitSeconds = seconds;
+    setCrashSaveTimeLimitSeconds(seconds);
+}
+
+void CrashRecovery::setAutosave(std::chrono::milliseconds interval, std::chrono::milliseconds idle)
+{
+    m_autosaver.reset();
+    if (interval.count() > 0)
+        m_autosaver = std::make_unique<Autosaver>(*this, interval, idle);
+}
+
+std::chrono::milliseconds CrashRecovery::getAutosaveInterval() const
+{
+    return m_autosaver ? m_autosaver->getInterval() : std::chrono::milliseconds(0);
+}
+
+bool CrashRecovery::isAutosaving() const
+{
+    return m_autosaver && m_autosaver->isSaving();
+}
+
+// ===========================================================================
+// Writing recovery files
+// ===========================================================================
+
+wxString CrashRecovery::recoveryFilenameFor(const wxString& documentFile)
+{
+    return documentFile + s_suffix;
+}
+
+bool CrashRecovery::hasNewerRecoveryFile(const wxString& documentFile)
+{
+    return newerThanDocument(recoveryFilenameFor(documentFile), documentFile).has_value();
+}
+
+wxString CrashRecovery::getRecoveryFilename() const
+{
+    if (m_document.getFilename().empty() && !m_folder.empty())
+        return folderFileFor(wxString());
+    return m_document.getCrashRecoveryFilename();
+}
+
+wxString CrashRecovery::folderFileFor(const wxString& documentFile) const
+{
+    if (m_folder.empty())
+        return wxString();
+    wxFileName name = wxFileName::DirName(m_folder);
+    if (documentFile.empty())
+        name.SetFullName(wxString::Format("%s%ld%s", s_untitledPrefix, static_cast<long>(::getpid()), s_suffix));
+    else
+        name.SetFullName(wxFileName(documentFile).GetFullName() + "-" + digestOf(documentFile) + s_suffix);
+    return name.GetFullPath();
+}
+
+std::unique_ptr<db::FileOutputStream> CrashRecovery::openRecoveryStream(wxString& target) const
+{
+    const auto open = [](const wxString& name) {
+        return std::make_unique<db::FileOutputStream>(name.ToStdWstring(), db::FileOpenMode::Text,
+                                                      db::OutputStreamEncoding::Utf8);
+    };
+    target = getRecoveryFilename();
+    if (m_document.getFilename().empty() && !m_folder.empty())
+        makeFolder(m_folder);
+    std::unique_ptr<db::FileOutputStream> stream = open(target);
+    const wxString fallback = folderFileFor(m_document.getFilename());
+    if (!stream->isOpen() && !fallback.empty() && fallback != target)
+    {
+        makeFolder(m_folder);
+        target = fallback;
+        stream = open(target);
+    }
+    return stream;
 }
 
 bool CrashRecovery::saveRecoveryFile()
 {
     if (!m_document.hasChangedSinceLastSave())
         return false;
-    // saveAfterCrash would ask about a recovery file it cannot replace; a
-    // dialog is the last thing a crashing program should open.
-    const wxString target = m_document.getCrashRecoveryFilename();
-    if (wxFileExists(target) && !wxFile::Access(target, wxFile::write))
-        return false;
-    // The recovery file is no document the user chose; keep it out of the
-    // recent-files list, which is also written to the configuration.
-    wxUtils::OrkFileHistory2* history = m_document.getFileHistory();
-    m_document.setFileHistory(nullptr);
-    const bool saved = m_document.saveAfterCrash() == Document::Success;
-    m_document.setFileHistory(history);
+    wxString target = getRecoveryFilename();
+    if (m_document.getFilename().empty() && !m_folder.empty())
+        makeFolder(m_folder);
+    // Through saveFile, not saveAfterCrash: the document keeps its own name,
+    // and no dialog opens, which is the last thing a crashing program should do.
+    bool saved = m_document.saveFile(target.ToStdWstring());
+    const wxString fallback = folderFileFor(m_document.getFilename());
+    if (!saved && !fallback.empty() && fallback != target)
+    {
+        makeFolder(m_folder);
+        target = fallback;
+        saved = m_document.saveFile(target.ToStdWstring());
+    }
+    if (saved)
+        wrote(target);
     return saved;
 }
 
-wxString CrashRecovery::recoveryFilenameFor(const wxString& documentFile)
+void CrashRecovery::wrote(const wxString& fileName)
 {
-    return documentFile + ".recovery";
+    m_written.erase(std::remove(m_written.begin(), m_written.end(), fileName), m_written.end());
+    m_written.push_back(fileName);
 }
 
-bool CrashRecovery::hasNewerRecoveryFile(const wxString& documentFile)
+void CrashRecovery::autosaveEnded(const wxString& target, bool written, const std::string& error)
 {
-    std::error_code error;
-    const std::filesystem::path recovery = toPath(recoveryFilenameFor(documentFile));
-    if (!std::filesystem::is_regular_file(recovery, error))
-        return false;
-    const std::filesystem::path document = toPath(documentFile);
-    if (documentFile.empty() || !std::filesystem::exists(document, error))
-        return true;
-    // Nanosecond times: a save and a crash within the same second still compare right.
-    const auto recoveryTime = std::filesystem::last_write_time(recovery, error);
-    if (error)
-        return false;
-    const auto documentTime = std::filesystem::last_write_time(document, error);
-    if (error)
-        return true;
-    return recoveryTime > documentTime;
+    if (written)
+    {
+        wrote(target);
+        m_lastAutosave = wxDateTime::Now();
+        m_lastAutosaveError.clear();
+    }
+    else
+        m_lastAutosaveError = target + ": " + wxString::FromUTF8(error);
+    if (m_autosaveListener)
+        m_autosaveListener();
+}
+
+void CrashRecovery::settleAutosave()
+{
+    if (m_autosaver)
+        m_autosaver->settle();
+}
+
+// ===========================================================================
+// When recovery files go
+// ===========================================================================
+
+void CrashRecovery::removeRecoveryFiles(const wxString& keep)
+{
+    std::vector<wxString> files = m_written;
+    if (!m_recoveredFrom.empty())
+        files.push_back(m_recoveredFrom);
+    for (const wxString& file : files)
+    {
+        if (file != keep && wxFileExists(file))
+            wxRemoveFile(file);
+    }
+    m_written.clear();
+    m_recoveredFrom.clear();
+}
+
+void CrashRecovery::discardRecoveryFiles()
+{
+    settleAutosave();
+    removeRecoveryFiles();
+}
+
+void CrashRecovery::onDocumentSaved()
+{
+    // The saved document holds everything its recovery files held. A save to
+    // a recovery file itself (saveAfterCrash) keeps that one.
+    settleAutosave();
+    removeRecoveryFiles(m_document.getFilename());
+}
+
+void CrashRecovery::onDocumentClosing()
+{
+    settleAutosave();
+    if (!m_document.hasChangedSinceLastSave())
+    {
+        removeRecoveryFiles();
+        return;
+    }
+    // Unsaved work is closing: the user either chose to lose it (and the host
+    // said so through discardRecoveryFiles) or could not save it. Its files
+    // stay for the next start, and no later document's save may delete them.
+    m_written.clear();
+    m_recoveredFrom.clear();
+}
+
+void CrashRecovery::onDocumentModified(bool)
+{
+    if (m_autosaver)
+        m_autosaver->onDatabaseChanged();
+}
+
+// ===========================================================================
+// Offering recovery
+// ===========================================================================
+
+wxString CrashRecovery::findNewerRecoveryFile(const wxString& documentFile) const
+{
+    wxString newest;
+    std::optional<std::filesystem::file_time_type> newestTime;
+    // Untitled work of this program is not there to be offered: offerUntitledRecovery finds that of others.
+    const wxString inFolder = documentFile.empty() ? wxString() : folderFileFor(documentFile);
+    for (const wxString& candidate : {recoveryFilenameFor(documentFile), inFolder})
+    {
+        if (candidate.empty())
+            continue;
+        const auto time = newerThanDocument(candidate, documentFile);
+        if (time && (!newestTime || *time > *newestTime))
+        {
+            newest = candidate;
+            newestTime = time;
+        }
+    }
+    return newest;
 }
 
 Document::ErrorCode CrashRecovery::openOfferingRecovery(const wxString& fileName)
 {
-    const wxString recoveryFile = recoveryFilenameFor(fileName);
-    if (!hasNewerRecoveryFile(fileName))
+    const wxString recoveryFile = findNewerRecoveryFile(fileName);
+    if (recoveryFile.empty())
         return m_document.open(fileName);
 
-    wxString question;
-    if (fileName.empty())
-        question = wxString::Format("The program ended before an unnamed document was saved; "
-                                    "its changes were kept in '%s'.\n\n"
-                                    "Yes: open the recovered document.\n"
-                                    "No: set the recovered document aside.\n"
-                                    "Cancel: do nothing now.",
-                                    recoveryFile);
-    else
-        question = wxString::Format("The program ended before '%s' was saved; "
-                                    "its unsaved changes were kept in '%s'.\n\n"
-                                    "Yes: open the document with the recovered changes.\n"
-                                    "No: open the last saved version and set the recovered changes aside.\n"
-                                    "Cancel: open nothing now.",
-                                    fileName, recoveryFile);
-
-    switch (m_document.messageBox(question, wxYES_NO | wxCANCEL | wxICON_QUESTION))
+    switch (m_document.messageBox(recoveryQuestion(fileName, recoveryFile), wxYES_NO | wxCANCEL | wxICON_QUESTION))
     {
     case wxYES:
         return recover(fileName, recoveryFile);
@@ -333,6 +354,40 @@ Document::ErrorCode CrashRecovery::openOfferingRecovery(const wxString& fileName
         if (fileName.empty())
             return Document::Cancelled;
         return m_document.open(fileName);
+    default:
+        return Document::Cancelled;
+    }
+}
+
+Document::ErrorCode CrashRecovery::offerUntitledRecovery()
+{
+    if (m_folder.empty())
+        return Document::Cancelled;
+    wxString newest;
+    std::optional<std::filesystem::file_time_type> newestTime;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(toPath(m_folder), error))
+    {
+        // A file of a program still running is that program's to recover.
+        const long writer = writerOf(entry.path().filename().string());
+        if (writer == 0 || writer == static_cast<long>(::getpid()) || isRunning(writer))
+            continue;
+        const auto time = modifiedTime(entry.path());
+        if (time && (!newestTime || *time > *newestTime))
+        {
+            newest = wxString(entry.path().string());
+            newestTime = time;
+        }
+    }
+    if (newest.empty())
+        return Document::Cancelled;
+    switch (m_document.messageBox(recoveryQuestion(wxString(), newest), wxYES_NO | wxCANCEL | wxICON_QUESTION))
+    {
+    case wxYES:
+        return recover(wxString(), newest);
+    case wxNO:
+        wxRenameFile(newest, newest + ".discarded", true);
+        return Document::Cancelled;
     default:
         return Document::Cancelled;
     }
@@ -349,14 +404,19 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
         if (opened == Document::Cancelled)
             return Document::Cancelled;
         openedSaved = opened == Document::Success;
+        // The user has agreed to leave the previous document, which a failed
+        // open may have kept: the recovered content must not land on top of it.
+        if (!openedSaved)
+            m_document.close();
     }
     else if (m_document.closeIfAllowed() == Document::Cancelled)
         return Document::Cancelled;
 
     db::Database& database = *m_document.getDatabase();
     database.beginChangeBlock();
-    database.clear();
-    if (!m_document.loadFile(recoveryFile.ToStdWstring()))
+    // Cleared only once the recovery file has been read whole: a broken one
+    // leaves the saved version as it is.
+    if (!m_document.loadFileThen(recoveryFile, [&database] { database.clear(); }))
     {
         database.cancelChangeBlock();
         return Document::LoadFailed;
@@ -379,17 +439,6 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
     }
     m_recoveredFrom = recoveryFile;
     return Document::Success;
-}
-
-void CrashRecovery::onDocumentSaved()
-{
-    // Once recovered content is safely in a document the user saved, its
-    // recovery file has done its job. A save of the recovery file itself (a
-    // second crash) must keep it.
-    if (m_recoveredFrom.empty() || m_document.getFilename() == m_recoveredFrom)
-        return;
-    wxRemoveFile(m_recoveredFrom);
-    m_recoveredFrom.clear();
 }
 
 } // namespace dbui

@@ -18,7 +18,11 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 namespace dbui
 {
@@ -32,6 +36,14 @@ const wxString s_unnamedTitle = "Unnamed";
 bool existsButCannotBeWritten(const wxString& fileName)
 {
     return wxFileExists(fileName) && !wxFile::Access(fileName, wxFile::write);
+}
+
+/// Why `fileName` cannot be written, as the system says it.
+wxString whyNotWritable(const wxString& fileName)
+{
+    if (::access(fileName.fn_str(), W_OK) == 0)
+        return wxString();
+    return wxString::FromUTF8(std::strerror(errno));
 }
 } // namespace
 
@@ -63,7 +75,8 @@ Document::Document(const Document& other)
       m_fileName(other.m_fileName),
       m_fileExtension(other.m_fileExtension),
       m_fileHistory(other.m_fileHistory),
-      m_lastFileError(other.m_lastFileError)
+      m_lastFileError(other.m_lastFileError),
+      m_options(other.m_options)
 {
     copyObserversFrom(other);
 }
@@ -87,6 +100,7 @@ Document& Document::operator=(const Document& other)
     m_fileExtension = other.m_fileExtension;
     m_fileHistory = other.m_fileHistory;
     m_lastFileError = other.m_lastFileError;
+    m_options = other.m_options;
     return *this;
 }
 
@@ -231,15 +245,49 @@ Document::ErrorCode Document::open()
 
 Document::ErrorCode Document::open(const wxString& fileName)
 {
-    if (closeIfAllowed() == Cancelled)
+    if (!(m_options & KeepDocumentOnFailedOpen))
+    {
+        if (closeIfAllowed() == Cancelled)
+            return Cancelled;
+        return doOpen(fileName);
+    }
+    if (!canClose())
         return Cancelled;
-    return doOpen(fileName);
+    // The previous document goes only once everything that can fail in
+    // reading the new file has passed.
+    if (!loadFileThen(fileName, [this] { doClose(); }))
+        return LoadFailed;
+    return becomeOpened(fileName);
+}
+
+bool Document::loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange)
+{
+    bool ran = false;
+    m_onFileRead = [&] {
+        ran = true;
+        beforeChange();
+    };
+    const bool loaded = loadFile(fileName.ToStdWstring());
+    m_onFileRead = nullptr;
+    wxASSERT_MSG(!loaded || ran, "an overriding loadFile must call fileRead() before it changes the database");
+    return loaded;
+}
+
+void Document::fileRead()
+{
+    if (m_onFileRead)
+        m_onFileRead();
 }
 
 Document::ErrorCode Document::doOpen(const wxString& fileName)
 {
     if (!loadFile(fileName.ToStdWstring()))
         return LoadFailed;
+    return becomeOpened(fileName);
+}
+
+Document::ErrorCode Document::becomeOpened(const wxString& fileName)
+{
     m_database->clearUndoHistory();
     m_database->setCheckpoint();
     m_fileName = fileName;
@@ -288,13 +336,22 @@ Document::ErrorCode Document::save(const wxString& fileName)
 {
     if (existsButCannotBeWritten(fileName))
     {
-        messageBox(wxString::Format("Cannot write to '%s'.", fileName), wxOK | wxCENTRE);
+        signalCannotWrite(fileName);
         return Cancelled;
     }
     if (!saveFile(fileName.ToStdWstring()))
         return SaveFailed;
     becomeSavedAs(fileName);
     return Success;
+}
+
+void Document::signalCannotWrite(const wxString& fileName) const
+{
+    wxString message = wxString::Format("Cannot write to '%s'.", fileName);
+    const wxString why = (m_options & ExplainFileErrors) ? whyNotWritable(fileName) : wxString();
+    if (!why.empty())
+        message += "\n\n" + why;
+    messageBox(message, wxOK | wxCENTRE);
 }
 
 void Document::becomeSavedAs(const wxString& fileName)
@@ -312,7 +369,7 @@ Document::ErrorCode Document::saveCopy(const wxString& fileName)
     {
         if (!wxFile::Access(fileName, wxFile::write))
         {
-            messageBox(wxString::Format("Cannot write to '%s'.", fileName), wxOK | wxCENTRE);
+            signalCannotWrite(fileName);
             return Cancelled;
         }
         const wxString question = fileName + " already exists.  Are you sure you want to overwrite it?";
@@ -358,6 +415,7 @@ bool Document::loadFile(const std::wstring& fileName)
         return false;
     }
     db::LoaderXML loader(stream, 0, nullptr);
+    loader.setBeforeAttach([this] { fileRead(); });
     if (!loader.load(m_database))
     {
         m_lastFileError = wxString::FromUTF8(loader.getError().toString());

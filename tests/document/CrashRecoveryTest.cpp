@@ -1,14 +1,21 @@
 // Keeping unsaved work through a crash and offering it back at the next start.
 
 #include "DocumentTestSupport.h"
+#include "FileSystemFaults.h"
 
 #include <dbui/CrashRecovery.h>
 
+#include <db/FileInputStream.h>
+#include <db/LoaderXML.h>
+
+#include <wx/evtloop.h>
 #include <wx/filefn.h>
 
 #include <chrono>
 #include <csignal>
 #include <exception>
+
+#include <sys/stat.h>
 
 using namespace doctest;
 using dbui::CrashRecovery;
@@ -54,6 +61,36 @@ protected:
     {
         return ExpectMessage(question(document), answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
     }
+
+    static ExpectMessage untitledOffer(const wxString& recoveryFile, int answer)
+    {
+        return ExpectMessage("The program ended before an unnamed document was saved; its changes were kept in '" +
+                                 recoveryFile +
+                                 "'.\n\nYes: open the recovered document.\nNo: set the recovered document aside.\n"
+                                 "Cancel: do nothing now.",
+                             answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+    }
+
+    /// The author held by a recovery file, read as the next start would.
+    static std::wstring authorIn(const wxString& file)
+    {
+        db::Database loaded(L"Loaded");
+        db::FileInputStream in(file.ToStdWstring());
+        if (!db::LoaderXML(in).load(loaded))
+            return L"<does not load>";
+        auto* attribute = dynamic_cast<db::StringAttribute*>(loaded.findAttribute(L"author"));
+        return attribute ? attribute->getValue() : L"<none>";
+    }
+
+    /// Names in the scratch folder, to prove that no temporary file was left.
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 };
 
 // ---------------------------------------------------------------------------
@@ -73,8 +110,131 @@ TEST_F(CrashRecoveryTest, RecoveryFileIsWrittenOnlyForUnsavedWork)
     EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
     ASSERT_EQ(m_history->getCount(), 1u) << "a recovery file is no recent document";
     EXPECT_EQ(m_history->getHistoryFile(0), castle());
-    EXPECT_EQ(m_document->getFileHistory(), m_history.get()) << "the list is handed back";
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *") << "the document keeps its name";
+    EXPECT_EQ(recovery.getLastRecoveryFile(), castle() + ".recovery");
     EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle()));
+}
+
+TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
+{
+    // Enough nodes that a save takes several slices, so that edits land in the middle of one.
+    {
+        db::ChangeBlock block(m_database, L"Fill");
+        for (int i = 0; i < 20000; ++i)
+            m_database.getRootContainer().add(db::makeNode(L"Group", L"g" + std::to_wstring(i)));
+    }
+    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    CrashRecovery recovery(*m_document, 0);
+    int autosaves = 0;
+    recovery.setAutosaveListener([&] { ++autosaves; });
+    recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
+
+    edit(L"bob");
+    // One event at a time, so that the save has had a slice or two at most.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!recovery.isAutosaving() && std::chrono::steady_clock::now() < deadline)
+        wxEventLoopBase::GetActive()->DispatchTimeout(10);
+    ASSERT_TRUE(recovery.isAutosaving());
+    {
+        // Most likely while the database is being read: that save starts again.
+        db::ChangeBlock block(m_database, L"Delete nodes");
+        for (int i = 0; i < 1000; ++i)
+            m_database.getRootContainer().remove(m_database.getRootContainer().getNode(1)); // g0, g1, ...
+    }
+    edit(L"cy");
+    ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > 0 && !recovery.isAutosaving(); },
+                                  std::chrono::milliseconds(20000)));
+    EXPECT_EQ(autosaves, 1) << "the save overtaken by the edits wrote nothing";
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"cy");
+    EXPECT_EQ(readAll(castle() + ".recovery").find("\"g999\""), std::string::npos);
+    EXPECT_NE(readAll(castle() + ".recovery").find("\"g1000\""), std::string::npos);
+    EXPECT_TRUE(recovery.getLastAutosaveTime().IsValid());
+    EXPECT_TRUE(recovery.getLastAutosaveError().empty());
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *") << "autosave is no save of the document";
+    EXPECT_NE(readAll(castle()).find("ann"), std::string::npos);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"castle.lvl", "castle.lvl.recovery"})) << "no temporary file left";
+
+    ASSERT_EQ(m_document->save(), Document::Success);
+    EXPECT_EQ(entries(), std::vector<std::string>{"castle.lvl"}) << "saved work needs no recovery file";
+    const int saved = autosaves;
+    wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    EXPECT_EQ(autosaves, saved) << "nothing unsaved, nothing to autosave";
+
+    edit(L"dan");
+    ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > saved && !recovery.isAutosaving(); }));
+    m_document->close();
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"dan") << "closed unsaved, the work waits for the next start";
+}
+
+TEST_F(CrashRecoveryTest, AutosaveWaitsUntilTheUserRests)
+{
+    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    CrashRecovery recovery(*m_document, 0);
+    // A rest well beyond any stall of a busy test machine between two keys.
+    recovery.setAutosave(std::chrono::milliseconds(20), std::chrono::milliseconds(1500));
+    edit(L"bob");
+    wxWindow* window = wxtest::frame();
+    const auto typingUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(2000);
+    while (std::chrono::steady_clock::now() < typingUntil)
+    {
+        wxKeyEvent key(wxEVT_KEY_DOWN);
+        key.SetEventObject(window);
+        window->ProcessWindowEvent(key);
+        wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(30));
+        ASSERT_FALSE(wxFileExists(castle() + ".recovery")) << "written while the user was typing";
+    }
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxFileExists(castle() + ".recovery"); }));
+}
+
+TEST_F(CrashRecoveryTest, UntitledWorkAndUnwritableFoldersUseTheRecoveryFolder)
+{
+    CrashRecovery recovery(*m_document, 0);
+    recovery.setRecoveryFolder(path("state"));
+    ASSERT_EQ(m_document->createNew(), Document::Success);
+    fillDatabase(L"sketch");
+    ASSERT_TRUE(recovery.saveRecoveryFile());
+    const wxString mine = path("state/Unnamed-" + std::to_string(::getpid()) + ".recovery");
+    EXPECT_EQ(recovery.getLastRecoveryFile(), mine);
+    EXPECT_TRUE(wxFileExists(mine));
+    EXPECT_EQ(recovery.offerUntitledRecovery(), Document::Cancelled) << "a running program's own work is not offered";
+
+    // The program ends; the next one finds the work it left.
+    const wxString left = path("state/Unnamed-" + std::to_string(dbuitest::endedProcessId()) + ".recovery");
+    ASSERT_TRUE(wxRenameFile(mine, left));
+    m_document->close();
+    EXPECT_TRUE(wxFileExists(left));
+    Document::ErrorCode result = Document::Cancelled;
+    wxTEST_DIALOG(result = recovery.offerUntitledRecovery(), untitledOffer(left, wxID_YES));
+    ASSERT_EQ(result, Document::Success);
+    EXPECT_TRUE(hasNode(L"sketch"));
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "Unnamed *");
+    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    EXPECT_FALSE(wxFileExists(left)) << "saved work needs no recovery file";
+
+    // A document whose folder takes no new file keeps its recovery file in the recovery folder.
+    edit(L"bob");
+    ::chmod(castle().fn_str(), 0666);
+    ::chmod(m_dir.c_str(), 0755);
+    ::chmod(path("state").fn_str(), 0777);
+    {
+        dbuitest::OrdinaryUser user;
+        ::chmod(m_dir.c_str(), 0555);
+        ASSERT_TRUE(recovery.saveRecoveryFile());
+    }
+    const wxString kept = recovery.getLastRecoveryFile();
+    EXPECT_TRUE(kept.StartsWith(path("state/castle.lvl-"))) << kept;
+    EXPECT_EQ(authorIn(kept), L"bob");
+    m_document->close();
+    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()),
+                  ExpectMessage("The program ended before '" + castle() +
+                                    "' was saved; its unsaved changes were kept in '" + kept +
+                                    "'.\n\nYes: open the document with the recovered changes.\n"
+                                    "No: open the last saved version and set the recovered changes aside.\n"
+                                    "Cancel: open nothing now.",
+                                wxID_YES, wxYES_NO | wxCANCEL | wxICON_QUESTION));
+    EXPECT_EQ(result, Document::Success);
+    EXPECT_EQ(author(), L"bob");
+    ::chmod(m_dir.c_str(), 0700);
 }
 
 TEST_F(CrashRecoveryTest, RecoveryFileCountsOnlyWhenNewerThanItsDocument)
@@ -142,6 +302,29 @@ TEST_F(CrashRecoveryTest, AcceptedRecoveryIsAnUndoableChangeOfTheDocument)
     ASSERT_EQ(m_document->save(), Document::Success);
     EXPECT_NE(readAll(castle()).find("bob"), std::string::npos);
     EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "saved work needs no recovery file";
+}
+
+TEST_F(CrashRecoveryTest, RecoveryFileOutlivesItsClosedDocumentUntilSavedOrDiscarded)
+{
+    makeCrashedDocument();
+    CrashRecovery recovery(*m_document);
+    wxTEST_DIALOG(recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES));
+    m_document->close(); // as after a save that failed at closing
+    ASSERT_EQ(m_document->createNew(), Document::Success);
+    fillDatabase(L"other");
+    ASSERT_EQ(m_document->save(path("other.lvl")), Document::Success);
+    EXPECT_TRUE(wxFileExists(castle() + ".recovery")) << "another document's save took castle's unsaved work";
+
+    wxTEST_DIALOG(recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES));
+    ASSERT_TRUE(m_database.undo()); // back to the saved version: the recovered work is dropped
+    m_document->close();
+    EXPECT_FALSE(wxFileExists(castle() + ".recovery"));
+
+    fillDatabase(L"level");
+    makeCrashedDocument();
+    wxTEST_DIALOG(recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES));
+    recovery.discardRecoveryFiles();
+    EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "the user chose to lose it";
 }
 
 TEST_F(CrashRecoveryTest, DeclinedRecoverySetsTheChangesAsideAndCancelKeepsEverything)

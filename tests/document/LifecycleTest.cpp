@@ -2,10 +2,13 @@
 // the way a user would answer it.
 
 #include "DocumentTestSupport.h"
+#include "FileSystemFaults.h"
 
 #include <db/FileOutputStream.h>
 
 #include <wx/filefn.h>
+
+#include <sys/stat.h>
 
 using namespace doctest;
 using dbui::Document;
@@ -243,6 +246,53 @@ TEST_F(DocumentTest, FailedOpenLeavesTheDocumentClosedAndSaysWhy)
 
     EXPECT_EQ(m_document->open(path("missing.lvl")), Document::LoadFailed);
     EXPECT_FALSE(m_document->getLastFileError().empty());
+}
+
+TEST_F(DocumentTest, FailedOpenCanKeepThePreviousDocumentUntouched)
+{
+    m_document->setOptions(Document::KeepDocumentOnFailedOpen);
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    std::string text = readAll(path("castle.lvl"));
+    text.replace(text.find("type=\"Group\""), 12, "type=\"Ghost\"");
+    writeText(path("ghost.lvl"), text);
+    writeText(path("torn.lvl"), text.substr(0, text.size() / 2));
+    writeText(path("locked.lvl"), readAll(path("castle.lvl")));
+    ::chmod(path("locked.lvl").fn_str(), 0);
+    ::chmod(m_dir.c_str(), 0755);
+    edit(L"bob");
+
+    const struct
+    {
+        const char* file;
+        const char* why;
+    } cases[] = {
+        {"ghost.lvl", "ghost.lvl: line 6: unknown node type \"Ghost\""},
+        {"torn.lvl", "torn.lvl: line "},
+        {"missing.lvl", "missing.lvl: cannot open: No such file or directory"},
+        {"locked.lvl", "locked.lvl: cannot open: Permission denied"},
+    };
+    for (const auto& c : cases)
+    {
+        m_observer.clear();
+        Document::ErrorCode result = Document::Success;
+        {
+            dbuitest::OrdinaryUser user;
+            wxTEST_DIALOG(result = m_document->open(path(c.file)), savePrompt(wxID_NO));
+        }
+        EXPECT_EQ(result, Document::LoadFailed) << c.file;
+        EXPECT_NE(m_document->getLastFileError().Find(c.why), wxNOT_FOUND) << m_document->getLastFileError();
+        EXPECT_EQ(author(), L"bob") << "the unsaved work is still there";
+        EXPECT_TRUE(hasNode(L"level"));
+        EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+        EXPECT_EQ(m_document->getFilename(), path("castle.lvl"));
+        EXPECT_TRUE(m_database.canUndo()) << "and so is its undo history";
+        EXPECT_TRUE(m_observer.lifecycle().empty()) << "nothing closed, nothing opened";
+    }
+
+    wxTEST_DIALOG(EXPECT_EQ(m_document->open(path("castle.lvl")), Document::Success), savePrompt(wxID_NO));
+    EXPECT_EQ(author(), L"ann");
+    EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"closing", "closed", "created"}));
+    EXPECT_FALSE(m_database.canUndo());
 }
 
 TEST_F(DocumentTest, OpenDialogCancelledChangesNothing)

@@ -2,8 +2,10 @@
 // in the inspector, undoes, redoes, saves, reopens and closes.
 
 #include "EditorFrame.h"
+#include "FileSystemFaults.h"
 #include "ViewsTestSupport.h"
 
+#include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
 #include <dbui/FloatWidget.h>
 #include <dbui/NodeBrowser.h>
@@ -16,11 +18,117 @@
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
+#include <wx/config.h>
 #include <wx/filename.h>
+#include <wx/memconf.h>
 #include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace
 {
+
+/// A fresh folder, removed with what it holds; open to every user, so that
+/// the tests that run as an ordinary user reach what they need.
+class Scratch
+{
+public:
+    Scratch()
+    {
+        char pattern[] = "/tmp/dbui-editor-XXXXXX";
+        m_path = ::mkdtemp(pattern);
+        ::chmod(m_path.c_str(), 0755);
+    }
+    ~Scratch()
+    {
+        ::chmod(m_path.c_str(), 0755);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    wxString path(const std::string& name = std::string()) const
+    {
+        return wxString::FromUTF8(name.empty() ? m_path : m_path + "/" + name);
+    }
+
+private:
+    std::string m_path;
+};
+
+/// The editor's state folder of this test program: recovery files that
+/// cannot lie beside their document go here, not into the user's own.
+struct StateHome
+{
+    StateHome() { wxSetEnv("XDG_STATE_HOME", folder.path()); }
+    Scratch folder;
+} s_stateHome;
+
+/// Settings in memory, never in the user's configuration file.
+void useMemoryConfig()
+{
+    if (!dynamic_cast<wxMemoryConfig*>(wxConfigBase::Get(false)))
+        delete wxConfigBase::Set(new wxMemoryConfig);
+}
+
+/// Answers a message box whose text holds each of `parts`.
+class ExpectMessageContaining : public wxExpectModalBase<wxMessageDialog, ExpectMessageContaining>
+{
+public:
+    ExpectMessageContaining(std::vector<wxString> parts, int answer) : m_parts(std::move(parts)), m_answer(answer) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override
+    {
+        for (const wxString& part : m_parts)
+            EXPECT_NE(dialog->GetMessage().Find(part), wxNOT_FOUND) << "\"" << part << "\" is not in the message:\n"
+                                                                   << dialog->GetMessage();
+        return m_answer;
+    }
+    wxString GetDefaultDescription() const override { return "message box saying \"" + m_parts.front() + "\""; }
+
+private:
+    std::vector<wxString> m_parts;
+    int m_answer;
+};
+
+ExpectMessageContaining savePrompt(int answer)
+{
+    return ExpectMessageContaining({"Would you like to save your changes?"}, answer);
+}
+
+ExpectMessageContaining recoveryOffer(const wxString& document, int answer)
+{
+    return ExpectMessageContaining({"The program ended before '" + document + "' was saved"}, answer);
+}
+
+std::string readAll(const wxString& file)
+{
+    std::ifstream in(std::string(file.fn_str()), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> entriesOf(const wxString& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(folder.fn_str())))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 /// The first `count` nodes of a type, in tree order.
 std::vector<db::Node*> nodesOfType(db::Node& root, const std::wstring& type, std::size_t count)
@@ -46,13 +154,18 @@ float intensityOf(db::Node* node)
 
 struct Editor
 {
-    Editor()
-        : frame(new EditorFrame(database,
-                                std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly)))
+    explicit Editor(const wxString& document = DBUI_SAMPLE_DOCUMENT) : frame(makeFrame(database))
     {
         frame->Show();
-        EXPECT_EQ(frame->getDocument().open(DBUI_SAMPLE_DOCUMENT), dbui::Document::Success);
+        EXPECT_EQ(frame->getDocument().open(document), dbui::Document::Success);
         wxtest::pump();
+    }
+
+    static EditorFrame* makeFrame(db::Database& database)
+    {
+        useMemoryConfig();
+        return new EditorFrame(database,
+                               std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
     }
 
     ~Editor()
@@ -93,6 +206,23 @@ struct Editor
                     return widget;
         return nullptr;
     }
+
+    /// Drops `file` onto the window, as from a file manager.
+    void drop(const wxString& file)
+    {
+        wxDropFilesEvent event(wxEVT_DROP_FILES, 1, new wxString[1]{file});
+        event.SetEventObject(frame);
+        frame->ProcessWindowEvent(event);
+    }
+
+    /// An edit the user has not saved: the first light's intensity becomes `value`.
+    void editLight(float value)
+    {
+        nodesOfType(database, L"Light", 1).front()->findAttribute(L"intensity")->asFloatAttribute()->setValue(value);
+    }
+    float firstLight() { return intensityOf(nodesOfType(database, L"Light", 1).front()); }
+
+    wxString status(int field) const { return frame->GetStatusBar()->GetStatusText(field); }
 
     /// Closes the window as the window manager would; true when it went.
     bool closeWindow()
@@ -189,6 +319,278 @@ TEST(Editor, ClosingWithUnsavedChangesAsksFirst)
         EXPECT_EQ(intensityOf(nodesOfType(editor.database, L"Light", 1).front()), 9.0f);
     }
     wxRemoveFile(copy);
+}
+
+// ---------------------------------------------------------------------------
+// Nothing typed or saved is lost
+// ---------------------------------------------------------------------------
+
+TEST(Editor, SaveOntoAFullDiskSaysWhyAndClosingKeepsTheWorkForTheNextStart)
+{
+    dbuitest::SmallDisk disk(1 << 20);
+    DBUI_REQUIRE_SMALL_DISK(disk);
+    const wxString document = wxString::FromUTF8(disk.file("scene.xml"));
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, document));
+    const std::string saved = readAll(document);
+    {
+        Editor editor(document);
+        disk.fill();
+        editor.editLight(9.0f);
+        wxTEST_DIALOG(editor.command(wxID_SAVE),
+                      ExpectMessageContaining({"Saving failed.", document, "No space left on device", "Save As"}, wxID_OK));
+        EXPECT_TRUE(editor.frame->GetTitle().Contains("scene *")) << "the document stays changed";
+        EXPECT_EQ(editor.firstLight(), 9.0f);
+        EXPECT_EQ(readAll(document), saved);
+        EXPECT_EQ(entriesOf(wxString::FromUTF8(disk.folder())), (std::vector<std::string>{"filler", "scene.xml"}))
+            << "no temporary file left behind";
+
+        // Quitting, the user asks to save; that fails again, and the work goes
+        // to the recovery folder, since the disk beside it is full.
+        const wxString kept = editor.frame->getRecovery().getRecoveryFolder();
+        wxTEST_DIALOG(EXPECT_TRUE(editor.closeWindow()), savePrompt(wxID_YES),
+                      ExpectMessageContaining({"Saving failed.", "No space left on device", "kept in '" + kept}, wxID_OK));
+    }
+    Editor next;
+    bool opened = false;
+    wxTEST_DIALOG(opened = next.frame->openAtStart(document), recoveryOffer(document, wxID_YES));
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(next.firstLight(), 9.0f);
+    EXPECT_TRUE(next.frame->GetTitle().Contains("scene *"));
+    next.frame->getRecovery().discardRecoveryFiles();
+}
+
+TEST(Editor, ClosingIsRefusedWhenNeitherSaveNorRecoveryFileCanKeepTheWork)
+{
+    dbuitest::SmallDisk disk(1 << 20);
+    DBUI_REQUIRE_SMALL_DISK(disk);
+    const wxString document = wxString::FromUTF8(disk.file("scene.xml"));
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, document));
+    wxSetEnv("XDG_STATE_HOME", wxString::FromUTF8(disk.file("state")));
+    Editor editor(document);
+    wxSetEnv("XDG_STATE_HOME", s_stateHome.folder.path());
+    disk.fill();
+    editor.editLight(9.0f);
+    wxTEST_DIALOG(EXPECT_FALSE(editor.closeWindow()), savePrompt(wxID_YES),
+                  ExpectMessageContaining({"Saving failed.", "No space left on device",
+                                           "could not be kept in a recovery file either", "stays open"},
+                                          wxID_OK));
+    EXPECT_TRUE(editor.frame->IsShown());
+    EXPECT_EQ(editor.firstLight(), 9.0f);
+    EXPECT_TRUE(editor.frame->GetTitle().Contains("scene *"));
+    editor.frame->getDocument().close();
+}
+
+TEST(Editor, SaveThatCannotBeDoneSafelyIsRefusedWithTheReason)
+{
+    Scratch folder;
+    const wxString document = folder.path("scene.xml");
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, document));
+    ::chmod(document.fn_str(), 0666);
+    const wxString readOnly = folder.path("read-only.xml");
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, readOnly));
+    ::chmod(readOnly.fn_str(), 0444);
+    Editor editor(document);
+    editor.editLight(9.0f);
+    {
+        dbuitest::OrdinaryUser user;
+        ::chmod(folder.path().fn_str(), 0555);
+        // A writable document in a folder that takes no new file: replacing it
+        // in place could lose it halfway, so the save is refused.
+        wxTEST_DIALOG(editor.command(wxID_SAVE),
+                      ExpectMessageContaining({"Saving failed.", document,
+                                               "cannot create a temporary file in '" + folder.path() +
+                                                   "', which saving safely needs: Permission denied",
+                                               "Save As"},
+                                              wxID_OK));
+        wxTEST_DIALOG(editor.command(wxID_SAVEAS), wxtest::ExpectFile(readOnly),
+                      ExpectMessageContaining({"Cannot write to '" + readOnly + "'.", "Permission denied"}, wxID_OK));
+    }
+    ::chmod(folder.path().fn_str(), 0755);
+    EXPECT_TRUE(editor.frame->GetTitle().Contains("scene *"));
+    EXPECT_EQ(editor.frame->getDocument().getFilename(), document);
+    EXPECT_EQ(readAll(document), readAll(DBUI_SAMPLE_DOCUMENT));
+    editor.frame->getDocument().close();
+}
+
+TEST(Editor, FailedOpenByAnyPathSaysWhyAndKeepsThePreviousDocument)
+{
+    Scratch folder;
+    std::string text = readAll(DBUI_SAMPLE_DOCUMENT);
+    text.replace(text.find("type=\"Material\""), 15, "type=\"Ghost\"");
+    std::ofstream(std::string(folder.path("ghost.xml").fn_str())) << text;
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, folder.path("locked.xml")));
+    ::chmod(folder.path("locked.xml").fn_str(), 0);
+
+    Editor editor;
+    editor.editLight(9.0f);
+    const wxString title = editor.frame->GetTitle();
+    const wxString nodes = editor.status(0);
+    auto keptThePreviousDocument = [&](const char* how) {
+        EXPECT_EQ(editor.frame->GetTitle(), title) << how;
+        EXPECT_EQ(editor.status(0), nodes) << how;
+        EXPECT_EQ(editor.firstLight(), 9.0f) << how;
+    };
+
+    wxTEST_DIALOG(editor.command(wxID_OPEN), wxtest::ExpectFile(folder.path("ghost.xml")), savePrompt(wxID_NO),
+                  ExpectMessageContaining({"Opening failed.", folder.path("ghost.xml") + ": line 8: unknown node type \"Ghost\""},
+                                          wxID_OK));
+    keptThePreviousDocument("Open");
+
+    wxTEST_DIALOG(editor.drop(folder.path("missing.xml")), savePrompt(wxID_NO),
+                  ExpectMessageContaining({folder.path("missing.xml"), "No such file or directory"}, wxID_OK));
+    keptThePreviousDocument("a dropped file");
+
+    wxTEST_DIALOG(editor.frame->openAtStart(folder.path("ghost.xml")), savePrompt(wxID_NO),
+                  ExpectMessageContaining({"unknown node type \"Ghost\""}, wxID_OK));
+    keptThePreviousDocument("the command line");
+
+    wxUtils::OrkFileHistory2& recent = *editor.frame->getDocument().getFileHistory();
+    recent.addFileToHistory(folder.path("locked.xml"));
+    {
+        dbuitest::OrdinaryUser user;
+        wxTEST_DIALOG(editor.command(wxID_FILE1), savePrompt(wxID_NO),
+                      ExpectMessageContaining({"Opening failed.", folder.path("locked.xml") + ": cannot open: Permission denied",
+                                               "Remove '" + folder.path("locked.xml") + "' from the recent files list?"},
+                                              wxID_YES));
+    }
+    keptThePreviousDocument("Open Recent");
+    EXPECT_NE(recent.getHistoryFile(0), folder.path("locked.xml")) << "removed from the list as asked";
+    editor.frame->getDocument().close();
+}
+
+TEST(Editor, EveryWayOfOpeningOffersTheRecoveredWork)
+{
+    Scratch folder;
+    const wxString document = folder.path("scene.xml");
+    {
+        Editor crashed;
+        ASSERT_EQ(crashed.frame->getDocument().save(document), dbui::Document::Success);
+        crashed.editLight(9.0f);
+        ASSERT_TRUE(crashed.frame->getRecovery().saveRecoveryFile());
+        crashed.frame->getDocument().close(); // the program ended without asking
+    }
+    Editor editor;
+    editor.frame->getDocument().getFileHistory()->addFileToHistory(document);
+    editor.frame->getDocument().getFileHistory()->addFileToHistory(DBUI_SAMPLE_DOCUMENT);
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"the command line", [&] { editor.frame->openAtStart(document); }},
+        {"Open", [&] { wxTEST_DIALOG(editor.command(wxID_OPEN), wxtest::ExpectFile(document), recoveryOffer(document, wxID_CANCEL)); }},
+        {"Open Recent", [&] { editor.command(wxID_FILE2); }},
+        {"a dropped file", [&] { editor.drop(document); }},
+    };
+    for (const auto& [how, open] : ways)
+    {
+        if (std::string(how) == "Open")
+            open();
+        else
+            wxTEST_DIALOG(open(), recoveryOffer(document, wxID_CANCEL));
+        EXPECT_EQ(editor.frame->getDocument().getFilename(), DBUI_SAMPLE_DOCUMENT) << how << ": cancelled, nothing opens";
+    }
+    wxTEST_DIALOG(editor.drop(document), recoveryOffer(document, wxID_YES));
+    EXPECT_EQ(editor.frame->getDocument().getFilename(), document);
+    EXPECT_EQ(editor.firstLight(), 9.0f);
+    editor.command(wxID_SAVE);
+    EXPECT_EQ(entriesOf(folder.path()), std::vector<std::string>{"scene.xml"}) << "saved, the recovery file goes";
+}
+
+TEST(Editor, StatusBarCountsNodesAndTellsOfAutosaves)
+{
+    Editor editor;
+    EXPECT_TRUE(editor.status(0).EndsWith(" nodes"));
+    editor.command(wxID_NEW);
+    EXPECT_EQ(editor.status(0), "1 node");
+    EXPECT_EQ(editor.status(2), "Autosave every 60 s");
+
+    wxTEST_DIALOG(editor.command(EditorFrame::ID_AutosaveSettings),
+                  wxExpectModal<wxUtils::OrkSimpleMultiOptionDialog>().showing("seconds", "60").text("seconds", "1"));
+    EXPECT_EQ(wxConfigBase::Get()->ReadLong("/Autosave/IntervalSeconds", 0), 1);
+    EXPECT_EQ(EditorFrame::autosaveSecondsSetting(), 1);
+    Scratch folder;
+    wxTEST_DIALOG(editor.command(wxID_SAVEAS), wxtest::ExpectFile(folder.path("new.xml")));
+    editor.database.addDynamicString(L"author", L"ann");
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return editor.status(2).StartsWith("Autosaved at "); },
+                                  std::chrono::milliseconds(15000)));
+    EXPECT_TRUE(wxFileExists(folder.path("new.xml.recovery")));
+    wxConfigBase::Get()->DeleteEntry("/Autosave/IntervalSeconds");
+    editor.frame->getRecovery().discardRecoveryFiles();
+    editor.frame->getDocument().close();
+}
+
+TEST(Editor, UntitledWorkIsOfferedAtTheNextStart)
+{
+    wxString kept;
+    {
+        Editor ended;
+        ended.command(wxID_NEW);
+        ended.database.addDynamicString(L"author", L"ann");
+        ASSERT_TRUE(ended.frame->getRecovery().saveRecoveryFile());
+        kept = ended.frame->getRecovery().getLastRecoveryFile();
+        ended.frame->getDocument().close(); // the program ended without asking
+    }
+    EXPECT_TRUE(kept.StartsWith(s_stateHome.folder.path("dbui-editor/Unnamed-"))) << kept;
+    // That editor has ended: its file carries the id of a process that is gone.
+    const wxString left =
+        s_stateHome.folder.path("dbui-editor/Unnamed-" + std::to_string(dbuitest::endedProcessId()) + ".recovery");
+    ASSERT_TRUE(wxRenameFile(kept, left));
+
+    Editor next;
+    bool recovered = false;
+    wxTEST_DIALOG(recovered = next.frame->offerUntitledRecovery(),
+                  ExpectMessageContaining({"an unnamed document", left}, wxID_YES));
+    ASSERT_TRUE(recovered);
+    EXPECT_TRUE(next.frame->GetTitle().StartsWith("Unnamed *"));
+    EXPECT_NE(next.database.findAttribute(L"author"), nullptr);
+    next.frame->getRecovery().discardRecoveryFiles();
+    next.frame->getDocument().close();
+    EXPECT_FALSE(wxFileExists(left)) << "discarded by the user";
+}
+
+// A child editor, started by the test below: edits, waits for an autosave,
+// says so, and waits to be killed.
+TEST(KilledEditorChild, EditsUntilAutosavedThenWaits)
+{
+    wxString document;
+    if (!wxGetEnv("DBUI_KILLED_EDITOR_DOCUMENT", &document))
+        GTEST_SKIP() << "run by KilledEditorLosesNoMoreThanTheAutosaveInterval";
+    useMemoryConfig();
+    wxConfigBase::Get()->Write("/Autosave/IntervalSeconds", 1);
+    Editor editor(document);
+    editor.editLight(9.0f);
+    ASSERT_TRUE(wxtest::pumpUntil([&] { return editor.status(2).StartsWith("Autosaved at "); },
+                                  std::chrono::milliseconds(30000)));
+    std::ofstream(std::string((document + ".ready").fn_str())) << "ready";
+    wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(60000));
+}
+
+TEST(Editor, KilledEditorLosesNoMoreThanTheAutosaveInterval)
+{
+    Scratch folder;
+    const wxString document = folder.path("scene.xml");
+    ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, document));
+    char self[4096] = {};
+    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    std::string filter = "--gtest_filter=KilledEditorChild.*";
+    char* arguments[] = {self, filter.data(), nullptr};
+    wxSetEnv("DBUI_KILLED_EDITOR_DOCUMENT", document);
+    pid_t child = 0;
+    const int spawned = ::posix_spawn(&child, self, nullptr, nullptr, arguments, environ);
+    wxUnsetEnv("DBUI_KILLED_EDITOR_DOCUMENT");
+    ASSERT_EQ(spawned, 0);
+    const bool ready = wxtest::pumpUntil([&] { return wxFileExists(document + ".ready"); },
+                                         std::chrono::milliseconds(60000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(ready) << "the child editor never autosaved";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    Editor next;
+    bool opened = false;
+    wxTEST_DIALOG(opened = next.frame->openAtStart(document), recoveryOffer(document, wxID_YES));
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(next.firstLight(), 9.0f) << "the autosaved edit survived kill -9";
+    next.frame->getRecovery().discardRecoveryFiles();
+    next.frame->getDocument().close();
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include <db/FileInputStream.h>
 #include <db/FileOutputStream.h>
 
+#include "FileSystemFaults.h"
 #include "FilesTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,19 +94,91 @@ TEST(FileStreams, StreamDroppedBeforeCommitLeavesTargetAlone)
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"doc.xml"});
 }
 
-TEST(FileStreams, UnwritableFolderFailsCleanly)
+TEST(FileStreams, UnwritableFolderFailsCleanlyAndSaysWhy)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root ignores folder permissions";
     ScratchFolder folder;
     writeAll(folder.file("doc.xml"), "old");
-    ::chmod(folder.path().c_str(), 0500);
-    FileOutputStream out(folder.file("doc.xml"));
-    EXPECT_FALSE(out.isOpen());
-    EXPECT_FALSE(out.commit());
-    EXPECT_FALSE(out.getError().empty());
+    ::chmod(folder.file("doc.xml").c_str(), 0666); // the file itself could be written
+    ::chmod(folder.path().c_str(), 0555);
+    {
+        dbuitest::OrdinaryUser user;
+        FileOutputStream out(folder.file("doc.xml"));
+        EXPECT_FALSE(out.isOpen());
+        EXPECT_FALSE(out.commit());
+        EXPECT_EQ(out.getError(), "cannot create a temporary file in '" + folder.path().string() +
+                                      "', which saving safely needs: Permission denied");
+    }
     ::chmod(folder.path().c_str(), 0700);
     EXPECT_EQ(readAll(folder.file("doc.xml")), "old");
+}
+
+TEST(FileStreams, FullDiskFailsWithTheSystemsReasonAndLeavesTheOldFile)
+{
+    dbuitest::SmallDisk disk(64 * 1024);
+    DBUI_REQUIRE_SMALL_DISK(disk);
+    writeAll(disk.file("doc.xml"), "old contents");
+    disk.fill();
+    FileOutputStream out(disk.file("doc.xml"));
+    const std::string big(200000, 'x');
+    EXPECT_FALSE(out.write(big.data(), big.size()) && out.commit());
+    EXPECT_EQ(out.getError(), "write error: No space left on device");
+    EXPECT_EQ(readAll(disk.file("doc.xml")), "old contents");
+}
+
+TEST(FileStreams, SavingThroughALinkReplacesWhatItPointsAtAndKeepsTheLink)
+{
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.path() / "real");
+    writeAll(folder.file("real/doc.xml"), "old");
+    ::chmod(folder.file("real/doc.xml").c_str(), 0640);
+    std::filesystem::create_symlink("real/doc.xml", folder.path() / "link.xml");
+    std::filesystem::create_symlink("link.xml", folder.path() / "link-to-link.xml");
+    std::filesystem::create_symlink(folder.path() / "real/new.xml", folder.path() / "ahead.xml");
+
+    ASSERT_TRUE(writeFile(folder.file("link-to-link.xml"), "new"));
+    ASSERT_TRUE(writeFile(folder.file("ahead.xml"), "born"));
+    EXPECT_EQ(readAll(folder.file("real/doc.xml")), "new");
+    EXPECT_EQ(readAll(folder.file("real/new.xml")), "born") << "a link to a file not made yet makes it";
+    for (const char* link : {"link.xml", "link-to-link.xml", "ahead.xml"})
+        EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / link)) << link;
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.file("real/doc.xml").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    auto names = folder.entries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"ahead.xml", "link-to-link.xml", "link.xml", "real"}));
+    names.clear();
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "real"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"doc.xml", "new.xml"}));
+}
+
+TEST(FileStreams, ProgressFollowsTheSaveAndCanCancelIt)
+{
+    ScratchFolder folder;
+    writeAll(folder.file("doc.xml"), "old");
+    std::vector<std::pair<FileOutputStream::Step, std::size_t>> seen;
+    const std::string big(200000, 'x');
+    {
+        FileOutputStream out(folder.file("doc.xml"));
+        out.setProgress([&](FileOutputStream::Step step, std::size_t bytes) {
+            seen.emplace_back(step, bytes);
+            return true;
+        });
+        ASSERT_TRUE(out.write(big.data(), big.size()) && out.write("!", 1) && out.commit());
+    }
+    using Step = FileOutputStream::Step;
+    EXPECT_EQ(seen, (std::vector<std::pair<Step, std::size_t>>{{Step::Write, 200000}, {Step::Write, 200001},
+                                                                {Step::Sync, 200001}}));
+    {
+        FileOutputStream out(folder.file("doc.xml"));
+        out.setProgress([](FileOutputStream::Step step, std::size_t) { return step != Step::Sync; });
+        EXPECT_FALSE(out.write(big.data(), big.size()) && out.commit());
+        EXPECT_EQ(out.getError(), "cancelled");
+    }
+    EXPECT_EQ(readAll(folder.file("doc.xml")), big + "!");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"doc.xml"});
 }
 
 TEST(FileStreams, ReplacedFileKeepsItsPermissions)

@@ -19,7 +19,9 @@ enum class OutputStreamEncoding : int
 /// Writes a file without ever truncating the one it replaces: bytes go to a
 /// temporary file in the same folder, which `commit` flushes, syncs and renames
 /// over the target. A stream destroyed without a successful `commit` removes
-/// its temporary file and leaves the target as it was.
+/// its temporary file and leaves the target as it was. A target that is a
+/// symbolic link is written through: the file it points to is replaced and the
+/// link stays.
 class FileOutputStream
 {
 public:
@@ -34,6 +36,10 @@ public:
 
     /// Returns true to make the named step fail as if the disk were full.
     using FailureHook = std::function<bool(Step)>;
+
+    /// Told, on the writing thread, after bytes reach the file (Write, with the
+    /// total so far) and before the file is synced (Sync); false cancels the save.
+    using Progress = std::function<bool(Step reached, std::size_t bytesWritten)>;
 
     /// Opens a temporary file beside `fileName`; check `isOpen`.
     FileOutputStream(const std::wstring& fileName, FileOpenMode mode = FileOpenMode::Text,
@@ -66,16 +72,23 @@ public:
     /// the folder. Returns false, with the target untouched, on any failure.
     bool commit();
 
+    /// Follows the save as it goes; see Progress.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     /// Test-only: makes chosen steps of every stream fail. Pass an empty hook to clear.
     static void setFailureHook(FailureHook hook);
 
 private:
     void open();
     bool flushBuffer();
+    bool writeToFile(const char* bytes, std::size_t size);
+    bool reached(Step step);
     bool fail(Step step, const std::string& what);
     void discard();
 
     std::string m_fileName;
+    /// Where the bytes go: the file name with symbolic links followed.
+    std::string m_targetName;
     std::string m_tempName;
     FileOpenMode m_mode;
     OutputStreamEncoding m_encoding;
@@ -83,6 +96,8 @@ private:
     bool m_committed = false;
     std::string m_error;
     std::vector<char> m_buffer;
+    std::size_t m_bytesWritten = 0;
+    Progress m_progress;
 
     static FailureHook s_failureHook;
 };

@@ -3,6 +3,8 @@
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
+#include <functional>
+
 namespace db {
 
 class Attribute;
@@ -28,6 +30,10 @@ public:
     /// when the target is detached (default: the default registry).
     void setTypeRegistry(TypeRegistry* registry) { m_registry = registry; }
 
+    /// Called once the whole file has been read and checked, right before the
+    /// target changes: the last moment to make room for what was read.
+    void setBeforeAttach(std::function<void()> beforeAttach) { m_beforeAttach = std::move(beforeAttach); }
+
     const LoadError& getError() const { return m_error; }
     int getFlags() const { return m_flags; }
     /// True when the last file read held one node's subtree rather than a whole database.
@@ -38,6 +44,7 @@ private:
     int m_flags;
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
+    std::function<void()> m_beforeAttach;
     LoadError m_error;
     bool m_subtree = false;
 };

@@ -3,6 +3,7 @@
 #include "Utf8.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -31,6 +32,23 @@ std::string baseOf(const std::string& fileName)
 {
     auto slash = fileName.rfind('/');
     return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+/// The file a save of `fileName` replaces. Symbolic links are followed, so a
+/// link stays in place and goes on naming the document it pointed at.
+std::string followLinks(std::string fileName)
+{
+    // The system refuses longer chains (ELOOP) too; a loop simply ends here.
+    for (int hop = 0; hop < 40; ++hop)
+    {
+        char target[PATH_MAX];
+        ssize_t length = ::readlink(fileName.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+            return fileName; // not a link, or not there yet
+        std::string link(target, static_cast<std::size_t>(length));
+        fileName = link.front() == '/' ? link : folderOf(fileName) + "/" + link;
+    }
+    return fileName;
 }
 
 /// Writes all of [bytes, bytes + size) to `fd`; 0, or the errno of the failure.
@@ -90,20 +108,23 @@ void FileOutputStream::open()
         fail(Step::Open, "empty file name");
         return;
     }
-    if (s_failureHook && s_failureHook(Step::Open))
-    {
-        fail(Step::Open, std::string("cannot create temporary file: ") + std::strerror(ENOSPC));
-        return;
-    }
+    m_targetName = followLinks(m_fileName);
     // The temporary file must live in the target's folder: rename is only
     // atomic within one file system.
-    std::string pattern = folderOf(m_fileName) + "/." + baseOf(m_fileName) + ".tmp-XXXXXX";
+    const std::string folder = folderOf(m_targetName);
+    const std::string cannotCreate = "cannot create a temporary file in '" + folder + "', which saving safely needs: ";
+    if (s_failureHook && s_failureHook(Step::Open))
+    {
+        fail(Step::Open, cannotCreate + std::strerror(ENOSPC));
+        return;
+    }
+    std::string pattern = folder + "/." + baseOf(m_targetName) + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0)
     {
-        fail(Step::Open, std::string("cannot create temporary file: ") + std::strerror(errno));
+        fail(Step::Open, cannotCreate + std::strerror(errno));
         return;
     }
     m_tempName = name.data();
@@ -112,7 +133,7 @@ void FileOutputStream::open()
     // or those a newly created file would get.
     struct stat info {};
     mode_t permissions = 0;
-    if (::stat(m_fileName.c_str(), &info) == 0)
+    if (::stat(m_targetName.c_str(), &info) == 0)
         permissions = info.st_mode & 07777;
     else
     {
@@ -136,13 +157,7 @@ bool FileOutputStream::write(const void* data, std::size_t size)
         // Savers hand over large pieces of their own: copying them through
         // the buffer would only add a pass over every byte.
         if (size > s_bufferSize)
-        {
-            if (s_failureHook && s_failureHook(Step::Write))
-                return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
-            if (int error = writeFully(m_fd, bytes, size))
-                return fail(Step::Write, std::string("write error: ") + std::strerror(error));
-            return true;
-        }
+            return writeToFile(bytes, size);
     }
     m_buffer.insert(m_buffer.end(), bytes, bytes + size);
     return true;
@@ -158,11 +173,28 @@ bool FileOutputStream::flushBuffer()
 {
     if (!isOpen())
         return false;
+    if (!writeToFile(m_buffer.data(), m_buffer.size()))
+        return false;
+    m_buffer.clear();
+    return true;
+}
+
+bool FileOutputStream::writeToFile(const char* bytes, std::size_t size)
+{
+    if (size == 0)
+        return true;
     if (s_failureHook && s_failureHook(Step::Write))
         return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
-    if (int error = writeFully(m_fd, m_buffer.data(), m_buffer.size()))
+    if (int error = writeFully(m_fd, bytes, size))
         return fail(Step::Write, std::string("write error: ") + std::strerror(error));
-    m_buffer.clear();
+    m_bytesWritten += size;
+    return reached(Step::Write);
+}
+
+bool FileOutputStream::reached(Step step)
+{
+    if (m_progress && !m_progress(step, m_bytesWritten))
+        return fail(step, "cancelled");
     return true;
 }
 
@@ -170,7 +202,7 @@ bool FileOutputStream::commit()
 {
     if (m_committed)
         return true;
-    if (!flushBuffer())
+    if (!flushBuffer() || !reached(Step::Sync))
         return false;
     if (s_failureHook && s_failureHook(Step::Sync))
         return fail(Step::Sync, std::string("cannot sync: ") + std::strerror(EIO));
@@ -184,14 +216,14 @@ bool FileOutputStream::commit()
     m_fd = -1;
     if (s_failureHook && s_failureHook(Step::Rename))
         return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(EROFS));
-    if (::rename(m_tempName.c_str(), m_fileName.c_str()) != 0)
+    if (::rename(m_tempName.c_str(), m_targetName.c_str()) != 0)
         return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(errno));
     m_committed = true;
     m_tempName.clear();
 
     // Without syncing the folder, a crash could lose the rename while the old
     // file is already gone from the journal's point of view.
-    int folder = ::open(folderOf(m_fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folder = ::open(folderOf(m_targetName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0)
     {
         ::fsync(folder);

@@ -685,6 +685,8 @@ bool LoaderXML::load(Attribute* target)
     if (!reader.read(document, tree))
         return false;
     m_subtree = tree.kind == files::FileKind::Subtree;
+    if (m_beforeAttach)
+        m_beforeAttach();
     if (files::attachLoaded(tree, target, m_resolver, m_error))
         return true;
     if (m_error.offset > 0 && m_error.line == 0)

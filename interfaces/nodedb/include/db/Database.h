@@ -136,9 +136,14 @@ private:
     void apply(Step& step, bool forward, detail_ChangeSetAccess& builder);
     /// Moves the top step between the stacks, applying it: redo when `forward`, else undo.
     bool travel(bool forward);
+    /// The recorder's edits as a step of their own.
+    static std::unique_ptr<Step> takeStep(Recorder& recorder);
     void pushUndo(std::unique_ptr<Step> step);
     void dropRedo();
     void trimUndo();
+    /// Keeps a step that leaves the stacks until no report is under way.
+    void retire(std::unique_ptr<Step> step);
+    void releaseRetired();
     std::uint64_t currentSerial() const;
     void report(std::shared_ptr<ChangeSet> changes, bool transient);
 
@@ -152,6 +157,8 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::deque<std::unique_ptr<Step>> m_undo;
     std::deque<std::unique_ptr<Step>> m_redo;
+    /// Steps off the stacks whose objects a pending report may still name.
+    std::vector<std::unique_ptr<Step>> m_retired;
     int m_maxUndoItems = -1;
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_baseSerial = 0;

@@ -1,4 +1,5 @@
 #include <dbui/CrashRecovery.h>
+#include <dbui/FileSystemName.h>
 
 #include "Autosaver.h"
 #include "CrashSignals.h"
@@ -32,7 +33,7 @@ const wxString s_untitledPrefix = "Unnamed-";
 
 std::filesystem::path toPath(const wxString& fileName)
 {
-    return std::filesystem::path(std::string(fileName.fn_str()));
+    return std::filesystem::path(toFileSystemName(fileName));
 }
 
 std::optional<std::filesystem::file_time_type> modifiedTime(const std::filesystem::path& file)
@@ -196,7 +197,7 @@ wxString CrashRecovery::folderFileFor(const wxString& documentFile) const
 std::unique_ptr<db::FileOutputStream> CrashRecovery::openRecoveryStream(wxString& target) const
 {
     const auto open = [](const wxString& name) {
-        return std::make_unique<db::FileOutputStream>(name.ToStdWstring(), db::FileOpenMode::Text,
+        return std::make_unique<db::FileOutputStream>(toFileSystemName(name), db::FileOpenMode::Text,
                                                       db::OutputStreamEncoding::Utf8);
     };
     target = getRecoveryFilename();
@@ -375,7 +376,7 @@ Document::ErrorCode CrashRecovery::offerUntitledRecovery()
         const auto time = modifiedTime(entry.path());
         if (time && (!newestTime || *time > *newestTime))
         {
-            newest = wxString(entry.path().string());
+            newest = fromFileSystemName(entry.path().string());
             newestTime = time;
         }
     }

@@ -1,4 +1,5 @@
 #include <dbui/Document.h>
+#include <dbui/FileSystemName.h>
 
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
@@ -12,7 +13,6 @@
 #include <wxUtils/OrkMessageBox.h>
 
 #include <wx/debug.h>
-#include <wx/file.h>
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -22,6 +22,7 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbui
@@ -32,16 +33,19 @@ namespace
 const wxString s_noFileTitle = "No file open";
 const wxString s_unnamedTitle = "Unnamed";
 
-/// True when `fileName` names an existing file that we may not replace.
+/// True when `fileName` names an existing file that we may not replace: the
+/// file the save would write, spelt as the save spells it.
 bool existsButCannotBeWritten(const wxString& fileName)
 {
-    return wxFileExists(fileName) && !wxFile::Access(fileName, wxFile::write);
+    const std::string bytes = toFileSystemName(fileName);
+    struct stat info{};
+    return ::stat(bytes.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(bytes.c_str(), W_OK) != 0;
 }
 
 /// Why `fileName` cannot be written, as the system says it.
 wxString whyNotWritable(const wxString& fileName)
 {
-    if (::access(fileName.fn_str(), W_OK) == 0)
+    if (::access(toFileSystemName(fileName).c_str(), W_OK) == 0)
         return wxString();
     return wxString::FromUTF8(std::strerror(errno));
 }
@@ -367,7 +371,7 @@ Document::ErrorCode Document::saveCopy(const wxString& fileName)
 {
     if (wxFileExists(fileName))
     {
-        if (!wxFile::Access(fileName, wxFile::write))
+        if (existsButCannotBeWritten(fileName))
         {
             signalCannotWrite(fileName);
             return Cancelled;
@@ -408,10 +412,10 @@ void Document::onDatabaseChanged(db::Database* database, const db::ChangeSet& ch
 
 bool Document::loadFile(const std::wstring& fileName)
 {
-    db::FileInputStream stream(fileName, db::FileOpenMode::Text);
+    db::FileInputStream stream(toFileSystemName(fileName), db::FileOpenMode::Text);
     if (!stream.isOpen())
     {
-        m_lastFileError = wxString::FromUTF8(stream.getFileName() + ": " + stream.getError());
+        m_lastFileError = fromFileSystemName(stream.getFileName()) + ": " + wxString::FromUTF8(stream.getError());
         return false;
     }
     db::LoaderXML loader(stream, 0, nullptr);
@@ -429,12 +433,12 @@ bool Document::saveFile(const std::wstring& fileName)
 {
     // The stream writes beside the target and renames over it on success, so
     // a failed save leaves the previous document intact.
-    db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+    db::FileOutputStream stream(toFileSystemName(fileName), db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
     db::SaverXML saver(stream, 0);
     if (!saver.save(m_database))
     {
         const std::string why = saver.getError().empty() ? stream.getError() : saver.getError();
-        m_lastFileError = wxString::FromUTF8(stream.getFileName() + ": " + why);
+        m_lastFileError = fromFileSystemName(stream.getFileName()) + ": " + wxString::FromUTF8(why);
         return false;
     }
     m_lastFileError.clear();

@@ -65,6 +65,8 @@ protected:
 
     bool visitNodeEnter(db::Node* node) override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// Empties the tree and forgets the database, as setDatabase(nullptr) does.
+    void onDatabaseDestroyed(db::Database* database) override;
 
     void doAddNode(db::Node* node);
     void doRemoveNode(db::Node* node);

@@ -526,6 +526,8 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
     else if (m_document.closeIfAllowed() == Document::Cancelled)
         return Document::Cancelled;
 
+    if (!m_document.getDatabase())
+        return Document::LoadFailed;
     db::Database& database = *m_document.getDatabase();
     database.beginChangeBlock();
     // Cleared only once the recovery file has been read whole: a broken one

@@ -62,13 +62,13 @@ Document::Document(db::Database& database, const wxString& fileExtension)
     m_database->getObservers().add(this, ObserverMode::Deferred);
     // Whatever the host put in the database before handing it over is the
     // starting point, not something the user could undo or lose.
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    forgetHistory();
 }
 
 Document::~Document()
 {
-    m_database->getObservers().remove(this, ObserverMode::Immediate);
+    if (m_database)
+        m_database->getObservers().remove(this, ObserverMode::Immediate);
 }
 
 Document::Document(const Document& other)
@@ -125,7 +125,7 @@ void Document::copyObserversFrom(const Document& other)
 
 bool Document::hasChangedSinceLastSave() const
 {
-    return m_database->hasChangedSinceCheckpoint();
+    return m_database && m_database->hasChangedSinceCheckpoint();
 }
 
 wxString Document::getTitleWithChangeIndicator() const
@@ -211,9 +211,9 @@ Document::ErrorCode Document::closeIfAllowed()
 Document::ErrorCode Document::doClose()
 {
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosing(); });
-    m_database->clear();
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    if (m_database)
+        m_database->clear();
+    forgetHistory();
     m_fileName.clear();
     m_title = s_noFileTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
@@ -231,8 +231,7 @@ Document::ErrorCode Document::createNew()
         db::ChangeBlock block(m_database, L"New Document");
         doClose();
     }
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    forgetHistory();
     m_fileName.clear();
     m_title = s_unnamedTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
@@ -292,8 +291,7 @@ Document::ErrorCode Document::doOpen(const wxString& fileName)
 
 Document::ErrorCode Document::becomeOpened(const wxString& fileName)
 {
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    forgetHistory();
     m_fileName = fileName;
     addToFileHistory(fileName);
     setTitleFromFilename();
@@ -360,7 +358,8 @@ void Document::signalCannotWrite(const wxString& fileName) const
 
 void Document::becomeSavedAs(const wxString& fileName)
 {
-    m_database->setCheckpoint();
+    if (m_database)
+        m_database->setCheckpoint();
     addToFileHistory(fileName);
     m_fileName = fileName;
     setTitleFromFilename();
@@ -408,6 +407,28 @@ void Document::onDatabaseChanged(db::Database* database, const db::ChangeSet& ch
     (void)database;
     (void)changes;
     m_observers.notify([transient](DocumentObserver* o) { o->onDocumentModified(transient); });
+}
+
+void Document::onDatabaseDestroyed(db::Database* database)
+{
+    if (database != m_database)
+        return;
+    // Observers let go of the database (an autosave under way, say) while it
+    // is still whole.
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentClosing(); });
+    m_database->getObservers().remove(this, ObserverMode::Immediate);
+    m_database = nullptr;
+    m_fileName.clear();
+    m_title = s_noFileTitle;
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
+}
+
+void Document::forgetHistory()
+{
+    if (!m_database)
+        return;
+    m_database->clearUndoHistory();
+    m_database->setCheckpoint();
 }
 
 bool Document::loadFile(const std::wstring& fileName)

@@ -352,6 +352,48 @@ TEST(DatabaseRegistry, DatabasesComeAndGoInOrder)
         EXPECT_NE(d, raw);
 }
 
+/// A view that holds its database until told it goes.
+class HoldingObserver : public db::DatabaseObserver
+{
+public:
+    explicit HoldingObserver(db::Database& database, bool removeItself)
+        : held(&database), m_removeItself(removeItself)
+    {
+        database.getObservers().add(this, ObserverMode::Deferred);
+    }
+    void onDatabaseDestroyed(db::Database* database) override
+    {
+        ASSERT_EQ(database, held);
+        const auto& registered = db::Registry::getInstance().getRegisteredDatabases();
+        stillWhole = database->getName() == L"going" &&
+                     std::find(registered.begin(), registered.end(), database) != registered.end();
+        if (m_removeItself)
+            database->getObservers().remove(this, ObserverMode::Immediate);
+        held = nullptr;
+        ++told;
+    }
+    db::Database* held;
+    bool stillWhole = false;
+    int told = 0;
+
+private:
+    bool m_removeItself;
+};
+
+TEST(DatabaseObservers, AreToldFirstWhenTheirDatabaseIsDestroyed)
+{
+    auto database = std::make_unique<db::Database>(L"going");
+    HoldingObserver leaving(*database, true);
+    HoldingObserver staying(*database, false);
+    database.reset();
+    for (const HoldingObserver* observer : {&leaving, &staying})
+    {
+        EXPECT_EQ(observer->told, 1);
+        EXPECT_EQ(observer->held, nullptr);
+        EXPECT_TRUE(observer->stillWhole) << "told while the database is whole and registered";
+    }
+}
+
 /// Reacts to a change by editing again, as a widget that rebuilds might.
 class EchoObserver : public db::DatabaseObserver
 {

@@ -117,6 +117,9 @@ Database::Database(const std::wstring& displayName, TypeRegistry* registry)
 
 Database::~Database()
 {
+    // First of all, while everything is still whole: whoever holds this
+    // database lets go of it.
+    m_observers.notify([this](DatabaseObserver* observer) { observer->onDatabaseDestroyed(this); });
     Registry::getInstance().unregisterDatabase(this);
     m_recorder.reset();
     m_redo.clear();

@@ -132,9 +132,10 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     if (def.getAttributeType() == db::NodeContainerType)
         return;
     builder.addStaticText(wxString(holder.getName()), 0, 0, wxDefaultSize, 0, 0);
-    AttributeWidget* widget = makeAttributeWidget(def, this);
-    if (widget)
-        widget->Reparent(getScrollPanel()); // sizer items must be children of the panel that lays them out
+    // Made in the panel that lays it out: made elsewhere and moved, it would sit
+    // hidden in the scrolling area for a moment, and GTK complains of any
+    // scroll that comes then.
+    AttributeWidget* widget = makeAttributeWidget(def, getScrollPanel());
     if (!widget)
     {
         // Keeps the grid in label and widget pairs.

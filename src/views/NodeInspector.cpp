@@ -8,6 +8,7 @@
 #include <db/ChangeSet.h>
 #include <db/Database.h>
 #include <db/Node.h>
+#include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowFreezer.h>
 
@@ -56,10 +57,13 @@ void NodeInspector::setNodes(const std::vector<db::Node*>& nodes)
 
 void NodeInspector::clear()
 {
+    wxWindow* panel = getScrollPanel();
+    // Rows go when the selection moves, nodes come or go, or the window
+    // closes, often while the user is still typing in one of them.
+    wxUtils::FocusReliantWindow::ensureChangesAppliedWithin(panel);
     for (CommonAttributeHolder* holder : m_holders)
         delete holder;
     m_holders.clear();
-    wxWindow* panel = getScrollPanel();
     if (panel->GetSizer())
     {
         panel->GetSizer()->Clear(true);

@@ -82,8 +82,8 @@ private:
     void postDatabaseChanged(db::Database* database, bool transient) override;
 
     void refreshTitleAndStatus();
-    /// Pending edits of focus-reliant windows (a script being typed) become
-    /// undo steps before anything reads or writes the whole document.
+    /// Pending edits of focus-reliant windows (text or a script being typed)
+    /// become undo steps before a command reads or changes the document.
     void applyPendingEdits();
 
     db::Database& m_database;

@@ -388,11 +388,15 @@ void EditorFrame::handleUndo(wxCommandEvent&)
 
 void EditorFrame::handleRedo(wxCommandEvent&)
 {
+    applyPendingEdits();
     m_database.redo();
 }
 
 void EditorFrame::handleDelete(wxCommandEvent&)
 {
+    // Text still being typed for the nodes must land before they go, so that
+    // undoing the deletion brings them back with it.
+    applyPendingEdits();
     m_browser->getTreeControl()->deleteSelectedNodes(false);
 }
 

@@ -55,7 +55,14 @@ protected:
     /// after the overrides above are gone. The bound attributes stay.
     void stopObservingDatabase() { synchWithDatabase(nullptr); }
 
+    /// True while attributes are bound and may still be written: the database
+    /// exists and none of them, nor a node above them, has been removed since.
+    bool isBoundToLiveAttributes() const;
+
 private:
+    /// Applies text still being typed in this widget (and in widgets inside it)
+    /// to the attributes it was typed for, before they are unbound.
+    void applyPendingEdits();
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool immediate) override;
     void synchWithDatabase(db::Database* database);
     void rebuild();

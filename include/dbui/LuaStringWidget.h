@@ -44,7 +44,8 @@ public:
 
     wxUtils::OrkScriptControl* getTextControl() const { return m_textControl; }
 
-    /// Writes the editor's text if the user changed it since it was last filled or applied.
+    /// Writes the editor's text if the user changed it since it was last filled or applied,
+    /// and the attributes it was typed for still exist.
     void ensureChangesApplied() override;
     /// Takes the new scheme's colours without touching the text.
     void onActiveColourSchemeChanged() override;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <wxUtils/FocusReliantWindow.h>
 
 #include <wx/validate.h>
 
 #include <vector>
 
 class wxChildFocusEvent;
+class wxFocusEvent;
 class wxFlexGridSizer;
 
 namespace wxUtils {
@@ -17,7 +19,7 @@ namespace dbui {
 
 /// Abstract editor of a value made of several numbers: a grid of text boxes,
 /// one per number, each with its own mixed state and its own undo step.
-class MultiTextBoxBasedAttributeWidget : public AttributeWidget
+class MultiTextBoxBasedAttributeWidget : public AttributeWidget, public wxUtils::FocusReliantWindow
 {
 public:
     MultiTextBoxBasedAttributeWidget(int rows, int cols, wxWindow* parent, const wxSize& size, long style,
@@ -30,6 +32,10 @@ public:
 
     int getRowCount() const;
     int getColumnCount() const;
+
+    /// Applies each box whose text the user changed, one undo step per box, if
+    /// the attributes it was typed for still exist.
+    void ensureChangesApplied() override;
 
 protected:
     void clearWindow() override;
@@ -50,6 +56,10 @@ protected:
     void onTextBoxKillFocus(wxChildFocusEvent& event);
 
 private:
+    /// Applies the box with window id `id` if the user changed its text.
+    void applyIfTyped(int id);
+    void onTextBoxFocusLost(wxFocusEvent& event);
+
     wxFlexGridSizer* m_grid = nullptr;
     std::vector<wxUtils::OrkSimpleTextCtrl*> m_textBoxes;
 };

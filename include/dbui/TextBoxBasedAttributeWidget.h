@@ -1,10 +1,12 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <wxUtils/FocusReliantWindow.h>
 
 #include <wx/validate.h>
 
 class wxChildFocusEvent;
+class wxFocusEvent;
 
 namespace wxUtils {
 class OrkSimpleTextCtrl;
@@ -14,7 +16,7 @@ namespace dbui {
 
 /// Abstract editor that shows the common value as text in one text box and
 /// applies the text on Enter, or when a modified box loses the focus.
-class TextBoxBasedAttributeWidget : public AttributeWidget
+class TextBoxBasedAttributeWidget : public AttributeWidget, public wxUtils::FocusReliantWindow
 {
 public:
     /// `validator` goes to the text box. Subclasses lay the box out.
@@ -23,6 +25,9 @@ public:
     ~TextBoxBasedAttributeWidget() override;
 
     wxUtils::OrkSimpleTextCtrl* getTextBox() const { return m_textBox; }
+
+    /// Applies the box's text if the user changed it and the attributes it was typed for still exist.
+    void ensureChangesApplied() override;
 
 protected:
     void clearWindow() override;
@@ -40,6 +45,7 @@ protected:
 
 private:
     void disconnectTextBox();
+    void onTextBoxFocusLost(wxFocusEvent& event);
 
     wxUtils::OrkSimpleTextCtrl* m_textBox = nullptr;
 };

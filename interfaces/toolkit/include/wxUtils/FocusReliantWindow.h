@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+class wxWindow;
+
 namespace wxUtils
 {
 
@@ -21,6 +23,9 @@ public:
 
     /// Asks every living focus-reliant window to apply its pending edits.
     static void ensureAllChangesApplied();
+    /// The same for those that are `root` or lie below it: call it before
+    /// destroying or rebinding windows that may hold unapplied typing.
+    static void ensureChangesAppliedWithin(const wxWindow* root);
     static std::size_t getInstanceCount();
 };
 

@@ -126,26 +126,9 @@ struct EditingBrowser
         EXPECT_TRUE(wxtest::pumpUntil([&] { return inspector()->getNodes() == std::vector<db::Node*>{node}; }));
     }
 
-    /// The `index`th text box of the inspector's widget for `attribute`.
     wxUtils::OrkSimpleTextCtrl* textBox(db::Attribute* attribute, int index) const
     {
-        std::vector<wxUtils::OrkSimpleTextCtrl*> boxes;
-        std::function<void(wxWindow*)> collect = [&](wxWindow* window) {
-            for (wxWindow* child : window->GetChildren())
-            {
-                auto* widget = dynamic_cast<dbui::AttributeWidget*>(child);
-                if (widget && widget->getAttributes() == std::vector<db::Attribute*>{attribute})
-                {
-                    for (wxWindow* part : widget->GetChildren())
-                        if (auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(part))
-                            boxes.push_back(box);
-                    return;
-                }
-                collect(child);
-            }
-        };
-        collect(inspector()->getScrollPanel());
-        return index < static_cast<int>(boxes.size()) ? boxes[index] : nullptr;
+        return viewstest::textBoxOf(inspector(), attribute, index);
     }
 
     /// Selects the first node and types into the box of `edit`, as typing

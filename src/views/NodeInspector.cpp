@@ -50,6 +50,12 @@ void NodeInspector::setDatabase(db::Database* database)
     setNodes({});
 }
 
+void NodeInspector::onDatabaseDestroyed(db::Database* database)
+{
+    if (database == m_database)
+        setDatabase(nullptr);
+}
+
 void NodeInspector::setNodes(const std::vector<db::Node*>& nodes)
 {
     m_nodes = nodes;

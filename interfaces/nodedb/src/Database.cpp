@@ -119,6 +119,7 @@ Database::~Database()
 {
     // First of all, while everything is still whole: whoever holds this
     // database lets go of it.
+    m_destroying = true;
     m_observers.notify([this](DatabaseObserver* observer) { observer->onDatabaseDestroyed(this); });
     Registry::getInstance().unregisterDatabase(this);
     m_recorder.reset();

@@ -79,6 +79,9 @@ public:
     /// no undo step; observers get the reverted attributes.
     void cancelChangeBlock();
     bool isInChangeBlock() const { return m_depth > 0; }
+    /// True while the database tells its observers that it is being destroyed:
+    /// what is still being typed for it has nowhere to go.
+    bool isBeingDestroyed() const { return m_destroying; }
     int getChangeBlockDepth() const { return m_depth; }
 
     // --- undo ---
@@ -164,6 +167,7 @@ private:
     std::uint64_t m_baseSerial = 0;
     std::uint64_t m_checkpoint = 0;
     bool m_replaying = false;
+    bool m_destroying = false;
 
     std::deque<std::pair<std::shared_ptr<ChangeSet>, bool>> m_pendingReports;
     bool m_reporting = false;

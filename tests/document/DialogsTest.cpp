@@ -189,6 +189,8 @@ TEST_F(DocumentTest, NonAsciiNamesAreTheFilesTheSystemKnowsByThoseNames)
         EXPECT_EQ(m_document->getTitle(), wxString::FromUTF8("ch\xc3\xa2teau \xc3\xa9t\xc3\xa9"));
         EXPECT_EQ(m_history->getHistoryFile(0), name);
 
+        // Older than any recovery file, whatever the clock's granularity.
+        std::filesystem::last_write_time(onDisk, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
         edit(L"bob");
         ASSERT_TRUE(recovery.saveRecoveryFile());
         EXPECT_TRUE(std::filesystem::exists(onDisk.string() + ".recovery"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <initializer_list>
 
@@ -14,7 +15,7 @@ namespace dbui {
 /// Base of the list editors of array attributes: one list row per element of the
 /// first bound attribute, in element order. The list is rebuilt on every change
 /// that touches a bound attribute; Delete removes the selected rows' elements.
-class ArrayWidgetBase : public AttributeWidget
+class DBUI_EXPORT ArrayWidgetBase : public AttributeWidget
 {
 public:
     ArrayWidgetBase(wxWindow* parent, const wxSize& size, long style, const wxString& name);
@@ -43,7 +44,7 @@ protected:
     /// Asks for a new element; on OK appends it to the first attribute.
     virtual void handleAdd(wxCommandEvent& event) = 0;
 
-    // Shared by the subclasses: their columns and rows.
+    /// Gives the list one column per title, in order.
     void addColumns(std::initializer_list<const char*> titles);
     /// Sets the column texts of a freshly appended row.
     void appendRow(std::initializer_list<wxString> texts);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <db/Visitor.h>
 
@@ -16,7 +17,7 @@ namespace dbui {
 /// Edits an array of compound elements: one row per element (its widget and a
 /// "Remove" button) closed by an "Add" button. Added and removed elements are
 /// patched into the grid in place.
-class AttributeArrayWidget : public AttributeWidget, public db::Visitor
+class DBUI_EXPORT AttributeArrayWidget : public AttributeWidget, public db::Visitor
 {
 public:
     AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkPanel.h>
 
@@ -16,7 +18,7 @@ namespace dbui {
 /// Abstract editor of one attribute, or of the like attributes of several nodes
 /// at once. Keeps itself registered with the database of the bound attributes and
 /// refreshes its controls whenever a change block touches one of them.
-class AttributeWidget : public wxUtils::OrkPanel, public db::DatabaseObserver
+class DBUI_EXPORT AttributeWidget : public wxUtils::OrkPanel, public db::DatabaseObserver
 {
 public:
     /// A size other than -1 by -1 also becomes the minimum size.

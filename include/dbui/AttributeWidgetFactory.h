@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 namespace db {
 class AttributeDef;
 }
@@ -13,6 +15,6 @@ class AttributeWidget;
 
 /// A new, unbound editor widget for attributes of `def`, as a child of `parent`;
 /// null when that kind of attribute has no editor. The caller binds it.
-AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent);
+DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent);
 
 } // namespace dbui

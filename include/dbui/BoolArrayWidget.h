@@ -1,11 +1,12 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of bool values as a value column and an index column.
-class BoolArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT BoolArrayWidget : public ArrayWidgetBase
 {
 public:
     BoolArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

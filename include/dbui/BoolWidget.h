@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 namespace wxUtils {
 class OrkCheckBox;
@@ -10,7 +11,7 @@ class OrkCheckBoxEvent;
 namespace dbui {
 
 /// Edits bool attributes with one check box; differing values show the mixed state.
-class BoolWidget : public AttributeWidget
+class DBUI_EXPORT BoolWidget : public AttributeWidget
 {
 public:
     BoolWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

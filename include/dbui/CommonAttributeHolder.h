@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <string>
 #include <vector>
 
@@ -14,7 +16,7 @@ namespace dbui
 
 /// One inspector row: like attributes, one per inspected node, in node order.
 /// The first one supplies the row's definition and label.
-class CommonAttributeHolder
+class DBUI_EXPORT CommonAttributeHolder
 {
 public:
     std::vector<db::Attribute*> m_attributes;

@@ -2,6 +2,7 @@
 
 #include <dbui/Document.h>
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <wx/string.h>
 
@@ -66,7 +67,7 @@ namespace dbui
 /// save is a best effort, bounded by a time limit so that a hung save still
 /// lets the program end. Not meant for periodic autosave: saveAfterCrash makes
 /// the document take over the recovery file's name.
-class CrashRecovery : public DocumentObserver
+class DBUI_EXPORT CrashRecovery : public DocumentObserver
 {
 public:
     /// Which events write the recovery file.

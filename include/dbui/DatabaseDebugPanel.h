@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <db/RegistryObserver.h>
 #include <db/UndoObserver.h>
@@ -34,7 +36,7 @@ class NodeBrowser;
 /// A developer's view of every registered database: pick one to see its node
 /// tree, statistics, memory figures and undo and redo stacks, step through its
 /// history and change its undo limit. Follows the registry on its own.
-class DatabaseDebugPanel : public wxUtils::OrkPanel,
+class DBUI_EXPORT DatabaseDebugPanel : public wxUtils::OrkPanel,
                            public db::DatabaseObserver,
                            public db::RegistryObserver,
                            public db::UndoObserver

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <db/DatabaseObserver.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <wx/string.h>
 
@@ -34,7 +35,7 @@ class CrashRecovery;
 /// dialog and message it shows goes through a virtual operation, so a host can
 /// derive and replace any of them. Nothing here throws; every lifecycle
 /// operation answers with an ErrorCode.
-class Document : public db::DatabaseObserver
+class DBUI_EXPORT Document : public db::DatabaseObserver
 {
 public:
     /// The result of every lifecycle operation.

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits double attributes: typed text or spin steps of 1.
-class DoubleWidget : public SpinAttributeWidget
+class DBUI_EXPORT DoubleWidget : public SpinAttributeWidget
 {
 public:
     DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,

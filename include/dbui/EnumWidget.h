@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 namespace wxUtils {
 class OrkComboBox;
@@ -9,7 +10,7 @@ class OrkComboBox;
 namespace dbui {
 
 /// Edits enum attributes with a combo box of the first attribute's names.
-class EnumWidget : public AttributeWidget
+class DBUI_EXPORT EnumWidget : public AttributeWidget
 {
 public:
     EnumWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

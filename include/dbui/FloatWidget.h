@@ -1,11 +1,12 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits float attributes: typed text or spin steps of the spin delta.
-class FloatWidget : public SpinAttributeWidget
+class DBUI_EXPORT FloatWidget : public SpinAttributeWidget
 {
 public:
     FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of int values as a value column and an index column.
-class IntArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT IntArrayWidget : public ArrayWidgetBase
 {
 public:
     IntArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits int attributes: typed text or spin steps of 1.
-class IntWidget : public SpinAttributeWidget
+class DBUI_EXPORT IntWidget : public SpinAttributeWidget
 {
 public:
     IntWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator, const wxString& name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 #include <wxUtils/FocusReliantWindow.h>
 
 #include <wx/colour.h>
@@ -17,16 +18,16 @@ namespace dbui {
 /// Edits string attributes that hold Lua script in a multi-line script editor.
 /// The text is written on Control+Enter, when the focus leaves the editor, or
 /// when the host asks for pending changes; it is stored with a final newline.
-class LuaStringWidget : public AttributeWidget, public wxUtils::FocusReliantWindow
+class DBUI_EXPORT LuaStringWidget : public AttributeWidget, public wxUtils::FocusReliantWindow
 {
 public:
     /// One row of the script editor's style table.
     struct EditorStyle
     {
-        int style;
-        wxColour foreground;
-        wxColour background;
-        bool bold;
+        int style;          ///< the styled-text style number (wxSTC_LUA_...)
+        wxColour foreground; ///< text colour
+        wxColour background; ///< background colour
+        bool bold;          ///< drawn in bold
     };
 
     /// Characters that make up Lua identifiers.

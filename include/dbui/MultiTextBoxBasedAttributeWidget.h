@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <wx/validate.h>
 
@@ -17,7 +18,7 @@ namespace dbui {
 
 /// Abstract editor of a value made of several numbers: a grid of text boxes,
 /// one per number, each with its own mixed state and its own undo step.
-class MultiTextBoxBasedAttributeWidget : public AttributeWidget
+class DBUI_EXPORT MultiTextBoxBasedAttributeWidget : public AttributeWidget
 {
 public:
     MultiTextBoxBasedAttributeWidget(int rows, int cols, wxWindow* parent, const wxSize& size, long style,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <wxUtils/OrkSplitter.h>
 
 namespace db
@@ -19,7 +21,7 @@ class NodeInspector;
 
 /// The node tree above an inspector of the selected nodes: the panel a host
 /// puts in a window to browse and edit one database.
-class NodeBrowser : public wxUtils::OrkSplitter
+class DBUI_EXPORT NodeBrowser : public wxUtils::OrkSplitter
 {
 public:
     /// Two-step creation: call Create next.

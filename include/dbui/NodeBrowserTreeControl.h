@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/NodeTreeControl.h>
 
 namespace wxUtils
@@ -13,7 +14,7 @@ namespace dbui
 /// The node tree with a browser's commands: a context menu to delete, copy,
 /// rename, create child nodes, add dynamic attributes, load and save files
 /// and copy database paths, and the Delete key.
-class NodeBrowserTreeControl : public NodeTreeControl
+class DBUI_EXPORT NodeBrowserTreeControl : public NodeTreeControl
 {
 public:
     /// Two-step creation: call Create next.

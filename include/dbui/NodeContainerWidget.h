@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <map>
 
@@ -18,7 +19,7 @@ namespace dbui {
 /// Lists the nodes of a node container attribute by name, one row each, and
 /// keeps the rows in step with added, removed, moved and renamed nodes. Rows are
 /// in container order when filled and alphabetical after the first change.
-class NodeContainerWidget : public AttributeWidget
+class DBUI_EXPORT NodeContainerWidget : public AttributeWidget
 {
 public:
     NodeContainerWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkScrollWindow.h>
 
@@ -25,7 +27,7 @@ class CommonAttributeHolder;
 /// a label and the factory's editor widget bound to the like attributes of all
 /// of them. It rebuilds when the structure under its nodes changes; value
 /// changes are left to the widgets.
-class NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
+class DBUI_EXPORT NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
 {
 public:
     /// Two-step creation: call Create next.

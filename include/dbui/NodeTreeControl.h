@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <db/Visitor.h>
 
@@ -25,7 +27,7 @@ class NodeItemMap;
 /// class id) that follows the database's change sets item by item, and acts
 /// on its selection: deletion as one undo step, renaming in place. The user
 /// data of its items is its own: each item points back at its node there.
-class NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
+class DBUI_EXPORT NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
 {
 public:
     /// Two-step creation: call Create next.

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits pointer attributes as the database path of their target; an empty
 /// box stands for no target.
-class PointerWidget : public TextBoxBasedAttributeWidget
+class DBUI_EXPORT PointerWidget : public TextBoxBasedAttributeWidget
 {
 public:
     PointerWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

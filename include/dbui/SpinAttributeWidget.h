@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
 namespace wxUtils {
@@ -11,7 +12,7 @@ namespace dbui {
 /// Abstract numeric editor: a text box with a spin button beside it. A spin
 /// gesture (drag or arrow clicks) steps every bound attribute from its own
 /// value as one transient change that becomes a single undo step when it ends.
-class SpinAttributeWidget : public TextBoxBasedAttributeWidget
+class DBUI_EXPORT SpinAttributeWidget : public TextBoxBasedAttributeWidget
 {
 public:
     SpinAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,

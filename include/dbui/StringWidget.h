@@ -1,11 +1,12 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits string attributes in a one-line text box.
-class StringWidget : public TextBoxBasedAttributeWidget
+class DBUI_EXPORT StringWidget : public TextBoxBasedAttributeWidget
 {
 public:
     StringWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,

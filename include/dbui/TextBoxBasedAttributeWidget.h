@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <wx/validate.h>
 
@@ -14,7 +15,7 @@ namespace dbui {
 
 /// Abstract editor that shows the common value as text in one text box and
 /// applies the text on Enter, or when a modified box loses the focus.
-class TextBoxBasedAttributeWidget : public AttributeWidget
+class DBUI_EXPORT TextBoxBasedAttributeWidget : public AttributeWidget
 {
 public:
     /// `validator` goes to the text box. Subclasses lay the box out.

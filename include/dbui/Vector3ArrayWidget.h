@@ -1,11 +1,12 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of vectors: X, Y and Z columns and the index.
-class Vector3ArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT Vector3ArrayWidget : public ArrayWidgetBase
 {
 public:
     Vector3ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);

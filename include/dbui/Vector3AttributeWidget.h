@@ -1,11 +1,12 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/MultiTextBoxBasedAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits Vector3 attributes with one box per component (x, y, z from top to bottom).
-class Vector3AttributeWidget : public MultiTextBoxBasedAttributeWidget
+class DBUI_EXPORT Vector3AttributeWidget : public MultiTextBoxBasedAttributeWidget
 {
 public:
     Vector3AttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,

@@ -133,9 +133,10 @@ void DatabaseDebugPanel::connectEvents()
     m_undoLimitBox->Connect(wxEVT_COMMAND_TEXT_ENTER, wxCommandEventHandler(DatabaseDebugPanel::onUndoLimitChanged),
                             nullptr, this);
     m_debugTraceBox->Connect(wxUTILS_EVT_CHECKBOX_CHANGED,
-                             OrkCheckBoxEventHandler(DatabaseDebugPanel::onEnableDebugTrace), nullptr, this);
+                             wxUTILS_CHECKBOX_EVENT_HANDLER(DatabaseDebugPanel::onEnableDebugTrace), nullptr, this);
     m_observerTimingBox->Connect(wxUTILS_EVT_CHECKBOX_CHANGED,
-                                 OrkCheckBoxEventHandler(DatabaseDebugPanel::onEnableObserverTiming), nullptr, this);
+                                 wxUTILS_CHECKBOX_EVENT_HANDLER(DatabaseDebugPanel::onEnableObserverTiming), nullptr,
+                                 this);
     m_databaseChooser->Connect(wxUTILS_EVT_CB_CHANGED, wxCommandEventHandler(DatabaseDebugPanel::onDatabaseSelected),
                                nullptr, this);
     Connect(wxEVT_SHOW, wxShowEventHandler(DatabaseDebugPanel::onShown));

@@ -1,6 +1,6 @@
 #include <wxUtils/FocusReliantWindow.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 namespace wxUtils
 {

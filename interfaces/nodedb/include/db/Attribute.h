@@ -2,6 +2,7 @@
 
 #include <db/AttributeDef.h>
 #include <db/AttributeType.h>
+#include <db/Export.h>
 
 #include <cstdint>
 #include <string>
@@ -44,7 +45,7 @@ class Editor;
 /// carry their own. Edits made while the attribute belongs to a database are
 /// recorded for undo and reported to the database's observers; edits on a
 /// detached attribute just change it.
-class Attribute
+class DBUI_NODEDB_EXPORT Attribute
 {
 public:
     virtual ~Attribute();
@@ -101,7 +102,9 @@ public:
     /// Added to its node at run time, with a definition of its own.
     bool isDynamic() const { return (m_flags & s_ownsDef) != 0; }
 
-    // --- typed views: this attribute as the class of its type, or null ---
+    ///@{
+    /// This attribute as the class of its type, or null when it is of another
+    /// type: a checked cast that costs no RTTI.
     IntAttribute* asIntAttribute();
     BoolAttribute* asBoolAttribute();
     EnumAttribute* asEnumAttribute();

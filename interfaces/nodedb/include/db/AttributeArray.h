@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/CompositeAttribute.h>
+#include <db/Export.h>
 
 namespace db {
 
@@ -8,7 +9,7 @@ class AttributeArrayDef;
 
 /// An array whose elements are composite attributes built from the element
 /// definition (type 20). The same object serves as the composite of its elements.
-class AttributeArray : public CompositeAttribute
+class DBUI_NODEDB_EXPORT AttributeArray : public CompositeAttribute
 {
 public:
     explicit AttributeArray(AttributeDef& def);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/CompoundAttributeDef.h>
+#include <db/Export.h>
 
 #include <memory>
 
@@ -8,7 +9,7 @@ namespace db {
 
 /// Definition of an attribute array: a growable list of composite elements,
 /// each built from the element definition.
-class AttributeArrayDef : public AttributeDef
+class DBUI_NODEDB_EXPORT AttributeArrayDef : public AttributeDef
 {
 public:
     /// `element` describes every element (owned).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeType.h>
+#include <db/Export.h>
 
 #include <OrkP/Matrix34.h>
 #include <OrkP/Vector3.h>
@@ -18,7 +19,7 @@ class NodeDef;
 /// Describes one attribute: its name, type, units, default and limits. Schema
 /// attributes share their definition and take their name from it; array
 /// definitions describe their elements (default and limits apply per element).
-class AttributeDef
+class DBUI_NODEDB_EXPORT AttributeDef
 {
 public:
     AttributeDef(const std::wstring& name, AttributeType type, int units = 0);
@@ -36,7 +37,10 @@ public:
     /// Position among the members of the definition that holds it (-1 when free-standing).
     int getIndex() const { return m_index; }
 
-    // --- limits (int, enum, float, double and their arrays) ---
+    ///@{
+    /// The range of int, enum, float and double values and of their arrays'
+    /// elements. Values set outside [minimum, maximum] are clamped; NaN passes
+    /// unchanged. Without limits the minimum and maximum mean nothing.
     bool hasLimits() const { return m_hasLimits; }
     double getMinimum() const { return m_minimum; }
     double getMaximum() const { return m_maximum; }
@@ -46,7 +50,11 @@ public:
     /// `value` brought inside the limits (unchanged without limits).
     double clamp(double value) const;
 
-    // --- default value of the attribute (or of each new element of an array) ---
+    ///@{
+    /// The value of a new attribute, or of each new element of an array. Int,
+    /// bool, enum, float and double defaults share one number (an enum's is
+    /// the value of its default option); strings, vectors and matrices have
+    /// their own. Setting a default changes no existing attribute.
     int getDefaultInt() const { return static_cast<int>(m_defaultNumber); }
     bool getDefaultBool() const { return m_defaultNumber != 0.0; }
     float getDefaultFloat() const { return static_cast<float>(m_defaultNumber); }
@@ -59,7 +67,8 @@ public:
     void setDefaultVector3(const OrkP::Vector3& value) { m_defaultVector = value; }
     void setDefaultMatrix34(const OrkP::Matrix34& value) { m_defaultMatrix = value; }
 
-    // --- typed views (null when the definition is of another kind) ---
+    ///@{
+    /// This definition as the class of its kind, or null when it is of another kind.
     virtual EnumAttributeDef* asEnumAttributeDef() { return nullptr; }
     virtual const EnumAttributeDef* asEnumAttributeDef() const { return nullptr; }
     virtual CompoundAttributeDef* asCompoundAttributeDef() { return nullptr; }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
 namespace db {
 
 /// A growable array of truth values.
-class BoolArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT BoolArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

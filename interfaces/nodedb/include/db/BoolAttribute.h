@@ -1,12 +1,13 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 
 namespace db {
 
 /// An attribute holding a truth value.
-class BoolAttribute : public Attribute
+class DBUI_NODEDB_EXPORT BoolAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <string>
 
 namespace db {
@@ -10,7 +12,7 @@ class Database;
 /// `description`, reported to the database's observers once when the
 /// outermost block ends. Blocks nest. On a null database it does nothing, and
 /// each edit then forms its own step in the database it belongs to.
-class ChangeBlock
+class DBUI_NODEDB_EXPORT ChangeBlock
 {
 public:
     ChangeBlock(Database* database, const std::wstring& description);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -16,7 +18,7 @@ class Node;
 /// parents before children; a node added and removed in the same block appears
 /// in neither list. Undo reports the opposite lists (added becomes removed),
 /// redo the original ones.
-class ChangeSet
+class DBUI_NODEDB_EXPORT ChangeSet
 {
 public:
     /// Why the observers are told.

@@ -2,6 +2,7 @@
 
 #include <db/Attribute.h>
 #include <db/ChildList.h>
+#include <db/Export.h>
 
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@ namespace db {
 
 /// An attribute made of child attributes: compound attributes (type 21) and,
 /// through subclasses, nodes, attribute arrays and node containers. Owns its children.
-class CompositeAttribute : public Attribute
+class DBUI_NODEDB_EXPORT CompositeAttribute : public Attribute
 {
 public:
     /// A detached compound built from `def` (members created with their defaults).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeDef.h>
+#include <db/Export.h>
 
 #include <memory>
 #include <string>
@@ -12,7 +13,7 @@ namespace db {
 /// Definition of a composite attribute: an ordered list of member definitions
 /// with a constant-time look-up by name. Serves compound attributes, the
 /// elements of attribute arrays, and (as NodeDef) nodes.
-class CompoundAttributeDef : public AttributeDef
+class DBUI_NODEDB_EXPORT CompoundAttributeDef : public AttributeDef
 {
 public:
     explicit CompoundAttributeDef(const std::wstring& name, AttributeType type = Compound, int units = 0);

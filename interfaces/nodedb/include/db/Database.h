@@ -2,11 +2,12 @@
 
 #include <db/ChangeSet.h>
 #include <db/DatabaseObserver.h>
+#include <db/Export.h>
 #include <db/Node.h>
 #include <db/UndoObserver.h>
 
-#include <ErrorReporter.h>
-#include <ObserverManager.h>
+#include <foundations/ErrorReporter.h>
+#include <foundations/ObserverManager.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +49,7 @@ enum class ChangeMode : int
 /// change. Those edits take effect at once and become undo steps at once, but
 /// their reports are queued and delivered, in order, after the running
 /// notification has finished; every observer thus sees change sets one at a time.
-class Database : public Node
+class DBUI_NODEDB_EXPORT Database : public Node
 {
 public:
     explicit Database(const std::wstring& name = L"Database", TypeRegistry* registry = nullptr);

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
 namespace db {
 
 /// A growable array of double-precision numbers. Elements are clamped to the definition's limits.
-class DoubleArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT DoubleArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <db/EnumAttributeDef.h>
 #include <vector>
@@ -8,7 +9,7 @@
 namespace db {
 
 /// A growable array of enum values of one EnumAttributeDef. Elements are clamped to the definition's limits.
-class EnumArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT EnumArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 #include <db/EnumAttributeDef.h>
 #include <string>
@@ -8,7 +9,7 @@
 namespace db {
 
 /// An attribute holding one of the named values of its EnumAttributeDef.
-class EnumAttribute : public Attribute
+class DBUI_NODEDB_EXPORT EnumAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeDef.h>
+#include <db/Export.h>
 
 #include <string>
 #include <utility>
@@ -10,7 +11,7 @@ namespace db {
 
 /// Definition of an enum (or enum array) attribute: a list of named values.
 /// An enum attribute stores the value; its text is the matching name.
-class EnumAttributeDef : public AttributeDef
+class DBUI_NODEDB_EXPORT EnumAttributeDef : public AttributeDef
 {
 public:
     /// `type` is Enum or EnumArray.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <cstddef>
 #include <string>
 #include <memory>
@@ -17,7 +19,7 @@ enum class FileOpenMode : int
 
 /// Reads a whole file into memory at construction, so loaders see one buffer
 /// and report byte offsets into it.
-class FileInputStream
+class DBUI_NODEDB_EXPORT FileInputStream
 {
 public:
     /// Largest file accepted; bigger files are refused before reading.

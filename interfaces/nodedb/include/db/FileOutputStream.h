@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -20,7 +22,7 @@ enum class OutputStreamEncoding : int
 /// temporary file in the same folder, which `commit` flushes, syncs and renames
 /// over the target. A stream destroyed without a successful `commit` removes
 /// its temporary file and leaves the target as it was.
-class FileOutputStream
+class DBUI_NODEDB_EXPORT FileOutputStream
 {
 public:
     /// The steps of the save protocol, named to the failure hook.

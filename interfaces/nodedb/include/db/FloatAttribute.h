@@ -1,12 +1,13 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 
 namespace db {
 
 /// An attribute holding a single-precision number.
-class FloatAttribute : public Attribute
+class DBUI_NODEDB_EXPORT FloatAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

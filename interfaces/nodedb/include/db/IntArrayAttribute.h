@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
 namespace db {
 
 /// A growable array of integers. Elements are clamped to the definition's limits.
-class IntArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT IntArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

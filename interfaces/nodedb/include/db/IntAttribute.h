@@ -1,12 +1,13 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 
 namespace db {
 
 /// An attribute holding a 32-bit signed integer.
-class IntAttribute : public Attribute
+class DBUI_NODEDB_EXPORT IntAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

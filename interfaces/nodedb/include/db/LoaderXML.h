@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
@@ -14,7 +15,7 @@ class TypeRegistry;
 /// failed load leaves the target as it was. Loading a database file into an
 /// empty database restores it; into a non-empty one, and for subtree files,
 /// the file's nodes are added below the target.
-class LoaderXML
+class DBUI_NODEDB_EXPORT LoaderXML
 {
 public:
     /// `flags` is 0 (reserved); `resolver` may be null.

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 #include <OrkP/Matrix34.h>
 #include <vector>
 
 namespace db {
 
 /// A growable array of transforms.
-class Matrix34ArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT Matrix34ArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

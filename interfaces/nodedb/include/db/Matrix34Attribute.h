@@ -1,12 +1,13 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 #include <OrkP/Matrix34.h>
 
 namespace db {
 
 /// An attribute holding a 4x3 transform.
-class Matrix34Attribute : public Attribute
+class DBUI_NODEDB_EXPORT Matrix34Attribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

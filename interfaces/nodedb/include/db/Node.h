@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/CompositeAttribute.h>
+#include <db/Export.h>
 
 #include <OrkP/Matrix34.h>
 #include <OrkP/Vector3.h>
@@ -16,7 +17,7 @@ class NodeDef;
 
 /// A named node: a composite of the attributes its type defines, plus dynamic
 /// attributes added at run time. Child nodes live in its node containers.
-class Node : public CompositeAttribute
+class DBUI_NODEDB_EXPORT Node : public CompositeAttribute
 {
 public:
     /// A detached node of type `def` whose members hold their defaults.
@@ -48,8 +49,11 @@ public:
     /// the copy is named after this node with a number that no sibling uses.
     Node* makeCopy(const std::wstring& name) const;
 
-    // --- dynamic attributes: added at the end, one undo step outside a block.
-    // A name already in use gets a number appended. Null on a bad definition. ---
+    ///@{
+    /// Adds an attribute that the node type does not declare, after the others;
+    /// one undo step outside a block. `value` is both its default and its value;
+    /// the limits, where given, bound later edits. A name already in use gets a
+    /// number appended. Null on a bad definition.
     IntAttribute* addDynamicInt(const std::wstring& name, int value, int minimum, int maximum);
     BoolAttribute* addDynamicBool(const std::wstring& name, bool value);
     FloatAttribute* addDynamicFloat(const std::wstring& name, float value, float minimum, float maximum);

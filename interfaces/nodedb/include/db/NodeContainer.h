@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/CompositeAttribute.h>
+#include <db/Export.h>
 
 namespace db {
 
 class NodeContainerDef;
 
 /// An attribute that owns an ordered list of child nodes (type 19).
-class NodeContainer : public CompositeAttribute
+class DBUI_NODEDB_EXPORT NodeContainer : public CompositeAttribute
 {
 public:
     explicit NodeContainer(AttributeDef& def);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeDef.h>
+#include <db/Export.h>
 
 namespace db {
 
@@ -8,7 +9,7 @@ class NodeDef;
 
 /// Definition of a node container: an attribute that owns child nodes of one
 /// node type or types derived from it.
-class NodeContainerDef : public AttributeDef
+class DBUI_NODEDB_EXPORT NodeContainerDef : public AttributeDef
 {
 public:
     /// `contained` null accepts every node type.

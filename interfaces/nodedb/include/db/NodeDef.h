@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/CompoundAttributeDef.h>
+#include <db/Export.h>
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace db {
 
 /// Definition of a node type: a type id, a name, a base type whose members
 /// come first, and its own member definitions.
-class NodeDef : public CompoundAttributeDef
+class DBUI_NODEDB_EXPORT NodeDef : public CompoundAttributeDef
 {
 public:
     /// The base's members are shared and come first; add own members afterwards.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
@@ -8,7 +9,7 @@ namespace db {
 
 /// A growable array of references to other attributes (null entries allowed).
 /// Entries whose target is destroyed for good become null.
-class PointerArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT PointerArrayAttribute : public ArrayAttribute
 {
 public:
     explicit PointerArrayAttribute(AttributeDef& def);

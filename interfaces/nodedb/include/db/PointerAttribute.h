@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 namespace db {
 
 /// An attribute that refers to another attribute (usually a node), or to
 /// nothing. The target is not owned; when a target is destroyed for good, the
 /// pointers to it are reset to null.
-class PointerAttribute : public Attribute
+class DBUI_NODEDB_EXPORT PointerAttribute : public Attribute
 {
 public:
     /// A detached pointer to nothing.

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/RegistryObserver.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <vector>
 
@@ -12,7 +13,7 @@ class Database;
 
 /// Every live database, in order of creation. Databases register themselves
 /// when constructed and unregister when destroyed.
-class Registry
+class DBUI_NODEDB_EXPORT Registry
 {
 public:
     static Registry& getInstance();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <db/Export.h>
+
 namespace db {
 
 class Database;
 
 /// Told when databases come and go (the registry's `getObservers()` list).
-class RegistryObserver
+class DBUI_NODEDB_EXPORT RegistryObserver
 {
 public:
     virtual ~RegistryObserver() = default;

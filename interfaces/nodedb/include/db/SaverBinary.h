@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileOutputStream.h>
 
 #include <string>
@@ -10,7 +11,7 @@ class Attribute;
 
 /// Writes a database, or one node with everything below it, in the binary
 /// format (.dbb, see docs/binary-format.md). Pointers are stored as paths.
-class SaverBinary
+class DBUI_NODEDB_EXPORT SaverBinary
 {
 public:
     /// `flags` is 0 (reserved).

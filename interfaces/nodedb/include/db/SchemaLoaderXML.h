@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
@@ -13,7 +14,7 @@ class TypeRegistry;
 /// without code. A type's base and the types its containers hold must be
 /// declared before it (or be in the registry already); a container may hold
 /// its own type. Either every type of the file is registered or none is.
-class SchemaLoaderXML
+class DBUI_NODEDB_EXPORT SchemaLoaderXML
 {
 public:
     explicit SchemaLoaderXML(FileInputStream& stream);

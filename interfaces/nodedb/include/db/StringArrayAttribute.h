@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 #include <string>
 #include <vector>
 
 namespace db {
 
 /// A growable array of texts.
-class StringArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT StringArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 #include <string>
 
 namespace db {
 
 /// An attribute holding a text; units 1 mark script text.
-class StringAttribute : public Attribute
+class DBUI_NODEDB_EXPORT StringAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

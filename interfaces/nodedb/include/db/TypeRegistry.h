@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/NodeDef.h>
 
 #include <memory>
@@ -12,7 +13,7 @@ namespace db {
 /// The node types known to a program. Every registry starts with the core
 /// types "Node" (id 1, the abstract base of all nodes) and "Database" (id 2,
 /// the root: a string "name" and a node container "nodes").
-class TypeRegistry
+class DBUI_NODEDB_EXPORT TypeRegistry
 {
 public:
     static constexpr int s_nodeTypeId = 1;
@@ -52,6 +53,6 @@ private:
 
 /// Registers the example scene schema (groups, meshes, lights, cameras,
 /// scripts, materials and a type holding every attribute kind). Type ids from 100.
-void registerExampleSchema(TypeRegistry& registry);
+DBUI_NODEDB_EXPORT void registerExampleSchema(TypeRegistry& registry);
 
 } // namespace db

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 #include <OrkP/Vector3.h>
 #include <vector>
 
 namespace db {
 
 /// A growable array of vectors.
-class Vector3ArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT Vector3ArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 #include <OrkP/Vector3.h>
 
 namespace db {
 
 /// An attribute holding a vector.
-class Vector3Attribute : public Attribute
+class DBUI_NODEDB_EXPORT Vector3Attribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 namespace db {
 
 class Attribute;
@@ -10,7 +12,7 @@ class Node;
 /// was made with VisitAttributes; a walk started on any other attribute visits
 /// attributes. Returning false from an Enter callback, or calling
 /// skipChildren(true) inside it, leaves out what lies below.
-class Visitor
+class DBUI_NODEDB_EXPORT Visitor
 {
 public:
     /// Also visit each node's attributes (between its enter and exit).

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <cstddef>
 
 namespace Orkutils
 {
 
 /// Figures of the C library's allocator for the debug displays.
-class MemoryTracker
+class DBUI_TOOLKIT_EXPORT MemoryTracker
 {
 public:
     /// The tracker, or null where the C library gives no allocator figures.

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <Tarn/ColourScheme.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 class wxStyledTextCtrl;
 
@@ -16,7 +18,7 @@ namespace Tarn
 
 /// Owns the active colour scheme and tells every ColourSchemeClient when it
 /// changes. By default it follows the desktop's light or dark theme.
-class ColourManager
+class DBUI_TOOLKIT_EXPORT ColourManager
 {
 public:
     enum class Mode

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/colour.h>
 
 namespace Tarn
 {
 
 /// The colours the toolkit draws with under one scheme.
-struct ColourScheme
+struct DBUI_TOOLKIT_EXPORT ColourScheme
 {
     bool dark = false;
     wxColour windowBackground;

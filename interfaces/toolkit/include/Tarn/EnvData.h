@@ -1,12 +1,14 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/string.h>
 
 namespace Tarn
 {
 
 /// Facts about the host application and its environment.
-class EnvData
+class DBUI_TOOLKIT_EXPORT EnvData
 {
 public:
     /// The name the host set; otherwise the wxApp's display name; otherwise

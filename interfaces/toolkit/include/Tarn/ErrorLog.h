@@ -1,6 +1,8 @@
 #pragma once
 
-#include <ErrorReporter.h>
+#include <wxUtils/Export.h>
+
+#include <foundations/ErrorReporter.h>
 
 #include <cstddef>
 #include <string>
@@ -11,13 +13,13 @@ namespace Tarn
 
 /// The application core's error reporter: writes each report to stderr and
 /// keeps it, so that tests can see what was reported.
-class ErrorLog : public ErrorReporter
+class DBUI_TOOLKIT_EXPORT ErrorLog : public ErrorReporter
 {
 public:
     struct Entry
     {
-        int severity;
-        std::wstring message;
+        int severity;         ///< 0 informational, 1 a warning, 2 an error
+        std::wstring message; ///< the reporter's text
     };
 
     void report(int severity, const std::wstring& message) override;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 namespace wxUtils
 {
 
 /// Anything that draws with the active colour scheme; registers itself with
 /// the application core's colour manager for its whole lifetime.
-class ColourSchemeClient
+class DBUI_TOOLKIT_EXPORT ColourSchemeClient
 {
 public:
     ColourSchemeClient();

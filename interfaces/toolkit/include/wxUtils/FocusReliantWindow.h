@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <cstddef>
 
 namespace wxUtils
@@ -8,7 +10,7 @@ namespace wxUtils
 /// A window that keeps edits unapplied while it has the focus (a script
 /// editor, say). Hosts call ensureAllChangesApplied() before anything that
 /// reads the data, such as saving, so no typing is lost.
-class FocusReliantWindow
+class DBUI_TOOLKIT_EXPORT FocusReliantWindow
 {
 public:
     FocusReliantWindow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkWindow.h>
 
 class wxButton;
@@ -10,7 +11,7 @@ namespace wxUtils
 /// A push button that is an OrkWindow (so it carries user data). Its clicks
 /// arrive as wxEVT_BUTTON with the OrkButton's id and the OrkButton as event
 /// object.
-class OrkButton : public OrkWindow
+class DBUI_TOOLKIT_EXPORT OrkButton : public OrkWindow
 {
 public:
     OrkButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos = wxDefaultPosition,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkCheckBoxEvent.h>
 
 #include <wx/checkbox.h>
@@ -10,7 +11,7 @@ namespace wxUtils
 /// A check box with three states: 0 unchecked, 1 checked, 2 mixed (shown
 /// when the values it stands for differ). A click always leaves it checked or
 /// unchecked and sends wxUTILS_EVT_CHECKBOX_CHANGED.
-class OrkCheckBox : public wxCheckBox
+class DBUI_TOOLKIT_EXPORT OrkCheckBox : public wxCheckBox
 {
 public:
     /// Toolkit style bits (the low 16 bits of the style).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkPanel.h>
 #include <wxUtils/detail/RowSequence.h>
 
@@ -20,7 +21,7 @@ class OrkTextRenameCtrlOwner;
 /// visible ones are painted. It owns selection, focus, scrolling, the keyboard
 /// and mouse conventions of native lists, and the in-place rename box; the
 /// derived control supplies the rows through the virtual row model below.
-class OrkColumnWindow : public OrkPanel
+class DBUI_TOOLKIT_EXPORT OrkColumnWindow : public OrkPanel
 {
 public:
     /// Toolkit style: several rows may be selected (Ctrl and Shift clicks).

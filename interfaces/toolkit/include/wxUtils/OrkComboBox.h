@@ -1,19 +1,21 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/choice.h>
 
 #include <vector>
 
 /// Sent by OrkComboBox when the user picks an entry (never by the setters);
 /// a wxCommandEvent whose int is the index and whose string is the entry text.
-wxDECLARE_EVENT(wxUTILS_EVT_CB_CHANGED, wxCommandEvent);
+wxDECLARE_EXPORTED_EVENT(DBUI_TOOLKIT_EXPORT, wxUTILS_EVT_CB_CHANGED, wxCommandEvent);
 
 namespace wxUtils
 {
 
 /// A drop-down list of strings, each with optional client data (not owned),
 /// that can show an indeterminate ("mixed") state.
-class OrkComboBox : public wxChoice
+class DBUI_TOOLKIT_EXPORT OrkComboBox : public wxChoice
 {
 public:
     enum Style : long

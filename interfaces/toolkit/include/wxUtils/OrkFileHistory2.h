@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/string.h>
 
 #include <memory>
@@ -14,7 +16,7 @@ namespace wxUtils
 /// The recent-files list: most recent first, without duplicates, at most
 /// getMaxFiles() entries, saved to the application's wxConfig (under
 /// `configGroup`) after every change and read back on construction.
-class OrkFileHistory2
+class DBUI_TOOLKIT_EXPORT OrkFileHistory2
 {
 public:
     enum Storage

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkColumnWindow.h>
 #include <wxUtils/OrkListEvent.h>
 #include <wxUtils/OrkListItem.h>
@@ -22,7 +23,7 @@ class OrkListItemCompareStrategy;
 /// Events (sent to the list, then up to its parents): wxUTILS_EVT_LC_KEY_DOWN,
 /// wxUTILS_EVT_LC_ITEM_CONTEXT_MENU, wxUTILS_EVT_LC_SELECTION_CHANGED,
 /// wxUTILS_EVT_LC_ITEM_ACTIVATED. Filling the list never sends events.
-class OrkListControl : public OrkColumnWindow
+class DBUI_TOOLKIT_EXPORT OrkListControl : public OrkColumnWindow
 {
 public:
     OrkListControl();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkMenuItem.h>
 
 #include <cstddef>
@@ -11,7 +12,7 @@ namespace wxUtils
 
 /// A menu described as data: built on the stack, filled, then shown with
 /// popupMenu. Owns its items and submenus.
-class OrkMenu
+class DBUI_TOOLKIT_EXPORT OrkMenu
 {
 public:
     /// `id` identifies the menu itself (-1 for none).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/string.h>
 
 #include <memory>
@@ -11,7 +13,7 @@ class OrkMenu;
 
 /// One entry of an OrkMenu: a command (optionally checkable), a separator or a
 /// submenu. Carries user data for the code that handles the choice.
-class OrkMenuItem
+class DBUI_TOOLKIT_EXPORT OrkMenuItem
 {
 public:
     enum class Kind

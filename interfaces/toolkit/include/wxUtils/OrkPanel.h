@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkWindow.h>
 
 namespace wxUtils
@@ -7,7 +8,7 @@ namespace wxUtils
 
 /// A plain container window of the toolkit; subclasses lay out children in it
 /// (usually with PanelBuilder) and react to colour scheme changes.
-class OrkPanel : public OrkWindow
+class DBUI_TOOLKIT_EXPORT OrkPanel : public OrkWindow
 {
 public:
     OrkPanel() = default;

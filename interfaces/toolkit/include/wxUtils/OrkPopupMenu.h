@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/menu.h>
 
 #include <functional>
@@ -12,7 +14,7 @@ class OrkMenu;
 /// The wxMenu shown for an OrkMenu. Menu events of every level (submenus
 /// included) carry the top-level OrkPopupMenu as their event object, so a
 /// handler can reach the chosen item with getMenu().findItem(id).
-class OrkPopupMenu : public wxMenu
+class DBUI_TOOLKIT_EXPORT OrkPopupMenu : public wxMenu
 {
 public:
     explicit OrkPopupMenu(OrkMenu& menu);
@@ -41,7 +43,7 @@ private:
 /// wxDefaultPosition means at the mouse). The choice goes to `handler` when
 /// given, otherwise to the window and up its parents. Returns after the menu
 /// has closed and the choice has been handled.
-void popupMenu(wxWindow* window, OrkMenu& menu, const wxPoint& point = wxDefaultPosition,
-               wxEvtHandler* handler = nullptr);
+DBUI_TOOLKIT_EXPORT void popupMenu(wxWindow* window, OrkMenu& menu, const wxPoint& point = wxDefaultPosition,
+                                   wxEvtHandler* handler = nullptr);
 
 } // namespace wxUtils

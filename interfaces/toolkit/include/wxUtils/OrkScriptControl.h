@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/stc/stc.h>
 
 namespace wxUtils
@@ -7,7 +9,7 @@ namespace wxUtils
 
 /// The multi-line script editor. Colours and lexer come from
 /// Tarn::ColourManager::initEditor.
-class OrkScriptControl : public wxStyledTextCtrl
+class DBUI_TOOLKIT_EXPORT OrkScriptControl : public wxStyledTextCtrl
 {
 public:
     OrkScriptControl(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,

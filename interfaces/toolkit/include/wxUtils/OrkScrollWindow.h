@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkPanel.h>
 
 #include <wx/scrolwin.h>
@@ -9,7 +10,7 @@ namespace wxUtils
 
 /// A panel whose content scrolls: children go into the inner scrollable
 /// panel (getScrollPanel, which PanelBuilder uses automatically).
-class OrkScrollWindow : public OrkPanel
+class DBUI_TOOLKIT_EXPORT OrkScrollWindow : public OrkPanel
 {
 public:
     enum Style : long

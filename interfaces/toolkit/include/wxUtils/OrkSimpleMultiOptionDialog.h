@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/dialog.h>
 
 #include <vector>
@@ -14,7 +16,7 @@ namespace wxUtils
 /// A modal dialog of labelled text boxes and check boxes, each known by a
 /// name, with OK and Cancel. Items appear in the order they were added; the
 /// first text box has the focus with its text selected.
-class OrkSimpleMultiOptionDialog : public wxDialog
+class DBUI_TOOLKIT_EXPORT OrkSimpleMultiOptionDialog : public wxDialog
 {
 public:
     /// Flags of an item (or-ed together).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <wxUtils/ColourSchemeClient.h>
+#include <wxUtils/Export.h>
 
 #include <wx/textctrl.h>
 
@@ -9,7 +10,7 @@
 /// keyboard focus. It travels up the parents like any command event. It is
 /// queued rather than sent from inside the focus change, so a handler may
 /// rebuild or destroy the box.
-wxDECLARE_EVENT(wxEVT_CHILD_KILL_FOCUS, wxChildFocusEvent);
+wxDECLARE_EXPORTED_EVENT(DBUI_TOOLKIT_EXPORT, wxEVT_CHILD_KILL_FOCUS, wxChildFocusEvent);
 
 namespace wxUtils
 {
@@ -17,7 +18,7 @@ namespace wxUtils
 /// A single-line text box: Enter sends wxEVT_TEXT_ENTER, losing the focus
 /// sends wxEVT_CHILD_KILL_FOCUS to the parent, and the indeterminate state
 /// shows a greyed "mixed" hint while the box itself stays empty.
-class OrkSimpleTextCtrl : public wxTextCtrl, public ColourSchemeClient
+class DBUI_TOOLKIT_EXPORT OrkSimpleTextCtrl : public wxTextCtrl, public ColourSchemeClient
 {
 public:
     /// Toolkit style bits (the low 16 bits of the style; the rest are

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkPanel.h>
 
 class wxSplitterWindow;
@@ -8,7 +9,7 @@ namespace wxUtils
 {
 
 /// A panel split between two child windows by a draggable sash.
-class OrkSplitter : public OrkPanel
+class DBUI_TOOLKIT_EXPORT OrkSplitter : public OrkPanel
 {
 public:
     /// How the sash moves when the splitter is resized.

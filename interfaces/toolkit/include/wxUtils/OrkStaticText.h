@@ -1,12 +1,14 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/stattext.h>
 
 namespace wxUtils
 {
 
 /// A label. With a wrap width above 0 the text wraps at that width.
-class OrkStaticText : public wxStaticText
+class DBUI_TOOLKIT_EXPORT OrkStaticText : public wxStaticText
 {
 public:
     OrkStaticText(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos = wxDefaultPosition,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <wxUtils/ColourSchemeClient.h>
+#include <wxUtils/Export.h>
 
 #include <wx/panel.h>
 
@@ -16,7 +17,7 @@ class OrkMenu;
 /// Style bits: the low 16 bits of the style are the toolkit's own for each
 /// class (read them with hasOrkStyle); the high bits are wxWidgets' window
 /// styles and are handed on unchanged.
-class OrkWindow : public wxPanel, public ColourSchemeClient
+class DBUI_TOOLKIT_EXPORT OrkWindow : public wxPanel, public ColourSchemeClient
 {
 public:
     OrkWindow();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 
@@ -33,7 +35,7 @@ class OrkStaticText;
 /// first two windows added (or panels begun) become its panes, and endSizer
 /// closes it; inside beginPanel the layout goes into the new panel until
 /// endPanel.
-class PanelBuilder
+class DBUI_TOOLKIT_EXPORT PanelBuilder
 {
 public:
     /// `window` is usually an OrkPanel; an OrkScrollWindow is built into its

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkColumnWindow.h>
 #include <wxUtils/OrkTextRenameCtrlOwner.h>
 #include <wxUtils/TreeEvent.h>
@@ -25,7 +26,7 @@ namespace wxUtils
 /// select several items; ReadOnlyLabels (0x4000) turns renaming in place off.
 /// The root item shows as the first row. Programmatic changes send no events,
 /// except Select, which tells of the selection it makes.
-class TreeControl : public OrkColumnWindow, public OrkTextRenameCtrlOwner
+class DBUI_TOOLKIT_EXPORT TreeControl : public OrkColumnWindow, public OrkTextRenameCtrlOwner
 {
 public:
     /// Toolkit style: labels cannot be edited in place.

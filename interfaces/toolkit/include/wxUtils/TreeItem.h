@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/detail/RowSequence.h>
 
 #include <wx/string.h>
@@ -16,7 +17,7 @@ class TreeControl;
 /// image and child items. Made with new; once inserted (TreeControl::SetRoot,
 /// InsertChild) the tree owns it and RemoveAndDestroy deletes it together with
 /// all its descendants.
-class TreeItem : private detail::RowNode
+class DBUI_TOOLKIT_EXPORT TreeItem : private detail::RowNode
 {
 public:
     /// `expanded` says whether the children show from the start.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReporter.h"
+#include <foundations/ErrorReporter.h>
 
 #include <algorithm>
 #include <cstddef>

@@ -261,7 +261,10 @@ void DatabaseDebugPanel::updateProcessMemoryStats()
     if (!tracker)
         return;
     setStat(RowRuntimeMemory, wxString::Format("%ld KB", static_cast<long>(tracker->getCurrentBytesUsed() / 1024)));
-    setStat(RowRuntimeBlocks, wxString::Format("%ld", static_cast<long>(tracker->getCurrentAllocationCount())));
+    // Counting blocks takes the program's opt-in counter; a 0 would look like a figure.
+    setStat(RowRuntimeBlocks, tracker->countsAllocations()
+                                  ? wxString::Format("%ld", static_cast<long>(tracker->getCurrentAllocationCount()))
+                                  : wxString("n/a"));
     setStat(RowProcessMemory, wxString::Format("%ld KB", static_cast<long>(wxUtils::GetProcessMemoryUsage() >> 10)));
 }
 

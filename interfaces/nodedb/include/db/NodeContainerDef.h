@@ -17,6 +17,9 @@ public:
 
     /// The node type the container accepts (with its derived types); null for any.
     NodeDef* getContainedDef() const { return m_contained; }
+    /// Changes the accepted type, for readers that meet a container before the
+    /// type it holds; nodes already in such containers stay.
+    void setContainedDef(NodeDef* contained) { m_contained = contained; }
     /// True when a node of type `def` may be put in such a container.
     bool accepts(const NodeDef& def) const;
 

@@ -11,9 +11,10 @@ class TypeRegistry;
 /// Reads a schema file: XML that declares node types with their attributes
 /// (type, name, default, limits, units, enum strings), compounds, attribute
 /// arrays and node containers, so that users describe their own databases
-/// without code. A type's base and the types its containers hold must be
-/// declared before it (or be in the registry already); a container may hold
-/// its own type. Either every type of the file is registered or none is.
+/// without code. A type's base and the types its containers hold may be
+/// declared anywhere in the file or be in the registry already; a container may
+/// hold its own type, but a type may not derive from itself, however far round.
+/// Either every type of the file is registered or none is.
 class DBUI_NODEDB_EXPORT SchemaLoaderXML
 {
 public:

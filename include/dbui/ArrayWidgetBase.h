@@ -18,8 +18,10 @@ namespace dbui {
 class DBUI_EXPORT ArrayWidgetBase : public AttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     ArrayWidgetBase(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
+    /// The list of elements, for hosts that adjust it and for tests.
     wxUtils::OrkListControl* getListControl() const { return m_list; }
 
 protected:
@@ -32,6 +34,7 @@ protected:
 
     /// Removes the selected rows' elements of the first attribute in one undo step.
     void deleteSelectedItems();
+    /// The Delete key deletes the selected elements; other keys go on to the list.
     void onKeyDown(wxUtils::OrkListEvent& event);
 
     /// The element a list row stands for; subclasses that show several rows per
@@ -40,6 +43,7 @@ protected:
 
     /// "Delete" on a row, "Add Value" elsewhere.
     void onContextMenu(wxUtils::OrkListEvent& event);
+    /// The context menu's "Delete": deletes the selected elements.
     void handleDelete(wxCommandEvent& event);
     /// Asks for a new element; on OK appends it to the first attribute.
     virtual void handleAdd(wxCommandEvent& event) = 0;

@@ -14,9 +14,11 @@ namespace dbui {
 class DBUI_EXPORT BoolWidget : public AttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     BoolWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
     ~BoolWidget() override;
 
+    /// The check box, for hosts and tests.
     wxUtils::OrkCheckBox* getCheckBox() const { return m_checkBox; }
 
 protected:
@@ -24,6 +26,7 @@ protected:
     void populateFromData(bool immediate) override;
     void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
 
+    /// The user ticked or cleared the box: one undo step sets every bound attribute.
     void onCheck(wxUtils::OrkCheckBoxEvent& event);
 
 private:

@@ -19,6 +19,7 @@ namespace dbui
 class DBUI_EXPORT CommonAttributeHolder
 {
 public:
+    /// The like attributes of the row, one per selected node, in the nodes' order.
     std::vector<db::Attribute*> m_attributes;
 
     /// The definition of the row; the holder must not be empty.

@@ -16,6 +16,7 @@ namespace dbui {
 class DBUI_EXPORT CompoundAttributeWidget : public AttributeWidget, public db::Visitor
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
     ~CompoundAttributeWidget() override;
 

@@ -104,7 +104,9 @@ public:
     /// How long a crash handler may spend saving before the program is let go.
     static void setCrashSaveTimeLimit(unsigned int seconds);
 
+    /// The document saved on a crash.
     Document& getDocument() const { return m_document; }
+    /// The Triggers given at construction.
     int getTriggers() const { return m_triggers; }
 
 private:

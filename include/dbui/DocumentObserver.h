@@ -12,8 +12,11 @@ class DBUI_EXPORT DocumentObserver
 {
 public:
     DocumentObserver() = default;
+    ///@{
+    /// Observers copy freely: a copy is registered nowhere.
     DocumentObserver(const DocumentObserver&) = default;
     DocumentObserver& operator=(const DocumentObserver&) = default;
+    ///@}
 
     /// A new document was created or a file was opened.
     virtual void onDocumentCreated() {}

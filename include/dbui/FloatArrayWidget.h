@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT FloatArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     FloatArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

@@ -9,12 +9,14 @@ namespace dbui {
 class DBUI_EXPORT FloatWidget : public SpinAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                 const wxString& name);
     ~FloatWidget() override;
 
     /// The amount one spin step adds or subtracts (1 unless changed).
     void setSpinDeltaValue(float delta) { m_spinDelta = delta; }
+    /// How much one spin step adds or takes away.
     float getSpinDeltaValue() const { return m_spinDelta; }
 
 protected:

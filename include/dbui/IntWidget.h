@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT IntWidget : public SpinAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     IntWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator, const wxString& name);
     ~IntWidget() override;
 

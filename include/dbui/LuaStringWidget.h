@@ -36,13 +36,16 @@ public:
     static const wxString s_wordCharacters;
     /// Characters that separate a table from its member.
     static const wxString s_memberSeparators;
+    /// How many rows s_editorStyles has.
     static constexpr int s_editorStyleCount = 26;
     /// The editor styles for Lua, by styled-text style number.
     static const EditorStyle s_editorStyles[s_editorStyleCount];
 
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     LuaStringWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
     ~LuaStringWidget() override;
 
+    /// The script editor, for hosts and tests.
     wxUtils::OrkScriptControl* getTextControl() const { return m_textControl; }
 
     /// Writes the editor's text if the user changed it since it was last filled or applied.
@@ -55,11 +58,14 @@ protected:
     void populateFromData(bool immediate) override;
     void onDataChanged(const db::ChangeSet& changes, bool immediate) override;
 
+    /// Shows the first bound attribute's text in the editor.
     void setTextBoxValue();
     /// Writes the editor's text (with a final newline) to every bound attribute in one step.
     void applyValue();
 
+    /// The focus left the editor (not for one of its own windows): applies pending changes.
     void onKillFocus(wxFocusEvent& event);
+    /// Control+Enter applies the text; other keys go on to the editor.
     void onKeyDown(wxKeyEvent& event);
 
 private:

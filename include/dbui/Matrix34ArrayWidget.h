@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT Matrix34ArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     Matrix34ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

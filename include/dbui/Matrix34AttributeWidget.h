@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT Matrix34AttributeWidget : public MultiTextBoxBasedAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     Matrix34AttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                             const wxString& name);
     ~Matrix34AttributeWidget() override;

@@ -21,6 +21,7 @@ namespace dbui {
 class DBUI_EXPORT MultiTextBoxBasedAttributeWidget : public AttributeWidget
 {
 public:
+    /// An unbound widget of `rows` by `cols` text boxes, each checked by `validator`.
     MultiTextBoxBasedAttributeWidget(int rows, int cols, wxWindow* parent, const wxSize& size, long style,
                                      const wxValidator& validator, const wxString& name);
     ~MultiTextBoxBasedAttributeWidget() override;
@@ -29,8 +30,11 @@ public:
     /// Whether the number of that cell is the same in every bound attribute.
     virtual bool isValueCommon(int row, int col) const = 0;
 
+    ///@{
+    /// The size of the grid of boxes.
     int getRowCount() const;
     int getColumnCount() const;
+    ///@}
 
 protected:
     void clearWindow() override;
@@ -42,12 +46,16 @@ protected:
     /// Shows the cell's number of the first bound attribute in the box.
     virtual void setTextBoxValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box) = 0;
 
+    /// Writes the box's number (setCommonValue) and clears the box's modified flag.
     void applyValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box);
+    /// The box of a cell.
     wxUtils::OrkSimpleTextCtrl* getTextBox(int row, int col) const;
     /// The box with window id `id` (its cell stored through the non-null pointers), or null.
     wxUtils::OrkSimpleTextCtrl* findTextBox(int id, int* row, int* col) const;
 
+    /// Enter in a box writes its number.
     void onTextBoxEnter(wxCommandEvent& event);
+    /// A box the user changed writes its number when it loses the focus.
     void onTextBoxKillFocus(wxChildFocusEvent& event);
 
 private:

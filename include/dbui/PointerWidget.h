@@ -10,6 +10,7 @@ namespace dbui {
 class DBUI_EXPORT PointerWidget : public TextBoxBasedAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     PointerWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
     ~PointerWidget() override;
 

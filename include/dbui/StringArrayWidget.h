@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT StringArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     StringArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

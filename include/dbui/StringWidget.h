@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT StringWidget : public TextBoxBasedAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     StringWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                  const wxString& name);
     ~StringWidget() override;

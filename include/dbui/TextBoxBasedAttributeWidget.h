@@ -23,6 +23,7 @@ public:
                                 const wxString& name);
     ~TextBoxBasedAttributeWidget() override;
 
+    /// The text box, for hosts and tests.
     wxUtils::OrkSimpleTextCtrl* getTextBox() const { return m_textBox; }
 
 protected:
@@ -35,8 +36,11 @@ protected:
     /// Shows the first attribute's value in the text box.
     virtual void setTextBoxValue() = 0;
 
+    /// Writes the text (setCommonValue) and clears the box's modified flag.
     void applyValue();
+    /// Enter in the box writes its text.
     void onTextBoxEnter(wxCommandEvent& event);
+    /// A box the user changed writes its text when it loses the focus.
     void onTextBoxKillFocus(wxChildFocusEvent& event);
 
 private:

@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT Vector3ArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     Vector3ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

@@ -9,6 +9,7 @@ namespace dbui {
 class DBUI_EXPORT Vector3AttributeWidget : public MultiTextBoxBasedAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     Vector3AttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                            const wxString& name);
     ~Vector3AttributeWidget() override;

@@ -18,6 +18,7 @@ public:
     virtual void clear() = 0;
 
 protected:
+    /// A detached, empty array of `def`.
     explicit ArrayAttribute(AttributeDef& def) : Attribute(def) {}
 };
 

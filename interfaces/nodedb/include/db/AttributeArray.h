@@ -12,14 +12,17 @@ class AttributeArrayDef;
 class DBUI_NODEDB_EXPORT AttributeArray : public CompositeAttribute
 {
 public:
+    /// A detached, empty array; `def` must be an AttributeArrayDef.
     explicit AttributeArray(AttributeDef& def);
 
     /// Appends a new element and returns it: a copy of the last element when
     /// `copyLast` is true and there is one, otherwise one holding the defaults.
     CompositeAttribute* add(bool copyLast = false);
+    /// The element at `index`, or null when out of range.
     CompositeAttribute* getElement(unsigned int index) const;
     /// Removes the element at `index`; false when out of range.
     bool removeElement(unsigned int index);
+    /// The array's definition, which holds the elements' one.
     const AttributeArrayDef& getArrayDef() const;
 
 protected:

@@ -16,6 +16,7 @@ public:
     AttributeArrayDef(const std::wstring& name, std::unique_ptr<CompoundAttributeDef> element);
     ~AttributeArrayDef() override;
 
+    /// The definition every element is built from.
     CompoundAttributeDef& getElementDef() const { return *m_element; }
 
     AttributeArrayDef* asAttributeArrayDef() override { return this; }

@@ -22,17 +22,22 @@ class NodeDef;
 class DBUI_NODEDB_EXPORT AttributeDef
 {
 public:
+    /// A definition without limits whose default is zero, empty or the identity.
     AttributeDef(const std::wstring& name, AttributeType type, int units = 0);
     virtual ~AttributeDef();
 
     AttributeDef(const AttributeDef&) = delete;
     AttributeDef& operator=(const AttributeDef&) = delete;
 
+    /// The member name that attributes of this definition carry.
     const std::wstring& getName() const { return m_name; }
+    /// The type of the attributes made from this definition.
     AttributeType getAttributeType() const { return m_type; }
+    ///@{
     /// A free number for the user interface; strings with units 1 hold script text.
     int getUnits() const { return m_units; }
     void setUnits(int units) { m_units = units; }
+    ///@}
 
     /// Position among the members of the definition that holds it (-1 when free-standing).
     int getIndex() const { return m_index; }
@@ -44,9 +49,9 @@ public:
     bool hasLimits() const { return m_hasLimits; }
     double getMinimum() const { return m_minimum; }
     double getMaximum() const { return m_maximum; }
-    /// Values set outside [minimum, maximum] are clamped; NaN passes unchanged.
     void setLimits(double minimum, double maximum);
     void clearLimits() { m_hasLimits = false; }
+    ///@}
     /// `value` brought inside the limits (unchanged without limits).
     double clamp(double value) const;
 
@@ -66,6 +71,7 @@ public:
     void setDefaultString(const std::wstring& value) { m_defaultString = value; }
     void setDefaultVector3(const OrkP::Vector3& value) { m_defaultVector = value; }
     void setDefaultMatrix34(const OrkP::Matrix34& value) { m_defaultMatrix = value; }
+    ///@}
 
     ///@{
     /// This definition as the class of its kind, or null when it is of another kind.
@@ -79,6 +85,7 @@ public:
     virtual const NodeContainerDef* asNodeContainerDef() const { return nullptr; }
     virtual NodeDef* asNodeDef() { return nullptr; }
     virtual const NodeDef* asNodeDef() const { return nullptr; }
+    ///@}
 
     /// True when attributes of this definition (or their members) can hold node containers.
     virtual bool canHoldNodes() const { return m_type == NodeContainerType; }
@@ -87,6 +94,7 @@ public:
     virtual AttributeDef* makeCopy() const;
 
 protected:
+    /// Gives `other` this definition's units, limits and defaults, for makeCopy.
     void copyBaseInto(AttributeDef& other) const;
 
 private:

@@ -15,7 +15,9 @@ public:
     explicit BoolArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     bool getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<bool>& getValues() const { return m_values; }
 
     /// Appends at the end.

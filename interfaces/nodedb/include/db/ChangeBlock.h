@@ -15,13 +15,17 @@ class Database;
 class DBUI_NODEDB_EXPORT ChangeBlock
 {
 public:
+    ///@{
+    /// Opens a normal block on `database` (a null one makes the block do nothing).
     ChangeBlock(Database* database, const std::wstring& description);
     ChangeBlock(Database& database, const std::wstring& description);
+    ///@}
     ~ChangeBlock();
 
     ChangeBlock(const ChangeBlock&) = delete;
     ChangeBlock& operator=(const ChangeBlock&) = delete;
 
+    /// The database the block is open on, or null.
     Database* getDatabase() const { return m_database; }
 
 private:

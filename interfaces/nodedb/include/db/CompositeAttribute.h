@@ -18,7 +18,9 @@ public:
     explicit CompositeAttribute(AttributeDef& def);
     ~CompositeAttribute() override;
 
+    /// How many children it holds: members, dynamic attributes, nodes or elements.
     unsigned int getAttributeCount() const { return static_cast<unsigned int>(m_children.size()); }
+    /// The child at `index`, which must be below getAttributeCount().
     Attribute* getAttribute(unsigned int index) const { return m_children[index]; }
     /// The child of that name, or null. Constant time for schema members.
     virtual Attribute* findAttribute(const std::wstring& name) const;
@@ -45,6 +47,7 @@ protected:
     struct NoMembers
     {
     };
+    /// A detached composite of `def` without children.
     CompositeAttribute(AttributeDef& def, NoMembers);
     /// Creates the members of a compound definition as children.
     void createMembers(const CompoundAttributeDef& def);

@@ -16,6 +16,7 @@ namespace db {
 class DBUI_NODEDB_EXPORT CompoundAttributeDef : public AttributeDef
 {
 public:
+    /// A definition without members; `type` is Compound, or NodeType for node types.
     explicit CompoundAttributeDef(const std::wstring& name, AttributeType type = Compound, int units = 0);
     ~CompoundAttributeDef() override;
 
@@ -24,7 +25,9 @@ public:
     /// Convenience: appends a new plain member definition.
     AttributeDef* addAttributeDef(const std::wstring& name, AttributeType type, int units = 0);
 
+    /// How many members it has, a node type's inherited ones included.
     unsigned int getAttributeDefCount() const { return static_cast<unsigned int>(m_members.size()); }
+    /// The member at `index`, which must be below getAttributeDefCount().
     AttributeDef& getAttributeDef(unsigned int index) const { return *m_members[index]; }
     /// The member of that name, null if none. Constant time.
     AttributeDef* findAttributeDef(const std::wstring& name) const;

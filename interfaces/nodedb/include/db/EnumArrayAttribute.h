@@ -16,7 +16,9 @@ public:
     explicit EnumArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     int getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<int>& getValues() const { return m_values; }
     /// The enum definition (its names and values).
     const EnumAttributeDef& getEnumDef() const;

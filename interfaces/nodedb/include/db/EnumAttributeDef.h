@@ -22,8 +22,11 @@ public:
     /// Appends a name whose value is its position.
     bool addString(const std::wstring& text) { return addString(text, static_cast<int>(m_entries.size())); }
 
+    /// How many named values (options) there are.
     unsigned int getStringCount() const { return static_cast<unsigned int>(m_entries.size()); }
+    /// The name of the option at `index`, in the order they were added.
     const std::wstring& getString(unsigned int index) const { return m_entries[index].first; }
+    /// The value of the option at `index`: what the attribute holds when it is chosen.
     int getStringValue(unsigned int index) const { return m_entries[index].second; }
 
     /// Position of the entry with this value, -1 if none.

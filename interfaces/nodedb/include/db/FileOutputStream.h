@@ -37,11 +37,13 @@ public:
     /// Returns true to make the named step fail as if the disk were full.
     using FailureHook = std::function<bool(Step)>;
 
-    /// Opens a temporary file beside `fileName`; check `isOpen`.
+    ///@{
+    /// Opens a temporary file beside `fileName` (UTF-8 encoded in the narrow form); check `isOpen`.
     FileOutputStream(const std::wstring& fileName, FileOpenMode mode = FileOpenMode::Text,
                      OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
     FileOutputStream(const std::string& fileName, FileOpenMode mode = FileOpenMode::Text,
                      OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
+    ///@}
     ~FileOutputStream();
 
     FileOutputStream(const FileOutputStream&) = delete;
@@ -52,7 +54,9 @@ public:
     /// True after a successful `commit`.
     bool isCommitted() const { return m_committed; }
 
+    /// The mode it was opened in.
     FileOpenMode getMode() const { return m_mode; }
+    /// How writeText encodes text.
     OutputStreamEncoding getEncoding() const { return m_encoding; }
     /// The target file name, UTF-8 encoded.
     const std::string& getFileName() const { return m_fileName; }

@@ -15,7 +15,9 @@ public:
     explicit FloatArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     float getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<float>& getValues() const { return m_values; }
 
     /// Appends at the end.

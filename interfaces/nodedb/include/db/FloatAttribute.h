@@ -13,8 +13,11 @@ public:
     /// A detached attribute holding the definition's default.
     explicit FloatAttribute(AttributeDef& def);
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     float getValue() const { return m_value; }
     float operator()() const { return m_value; }
+    ///@}
     /// Sets the value (clamped to the definition's limits); inside a database the edit joins the open
     /// change block, or forms its own undo step.
     void setValue(float value);

@@ -16,6 +16,7 @@ struct DBUI_NODEDB_EXPORT LoadError
     std::size_t offset = 0; ///< byte offset into the file
     std::string what;      ///< e.g. "unknown node type \"Foo\"", "checksum mismatch"
 
+    /// True when there is no error.
     bool empty() const { return what.empty(); }
     /// "scene.xml: line 12: unknown node type \"Foo\"", "a.dbb: byte 40: truncated record".
     std::string toString() const

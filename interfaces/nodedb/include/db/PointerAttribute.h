@@ -15,8 +15,11 @@ public:
     explicit PointerAttribute(AttributeDef& def);
     ~PointerAttribute() override;
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     Attribute* getValue() const { return m_value; }
     Attribute* operator()() const { return m_value; }
+    ///@}
     /// Points at `target` (null for nothing); recorded like every value edit.
     void setValue(Attribute* target);
 

@@ -16,9 +16,12 @@ class Database;
 class DBUI_NODEDB_EXPORT Registry
 {
 public:
+    /// The program's one registry.
     static Registry& getInstance();
 
+    /// The live databases, oldest first.
     const std::vector<Database*>& getRegisteredDatabases() const { return m_databases; }
+    /// Told when a database registers or unregisters.
     ObserverManager<RegistryObserver>& getObservers() { return m_observers; }
 
 private:

@@ -17,12 +17,16 @@ public:
     /// `flags` is 0 (reserved).
     SaverBinary(FileOutputStream& stream, int flags = 0);
 
+    ///@{
     /// Writes `root` (a database or a node) and commits the stream; false on any
     /// write error, with the file on disk untouched.
     bool save(const Attribute* root);
     bool save(const Attribute& root) { return save(&root); }
+    ///@}
 
+    /// Why the last save failed.
     const std::string& getError() const { return m_error; }
+    /// The flags given at construction.
     int getFlags() const { return m_flags; }
 
 private:

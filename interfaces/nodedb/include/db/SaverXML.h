@@ -21,10 +21,12 @@ public:
     /// `flags`: 0 or `s_compact`.
     SaverXML(FileOutputStream& stream, int flags = 0);
 
+    ///@{
     /// Writes `root` (a database or a node) and commits the stream; false on any
     /// write error, with the file on disk untouched.
     bool save(const Attribute* root);
     bool save(const Attribute& root) { return save(&root); }
+    ///@}
 
     /// Why the last save failed.
     const std::string& getError() const { return m_error; }

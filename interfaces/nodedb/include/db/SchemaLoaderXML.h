@@ -18,10 +18,12 @@ class TypeRegistry;
 class DBUI_NODEDB_EXPORT SchemaLoaderXML
 {
 public:
+    /// A loader of the schema in `stream`, which must outlive it.
     explicit SchemaLoaderXML(FileInputStream& stream);
 
     /// Registers the file's types in `registry`; false with `getError` set on failure.
     bool load(TypeRegistry& registry);
+    /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
 
     /// The example scene schema (samples/scene-schema.xml) as built into the library.

@@ -16,7 +16,9 @@ namespace db {
 class DBUI_NODEDB_EXPORT TypeRegistry
 {
 public:
+    /// The id of the core type "Node".
     static constexpr int s_nodeTypeId = 1;
+    /// The id of the core type "Database".
     static constexpr int s_databaseTypeId = 2;
 
     TypeRegistry();
@@ -35,9 +37,14 @@ public:
     /// Convenience: registers a new type deriving from `base` (the core "Node" when null).
     NodeDef* registerNodeDef(int typeId, const std::wstring& name, NodeDef* base = nullptr, bool creatable = true);
 
+    ///@{
+    /// The type with that id (name), or null.
     NodeDef* findNodeDef(int typeId) const;
     NodeDef* findNodeDef(const std::wstring& name) const;
+    ///@}
+    /// The core type "Node", base of every other.
     NodeDef& getNodeBaseDef() const { return *m_nodeDef; }
+    /// The core type "Database", the type of every database's root.
     NodeDef& getDatabaseDef() const { return *m_databaseDef; }
     /// Every type in order of registration.
     const std::vector<NodeDef*>& getNodeDefs() const { return m_ordered; }

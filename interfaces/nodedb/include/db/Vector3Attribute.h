@@ -13,8 +13,11 @@ public:
     /// A detached attribute holding the definition's default.
     explicit Vector3Attribute(AttributeDef& def);
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     const OrkP::Vector3& getValue() const { return m_value; }
     const OrkP::Vector3& operator()() const { return m_value; }
+    ///@}
     /// Sets the value; inside a database the edit joins the open
     /// change block, or forms its own undo step.
     void setValue(const OrkP::Vector3& value);

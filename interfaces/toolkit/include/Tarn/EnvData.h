@@ -14,6 +14,7 @@ public:
     /// The name the host set; otherwise the wxApp's display name; otherwise
     /// a neutral fallback, so captions are never empty.
     wxString getAppDisplayName() const;
+    /// The name captions and messages give the host application.
     void setAppDisplayName(const wxString& name) { m_appDisplayName = name; }
 
 private:

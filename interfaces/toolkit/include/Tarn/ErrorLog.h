@@ -16,6 +16,7 @@ namespace Tarn
 class DBUI_TOOLKIT_EXPORT ErrorLog : public ErrorReporter
 {
 public:
+    /// One report, as made.
     struct Entry
     {
         int severity;         ///< 0 informational, 1 a warning, 2 an error
@@ -24,8 +25,11 @@ public:
 
     void report(int severity, const std::wstring& message) override;
 
+    /// Every report kept, oldest first.
     const std::vector<Entry>& getEntries() const { return m_entries; }
+    /// How many reports are kept.
     std::size_t getCount() const { return m_entries.size(); }
+    /// Forgets the kept reports.
     void clear() { m_entries.clear(); }
 
     /// Silences stderr output (the entries are still kept).

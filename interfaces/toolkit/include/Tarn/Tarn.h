@@ -15,6 +15,8 @@ namespace Tarn
 class DBUI_TOOLKIT_EXPORT AppCore
 {
 public:
+    ///@{
+    /// The application core's error reporter: the document's observer list reports to it.
     ErrorLog m_errorReporter;
     ErrorLog* getErrorReporter() { return &m_errorReporter; }
     ///@}
@@ -27,6 +29,7 @@ public:
     /// The colour scheme every window draws with.
     ColourManager m_colourManager;
     ColourManager& getColourManager() { return m_colourManager; }
+    ///@}
 };
 
 } // namespace Tarn

@@ -11,8 +11,11 @@ class DBUI_TOOLKIT_EXPORT ColourSchemeClient
 {
 public:
     ColourSchemeClient();
+    ///@{
+    /// A copy is a client of its own, registered like any new one.
     ColourSchemeClient(const ColourSchemeClient&);
     ColourSchemeClient& operator=(const ColourSchemeClient&) = default;
+    ///@}
     virtual ~ColourSchemeClient();
 
     /// Called after the colour manager switched to another scheme.

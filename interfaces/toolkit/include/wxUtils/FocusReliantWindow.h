@@ -14,8 +14,11 @@ class DBUI_TOOLKIT_EXPORT FocusReliantWindow
 {
 public:
     FocusReliantWindow();
+    ///@{
+    /// A copy is a window of its own, registered like any new one.
     FocusReliantWindow(const FocusReliantWindow&);
     FocusReliantWindow& operator=(const FocusReliantWindow&) = default;
+    ///@}
     virtual ~FocusReliantWindow();
 
     /// Writes any pending edit to the data.
@@ -23,6 +26,7 @@ public:
 
     /// Asks every living focus-reliant window to apply its pending edits.
     static void ensureAllChangesApplied();
+    /// How many focus-reliant windows live.
     static std::size_t getInstanceCount();
 };
 

@@ -13,14 +13,17 @@ namespace wxUtils
 class DBUI_TOOLKIT_EXPORT OrkCheckBoxEvent : public wxCommandEvent
 {
 public:
+    /// An event of `type` from the box with `id`, the states before and after the click.
     OrkCheckBoxEvent(wxEventType type = wxEVT_NULL, int id = 0, int previousState = 0, int newState = 0);
 
     /// The state before the click.
     int getState() const { return m_previousState; }
     /// The state the box shows now (0 or 1: users cannot choose mixed).
     int getNewState() const { return m_newState; }
+    /// True when the box shows a tick now.
     bool isChecked() const { return m_newState == 1; }
 
+    /// A copy, for wxWidgets' queued events.
     wxEvent* Clone() const override { return new OrkCheckBoxEvent(*this); }
 
 private:

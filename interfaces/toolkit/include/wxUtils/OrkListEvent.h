@@ -14,19 +14,33 @@ class OrkListItem_;
 class DBUI_TOOLKIT_EXPORT OrkListEvent : public wxNotifyEvent
 {
 public:
+    /// An event of `type` from the list with `id`, about no row yet.
     OrkListEvent(wxEventType type = wxEVT_NULL, int id = 0);
 
+    ///@{
+    /// The row concerned, or null.
     OrkListItem_* getItem() const { return m_item; }
     void setItem(OrkListItem_* item) { m_item = item; }
+    ///@}
+    ///@{
     /// Position of the row in the list, -1 when there is no row.
     int getIndex() const { return m_index; }
     void setIndex(int index) { m_index = index; }
+    ///@}
+    ///@{
+    /// Where it happened, in client coordinates of the list.
     const wxPoint& getPoint() const { return m_point; }
     void setPoint(const wxPoint& point) { m_point = point; }
+    ///@}
+    /// The key of a key event, as wxKeyEvent::GetKeyCode gives it.
     int getKeyCode() const { return m_keyEvent.GetKeyCode(); }
+    ///@{
+    /// The whole key event, modifiers included.
     const wxKeyEvent& getKeyEvent() const { return m_keyEvent; }
     void setKeyEvent(const wxKeyEvent& event) { m_keyEvent = event; }
+    ///@}
 
+    /// A copy, for wxWidgets' queued events.
     wxEvent* Clone() const override { return new OrkListEvent(*this); }
 
 private:

@@ -22,6 +22,7 @@ public:
 
     /// Text of a column; empty for a column never set.
     const wxString& getText(unsigned int column = 0) const;
+    /// The row's data of the caller's own, not owned.
     void* getUserData() const { return m_userData; }
 
 private:

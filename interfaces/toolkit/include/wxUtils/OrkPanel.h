@@ -12,9 +12,11 @@ class DBUI_TOOLKIT_EXPORT OrkPanel : public OrkWindow
 {
 public:
     OrkPanel() = default;
+    /// Creates the panel at once; see Create.
     OrkPanel(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
              const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
+    /// Two-step creation; false when the window could not be made.
     bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 

@@ -17,15 +17,20 @@ class OrkMenu;
 class DBUI_TOOLKIT_EXPORT OrkPopupMenu : public wxMenu
 {
 public:
+    /// The wxMenu of `menu` (not owned, must outlive it), filled with its items.
     explicit OrkPopupMenu(OrkMenu& menu);
 
+    /// The menu this one shows.
     OrkMenu& getMenu() const { return m_menu; }
 
     /// Stands in for the user in tests: while set, popupMenu asks it for the
     /// id to choose (wxID_NONE dismisses the menu) instead of showing the menu.
     using Chooser = std::function<int(const OrkPopupMenu&)>;
+    ///@{
+    /// The test's chooser; an empty one shows real menus again.
     static void setChooserForTesting(Chooser chooser);
     static bool hasChooserForTesting();
+    ///@}
 
     /// Sends the menu event for `id` exactly as a real choice would.
     void sendChoice(wxWindow* invokingWindow, int id);

@@ -24,9 +24,11 @@ public:
     };
 
     OrkSplitter() = default;
+    /// Creates the splitter at once; see Create.
     OrkSplitter(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
+    /// Two-step creation; false when the window could not be made.
     bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
@@ -38,9 +40,14 @@ public:
 
     /// The window panes go into (the panes' parent).
     wxWindow* getContentWindow() override;
+    /// The native splitter inside.
     wxSplitterWindow* getSplitterWindow() const { return m_splitter; }
+    ///@{
+    /// The pane above or left of (below or right of) the sash; null before a split.
     wxWindow* getFirstPane() const;
     wxWindow* getSecondPane() const;
+    ///@}
+    /// True when the panes lie one above the other.
     bool isSplitHorizontally() const;
     /// Position of the sash in pixels from the top or left.
     int getSashPosition() const;

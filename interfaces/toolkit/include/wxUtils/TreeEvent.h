@@ -15,15 +15,26 @@ class TreeItem;
 class DBUI_TOOLKIT_EXPORT TreeEvent : public wxNotifyEvent
 {
 public:
+    /// An event of `type` from the tree with `id`, about no item yet.
     TreeEvent(wxEventType type = wxEVT_NULL, int id = 0);
 
+    ///@{
+    /// The item concerned, or null.
     TreeItem* GetItem() const { return m_item; }
     void SetItem(TreeItem* item) { m_item = item; }
+    ///@}
+    ///@{
+    /// Where it happened, in client coordinates of the tree.
     const wxPoint& GetPoint() const { return m_point; }
     void SetPoint(const wxPoint& point) { m_point = point; }
+    ///@}
+    ///@{
+    /// The label typed by the user, for end-rename events.
     const wxString& GetLabel() const { return m_label; }
     void SetLabel(const wxString& label) { m_label = label; }
+    ///@}
 
+    /// A copy, for wxWidgets' queued events.
     wxEvent* Clone() const override { return new TreeEvent(*this); }
 
 private:

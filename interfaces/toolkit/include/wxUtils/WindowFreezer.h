@@ -12,6 +12,7 @@ namespace wxUtils
 class DBUI_TOOLKIT_EXPORT WindowFreezer
 {
 public:
+    /// Freezes `window` (may be null) until the freezer is destroyed.
     explicit WindowFreezer(wxWindow* window);
     ~WindowFreezer();
     WindowFreezer(const WindowFreezer&) = delete;

@@ -2,6 +2,7 @@
 
 #include <dbui/Document.h>
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <wx/datetime.h>
 #include <wx/string.h>
@@ -94,7 +95,7 @@ class Autosaver;
 /// Limits: a crash handler runs in a process whose state may be damaged; the
 /// save is a best effort, bounded by a time limit so that a hung save still
 /// lets the program end.
-class CrashRecovery : public DocumentObserver
+class DBUI_EXPORT CrashRecovery : public DocumentObserver
 {
 public:
     /// Which events write the recovery file.
@@ -162,7 +163,9 @@ public:
     /// How long a crash handler may spend saving before the program is let go.
     static void setCrashSaveTimeLimit(unsigned int seconds);
 
+    /// The document saved on a crash.
     Document& getDocument() const { return m_document; }
+    /// The Triggers given at construction.
     int getTriggers() const { return m_triggers; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <dbui/Document.h>
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <wx/datetime.h>
 #include <wx/string.h>
@@ -106,7 +107,7 @@ class CrashSaver;
 /// allocate memory: a crash inside the memory allocator itself (a corrupted
 /// heap) can make the write wait on the allocator's lock, so it is bounded by a
 /// time limit that lets the program end. The last autosave is still there then.
-class CrashRecovery : public DocumentObserver
+class DBUI_EXPORT CrashRecovery : public DocumentObserver
 {
 public:
     /// Which events write the recovery file.
@@ -174,7 +175,9 @@ public:
     /// How long a crash handler may spend saving before the program is let go.
     static void setCrashSaveTimeLimit(unsigned int seconds);
 
+    /// The document saved on a crash.
     Document& getDocument() const { return m_document; }
+    /// The Triggers given at construction.
     int getTriggers() const { return m_triggers; }
 
 private:

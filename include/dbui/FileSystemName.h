@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <wx/string.h>
 
 #include <string>
@@ -12,9 +14,9 @@ namespace dbui
 /// the name cannot be spelt in it. Every file the library opens, writes, checks
 /// or lists goes through this one conversion, so that the file written is the
 /// file later checked, listed and opened again.
-std::string toFileSystemName(const wxString& fileName);
+DBUI_EXPORT std::string toFileSystemName(const wxString& fileName);
 
 /// The name of the file that the system knows by `bytes`.
-wxString fromFileSystemName(const std::string& bytes);
+DBUI_EXPORT wxString fromFileSystemName(const std::string& bytes);
 
 } // namespace dbui

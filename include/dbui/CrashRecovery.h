@@ -95,7 +95,7 @@ class Autosaver;
 /// Limits: a crash handler runs in a process whose state may be damaged; the
 /// save is a best effort, bounded by a time limit so that a hung save still
 /// lets the program end.
-class DBUI_EXPORT CrashRecovery : public DocumentObserver
+class DBUI_EXPORT CrashRecovery final : public DocumentObserver
 {
 public:
     /// Which events write the recovery file.
@@ -136,15 +136,19 @@ public:
     /// recovery folder; Cancelled when there is none or the user declines.
     Document::ErrorCode offerUntitledRecovery();
 
+    ///@{
     /// The folder for recovery files that cannot lie beside a document; empty (the default) for none.
     void setRecoveryFolder(const wxString& folder) { m_folder = folder; }
     wxString getRecoveryFolder() const { return m_folder; }
+    ///@}
 
+    ///@{
     /// Writes the recovery file in the background once the document has had
     /// unsaved changes for `interval` and keyboard and mouse have rested for
     /// `idle`; an interval of zero (the default) turns autosave off.
     void setAutosave(std::chrono::milliseconds interval, std::chrono::milliseconds idle = s_defaultAutosaveIdle);
     std::chrono::milliseconds getAutosaveInterval() const;
+    ///@}
     /// Called on the user-interface thread after each autosave, written or failed.
     void setAutosaveListener(std::function<void()> listener) { m_autosaveListener = std::move(listener); }
     /// When the last autosave reached the disk; invalid before the first.

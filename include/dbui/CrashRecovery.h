@@ -107,7 +107,7 @@ class CrashSaver;
 /// allocate memory: a crash inside the memory allocator itself (a corrupted
 /// heap) can make the write wait on the allocator's lock, so it is bounded by a
 /// time limit that lets the program end. The last autosave is still there then.
-class DBUI_EXPORT CrashRecovery : public DocumentObserver
+class DBUI_EXPORT CrashRecovery final : public DocumentObserver
 {
 public:
     /// Which events write the recovery file.
@@ -148,15 +148,19 @@ public:
     /// recovery folder; Cancelled when there is none or the user declines.
     Document::ErrorCode offerUntitledRecovery();
 
+    ///@{
     /// The folder for recovery files that cannot lie beside a document; empty (the default) for none.
     void setRecoveryFolder(const wxString& folder);
     wxString getRecoveryFolder() const { return m_folder; }
+    ///@}
 
+    ///@{
     /// Writes the recovery file in the background once the document has had
     /// unsaved changes for `interval` and keyboard and mouse have rested for
     /// `idle`; an interval of zero (the default) turns autosave off.
     void setAutosave(std::chrono::milliseconds interval, std::chrono::milliseconds idle = s_defaultAutosaveIdle);
     std::chrono::milliseconds getAutosaveInterval() const;
+    ///@}
     /// Called on the user-interface thread after each autosave, written or failed.
     void setAutosaveListener(std::function<void()> listener) { m_autosaveListener = std::move(listener); }
     /// When the last autosave reached the disk; invalid before the first.

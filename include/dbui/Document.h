@@ -107,9 +107,11 @@ public:
     /// Why the last loadFile or saveFile of this class failed ("file: where: what"); empty after a success.
     wxString getLastFileError() const { return m_lastFileError; }
 
+    ///@{
     /// A combination of Options.
     void setOptions(int options) { m_options = options; }
     int getOptions() const { return m_options; }
+    ///@}
 
     // --- lifecycle --------------------------------------------------------
 

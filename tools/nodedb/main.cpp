@@ -54,8 +54,7 @@ Loaded loadFile(db::Database& database, const std::string& fileName)
         result.error = fileName + ": " + stream.getError();
         return result;
     }
-    bool binary = stream.size() >= 4 && std::memcmp(stream.data(), "\x89" "DBB", 4) == 0;
-    if (binary)
+    if (db::LoaderBinary::isBinaryFile(stream))
     {
         db::LoaderBinary loader(stream, 0, nullptr);
         result.ok = loader.load(database);

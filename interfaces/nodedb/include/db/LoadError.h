@@ -13,6 +13,7 @@ struct LoadError
     std::size_t line = 0;  ///< 1-based line of XML files; 0 when unknown
     std::size_t offset = 0; ///< byte offset into the file
     std::string what;      ///< e.g. "unknown node type \"Foo\"", "checksum mismatch"
+    bool cancelled = false; ///< the load's progress callback stopped it ("cancelled")
 
     bool empty() const { return what.empty(); }
     /// "scene.xml: line 12: unknown node type \"Foo\"", "a.dbb: byte 40: truncated record".

@@ -2,6 +2,7 @@
 
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
+#include <db/Progress.h>
 
 #include <functional>
 
@@ -16,6 +17,10 @@ class TypeRegistry;
 /// failed load leaves the target as it was. Loading a database file into an
 /// empty database restores it; into a non-empty one, and for subtree files,
 /// the file's nodes are added below the target.
+///
+/// Big files are read piece by piece and built on all processors but one
+/// besides the calling thread, which holds neither the whole file nor a
+/// parse tree of it in memory.
 class LoaderXML
 {
 public:
@@ -34,17 +39,25 @@ public:
     /// target changes: the last moment to make room for what was read.
     void setBeforeAttach(std::function<void()> beforeAttach) { m_beforeAttach = std::move(beforeAttach); }
 
+    /// Follows the load in bytes of the file; see Progress. Called on the loading thread.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     const LoadError& getError() const { return m_error; }
     int getFlags() const { return m_flags; }
     /// True when the last file read held one node's subtree rather than a whole database.
     bool isSubtreeFile() const { return m_subtree; }
 
 private:
+    /// Reads the file whole and parses it in one piece: the way that gives
+    /// exact positions for every error.
+    bool loadWhole(Attribute* target, bool beforeAttachDone);
+
     FileInputStream& m_stream;
     int m_flags;
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
     std::function<void()> m_beforeAttach;
+    Progress m_progress;
     LoadError m_error;
     bool m_subtree = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/FileOutputStream.h>
+#include <db/Progress.h>
 
 #include <string>
 
@@ -21,12 +22,18 @@ public:
     bool save(const Attribute* root);
     bool save(const Attribute& root) { return save(&root); }
 
+    /// Follows the save: building the file in memory, then writing it, as
+    /// twice the number of nodes; see Progress. The file is then synced, which
+    /// is not followed.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     const std::string& getError() const { return m_error; }
     int getFlags() const { return m_flags; }
 
 private:
     FileOutputStream& m_stream;
     int m_flags;
+    Progress m_progress;
     std::string m_error;
 };
 

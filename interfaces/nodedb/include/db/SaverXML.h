@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/FileOutputStream.h>
+#include <db/Progress.h>
 
 #include <string>
 
@@ -25,12 +26,17 @@ public:
     bool save(const Attribute* root);
     bool save(const Attribute& root) { return save(&root); }
 
+    /// Follows the save in nodes written; see Progress. The file is then
+    /// synced, which is not followed.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     /// Why the last save failed.
     const std::string& getError() const { return m_error; }
 
 private:
     FileOutputStream& m_stream;
     int m_flags;
+    Progress m_progress;
     std::string m_error;
 };
 

@@ -87,8 +87,8 @@ std::size_t hashOf(const void* key)
 class XmlWriter
 {
 public:
-    XmlWriter(FileOutputStream& stream, const Attribute* savedRoot, bool indent)
-        : m_stream(stream), m_paths(savedRoot), m_indent(indent)
+    XmlWriter(FileOutputStream& stream, const Attribute* savedRoot, bool indent, const Progress& progress)
+        : m_stream(stream), m_paths(savedRoot), m_indent(indent), m_progress(progress, *savedRoot, 1)
     {
         for (int type = 0; type <= NodeType; ++type)
             if (const char* text = files::typeText(static_cast<AttributeType>(type)))
@@ -117,9 +117,9 @@ public:
             return false;
         }
         m_out.literal("\n</nodedb>\n");
-        if (!flush())
+        if (!flush() || !m_progress.at(m_progress.total()))
         {
-            error = m_error;
+            error = m_error.empty() ? "cancelled" : m_error;
             return false;
         }
         return true;
@@ -616,6 +616,11 @@ private:
             m_error = "the tree is nested too deeply to save";
             return false;
         }
+        if (!m_progress.node())
+        {
+            m_error = "cancelled";
+            return false;
+        }
         newline(depth);
         m_out.literal("<node type=\"");
         escape(node.getClassID(), true);
@@ -650,6 +655,7 @@ private:
     OutputBuffer m_out;
     std::string m_path;
     std::string m_error;
+    files::SaveProgress m_progress;
 };
 
 } // namespace
@@ -671,7 +677,7 @@ bool SaverXML::save(const Attribute* root)
     }
     // The savers only read; the typed views they use are not const.
     auto* mutableRoot = const_cast<Attribute*>(root);
-    XmlWriter writer(m_stream, root, (m_flags & s_compact) == 0);
+    XmlWriter writer(m_stream, root, (m_flags & s_compact) == 0, m_progress);
     if (!writer.writeDocument(mutableRoot, m_error))
         return false;
     if (!m_stream.commit())

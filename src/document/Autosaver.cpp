@@ -3,6 +3,7 @@
 #include <dbui/CrashRecovery.h>
 
 #include <db/Database.h>
+#include <db/SaverXML.h>
 
 #include <wx/app.h>
 #include <wx/event.h>
@@ -100,7 +101,18 @@ void Autosaver::start()
     }
     m_changedBeforeSave = *m_changedSince;
     m_changedSince.reset();
-    m_save = std::make_unique<BackgroundSave>(*m_recovery.getDocument().getDatabase(), std::move(stream));
+    db::Database& database = *m_recovery.getDocument().getDatabase();
+    m_save = std::make_unique<BackgroundSave>(database, std::move(stream),
+                                              [&database](db::FileOutputStream& out, const db::Progress& progress,
+                                                          std::string& error) {
+                                                  // Compact: nobody reads a recovery file but the loader, and it
+                                                  // is smaller and quicker to write.
+                                                  db::SaverXML saver(out, db::SaverXML::s_compact);
+                                                  saver.setProgress(progress);
+                                                  const bool saved = saver.save(&database);
+                                                  error = saver.getError();
+                                                  return saved;
+                                              });
     wxWakeUpIdle();
 }
 

@@ -416,10 +416,12 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
     database.beginChangeBlock();
     // Cleared only once the recovery file has been read whole: a broken one
     // leaves the saved version as it is.
-    if (!m_document.loadFileThen(recoveryFile, [&database] { database.clear(); }))
+    const Document::ErrorCode loaded =
+        m_document.loadFileThen(recoveryFile, [&database] { database.clear(); }, "Recovering");
+    if (loaded != Document::Success)
     {
         database.cancelChangeBlock();
-        return Document::LoadFailed;
+        return loaded;
     }
     database.endChangeBlock(L"Recover Document");
 

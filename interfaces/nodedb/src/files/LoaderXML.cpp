@@ -22,8 +22,10 @@ namespace {
 using files::BuiltUnit;
 using files::DetachedTree;
 
-/// How much of the file is read at a time.
+/// How much of the file is split at a time.
 constexpr std::size_t s_windowSize = std::size_t(8) << 20;
+/// How much of it is read at a time.
+constexpr std::size_t s_readPiece = std::size_t(1) << 20;
 /// Units close at this size: small enough to spread over the threads and to
 /// keep little text in memory, big enough to cost little each.
 constexpr std::size_t s_unitSize = std::size_t(256) << 10;
@@ -120,10 +122,20 @@ private:
             if (carried > 0)
                 std::memcpy(next.get(), window.get() + keep, carried);
             splitter.rebase();
-            const std::size_t got = m_stream.readSome(next.get() + carried, s_windowSize);
-            if (!m_stream.isOpen())
-                return Outcome::GaveUp; // the whole read meets the error again and reports it
-            read += got;
+            // Read in pieces, so that progress is told often even from a slow disk.
+            std::size_t got = 0;
+            while (got < s_windowSize)
+            {
+                const std::size_t piece = m_stream.readSome(next.get() + carried + got, s_readPiece);
+                if (!m_stream.isOpen())
+                    return Outcome::GaveUp; // the whole read meets the error again and reports it
+                got += piece;
+                read += piece;
+                if (m_progress && !m_progress(read, m_stream.size()))
+                    return Outcome::Cancelled;
+                if (piece < s_readPiece)
+                    break;
+            }
             window = std::move(next);
             length = carried + got;
             const bool last = got < s_windowSize;
@@ -133,8 +145,6 @@ private:
             batch(window, units);
             while (m_builder.waiting() > s_maxWaiting)
                 m_builder.buildOne();
-            if (m_progress && !m_progress(read, m_stream.size()))
-                return Outcome::Cancelled;
             if (state == files::XmlSplitter::State::GaveUp)
                 return Outcome::GaveUp;
             if (state == files::XmlSplitter::State::Done)

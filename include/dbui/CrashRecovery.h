@@ -146,6 +146,13 @@ public:
     std::chrono::milliseconds getAutosaveInterval() const;
     /// Called on the user-interface thread after each autosave, written or failed.
     void setAutosaveListener(std::function<void()> listener) { m_autosaveListener = std::move(listener); }
+    /// Called on the user-interface thread as an autosave goes on: how far it
+    /// has come (0 to 1) and how long it has been running.
+    using AutosaveProgressListener = std::function<void(double fraction, std::chrono::milliseconds running)>;
+    void setAutosaveProgressListener(AutosaveProgressListener listener)
+    {
+        m_autosaveProgressListener = std::move(listener);
+    }
     /// When the last autosave reached the disk; invalid before the first.
     wxDateTime getLastAutosaveTime() const { return m_lastAutosave; }
     /// Why the last autosave failed; empty when it succeeded.
@@ -181,6 +188,8 @@ private:
     std::unique_ptr<db::FileOutputStream> openRecoveryStream(wxString& target) const;
     /// Autosave and crash saves wrote `fileName`.
     void wrote(const wxString& fileName);
+    /// An autosave has come to `fraction` after `running`.
+    void autosaveProgressed(double fraction, std::chrono::milliseconds running);
     /// An autosave to `target` has ended, `written` or failed with `error`.
     void autosaveEnded(const wxString& target, bool written, const std::string& error);
     /// Lets an autosave under way end, so that no file appears after this.
@@ -197,6 +206,7 @@ private:
     std::vector<wxString> m_written;
     std::unique_ptr<Autosaver> m_autosaver;
     std::function<void()> m_autosaveListener;
+    AutosaveProgressListener m_autosaveProgressListener;
     wxDateTime m_lastAutosave;
     wxString m_lastAutosaveError;
 };

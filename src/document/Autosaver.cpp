@@ -101,6 +101,7 @@ void Autosaver::start()
     }
     m_changedBeforeSave = *m_changedSince;
     m_changedSince.reset();
+    m_saveStarted = Clock::now();
     db::Database& database = *m_recovery.getDocument().getDatabase();
     m_save = std::make_unique<BackgroundSave>(database, std::move(stream),
                                               [&database](db::FileOutputStream& out, const db::Progress& progress,
@@ -138,6 +139,8 @@ void Autosaver::onIdle(wxIdleEvent& event)
             return;
         }
         m_save->runSlice(s_slice);
+        m_recovery.autosaveProgressed(m_save->getProgress(), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                Clock::now() - m_saveStarted));
         if (!m_save->hasReleasedDatabase())
         {
             event.RequestMore();

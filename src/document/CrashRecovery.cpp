@@ -133,6 +133,7 @@ CrashRecovery::~CrashRecovery()
 {
     // The host that listens may be going away too.
     m_autosaveListener = nullptr;
+    m_autosaveProgressListener = nullptr;
     m_autosaver.reset();
     removeCrashRecovery(this);
     m_document.m_observers.remove(this, ObserverMode::Immediate);
@@ -239,6 +240,12 @@ void CrashRecovery::wrote(const wxString& fileName)
 {
     m_written.erase(std::remove(m_written.begin(), m_written.end(), fileName), m_written.end());
     m_written.push_back(fileName);
+}
+
+void CrashRecovery::autosaveProgressed(double fraction, std::chrono::milliseconds running)
+{
+    if (m_autosaveProgressListener)
+        m_autosaveProgressListener(fraction, running);
 }
 
 void CrashRecovery::autosaveEnded(const wxString& target, bool written, const std::string& error)

@@ -89,6 +89,8 @@ private:
     bool m_whole = false;
     std::size_t m_size = 0;
     std::size_t m_position = 0;
+    /// The disk has been asked for the file up to here.
+    std::size_t m_fetched = 0;
 
     static std::function<void(std::size_t)> s_readHook;
 };

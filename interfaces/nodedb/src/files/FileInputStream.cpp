@@ -18,6 +18,9 @@ std::function<void(std::size_t)> FileInputStream::s_readHook;
 namespace {
 /// Whole files are read in pieces of this size, so that progress can be told between them.
 constexpr std::size_t s_piece = std::size_t(1) << 20;
+/// How far ahead of the reading the disk is asked to fetch: reading piece by
+/// piece would otherwise leave it idle while each piece is worked on.
+constexpr std::size_t s_readAhead = std::size_t(32) << 20;
 } // namespace
 
 FileInputStream::FileInputStream(const std::wstring& fileName, FileOpenMode mode)
@@ -56,6 +59,7 @@ FileInputStream& FileInputStream::operator=(FileInputStream&& other) noexcept
     m_whole = other.m_whole;
     m_size = other.m_size;
     m_position = other.m_position;
+    m_fetched = other.m_fetched;
     return *this;
 }
 
@@ -123,6 +127,12 @@ long long FileInputStream::readAt(char* into, std::size_t size, std::size_t offs
 {
     if (s_readHook)
         s_readHook(offset);
+    if (offset + size + s_readAhead / 2 > m_fetched && m_fetched < m_size)
+    {
+        const std::size_t from = std::max(m_fetched, offset);
+        ::posix_fadvise(m_fd, static_cast<off_t>(from), static_cast<off_t>(s_readAhead), POSIX_FADV_WILLNEED);
+        m_fetched = from + s_readAhead;
+    }
     std::size_t done = 0;
     while (done < size)
     {

@@ -108,7 +108,8 @@ void Autosaver::start()
                                                           std::string& error) {
                                                   // Compact: nobody reads a recovery file but the loader, and it
                                                   // is smaller and quicker to write.
-                                                  db::SaverXML saver(out, db::SaverXML::s_compact);
+                                                  db::SaverXML saver(out, db::SaverXML::s_compact |
+                                                                              db::SaverXML::s_oneThread);
                                                   saver.setProgress(progress);
                                                   const bool saved = saver.save(&database);
                                                   error = saver.getError();

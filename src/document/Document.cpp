@@ -67,7 +67,9 @@ bool writeDatabase(db::FileOutputStream& stream, const db::Database& database, D
     }
     else
     {
-        db::SaverXML saver(stream, 0);
+        // One thread: a save in slices lets the windows read the database
+        // between them, and a crash's save should start no threads.
+        db::SaverXML saver(stream, db::SaverXML::s_oneThread);
         saver.setProgress(progress);
         saved = saver.save(database);
         error = saver.getError();

@@ -105,6 +105,12 @@ TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
     db::Database loaded(L"Scene");
     ASSERT_EQ(load(loaded, folder.file("scene.xml"), Format::Xml), "");
     EXPECT_EQ(xmlOf(loaded, folder), text);
+    {
+        // Saved by one thread, the text is the same as saved in pieces by several.
+        db::FileOutputStream stream(folder.file("one.xml"));
+        ASSERT_TRUE(db::SaverXML(stream, db::SaverXML::s_oneThread).save(loaded));
+        EXPECT_TRUE(readAll(folder.file("one.xml")) == text);
+    }
 
     // Errors far into the file, found while building a piece and while resolving pointers.
     const std::size_t late = text.size() * 3 / 4;

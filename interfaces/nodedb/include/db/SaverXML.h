@@ -17,8 +17,12 @@ class SaverXML
 public:
     /// Writes without indentation (smaller files, same content).
     static constexpr int s_compact = 1;
+    /// Writes on the calling thread alone. Without it, big saves are written
+    /// on every processor, which read the database at once: for callers that
+    /// let others use the database between progress reports (a save in slices).
+    static constexpr int s_oneThread = 2;
 
-    /// `flags`: 0 or `s_compact`.
+    /// `flags`: `s_compact`, `s_oneThread`, or both.
     SaverXML(FileOutputStream& stream, int flags = 0);
 
     /// Writes `root` (a database or a node) and commits the stream; false on any

@@ -90,6 +90,12 @@ public:
     {
         return !m_progress || (++m_done & 0xFF) != 0 || (*m_progress)(m_done, m_total);
     }
+    /// `count` more nodes at once; false when the callback asked to stop.
+    bool nodes(std::size_t count)
+    {
+        m_done += count;
+        return !m_progress || (*m_progress)(m_done, m_total);
+    }
     /// Tells where the work stands in other terms (the writing of a built file); false to stop.
     bool at(std::size_t done) { return !m_progress || (*m_progress)(done, m_total); }
     std::size_t nodes() const { return m_done; }

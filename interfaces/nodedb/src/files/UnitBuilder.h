@@ -38,6 +38,9 @@ public:
     UnitBuilder(const UnitBuilder&) = delete;
     UnitBuilder& operator=(const UnitBuilder&) = delete;
 
+    /// Units are started no further than `units` ahead of the one taken last (0: no limit).
+    void limitAhead(std::size_t units) { m_limitAhead = units; }
+
     void add(std::unique_ptr<Unit> unit)
     {
         {
@@ -75,6 +78,11 @@ public:
     Unit& take(std::size_t index)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
+        if (index > m_taken)
+        {
+            m_taken = index;
+            m_changed.notify_all();
+        }
         while (!m_built[index])
         {
             if (!buildNext(lock))
@@ -100,7 +108,7 @@ private:
     /// Builds the next waiting unit with the lock released meanwhile.
     bool buildNext(std::unique_lock<std::mutex>& lock)
     {
-        if (m_stopping || m_next >= m_units.size())
+        if (m_stopping || m_next >= m_units.size() || (m_limitAhead > 0 && m_next >= m_taken + m_limitAhead))
             return false;
         const std::size_t index = m_next++;
         Unit* unit = m_units[index].get();
@@ -144,6 +152,8 @@ private:
     std::vector<std::unique_ptr<Unit>> m_units;
     std::vector<bool> m_built;
     std::size_t m_next = 0;
+    std::size_t m_limitAhead = 0;
+    std::size_t m_taken = 0;
     bool m_stopping = false;
 };
 

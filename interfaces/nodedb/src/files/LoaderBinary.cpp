@@ -676,19 +676,19 @@ private:
 struct BinaryBatch
 {
     std::size_t first = 0; ///< index of its first run
-    std::deque<files::BuiltUnit> runs;
+    std::deque<files::BuiltUnit> units; ///< its runs, as built
     std::size_t bytes = 0;
 };
 
 /// Builds the runs of a checked body on all processors and hands them to the
 /// reader of the rest in file order.
-class ParallelRuns : public files::UnitSource
+class ParallelRuns
 {
 public:
     ParallelRuns(const std::vector<RunPlace>& places, const BinaryReader& names, const char* file,
                  TypeRegistry& registry)
         : m_places(places), m_names(names), m_file(file), m_registry(registry),
-          m_builder([this](BinaryBatch& batch) { build(batch); }, files::loadWorkerCount())
+          m_builder([this](BinaryBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
     {
         std::unique_ptr<BinaryBatch> batch;
         for (std::size_t i = 0; i < places.size(); ++i)
@@ -698,7 +698,7 @@ public:
                 batch = std::make_unique<BinaryBatch>();
                 batch->first = i;
             }
-            batch->runs.emplace_back();
+            batch->units.emplace_back();
             batch->bytes += places[i].bytes;
             if (batch->bytes >= s_runSize)
                 m_builder.add(std::move(batch));
@@ -707,7 +707,7 @@ public:
             m_builder.add(std::move(batch));
     }
 
-    ~ParallelRuns() override { m_builder.stop(); }
+    ~ParallelRuns() { m_builder.stop(); }
 
     /// Builds runs on this thread too, telling `built` the bytes done; false when it said stop.
     bool help(const std::function<bool(std::size_t)>& built)
@@ -724,18 +724,8 @@ public:
         return true;
     }
 
-    files::BuiltUnit* nextUnit() override
-    {
-        while (m_batch < m_builder.size())
-        {
-            BinaryBatch& batch = m_builder.take(m_batch);
-            if (m_run < batch.runs.size())
-                return &batch.runs[m_run++];
-            ++m_batch;
-            m_run = 0;
-        }
-        return nullptr;
-    }
+    /// The runs, in file order.
+    files::UnitSource& units() { return m_units; }
 
 private:
     void build(BinaryBatch& batch)
@@ -744,11 +734,11 @@ private:
         std::vector<files::PendingPointer> unused;
         BinaryReader reader(m_registry, error, unused);
         reader.shareNames(m_names);
-        for (std::size_t i = 0; i < batch.runs.size(); ++i)
+        for (std::size_t i = 0; i < batch.units.size(); ++i)
         {
             const RunPlace& place = m_places[batch.first + i];
             ByteReader records(m_file + place.offset, place.bytes, place.offset);
-            if (!reader.readRun(records, place.depth, batch.runs[i]))
+            if (!reader.readRun(records, place.depth, batch.units[i]))
                 break; // the reader of the rest meets the run that failed
         }
     }
@@ -757,9 +747,8 @@ private:
     const BinaryReader& m_names;
     const char* m_file;
     TypeRegistry& m_registry;
-    std::size_t m_batch = 0;
-    std::size_t m_run = 0;
     files::UnitBuilder<BinaryBatch> m_builder;
+    files::BatchedUnits<BinaryBatch> m_units;
 };
 
 } // namespace
@@ -898,9 +887,9 @@ bool LoaderBinary::load(Attribute* target)
         LoadError runError;
         BinaryReader around(registry, runError, tree.pointers);
         around.shareNames(reader);
-        around.setRuns(&places, &runs);
+        around.setRuns(&places, &runs.units());
         tree.root.reset(around.readNode(nodeRecord, 1, databaseRoot));
-        if (!tree.root || runs.nextUnit() != nullptr)
+        if (!tree.root || runs.units().nextUnit() != nullptr)
         {
             tree.root.reset();
             tree.pointers.clear();

@@ -53,7 +53,7 @@ struct XmlBatch
 /// skeleton last. Gives up on anything unusual and on every error: the whole
 /// file is then read the exact way, which finds the same result or says
 /// precisely what is wrong.
-class SplitRead : public files::UnitSource
+class SplitRead
 {
 public:
     enum class Outcome
@@ -65,11 +65,11 @@ public:
 
     SplitRead(FileInputStream& stream, TypeRegistry& registry, const Progress& progress)
         : m_stream(stream), m_registry(registry), m_progress(progress),
-          m_builder([this](XmlBatch& batch) { build(batch); }, files::loadWorkerCount())
+          m_builder([this](XmlBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
     {
     }
 
-    ~SplitRead() override { m_builder.stop(); }
+    ~SplitRead() { m_builder.stop(); }
 
     Outcome run(DetachedTree& tree)
     {
@@ -86,23 +86,10 @@ public:
             return Outcome::GaveUp;
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
-        reader.setUnits(this);
-        if (!reader.read(document, tree) || nextUnit() != nullptr)
+        reader.setUnits(&m_units);
+        if (!reader.read(document, tree) || m_units.nextUnit() != nullptr)
             return Outcome::GaveUp; // a unit without its place
         return Outcome::Read;
-    }
-
-    BuiltUnit* nextUnit() override
-    {
-        while (m_batch < m_builder.size())
-        {
-            XmlBatch& batch = m_builder.take(m_batch);
-            if (m_unit < batch.units.size())
-                return &batch.units[m_unit++];
-            ++m_batch;
-            m_unit = 0;
-        }
-        return nullptr;
     }
 
 private:
@@ -195,9 +182,8 @@ private:
     TypeRegistry& m_registry;
     const Progress& m_progress;
     std::string m_skeleton;
-    std::size_t m_batch = 0; ///< the batch and unit the skeleton takes next
-    std::size_t m_unit = 0;
     files::UnitBuilder<XmlBatch> m_builder;
+    files::BatchedUnits<XmlBatch> m_units;
 };
 
 } // namespace

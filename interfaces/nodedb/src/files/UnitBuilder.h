@@ -16,6 +16,8 @@
 
 #include <pthread.h>
 
+#include "LoadSupport.h"
+
 namespace db::files {
 
 /// Worker threads for a load: one fewer than the processors, the loading thread being the last.
@@ -155,6 +157,33 @@ private:
     std::size_t m_limitAhead = 0;
     std::size_t m_taken = 0;
     bool m_stopping = false;
+};
+
+/// The units of batches built by a UnitBuilder, in order, each once its
+/// batch is built. A batch holds its units in `units`.
+template <typename Batch>
+class BatchedUnits : public UnitSource
+{
+public:
+    explicit BatchedUnits(UnitBuilder<Batch>& builder) : m_builder(builder) {}
+
+    BuiltUnit* nextUnit() override
+    {
+        while (m_batch < m_builder.size())
+        {
+            Batch& batch = m_builder.take(m_batch);
+            if (m_unit < batch.units.size())
+                return &batch.units[m_unit++];
+            ++m_batch;
+            m_unit = 0;
+        }
+        return nullptr;
+    }
+
+private:
+    UnitBuilder<Batch>& m_builder;
+    std::size_t m_batch = 0;
+    std::size_t m_unit = 0;
 };
 
 } // namespace db::files

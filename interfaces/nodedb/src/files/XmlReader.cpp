@@ -442,17 +442,8 @@ bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int dept
         return true;
     case Enum:
     {
-        pugi::xml_node valueElement = element;
-        if (attribute.isDynamic())
-        {
-            std::vector<pugi::xml_node> list;
-            if (!items(element, list))
-                return false;
-            if (list.size() != 1)
-                return fail(element, "bad enum value");
-            valueElement = list[0];
-        }
-        if (!text(valueElement, begin, end))
+        pugi::xml_node valueElement;
+        if (!singleValue(attribute, element, "bad enum value", valueElement) || !text(valueElement, begin, end))
             return false;
         int value = 0;
         if (!enumValue(valueElement, attribute.asEnumAttribute()->getEnumDef(), begin, end, value))
@@ -462,17 +453,8 @@ bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int dept
     }
     case Pointer:
     {
-        pugi::xml_node valueElement = element;
-        if (attribute.isDynamic())
-        {
-            std::vector<pugi::xml_node> list;
-            if (!items(element, list))
-                return false;
-            if (list.size() != 1)
-                return fail(element, "bad pointer value");
-            valueElement = list[0];
-        }
-        if (!text(valueElement, begin, end))
+        pugi::xml_node valueElement;
+        if (!singleValue(attribute, element, "bad pointer value", valueElement) || !text(valueElement, begin, end))
             return false;
         pending(attribute, -1, valueElement, begin, end);
         return true;
@@ -614,6 +596,21 @@ bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int dept
     default:
         return fail(element, "unexpected element <" + std::string(element.name()) + ">");
     }
+}
+
+bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value)
+{
+    value = element;
+    if (!attribute.isDynamic())
+        return true;
+    // A dynamic attribute's element holds its definition: the value is its one <e>.
+    std::vector<pugi::xml_node> list;
+    if (!items(element, list))
+        return false;
+    if (list.size() != 1)
+        return fail(element, bad);
+    value = list[0];
+    return true;
 }
 
 bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, int depth)

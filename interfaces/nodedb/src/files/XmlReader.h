@@ -86,6 +86,8 @@ private:
     bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end, int& value);
     void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end);
     bool readValue(Attribute& attribute, pugi::xml_node element, int depth);
+    /// The element that holds a single value; `bad` names the problem when a dynamic one has not exactly one.
+    bool singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value);
     bool readContainer(NodeContainer& container, pugi::xml_node element, int depth);
     bool takeUnit(NodeContainer& container, pugi::xml_node placeholder);
 

@@ -115,7 +115,15 @@ private:
         const std::size_t index = m_next++;
         Unit* unit = m_units[index].get();
         lock.unlock();
-        m_build(*unit);
+        try
+        {
+            m_build(*unit);
+        }
+        catch (...)
+        {
+            // Out of memory, most likely: the unit stays unbuilt, and the
+            // loader reads the file the ordinary way, on its own thread.
+        }
         lock.lock();
         m_built[index] = true;
         m_changed.notify_all();

@@ -181,10 +181,8 @@ public:
         const files::SavePiece& piece = *into.piece;
         for (unsigned int i = piece.first; i < piece.first + piece.count; ++i)
             if (!writeAttribute(*piece.container->getAttribute(i), piece.depth))
-            {
-                into.error = m_error;
                 break;
-            }
+        into.error = m_error;
         std::swap(into.text, m_out);
     }
 
@@ -822,6 +820,7 @@ bool SaverXML::save(const Attribute* root)
     BufferPool buffers;
     PieceBuilder written(
         [&](WrittenPiece& piece) {
+            piece.error = "out of memory"; // unless the helper gets through
             XmlWriter helper(nullptr, paths, root, indent, Progress());
             helper.writePiece(piece, buffers);
         },

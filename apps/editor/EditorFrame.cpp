@@ -246,7 +246,7 @@ void EditorFrame::connectEvents()
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
     // The browser passes the selection on to its inspector; the status bar listens too.
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
-                                         TreeEventHandler(EditorFrame::onSelectionChanged), nullptr, this);
+                                         wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
 }
 
 // ---------------------------------------------------------------------------
@@ -426,11 +426,15 @@ void EditorFrame::handleUndo(wxCommandEvent&)
 
 void EditorFrame::handleRedo(wxCommandEvent&)
 {
+    applyPendingEdits();
     m_database.redo();
 }
 
 void EditorFrame::handleDelete(wxCommandEvent&)
 {
+    // Text still being typed for the nodes must land before they go, so that
+    // undoing the deletion brings them back with it.
+    applyPendingEdits();
     m_browser->getTreeControl()->deleteSelectedNodes(false);
 }
 

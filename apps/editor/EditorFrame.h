@@ -112,8 +112,8 @@ private:
     /// The save prompt, carried out: a failed save keeps the work in the
     /// recovery file and says where, and stops what asked when even that fails.
     int promptToKeepWork();
-    /// Pending edits of focus-reliant windows (a script being typed) become
-    /// undo steps before anything reads or writes the whole document.
+    /// Pending edits of focus-reliant windows (text or a script being typed)
+    /// become undo steps before a command reads or changes the document.
     void applyPendingEdits();
 
     db::Database& m_database;

@@ -25,6 +25,9 @@
 #ifndef DBUI_SAMPLE_DOCUMENT
 #define DBUI_SAMPLE_DOCUMENT ""
 #endif
+#ifndef DBUI_INSTALLED_SAMPLE_DOCUMENT
+#define DBUI_INSTALLED_SAMPLE_DOCUMENT ""
+#endif
 
 namespace
 {
@@ -135,7 +138,11 @@ wxString EditorApp::startDocument() const
     if (!m_schemaFile.empty())
         return wxEmptyString; // the sample needs the example schema
     const wxString sample = DBUI_SAMPLE_DOCUMENT;
-    return wxFileName::FileExists(sample) ? sample : wxString();
+    if (wxFileName::FileExists(sample))
+        return sample;
+    // An installed editor finds the sample under its own prefix.
+    const wxString installed = wxStandardPaths::Get().GetInstallPrefix() + "/" + DBUI_INSTALLED_SAMPLE_DOCUMENT;
+    return wxFileName::FileExists(installed) ? installed : wxString();
 }
 
 void EditorApp::takeScreenshotAndExit()

@@ -2,6 +2,7 @@
 
 #include <dbui/Document.h>
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <wx/datetime.h>
 #include <wx/string.h>
@@ -94,7 +95,7 @@ class Autosaver;
 /// Limits: a crash handler runs in a process whose state may be damaged; the
 /// save is a best effort, bounded by a time limit so that a hung save still
 /// lets the program end.
-class CrashRecovery : public DocumentObserver
+class DBUI_EXPORT CrashRecovery final : public DocumentObserver
 {
 public:
     /// Which events write the recovery file.
@@ -135,20 +136,24 @@ public:
     /// recovery folder; Cancelled when there is none or the user declines.
     Document::ErrorCode offerUntitledRecovery();
 
+    ///@{
     /// The folder for recovery files that cannot lie beside a document; empty (the default) for none.
     void setRecoveryFolder(const wxString& folder) { m_folder = folder; }
     wxString getRecoveryFolder() const { return m_folder; }
+    ///@}
 
+    ///@{
     /// Writes the recovery file in the background once the document has had
     /// unsaved changes for `interval` and keyboard and mouse have rested for
     /// `idle`; an interval of zero (the default) turns autosave off.
     void setAutosave(std::chrono::milliseconds interval, std::chrono::milliseconds idle = s_defaultAutosaveIdle);
     std::chrono::milliseconds getAutosaveInterval() const;
+    ///@}
     /// Called on the user-interface thread after each autosave, written or failed.
     void setAutosaveListener(std::function<void()> listener) { m_autosaveListener = std::move(listener); }
-    /// Called on the user-interface thread as an autosave goes on: how far it
-    /// has come (0 to 1) and how long it has been running.
+    /// Told how far an autosave has come (0 to 1) and how long it has been running.
     using AutosaveProgressListener = std::function<void(double fraction, std::chrono::milliseconds running)>;
+    /// Called on the user-interface thread as an autosave goes on, after each slice of it.
     void setAutosaveProgressListener(AutosaveProgressListener listener)
     {
         m_autosaveProgressListener = std::move(listener);
@@ -169,7 +174,9 @@ public:
     /// How long a crash handler may spend saving before the program is let go.
     static void setCrashSaveTimeLimit(unsigned int seconds);
 
+    /// The document saved on a crash.
     Document& getDocument() const { return m_document; }
+    /// The Triggers given at construction.
     int getTriggers() const { return m_triggers; }
 
 private:

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <db/DatabaseObserver.h>
 #include <db/Progress.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <wx/string.h>
 
@@ -39,7 +40,7 @@ class FileProgress;
 /// dialog and message it shows goes through a virtual operation, so a host can
 /// derive and replace any of them. Nothing here throws; every lifecycle
 /// operation answers with an ErrorCode.
-class Document : public db::DatabaseObserver
+class DBUI_EXPORT Document : public db::DatabaseObserver
 {
 public:
     /// The result of every lifecycle operation.
@@ -94,13 +95,16 @@ public:
     /// Unregisters from the database; does not close, prompt or notify.
     ~Document() override;
 
+    ///@{
     /// Copies every member as it is, observers included. A copy is not
     /// registered with the database, though it unregisters when destroyed.
     Document(const Document& other);
     Document& operator=(const Document& other);
+    ///@}
 
     // --- access -----------------------------------------------------------
 
+    /// The database the document binds to a file (not owned).
     db::Database* getDatabase() const { return m_database; }
     /// The observer list, for hosts that prefer a call to the member.
     ObserverManager<DocumentObserver>& getObservers() { return m_observers; }
@@ -108,34 +112,43 @@ public:
     wxString getFileExtension() const { return m_fileExtension; }
     /// The file the document belongs to; empty while it has none.
     wxString getFilename() const { return m_fileName; }
+    /// "No file open", "Unnamed", or the file's name without folder and extension.
     wxString getTitle() const { return m_title; }
     /// The title followed by " *" while there are unsaved changes: the caption to show.
     wxString getTitleWithChangeIndicator() const;
     /// True while the database differs from the last opened, saved, created or closed state.
     bool hasChangedSinceLastSave() const;
 
+    ///@{
     /// The recent-files list; null (the default) disables everything that uses it.
     void setFileHistory(wxUtils::OrkFileHistory2* history) { m_fileHistory = history; }
     wxUtils::OrkFileHistory2* getFileHistory() const { return m_fileHistory; }
+    ///@}
     /// The most recent entry of the recent-files list, or empty.
     wxString getMostRecentFile() const;
 
     /// Why the last loadFile or saveFile of this class failed ("file: where: what"); empty after a success.
     wxString getLastFileError() const { return m_lastFileError; }
 
+    ///@{
     /// A combination of Options.
     void setOptions(int options) { m_options = options; }
     int getOptions() const { return m_options; }
+    ///@}
 
+    ///@{
     /// The format of the files the document writes (and, without FormatByExtension, reads); XML by default.
     void setFileFormat(FileFormat format) { m_fileFormat = format; }
     FileFormat getFileFormat() const { return m_fileFormat; }
+    ///@}
     /// The format a file of that name is written in.
     FileFormat getFileFormatFor(const wxString& fileName) const;
 
+    ///@{
     /// With ShowProgress: how long a load or save runs before its dialog shows.
     void setProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
     std::chrono::milliseconds getProgressDelay() const { return m_progressDelay; }
+    ///@}
 
     // --- lifecycle --------------------------------------------------------
 
@@ -148,6 +161,7 @@ public:
     ErrorCode open(const wxString& fileName);
     /// Opens entry `index` of the recent-files list (0 = most recent); offers to drop an entry that fails.
     ErrorCode openRecent(int index);
+    /// openRecent(0).
     ErrorCode openMostRecent();
     /// Closes without asking.
     ErrorCode close();
@@ -209,15 +223,20 @@ public:
     virtual wxString getCrashRecoveryFilename() const;
 
 protected:
+    /// Loads `fileName` without asking anything; on success the document
+    /// belongs to it, with no undo history, and observers hear onDocumentCreated.
     ErrorCode doOpen(const wxString& fileName);
     /// Called by loadFile once the whole file has been read and checked, right
     /// before the database changes; see KeepDocumentOnFailedOpen.
     void fileRead();
+    /// Empties the database and its history without asking; observers hear
+    /// onDocumentClosing before and onDocumentClosed after.
     ErrorCode doClose();
     /// For an overriding loadFile or saveFile: follows the load or save under way
     /// for the user (ShowProgress); empty when nobody watches. False from it means
     /// the user cancelled: stop, and fail.
     db::Progress getFileProgress() const;
+    /// Sets the title without the change mark.
     void setTitle(const wxString& title) { m_title = title; }
     /// Titles the document with its file's name, without folder and extension.
     void setTitleFromFilename();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <db/Visitor.h>
 
@@ -25,11 +27,12 @@ class NodeItemMap;
 /// class id) that follows the database's change sets item by item, and acts
 /// on its selection: deletion as one undo step, renaming in place. The user
 /// data of its items is its own: each item points back at its node there.
-class NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
+class DBUI_EXPORT NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
 {
 public:
     /// Two-step creation: call Create next.
     NodeTreeControl();
+    /// Creates the window at once; see Create.
     NodeTreeControl(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
                     const wxSize& size = wxDefaultSize, long style = 0,
                     const wxString& name = "NodeTreeControl");
@@ -53,6 +56,7 @@ public:
     /// selects a neighbour (next, else previous sibling, else the parent).
     virtual void deleteSelectedNodes(bool askFirst);
 
+    /// The database shown, or null.
     db::Database* getDatabase() const { return m_database; }
 
     /// The item showing `node`, or null.
@@ -61,17 +65,25 @@ public:
     db::Node* getNodeOfItem(const wxUtils::TreeItem* item) const;
 
 protected:
+    /// Puts a new item under `parent` before `before` (at the end when null);
+    /// with no parent it becomes the root. Override to decorate items.
     virtual void addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before);
 
     bool visitNodeEnter(db::Node* node) override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
 
+    /// Adds the item of a node that came into the database, in its place among its siblings.
     void doAddNode(db::Node* node);
+    /// Removes a node's item with the items below it.
     void doRemoveNode(db::Node* node);
+    /// Gives a node's item the node's new name.
     void doRenameNode(db::Node* node);
+    /// Moves a node's item (with the items below it) to the node's new place.
     void doReparentNode(db::Node* node);
 
+    /// Any item may be renamed: nothing to check.
     void onBeginRename(wxUtils::TreeEvent& event);
+    /// A rename typed in place renames the node (one undo step); the label follows the database's report.
     void onEndRename(wxUtils::TreeEvent& event);
 
 private:

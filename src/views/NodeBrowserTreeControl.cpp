@@ -86,7 +86,8 @@ bool NodeBrowserTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos
 {
     if (!NodeTreeControl::Create(parent, id, pos, size, style, name))
         return false;
-    Connect(wxID_ANY, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, TreeEventHandler(NodeBrowserTreeControl::onContextMenu));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU,
+            wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onContextMenu));
     Connect(wxID_ANY, wxEVT_COMMAND_MENU_SELECTED,
             wxCommandEventHandler(NodeBrowserTreeControl::handleContextMenuChoice));
     Connect(wxID_ANY, wxEVT_CHAR, wxKeyEventHandler(NodeBrowserTreeControl::onChar));

@@ -8,6 +8,7 @@
 #include <db/ChangeSet.h>
 #include <db/Database.h>
 #include <db/Node.h>
+#include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowFreezer.h>
 
@@ -56,10 +57,13 @@ void NodeInspector::setNodes(const std::vector<db::Node*>& nodes)
 
 void NodeInspector::clear()
 {
+    wxWindow* panel = getScrollPanel();
+    // Rows go when the selection moves, nodes come or go, or the window
+    // closes, often while the user is still typing in one of them.
+    wxUtils::FocusReliantWindow::ensureChangesAppliedWithin(panel);
     for (CommonAttributeHolder* holder : m_holders)
         delete holder;
     m_holders.clear();
-    wxWindow* panel = getScrollPanel();
     if (panel->GetSizer())
     {
         panel->GetSizer()->Clear(true);
@@ -132,9 +136,10 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     if (def.getAttributeType() == db::NodeContainerType)
         return;
     builder.addStaticText(wxString(holder.getName()), 0, 0, wxDefaultSize, 0, 0);
-    AttributeWidget* widget = makeAttributeWidget(def, this);
-    if (widget)
-        widget->Reparent(getScrollPanel()); // sizer items must be children of the panel that lays them out
+    // Made in the panel that lays it out: made elsewhere and moved, it would sit
+    // hidden in the scrolling area for a moment, and GTK complains of any
+    // scroll that comes then.
+    AttributeWidget* widget = makeAttributeWidget(def, getScrollPanel());
     if (!widget)
     {
         // Keeps the grid in label and widget pairs.

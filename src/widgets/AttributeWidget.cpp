@@ -4,6 +4,7 @@
 #include <db/ChangeSet.h>
 #include <db/Database.h>
 #include <db/Registry.h>
+#include <wxUtils/FocusReliantWindow.h>
 
 #include <algorithm>
 
@@ -17,6 +18,16 @@ bool isAlive(const db::Database* database)
 {
     const std::vector<db::Database*>& live = db::Registry::getInstance().getRegisteredDatabases();
     return std::find(live.begin(), live.end(), database) != live.end();
+}
+
+// Removed attributes stay alive for undo, so the former parent is still there
+// to walk to; what tells them apart is the removed mark on the way up.
+bool wasRemoved(const db::Attribute* attribute)
+{
+    for (const db::Attribute* a = attribute; a; a = a->getParentAttribute())
+        if (a->isDetached() && a->getParentAttribute())
+            return true;
+    return false;
 }
 
 } // namespace
@@ -37,6 +48,7 @@ void AttributeWidget::setAttributes(const std::vector<db::Attribute*>& attribute
 {
     if (attributes != m_attributes)
     {
+        applyPendingEdits();
         synchWithDatabase(nullptr);
         m_attributes = attributes;
         if (!m_attributes.empty())
@@ -68,6 +80,7 @@ void AttributeWidget::addAttribute(db::Attribute* attribute)
 {
     if (!attribute || std::find(m_attributes.begin(), m_attributes.end(), attribute) != m_attributes.end())
         return;
+    applyPendingEdits();
     m_attributes.push_back(attribute);
     rebuild();
 }
@@ -82,6 +95,7 @@ void AttributeWidget::removeAttribute(db::Attribute* attribute)
     const auto it = std::find(m_attributes.begin(), m_attributes.end(), attribute);
     if (it == m_attributes.end())
         return;
+    applyPendingEdits();
     m_attributes.erase(it);
     rebuild();
 }
@@ -105,6 +119,13 @@ bool AttributeWidget::isValueCommon() const
     return true;
 }
 
+bool AttributeWidget::isBoundToLiveAttributes() const
+{
+    if (m_attributes.empty() || (m_database && !isAlive(m_database)))
+        return false;
+    return std::none_of(m_attributes.begin(), m_attributes.end(), wasRemoved);
+}
+
 void AttributeWidget::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool immediate)
 {
     if (!changes.hasChangedAny(m_attributes, false))
@@ -123,6 +144,13 @@ void AttributeWidget::synchWithDatabase(db::Database* database)
     m_database = database;
     if (m_database)
         m_database->getObservers().add(this, ObserverMode::Deferred);
+}
+
+void AttributeWidget::applyPendingEdits()
+{
+    // A widget that was never bound holds nothing typed for anything.
+    if (!m_attributes.empty())
+        wxUtils::FocusReliantWindow::ensureChangesAppliedWithin(this);
 }
 
 void AttributeWidget::rebuild()

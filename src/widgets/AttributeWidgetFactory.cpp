@@ -38,6 +38,11 @@ const wxSize s_enumSize(150, -1);
 
 AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent)
 {
+    return makeAttributeWidget(def, static_cast<wxWindow*>(parent));
+}
+
+AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent)
+{
     switch (def.getAttributeType())
     {
     case db::Int:

@@ -139,7 +139,7 @@ void LuaStringWidget::applyValue()
 
 void LuaStringWidget::ensureChangesApplied()
 {
-    if (m_textControl->GetModify())
+    if (m_textControl->GetModify() && isBoundToLiveAttributes())
         applyValue();
 }
 

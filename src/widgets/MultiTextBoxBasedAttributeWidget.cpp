@@ -26,6 +26,10 @@ MultiTextBoxBasedAttributeWidget::MultiTextBoxBasedAttributeWidget(int rows, int
                     wxCommandEventHandler(MultiTextBoxBasedAttributeWidget::onTextBoxEnter));
             Connect(box->GetId(), wxEVT_CHILD_KILL_FOCUS,
                     wxChildFocusEventHandler(MultiTextBoxBasedAttributeWidget::onTextBoxKillFocus));
+            // Applied while the focus moves, before whatever took it can rebind
+            // or destroy this widget; the queued report above comes too late.
+            box->Connect(wxEVT_KILL_FOCUS, wxFocusEventHandler(MultiTextBoxBasedAttributeWidget::onTextBoxFocusLost),
+                         nullptr, this);
             m_textBoxes[static_cast<std::size_t>(row * cols + col)] = box;
         }
     }
@@ -42,6 +46,8 @@ MultiTextBoxBasedAttributeWidget::~MultiTextBoxBasedAttributeWidget()
                    wxCommandEventHandler(MultiTextBoxBasedAttributeWidget::onTextBoxEnter));
         Disconnect(box->GetId(), wxEVT_CHILD_KILL_FOCUS,
                    wxChildFocusEventHandler(MultiTextBoxBasedAttributeWidget::onTextBoxKillFocus));
+        box->Disconnect(wxEVT_KILL_FOCUS, wxFocusEventHandler(MultiTextBoxBasedAttributeWidget::onTextBoxFocusLost),
+                        nullptr, this);
     }
 }
 
@@ -132,13 +138,30 @@ void MultiTextBoxBasedAttributeWidget::onTextBoxEnter(wxCommandEvent& event)
         applyValue(row, col, box);
 }
 
-void MultiTextBoxBasedAttributeWidget::onTextBoxKillFocus(wxChildFocusEvent& event)
+void MultiTextBoxBasedAttributeWidget::ensureChangesApplied()
+{
+    for (wxUtils::OrkSimpleTextCtrl* box : m_textBoxes)
+        applyIfTyped(box->GetId());
+}
+
+void MultiTextBoxBasedAttributeWidget::applyIfTyped(int id)
 {
     int row = 0;
     int col = 0;
-    wxUtils::OrkSimpleTextCtrl* box = findTextBox(event.GetId(), &row, &col);
-    if (box && box->isModified())
+    wxUtils::OrkSimpleTextCtrl* box = findTextBox(id, &row, &col);
+    if (box && box->isModified() && isBoundToLiveAttributes())
         applyValue(row, col, box);
+}
+
+void MultiTextBoxBasedAttributeWidget::onTextBoxKillFocus(wxChildFocusEvent& event)
+{
+    applyIfTyped(event.GetId());
+}
+
+void MultiTextBoxBasedAttributeWidget::onTextBoxFocusLost(wxFocusEvent& event)
+{
+    applyIfTyped(event.GetId());
+    event.Skip();
 }
 
 } // namespace dbui

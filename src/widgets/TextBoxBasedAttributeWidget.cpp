@@ -16,6 +16,11 @@ TextBoxBasedAttributeWidget::TextBoxBasedAttributeWidget(wxWindow* parent, const
             wxCommandEventHandler(TextBoxBasedAttributeWidget::onTextBoxEnter));
     Connect(m_textBox->GetId(), wxEVT_CHILD_KILL_FOCUS,
             wxChildFocusEventHandler(TextBoxBasedAttributeWidget::onTextBoxKillFocus));
+    // The toolkit's report of the focus loss is queued: by the time it comes,
+    // the click that took the focus (on another node in a tree, say) has
+    // rebound or destroyed this widget. The text is applied while the focus moves.
+    m_textBox->Connect(wxEVT_KILL_FOCUS, wxFocusEventHandler(TextBoxBasedAttributeWidget::onTextBoxFocusLost), nullptr,
+                       this);
 }
 
 TextBoxBasedAttributeWidget::~TextBoxBasedAttributeWidget()
@@ -31,6 +36,8 @@ void TextBoxBasedAttributeWidget::disconnectTextBox()
                wxCommandEventHandler(TextBoxBasedAttributeWidget::onTextBoxEnter));
     Disconnect(m_textBox->GetId(), wxEVT_CHILD_KILL_FOCUS,
                wxChildFocusEventHandler(TextBoxBasedAttributeWidget::onTextBoxKillFocus));
+    m_textBox->Disconnect(wxEVT_KILL_FOCUS, wxFocusEventHandler(TextBoxBasedAttributeWidget::onTextBoxFocusLost),
+                          nullptr, this);
 }
 
 void TextBoxBasedAttributeWidget::clearWindow()
@@ -71,10 +78,21 @@ void TextBoxBasedAttributeWidget::onTextBoxEnter(wxCommandEvent&)
     applyValue();
 }
 
+void TextBoxBasedAttributeWidget::ensureChangesApplied()
+{
+    if (m_textBox->isModified() && isBoundToLiveAttributes())
+        applyValue();
+}
+
 void TextBoxBasedAttributeWidget::onTextBoxKillFocus(wxChildFocusEvent&)
 {
-    if (m_textBox->isModified())
-        applyValue();
+    ensureChangesApplied();
+}
+
+void TextBoxBasedAttributeWidget::onTextBoxFocusLost(wxFocusEvent& event)
+{
+    ensureChangesApplied();
+    event.Skip();
 }
 
 } // namespace dbui

@@ -629,4 +629,36 @@ TEST(Editor, KilledEditorLosesNoMoreThanTheAutosaveInterval)
     next.frame->getDocument().close();
 }
 
+TEST(Editor, TextStillBeingTypedSurvivesAMenuCommandAndClosingTheWindow)
+{
+    Editor editor;
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    const auto typeIntensity = [&](const wxString& text) {
+        editor.select({light});
+        wxUtils::OrkSimpleTextCtrl* box = editor.floatWidget(L"intensity")->getTextBox();
+        box->SetFocus();
+        EXPECT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+        box->ChangeValue(text);
+        box->MarkDirty();
+    };
+
+    // Closing an unchanged document while typing: the typing changes it, so
+    // the user is asked.
+    ASSERT_FALSE(editor.frame->GetTitle().Contains(" *"));
+    typeIntensity("43");
+    wxTEST_DIALOG(EXPECT_FALSE(editor.closeWindow()), wxExpectModal<wxMessageDialog>(wxCANCEL));
+    EXPECT_EQ(intensityOf(light), 43.0f);
+    EXPECT_TRUE(editor.frame->GetTitle().Contains(" *"));
+
+    // Edit > Delete takes no focus from the box; undoing the deletion brings
+    // the node back with what was typed.
+    typeIntensity("42");
+    editor.command(wxID_DELETE);
+    const unsigned int steps = editor.database.getUndoStackSize();
+    ASSERT_GE(steps, 2u);
+    EXPECT_EQ(editor.database.getUndoDescription(steps - 2), L"Set float attribute(s)");
+    editor.command(wxID_UNDO);
+    EXPECT_EQ(intensityOf(light), 42.0f);
+}
+
 } // namespace

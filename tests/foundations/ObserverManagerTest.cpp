@@ -1,4 +1,4 @@
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <gtest/gtest.h>
 

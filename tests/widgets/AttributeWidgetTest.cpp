@@ -1,14 +1,18 @@
 #include "WidgetTestSupport.h"
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/AttributeWidgetFactory.h>
 
 #include <db/ChangeBlock.h>
 #include <db/FloatAttribute.h>
 #include <db/IntAttribute.h>
+#include <wxUtils/FocusReliantWindow.h>
 
 #include <functional>
+#include <memory>
 
 using widgettest::Scene;
+using widgettest::typeInto;
 
 namespace {
 
@@ -204,4 +208,50 @@ TEST(AttributeWidgetTest, AWidgetDestroyedDuringANotificationIsNotCalledAgain)
 
     delete first;
     EXPECT_EQ(scene.database.getObservers().count(), 0u);
+}
+
+TEST(AttributeWidgetTest, TypedTextGoesToTheAttributesItWasTypedForAndNowhereElse)
+{
+    for (const dbuitest::TypedEdit& edit : dbuitest::typedEdits())
+    {
+        SCOPED_TRACE(wxString(edit.path).utf8_str());
+        Scene scene(3);
+        db::Attribute* typedFor = scene.attributeAt(0, edit.path);
+        dbui::AttributeWidget* widget = dbui::makeAttributeWidget(typedFor->getDef(), wxtest::frame());
+        widget->setAttribute(typedFor);
+        std::vector<wxTextCtrl*> boxes;
+        for (wxWindow* child : widget->GetChildren())
+            if (auto* box = dynamic_cast<wxTextCtrl*>(child))
+                boxes.push_back(box);
+        ASSERT_LT(edit.box, static_cast<int>(boxes.size()));
+        wxTextCtrl* box = boxes[edit.box];
+
+        // Rebinding first writes what was typed, to what it was typed for.
+        typeInto(box, edit.typed);
+        widget->setAttribute(scene.attributeAt(1, edit.path));
+        EXPECT_TRUE(edit.holdsTyped(typedFor)) << "the typed text is lost";
+        EXPECT_FALSE(edit.holdsTyped(scene.attributeAt(1, edit.path)));
+        EXPECT_EQ(scene.undoSize(), 1u);
+        EXPECT_EQ(scene.topUndo(), edit.undo);
+        EXPECT_FALSE(box->IsModified());
+
+        // Text typed for a node that has gone is written nowhere, not even
+        // into the removed node that undo would bring back.
+        typeInto(box, edit.typed);
+        ASSERT_TRUE(scene.nodes[1]->remove());
+        wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+        widget->setAttribute(scene.attributeAt(2, edit.path));
+        EXPECT_EQ(scene.undoSize(), 2u);
+        scene.database.undo();
+        EXPECT_FALSE(edit.holdsTyped(scene.attributeAt(1, edit.path)));
+
+        // Nor is a database that is gone touched.
+        {
+            auto gone = std::make_unique<Scene>(1);
+            widget->setAttribute(gone->attributeAt(0, edit.path));
+            typeInto(box, edit.typed);
+        }
+        wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+        widget->Destroy();
+    }
 }

@@ -146,6 +146,23 @@ TEST(LuaStringWidgetTest, MixedScriptsShowAnEmptyEditorAndApplyingWritesAllInOne
     EXPECT_EQ(f.scene.undoSize(), 2u);
 }
 
+TEST(LuaStringWidgetTest, AnEditGoesToTheScriptItWasTypedForOrNowhere)
+{
+    LuaFixture f(2);
+    f.widget->setAttribute(f.scene.attribute(0, L"script"));
+    f.editor->SetText("first()\n");
+    f.widget->setAttribute(f.scene.attribute(1, L"script"));
+    EXPECT_EQ(script(f.scene.attribute(0, L"script")), L"first()\n") << "rebinding lost the edit";
+    EXPECT_EQ(f.editor->GetText(), "-- script\n");
+
+    f.editor->SetText("orphan()\n");
+    ASSERT_TRUE(f.scene.nodes[1]->remove());
+    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    f.scene.database.undo();
+    EXPECT_EQ(script(f.scene.attribute(1, L"script")), L"-- script\n") << "written into the removed node";
+    EXPECT_EQ(f.scene.undoSize(), 1u);
+}
+
 TEST(LuaStringWidgetTest, AColourSchemeChangeKeepsTheTextAndItsUnappliedEdits)
 {
     LuaFixture f(1);

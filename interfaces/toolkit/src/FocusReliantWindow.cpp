@@ -1,6 +1,10 @@
 #include <wxUtils/FocusReliantWindow.h>
 
-#include <ObserverManager.h>
+#include <wxUtils/WindowUtils.h>
+
+#include <foundations/ObserverManager.h>
+
+#include <wx/window.h>
 
 namespace wxUtils
 {
@@ -31,6 +35,15 @@ FocusReliantWindow::~FocusReliantWindow()
 void FocusReliantWindow::ensureAllChangesApplied()
 {
     instances().notify([](FocusReliantWindow* window) { window->ensureChangesApplied(); });
+}
+
+void FocusReliantWindow::ensureChangesAppliedWithin(const wxWindow* root)
+{
+    instances().notify([root](FocusReliantWindow* reliant) {
+        const auto* window = dynamic_cast<const wxWindow*>(reliant);
+        if (window && isDescendedFrom(window, root))
+            reliant->ensureChangesApplied();
+    });
 }
 
 std::size_t FocusReliantWindow::getInstanceCount()

@@ -12,6 +12,11 @@
 
 #include <gtk/gtk.h>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdlib>
+
 namespace wxtest
 {
 
@@ -239,6 +244,80 @@ ChoosePopupMenuItem::~ChoosePopupMenuItem()
     wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
     if (!m_optional && m_shown == 0)
         ADD_FAILURE() << "expected a popup menu (to choose \"" << m_label.utf8_str() << "\"), none was shown";
+}
+
+// ---------------------------------------------------------------------------
+// The mouse wheel
+
+void turnMouseWheel(int notches)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+    {
+        ADD_FAILURE() << "cannot open a second X connection";
+        return;
+    }
+    // X reports the wheel as buttons 4 (up) and 5 (down).
+    const unsigned int button = notches > 0 ? 5 : 4;
+    for (int i = 0; i < std::abs(notches); ++i)
+    {
+        XTestFakeButtonEvent(display, button, True, CurrentTime);
+        XTestFakeButtonEvent(display, button, False, CurrentTime);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
+// ---------------------------------------------------------------------------
+// Another application
+
+// A connection of its own makes it another client to the X server, whatever
+// GTK knows of it.
+struct OtherApplication::Client
+{
+    Display* display = nullptr;
+    Window window = 0;
+    Window previousFocus = 0;
+};
+
+OtherApplication::OtherApplication() : m_client(new Client)
+{
+    Client& c = *m_client;
+    c.display = XOpenDisplay(nullptr);
+    if (!c.display)
+    {
+        ADD_FAILURE() << "cannot open a second X connection";
+        return;
+    }
+    int revert = 0;
+    XGetInputFocus(c.display, &c.previousFocus, &revert);
+    c.window = XCreateSimpleWindow(c.display, DefaultRootWindow(c.display), 0, 0, 40, 40, 0, 0, 0);
+    XMapRaised(c.display, c.window);
+    XSync(c.display, False);
+    const bool mapped = pumpUntil([&c] {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(c.display, c.window, &attributes);
+        return attributes.map_state == IsViewable;
+    });
+    EXPECT_TRUE(mapped) << "the other application's window never showed";
+    XSetInputFocus(c.display, c.window, RevertToPointerRoot, CurrentTime);
+    XSync(c.display, False);
+    // Our top-level window learns of it through the X server's events.
+    EXPECT_TRUE(pumpUntil([] { return !wxWindow::FindFocus(); }))
+        << "the focus stayed with " << wxWindow::FindFocus()->GetName().utf8_str();
+}
+
+OtherApplication::~OtherApplication()
+{
+    Client& c = *m_client;
+    if (c.display)
+    {
+        XSetInputFocus(c.display, c.previousFocus, RevertToPointerRoot, CurrentTime);
+        XDestroyWindow(c.display, c.window);
+        XCloseDisplay(c.display);
+    }
+    delete m_client;
+    pump();
 }
 
 } // namespace wxtest

@@ -104,6 +104,25 @@ private:
     std::vector<wxString> m_labels;
 };
 
+/// Turns the mouse wheel where the pointer is, as the X server reports a real
+/// wheel: positive notches scroll down. Nothing is pumped.
+void turnMouseWheel(int notches);
+
+/// While alive, another X client holds the keyboard focus, as when the user
+/// has clicked the window of another application; our windows lose it.
+class OtherApplication
+{
+public:
+    OtherApplication();
+    ~OtherApplication();
+    OtherApplication(const OtherApplication&) = delete;
+    OtherApplication& operator=(const OtherApplication&) = delete;
+
+private:
+    struct Client;
+    Client* m_client;
+};
+
 template <class W>
 W* show(W* content)
 {

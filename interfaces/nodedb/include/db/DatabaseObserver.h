@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 namespace db {
 
 class ChangeSet;
@@ -7,7 +9,7 @@ class Database;
 
 /// Told of every change of a database it is registered with (the database's
 /// `getObservers()` list).
-class DatabaseObserver
+class DBUI_NODEDB_EXPORT DatabaseObserver
 {
 public:
     virtual ~DatabaseObserver() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/Progress.h>
 
 #include <cstddef>
@@ -21,20 +22,26 @@ enum class FileOpenMode : int
 /// for them: either whole (`data`, `readWhole`), so that loaders see one buffer
 /// and report byte offsets into it, or piece by piece in file order (`readSome`),
 /// for loaders that need not hold the whole file at once.
-class FileInputStream
+class DBUI_NODEDB_EXPORT FileInputStream
 {
 public:
     /// Largest file accepted; bigger files are refused when opened.
     static constexpr std::size_t s_maxFileSize = std::size_t(1) << 31;
 
+    ///@{
+    /// Opens the file (its name UTF-8 encoded in the narrow form); check isOpen.
     FileInputStream(const std::wstring& fileName, FileOpenMode mode = FileOpenMode::Text);
     FileInputStream(const std::string& fileName, FileOpenMode mode = FileOpenMode::Text);
+    ///@}
     ~FileInputStream();
 
+    ///@{
+    /// Moves the open file along; a stream cannot be copied.
     FileInputStream(FileInputStream&& other) noexcept;
     FileInputStream& operator=(FileInputStream&& other) noexcept;
     FileInputStream(const FileInputStream&) = delete;
     FileInputStream& operator=(const FileInputStream&) = delete;
+    ///@}
 
     /// Wraps bytes already in memory (fuzzers, tests, the clipboard); `name` is used in messages.
     static FileInputStream fromMemory(const void* data, std::size_t size,
@@ -43,6 +50,7 @@ public:
 
     /// True while the file can be read: it was opened and no read has failed.
     bool isOpen() const { return m_open && m_error.empty(); }
+    /// The mode it was opened in.
     FileOpenMode getMode() const { return m_mode; }
     /// The file name, UTF-8 encoded.
     const std::string& getFileName() const { return m_fileName; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 #include <db/Progress.h>
@@ -20,15 +21,17 @@ class TypeRegistry;
 ///
 /// Runs of small nodes are built on all processors but one besides the
 /// calling thread.
-class LoaderBinary
+class DBUI_NODEDB_EXPORT LoaderBinary
 {
 public:
     /// `flags` is 0 (reserved); `resolver` may be null.
     LoaderBinary(FileInputStream& stream, int flags = 0, ReferenceResolver* resolver = nullptr);
 
+    ///@{
     /// Loads into `target` (a database, a node or a node container); false with `getError` set on failure.
     bool load(Attribute* target);
     bool load(Attribute& target) { return load(&target); }
+    ///@}
 
     /// Node types come from the target database's registry; this one is used
     /// when the target is detached (default: the default registry).
@@ -45,7 +48,9 @@ public:
     /// of twice the file's size; see Progress. Called on the loading thread.
     void setProgress(Progress progress) { m_progress = std::move(progress); }
 
+    /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
+    /// The flags given at construction.
     int getFlags() const { return m_flags; }
     /// True when the last file read held one node's subtree rather than a whole database.
     bool isSubtreeFile() const { return m_subtree; }

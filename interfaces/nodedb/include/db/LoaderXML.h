@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 #include <db/Progress.h>
@@ -21,15 +22,17 @@ class TypeRegistry;
 /// Big files are read piece by piece and built on all processors but one
 /// besides the calling thread, which holds neither the whole file nor a
 /// parse tree of it in memory.
-class LoaderXML
+class DBUI_NODEDB_EXPORT LoaderXML
 {
 public:
     /// `flags` is 0 (reserved); `resolver` may be null.
     LoaderXML(FileInputStream& stream, int flags = 0, ReferenceResolver* resolver = nullptr);
 
+    ///@{
     /// Loads into `target` (a database, a node or a node container); false with `getError` set on failure.
     bool load(Attribute* target);
     bool load(Attribute& target) { return load(&target); }
+    ///@}
 
     /// Node types come from the target database's registry; this one is used
     /// when the target is detached (default: the default registry).
@@ -42,7 +45,9 @@ public:
     /// Follows the load in bytes of the file; see Progress. Called on the loading thread.
     void setProgress(Progress progress) { m_progress = std::move(progress); }
 
+    /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
+    /// The flags given at construction.
     int getFlags() const { return m_flags; }
     /// True when the last file read held one node's subtree rather than a whole database.
     bool isSubtreeFile() const { return m_subtree; }

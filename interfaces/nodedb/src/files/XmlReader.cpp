@@ -185,8 +185,11 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
     bool isDatabaseType = def == &m_registry.getDatabaseDef();
     if (databaseRoot != isDatabaseType || (!databaseRoot && !def->isCreatable()))
     {
-        fail(element, databaseRoot ? "a database file must start with a \"Database\" node"
-                                   : "node type \"" + std::string(typeName) + "\" cannot be created here");
+        if (databaseRoot)
+            fail(element, "a database file must start with a \"Database\" node that holds the others in its "
+                          "\"nodes\" container; this one starts with \"" + std::string(typeName) + "\"");
+        else
+            fail(element, "node type \"" + std::string(typeName) + "\" cannot be created here");
         return nullptr;
     }
     if (m_progress && !(*m_progress)(static_cast<std::size_t>(element.offset_debug()), m_progressTotal))

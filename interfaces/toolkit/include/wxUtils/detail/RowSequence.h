@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -14,7 +16,7 @@ struct RowBlock;
 /// A member of a RowSequence: knows its block and slot so that finding its
 /// position never scans the whole sequence. Its weight is the number of
 /// display rows it stands for (itself plus its visible descendants).
-struct RowNode
+struct DBUI_TOOLKIT_EXPORT RowNode
 {
     RowBlock* m_block = nullptr;
     // Where in its block the member was last seen: a hint that the sequence
@@ -28,7 +30,7 @@ struct RowNode
 };
 
 /// One run of consecutive members with the sum of their weights.
-struct RowBlock
+struct DBUI_TOOLKIT_EXPORT RowBlock
 {
     std::vector<RowNode*> m_nodes;
     std::size_t m_weight = 0;
@@ -40,7 +42,7 @@ struct RowBlock
 /// cost O(blocks + block size), about O(sqrt n), instead of the O(n) of a plain
 /// vector with stored indices; that keeps one edit of a 300,000-row list as
 /// cheap as one of a 1,000-row list. Members are not owned.
-class RowSequence
+class DBUI_TOOLKIT_EXPORT RowSequence
 {
 public:
     RowSequence() = default;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReporter.h"
+#include <foundations/ErrorReporter.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -23,6 +23,7 @@ template <class Observer>
 class ObserverManager
 {
 public:
+    /// An empty list that tells `reporter` (not owned, may be null) of bad removals.
     explicit ObserverManager(ErrorReporter* reporter = nullptr) : m_errorReporter(reporter) {}
 
     ObserverManager(const ObserverManager&) = delete;
@@ -90,6 +91,7 @@ public:
         return live - m_pendingRemovals.size() + m_pendingAdditions.size();
     }
 
+    /// True when `observer` is registered, or will be once the running notification ends.
     bool contains(const Observer* observer) const
     {
         const bool listed = std::find(m_observers.begin(), m_observers.end(), observer) != m_observers.end();
@@ -98,10 +100,14 @@ public:
         return (listed && !leaving) || arriving;
     }
 
+    /// True while a notification runs.
     bool isNotifying() const { return m_depth > 0; }
 
+    ///@{
+    /// Told of the removal of an observer that is not registered; may be null.
     ErrorReporter* getErrorReporter() const { return m_errorReporter; }
     void setErrorReporter(ErrorReporter* reporter) { m_errorReporter = reporter; }
+    ///@}
 
 private:
     static bool appendUnique(std::vector<Observer*>& list, Observer* observer)

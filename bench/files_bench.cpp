@@ -1,11 +1,19 @@
-// Speed and memory of the node database files on a generated scene of about
-// 1,000,000 attributes, against pugixml on the same file in the same run.
+// Speed and memory of the node database files against pugixml on the same
+// file in the same run: a generated scene of about 1,000,000 attributes
+// (150 MB of XML) for speed, the 300,000-node scene (390 MB) for memory.
 // Prints FIGURE lines:
-//   xml_load_vs_pugixml     our XML load / pugixml's load_file
-//   binary_load_vs_xml_load our binary load / our XML load
-//   xml_save_vs_pugixml     our XML save / pugixml saving the same document from its DOM,
-//                           both through the same safe-save stream
-//   memory_vs_pugixml_dom   heap held by the loaded database / heap held by pugixml's DOM
+//   xml_load_vs_pugixml                our XML load / pugixml's load_file, the file in the page cache
+//   xml_load_vs_pugixml_cold_cache     the same, the file dropped from the page cache before every load
+//   binary_load_vs_pugixml             our binary load / pugixml's load_file of the XML, page cache warm
+//   binary_load_vs_pugixml_cold_cache  the same, both files dropped from the page cache
+//   binary_load_vs_xml_load            our binary load / our XML load
+//   xml_save_vs_pugixml                our XML save / pugixml saving the same document from its DOM,
+//                                      both through the same safe-save stream (fsync included)
+//   binary_save_vs_xml_save            our binary save / our XML save
+//   xml_load_peak_rss_vs_pugixml       peak resident memory of loading the 300k XML / of pugixml's
+//                                      load_file of it, each in a fresh process
+//   memory_vs_pugixml_dom              heap held by the loaded database / heap held by pugixml's DOM
+// Absolute times and sizes are printed as comment lines. Run: build/<dir>/bench/files_bench
 
 #include "BenchSupport.h"
 #include "SceneGenerator.h"
@@ -22,17 +30,25 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <malloc.h>
 #include <memory>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr std::size_t s_targetAttributes = 1000000;
+constexpr std::size_t s_memoryNodes = 300000;
 constexpr int s_repeats = 3;
 /// Saves end in an fsync, whose time swings with whatever else the disk is doing: more tries.
 constexpr int s_saveRepeats = 5;
@@ -61,6 +77,14 @@ bool loadBinary(db::Database& database, const std::string& file)
     return db::LoaderBinary(stream, 0, nullptr).load(database);
 }
 
+void loadWithPugixml(const std::string& file)
+{
+    pugi::xml_document document;
+    if (!document.load_file(file.c_str()))
+        std::abort();
+    benchmark::DoNotOptimize(document.first_child());
+}
+
 /// Hands pugixml's output to a db::FileOutputStream.
 class StreamWriter : public pugi::xml_writer
 {
@@ -72,10 +96,120 @@ private:
     db::FileOutputStream& m_stream;
 };
 
+// ---------------------------------------------------------------------------
+// The page cache
+// ---------------------------------------------------------------------------
+
+/// Asks the kernel to forget the file's pages (they are clean: every file here was synced).
+void dropFromPageCache(const std::string& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0)
+        return;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+/// How much of the file is in the page cache, from 0 to 1.
+double residentShare(const std::string& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0)
+        return 0;
+    struct stat info {};
+    const bool sized = ::fstat(fd, &info) == 0 && info.st_size > 0;
+    const auto size = static_cast<std::size_t>(info.st_size);
+    void* map = sized ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
+    ::close(fd);
+    if (map == MAP_FAILED)
+        return 0;
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> resident((size + page - 1) / page);
+    ::mincore(map, size, resident.data());
+    ::munmap(map, size);
+    const auto in = std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; });
+    return static_cast<double>(in) / static_cast<double>(resident.size());
+}
+
+/// The least of `s_repeats` runs of each, taking turns so that a busy disk or
+/// processor weighs on both alike; `prepare` runs untimed before each run.
+std::pair<double, double> bestInTurns(const std::function<void()>& prepare, const std::function<void()>& ours,
+                                      const std::function<void()>& theirs)
+{
+    double best[2] = {1e300, 1e300};
+    for (int i = 0; i < s_repeats; ++i)
+    {
+        prepare();
+        best[1] = std::min(best[1], millisecondsOf(theirs));
+        prepare();
+        best[0] = std::min(best[0], millisecondsOf(ours));
+    }
+    return {best[0], best[1]};
+}
+
+// ---------------------------------------------------------------------------
+// Peak memory, each load in a fresh process
+// ---------------------------------------------------------------------------
+
+/// In a child: loads `file` the way `how` says ("ours" or "pugixml") and exits.
+int loadInChild(const std::string& how, const std::string& file)
+{
+    if (how == "pugixml")
+    {
+        loadWithPugixml(file);
+        return 0;
+    }
+    db::Database database(L"Bench");
+    return loadXml(database, file) ? 0 : 1;
+}
+
+/// The peak resident memory, in bytes, of this program loading `file` as `how` in a fresh process.
+std::size_t peakOfChild(const std::string& how, const std::string& file)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        ::execl("/proc/self/exe", "files_bench", "--load-in-child", how.c_str(), file.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage {};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::abort();
+    return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
+}
+
+void measurePeakMemory(const std::filesystem::path& folder)
+{
+    const std::string file = (folder / "scene-300k.xml").string();
+    {
+        db::Database source(L"Bench");
+        nodedb_tool::generateScene(source, s_memoryNodes, 7);
+        db::FileOutputStream stream(file, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+        if (!db::SaverXML(stream, 0).save(source))
+            std::abort();
+    }
+    std::size_t ours = SIZE_MAX;
+    std::size_t theirs = SIZE_MAX;
+    for (int i = 0; i < s_repeats; ++i)
+    {
+        theirs = std::min(theirs, peakOfChild("pugixml", file));
+        ours = std::min(ours, peakOfChild("ours", file));
+    }
+    std::printf("# 300k XML file %ju bytes; peak resident memory: ours %.1f MB, pugixml %.1f MB\n",
+                std::uintmax_t(std::filesystem::file_size(file)), ours / 1048576.0, theirs / 1048576.0);
+    bench::figure("xml_load_peak_rss_vs_pugixml", double(ours) / double(theirs));
+    std::filesystem::remove(file);
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--load-in-child") == 0)
+        return loadInChild(argv[2], argv[3]);
+
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "nodedb-files-bench";
     std::filesystem::create_directories(folder);
     const std::string xmlFile = (folder / "scene.xml").string();
@@ -85,35 +219,33 @@ int main()
     // Scenes run at about 8.5 attributes per node.
     auto source = std::make_unique<db::Database>(L"Bench");
     nodedb_tool::generateScene(*source, s_targetAttributes * 2 / 17, 7);
-    std::printf("database: %zu nodes, %zu attributes\n", source->getTotalNodeCount(), source->getTotalAttributeCount());
+    std::printf("# database: %zu nodes, %zu attributes\n", source->getTotalNodeCount(),
+                source->getTotalAttributeCount());
 
     auto saveOurs = [&] {
         db::FileOutputStream stream(xmlFile, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
         if (!db::SaverXML(stream, 0).save(*source))
             std::abort();
     };
-    saveOurs(); // the file pugixml loads; the timed saves come with pugixml's below
-    double binarySave = bench::bestOf(s_repeats, [&] {
+    auto saveBinary = [&] {
         db::FileOutputStream stream(binaryFile, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
         if (!db::SaverBinary(stream, 0).save(*source))
             std::abort();
-    });
-    std::printf("files: XML %ju bytes, binary %ju bytes\n", std::uintmax_t(std::filesystem::file_size(xmlFile)),
-                std::uintmax_t(std::filesystem::file_size(binaryFile)));
+    };
+    saveOurs(); // the file pugixml loads
 
-    double pugiSave = 0;
+    // Saves: pugixml writes its DOM of the same file through the same
+    // safe-save stream as our savers (temporary file, fsync, rename, folder
+    // fsync), so both pay the same protocol. All three take turns.
+    double pugiSave = 1e300;
     double ourSave = 1e300;
+    double binarySave = 1e300;
     std::size_t pugiBytes = 0;
     {
         std::size_t before = heapInUse();
         pugi::xml_document document;
         document.load_file(xmlFile.c_str());
         pugiBytes = heapInUse() - before;
-        // Through the same safe-save stream as our savers (temporary file,
-        // fsync, rename, folder fsync), so both sides pay the same protocol.
-        // The two take turns, so that a busy disk or processor weighs on both
-        // alike; each keeps its fastest.
-        pugiSave = 1e300;
         for (int i = 0; i < s_saveRepeats; ++i)
         {
             pugiSave = std::min(pugiSave, millisecondsOf([&] {
@@ -124,33 +256,44 @@ int main()
                     std::abort();
             }));
             ourSave = std::min(ourSave, millisecondsOf(saveOurs));
+            binarySave = std::min(binarySave, millisecondsOf(saveBinary));
         }
     }
+    std::printf("# files: XML %ju bytes, binary %ju bytes\n", std::uintmax_t(std::filesystem::file_size(xmlFile)),
+                std::uintmax_t(std::filesystem::file_size(binaryFile)));
     source.reset();
+    std::filesystem::remove(pugiFile);
 
-    // Both loads after the generated database is gone, taking turns, so that
-    // neither finds more memory already touched or a quieter machine.
-    double pugiLoad = 1e300;
-    double ourLoad = 1e300;
-    for (int i = 0; i < s_repeats; ++i)
-    {
-        pugiLoad = std::min(pugiLoad, millisecondsOf([&] {
-            pugi::xml_document document;
-            if (!document.load_file(xmlFile.c_str()))
-                std::abort();
-            benchmark::DoNotOptimize(document.first_child());
-        }));
-        ourLoad = std::min(ourLoad, millisecondsOf([&] {
-            db::Database database(L"Bench");
-            if (!loadXml(database, xmlFile))
-                std::abort();
-        }));
-    }
-    double binaryLoad = bench::bestOf(s_repeats, [&] {
+    // Loads, after the generated database is gone, so that neither side finds
+    // more memory already touched.
+    auto ourXmlLoad = [&] {
+        db::Database database(L"Bench");
+        if (!loadXml(database, xmlFile))
+            std::abort();
+    };
+    auto ourBinaryLoad = [&] {
         db::Database database(L"Bench");
         if (!loadBinary(database, binaryFile))
             std::abort();
-    });
+    };
+    auto pugiLoad = [&] { loadWithPugixml(xmlFile); };
+    auto warm = [] {};
+    auto cold = [&] {
+        dropFromPageCache(xmlFile);
+        dropFromPageCache(binaryFile);
+    };
+    // Warm means read once before.
+    loadWithPugixml(xmlFile);
+    db::FileInputStream(binaryFile).readWhole();
+    const auto [xmlWarm, pugiWarm] = bestInTurns(warm, ourXmlLoad, pugiLoad);
+    const auto [binaryWarm, pugiWarmAgain] = bestInTurns(warm, ourBinaryLoad, pugiLoad);
+    cold();
+    const double leftCached = std::max(residentShare(xmlFile), residentShare(binaryFile));
+    const auto [xmlCold, pugiCold] = bestInTurns(cold, ourXmlLoad, pugiLoad);
+    const auto [binaryCold, pugiColdAgain] = bestInTurns(cold, ourBinaryLoad, pugiLoad);
+    const double pugiWarmBest = std::min(pugiWarm, pugiWarmAgain);
+    const double pugiColdBest = std::min(pugiCold, pugiColdAgain);
+
     std::size_t ourBytes = 0;
     {
         std::size_t before = heapInUse();
@@ -159,14 +302,22 @@ int main()
         ourBytes = heapInUse() - before;
     }
 
-    std::printf("XML load %.1f ms (pugixml %.1f ms), binary load %.1f ms\n", ourLoad, pugiLoad, binaryLoad);
-    std::printf("XML save %.1f ms (pugixml %.1f ms), binary save %.1f ms\n", ourSave, pugiSave, binarySave);
-    std::printf("memory: database %zu bytes, pugixml DOM %zu bytes\n", ourBytes, pugiBytes);
-    std::printf("FIGURE xml_load_vs_pugixml %.3f\n", ourLoad / pugiLoad);
-    std::printf("FIGURE binary_load_vs_xml_load %.3f\n", binaryLoad / ourLoad);
-    std::printf("FIGURE xml_save_vs_pugixml %.3f\n", ourSave / pugiSave);
-    std::printf("FIGURE memory_vs_pugixml_dom %.3f\n", double(ourBytes) / double(pugiBytes));
+    std::printf("# warm: XML load %.1f ms, binary load %.1f ms, pugixml %.1f ms\n", xmlWarm, binaryWarm, pugiWarmBest);
+    std::printf("# cold (%.0f%% of the files left in the page cache): XML load %.1f ms, binary load %.1f ms, "
+                "pugixml %.1f ms\n",
+                leftCached * 100, xmlCold, binaryCold, pugiColdBest);
+    std::printf("# saves: XML %.1f ms, binary %.1f ms, pugixml %.1f ms\n", ourSave, binarySave, pugiSave);
+    std::printf("# memory: database %zu bytes, pugixml DOM %zu bytes\n", ourBytes, pugiBytes);
+    bench::figure("xml_load_vs_pugixml", xmlWarm / pugiWarmBest);
+    bench::figure("xml_load_vs_pugixml_cold_cache", xmlCold / pugiColdBest);
+    bench::figure("binary_load_vs_pugixml", binaryWarm / pugiWarmBest);
+    bench::figure("binary_load_vs_pugixml_cold_cache", binaryCold / pugiColdBest);
+    bench::figure("binary_load_vs_xml_load", binaryWarm / xmlWarm);
+    bench::figure("xml_save_vs_pugixml", ourSave / pugiSave);
+    bench::figure("binary_save_vs_xml_save", binarySave / ourSave);
+    bench::figure("memory_vs_pugixml_dom", double(ourBytes) / double(pugiBytes));
 
+    measurePeakMemory(folder);
     std::filesystem::remove_all(folder);
     return 0;
 }

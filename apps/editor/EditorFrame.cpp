@@ -21,6 +21,7 @@
 #include <wx/aboutdlg.h>
 #include <wx/config.h>
 #include <wx/filename.h>
+#include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
@@ -41,8 +42,13 @@ enum StatusField
     NodeCountField,
     SelectionField,
     AutosaveField,
+    /// Holds a gauge while a long autosave runs.
+    AutosaveGaugeField,
     StatusFieldCount,
 };
+
+/// How long an autosave runs before the status bar shows how far it has come.
+constexpr std::chrono::milliseconds s_autosaveGaugeDelay{500};
 
 /// The editor's document: its save prompt is the frame's, which carries out
 /// the answer itself (see EditorFrame::promptToKeepWork).
@@ -52,7 +58,7 @@ public:
     EditorDocument(db::Database& database, std::function<int()> prompt)
         : dbui::Document(database, s_documentExtension), m_prompt(std::move(prompt))
     {
-        setOptions(KeepDocumentOnFailedOpen | ExplainFileErrors);
+        setOptions(KeepDocumentOnFailedOpen | ExplainFileErrors | FormatByExtension | ShowProgress);
     }
 
     int showPromptForSaveDialog() const override { return m_prompt(); }
@@ -80,6 +86,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_recovery->setRecoveryFolder(stateFolder());
     m_recovery->setAutosave(std::chrono::seconds(autosaveSecondsSetting()));
     m_recovery->setAutosaveListener([this] { showAutosaveStatus(); });
+    m_recovery->setAutosaveProgressListener(
+        [this](double fraction, std::chrono::milliseconds running) { showAutosaveProgress(fraction, running); });
     m_database.getObservers().add(this, ObserverMode::Deferred);
 
     m_browser = new dbui::NodeBrowser(this, wxID_ANY);
@@ -87,6 +95,7 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     sizer->Add(m_browser, 1, wxEXPAND);
     SetSizer(sizer);
     CreateStatusBar(StatusFieldCount);
+    buildAutosaveGauge();
     buildMenus();
     connectEvents();
     m_browser->setDatabase(&m_database);
@@ -186,6 +195,7 @@ wxMenu* EditorFrame::buildFileMenu()
     file->Append(wxID_SAVE, "&Save\tCtrl+S");
     file->Append(wxID_SAVEAS, "Save &As...\tCtrl+Shift+S");
     file->Append(ID_SaveCopy, "Save Cop&y...");
+    file->Append(wxID_REVERT_TO_SAVED, "Re&vert");
     file->Append(ID_AutosaveSettings, "A&utosave...");
     file->AppendSeparator();
     file->Append(wxID_CLOSE, "&Close\tCtrl+W");
@@ -212,6 +222,8 @@ void EditorFrame::connectEvents()
     Connect(wxID_SAVE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSave));
     Connect(wxID_SAVEAS, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSaveAs));
     Connect(ID_SaveCopy, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSaveCopy));
+    Connect(wxID_REVERT_TO_SAVED, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRevert));
+    Connect(wxID_REVERT_TO_SAVED, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateRevert));
     Connect(wxID_CLOSE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleClose));
     Connect(wxID_EXIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleQuit));
     Connect(wxID_UNDO, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleUndo));
@@ -307,6 +319,32 @@ void EditorFrame::handleSaveCopy(wxCommandEvent&)
     wxString fileName;
     if (m_document->showFileSaveCopyDialog(fileName) == wxID_OK)
         reportSave(m_document->saveCopy(fileName));
+}
+
+void EditorFrame::handleRevert(wxCommandEvent&)
+{
+    applyPendingEdits();
+    const wxString fileName = m_document->getFilename();
+    if (fileName.empty())
+        return;
+    if (m_document->hasChangedSinceLastSave())
+    {
+        const wxString question =
+            "Discard your changes and go back to the version of '" + fileName + "' last saved?";
+        if (m_document->messageBox(question, wxYES_NO | wxICON_QUESTION) != wxYES)
+            return;
+        // Asked and answered: the changes are not to be offered back either.
+        m_recovery->discardRecoveryFiles();
+    }
+    if (m_document->revert() == dbui::Document::LoadFailed)
+        m_document->messageBox("Reverting failed.\n\n" + reasonOf(*m_document) +
+                                   "\n\nThe document stays open with all its changes.",
+                               wxICON_EXCLAMATION);
+}
+
+void EditorFrame::onUpdateRevert(wxUpdateUIEvent& event)
+{
+    event.Enable(!m_document->getFilename().empty());
 }
 
 void EditorFrame::reportSave(int result)
@@ -492,8 +530,42 @@ void EditorFrame::refreshTitleAndStatus()
                   SelectionField);
 }
 
+void EditorFrame::buildAutosaveGauge()
+{
+    wxStatusBar* bar = GetStatusBar();
+    m_autosaveGauge = new wxGauge(bar, wxID_ANY, 100, wxDefaultPosition, wxDefaultSize, wxGA_HORIZONTAL | wxGA_SMOOTH);
+    m_autosaveGauge->Hide();
+    const int widths[StatusFieldCount] = {-1, -1, -2, 140};
+    bar->SetStatusWidths(StatusFieldCount, widths);
+    bar->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        placeAutosaveGauge();
+        event.Skip();
+    });
+}
+
+void EditorFrame::placeAutosaveGauge()
+{
+    wxRect field;
+    if (GetStatusBar()->GetFieldRect(AutosaveGaugeField, field))
+        m_autosaveGauge->SetSize(field.Deflate(2));
+}
+
+void EditorFrame::showAutosaveProgress(double fraction, std::chrono::milliseconds running)
+{
+    if (running < s_autosaveGaugeDelay)
+        return;
+    if (!m_autosaveGauge->IsShown())
+    {
+        placeAutosaveGauge();
+        m_autosaveGauge->Show();
+        SetStatusText("Autosaving...", AutosaveField);
+    }
+    m_autosaveGauge->SetValue(static_cast<int>(fraction * 100));
+}
+
 void EditorFrame::showAutosaveStatus()
 {
+    m_autosaveGauge->Hide();
     wxString text;
     if (m_recovery->getAutosaveInterval().count() == 0)
         text = "Autosave off";

@@ -6,9 +6,11 @@
 
 #include <wx/frame.h>
 
+#include <chrono>
 #include <memory>
 
 class wxDropFilesEvent;
+class wxGauge;
 
 namespace db
 {
@@ -74,6 +76,8 @@ private:
     void handleSave(wxCommandEvent&);
     void handleSaveAs(wxCommandEvent&);
     void handleSaveCopy(wxCommandEvent&);
+    void handleRevert(wxCommandEvent&);
+    void onUpdateRevert(wxUpdateUIEvent& event);
     void handleClose(wxCommandEvent&);
     void handleQuit(wxCommandEvent&);
     void handleUndo(wxCommandEvent&);
@@ -96,6 +100,10 @@ private:
 
     void refreshTitleAndStatus();
     void showAutosaveStatus();
+    void buildAutosaveGauge();
+    void placeAutosaveGauge();
+    /// A long autosave's progress, in the status bar's gauge.
+    void showAutosaveProgress(double fraction, std::chrono::milliseconds running);
 
     /// Opens `fileName` by any path, offering recovery first; true on success, else the user is told why.
     bool openFile(const wxString& fileName);
@@ -114,4 +122,5 @@ private:
     std::unique_ptr<dbui::CrashRecovery> m_recovery;
     dbui::NodeBrowser* m_browser = nullptr;
     wxMenu* m_recentMenu = nullptr;
+    wxGauge* m_autosaveGauge = nullptr;
 };

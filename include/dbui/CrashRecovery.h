@@ -163,6 +163,13 @@ public:
     ///@}
     /// Called on the user-interface thread after each autosave, written or failed.
     void setAutosaveListener(std::function<void()> listener) { m_autosaveListener = std::move(listener); }
+    /// Told how far an autosave has come (0 to 1) and how long it has been running.
+    using AutosaveProgressListener = std::function<void(double fraction, std::chrono::milliseconds running)>;
+    /// Called on the user-interface thread as an autosave goes on, after each slice of it.
+    void setAutosaveProgressListener(AutosaveProgressListener listener)
+    {
+        m_autosaveProgressListener = std::move(listener);
+    }
     /// When the last autosave reached the disk; invalid before the first.
     wxDateTime getLastAutosaveTime() const { return m_lastAutosave; }
     /// Why the last autosave failed; empty when it succeeded.
@@ -202,6 +209,8 @@ private:
     std::unique_ptr<db::FileOutputStream> openRecoveryStream(wxString& target) const;
     /// Autosave and crash saves wrote `fileName`.
     void wrote(const wxString& fileName);
+    /// An autosave has come to `fraction` after `running`.
+    void autosaveProgressed(double fraction, std::chrono::milliseconds running);
     /// An autosave to `target` has ended, `written` or failed with `error`.
     void autosaveEnded(const wxString& target, bool written, const std::string& error);
     /// Lets an autosave under way end, so that no file appears after this.
@@ -221,6 +230,7 @@ private:
     std::unique_ptr<Autosaver> m_autosaver;
     std::unique_ptr<CrashSaver> m_crashSaver;
     std::function<void()> m_autosaveListener;
+    AutosaveProgressListener m_autosaveProgressListener;
     wxDateTime m_lastAutosave;
     wxString m_lastAutosaveError;
 };

@@ -4,12 +4,15 @@
 #include <dbui/Export.h>
 
 #include <db/DatabaseObserver.h>
+#include <db/Progress.h>
 
 #include <foundations/ObserverManager.h>
 
 #include <wx/string.h>
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace db
@@ -27,6 +30,7 @@ namespace dbui
 {
 
 class CrashRecovery;
+class FileProgress;
 
 /// Binds one database to a file on disk: creates, opens, saves and closes
 /// documents, asks before discarding unsaved changes, keeps the title and the
@@ -60,7 +64,27 @@ public:
         KeepDocumentOnFailedOpen = 1,
         /// "Cannot write to '%s'." also gives the system's reason.
         ExplainFileErrors = 2,
+        /// Files named "*.dbb" are binary documents and "*.xml" XML ones,
+        /// whatever the document's format; files are read in the format their
+        /// content is in. The file dialogs offer both kinds, so that Save As can
+        /// change a document's kind.
+        FormatByExtension = 4,
+        /// Opening, saving and reverting that take longer than the progress
+        /// delay show a progress dialog, and the windows keep repainting; an
+        /// open can be cancelled there, which returns Cancelled.
+        ShowProgress = 8,
     };
+
+    /// How documents are written.
+    enum class FileFormat
+    {
+        Xml,
+        /// The database library's binary format (.dbb): smaller, and several times faster to load.
+        Binary,
+    };
+
+    /// How long a load or save runs before ShowProgress shows its dialog, unless told otherwise.
+    static constexpr std::chrono::milliseconds s_defaultProgressDelay{500};
 
     /// The observers to notify. Hosts add and remove theirs on it directly.
     ObserverManager<DocumentObserver> m_observers;
@@ -113,6 +137,20 @@ public:
     int getOptions() const { return m_options; }
     ///@}
 
+    ///@{
+    /// The format of the files the document writes (and, without FormatByExtension, reads); XML by default.
+    void setFileFormat(FileFormat format) { m_fileFormat = format; }
+    FileFormat getFileFormat() const { return m_fileFormat; }
+    ///@}
+    /// The format a file of that name is written in.
+    FileFormat getFileFormatFor(const wxString& fileName) const;
+
+    ///@{
+    /// With ShowProgress: how long a load or save runs before its dialog shows.
+    void setProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
+    std::chrono::milliseconds getProgressDelay() const { return m_progressDelay; }
+    ///@}
+
     // --- lifecycle --------------------------------------------------------
 
     /// After the save prompt, replaces the document with an empty "Unnamed" one, leaving no undo step.
@@ -142,6 +180,10 @@ public:
     ErrorCode saveCopy(const wxString& fileName);
     /// Saves to getCrashRecoveryFilename(); the document then carries that name.
     ErrorCode saveAfterCrash();
+    /// Reads the document's file again, dropping unsaved changes without
+    /// asking (the host asks first). Cancelled for a document without a file;
+    /// a file that cannot be read leaves the document as it was.
+    ErrorCode revert();
     /// Success when there is nothing to save, the user saved, or agreed to lose the changes.
     ErrorCode userSavedOrAgreedToLoss();
 
@@ -156,9 +198,10 @@ public:
 
     // --- file access, overridable -----------------------------------------
 
-    /// Reads the XML file into the database; false (and nothing changed) on failure.
+    /// Reads the XML file (or binary, see FileFormat) into the database; false (and nothing changed) on failure.
     virtual bool loadFile(const std::wstring& fileName);
-    /// Writes the database as XML; an existing file is replaced only once the whole new one is on disk.
+    /// Writes the database as XML (or binary, see FileFormat); an existing file is replaced only once the
+    /// whole new one is on disk.
     virtual bool saveFile(const std::wstring& fileName);
 
     // --- dialogs, overridable ---------------------------------------------
@@ -177,9 +220,9 @@ public:
     virtual int showPromptForSaveDialog() const;
     /// Tells the user that saving failed.
     virtual void signalSaveFailed() const;
-    /// The wildcard of the open dialog; by default the saving one.
+    /// The wildcard of the open dialog; by default the saving one, led by both kinds at once with FormatByExtension.
     virtual wxString getFileDialogFileTypeStringForOpening() const;
-    /// "<App> Documents (*.<ext>)|*.<ext>".
+    /// "<App> Documents (*.<ext>)|*.<ext>", and the binary kind after it with FormatByExtension.
     virtual wxString getFileDialogFileTypeStringForSaving() const;
     /// The file name followed by ".recovery".
     virtual wxString getCrashRecoveryFilename() const;
@@ -194,6 +237,10 @@ protected:
     /// Empties the database and its history without asking; observers hear
     /// onDocumentClosing before and onDocumentClosed after.
     ErrorCode doClose();
+    /// For an overriding loadFile or saveFile: follows the load or save under way
+    /// for the user (ShowProgress); empty when nobody watches. False from it means
+    /// the user cancelled: stop, and fail.
+    db::Progress getFileProgress() const;
     /// Sets the title without the change mark.
     void setTitle(const wxString& title) { m_title = title; }
     /// Titles the document with its file's name, without folder and extension.
@@ -216,9 +263,20 @@ private:
     void becomeSavedAs(const wxString& fileName);
     /// The bookkeeping of a successful load.
     ErrorCode becomeOpened(const wxString& fileName);
-    /// Loads `fileName` with `beforeChange` run between reading the file and changing the database.
-    bool loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange);
+    /// Loads `fileName` with `beforeChange` run between reading the file and
+    /// changing the database, showing `activity` ("Opening") when it takes long.
+    /// LoadFailed, Cancelled by the user, or Success.
+    ErrorCode loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange,
+                           const wxString& activity = "Opening");
+    /// Saves through saveFile, showing progress when it takes long.
+    bool saveFileShowingProgress(const wxString& fileName);
+    /// The progress dialog of ShowProgress for `activity` on `fileName`, or null without the option.
+    std::unique_ptr<FileProgress> watch(const wxString& activity, const wxString& fileName, bool cancellable) const;
+    /// The default saveFile in the background, with the window repainting, while progress is watched.
+    bool saveInBackground(const std::wstring& fileName);
     int showFileDialog(const wxString& message, const wxString& filter, long style, wxString& fileName) const;
+    /// `fileName` with the extension of `chosen` added unless it names a document kind already.
+    wxString withKindOf(const wxString& fileName, FileFormat chosen) const;
 
     db::Database* m_database;
     wxString m_title;
@@ -227,8 +285,12 @@ private:
     wxUtils::OrkFileHistory2* m_fileHistory = nullptr;
     wxString m_lastFileError;
     int m_options = 0;
+    FileFormat m_fileFormat = FileFormat::Xml;
+    std::chrono::milliseconds m_progressDelay = s_defaultProgressDelay;
     /// Run by fileRead during a load that must make room first.
     std::function<void()> m_onFileRead;
+    /// The progress shown for the load or save under way; null when none is.
+    FileProgress* m_progress = nullptr;
 };
 
 } // namespace dbui

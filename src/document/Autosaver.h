@@ -65,6 +65,7 @@ private:
     std::optional<Clock::time_point> m_changedSince;
     Clock::time_point m_changedBeforeSave;
     Clock::time_point m_lastInput;
+    Clock::time_point m_saveStarted;
     std::unique_ptr<BackgroundSave> m_save;
     wxString m_target;
 };

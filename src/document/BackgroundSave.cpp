@@ -1,7 +1,6 @@
 #include "BackgroundSave.h"
 
 #include <db/Database.h>
-#include <db/SaverXML.h>
 
 #include <csignal>
 
@@ -37,8 +36,8 @@ private:
 };
 } // namespace
 
-BackgroundSave::BackgroundSave(db::Database& database, std::unique_ptr<db::FileOutputStream> stream)
-    : m_database(database), m_stream(std::move(stream))
+BackgroundSave::BackgroundSave(db::Database& database, std::unique_ptr<db::FileOutputStream> stream, Write write)
+    : m_database(database), m_stream(std::move(stream)), m_write(std::move(write))
 {
     m_stream->setProgress([this](db::FileOutputStream::Step step, std::size_t) { return onProgress(step); });
     AsynchronousSignalsBlocked blocked;
@@ -62,10 +61,13 @@ void BackgroundSave::run()
     }
     if (start)
     {
-        // Compact: nobody reads a recovery file but the loader, and it is smaller and quicker to write.
-        db::SaverXML saver(*m_stream, db::SaverXML::s_compact);
-        saved = saver.save(&m_database);
-        error = saver.getError();
+        error.clear();
+        // The writer's own reports are places to pause as well: a binary file
+        // is built whole in memory before the stream sees any of it.
+        saved = m_write(*m_stream, [this](std::size_t done, std::size_t total) {
+            m_progress = total > 0 ? double(done) / double(total) : 0.0;
+            return onProgress(db::FileOutputStream::Step::Write);
+        }, error);
     }
     // A stream that did not commit removes its temporary file here, off the user-interface thread.
     m_stream.reset();
@@ -132,6 +134,17 @@ std::string BackgroundSave::getError() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_error;
+}
+
+double BackgroundSave::getProgress() const
+{
+    return m_progress;
+}
+
+bool BackgroundSave::waitUntilFinished(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return m_finished; });
 }
 
 void BackgroundSave::cancel()

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <db/FileOutputStream.h>
+#include <db/Progress.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -17,8 +20,7 @@ class Database;
 namespace dbui
 {
 
-/// Saves a database as XML without holding up the user-interface thread for
-/// long. The database has no locks, so the worker thread reads it only in
+/// Saves a database without holding up the user-interface thread for long. The database has no locks, so the worker thread reads it only in
 /// slices that the user-interface thread hands out and waits for: the two
 /// never run at once, and between slices events are handled as usual. Once
 /// the whole database has been read, the worker syncs and renames the file on
@@ -29,8 +31,11 @@ namespace dbui
 class BackgroundSave
 {
 public:
+    /// Writes the database to the stream and commits it, on the worker; false with `error` on failure.
+    using Write = std::function<bool(db::FileOutputStream& stream, const db::Progress& progress, std::string& error)>;
+
     /// Starts the worker, which waits for its first slice; `stream` must be open.
-    BackgroundSave(db::Database& database, std::unique_ptr<db::FileOutputStream> stream);
+    BackgroundSave(db::Database& database, std::unique_ptr<db::FileOutputStream> stream, Write write);
     /// Cancels the save if it still reads the database, else waits for the file to be written.
     ~BackgroundSave();
 
@@ -47,6 +52,10 @@ public:
     bool succeeded() const;
     /// After isFinished: why it failed.
     std::string getError() const;
+    /// How far the writing has come, from 0 to 1.
+    double getProgress() const;
+    /// Waits up to `timeout` for the file to be written or the save to fail; true when it is over.
+    bool waitUntilFinished(std::chrono::milliseconds timeout);
     /// Stops a save that still reads the database (the target stays as it was),
     /// and waits for the worker to end either way.
     void cancel();
@@ -58,6 +67,8 @@ private:
 
     db::Database& m_database;
     std::unique_ptr<db::FileOutputStream> m_stream;
+    Write m_write;
+    std::atomic<double> m_progress{0};
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -224,6 +224,7 @@ CrashRecovery::~CrashRecovery()
 {
     // The host that listens may be going away too.
     m_autosaveListener = nullptr;
+    m_autosaveProgressListener = nullptr;
     m_autosaver.reset();
     removeCrashSaver(m_crashSaver.get());
     m_document.m_observers.remove(this, ObserverMode::Immediate);
@@ -342,6 +343,12 @@ void CrashRecovery::wrote(const wxString& fileName)
 {
     m_written.erase(std::remove(m_written.begin(), m_written.end(), fileName), m_written.end());
     m_written.push_back(fileName);
+}
+
+void CrashRecovery::autosaveProgressed(double fraction, std::chrono::milliseconds running)
+{
+    if (m_autosaveProgressListener)
+        m_autosaveProgressListener(fraction, running);
 }
 
 void CrashRecovery::autosaveEnded(const wxString& target, bool written, const std::string& error)
@@ -532,10 +539,12 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
     database.beginChangeBlock();
     // Cleared only once the recovery file has been read whole: a broken one
     // leaves the saved version as it is.
-    if (!m_document.loadFileThen(recoveryFile, [&database] { database.clear(); }))
+    const Document::ErrorCode loaded =
+        m_document.loadFileThen(recoveryFile, [&database] { database.clear(); }, "Recovering");
+    if (loaded != Document::Success)
     {
         database.cancelChangeBlock();
-        return Document::LoadFailed;
+        return loaded;
     }
     database.endChangeBlock(L"Recover Document");
 

@@ -1,11 +1,16 @@
 #include <dbui/Document.h>
 #include <dbui/FileSystemName.h>
 
+#include "BackgroundSave.h"
+#include "FileProgress.h"
+
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <db/FileInputStream.h>
 #include <db/FileOutputStream.h>
+#include <db/LoaderBinary.h>
 #include <db/LoaderXML.h>
+#include <db/SaverBinary.h>
 #include <db/SaverXML.h>
 
 #include <Tarn/Tarn.h>
@@ -49,6 +54,46 @@ wxString whyNotWritable(const wxString& fileName)
         return wxString();
     return wxString::FromUTF8(std::strerror(errno));
 }
+
+const wxString s_binaryExtension = "dbb";
+
+/// Writes the database to `stream` in `format` and commits it; false with `error` on failure.
+bool writeDatabase(db::FileOutputStream& stream, const db::Database& database, Document::FileFormat format,
+                   const db::Progress& progress, std::string& error)
+{
+    bool saved = false;
+    if (format == Document::FileFormat::Binary)
+    {
+        db::SaverBinary saver(stream, 0);
+        saver.setProgress(progress);
+        saved = saver.save(database);
+        error = saver.getError();
+    }
+    else
+    {
+        // One thread: a save in slices lets the windows read the database
+        // between them, and a crash's save should start no threads.
+        db::SaverXML saver(stream, db::SaverXML::s_oneThread);
+        saver.setProgress(progress);
+        saved = saver.save(database);
+        error = saver.getError();
+    }
+    if (!saved && error.empty())
+        error = stream.getError();
+    return saved;
+}
+
+/// A stream writing beside `fileName` (in the system's bytes) in `format`'s encoding.
+std::unique_ptr<db::FileOutputStream> openStream(const std::string& fileName, Document::FileFormat format)
+{
+    if (format == Document::FileFormat::Binary)
+        return std::make_unique<db::FileOutputStream>(fileName, db::FileOpenMode::Binary,
+                                                      db::OutputStreamEncoding::Raw);
+    return std::make_unique<db::FileOutputStream>(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+}
+
+/// How long the background save of a shown save reads the database before the windows get a turn.
+constexpr std::chrono::milliseconds s_saveSlice{40};
 } // namespace
 
 // ===========================================================================
@@ -258,22 +303,56 @@ Document::ErrorCode Document::open(const wxString& fileName)
         return Cancelled;
     // The previous document goes only once everything that can fail in
     // reading the new file has passed.
-    if (!loadFileThen(fileName, [this] { doClose(); }))
-        return LoadFailed;
+    const ErrorCode loaded = loadFileThen(fileName, [this] { doClose(); });
+    if (loaded != Success)
+        return loaded;
     return becomeOpened(fileName);
 }
 
-bool Document::loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange)
+Document::ErrorCode Document::revert()
 {
+    if (m_fileName.empty())
+        return Cancelled;
+    const wxString fileName = m_fileName;
+    const ErrorCode loaded = loadFileThen(fileName, [this] { doClose(); }, "Reverting");
+    if (loaded != Success)
+        return loaded;
+    return becomeOpened(fileName);
+}
+
+Document::ErrorCode Document::loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange,
+                                           const wxString& activity)
+{
+    const std::unique_ptr<FileProgress> progress = watch(activity, fileName, true);
+    m_progress = progress.get();
     bool ran = false;
     m_onFileRead = [&] {
         ran = true;
-        beforeChange();
+        if (beforeChange)
+            beforeChange();
     };
     const bool loaded = loadFile(fileName.ToStdWstring());
     m_onFileRead = nullptr;
-    wxASSERT_MSG(!loaded || ran, "an overriding loadFile must call fileRead() before it changes the database");
-    return loaded;
+    m_progress = nullptr;
+    wxASSERT_MSG(!loaded || ran || !beforeChange,
+                 "an overriding loadFile must call fileRead() before it changes the database");
+    if (loaded)
+        return Success;
+    return progress && progress->wasCancelled() ? Cancelled : LoadFailed;
+}
+
+std::unique_ptr<FileProgress> Document::watch(const wxString& activity, const wxString& fileName,
+                                              bool cancellable) const
+{
+    if (!(m_options & ShowProgress))
+        return nullptr;
+    const wxString message = wxString::Format("%s '%s'", activity, wxFileName(fileName).GetFullName());
+    return std::make_unique<FileProgress>(message, cancellable, m_progressDelay);
+}
+
+db::Progress Document::getFileProgress() const
+{
+    return m_progress ? m_progress->callback() : db::Progress();
 }
 
 void Document::fileRead()
@@ -284,8 +363,9 @@ void Document::fileRead()
 
 Document::ErrorCode Document::doOpen(const wxString& fileName)
 {
-    if (!loadFile(fileName.ToStdWstring()))
-        return LoadFailed;
+    const ErrorCode loaded = loadFileThen(fileName, nullptr);
+    if (loaded != Success)
+        return loaded;
     return becomeOpened(fileName);
 }
 
@@ -341,10 +421,19 @@ Document::ErrorCode Document::save(const wxString& fileName)
         signalCannotWrite(fileName);
         return Cancelled;
     }
-    if (!saveFile(fileName.ToStdWstring()))
+    if (!saveFileShowingProgress(fileName))
         return SaveFailed;
     becomeSavedAs(fileName);
     return Success;
+}
+
+bool Document::saveFileShowingProgress(const wxString& fileName)
+{
+    const std::unique_ptr<FileProgress> progress = watch("Saving", fileName, false);
+    m_progress = progress.get();
+    const bool saved = saveFile(fileName.ToStdWstring());
+    m_progress = nullptr;
+    return saved;
 }
 
 void Document::signalCannotWrite(const wxString& fileName) const
@@ -431,6 +520,19 @@ void Document::forgetHistory()
     m_database->setCheckpoint();
 }
 
+Document::FileFormat Document::getFileFormatFor(const wxString& fileName) const
+{
+    if (m_options & FormatByExtension)
+    {
+        const wxString extension = wxFileName(fileName).GetExt().Lower();
+        if (extension == s_binaryExtension)
+            return FileFormat::Binary;
+        if (extension == m_fileExtension.Lower())
+            return FileFormat::Xml;
+    }
+    return m_fileFormat;
+}
+
 bool Document::loadFile(const std::wstring& fileName)
 {
     db::FileInputStream stream(toFileSystemName(fileName), db::FileOpenMode::Text);
@@ -439,27 +541,82 @@ bool Document::loadFile(const std::wstring& fileName)
         m_lastFileError = fromFileSystemName(stream.getFileName()) + ": " + wxString::FromUTF8(stream.getError());
         return false;
     }
-    db::LoaderXML loader(stream, 0, nullptr);
-    loader.setBeforeAttach([this] { fileRead(); });
-    if (!loader.load(m_database))
-    {
+    // By content where both kinds are documents: a renamed file still opens.
+    const bool binary = (m_options & FormatByExtension) ? db::LoaderBinary::isBinaryFile(stream)
+                                                        : m_fileFormat == FileFormat::Binary;
+    auto load = [&](auto& loader) {
+        loader.setBeforeAttach([this] { fileRead(); });
+        loader.setProgress(getFileProgress());
+        if (loader.load(m_database))
+            return true;
         m_lastFileError = wxString::FromUTF8(loader.getError().toString());
+        return false;
+    };
+    bool loaded = false;
+    if (binary)
+    {
+        db::LoaderBinary loader(stream, 0, nullptr);
+        loaded = load(loader);
+    }
+    else
+    {
+        db::LoaderXML loader(stream, 0, nullptr);
+        loaded = load(loader);
+    }
+    if (loaded)
+        m_lastFileError.clear();
+    return loaded;
+}
+
+bool Document::saveFile(const std::wstring& fileName)
+{
+    if (!m_database)
+    {
+        m_lastFileError = wxString(fileName) + ": " + "the document's database is gone";
+        return false;
+    }
+    if (m_progress)
+        return saveInBackground(fileName);
+    // The stream writes beside the target and renames over it on success, so
+    // a failed save leaves the previous document intact.
+    const FileFormat format = getFileFormatFor(fileName);
+    const std::unique_ptr<db::FileOutputStream> stream = openStream(toFileSystemName(fileName), format);
+    std::string why;
+    if (!writeDatabase(*stream, *m_database, format, {}, why))
+    {
+        m_lastFileError = fromFileSystemName(stream->getFileName()) + ": " + wxString::FromUTF8(why);
         return false;
     }
     m_lastFileError.clear();
     return true;
 }
 
-bool Document::saveFile(const std::wstring& fileName)
+bool Document::saveInBackground(const std::wstring& fileName)
 {
-    // The stream writes beside the target and renames over it on success, so
-    // a failed save leaves the previous document intact.
-    db::FileOutputStream stream(toFileSystemName(fileName), db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
-    db::SaverXML saver(stream, 0);
-    if (!saver.save(m_database))
+    // The database is read in slices between which the windows repaint; the
+    // sync, often the slowest part, goes on while they do.
+    const FileFormat format = getFileFormatFor(fileName);
+    std::unique_ptr<db::FileOutputStream> stream = openStream(toFileSystemName(fileName), format);
+    const wxString target = fromFileSystemName(stream->getFileName());
+    if (!stream->isOpen())
     {
-        const std::string why = saver.getError().empty() ? stream.getError() : saver.getError();
-        m_lastFileError = fromFileSystemName(stream.getFileName()) + ": " + wxString::FromUTF8(why);
+        m_lastFileError = target + ": " + wxString::FromUTF8(stream->getError());
+        return false;
+    }
+    BackgroundSave save(*m_database, std::move(stream),
+                        [this, format](db::FileOutputStream& out, const db::Progress& progress, std::string& error) {
+                            return writeDatabase(out, *m_database, format, progress, error);
+                        });
+    while (!save.hasReleasedDatabase())
+    {
+        save.runSlice(s_saveSlice);
+        m_progress->update(save.getProgress());
+    }
+    while (!save.waitUntilFinished(s_saveSlice))
+        m_progress->update(1.0);
+    if (!save.succeeded())
+    {
+        m_lastFileError = target + ": " + wxString::FromUTF8(save.getError());
         return false;
     }
     m_lastFileError.clear();
@@ -482,9 +639,23 @@ int Document::showFileDialog(const wxString& message, const wxString& filter, lo
     const wxString recent = getMostRecentFile();
     if (!recent.empty())
         dialog.SetPath(recent);
+    const bool choosesKind = (m_options & FormatByExtension) && (style & wxFD_SAVE);
+    if (choosesKind)
+        dialog.SetFilterIndex(getFileFormatFor(m_fileName) == FileFormat::Binary ? 1 : 0);
     const int result = dialog.ShowModal();
     fileName = dialog.GetPath();
+    if (choosesKind && result == wxID_OK)
+        fileName = withKindOf(fileName, dialog.GetFilterIndex() == 1 ? FileFormat::Binary : FileFormat::Xml);
     return result;
+}
+
+wxString Document::withKindOf(const wxString& fileName, FileFormat chosen) const
+{
+    // A name typed without one of the two extensions gets the chosen kind's.
+    const wxString extension = wxFileName(fileName).GetExt().Lower();
+    if (extension == s_binaryExtension || extension == m_fileExtension.Lower())
+        return fileName;
+    return fileName + "." + (chosen == FileFormat::Binary ? s_binaryExtension : m_fileExtension);
 }
 
 int Document::showFileOpenDialog(wxString& fileName) const
@@ -519,12 +690,20 @@ void Document::signalSaveFailed() const
 
 wxString Document::getFileDialogFileTypeStringForOpening() const
 {
-    return getFileDialogFileTypeStringForSaving();
+    if (!(m_options & FormatByExtension))
+        return getFileDialogFileTypeStringForSaving();
+    const wxString both = "*." + m_fileExtension + ";*." + s_binaryExtension;
+    return gTarn.getEnvData().getAppDisplayName() + " Documents (" + both + ")|" + both + "|" +
+           getFileDialogFileTypeStringForSaving();
 }
 
 wxString Document::getFileDialogFileTypeStringForSaving() const
 {
-    return gTarn.getEnvData().getAppDisplayName() + " Documents (*." + m_fileExtension + ")|*." + m_fileExtension;
+    const wxString app = gTarn.getEnvData().getAppDisplayName();
+    wxString filter = app + " Documents (*." + m_fileExtension + ")|*." + m_fileExtension;
+    if (m_options & FormatByExtension)
+        filter += "|" + app + " Binary Documents (*." + s_binaryExtension + ")|*." + s_binaryExtension;
+    return filter;
 }
 
 wxString Document::getCrashRecoveryFilename() const

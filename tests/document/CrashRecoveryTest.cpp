@@ -138,6 +138,11 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     CrashRecovery recovery(*m_document, 0);
     int autosaves = 0;
     recovery.setAutosaveListener([&] { ++autosaves; });
+    std::vector<double> progress;
+    recovery.setAutosaveProgressListener([&](double fraction, std::chrono::milliseconds) {
+        if (autosaves == 0)
+            progress.push_back(fraction);
+    });
     recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
 
     edit(L"bob");
@@ -156,6 +161,9 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > 0 && !recovery.isAutosaving(); },
                                   std::chrono::milliseconds(20000)));
     EXPECT_EQ(autosaves, 1) << "the save overtaken by the edits wrote nothing";
+    ASSERT_FALSE(progress.empty()) << "the status bar is told how far an autosave has come";
+    EXPECT_TRUE(std::all_of(progress.begin(), progress.end(), [](double f) { return f >= 0 && f <= 1; }));
+    EXPECT_GT(progress.back(), 0.9);
     EXPECT_EQ(authorIn(castle() + ".recovery"), L"cy");
     EXPECT_EQ(readAll(castle() + ".recovery").find("\"g999\""), std::string::npos);
     EXPECT_NE(readAll(castle() + ".recovery").find("\"g1000\""), std::string::npos);

@@ -76,6 +76,41 @@ TEST_F(DocumentTest, FileDialogsOfferTheDocumentType)
                   ExpectFileDialog("Save as", path("b.lvl")).presetTo(path("a.lvl")));
 }
 
+TEST_F(DocumentTest, WithBothKindsTheDialogsOfferEitherAndTheChoiceNamesTheFile)
+{
+    m_document->setOptions(Document::FormatByExtension);
+    const wxString saving = "Level Editor Documents (*.lvl)|*.lvl|Level Editor Binary Documents (*.dbb)|*.dbb";
+    EXPECT_EQ(m_document->getFileDialogFileTypeStringForSaving(), saving);
+    EXPECT_EQ(m_document->getFileDialogFileTypeStringForOpening(),
+              "Level Editor Documents (*.lvl;*.dbb)|*.lvl;*.dbb|" + saving);
+
+    // A name typed without its extension takes that of the kind chosen; one
+    // typed with either extension keeps it, whichever kind was chosen.
+    const struct
+    {
+        const char* typed;
+        int kind;
+        const char* result;
+    } cases[] = {
+        {"castle", 1, "castle.dbb"},
+        {"castle", 0, "castle.lvl"},
+        {"castle.lvl", 1, "castle.lvl"},
+        {"castle.v2", 1, "castle.v2.dbb"},
+    };
+    for (const auto& c : cases)
+    {
+        wxString chosen;
+        wxTEST_DIALOG(EXPECT_EQ(m_document->showFileSaveAsDialog(chosen), wxID_OK),
+                      ExpectFileDialog("Save as", path(c.typed)).wildcard(saving).choosing(c.kind));
+        EXPECT_EQ(chosen, path(c.result)) << c.typed;
+    }
+
+    // The dialog starts at the kind of the document's file.
+    ASSERT_EQ(m_document->save(path("keep.dbb")), Document::Success);
+    wxString chosen;
+    wxTEST_DIALOG(m_document->showFileSaveAsDialog(chosen), ExpectFileDialog("Save as", path("x.dbb")).presetKind(1));
+}
+
 /// Makes files without write permission unwritable for this test even when it
 /// runs as root, whose permission checks would otherwise pass everything: the
 /// thread gives up its file-permission override while this lives.

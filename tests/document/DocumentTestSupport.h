@@ -122,6 +122,20 @@ public:
         e.m_wildcard = w;
         return e;
     }
+    /// Chooses the file kind at `index` of the wildcard before answering.
+    ExpectFileDialog choosing(int index) const
+    {
+        ExpectFileDialog e(*this);
+        e.m_filterIndex = index;
+        return e;
+    }
+    /// Also checks the kind the dialog was preset to.
+    ExpectFileDialog presetKind(int index) const
+    {
+        ExpectFileDialog e(*this);
+        e.m_presetKind = index;
+        return e;
+    }
     /// Also checks the path the dialog was preset to.
     ExpectFileDialog presetTo(const wxString& p) const
     {
@@ -146,6 +160,12 @@ protected:
             wxtest::pumpUntil([&] { return dialog->GetPath() == m_preset; }, std::chrono::milliseconds(2000));
             EXPECT_EQ(dialog->GetPath(), m_preset);
         }
+        if (m_presetKind >= 0)
+        {
+            EXPECT_EQ(dialog->GetFilterIndex(), m_presetKind);
+        }
+        if (m_filterIndex >= 0)
+            dialog->SetFilterIndex(m_filterIndex);
         dialog->SetPath(m_path);
         EXPECT_TRUE(wxtest::pumpUntil([&] { return dialog->GetPath() == m_path; }, std::chrono::milliseconds(2000)))
             << "the file dialog did not take the path " << m_path;
@@ -161,6 +181,8 @@ private:
     wxString m_wildcard;
     wxString m_preset;
     bool m_checkPreset = false;
+    int m_filterIndex = -1;
+    int m_presetKind = -1;
 };
 
 /// A test with a scratch folder, a database with content and a document over it.

@@ -234,6 +234,62 @@ TEST_F(DocumentTest, OpenBringsBackWhatWasSaved)
     EXPECT_EQ(m_observer.lifecycle(), expected);
 }
 
+TEST_F(DocumentTest, DocumentsAreXmlUnlessTheHostChoosesOrTheNameSaysBinary)
+{
+    const std::string binaryMark = "\x89" "DBB";
+    auto kindOf = [](const wxString& name) { return readAll(name).substr(0, 4); };
+    ASSERT_EQ(m_document->save(path("plain.dbb")), Document::Success);
+    EXPECT_EQ(kindOf(path("plain.dbb")), "<?xm") << "without the option every document is XML";
+
+    m_document->setOptions(Document::FormatByExtension);
+    edit(L"bob");
+    ASSERT_EQ(m_document->save(path("castle.dbb")), Document::Success);
+    EXPECT_EQ(kindOf(path("castle.dbb")), binaryMark);
+    edit(L"carl");
+    ASSERT_EQ(m_document->save(), Document::Success);
+    EXPECT_EQ(kindOf(path("castle.dbb")), binaryMark) << "a binary document stays binary";
+    ASSERT_EQ(m_document->saveAs(path("castle.lvl")), Document::Success);
+    EXPECT_EQ(kindOf(path("castle.lvl")), "<?xm") << "Save As changes the kind";
+
+    // Files are read by what they hold: a binary file under the XML name still opens.
+    std::filesystem::copy_file(std::string(path("castle.dbb").fn_str()), std::string(path("renamed.lvl").fn_str()));
+    for (const char* name : {"castle.dbb", "renamed.lvl", "castle.lvl"})
+    {
+        m_document->close();
+        ASSERT_EQ(m_document->open(path(name)), Document::Success) << m_document->getLastFileError();
+        EXPECT_EQ(author(), L"carl") << name;
+        EXPECT_TRUE(hasNode(L"level"));
+    }
+
+    // A host may write binary documents whatever their names.
+    m_document->setOptions(0);
+    m_document->setFileFormat(Document::FileFormat::Binary);
+    ASSERT_EQ(m_document->save(path("host.lvl")), Document::Success);
+    EXPECT_EQ(kindOf(path("host.lvl")), binaryMark);
+    m_document->close();
+    ASSERT_EQ(m_document->open(path("host.lvl")), Document::Success);
+    EXPECT_EQ(author(), L"carl");
+}
+
+TEST_F(DocumentTest, RevertDropsUnsavedChangesOrKeepsThemWhenTheFileIsGone)
+{
+    EXPECT_EQ(m_document->revert(), Document::Cancelled) << "nothing to go back to";
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    edit(L"bob");
+    m_observer.clear();
+    ASSERT_EQ(m_document->revert(), Document::Success);
+    EXPECT_EQ(author(), L"ann");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle");
+    EXPECT_FALSE(m_database.canUndo());
+    EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"closing", "closed", "created"}));
+
+    edit(L"carl");
+    std::filesystem::remove(std::string(path("castle.lvl").fn_str()));
+    EXPECT_EQ(m_document->revert(), Document::LoadFailed);
+    EXPECT_EQ(author(), L"carl") << "the work stays when there is nothing to go back to";
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+}
+
 TEST_F(DocumentTest, FailedOpenLeavesTheDocumentClosedAndSaysWhy)
 {
     writeText(path("broken.lvl"), "this is no document");

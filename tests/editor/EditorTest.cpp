@@ -513,6 +513,42 @@ TEST(Editor, StatusBarCountsNodesAndTellsOfAutosaves)
     editor.frame->getDocument().close();
 }
 
+TEST(Editor, BinaryDocumentsSaveOpenAndRevertLikeXmlOnes)
+{
+    Scratch folder;
+    const wxString binary = folder.path("scene.dbb");
+    {
+        Editor editor;
+        wxTEST_DIALOG(editor.command(wxID_SAVEAS), wxtest::ExpectFile(binary));
+        editor.editLight(7.0f);
+        editor.command(wxID_SAVE);
+        EXPECT_EQ(readAll(binary).substr(0, 4), "\x89" "DBB") << "the name chose the binary kind";
+        EXPECT_FALSE(editor.frame->GetTitle().Contains(" *"));
+    }
+
+    Editor editor(binary);
+    EXPECT_EQ(editor.firstLight(), 7.0f);
+    EXPECT_TRUE(editor.frame->GetTitle().StartsWith("scene - "));
+
+    // Revert asks before it drops changes, and says so when it cannot go back.
+    editor.editLight(8.0f);
+    wxTEST_DIALOG(editor.command(wxID_REVERT_TO_SAVED),
+                  ExpectMessageContaining({"Discard your changes", "scene.dbb"}, wxID_NO));
+    EXPECT_EQ(editor.firstLight(), 8.0f);
+    wxTEST_DIALOG(editor.command(wxID_REVERT_TO_SAVED),
+                  ExpectMessageContaining({"Discard your changes", "scene.dbb"}, wxID_YES));
+    EXPECT_EQ(editor.firstLight(), 7.0f);
+    EXPECT_FALSE(editor.frame->GetTitle().Contains(" *"));
+
+    editor.editLight(9.0f);
+    wxRemoveFile(binary);
+    wxTEST_DIALOG(editor.command(wxID_REVERT_TO_SAVED),
+                  ExpectMessageContaining({"Discard your changes"}, wxID_YES),
+                  ExpectMessageContaining({"Reverting failed", "scene.dbb"}, wxID_OK));
+    EXPECT_EQ(editor.firstLight(), 9.0f) << "the changes stay when the saved version is gone";
+    editor.frame->getRecovery().discardRecoveryFiles();
+}
+
 TEST(Editor, UntitledWorkIsOfferedAtTheNextStart)
 {
     wxString kept;

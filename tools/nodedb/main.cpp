@@ -16,6 +16,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <iomanip>
@@ -25,10 +26,78 @@
 #include <string>
 #include <vector>
 
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int s_exitFailed = 1;
 constexpr int s_exitUsage = 2;
+
+/// Files from this size on show a progress bar while they load and save.
+constexpr std::size_t s_progressFrom = std::size_t(4) << 20;
+
+/// A progress bar on the terminal (standard error) for long loads and saves;
+/// nothing at all when standard error is not a terminal or the file is small.
+class TerminalProgress
+{
+public:
+    TerminalProgress(const std::string& fileName, std::size_t bytes)
+        : m_label(fileName), m_shown(bytes >= s_progressFrom && ::isatty(STDERR_FILENO) == 1)
+    {
+        winsize size {};
+        if (m_shown && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+            m_columns = size.ws_col;
+    }
+    ~TerminalProgress() { erase(); }
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
+
+    /// A callback for a loader or saver that is doing `what` ("reading", "writing").
+    db::Progress phase(const char* what)
+    {
+        if (!m_shown)
+            return {};
+        return [this, what](std::size_t done, std::size_t total) {
+            draw(what, total > 0 ? static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total)) : 0);
+            return true;
+        };
+    }
+
+    /// Takes the bar off the line, so that messages start on a clean one.
+    void erase()
+    {
+        if (m_drawn)
+            std::cerr << "\r\033[K" << std::flush;
+        m_drawn = false;
+    }
+
+private:
+    void draw(const char* what, int percent)
+    {
+        percent = std::clamp(percent, 0, 100);
+        if (m_drawn && percent == m_percent && what == m_phase)
+            return;
+        m_percent = percent;
+        m_phase = what;
+        std::string text = m_label + " " + what + " ";
+        const std::string tail = " " + std::to_string(percent) + "%";
+        const int width = std::max(10, m_columns - static_cast<int>(text.size() + tail.size()) - 3);
+        const int filled = width * percent / 100;
+        text += "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                std::string(static_cast<std::size_t>(width - filled), '.') + "]" + tail;
+        std::cerr << "\r" << text.substr(0, static_cast<std::size_t>(std::max(0, m_columns - 1))) << std::flush;
+        m_drawn = true;
+    }
+
+    std::string m_label;
+    bool m_shown;
+    int m_columns = 80;
+    bool m_drawn = false;
+    int m_percent = -1;
+    const char* m_phase = nullptr;
+};
 
 struct Loaded
 {
@@ -44,7 +113,7 @@ bool endsWith(const std::string& text, const std::string& suffix)
 }
 
 /// Reads XML or binary, told apart by the binary format's magic bytes rather than by the name.
-Loaded loadFile(db::Database& database, const std::string& fileName)
+Loaded loadFile(db::Database& database, const std::string& fileName, const db::Progress& progress = {})
 {
     Loaded result;
     db::FileInputStream stream(fileName, db::FileOpenMode::Binary);
@@ -54,42 +123,52 @@ Loaded loadFile(db::Database& database, const std::string& fileName)
         result.error = fileName + ": " + stream.getError();
         return result;
     }
-    bool binary = stream.size() >= 4 && std::memcmp(stream.data(), "\x89" "DBB", 4) == 0;
-    if (binary)
-    {
-        db::LoaderBinary loader(stream, 0, nullptr);
+    auto load = [&](auto& loader) {
+        loader.setProgress(progress);
         result.ok = loader.load(database);
         result.subtree = loader.isSubtreeFile();
         result.error = loader.getError().toString();
+    };
+    if (db::LoaderBinary::isBinaryFile(stream))
+    {
+        db::LoaderBinary loader(stream, 0, nullptr);
+        load(loader);
     }
     else
     {
         db::LoaderXML loader(stream, 0, nullptr);
-        result.ok = loader.load(database);
-        result.subtree = loader.isSubtreeFile();
-        result.error = loader.getError().toString();
+        load(loader);
     }
     return result;
 }
 
 /// Saves by the name's extension; `node` is the database or the one node of a subtree file.
-bool saveFile(const db::Attribute& node, const std::string& fileName, std::string& error)
+bool saveFile(const db::Attribute& node, const std::string& fileName, std::string& error,
+              const db::Progress& progress = {})
 {
-    if (endsWith(fileName, ".dbb"))
-    {
-        db::FileOutputStream stream(fileName, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
-        db::SaverBinary saver(stream, 0);
+    auto save = [&](auto& saver) {
+        saver.setProgress(progress);
         if (saver.save(node))
             return true;
         error = fileName + ": " + saver.getError();
         return false;
+    };
+    if (endsWith(fileName, ".dbb"))
+    {
+        db::FileOutputStream stream(fileName, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
+        db::SaverBinary saver(stream, 0);
+        return save(saver);
     }
     db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
     db::SaverXML saver(stream, 0);
-    if (saver.save(node))
-        return true;
-    error = fileName + ": " + saver.getError();
-    return false;
+    return save(saver);
+}
+
+/// The size of a file, for deciding on a progress bar; 0 when it cannot be told.
+std::size_t fileSize(const std::string& fileName)
+{
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
 bool knownExtension(const std::string& fileName)
@@ -103,7 +182,9 @@ int validate(db::TypeRegistry& registry, const std::vector<std::string>& files)
     for (const std::string& file : files)
     {
         db::Database database(L"Database", &registry);
-        Loaded loaded = loadFile(database, file);
+        TerminalProgress bar(file, fileSize(file));
+        Loaded loaded = loadFile(database, file, bar.phase("reading"));
+        bar.erase();
         if (!loaded.ok)
         {
             std::cerr << loaded.error << "\n";
@@ -121,9 +202,11 @@ int convert(db::TypeRegistry& registry, const std::string& in, const std::string
         return s_exitUsage;
     }
     db::Database database(L"Database", &registry);
-    Loaded loaded = loadFile(database, in);
+    TerminalProgress bar(in, fileSize(in));
+    Loaded loaded = loadFile(database, in, bar.phase("reading"));
     if (!loaded.ok)
     {
+        bar.erase();
         std::cerr << loaded.error << "\n";
         return s_exitFailed;
     }
@@ -132,7 +215,9 @@ int convert(db::TypeRegistry& registry, const std::string& in, const std::string
     if (loaded.subtree && database.getRootContainer().getNodeCount() == 1)
         root = database.getRootContainer().getNode(0);
     std::string error;
-    if (!saveFile(*root, out, error))
+    const bool saved = saveFile(*root, out, error, bar.phase("writing"));
+    bar.erase();
+    if (!saved)
     {
         std::cerr << error << "\n";
         return s_exitFailed;

@@ -47,6 +47,18 @@ expect 1 "convert a bad file" "$tool" convert "$work/bad.xml" "$work/target.dbb"
 [ "$(cat "$work/target.dbb")" = "precious" ] || { echo "FAIL: convert touched its target"; failures=$((failures + 1)); }
 expect 1 "missing file" "$tool" validate "$work/none.xml"
 
+# Big files show a progress bar, but only on a terminal.
+expect 0 "generate a few megabytes" "$tool" generate --nodes 5000 "$work/big.xml"
+expect 0 "convert with no terminal" "$tool" convert "$work/big.xml" "$work/big.dbb"
+[ -s "$work/err" ] && { echo "FAIL: progress written where no terminal reads it"; failures=$((failures + 1)); }
+if command -v script >/dev/null; then
+    for command in "convert $work/big.xml $work/big2.dbb" "validate $work/big.xml"; do
+        script -qec "$tool $command" /dev/null >"$work/tty" 2>&1
+        grep -q "\[#*\.*\] *100%" "$work/tty" || { echo "FAIL: no progress bar for $command"; failures=$((failures + 1)); }
+    done
+    cmp -s "$work/big.dbb" "$work/big2.dbb" || { echo "FAIL: the bar changed what convert wrote"; failures=$((failures + 1)); }
+fi
+
 # A user schema replaces the example one.
 cat >"$work/schema.xml" <<'XML'
 <schema version="1"><type name="Note" id="900"><attribute name="text" type="string"/></type></schema>

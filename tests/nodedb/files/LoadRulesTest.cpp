@@ -1,6 +1,7 @@
 #include "FilesTestSupport.h"
 
 #include <db/DoubleArrayAttribute.h>
+#include <db/FloatArrayAttribute.h>
 #include <db/FloatAttribute.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -100,6 +102,28 @@ TEST(NumberText, HandWrittenNumbersReadAsWrittenAndJunkIsRefused)
     EXPECT_EQ(bits[0], 0x7ff8000000000000ull);
     EXPECT_EQ(bits[1], 0xfff8000000000000ull);
     EXPECT_EQ(bits[2], 0x7ff0000000001234ull);
+}
+
+TEST(NumberText, FloatsRoundOnceFromTheirTextEvenHalfWayBetweenTwoFloats)
+{
+    // The nearest double of each of the first texts lies exactly half way
+    // between two floats, where rounding through the double would go wrong.
+    for (const char* text : {"0.746519535779953", "3.60824716091156", "0.270654633641243", "9.81331491470337", "0.1",
+                             "-0", "123456789012345", "3.4028234e38", "1.4e-45"})
+    {
+        SCOPED_TRACE(text);
+        float expected = 0;
+        std::from_chars(text, text + std::strlen(text), expected);
+        db::Database database;
+        ASSERT_EQ(loadBytes(database,
+                            subtree(std::string("<node type=\"Script\" name=\"s\"><floatArray name=\"v\" "
+                                                "dynamic=\"1\">") + text + "</floatArray></node>"),
+                            Format::Xml),
+                  "");
+        auto* values = static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
+        ASSERT_EQ(values->getSize(), 1u);
+        EXPECT_EQ(std::memcmp(&values->getValues()[0], &expected, sizeof expected), 0) << values->getValues()[0];
+    }
 }
 
 TEST(LoadRules, DatabaseFileIntoAFilledDatabaseAddsItsNodesOnly)

@@ -15,6 +15,7 @@ struct DBUI_NODEDB_EXPORT LoadError
     std::size_t line = 0;  ///< 1-based line of XML files; 0 when unknown
     std::size_t offset = 0; ///< byte offset into the file
     std::string what;      ///< e.g. "unknown node type \"Foo\"", "checksum mismatch"
+    bool cancelled = false; ///< the load's progress callback stopped it ("cancelled")
 
     /// True when there is no error.
     bool empty() const { return what.empty(); }

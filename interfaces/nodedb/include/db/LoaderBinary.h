@@ -3,6 +3,9 @@
 #include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
+#include <db/Progress.h>
+
+#include <functional>
 
 namespace db {
 
@@ -15,6 +18,9 @@ class TypeRegistry;
 /// failed load leaves the target as it was. Loading a database file into an
 /// empty database restores it; into a non-empty one, and for subtree files,
 /// the file's nodes are added below the target.
+///
+/// Runs of small nodes are built on all processors but one besides the
+/// calling thread.
 class DBUI_NODEDB_EXPORT LoaderBinary
 {
 public:
@@ -31,6 +37,17 @@ public:
     /// when the target is detached (default: the default registry).
     void setTypeRegistry(TypeRegistry* registry) { m_registry = registry; }
 
+    /// True when the stream holds a binary file, damaged or not (by its first bytes).
+    static bool isBinaryFile(FileInputStream& stream);
+
+    /// Called once the whole file has been read and checked, right before the
+    /// target changes: the last moment to make room for what was read.
+    void setBeforeAttach(std::function<void()> beforeAttach) { m_beforeAttach = std::move(beforeAttach); }
+
+    /// Follows the load: reading the file, then building its nodes, as bytes
+    /// of twice the file's size; see Progress. Called on the loading thread.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
     /// The flags given at construction.
@@ -39,10 +56,14 @@ public:
     bool isSubtreeFile() const { return m_subtree; }
 
 private:
+    bool cancelled();
+
     FileInputStream& m_stream;
     int m_flags;
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
+    std::function<void()> m_beforeAttach;
+    Progress m_progress;
     LoadError m_error;
     bool m_subtree = false;
 };

@@ -3,6 +3,7 @@
 #include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
+#include <db/Progress.h>
 
 #include <functional>
 
@@ -17,6 +18,10 @@ class TypeRegistry;
 /// failed load leaves the target as it was. Loading a database file into an
 /// empty database restores it; into a non-empty one, and for subtree files,
 /// the file's nodes are added below the target.
+///
+/// Big files are read piece by piece and built on all processors but one
+/// besides the calling thread, which holds neither the whole file nor a
+/// parse tree of it in memory.
 class DBUI_NODEDB_EXPORT LoaderXML
 {
 public:
@@ -37,6 +42,9 @@ public:
     /// target changes: the last moment to make room for what was read.
     void setBeforeAttach(std::function<void()> beforeAttach) { m_beforeAttach = std::move(beforeAttach); }
 
+    /// Follows the load in bytes of the file; see Progress. Called on the loading thread.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
     /// The flags given at construction.
@@ -45,11 +53,16 @@ public:
     bool isSubtreeFile() const { return m_subtree; }
 
 private:
+    /// Reads the file whole and parses it in one piece: the way that gives
+    /// exact positions for every error.
+    bool loadWhole(Attribute* target, bool beforeAttachDone);
+
     FileInputStream& m_stream;
     int m_flags;
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
     std::function<void()> m_beforeAttach;
+    Progress m_progress;
     LoadError m_error;
     bool m_subtree = false;
 };

@@ -2,6 +2,7 @@
 
 #include <db/Export.h>
 #include <db/FileOutputStream.h>
+#include <db/Progress.h>
 
 #include <string>
 
@@ -24,6 +25,11 @@ public:
     bool save(const Attribute& root) { return save(&root); }
     ///@}
 
+    /// Follows the save: building the file in memory, then writing it, as
+    /// twice the number of nodes; see Progress. The file is then synced, which
+    /// is not followed.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     /// Why the last save failed.
     const std::string& getError() const { return m_error; }
     /// The flags given at construction.
@@ -32,6 +38,7 @@ public:
 private:
     FileOutputStream& m_stream;
     int m_flags;
+    Progress m_progress;
     std::string m_error;
 };
 

@@ -2,6 +2,7 @@
 
 #include <db/Export.h>
 #include <db/FileOutputStream.h>
+#include <db/Progress.h>
 
 #include <string>
 
@@ -17,8 +18,12 @@ class DBUI_NODEDB_EXPORT SaverXML
 public:
     /// Writes without indentation (smaller files, same content).
     static constexpr int s_compact = 1;
+    /// Writes on the calling thread alone. Without it, big saves are written
+    /// on every processor, which read the database at once: for callers that
+    /// let others use the database between progress reports (a save in slices).
+    static constexpr int s_oneThread = 2;
 
-    /// `flags`: 0 or `s_compact`.
+    /// `flags`: `s_compact`, `s_oneThread`, or both.
     SaverXML(FileOutputStream& stream, int flags = 0);
 
     ///@{
@@ -28,12 +33,17 @@ public:
     bool save(const Attribute& root) { return save(&root); }
     ///@}
 
+    /// Follows the save in nodes written; see Progress. The file is then
+    /// synced, which is not followed.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     /// Why the last save failed.
     const std::string& getError() const { return m_error; }
 
 private:
     FileOutputStream& m_stream;
     int m_flags;
+    Progress m_progress;
     std::string m_error;
 };
 

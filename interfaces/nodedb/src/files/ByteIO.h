@@ -82,6 +82,15 @@ public:
         return true;
     }
 
+    /// Steps over `n` bytes.
+    bool skip(std::size_t n)
+    {
+        if (!need(n))
+            return false;
+        m_pos += n;
+        return true;
+    }
+
     /// An element count whose elements take at least `minElementSize` bytes each.
     bool count(std::uint32_t& n, std::size_t minElementSize)
     {

@@ -106,6 +106,12 @@ AttributeType typeFromText(const char* text)
     return found == s_types.end() ? Invalid : found->second;
 }
 
+BuiltUnit::~BuiltUnit()
+{
+    for (Node* node : nodes)
+        delete node;
+}
+
 TypeRegistry& registryFor(Attribute* target, TypeRegistry* fallback)
 {
     if (target)

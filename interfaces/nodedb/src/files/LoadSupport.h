@@ -48,6 +48,29 @@ struct DetachedTree
     std::vector<PendingPointer> pointers;
 };
 
+/// A unit built apart: its nodes, in file order, and the pointers they hold.
+struct BuiltUnit
+{
+    BuiltUnit() = default;
+    /// Frees the nodes the skeleton did not take.
+    ~BuiltUnit();
+    BuiltUnit(const BuiltUnit&) = delete;
+    BuiltUnit& operator=(const BuiltUnit&) = delete;
+
+    bool ok = false;
+    std::vector<Node*> nodes;
+    std::vector<PendingPointer> pointers;
+};
+
+/// Hands the skeleton's reader the units in file order, each once it is built.
+class UnitSource
+{
+public:
+    virtual ~UnitSource() = default;
+    /// The next unit; null when there is none left.
+    virtual BuiltUnit* nextUnit() = 0;
+};
+
 /// The registry whose types a load into `target` uses.
 TypeRegistry& registryFor(Attribute* target, TypeRegistry* fallback);
 

@@ -6,12 +6,16 @@
 #include "BinaryFormat.h"
 #include "ByteIO.h"
 #include "LoadSupport.h"
+#include "UnitBuilder.h"
 #include "Utf8.h"
 
 #include <libdeflate.h>
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
 
 namespace db {
 
@@ -20,13 +24,57 @@ namespace {
 namespace binary = files::binary;
 using files::ByteReader;
 
+/// Where a run of sibling node records lies in the file, and at what depth
+/// its nodes are read.
+struct RunPlace
+{
+    std::size_t offset;
+    std::size_t bytes;
+    int depth;
+};
+
 /// Builds a detached tree from the records of a checked body; stops at the first problem.
 class BinaryReader
 {
 public:
     BinaryReader(TypeRegistry& registry, LoadError& error, std::vector<files::PendingPointer>& pointers)
-        : m_registry(registry), m_error(error), m_pointers(pointers)
+        : m_registry(registry), m_error(error), m_pointers(&pointers)
     {
+    }
+
+    /// Takes the names another reader read, for reading runs of the same file.
+    void shareNames(const BinaryReader& from)
+    {
+        m_names = from.m_names;
+        m_nodeDefs.assign(m_names.size(), nullptr);
+    }
+
+    /// The node records of a run, built apart; their pointers go to `unit`.
+    bool readRun(ByteReader records, int depth, files::BuiltUnit& unit)
+    {
+        m_pointers = &unit.pointers;
+        while (!records.atEnd())
+        {
+            std::uint8_t tag = 0;
+            ByteReader record(nullptr, 0);
+            if (!records.record(tag, record) || tag != binary::s_tagNode)
+                return fail(records, "not a run of nodes");
+            Node* node = readNode(record, depth, false);
+            if (!node)
+                return false;
+            unit.nodes.push_back(node);
+            if (!record.atEnd())
+                return fail(record, "record longer than its value");
+        }
+        unit.ok = true;
+        return true;
+    }
+
+    /// The runs at `places` were built apart: `units` hands over their nodes where they were.
+    void setRuns(const std::vector<RunPlace>* places, files::UnitSource* units)
+    {
+        m_runPlaces = places;
+        m_units = units;
     }
 
     bool readNames(ByteReader& body)
@@ -311,7 +359,7 @@ private:
         p.index = index;
         p.local = kind == binary::s_pointerLocal;
         p.offset = start;
-        m_pointers.push_back(std::move(p));
+        m_pointers->push_back(std::move(p));
         return true;
     }
 
@@ -450,6 +498,12 @@ private:
             while (!in.atEnd())
             {
                 std::size_t at = in.offset();
+                if (m_runPlaces && m_nextRun < m_runPlaces->size() && (*m_runPlaces)[m_nextRun].offset == at)
+                {
+                    if (!takeRun(*container, in, at))
+                        return false;
+                    continue;
+                }
                 std::uint8_t tag = 0;
                 ByteReader record(nullptr, 0);
                 if (!in.record(tag, record))
@@ -504,11 +558,197 @@ private:
         return in.ok() || failAt(start, "truncated record");
     }
 
+    bool takeRun(NodeContainer& container, ByteReader& in, std::size_t at)
+    {
+        const RunPlace& place = (*m_runPlaces)[m_nextRun++];
+        files::BuiltUnit* unit = m_units->nextUnit();
+        if (!unit || !unit->ok || !in.skip(place.bytes))
+            return failAt(at, "a run failed");
+        for (Node*& node : unit->nodes)
+        {
+            if (!container.add(node))
+                return failAt(at, "a node of a run cannot go into its container");
+            node = nullptr;
+        }
+        for (files::PendingPointer& pointer : unit->pointers)
+            m_pointers->push_back(std::move(pointer));
+        unit->pointers.clear();
+        return true;
+    }
+
     TypeRegistry& m_registry;
     LoadError& m_error;
-    std::vector<files::PendingPointer>& m_pointers;
+    std::vector<files::PendingPointer>* m_pointers;
+    const std::vector<RunPlace>* m_runPlaces = nullptr;
+    std::size_t m_nextRun = 0;
+    files::UnitSource* m_units = nullptr;
     std::vector<std::wstring> m_names;
     std::vector<NodeDef*> m_nodeDefs;
+};
+
+// ---------------------------------------------------------------------------
+// Reading runs of small nodes in parallel
+// ---------------------------------------------------------------------------
+
+/// Node records up to this size join runs; bigger ones are looked into.
+constexpr std::size_t s_smallNode = std::size_t(64) << 10;
+/// Runs, and batches of runs, close at this size.
+constexpr std::size_t s_runSize = std::size_t(256) << 10;
+
+/// Finds the runs of small sibling node records by their record headers
+/// alone, at the depths the reader will read them at.
+class RunFinder
+{
+public:
+    explicit RunFinder(std::vector<RunPlace>& places) : m_places(places) {}
+
+    /// The payload of a node record read at `depth`; false on anything malformed.
+    bool node(ByteReader payload, int depth)
+    {
+        payload.u32();
+        const std::uint32_t nameLength = payload.u32();
+        return payload.skip(nameLength) && members(payload, depth);
+    }
+
+private:
+    /// Member records that the reader reads with readMembers at `depth`.
+    bool members(ByteReader records, int depth)
+    {
+        while (!records.atEnd())
+        {
+            std::uint8_t tag = 0;
+            ByteReader payload(nullptr, 0);
+            if (!records.record(tag, payload))
+                return false;
+            const int attributeDepth = depth + 1;
+            bool ok = true;
+            switch (tag)
+            {
+            case NodeContainerType: ok = payload.skip(4) && container(payload, attributeDepth); break;
+            case Compound: ok = payload.skip(4) && members(payload, attributeDepth); break;
+            case AttributeArrayType:
+                ok = payload.skip(4);
+                while (ok && !payload.atEnd())
+                {
+                    ByteReader item(nullptr, 0);
+                    ok = payload.record(tag, item) && members(item, attributeDepth + 1);
+                }
+                break;
+            default: break; // values, and dynamic attributes, which hold no nodes
+            }
+            if (!ok)
+                return false;
+        }
+        return true;
+    }
+
+    /// The node records of a container read at `depth`.
+    bool container(ByteReader records, int depth)
+    {
+        bool open = false;
+        while (!records.atEnd())
+        {
+            const std::size_t at = records.offset();
+            std::uint8_t tag = 0;
+            ByteReader payload(nullptr, 0);
+            if (!records.record(tag, payload) || tag != binary::s_tagNode)
+                return false;
+            const std::size_t bytes = records.offset() - at;
+            if (bytes > s_smallNode)
+            {
+                open = false;
+                if (!node(payload, depth + 1))
+                    return false;
+                continue;
+            }
+            if (!open || m_places.back().bytes >= s_runSize)
+                m_places.push_back(RunPlace{at, 0, depth + 1});
+            open = true;
+            m_places.back().bytes += bytes;
+        }
+        return true;
+    }
+
+    std::vector<RunPlace>& m_places;
+};
+
+/// Runs built together on one thread.
+struct BinaryBatch
+{
+    std::size_t first = 0; ///< index of its first run
+    std::deque<files::BuiltUnit> units; ///< its runs, as built
+    std::size_t bytes = 0;
+};
+
+/// Builds the runs of a checked body on all processors and hands them to the
+/// reader of the rest in file order.
+class ParallelRuns
+{
+public:
+    ParallelRuns(const std::vector<RunPlace>& places, const BinaryReader& names, const char* file,
+                 TypeRegistry& registry)
+        : m_places(places), m_names(names), m_file(file), m_registry(registry),
+          m_builder([this](BinaryBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
+    {
+        std::unique_ptr<BinaryBatch> batch;
+        for (std::size_t i = 0; i < places.size(); ++i)
+        {
+            if (!batch)
+            {
+                batch = std::make_unique<BinaryBatch>();
+                batch->first = i;
+            }
+            batch->units.emplace_back();
+            batch->bytes += places[i].bytes;
+            if (batch->bytes >= s_runSize)
+                m_builder.add(std::move(batch));
+        }
+        if (batch)
+            m_builder.add(std::move(batch));
+    }
+
+    ~ParallelRuns() { m_builder.stop(); }
+
+    /// Builds runs on this thread too, telling `built` the bytes done; false when it said stop.
+    bool help(const std::function<bool(std::size_t)>& built)
+    {
+        std::size_t bytes = 0;
+        for (std::size_t i = 0; i < m_builder.size(); ++i)
+        {
+            if (!m_builder.buildOne())
+                break;
+            bytes += s_runSize;
+            if (built && !built(bytes))
+                return false;
+        }
+        return true;
+    }
+
+    /// The runs, in file order.
+    files::UnitSource& units() { return m_units; }
+
+private:
+    void build(BinaryBatch& batch)
+    {
+        LoadError error;
+        std::vector<files::PendingPointer> unused;
+        BinaryReader reader(m_registry, error, unused);
+        reader.shareNames(m_names);
+        for (std::size_t i = 0; i < batch.units.size(); ++i)
+        {
+            const RunPlace& place = m_places[batch.first + i];
+            ByteReader records(m_file + place.offset, place.bytes, place.offset);
+            if (!reader.readRun(records, place.depth, batch.units[i]))
+                break; // the reader of the rest meets the run that failed
+        }
+    }
+
+    const std::vector<RunPlace>& m_places;
+    const BinaryReader& m_names;
+    const char* m_file;
+    TypeRegistry& m_registry;
+    files::UnitBuilder<BinaryBatch> m_builder;
+    files::BatchedUnits<BinaryBatch> m_units;
 };
 
 } // namespace
@@ -531,6 +771,19 @@ bool LoaderBinary::load(Attribute* target)
     if (!target)
     {
         m_error.what = "nothing to load into";
+        return false;
+    }
+
+    // Reading is the first half of the work, building the second.
+    const std::size_t fileSize = m_stream.size();
+    const bool read = m_stream.readWhole([&](std::size_t done, std::size_t) {
+        return !m_progress || m_progress(done, 2 * fileSize);
+    });
+    if (!read)
+    {
+        if (m_stream.isOpen())
+            return cancelled();
+        m_error.what = m_stream.getError();
         return false;
     }
 
@@ -593,9 +846,12 @@ bool LoaderBinary::load(Attribute* target)
         return false;
     }
 
+    const files::FileKind fileKind = kind == binary::s_kindDatabase ? files::FileKind::Database
+                                                                     : files::FileKind::Subtree;
+    TypeRegistry& registry = files::registryFor(target, m_registry);
     files::DetachedTree tree;
-    tree.kind = kind == binary::s_kindDatabase ? files::FileKind::Database : files::FileKind::Subtree;
-    BinaryReader reader(files::registryFor(target, m_registry), m_error, tree.pointers);
+    tree.kind = fileKind;
+    BinaryReader reader(registry, m_error, tree.pointers);
     ByteReader records(body, bodySize, binary::s_headerSize);
     if (!reader.readNames(records))
         return false;
@@ -614,11 +870,60 @@ bool LoaderBinary::load(Attribute* target)
         m_error.what = "a file holds exactly one node record after the names";
         return false;
     }
-    tree.root.reset(reader.readNode(nodeRecord, 1, tree.kind == files::FileKind::Database));
+    const bool databaseRoot = fileKind == files::FileKind::Database;
+
+    // Runs of small nodes are built in parallel and the rest read around
+    // them. Anything that fails there is read again in file order, which
+    // reports the first problem exactly.
+    std::vector<RunPlace> places;
+    if (RunFinder(places).node(nodeRecord, 1) && !places.empty())
+    {
+        ParallelRuns runs(places, reader, data, registry);
+        const bool going = runs.help([&](std::size_t built) {
+            return !m_progress || m_progress(size + std::min(built, size), 2 * size);
+        });
+        if (!going)
+            return cancelled();
+        LoadError runError;
+        BinaryReader around(registry, runError, tree.pointers);
+        around.shareNames(reader);
+        around.setRuns(&places, &runs.units());
+        tree.root.reset(around.readNode(nodeRecord, 1, databaseRoot));
+        if (!tree.root || runs.units().nextUnit() != nullptr)
+        {
+            tree.root.reset();
+            tree.pointers.clear();
+        }
+    }
     if (!tree.root)
-        return false;
+    {
+        tree.root.reset(reader.readNode(nodeRecord, 1, databaseRoot));
+        if (!tree.root)
+            return false;
+    }
+    if (m_progress && !m_progress(2 * size, 2 * size))
+        return cancelled();
     m_subtree = tree.kind == files::FileKind::Subtree;
+    if (m_beforeAttach)
+        m_beforeAttach();
     return files::attachLoaded(tree, target, m_resolver, m_error);
+}
+
+bool LoaderBinary::isBinaryFile(FileInputStream& stream)
+{
+    // The first four bytes only: a file whose line ends were changed in
+    // transfer is still told apart, and the loader says what happened to it.
+    const std::string mark = stream.head(4);
+    return mark.size() == 4 && std::memcmp(mark.data(), binary::s_magic, 4) == 0;
+}
+
+bool LoaderBinary::cancelled()
+{
+    m_error = LoadError();
+    m_error.fileName = m_stream.getFileName();
+    m_error.what = "cancelled";
+    m_error.cancelled = true;
+    return false;
 }
 
 } // namespace db

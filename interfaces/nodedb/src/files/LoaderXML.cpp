@@ -1,642 +1,189 @@
 #include <db/LoaderXML.h>
 
+#include <db/Node.h>
 #include <db/ReferenceResolver.h>
 
-#include "AllAttributes.h"
-#include "DefinitionText.h"
 #include "LoadSupport.h"
-#include "NumberText.h"
-#include "Utf8.h"
+#include "UnitBuilder.h"
+#include "XmlReader.h"
+#include "XmlSplitter.h"
 
 #include <pugixml.hpp>
 
-#include <algorithm>
-#include <cstdint>
 #include <cstring>
+#include <deque>
+#include <memory>
 #include <string>
-#include <unordered_map>
 
 namespace db {
 
 namespace {
 
-using files::FileKind;
+using files::BuiltUnit;
+using files::DetachedTree;
 
-/// Where the lines of a buffer start, taken before the buffer is parsed in
-/// place (parsing rewrites text, newlines included), for messages.
-class LineIndex
+/// How much of the file is split at a time.
+constexpr std::size_t s_windowSize = std::size_t(8) << 20;
+/// How much of it is read at a time.
+constexpr std::size_t s_readPiece = std::size_t(1) << 20;
+/// Units close at this size: small enough to spread over the threads and to
+/// keep little text in memory, big enough to cost little each.
+constexpr std::size_t s_unitSize = std::size_t(256) << 10;
+/// Units read and not yet built before the loading thread stops reading to build.
+constexpr std::size_t s_maxWaiting = 48;
+
+/// A unit's place in the window it was read into, and what it became.
+struct XmlUnit : BuiltUnit
 {
-public:
-    LineIndex(const char* data, std::size_t size)
-    {
-        m_newlines.reserve(size / 64);
-        const char* end = data + size;
-        for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
-             ++p)
-            m_newlines.push_back(static_cast<std::uint32_t>(p - data));
-    }
-
-    /// The line (from 1) of a byte offset.
-    std::size_t lineOf(std::size_t offset) const
-    {
-        return 1 + static_cast<std::size_t>(
-                       std::lower_bound(m_newlines.begin(), m_newlines.end(), offset) - m_newlines.begin());
-    }
-
-private:
-    std::vector<std::uint32_t> m_newlines;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    int depth = 0;
 };
 
-/// Builds a detached tree from a parsed document; stops at the first problem.
-class XmlReader
+/// Units of one window built together: one parse tree and reader serve them all.
+struct XmlBatch
+{
+    std::shared_ptr<char[]> window;
+    std::deque<XmlUnit> units; // units stay where they are built
+    std::size_t bytes = 0;
+};
+
+/// The fast way through a file: read piece by piece, cut into units and a
+/// skeleton (see XmlSplitter), units parsed and built in parallel, the
+/// skeleton last. Gives up on anything unusual and on every error: the whole
+/// file is then read the exact way, which finds the same result or says
+/// precisely what is wrong.
+class SplitRead
 {
 public:
-    XmlReader(const LineIndex& lines, TypeRegistry& registry, LoadError& error)
-        : m_lines(lines), m_registry(registry), m_error(error)
+    enum class Outcome
+    {
+        Read,
+        Cancelled,
+        GaveUp,
+    };
+
+    SplitRead(FileInputStream& stream, TypeRegistry& registry, const Progress& progress)
+        : m_stream(stream), m_registry(registry), m_progress(progress),
+          m_builder([this](XmlBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
     {
     }
 
-    bool read(const pugi::xml_document& document, files::DetachedTree& tree)
-    {
-        for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
-            if (child.type() == pugi::node_doctype)
-                return fail(child, "DTDs are not allowed");
-        pugi::xml_node top = document.document_element();
-        if (std::strcmp(top.name(), "nodedb") != 0)
-            return fail(top, "not a node database file (the top element is not <nodedb>)");
-        int version = top.attribute("version").as_int(0);
-        if (version != 1)
-            return fail(top, "unsupported file version \"" + std::string(top.attribute("version").value()) + "\"");
-        std::string kind = top.attribute("kind").value();
-        if (kind == "database")
-            tree.kind = FileKind::Database;
-        else if (kind == "subtree")
-            tree.kind = FileKind::Subtree;
-        else
-            return fail(top, "unknown file kind \"" + kind + "\"");
+    ~SplitRead() { m_builder.stop(); }
 
-        pugi::xml_node rootElement;
-        for (pugi::xml_node child = top.first_child(); child; child = child.next_sibling())
+    Outcome run(DetachedTree& tree)
+    {
+        const Outcome outcome = split();
+        if (outcome != Outcome::Read)
+            return outcome;
+        // The last units, then the skeleton, which takes them in order.
+        while (m_builder.buildOne())
         {
-            if (child.type() != pugi::node_element)
-                continue;
-            if (rootElement || std::strcmp(child.name(), "node") != 0)
-                return fail(child, "a file holds exactly one <node> at the top");
-            rootElement = child;
         }
-        if (!rootElement)
-            return fail(top, "the file holds no node");
-        m_pointers = &tree.pointers;
-        tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
-        return tree.root != nullptr;
+        pugi::xml_document document;
+        if (!document.load_buffer_inplace(m_skeleton.data(), m_skeleton.size(), files::s_xmlParseOptions,
+                                          pugi::encoding_utf8))
+            return Outcome::GaveUp;
+        LoadError error;
+        files::XmlReader reader(nullptr, m_registry, error);
+        reader.setUnits(&m_units);
+        if (!reader.read(document, tree) || m_units.nextUnit() != nullptr)
+            return Outcome::GaveUp; // a unit without its place
+        return Outcome::Read;
     }
 
 private:
-    bool fail(pugi::xml_node where, const std::string& what)
+    Outcome split()
     {
-        if (m_error.what.empty())
+        files::XmlSplitter splitter(s_unitSize);
+        std::shared_ptr<char[]> window;
+        std::size_t length = 0;
+        std::size_t read = 0;
+        std::vector<files::XmlSplitter::Unit> units;
+        for (;;)
         {
-            m_error.offset = where ? static_cast<std::size_t>(where.offset_debug()) : 0;
-            m_error.line = m_lines.lineOf(m_error.offset);
-            m_error.what = what;
-        }
-        return false;
-    }
+            // Each window starts with what the last one left unsettled.
+            const std::size_t keep = splitter.keepFrom();
+            const std::size_t carried = length - keep;
+            std::shared_ptr<char[]> next(new char[carried + s_windowSize]);
+            if (carried > 0)
+                std::memcpy(next.get(), window.get() + keep, carried);
+            splitter.rebase();
+            // Read in pieces, so that progress is told often even from a slow disk.
+            std::size_t got = 0;
+            while (got < s_windowSize)
+            {
+                const std::size_t piece = m_stream.readSome(next.get() + carried + got, s_readPiece);
+                if (!m_stream.isOpen())
+                    return Outcome::GaveUp; // the whole read meets the error again and reports it
+                got += piece;
+                read += piece;
+                if (m_progress && !m_progress(read, m_stream.size()))
+                    return Outcome::Cancelled;
+                if (piece < s_readPiece)
+                    break;
+            }
+            window = std::move(next);
+            length = carried + got;
+            const bool last = got < s_windowSize;
 
-    /// The node type of that name; files use few types, many times over.
-    NodeDef* nodeDef(const char* name)
-    {
-        auto found = m_nodeDefs.find(name);
-        if (found != m_nodeDefs.end())
-            return found->second;
-        NodeDef* def = m_registry.findNodeDef(wide(name));
-        m_nodeDefs.emplace(name, def);
-        return def;
-    }
-
-    /// True when a schema name equals a UTF-8 name from the file, without converting either.
-    static bool sameName(const std::wstring& name, const char* utf8)
-    {
-        std::size_t i = 0;
-        for (; i < name.size(); ++i)
-        {
-            const auto c = static_cast<unsigned char>(utf8[i]);
-            if (c == 0 || c >= 0x80 || name[i] >= 0x80)
-                break;
-            if (static_cast<wchar_t>(c) != name[i])
-                return false;
-        }
-        if (i == name.size())
-            return utf8[i] == 0;
-        return name == wide(utf8);
-    }
-
-    /// The member of that name. Files list members in schema order, so the ones
-    /// after the previous match are tried before the name look-up.
-    Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next)
-    {
-        // Members left at their defaults may be missing: look a few places ahead.
-        const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
-        for (unsigned int i = next; i < end; ++i)
-        {
-            Attribute* candidate = composite.getAttribute(i);
-            if (!candidate->isDynamic() && sameName(candidate->getName(), name))
-            {
-                next = i + 1;
-                return candidate;
-            }
-        }
-        Attribute* found = composite.findAttribute(wide(name));
-        if (found && found->getParentAttribute() == &composite)
-            next = found->getIndex() + 1;
-        return found;
-    }
-
-    static std::wstring wide(const char* text)
-    {
-        std::wstring out;
-        files::fromUtf8(text, std::strlen(text), out);
-        return out;
-    }
-
-    Node* readNode(pugi::xml_node element, int depth, bool databaseRoot)
-    {
-        if (depth > files::s_maxDepth)
-        {
-            fail(element, "nodes are nested too deeply");
-            return nullptr;
-        }
-        const char* typeName = element.attribute("type").value();
-        NodeDef* def = nodeDef(typeName);
-        if (!def)
-        {
-            fail(element, "unknown node type \"" + std::string(typeName) + "\"");
-            return nullptr;
-        }
-        bool isDatabaseType = def == &m_registry.getDatabaseDef();
-        if (databaseRoot != isDatabaseType || (!databaseRoot && !def->isCreatable()))
-        {
-            if (databaseRoot)
-                fail(element, "a database file must start with a \"Database\" node that holds the others in its "
-                              "\"nodes\" container; this one starts with \"" + std::string(typeName) + "\"");
-            else
-                fail(element, "node type \"" + std::string(typeName) + "\" cannot be created here");
-            return nullptr;
-        }
-        auto node = std::make_unique<Node>(*def, wide(element.attribute("name").value()));
-        if (!readMembers(*node, element, depth))
-            return nullptr;
-        return node.release();
-    }
-
-    bool readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth)
-    {
-        unsigned int next = 0;
-        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-        {
-            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-                return fail(child, "unexpected text");
-            if (child.type() != pugi::node_element)
-                continue;
-            if (!readMember(composite, child, depth + 1, next))
-                return false;
-        }
-        return true;
-    }
-
-    bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next)
-    {
-        if (depth > files::s_maxDepth)
-            return fail(element, "attributes are nested too deeply");
-        AttributeType type = files::typeFromText(element.name());
-        if (type == Invalid || type == NodeType)
-            return fail(element, "unexpected element <" + std::string(element.name()) + ">");
-        const char* name = element.attribute("name").value();
-        Attribute* attribute = nullptr;
-        if (element.attribute("dynamic").as_bool())
-        {
-            Node* node = composite.asNode();
-            if (!node)
-                return fail(element, "only nodes hold dynamic attributes");
-            std::string why;
-            auto def = files::definitionFromXml(element, type, why);
-            if (!def)
-                return fail(element, why);
-            attribute = node->addDynamicAttribute(std::move(def));
-            if (!attribute)
-                return fail(element, "bad dynamic attribute \"" + std::string(name) + "\"");
-        }
-        else
-        {
-            attribute = member(composite, name, next);
-            if (!attribute)
-                return fail(element, "no attribute \"" + std::string(name) + "\" in \""
-                                         + files::toUtf8(composite.getDef().getName()) + "\"");
-            if (attribute->getAttributeType() != type)
-                return fail(element, "attribute \"" + std::string(name) + "\" is a "
-                                         + files::typeText(attribute->getAttributeType()) + ", not a "
-                                         + element.name());
-        }
-        return readValue(*attribute, element, depth);
-    }
-
-    /// The text of an element that holds only text ("" when empty).
-    bool text(pugi::xml_node element, const char*& begin, const char*& end)
-    {
-        begin = end = "";
-        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-        {
-            if (child.type() == pugi::node_element)
-                return fail(child, "unexpected element <" + std::string(child.name()) + ">");
-            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            {
-                if (*begin)
-                    return fail(child, "text in pieces");
-                begin = child.value();
-                end = begin + std::strlen(begin);
-            }
-        }
-        return true;
-    }
-
-    /// The <e> children of list elements, checked to be nothing else.
-    bool items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
-    {
-        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-        {
-            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-                return fail(child, "unexpected text");
-            if (child.type() != pugi::node_element || std::strcmp(child.name(), "option") == 0)
-                continue;
-            if (std::strcmp(child.name(), "e") != 0)
-                return fail(child, "unexpected element <" + std::string(child.name()) + ">");
-            out.push_back(child);
-        }
-        return true;
-    }
-
-    template <typename T, typename Parse>
-    bool numbers(pugi::xml_node element, std::vector<T>& out, Parse parse, const char* what)
-    {
-        const char* begin;
-        const char* end;
-        if (!text(element, begin, end))
-            return false;
-        files::skipSpace(begin, end);
-        while (begin < end)
-        {
-            T value;
-            if (!parse(begin, end, value))
-                return fail(element, std::string("bad ") + what + " value");
-            out.push_back(value);
-        }
-        return true;
-    }
-
-    bool floats(pugi::xml_node element, std::vector<float>& out, std::size_t group)
-    {
-        if (!numbers(element, out, files::parseFloat, "float"))
-            return false;
-        if (out.size() % group != 0)
-            return fail(element, "bad value: expected a multiple of " + std::to_string(group) + " numbers");
-        return true;
-    }
-
-    bool boolValue(pugi::xml_node where, const char*& begin, const char* end, bool& value)
-    {
-        const char* p = begin;
-        while (p < end && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r')
-            ++p;
-        std::string word(begin, p);
-        if (word == "true" || word == "1")
-            value = true;
-        else if (word == "false" || word == "0")
-            value = false;
-        else
-            return fail(where, "bad bool value \"" + word + "\"");
-        begin = p;
-        files::skipSpace(begin, end);
-        return true;
-    }
-
-    bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end,
-                   int& value)
-    {
-        std::wstring name;
-        files::fromUtf8(begin, static_cast<std::size_t>(end - begin), name);
-        int index = def.findString(name);
-        if (index >= 0)
-        {
-            value = def.getStringValue(static_cast<unsigned int>(index));
-            return true;
-        }
-        const char* p = begin;
-        files::skipSpace(p, end);
-        if (p < end && files::parseInt(p, end, value) && p == end)
-            return true;
-        return fail(where, "bad enum value \"" + std::string(begin, end) + "\"");
-    }
-
-    void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end)
-    {
-        bool local = element.attribute("local").as_bool();
-        if (!local && begin == end)
-            return; // null
-        files::PendingPointer p;
-        p.attribute = &attribute;
-        p.index = index;
-        p.local = local;
-        files::fromUtf8(begin, static_cast<std::size_t>(end - begin), p.path);
-        // The line is counted only if the pointer turns out bad: counting it
-        // here would make loading quadratic in the number of pointers.
-        p.offset = static_cast<std::size_t>(element.offset_debug());
-        m_pointers->push_back(std::move(p));
-    }
-
-    bool readValue(Attribute& attribute, pugi::xml_node element, int depth)
-    {
-        const char* begin;
-        const char* end;
-        AttributeType type = attribute.getAttributeType();
-        switch (type)
-        {
-        case Int:
-        case Float:
-        case Double:
-        case Bool:
-        case Vector3:
-        case Matrix34:
-        {
-            if (!text(element, begin, end))
-                return false;
-            files::skipSpace(begin, end);
-            bool ok = true;
-            if (type == Int)
-            {
-                std::int32_t v = 0;
-                ok = files::parseInt(begin, end, v) && begin == end;
-                if (ok)
-                    attribute.asIntAttribute()->setValue(v);
-            }
-            else if (type == Float)
-            {
-                float v = 0;
-                ok = files::parseFloat(begin, end, v) && begin == end;
-                if (ok)
-                    attribute.asFloatAttribute()->setValue(v);
-            }
-            else if (type == Double)
-            {
-                double v = 0;
-                ok = files::parseDouble(begin, end, v) && begin == end;
-                if (ok)
-                    attribute.asDoubleAttribute()->setValue(v);
-            }
-            else if (type == Bool)
-            {
-                bool v = false;
-                if (!boolValue(element, begin, end, v))
-                    return false;
-                ok = begin == end;
-                if (ok)
-                    attribute.asBoolAttribute()->setValue(v);
-            }
-            else
-            {
-                std::vector<float>& v = m_floats;
-                v.clear();
-                std::size_t count = type == Vector3 ? 3 : 12;
-                if (!numbers(element, v, files::parseFloat, "float"))
-                    return false;
-                ok = v.size() == count;
-                if (ok && type == Vector3)
-                    attribute.asVector3Attribute()->setValue(OrkP::Vector3(v[0], v[1], v[2]));
-                else if (ok)
-                    attribute.asMatrix34Attribute()->setValue(
-                        OrkP::Matrix34(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
-                                       OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11])));
-            }
-            if (!ok)
-                return fail(element, std::string("bad ") + element.name() + " value");
-            return true;
-        }
-        case String:
-            if (!text(element, begin, end))
-                return false;
-            m_text.clear();
-            if (!files::fromUtf8(begin, static_cast<std::size_t>(end - begin), m_text))
-                return fail(element, "bad UTF-8 in string");
-            attribute.asStringAttribute()->setValue(m_text);
-            return true;
-        case Enum:
-        {
-            pugi::xml_node valueElement = element;
-            if (attribute.isDynamic())
-            {
-                std::vector<pugi::xml_node> list;
-                if (!items(element, list))
-                    return false;
-                if (list.size() != 1)
-                    return fail(element, "bad enum value");
-                valueElement = list[0];
-            }
-            if (!text(valueElement, begin, end))
-                return false;
-            int value = 0;
-            if (!enumValue(valueElement, attribute.asEnumAttribute()->getEnumDef(), begin, end, value))
-                return false;
-            attribute.asEnumAttribute()->setValue(value);
-            return true;
-        }
-        case Pointer:
-        {
-            pugi::xml_node valueElement = element;
-            if (attribute.isDynamic())
-            {
-                std::vector<pugi::xml_node> list;
-                if (!items(element, list))
-                    return false;
-                if (list.size() != 1)
-                    return fail(element, "bad pointer value");
-                valueElement = list[0];
-            }
-            if (!text(valueElement, begin, end))
-                return false;
-            pending(attribute, -1, valueElement, begin, end);
-            return true;
-        }
-        case IntArray:
-        {
-            std::vector<int>& values = m_ints;
-            values.clear();
-            if (!numbers(element, values, files::parseInt, "int"))
-                return false;
-            attribute.asIntArrayAttribute()->setValues(values);
-            return true;
-        }
-        case BoolArray:
-        {
-            if (!text(element, begin, end))
-                return false;
-            files::skipSpace(begin, end);
-            std::vector<bool> values;
-            while (begin < end)
-            {
-                bool v = false;
-                if (!boolValue(element, begin, end, v))
-                    return false;
-                values.push_back(v);
-            }
-            attribute.asBoolArrayAttribute()->setValues(values);
-            return true;
-        }
-        case FloatArray:
-        {
-            std::vector<float>& values = m_floats;
-            values.clear();
-            if (!floats(element, values, 1))
-                return false;
-            attribute.asFloatArrayAttribute()->setValues(values);
-            return true;
-        }
-        case DoubleArray:
-        {
-            std::vector<double>& values = m_doubles;
-            values.clear();
-            if (!numbers(element, values, files::parseDouble, "double"))
-                return false;
-            attribute.asDoubleArrayAttribute()->setValues(values);
-            return true;
-        }
-        case Vector3Array:
-        {
-            std::vector<float>& values = m_floats;
-            values.clear();
-            if (!floats(element, values, 3))
-                return false;
-            std::vector<OrkP::Vector3>& vectors = m_vectors;
-            vectors.clear();
-            for (std::size_t i = 0; i < values.size(); i += 3)
-                vectors.emplace_back(values[i], values[i + 1], values[i + 2]);
-            attribute.asVector3ArrayAttribute()->setValues(vectors);
-            return true;
-        }
-        case Matrix34Array:
-        {
-            std::vector<float>& values = m_floats;
-            values.clear();
-            if (!floats(element, values, 12))
-                return false;
-            std::vector<OrkP::Matrix34> matrices;
-            matrices.reserve(values.size() / 12);
-            for (std::size_t i = 0; i < values.size(); i += 12)
-            {
-                const float* v = &values[i];
-                matrices.emplace_back(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
-                                      OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11]));
-            }
-            attribute.asMatrix34ArrayAttribute()->setValues(matrices);
-            return true;
-        }
-        case StringArray:
-        case EnumArray:
-        case PointerArray:
-        {
-            std::vector<pugi::xml_node> list;
-            if (!items(element, list))
-                return false;
-            if (type == StringArray)
-            {
-                std::vector<std::wstring> values(list.size());
-                for (std::size_t i = 0; i < list.size(); ++i)
-                {
-                    if (!text(list[i], begin, end))
-                        return false;
-                    if (!files::fromUtf8(begin, static_cast<std::size_t>(end - begin), values[i]))
-                        return fail(list[i], "bad UTF-8 in string");
-                }
-                attribute.asStringArrayAttribute()->setValues(values);
-            }
-            else if (type == EnumArray)
-            {
-                auto* array = attribute.asEnumArrayAttribute();
-                std::vector<int> values(list.size());
-                for (std::size_t i = 0; i < list.size(); ++i)
-                    if (!text(list[i], begin, end) || !enumValue(list[i], array->getEnumDef(), begin, end, values[i]))
-                        return false;
-                array->setValues(values);
-            }
-            else
-            {
-                attribute.asPointerArrayAttribute()->setValues(std::vector<Attribute*>(list.size(), nullptr));
-                for (std::size_t i = 0; i < list.size(); ++i)
-                {
-                    if (!text(list[i], begin, end))
-                        return false;
-                    pending(attribute, static_cast<int>(i), list[i], begin, end);
-                }
-            }
-            return true;
-        }
-        case NodeContainerType:
-        {
-            auto* container = attribute.asNodeContainer();
-            for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-            {
-                if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-                    return fail(child, "unexpected text");
-                if (child.type() != pugi::node_element)
-                    continue;
-                if (std::strcmp(child.name(), "node") != 0)
-                    return fail(child, "a container holds only <node> elements");
-                Node* node = readNode(child, depth + 1, false);
-                if (!node)
-                    return false;
-                if (!container->add(node))
-                {
-                    std::string type = files::toUtf8(node->getClassID());
-                    delete node;
-                    return fail(child, "a \"" + type + "\" node cannot go into \""
-                                           + files::toUtf8(attribute.getName()) + "\"");
-                }
-            }
-            return true;
-        }
-        case AttributeArrayType:
-        {
-            auto* array = attribute.asAttributeArray();
-            for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-            {
-                if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-                    return fail(child, "unexpected text");
-                if (child.type() != pugi::node_element)
-                    continue;
-                if (std::strcmp(child.name(), "compound") != 0)
-                    return fail(child, "an attribute array holds only <compound> elements");
-                CompositeAttribute* item = array->add();
-                if (!item || !readMembers(*item, child, depth + 1))
-                    return item ? false : fail(child, "cannot add an element");
-            }
-            return true;
-        }
-        case Compound:
-            return readMembers(*attribute.asCompositeAttribute(), element, depth);
-        default:
-            return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+            units.clear();
+            const auto state = splitter.scan(window.get(), length, last, units, m_skeleton);
+            batch(window, units);
+            while (m_builder.waiting() > s_maxWaiting)
+                m_builder.buildOne();
+            if (state == files::XmlSplitter::State::GaveUp)
+                return Outcome::GaveUp;
+            if (state == files::XmlSplitter::State::Done)
+                return Outcome::Read;
         }
     }
 
-    const LineIndex& m_lines;
+    /// Hands the units of a window to the builder in batches of about a unit's size.
+    void batch(const std::shared_ptr<char[]>& window, const std::vector<files::XmlSplitter::Unit>& units)
+    {
+        std::unique_ptr<XmlBatch> batch;
+        for (const auto& cut : units)
+        {
+            if (!batch)
+            {
+                batch = std::make_unique<XmlBatch>();
+                batch->window = window;
+            }
+            XmlUnit& unit = batch->units.emplace_back();
+            unit.begin = cut.begin;
+            unit.end = cut.end;
+            unit.depth = cut.depth;
+            batch->bytes += cut.end - cut.begin;
+            if (batch->bytes >= s_unitSize)
+                m_builder.add(std::move(batch));
+        }
+        if (batch)
+            m_builder.add(std::move(batch));
+    }
+
+    void build(XmlBatch& batch)
+    {
+        // Units of one window are parsed in place side by side: each writes only within its own bytes.
+        pugi::xml_document fragment;
+        LoadError error;
+        files::XmlReader reader(nullptr, m_registry, error);
+        for (XmlUnit& unit : batch.units)
+        {
+            if (!fragment.load_buffer_inplace(batch.window.get() + unit.begin, unit.end - unit.begin,
+                                              files::s_xmlParseOptions | pugi::parse_fragment, pugi::encoding_utf8) ||
+                !reader.readUnit(fragment, unit.depth, unit))
+                break; // the skeleton meets the unit that failed and gives up
+        }
+        batch.window.reset();
+    }
+
+    FileInputStream& m_stream;
     TypeRegistry& m_registry;
-    LoadError& m_error;
-    std::vector<files::PendingPointer>* m_pointers = nullptr;
-    std::unordered_map<std::string, NodeDef*> m_nodeDefs;
-    // Scratch for parsed numbers, kept between values: the attributes copy what they keep.
-    std::vector<int> m_ints;
-    std::vector<float> m_floats;
-    std::vector<double> m_doubles;
-    std::vector<OrkP::Vector3> m_vectors;
-    std::wstring m_text;
+    const Progress& m_progress;
+    std::string m_skeleton;
+    files::UnitBuilder<XmlBatch> m_builder;
+    files::BatchedUnits<XmlBatch> m_units;
 };
 
 } // namespace
@@ -662,19 +209,54 @@ bool LoaderXML::load(Attribute* target)
         return false;
     }
 
-    // Whitespace-only text is kept when it is an element's only content: it is
-    // the value of a string of spaces. pugixml never expands entities beyond
-    // the five predefined ones; a DOCTYPE is kept in the tree only to refuse it.
+    bool beforeAttachDone = false;
+    {
+        DetachedTree tree;
+        SplitRead split(m_stream, files::registryFor(target, m_registry), m_progress);
+        switch (split.run(tree))
+        {
+        case SplitRead::Outcome::Cancelled:
+            m_error.what = "cancelled";
+            m_error.cancelled = true;
+            return false;
+        case SplitRead::Outcome::Read:
+            m_subtree = tree.kind == files::FileKind::Subtree;
+            if (m_beforeAttach)
+                m_beforeAttach();
+            beforeAttachDone = true;
+            if (files::attachLoaded(tree, target, m_resolver, m_error))
+                return true;
+            // Its positions are those of the pieces: read whole for the exact ones.
+            break;
+        case SplitRead::Outcome::GaveUp:
+            break;
+        }
+    }
+    m_error = LoadError();
+    m_error.fileName = m_stream.getFileName();
+    return loadWhole(target, beforeAttachDone);
+}
+
+bool LoaderXML::loadWhole(Attribute* target, bool beforeAttachDone)
+{
+    m_subtree = false;
+    if (!m_stream.readWhole(m_progress))
+    {
+        m_error.cancelled = m_stream.isOpen();
+        m_error.what = m_error.cancelled ? "cancelled" : m_stream.getError();
+        return false;
+    }
+
     // The text is parsed where it lies: a copy of a large file costs as much as
     // reading it. The stream is spent afterwards.
-    LineIndex lines(m_stream.data(), m_stream.size());
+    files::LineIndex lines(m_stream.data(), m_stream.size());
     pugi::xml_document document;
-    unsigned int options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
     char empty[1] = {0};
-    pugi::xml_parse_result parsed = m_stream.size() > 0
-                                        ? document.load_buffer_inplace(m_stream.buffer(), m_stream.size(), options,
-                                                                       pugi::encoding_auto)
-                                        : document.load_buffer_inplace(empty, 0, options, pugi::encoding_auto);
+    pugi::xml_parse_result parsed =
+        m_stream.size() > 0
+            ? document.load_buffer_inplace(m_stream.buffer(), m_stream.size(), files::s_xmlParseOptions,
+                                           pugi::encoding_auto)
+            : document.load_buffer_inplace(empty, 0, files::s_xmlParseOptions, pugi::encoding_auto);
     if (!parsed)
     {
         m_error.offset = static_cast<std::size_t>(parsed.offset);
@@ -683,12 +265,22 @@ bool LoaderXML::load(Attribute* target)
         return false;
     }
 
-    files::DetachedTree tree;
-    XmlReader reader(lines, files::registryFor(target, m_registry), m_error);
+    DetachedTree tree;
+    files::XmlReader reader(&lines, files::registryFor(target, m_registry), m_error);
+    reader.setProgress(&m_progress, m_stream.size());
     if (!reader.read(document, tree))
+    {
+        if (reader.wasCancelled())
+        {
+            m_error = LoadError();
+            m_error.fileName = m_stream.getFileName();
+            m_error.what = "cancelled";
+            m_error.cancelled = true;
+        }
         return false;
+    }
     m_subtree = tree.kind == files::FileKind::Subtree;
-    if (m_beforeAttach)
+    if (m_beforeAttach && !beforeAttachDone)
         m_beforeAttach();
     if (files::attachLoaded(tree, target, m_resolver, m_error))
         return true;

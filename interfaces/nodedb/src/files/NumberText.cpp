@@ -89,12 +89,65 @@ bool parseSpecial(const char*& p, const char* end, T& value, Bits mantissaMask, 
     return true;
 }
 
+/// Powers of ten that a double holds exactly.
+constexpr double s_exactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+/// The common case, "-12.345" with up to 15 digits: whole digits and their
+/// scale are exact in a double, so one division rounds correctly (Clinger's
+/// fast path). A float is rounded from that double unless the double sits
+/// exactly half way between two floats, where rounding twice could differ.
+/// False when the text is of another form, which the general parser takes.
+template <typename T>
+bool parseSimpleReal(const char*& begin, const char* end, T& value)
+{
+    const char* p = begin;
+    const bool negative = p < end && *p == '-';
+    p += negative ? 1 : 0;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int scale = 0;
+    const char* wholeStart = p;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++count)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (p == wholeStart)
+        return false;
+    if (p < end && *p == '.')
+    {
+        const char* fractionStart = ++p;
+        for (; p < end && *p >= '0' && *p <= '9'; ++p, ++count)
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        scale = static_cast<int>(p - fractionStart);
+        if (scale == 0)
+            return false;
+    }
+    if (count > 15 || (p < end && !isSpace(*p)))
+        return false;
+    double result = static_cast<double>(digits) / s_exactPowers[scale];
+    if constexpr (sizeof(T) == 4)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &result, 8);
+        if (digits != 0 && (bits & 0x1FFFFFFFull) == 0x10000000ull)
+            return false;
+    }
+    value = static_cast<T>(negative ? -result : result);
+    begin = p;
+    return true;
+}
+
 template <typename T>
 bool parseReal(const char*& begin, const char* end, T& value)
 {
     const char* p = begin;
     if (p == end)
         return false;
+    if (parseSimpleReal(p, end, value))
+    {
+        begin = p;
+        skipSpace(begin, end);
+        return true;
+    }
     bool special = false;
     if constexpr (sizeof(T) == 4)
         special = parseSpecial<float, std::uint32_t>(p, end, value, 0x7FFFFFu, 0x7F800000u,

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -28,6 +29,20 @@ public:
     ~OutputBuffer() { release(); }
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
+    OutputBuffer(OutputBuffer&& other) noexcept { swap(other); }
+    OutputBuffer& operator=(OutputBuffer&& other) noexcept
+    {
+        OutputBuffer gone;
+        gone.swap(other);
+        swap(gone);
+        return *this;
+    }
+    void swap(OutputBuffer& other) noexcept
+    {
+        std::swap(m_data, other.m_data);
+        std::swap(m_size, other.m_size);
+        std::swap(m_capacity, other.m_capacity);
+    }
 
     /// Makes room for `n` more bytes and returns where they go; `setEnd` commits them.
     char* room(std::size_t n)

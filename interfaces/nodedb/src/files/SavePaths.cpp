@@ -3,6 +3,7 @@
 #include "Utf8.h"
 
 #include <db/AttributeDef.h>
+#include <db/Database.h>
 #include <db/CompositeAttribute.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
@@ -303,6 +304,17 @@ unsigned int SavePaths::occurrence(const Node& node, const Node& parent)
     for (const Node* child : parent.getChildNodes())
         if (child->getName() == node.getName())
             ++count;
+    return count;
+}
+
+std::size_t nodesToSave(const Attribute& root)
+{
+    if (const Database* database = const_cast<Attribute&>(root).asDatabase())
+        return database->getTotalNodeCount() + 1;
+    std::size_t count = root.isNode() ? 1 : 0;
+    if (const CompositeAttribute* composite = root.asCompositeAttribute())
+        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+            count += nodesToSave(*composite->getAttribute(i));
     return count;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -70,5 +71,40 @@ private:
 
 /// Appends a name with the path separators \ / . [ ] escaped by a backslash, in UTF-8.
 void appendPathName(std::string& out, const std::wstring& name);
+
+/// How many nodes a save of `root` writes, the root included: the savers' measure of progress.
+std::size_t nodesToSave(const Attribute& root);
+
+/// Counts the nodes a saver writes and tells its progress callback every so often.
+class SaveProgress
+{
+public:
+    /// `progress` may be empty; then nothing is counted.
+    SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, const Attribute& root, std::size_t scale)
+        : m_progress(progress ? &progress : nullptr), m_total(progress ? nodesToSave(root) * scale : 0)
+    {
+    }
+
+    /// One more node; false when the callback asked to stop.
+    bool node()
+    {
+        return !m_progress || (++m_done & 0xFF) != 0 || (*m_progress)(m_done, m_total);
+    }
+    /// `count` more nodes at once; false when the callback asked to stop.
+    bool nodes(std::size_t count)
+    {
+        m_done += count;
+        return !m_progress || (*m_progress)(m_done, m_total);
+    }
+    /// Tells where the work stands in other terms (the writing of a built file); false to stop.
+    bool at(std::size_t done) { return !m_progress || (*m_progress)(done, m_total); }
+    std::size_t nodes() const { return m_done; }
+    std::size_t total() const { return m_total; }
+
+private:
+    const std::function<bool(std::size_t, std::size_t)>* m_progress;
+    std::size_t m_total;
+    std::size_t m_done = 0;
+};
 
 } // namespace db::files

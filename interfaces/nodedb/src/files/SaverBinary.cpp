@@ -215,12 +215,14 @@ private:
 class BinaryWriter
 {
 public:
-    explicit BinaryWriter(const Attribute* savedRoot) : m_paths(savedRoot) {}
+    BinaryWriter(const Attribute* savedRoot, files::SaveProgress& progress) : m_paths(savedRoot), m_progress(progress) {}
 
     bool writeNode(const Node& node, int depth)
     {
         if (depth > files::s_maxDepth)
             return fail("the tree is nested too deeply to save");
+        if (!m_progress.node())
+            return fail("cancelled");
         std::size_t at = m_body.beginRecord(binary::s_tagNode);
         m_body.u32(nameIndex(&node.getNodeDef(), node.getClassID()));
         m_body.string(node.getName());
@@ -416,6 +418,7 @@ private:
     }
 
     files::SavePaths m_paths;
+    files::SaveProgress& m_progress;
     std::string m_path;
     RecordWriter m_body;
     std::vector<std::wstring> m_names;
@@ -441,7 +444,9 @@ bool SaverBinary::save(const Attribute* root)
         m_error = m_stream.getError();
         return false;
     }
-    BinaryWriter writer(root);
+    // Building the file in memory is half the work, writing it the other half.
+    files::SaveProgress progress(m_progress, *root, 2);
+    BinaryWriter writer(root, progress);
     if (!writer.writeNode(*root->asNode(), 1))
     {
         m_error = writer.error();
@@ -466,16 +471,30 @@ bool SaverBinary::save(const Attribute* root)
     header.u64(names.size() + nodes.size());
 
     bool written = true;
+    const std::size_t fileSize = header.size() + names.size() + nodes.size();
+    std::size_t writtenBytes = 0;
     // Handed over in pieces of a size the kernel copies fastest; whole blocks
     // measured markedly slower.
-    auto write = [this, &written](const char* data, std::size_t size) {
+    auto write = [&](const char* data, std::size_t size) {
         constexpr std::size_t piece = std::size_t(256) << 10;
         for (std::size_t done = 0; written && done < size; done += piece)
-            written = m_stream.write(data + done, std::min(piece, size - done));
+        {
+            const std::size_t length = std::min(piece, size - done);
+            written = m_stream.write(data + done, length);
+            writtenBytes += length;
+            const std::size_t half = progress.total() / 2;
+            if (written && !progress.at(half + static_cast<std::size_t>(double(half) * writtenBytes / fileSize)))
+            {
+                m_error = "cancelled";
+                return;
+            }
+        }
     };
     header.bytes().forEachBlock(write);
     names.bytes().forEachBlock(write);
     nodes.bytes().forEachBlock(write);
+    if (!m_error.empty())
+        return false;
     if (!written || !m_stream.commit())
     {
         m_error = m_stream.getError();

@@ -5,10 +5,14 @@
 #include "NumberText.h"
 #include "OutputBuffer.h"
 #include "SavePaths.h"
+#include "SavePieces.h"
+#include "UnitBuilder.h"
 #include "Utf8.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -83,12 +87,70 @@ std::size_t hashOf(const void* key)
     return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull);
 }
 
-/// Writes the document into a buffer that is handed to the stream in large pieces.
+/// The pointer paths of one save, shared by the threads that write it.
+class SharedPaths
+{
+public:
+    explicit SharedPaths(const Attribute* savedRoot) : m_paths(savedRoot) {}
+
+    bool get(const Attribute* target, std::string& path, bool& local)
+    {
+        // Working out a path may put an attribute's stale position right, a
+        // write: one thread at a time.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_paths.get(target, path, local);
+    }
+
+private:
+    files::SavePaths m_paths;
+    std::mutex m_mutex;
+};
+
+/// What a helper thread wrote of one piece.
+struct WrittenPiece
+{
+    const files::SavePiece* piece = nullptr;
+    OutputBuffer text;
+    std::string error;
+};
+
+/// Buffers of pieces already in the file, for the next pieces: fresh memory
+/// for every piece would cost more than writing the text into it.
+class BufferPool
+{
+public:
+    OutputBuffer take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_buffers.empty())
+            return OutputBuffer();
+        OutputBuffer buffer = std::move(m_buffers.back());
+        m_buffers.pop_back();
+        return buffer;
+    }
+    void give(OutputBuffer&& buffer)
+    {
+        buffer.clear();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_buffers.push_back(std::move(buffer));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<OutputBuffer> m_buffers;
+};
+
+class XmlWriter;
+using PieceBuilder = files::UnitBuilder<WrittenPiece>;
+
+/// Writes the document into a buffer that is handed to the stream in large
+/// pieces; or, without a stream, one piece of it for the writer that has one.
 class XmlWriter
 {
 public:
-    XmlWriter(FileOutputStream& stream, const Attribute* savedRoot, bool indent)
-        : m_stream(stream), m_paths(savedRoot), m_indent(indent)
+    XmlWriter(FileOutputStream* stream, SharedPaths& paths, const Attribute* savedRoot, bool indent,
+              const Progress& progress)
+        : m_stream(stream), m_paths(paths), m_indent(indent), m_progress(progress, *savedRoot, 1)
     {
         for (int type = 0; type <= NodeType; ++type)
             if (const char* text = files::typeText(static_cast<AttributeType>(type)))
@@ -100,7 +162,28 @@ public:
         m_indentText.assign(1, '\n');
         m_indentText.append(static_cast<std::size_t>(files::s_maxDepth + 2) * 2 + Snippet::s_capacity, ' ');
         m_nameSlots.assign(1024, 0);
-        m_out.room(s_chunk + 4096);
+        if (m_stream)
+            m_out.room(s_chunk + 4096);
+    }
+
+    /// The pieces other writers write, where to wait for them, and where their buffers go when written.
+    void setPieces(const std::vector<files::SavePiece>* pieces, PieceBuilder* written, BufferPool* buffers)
+    {
+        m_pieces = pieces;
+        m_written = written;
+        m_buffers = buffers;
+    }
+
+    /// Writes the nodes of `piece` into `into`, in a buffer from `buffers`.
+    void writePiece(WrittenPiece& into, BufferPool& buffers)
+    {
+        m_out = buffers.take();
+        const files::SavePiece& piece = *into.piece;
+        for (unsigned int i = piece.first; i < piece.first + piece.count; ++i)
+            if (!writeAttribute(*piece.container->getAttribute(i), piece.depth))
+                break;
+        into.error = m_error;
+        std::swap(into.text, m_out);
     }
 
     bool writeDocument(Attribute* root, std::string& error)
@@ -117,9 +200,9 @@ public:
             return false;
         }
         m_out.literal("\n</nodedb>\n");
-        if (!flush())
+        if (!flush() || !m_progress.at(m_progress.total()))
         {
-            error = m_error;
+            error = m_error.empty() ? "cancelled" : m_error;
             return false;
         }
         return true;
@@ -130,13 +213,45 @@ private:
 
     bool flush()
     {
-        if (!m_stream.write(m_out.data(), m_out.size()))
+        if (!m_stream)
+            return true; // a piece: its writer keeps all of it
+        if (!m_stream->write(m_out.data(), m_out.size()))
         {
-            m_error = m_stream.getError();
+            m_error = m_stream->getError();
             return false;
         }
         m_out.clear();
         return true;
+    }
+
+    /// Writes the next piece, as its helper wrote it, where it belongs.
+    bool writeWrittenPiece()
+    {
+        WrittenPiece& written = m_written->take(m_nextPiece++);
+        if (!written.error.empty())
+        {
+            m_error = written.error;
+            return false;
+        }
+        if (!flush() || !m_stream->write(written.text.data(), written.text.size()))
+        {
+            m_error = m_error.empty() ? m_stream->getError() : m_error;
+            return false;
+        }
+        m_buffers->give(std::move(written.text));
+        if (!m_progress.nodes(written.piece->nodes))
+        {
+            m_error = "cancelled";
+            return false;
+        }
+        return true;
+    }
+
+    /// True when the next piece starts at child `index` of `composite`.
+    bool pieceStartsAt(const CompositeAttribute* composite, unsigned int index) const
+    {
+        return m_pieces && m_nextPiece < m_pieces->size() && (*m_pieces)[m_nextPiece].container == composite &&
+               (*m_pieces)[m_nextPiece].first == index;
     }
 
     // -------------------------------------------------------------- output
@@ -557,8 +672,16 @@ private:
             }
             m_out.put('>');
             for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
-                if (!writeAttribute(*composite->getAttribute(i), depth + 1))
+            {
+                if (pieceStartsAt(composite, i))
+                {
+                    i += (*m_pieces)[m_nextPiece].count - 1;
+                    if (!writeWrittenPiece())
+                        return false;
+                }
+                else if (!writeAttribute(*composite->getAttribute(i), depth + 1))
                     return false;
+            }
             closeBlock(type, depth);
             return true;
         }
@@ -616,6 +739,11 @@ private:
             m_error = "the tree is nested too deeply to save";
             return false;
         }
+        if (!m_progress.node())
+        {
+            m_error = "cancelled";
+            return false;
+        }
         newline(depth);
         m_out.literal("<node type=\"");
         escape(node.getClassID(), true);
@@ -635,8 +763,8 @@ private:
         return true;
     }
 
-    FileOutputStream& m_stream;
-    files::SavePaths m_paths;
+    FileOutputStream* m_stream;
+    SharedPaths& m_paths;
     bool m_indent;
     std::string_view m_typeTexts[NodeType + 1];
     Snippet m_openTags[NodeType + 1];
@@ -650,7 +778,15 @@ private:
     OutputBuffer m_out;
     std::string m_path;
     std::string m_error;
+    files::SaveProgress m_progress;
+    const std::vector<files::SavePiece>* m_pieces = nullptr;
+    PieceBuilder* m_written = nullptr;
+    BufferPool* m_buffers = nullptr;
+    std::size_t m_nextPiece = 0;
 };
+
+/// Pieces of about this many nodes are written by helper threads; smaller saves are written by one.
+constexpr std::size_t s_pieceNodes = 1000;
 
 } // namespace
 
@@ -671,7 +807,33 @@ bool SaverXML::save(const Attribute* root)
     }
     // The savers only read; the typed views they use are not const.
     auto* mutableRoot = const_cast<Attribute*>(root);
-    XmlWriter writer(m_stream, root, (m_flags & s_compact) == 0);
+    const bool indent = (m_flags & s_compact) == 0;
+    SharedPaths paths(root);
+    XmlWriter writer(&m_stream, paths, root, indent, m_progress);
+
+    // Big saves: helpers write runs of nodes while this thread writes the
+    // rest, each piece into the file in its turn. The database is read from
+    // several threads: nobody else may use it meanwhile (see s_oneThread).
+    std::vector<files::SavePiece> pieces;
+    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
+        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes);
+    BufferPool buffers;
+    PieceBuilder written(
+        [&](WrittenPiece& piece) {
+            piece.error = "out of memory"; // unless the helper gets through
+            XmlWriter helper(nullptr, paths, root, indent, Progress());
+            helper.writePiece(piece, buffers);
+        },
+        files::loadWorkerCount());
+    // Helpers stay a few pieces ahead of the file, so that what waits in memory stays small.
+    written.limitAhead(4 * (files::loadWorkerCount() + 1));
+    for (const files::SavePiece& piece : pieces)
+    {
+        auto unit = std::make_unique<WrittenPiece>();
+        unit->piece = &piece;
+        written.add(std::move(unit));
+    }
+    writer.setPieces(&pieces, &written, &buffers);
     if (!writer.writeDocument(mutableRoot, m_error))
         return false;
     if (!m_stream.commit())

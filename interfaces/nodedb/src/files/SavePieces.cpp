@@ -1,0 +1,74 @@
+#include "SavePieces.h"
+
+#include <db/CompositeAttribute.h>
+#include <db/Node.h>
+
+namespace db::files {
+
+namespace {
+
+class Planner
+{
+public:
+    Planner(std::size_t pieceNodes, std::vector<SavePiece>& pieces) : m_pieceNodes(pieceNodes), m_pieces(pieces) {}
+
+    /// The nodes below `composite`, whose members are written at `depth`.
+    std::size_t members(const CompositeAttribute& composite, int depth)
+    {
+        std::size_t nodes = 0;
+        for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+        {
+            const Attribute& member = *composite.getAttribute(i);
+            if (member.isNodeContainer())
+                nodes += container(*member.asCompositeAttribute(), depth);
+            else if (member.getDef().canHoldNodes())
+                nodes += members(*member.asCompositeAttribute(), depth + 1);
+        }
+        return nodes;
+    }
+
+private:
+    std::size_t container(const CompositeAttribute& container, int depth)
+    {
+        std::size_t nodes = 0;
+        bool open = false;
+        for (unsigned int i = 0; i < container.getAttributeCount(); ++i)
+        {
+            const Node* node = container.getAttribute(i)->asNode();
+            if (!node)
+                continue;
+            // The open run stays last while the node is looked into: pieces
+            // found below a node that is small enough to join it are dropped.
+            const std::size_t before = m_pieces.size();
+            const std::size_t below = 1 + members(*node, depth + 2);
+            nodes += below;
+            if (below > m_pieceNodes)
+            {
+                open = false;
+                continue;
+            }
+            m_pieces.resize(before);
+            if (!open)
+                m_pieces.push_back(SavePiece{&container, i, 0, depth + 1, 0});
+            open = true;
+            m_pieces.back().count = i - m_pieces.back().first + 1;
+            m_pieces.back().nodes += below;
+            open = m_pieces.back().nodes < m_pieceNodes;
+        }
+        return nodes;
+    }
+
+    std::size_t m_pieceNodes;
+    std::vector<SavePiece>& m_pieces;
+};
+
+} // namespace
+
+std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes)
+{
+    std::vector<SavePiece> pieces;
+    Planner(pieceNodes, pieces).members(root, rootDepth + 1);
+    return pieces;
+}
+
+} // namespace db::files

@@ -1,0 +1,31 @@
+#pragma once
+
+// Pieces of a save that helper threads can write apart: runs of sibling
+// nodes of a container, each with everything below it. The saving thread
+// writes the rest and, at each piece's place, what the helper wrote.
+
+#include <cstddef>
+#include <vector>
+
+namespace db {
+class CompositeAttribute;
+class Node;
+} // namespace db
+
+namespace db::files {
+
+struct SavePiece
+{
+    const CompositeAttribute* container;
+    unsigned int first; ///< index of the run's first node in the container
+    unsigned int count;
+    int depth;          ///< the writer's depth of the run's nodes
+    std::size_t nodes;  ///< nodes in the run, those below included
+};
+
+/// Runs of about `pieceNodes` nodes below `root`, in file order, where a
+/// writer that writes `root` at `rootDepth` puts a node's members one deeper
+/// than the node, and the elements of attribute arrays one deeper again.
+std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes);
+
+} // namespace db::files

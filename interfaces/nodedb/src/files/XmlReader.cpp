@@ -1,0 +1,666 @@
+#include "XmlReader.h"
+
+#include "AllAttributes.h"
+#include "DefinitionText.h"
+#include "NumberText.h"
+#include "Utf8.h"
+
+#include <db/TypeRegistry.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace db::files {
+
+namespace {
+
+std::wstring wide(const char* text)
+{
+    std::wstring out;
+    fromUtf8(text, std::strlen(text), out);
+    return out;
+}
+
+/// True when a schema name equals a UTF-8 name from the file, without converting either.
+bool sameName(const std::wstring& name, const char* utf8)
+{
+    std::size_t i = 0;
+    for (; i < name.size(); ++i)
+    {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == 0 || c >= 0x80 || name[i] >= 0x80)
+            break;
+        if (static_cast<wchar_t>(c) != name[i])
+            return false;
+    }
+    if (i == name.size())
+        return utf8[i] == 0;
+    return name == wide(utf8);
+}
+
+
+} // namespace
+
+LineIndex::LineIndex(const char* data, std::size_t size)
+{
+    m_newlines.reserve(size / 64);
+    const char* end = data + size;
+    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+         ++p)
+        m_newlines.push_back(static_cast<std::uint32_t>(p - data));
+}
+
+std::size_t LineIndex::lineOf(std::size_t offset) const
+{
+    return 1 + static_cast<std::size_t>(std::lower_bound(m_newlines.begin(), m_newlines.end(), offset) -
+                                        m_newlines.begin());
+}
+
+XmlReader::XmlReader(const LineIndex* lines, TypeRegistry& registry, LoadError& error)
+    : m_lines(lines), m_registry(registry), m_error(error)
+{
+}
+
+bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
+{
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_doctype)
+            return fail(child, "DTDs are not allowed");
+    pugi::xml_node top = document.document_element();
+    if (std::strcmp(top.name(), "nodedb") != 0)
+        return fail(top, "not a node database file (the top element is not <nodedb>)");
+    int version = top.attribute("version").as_int(0);
+    if (version != 1)
+        return fail(top, "unsupported file version \"" + std::string(top.attribute("version").value()) + "\"");
+    std::string kind = top.attribute("kind").value();
+    if (kind == "database")
+        tree.kind = FileKind::Database;
+    else if (kind == "subtree")
+        tree.kind = FileKind::Subtree;
+    else
+        return fail(top, "unknown file kind \"" + kind + "\"");
+
+    pugi::xml_node rootElement;
+    for (pugi::xml_node child = top.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (rootElement || std::strcmp(child.name(), "node") != 0)
+            return fail(child, "a file holds exactly one <node> at the top");
+        rootElement = child;
+    }
+    if (!rootElement)
+        return fail(top, "the file holds no node");
+    m_pointers = &tree.pointers;
+    tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
+    return tree.root != nullptr;
+}
+
+bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
+{
+    m_pointers = &unit.pointers;
+    for (pugi::xml_node child = fragment.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            return fail(child, "unexpected text");
+        if (child.type() != pugi::node_element)
+            continue;
+        if (std::strcmp(child.name(), "node") != 0)
+            return fail(child, "a container holds only <node> elements");
+        Node* node = readNode(child, depth, false);
+        if (!node)
+            return false;
+        unit.nodes.push_back(node);
+    }
+    unit.ok = true;
+    return true;
+}
+
+void XmlReader::setProgress(const Progress* progress, std::size_t total)
+{
+    m_progress = progress && *progress ? progress : nullptr;
+    m_progressTotal = total;
+}
+
+bool XmlReader::fail(pugi::xml_node where, const std::string& what)
+{
+    if (m_error.what.empty())
+    {
+        m_error.offset = where ? static_cast<std::size_t>(where.offset_debug()) : 0;
+        m_error.line = m_lines ? m_lines->lineOf(m_error.offset) : 0;
+        m_error.what = what;
+    }
+    return false;
+}
+
+/// The node type of that name; files use few types, many times over.
+NodeDef* XmlReader::nodeDef(const char* name)
+{
+    auto found = m_nodeDefs.find(name);
+    if (found != m_nodeDefs.end())
+        return found->second;
+    NodeDef* def = m_registry.findNodeDef(wide(name));
+    m_nodeDefs.emplace(name, def);
+    return def;
+}
+
+
+/// The member of that name. Files list members in schema order, so the ones
+/// after the previous match are tried before the name look-up.
+Attribute* XmlReader::member(CompositeAttribute& composite, const char* name, unsigned int& next)
+{
+    // Members left at their defaults may be missing: look a few places ahead.
+    const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
+    for (unsigned int i = next; i < end; ++i)
+    {
+        Attribute* candidate = composite.getAttribute(i);
+        if (!candidate->isDynamic() && sameName(candidate->getName(), name))
+        {
+            next = i + 1;
+            return candidate;
+        }
+    }
+    Attribute* found = composite.findAttribute(wide(name));
+    if (found && found->getParentAttribute() == &composite)
+        next = found->getIndex() + 1;
+    return found;
+}
+
+
+Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
+{
+    if (depth > s_maxDepth)
+    {
+        fail(element, "nodes are nested too deeply");
+        return nullptr;
+    }
+    const char* typeName = element.attribute("type").value();
+    NodeDef* def = nodeDef(typeName);
+    if (!def)
+    {
+        fail(element, "unknown node type \"" + std::string(typeName) + "\"");
+        return nullptr;
+    }
+    bool isDatabaseType = def == &m_registry.getDatabaseDef();
+    if (databaseRoot != isDatabaseType || (!databaseRoot && !def->isCreatable()))
+    {
+        if (databaseRoot)
+            fail(element, "a database file must start with a \"Database\" node that holds the others in its "
+                          "\"nodes\" container; this one starts with \"" + std::string(typeName) + "\"");
+        else
+            fail(element, "node type \"" + std::string(typeName) + "\" cannot be created here");
+        return nullptr;
+    }
+    if (m_progress && !(*m_progress)(static_cast<std::size_t>(element.offset_debug()), m_progressTotal))
+    {
+        m_cancelled = true;
+        fail(element, "cancelled");
+        return nullptr;
+    }
+    auto node = std::make_unique<Node>(*def, wide(element.attribute("name").value()));
+    if (!readMembers(*node, element, depth))
+        return nullptr;
+    return node.release();
+}
+
+bool XmlReader::readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth)
+{
+    unsigned int next = 0;
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            return fail(child, "unexpected text");
+        if (child.type() != pugi::node_element)
+            continue;
+        if (!readMember(composite, child, depth + 1, next))
+            return false;
+    }
+    return true;
+}
+
+bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next)
+{
+    if (depth > s_maxDepth)
+        return fail(element, "attributes are nested too deeply");
+    AttributeType type = typeFromText(element.name());
+    if (type == Invalid || type == NodeType)
+        return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+    const char* name = element.attribute("name").value();
+    Attribute* attribute = nullptr;
+    if (element.attribute("dynamic").as_bool())
+    {
+        Node* node = composite.asNode();
+        if (!node)
+            return fail(element, "only nodes hold dynamic attributes");
+        std::string why;
+        auto def = definitionFromXml(element, type, why);
+        if (!def)
+            return fail(element, why);
+        attribute = node->addDynamicAttribute(std::move(def));
+        if (!attribute)
+            return fail(element, "bad dynamic attribute \"" + std::string(name) + "\"");
+    }
+    else
+    {
+        attribute = member(composite, name, next);
+        if (!attribute)
+            return fail(element, "no attribute \"" + std::string(name) + "\" in \""
+                                     + toUtf8(composite.getDef().getName()) + "\"");
+        if (attribute->getAttributeType() != type)
+            return fail(element, "attribute \"" + std::string(name) + "\" is a "
+                                     + typeText(attribute->getAttributeType()) + ", not a "
+                                     + element.name());
+    }
+    return readValue(*attribute, element, depth);
+}
+
+/// The text of an element that holds only text ("" when empty).
+bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& end)
+{
+    begin = end = "";
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() == pugi::node_element)
+            return fail(child, "unexpected element <" + std::string(child.name()) + ">");
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+        {
+            if (*begin)
+                return fail(child, "text in pieces");
+            begin = child.value();
+            end = begin + std::strlen(begin);
+        }
+    }
+    return true;
+}
+
+/// The <e> children of list elements, checked to be nothing else.
+bool XmlReader::items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
+{
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            return fail(child, "unexpected text");
+        if (child.type() != pugi::node_element || std::strcmp(child.name(), "option") == 0)
+            continue;
+        if (std::strcmp(child.name(), "e") != 0)
+            return fail(child, "unexpected element <" + std::string(child.name()) + ">");
+        out.push_back(child);
+    }
+    return true;
+}
+
+template <typename T, typename Parse>
+bool XmlReader::numbers(pugi::xml_node element, std::vector<T>& out, Parse parse, const char* what)
+{
+    const char* begin;
+    const char* end;
+    if (!text(element, begin, end))
+        return false;
+    skipSpace(begin, end);
+    while (begin < end)
+    {
+        T value;
+        if (!parse(begin, end, value))
+            return fail(element, std::string("bad ") + what + " value");
+        out.push_back(value);
+    }
+    return true;
+}
+
+bool XmlReader::floats(pugi::xml_node element, std::vector<float>& out, std::size_t group)
+{
+    if (!numbers(element, out, parseFloat, "float"))
+        return false;
+    if (out.size() % group != 0)
+        return fail(element, "bad value: expected a multiple of " + std::to_string(group) + " numbers");
+    return true;
+}
+
+bool XmlReader::boolValue(pugi::xml_node where, const char*& begin, const char* end, bool& value)
+{
+    const char* p = begin;
+    while (p < end && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r')
+        ++p;
+    std::string word(begin, p);
+    if (word == "true" || word == "1")
+        value = true;
+    else if (word == "false" || word == "0")
+        value = false;
+    else
+        return fail(where, "bad bool value \"" + word + "\"");
+    begin = p;
+    skipSpace(begin, end);
+    return true;
+}
+
+bool XmlReader::enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end,
+               int& value)
+{
+    std::wstring name;
+    fromUtf8(begin, static_cast<std::size_t>(end - begin), name);
+    int index = def.findString(name);
+    if (index >= 0)
+    {
+        value = def.getStringValue(static_cast<unsigned int>(index));
+        return true;
+    }
+    const char* p = begin;
+    skipSpace(p, end);
+    if (p < end && parseInt(p, end, value) && p == end)
+        return true;
+    return fail(where, "bad enum value \"" + std::string(begin, end) + "\"");
+}
+
+void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end)
+{
+    bool local = element.attribute("local").as_bool();
+    if (!local && begin == end)
+        return; // null
+    PendingPointer p;
+    p.attribute = &attribute;
+    p.index = index;
+    p.local = local;
+    fromUtf8(begin, static_cast<std::size_t>(end - begin), p.path);
+    // The line is counted only if the pointer turns out bad: counting it
+    // here would make loading quadratic in the number of pointers.
+    p.offset = static_cast<std::size_t>(element.offset_debug());
+    m_pointers->push_back(std::move(p));
+}
+
+bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)
+{
+    const char* begin;
+    const char* end;
+    AttributeType type = attribute.getAttributeType();
+    switch (type)
+    {
+    case Int:
+    case Float:
+    case Double:
+    case Bool:
+    case Vector3:
+    case Matrix34:
+    {
+        if (!text(element, begin, end))
+            return false;
+        skipSpace(begin, end);
+        bool ok = true;
+        if (type == Int)
+        {
+            std::int32_t v = 0;
+            ok = parseInt(begin, end, v) && begin == end;
+            if (ok)
+                attribute.asIntAttribute()->setValue(v);
+        }
+        else if (type == Float)
+        {
+            float v = 0;
+            ok = parseFloat(begin, end, v) && begin == end;
+            if (ok)
+                attribute.asFloatAttribute()->setValue(v);
+        }
+        else if (type == Double)
+        {
+            double v = 0;
+            ok = parseDouble(begin, end, v) && begin == end;
+            if (ok)
+                attribute.asDoubleAttribute()->setValue(v);
+        }
+        else if (type == Bool)
+        {
+            bool v = false;
+            if (!boolValue(element, begin, end, v))
+                return false;
+            ok = begin == end;
+            if (ok)
+                attribute.asBoolAttribute()->setValue(v);
+        }
+        else
+        {
+            std::vector<float>& v = m_floats;
+            v.clear();
+            std::size_t count = type == Vector3 ? 3 : 12;
+            if (!numbers(element, v, parseFloat, "float"))
+                return false;
+            ok = v.size() == count;
+            if (ok && type == Vector3)
+                attribute.asVector3Attribute()->setValue(OrkP::Vector3(v[0], v[1], v[2]));
+            else if (ok)
+                attribute.asMatrix34Attribute()->setValue(
+                    OrkP::Matrix34(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
+                                   OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11])));
+        }
+        if (!ok)
+            return fail(element, std::string("bad ") + element.name() + " value");
+        return true;
+    }
+    case String:
+        if (!text(element, begin, end))
+            return false;
+        m_text.clear();
+        if (!fromUtf8(begin, static_cast<std::size_t>(end - begin), m_text))
+            return fail(element, "bad UTF-8 in string");
+        attribute.asStringAttribute()->setValue(m_text);
+        return true;
+    case Enum:
+    {
+        pugi::xml_node valueElement;
+        if (!singleValue(attribute, element, "bad enum value", valueElement) || !text(valueElement, begin, end))
+            return false;
+        int value = 0;
+        if (!enumValue(valueElement, attribute.asEnumAttribute()->getEnumDef(), begin, end, value))
+            return false;
+        attribute.asEnumAttribute()->setValue(value);
+        return true;
+    }
+    case Pointer:
+    {
+        pugi::xml_node valueElement;
+        if (!singleValue(attribute, element, "bad pointer value", valueElement) || !text(valueElement, begin, end))
+            return false;
+        pending(attribute, -1, valueElement, begin, end);
+        return true;
+    }
+    case IntArray:
+    {
+        std::vector<int>& values = m_ints;
+        values.clear();
+        if (!numbers(element, values, parseInt, "int"))
+            return false;
+        attribute.asIntArrayAttribute()->setValues(values);
+        return true;
+    }
+    case BoolArray:
+    {
+        if (!text(element, begin, end))
+            return false;
+        skipSpace(begin, end);
+        std::vector<bool> values;
+        while (begin < end)
+        {
+            bool v = false;
+            if (!boolValue(element, begin, end, v))
+                return false;
+            values.push_back(v);
+        }
+        attribute.asBoolArrayAttribute()->setValues(values);
+        return true;
+    }
+    case FloatArray:
+    {
+        std::vector<float>& values = m_floats;
+        values.clear();
+        if (!floats(element, values, 1))
+            return false;
+        attribute.asFloatArrayAttribute()->setValues(values);
+        return true;
+    }
+    case DoubleArray:
+    {
+        std::vector<double>& values = m_doubles;
+        values.clear();
+        if (!numbers(element, values, parseDouble, "double"))
+            return false;
+        attribute.asDoubleArrayAttribute()->setValues(values);
+        return true;
+    }
+    case Vector3Array:
+    {
+        std::vector<float>& values = m_floats;
+        values.clear();
+        if (!floats(element, values, 3))
+            return false;
+        std::vector<OrkP::Vector3>& vectors = m_vectors;
+        vectors.clear();
+        for (std::size_t i = 0; i < values.size(); i += 3)
+            vectors.emplace_back(values[i], values[i + 1], values[i + 2]);
+        attribute.asVector3ArrayAttribute()->setValues(vectors);
+        return true;
+    }
+    case Matrix34Array:
+    {
+        std::vector<float>& values = m_floats;
+        values.clear();
+        if (!floats(element, values, 12))
+            return false;
+        std::vector<OrkP::Matrix34> matrices;
+        matrices.reserve(values.size() / 12);
+        for (std::size_t i = 0; i < values.size(); i += 12)
+        {
+            const float* v = &values[i];
+            matrices.emplace_back(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
+                                  OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11]));
+        }
+        attribute.asMatrix34ArrayAttribute()->setValues(matrices);
+        return true;
+    }
+    case StringArray:
+    case EnumArray:
+    case PointerArray:
+    {
+        std::vector<pugi::xml_node> list;
+        if (!items(element, list))
+            return false;
+        if (type == StringArray)
+        {
+            std::vector<std::wstring> values(list.size());
+            for (std::size_t i = 0; i < list.size(); ++i)
+            {
+                if (!text(list[i], begin, end))
+                    return false;
+                if (!fromUtf8(begin, static_cast<std::size_t>(end - begin), values[i]))
+                    return fail(list[i], "bad UTF-8 in string");
+            }
+            attribute.asStringArrayAttribute()->setValues(values);
+        }
+        else if (type == EnumArray)
+        {
+            auto* array = attribute.asEnumArrayAttribute();
+            std::vector<int> values(list.size());
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (!text(list[i], begin, end) || !enumValue(list[i], array->getEnumDef(), begin, end, values[i]))
+                    return false;
+            array->setValues(values);
+        }
+        else
+        {
+            attribute.asPointerArrayAttribute()->setValues(std::vector<Attribute*>(list.size(), nullptr));
+            for (std::size_t i = 0; i < list.size(); ++i)
+            {
+                if (!text(list[i], begin, end))
+                    return false;
+                pending(attribute, static_cast<int>(i), list[i], begin, end);
+            }
+        }
+        return true;
+    }
+    case NodeContainerType:
+        return readContainer(*attribute.asNodeContainer(), element, depth);
+    case AttributeArrayType:
+    {
+        auto* array = attribute.asAttributeArray();
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+                return fail(child, "unexpected text");
+            if (child.type() != pugi::node_element)
+                continue;
+            if (std::strcmp(child.name(), "compound") != 0)
+                return fail(child, "an attribute array holds only <compound> elements");
+            CompositeAttribute* item = array->add();
+            if (!item || !readMembers(*item, child, depth + 1))
+                return item ? false : fail(child, "cannot add an element");
+        }
+        return true;
+    }
+    case Compound:
+        return readMembers(*attribute.asCompositeAttribute(), element, depth);
+    default:
+        return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+    }
+}
+
+bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value)
+{
+    value = element;
+    if (!attribute.isDynamic())
+        return true;
+    // A dynamic attribute's element holds its definition: the value is its one <e>.
+    std::vector<pugi::xml_node> list;
+    if (!items(element, list))
+        return false;
+    if (list.size() != 1)
+        return fail(element, bad);
+    value = list[0];
+    return true;
+}
+
+bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, int depth)
+{
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+    {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            return fail(child, "unexpected text");
+        if (child.type() != pugi::node_element)
+            continue;
+        if (m_units && std::strcmp(child.name(), s_unitPlaceholder) == 0)
+        {
+            if (!takeUnit(container, child))
+                return false;
+            continue;
+        }
+        if (std::strcmp(child.name(), "node") != 0)
+            return fail(child, "a container holds only <node> elements");
+        Node* node = readNode(child, depth + 1, false);
+        if (!node)
+            return false;
+        if (!container.add(node))
+        {
+            std::string type = toUtf8(node->getClassID());
+            delete node;
+            return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
+        }
+    }
+    return true;
+}
+
+bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
+{
+    BuiltUnit* unit = m_units->nextUnit();
+    if (!unit || !unit->ok)
+        return fail(placeholder, "a unit failed");
+    // What the container refuses is freed by the unit source with the rest.
+    for (Node*& node : unit->nodes)
+    {
+        if (!container.add(node))
+            return fail(placeholder, "a node of a unit cannot go into its container");
+        node = nullptr;
+    }
+    for (PendingPointer& pointer : unit->pointers)
+        m_pointers->push_back(std::move(pointer));
+    unit->pointers.clear();
+    return true;
+}
+
+} // namespace db::files

@@ -1,0 +1,111 @@
+#pragma once
+
+// Builds the detached tree of a node database file from pugixml's parse of
+// it. The XML loader uses one reader for a whole file, or several at once: one
+// per unit (a run of sibling nodes parsed apart) and one for the skeleton that
+// holds the units' places.
+
+#include <db/LoadError.h>
+#include <db/Progress.h>
+
+#include "LoadSupport.h"
+
+#include <pugixml.hpp>
+
+#include <OrkP/Matrix34.h>
+#include <OrkP/Vector3.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace db {
+class CompositeAttribute;
+class NodeDef;
+class TypeRegistry;
+} // namespace db
+
+namespace db::files {
+
+/// The pugixml options every node database file is parsed with. Whitespace-only
+/// text is kept when it is an element's only content: it is the value of a
+/// string of spaces. pugixml never expands entities beyond the five predefined
+/// ones; a DOCTYPE is kept in the tree only to refuse it.
+constexpr unsigned int s_xmlParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
+
+/// The element that stands in the skeleton where a unit was cut out.
+constexpr const char* s_unitPlaceholder = "_unit";
+
+/// Where the lines of a buffer start, taken before the buffer is parsed in
+/// place (parsing rewrites text, newlines included), for messages.
+class LineIndex
+{
+public:
+    LineIndex(const char* data, std::size_t size);
+    /// The line (from 1) of a byte offset.
+    std::size_t lineOf(std::size_t offset) const;
+
+private:
+    std::vector<std::uint32_t> m_newlines;
+};
+
+/// Builds detached nodes from parsed elements; stops at the first problem.
+class XmlReader
+{
+public:
+    /// `lines` may be null where positions are not wanted (units and skeletons,
+    /// whose failures are read again whole).
+    XmlReader(const LineIndex* lines, TypeRegistry& registry, LoadError& error);
+
+    /// Reads a whole document (or a skeleton, see setUnits) into `tree`.
+    bool read(const pugi::xml_document& document, DetachedTree& tree);
+    /// Reads the nodes of a unit, parsed as a fragment, at `depth`; their pointers go to `unit`.
+    bool readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit);
+
+    /// The skeleton's placeholders take their nodes from `units`.
+    void setUnits(UnitSource* units) { m_units = units; }
+    /// Told the offset of each node element as it is read, against `total`.
+    void setProgress(const Progress* progress, std::size_t total);
+    /// True when the progress callback asked to stop.
+    bool wasCancelled() const { return m_cancelled; }
+
+private:
+    bool fail(pugi::xml_node where, const std::string& what);
+    NodeDef* nodeDef(const char* name);
+    Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next);
+    Node* readNode(pugi::xml_node element, int depth, bool databaseRoot);
+    bool readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth);
+    bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next);
+    bool text(pugi::xml_node element, const char*& begin, const char*& end);
+    bool items(pugi::xml_node element, std::vector<pugi::xml_node>& out);
+    template <typename T, typename Parse>
+    bool numbers(pugi::xml_node element, std::vector<T>& out, Parse parse, const char* what);
+    bool floats(pugi::xml_node element, std::vector<float>& out, std::size_t group);
+    bool boolValue(pugi::xml_node where, const char*& begin, const char* end, bool& value);
+    bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end, int& value);
+    void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end);
+    bool readValue(Attribute& attribute, pugi::xml_node element, int depth);
+    /// The element that holds a single value; `bad` names the problem when a dynamic one has not exactly one.
+    bool singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value);
+    bool readContainer(NodeContainer& container, pugi::xml_node element, int depth);
+    bool takeUnit(NodeContainer& container, pugi::xml_node placeholder);
+
+    const LineIndex* m_lines;
+    TypeRegistry& m_registry;
+    LoadError& m_error;
+    std::vector<PendingPointer>* m_pointers = nullptr;
+    std::unordered_map<std::string, NodeDef*> m_nodeDefs;
+    UnitSource* m_units = nullptr;
+    const Progress* m_progress = nullptr;
+    std::size_t m_progressTotal = 0;
+    bool m_cancelled = false;
+    // Scratch for parsed numbers, kept between values: the attributes copy what they keep.
+    std::vector<int> m_ints;
+    std::vector<float> m_floats;
+    std::vector<double> m_doubles;
+    std::vector<OrkP::Vector3> m_vectors;
+    std::wstring m_text;
+};
+
+} // namespace db::files

@@ -2,6 +2,8 @@
 
 #include <dbui/NodeTreeControl.h>
 
+#include <wxUtils/TreeItemHandle.h>
+
 namespace wxUtils
 {
 class OrkMenu;
@@ -80,7 +82,8 @@ private:
     void saveSubtree(wxUtils::TreeItem* item, bool binary);
 
     int m_ids[CommandCount] = {};
-    wxUtils::TreeItem* m_contextItem = nullptr;
+    // Held across the menu, which runs events that may delete the item.
+    wxUtils::TreeItemHandle m_contextItem;
 };
 
 } // namespace dbui

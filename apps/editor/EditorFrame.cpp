@@ -236,7 +236,7 @@ void EditorFrame::connectEvents()
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
     // The browser passes the selection on to its inspector; the status bar listens too.
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
-                                         TreeEventHandler(EditorFrame::onSelectionChanged), nullptr, this);
+                                         wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "EditorFrame.h"
 
 #include <dbui/Document.h>
+#include <dbui/FileSystemName.h>
 
 #include <db/Database.h>
 #include <db/FileInputStream.h>
@@ -24,6 +25,9 @@
 
 #ifndef DBUI_SAMPLE_DOCUMENT
 #define DBUI_SAMPLE_DOCUMENT ""
+#endif
+#ifndef DBUI_INSTALLED_SAMPLE_DOCUMENT
+#define DBUI_INSTALLED_SAMPLE_DOCUMENT ""
 #endif
 
 namespace
@@ -116,7 +120,7 @@ bool EditorApp::loadSchema()
     if (m_schemaFile.empty())
         return true; // the built-in example schema
     m_registry = std::make_unique<db::TypeRegistry>();
-    db::FileInputStream stream(m_schemaFile.ToStdWstring(), db::FileOpenMode::Text);
+    db::FileInputStream stream(dbui::toFileSystemName(m_schemaFile), db::FileOpenMode::Text);
     db::SchemaLoaderXML loader(stream);
     if (!loader.load(*m_registry))
     {
@@ -134,7 +138,11 @@ wxString EditorApp::startDocument() const
     if (!m_schemaFile.empty())
         return wxEmptyString; // the sample needs the example schema
     const wxString sample = DBUI_SAMPLE_DOCUMENT;
-    return wxFileName::FileExists(sample) ? sample : wxString();
+    if (wxFileName::FileExists(sample))
+        return sample;
+    // An installed editor finds the sample under its own prefix.
+    const wxString installed = wxStandardPaths::Get().GetInstallPrefix() + "/" + DBUI_INSTALLED_SAMPLE_DOCUMENT;
+    return wxFileName::FileExists(installed) ? installed : wxString();
 }
 
 void EditorApp::takeScreenshotAndExit()

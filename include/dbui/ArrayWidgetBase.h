@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <initializer_list>
 
@@ -14,11 +15,13 @@ namespace dbui {
 /// Base of the list editors of array attributes: one list row per element of the
 /// first bound attribute, in element order. The list is rebuilt on every change
 /// that touches a bound attribute; Delete removes the selected rows' elements.
-class ArrayWidgetBase : public AttributeWidget
+class DBUI_EXPORT ArrayWidgetBase : public AttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     ArrayWidgetBase(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
+    /// The list of elements, for hosts that adjust it and for tests.
     wxUtils::OrkListControl* getListControl() const { return m_list; }
 
 protected:
@@ -31,6 +34,7 @@ protected:
 
     /// Removes the selected rows' elements of the first attribute in one undo step.
     void deleteSelectedItems();
+    /// The Delete key deletes the selected elements; other keys go on to the list.
     void onKeyDown(wxUtils::OrkListEvent& event);
 
     /// The element a list row stands for; subclasses that show several rows per
@@ -39,11 +43,12 @@ protected:
 
     /// "Delete" on a row, "Add Value" elsewhere.
     void onContextMenu(wxUtils::OrkListEvent& event);
+    /// The context menu's "Delete": deletes the selected elements.
     void handleDelete(wxCommandEvent& event);
     /// Asks for a new element; on OK appends it to the first attribute.
     virtual void handleAdd(wxCommandEvent& event) = 0;
 
-    // Shared by the subclasses: their columns and rows.
+    /// Gives the list one column per title, in order.
     void addColumns(std::initializer_list<const char*> titles);
     /// Sets the column texts of a freshly appended row.
     void appendRow(std::initializer_list<wxString> texts);

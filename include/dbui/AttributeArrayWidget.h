@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <db/Visitor.h>
 
@@ -16,14 +17,18 @@ namespace dbui {
 /// Edits an array of compound elements: one row per element (its widget and a
 /// "Remove" button) closed by an "Add" button. Added and removed elements are
 /// patched into the grid in place.
-class AttributeArrayWidget : public AttributeWidget, public db::Visitor
+class DBUI_EXPORT AttributeArrayWidget : public AttributeWidget, public db::Visitor
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
     ~AttributeArrayWidget() override;
 
+    ///@{
+    /// The "Add" button and the grid of element rows; null while nothing is bound.
     wxUtils::OrkButton* getAddButton() const { return m_addButton; }
     wxFlexGridSizer* getGridSizer() const { return m_grid; }
+    ///@}
 
 protected:
     /// Takes the grid down, so that binding other attributes builds a fresh one.
@@ -37,7 +42,9 @@ protected:
     AttributeWidget* makeWidget(db::Attribute* element);
     /// Lays out the windows that contain this one again, for its new height.
     void forceLayout();
+    /// "Add": appends an element to every bound array in one undo step.
     void onAddAttribute(wxCommandEvent& event);
+    /// A row's "Remove": removes that element in one undo step.
     void onRemoveAttribute(wxCommandEvent& event);
 
 private:

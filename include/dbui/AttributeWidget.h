@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkPanel.h>
 
@@ -16,7 +18,7 @@ namespace dbui {
 /// Abstract editor of one attribute, or of the like attributes of several nodes
 /// at once. Keeps itself registered with the database of the bound attributes and
 /// refreshes its controls whenever a change block touches one of them.
-class AttributeWidget : public wxUtils::OrkPanel, public db::DatabaseObserver
+class DBUI_EXPORT AttributeWidget : public wxUtils::OrkPanel, public db::DatabaseObserver
 {
 public:
     /// A size other than -1 by -1 also becomes the minimum size.
@@ -30,15 +32,23 @@ public:
 
     /// Binds exactly `attributes`; rebinding the same list only re-enables the window.
     void setAttributes(const std::vector<db::Attribute*>& attributes);
+    ///@{
     /// Binds one attribute, or nothing when null.
     void setAttribute(db::Attribute* attribute);
     void setAttribute(db::Attribute& attribute);
+    ///@}
+    /// Unbinds every attribute: the controls empty and the widget leaves its database.
     void clearAttributes();
+    ///@{
     /// Appends an attribute without touching the database registration (owners repopulate such widgets).
     void addAttribute(db::Attribute* attribute);
     void addAttribute(db::Attribute& attribute);
+    ///@}
+    ///@{
+    /// Takes one attribute out of the bound list; the others stay bound.
     void removeAttribute(db::Attribute* attribute);
     void removeAttribute(db::Attribute& attribute);
+    ///@}
 
     /// True when every bound attribute holds the first one's value; call only while bound.
     bool isValueCommon() const;
@@ -56,7 +66,8 @@ protected:
     void stopObservingDatabase() { synchWithDatabase(nullptr); }
 
     /// True while attributes are bound and may still be written: the database
-    /// exists and none of them, nor a node above them, has been removed since.
+    /// is not being destroyed and none of them, nor a node above them, has been
+    /// removed since.
     bool isBoundToLiveAttributes() const;
 
 private:
@@ -64,6 +75,8 @@ private:
     /// to the attributes it was typed for, before they are unbound.
     void applyPendingEdits();
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool immediate) override;
+    /// The bound attributes go with their database: the widget lets go of both and empties.
+    void onDatabaseDestroyed(db::Database* database) override;
     void synchWithDatabase(db::Database* database);
     void rebuild();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 class wxWindow;
 
 namespace db {
@@ -15,8 +17,8 @@ class AttributeWidget;
 
 /// A new, unbound editor widget for attributes of `def`, as a child of `parent`;
 /// null when that kind of attribute has no editor. The caller binds it.
-AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent);
+DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent);
 /// The same under any window, such as the inner panel of a scrolling window.
-AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent);
+DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent);
 
 } // namespace dbui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <string>
 #include <vector>
 
@@ -14,9 +16,10 @@ namespace dbui
 
 /// One inspector row: like attributes, one per inspected node, in node order.
 /// The first one supplies the row's definition and label.
-class CommonAttributeHolder
+class DBUI_EXPORT CommonAttributeHolder
 {
 public:
+    /// The like attributes of the row, one per selected node, in the nodes' order.
     std::vector<db::Attribute*> m_attributes;
 
     /// The definition of the row; the holder must not be empty.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 
 #include <db/Visitor.h>
 
@@ -12,9 +13,10 @@ namespace dbui {
 
 /// Edits a compound attribute as a grid of member names and member widgets.
 /// Members that are compounds themselves are flattened into the same grid.
-class CompoundAttributeWidget : public AttributeWidget, public db::Visitor
+class DBUI_EXPORT CompoundAttributeWidget : public AttributeWidget, public db::Visitor
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
     ~CompoundAttributeWidget() override;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <db/RegistryObserver.h>
 #include <db/UndoObserver.h>
@@ -34,7 +36,7 @@ class NodeBrowser;
 /// A developer's view of every registered database: pick one to see its node
 /// tree, statistics, memory figures and undo and redo stacks, step through its
 /// history and change its undo limit. Follows the registry on its own.
-class DatabaseDebugPanel : public wxUtils::OrkPanel,
+class DBUI_EXPORT DatabaseDebugPanel : public wxUtils::OrkPanel,
                            public db::DatabaseObserver,
                            public db::RegistryObserver,
                            public db::UndoObserver
@@ -56,6 +58,8 @@ public:
         StatRowCount
     };
 
+    /// Lays the panel out, offers every registered database (selecting the first)
+    /// and follows the registry from then on.
     DatabaseDebugPanel(wxWindow* parent, int id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                        const wxSize& size = wxDefaultSize, long style = 0,
                        const wxString& name = "DatabaseDebugPanel");
@@ -68,9 +72,13 @@ public:
     /// Selects `database` (null for none) and follows its changes while shown.
     void setDatabase(db::Database* database);
 
+    /// The selected database, or null.
     db::Database* getDatabase() const { return m_database; }
+    /// The databases offered, in the order they were added.
     const std::vector<db::Database*>& getDatabases() const { return m_databases; }
 
+    ///@{
+    /// The panel's child windows, for hosts that adjust them and for tests.
     NodeBrowser* getBrowser() const { return m_browser; }
     wxUtils::OrkComboBox* getDatabaseChooser() const { return m_databaseChooser; }
     wxUtils::OrkListControl* getStatsList() const { return m_statsList; }
@@ -81,6 +89,7 @@ public:
     wxUtils::OrkSimpleTextCtrl* getUndoLimitBox() const { return m_undoLimitBox; }
     wxUtils::OrkCheckBox* getDebugTraceBox() const { return m_debugTraceBox; }
     wxUtils::OrkCheckBox* getObserverTimingBox() const { return m_observerTimingBox; }
+    ///@}
     /// True while the memory rows refresh on their timer.
     bool isRefreshingMemory() const { return m_timer.IsRunning(); }
 
@@ -96,23 +105,42 @@ public:
 protected:
     /// Brings chooser, browser, statistics and both stacks up to date.
     void rebuild();
+    /// Appends the ten statistics rows with their labels and empty values.
     void populateStatsList();
+    /// Refreshes every figure of the selected database; empties the values without one.
     void updateStatsList();
+    /// Refreshes the three memory rows; "n/a" for the block count when the
+    /// program links no live-block counter (dbui::live_blocks).
     void updateProcessMemoryStats();
     /// Appends the next step of the stack `list` shows.
     void appendUndoItem(wxUtils::OrkListControl* list);
+    /// Refills the stack `list` shows, one row per step.
     void rebuildUndoList(wxUtils::OrkListControl* list);
+    /// Enables Undo and Redo as the selected database allows; refreshes the stack figures.
     void updateUndoUI();
+    /// Refreshes the undo steps, redo steps and undo limit rows.
     void updateUndoStats();
+    /// A renamed database gets its new name in the chooser.
     void doNodeRenamed(db::Node* node);
 
+    /// Every 500 ms while shown: refreshes the memory rows.
     void onTimer(wxTimerEvent& event);
+    ///@{
+    /// The Undo (Redo) button: undoes (redoes) a step of the selected database.
     void onUndo(wxCommandEvent& event);
     void onRedo(wxCommandEvent& event);
+    ///@}
+    /// Enter in the undo limit box: sets the selected database's limit (text
+    /// that is not a number gives 0).
     void onUndoLimitChanged(wxCommandEvent& event);
+    ///@{
+    /// The check boxes switch the database library's trace (observer timing) for every database.
     void onEnableDebugTrace(wxUtils::OrkCheckBoxEvent& event);
     void onEnableObserverTiming(wxUtils::OrkCheckBoxEvent& event);
+    ///@}
+    /// The user chose a database in the chooser: selects it.
     void onDatabaseSelected(wxCommandEvent& event);
+    /// Shown: follows the selected database again and starts the timer; hidden: stops both.
     void onShown(wxShowEvent& event);
 
 private:

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <dbui/DocumentObserver.h>
+#include <dbui/Export.h>
 
 #include <db/DatabaseObserver.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <wx/string.h>
 
@@ -35,7 +36,7 @@ class CrashRecovery;
 /// dialog and message it shows goes through a virtual operation, so a host can
 /// derive and replace any of them. Nothing here throws; every lifecycle
 /// operation answers with an ErrorCode.
-class Document : public db::DatabaseObserver
+class DBUI_EXPORT Document : public db::DatabaseObserver
 {
 public:
     /// The result of every lifecycle operation.
@@ -70,13 +71,17 @@ public:
     /// Unregisters from the database; does not close, prompt or notify.
     ~Document() override;
 
+    ///@{
     /// Copies every member as it is, observers included. A copy is not
     /// registered with the database, though it unregisters when destroyed.
     Document(const Document& other);
     Document& operator=(const Document& other);
+    ///@}
 
     // --- access -----------------------------------------------------------
 
+    /// The database the document binds to a file (not owned); null once it
+    /// has been destroyed.
     db::Database* getDatabase() const { return m_database; }
     /// The observer list, for hosts that prefer a call to the member.
     ObserverManager<DocumentObserver>& getObservers() { return m_observers; }
@@ -84,24 +89,29 @@ public:
     wxString getFileExtension() const { return m_fileExtension; }
     /// The file the document belongs to; empty while it has none.
     wxString getFilename() const { return m_fileName; }
+    /// "No file open", "Unnamed", or the file's name without folder and extension.
     wxString getTitle() const { return m_title; }
     /// The title followed by " *" while there are unsaved changes: the caption to show.
     wxString getTitleWithChangeIndicator() const;
     /// True while the database differs from the last opened, saved, created or closed state.
     bool hasChangedSinceLastSave() const;
 
+    ///@{
     /// The recent-files list; null (the default) disables everything that uses it.
     void setFileHistory(wxUtils::OrkFileHistory2* history) { m_fileHistory = history; }
     wxUtils::OrkFileHistory2* getFileHistory() const { return m_fileHistory; }
+    ///@}
     /// The most recent entry of the recent-files list, or empty.
     wxString getMostRecentFile() const;
 
     /// Why the last loadFile or saveFile of this class failed ("file: where: what"); empty after a success.
     wxString getLastFileError() const { return m_lastFileError; }
 
+    ///@{
     /// A combination of Options.
     void setOptions(int options) { m_options = options; }
     int getOptions() const { return m_options; }
+    ///@}
 
     // --- lifecycle --------------------------------------------------------
 
@@ -114,6 +124,7 @@ public:
     ErrorCode open(const wxString& fileName);
     /// Opens entry `index` of the recent-files list (0 = most recent); offers to drop an entry that fails.
     ErrorCode openRecent(int index);
+    /// openRecent(0).
     ErrorCode openMostRecent();
     /// Closes without asking.
     ErrorCode close();
@@ -138,6 +149,10 @@ public:
 
     /// Passes every change on to the observers as onDocumentModified.
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// The document closes with its database (onDocumentClosing, then
+    /// onDocumentClosed) and is left without one: it has nothing to save, and
+    /// loading or saving fails.
+    void onDatabaseDestroyed(db::Database* database) override;
 
     // --- file access, overridable -----------------------------------------
 
@@ -170,11 +185,16 @@ public:
     virtual wxString getCrashRecoveryFilename() const;
 
 protected:
+    /// Loads `fileName` without asking anything; on success the document
+    /// belongs to it, with no undo history, and observers hear onDocumentCreated.
     ErrorCode doOpen(const wxString& fileName);
     /// Called by loadFile once the whole file has been read and checked, right
     /// before the database changes; see KeepDocumentOnFailedOpen.
     void fileRead();
+    /// Empties the database and its history without asking; observers hear
+    /// onDocumentClosing before and onDocumentClosed after.
     ErrorCode doClose();
+    /// Sets the title without the change mark.
     void setTitle(const wxString& title) { m_title = title; }
     /// Titles the document with its file's name, without folder and extension.
     void setTitleFromFilename();
@@ -190,6 +210,8 @@ private:
     void copyObserversFrom(const Document& other);
     /// "Cannot write to '<fileName>'." (with the reason under ExplainFileErrors).
     void signalCannotWrite(const wxString& fileName) const;
+    /// Makes the database's current state the saved one, with no undo history.
+    void forgetHistory();
     /// The bookkeeping of a successful save.
     void becomeSavedAs(const wxString& fileName);
     /// The bookkeeping of a successful load.

@@ -1,17 +1,22 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 namespace dbui
 {
 
 /// Told by a Document (through its public observer list) when a document was
 /// created, is closing, was closed, was saved or was modified. Every operation
 /// has an empty default, so an observer overrides only what it needs.
-class DocumentObserver
+class DBUI_EXPORT DocumentObserver
 {
 public:
     DocumentObserver() = default;
+    ///@{
+    /// Observers copy freely: a copy is registered nowhere.
     DocumentObserver(const DocumentObserver&) = default;
     DocumentObserver& operator=(const DocumentObserver&) = default;
+    ///@}
 
     /// A new document was created or a file was opened.
     virtual void onDocumentCreated() {}

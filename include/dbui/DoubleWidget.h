@@ -1,13 +1,15 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits double attributes: typed text or spin steps of 1.
-class DoubleWidget : public SpinAttributeWidget
+class DBUI_EXPORT DoubleWidget : public SpinAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                  const wxString& name);
     ~DoubleWidget() override;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of float values as a value column and an index column.
-class FloatArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT FloatArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     FloatArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

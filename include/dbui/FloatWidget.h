@@ -1,19 +1,22 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits float attributes: typed text or spin steps of the spin delta.
-class FloatWidget : public SpinAttributeWidget
+class DBUI_EXPORT FloatWidget : public SpinAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                 const wxString& name);
     ~FloatWidget() override;
 
     /// The amount one spin step adds or subtracts (1 unless changed).
     void setSpinDeltaValue(float delta) { m_spinDelta = delta; }
+    /// How much one spin step adds or takes away.
     float getSpinDeltaValue() const { return m_spinDelta; }
 
 protected:

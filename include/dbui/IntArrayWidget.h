@@ -1,13 +1,15 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of int values as a value column and an index column.
-class IntArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT IntArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     IntArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of matrices: three rows per element (matrix rows 0 to 2), three value columns and the index.
-class Matrix34ArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT Matrix34ArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     Matrix34ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <wxUtils/TreeItemHandle.h>
@@ -15,16 +16,18 @@ namespace dbui
 /// The node tree with a browser's commands: a context menu to delete, copy,
 /// rename, create child nodes, add dynamic attributes, load and save files
 /// and copy database paths, and the Delete key.
-class NodeBrowserTreeControl : public NodeTreeControl
+class DBUI_EXPORT NodeBrowserTreeControl : public NodeTreeControl
 {
 public:
     /// Two-step creation: call Create next.
     NodeBrowserTreeControl();
+    /// Creates the window at once; see Create.
     NodeBrowserTreeControl(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
                            const wxSize& size = wxDefaultSize, long style = 0,
                            const wxString& name = "NodeBrowserTreeControl");
     ~NodeBrowserTreeControl() override;
 
+    /// Two-step creation; false (and nothing connected) when the window could not be made.
     bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0,
                 const wxString& name = "NodeBrowserTreeControl");
@@ -35,15 +38,20 @@ protected:
 
     bool visitNodeEnter(db::Node* node) override;
 
+    /// Right click or the menu key: shows the menu buildContextMenu fills.
     void onContextMenu(wxUtils::TreeEvent& event);
+    /// Runs the command chosen in the context menu on the remembered item.
     void handleContextMenuChoice(wxCommandEvent& event);
+    /// The Delete key deletes the selected nodes, after asking; other keys go on to the tree.
     void onChar(wxKeyEvent& event);
 
     /// Asks for an XML or binary file and loads it into the whole database.
     void loadDatabaseFromFile();
-    /// Asks for a file and writes the subtree of `item`'s node to it.
+    ///@{
+    /// Asks for a file and writes the subtree of `item`'s node to it, as XML (binary).
     void saveAsXML(wxUtils::TreeItem* item);
     void saveAsBinary(wxUtils::TreeItem* item);
+    ///@}
 
 private:
     enum Command

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkScrollWindow.h>
 
@@ -25,24 +27,28 @@ class CommonAttributeHolder;
 /// a label and the factory's editor widget bound to the like attributes of all
 /// of them. It rebuilds when the structure under its nodes changes; value
 /// changes are left to the widgets.
-class NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
+class DBUI_EXPORT NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
 {
 public:
     /// Two-step creation: call Create next.
     NodeInspector() = default;
+    /// Creates the window at once; see Create.
     NodeInspector(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
                   const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeInspector");
     ~NodeInspector() override;
 
+    /// Two-step creation; false (and nothing connected) when the window could not be made.
     bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
                 long style = 0, const wxString& name = "NodeInspector");
 
     /// Observes `database` (null for none) and empties the panel; the same database again does nothing.
     virtual void setDatabase(db::Database* database);
+    /// The database observed, or null.
     db::Database* getDatabase() const { return m_database; }
 
     /// Inspects `nodes`, which must belong to the current database.
     void setNodes(const std::vector<db::Node*>& nodes);
+    /// The nodes inspected, as given to setNodes.
     const std::vector<db::Node*>& getNodes() const { return m_nodes; }
     /// The rows, in order (node-container rows included, though not shown).
     const std::vector<CommonAttributeHolder*>& getHolders() const { return m_holders; }
@@ -62,6 +68,8 @@ protected:
     virtual bool canMultiSelect(db::Attribute* attribute) const;
 
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// Empties the panel and forgets the database, as setDatabase(nullptr) does.
+    void onDatabaseDestroyed(db::Database* database) override;
 
 private:
     void addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder);

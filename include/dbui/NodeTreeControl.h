@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dbui/Export.h>
+
 #include <db/DatabaseObserver.h>
 #include <db/Visitor.h>
 
@@ -26,7 +28,7 @@ class NodeItemMap;
 /// on its selection: deletion as one undo step, renaming in place. The user
 /// data of its items is its own: each item points back at its node there.
 /// Items never copy a class id: the rows ask their nodes for it.
-class NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
+class DBUI_EXPORT NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
 {
 public:
     /// Where the items' labels come from.
@@ -44,6 +46,7 @@ public:
 
     /// Two-step creation: call Create next.
     NodeTreeControl();
+    /// Creates the window at once; see Create.
     NodeTreeControl(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
                     const wxSize& size = wxDefaultSize, long style = 0,
                     const wxString& name = "NodeTreeControl");
@@ -67,11 +70,14 @@ public:
     /// selects a neighbour (next, else previous sibling, else the parent).
     virtual void deleteSelectedNodes(bool askFirst);
 
+    /// The database shown, or null.
     db::Database* getDatabase() const { return m_database; }
 
-    /// Chooses where labels come from (Copy by default); a bound tree is rebuilt.
+    ///@{
+    /// Where labels come from (Copy by default); choosing another rebuilds a bound tree.
     void setLabelSource(LabelSource source);
     LabelSource getLabelSource() const { return m_labelSource; }
+    ///@}
 
     /// The item showing `node`, or null.
     wxUtils::TreeItem* getItemOfNode(const db::Node* node) const;
@@ -79,19 +85,29 @@ public:
     db::Node* getNodeOfItem(const wxUtils::TreeItem* item) const;
 
 protected:
+    /// Puts a new item under `parent` before `before` (at the end when null);
+    /// with no parent it becomes the root. Override to decorate items.
     virtual void addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before);
 
     bool visitNodeEnter(db::Node* node) override;
     /// The node's name (unless labels are copies) and class id.
     wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// Empties the tree and forgets the database, as setDatabase(nullptr) does.
+    void onDatabaseDestroyed(db::Database* database) override;
 
+    /// Adds the item of a node that came into the database, in its place among its siblings.
     void doAddNode(db::Node* node);
+    /// Removes a node's item with the items below it.
     void doRemoveNode(db::Node* node);
+    /// Gives a node's item the node's new name (or repaints it, when labels are asked of the nodes).
     void doRenameNode(db::Node* node);
+    /// Moves a node's item (with the items below it) to the node's new place.
     void doReparentNode(db::Node* node);
 
+    /// Any item may be renamed: nothing to check.
     void onBeginRename(wxUtils::TreeEvent& event);
+    /// A rename typed in place renames the node (one undo step); the label follows the database's report.
     void onEndRename(wxUtils::TreeEvent& event);
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
 namespace wxUtils {
@@ -11,13 +12,15 @@ namespace dbui {
 /// Abstract numeric editor: a text box with a spin button beside it. A spin
 /// gesture (drag or arrow clicks) steps every bound attribute from its own
 /// value as one transient change that becomes a single undo step when it ends.
-class SpinAttributeWidget : public TextBoxBasedAttributeWidget
+class DBUI_EXPORT SpinAttributeWidget : public TextBoxBasedAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     SpinAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                         const wxString& name);
     ~SpinAttributeWidget() override;
 
+    /// The spin arrows, for hosts and tests.
     wxUtils::OrkSpinButton* getSpinButton() const { return m_spinButton; }
 
 protected:
@@ -29,10 +32,16 @@ protected:
     /// The undo description of a whole spin gesture.
     virtual const wchar_t* getDragDescription() const = 0;
 
+    /// A gesture starts: opens a transient change block in the attributes' database.
     void onSpinBeginDrag(wxCommandEvent& event);
+    /// The gesture ends: its steps become one undo step named getDragDescription().
     void onSpinEndDrag(wxCommandEvent& event);
+    ///@{
+    /// One step up (down) during a gesture, shown at once.
     void onSpinIncrement(wxCommandEvent& event);
     void onSpinDecrement(wxCommandEvent& event);
+    ///@}
+    /// Escape or a lost mouse capture: every step of the gesture is reverted, no undo step.
     void onSpinCancelled(wxCommandEvent& event);
 
 private:

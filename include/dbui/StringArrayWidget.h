@@ -1,13 +1,15 @@
 #pragma once
 
 #include <dbui/ArrayWidgetBase.h>
+#include <dbui/Export.h>
 
 namespace dbui {
 
 /// Edits an array of string values as a value column and an index column.
-class StringArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT StringArrayWidget : public ArrayWidgetBase
 {
 public:
+    /// An unbound widget, created in one step; bind attributes with setAttributes.
     StringArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
 
 protected:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/Export.h>
 #include <wxUtils/FocusReliantWindow.h>
 
 #include <wx/validate.h>
@@ -16,7 +17,7 @@ namespace dbui {
 
 /// Abstract editor that shows the common value as text in one text box and
 /// applies the text on Enter, or when a modified box loses the focus.
-class TextBoxBasedAttributeWidget : public AttributeWidget, public wxUtils::FocusReliantWindow
+class DBUI_EXPORT TextBoxBasedAttributeWidget : public AttributeWidget, public wxUtils::FocusReliantWindow
 {
 public:
     /// `validator` goes to the text box. Subclasses lay the box out.
@@ -24,6 +25,7 @@ public:
                                 const wxString& name);
     ~TextBoxBasedAttributeWidget() override;
 
+    /// The text box, for hosts and tests.
     wxUtils::OrkSimpleTextCtrl* getTextBox() const { return m_textBox; }
 
     /// Applies the box's text if the user changed it and the attributes it was typed for still exist.
@@ -39,8 +41,11 @@ protected:
     /// Shows the first attribute's value in the text box.
     virtual void setTextBoxValue() = 0;
 
+    /// Writes the text (setCommonValue) and clears the box's modified flag.
     void applyValue();
+    /// Enter in the box writes its text.
     void onTextBoxEnter(wxCommandEvent& event);
+    /// A box the user changed writes its text when it loses the focus.
     void onTextBoxKillFocus(wxChildFocusEvent& event);
 
 private:

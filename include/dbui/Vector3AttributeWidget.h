@@ -1,13 +1,15 @@
 #pragma once
 
+#include <dbui/Export.h>
 #include <dbui/MultiTextBoxBasedAttributeWidget.h>
 
 namespace dbui {
 
 /// Edits Vector3 attributes with one box per component (x, y, z from top to bottom).
-class Vector3AttributeWidget : public MultiTextBoxBasedAttributeWidget
+class DBUI_EXPORT Vector3AttributeWidget : public MultiTextBoxBasedAttributeWidget
 {
 public:
+    /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
     Vector3AttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                            const wxString& name);
     ~Vector3AttributeWidget() override;

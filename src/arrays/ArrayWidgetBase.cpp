@@ -26,8 +26,9 @@ ArrayWidgetBase::ArrayWidgetBase(wxWindow* parent, const wxSize& size, long styl
     m_list = builder.addListControl(1, wxEXPAND, wxDefaultSize, s_multipleSelection, -1);
     builder.endSizer();
 
-    Connect(m_list->GetId(), wxUTILS_EVT_LC_KEY_DOWN, OrkListEventHandler(ArrayWidgetBase::onKeyDown));
-    Connect(m_list->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU, OrkListEventHandler(ArrayWidgetBase::onContextMenu));
+    Connect(m_list->GetId(), wxUTILS_EVT_LC_KEY_DOWN, wxUTILS_LIST_EVENT_HANDLER(ArrayWidgetBase::onKeyDown));
+    Connect(m_list->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
+            wxUTILS_LIST_EVENT_HANDLER(ArrayWidgetBase::onContextMenu));
     m_addId = wxNewId();
     Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(ArrayWidgetBase::handleAdd));
     m_deleteId = wxNewId();

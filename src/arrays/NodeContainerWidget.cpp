@@ -30,9 +30,9 @@ NodeContainerWidget::NodeContainerWidget(wxWindow* parent, const wxSize& size, l
     m_list->addColumn(0, "Node");
     m_list->showColumnHeader(false);
 
-    Connect(m_list->GetId(), wxUTILS_EVT_LC_KEY_DOWN, OrkListEventHandler(NodeContainerWidget::onKeyDown));
+    Connect(m_list->GetId(), wxUTILS_EVT_LC_KEY_DOWN, wxUTILS_LIST_EVENT_HANDLER(NodeContainerWidget::onKeyDown));
     Connect(m_list->GetId(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU,
-            OrkListEventHandler(NodeContainerWidget::onContextMenu));
+            wxUTILS_LIST_EVENT_HANDLER(NodeContainerWidget::onContextMenu));
     m_addId = wxNewId();
     Connect(m_addId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(NodeContainerWidget::handleAdd));
     m_deleteId = wxNewId();

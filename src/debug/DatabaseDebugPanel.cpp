@@ -133,9 +133,10 @@ void DatabaseDebugPanel::connectEvents()
     m_undoLimitBox->Connect(wxEVT_COMMAND_TEXT_ENTER, wxCommandEventHandler(DatabaseDebugPanel::onUndoLimitChanged),
                             nullptr, this);
     m_debugTraceBox->Connect(wxUTILS_EVT_CHECKBOX_CHANGED,
-                             OrkCheckBoxEventHandler(DatabaseDebugPanel::onEnableDebugTrace), nullptr, this);
+                             wxUTILS_CHECKBOX_EVENT_HANDLER(DatabaseDebugPanel::onEnableDebugTrace), nullptr, this);
     m_observerTimingBox->Connect(wxUTILS_EVT_CHECKBOX_CHANGED,
-                                 OrkCheckBoxEventHandler(DatabaseDebugPanel::onEnableObserverTiming), nullptr, this);
+                                 wxUTILS_CHECKBOX_EVENT_HANDLER(DatabaseDebugPanel::onEnableObserverTiming), nullptr,
+                                 this);
     m_databaseChooser->Connect(wxUTILS_EVT_CB_CHANGED, wxCommandEventHandler(DatabaseDebugPanel::onDatabaseSelected),
                                nullptr, this);
     Connect(wxEVT_SHOW, wxShowEventHandler(DatabaseDebugPanel::onShown));
@@ -260,7 +261,10 @@ void DatabaseDebugPanel::updateProcessMemoryStats()
     if (!tracker)
         return;
     setStat(RowRuntimeMemory, wxString::Format("%ld KB", static_cast<long>(tracker->getCurrentBytesUsed() / 1024)));
-    setStat(RowRuntimeBlocks, wxString::Format("%ld", static_cast<long>(tracker->getCurrentAllocationCount())));
+    // Counting blocks takes the program's opt-in counter; a 0 would look like a figure.
+    setStat(RowRuntimeBlocks, tracker->countsAllocations()
+                                  ? wxString::Format("%ld", static_cast<long>(tracker->getCurrentAllocationCount()))
+                                  : wxString("n/a"));
     setStat(RowProcessMemory, wxString::Format("%ld KB", static_cast<long>(wxUtils::GetProcessMemoryUsage() >> 10)));
 }
 

@@ -26,7 +26,7 @@ bool NodeBrowser::Create(wxWindow* parent, int id, const wxPoint& pos, const wxS
     m_inspector = new NodeInspector(panes, -1, wxDefaultPosition, wxDefaultSize, 0x5C0, "NodeBrowser");
     splitHorizontally(m_treeControl, m_inspector, SashProportional, 0.5);
     Connect(m_treeControl->GetId(), wxUTILS_EVT_TREE_SEL_CHANGED,
-            TreeEventHandler(NodeBrowser::onTreeControlSelectionChanged));
+            wxUTILS_TREE_EVENT_HANDLER(NodeBrowser::onTreeControlSelectionChanged));
     return true;
 }
 

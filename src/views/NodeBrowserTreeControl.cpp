@@ -1,4 +1,5 @@
 #include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/FileSystemName.h>
 
 #include <db/AttributeDef.h>
 #include <db/ChangeBlock.h>
@@ -85,7 +86,8 @@ bool NodeBrowserTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos
 {
     if (!NodeTreeControl::Create(parent, id, pos, size, style, name))
         return false;
-    Connect(wxID_ANY, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, TreeEventHandler(NodeBrowserTreeControl::onContextMenu));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU,
+            wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onContextMenu));
     Connect(wxID_ANY, wxEVT_COMMAND_MENU_SELECTED,
             wxCommandEventHandler(NodeBrowserTreeControl::handleContextMenuChoice));
     Connect(wxID_ANY, wxEVT_CHAR, wxKeyEventHandler(NodeBrowserTreeControl::onChar));
@@ -339,14 +341,14 @@ void NodeBrowserTreeControl::loadDatabaseFromFile()
     db::Database* database = getDatabase();
     if (extension == "dbb")
     {
-        db::FileInputStream stream(path.ToStdWstring(), db::FileOpenMode::Binary);
+        db::FileInputStream stream(toFileSystemName(path), db::FileOpenMode::Binary);
         db::LoaderBinary loader(stream, 0, nullptr);
         if (database)
             loader.load(database);
     }
     else if (extension == "xml")
     {
-        db::FileInputStream stream(path.ToStdWstring(), db::FileOpenMode::Text);
+        db::FileInputStream stream(toFileSystemName(path), db::FileOpenMode::Text);
         db::LoaderXML loader(stream, 0, nullptr);
         if (database)
             loader.load(database);
@@ -379,7 +381,7 @@ void NodeBrowserTreeControl::saveSubtree(wxUtils::TreeItem* item, bool binary)
                         wxFD_SAVE, wxDefaultPosition);
     if (dialog.ShowModal() != wxID_OK)
         return;
-    const std::wstring path = dialog.GetPath().ToStdWstring();
+    const std::string path = toFileSystemName(dialog.GetPath());
     db::Node* node = getNodeOfItem(held.get());
     if (!node)
         return;

@@ -1,4 +1,4 @@
-#include <dbui/NodeItemMap.h>
+#include "NodeItemMap.h"
 
 #include <wxUtils/TreeItem.h>
 

@@ -1,6 +1,6 @@
 #include <dbui/NodeTreeControl.h>
 
-#include <dbui/NodeItemMap.h>
+#include "NodeItemMap.h"
 
 #include <db/ChangeBlock.h>
 #include <db/ChangeSet.h>
@@ -63,8 +63,9 @@ bool NodeTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos, const
 
     if (!hasOrkStyle(s_readOnlyLabelsStyle))
     {
-        Connect(wxID_ANY, wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, TreeEventHandler(NodeTreeControl::onBeginRename));
-        Connect(wxID_ANY, wxUTILS_EVT_TREE_END_LABEL_EDIT, TreeEventHandler(NodeTreeControl::onEndRename));
+        Connect(wxID_ANY, wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT,
+                wxUTILS_TREE_EVENT_HANDLER(NodeTreeControl::onBeginRename));
+        Connect(wxID_ANY, wxUTILS_EVT_TREE_END_LABEL_EDIT, wxUTILS_TREE_EVENT_HANDLER(NodeTreeControl::onEndRename));
     }
     addColumn(1, "Type");
     showColumnHeader(false);
@@ -94,6 +95,12 @@ void NodeTreeControl::setLabelSource(LabelSource source)
     m_labelSource = source;
     if (m_database)
         rebuild();
+}
+
+void NodeTreeControl::onDatabaseDestroyed(db::Database* database)
+{
+    if (database == m_database)
+        setDatabase(nullptr);
 }
 
 void NodeTreeControl::rebuild()

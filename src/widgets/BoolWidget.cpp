@@ -37,7 +37,7 @@ BoolWidget::BoolWidget(wxWindow* parent, const wxSize& size, long style, const w
     m_checkBox = builder.addCheckBox(wxEmptyString, 0, 0, wxDefaultSize, s_checkBoxStyle);
     builder.endSizer();
 
-    Connect(wxID_ANY, wxUTILS_EVT_CHECKBOX_CHANGED, OrkCheckBoxEventHandler(BoolWidget::onCheck));
+    Connect(wxID_ANY, wxUTILS_EVT_CHECKBOX_CHANGED, wxUTILS_CHECKBOX_EVENT_HANDLER(BoolWidget::onCheck));
 }
 
 BoolWidget::~BoolWidget() = default;

@@ -192,6 +192,7 @@ TEST(MemoryFiguresTest, ProcessAndAllocatorFiguresFollowAllocations)
 
     Orkutils::MemoryTracker* tracker = Orkutils::MemoryTracker::getInstance();
     ASSERT_NE(tracker, nullptr);
+    ASSERT_TRUE(tracker->countsAllocations()) << "this program links the live-block counter";
     const std::size_t blocks = tracker->getCurrentAllocationCount();
     std::vector<std::unique_ptr<int>> many;
     many.reserve(1000);

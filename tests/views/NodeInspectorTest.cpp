@@ -1,18 +1,25 @@
 // The inspector shows what the selected nodes share and follows structural
 // changes under them, leaving value changes to its widgets.
 
+#include "AllTypesScene.h"
 #include "ViewsTestSupport.h"
 
+#include <dbui/AttributeArrayWidget.h>
 #include <dbui/AttributeWidget.h>
 #include <dbui/CommonAttributeHolder.h>
 #include <dbui/NodeInspector.h>
 
+#include <db/AttributeArray.h>
 #include <db/ChangeBlock.h>
 #include <db/FloatAttribute.h>
+#include <wxUtils/OrkButton.h>
 
+#include <wx/button.h>
 #include <wx/stattext.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace
 {
@@ -178,6 +185,96 @@ TEST(NodeInspector, EditingASharedRowChangesEveryNodeInOneStep)
     EXPECT_EQ(scene.light->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 7.5f);
     EXPECT_EQ(otherLight->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 7.5f);
     EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
+}
+
+/// The first shown button labelled `label` of the inspector's widget for `array`.
+wxUtils::OrkButton* arrayButton(const Inspector& inspector, db::Attribute* array, const wxString& label)
+{
+    for (wxWindow* row : inspector.window->getScrollPanel()->GetChildren())
+    {
+        auto* widget = dynamic_cast<dbui::AttributeArrayWidget*>(row);
+        if (!widget || !widget->IsShown() || widget->getAttributes() != std::vector<db::Attribute*>{array})
+            continue;
+        for (wxWindow* child : widget->GetChildren())
+        {
+            auto* button = dynamic_cast<wxUtils::OrkButton*>(child);
+            if (button && button->IsShown() && button->getLabel() == label)
+                return button;
+        }
+    }
+    return nullptr;
+}
+
+/// A host's rule: a node whose value is edited gets a mark, a new attribute,
+/// so that an inspector showing the node rebuilds inside the edit.
+class MarkEditedNodes : public db::DatabaseObserver
+{
+public:
+    MarkEditedNodes(db::Database& database, db::Node& node) : m_database(database), m_node(node)
+    {
+        m_database.getObservers().add(this, ObserverMode::Deferred);
+    }
+    ~MarkEditedNodes() override { m_database.getObservers().remove(this, ObserverMode::Immediate); }
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool transient) override
+    {
+        if (!transient && changes.AddedAttributes().empty() && !changes.ChangedAttributes().empty())
+            m_node.addDynamicBool(L"edited" + std::to_wstring(++m_marks), true);
+    }
+
+private:
+    db::Database& m_database;
+    db::Node& m_node;
+    int m_marks = 0;
+};
+
+TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(Inspector&, dbuitest::AllTypesScene&)> act;
+    };
+    const auto enterIn = [](const wchar_t* path, int index, const char* typed) {
+        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene) {
+            wxUtils::OrkSimpleTextCtrl* box = viewstest::textBoxOf(inspector.window, scene.attributeAt(0, path), index);
+            ASSERT_NE(box, nullptr);
+            box->SetFocus();
+            ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+            box->ChangeValue(typed);
+            box->MarkDirty();
+            wxUIActionSimulator().Char(WXK_RETURN);
+        };
+    };
+    const auto click = [](const char* label) {
+        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene) {
+            wxUtils::OrkButton* button = arrayButton(inspector, scene.attribute(0, L"entries"), label);
+            ASSERT_NE(button, nullptr);
+            wxCommandEvent event(wxEVT_BUTTON, button->getNativeButton()->GetId());
+            event.SetEventObject(button->getNativeButton());
+            button->getNativeButton()->HandleWindowEvent(event);
+        };
+    };
+    const Case cases[] = {
+        {"Enter in a text box", enterIn(L".string", 0, "typed")},
+        {"Enter in a box of a vector", enterIn(L".vector3", 1, "2.5")},
+        {"an attribute array's Add", click("Add")},
+        {"an attribute array's Remove", click("Remove")},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        dbuitest::AllTypesScene scene(1);
+        scene.attribute(0, L"entries")->asAttributeArray()->add(false);
+        scene.database.clearUndoHistory();
+        MarkEditedNodes rule(scene.database, *scene.nodes[0]);
+        Inspector inspector(scene.database);
+        inspector.window->setNodes({scene.nodes[0]});
+        c.act(inspector, scene);
+        wxtest::pump();
+        EXPECT_GT(scene.undoSize(), 0u) << "the event did not edit";
+        const std::vector<wxString> labels = inspector.labels();
+        EXPECT_EQ(std::count(labels.begin(), labels.end(), "string"), 1) << "each row shown once";
+    }
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "Harness.h"
 
+#include <dbui/AttributeWidget.h>
+#include <dbui/NodeInspector.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <db/Database.h>
@@ -11,8 +13,10 @@
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
 
+#include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -196,6 +200,31 @@ inline void sendChar(wxWindow* window, int code)
     event.m_keyCode = code;
     event.SetEventObject(window);
     window->ProcessWindowEvent(event);
+}
+
+/// The `index`th text box of the inspector's widget for `attribute`; null when there is none.
+inline wxUtils::OrkSimpleTextCtrl* textBoxOf(dbui::NodeInspector* inspector, db::Attribute* attribute, int index)
+{
+    std::vector<wxUtils::OrkSimpleTextCtrl*> boxes;
+    std::function<void(wxWindow*)> collect = [&](wxWindow* window) {
+        for (wxWindow* child : window->GetChildren())
+        {
+            // Rows on their way out are hidden.
+            if (!child->IsShown())
+                continue;
+            auto* widget = dynamic_cast<dbui::AttributeWidget*>(child);
+            if (widget && widget->getAttributes() == std::vector<db::Attribute*>{attribute})
+            {
+                for (wxWindow* part : widget->GetChildren())
+                    if (auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(part))
+                        boxes.push_back(box);
+                return;
+            }
+            collect(child);
+        }
+    };
+    collect(inspector->getScrollPanel());
+    return index < static_cast<int>(boxes.size()) ? boxes[index] : nullptr;
 }
 
 } // namespace viewstest

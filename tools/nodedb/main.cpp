@@ -195,7 +195,8 @@ int generate(db::TypeRegistry& registry, std::size_t nodes, unsigned int seed, c
     db::Database database(L"Scene", &registry);
     if (!nodedb_tool::generateScene(database, nodes, seed))
     {
-        std::cerr << "the schema lacks the example scene types\n";
+        std::cerr << "generate writes only the example scene, whose types this schema lacks: "
+                     "leave out --schema to use the built-in example schema\n";
         return s_exitFailed;
     }
     std::string error;

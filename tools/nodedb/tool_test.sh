@@ -56,6 +56,8 @@ cat >"$work/note.xml" <<'XML'
 XML
 expect 0 "validate with a user schema" "$tool" --schema "$work/schema.xml" validate "$work/note.xml"
 expect 1 "the example schema lacks the user type" "$tool" validate "$work/note.xml"
+expect 1 "generate with a user schema" "$tool" --schema "$work/schema.xml" generate --nodes 10 "$work/user.xml"
+grep -q "generate writes only the example scene" "$work/err" || { echo "FAIL: generate did not say what it makes"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "all tool checks passed"
 exit "$failures"

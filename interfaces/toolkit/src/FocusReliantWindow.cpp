@@ -2,7 +2,7 @@
 
 #include <wxUtils/WindowUtils.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <wx/window.h>
 

@@ -128,6 +128,45 @@ TEST(SchemaFiles, UserSchemaDescribesADatabaseWithoutCode)
     EXPECT_NE(filestest::xmlOf(database, folder).find("<enum name=\"colour\">Red</enum>"), std::string::npos);
 }
 
+TEST(SchemaFiles, TypesMayNameTypesDeclaredFurtherDown)
+{
+    // Written top-down, as a newcomer would: the holder first, then what it
+    // holds, and a derived type before its base.
+    const std::string schema = R"(<schema version="1">
+      <type name="Robot" id="700">
+        <attribute name="parts" type="container" holds="Part"/>
+        <attribute name="tools" type="attributeArray">
+          <attribute name="spares" type="container" holds="Gripper"/>
+        </attribute>
+      </type>
+      <type name="Gripper" id="702" base="Part"><attribute name="fingers" type="int" default="2"/></type>
+      <type name="Part" id="701"><attribute name="mass" type="float" default="1"/></type>
+    </schema>)";
+    db::TypeRegistry registry;
+    std::string error;
+    ASSERT_TRUE(loadSchema(schema, registry, error)) << error;
+    db::NodeDef* robot = registry.findNodeDef(L"Robot");
+    db::NodeDef* part = registry.findNodeDef(L"Part");
+    db::NodeDef* gripper = registry.findNodeDef(L"Gripper");
+    ASSERT_TRUE(robot && part && gripper);
+    EXPECT_EQ(robot->findAttributeDef(L"parts")->asNodeContainerDef()->getContainedDef(), part);
+    EXPECT_EQ(gripper->getBaseDef(), part);
+    // The base's members come first, though the base was declared after.
+    ASSERT_EQ(gripper->getAttributeDefCount(), 2u);
+    EXPECT_EQ(gripper->getAttributeDef(0).getName(), L"mass");
+    EXPECT_EQ(gripper->getAttributeDef(1).getName(), L"fingers");
+    // Registered in the file's order, whatever order they were built in.
+    const auto& types = registry.getNodeDefs();
+    ASSERT_GE(types.size(), 3u);
+    EXPECT_EQ((std::vector<db::NodeDef*>(types.end() - 3, types.end())), (std::vector<db::NodeDef*>{robot, gripper, part}));
+
+    db::Database database(L"Workshop", &registry);
+    const std::string document = R"(<nodedb version="1" kind="subtree"><node type="Robot" name="R">
+        <container name="parts"><node type="Gripper" name="G"><int name="fingers">3</int></node></container>
+        </node></nodedb>)";
+    EXPECT_EQ(filestest::loadBytes(database, document, filestest::Format::Xml), "");
+}
+
 TEST(SchemaFiles, BadSchemaRegistersNothingAndSaysWhere)
 {
     struct Case
@@ -146,9 +185,16 @@ TEST(SchemaFiles, BadSchemaRegistersNothingAndSaysWhere)
          "unknown attribute type \"quaternion\""},
         {"<schema version=\"1\"><type name=\"A\" id=\"600\"><attribute name=\"x\" type=\"float\" min=\"0\"/></type></schema>",
          "limits need both min and max"},
-        {"<schema version=\"1\"><type name=\"A\" id=\"600\"><attribute name=\"c\" type=\"container\" holds=\"Later\"/></type>"
-         "<type name=\"Later\" id=\"601\"/></schema>",
-         "unknown node type \"Later\""},
+        {"<schema version=\"1\">\n<type name=\"A\" id=\"600\">\n"
+         "<attribute name=\"c\" type=\"container\" holds=\"Nope\"/></type>\n</schema>",
+         "schema.xml: line 3: unknown node type \"Nope\""},
+        {"<schema version=\"1\"><type name=\"A\" id=\"600\" base=\"B\"/><type name=\"B\" id=\"601\" base=\"C\"/>"
+         "<type name=\"C\" id=\"602\" base=\"A\"/></schema>",
+         "a cycle of base types: \"A\" -> \"B\" -> \"C\" -> \"A\""},
+        {"<schema version=\"1\"><type name=\"A\" id=\"600\" base=\"A\"/></schema>",
+         "a cycle of base types: \"A\" -> \"A\""},
+        {"<schema version=\"1\"><type name=\"A\" id=\"600\"/><type name=\"A\" id=\"601\"/></schema>",
+         "type \"A\" or id 601 is taken"},
     };
     for (const Case& c : cases)
     {

@@ -2,6 +2,7 @@
 
 #include <db/AttributeDef.h>
 #include <db/AttributeType.h>
+#include <db/Export.h>
 
 #include <cstdint>
 #include <string>
@@ -44,7 +45,7 @@ class Editor;
 /// carry their own. Edits made while the attribute belongs to a database are
 /// recorded for undo and reported to the database's observers; edits on a
 /// detached attribute just change it.
-class Attribute
+class DBUI_NODEDB_EXPORT Attribute
 {
 public:
     virtual ~Attribute();
@@ -56,7 +57,9 @@ public:
     /// Renames a node (one undo step outside a block); false for other attributes.
     virtual bool setName(const std::wstring& name);
 
+    /// The kind of value held: the definition's type.
     AttributeType getAttributeType() const { return m_def->getAttributeType(); }
+    /// The definition: type, member name, default, limits, units (a dynamic attribute's own).
     AttributeDef& getDef() const { return *m_def; }
 
     // --- place in the tree ---
@@ -68,10 +71,12 @@ public:
     Node* getOwnerNode() const;
     /// Position in the parent (for a removed attribute: the position it had).
     unsigned int getIndex() const;
+    ///@{
     /// The sibling before/after this one in the parent; for nodes, the neighbouring node of the
-    /// same parent node, across that node's containers.
+    /// same parent node, across that node's containers. Null at either end.
     Attribute* getPrevious() const;
     Attribute* getNext() const;
+    ///@}
     /// True when `ancestor` is above this attribute now (an attribute is not its own descendant).
     bool isDescendantOf(const Attribute* ancestor) const;
     /// Like isDescendantOf, but follows the former parent of removed attributes: for
@@ -89,8 +94,11 @@ public:
     bool remove();
 
     // --- kind queries ---
+    /// A node (type 22), with a name of its own and members from its node type.
     bool isNode() const { return getAttributeType() == NodeType; }
+    /// A node container (type 19), holding nodes.
     bool isNodeContainer() const { return getAttributeType() == NodeContainerType; }
+    /// An attribute array (type 20), whose elements are compounds of one definition.
     bool isAttributeArray() const { return getAttributeType() == AttributeArrayType; }
     /// A compound attribute (type 21): its members are shown and edited one by one.
     bool isCompound() const { return getAttributeType() == Compound; }
@@ -101,7 +109,9 @@ public:
     /// Added to its node at run time, with a definition of its own.
     bool isDynamic() const { return (m_flags & s_ownsDef) != 0; }
 
-    // --- typed views: this attribute as the class of its type, or null ---
+    ///@{
+    /// This attribute as the class of its type, or null when it is of another
+    /// type: a checked cast that costs no RTTI.
     IntAttribute* asIntAttribute();
     BoolAttribute* asBoolAttribute();
     EnumAttribute* asEnumAttribute();
@@ -129,6 +139,7 @@ public:
     Database* asDatabase();
     const Node* asNode() const;
     const CompositeAttribute* asCompositeAttribute() const;
+    ///@}
 
     // --- values ---
     /// True when `other` has the same type and an equal value (deeply for arrays and
@@ -155,6 +166,7 @@ public:
     Attribute* attributeFromDatabasePath(const std::wstring& path, bool fromRoot = true);
 
 protected:
+    /// A detached attribute of `def` (not owned) holding the definition's default.
     explicit Attribute(AttributeDef& def);
 
     /// Exchanges the value with a snapshot slot (undo and redo of value edits).
@@ -162,6 +174,10 @@ protected:
     /// Stores the current value in a snapshot slot.
     virtual void saveValue(detail::ValueSlot& slot) const;
 
+    ///@{
+    /// Bits of the attribute's state, kept beside its index: removed (still
+    /// alive for undo), owns its definition (dynamic), allocated in its node's
+    /// arena, the target of some pointer, a database itself.
     static constexpr std::uint32_t s_removed = 1;
     static constexpr std::uint32_t s_ownsDef = 2;
     static constexpr std::uint32_t s_inArena = 4;
@@ -173,6 +189,7 @@ protected:
     {
         m_flags = on ? (m_flags | flag) : (m_flags & ~flag);
     }
+    ///@}
 
 private:
     friend class CompositeAttribute;

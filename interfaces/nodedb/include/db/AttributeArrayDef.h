@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/CompoundAttributeDef.h>
+#include <db/Export.h>
 
 #include <memory>
 
@@ -8,13 +9,14 @@ namespace db {
 
 /// Definition of an attribute array: a growable list of composite elements,
 /// each built from the element definition.
-class AttributeArrayDef : public AttributeDef
+class DBUI_NODEDB_EXPORT AttributeArrayDef : public AttributeDef
 {
 public:
     /// `element` describes every element (owned).
     AttributeArrayDef(const std::wstring& name, std::unique_ptr<CompoundAttributeDef> element);
     ~AttributeArrayDef() override;
 
+    /// The definition every element is built from.
     CompoundAttributeDef& getElementDef() const { return *m_element; }
 
     AttributeArrayDef* asAttributeArrayDef() override { return this; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeType.h>
+#include <db/Export.h>
 
 #include <OrkP/Matrix34.h>
 #include <OrkP/Vector3.h>
@@ -18,35 +19,47 @@ class NodeDef;
 /// Describes one attribute: its name, type, units, default and limits. Schema
 /// attributes share their definition and take their name from it; array
 /// definitions describe their elements (default and limits apply per element).
-class AttributeDef
+class DBUI_NODEDB_EXPORT AttributeDef
 {
 public:
+    /// A definition without limits whose default is zero, empty or the identity.
     AttributeDef(const std::wstring& name, AttributeType type, int units = 0);
     virtual ~AttributeDef();
 
     AttributeDef(const AttributeDef&) = delete;
     AttributeDef& operator=(const AttributeDef&) = delete;
 
+    /// The member name that attributes of this definition carry.
     const std::wstring& getName() const { return m_name; }
+    /// The type of the attributes made from this definition.
     AttributeType getAttributeType() const { return m_type; }
+    ///@{
     /// A free number for the user interface; strings with units 1 hold script text.
     int getUnits() const { return m_units; }
     void setUnits(int units) { m_units = units; }
+    ///@}
 
     /// Position among the members of the definition that holds it (-1 when free-standing).
     int getIndex() const { return m_index; }
 
-    // --- limits (int, enum, float, double and their arrays) ---
+    ///@{
+    /// The range of int, enum, float and double values and of their arrays'
+    /// elements. Values set outside [minimum, maximum] are clamped; NaN passes
+    /// unchanged. Without limits the minimum and maximum mean nothing.
     bool hasLimits() const { return m_hasLimits; }
     double getMinimum() const { return m_minimum; }
     double getMaximum() const { return m_maximum; }
-    /// Values set outside [minimum, maximum] are clamped; NaN passes unchanged.
     void setLimits(double minimum, double maximum);
     void clearLimits() { m_hasLimits = false; }
+    ///@}
     /// `value` brought inside the limits (unchanged without limits).
     double clamp(double value) const;
 
-    // --- default value of the attribute (or of each new element of an array) ---
+    ///@{
+    /// The value of a new attribute, or of each new element of an array. Int,
+    /// bool, enum, float and double defaults share one number (an enum's is
+    /// the value of its default option); strings, vectors and matrices have
+    /// their own. Setting a default changes no existing attribute.
     int getDefaultInt() const { return static_cast<int>(m_defaultNumber); }
     bool getDefaultBool() const { return m_defaultNumber != 0.0; }
     float getDefaultFloat() const { return static_cast<float>(m_defaultNumber); }
@@ -58,8 +71,10 @@ public:
     void setDefaultString(const std::wstring& value) { m_defaultString = value; }
     void setDefaultVector3(const OrkP::Vector3& value) { m_defaultVector = value; }
     void setDefaultMatrix34(const OrkP::Matrix34& value) { m_defaultMatrix = value; }
+    ///@}
 
-    // --- typed views (null when the definition is of another kind) ---
+    ///@{
+    /// This definition as the class of its kind, or null when it is of another kind.
     virtual EnumAttributeDef* asEnumAttributeDef() { return nullptr; }
     virtual const EnumAttributeDef* asEnumAttributeDef() const { return nullptr; }
     virtual CompoundAttributeDef* asCompoundAttributeDef() { return nullptr; }
@@ -70,6 +85,7 @@ public:
     virtual const NodeContainerDef* asNodeContainerDef() const { return nullptr; }
     virtual NodeDef* asNodeDef() { return nullptr; }
     virtual const NodeDef* asNodeDef() const { return nullptr; }
+    ///@}
 
     /// True when attributes of this definition (or their members) can hold node containers.
     virtual bool canHoldNodes() const { return m_type == NodeContainerType; }
@@ -78,6 +94,7 @@ public:
     virtual AttributeDef* makeCopy() const;
 
 protected:
+    /// Gives `other` this definition's units, limits and defaults, for makeCopy.
     void copyBaseInto(AttributeDef& other) const;
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <string>
 
 namespace db {
@@ -38,11 +40,11 @@ enum AttributeType : int
 inline bool isArrayType(AttributeType type) { return type >= IntArray && type <= PointerArray; }
 
 /// The type's name as files and messages spell it ("int", "float array", ...); "" for unknown numbers.
-const wchar_t* attributeTypeName(AttributeType type);
+DBUI_NODEDB_EXPORT const wchar_t* attributeTypeName(AttributeType type);
 /// The type of a name given by `attributeTypeName`; Invalid for unknown names.
-AttributeType attributeTypeFromName(const std::wstring& name);
+DBUI_NODEDB_EXPORT AttributeType attributeTypeFromName(const std::wstring& name);
 
 /// A shared empty string, for arguments that mean "no name, choose one".
-const std::wstring& EmptyString();
+DBUI_NODEDB_EXPORT const std::wstring& EmptyString();
 
 } // namespace db

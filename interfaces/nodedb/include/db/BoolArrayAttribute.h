@@ -1,20 +1,23 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
 namespace db {
 
 /// A growable array of truth values.
-class BoolArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT BoolArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit BoolArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     bool getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<bool>& getValues() const { return m_values; }
 
     /// Appends at the end.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -16,7 +18,7 @@ class Node;
 /// parents before children; a node added and removed in the same block appears
 /// in neither list. Undo reports the opposite lists (added becomes removed),
 /// redo the original ones.
-class ChangeSet
+class DBUI_NODEDB_EXPORT ChangeSet
 {
 public:
     /// Why the observers are told.
@@ -30,17 +32,28 @@ public:
 
     ChangeSet();
     ~ChangeSet();
+    ///@{
+    /// Copies every list; the copy answers every question as the original does.
     ChangeSet(const ChangeSet&);
     ChangeSet& operator=(const ChangeSet&);
+    ///@}
 
+    ///@{
+    /// Nodes that came into (went out of) the tree, the nodes below them
+    /// included, parents before children. A removed node stays alive while an
+    /// undo step can bring it back.
     const std::vector<Node*>& AddedNodes() const { return m_addedNodes; }
     const std::vector<Node*>& RemovedNodes() const { return m_removedNodes; }
+    ///@}
+    /// Nodes whose name changed.
     const std::vector<Node*>& RenamedNodes() const { return m_renamedNodes; }
     /// Nodes moved to another place (another container, parent or position).
     const std::vector<Node*>& ReparentedNodes() const { return m_reparentedNodes; }
+    ///@{
     /// Attributes (not nodes) added or removed: dynamic attributes and attribute array elements.
     const std::vector<Attribute*>& AddedAttributes() const { return m_addedAttributes; }
     const std::vector<Attribute*>& RemovedAttributes() const { return m_removedAttributes; }
+    ///@}
     /// Attributes whose value changed, each once.
     const std::vector<Attribute*>& ChangedAttributes() const;
 
@@ -51,8 +64,11 @@ public:
     /// something below one of them changed. Costs time in proportion to `attributes`.
     bool hasChangedAny(const std::vector<Attribute*>& attributes, bool includeDescendants) const;
 
+    /// True when nothing changed at all.
     bool isEmpty() const;
+    /// The undo description of the step the changes belong to.
     const std::wstring& getDescription() const { return m_description; }
+    /// Whether the changes come from an edit, an undo, a redo or a cancelled block.
     Origin getOrigin() const { return m_origin; }
     /// True for the intermediate reports of a transient block (commitTransient).
     bool isTransient() const { return m_transient; }

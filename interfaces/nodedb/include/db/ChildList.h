@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +17,7 @@ namespace detail {
 /// words where a vector takes three, that can start in storage its owner
 /// provides (a node keeps its members' pointers next to the members). It moves
 /// to the heap when it outgrows that storage.
-class ChildList
+class DBUI_NODEDB_EXPORT ChildList
 {
 public:
     ChildList() : m_capacity(0), m_borrowed(0) {}

@@ -2,6 +2,7 @@
 
 #include <db/Attribute.h>
 #include <db/ChildList.h>
+#include <db/Export.h>
 
 #include <string>
 #include <vector>
@@ -10,14 +11,16 @@ namespace db {
 
 /// An attribute made of child attributes: compound attributes (type 21) and,
 /// through subclasses, nodes, attribute arrays and node containers. Owns its children.
-class CompositeAttribute : public Attribute
+class DBUI_NODEDB_EXPORT CompositeAttribute : public Attribute
 {
 public:
     /// A detached compound built from `def` (members created with their defaults).
     explicit CompositeAttribute(AttributeDef& def);
     ~CompositeAttribute() override;
 
+    /// How many children it holds: members, dynamic attributes, nodes or elements.
     unsigned int getAttributeCount() const { return static_cast<unsigned int>(m_children.size()); }
+    /// The child at `index`, which must be below getAttributeCount().
     Attribute* getAttribute(unsigned int index) const { return m_children[index]; }
     /// The child of that name, or null. Constant time for schema members.
     virtual Attribute* findAttribute(const std::wstring& name) const;
@@ -44,6 +47,7 @@ protected:
     struct NoMembers
     {
     };
+    /// A detached composite of `def` without children.
     CompositeAttribute(AttributeDef& def, NoMembers);
     /// Creates the members of a compound definition as children.
     void createMembers(const CompoundAttributeDef& def);

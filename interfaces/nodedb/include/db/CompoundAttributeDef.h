@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeDef.h>
+#include <db/Export.h>
 
 #include <memory>
 #include <string>
@@ -12,9 +13,10 @@ namespace db {
 /// Definition of a composite attribute: an ordered list of member definitions
 /// with a constant-time look-up by name. Serves compound attributes, the
 /// elements of attribute arrays, and (as NodeDef) nodes.
-class CompoundAttributeDef : public AttributeDef
+class DBUI_NODEDB_EXPORT CompoundAttributeDef : public AttributeDef
 {
 public:
+    /// A definition without members; `type` is Compound, or NodeType for node types.
     explicit CompoundAttributeDef(const std::wstring& name, AttributeType type = Compound, int units = 0);
     ~CompoundAttributeDef() override;
 
@@ -23,7 +25,9 @@ public:
     /// Convenience: appends a new plain member definition.
     AttributeDef* addAttributeDef(const std::wstring& name, AttributeType type, int units = 0);
 
+    /// How many members it has, a node type's inherited ones included.
     unsigned int getAttributeDefCount() const { return static_cast<unsigned int>(m_members.size()); }
+    /// The member at `index`, which must be below getAttributeDefCount().
     AttributeDef& getAttributeDef(unsigned int index) const { return *m_members[index]; }
     /// The member of that name, null if none. Constant time.
     AttributeDef* findAttributeDef(const std::wstring& name) const;

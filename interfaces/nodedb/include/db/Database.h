@@ -2,11 +2,12 @@
 
 #include <db/ChangeSet.h>
 #include <db/DatabaseObserver.h>
+#include <db/Export.h>
 #include <db/Node.h>
 #include <db/UndoObserver.h>
 
-#include <ErrorReporter.h>
-#include <ObserverManager.h>
+#include <foundations/ErrorReporter.h>
+#include <foundations/ObserverManager.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -48,9 +49,11 @@ enum class ChangeMode : int
 /// change. Those edits take effect at once and become undo steps at once, but
 /// their reports are queued and delivered, in order, after the running
 /// notification has finished; every observer thus sees change sets one at a time.
-class Database : public Node
+class DBUI_NODEDB_EXPORT Database : public Node
 {
 public:
+    /// An empty database named `name`, registered with the Registry while it lives. Its
+    /// node types come from `registry` (not owned), or from TypeRegistry::getDefault().
     explicit Database(const std::wstring& name = L"Database", TypeRegistry* registry = nullptr);
     ~Database() override;
 
@@ -62,6 +65,7 @@ public:
 
     /// The container of the top-level nodes.
     NodeContainer& getRootContainer() const { return *m_rootContainer; }
+    /// The node types that loading and node creation in this database use.
     TypeRegistry& getTypeRegistry() const { return *m_registry; }
 
     /// Removes every node and every dynamic attribute of the root (one undo step
@@ -69,8 +73,13 @@ public:
     void clear();
 
     // --- change blocks ---
+    ///@{
+    /// Opens a change block (blocks nest; the outermost one's mode counts); end it with
+    /// endChangeBlock or cancelChangeBlock. A db::ChangeBlock does both for a scope.
+    /// The int form takes the mode's number: 2 is transient, anything else normal.
     void beginChangeBlock(ChangeMode mode = ChangeMode::Normal);
     void beginChangeBlock(int mode) { beginChangeBlock(mode == 2 ? ChangeMode::Transient : ChangeMode::Normal); }
+    ///@}
     /// Reports the edits since the last report, flagged transient (only in transient blocks).
     void commitTransient();
     /// Ends the innermost block; the outermost one names the undo step.
@@ -78,20 +87,36 @@ public:
     /// Ends the innermost block, reverting every edit of the outermost block:
     /// no undo step; observers get the reverted attributes.
     void cancelChangeBlock();
+    /// True while a block is open.
     bool isInChangeBlock() const { return m_depth > 0; }
+    /// True while the database tells its observers that it is being destroyed:
+    /// what is still being typed for it has nowhere to go.
+    bool isBeingDestroyed() const { return m_destroying; }
+    /// How many blocks are open, one inside the other.
     int getChangeBlockDepth() const { return m_depth; }
 
     // --- undo ---
+    ///@{
+    /// True when there is a step to undo (redo) and no block is open.
     bool canUndo() const;
     bool canRedo() const;
-    /// Undoes the newest step; false when there is none or a block is open.
+    ///@}
+    ///@{
+    /// Undoes the newest step (redoes the newest undone one); false when there is
+    /// none or a block is open. Observers are told as for the edit itself.
     bool undo();
     bool redo();
+    ///@}
+    ///@{
+    /// Steps on the undo (redo) stack.
     unsigned int getUndoStackSize() const { return static_cast<unsigned int>(m_undo.size()); }
     unsigned int getRedoStackSize() const { return static_cast<unsigned int>(m_redo.size()); }
-    /// Description of the undo step at `index`, 0 being the oldest; "" out of range.
+    ///@}
+    ///@{
+    /// Description of the undo (redo) step at `index`, 0 being the oldest; "" out of range.
     const std::wstring& getUndoDescription(unsigned int index) const;
     const std::wstring& getRedoDescription(unsigned int index) const;
+    ///@}
     /// -1 for no limit.
     int getMaxUndoItems() const { return m_maxUndoItems; }
     /// Drops the oldest steps beyond the limit at once (telling onUndoStackPoppedFront).
@@ -112,20 +137,29 @@ public:
     std::size_t getTotalAttributeCount() const { return m_attributeCount; }
 
     // --- observers ---
+    /// Told of every change set; views add themselves deferred and leave immediately.
     ObserverManager<DatabaseObserver>& getObservers() { return m_observers; }
+    /// Told of every push and pop of the undo and redo stacks.
     ObserverManager<UndoObserver>& getUndoObservers() { return m_undoObservers; }
 
     // --- switches for all databases ---
+    ///@{
     /// Prints each finished change block to stderr.
     static void enableTrace(bool enable);
     static bool isTraceEnabled();
+    ///@}
+    ///@{
     /// Times each observer call and reports those slower than the threshold.
     static void enableObserverTiming(bool enable);
     static bool isObserverTimingEnabled();
+    ///@}
+    /// The time an observer call may take before timing reports it; 5 ms to start with.
     static void setObserverTimingThreshold(double milliseconds);
+    ///@{
     /// Where observer-list problems and slow observers are reported; may be null.
     static void setErrorReporter(ErrorReporter* reporter);
     static ErrorReporter* getErrorReporter();
+    ///@}
 
 private:
     friend class detail::Editor;
@@ -136,9 +170,14 @@ private:
     void apply(Step& step, bool forward, detail_ChangeSetAccess& builder);
     /// Moves the top step between the stacks, applying it: redo when `forward`, else undo.
     bool travel(bool forward);
+    /// The recorder's edits as a step of their own.
+    static std::unique_ptr<Step> takeStep(Recorder& recorder);
     void pushUndo(std::unique_ptr<Step> step);
     void dropRedo();
     void trimUndo();
+    /// Keeps a step that leaves the stacks until no report is under way.
+    void retire(std::unique_ptr<Step> step);
+    void releaseRetired();
     std::uint64_t currentSerial() const;
     void report(std::shared_ptr<ChangeSet> changes, bool transient);
 
@@ -152,11 +191,14 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::deque<std::unique_ptr<Step>> m_undo;
     std::deque<std::unique_ptr<Step>> m_redo;
+    /// Steps off the stacks whose objects a pending report may still name.
+    std::vector<std::unique_ptr<Step>> m_retired;
     int m_maxUndoItems = -1;
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_baseSerial = 0;
     std::uint64_t m_checkpoint = 0;
     bool m_replaying = false;
+    bool m_destroying = false;
 
     std::deque<std::pair<std::shared_ptr<ChangeSet>, bool>> m_pendingReports;
     bool m_reporting = false;

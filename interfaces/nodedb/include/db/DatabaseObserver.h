@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 namespace db {
 
 class ChangeSet;
@@ -7,7 +9,7 @@ class Database;
 
 /// Told of every change of a database it is registered with (the database's
 /// `getObservers()` list).
-class DatabaseObserver
+class DBUI_NODEDB_EXPORT DatabaseObserver
 {
 public:
     virtual ~DatabaseObserver() = default;
@@ -26,6 +28,11 @@ public:
         (void)database;
         (void)transient;
     }
+    /// The database is being destroyed: still whole while this runs, gone
+    /// afterwards. An observer that holds it drops its pointer here (it may
+    /// remove itself from the list, or leave that undone) and never touches
+    /// it again, so that a host may destroy a database before its views.
+    virtual void onDatabaseDestroyed(Database* database) { (void)database; }
 };
 
 } // namespace db

@@ -1,20 +1,23 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
 namespace db {
 
 /// A growable array of double-precision numbers. Elements are clamped to the definition's limits.
-class DoubleArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT DoubleArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit DoubleArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     double getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<double>& getValues() const { return m_values; }
 
     /// Appends at the end.

@@ -1,19 +1,23 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 
 namespace db {
 
 /// An attribute holding a double-precision number.
-class DoubleAttribute : public Attribute
+class DBUI_NODEDB_EXPORT DoubleAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.
     explicit DoubleAttribute(AttributeDef& def);
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     double getValue() const { return m_value; }
     double operator()() const { return m_value; }
+    ///@}
     /// Sets the value (clamped to the definition's limits); inside a database the edit joins the open
     /// change block, or forms its own undo step.
     void setValue(double value);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <db/EnumAttributeDef.h>
 #include <vector>
@@ -8,14 +9,16 @@
 namespace db {
 
 /// A growable array of enum values of one EnumAttributeDef. Elements are clamped to the definition's limits.
-class EnumArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT EnumArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit EnumArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     int getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<int>& getValues() const { return m_values; }
     /// The enum definition (its names and values).
     const EnumAttributeDef& getEnumDef() const;

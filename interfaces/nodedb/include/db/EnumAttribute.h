@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 #include <db/EnumAttributeDef.h>
 #include <string>
@@ -8,14 +9,17 @@
 namespace db {
 
 /// An attribute holding one of the named values of its EnumAttributeDef.
-class EnumAttribute : public Attribute
+class DBUI_NODEDB_EXPORT EnumAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.
     explicit EnumAttribute(AttributeDef& def);
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     int getValue() const { return m_value; }
     int operator()() const { return m_value; }
+    ///@}
     /// Sets the value (clamped to the definition's limits); inside a database the edit joins the open
     /// change block, or forms its own undo step.
     void setValue(int value);

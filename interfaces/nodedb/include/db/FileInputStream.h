@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <cstddef>
 #include <string>
 #include <memory>
@@ -17,14 +19,17 @@ enum class FileOpenMode : int
 
 /// Reads a whole file into memory at construction, so loaders see one buffer
 /// and report byte offsets into it.
-class FileInputStream
+class DBUI_NODEDB_EXPORT FileInputStream
 {
 public:
     /// Largest file accepted; bigger files are refused before reading.
     static constexpr std::size_t s_maxFileSize = std::size_t(1) << 31;
 
+    ///@{
+    /// Reads the whole file (its name UTF-8 encoded in the narrow form); check isOpen.
     FileInputStream(const std::wstring& fileName, FileOpenMode mode = FileOpenMode::Text);
     FileInputStream(const std::string& fileName, FileOpenMode mode = FileOpenMode::Text);
+    ///@}
 
     /// Wraps bytes already in memory (fuzzers, tests, the clipboard); `name` is used in messages.
     static FileInputStream fromMemory(const void* data, std::size_t size,
@@ -33,13 +38,16 @@ public:
 
     /// True when the whole file was read.
     bool isOpen() const { return m_open; }
+    /// The mode it was opened in.
     FileOpenMode getMode() const { return m_mode; }
     /// The file name, UTF-8 encoded.
     const std::string& getFileName() const { return m_fileName; }
     /// Why the file could not be read, empty if it could.
     const std::string& getError() const { return m_error; }
 
+    /// The file's bytes (not terminated); never null.
     const char* data() const { return m_data ? m_data.get() : ""; }
+    /// How many bytes were read.
     std::size_t size() const { return m_size; }
     /// The bytes themselves, for parsers that work in place (the XML loader does:
     /// a stream is read by one load).

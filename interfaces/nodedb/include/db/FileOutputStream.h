@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -22,7 +24,7 @@ enum class OutputStreamEncoding : int
 /// its temporary file and leaves the target as it was. A target that is a
 /// symbolic link is written through: the file it points to is replaced and the
 /// link stays.
-class FileOutputStream
+class DBUI_NODEDB_EXPORT FileOutputStream
 {
 public:
     /// The steps of the save protocol, named to the failure hook.
@@ -41,11 +43,13 @@ public:
     /// total so far) and before the file is synced (Sync); false cancels the save.
     using Progress = std::function<bool(Step reached, std::size_t bytesWritten)>;
 
-    /// Opens a temporary file beside `fileName`; check `isOpen`.
+    ///@{
+    /// Opens a temporary file beside `fileName` (UTF-8 encoded in the narrow form); check `isOpen`.
     FileOutputStream(const std::wstring& fileName, FileOpenMode mode = FileOpenMode::Text,
                      OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
     FileOutputStream(const std::string& fileName, FileOpenMode mode = FileOpenMode::Text,
                      OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
+    ///@}
     ~FileOutputStream();
 
     FileOutputStream(const FileOutputStream&) = delete;
@@ -56,7 +60,9 @@ public:
     /// True after a successful `commit`.
     bool isCommitted() const { return m_committed; }
 
+    /// The mode it was opened in.
     FileOpenMode getMode() const { return m_mode; }
+    /// How writeText encodes text.
     OutputStreamEncoding getEncoding() const { return m_encoding; }
     /// The target file name, UTF-8 encoded.
     const std::string& getFileName() const { return m_fileName; }

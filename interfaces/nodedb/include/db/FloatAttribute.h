@@ -1,19 +1,23 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 
 
 namespace db {
 
 /// An attribute holding a single-precision number.
-class FloatAttribute : public Attribute
+class DBUI_NODEDB_EXPORT FloatAttribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.
     explicit FloatAttribute(AttributeDef& def);
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     float getValue() const { return m_value; }
     float operator()() const { return m_value; }
+    ///@}
     /// Sets the value (clamped to the definition's limits); inside a database the edit joins the open
     /// change block, or forms its own undo step.
     void setValue(float value);

@@ -1,20 +1,23 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 
 #include <vector>
 
 namespace db {
 
 /// A growable array of integers. Elements are clamped to the definition's limits.
-class IntArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT IntArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit IntArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     int getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<int>& getValues() const { return m_values; }
 
     /// Appends at the end.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
@@ -14,21 +15,25 @@ class TypeRegistry;
 /// failed load leaves the target as it was. Loading a database file into an
 /// empty database restores it; into a non-empty one, and for subtree files,
 /// the file's nodes are added below the target.
-class LoaderBinary
+class DBUI_NODEDB_EXPORT LoaderBinary
 {
 public:
     /// `flags` is 0 (reserved); `resolver` may be null.
     LoaderBinary(FileInputStream& stream, int flags = 0, ReferenceResolver* resolver = nullptr);
 
+    ///@{
     /// Loads into `target` (a database, a node or a node container); false with `getError` set on failure.
     bool load(Attribute* target);
     bool load(Attribute& target) { return load(&target); }
+    ///@}
 
     /// Node types come from the target database's registry; this one is used
     /// when the target is detached (default: the default registry).
     void setTypeRegistry(TypeRegistry* registry) { m_registry = registry; }
 
+    /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
+    /// The flags given at construction.
     int getFlags() const { return m_flags; }
     /// True when the last file read held one node's subtree rather than a whole database.
     bool isSubtreeFile() const { return m_subtree; }

@@ -1,20 +1,23 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 #include <OrkP/Matrix34.h>
 #include <vector>
 
 namespace db {
 
 /// A growable array of transforms.
-class Matrix34ArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT Matrix34ArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit Matrix34ArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     const OrkP::Matrix34& getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<OrkP::Matrix34>& getValues() const { return m_values; }
 
     /// Appends at the end.

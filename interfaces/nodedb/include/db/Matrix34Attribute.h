@@ -1,19 +1,23 @@
 #pragma once
 
 #include <db/Attribute.h>
+#include <db/Export.h>
 #include <OrkP/Matrix34.h>
 
 namespace db {
 
 /// An attribute holding a 4x3 transform.
-class Matrix34Attribute : public Attribute
+class DBUI_NODEDB_EXPORT Matrix34Attribute : public Attribute
 {
 public:
     /// A detached attribute holding the definition's default.
     explicit Matrix34Attribute(AttributeDef& def);
 
+    ///@{
+    /// The value; the call form reads as the attribute itself, as in `width()`.
     const OrkP::Matrix34& getValue() const { return m_value; }
     const OrkP::Matrix34& operator()() const { return m_value; }
+    ///@}
     /// Sets the value; inside a database the edit joins the open
     /// change block, or forms its own undo step.
     void setValue(const OrkP::Matrix34& value);

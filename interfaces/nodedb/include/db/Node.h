@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/CompositeAttribute.h>
+#include <db/Export.h>
 
 #include <OrkP/Matrix34.h>
 #include <OrkP/Vector3.h>
@@ -16,12 +17,14 @@ class NodeDef;
 
 /// A named node: a composite of the attributes its type defines, plus dynamic
 /// attributes added at run time. Child nodes live in its node containers.
-class Node : public CompositeAttribute
+class DBUI_NODEDB_EXPORT Node : public CompositeAttribute
 {
 public:
+    ///@{
     /// A detached node of type `def` whose members hold their defaults.
     Node(NodeDef& def, const std::wstring& name);
     Node(NodeDef& def, std::wstring&& name);
+    ///@}
     ~Node() override;
 
     const std::wstring& getName() const override;
@@ -30,12 +33,16 @@ public:
 
     /// The node type's name, shown as the node's class.
     const std::wstring& getClassID() const;
+    /// The node type's id, as schemas and binary files give it.
     int getTypeId() const;
+    /// The node type: its members, base and creatability.
     NodeDef& getNodeDef() const;
 
+    ///@{
     /// The neighbouring node under the same parent node (across its containers), or null.
     Node* getPrevious() const;
     Node* getNext() const;
+    ///@}
     /// The nodes directly below this one, in order (containers in attribute order).
     std::vector<Node*> getChildNodes() const;
     /// The first direct child node of that name, or null.
@@ -48,8 +55,11 @@ public:
     /// the copy is named after this node with a number that no sibling uses.
     Node* makeCopy(const std::wstring& name) const;
 
-    // --- dynamic attributes: added at the end, one undo step outside a block.
-    // A name already in use gets a number appended. Null on a bad definition. ---
+    ///@{
+    /// Adds an attribute that the node type does not declare, after the others;
+    /// one undo step outside a block. `value` is both its default and its value;
+    /// the limits, where given, bound later edits. A name already in use gets a
+    /// number appended. Null on a bad definition.
     IntAttribute* addDynamicInt(const std::wstring& name, int value, int minimum, int maximum);
     BoolAttribute* addDynamicBool(const std::wstring& name, bool value);
     FloatAttribute* addDynamicFloat(const std::wstring& name, float value, float minimum, float maximum);
@@ -57,6 +67,8 @@ public:
     StringAttribute* addDynamicString(const std::wstring& name, const std::wstring& value);
     Vector3Attribute* addDynamicVector3(const std::wstring& name, const OrkP::Vector3& value);
     Matrix34Attribute* addDynamicMatrix34(const std::wstring& name, const OrkP::Matrix34& value);
+    ///@}
+    ///@{
     /// Arrays start empty; `value` and the limits apply to each element.
     IntArrayAttribute* addDynamicIntArray(const std::wstring& name, int value, int minimum, int maximum);
     BoolArrayAttribute* addDynamicBoolArray(const std::wstring& name, bool value);
@@ -65,6 +77,7 @@ public:
     StringArrayAttribute* addDynamicStringArray(const std::wstring& name, const std::wstring& value);
     Vector3ArrayAttribute* addDynamicVector3Array(const std::wstring& name, const OrkP::Vector3& value);
     Matrix34ArrayAttribute* addDynamicMatrix34Array(const std::wstring& name, const OrkP::Matrix34& value);
+    ///@}
     /// Any kind but node containers, with a definition of its own (loaders use this).
     Attribute* addDynamicAttribute(std::unique_ptr<AttributeDef> def);
     /// How many of the attributes are dynamic (they come after the schema members).

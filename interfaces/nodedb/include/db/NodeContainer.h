@@ -1,18 +1,22 @@
 #pragma once
 
 #include <db/CompositeAttribute.h>
+#include <db/Export.h>
 
 namespace db {
 
 class NodeContainerDef;
 
 /// An attribute that owns an ordered list of child nodes (type 19).
-class NodeContainer : public CompositeAttribute
+class DBUI_NODEDB_EXPORT NodeContainer : public CompositeAttribute
 {
 public:
+    /// A detached, empty container; `def` must be a NodeContainerDef.
     explicit NodeContainer(AttributeDef& def);
 
+    /// How many nodes it holds directly.
     unsigned int getNodeCount() const { return getAttributeCount(); }
+    /// The node at `index`, which must be below getNodeCount().
     Node* getNode(unsigned int index) const;
     /// Appends a node: a detached node becomes owned by the container, an
     /// attached one is moved here. False when the container does not accept its
@@ -25,6 +29,7 @@ public:
     using Attribute::remove;
     /// The first child node of that name, or null.
     Node* findNode(const std::wstring& name) const;
+    /// The container's definition, which says what node types it accepts.
     const NodeContainerDef& getContainerDef() const;
 
 protected:

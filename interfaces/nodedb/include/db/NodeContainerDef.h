@@ -1,6 +1,7 @@
 #pragma once
 
 #include <db/AttributeDef.h>
+#include <db/Export.h>
 
 namespace db {
 
@@ -8,7 +9,7 @@ class NodeDef;
 
 /// Definition of a node container: an attribute that owns child nodes of one
 /// node type or types derived from it.
-class NodeContainerDef : public AttributeDef
+class DBUI_NODEDB_EXPORT NodeContainerDef : public AttributeDef
 {
 public:
     /// `contained` null accepts every node type.
@@ -16,6 +17,9 @@ public:
 
     /// The node type the container accepts (with its derived types); null for any.
     NodeDef* getContainedDef() const { return m_contained; }
+    /// Changes the accepted type, for readers that meet a container before the
+    /// type it holds; nodes already in such containers stay.
+    void setContainedDef(NodeDef* contained) { m_contained = contained; }
     /// True when a node of type `def` may be put in such a container.
     bool accepts(const NodeDef& def) const;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <string>
 #include <vector>
 
@@ -13,13 +15,15 @@ class TypeRegistry;
 /// no such creatable type). An empty name names the node after its type.
 /// `registry` null means the default registry. With `reportErrors`, an unknown
 /// type is reported to the database error reporter.
-Node* makeNode(int typeId, const std::wstring& name, TypeRegistry* registry = nullptr, bool reportErrors = false);
+DBUI_NODEDB_EXPORT Node* makeNode(int typeId, const std::wstring& name, TypeRegistry* registry = nullptr,
+                                  bool reportErrors = false);
 /// The same by type name.
-Node* makeNode(const std::wstring& typeName, const std::wstring& name, TypeRegistry* registry = nullptr,
-               bool reportErrors = false);
+DBUI_NODEDB_EXPORT Node* makeNode(const std::wstring& typeName, const std::wstring& name,
+                                  TypeRegistry* registry = nullptr, bool reportErrors = false);
 
 /// Fills `list` with the creatable types that are `base` or derive from it
 /// (all creatable types when `base` is null), sorted by name.
-void getCreatableTypes(const NodeDef* base, std::vector<NodeDef*>& list, TypeRegistry* registry = nullptr);
+DBUI_NODEDB_EXPORT void getCreatableTypes(const NodeDef* base, std::vector<NodeDef*>& list,
+                                          TypeRegistry* registry = nullptr);
 
 } // namespace db

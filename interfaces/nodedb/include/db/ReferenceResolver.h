@@ -1,5 +1,7 @@
 #pragma once
 
+#include <db/Export.h>
+
 #include <string>
 
 namespace db {
@@ -9,7 +11,7 @@ class Attribute;
 /// Lets a host resolve pointer paths of a loaded subtree that lead outside it
 /// and name nothing in the database loaded into (references to other files,
 /// renamed nodes). Loaders without a resolver leave such pointers null.
-class ReferenceResolver
+class DBUI_NODEDB_EXPORT ReferenceResolver
 {
 public:
     virtual ~ReferenceResolver() = default;

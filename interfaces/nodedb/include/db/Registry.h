@@ -1,8 +1,9 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/RegistryObserver.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 #include <vector>
 
@@ -12,12 +13,15 @@ class Database;
 
 /// Every live database, in order of creation. Databases register themselves
 /// when constructed and unregister when destroyed.
-class Registry
+class DBUI_NODEDB_EXPORT Registry
 {
 public:
+    /// The program's one registry.
     static Registry& getInstance();
 
+    /// The live databases, oldest first.
     const std::vector<Database*>& getRegisteredDatabases() const { return m_databases; }
+    /// Told when a database registers or unregisters.
     ObserverManager<RegistryObserver>& getObservers() { return m_observers; }
 
 private:

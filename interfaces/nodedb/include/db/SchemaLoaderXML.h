@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
@@ -10,16 +11,19 @@ class TypeRegistry;
 /// Reads a schema file: XML that declares node types with their attributes
 /// (type, name, default, limits, units, enum strings), compounds, attribute
 /// arrays and node containers, so that users describe their own databases
-/// without code. A type's base and the types its containers hold must be
-/// declared before it (or be in the registry already); a container may hold
-/// its own type. Either every type of the file is registered or none is.
-class SchemaLoaderXML
+/// without code. A type's base and the types its containers hold may be
+/// declared anywhere in the file or be in the registry already; a container may
+/// hold its own type, but a type may not derive from itself, however far round.
+/// Either every type of the file is registered or none is.
+class DBUI_NODEDB_EXPORT SchemaLoaderXML
 {
 public:
+    /// A loader of the schema in `stream`, which must outlive it.
     explicit SchemaLoaderXML(FileInputStream& stream);
 
     /// Registers the file's types in `registry`; false with `getError` set on failure.
     bool load(TypeRegistry& registry);
+    /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
 
     /// The example scene schema (samples/scene-schema.xml) as built into the library.

@@ -1,20 +1,23 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 #include <string>
 #include <vector>
 
 namespace db {
 
 /// A growable array of texts.
-class StringArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT StringArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit StringArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     const std::wstring& getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<std::wstring>& getValues() const { return m_values; }
 
     /// Appends at the end.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <db/Export.h>
 #include <db/NodeDef.h>
 
 #include <memory>
@@ -12,10 +13,12 @@ namespace db {
 /// The node types known to a program. Every registry starts with the core
 /// types "Node" (id 1, the abstract base of all nodes) and "Database" (id 2,
 /// the root: a string "name" and a node container "nodes").
-class TypeRegistry
+class DBUI_NODEDB_EXPORT TypeRegistry
 {
 public:
+    /// The id of the core type "Node".
     static constexpr int s_nodeTypeId = 1;
+    /// The id of the core type "Database".
     static constexpr int s_databaseTypeId = 2;
 
     TypeRegistry();
@@ -34,9 +37,14 @@ public:
     /// Convenience: registers a new type deriving from `base` (the core "Node" when null).
     NodeDef* registerNodeDef(int typeId, const std::wstring& name, NodeDef* base = nullptr, bool creatable = true);
 
+    ///@{
+    /// The type with that id (name), or null.
     NodeDef* findNodeDef(int typeId) const;
     NodeDef* findNodeDef(const std::wstring& name) const;
+    ///@}
+    /// The core type "Node", base of every other.
     NodeDef& getNodeBaseDef() const { return *m_nodeDef; }
+    /// The core type "Database", the type of every database's root.
     NodeDef& getDatabaseDef() const { return *m_databaseDef; }
     /// Every type in order of registration.
     const std::vector<NodeDef*>& getNodeDefs() const { return m_ordered; }
@@ -52,6 +60,6 @@ private:
 
 /// Registers the example scene schema (groups, meshes, lights, cameras,
 /// scripts, materials and a type holding every attribute kind). Type ids from 100.
-void registerExampleSchema(TypeRegistry& registry);
+DBUI_NODEDB_EXPORT void registerExampleSchema(TypeRegistry& registry);
 
 } // namespace db

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <db/Export.h>
+
 namespace db {
 
 class Database;
 
 /// Follows a database's undo and redo stacks step by step (the database's
 /// `getUndoObservers()` list). Stacks are indexed from their oldest step.
-class UndoObserver
+class DBUI_NODEDB_EXPORT UndoObserver
 {
 public:
     virtual ~UndoObserver() = default;

@@ -1,20 +1,23 @@
 #pragma once
 
 #include <db/ArrayAttribute.h>
+#include <db/Export.h>
 #include <OrkP/Vector3.h>
 #include <vector>
 
 namespace db {
 
 /// A growable array of vectors.
-class Vector3ArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT Vector3ArrayAttribute : public ArrayAttribute
 {
 public:
     /// A detached, empty array.
     explicit Vector3ArrayAttribute(AttributeDef& def);
 
     unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
+    /// The element at `index`, which must be below getSize().
     const OrkP::Vector3& getElement(unsigned int index) const { return m_values[index]; }
+    /// Every element, in order.
     const std::vector<OrkP::Vector3>& getValues() const { return m_values; }
 
     /// Appends at the end.

@@ -176,8 +176,11 @@ private:
         bool isDatabaseType = def == &m_registry.getDatabaseDef();
         if (databaseRoot != isDatabaseType || (!databaseRoot && !def->isCreatable()))
         {
-            fail(element, databaseRoot ? "a database file must start with a \"Database\" node"
-                                       : "node type \"" + std::string(typeName) + "\" cannot be created here");
+            if (databaseRoot)
+                fail(element, "a database file must start with a \"Database\" node that holds the others in its "
+                              "\"nodes\" container; this one starts with \"" + std::string(typeName) + "\"");
+            else
+                fail(element, "node type \"" + std::string(typeName) + "\" cannot be created here");
             return nullptr;
         }
         auto node = std::make_unique<Node>(*def, wide(element.attribute("name").value()));

@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -34,23 +35,53 @@ public:
         if (top.attribute("version").as_int(0) != 1)
             return fail(top, "unsupported schema version \"" + std::string(top.attribute("version").value()) + "\"");
 
-        // Types are built unregistered and registered together at the end, so a
-        // bad file leaves the registry as it was.
+        // Every type is known by name before any is built, so that a type may
+        // name a base or a contained type declared further down. Types are
+        // built unregistered and registered together at the end, in the file's
+        // order, so a bad file leaves the registry as it was.
         for (pugi::xml_node element = top.first_child(); element; element = element.next_sibling())
         {
             if (element.type() != pugi::node_element)
                 continue;
             if (std::strcmp(element.name(), "type") != 0)
                 return fail(element, "unexpected element <" + std::string(element.name()) + ">");
-            if (!readType(element))
+            if (!declare(element))
                 return false;
         }
-        for (auto& def : m_types)
-            m_registry.registerNodeDef(std::move(def));
+        for (std::size_t i = 0; i < m_types.size(); ++i)
+            if (!build(i))
+                return false;
+        for (const PendingContainer& pending : m_pendingContainers)
+        {
+            NodeDef* contained = findType(pending.holds);
+            if (!contained)
+                return fail(pending.element, "unknown node type \"" + files::toUtf8(pending.holds) + "\"");
+            pending.def->setContainedDef(contained);
+        }
+        for (DeclaredType& type : m_types)
+            m_registry.registerNodeDef(std::move(type.def));
         return true;
     }
 
 private:
+    /// A type of the file: its element until it is built, then its definition.
+    struct DeclaredType
+    {
+        pugi::xml_node element;
+        std::wstring name;
+        int id = 0;
+        std::unique_ptr<NodeDef> def;
+        bool building = false;
+    };
+
+    /// A container whose type is looked up once every type of the file is built.
+    struct PendingContainer
+    {
+        NodeContainerDef* def;
+        std::wstring holds;
+        pugi::xml_node element;
+    };
+
     bool fail(pugi::xml_node where, const std::string& what)
     {
         if (m_error.what.empty())
@@ -66,33 +97,68 @@ private:
     {
         auto found = m_byName.find(name);
         if (found != m_byName.end())
-            return found->second;
+            return m_types[found->second].def.get();
         return m_registry.findNodeDef(name);
     }
 
-    bool readType(pugi::xml_node element)
+    bool declare(pugi::xml_node element)
     {
         std::wstring name = wideText(element.attribute("name").value());
         pugi::xml_attribute idAttribute = element.attribute("id");
         int id = idAttribute.as_int(0);
         if (name.empty() || !idAttribute || id <= 0)
             return fail(element, "a type needs a name and a positive id");
-        if (findType(name) || m_registry.findNodeDef(id) || m_ids.count(id))
+        if (m_byName.count(name) || m_registry.findNodeDef(name) || m_registry.findNodeDef(id) || m_ids.count(id))
             return fail(element, "type \"" + files::toUtf8(name) + "\" or id " + std::to_string(id) + " is taken");
-        NodeDef* base = &m_registry.getNodeBaseDef();
-        if (pugi::xml_attribute baseName = element.attribute("base"))
-        {
-            base = findType(wideText(baseName.value()));
-            if (!base)
-                return fail(element, "unknown base type \"" + std::string(baseName.value()) + "\"");
-        }
-        bool creatable = element.attribute("creatable").as_bool(true);
-        auto def = std::make_unique<NodeDef>(id, name, base, creatable);
         m_ids.insert(id);
-        m_byName.emplace(name, def.get());
-        NodeDef* raw = def.get();
-        m_types.push_back(std::move(def));
-        return readMembers(element, *raw, 1);
+        m_byName.emplace(name, m_types.size());
+        m_types.push_back({element, name, id, nullptr, false});
+        return true;
+    }
+
+    /// Builds the type at `index` of the file, after its base: a node type
+    /// takes its base's members when it is made.
+    bool build(std::size_t index)
+    {
+        DeclaredType& type = m_types[index];
+        if (type.def)
+            return true;
+        if (type.building)
+            return fail(type.element, "a cycle of base types: " + cycleFrom(index));
+        if (m_chain.size() > static_cast<std::size_t>(files::s_maxDepth))
+            return fail(type.element, "base types are nested too deeply");
+        NodeDef* base = &m_registry.getNodeBaseDef();
+        if (pugi::xml_attribute baseName = type.element.attribute("base"))
+        {
+            auto declared = m_byName.find(wideText(baseName.value()));
+            if (declared != m_byName.end())
+            {
+                type.building = true;
+                m_chain.push_back(index);
+                const bool built = build(declared->second);
+                m_chain.pop_back();
+                m_types[index].building = false;
+                if (!built)
+                    return false;
+                base = m_types[declared->second].def.get();
+            }
+            else if (!(base = m_registry.findNodeDef(wideText(baseName.value()))))
+                return fail(type.element, "unknown base type \"" + std::string(baseName.value()) + "\"");
+        }
+        // The vector does not grow while types are built: `type` is still valid.
+        bool creatable = type.element.attribute("creatable").as_bool(true);
+        type.def = std::make_unique<NodeDef>(type.id, type.name, base, creatable);
+        return readMembers(type.element, *type.def, 1);
+    }
+
+    /// "\"A\" -> \"B\" -> \"A\"": the types of the chain being built, from `index` round to it again.
+    std::string cycleFrom(std::size_t index) const
+    {
+        std::string text;
+        auto at = std::find(m_chain.begin(), m_chain.end(), index);
+        for (; at != m_chain.end(); ++at)
+            text += "\"" + files::toUtf8(m_types[*at].name) + "\" -> ";
+        return text + "\"" + files::toUtf8(m_types[index].name) + "\"";
     }
 
     bool readMembers(pugi::xml_node element, CompoundAttributeDef& owner, int depth)
@@ -148,18 +214,10 @@ private:
         }
         case NodeContainerType:
         {
-            NodeDef* contained = nullptr;
-            if (pugi::xml_attribute holds = element.attribute("holds"))
-            {
-                contained = findType(wideText(holds.value()));
-                if (!contained)
-                {
-                    fail(element, "unknown node type \"" + std::string(holds.value()) + "\"");
-                    return nullptr;
-                }
-            }
-            auto def = std::make_unique<NodeContainerDef>(name, contained);
+            auto def = std::make_unique<NodeContainerDef>(name, nullptr);
             def->setUnits(units);
+            if (pugi::xml_attribute holds = element.attribute("holds"))
+                m_pendingContainers.push_back({def.get(), wideText(holds.value()), element});
             return def;
         }
         case Invalid:
@@ -179,9 +237,12 @@ private:
     const FileInputStream& m_stream;
     TypeRegistry& m_registry;
     LoadError& m_error;
-    std::vector<std::unique_ptr<NodeDef>> m_types;
-    std::unordered_map<std::wstring, NodeDef*> m_byName;
+    std::vector<DeclaredType> m_types;
+    std::unordered_map<std::wstring, std::size_t> m_byName;
     std::unordered_set<int> m_ids;
+    /// The types whose bases are being built, outermost first.
+    std::vector<std::size_t> m_chain;
+    std::vector<PendingContainer> m_pendingContainers;
 };
 
 } // namespace

@@ -15,9 +15,13 @@ class Vector : public std::vector<T>
 public:
     using std::vector<T>::vector;
 
+    /// size(), by its toolkit name.
     std::size_t getCount() const { return this->size(); }
+    /// empty(), by its toolkit name.
     bool isEmpty() const { return this->empty(); }
+    /// Appends, as push_back.
     void add(const T& value) { this->push_back(value); }
+    /// True when an element equals `value`; a linear search.
     bool contains(const T& value) const { return std::find(this->begin(), this->end(), value) != this->end(); }
     /// Index of the first equal element, or -1.
     long indexOf(const T& value) const

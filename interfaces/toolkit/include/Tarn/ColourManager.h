@@ -1,8 +1,10 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <Tarn/ColourScheme.h>
 
-#include <ObserverManager.h>
+#include <foundations/ObserverManager.h>
 
 class wxStyledTextCtrl;
 
@@ -16,9 +18,10 @@ namespace Tarn
 
 /// Owns the active colour scheme and tells every ColourSchemeClient when it
 /// changes. By default it follows the desktop's light or dark theme.
-class ColourManager
+class DBUI_TOOLKIT_EXPORT ColourManager
 {
 public:
+    /// Which scheme to use.
     enum class Mode
     {
         FollowSystem,
@@ -30,11 +33,14 @@ public:
     ColourManager(const ColourManager&) = delete;
     ColourManager& operator=(const ColourManager&) = delete;
 
+    /// The colours windows draw with now.
     const ColourScheme& getActiveScheme() const { return m_scheme; }
+    /// True when the active scheme is the dark one.
     bool isDark() const { return m_scheme.dark; }
 
     /// Chooses the scheme; notifies the clients when the colours change.
     void setMode(Mode mode);
+    /// The mode last chosen; FollowSystem to start with.
     Mode getMode() const { return m_mode; }
 
     /// Re-reads the desktop theme (called when the system colours change).
@@ -46,8 +52,13 @@ public:
             refreshFromSystem();
     }
 
+    ///@{
+    /// Registers (unregisters) a client to be told of scheme changes; every
+    /// ColourSchemeClient does so itself when made (destroyed).
     void addClient(wxUtils::ColourSchemeClient* client);
     void removeClient(wxUtils::ColourSchemeClient* client);
+    ///@}
+    /// How many clients are registered.
     std::size_t getClientCount() const { return m_clients.count(); }
 
     /// Sets up a script editor: Lua lexer, keywords, word characters, font,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkPanel.h>
 #include <wxUtils/detail/RowSequence.h>
 
@@ -24,7 +25,7 @@ namespace detail
 /// Holds a row across calls that may delete rows (event handlers, popup
 /// menus, modal dialogs): reads null once the row is deleted or its window
 /// destroyed.
-class RowHandle
+class DBUI_TOOLKIT_EXPORT RowHandle
 {
 public:
     RowHandle() = default;
@@ -51,13 +52,14 @@ private:
 /// visible ones are painted. It owns selection, focus, scrolling, the keyboard
 /// and mouse conventions of native lists, and the in-place rename box; the
 /// derived control supplies the rows through the virtual row model below.
-class OrkColumnWindow : public OrkPanel
+class DBUI_TOOLKIT_EXPORT OrkColumnWindow : public OrkPanel
 {
 public:
     /// Toolkit style: several rows may be selected (Ctrl and Shift clicks).
     static constexpr long MultipleSelection = 0x2000;
 
     OrkColumnWindow();
+    /// Creates the window at once; see Create.
     OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                     const wxSize& size = wxDefaultSize, long style = 0,
                     const wxString& name = "OrkColumnWindow");
@@ -69,15 +71,21 @@ public:
 
     /// Sets column `index`'s title, creating it (and any missing columns before it).
     void addColumn(unsigned int index, const wxString& title, int width = -1);
+    /// How many columns were added.
     unsigned int getColumnCount() const { return static_cast<unsigned int>(m_columns.size()); }
+    /// The title of column `index`; empty out of range.
     wxString getColumnTitle(unsigned int index) const;
     /// Width in pixels as currently shown.
     int getColumnWidth(unsigned int index) const;
+    /// Sets the width of a column that exists (at least 8 pixels at 96 DPI).
     void setColumnWidth(unsigned int index, int width);
     /// The column that takes up the room the others leave; -1 for none. Column 0 by default.
     void setStretchColumn(int index);
+    ///@{
+    /// Whether the strip of column titles is shown; it is to start with.
     void showColumnHeader(bool show);
     bool isColumnHeaderShown() const { return m_headerShown; }
+    ///@}
 
     /// Height of one row in pixels (font height plus padding, DPI aware).
     int getRowHeight() const { return m_rowHeight; }
@@ -89,6 +97,7 @@ public:
     wxRect getRowRect(std::size_t row) const;
     /// Scrolls just enough for the row to be fully visible.
     void ensureRowVisible(std::size_t row);
+    /// The display row at the top of the window.
     std::size_t getFirstVisibleRow() const { return m_firstRow; }
     /// Number of rows that fit in the window.
     std::size_t getVisibleRowCapacity() const;
@@ -105,7 +114,9 @@ public:
 
 protected:
     // ---- the row model, supplied by the control ----
+    /// How many rows are shown (collapsed parents hide their children).
     virtual std::size_t getRowCount() const = 0;
+    /// The node of a display row, below getRowCount().
     virtual detail::RowNode* nodeAtRow(std::size_t row) const = 0;
     /// Next row's node in display order, null after the last.
     virtual detail::RowNode* nodeAfter(detail::RowNode* node) const = 0;
@@ -123,6 +134,7 @@ protected:
     virtual bool expandRow(detail::RowNode* node, bool expand);
     /// A left click that lands on row decoration (an expander); true when consumed.
     virtual bool clickDecoration(detail::RowNode* node, const wxPoint& point);
+    /// A double click or Enter on a row; nothing by default.
     virtual void onRowDoubleClicked(detail::RowNode* node);
     /// Right click or the menu key; `node` is null below the last row.
     virtual void onRowContextMenu(detail::RowNode* node, const wxPoint& point);
@@ -130,14 +142,22 @@ protected:
     virtual void onRenameRequested(detail::RowNode* node);
 
     // ---- selection, kept here so that both controls behave alike ----
+    /// True when the node's row is selected.
     bool isNodeSelected(const detail::RowNode* node) const { return node->m_selected; }
+    /// How many rows are selected.
     std::size_t getSelectedCount() const { return m_selection.size(); }
     /// Selected nodes in the order they were selected.
     std::vector<detail::RowNode*> selectedNodes() const;
+    /// Adds the node to the selection (or takes it out) and repaints; no event.
     void selectNode(detail::RowNode* node, bool select);
+    /// Empties the selection without sending an event.
     void clearSelectionSilently();
+    ///@{
+    /// The row with the keyboard focus, or null; setting it scrolls it into
+    /// view and makes it the anchor of Shift selections.
     detail::RowNode* getFocusNode() const { return m_focus; }
     void setFocusNode(detail::RowNode* node);
+    ///@}
     /// Must be called before a node leaves the model (deleted or hidden); true
     /// when the selection lost it.
     bool forgetNode(detail::RowNode* node);
@@ -146,15 +166,19 @@ protected:
 
     /// Opens the rename box over a rectangle (client coordinates) with a text.
     void beginRename(OrkTextRenameCtrlOwner* owner, const wxRect& rect, const wxString& text);
+    /// Closes the rename box, handing its text to its owner when `accept` is true.
     void endRename(bool accept);
 
     // ---- painting helpers ----
+    /// The x of a column's left edge in client coordinates, scrolling included.
     int getColumnLeft(unsigned int index) const;
     /// Draws text clipped to a column's cell of a row, starting `inset` pixels in.
     void drawCellText(wxDC& dc, unsigned int column, const wxRect& rowRect, const wxString& text,
                       int inset = 0) const;
+    /// The padding around a cell's text, in pixels.
     int getTextPadding() const { return m_padding; }
 
+    /// 240 by 160 pixels at 96 DPI: the rows decide nothing about the window's size.
     wxSize DoGetBestSize() const override;
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/detail/RowSequence.h>
 
 #include <wx/string.h>
@@ -13,7 +14,7 @@ class OrkListControl;
 
 /// One row of an OrkListControl: its column texts and user data. Rows are made
 /// and destroyed by the list (appendItem, deleteItem); callers hold pointers.
-class OrkListItem_ : private detail::RowNode
+class DBUI_TOOLKIT_EXPORT OrkListItem_ : private detail::RowNode
 {
 public:
     OrkListItem_(const OrkListItem_&) = delete;
@@ -21,6 +22,7 @@ public:
 
     /// Text of a column; empty for a column never set.
     const wxString& getText(unsigned int column = 0) const;
+    /// The row's data of the caller's own, not owned.
     void* getUserData() const { return m_userData; }
 
 private:

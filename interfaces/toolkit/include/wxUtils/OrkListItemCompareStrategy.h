@@ -1,12 +1,14 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 namespace wxUtils
 {
 
 class OrkListItem_;
 
 /// How OrkListControl::sort orders rows.
-class OrkListItemCompareStrategy
+class DBUI_TOOLKIT_EXPORT OrkListItemCompareStrategy
 {
 public:
     virtual ~OrkListItemCompareStrategy() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkListItemCompareStrategy.h>
 
 namespace wxUtils
@@ -7,7 +8,7 @@ namespace wxUtils
 
 /// Orders rows by the text of one column the way people read it: ignoring
 /// case first, and numbers inside the text by value ("item2" before "item10").
-class OrkListItemCompareStrategyAlphabetical : public OrkListItemCompareStrategy
+class DBUI_TOOLKIT_EXPORT OrkListItemCompareStrategyAlphabetical : public OrkListItemCompareStrategy
 {
 public:
     /// `column` is the column whose text is compared; `descending` reverses the order.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/string.h>
 
 class wxWindow;
@@ -14,7 +16,8 @@ namespace wxUtils
 /// when *dontAskAgain is already true nothing is shown and the affirmative
 /// answer (wxYES or wxOK) returns at once; otherwise the user's tick is
 /// stored there.
-int OrkMessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent = nullptr,
-                  int x = -1, int y = -1, bool* dontAskAgain = nullptr);
+DBUI_TOOLKIT_EXPORT int OrkMessageBox(const wxString& message, const wxString& caption, long style,
+                                      wxWindow* parent = nullptr, int x = -1, int y = -1,
+                                      bool* dontAskAgain = nullptr);
 
 } // namespace wxUtils

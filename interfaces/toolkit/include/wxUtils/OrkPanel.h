@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkWindow.h>
 
 namespace wxUtils
@@ -7,13 +8,15 @@ namespace wxUtils
 
 /// A plain container window of the toolkit; subclasses lay out children in it
 /// (usually with PanelBuilder) and react to colour scheme changes.
-class OrkPanel : public OrkWindow
+class DBUI_TOOLKIT_EXPORT OrkPanel : public OrkWindow
 {
 public:
     OrkPanel() = default;
+    /// Creates the panel at once; see Create.
     OrkPanel(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
              const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
+    /// Two-step creation; false when the window could not be made.
     bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 

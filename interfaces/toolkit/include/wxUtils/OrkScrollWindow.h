@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkPanel.h>
 
 #include <wx/scrolwin.h>
@@ -9,12 +10,15 @@ namespace wxUtils
 
 /// A panel whose content scrolls: children go into the inner scrollable
 /// panel (getScrollPanel, which PanelBuilder uses automatically).
-class OrkScrollWindow : public OrkPanel
+class DBUI_TOOLKIT_EXPORT OrkScrollWindow : public OrkPanel
 {
 public:
+    /// Toolkit style bits (the low 16 bits of the style).
     enum Style : long
     {
+        /// Scrolls up and down when the content is taller than the window.
         StyleScrollVertical = 0x40,
+        /// Scrolls sideways when the content is wider than the window.
         StyleScrollHorizontal = 0x80,
         /// Keeps the focused child in view when the focus moves by keyboard.
         StyleScrollToFocus = 0x100,
@@ -23,11 +27,13 @@ public:
     };
 
     OrkScrollWindow() = default;
+    /// Creates the window at once; see Create.
     OrkScrollWindow(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                     const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
     ~OrkScrollWindow() override;
 
+    /// Two-step creation; false when the window could not be made.
     bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 

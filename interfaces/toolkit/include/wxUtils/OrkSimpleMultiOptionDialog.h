@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/dialog.h>
 
 #include <vector>
@@ -14,7 +16,7 @@ namespace wxUtils
 /// A modal dialog of labelled text boxes and check boxes, each known by a
 /// name, with OK and Cancel. Items appear in the order they were added; the
 /// first text box has the focus with its text selected.
-class OrkSimpleMultiOptionDialog : public wxDialog
+class DBUI_TOOLKIT_EXPORT OrkSimpleMultiOptionDialog : public wxDialog
 {
 public:
     /// Flags of an item (or-ed together).
@@ -25,24 +27,39 @@ public:
         ItemNumeric = 0x8,
     };
 
+    /// An empty dialog captioned `title`; add the items, then ShowModal.
     OrkSimpleMultiOptionDialog(wxWindow* parent, const wxString& title, long style = wxDEFAULT_DIALOG_STYLE,
                                const wxPoint& pos = wxDefaultPosition);
 
+    ///@{
+    /// Appends a text box (check box) labelled `label`, known as `name`, holding
+    /// `defaultText` (`defaultValue`); `flags` are ItemFlags.
     void addTextItem(const wxString& name, const wxString& label, const wxString& defaultText, long flags = 0);
     void addCheckItem(const wxString& name, const wxString& label, bool defaultValue, long flags = 0);
+    ///@}
 
     /// The text of the named text item; empty (and an assert) for no such item.
     wxString getTextValue(const wxString& name) const;
+    /// Whether the named check item is ticked; false (and an assert) for no such item.
     bool getCheckValue(const wxString& name) const;
+    ///@{
+    /// Sets the named item's value without an event; asserts when there is no such item.
     void setTextValue(const wxString& name, const wxString& text);
     void setCheckValue(const wxString& name, bool value);
+    ///@}
 
+    /// True when an item of that name was added.
     bool hasItem(const wxString& name) const;
     /// Names of all items in the order they were added.
     std::vector<wxString> getItemNames() const;
+    ///@{
+    /// The native control of the named text (check) item, or null.
     wxTextCtrl* getTextControl(const wxString& name) const;
     wxCheckBox* getCheckControl(const wxString& name) const;
+    ///@}
 
+    /// Sizes and centres the dialog, focuses the first text box, then shows it
+    /// modally; returns wxID_OK or wxID_CANCEL.
     int ShowModal() override;
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkPanel.h>
 
 class wxSplitterWindow;
@@ -8,7 +9,7 @@ namespace wxUtils
 {
 
 /// A panel split between two child windows by a draggable sash.
-class OrkSplitter : public OrkPanel
+class DBUI_TOOLKIT_EXPORT OrkSplitter : public OrkPanel
 {
 public:
     /// How the sash moves when the splitter is resized.
@@ -23,9 +24,11 @@ public:
     };
 
     OrkSplitter() = default;
+    /// Creates the splitter at once; see Create.
     OrkSplitter(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
+    /// Two-step creation; false when the window could not be made.
     bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = wxPanelNameStr);
 
@@ -37,9 +40,14 @@ public:
 
     /// The window panes go into (the panes' parent).
     wxWindow* getContentWindow() override;
+    /// The native splitter inside.
     wxSplitterWindow* getSplitterWindow() const { return m_splitter; }
+    ///@{
+    /// The pane above or left of (below or right of) the sash; null before a split.
     wxWindow* getFirstPane() const;
     wxWindow* getSecondPane() const;
+    ///@}
+    /// True when the panes lie one above the other.
     bool isSplitHorizontally() const;
     /// Position of the sash in pixels from the top or left.
     int getSashPosition() const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/string.h>
 
 namespace wxUtils
@@ -7,7 +9,7 @@ namespace wxUtils
 
 /// What a control that renames its items in place is told when the rename box
 /// closes: Enter and losing the focus accept, Escape cancels.
-class OrkTextRenameCtrlOwner
+class DBUI_TOOLKIT_EXPORT OrkTextRenameCtrlOwner
 {
 public:
     virtual ~OrkTextRenameCtrlOwner() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 
@@ -33,7 +35,7 @@ class OrkStaticText;
 /// first two windows added (or panels begun) become its panes, and endSizer
 /// closes it; inside beginPanel the layout goes into the new panel until
 /// endPanel.
-class PanelBuilder
+class DBUI_TOOLKIT_EXPORT PanelBuilder
 {
 public:
     /// `window` is usually an OrkPanel; an OrkScrollWindow is built into its
@@ -43,14 +45,18 @@ public:
     PanelBuilder(const PanelBuilder&) = delete;
     PanelBuilder& operator=(const PanelBuilder&) = delete;
 
+    ///@{
+    /// Opens a sizer that lays its items out side by side (one above the other).
     wxSizer* beginHSizer(int proportion = 0, int flags = 0);
     wxSizer* beginVSizer(int proportion = 0, int flags = 0);
+    ///@}
     /// `rows` 0 means as many as needed. `hgap` and `vgap` are the gaps
     /// between columns and rows in pixels.
     wxFlexGridSizer* beginFlexGridSizer(int rows, int cols, int proportion = 0, int flags = 0, int hgap = 12,
                                         int vgap = 1);
     /// Lets column `col` of the current grid take spare width.
     void columnExpands(int col, int proportion = 0);
+    /// Lets row `row` of the current grid take spare height.
     void rowExpands(int row, int proportion = 0);
     /// Closes the current sizer or splitter.
     void endSizer();
@@ -63,11 +69,15 @@ public:
     OrkSplitter* beginHSplitter(int proportion = 1, int flags = 0, const wxSize& size = wxDefaultSize,
                                 long style = 0, double sashGravity = 0.5);
 
+    /// Adds a new panel and builds into it until endPanel.
     OrkPanel* beginPanel(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
+    /// Closes the panel begun last (its sizers must be closed).
     void endPanel();
 
     /// Adds a window created elsewhere (its parent must be getParentWindow()).
     wxWindow* addWindow(wxWindow* window, int proportion = 0, int flags = 0);
+    ///@{
+    /// Creates the control on getParentWindow() and adds it; `style` is the control's own.
     OrkSimpleTextCtrl* addTextBox(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize,
                                   long style = 0);
     OrkCheckBox* addCheckBox(const wxString& label, int proportion = 0, int flags = 0,
@@ -75,18 +85,22 @@ public:
     OrkComboBox* addComboBox(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
     OrkSpinButton* addSpinButton(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize,
                                  long style = 0);
+    ///@}
     /// `help` becomes the button's tooltip when not empty.
     OrkButton* addButton(const wxString& label, const wxString& help = wxEmptyString, int proportion = 0,
                          int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
     /// `wrapWidth` above 0 wraps the text at that many pixels.
     OrkStaticText* addStaticText(const wxString& text, int proportion = 0, int flags = 0,
                                  const wxSize& size = wxDefaultSize, long style = 0, int wrapWidth = 0);
+    /// A script editor, styled in the active colour scheme.
     OrkScriptControl* addScriptControl(int proportion = 1, int flags = 0, const wxSize& size = wxDefaultSize,
                                        long style = 0);
     /// Defined with the list control, in the column-window part of the toolkit.
     OrkListControl* addListControl(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize,
                                    long style = 0, int id = -1);
+    /// Adds `size` pixels (at 96 DPI) of empty space to the current sizer.
     void addSpacer(int size);
+    /// Adds empty space that takes a share of the spare room.
     void addStretchSpacer(int proportion = 1);
 
     /// The window that controls are created on at this point of the build.
@@ -94,6 +108,7 @@ public:
     /// The sizer that items go into now (null inside a splitter or before
     /// the first sizer).
     wxSizer* getCurrentSizer() const;
+    /// The border given at construction.
     int getBorder() const { return m_border; }
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <wx/string.h>
 
 class wxWindow;
@@ -9,6 +11,6 @@ namespace wxUtils
 
 /// Saves what `window` shows on screen as a PNG file; false when the window
 /// is not on screen or the file cannot be written.
-bool saveWindowAsPng(wxWindow* window, const wxString& path);
+DBUI_TOOLKIT_EXPORT bool saveWindowAsPng(wxWindow* window, const wxString& path);
 
 } // namespace wxUtils

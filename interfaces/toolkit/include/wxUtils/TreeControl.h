@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wxUtils/Export.h>
 #include <wxUtils/OrkColumnWindow.h>
 #include <wxUtils/OrkTextRenameCtrlOwner.h>
 #include <wxUtils/TreeEvent.h>
@@ -26,22 +27,25 @@ namespace wxUtils
 /// select several items; ReadOnlyLabels (0x4000) turns renaming in place off.
 /// The root item shows as the first row. Programmatic changes send no events,
 /// except Select, which tells of the selection it makes.
-class TreeControl : public OrkColumnWindow, public OrkTextRenameCtrlOwner
+class DBUI_TOOLKIT_EXPORT TreeControl : public OrkColumnWindow, public OrkTextRenameCtrlOwner
 {
 public:
     /// Toolkit style: labels cannot be edited in place.
     static constexpr long ReadOnlyLabels = 0x4000;
 
     TreeControl();
+    /// Creates the tree at once; see Create.
     TreeControl(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "TreeControl");
     ~TreeControl() override;
 
+    /// Two-step creation; false when the window could not be made.
     bool Create(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "TreeControl");
 
     /// Makes `root` the root item, expanded; an existing root is destroyed first.
     void SetRoot(TreeItem* root);
+    /// The root item, or null.
     TreeItem* GetRoot() const { return m_root; }
     /// Destroys every item.
     void DeleteAllItems();
@@ -54,22 +58,29 @@ public:
     Orkutils::Vector<TreeItem*> GetSelection() const;
     /// The same without every item that has a selected ancestor.
     Orkutils::Vector<TreeItem*> GetSelectionWithoutChildren() const;
+    /// How many items are selected.
     std::size_t GetSelectedItemCount() const { return getSelectedCount(); }
     /// `select` true: makes `item` the selection and the focus, opening its
     /// parents and scrolling to it; false: deselects it. Sends
     /// wxUTILS_EVT_TREE_SEL_CHANGED when the selection changed.
     void Select(TreeItem* item, bool select = true);
+    /// Deselects every item without sending an event.
     void UnselectAll();
+    /// The item with the keyboard focus, or null.
     TreeItem* GetFocusedItem() const;
 
     /// Expands the parents of `item` and scrolls it into view.
     void EnsureVisible(TreeItem* item);
+    ///@{
+    /// Expands (collapses) every item that has children.
     void ExpandAll();
     void CollapseAll();
+    ///@}
     /// The item shown at a point (client coordinates), or null.
     TreeItem* HitTest(const wxPoint& point) const;
     /// The row an item shows on; false when hidden in a collapsed parent.
     bool GetItemRow(const TreeItem* item, std::size_t& row) const;
+    /// The item shown on a row, or null past the last.
     TreeItem* GetItemAtRow(std::size_t row) const;
 
     /// Starts renaming `item` in place (unless ReadOnlyLabels or a vetoed
@@ -77,11 +88,13 @@ public:
     void EditLabel(TreeItem* item);
     /// The item being renamed, or null.
     TreeItem* GetEditedItem() const { return m_editedItem; }
+    /// Closes the rename box, accepting its text (as Enter does) or not (as Escape does).
     void EndEditLabel(bool accept);
 
     /// Gives the tree an image list, which it then owns; `which` is kept for
     /// compatibility with callers that distinguish normal and state images (0).
     void AssignImageList(wxImageList* images, int which = 0);
+    /// The image list, or null.
     wxImageList* GetImageList() const { return m_images.get(); }
 
     void onTextRenameFinished(const wxString& text, bool cancelled) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wxUtils/Export.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,7 +18,7 @@ struct RowBlock;
 /// position never scans the whole sequence. Its weight is the number of
 /// display rows it stands for (itself plus its visible descendants). Kept to
 /// sixteen bytes: a big tree has one per item.
-struct RowNode
+struct DBUI_TOOLKIT_EXPORT RowNode
 {
     RowBlock* m_block = nullptr;
     std::uint32_t m_weight = 1;
@@ -31,7 +33,7 @@ struct RowNode
 };
 
 /// One run of consecutive members with the sum of their weights.
-struct RowBlock
+struct DBUI_TOOLKIT_EXPORT RowBlock
 {
     std::vector<RowNode*> m_nodes;
     std::size_t m_weight = 0;
@@ -46,7 +48,7 @@ struct RowBlock
 /// cost O(blocks + block size), about O(sqrt n), instead of the O(n) of a plain
 /// vector with stored indices; that keeps one edit of a 300,000-row list as
 /// cheap as one of a 1,000-row list. Members are not owned.
-class RowSequence
+class DBUI_TOOLKIT_EXPORT RowSequence
 {
 public:
     /// `owner` is the node the members belong to (null for a flat list); members find it through their block.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReporter.h"
+#include <foundations/ErrorReporter.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -23,6 +23,7 @@ template <class Observer>
 class ObserverManager
 {
 public:
+    /// An empty list that tells `reporter` (not owned, may be null) of bad removals.
     explicit ObserverManager(ErrorReporter* reporter = nullptr) : m_errorReporter(reporter) {}
 
     ObserverManager(const ObserverManager&) = delete;
@@ -69,17 +70,25 @@ public:
     template <class F>
     void notify(F&& f)
     {
-        ++m_depth;
+        // Left by a return or by an exception an observer throws, the
+        // notification ends alike: the list stays usable either way.
+        struct Running
+        {
+            explicit Running(ObserverManager& manager) : manager(manager) { ++manager.m_depth; }
+            ~Running()
+            {
+                // A notification started from inside another one must leave the
+                // indices of the outer loop alone; the outermost one tidies up.
+                if (--manager.m_depth == 0)
+                    manager.applyPending();
+            }
+            ObserverManager& manager;
+        } running(*this);
         for (std::size_t i = 0; i < m_observers.size(); ++i)
         {
             if (Observer* observer = m_observers[i])
                 f(observer);
         }
-        --m_depth;
-        // A notification started from inside another one must leave the
-        // indices of the outer loop alone; the outermost one tidies up.
-        if (m_depth == 0)
-            applyPending();
     }
 
     /// Observers that will be registered once any running notification ends.
@@ -90,6 +99,7 @@ public:
         return live - m_pendingRemovals.size() + m_pendingAdditions.size();
     }
 
+    /// True when `observer` is registered, or will be once the running notification ends.
     bool contains(const Observer* observer) const
     {
         const bool listed = std::find(m_observers.begin(), m_observers.end(), observer) != m_observers.end();
@@ -98,10 +108,14 @@ public:
         return (listed && !leaving) || arriving;
     }
 
+    /// True while a notification runs.
     bool isNotifying() const { return m_depth > 0; }
 
+    ///@{
+    /// Told of the removal of an observer that is not registered; may be null.
     ErrorReporter* getErrorReporter() const { return m_errorReporter; }
     void setErrorReporter(ErrorReporter* reporter) { m_errorReporter = reporter; }
+    ///@}
 
 private:
     static bool appendUnique(std::vector<Observer*>& list, Observer* observer)

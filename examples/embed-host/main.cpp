@@ -1,0 +1,88 @@
+// A host of the dbui windows: one frame with a document's node tree above an
+// inspector, and File > Save. `embed-host FILE` opens FILE; with
+// --quit-when-painted it exits once the tree has painted.
+#include <dbui/Document.h>
+#include <dbui/NodeBrowser.h>
+#include <dbui/NodeBrowserTreeControl.h>
+
+#include <db/Database.h>
+#include <wxUtils/FocusReliantWindow.h>
+
+#include <wx/app.h>
+#include <wx/cmdline.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+
+#include <cstdio>
+#include <memory>
+
+class Host : public wxApp
+{
+public:
+    bool OnInit() override
+    {
+        if (!wxApp::OnInit())
+            return false;
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "My editor", wxDefaultPosition, wxSize(900, 700));
+        auto* browser = new dbui::NodeBrowser(frame, wxID_ANY);
+        browser->setDatabase(&m_database);
+
+        // The host owns the database and the document; the windows only show them.
+        m_document = std::make_unique<dbui::Document>(m_database, "xml");
+        if (!m_file.empty() && m_document->open(m_file) != dbui::Document::Success)
+            return false;
+        frame->SetTitle(m_document->getTitleWithChangeIndicator());
+
+        auto* fileMenu = new wxMenu;
+        fileMenu->Append(wxID_SAVE);
+        auto* menuBar = new wxMenuBar;
+        menuBar->Append(fileMenu, "&File");
+        frame->SetMenuBar(menuBar);
+        frame->Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+            // Text still being typed in a box becomes an undo step before the file is written.
+            wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+            m_document->save();
+        }, wxID_SAVE);
+
+        if (m_quitWhenPainted)
+            browser->getTreeControl()->Bind(wxEVT_PAINT, [this, frame](wxPaintEvent& event) {
+                event.Skip();
+                if (!m_quitWhenPainted)
+                    return; // only the first paint counts
+                m_quitWhenPainted = false;
+                std::printf("painted %zu nodes\n", m_database.getTotalNodeCount());
+                frame->CallAfter([frame] { frame->Destroy(); });
+            });
+        frame->Show();
+        return true;
+    }
+
+    int OnExit() override
+    {
+        m_document.reset();
+        return wxApp::OnExit();
+    }
+
+    void OnInitCmdLine(wxCmdLineParser& parser) override
+    {
+        wxApp::OnInitCmdLine(parser);
+        parser.AddSwitch("", "quit-when-painted", "exit once the node tree has painted");
+        parser.AddParam("document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+    }
+
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override
+    {
+        m_quitWhenPainted = parser.Found("quit-when-painted");
+        if (parser.GetParamCount() > 0)
+            m_file = parser.GetParam(0);
+        return wxApp::OnCmdLineParsed(parser);
+    }
+
+private:
+    db::Database m_database;
+    std::unique_ptr<dbui::Document> m_document;
+    wxString m_file;
+    bool m_quitWhenPainted = false;
+};
+
+wxIMPLEMENT_APP(Host);

@@ -3,6 +3,8 @@
 #include <dbui/Export.h>
 #include <dbui/NodeTreeControl.h>
 
+#include <wxUtils/TreeItemHandle.h>
+
 namespace wxUtils
 {
 class OrkMenu;
@@ -88,7 +90,8 @@ private:
     void saveSubtree(wxUtils::TreeItem* item, bool binary);
 
     int m_ids[CommandCount] = {};
-    wxUtils::TreeItem* m_contextItem = nullptr;
+    // Held across the menu, which runs events that may delete the item.
+    wxUtils::TreeItemHandle m_contextItem;
 };
 
 } // namespace dbui

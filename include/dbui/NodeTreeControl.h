@@ -27,9 +27,23 @@ class NodeItemMap;
 /// class id) that follows the database's change sets item by item, and acts
 /// on its selection: deletion as one undo step, renaming in place. The user
 /// data of its items is its own: each item points back at its node there.
+/// Items never copy a class id: the rows ask their nodes for it.
 class DBUI_EXPORT NodeTreeControl : public wxUtils::TreeControl, public db::Visitor, public db::DatabaseObserver
 {
 public:
+    /// Where the items' labels come from.
+    enum class LabelSource
+    {
+        /// Each item keeps a copy of its node's name, brought up to date when
+        /// the database reports the rename.
+        Copy,
+        /// Items keep no text: a row asks its node for its name when it is
+        /// painted or asked. A big database binds faster and in a fifth of
+        /// the memory; a label then shows a rename at once, before the
+        /// database reports it at the end of its change block.
+        Node,
+    };
+
     /// Two-step creation: call Create next.
     NodeTreeControl();
     /// Creates the window at once; see Create.
@@ -59,6 +73,12 @@ public:
     /// The database shown, or null.
     db::Database* getDatabase() const { return m_database; }
 
+    ///@{
+    /// Where labels come from (Copy by default); choosing another rebuilds a bound tree.
+    void setLabelSource(LabelSource source);
+    LabelSource getLabelSource() const { return m_labelSource; }
+    ///@}
+
     /// The item showing `node`, or null.
     wxUtils::TreeItem* getItemOfNode(const db::Node* node) const;
     /// The node shown by `item`, or null.
@@ -70,6 +90,8 @@ protected:
     virtual void addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before);
 
     bool visitNodeEnter(db::Node* node) override;
+    /// The node's name (unless labels are copies) and class id.
+    wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
     /// Empties the tree and forgets the database, as setDatabase(nullptr) does.
     void onDatabaseDestroyed(db::Database* database) override;
@@ -78,7 +100,7 @@ protected:
     void doAddNode(db::Node* node);
     /// Removes a node's item with the items below it.
     void doRemoveNode(db::Node* node);
-    /// Gives a node's item the node's new name.
+    /// Gives a node's item the node's new name (or repaints it, when labels are asked of the nodes).
     void doRenameNode(db::Node* node);
     /// Moves a node's item (with the items below it) to the node's new place.
     void doReparentNode(db::Node* node);
@@ -109,6 +131,7 @@ private:
     /// next node the walk visits.
     std::vector<ShownNode> m_walkPath;
     bool m_walking = false;
+    LabelSource m_labelSource = LabelSource::Copy;
     std::unique_ptr<NodeItemMap> m_nodeItemMap;
     wxImageList* m_imageList = nullptr;
 };

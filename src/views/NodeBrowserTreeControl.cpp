@@ -79,7 +79,6 @@ void NodeBrowserTreeControl::init()
     // from; taken from here, the two can never meet.
     for (int& id : m_ids)
         id = wxWindow::NewControlId();
-    m_contextItem = nullptr;
 }
 
 bool NodeBrowserTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
@@ -114,7 +113,7 @@ void NodeBrowserTreeControl::onContextMenu(wxUtils::TreeEvent& event)
 void NodeBrowserTreeControl::buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::TreeItem* item)
 {
     db::Node* node = item ? getNodeOfItem(item) : nullptr;
-    m_contextItem = item;
+    m_contextItem.reset(item);
     const bool isRoot = item && item == GetRoot();
 
     if (item && !isRoot)
@@ -204,12 +203,14 @@ void NodeBrowserTreeControl::addDynamicAttributeMenu(wxUtils::OrkMenu& menu)
 void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
 {
     const int id = event.GetId();
-    db::Node* contextNode = m_contextItem ? getNodeOfItem(m_contextItem) : nullptr;
+    // Null when the item went while the menu was open: its commands then do nothing.
+    wxUtils::TreeItem* contextItem = m_contextItem.get();
+    db::Node* contextNode = getNodeOfItem(contextItem);
 
     if (id == m_ids[CommandRename])
     {
-        if (m_contextItem)
-            EditLabel(m_contextItem);
+        if (contextItem)
+            EditLabel(contextItem);
     }
     else if (id == m_ids[CommandDelete])
         deleteSelectedNodes(true);
@@ -221,15 +222,15 @@ void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
     else if (id == m_ids[CommandLoadFromFile])
         loadDatabaseFromFile();
     else if (id == m_ids[CommandSaveAsBinary])
-        saveAsBinary(m_contextItem);
+        saveAsBinary(contextItem);
     else if (id == m_ids[CommandSaveAsXML])
-        saveAsXML(m_contextItem);
+        saveAsXML(contextItem);
     else if (id == m_ids[CommandCopyPath])
     {
         if (contextNode)
             copyPathToClipboard(*contextNode);
     }
-    else if (!contextNode || !addDynamicAttribute(id, *contextNode))
+    else if (contextNode && !addDynamicAttribute(id, *contextNode))
         createNode(event);
 }
 
@@ -371,15 +372,19 @@ void NodeBrowserTreeControl::saveAsBinary(wxUtils::TreeItem* item)
 
 void NodeBrowserTreeControl::saveSubtree(wxUtils::TreeItem* item, bool binary)
 {
-    db::Node* node = item ? getNodeOfItem(item) : nullptr;
-    if (!node)
+    if (!getNodeOfItem(item))
         return;
+    // The dialog runs events that may delete the item and its node.
+    const wxUtils::TreeItemHandle held(item);
     const wxString caption = binary ? "Save as binary" : "Save as XML";
     wxFileDialog dialog(this, caption, wxEmptyString, wxEmptyString, binary ? s_binaryWildcard : s_xmlWildcard,
                         wxFD_SAVE, wxDefaultPosition);
     if (dialog.ShowModal() != wxID_OK)
         return;
     const std::string path = toFileSystemName(dialog.GetPath());
+    db::Node* node = getNodeOfItem(held.get());
+    if (!node)
+        return;
 
     bool saved = false;
     if (binary)

@@ -7,41 +7,76 @@
 namespace dbui
 {
 
+const db::Node* NodeItemMap::ByNode::nodeOf(const wxUtils::TreeItem* item)
+{
+    return static_cast<const db::Node*>(item->GetUserData());
+}
+
 wxUtils::TreeItem* NodeItemMap::getItem(const db::Node* node) const
 {
-    const auto found = m_nodeToItem.find(node);
-    return found == m_nodeToItem.end() ? nullptr : found->second;
+    wxASSERT_MSG(isSettled(), "NodeItemMap::settle must follow insertNew before look-ups");
+    if (!node)
+        return nullptr;
+    const auto found = m_items.find(node);
+    return found == m_items.end() ? nullptr : *found;
 }
 
 db::Node* NodeItemMap::getNode(const wxUtils::TreeItem* item) const
 {
-    if (!item)
-        return nullptr;
-    auto* node = static_cast<db::Node*>(item->GetUserData());
-    return node && getItem(node) == item ? node : nullptr;
+    // The back-pointer is cleared whenever the map forgets the item.
+    return item ? static_cast<db::Node*>(item->GetUserData()) : nullptr;
 }
 
 bool NodeItemMap::insert(db::Node* node, wxUtils::TreeItem* item)
 {
-    if (!m_nodeToItem.emplace(node, item).second)
+    wxASSERT_MSG(isSettled(), "NodeItemMap::settle must follow insertNew before other insertions");
+    if (!node)
         return false;
+    void* previous = item->GetUserData();
     item->SetUserData(node);
-    return true;
+    // One probe: an item of the same node already there refuses the new one.
+    if (m_items.insert(item).second)
+        return true;
+    item->SetUserData(previous);
+    return false;
+}
+
+void NodeItemMap::insertNew(db::Node* node, wxUtils::TreeItem* item)
+{
+    item->SetUserData(node);
+    m_items.prefetch(node);
+    // A ring: the slot of the oldest held item takes the new one.
+    wxUtils::TreeItem*& slot = m_pending[m_pendingNext];
+    if (m_pendingCount == s_lookahead)
+        m_items.insert(slot);
+    else
+        ++m_pendingCount;
+    slot = item;
+    m_pendingNext = (m_pendingNext + 1) % s_lookahead;
+}
+
+void NodeItemMap::settle()
+{
+    const std::size_t oldest = (m_pendingNext + s_lookahead - m_pendingCount) % s_lookahead;
+    for (std::size_t i = 0; i < m_pendingCount; ++i)
+        m_items.insert(m_pending[(oldest + i) % s_lookahead]);
+    m_pendingCount = 0;
 }
 
 void NodeItemMap::erase(const db::Node* node)
 {
-    const auto found = m_nodeToItem.find(node);
-    if (found == m_nodeToItem.end())
-        return;
-    found->second->SetUserData(nullptr);
-    m_nodeToItem.erase(found);
+    if (wxUtils::TreeItem* item = getItem(node))
+        eraseItem(item);
 }
 
 void NodeItemMap::eraseItem(wxUtils::TreeItem* item)
 {
-    if (db::Node* node = getNode(item))
-        erase(node);
+    wxASSERT_MSG(isSettled(), "NodeItemMap::settle must follow insertNew before erasing");
+    if (const db::Node* node = getNode(item))
+    {
+        m_items.erase(node);
+        item->SetUserData(nullptr);
+    }
 }
 
 void NodeItemMap::eraseSubtree(wxUtils::TreeItem* item)
@@ -67,12 +102,13 @@ void NodeItemMap::clear()
 {
     // Released, not just emptied: a big tree's slots would otherwise stay
     // allocated for a small database bound next.
-    m_nodeToItem = {};
+    m_items = {};
+    m_pendingCount = 0;
 }
 
 void NodeItemMap::reserve(std::size_t count)
 {
-    m_nodeToItem.reserve(count);
+    m_items.reserve(count);
 }
 
 } // namespace dbui

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <absl/container/flat_hash_map.h>
+#include <absl/container/flat_hash_set.h>
+#include <absl/hash/hash.h>
 
+#include <array>
 #include <cstddef>
 
 namespace db
@@ -21,10 +23,11 @@ namespace dbui
 /// items. Each node has at most one item and each item one node; lookups of
 /// unknown keys return null and never insert.
 ///
-/// Nodes find their items in a hash map; items find their nodes through a
-/// back-pointer kept in the item's user data, confirmed against the map, so
-/// that an item the map has forgotten never answers with a node. Binding a
-/// tree of 300,000 nodes fills one map instead of two.
+/// Items find their nodes through a back-pointer kept in the item's user
+/// data, cleared when the map forgets the item, so that a forgotten item
+/// never answers with a node; nodes find their items in a hashed set of the
+/// items keyed by that back-pointer: one pointer per node, so that a tree of
+/// 300,000 nodes spends a few megabytes here rather than tens.
 class NodeItemMap
 {
 public:
@@ -34,6 +37,13 @@ public:
     db::Node* getNode(const wxUtils::TreeItem* item) const;
     /// Records a pair; false (and nothing changes) when the node is already known.
     bool insert(db::Node* node, wxUtils::TreeItem* item);
+    /// Records a pair whose node is certainly not known (a rebuild meets each
+    /// node once) a little later, so that the memory accesses of a long run of
+    /// insertions overlap instead of waiting one after the other. Call settle
+    /// before anything else.
+    void insertNew(db::Node* node, wxUtils::TreeItem* item);
+    /// Records the pairs insertNew still holds back.
+    void settle();
     /// Forgets a node and its item; an unknown node is ignored.
     void erase(const db::Node* node);
     /// Forgets the item and, walking the tree items below it, every descendant
@@ -44,16 +54,49 @@ public:
     /// Makes room for `count` pairs, so that filling a big tree does not rehash.
     void reserve(std::size_t count);
 
-    std::size_t size() const { return m_nodeToItem.size(); }
-    bool empty() const { return m_nodeToItem.empty(); }
+    std::size_t size() const { return m_items.size(); }
+    bool empty() const { return m_items.empty(); }
 
 private:
-    void eraseItem(wxUtils::TreeItem* item);
+    // Items hash and compare by the node in their user data, so the set
+    // answers look-ups by node. The items in it must be alive: growing the
+    // set reads their user data.
+    struct ByNode
+    {
+        using is_transparent = void;
+        static const db::Node* nodeOf(const wxUtils::TreeItem* item);
+        std::size_t operator()(const db::Node* node) const { return absl::Hash<const db::Node*>()(node); }
+        std::size_t operator()(const wxUtils::TreeItem* item) const { return (*this)(nodeOf(item)); }
+    };
+    struct SameNode
+    {
+        using is_transparent = void;
+        bool operator()(const wxUtils::TreeItem* a, const wxUtils::TreeItem* b) const
+        {
+            return ByNode::nodeOf(a) == ByNode::nodeOf(b);
+        }
+        bool operator()(const wxUtils::TreeItem* item, const db::Node* node) const
+        {
+            return ByNode::nodeOf(item) == node;
+        }
+        bool operator()(const db::Node* node, const wxUtils::TreeItem* item) const
+        {
+            return ByNode::nodeOf(item) == node;
+        }
+    };
 
-    // Hashed rather than ordered: nothing depends on the order of the keys.
+    void eraseItem(wxUtils::TreeItem* item);
+    bool isSettled() const { return m_pendingCount == 0; }
+
     // Open addressing: filling a map of a node per entry would spend most of
     // a big tree's binding time allocating.
-    absl::flat_hash_map<const db::Node*, wxUtils::TreeItem*> m_nodeToItem;
+    absl::flat_hash_set<wxUtils::TreeItem*, ByNode, SameNode> m_items;
+    // Items held back by insertNew, oldest first, while their slots in the
+    // set are fetched into the cache.
+    static constexpr std::size_t s_lookahead = 32;
+    std::array<wxUtils::TreeItem*, s_lookahead> m_pending{};
+    std::size_t m_pendingNext = 0;
+    std::size_t m_pendingCount = 0;
 };
 
 } // namespace dbui

@@ -88,6 +88,15 @@ void NodeTreeControl::setDatabase(db::Database* database)
     rebuild();
 }
 
+void NodeTreeControl::setLabelSource(LabelSource source)
+{
+    if (source == m_labelSource)
+        return;
+    m_labelSource = source;
+    if (m_database)
+        rebuild();
+}
+
 void NodeTreeControl::onDatabaseDestroyed(db::Database* database)
 {
     if (database == m_database)
@@ -104,6 +113,7 @@ void NodeTreeControl::rebuild()
     m_walkPath.clear();
     m_walking = true;
     m_database->accept(this);
+    m_nodeItemMap->settle();
     m_walking = false;
     m_walkPath.clear();
 }
@@ -136,6 +146,19 @@ wxUtils::TreeItem* NodeTreeControl::getItemOfNode(const db::Node* node) const
 db::Node* NodeTreeControl::getNodeOfItem(const wxUtils::TreeItem* item) const
 {
     return m_nodeItemMap->getNode(item);
+}
+
+wxString NodeTreeControl::itemText(const wxUtils::TreeItem& item, unsigned int column) const
+{
+    // Without a database the items' nodes may be gone with it: they are not read.
+    const db::Node* node = m_database ? m_nodeItemMap->getNode(&item) : nullptr;
+    if (!node)
+        return wxString();
+    if (column == 0)
+        return wxString(node->getName());
+    if (column == 1)
+        return wxString(node->getClassID());
+    return wxString();
 }
 
 // ---------------------------------------------------------------------------
@@ -231,20 +254,30 @@ void NodeTreeControl::doAddNode(db::Node* node)
         return;
     }
     if (!placed)
+    {
+        m_nodeItemMap->settle();
         findPlace(node, parentItem, before);
+    }
 
-    auto* item = new wxUtils::TreeItem(wxString(node->getName()), this, false);
-    item->SetColumnText(1, wxString(node->getClassID()));
+    auto* item = m_labelSource == LabelSource::Copy ? new wxUtils::TreeItem(wxString(node->getName()), this, false)
+                                                    : new wxUtils::TreeItem(this, false);
 
     // A parentless item replaces the root, whose items are destroyed with it:
     // the map must not keep handing them out.
     if (!parentItem && GetRoot())
+    {
+        m_nodeItemMap->settle();
         m_nodeItemMap->eraseSubtree(GetRoot());
+    }
 
     addItem(item, parentItem, before);
-    m_nodeItemMap->insert(node, item);
     if (m_walking)
+    {
+        m_nodeItemMap->insertNew(node, item);
         m_walkPath.push_back({node, item});
+    }
+    else
+        m_nodeItemMap->insert(node, item);
 }
 
 void NodeTreeControl::doRemoveNode(db::Node* node)
@@ -260,8 +293,13 @@ void NodeTreeControl::doRemoveNode(db::Node* node)
 
 void NodeTreeControl::doRenameNode(db::Node* node)
 {
-    if (wxUtils::TreeItem* item = m_nodeItemMap->getItem(node))
+    wxUtils::TreeItem* item = m_nodeItemMap->getItem(node);
+    if (!item)
+        return;
+    if (m_labelSource == LabelSource::Copy)
         item->SetLabel(wxString(node->getName()));
+    else
+        rowsChanged(); // the row asks for the new name when it repaints
 }
 
 void NodeTreeControl::doReparentNode(db::Node* node)

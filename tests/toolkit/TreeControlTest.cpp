@@ -1,6 +1,7 @@
 #include "Harness.h"
 
 #include <wxUtils/TreeControl.h>
+#include <wxUtils/TreeItemHandle.h>
 
 #include <wx/imaglist.h>
 #include <wx/panel.h>
@@ -14,6 +15,7 @@
 using wxUtils::TreeControl;
 using wxUtils::TreeEvent;
 using wxUtils::TreeItem;
+using wxUtils::TreeItemHandle;
 
 namespace
 {
@@ -151,7 +153,141 @@ SmallTree fill(TreeControl* tree)
     return t;
 }
 
+// Keeps its items' texts elsewhere: an item's user data names it, and the
+// tree supplies "<column>:<name>", counting how often it is asked.
+class SupplyingTree : public TreeControl
+{
+public:
+    using TreeControl::TreeControl;
+    mutable int asked = 0;
+
+protected:
+    wxString itemText(const TreeItem& item, unsigned int column) const override
+    {
+        ++asked;
+        return wxString::Format("%u:%s", column, static_cast<const char*>(item.GetUserData()));
+    }
+};
+
+// Sends a context-menu request for the row at `point`, as a right click does.
+void requestContextMenu(TreeControl* tree, const wxPoint& point)
+{
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(point));
+    event.SetEventObject(tree);
+    tree->ProcessWindowEvent(event);
+}
+
 } // namespace
+
+TEST(TreeControl, ItemsWithoutTextsShowWhatTheTreeSuppliesForTheRowsItPaints)
+{
+    auto* tree = new SupplyingTree(wxtest::frame(), wxID_ANY);
+    tree->addColumn(1, "Type");
+    wxtest::show(tree);
+    auto* root = new TreeItem(tree, true);
+    root->SetUserData(const_cast<char*>("root"));
+    tree->SetRoot(root);
+    for (int i = 0; i < 5000; ++i)
+    {
+        auto* item = new TreeItem(tree);
+        item->SetUserData(const_cast<char*>("leaf"));
+        root->AppendChild(item);
+    }
+    TreeItem* first = root->GetFirstChild();
+    EXPECT_EQ(first->GetLabel(), "0:leaf");
+    EXPECT_EQ(first->GetColumnText(1), "1:leaf");
+
+    // Own texts win, column by column; the others are still supplied.
+    first->SetColumnText(1, "own");
+    EXPECT_EQ(first->GetColumnText(1), "own");
+    EXPECT_EQ(first->GetLabel(), "0:leaf");
+    auto* labelled = new TreeItem("mine", tree);
+    labelled->SetUserData(const_cast<char*>("labelled"));
+    root->InsertChild(labelled, first);
+    EXPECT_EQ(labelled->GetLabel(), "mine");
+    EXPECT_EQ(labelled->GetColumnText(1), "1:labelled");
+
+    // Painting asks for the rows on screen only, not for all 5,000.
+    tree->asked = 0;
+    tree->Refresh();
+    ASSERT_TRUE(wxtest::pumpUntil([tree] { return tree->asked > 0; })) << "the tree never painted";
+    EXPECT_LT(tree->asked, 500) << "a paint or two of " << tree->getVisibleRowCapacity() << " rows";
+}
+
+TEST(TreeControl, HandlersThatDestroyTheirItemLeaveNothingBehindThatReadsIt)
+{
+    // The begin event's handler destroys the item: no box opens.
+    {
+        TreeControl* tree = makeTree(nullptr);
+        const SmallTree t = fill(tree);
+        tree->Bind(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, [](TreeEvent& event) { event.GetItem()->RemoveAndDestroy(); });
+        tree->EditLabel(t.a2);
+        EXPECT_EQ(tree->getRenameControl(), nullptr);
+        EXPECT_EQ(tree->GetCount(), 7u);
+    }
+    // The end event's handler destroys the item and lets the event pass:
+    // the tree must not give the destroyed item the label.
+    {
+        TreeControl* tree = makeTree(nullptr);
+        const SmallTree t = fill(tree);
+        tree->Bind(wxUTILS_EVT_TREE_END_LABEL_EDIT, [](TreeEvent& event) {
+            event.GetItem()->RemoveAndDestroy();
+            event.Skip();
+        });
+        tree->EditLabel(t.b1);
+        auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
+        ASSERT_NE(box, nullptr);
+        box->ChangeValue("gone");
+        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
+        enter.SetEventObject(box);
+        box->ProcessWindowEvent(enter);
+        EXPECT_EQ(t.b->GetChildCount(), 0u);
+        wxtest::pump();
+    }
+    // Right-clicking an unselected item selects it first; a selection handler
+    // destroys it: no menu is asked for on its behalf.
+    {
+        TreeControl* tree = makeTree(nullptr);
+        const SmallTree t = fill(tree);
+        tree->Bind(wxUTILS_EVT_TREE_SEL_CHANGED, [&t](TreeEvent& event) {
+            if (event.GetItem() == t.c)
+                t.c->RemoveAndDestroy();
+        });
+        std::vector<wxString> menusFor;
+        tree->Bind(wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, [&menusFor](TreeEvent& event) {
+            // As a menu's builder does, look at the item.
+            const TreeItem* item = event.GetItem();
+            menusFor.push_back(item && item->IsSelected() ? item->GetLabel() : "?");
+        });
+        requestContextMenu(tree, labelPoint(tree, t.c));
+        EXPECT_TRUE(menusFor.empty());
+        requestContextMenu(tree, labelPoint(tree, t.b));
+        EXPECT_EQ(menusFor, (std::vector<wxString>{"b"}));
+    }
+}
+
+TEST(TreeControl, HandlesLetGoOfItemsAsTheyAreDestroyed)
+{
+    TreeControl* tree = makeTree(nullptr);
+    const SmallTree t = fill(tree);
+    TreeItemHandle child(t.a2);
+    TreeItemHandle parent(t.a);
+    TreeItemHandle other(t.c);
+    TreeItemHandle root(t.root);
+    t.a->RemoveAndDestroy();
+    EXPECT_FALSE(child) << "destroyed with its parent";
+    EXPECT_FALSE(parent);
+    EXPECT_EQ(other.get(), t.c);
+    tree->DeleteAllItems();
+    EXPECT_FALSE(other);
+
+    TreeControl* gone = makeTree(nullptr);
+    root.reset(fill(gone).b1);
+    EXPECT_TRUE(root);
+    gone->GetParent()->Destroy();
+    wxtest::pump();
+    EXPECT_FALSE(root) << "the tree went";
+}
 
 TEST(TreeControl, RowsMatchTheTreeThroughRandomInsertsMovesRemovalsAndExpansions)
 {

@@ -311,6 +311,41 @@ TEST(NodeBrowserTree, CopyPathPutsTheNodesDatabasePathOnTheClipboard)
     EXPECT_TRUE(text.GetText().EndsWith("a2"));
 }
 
+TEST(NodeBrowserTree, CommandsOfAMenuWhoseNodeWentWhileItWasOpenDoNothing)
+{
+    for (const char* command : {"Rename", "Copy", "Save As XML", "Save As Binary", "Int",
+                                "Copy database path to clipboard", "Mesh"})
+    {
+        SCOPED_TRACE(command);
+        Scene scene;
+        auto tree = makeBrowserTree(scene);
+        {
+            wxClipboardLocker locker;
+            wxTheClipboard->SetData(new wxTextDataObject("before"));
+        }
+        const std::size_t nodes = scene.database.getTotalNodeCount();
+
+        // Something else removes the node (and its child) while the user looks at the menu.
+        wxtest::ChoosePopupMenuItem choose(command);
+        choose.whileShown([&scene] { scene.b->remove(); });
+        viewstest::rightClick(tree, tree->getItemOfNode(scene.b));
+
+        EXPECT_EQ(tree->getRenameControl(), nullptr);
+        EXPECT_EQ(scene.database.getTotalNodeCount(), nodes - 2);
+        EXPECT_EQ(scene.b->findAttribute(L"DynamicInt"), nullptr);
+        EXPECT_EQ(viewstest::childrenOf(scene.b)->getNodeCount(), 1u);
+        wxTextDataObject text;
+        {
+            wxClipboardLocker locker;
+            ASSERT_TRUE(wxTheClipboard->GetData(text));
+        }
+        EXPECT_EQ(text.GetText(), "before");
+        ASSERT_TRUE(scene.database.undo());
+        EXPECT_FALSE(scene.database.canUndo()) << "the removal was the only step";
+        EXPECT_TRUE(mirrors(tree, scene.database));
+    }
+}
+
 TEST(NodeBrowserTree, SaveAsWritesTheSubtreeAndReportsTheOutcome)
 {
     Scene scene;

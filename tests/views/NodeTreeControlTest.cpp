@@ -37,6 +37,20 @@ protected:
     }
 };
 
+// Renames `item` as a user does: the box opens showing `shown`, the user
+// types `typed` and presses Enter.
+void renameInPlace(NodeTreeControl* tree, TreeItem* item, const wxString& shown, const wxString& typed)
+{
+    tree->EditLabel(item);
+    auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetValue(), shown);
+    box->ChangeValue(typed);
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
+    enter.SetEventObject(box);
+    box->ProcessWindowEvent(enter);
+}
+
 std::vector<wxString> labelsOf(const std::vector<db::Node*>& nodes)
 {
     std::vector<wxString> labels;
@@ -215,14 +229,7 @@ TEST(NodeTree, RenamingInPlaceRenamesTheNodeAndTheLabelFollowsTheDatabase)
     {
         // Inside an open block the database has not reported yet.
         db::ChangeBlock block(scene.database, L"Rename");
-        tree->EditLabel(item);
-        auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->GetValue(), "L");
-        box->ChangeValue("Sun");
-        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
-        enter.SetEventObject(box);
-        box->ProcessWindowEvent(enter);
+        renameInPlace(tree, item, "L", "Sun");
         EXPECT_EQ(scene.light->getName(), L"Sun");
         EXPECT_EQ(item->GetLabel(), "L") << "the label waits for the database's report";
     }
@@ -230,6 +237,33 @@ TEST(NodeTree, RenamingInPlaceRenamesTheNodeAndTheLabelFollowsTheDatabase)
     ASSERT_TRUE(scene.database.undo());
     EXPECT_EQ(item->GetLabel(), "L");
     EXPECT_EQ(scene.light->getName(), L"L");
+}
+
+TEST(NodeTree, LabelsAskedOfTheNodesShowRenamesAndRepaintTheirRows)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setLabelSource(NodeTreeControl::LabelSource::Node);
+    tree->setDatabase(&scene.database);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    TreeItem* item = tree->getItemOfNode(scene.light);
+
+    renameInPlace(tree, item, "L", "Sun");
+    EXPECT_EQ(item->GetLabel(), "Sun");
+
+    // A rename from elsewhere repaints the row, which asks for the new name.
+    ASSERT_TRUE(wxtest::pumpUntil([&tree] { return !tree->isRefreshPending(); }));
+    scene.a->setName(L"Aye");
+    EXPECT_TRUE(tree->isRefreshPending());
+    ASSERT_TRUE(scene.database.undo());
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_EQ(item->GetLabel(), "L");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // Back to copied labels: the tree is built again with the same texts.
+    tree->setLabelSource(NodeTreeControl::LabelSource::Copy);
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    EXPECT_NE(tree->getItemOfNode(scene.light), nullptr);
 }
 
 TEST(NodeTree, ReadOnlyLabelStyleLeavesNodeNamesAlone)
@@ -275,11 +309,19 @@ TEST(NodeTree, DatabaseDestroyedFirstEmptiesTheTreeAndANewOneAtItsAddressIsNotTa
 }
 
 // Random edits, blocks of edits, undos and redos; after every step the tree
-// must show exactly the database's nodes.
-TEST(NodeTree, FollowsRandomEditsUndosAndRedosItemByItem)
+// must show exactly the database's nodes, with labels copied or asked for.
+class NodeTreeFollowsEdits : public ::testing::TestWithParam<NodeTreeControl::LabelSource>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(LabelSources, NodeTreeFollowsEdits,
+                         ::testing::Values(NodeTreeControl::LabelSource::Copy, NodeTreeControl::LabelSource::Node));
+
+TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
 {
     db::Database database;
     auto tree = makeTree();
+    tree->setLabelSource(GetParam());
     tree->setDatabase(&database);
 
     std::mt19937 random(20261206);

@@ -227,6 +227,8 @@ ChoosePopupMenuItem::ChoosePopupMenuItem(const wxString& label, bool optional) :
         ++m_shown;
         m_labels.clear();
         collectLabels(popup.getMenu(), m_labels);
+        if (m_whileShown)
+            m_whileShown();
         if (m_label.empty())
             return static_cast<int>(wxID_NONE);
         wxUtils::OrkMenuItem* item = popup.getMenu().findItemByLabel(m_label);

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wxtest
@@ -96,10 +97,14 @@ public:
     /// separators as "-".
     const std::vector<wxString>& shownLabels() const { return m_labels; }
     int shownCount() const { return m_shown; }
+    /// Runs `action` while the menu is open, before the choice: what other
+    /// windows, timers or the database may do while the user looks at it.
+    void whileShown(std::function<void()> action) { m_whileShown = std::move(action); }
 
 private:
     wxString m_label;
     bool m_optional;
+    std::function<void()> m_whileShown;
     int m_shown = 0;
     std::vector<wxString> m_labels;
 };

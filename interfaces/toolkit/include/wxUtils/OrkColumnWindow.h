@@ -7,14 +7,45 @@
 #include <wx/timer.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace wxUtils
 {
 
+class OrkColumnWindow;
 class OrkTextRenameCtrl;
 class OrkTextRenameCtrlOwner;
+
+namespace detail
+{
+
+/// Holds a row across calls that may delete rows (event handlers, popup
+/// menus, modal dialogs): reads null once the row is deleted or its window
+/// destroyed.
+class DBUI_TOOLKIT_EXPORT RowHandle
+{
+public:
+    RowHandle() = default;
+    RowHandle(OrkColumnWindow* window, RowNode* node) { reset(window, node); }
+    ~RowHandle() { reset(nullptr, nullptr); }
+    RowHandle(const RowHandle&) = delete;
+    RowHandle& operator=(const RowHandle&) = delete;
+
+    /// Holds `node`, a row of `window`; a null node holds nothing.
+    void reset(OrkColumnWindow* window, RowNode* node);
+    RowNode* get() const { return m_node; }
+
+private:
+    friend class wxUtils::OrkColumnWindow;
+
+    OrkColumnWindow* m_window = nullptr;
+    RowNode* m_node = nullptr;
+};
+
+} // namespace detail
 
 /// The engine under the list and tree controls: a custom-drawn window with a
 /// header of resizable columns and rows of equal height, of which only the
@@ -114,7 +145,7 @@ protected:
     /// True when the node's row is selected.
     bool isNodeSelected(const detail::RowNode* node) const { return node->m_selected; }
     /// How many rows are selected.
-    std::size_t getSelectedCount() const { return m_selectedCount; }
+    std::size_t getSelectedCount() const { return m_selection.size(); }
     /// Selected nodes in the order they were selected.
     std::vector<detail::RowNode*> selectedNodes() const;
     /// Adds the node to the selection (or takes it out) and repaints; no event.
@@ -151,6 +182,8 @@ protected:
     wxSize DoGetBestSize() const override;
 
 private:
+    friend class detail::RowHandle;
+
     struct Column
     {
         wxString m_title;
@@ -201,9 +234,10 @@ private:
     bool m_scrollbarsDirty = true;
     bool m_refreshPending = false;
 
-    std::size_t m_selectedCount = 0;
-    detail::RowNode* m_selFirst = nullptr;
-    detail::RowNode* m_selLast = nullptr;
+    // Selected nodes with the serial of their selection, which orders them:
+    // rows carry only a flag, so that a big tree pays nothing per row for it.
+    std::unordered_map<detail::RowNode*, std::uint64_t> m_selection;
+    std::uint64_t m_selectionSerial = 0;
     detail::RowNode* m_focus = nullptr;
     detail::RowNode* m_anchor = nullptr;
 
@@ -211,6 +245,9 @@ private:
     int m_resizeStartX = 0;
     int m_resizeStartWidth = 0;
     int m_resizeNextStartWidth = 0;
+
+    // Handles on rows of this window: forgetting a row clears the ones on it.
+    std::vector<detail::RowHandle*> m_rowHandles;
 
     wxTimer m_renameTimer;
     detail::RowNode* m_renameCandidate = nullptr;

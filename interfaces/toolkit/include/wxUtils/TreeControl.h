@@ -22,6 +22,7 @@ namespace wxUtils
 /// its subtree shows, and the children of an item are kept in blocks.
 ///
 /// Column 0 shows the item labels with the tree lines; addColumn adds more.
+/// Items may hold their texts or leave them to the control (itemText).
 /// Toolkit styles: MultipleSelection (0x2000, from OrkColumnWindow) lets the user
 /// select several items; ReadOnlyLabels (0x4000) turns renaming in place off.
 /// The root item shows as the first row. Programmatic changes send no events,
@@ -111,6 +112,12 @@ protected:
     void onRowDoubleClicked(detail::RowNode* node) override;
     void onRowContextMenu(detail::RowNode* node, const wxPoint& point) override;
     void onRenameRequested(detail::RowNode* node) override;
+
+    /// The text of `column` for an item that holds none of its own there (an
+    /// item made without a label holds none): a control that keeps its items'
+    /// texts elsewhere supplies them here, when rows are painted and when
+    /// anyone asks an item for its text. Empty by default.
+    virtual wxString itemText(const TreeItem& item, unsigned int column) const;
 
 private:
     friend class TreeItem;

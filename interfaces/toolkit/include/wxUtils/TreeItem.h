@@ -6,21 +6,28 @@
 #include <wx/string.h>
 
 #include <cstddef>
-#include <vector>
+#include <cstdint>
 
 namespace wxUtils
 {
 
 class TreeControl;
 
-/// One item of a TreeControl: a label (column 0), further column texts, an
-/// image and child items. Made with new; once inserted (TreeControl::SetRoot,
+/// One item of a TreeControl: column texts (column 0 is the label), an image
+/// and child items. Made with new; once inserted (TreeControl::SetRoot,
 /// InsertChild) the tree owns it and RemoveAndDestroy deletes it together with
 /// all its descendants.
+///
+/// An item made without a label keeps no text at all: the tree asks for the
+/// texts of such items when it paints their rows or is asked for them
+/// (TreeControl::itemText). A tree of hundreds of thousands of items then
+/// costs a few dozen bytes per item and copies no strings.
 class DBUI_TOOLKIT_EXPORT TreeItem : private detail::RowNode
 {
 public:
-    /// `expanded` says whether the children show from the start.
+    /// An item whose texts the tree supplies; `expanded` says whether the children show from the start.
+    explicit TreeItem(TreeControl* owner, bool expanded = false);
+    /// An item with its own label.
     TreeItem(const wxString& label, TreeControl* owner, bool expanded = false);
     /// The same, taking over a label made for the item.
     TreeItem(wxString&& label, TreeControl* owner, bool expanded = false);
@@ -30,30 +37,37 @@ public:
     TreeItem(const TreeItem&) = delete;
     TreeItem& operator=(const TreeItem&) = delete;
 
+    ///@{
+    /// Items come from slabs of equal slots, not one heap block each.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory, std::size_t size);
+    ///@}
+
     /// The tree the item was made for.
-    TreeControl* GetOwner() const { return m_owner; }
+    TreeControl* GetOwner() const;
 
     ///@{
     /// The text of column 0, beside the tree lines.
-    const wxString& GetLabel() const { return m_label; }
+    wxString GetLabel() const { return GetColumnText(0); }
     void SetLabel(const wxString& label) { SetColumnText(0, label); }
     ///@}
-    /// Text of a column (0 is the label); empty for a column never set.
-    const wxString& GetColumnText(unsigned int column) const;
+    /// Text of a column (0 is the label): the item's own if it was given one,
+    /// otherwise what its tree supplies (empty unless the tree keeps texts elsewhere).
+    wxString GetColumnText(unsigned int column) const;
     ///@{
-    /// Sets the text of a column (0 is the label) and repaints the row.
+    /// Gives the item its own text for a column (0 is the label) and repaints the row.
     void SetColumnText(unsigned int column, const wxString& text) { SetColumnText(column, wxString(text)); }
     void SetColumnText(unsigned int column, wxString&& text);
     ///@}
     /// Index into the tree's image list, -1 for none.
-    int GetImage() const { return m_image; }
+    int GetImage() const;
     /// Shows image `image` of the tree's image list before the label; -1 for none.
     void SetImage(int image);
 
     /// Inserts `child` (a new item, or one taken out of nowhere) before `before`,
     /// one of this item's children, or at the end when `before` is null.
     void InsertChild(TreeItem* child, TreeItem* before = nullptr);
-    /// Inserts `child` as the last child.
+    /// Inserts `child` after the last child.
     void AppendChild(TreeItem* child) { InsertChild(child, nullptr); }
     /// Moves this item under `newParent`, before `before` (null for the end).
     void Reparent(TreeItem* newParent, TreeItem* before = nullptr);
@@ -61,7 +75,7 @@ public:
     void RemoveAndDestroy();
 
     /// The parent item; null for the root and for items not inserted.
-    TreeItem* GetParent() const { return m_parent; }
+    TreeItem* GetParent() const { return itemOf(detail::RowSequence::ownerOf(this)); }
     ///@{
     /// The sibling after (before) this item, or null.
     TreeItem* GetNextSibling() const;
@@ -75,9 +89,9 @@ public:
     /// The child at `index`, or null out of range.
     TreeItem* GetChild(std::size_t index) const;
     /// How many children the item has directly.
-    std::size_t GetChildCount() const { return m_children.size(); }
+    std::size_t GetChildCount() const;
     /// True when the item has children.
-    bool HasChildren() const { return !m_children.empty(); }
+    bool HasChildren() const { return GetChildCount() != 0; }
     /// Position among the siblings.
     std::size_t GetIndexInParent() const;
     /// Number of ancestors.
@@ -103,24 +117,24 @@ public:
 
 private:
     friend class TreeControl;
+    friend class TreeItemHandle;
 
+    // What only some items need: children, own texts, an image. Leaves of
+    // trees that keep their texts elsewhere have none of it.
+    struct Data;
+
+    Data* data() const;
+    Data& ensureData();
+    detail::RowSequence* children() const;
     void setExpanded(bool expanded);
     void updateWeights();
     void detach();
     static TreeItem* itemOf(detail::RowNode* node) { return static_cast<TreeItem*>(node); }
 
-    TreeControl* m_owner;
-    TreeItem* m_parent = nullptr;
-    detail::RowSequence m_children;
-    wxString m_label;
-    // Most trees have one or two columns: the label and the second column
-    // live in the item, so that filling a big two-column tree allocates no
-    // vector per item; columns 2 and up, rarer, go in the vector.
-    wxString m_secondColumnText;
-    std::vector<wxString> m_moreColumnTexts;
+    // The item's Data when it has one (which then knows the owner), else
+    // its owner tagged in the lowest bit: an item is four pointers' worth.
+    std::uintptr_t m_dataOrOwner;
     void* m_userData = nullptr;
-    int m_image = -1;
-    bool m_expanded;
 };
 
 } // namespace wxUtils

@@ -57,6 +57,11 @@ OrkColumnWindow::OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint&
 
 OrkColumnWindow::~OrkColumnWindow()
 {
+    for (detail::RowHandle* handle : m_rowHandles)
+    {
+        handle->m_window = nullptr;
+        handle->m_node = nullptr;
+    }
     // The derived control is already gone: the box must not report to it.
     // wxWidgets destroys the box with the other children.
     if (m_renameCtrl)
@@ -393,10 +398,15 @@ void OrkColumnWindow::onMouseWheel(wxMouseEvent& event)
 
 std::vector<RowNode*> OrkColumnWindow::selectedNodes() const
 {
+    std::vector<std::pair<std::uint64_t, RowNode*>> ordered;
+    ordered.reserve(m_selection.size());
+    for (const auto& [node, serial] : m_selection)
+        ordered.emplace_back(serial, node);
+    std::sort(ordered.begin(), ordered.end());
     std::vector<RowNode*> nodes;
-    nodes.reserve(m_selectedCount);
-    for (RowNode* node = m_selFirst; node; node = node->m_selNext)
-        nodes.push_back(node);
+    nodes.reserve(ordered.size());
+    for (const auto& entry : ordered)
+        nodes.push_back(entry.second);
     return nodes;
 }
 
@@ -406,34 +416,17 @@ void OrkColumnWindow::selectNode(RowNode* node, bool select)
         return;
     node->m_selected = select;
     if (select)
-    {
-        node->m_selPrev = m_selLast;
-        node->m_selNext = nullptr;
-        (m_selLast ? m_selLast->m_selNext : m_selFirst) = node;
-        m_selLast = node;
-        ++m_selectedCount;
-    }
+        m_selection.emplace(node, ++m_selectionSerial);
     else
-    {
-        (node->m_selPrev ? node->m_selPrev->m_selNext : m_selFirst) = node->m_selNext;
-        (node->m_selNext ? node->m_selNext->m_selPrev : m_selLast) = node->m_selPrev;
-        node->m_selPrev = node->m_selNext = nullptr;
-        --m_selectedCount;
-    }
+        m_selection.erase(node);
     repaint();
 }
 
 void OrkColumnWindow::clearSelectionSilently()
 {
-    for (RowNode* node = m_selFirst; node;)
-    {
-        RowNode* next = node->m_selNext;
-        node->m_selected = false;
-        node->m_selPrev = node->m_selNext = nullptr;
-        node = next;
-    }
-    m_selFirst = m_selLast = nullptr;
-    m_selectedCount = 0;
+    for (const auto& entry : m_selection)
+        entry.first->m_selected = false;
+    m_selection.clear();
     repaint();
 }
 
@@ -447,8 +440,29 @@ void OrkColumnWindow::setFocusNode(RowNode* node)
     repaint();
 }
 
+void detail::RowHandle::reset(OrkColumnWindow* window, RowNode* node)
+{
+    if (!node)
+        window = nullptr;
+    if (window != m_window)
+    {
+        if (m_window)
+        {
+            auto& handles = m_window->m_rowHandles;
+            handles.erase(std::find(handles.begin(), handles.end(), this));
+        }
+        if (window)
+            window->m_rowHandles.push_back(this);
+    }
+    m_window = window;
+    m_node = node;
+}
+
 bool OrkColumnWindow::forgetNode(RowNode* node)
 {
+    for (detail::RowHandle* handle : m_rowHandles)
+        if (handle->m_node == node)
+            handle->m_node = nullptr;
     if (m_focus == node)
         m_focus = nullptr;
     if (m_anchor == node)
@@ -466,6 +480,8 @@ bool OrkColumnWindow::forgetNode(RowNode* node)
 
 void OrkColumnWindow::forgetAllNodes()
 {
+    for (detail::RowHandle* handle : m_rowHandles)
+        handle->m_node = nullptr;
     clearSelectionSilently();
     m_focus = m_anchor = m_renameCandidate = nullptr;
     m_renameTimer.Stop();
@@ -556,7 +572,7 @@ void OrkColumnWindow::onLeftDown(wxMouseEvent& event)
     const bool multiple = hasOrkStyle(MultipleSelection);
     if (!node)
     {
-        if (!(multiple && (event.ControlDown() || event.ShiftDown())) && m_selectedCount > 0)
+        if (!(multiple && (event.ControlDown() || event.ShiftDown())) && !m_selection.empty())
         {
             clearSelectionSilently();
             onSelectionChanged();
@@ -581,7 +597,7 @@ void OrkColumnWindow::onLeftDown(wxMouseEvent& event)
     {
         // A plain click on the row that is already the whole selection is the
         // first half of a slow double click: rename unless a real double click follows.
-        if (hadFocus && node == m_focus && node->m_selected && m_selectedCount == 1)
+        if (hadFocus && node == m_focus && node->m_selected && m_selection.size() == 1)
         {
             m_renameCandidate = node;
             int delay = wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC, this);
@@ -702,8 +718,13 @@ void OrkColumnWindow::onContextMenu(wxContextMenuEvent& event)
         node = hitTestRow(point, row) ? nodeAtRow(row) : nullptr;
         if (node && !node->m_selected)
         {
+            // The handlers of the selection may delete rows, this one among them.
+            detail::RowHandle held(this, node);
             selectOnly(node);
             onSelectionChanged();
+            node = held.get();
+            if (!node)
+                return;
         }
     }
     onRowContextMenu(node, point);

@@ -1,5 +1,7 @@
 #include <wxUtils/TreeControl.h>
 
+#include <wxUtils/TreeItemHandle.h>
+
 #include <wx/dc.h>
 #include <wx/imaglist.h>
 #include <wx/renderer.h>
@@ -52,8 +54,8 @@ bool TreeControl::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
 void TreeControl::SetRoot(TreeItem* root)
 {
     wxCHECK_RET(root, "SetRoot with a null item; use DeleteAllItems to empty the tree");
-    wxCHECK_RET(!root->m_parent, "SetRoot with an item that has a parent");
-    wxCHECK_RET(root->m_owner == this, "SetRoot with an item made for another tree control");
+    wxCHECK_RET(!root->GetParent(), "SetRoot with an item that has a parent");
+    wxCHECK_RET(root->GetOwner() == this, "SetRoot with an item made for another tree control");
     if (root == m_root)
         return;
     if (m_root)
@@ -90,15 +92,16 @@ std::size_t TreeControl::GetCount() const
         const TreeItem* item = pending.back();
         pending.pop_back();
         ++count;
-        item->m_children.forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
+        if (const detail::RowSequence* children = item->children())
+            children->forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
     }
     return count;
 }
 
 bool TreeControl::isInTree(const TreeItem* item) const
 {
-    while (item && item->m_parent)
-        item = item->m_parent;
+    while (item && item->GetParent())
+        item = item->GetParent();
     return item && item == m_root;
 }
 
@@ -110,16 +113,18 @@ void TreeControl::itemAboutToBeDestroyed(TreeItem* item)
         endRename(false);
     }
     forgetNode(nodeOf(item));
-    if (item->m_children.empty())
+    if (!item->HasChildren())
         return; // most removals: a leaf, no list to make
     std::vector<TreeItem*> pending;
-    item->m_children.forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
+    auto collect = [&pending](RowNode* node) { pending.push_back(itemOf(node)); };
+    item->children()->forEach(collect);
     while (!pending.empty())
     {
         TreeItem* current = pending.back();
         pending.pop_back();
         forgetNode(nodeOf(current));
-        current->m_children.forEach([&pending](RowNode* node) { pending.push_back(itemOf(node)); });
+        if (const detail::RowSequence* children = current->children())
+            children->forEach(collect);
     }
 }
 
@@ -141,7 +146,7 @@ void TreeControl::itemHidden(TreeItem* item)
     {
         TreeItem* visible = itemOf(focus);
         while (visible && !rowOfNode(nodeOf(visible), row))
-            visible = visible->m_parent;
+            visible = visible->GetParent();
         setFocusNode(visible ? nodeOf(visible) : nullptr);
     }
 }
@@ -164,7 +169,8 @@ Orkutils::Vector<TreeItem*> TreeControl::GetSelectionWithoutChildren() const
     for (RowNode* node : selectedNodes())
     {
         bool ancestorSelected = false;
-        for (const TreeItem* parent = itemOf(node)->m_parent; parent && !ancestorSelected; parent = parent->m_parent)
+        for (const TreeItem* parent = itemOf(node)->GetParent(); parent && !ancestorSelected;
+             parent = parent->GetParent())
             ancestorSelected = parent->m_selected;
         if (!ancestorSelected)
             selection.push_back(itemOf(node));
@@ -209,7 +215,7 @@ TreeItem* TreeControl::GetFocusedItem() const
 void TreeControl::EnsureVisible(TreeItem* item)
 {
     wxCHECK_RET(item && isInTree(item), "EnsureVisible on an item that is not in this tree");
-    for (TreeItem* parent = item->m_parent; parent; parent = parent->m_parent)
+    for (TreeItem* parent = item->GetParent(); parent; parent = parent->GetParent())
         parent->Expand();
     std::size_t row = 0;
     if (rowOfNode(nodeOf(item), row))
@@ -221,12 +227,14 @@ void TreeControl::setExpandedRecursively(TreeItem* item, bool expanded)
     // Weights are rebuilt bottom-up in one pass rather than climbing to the
     // root once per item.
     item->m_expanded = expanded;
-    item->m_children.forEach([this, expanded](RowNode* node) { setExpandedRecursively(itemOf(node), expanded); });
-    const std::size_t weight = 1 + (expanded ? item->m_children.weight() : 0);
-    if (item->m_parent)
-        item->m_parent->m_children.setWeight(item, weight);
+    const detail::RowSequence* children = item->children();
+    if (children)
+        children->forEach([this, expanded](RowNode* node) { setExpandedRecursively(itemOf(node), expanded); });
+    const std::size_t weight = 1 + (expanded && children ? children->weight() : 0);
+    if (TreeItem* parent = item->GetParent())
+        parent->children()->setWeight(item, weight);
     else
-        item->m_weight = weight;
+        item->m_weight = static_cast<std::uint32_t>(weight);
 }
 
 void TreeControl::ExpandAll()
@@ -275,7 +283,8 @@ RowNode* TreeControl::nodeAtRow(std::size_t row) const
     while (offset > 0)
     {
         --offset;
-        RowNode* child = item->m_children.findByWeight(offset);
+        const detail::RowSequence* children = item->children();
+        RowNode* child = children ? children->findByWeight(offset) : nullptr;
         if (!child)
             return nullptr;
         item = itemOf(child);
@@ -287,9 +296,9 @@ RowNode* TreeControl::nodeAfter(RowNode* node) const
 {
     TreeItem* item = itemOf(node);
     if (item->m_expanded && item->HasChildren())
-        return item->m_children.first();
-    for (; item->m_parent; item = item->m_parent)
-        if (RowNode* next = item->m_parent->m_children.next(item))
+        return item->children()->first();
+    for (TreeItem* parent = item->GetParent(); parent; item = parent, parent = parent->GetParent())
+        if (RowNode* next = parent->children()->next(item))
             return next;
     return nullptr;
 }
@@ -298,12 +307,11 @@ bool TreeControl::rowOfNode(const RowNode* node, std::size_t& row) const
 {
     const TreeItem* item = itemOf(node);
     std::size_t result = 0;
-    for (; item->m_parent; item = item->m_parent)
+    for (const TreeItem* parent = item->GetParent(); parent; item = parent, parent = parent->GetParent())
     {
-        const TreeItem* parent = item->m_parent;
         if (!parent->m_expanded)
             return false;
-        result += 1 + parent->m_children.weightBefore(item);
+        result += 1 + parent->children()->weightBefore(item);
     }
     if (item != m_root)
         return false;
@@ -324,11 +332,12 @@ wxRect TreeControl::expanderRect(const TreeItem* item, const wxRect& rowRect) co
 int TreeControl::labelInset(const TreeItem* item) const
 {
     int inset = static_cast<int>(item->GetDepth() + 1) * m_indent;
-    if (m_images && item->m_image >= 0)
+    const int image = item->GetImage();
+    if (m_images && image >= 0)
     {
         int width = 0;
         int height = 0;
-        m_images->GetSize(item->m_image, width, height);
+        m_images->GetSize(image, width, height);
         inset += width + getTextPadding();
     }
     return inset;
@@ -344,17 +353,23 @@ void TreeControl::paintRow(wxDC& dc, RowNode* node, std::size_t, const wxRect& r
         const wxRect button(expander.x + (expander.width - size) / 2, rect.y + (rect.height - size) / 2, size, size);
         wxRendererNative::Get().DrawTreeItemButton(this, dc, button, item->m_expanded ? int(wxCONTROL_EXPANDED) : 0);
     }
-    if (m_images && item->m_image >= 0 && item->m_image < m_images->GetImageCount())
+    const int image = item->GetImage();
+    if (m_images && image >= 0 && image < m_images->GetImageCount())
     {
         int width = 0;
         int height = 0;
-        m_images->GetSize(item->m_image, width, height);
-        m_images->Draw(item->m_image, dc, expander.GetRight() + 1, rect.y + (rect.height - height) / 2,
+        m_images->GetSize(image, width, height);
+        m_images->Draw(image, dc, expander.GetRight() + 1, rect.y + (rect.height - height) / 2,
                        wxIMAGELIST_DRAW_TRANSPARENT);
     }
-    drawCellText(dc, 0, rect, item->m_label, labelInset(item));
+    drawCellText(dc, 0, rect, item->GetLabel(), labelInset(item));
     for (unsigned int c = 1; c < getColumnCount(); ++c)
         drawCellText(dc, c, rect, item->GetColumnText(c));
+}
+
+wxString TreeControl::itemText(const TreeItem&, unsigned int) const
+{
+    return wxString();
 }
 
 void TreeControl::AssignImageList(wxImageList* images, int)
@@ -411,7 +426,7 @@ bool TreeControl::expandRow(RowNode* node, bool expand)
         if (item->m_expanded && item->HasChildren())
             item->Collapse();
         else
-            target = item->m_parent;
+            target = item->GetParent();
     }
     if (target)
         Select(target, true);
@@ -438,15 +453,17 @@ bool TreeControl::clickDecoration(RowNode* node, const wxPoint& point)
 
 void TreeControl::onRowDoubleClicked(RowNode* node)
 {
-    TreeItem* item = itemOf(node);
-    if (item->HasChildren())
+    TreeItemHandle item(itemOf(node));
+    if (item.get()->HasChildren())
     {
         const std::size_t selectedBefore = GetSelectedItemCount();
-        item->Toggle();
+        item.get()->Toggle();
+        // The selection's handlers may delete the item.
         if (GetSelectedItemCount() != selectedBefore)
             onSelectionChanged();
     }
-    sendEvent(wxUTILS_EVT_TREE_ITEM_ACTIVATED, item);
+    if (item)
+        sendEvent(wxUTILS_EVT_TREE_ITEM_ACTIVATED, item.get());
 }
 
 void TreeControl::onRowContextMenu(RowNode* node, const wxPoint& point)
@@ -468,8 +485,13 @@ void TreeControl::EditLabel(TreeItem* item)
     if (!item || hasOrkStyle(ReadOnlyLabels))
         return;
     wxCHECK_RET(isInTree(item), "EditLabel on an item that is not in this tree");
+    // Accepting the label being edited, and the begin event, run handlers
+    // that may delete the item: it is held where its deletion is noticed.
+    const TreeItemHandle held(item);
     if (m_editedItem)
         EndEditLabel(true);
+    if (!held)
+        return;
     EnsureVisible(item);
 
     TreeEvent begin(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, GetId());
@@ -477,8 +499,7 @@ void TreeControl::EditLabel(TreeItem* item)
     begin.SetItem(item);
     begin.SetLabel(item->GetLabel());
     ProcessWindowEvent(begin);
-    // A handler may have deleted the item or vetoed the edit.
-    if (!begin.IsAllowed() || !isInTree(item))
+    if (!begin.IsAllowed() || !held)
         return;
 
     std::size_t row = 0;
@@ -499,17 +520,18 @@ void TreeControl::EndEditLabel(bool accept)
 
 void TreeControl::onTextRenameFinished(const wxString& text, bool cancelled)
 {
-    TreeItem* item = m_editedItem;
+    const TreeItemHandle item(m_editedItem);
     m_editedItem = nullptr;
-    if (!item || cancelled || text == item->GetLabel())
+    if (!item || cancelled || text == item.get()->GetLabel())
         return;
     TreeEvent end(wxUTILS_EVT_TREE_END_LABEL_EDIT, GetId());
     end.SetEventObject(this);
-    end.SetItem(item);
+    end.SetItem(item.get());
     end.SetLabel(text);
     const bool processed = ProcessWindowEvent(end);
-    if (!processed && end.IsAllowed())
-        item->SetLabel(text);
+    // A handler that let the event pass may still have deleted the item.
+    if (!processed && end.IsAllowed() && item)
+        item.get()->SetLabel(text);
 }
 
 } // namespace wxUtils

@@ -1,61 +1,173 @@
 #include <wxUtils/TreeItem.h>
 
-#include <wxUtils/TreeControl.h>
+#include "SlotPool.h"
 
+#include <wxUtils/TreeControl.h>
+#include <wxUtils/TreeItemHandle.h>
+
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace wxUtils
 {
 
 using detail::RowNode;
+using detail::RowSequence;
+
+static_assert(sizeof(TreeItem) <= 32, "tree items must stay small: big trees hold hundreds of thousands");
+
+namespace
+{
+
+// Columns whose own texts an item can hold; a tree shows a handful.
+constexpr unsigned int s_maxColumns = 32;
+
+detail::SlotPool& itemPool()
+{
+    // Never destroyed: items of windows that outlive static destruction still go back to it.
+    static auto* pool = new detail::SlotPool(sizeof(TreeItem));
+    return *pool;
+}
+
+} // namespace
+
+struct TreeItem::Data
+{
+    Data(TreeControl* treeOwner, TreeItem* item) : owner(treeOwner), children(item) {}
+
+    bool isUnused() const { return children.empty() && ownColumns == 0 && image < 0; }
+
+    TreeControl* owner;
+    RowSequence children;
+    // The first two columns inline: most trees show one or two.
+    wxString texts[2];
+    std::vector<wxString> moreTexts;
+    // Bit c: the item holds its own text for column c.
+    std::uint32_t ownColumns = 0;
+    int image = -1;
+};
+
+TreeItem::TreeItem(TreeControl* owner, bool expanded) : m_dataOrOwner(reinterpret_cast<std::uintptr_t>(owner) | 1)
+{
+    wxASSERT_MSG(owner, "a TreeItem needs the tree control that will show it");
+    m_expanded = expanded;
+}
 
 TreeItem::TreeItem(const wxString& label, TreeControl* owner, bool expanded)
     : TreeItem(wxString(label), owner, expanded)
 {
 }
 
-TreeItem::TreeItem(wxString&& label, TreeControl* owner, bool expanded)
-    : m_owner(owner)
-    , m_label(std::move(label))
-    , m_expanded(expanded)
+TreeItem::TreeItem(wxString&& label, TreeControl* owner, bool expanded) : TreeItem(owner, expanded)
 {
-    wxASSERT_MSG(owner, "a TreeItem needs the tree control that will show it");
+    Data& data = ensureData();
+    data.texts[0] = std::move(label);
+    data.ownColumns = 1;
 }
 
 TreeItem::~TreeItem()
 {
-    m_children.forEach([](RowNode* node) { delete itemOf(node); });
+    Data* own = data();
+    if (!own)
+        return;
+    // Iterative: a deep chain of items must not exhaust the stack.
+    std::vector<TreeItem*> doomed;
+    auto collect = [&doomed](RowNode* node) { doomed.push_back(itemOf(node)); };
+    own->children.forEach(collect);
+    while (!doomed.empty())
+    {
+        TreeItem* item = doomed.back();
+        doomed.pop_back();
+        if (Data* data = item->data())
+        {
+            data->children.forEach(collect);
+            data->children.clear();
+        }
+        delete item;
+    }
+    delete own;
 }
 
-const wxString& TreeItem::GetColumnText(unsigned int column) const
+void* TreeItem::operator new(std::size_t size)
 {
-    static const wxString s_empty;
-    if (column == 0)
-        return m_label;
-    if (column == 1)
-        return m_secondColumnText;
-    return column - 2 < m_moreColumnTexts.size() ? m_moreColumnTexts[column - 2] : s_empty;
+    // A class derived from TreeItem is larger: it gets heap memory.
+    return size == sizeof(TreeItem) ? itemPool().allocate() : ::operator new(size);
+}
+
+void TreeItem::operator delete(void* memory, std::size_t size)
+{
+    if (!memory)
+        return;
+    if (size == sizeof(TreeItem))
+        itemPool().release(memory);
+    else
+        ::operator delete(memory);
+}
+
+TreeItem::Data* TreeItem::data() const
+{
+    return (m_dataOrOwner & 1) ? nullptr : reinterpret_cast<Data*>(m_dataOrOwner);
+}
+
+TreeItem::Data& TreeItem::ensureData()
+{
+    if (!data())
+        m_dataOrOwner = reinterpret_cast<std::uintptr_t>(new Data(GetOwner(), this));
+    return *data();
+}
+
+RowSequence* TreeItem::children() const
+{
+    Data* own = data();
+    return own ? &own->children : nullptr;
+}
+
+TreeControl* TreeItem::GetOwner() const
+{
+    if (const Data* own = data())
+        return own->owner;
+    return reinterpret_cast<TreeControl*>(m_dataOrOwner & ~std::uintptr_t(1));
+}
+
+// ---------------------------------------------------------------------------
+// Texts and image
+// ---------------------------------------------------------------------------
+
+wxString TreeItem::GetColumnText(unsigned int column) const
+{
+    const Data* own = data();
+    if (own && column < s_maxColumns && (own->ownColumns >> column & 1))
+        return column < 2 ? own->texts[column] : own->moreTexts[column - 2];
+    return GetOwner()->itemText(*this, column);
 }
 
 void TreeItem::SetColumnText(unsigned int column, wxString&& text)
 {
-    if (column == 0)
-        m_label = std::move(text);
-    else if (column == 1)
-        m_secondColumnText = std::move(text);
+    wxCHECK_RET(column < s_maxColumns, "SetColumnText on a column beyond the 32 an item can hold");
+    Data& own = ensureData();
+    if (column < 2)
+        own.texts[column] = std::move(text);
     else
     {
-        if (column - 1 > m_moreColumnTexts.size())
-            m_moreColumnTexts.resize(column - 1);
-        m_moreColumnTexts[column - 2] = std::move(text);
+        if (column - 2 >= own.moreTexts.size())
+            own.moreTexts.resize(column - 1);
+        own.moreTexts[column - 2] = std::move(text);
     }
-    m_owner->itemsChanged();
+    own.ownColumns |= std::uint32_t(1) << column;
+    GetOwner()->itemsChanged();
+}
+
+int TreeItem::GetImage() const
+{
+    const Data* own = data();
+    return own ? own->image : -1;
 }
 
 void TreeItem::SetImage(int image)
 {
-    m_image = image;
-    m_owner->itemsChanged();
+    ensureData().image = image;
+    GetOwner()->itemsChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -64,54 +176,60 @@ void TreeItem::SetImage(int image)
 
 void TreeItem::InsertChild(TreeItem* child, TreeItem* before)
 {
+    TreeControl* owner = GetOwner();
     wxCHECK_RET(child, "InsertChild with a null child");
-    wxCHECK_RET(!child->m_parent && child != m_owner->m_root, "InsertChild with an item that is already in a tree");
+    wxCHECK_RET(!child->GetParent() && child != owner->m_root, "InsertChild with an item that is already in a tree");
     wxCHECK_RET(child != this && !IsDescendantOf(child), "InsertChild would make an item its own ancestor");
-    wxCHECK_RET(child->m_owner == m_owner, "InsertChild with an item of another tree control");
-    wxCHECK_RET(!before || before->m_parent == this, "InsertChild before an item that is not a child of this one");
-    m_children.insert(child, before);
-    child->m_parent = this;
+    wxCHECK_RET(child->GetOwner() == owner, "InsertChild with an item of another tree control");
+    wxCHECK_RET(!before || before->GetParent() == this, "InsertChild before an item that is not a child of this one");
+    ensureData().children.insert(child, before);
     updateWeights();
-    m_owner->itemsChanged();
+    owner->itemsChanged();
 }
 
 void TreeItem::Reparent(TreeItem* newParent, TreeItem* before)
 {
     wxCHECK_RET(newParent, "Reparent to a null parent");
     wxCHECK_RET(newParent != this && !newParent->IsDescendantOf(this), "Reparent into the item's own subtree");
-    wxCHECK_RET(!before || before->m_parent == newParent, "Reparent before an item that is not a child of the new parent");
+    wxCHECK_RET(!before || before->GetParent() == newParent,
+                "Reparent before an item that is not a child of the new parent");
+    TreeControl* owner = GetOwner();
     if (before == this)
         before = GetNextSibling();
-    if (m_owner->m_editedItem && (m_owner->m_editedItem == this || m_owner->m_editedItem->IsDescendantOf(this)))
-        m_owner->EndEditLabel(false);
+    if (owner->m_editedItem && (owner->m_editedItem == this || owner->m_editedItem->IsDescendantOf(this)))
+        owner->EndEditLabel(false);
     detach();
-    newParent->m_children.insert(this, before);
-    m_parent = newParent;
+    newParent->ensureData().children.insert(this, before);
     newParent->updateWeights();
-    m_owner->itemHidden(this);
-    m_owner->itemsChanged();
+    owner->itemHidden(this);
+    owner->itemsChanged();
 }
 
 void TreeItem::RemoveAndDestroy()
 {
-    m_owner->itemAboutToBeDestroyed(this);
+    TreeControl* owner = GetOwner();
+    owner->itemAboutToBeDestroyed(this);
     detach();
-    TreeControl* owner = m_owner;
     delete this;
     owner->itemsChanged();
 }
 
 void TreeItem::detach()
 {
-    if (m_parent)
+    if (TreeItem* parent = GetParent())
     {
-        TreeItem* parent = m_parent;
-        parent->m_children.erase(this);
-        m_parent = nullptr;
+        Data* parentData = parent->data();
+        parentData->children.erase(this);
         parent->updateWeights();
+        // A parent that lost its last child becomes a plain leaf again.
+        if (parentData->isUnused())
+        {
+            parent->m_dataOrOwner = reinterpret_cast<std::uintptr_t>(parentData->owner) | 1;
+            delete parentData;
+        }
     }
-    else if (m_owner->m_root == this)
-        m_owner->m_root = nullptr;
+    else if (GetOwner()->m_root == this)
+        GetOwner()->m_root = nullptr;
 }
 
 void TreeItem::updateWeights()
@@ -120,14 +238,15 @@ void TreeItem::updateWeights()
     // towards the root and stops at the first item whose weight stays.
     for (TreeItem* item = this; item;)
     {
-        const std::size_t weight = 1 + (item->m_expanded ? item->m_children.weight() : 0);
+        const RowSequence* kids = item->children();
+        const std::size_t weight = 1 + (item->m_expanded && kids ? kids->weight() : 0);
         if (weight == item->m_weight)
             break;
-        TreeItem* parent = item->m_parent;
+        TreeItem* parent = item->GetParent();
         if (parent)
-            parent->m_children.setWeight(item, weight);
+            parent->children()->setWeight(item, weight);
         else
-            item->m_weight = weight;
+            item->m_weight = static_cast<std::uint32_t>(weight);
         item = parent;
     }
 }
@@ -138,9 +257,10 @@ void TreeItem::setExpanded(bool expanded)
         return;
     m_expanded = expanded;
     updateWeights();
+    TreeControl* owner = GetOwner();
     if (!expanded)
-        m_owner->itemHidden(this);
-    m_owner->itemsChanged();
+        owner->itemHidden(this);
+    owner->itemsChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -149,48 +269,74 @@ void TreeItem::setExpanded(bool expanded)
 
 TreeItem* TreeItem::GetNextSibling() const
 {
-    return m_parent ? itemOf(m_parent->m_children.next(this)) : nullptr;
+    const TreeItem* parent = GetParent();
+    return parent ? itemOf(parent->children()->next(this)) : nullptr;
 }
 
 TreeItem* TreeItem::GetPrevSibling() const
 {
-    return m_parent ? itemOf(m_parent->m_children.previous(this)) : nullptr;
+    const TreeItem* parent = GetParent();
+    return parent ? itemOf(parent->children()->previous(this)) : nullptr;
 }
 
 TreeItem* TreeItem::GetFirstChild() const
 {
-    return itemOf(m_children.first());
+    const RowSequence* kids = children();
+    return kids ? itemOf(kids->first()) : nullptr;
 }
 
 TreeItem* TreeItem::GetLastChild() const
 {
-    return itemOf(m_children.last());
+    const RowSequence* kids = children();
+    return kids ? itemOf(kids->last()) : nullptr;
 }
 
 TreeItem* TreeItem::GetChild(std::size_t index) const
 {
-    return itemOf(m_children.at(index));
+    const RowSequence* kids = children();
+    return kids ? itemOf(kids->at(index)) : nullptr;
+}
+
+std::size_t TreeItem::GetChildCount() const
+{
+    const RowSequence* kids = children();
+    return kids ? kids->size() : 0;
 }
 
 std::size_t TreeItem::GetIndexInParent() const
 {
-    return m_parent ? m_parent->m_children.indexOf(this) : 0;
+    const TreeItem* parent = GetParent();
+    return parent ? parent->children()->indexOf(this) : 0;
 }
 
 unsigned int TreeItem::GetDepth() const
 {
     unsigned int depth = 0;
-    for (const TreeItem* item = m_parent; item; item = item->m_parent)
+    for (const TreeItem* item = GetParent(); item; item = item->GetParent())
         ++depth;
     return depth;
 }
 
 bool TreeItem::IsDescendantOf(const TreeItem* ancestor) const
 {
-    for (const TreeItem* item = m_parent; item; item = item->m_parent)
+    for (const TreeItem* item = GetParent(); item; item = item->GetParent())
         if (item == ancestor)
             return true;
     return false;
+}
+
+// ---------------------------------------------------------------------------
+// Handles
+// ---------------------------------------------------------------------------
+
+void TreeItemHandle::reset(TreeItem* item)
+{
+    m_row.reset(item ? item->GetOwner() : nullptr, item);
+}
+
+TreeItem* TreeItemHandle::get() const
+{
+    return static_cast<TreeItem*>(m_row.get());
 }
 
 } // namespace wxUtils

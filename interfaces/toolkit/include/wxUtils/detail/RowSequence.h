@@ -3,6 +3,7 @@
 #include <wxUtils/Export.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -15,18 +16,20 @@ struct RowBlock;
 
 /// A member of a RowSequence: knows its block and slot so that finding its
 /// position never scans the whole sequence. Its weight is the number of
-/// display rows it stands for (itself plus its visible descendants).
+/// display rows it stands for (itself plus its visible descendants). Kept to
+/// sixteen bytes: a big tree has one per item.
 struct DBUI_TOOLKIT_EXPORT RowNode
 {
     RowBlock* m_block = nullptr;
+    std::uint32_t m_weight = 1;
     // Where in its block the member was last seen: a hint that the sequence
-    // checks and corrects (see RowSequence::slotOf).
-    mutable std::size_t m_slot = 0;
-    std::size_t m_weight = 1;
-    // Selection links: selected nodes form a list in the order they were selected.
-    RowNode* m_selPrev = nullptr;
-    RowNode* m_selNext = nullptr;
+    // checks and corrects (see RowSequence::slotOf). Blocks hold a few
+    // hundred members at most.
+    mutable std::uint16_t m_slot = 0;
     bool m_selected = false;
+    // Whether the member's children show: used by tree rows only, and kept
+    // here, where it costs no room.
+    bool m_expanded = false;
 };
 
 /// One run of consecutive members with the sum of their weights.
@@ -35,6 +38,9 @@ struct DBUI_TOOLKIT_EXPORT RowBlock
     std::vector<RowNode*> m_nodes;
     std::size_t m_weight = 0;
     std::size_t m_index = 0;
+    // The node whose sequence this is (a tree item's parent), so that members
+    // need no pointer to it of their own.
+    RowNode* m_owner = nullptr;
 };
 
 /// An ordered sequence of RowNodes kept in blocks of bounded size, with the
@@ -45,7 +51,8 @@ struct DBUI_TOOLKIT_EXPORT RowBlock
 class DBUI_TOOLKIT_EXPORT RowSequence
 {
 public:
-    RowSequence() = default;
+    /// `owner` is the node the members belong to (null for a flat list); members find it through their block.
+    explicit RowSequence(RowNode* owner = nullptr) : m_owner(owner) {}
     RowSequence(const RowSequence&) = delete;
     RowSequence& operator=(const RowSequence&) = delete;
 
@@ -58,6 +65,10 @@ public:
     RowNode* at(std::size_t index) const;
     /// Position of a member of this sequence.
     std::size_t indexOf(const RowNode* node) const;
+    /// The node the members belong to, null for a flat list.
+    RowNode* owner() const { return m_owner; }
+    /// The owner of the sequence `node` is a member of; null when it is in none.
+    static RowNode* ownerOf(const RowNode* node) { return node->m_block ? node->m_block->m_owner : nullptr; }
     /// Sum of the weights of the members before this one.
     std::size_t weightBefore(const RowNode* node) const;
     /// The member covering a weight offset; `offset` becomes the offset inside it.
@@ -99,6 +110,7 @@ private:
     void split(RowBlock* block);
 
     std::vector<std::unique_ptr<RowBlock>> m_blocks;
+    RowNode* m_owner;
     std::size_t m_size = 0;
     std::size_t m_weight = 0;
 };

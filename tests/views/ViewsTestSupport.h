@@ -13,6 +13,8 @@
 
 #include <wxUtils/TreeItem.h>
 
+#include <wx/msgdlg.h>
+
 #include <string>
 #include <vector>
 
@@ -197,5 +199,26 @@ inline void sendChar(wxWindow* window, int code)
     event.SetEventObject(window);
     window->ProcessWindowEvent(event);
 }
+
+/// Answers a message box whose text holds each of `parts`.
+class ExpectMessageContaining : public wxExpectModalBase<wxMessageDialog, ExpectMessageContaining>
+{
+public:
+    ExpectMessageContaining(std::vector<wxString> parts, int answer) : m_parts(std::move(parts)), m_answer(answer) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override
+    {
+        for (const wxString& part : m_parts)
+            EXPECT_NE(dialog->GetMessage().Find(part), wxNOT_FOUND) << "\"" << part << "\" is not in the message:\n"
+                                                                   << dialog->GetMessage();
+        return m_answer;
+    }
+    wxString GetDefaultDescription() const override { return "message box saying \"" + m_parts.front() + "\""; }
+
+private:
+    std::vector<wxString> m_parts;
+    int m_answer;
+};
 
 } // namespace viewstest

@@ -67,6 +67,7 @@ private:
     wxMenu* buildFileMenu();
     wxMenu* buildEditMenu();
     void connectEvents();
+    void rememberGeometry();
 
     void handleNew(wxCommandEvent&);
     void handleOpen(wxCommandEvent&);
@@ -78,6 +79,9 @@ private:
     void handleQuit(wxCommandEvent&);
     void handleUndo(wxCommandEvent&);
     void handleRedo(wxCommandEvent&);
+    void handleCut(wxCommandEvent&);
+    void handleCopy(wxCommandEvent&);
+    void handlePaste(wxCommandEvent&);
     void handleDelete(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
     void handleAbout(wxCommandEvent&);

@@ -13,6 +13,7 @@
 #include <wxUtils/Screenshot.h>
 
 #include <wx/app.h>
+#include <wx/clipbrd.h>
 #include <wx/cmdline.h>
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
@@ -102,6 +103,9 @@ bool EditorApp::OnInit()
 
 int EditorApp::OnExit()
 {
+    // Nodes copied last stay on the clipboard once the editor has gone, where
+    // the desktop keeps clipboards.
+    wxTheClipboard->Flush();
     // The frame is gone by now; the database outlives every view of it.
     m_database.reset();
     return wxApp::OnExit();

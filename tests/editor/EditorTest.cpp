@@ -18,11 +18,13 @@
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
+#include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/filename.h>
 #include <wx/memconf.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -604,6 +606,86 @@ TEST(Editor, TextStillBeingTypedSurvivesAMenuCommandAndClosingTheWindow)
     EXPECT_EQ(editor.database.getUndoDescription(steps - 2), L"Set float attribute(s)");
     editor.command(wxID_UNDO);
     EXPECT_EQ(intensityOf(light), 42.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Clipboard and remembered windows
+// ---------------------------------------------------------------------------
+
+wxString clipboardText()
+{
+    wxClipboardLocker locker;
+    wxTextDataObject data;
+    return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
+}
+
+/// Ctrl and `letter` on the keyboard, with the focus moved to `window` first.
+void pressCtrl(wxWindow* window, char letter)
+{
+    if (wxWindow::FindFocus() != window)
+    {
+        window->SetFocus();
+        ASSERT_TRUE(wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; }));
+    }
+    wxUIActionSimulator().Char(letter, wxMOD_CONTROL);
+    wxtest::pump();
+}
+
+TEST(Editor, ClipboardKeysWorkOnTextInATextBoxAndOnNodesElsewhere)
+{
+    Editor editor;
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    const std::wstring name = light->getName();
+    editor.select({light});
+    const std::size_t nodes = editor.database.getTotalNodeCount();
+    auto* nameBox =
+        dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName("InspectorName", editor.frame));
+    ASSERT_NE(nameBox, nullptr) << "the editor's inspector has a header";
+
+    // In the name box the keys copy and paste text, once, and no node.
+    nameBox->SetFocus();
+    ASSERT_TRUE(wxtest::pumpUntil([nameBox] { return wxWindow::FindFocus() == nameBox; }));
+    nameBox->SelectAll();
+    pressCtrl(nameBox, 'c');
+    EXPECT_EQ(clipboardText(), wxString(name));
+    nameBox->SetInsertionPointEnd();
+    pressCtrl(nameBox, 'v');
+    EXPECT_EQ(nameBox->GetValue(), wxString(name + name));
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes);
+    nameBox->SelectAll();
+    editor.command(wxID_COPY); // the menu, with the focus in the box
+    EXPECT_EQ(clipboardText(), wxString(name + name));
+
+    // In the tree they copy and paste nodes: the light goes into its own
+    // children, as a light holds scene objects.
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    pressCtrl(tree, 'c');
+    EXPECT_TRUE(clipboardText().Contains("<nodedb")) << clipboardText();
+    EXPECT_EQ(light->getName(), name + name) << "the box applied what was typed when it lost the focus";
+    pressCtrl(tree, 'v');
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
+    EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
+
+    // The menu's Cut takes the pasted node again, as one step.
+    editor.command(wxID_CUT);
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes);
+    EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Cut nodes");
+    editor.command(wxID_PASTE);
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
+}
+
+TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
+{
+    {
+        Editor editor;
+        editor.frame->SetSize(wxSize(900, 640));
+        editor.frame->getBrowser()->setSashRatio(0.3);
+        wxtest::pump();
+    }
+    Editor editor;
+    EXPECT_EQ(editor.frame->GetSize(), wxSize(900, 640));
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return std::abs(editor.frame->getBrowser()->getSashRatio() - 0.3) < 0.01; }))
+        << "sash at " << editor.frame->getBrowser()->getSashRatio();
 }
 
 } // namespace

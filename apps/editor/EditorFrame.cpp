@@ -424,36 +424,30 @@ void EditorFrame::handleRedo(wxCommandEvent&)
 
 void EditorFrame::handleCut(wxCommandEvent&)
 {
-    if (wxTextEntryBase* text = focusedTextBox())
-    {
-        text->Cut();
-        return;
-    }
-    // Text still being typed for the nodes goes with them.
-    applyPendingEdits();
-    m_browser->getTreeControl()->cutSelectedNodesToClipboard();
+    runClipboardCommand(&wxTextEntryBase::Cut, &dbui::NodeBrowserTreeControl::cutSelectedNodesToClipboard);
 }
 
 void EditorFrame::handleCopy(wxCommandEvent&)
 {
-    if (wxTextEntryBase* text = focusedTextBox())
-    {
-        text->Copy();
-        return;
-    }
-    applyPendingEdits();
-    m_browser->getTreeControl()->copySelectedNodesToClipboard();
+    runClipboardCommand(&wxTextEntryBase::Copy, &dbui::NodeBrowserTreeControl::copySelectedNodesToClipboard);
 }
 
 void EditorFrame::handlePaste(wxCommandEvent&)
 {
+    runClipboardCommand(&wxTextEntryBase::Paste, &dbui::NodeBrowserTreeControl::pasteNodesFromClipboard);
+}
+
+void EditorFrame::runClipboardCommand(void (wxTextEntryBase::*onText)(),
+                                      bool (dbui::NodeBrowserTreeControl::*onNodes)())
+{
     if (wxTextEntryBase* text = focusedTextBox())
     {
-        text->Paste();
+        (text->*onText)();
         return;
     }
+    // Text still being typed for the nodes goes with them, or is in what is copied.
     applyPendingEdits();
-    m_browser->getTreeControl()->pasteNodesFromClipboard();
+    (m_browser->getTreeControl()->*onNodes)();
 }
 
 void EditorFrame::handleDelete(wxCommandEvent&)

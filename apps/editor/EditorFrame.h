@@ -9,6 +9,7 @@
 #include <memory>
 
 class wxDropFilesEvent;
+class wxTextEntryBase;
 
 namespace db
 {
@@ -25,6 +26,7 @@ namespace dbui
 class CrashRecovery;
 class Document;
 class NodeBrowser;
+class NodeBrowserTreeControl;
 } // namespace dbui
 
 /// The editor's main window: one database shown in a node browser, kept in
@@ -82,6 +84,8 @@ private:
     void handleCut(wxCommandEvent&);
     void handleCopy(wxCommandEvent&);
     void handlePaste(wxCommandEvent&);
+    /// Cut, Copy or Paste: on the text of a focused text box, else on the selected nodes.
+    void runClipboardCommand(void (wxTextEntryBase::*onText)(), bool (dbui::NodeBrowserTreeControl::*onNodes)());
     void handleDelete(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
     void handleAbout(wxCommandEvent&);

@@ -18,13 +18,11 @@
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
-#include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/filename.h>
 #include <wx/memconf.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
-#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -612,24 +610,8 @@ TEST(Editor, TextStillBeingTypedSurvivesAMenuCommandAndClosingTheWindow)
 // Clipboard and remembered windows
 // ---------------------------------------------------------------------------
 
-wxString clipboardText()
-{
-    wxClipboardLocker locker;
-    wxTextDataObject data;
-    return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
-}
-
-/// Ctrl and `letter` on the keyboard, with the focus moved to `window` first.
-void pressCtrl(wxWindow* window, char letter)
-{
-    if (wxWindow::FindFocus() != window)
-    {
-        window->SetFocus();
-        ASSERT_TRUE(wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; }));
-    }
-    wxUIActionSimulator().Char(letter, wxMOD_CONTROL);
-    wxtest::pump();
-}
+using viewstest::clipboardText;
+using viewstest::pressCtrl;
 
 TEST(Editor, ClipboardKeysWorkOnTextInATextBoxAndOnNodesElsewhere)
 {

@@ -11,7 +11,6 @@
 #include <wx/clipbrd.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
-#include <wx/uiaction.h>
 
 #include <algorithm>
 
@@ -21,13 +20,7 @@ namespace
 using dbui::NodeBrowserTreeControl;
 using viewstest::ExpectMessageContaining;
 using viewstest::Owned;
-
-wxString clipboardText()
-{
-    wxClipboardLocker locker;
-    wxTextDataObject data;
-    return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
-}
+using viewstest::clipboardText;
 
 void setClipboardText(const wxString& text)
 {
@@ -99,15 +92,6 @@ struct TwoTrees
         wxtest::pump();
     }
 
-    /// Ctrl and `letter` pressed on the keyboard while `tree` has the focus.
-    static void press(NodeBrowserTreeControl* tree, char letter)
-    {
-        tree->SetFocus();
-        ASSERT_TRUE(wxtest::pumpUntil([tree] { return wxWindow::FindFocus() == tree; }));
-        wxUIActionSimulator().Char(letter, wxMOD_CONTROL);
-        wxtest::pump();
-    }
-
     static void select(NodeBrowserTreeControl* tree, const std::vector<db::Node*>& nodes)
     {
         for (std::size_t i = 0; i < nodes.size(); ++i)
@@ -128,14 +112,14 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     TwoTrees trees(scene.database, other.database);
 
     TwoTrees::select(trees.from, {scene.a, scene.b1});
-    TwoTrees::press(trees.from, 'c');
+    viewstest::pressCtrl(trees.from, 'c');
     EXPECT_NE(clipboardText().Find("kind=\"database\""), wxNOT_FOUND) << clipboardText();
     EXPECT_EQ(scene.database.getUndoStackSize(), 0u) << "copying changed the source";
 
     // Into the selected group of the other database, one step; the camera's
     // name is taken there, and its target (/L) is not in that database.
     TwoTrees::select(trees.to, {other.group});
-    TwoTrees::press(trees.to, 'v');
+    viewstest::pressCtrl(trees.to, 'v');
     ASSERT_EQ(namesUnder(other.group), (std::vector<std::wstring>{L"b1", L"A", L"b2"}));
     db::Node* pastedGroup = other.group->getChildNodes()[1];
     EXPECT_EQ(namesUnder(pastedGroup), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
@@ -152,7 +136,7 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     // On the script, which holds no nodes: right after it, where the light's
     // path finds the light again.
     TwoTrees::select(trees.from, {scene.script});
-    TwoTrees::press(trees.from, 'v');
+    viewstest::pressCtrl(trees.from, 'v');
     EXPECT_EQ(namesUnder(&scene.database),
               (std::vector<std::wstring>{L"A", L"B", L"L", L"s", L"A1", L"b1", L"L2"}));
     db::Node* pastedCamera = scene.database.getChildNodes()[5];
@@ -220,7 +204,7 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
     {
         SCOPED_TRACE(r.text);
         setClipboardText(wxString::FromUTF8(r.text));
-        wxTEST_DIALOG(TwoTrees::press(trees.from, 'v'),
+        wxTEST_DIALOG(viewstest::pressCtrl(trees.from, 'v'),
                       ExpectMessageContaining({"Nothing was pasted", wxString::FromUTF8(r.why)}, wxID_OK));
         EXPECT_EQ(scene.database.getTotalNodeCount(), nodes);
         EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
@@ -228,7 +212,7 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
 
     setClipboardText("<?xml version=\"1.0\"?>\n<nodedb version=\"1\" kind=\"subtree\">\n"
                      "  <node type=\"Light\" name=\"Lamp\"><float name=\"intensity\">3</float></node>\n</nodedb>\n");
-    TwoTrees::press(trees.from, 'v');
+    viewstest::pressCtrl(trees.from, 'v');
     ASSERT_EQ(namesUnder(scene.a2), std::vector<std::wstring>{L"Lamp"});
     EXPECT_EQ(scene.a2->getChildNodes()[0]->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 3.0f);
 }

@@ -10,7 +10,6 @@
 #include <db/ChangeBlock.h>
 #include <db/FloatAttribute.h>
 
-#include <wx/clipbrd.h>
 #include <wx/stattext.h>
 // After the native label, which it needs.
 #include <wx/generic/stattextg.h>
@@ -274,12 +273,7 @@ TEST(NodeInspector, HeaderNamesWhatIsInspectedRenamesInPlaceAndCopiesThePath)
     EXPECT_EQ(inspector.part<wxUtils::OrkSimpleTextCtrl>("InspectorName")->getText(), "L");
 
     inspector.click(inspector.part("InspectorPath"));
-    {
-        wxClipboardLocker locker;
-        wxTextDataObject data;
-        ASSERT_TRUE(wxTheClipboard->GetData(data));
-        EXPECT_EQ(data.GetText(), "/L");
-    }
+    EXPECT_EQ(viewstest::clipboardText(), "/L");
 
     // Several nodes: how many, and the most derived type they all are of.
     inspector.window->setNodes({scene.light, otherLight});

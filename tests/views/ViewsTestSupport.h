@@ -13,7 +13,9 @@
 
 #include <wxUtils/TreeItem.h>
 
+#include <wx/clipbrd.h>
 #include <wx/msgdlg.h>
+#include <wx/uiaction.h>
 
 #include <string>
 #include <vector>
@@ -198,6 +200,26 @@ inline void sendChar(wxWindow* window, int code)
     event.m_keyCode = code;
     event.SetEventObject(window);
     window->ProcessWindowEvent(event);
+}
+
+/// The text on the system clipboard; empty when it holds none.
+inline wxString clipboardText()
+{
+    wxClipboardLocker locker;
+    wxTextDataObject data;
+    return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
+}
+
+/// Ctrl and `letter` on the keyboard, with the focus moved to `window` first.
+inline void pressCtrl(wxWindow* window, char letter)
+{
+    if (wxWindow::FindFocus() != window)
+    {
+        window->SetFocus();
+        ASSERT_TRUE(wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; }));
+    }
+    wxUIActionSimulator().Char(letter, wxMOD_CONTROL);
+    wxtest::pump();
 }
 
 /// Answers a message box whose text holds each of `parts`.

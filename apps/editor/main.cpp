@@ -3,6 +3,7 @@
 #include "EditorFrame.h"
 
 #include <dbui/Document.h>
+#include <dbui/FileSystemName.h>
 
 #include <db/Database.h>
 #include <db/FileInputStream.h>
@@ -123,7 +124,7 @@ bool EditorApp::loadSchema()
     if (m_schemaFile.empty())
         return true; // the built-in example schema
     m_registry = std::make_unique<db::TypeRegistry>();
-    db::FileInputStream stream(m_schemaFile.ToStdWstring(), db::FileOpenMode::Text);
+    db::FileInputStream stream(dbui::toFileSystemName(m_schemaFile), db::FileOpenMode::Text);
     db::SchemaLoaderXML loader(stream);
     if (!loader.load(*m_registry))
     {

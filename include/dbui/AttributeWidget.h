@@ -66,7 +66,8 @@ protected:
     void stopObservingDatabase() { synchWithDatabase(nullptr); }
 
     /// True while attributes are bound and may still be written: the database
-    /// exists and none of them, nor a node above them, has been removed since.
+    /// is not being destroyed and none of them, nor a node above them, has been
+    /// removed since.
     bool isBoundToLiveAttributes() const;
 
 private:
@@ -74,6 +75,8 @@ private:
     /// to the attributes it was typed for, before they are unbound.
     void applyPendingEdits();
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool immediate) override;
+    /// The bound attributes go with their database: the widget lets go of both and empties.
+    void onDatabaseDestroyed(db::Database* database) override;
     void synchWithDatabase(db::Database* database);
     void rebuild();
 

@@ -22,20 +22,30 @@ namespace dbui
 {
 
 class Autosaver;
+class CrashSaver;
 
 /// Keeps a user's unsaved work when the program dies, and offers it back at
 /// the next start.
 ///
-/// Writing. While a CrashRecovery lives, a fatal signal (SIGSEGV, SIGBUS,
-/// SIGFPE, SIGILL, SIGABRT), a termination signal (SIGTERM, SIGHUP) or an
-/// exception that reaches std::terminate makes it write the document's
-/// unsaved work to its recovery file through Document::saveFile; the document
-/// itself keeps its name. The recovery file is Document::getCrashRecoveryFilename()
-/// ("<document file>.recovery" beside the document, ".recovery" in the working
-/// directory for an unnamed document). Afterwards the previous handler runs,
-/// so crash reporters, sanitizers and core dumps still work. The recovery file
-/// is written through the database library's safe saver, so an older recovery
-/// file is replaced only by a complete new one.
+/// Writing. While a CrashRecovery lives, the document's unsaved work (an edit
+/// under way included) goes to its recovery file when the program is ended
+/// or dies; the document itself keeps its name. The recovery file is
+/// Document::getCrashRecoveryFilename() ("<document file>.recovery" beside the
+/// document, ".recovery" in the working directory for an unnamed document).
+///   - A termination signal (SIGTERM, SIGHUP, SIGINT) may come in the middle
+///     of an edit; it is handed to the event loop (wxApp::SetSignalHandler),
+///     which saves the recovery file as saveRecoveryFile() does once the
+///     running handler has returned. A second one before the loop has got to
+///     the first, or one in a program without a wxApp, is taken like a crash.
+///   - A fatal signal (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) or an
+///     exception that reaches std::terminate comes where the program's state
+///     may be broken: only the recovery file is written, as compact XML by the
+///     database library's own saver with plain system calls, to names worked
+///     out beforehand. No observer, window, wxWidgets call or overridden
+///     Document operation runs.
+/// Afterwards the previous handler runs, so crash reporters, sanitizers and
+/// core dumps still work. An older recovery file is replaced only by a
+/// complete new one.
 ///
 /// wxWidgets catches exceptions that escape event handlers itself and ends
 /// the program through wxApp::OnUnhandledException, which never reaches
@@ -92,9 +102,11 @@ class Autosaver;
 /// least one CrashRecovery wants them and removed with the last one. Create
 /// and destroy them on the user-interface thread.
 ///
-/// Limits: a crash handler runs in a process whose state may be damaged; the
-/// save is a best effort, bounded by a time limit so that a hung save still
-/// lets the program end.
+/// Limits: a crash handler runs in a process whose state may be damaged, and
+/// the crash write is a best effort. The saver and the file stream still
+/// allocate memory: a crash inside the memory allocator itself (a corrupted
+/// heap) can make the write wait on the allocator's lock, so it is bounded by a
+/// time limit that lets the program end. The last autosave is still there then.
 class DBUI_EXPORT CrashRecovery final : public DocumentObserver
 {
 public:
@@ -102,7 +114,7 @@ public:
     enum Triggers
     {
         FatalSignals = 1,        ///< SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT
-        TerminationSignals = 2,  ///< SIGTERM, SIGHUP
+        TerminationSignals = 2,  ///< SIGTERM, SIGHUP, SIGINT
         UnhandledExceptions = 4, ///< std::terminate
         AllTriggers = FatalSignals | TerminationSignals | UnhandledExceptions,
     };
@@ -138,7 +150,7 @@ public:
 
     ///@{
     /// The folder for recovery files that cannot lie beside a document; empty (the default) for none.
-    void setRecoveryFolder(const wxString& folder) { m_folder = folder; }
+    void setRecoveryFolder(const wxString& folder);
     wxString getRecoveryFolder() const { return m_folder; }
     ///@}
 
@@ -175,7 +187,9 @@ public:
 private:
     friend class Autosaver;
 
+    void onDocumentCreated() override;
     void onDocumentClosing() override;
+    void onDocumentClosed() override;
     void onDocumentSaved() override;
     void onDocumentModified(bool transient) override;
 
@@ -194,6 +208,8 @@ private:
     void settleAutosave();
     /// Deletes the recovery files of this document's unsaved work and forgets them.
     void removeRecoveryFiles(const wxString& keep = wxString());
+    /// Tells the crash handlers where the recovery file goes now.
+    void updateCrashTargets();
 
     Document& m_document;
     int m_triggers;
@@ -203,6 +219,7 @@ private:
     /// Recovery files written for the document's unsaved work since it was opened or last saved, the latest last.
     std::vector<wxString> m_written;
     std::unique_ptr<Autosaver> m_autosaver;
+    std::unique_ptr<CrashSaver> m_crashSaver;
     std::function<void()> m_autosaveListener;
     wxDateTime m_lastAutosave;
     wxString m_lastAutosaveError;

@@ -80,7 +80,8 @@ public:
 
     // --- access -----------------------------------------------------------
 
-    /// The database the document binds to a file (not owned).
+    /// The database the document binds to a file (not owned); null once it
+    /// has been destroyed.
     db::Database* getDatabase() const { return m_database; }
     /// The observer list, for hosts that prefer a call to the member.
     ObserverManager<DocumentObserver>& getObservers() { return m_observers; }
@@ -148,6 +149,10 @@ public:
 
     /// Passes every change on to the observers as onDocumentModified.
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// The document closes with its database (onDocumentClosing, then
+    /// onDocumentClosed) and is left without one: it has nothing to save, and
+    /// loading or saving fails.
+    void onDatabaseDestroyed(db::Database* database) override;
 
     // --- file access, overridable -----------------------------------------
 
@@ -205,6 +210,8 @@ private:
     void copyObserversFrom(const Document& other);
     /// "Cannot write to '<fileName>'." (with the reason under ExplainFileErrors).
     void signalCannotWrite(const wxString& fileName) const;
+    /// Makes the database's current state the saved one, with no undo history.
+    void forgetHistory();
     /// The bookkeeping of a successful save.
     void becomeSavedAs(const wxString& fileName);
     /// The bookkeeping of a successful load.

@@ -92,6 +92,8 @@ protected:
     virtual bool canMultiSelect(db::Attribute* attribute) const;
 
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// Empties the panel and forgets the database, as setDatabase(nullptr) does.
+    void onDatabaseDestroyed(db::Database* database) override;
 
 private:
     void addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder);

@@ -71,6 +71,8 @@ protected:
 
     bool visitNodeEnter(db::Node* node) override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// Empties the tree and forgets the database, as setDatabase(nullptr) does.
+    void onDatabaseDestroyed(db::Database* database) override;
 
     /// Adds the item of a node that came into the database, in its place among its siblings.
     void doAddNode(db::Node* node);

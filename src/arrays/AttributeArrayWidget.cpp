@@ -43,7 +43,10 @@ void AttributeArrayWidget::clearWindow()
         Disconnect(m_addButton->GetId(), wxEVT_COMMAND_BUTTON_CLICKED,
                    wxCommandEventHandler(AttributeArrayWidget::onAddAttribute));
     SetSizer(nullptr);
-    DestroyChildren();
+    // An element or a button may be inside its own handler, whose edit
+    // brought this rebinding.
+    for (wxWindow* child : GetChildren())
+        wxUtils::destroyWhenIdle(child);
     m_grid = nullptr;
     m_addButton = nullptr;
 }
@@ -131,8 +134,7 @@ void AttributeArrayWidget::onDataChanged(const db::ChangeSet& changes, bool /*im
                     continue;
                 if (auto* elementWidget = dynamic_cast<AttributeWidget*>(window))
                     elementWidget->clearAttributes();
-                window->Hide();
-                CallAfter([window] { window->Destroy(); });
+                wxUtils::destroyWhenIdle(window);
             }
             changed = true;
             break;

@@ -4,6 +4,7 @@
 
 #include <db/Attribute.h>
 #include <wxUtils/PanelBuilder.h>
+#include <wxUtils/WindowUtils.h>
 
 namespace dbui {
 
@@ -21,9 +22,11 @@ CompoundAttributeWidget::~CompoundAttributeWidget()
 void CompoundAttributeWidget::clearWindow()
 {
     // The grid belongs to the attributes it was built for; member widgets of
-    // attributes no longer bound must not outlive the binding.
+    // attributes no longer bound must not outlive the binding. One of them
+    // may be inside its own handler, whose edit brought this rebinding.
     SetSizer(nullptr);
-    DestroyChildren();
+    for (wxWindow* child : GetChildren())
+        wxUtils::destroyWhenIdle(child);
 }
 
 void CompoundAttributeWidget::populateFromData(bool /*immediate*/)

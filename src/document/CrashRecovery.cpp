@@ -1,10 +1,12 @@
 #include <dbui/CrashRecovery.h>
+#include <dbui/FileSystemName.h>
 
 #include "Autosaver.h"
 #include "CrashSignals.h"
 
 #include <db/Database.h>
 #include <db/FileOutputStream.h>
+#include <db/SaverXML.h>
 
 #include <wx/debug.h>
 #include <wx/filefn.h>
@@ -13,12 +15,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbui
@@ -32,7 +36,14 @@ const wxString s_untitledPrefix = "Unnamed-";
 
 std::filesystem::path toPath(const wxString& fileName)
 {
-    return std::filesystem::path(std::string(fileName.fn_str()));
+    return std::filesystem::path(toFileSystemName(fileName));
+}
+
+/// Work that no file holds yet; an edit under way counts before it has
+/// become an undo step.
+bool hasUnsavedWork(const db::Database* database)
+{
+    return database && (database->hasChangedSinceCheckpoint() || database->isInChangeBlock());
 }
 
 std::optional<std::filesystem::file_time_type> modifiedTime(const std::filesystem::path& file)
@@ -116,7 +127,85 @@ void makeFolder(const wxString& folder)
         wxFileName::Mkdir(folder, 0700, wxPATH_MKDIR_FULL);
 }
 
+/// Copies `text` into `slot`; a name too long for the system leaves it empty.
+void store(char (&slot)[PATH_MAX], const std::string& text)
+{
+    if (text.size() >= sizeof slot)
+        slot[0] = '\0';
+    else
+        std::memcpy(slot, text.c_str(), text.size() + 1);
+}
+
+/// Makes `folder` and the missing folders above it, with nothing but the
+/// calls a signal handler may make.
+void makeFoldersInCrash(const char* folder)
+{
+    char path[PATH_MAX];
+    const std::size_t length = std::strlen(folder);
+    std::memcpy(path, folder, length + 1);
+    for (std::size_t i = 1; i <= length; ++i)
+    {
+        if (path[i] != '/' && path[i] != '\0')
+            continue;
+        const char kept = path[i];
+        path[i] = '\0';
+        ::mkdir(path, 0700);
+        path[i] = kept;
+    }
+}
+
 } // namespace
+
+// ===========================================================================
+// What a crash writes
+// ===========================================================================
+
+void CrashSaver::setTargets(const std::string& file, const std::string& fallback, const std::string& folder)
+{
+    const int next = 1 - m_current.load();
+    Targets& targets = m_targets[next];
+    store(targets.file, file);
+    store(targets.fallback, fallback);
+    store(targets.folder, folder);
+    m_current.store(next);
+}
+
+int CrashSaver::getTriggers() const
+{
+    return m_recovery.getTriggers();
+}
+
+bool CrashSaver::writeInCrash() const
+{
+    if (!hasUnsavedWork(m_recovery.getDocument().getDatabase()))
+        return false;
+    const Targets& targets = m_targets[m_current.load()];
+    for (const char* file : {targets.file, targets.fallback})
+    {
+        if (file[0] == '\0')
+            continue;
+        if (writeTo(file))
+            return true;
+        if (targets.folder[0] != '\0')
+        {
+            makeFoldersInCrash(targets.folder);
+            if (writeTo(file))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CrashSaver::writeTo(const char* file) const
+{
+    db::FileOutputStream stream(std::string(file), db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+    return db::SaverXML(stream, db::SaverXML::s_compact).save(m_recovery.getDocument().getDatabase());
+}
+
+void CrashSaver::saveOnTermination()
+{
+    m_recovery.saveRecoveryFile();
+}
 
 // ===========================================================================
 // Life and options
@@ -126,7 +215,9 @@ CrashRecovery::CrashRecovery(Document& document, int triggers) : m_document(docu
 {
     wxASSERT_MSG((triggers & ~AllTriggers) == 0, "CrashRecovery: unknown trigger bits");
     m_document.m_observers.add(this, ObserverMode::Deferred);
-    addCrashRecovery(this);
+    m_crashSaver = std::make_unique<CrashSaver>(*this);
+    updateCrashTargets();
+    addCrashSaver(m_crashSaver.get());
 }
 
 CrashRecovery::~CrashRecovery()
@@ -134,13 +225,19 @@ CrashRecovery::~CrashRecovery()
     // The host that listens may be going away too.
     m_autosaveListener = nullptr;
     m_autosaver.reset();
-    removeCrashRecovery(this);
+    removeCrashSaver(m_crashSaver.get());
     m_document.m_observers.remove(this, ObserverMode::Immediate);
 }
 
 void CrashRecovery::setCrashSaveTimeLimit(unsigned int seconds)
 {
     setCrashSaveTimeLimitSeconds(seconds);
+}
+
+void CrashRecovery::setRecoveryFolder(const wxString& folder)
+{
+    m_folder = folder;
+    updateCrashTargets();
 }
 
 void CrashRecovery::setAutosave(std::chrono::milliseconds interval, std::chrono::milliseconds idle)
@@ -196,7 +293,7 @@ wxString CrashRecovery::folderFileFor(const wxString& documentFile) const
 std::unique_ptr<db::FileOutputStream> CrashRecovery::openRecoveryStream(wxString& target) const
 {
     const auto open = [](const wxString& name) {
-        return std::make_unique<db::FileOutputStream>(name.ToStdWstring(), db::FileOpenMode::Text,
+        return std::make_unique<db::FileOutputStream>(toFileSystemName(name), db::FileOpenMode::Text,
                                                       db::OutputStreamEncoding::Utf8);
     };
     target = getRecoveryFilename();
@@ -213,9 +310,15 @@ std::unique_ptr<db::FileOutputStream> CrashRecovery::openRecoveryStream(wxString
     return stream;
 }
 
+void CrashRecovery::updateCrashTargets()
+{
+    m_crashSaver->setTargets(toFileSystemName(getRecoveryFilename()),
+                             toFileSystemName(folderFileFor(m_document.getFilename())), toFileSystemName(m_folder));
+}
+
 bool CrashRecovery::saveRecoveryFile()
 {
-    if (!m_document.hasChangedSinceLastSave())
+    if (!hasUnsavedWork(m_document.getDatabase()))
         return false;
     wxString target = getRecoveryFilename();
     if (m_document.getFilename().empty() && !m_folder.empty())
@@ -291,6 +394,17 @@ void CrashRecovery::onDocumentSaved()
     // a recovery file itself (saveAfterCrash) keeps that one.
     settleAutosave();
     removeRecoveryFiles(m_document.getFilename());
+    updateCrashTargets();
+}
+
+void CrashRecovery::onDocumentCreated()
+{
+    updateCrashTargets();
+}
+
+void CrashRecovery::onDocumentClosed()
+{
+    updateCrashTargets();
 }
 
 void CrashRecovery::onDocumentClosing()
@@ -375,7 +489,7 @@ Document::ErrorCode CrashRecovery::offerUntitledRecovery()
         const auto time = modifiedTime(entry.path());
         if (time && (!newestTime || *time > *newestTime))
         {
-            newest = wxString(entry.path().string());
+            newest = fromFileSystemName(entry.path().string());
             newestTime = time;
         }
     }
@@ -412,6 +526,8 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
     else if (m_document.closeIfAllowed() == Document::Cancelled)
         return Document::Cancelled;
 
+    if (!m_document.getDatabase())
+        return Document::LoadFailed;
     db::Database& database = *m_document.getDatabase();
     database.beginChangeBlock();
     // Cleared only once the recovery file has been read whole: a broken one

@@ -1,4 +1,5 @@
 #include <dbui/Document.h>
+#include <dbui/FileSystemName.h>
 
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
@@ -12,7 +13,6 @@
 #include <wxUtils/OrkMessageBox.h>
 
 #include <wx/debug.h>
-#include <wx/file.h>
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -22,6 +22,7 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbui
@@ -32,16 +33,19 @@ namespace
 const wxString s_noFileTitle = "No file open";
 const wxString s_unnamedTitle = "Unnamed";
 
-/// True when `fileName` names an existing file that we may not replace.
+/// True when `fileName` names an existing file that we may not replace: the
+/// file the save would write, spelt as the save spells it.
 bool existsButCannotBeWritten(const wxString& fileName)
 {
-    return wxFileExists(fileName) && !wxFile::Access(fileName, wxFile::write);
+    const std::string bytes = toFileSystemName(fileName);
+    struct stat info{};
+    return ::stat(bytes.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(bytes.c_str(), W_OK) != 0;
 }
 
 /// Why `fileName` cannot be written, as the system says it.
 wxString whyNotWritable(const wxString& fileName)
 {
-    if (::access(fileName.fn_str(), W_OK) == 0)
+    if (::access(toFileSystemName(fileName).c_str(), W_OK) == 0)
         return wxString();
     return wxString::FromUTF8(std::strerror(errno));
 }
@@ -58,13 +62,13 @@ Document::Document(db::Database& database, const wxString& fileExtension)
     m_database->getObservers().add(this, ObserverMode::Deferred);
     // Whatever the host put in the database before handing it over is the
     // starting point, not something the user could undo or lose.
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    forgetHistory();
 }
 
 Document::~Document()
 {
-    m_database->getObservers().remove(this, ObserverMode::Immediate);
+    if (m_database)
+        m_database->getObservers().remove(this, ObserverMode::Immediate);
 }
 
 Document::Document(const Document& other)
@@ -121,7 +125,7 @@ void Document::copyObserversFrom(const Document& other)
 
 bool Document::hasChangedSinceLastSave() const
 {
-    return m_database->hasChangedSinceCheckpoint();
+    return m_database && m_database->hasChangedSinceCheckpoint();
 }
 
 wxString Document::getTitleWithChangeIndicator() const
@@ -207,9 +211,9 @@ Document::ErrorCode Document::closeIfAllowed()
 Document::ErrorCode Document::doClose()
 {
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosing(); });
-    m_database->clear();
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    if (m_database)
+        m_database->clear();
+    forgetHistory();
     m_fileName.clear();
     m_title = s_noFileTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
@@ -227,8 +231,7 @@ Document::ErrorCode Document::createNew()
         db::ChangeBlock block(m_database, L"New Document");
         doClose();
     }
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    forgetHistory();
     m_fileName.clear();
     m_title = s_unnamedTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
@@ -288,8 +291,7 @@ Document::ErrorCode Document::doOpen(const wxString& fileName)
 
 Document::ErrorCode Document::becomeOpened(const wxString& fileName)
 {
-    m_database->clearUndoHistory();
-    m_database->setCheckpoint();
+    forgetHistory();
     m_fileName = fileName;
     addToFileHistory(fileName);
     setTitleFromFilename();
@@ -356,7 +358,8 @@ void Document::signalCannotWrite(const wxString& fileName) const
 
 void Document::becomeSavedAs(const wxString& fileName)
 {
-    m_database->setCheckpoint();
+    if (m_database)
+        m_database->setCheckpoint();
     addToFileHistory(fileName);
     m_fileName = fileName;
     setTitleFromFilename();
@@ -367,7 +370,7 @@ Document::ErrorCode Document::saveCopy(const wxString& fileName)
 {
     if (wxFileExists(fileName))
     {
-        if (!wxFile::Access(fileName, wxFile::write))
+        if (existsButCannotBeWritten(fileName))
         {
             signalCannotWrite(fileName);
             return Cancelled;
@@ -406,12 +409,34 @@ void Document::onDatabaseChanged(db::Database* database, const db::ChangeSet& ch
     m_observers.notify([transient](DocumentObserver* o) { o->onDocumentModified(transient); });
 }
 
+void Document::onDatabaseDestroyed(db::Database* database)
+{
+    if (database != m_database)
+        return;
+    // Observers let go of the database (an autosave under way, say) while it
+    // is still whole.
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentClosing(); });
+    m_database->getObservers().remove(this, ObserverMode::Immediate);
+    m_database = nullptr;
+    m_fileName.clear();
+    m_title = s_noFileTitle;
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
+}
+
+void Document::forgetHistory()
+{
+    if (!m_database)
+        return;
+    m_database->clearUndoHistory();
+    m_database->setCheckpoint();
+}
+
 bool Document::loadFile(const std::wstring& fileName)
 {
-    db::FileInputStream stream(fileName, db::FileOpenMode::Text);
+    db::FileInputStream stream(toFileSystemName(fileName), db::FileOpenMode::Text);
     if (!stream.isOpen())
     {
-        m_lastFileError = wxString::FromUTF8(stream.getFileName() + ": " + stream.getError());
+        m_lastFileError = fromFileSystemName(stream.getFileName()) + ": " + wxString::FromUTF8(stream.getError());
         return false;
     }
     db::LoaderXML loader(stream, 0, nullptr);
@@ -429,12 +454,12 @@ bool Document::saveFile(const std::wstring& fileName)
 {
     // The stream writes beside the target and renames over it on success, so
     // a failed save leaves the previous document intact.
-    db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
+    db::FileOutputStream stream(toFileSystemName(fileName), db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
     db::SaverXML saver(stream, 0);
     if (!saver.save(m_database))
     {
         const std::string why = saver.getError().empty() ? stream.getError() : saver.getError();
-        m_lastFileError = wxString::FromUTF8(stream.getFileName() + ": " + why);
+        m_lastFileError = fromFileSystemName(stream.getFileName()) + ": " + wxString::FromUTF8(why);
         return false;
     }
     m_lastFileError.clear();

@@ -1,4 +1,5 @@
 #include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/FileSystemName.h>
 
 #include <db/AttributeDef.h>
 #include <db/ChangeBlock.h>
@@ -346,14 +347,14 @@ void NodeBrowserTreeControl::loadDatabaseFromFile()
     db::Database* database = getDatabase();
     if (extension == "dbb")
     {
-        db::FileInputStream stream(path.ToStdWstring(), db::FileOpenMode::Binary);
+        db::FileInputStream stream(toFileSystemName(path), db::FileOpenMode::Binary);
         db::LoaderBinary loader(stream, 0, nullptr);
         if (database)
             loader.load(database);
     }
     else if (extension == "xml")
     {
-        db::FileInputStream stream(path.ToStdWstring(), db::FileOpenMode::Text);
+        db::FileInputStream stream(toFileSystemName(path), db::FileOpenMode::Text);
         db::LoaderXML loader(stream, 0, nullptr);
         if (database)
             loader.load(database);
@@ -385,7 +386,7 @@ void NodeBrowserTreeControl::saveSubtree(wxUtils::TreeItem* item, bool binary)
                         wxFD_SAVE, wxDefaultPosition);
     if (dialog.ShowModal() != wxID_OK)
         return;
-    const std::wstring path = dialog.GetPath().ToStdWstring();
+    const std::string path = toFileSystemName(dialog.GetPath());
 
     bool saved = false;
     if (binary)

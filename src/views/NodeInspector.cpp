@@ -13,6 +13,7 @@
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowFreezer.h>
+#include <wxUtils/WindowUtils.h>
 
 #include <wx/sizer.h>
 
@@ -53,6 +54,12 @@ void NodeInspector::setDatabase(db::Database* database)
     setNodes({});
 }
 
+void NodeInspector::onDatabaseDestroyed(db::Database* database)
+{
+    if (database == m_database)
+        setDatabase(nullptr);
+}
+
 void NodeInspector::setNodes(const std::vector<db::Node*>& nodes)
 {
     m_nodes = nodes;
@@ -68,9 +75,21 @@ void NodeInspector::clear()
     for (CommonAttributeHolder* holder : m_holders)
         delete holder;
     m_holders.clear();
-    if (panel->GetSizer())
+    if (wxSizer* sizer = panel->GetSizer())
     {
-        panel->GetSizer()->Clear(true);
+        // A row may be inside one of its own handlers: the edit it makes (an
+        // attribute array's Add, Enter in a box) can be what rebuilds the
+        // inspector. Rows leave the scrolling panel at once, since GTK
+        // complains of hidden windows in a panel that scrolls, and go once
+        // the event is over.
+        for (wxSizerItem* item : sizer->GetChildren())
+        {
+            if (wxWindow* window = item->GetWindow())
+            {
+                window->Reparent(this);
+                wxUtils::destroyWhenIdle(window);
+            }
+        }
         panel->SetSizer(nullptr, true);
     }
 }

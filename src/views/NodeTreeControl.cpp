@@ -88,6 +88,12 @@ void NodeTreeControl::setDatabase(db::Database* database)
     rebuild();
 }
 
+void NodeTreeControl::onDatabaseDestroyed(db::Database* database)
+{
+    if (database == m_database)
+        setDatabase(nullptr);
+}
+
 void NodeTreeControl::rebuild()
 {
     clear();

@@ -3,7 +3,6 @@
 #include <db/Attribute.h>
 #include <db/ChangeSet.h>
 #include <db/Database.h>
-#include <db/Registry.h>
 #include <wxUtils/FocusReliantWindow.h>
 
 #include <algorithm>
@@ -11,14 +10,6 @@
 namespace dbui {
 
 namespace {
-
-// Hosts often tear down a document's database before the windows showing it;
-// a widget outliving its database must not touch it on the way out.
-bool isAlive(const db::Database* database)
-{
-    const std::vector<db::Database*>& live = db::Registry::getInstance().getRegisteredDatabases();
-    return std::find(live.begin(), live.end(), database) != live.end();
-}
 
 // Removed attributes stay alive for undo, so the former parent is still there
 // to walk to; what tells them apart is the removed mark on the way up.
@@ -121,7 +112,7 @@ bool AttributeWidget::isValueCommon() const
 
 bool AttributeWidget::isBoundToLiveAttributes() const
 {
-    if (m_attributes.empty() || (m_database && !isAlive(m_database)))
+    if (m_attributes.empty() || (m_database && m_database->isBeingDestroyed()))
         return false;
     return std::none_of(m_attributes.begin(), m_attributes.end(), wasRemoved);
 }
@@ -135,11 +126,22 @@ void AttributeWidget::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
         Update();
 }
 
+void AttributeWidget::onDatabaseDestroyed(db::Database* database)
+{
+    if (database != m_database)
+        return;
+    // Hosts often tear down a document's database before the windows showing
+    // it: nothing of it may be touched afterwards, not even on the way out.
+    synchWithDatabase(nullptr);
+    m_attributes.clear();
+    rebuild();
+}
+
 void AttributeWidget::synchWithDatabase(db::Database* database)
 {
     // Removal is immediate so that a widget rebinding or dying inside a
     // notification gets no further call in it; addition waits for the next one.
-    if (m_database && isAlive(m_database))
+    if (m_database)
         m_database->getObservers().remove(this, ObserverMode::Immediate);
     m_database = database;
     if (m_database)

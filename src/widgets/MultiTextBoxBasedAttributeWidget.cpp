@@ -124,10 +124,12 @@ void MultiTextBoxBasedAttributeWidget::onDataChanged(const db::ChangeSet&, bool 
 
 void MultiTextBoxBasedAttributeWidget::applyValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box)
 {
-    setCommonValue(row, col, box);
     // Without this a box whose Enter wrote an unchanged number (no notification,
-    // so no refill) would write it again when the focus leaves.
+    // so no refill) would write it again when the focus leaves. First: the
+    // edit's report may rebuild the view around this widget, and the focus
+    // leaving the box then must not apply the text again.
     box->resetModifiedFlag();
+    setCommonValue(row, col, box);
 }
 
 void MultiTextBoxBasedAttributeWidget::onTextBoxEnter(wxCommandEvent& event)

@@ -69,8 +69,10 @@ void TextBoxBasedAttributeWidget::onDataChanged(const db::ChangeSet&, bool immed
 
 void TextBoxBasedAttributeWidget::applyValue()
 {
-    setCommonValue();
+    // Marked applied first: the edit's report may rebuild the view around this
+    // widget, and the focus leaving it then must not apply the text again.
     m_textBox->resetModifiedFlag();
+    setCommonValue();
 }
 
 void TextBoxBasedAttributeWidget::onTextBoxEnter(wxCommandEvent&)

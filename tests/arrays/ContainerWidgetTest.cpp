@@ -25,12 +25,12 @@ using Strings = std::vector<wxString>;
 
 namespace {
 
-/// The labels of the static texts directly inside `window`, in window order.
+/// The labels of the static texts shown directly inside `window`, in window order.
 Strings labelsOf(wxWindow* window)
 {
     Strings labels;
     for (wxWindow* child : window->GetChildren())
-        if (auto* text = dynamic_cast<wxUtils::OrkStaticText*>(child))
+        if (auto* text = dynamic_cast<wxUtils::OrkStaticText*>(child); text && text->IsShown())
             labels.push_back(text->GetLabel());
     return labels;
 }

@@ -15,7 +15,10 @@
 #include <csignal>
 #include <exception>
 
+#include <time.h>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace doctest;
 using dbui::CrashRecovery;
@@ -80,6 +83,14 @@ protected:
             return L"<does not load>";
         auto* attribute = dynamic_cast<db::StringAttribute*>(loaded.findAttribute(L"author"));
         return attribute ? attribute->getValue() : L"<none>";
+    }
+
+    /// How many top-level nodes a recovery file holds besides the saved "level".
+    static std::size_t roomsIn(const wxString& file)
+    {
+        db::Database loaded(L"Loaded");
+        db::FileInputStream in(file.ToStdWstring());
+        return db::LoaderXML(in).load(loaded) ? loaded.getRootContainer().getNodeCount() - 1 : 0;
     }
 
     /// Names in the scratch folder, to prove that no temporary file was left.
@@ -262,6 +273,100 @@ TEST_F(CrashRecoveryTest, FatalSignalWritesTheRecoveryFile)
     }
     EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
     EXPECT_EQ(m_document->getFilename(), castle()) << "only the crashed process took the recovery name";
+}
+
+/// A host's document whose own saving goes through windows (a progress
+/// dialog, say), which a crashing program must leave alone.
+class WindowedSaveDocument : public Document
+{
+public:
+    using Document::Document;
+    bool saveFile(const std::wstring& fileName) override
+    {
+        if (m_windowsGone)
+            std::_Exit(3);
+        return Document::saveFile(fileName);
+    }
+    bool m_windowsGone = false;
+};
+
+TEST_F(CrashRecoveryTest, FatalSignalInTheMiddleOfAnEditWritesTheRecoveryFileOnItsOwn)
+{
+    testing::FLAGS_gtest_death_test_style = "fast";
+    WindowedSaveDocument host(m_database, "lvl");
+    ASSERT_EQ(host.save(castle()), Document::Success);
+    {
+        CrashRecovery recovery(host);
+        EXPECT_EXIT(
+            {
+                db::ChangeBlock block(m_database, L"Add rooms");
+                for (int i = 0; i < 20; ++i)
+                    m_database.getRootContainer().add(db::makeNode(L"Group", L"room" + std::to_wstring(i)));
+                edit(L"bob");
+                host.m_windowsGone = true;
+                std::raise(SIGSEGV);
+            },
+            [](int status) { return !(WIFEXITED(status) && WEXITSTATUS(status) == 3); }, "");
+    }
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"bob") << "what the edit had done when the program died";
+    EXPECT_EQ(roomsIn(castle() + ".recovery"), 20u);
+}
+
+// Started by the test below in a process of its own: opens the document,
+// edits it while a timer sends SIGTERM, as when the session ends under a user
+// who is working, and goes on with the event loop.
+TEST_F(CrashRecoveryTest, ChildTerminatedDuringAnEdit)
+{
+    wxString document;
+    if (!wxGetEnv("DBUI_TERMINATED_DOCUMENT", &document))
+        GTEST_SKIP() << "run by TerminationSignalDuringAnEditKeepsTheWholeEdit";
+    ASSERT_EQ(m_document->open(document), Document::Success);
+    CrashRecovery recovery(*m_document);
+    timer_t timer{};
+    sigevent event{};
+    event.sigev_notify = SIGEV_SIGNAL;
+    event.sigev_signo = SIGTERM;
+    ASSERT_EQ(timer_create(CLOCK_MONOTONIC, &event, &timer), 0);
+    itimerspec when{};
+    when.it_value.tv_nsec = 2'000'000;
+    ASSERT_EQ(timer_settime(timer, 0, &when, nullptr), 0);
+    {
+        db::ChangeBlock block(m_database, L"Add rooms");
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+        for (int i = 0; i < 100 || std::chrono::steady_clock::now() < until; ++i)
+            m_database.getRootContainer().add(db::makeNode(L"Group", L"room" + std::to_wstring(i)));
+        edit(L"bob");
+    }
+    wxtest::pumpUntil([] { return false; }, std::chrono::seconds(20));
+    ADD_FAILURE() << "the program was not ended";
+}
+
+TEST_F(CrashRecoveryTest, TerminationSignalDuringAnEditKeepsTheWholeEdit)
+{
+    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    const pid_t child = dbuitest::startSelf("CrashRecoveryTest.ChildTerminatedDuringAnEdit", "DBUI_TERMINATED_DOCUMENT",
+                                            std::string(castle().fn_str()));
+    ASSERT_GT(child, 0);
+    const int status = dbuitest::waitForEnd(child, std::chrono::seconds(60));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "wait status " << status;
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"bob") << "the recovery file holds the edit as it ended";
+    EXPECT_GE(roomsIn(castle() + ".recovery"), 100u);
+
+    // A program that no longer runs its event loop still ends at the second
+    // signal, and still keeps the work.
+    testing::FLAGS_gtest_death_test_style = "fast";
+    edit(L"cid");
+    {
+        CrashRecovery recovery(*m_document);
+        EXPECT_EXIT(
+            {
+                std::raise(SIGTERM);
+                std::raise(SIGTERM);
+                std::_Exit(3);
+            },
+            testing::KilledBySignal(SIGTERM), "");
+    }
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"cid");
 }
 
 TEST_F(CrashRecoveryTest, UnhandledExceptionWritesTheRecoveryFile)

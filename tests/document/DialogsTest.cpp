@@ -3,7 +3,12 @@
 
 #include "DocumentTestSupport.h"
 
+#include <dbui/CrashRecovery.h>
+
 #include <wx/filefn.h>
+#include <wx/strconv.h>
+
+#include <optional>
 
 #include <linux/capability.h>
 #include <linux/securebits.h>
@@ -139,6 +144,75 @@ TEST_F(DocumentTest, ReadOnlyFileIsNeverOverwritten)
     EXPECT_EQ(readAll(locked), "precious");
     EXPECT_TRUE(m_document->getFilename().empty());
     EXPECT_TRUE(m_observer.lifecycle().empty());
+}
+
+/// While alive, file names reach the system as Latin-1 bytes, as they do on
+/// a system whose locale is not UTF-8.
+class Latin1FileNames
+{
+public:
+    Latin1FileNames() : m_previous(wxConvFileName) { wxConvFileName = &m_latin1; }
+    ~Latin1FileNames() { wxConvFileName = m_previous; }
+    Latin1FileNames(const Latin1FileNames&) = delete;
+    Latin1FileNames& operator=(const Latin1FileNames&) = delete;
+
+private:
+    wxCSConv m_latin1{wxFONTENCODING_ISO8859_1};
+    wxMBConv* m_previous;
+};
+
+TEST_F(DocumentTest, NonAsciiNamesAreTheFilesTheSystemKnowsByThoseNames)
+{
+    struct Case
+    {
+        const char* system;
+        bool latin1;
+        const char* bytes; // the name as the system spells it
+    };
+    const Case cases[] = {
+        {"UTF-8", false, "ch\xc3\xa2teau \xc3\xa9t\xc3\xa9.lvl"},
+        {"Latin-1", true, "ch\xe2teau \xe9t\xe9.lvl"},
+    };
+    m_document->setFileHistory(m_history.get());
+    dbui::CrashRecovery recovery(*m_document);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.system);
+        std::optional<Latin1FileNames> latin1;
+        if (c.latin1)
+            latin1.emplace();
+        const wxString name = path("ch\xc3\xa2teau \xc3\xa9t\xc3\xa9.lvl");
+        const std::filesystem::path onDisk = m_dir / c.bytes;
+
+        ASSERT_EQ(m_document->save(name), Document::Success);
+        EXPECT_TRUE(std::filesystem::exists(onDisk));
+        EXPECT_EQ(m_document->getTitle(), wxString::FromUTF8("ch\xc3\xa2teau \xc3\xa9t\xc3\xa9"));
+        EXPECT_EQ(m_history->getHistoryFile(0), name);
+
+        // Older than any recovery file, whatever the clock's granularity.
+        std::filesystem::last_write_time(onDisk, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+        edit(L"bob");
+        ASSERT_TRUE(recovery.saveRecoveryFile());
+        EXPECT_TRUE(std::filesystem::exists(onDisk.string() + ".recovery"));
+        EXPECT_TRUE(dbui::CrashRecovery::hasNewerRecoveryFile(name));
+        m_document->close();
+        ASSERT_EQ(m_document->openRecent(0), Document::Success);
+        EXPECT_EQ(author(), L"ann");
+
+        ASSERT_EQ(chmod(onDisk.c_str(), 0444), 0);
+        {
+            WithoutPermissionOverride guard;
+            ASSERT_TRUE(guard.usable());
+            Document::ErrorCode result = Document::Success;
+            wxTEST_DIALOG(result = m_document->save(name),
+                          ExpectMessage("Cannot write to '" + name + "'.", wxID_OK, wxOK | wxCENTRE));
+            EXPECT_EQ(result, Document::Cancelled) << "the check must look at the file that would be replaced";
+        }
+        std::filesystem::remove(onDisk);
+        std::filesystem::remove(onDisk.string() + ".recovery");
+        m_document->close();
+        fillDatabase(L"level");
+    }
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <wx/filefn.h>
 
+#include <optional>
+
 #include <sys/stat.h>
 
 using namespace doctest;
@@ -534,6 +536,30 @@ TEST_F(DocumentTest, CopyTakesEverythingButIsNotRegisteredWithTheDatabase)
     gTarn.getErrorReporter()->clear();
     gTarn.getErrorReporter()->setEcho(true);
     db::Database::setErrorReporter(databaseReporter);
+}
+
+TEST_F(DocumentTest, DatabaseDestroyedBeforeItsDocumentClosesTheDocument)
+{
+    std::optional<db::Database> database(std::in_place, L"short-lived");
+    auto document = std::make_unique<Document>(*database, "lvl");
+    RecordingObserver observer;
+    document->m_observers.add(&observer, ObserverMode::Deferred);
+    ASSERT_EQ(document->save(path("short.lvl")), Document::Success);
+    database->addDynamicString(L"author", L"ann");
+    const db::Database* address = &*database;
+    database.reset();
+    EXPECT_EQ(document->getDatabase(), nullptr);
+    EXPECT_EQ(observer.lifecycle(), (std::vector<std::string>{"saved", "closing", "closed"}));
+    EXPECT_EQ(document->getTitleWithChangeIndicator(), "No file open") << "nothing is left to save";
+    EXPECT_EQ(document->save(path("other.lvl")), Document::SaveFailed);
+
+    database.emplace(L"newcomer");
+    ASSERT_EQ(&*database, address) << "the new database must take the old one's place for this test";
+    EXPECT_EQ(document->getDatabase(), nullptr) << "a new database at the same address is not the document's";
+    database->addDynamicString(L"author", L"bob");
+    EXPECT_EQ(observer.calls.back(), "closed") << "the newcomer's changes do not reach the document";
+    document.reset();
+    EXPECT_EQ(database->getObservers().count(), 0u);
 }
 
 } // namespace

@@ -30,12 +30,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace
 {
@@ -548,15 +545,9 @@ TEST(Editor, KilledEditorLosesNoMoreThanTheAutosaveInterval)
     Scratch folder;
     const wxString document = folder.path("scene.xml");
     ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, document));
-    char self[4096] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    std::string filter = "--gtest_filter=KilledEditorChild.*";
-    char* arguments[] = {self, filter.data(), nullptr};
-    wxSetEnv("DBUI_KILLED_EDITOR_DOCUMENT", document);
-    pid_t child = 0;
-    const int spawned = ::posix_spawn(&child, self, nullptr, nullptr, arguments, environ);
-    wxUnsetEnv("DBUI_KILLED_EDITOR_DOCUMENT");
-    ASSERT_EQ(spawned, 0);
+    const pid_t child =
+        dbuitest::startSelf("KilledEditorChild.*", "DBUI_KILLED_EDITOR_DOCUMENT", std::string(document.fn_str()));
+    ASSERT_GT(child, 0);
     const bool ready = wxtest::pumpUntil([&] { return wxFileExists(document + ".ready"); },
                                          std::chrono::milliseconds(60000));
     ::kill(child, SIGKILL);

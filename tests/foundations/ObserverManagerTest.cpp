@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,34 @@ TEST_F(ObserverManagerTest, NestedNotificationDoesNotDisturbTheOuterOne)
     // Outer: a (inner: a, c), then c. b was removed before either reached it.
     EXPECT_EQ(log, (std::vector<std::string>{"a", "a", "c", "c"}));
     EXPECT_EQ(manager.count(), 2u);
+}
+
+TEST_F(ObserverManagerTest, ObserverThatThrowsLeavesTheListAsAfterANormalNotification)
+{
+    manager.add(&a, ObserverMode::Deferred);
+    manager.add(&b, ObserverMode::Deferred);
+    // The throw leaves from inside a nested notification.
+    a.action = [&] {
+        a.action = nullptr;
+        notifyAll();
+    };
+    b.action = [&] {
+        manager.remove(&a, ObserverMode::Immediate);
+        manager.add(&c, ObserverMode::Deferred);
+        throw std::runtime_error("observer failed");
+    };
+    EXPECT_THROW(notifyAll(), std::runtime_error);
+    EXPECT_FALSE(manager.isNotifying());
+    EXPECT_FALSE(manager.contains(&a));
+    EXPECT_TRUE(manager.contains(&c));
+    EXPECT_EQ(manager.count(), 2u);
+
+    log.clear();
+    b.action = nullptr;
+    manager.add(&a, ObserverMode::Deferred);
+    notifyAll();
+    EXPECT_EQ(log, (std::vector<std::string>{"b", "c", "a"})) << "no addition is stuck as pending";
+    EXPECT_TRUE(reporter.messages.empty());
 }
 
 } // namespace

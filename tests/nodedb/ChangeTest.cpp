@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
 using namespace nodedbtest;
 
@@ -349,6 +352,48 @@ TEST(DatabaseRegistry, DatabasesComeAndGoInOrder)
         EXPECT_NE(d, raw);
 }
 
+/// A view that holds its database until told it goes.
+class HoldingObserver : public db::DatabaseObserver
+{
+public:
+    explicit HoldingObserver(db::Database& database, bool removeItself)
+        : held(&database), m_removeItself(removeItself)
+    {
+        database.getObservers().add(this, ObserverMode::Deferred);
+    }
+    void onDatabaseDestroyed(db::Database* database) override
+    {
+        ASSERT_EQ(database, held);
+        const auto& registered = db::Registry::getInstance().getRegisteredDatabases();
+        stillWhole = database->getName() == L"going" &&
+                     std::find(registered.begin(), registered.end(), database) != registered.end();
+        if (m_removeItself)
+            database->getObservers().remove(this, ObserverMode::Immediate);
+        held = nullptr;
+        ++told;
+    }
+    db::Database* held;
+    bool stillWhole = false;
+    int told = 0;
+
+private:
+    bool m_removeItself;
+};
+
+TEST(DatabaseObservers, AreToldFirstWhenTheirDatabaseIsDestroyed)
+{
+    auto database = std::make_unique<db::Database>(L"going");
+    HoldingObserver leaving(*database, true);
+    HoldingObserver staying(*database, false);
+    database.reset();
+    for (const HoldingObserver* observer : {&leaving, &staying})
+    {
+        EXPECT_EQ(observer->told, 1);
+        EXPECT_EQ(observer->held, nullptr);
+        EXPECT_TRUE(observer->stillWhole) << "told while the database is whole and registered";
+    }
+}
+
 /// Reacts to a change by editing again, as a widget that rebuilds might.
 class EchoObserver : public db::DatabaseObserver
 {
@@ -389,6 +434,106 @@ TEST(ChangeBlocks, BlocksOpenedInsideANotificationAreReportedAfterIt)
     EXPECT_EQ(echo.calls, 5);
     EXPECT_EQ(recorder.reports.size(), 5u);
     EXPECT_EQ(database.getUndoStackSize(), 5u);
+}
+
+
+/// Reads the name of every removed node, as a view taking its items out does.
+class RemovalReader : public db::DatabaseObserver
+{
+public:
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool) override
+    {
+        for (db::Node* node : changes.RemovedNodes())
+            names.push_back(node->getName());
+    }
+    std::vector<std::wstring> names;
+};
+
+/// Makes one edit of its own while told of the first change, as a widget that
+/// writes back a value might.
+class EditOnce : public db::DatabaseObserver
+{
+public:
+    explicit EditOnce(std::function<void()> edit) : m_edit(std::move(edit)) {}
+    void onDatabaseChanged(db::Database*, const db::ChangeSet&, bool) override
+    {
+        if (auto edit = std::exchange(m_edit, nullptr))
+            edit();
+    }
+
+private:
+    std::function<void()> m_edit;
+};
+
+// The undo step that holds removed nodes may be dropped (by the undo limit,
+// or as redo history when an observer edits) while observers are still being
+// told of their removal; they must be able to read them all the same.
+TEST(UndoHistory, DroppedStepsKeepTheirNodesUntilEveryObserverHasBeenTold)
+{
+    enum Action
+    {
+        RemoveLamp,
+        UndoAddingLamp,
+        CancelAddingLamp,
+    };
+    struct Case
+    {
+        const char* name;
+        int limit;
+        Action action;
+        bool observerEdits;
+    };
+    const Case cases[] = {
+        {"limit 0 drops the step at once", 0, RemoveLamp, false},
+        {"limit 1 drops it when an observer edits", 1, RemoveLamp, true},
+        {"an edit during an undo drops the redo step", -1, UndoAddingLamp, true},
+        {"a cancelled block inside a report", -1, CancelAddingLamp, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        db::Database database;
+        db::Node* sun = addNode(database, L"Light", L"sun");
+        const auto addLamp = [&database] {
+            db::ChangeBlock block(database, L"Add lamp");
+            db::Node* lamp = addNode(database, L"Light", L"lamp");
+            addNode(database, L"Light", L"bulb", lamp);
+            return lamp;
+        };
+        db::Node* lamp = c.action == RemoveLamp ? addLamp() : nullptr;
+        database.clearUndoHistory();
+        database.setMaxUndoItems(c.limit);
+        if (c.action == UndoAddingLamp)
+            addLamp();
+        std::function<void()> edit = [&] { intensityOf(sun)->setValue(4); };
+        if (c.action == CancelAddingLamp)
+            edit = [&] {
+                database.beginChangeBlock();
+                addLamp();
+                database.cancelChangeBlock();
+            };
+        EditOnce editor(c.observerEdits ? edit : nullptr);
+        RemovalReader reader;
+        database.getObservers().add(&editor, ObserverMode::Deferred);
+        database.getObservers().add(&reader, ObserverMode::Deferred);
+        switch (c.action)
+        {
+        case RemoveLamp:
+            lamp->remove();
+            break;
+        case UndoAddingLamp:
+            database.undo();
+            break;
+        case CancelAddingLamp:
+            sun->setName(L"day");
+            break;
+        }
+        database.getObservers().remove(&reader, ObserverMode::Immediate);
+        database.getObservers().remove(&editor, ObserverMode::Immediate);
+        std::sort(reader.names.begin(), reader.names.end());
+        EXPECT_EQ(reader.names, (std::vector<std::wstring>{L"bulb", L"lamp"}));
+        EXPECT_EQ(database.getRootContainer().getNodeCount(), 1u);
+    }
 }
 
 } // namespace

@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,6 +106,42 @@ inline long endedProcessId()
         ::_exit(0);
     ::waitpid(child, nullptr, 0);
     return static_cast<long>(child);
+}
+
+/// Starts this test program again in a process of its own (with a display
+/// connection of its own), running the tests that `filter` names, with
+/// `variable` set to `value` in its environment; -1 when it cannot start.
+inline pid_t startSelf(const std::string& filter, const char* variable, const std::string& value)
+{
+    char self[4096] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return -1;
+    std::string argument = "--gtest_filter=" + filter;
+    char* arguments[] = {self, argument.data(), nullptr};
+    ::setenv(variable, value.c_str(), 1);
+    pid_t child = -1;
+    if (::posix_spawn(&child, self, nullptr, nullptr, arguments, environ) != 0)
+        child = -1;
+    ::unsetenv(variable);
+    return child;
+}
+
+/// Waits for `child` to end, at most `limit`, and kills it past that; its wait status.
+inline int waitForEnd(pid_t child, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0)
+    {
+        if (std::chrono::steady_clock::now() >= deadline)
+        {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            break;
+        }
+        ::usleep(10000);
+    }
+    return status;
 }
 
 /// Skips the test when the disk could not be made.

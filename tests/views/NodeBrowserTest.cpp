@@ -16,6 +16,7 @@
 #include <wx/uiaction.h>
 
 #include <functional>
+#include <optional>
 
 namespace
 {
@@ -126,26 +127,9 @@ struct EditingBrowser
         EXPECT_TRUE(wxtest::pumpUntil([&] { return inspector()->getNodes() == std::vector<db::Node*>{node}; }));
     }
 
-    /// The `index`th text box of the inspector's widget for `attribute`.
     wxUtils::OrkSimpleTextCtrl* textBox(db::Attribute* attribute, int index) const
     {
-        std::vector<wxUtils::OrkSimpleTextCtrl*> boxes;
-        std::function<void(wxWindow*)> collect = [&](wxWindow* window) {
-            for (wxWindow* child : window->GetChildren())
-            {
-                auto* widget = dynamic_cast<dbui::AttributeWidget*>(child);
-                if (widget && widget->getAttributes() == std::vector<db::Attribute*>{attribute})
-                {
-                    for (wxWindow* part : widget->GetChildren())
-                        if (auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(part))
-                            boxes.push_back(box);
-                    return;
-                }
-                collect(child);
-            }
-        };
-        collect(inspector()->getScrollPanel());
-        return index < static_cast<int>(boxes.size()) ? boxes[index] : nullptr;
+        return viewstest::textBoxOf(inspector(), attribute, index);
     }
 
     /// Selects the first node and types into the box of `edit`, as typing
@@ -306,6 +290,38 @@ TEST(NodeBrowser, ANameTypedInTheInspectorHeaderRenamesItsNodeWhateverTakesTheFo
     b.browser.release()->Destroy();
     wxtest::pump();
     EXPECT_EQ(b.scene.nodes[0]->getName(), L"Typed");
+}
+
+TEST(NodeBrowser, DatabaseDestroyedFirstEmptiesTheBrowserAndANewOneAtItsAddressIsLeftAlone)
+{
+    std::optional<dbuitest::AllTypesScene> scene(std::in_place, 1);
+    Owned<dbui::NodeBrowser> browser(wxtest::show(new dbui::NodeBrowser(wxtest::frame(), wxID_ANY)));
+    browser->setDatabase(&scene->database);
+    dbui::NodeInspector* inspector = browser->getInspector();
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    viewstest::click(tree, tree->getItemOfNode(scene->nodes[0]));
+    // Text still being typed in a row when the database goes.
+    wxUtils::OrkSimpleTextCtrl* box = viewstest::textBoxOf(inspector, scene->attribute(0, L"string"), 0);
+    ASSERT_NE(box, nullptr);
+    box->SetFocus();
+    EXPECT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+    box->ChangeValue("typed");
+    box->MarkDirty();
+
+    const db::Database* address = &scene->database;
+    scene.reset();
+    EXPECT_EQ(tree->getDatabase(), nullptr);
+    EXPECT_EQ(inspector->getDatabase(), nullptr);
+    EXPECT_TRUE(inspector->getNodes().empty());
+
+    scene.emplace(1);
+    ASSERT_EQ(&scene->database, address) << "the new database must take the old one's place for this test";
+    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    wxtest::pump();
+    EXPECT_EQ(scene->undoSize(), 0u) << "text typed for the old database reached the new one";
+    EXPECT_EQ(scene->database.getObservers().count(), 0u) << "a view took the newcomer for its database";
+    browser.release()->Destroy();
+    wxtest::pump();
 }
 
 } // namespace

@@ -1,23 +1,27 @@
 // The inspector shows what the selected nodes share and follows structural
 // changes under them, leaving value changes to its widgets.
 
+#include "AllTypesScene.h"
 #include "ViewsTestSupport.h"
 
+#include <dbui/AttributeArrayWidget.h>
 #include <dbui/AttributeWidget.h>
 #include <dbui/CommonAttributeHolder.h>
 #include <dbui/NodeInspector.h>
 
+#include <db/AttributeArray.h>
 #include <db/ChangeBlock.h>
 #include <db/FloatAttribute.h>
+#include <wxUtils/OrkButton.h>
 
+#include <wx/button.h>
 #include <wx/stattext.h>
 // After the native label, which it needs.
 #include <wx/generic/stattextg.h>
 #include <wx/uiaction.h>
 
-#include <wxUtils/OrkSimpleTextCtrl.h>
-
 #include <algorithm>
+#include <functional>
 
 namespace
 {
@@ -46,16 +50,6 @@ struct Inspector
     {
         wxWindow* shown = part(name);
         return shown && shown->IsShown() ? shown->GetLabel() : wxString("(hidden)");
-    }
-
-    /// The row labels shown, without their fold marks.
-    std::vector<wxString> shownLabels() const
-    {
-        std::vector<wxString> texts;
-        for (wxWindow* child : window->getScrollPanel()->GetChildren())
-            if (child->IsShown() && (dynamic_cast<wxStaticText*>(child) || dynamic_cast<wxGenericStaticText*>(child)))
-                texts.push_back(child->GetLabel().AfterLast(' '));
-        return texts;
     }
 
     /// Whether the widget of `node`'s attribute `name` is shown.
@@ -103,12 +97,19 @@ struct Inspector
         return names;
     }
 
+    /// The row labels shown, without their fold marks.
     std::vector<wxString> labels() const
     {
         std::vector<wxString> texts;
         for (wxWindow* child : window->getScrollPanel()->GetChildren())
+        {
+            if (!child->IsShown())
+                continue;
             if (auto* label = dynamic_cast<wxStaticText*>(child))
                 texts.push_back(label->GetLabel());
+            else if (auto* fold = dynamic_cast<wxGenericStaticText*>(child))
+                texts.push_back(fold->GetLabel().Mid(2));
+        }
         return texts;
     }
 
@@ -291,20 +292,20 @@ TEST(NodeInspector, FilterShowsOnlyRowsWhoseNamesHoldItAcrossSelectionsUntilEsca
     db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
     Inspector inspector(scene.database, dbui::NodeInspector::ShowAttributeFilter);
     inspector.window->setNodes({scene.light});
-    const std::vector<wxString> all = inspector.shownLabels();
+    const std::vector<wxString> all = inspector.labels();
 
     inspector.type("InspectorFilter", "ANGLE");
-    EXPECT_EQ(inspector.shownLabels(), std::vector<wxString>{"coneAngle"});
+    EXPECT_EQ(inspector.labels(), std::vector<wxString>{"coneAngle"});
     // A member's name shows its compound.
     inspector.type("InspectorFilter", "quad");
-    EXPECT_EQ(inspector.shownLabels(), std::vector<wxString>{"attenuation"});
+    EXPECT_EQ(inspector.labels(), std::vector<wxString>{"attenuation"});
     inspector.window->setNodes({otherLight});
-    EXPECT_EQ(inspector.shownLabels(), std::vector<wxString>{"attenuation"});
+    EXPECT_EQ(inspector.labels(), std::vector<wxString>{"attenuation"});
 
     wxUIActionSimulator().Char(WXK_ESCAPE);
     wxtest::pump();
     EXPECT_EQ(inspector.part<wxUtils::OrkSimpleTextCtrl>("InspectorFilter")->getText(), "");
-    EXPECT_EQ(inspector.shownLabels(), all);
+    EXPECT_EQ(inspector.labels(), all);
 }
 
 TEST(NodeInspector, FoldedRowsStayFoldedForTheirNodeTypeOnly)
@@ -319,7 +320,7 @@ TEST(NodeInspector, FoldedRowsStayFoldedForTheirNodeTypeOnly)
     inspector.click(inspector.part("InspectorFold"));
     EXPECT_FALSE(inspector.widgetShown(scene.light, L"attenuation"));
     EXPECT_TRUE(inspector.widgetShown(scene.light, L"intensity"));
-    const std::vector<wxString> labels = inspector.shownLabels();
+    const std::vector<wxString> labels = inspector.labels();
     EXPECT_NE(std::find(labels.begin(), labels.end(), "attenuation"), labels.end()) << "the label stays";
 
     inspector.window->setNodes({material});
@@ -329,6 +330,96 @@ TEST(NodeInspector, FoldedRowsStayFoldedForTheirNodeTypeOnly)
 
     inspector.click(inspector.part("InspectorFold"));
     EXPECT_TRUE(inspector.widgetShown(otherLight, L"attenuation"));
+}
+
+/// The first shown button labelled `label` of the inspector's widget for `array`.
+wxUtils::OrkButton* arrayButton(const Inspector& inspector, db::Attribute* array, const wxString& label)
+{
+    for (wxWindow* row : inspector.window->getScrollPanel()->GetChildren())
+    {
+        auto* widget = dynamic_cast<dbui::AttributeArrayWidget*>(row);
+        if (!widget || !widget->IsShown() || widget->getAttributes() != std::vector<db::Attribute*>{array})
+            continue;
+        for (wxWindow* child : widget->GetChildren())
+        {
+            auto* button = dynamic_cast<wxUtils::OrkButton*>(child);
+            if (button && button->IsShown() && button->getLabel() == label)
+                return button;
+        }
+    }
+    return nullptr;
+}
+
+/// A host's rule: a node whose value is edited gets a mark, a new attribute,
+/// so that an inspector showing the node rebuilds inside the edit.
+class MarkEditedNodes : public db::DatabaseObserver
+{
+public:
+    MarkEditedNodes(db::Database& database, db::Node& node) : m_database(database), m_node(node)
+    {
+        m_database.getObservers().add(this, ObserverMode::Deferred);
+    }
+    ~MarkEditedNodes() override { m_database.getObservers().remove(this, ObserverMode::Immediate); }
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool transient) override
+    {
+        if (!transient && changes.AddedAttributes().empty() && !changes.ChangedAttributes().empty())
+            m_node.addDynamicBool(L"edited" + std::to_wstring(++m_marks), true);
+    }
+
+private:
+    db::Database& m_database;
+    db::Node& m_node;
+    int m_marks = 0;
+};
+
+TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(Inspector&, dbuitest::AllTypesScene&)> act;
+    };
+    const auto enterIn = [](const wchar_t* path, int index, const char* typed) {
+        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene) {
+            wxUtils::OrkSimpleTextCtrl* box = viewstest::textBoxOf(inspector.window, scene.attributeAt(0, path), index);
+            ASSERT_NE(box, nullptr);
+            box->SetFocus();
+            ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+            box->ChangeValue(typed);
+            box->MarkDirty();
+            wxUIActionSimulator().Char(WXK_RETURN);
+        };
+    };
+    const auto click = [](const char* label) {
+        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene) {
+            wxUtils::OrkButton* button = arrayButton(inspector, scene.attribute(0, L"entries"), label);
+            ASSERT_NE(button, nullptr);
+            wxCommandEvent event(wxEVT_BUTTON, button->getNativeButton()->GetId());
+            event.SetEventObject(button->getNativeButton());
+            button->getNativeButton()->HandleWindowEvent(event);
+        };
+    };
+    const Case cases[] = {
+        {"Enter in a text box", enterIn(L".string", 0, "typed")},
+        {"Enter in a box of a vector", enterIn(L".vector3", 1, "2.5")},
+        {"an attribute array's Add", click("Add")},
+        {"an attribute array's Remove", click("Remove")},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        dbuitest::AllTypesScene scene(1);
+        scene.attribute(0, L"entries")->asAttributeArray()->add(false);
+        scene.database.clearUndoHistory();
+        MarkEditedNodes rule(scene.database, *scene.nodes[0]);
+        Inspector inspector(scene.database);
+        inspector.window->setNodes({scene.nodes[0]});
+        c.act(inspector, scene);
+        wxtest::pump();
+        EXPECT_GT(scene.undoSize(), 0u) << "the event did not edit";
+        const std::vector<wxString> labels = inspector.labels();
+        EXPECT_EQ(std::count(labels.begin(), labels.end(), "string"), 1) << "each row shown once";
+    }
 }
 
 } // namespace

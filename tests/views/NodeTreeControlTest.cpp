@@ -4,6 +4,7 @@
 
 #include <wx/textctrl.h>
 
+#include <optional>
 #include <random>
 
 using dbui::NodeTreeControl;
@@ -251,6 +252,26 @@ TEST(NodeTree, DestroyedTreeNoLongerObservesItsDatabase)
     wxtest::pump();
     EXPECT_FALSE(scene.database.getObservers().contains(window));
     viewstest::addNode(&scene.database, L"Group", L"after");
+}
+
+TEST(NodeTree, DatabaseDestroyedFirstEmptiesTheTreeAndANewOneAtItsAddressIsNotTaken)
+{
+    std::optional<Scene> scene(std::in_place);
+    auto tree = makeTree();
+    tree->setDatabase(&scene->database);
+    tree->Select(tree->getItemOfNode(scene->a1), true);
+    const db::Database* address = &scene->database;
+    scene.reset();
+    EXPECT_EQ(tree->getDatabase(), nullptr);
+    EXPECT_EQ(tree->GetCount(), 0u);
+
+    scene.emplace();
+    ASSERT_EQ(&scene->database, address) << "the new database must take the old one's place for this test";
+    EXPECT_TRUE(tree->getSelectedNodes().empty());
+    viewstest::addNode(&scene->database, L"Group", L"late");
+    EXPECT_EQ(tree->GetCount(), 0u);
+    tree->setDatabase(&scene->database);
+    EXPECT_TRUE(mirrors(tree, scene->database)) << "binding the newcomer shows it like any database";
 }
 
 // Random edits, blocks of edits, undos and redos; after every step the tree

@@ -4,6 +4,8 @@
 
 #include "Harness.h"
 
+#include <dbui/AttributeWidget.h>
+#include <dbui/NodeInspector.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <db/Database.h>
@@ -11,12 +13,14 @@
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
 
+#include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
 #include <wx/clipbrd.h>
 #include <wx/msgdlg.h>
 #include <wx/uiaction.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -242,5 +246,30 @@ private:
     std::vector<wxString> m_parts;
     int m_answer;
 };
+
+/// The `index`th text box of the inspector's widget for `attribute`; null when there is none.
+inline wxUtils::OrkSimpleTextCtrl* textBoxOf(dbui::NodeInspector* inspector, db::Attribute* attribute, int index)
+{
+    std::vector<wxUtils::OrkSimpleTextCtrl*> boxes;
+    std::function<void(wxWindow*)> collect = [&](wxWindow* window) {
+        for (wxWindow* child : window->GetChildren())
+        {
+            // Rows on their way out are hidden.
+            if (!child->IsShown())
+                continue;
+            auto* widget = dynamic_cast<dbui::AttributeWidget*>(child);
+            if (widget && widget->getAttributes() == std::vector<db::Attribute*>{attribute})
+            {
+                for (wxWindow* part : widget->GetChildren())
+                    if (auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(part))
+                        boxes.push_back(box);
+                return;
+            }
+            collect(child);
+        }
+    };
+    collect(inspector->getScrollPanel());
+    return index < static_cast<int>(boxes.size()) ? boxes[index] : nullptr;
+}
 
 } // namespace viewstest

@@ -117,10 +117,15 @@ Database::Database(const std::wstring& displayName, TypeRegistry* registry)
 
 Database::~Database()
 {
+    // First of all, while everything is still whole: whoever holds this
+    // database lets go of it.
+    m_destroying = true;
+    m_observers.notify([this](DatabaseObserver* observer) { observer->onDatabaseDestroyed(this); });
     Registry::getInstance().unregisterDatabase(this);
     m_recorder.reset();
     m_redo.clear();
     m_undo.clear();
+    m_retired.clear();
 }
 
 const std::wstring& Database::getName() const
@@ -186,11 +191,8 @@ void Database::endChangeBlock(const std::wstring& description)
     // are safe to apply twice) and adds what came after the last commit.
     ChangeSetBuilder& builder = mode == ChangeMode::Transient ? recorder->commit : recorder->block;
     auto changes = builder.finish(recorder->step.valueSet, description, ChangeSet::Origin::Edit, false);
-    auto step = std::make_unique<Step>();
+    std::unique_ptr<Step> step = takeStep(*recorder);
     step->description = description;
-    step->structure = std::move(recorder->step.structure);
-    step->values = std::move(recorder->step.values);
-    step->valueSet = recorder->step.valueSet;
     pushUndo(std::move(step));
     report(std::move(changes), false);
 }
@@ -218,13 +220,24 @@ void Database::cancelChangeBlock()
     }
     if (recorder->step.isEmpty())
         return;
-    Step& step = recorder->step;
+    std::unique_ptr<Step> step = takeStep(*recorder);
     ChangeSetBuilder builder;
-    apply(step, false, builder);
-    step.done = false;
-    report(builder.finish(step.valueSet, EmptyString(), ChangeSet::Origin::Cancel, false), false);
-    // The recorder's step goes out of scope here and deletes what only the
-    // cancelled edits had created.
+    apply(*step, false, builder);
+    step->done = false;
+    auto changes = builder.finish(step->valueSet, EmptyString(), ChangeSet::Origin::Cancel, false);
+    // The step deletes what only the cancelled edits had created, once the
+    // report that names those objects has been delivered.
+    retire(std::move(step));
+    report(std::move(changes), false);
+}
+
+std::unique_ptr<Database::Step> Database::takeStep(Recorder& recorder)
+{
+    auto step = std::make_unique<Step>();
+    step->structure = std::move(recorder.step.structure);
+    step->values = std::move(recorder.step.values);
+    step->valueSet = recorder.step.valueSet;
+    return step;
 }
 
 // ----------------------------------------------------------------- undo & redo
@@ -346,7 +359,7 @@ void Database::dropRedo()
         std::unique_ptr<Step> step = std::move(m_redo.back());
         m_redo.pop_back();
         m_undoBytes -= step->bytes;
-        step.reset();
+        retire(std::move(step));
         m_undoObservers.notify([this](UndoObserver* o) { o->onRedoStackPopped(this); });
     }
 }
@@ -359,7 +372,7 @@ void Database::trimUndo()
         m_undo.pop_front();
         m_undoBytes -= step->bytes;
         m_baseSerial = step->serial;
-        step.reset();
+        retire(std::move(step));
         m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPoppedFront(this); });
     }
 }
@@ -374,10 +387,25 @@ const std::wstring& Database::getRedoDescription(unsigned int index) const
     return index < m_redo.size() ? m_redo[index]->description : EmptyString();
 }
 
+void Database::retire(std::unique_ptr<Step> step)
+{
+    // A report still to be delivered (the one of the edit that pushed this
+    // step out, or of the undo it belongs to) may name the objects the step
+    // holds detached; they live until every report has been delivered.
+    m_retired.push_back(std::move(step));
+}
+
+void Database::releaseRetired()
+{
+    if (!m_reporting)
+        m_retired.clear();
+}
+
 void Database::setMaxUndoItems(int count)
 {
     m_maxUndoItems = count < 0 ? -1 : count;
     trimUndo();
+    releaseRetired();
 }
 
 void Database::clearUndoHistory()
@@ -389,12 +417,13 @@ void Database::clearUndoHistory()
         std::unique_ptr<Step> step = std::move(m_undo.back());
         m_undo.pop_back();
         m_undoBytes -= step->bytes;
-        step.reset();
+        retire(std::move(step));
         m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPopped(this); });
     }
     // The state itself did not change: it stays saved or unsaved as it was.
     m_baseSerial = m_nextSerial++;
     m_checkpoint = atCheckpoint ? m_baseSerial : 0;
+    releaseRetired();
 }
 
 std::size_t Database::getUndoMemoryUsage() const
@@ -467,6 +496,7 @@ void Database::report(std::shared_ptr<ChangeSet> changes, bool transient)
         });
     }
     m_reporting = false;
+    releaseRetired();
 }
 
 // -------------------------------------------------------------------- switches

@@ -1,5 +1,6 @@
 #include <wxUtils/WindowUtils.h>
 
+#include <wx/app.h>
 #include <wx/scrolwin.h>
 #include <wx/utils.h>
 #include <wx/window.h>
@@ -31,6 +32,18 @@ void layoutParentsRecursively(wxWindow* window)
             w->FitInside();
         w->Layout();
     }
+}
+
+void destroyWhenIdle(wxWindow* window)
+{
+    window->Hide();
+    // The application deletes what is scheduled at its next idle time, after
+    // every handler now running has returned; a window destroyed earlier
+    // with its parent takes itself off that list.
+    if (wxTheApp)
+        wxTheApp->ScheduleForDestruction(window);
+    else
+        window->Destroy();
 }
 
 bool isDescendedFrom(const wxWindow* window, const wxWindow* ancestor)

@@ -70,17 +70,25 @@ public:
     template <class F>
     void notify(F&& f)
     {
-        ++m_depth;
+        // Left by a return or by an exception an observer throws, the
+        // notification ends alike: the list stays usable either way.
+        struct Running
+        {
+            explicit Running(ObserverManager& manager) : manager(manager) { ++manager.m_depth; }
+            ~Running()
+            {
+                // A notification started from inside another one must leave the
+                // indices of the outer loop alone; the outermost one tidies up.
+                if (--manager.m_depth == 0)
+                    manager.applyPending();
+            }
+            ObserverManager& manager;
+        } running(*this);
         for (std::size_t i = 0; i < m_observers.size(); ++i)
         {
             if (Observer* observer = m_observers[i])
                 f(observer);
         }
-        --m_depth;
-        // A notification started from inside another one must leave the
-        // indices of the outer loop alone; the outermost one tidies up.
-        if (m_depth == 0)
-            applyPending();
     }
 
     /// Observers that will be registered once any running notification ends.

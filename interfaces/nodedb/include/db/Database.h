@@ -89,6 +89,9 @@ public:
     void cancelChangeBlock();
     /// True while a block is open.
     bool isInChangeBlock() const { return m_depth > 0; }
+    /// True while the database tells its observers that it is being destroyed:
+    /// what is still being typed for it has nowhere to go.
+    bool isBeingDestroyed() const { return m_destroying; }
     /// How many blocks are open, one inside the other.
     int getChangeBlockDepth() const { return m_depth; }
 
@@ -167,9 +170,14 @@ private:
     void apply(Step& step, bool forward, detail_ChangeSetAccess& builder);
     /// Moves the top step between the stacks, applying it: redo when `forward`, else undo.
     bool travel(bool forward);
+    /// The recorder's edits as a step of their own.
+    static std::unique_ptr<Step> takeStep(Recorder& recorder);
     void pushUndo(std::unique_ptr<Step> step);
     void dropRedo();
     void trimUndo();
+    /// Keeps a step that leaves the stacks until no report is under way.
+    void retire(std::unique_ptr<Step> step);
+    void releaseRetired();
     std::uint64_t currentSerial() const;
     void report(std::shared_ptr<ChangeSet> changes, bool transient);
 
@@ -183,11 +191,14 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::deque<std::unique_ptr<Step>> m_undo;
     std::deque<std::unique_ptr<Step>> m_redo;
+    /// Steps off the stacks whose objects a pending report may still name.
+    std::vector<std::unique_ptr<Step>> m_retired;
     int m_maxUndoItems = -1;
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_baseSerial = 0;
     std::uint64_t m_checkpoint = 0;
     bool m_replaying = false;
+    bool m_destroying = false;
 
     std::deque<std::pair<std::shared_ptr<ChangeSet>, bool>> m_pendingReports;
     bool m_reporting = false;

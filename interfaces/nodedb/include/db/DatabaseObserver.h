@@ -28,6 +28,11 @@ public:
         (void)database;
         (void)transient;
     }
+    /// The database is being destroyed: still whole while this runs, gone
+    /// afterwards. An observer that holds it drops its pointer here (it may
+    /// remove itself from the list, or leave that undone) and never touches
+    /// it again, so that a host may destroy a database before its views.
+    virtual void onDatabaseDestroyed(Database* database) { (void)database; }
 };
 
 } // namespace db

@@ -14,6 +14,12 @@ namespace wxUtils
 /// layout (scrolling panels included).
 DBUI_TOOLKIT_EXPORT void layoutParentsRecursively(wxWindow* window);
 
+/// Hides `window` at once and destroys it once the events under way have
+/// been handled: for a window that may be inside one of its own handlers, as
+/// a button whose click rebuilds the panel it sits in. Take it out of its
+/// sizer first. Destroying its parent before then destroys it too.
+DBUI_TOOLKIT_EXPORT void destroyWhenIdle(wxWindow* window);
+
 /// True when `window` is `ancestor` itself or lies anywhere below it.
 DBUI_TOOLKIT_EXPORT bool isDescendedFrom(const wxWindow* window, const wxWindow* ancestor);
 

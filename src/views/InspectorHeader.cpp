@@ -14,6 +14,8 @@
 #include <wx/sizer.h>
 #include <wx/statline.h>
 
+#include <algorithm>
+
 namespace dbui
 {
 
@@ -108,7 +110,9 @@ void InspectorHeader::showNodes(db::Database* database, const std::vector<db::No
     if (database == m_database)
         ensureChangesApplied();
     m_database = database;
-    m_nodes = nodes;
+    // The inspector shows nothing for a list that starts with a null node; nor does its header.
+    m_nodes = nodes.empty() || nodes.front() ? nodes : std::vector<db::Node*>();
+    m_nodes.erase(std::remove(m_nodes.begin(), m_nodes.end(), nullptr), m_nodes.end());
     if (m_nameBox)
         m_nameBox->resetModifiedFlag();
     refreshTexts();

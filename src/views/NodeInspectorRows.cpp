@@ -51,6 +51,7 @@ bool namesContain(const db::AttributeDef& def, const wxString& lowerText)
 
 void NodeInspector::setOptions(int options)
 {
+    wxCHECK_RET(GetSizer(), "create the inspector before setting its options");
     if (m_header)
     {
         m_header->ensureChangesApplied();

@@ -284,6 +284,8 @@ TEST(NodeInspector, HeaderNamesWhatIsInspectedRenamesInPlaceAndCopiesThePath)
     inspector.window->setNodes({scene.light, scene.a, scene.b1});
     EXPECT_EQ(inspector.text("InspectorType"), "SceneObject");
     EXPECT_EQ(inspector.text("InspectorName"), "(hidden)");
+    inspector.window->setNodes({nullptr, scene.light});
+    EXPECT_EQ(inspector.text("InspectorSummary"), "Nothing selected");
 }
 
 TEST(NodeInspector, FilterShowsOnlyRowsWhoseNamesHoldItAcrossSelectionsUntilEscape)

@@ -647,6 +647,47 @@ TEST(Editor, ClipboardKeysWorkOnTextInATextBoxAndOnNodesElsewhere)
     EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
 }
 
+// A child editor, started by the test below: copies the first light, says
+// so, and goes on serving the clipboard until it is killed.
+TEST(CopyingEditorChild, CopiesALightThenWaits)
+{
+    wxString ready;
+    if (!wxGetEnv("DBUI_COPYING_EDITOR_READY", &ready))
+        GTEST_SKIP() << "run by NodesCopiedInOneEditorPasteInAnother";
+    Editor editor;
+    editor.select(nodesOfType(editor.database, L"Light", 1));
+    editor.frame->getBrowser()->getTreeControl()->SetFocus();
+    editor.command(wxID_COPY);
+    std::ofstream(std::string(ready.fn_str())) << "ready";
+    wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(60000));
+}
+
+TEST(Editor, NodesCopiedInOneEditorPasteInAnother)
+{
+    Scratch folder;
+    const wxString ready = folder.path("ready");
+    viewstest::setClipboardText("no nodes: what this program copied before must not count");
+    const pid_t child = dbuitest::startSelf("CopyingEditorChild.*", "DBUI_COPYING_EDITOR_READY",
+                                            std::string(ready.fn_str()));
+    ASSERT_GT(child, 0);
+    const bool copied = wxtest::pumpUntil([&] { return wxFileExists(ready); }, std::chrono::milliseconds(60000));
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    tree->SetFocus();
+    EXPECT_TRUE(wxtest::pumpUntil([tree] { return wxWindow::FindFocus() == tree; }));
+    if (copied)
+        editor.command(wxID_PASTE);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(copied) << "the child editor never copied";
+
+    const db::NodeContainer& top = editor.database.getRootContainer();
+    db::Node* pasted = top.getNode(top.getNodeCount() - 1);
+    EXPECT_EQ(pasted->getClassID(), L"Light");
+    EXPECT_EQ(pasted->getName(), nodesOfType(editor.database, L"Light", 1).front()->getName());
+    EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
+}
+
 TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
 {
     {

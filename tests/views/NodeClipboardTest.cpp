@@ -21,12 +21,7 @@ using dbui::NodeBrowserTreeControl;
 using viewstest::ExpectMessageContaining;
 using viewstest::Owned;
 using viewstest::clipboardText;
-
-void setClipboardText(const wxString& text)
-{
-    wxClipboardLocker locker;
-    ASSERT_TRUE(!!locker && wxTheClipboard->SetData(new wxTextDataObject(text)));
-}
+using viewstest::setClipboardText;
 
 db::Attribute* pointerOf(db::Node* node, const wchar_t* name)
 {

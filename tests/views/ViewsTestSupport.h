@@ -214,6 +214,12 @@ inline wxString clipboardText()
     return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
 }
 
+inline void setClipboardText(const wxString& text)
+{
+    wxClipboardLocker locker;
+    ASSERT_TRUE(!!locker && wxTheClipboard->SetData(new wxTextDataObject(text)));
+}
+
 /// Ctrl and `letter` on the keyboard, with the focus moved to `window` first.
 inline void pressCtrl(wxWindow* window, char letter)
 {

@@ -318,29 +318,6 @@ TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)
     EXPECT_EQ(std::unique_ptr<db::Node>(mesh->makeCopy(L"named"))->getName(), L"named");
 }
 
-TEST(NodeModel, CopiesOfSeveralNodesPointAtEachOtherAndOutsideAsBefore)
-{
-    db::Database database;
-    db::Node* mesh = addNode(database, L"Mesh", L"mesh");
-    db::Node* group = addNode(database, L"Group", L"group");
-    db::Node* camera = addNode(database, L"Camera", L"cam", group);
-    db::Node* outside = addNode(database, L"Light", L"lamp");
-    camera->findAttribute(L"target")->asPointerAttribute()->setValue(mesh);
-    mesh->findAttribute(L"material")->asPointerAttribute()->setValue(outside);
-
-    const auto copies = db::Node::makeCopies({mesh, group});
-    ASSERT_EQ(copies.size(), 2u);
-    EXPECT_EQ(copies[0]->getName(), L"mesh");
-    EXPECT_TRUE(copies[1]->isDetached());
-    db::Node* cameraCopy = copies[1]->getChildNodes().at(0);
-    EXPECT_EQ(cameraCopy->findAttribute(L"target")->asPointerAttribute()->getValue(), copies[0].get());
-    EXPECT_EQ(copies[0]->findAttribute(L"material")->asPointerAttribute()->getValue(), outside);
-
-    EXPECT_EQ(db::Node::numberedName(L"Lamp", {}), L"Lamp1");
-    EXPECT_EQ(db::Node::numberedName(L"Lamp7", {L"Lamp1", L"Lamp2"}), L"Lamp3");
-    EXPECT_EQ(db::Node::numberedName(L"", {L"1"}), L"2");
-}
-
 TEST(NodeModel, PointersForgetTargetsThatAreDestroyedForGood)
 {
     db::Database database;

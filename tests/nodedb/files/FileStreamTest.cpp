@@ -94,21 +94,6 @@ TEST(FileStreams, StreamDroppedBeforeCommitLeavesTargetAlone)
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"doc.xml"});
 }
 
-TEST(FileStreams, InMemoryStreamHandsOverItsBytesOnlyAtCommit)
-{
-    std::string bytes = "kept:";
-    {
-        FileOutputStream dropped(FileOutputStream::ToMemory{bytes});
-        EXPECT_TRUE(dropped.isOpen());
-        dropped.write("lost", 4);
-    }
-    EXPECT_EQ(bytes, "kept:");
-    std::string big(200000, 'x'); // larger than the write buffer
-    FileOutputStream out(FileOutputStream::ToMemory{bytes});
-    ASSERT_TRUE(out.writeText(L"\u00e9") && out.write(big.data(), big.size()) && out.commit());
-    EXPECT_EQ(bytes, "kept:\xc3\xa9" + big);
-}
-
 TEST(FileStreams, UnwritableFolderFailsCleanlyAndSaysWhy)
 {
     ScratchFolder folder;

@@ -64,7 +64,8 @@ protected:
     void onContextMenu(wxUtils::TreeEvent& event);
     /// Runs the command chosen in the context menu on the remembered item.
     void handleContextMenuChoice(wxCommandEvent& event);
-    /// The Delete key deletes the selected nodes, after asking; other keys go on to the tree.
+    /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
+    /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them; other keys go on to the tree.
     void onChar(wxKeyEvent& event);
 
     /// Asks for an XML or binary file and loads it into the whole database.

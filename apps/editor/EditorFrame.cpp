@@ -13,6 +13,7 @@
 #include <Tarn/Tarn.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/OrkFileHistory2.h>
+#include <wxUtils/PersistentSplitter.h>
 #include <wxUtils/TreeEvent.h>
 #include <wxUtils/TreeItem.h>
 
@@ -24,7 +25,9 @@
 #include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/persist/toplevel.h>
 #include <wx/sizer.h>
+#include <wx/textentry.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
@@ -67,6 +70,13 @@ private:
     std::function<int()> m_prompt;
 };
 
+/// The text box that has the focus, if one has: Cut, Copy and Paste are then
+/// its own, so that typing keeps working as in any text box.
+wxTextEntryBase* focusedTextBox()
+{
+    return dynamic_cast<wxTextEntryBase*>(wxWindow::FindFocus());
+}
+
 /// Why the last file operation of `document` failed, as the user reads it.
 wxString reasonOf(const dbui::Document& document)
 {
@@ -76,7 +86,9 @@ wxString reasonOf(const dbui::Document& document)
 } // namespace
 
 EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFileHistory2> history)
-    : wxFrame(nullptr, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(1100, 800)), m_database(database),
+    : wxFrame(nullptr, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(1100, 800), wxDEFAULT_FRAME_STYLE,
+              "EditorFrame"),
+      m_database(database),
       m_history(history ? std::move(history) : std::make_unique<wxUtils::OrkFileHistory2>())
 {
     m_document = std::make_unique<EditorDocument>(m_database, [this] { return promptToKeepWork(); });
@@ -93,6 +105,9 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_browser = new dbui::NodeBrowser(this, wxID_ANY);
     // Big scenes open faster, in far less memory, when rows ask their nodes for names.
     m_browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
+    m_browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::ClipboardCommands);
+    m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
+                                          dbui::NodeInspector::CollapsibleRows);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_browser, 1, wxEXPAND);
     SetSizer(sizer);
@@ -101,8 +116,16 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     buildMenus();
     connectEvents();
     m_browser->setDatabase(&m_database);
+    rememberGeometry();
     refreshTitleAndStatus();
     showAutosaveStatus();
+}
+
+void EditorFrame::rememberGeometry()
+{
+    // Saved when each window is destroyed, into wxConfig.
+    wxPersistenceManager::Get().RegisterAndRestore(this);
+    wxPersistenceManager::Get().RegisterAndRestore(static_cast<wxUtils::OrkSplitter*>(m_browser));
 }
 
 EditorFrame::~EditorFrame()
@@ -211,6 +234,10 @@ wxMenu* EditorFrame::buildEditMenu()
     edit->Append(wxID_UNDO, "&Undo\tCtrl+Z");
     edit->Append(wxID_REDO, "&Redo\tCtrl+Y");
     edit->AppendSeparator();
+    edit->Append(wxID_CUT, "Cu&t\tCtrl+X");
+    edit->Append(wxID_COPY, "&Copy\tCtrl+C");
+    edit->Append(wxID_PASTE, "&Paste\tCtrl+V");
+    edit->AppendSeparator();
     edit->Append(wxID_DELETE, "&Delete\tDel");
     edit->Append(wxID_EDIT, "Re&name\tF2");
     return edit;
@@ -230,6 +257,9 @@ void EditorFrame::connectEvents()
     Connect(wxID_EXIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleQuit));
     Connect(wxID_UNDO, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleUndo));
     Connect(wxID_REDO, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRedo));
+    Connect(wxID_CUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleCut));
+    Connect(wxID_COPY, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleCopy));
+    Connect(wxID_PASTE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handlePaste));
     Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
     Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
@@ -243,7 +273,7 @@ void EditorFrame::connectEvents()
         else
             (new DebugPanelWindow(this, &m_database))->Show();
     }, ID_DebugPanel);
-    for (int id : {wxID_UNDO, wxID_REDO, wxID_DELETE, wxID_EDIT})
+    for (int id : {wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, wxID_DELETE, wxID_EDIT})
         Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
     // The browser passes the selection on to its inspector; the status bar listens too.
@@ -432,6 +462,34 @@ void EditorFrame::handleRedo(wxCommandEvent&)
     m_database.redo();
 }
 
+void EditorFrame::handleCut(wxCommandEvent&)
+{
+    runClipboardCommand(&wxTextEntryBase::Cut, &dbui::NodeBrowserTreeControl::cutSelectedNodesToClipboard);
+}
+
+void EditorFrame::handleCopy(wxCommandEvent&)
+{
+    runClipboardCommand(&wxTextEntryBase::Copy, &dbui::NodeBrowserTreeControl::copySelectedNodesToClipboard);
+}
+
+void EditorFrame::handlePaste(wxCommandEvent&)
+{
+    runClipboardCommand(&wxTextEntryBase::Paste, &dbui::NodeBrowserTreeControl::pasteNodesFromClipboard);
+}
+
+void EditorFrame::runClipboardCommand(void (wxTextEntryBase::*onText)(),
+                                      bool (dbui::NodeBrowserTreeControl::*onNodes)())
+{
+    if (wxTextEntryBase* text = focusedTextBox())
+    {
+        (text->*onText)();
+        return;
+    }
+    // Text still being typed for the nodes goes with them, or is in what is copied.
+    applyPendingEdits();
+    (m_browser->getTreeControl()->*onNodes)();
+}
+
 void EditorFrame::handleDelete(wxCommandEvent&)
 {
     // Text still being typed for the nodes must land before they go, so that
@@ -475,8 +533,20 @@ void EditorFrame::handleAutosaveSettings(wxCommandEvent&)
 void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
 {
     const std::size_t selected = m_browser->getTreeControl()->GetSelectedItemCount();
+    const wxTextEntryBase* text = focusedTextBox();
     switch (event.GetId())
     {
+    case wxID_CUT:
+        event.Enable(text ? text->CanCut() : selected > 0);
+        break;
+    case wxID_COPY:
+        event.Enable(text ? text->CanCopy() : selected > 0);
+        break;
+    case wxID_PASTE:
+        // Asking the clipboard what it holds takes a round trip to the display
+        // server, too slow for every update: a paste of no nodes says so.
+        event.Enable(!text || text->IsEditable());
+        break;
     case wxID_UNDO:
         event.Enable(m_database.canUndo());
         event.SetText(m_database.canUndo()

@@ -11,6 +11,7 @@
 
 class wxDropFilesEvent;
 class wxGauge;
+class wxTextEntryBase;
 
 namespace db
 {
@@ -27,6 +28,7 @@ namespace dbui
 class CrashRecovery;
 class Document;
 class NodeBrowser;
+class NodeBrowserTreeControl;
 } // namespace dbui
 
 /// The editor's main window: one database shown in a node browser, kept in
@@ -69,6 +71,7 @@ private:
     wxMenu* buildFileMenu();
     wxMenu* buildEditMenu();
     void connectEvents();
+    void rememberGeometry();
 
     void handleNew(wxCommandEvent&);
     void handleOpen(wxCommandEvent&);
@@ -82,6 +85,11 @@ private:
     void handleQuit(wxCommandEvent&);
     void handleUndo(wxCommandEvent&);
     void handleRedo(wxCommandEvent&);
+    void handleCut(wxCommandEvent&);
+    void handleCopy(wxCommandEvent&);
+    void handlePaste(wxCommandEvent&);
+    /// Cut, Copy or Paste: on the text of a focused text box, else on the selected nodes.
+    void runClipboardCommand(void (wxTextEntryBase::*onText)(), bool (dbui::NodeBrowserTreeControl::*onNodes)());
     void handleDelete(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
     void handleAbout(wxCommandEvent&);

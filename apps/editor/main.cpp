@@ -14,8 +14,10 @@
 #include <wxUtils/Screenshot.h>
 
 #include <wx/app.h>
+#include <wx/clipbrd.h>
 #include <wx/cmdline.h>
 #include <wx/filename.h>
+#include <wx/persist.h>
 #include <wx/stdpaths.h>
 #include <wx/time.h>
 #include <wx/utils.h>
@@ -88,6 +90,12 @@ bool EditorApp::OnInit()
         return false;
 
     m_database = std::make_unique<db::Database>(L"Database", m_registry.get());
+    if (!m_screenshot.empty())
+    {
+        // Screenshots look the same on every machine, and leave the user's window as it was.
+        wxPersistenceManager::Get().DisableRestoring();
+        wxPersistenceManager::Get().DisableSaving();
+    }
     m_frame = new EditorFrame(*m_database);
     m_frame->Show();
     // Untitled work left by an editor that ended comes before the sample.
@@ -104,6 +112,9 @@ bool EditorApp::OnInit()
 
 int EditorApp::OnExit()
 {
+    // Nodes copied last stay on the clipboard once the editor has gone, where
+    // the desktop keeps clipboards.
+    wxTheClipboard->Flush();
     // The frame is gone by now; the database outlives every view of it.
     m_database.reset();
     return wxApp::OnExit();

@@ -19,6 +19,15 @@ namespace dbui
 class DBUI_EXPORT NodeBrowserTreeControl : public NodeTreeControl
 {
 public:
+    /// Behaviour a host can switch on; none is on by default.
+    enum Options
+    {
+        /// Cut, Copy and Paste through the system clipboard (see NodeClipboard),
+        /// in the context menu and on Ctrl+X, Ctrl+C and Ctrl+V; the menu's
+        /// copy beside the original is then called "Duplicate".
+        ClipboardCommands = 1,
+    };
+
     /// Two-step creation: call Create next.
     NodeBrowserTreeControl();
     /// Creates the window at once; see Create.
@@ -32,6 +41,21 @@ public:
                 const wxSize& size = wxDefaultSize, long style = 0,
                 const wxString& name = "NodeBrowserTreeControl");
 
+    ///@{
+    /// A combination of Options.
+    void setOptions(int options) { m_options = options; }
+    int getOptions() const { return m_options; }
+    ///@}
+
+    /// Puts the selected nodes, each with everything below it, on the clipboard; false when nothing was copied.
+    virtual bool copySelectedNodesToClipboard();
+    /// Puts the selected nodes on the clipboard and deletes them, as one undo
+    /// step "Cut nodes"; nothing is deleted unless the clipboard took them.
+    virtual bool cutSelectedNodesToClipboard();
+    /// Pastes the clipboard's nodes into or beside the first selected node (see
+    /// NodeClipboard::paste) and selects the first of them; says why in a message when nothing could be pasted.
+    virtual bool pasteNodesFromClipboard();
+
 protected:
     /// Fills the context menu for `item` (null: opened on no item) and remembers the item.
     virtual void buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::TreeItem* item);
@@ -42,7 +66,8 @@ protected:
     void onContextMenu(wxUtils::TreeEvent& event);
     /// Runs the command chosen in the context menu on the remembered item.
     void handleContextMenuChoice(wxCommandEvent& event);
-    /// The Delete key deletes the selected nodes, after asking; other keys go on to the tree.
+    /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
+    /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them; other keys go on to the tree.
     void onChar(wxKeyEvent& event);
 
     /// Asks for an XML or binary file and loads it into the whole database.
@@ -77,12 +102,19 @@ private:
         CommandDynamicStringArray,
         CommandDynamicVector3Array,
         CommandDynamicMatrix34Array,
+        CommandCut,
+        CommandCopyToClipboard,
+        CommandPaste,
         CommandCount
     };
 
     void init();
     void addContainerMenus(wxUtils::OrkMenu& menu, db::Node& node);
     void addDynamicAttributeMenu(wxUtils::OrkMenu& menu);
+    void addClipboardEntries(wxUtils::OrkMenu& menu, bool canCut);
+    bool handleClipboardChoice(int id);
+    bool handleClipboardKey(const wxKeyEvent& event);
+    bool pasteAt(db::Node* selected);
     bool addDynamicAttribute(int id, db::Node& node);
     void copySelectedNodes(db::Node& contextNode);
     void copyPathToClipboard(db::Node& node);
@@ -92,6 +124,7 @@ private:
     int m_ids[CommandCount] = {};
     // Held across the menu, which runs events that may delete the item.
     wxUtils::TreeItemHandle m_contextItem;
+    int m_options = 0;
 };
 
 } // namespace dbui

@@ -5,6 +5,8 @@
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkScrollWindow.h>
 
+#include <set>
+#include <string>
 #include <vector>
 
 namespace db
@@ -22,6 +24,7 @@ namespace dbui
 {
 
 class CommonAttributeHolder;
+class InspectorHeader;
 
 /// A scrolling panel of one row per attribute common to the inspected nodes:
 /// a label and the factory's editor widget bound to the like attributes of all
@@ -30,6 +33,21 @@ class CommonAttributeHolder;
 class DBUI_EXPORT NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
 {
 public:
+    /// Behaviour a host can switch on; none is on by default.
+    enum Options
+    {
+        /// A header above the rows: the inspected node's name, editable in
+        /// place, its type and its database path (a click copies it); for
+        /// several nodes, their count and the type they all are of.
+        ShowHeader = 1,
+        /// A box above the rows that shows only the rows whose attribute name,
+        /// or a member's name, holds its text (in any case); Esc empties it.
+        ShowAttributeFilter = 2,
+        /// Compound and attribute-array rows fold away by a click on their
+        /// label; the inspector remembers which, per node type, while it lives.
+        CollapsibleRows = 4,
+    };
+
     /// Two-step creation: call Create next.
     NodeInspector() = default;
     /// Creates the window at once; see Create.
@@ -58,6 +76,12 @@ public:
     /// Destroys every row.
     void clear();
 
+    ///@{
+    /// A combination of Options; setting them rebuilds the panel.
+    void setOptions(int options);
+    int getOptions() const { return m_options; }
+    ///@}
+
 protected:
     /// Fills the holder list from the attributes of the first node.
     virtual void findCommonality();
@@ -73,12 +97,22 @@ protected:
 
 private:
     void addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder);
+    void addRowLabel(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder);
+    /// Brings the header up to date with the rows just built, and hides rows as showRowsAsChosen does.
+    void applyViewOptions();
+    /// Hides the rows the filter leaves out and the folded rows' widgets.
+    void showRowsAsChosen();
+    std::wstring foldKey(const CommonAttributeHolder& holder) const;
     bool dropRemovedNodes(const db::ChangeSet& changes);
     bool touchesInspectedNodes(const db::ChangeSet& changes) const;
 
     db::Database* m_database = nullptr;
     std::vector<db::Node*> m_nodes;
     std::vector<CommonAttributeHolder*> m_holders;
+    int m_options = 0;
+    InspectorHeader* m_header = nullptr;
+    /// Folded rows, as "node type/attribute name".
+    std::set<std::wstring> m_foldedRows;
 };
 
 } // namespace dbui

@@ -115,14 +115,17 @@ void NodeBrowserTreeControl::buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::T
     db::Node* node = item ? getNodeOfItem(item) : nullptr;
     m_contextItem.reset(item);
     const bool isRoot = item && item == GetRoot();
+    const bool clipboard = (m_options & ClipboardCommands) != 0;
 
     if (item && !isRoot)
     {
         menu.add(m_ids[CommandDelete], "&Delete", false, false, wxEmptyString);
-        menu.add(m_ids[CommandCopy], "&Copy", false, false, wxEmptyString);
+        menu.add(m_ids[CommandCopy], clipboard ? "D&uplicate" : "&Copy", false, false, wxEmptyString);
     }
     if (GetSelectedItemCount() == 1)
         menu.add(m_ids[CommandRename], "&Rename", false, false, wxEmptyString);
+    if (clipboard)
+        addClipboardEntries(menu, item && !isRoot);
     if (isRoot)
     {
         menu.addSeparator();
@@ -203,6 +206,8 @@ void NodeBrowserTreeControl::addDynamicAttributeMenu(wxUtils::OrkMenu& menu)
 void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
 {
     const int id = event.GetId();
+    if (handleClipboardChoice(id))
+        return;
     // Null when the item went while the menu was open: its commands then do nothing.
     wxUtils::TreeItem* contextItem = m_contextItem.get();
     db::Node* contextNode = getNodeOfItem(contextItem);
@@ -321,6 +326,8 @@ void NodeBrowserTreeControl::onChar(wxKeyEvent& event)
 {
     if (event.GetKeyCode() == WXK_DELETE)
         deleteSelectedNodes(true);
+    else if (handleClipboardKey(event))
+        return;
     else
         event.Skip(true);
 }

@@ -1,5 +1,7 @@
 #include <dbui/NodeInspector.h>
 
+#include "InspectorHeader.h"
+
 #include <dbui/AttributeWidget.h>
 #include <dbui/AttributeWidgetFactory.h>
 #include <dbui/CommonAttributeHolder.h>
@@ -28,6 +30,8 @@ NodeInspector::NodeInspector(wxWindow* parent, int id, const wxPoint& pos, const
 
 NodeInspector::~NodeInspector()
 {
+    if (m_header)
+        m_header->ensureChangesApplied();
     setDatabase(nullptr);
     clear();
 }
@@ -146,6 +150,7 @@ void NodeInspector::rebuild()
     for (const CommonAttributeHolder* holder : m_holders)
         addRow(builder, *holder);
     builder.endSizer();
+    applyViewOptions();
     updateScrollArea();
 }
 
@@ -154,7 +159,7 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     db::AttributeDef& def = holder.getDef();
     if (def.getAttributeType() == db::NodeContainerType)
         return;
-    builder.addStaticText(wxString(holder.getName()), 0, 0, wxDefaultSize, 0, 0);
+    addRowLabel(builder, holder);
     // Made in the panel that lays it out: made elsewhere and moved, it would sit
     // hidden in the scrolling area for a moment, and GTK complains of any
     // scroll that comes then.
@@ -178,6 +183,8 @@ void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& change
     const bool removed = dropRemovedNodes(changes);
     if (removed || touchesInspectedNodes(changes))
         rebuild();
+    else if (m_header)
+        m_header->followChanges(changes);
 }
 
 bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)

@@ -81,26 +81,7 @@ void useMemoryConfig()
         delete wxConfigBase::Set(new wxMemoryConfig);
 }
 
-/// Answers a message box whose text holds each of `parts`.
-class ExpectMessageContaining : public wxExpectModalBase<wxMessageDialog, ExpectMessageContaining>
-{
-public:
-    ExpectMessageContaining(std::vector<wxString> parts, int answer) : m_parts(std::move(parts)), m_answer(answer) {}
-
-protected:
-    int OnInvoked(wxMessageDialog* dialog) const override
-    {
-        for (const wxString& part : m_parts)
-            EXPECT_NE(dialog->GetMessage().Find(part), wxNOT_FOUND) << "\"" << part << "\" is not in the message:\n"
-                                                                   << dialog->GetMessage();
-        return m_answer;
-    }
-    wxString GetDefaultDescription() const override { return "message box saying \"" + m_parts.front() + "\""; }
-
-private:
-    std::vector<wxString> m_parts;
-    int m_answer;
-};
+using viewstest::ExpectMessageContaining;
 
 ExpectMessageContaining savePrompt(int answer)
 {
@@ -650,6 +631,111 @@ TEST(Editor, TextStillBeingTypedSurvivesAMenuCommandAndClosingTheWindow)
     EXPECT_EQ(editor.database.getUndoDescription(steps - 2), L"Set float attribute(s)");
     editor.command(wxID_UNDO);
     EXPECT_EQ(intensityOf(light), 42.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Clipboard and remembered windows
+// ---------------------------------------------------------------------------
+
+using viewstest::clipboardText;
+using viewstest::pressCtrl;
+
+TEST(Editor, ClipboardKeysWorkOnTextInATextBoxAndOnNodesElsewhere)
+{
+    Editor editor;
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    const std::wstring name = light->getName();
+    editor.select({light});
+    const std::size_t nodes = editor.database.getTotalNodeCount();
+    auto* nameBox =
+        dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName("InspectorName", editor.frame));
+    ASSERT_NE(nameBox, nullptr) << "the editor's inspector has a header";
+
+    // In the name box the keys copy and paste text, once, and no node.
+    nameBox->SetFocus();
+    ASSERT_TRUE(wxtest::pumpUntil([nameBox] { return wxWindow::FindFocus() == nameBox; }));
+    nameBox->SelectAll();
+    pressCtrl(nameBox, 'c');
+    EXPECT_EQ(clipboardText(), wxString(name));
+    nameBox->SetInsertionPointEnd();
+    pressCtrl(nameBox, 'v');
+    EXPECT_EQ(nameBox->GetValue(), wxString(name + name));
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes);
+    nameBox->SelectAll();
+    editor.command(wxID_COPY); // the menu, with the focus in the box
+    EXPECT_EQ(clipboardText(), wxString(name + name));
+
+    // In the tree they copy and paste nodes: the light goes into its own
+    // children, as a light holds scene objects.
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    pressCtrl(tree, 'c');
+    EXPECT_TRUE(clipboardText().Contains("<nodedb")) << clipboardText();
+    EXPECT_EQ(light->getName(), name + name) << "the box applied what was typed when it lost the focus";
+    pressCtrl(tree, 'v');
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
+    EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
+
+    // The menu's Cut takes the pasted node again, as one step.
+    editor.command(wxID_CUT);
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes);
+    EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Cut nodes");
+    editor.command(wxID_PASTE);
+    EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
+}
+
+// A child editor, started by the test below: copies the first light, says
+// so, and goes on serving the clipboard until it is killed.
+TEST(CopyingEditorChild, CopiesALightThenWaits)
+{
+    wxString ready;
+    if (!wxGetEnv("DBUI_COPYING_EDITOR_READY", &ready))
+        GTEST_SKIP() << "run by NodesCopiedInOneEditorPasteInAnother";
+    Editor editor;
+    editor.select(nodesOfType(editor.database, L"Light", 1));
+    editor.frame->getBrowser()->getTreeControl()->SetFocus();
+    editor.command(wxID_COPY);
+    std::ofstream(std::string(ready.fn_str())) << "ready";
+    wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(60000));
+}
+
+TEST(Editor, NodesCopiedInOneEditorPasteInAnother)
+{
+    Scratch folder;
+    const wxString ready = folder.path("ready");
+    viewstest::setClipboardText("no nodes: what this program copied before must not count");
+    const pid_t child = dbuitest::startSelf("CopyingEditorChild.*", "DBUI_COPYING_EDITOR_READY",
+                                            std::string(ready.fn_str()));
+    ASSERT_GT(child, 0);
+    const bool copied = wxtest::pumpUntil([&] { return wxFileExists(ready); }, std::chrono::milliseconds(60000));
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    tree->SetFocus();
+    EXPECT_TRUE(wxtest::pumpUntil([tree] { return wxWindow::FindFocus() == tree; }));
+    if (copied)
+        editor.command(wxID_PASTE);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(copied) << "the child editor never copied";
+
+    const db::NodeContainer& top = editor.database.getRootContainer();
+    db::Node* pasted = top.getNode(top.getNodeCount() - 1);
+    EXPECT_EQ(pasted->getClassID(), L"Light");
+    EXPECT_EQ(pasted->getName(), nodesOfType(editor.database, L"Light", 1).front()->getName());
+    EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
+}
+
+TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
+{
+    {
+        Editor editor;
+        editor.frame->SetSize(wxSize(900, 640));
+        editor.frame->getBrowser()->setSashRatio(0.3);
+        wxtest::pump();
+    }
+    Editor editor;
+    EXPECT_EQ(editor.frame->GetSize(), wxSize(900, 640));
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return std::abs(editor.frame->getBrowser()->getSashRatio() - 0.3) < 0.01; }))
+        << "sash at " << editor.frame->getBrowser()->getSashRatio();
 }
 
 } // namespace

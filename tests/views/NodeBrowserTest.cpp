@@ -252,6 +252,46 @@ TEST(NodeBrowser, TypedTextOutlivesItsRowButNeverReachesARemovedNode)
     EXPECT_EQ(b.scene.topUndo(), edit.undo);
 }
 
+TEST(NodeBrowser, ANameTypedInTheInspectorHeaderRenamesItsNodeWhateverTakesTheFocus)
+{
+    EditingBrowser b;
+    b.inspector()->setOptions(dbui::NodeInspector::ShowHeader);
+    const auto typeName = [&b] {
+        viewstest::click(b.tree(), b.tree()->getItemOfNode(b.scene.nodes[0]));
+        auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName("InspectorName", b.inspector()));
+        ASSERT_NE(box, nullptr);
+        box->SetFocus();
+        ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+        box->ChangeValue("Typed");
+        box->MarkDirty();
+    };
+    for (const FocusTaker& taker : focusTakers())
+    {
+        SCOPED_TRACE(taker.what);
+        typeName();
+        taker.take(b);
+        wxtest::pump();
+        EXPECT_EQ(b.scene.nodes[0]->getName(), L"Typed") << "the typed name is lost";
+        EXPECT_NE(b.scene.nodes[1]->getName(), L"Typed");
+        EXPECT_EQ(b.scene.undoSize(), 1u);
+        EXPECT_EQ(b.scene.topUndo(), L"Rename node");
+        b.scene.database.undo();
+    }
+
+    // The node goes while the user types: the name has nowhere to go.
+    typeName();
+    ASSERT_TRUE(b.scene.nodes[0]->remove());
+    wxtest::pump();
+    EXPECT_EQ(b.scene.undoSize(), 1u) << "the removed node was renamed";
+    b.scene.database.undo();
+
+    // The window closes while the user types.
+    typeName();
+    b.browser.release()->Destroy();
+    wxtest::pump();
+    EXPECT_EQ(b.scene.nodes[0]->getName(), L"Typed");
+}
+
 TEST(NodeBrowser, DatabaseDestroyedFirstEmptiesTheBrowserAndANewOneAtItsAddressIsLeftAlone)
 {
     std::optional<dbuitest::AllTypesScene> scene(std::in_place, 1);

@@ -16,6 +16,8 @@
 
 #include <wx/button.h>
 #include <wx/stattext.h>
+// After the native label, which it needs.
+#include <wx/generic/stattextg.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
@@ -29,10 +31,62 @@ using viewstest::Scene;
 
 struct Inspector
 {
-    explicit Inspector(db::Database& database)
+    explicit Inspector(db::Database& database, int options = 0)
         : window(wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY)))
     {
+        window->setOptions(options);
         window->setDatabase(&database);
+    }
+
+    template <class W = wxWindow>
+    W* part(const wxString& name) const
+    {
+        W* found = dynamic_cast<W*>(wxWindow::FindWindowByName(name, window));
+        EXPECT_NE(found, nullptr) << "no " << name;
+        return found;
+    }
+
+    wxString text(const wxString& name) const
+    {
+        wxWindow* shown = part(name);
+        return shown && shown->IsShown() ? shown->GetLabel() : wxString("(hidden)");
+    }
+
+    /// Whether the widget of `node`'s attribute `name` is shown.
+    bool widgetShown(db::Node* node, const std::wstring& name) const
+    {
+        db::Attribute* attribute = node->findAttribute(name);
+        for (wxWindow* child : window->getScrollPanel()->GetChildren())
+            if (auto* widget = dynamic_cast<dbui::AttributeWidget*>(child))
+                if (widget->getAttributes() == std::vector<db::Attribute*>{attribute})
+                    return widget->IsShown();
+        ADD_FAILURE() << "no widget for " << wxString(name);
+        return false;
+    }
+
+    /// Clicks `window` in the middle, as the user does.
+    static void click(wxWindow* target)
+    {
+        wxUIActionSimulator sim;
+        sim.MouseMove(target->GetScreenRect().GetLeft() + 6, target->GetScreenRect().GetTop() + target->GetSize().y / 2);
+        wxtest::pump();
+        sim.MouseClick();
+        wxtest::pump();
+    }
+
+    /// Types `text` into the box named `name` over what it holds, then presses `key` (none: 0).
+    void type(const wxString& name, const wxString& text, int key = 0) const
+    {
+        auto* box = part<wxUtils::OrkSimpleTextCtrl>(name);
+        ASSERT_TRUE(box);
+        box->SetFocus();
+        ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+        box->SelectAll();
+        wxUIActionSimulator sim;
+        sim.Text(text.utf8_str());
+        if (key)
+            sim.Char(key);
+        wxtest::pump();
     }
 
     std::vector<std::wstring> rowNames() const
@@ -43,12 +97,19 @@ struct Inspector
         return names;
     }
 
+    /// The row labels shown, without their fold marks.
     std::vector<wxString> labels() const
     {
         std::vector<wxString> texts;
         for (wxWindow* child : window->getScrollPanel()->GetChildren())
+        {
+            if (!child->IsShown())
+                continue;
             if (auto* label = dynamic_cast<wxStaticText*>(child))
                 texts.push_back(label->GetLabel());
+            else if (auto* fold = dynamic_cast<wxGenericStaticText*>(child))
+                texts.push_back(fold->GetLabel().Mid(2));
+        }
         return texts;
     }
 
@@ -185,6 +246,92 @@ TEST(NodeInspector, EditingASharedRowChangesEveryNodeInOneStep)
     EXPECT_EQ(scene.light->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 7.5f);
     EXPECT_EQ(otherLight->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 7.5f);
     EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// Header, filter and folded rows
+
+TEST(NodeInspector, HeaderNamesWhatIsInspectedRenamesInPlaceAndCopiesThePath)
+{
+    Scene scene;
+    db::Node* otherLight = viewstest::addNode(scene.b, L"Light", L"L2");
+    scene.database.clearUndoHistory();
+    Inspector inspector(scene.database, dbui::NodeInspector::ShowHeader);
+
+    EXPECT_EQ(inspector.text("InspectorSummary"), "Nothing selected");
+    inspector.window->setNodes({scene.light});
+    EXPECT_EQ(inspector.part<wxUtils::OrkSimpleTextCtrl>("InspectorName")->getText(), "L");
+    EXPECT_EQ(inspector.text("InspectorType"), "Light");
+    EXPECT_EQ(inspector.text("InspectorPath"), "/L");
+    EXPECT_EQ(inspector.text("InspectorSummary"), "(hidden)");
+
+    inspector.type("InspectorName", "Lamp", WXK_RETURN);
+    EXPECT_EQ(scene.light->getName(), L"Lamp");
+    EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(scene.database.getUndoDescription(0), L"Rename node");
+    EXPECT_EQ(inspector.text("InspectorPath"), "/Lamp");
+    scene.database.undo(); // renamed elsewhere: the header follows
+    EXPECT_EQ(inspector.part<wxUtils::OrkSimpleTextCtrl>("InspectorName")->getText(), "L");
+
+    inspector.click(inspector.part("InspectorPath"));
+    EXPECT_EQ(viewstest::clipboardText(), "/L");
+
+    // Several nodes: how many, and the most derived type they all are of.
+    inspector.window->setNodes({scene.light, otherLight});
+    EXPECT_EQ(inspector.text("InspectorSummary"), "2 nodes");
+    EXPECT_EQ(inspector.text("InspectorType"), "Light");
+    EXPECT_EQ(inspector.text("InspectorPath"), "");
+    inspector.window->setNodes({scene.light, scene.a, scene.b1});
+    EXPECT_EQ(inspector.text("InspectorType"), "SceneObject");
+    EXPECT_EQ(inspector.text("InspectorName"), "(hidden)");
+    inspector.window->setNodes({nullptr, scene.light});
+    EXPECT_EQ(inspector.text("InspectorSummary"), "Nothing selected");
+}
+
+TEST(NodeInspector, FilterShowsOnlyRowsWhoseNamesHoldItAcrossSelectionsUntilEscape)
+{
+    Scene scene;
+    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
+    Inspector inspector(scene.database, dbui::NodeInspector::ShowAttributeFilter);
+    inspector.window->setNodes({scene.light});
+    const std::vector<wxString> all = inspector.labels();
+
+    inspector.type("InspectorFilter", "ANGLE");
+    EXPECT_EQ(inspector.labels(), std::vector<wxString>{"coneAngle"});
+    // A member's name shows its compound.
+    inspector.type("InspectorFilter", "quad");
+    EXPECT_EQ(inspector.labels(), std::vector<wxString>{"attenuation"});
+    inspector.window->setNodes({otherLight});
+    EXPECT_EQ(inspector.labels(), std::vector<wxString>{"attenuation"});
+
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    wxtest::pump();
+    EXPECT_EQ(inspector.part<wxUtils::OrkSimpleTextCtrl>("InspectorFilter")->getText(), "");
+    EXPECT_EQ(inspector.labels(), all);
+}
+
+TEST(NodeInspector, FoldedRowsStayFoldedForTheirNodeTypeOnly)
+{
+    Scene scene;
+    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
+    db::Node* material = viewstest::addNode(&scene.database, L"Material", L"M");
+    Inspector inspector(scene.database, dbui::NodeInspector::CollapsibleRows);
+    inspector.window->setNodes({scene.light});
+    EXPECT_TRUE(inspector.widgetShown(scene.light, L"attenuation"));
+
+    inspector.click(inspector.part("InspectorFold"));
+    EXPECT_FALSE(inspector.widgetShown(scene.light, L"attenuation"));
+    EXPECT_TRUE(inspector.widgetShown(scene.light, L"intensity"));
+    const std::vector<wxString> labels = inspector.labels();
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "attenuation"), labels.end()) << "the label stays";
+
+    inspector.window->setNodes({material});
+    EXPECT_TRUE(inspector.widgetShown(material, L"layers"));
+    inspector.window->setNodes({otherLight});
+    EXPECT_FALSE(inspector.widgetShown(otherLight, L"attenuation"));
+
+    inspector.click(inspector.part("InspectorFold"));
+    EXPECT_TRUE(inspector.widgetShown(otherLight, L"attenuation"));
 }
 
 /// The first shown button labelled `label` of the inspector's widget for `array`.

@@ -16,6 +16,10 @@
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
+#include <wx/clipbrd.h>
+#include <wx/msgdlg.h>
+#include <wx/uiaction.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -201,6 +205,53 @@ inline void sendChar(wxWindow* window, int code)
     event.SetEventObject(window);
     window->ProcessWindowEvent(event);
 }
+
+/// The text on the system clipboard; empty when it holds none.
+inline wxString clipboardText()
+{
+    wxClipboardLocker locker;
+    wxTextDataObject data;
+    return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
+}
+
+inline void setClipboardText(const wxString& text)
+{
+    wxClipboardLocker locker;
+    ASSERT_TRUE(!!locker && wxTheClipboard->SetData(new wxTextDataObject(text)));
+}
+
+/// Ctrl and `letter` on the keyboard, with the focus moved to `window` first.
+inline void pressCtrl(wxWindow* window, char letter)
+{
+    if (wxWindow::FindFocus() != window)
+    {
+        window->SetFocus();
+        ASSERT_TRUE(wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; }));
+    }
+    wxUIActionSimulator().Char(letter, wxMOD_CONTROL);
+    wxtest::pump();
+}
+
+/// Answers a message box whose text holds each of `parts`.
+class ExpectMessageContaining : public wxExpectModalBase<wxMessageDialog, ExpectMessageContaining>
+{
+public:
+    ExpectMessageContaining(std::vector<wxString> parts, int answer) : m_parts(std::move(parts)), m_answer(answer) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override
+    {
+        for (const wxString& part : m_parts)
+            EXPECT_NE(dialog->GetMessage().Find(part), wxNOT_FOUND) << "\"" << part << "\" is not in the message:\n"
+                                                                   << dialog->GetMessage();
+        return m_answer;
+    }
+    wxString GetDefaultDescription() const override { return "message box saying \"" + m_parts.front() + "\""; }
+
+private:
+    std::vector<wxString> m_parts;
+    int m_answer;
+};
 
 /// The `index`th text box of the inspector's widget for `attribute`; null when there is none.
 inline wxUtils::OrkSimpleTextCtrl* textBoxOf(dbui::NodeInspector* inspector, db::Attribute* attribute, int index)

@@ -360,9 +360,6 @@ void redirectPointers(Attribute& attribute, const std::unordered_map<const Attri
 
 std::wstring nameForCopy(const Node& original)
 {
-    std::wstring base = original.getName();
-    while (!base.empty() && std::iswdigit(static_cast<wint_t>(base.back())))
-        base.pop_back();
     std::unordered_set<std::wstring> taken;
     taken.insert(original.getName());
     if (!original.isDetached())
@@ -371,35 +368,64 @@ std::wstring nameForCopy(const Node& original)
         for (unsigned int i = 0; i < container->getAttributeCount(); ++i)
             taken.insert(container->getAttribute(i)->getName());
     }
-    for (unsigned long n = 1;; ++n)
-    {
-        std::wstring candidate = base + std::to_wstring(n);
-        if (taken.count(candidate) == 0)
-            return candidate;
-    }
+    return Node::numberedName(original.getName(), taken);
 }
 
-} // namespace
-
-Node* Node::makeCopy(const std::wstring& name) const
+/// A copy whose pointers still point where the original's do.
+Node* copyKeepingPointers(const Node& original, const std::wstring& name)
 {
-    auto* copy = new Node(getNodeDef(), name.empty() ? nameForCopy(*this) : name);
-    const unsigned int schemaCount = getNodeDef().getAttributeDefCount();
+    auto* copy = new Node(original.getNodeDef(), name);
+    const unsigned int schemaCount = original.getNodeDef().getAttributeDefCount();
     for (unsigned int i = 0; i < schemaCount; ++i)
-        copyAttribute(*getAttribute(i), *copy->getAttribute(i));
-    for (unsigned int i = schemaCount; i < getAttributeCount(); ++i)
+        copyAttribute(*original.getAttribute(i), *copy->getAttribute(i));
+    for (unsigned int i = schemaCount; i < original.getAttributeCount(); ++i)
     {
-        const Attribute& source = *getAttribute(i);
+        const Attribute& source = *original.getAttribute(i);
         Attribute* dynamic = detail::Editor::createAttribute(*source.getDef().makeCopy());
         detail::Editor::markOwnsDef(*dynamic);
         dynamic->copyValueFrom(source);
         if (!copy->addAttribute(dynamic))
             delete dynamic;
     }
+    return copy;
+}
+
+} // namespace
+
+Node* Node::makeCopy(const std::wstring& name) const
+{
+    Node* copy = copyKeepingPointers(*this, name.empty() ? nameForCopy(*this) : name);
     std::unordered_map<const Attribute*, Attribute*> map;
     mapCopies(const_cast<Node&>(*this), *copy, map);
     redirectPointers(*copy, map);
     return copy;
+}
+
+std::vector<std::unique_ptr<Node>> Node::makeCopies(const std::vector<const Node*>& nodes)
+{
+    std::vector<std::unique_ptr<Node>> copies;
+    std::unordered_map<const Attribute*, Attribute*> map;
+    for (const Node* node : nodes)
+    {
+        copies.emplace_back(copyKeepingPointers(*node, node->getName()));
+        mapCopies(const_cast<Node&>(*node), *copies.back(), map);
+    }
+    for (const std::unique_ptr<Node>& copy : copies)
+        redirectPointers(*copy, map);
+    return copies;
+}
+
+std::wstring Node::numberedName(const std::wstring& name, const std::unordered_set<std::wstring>& taken)
+{
+    std::wstring base = name;
+    while (!base.empty() && std::iswdigit(static_cast<wint_t>(base.back())))
+        base.pop_back();
+    for (unsigned long n = 1;; ++n)
+    {
+        std::wstring candidate = base + std::to_wstring(n);
+        if (taken.count(candidate) == 0)
+            return candidate;
+    }
 }
 
 // ----------------------------------------------------------- dynamic attributes

@@ -59,8 +59,20 @@ void OrkSplitter::split(wxWindow* first, wxWindow* second, int sashMode, double 
             pane->Reparent(m_splitter);
     if (m_splitter->IsSplit())
         m_splitter->Unsplit();
+    m_sashMode = sashMode;
+    first->Show();
+    second->Show();
+    if (horizontal)
+        m_splitter->SplitHorizontally(first, second);
+    else
+        m_splitter->SplitVertically(first, second);
+    setSashRatio(ratio);
+}
+
+void OrkSplitter::setSashRatio(double ratio)
+{
     m_ratio = std::min(1.0, std::max(0.0, ratio));
-    switch (sashMode)
+    switch (m_sashMode)
     {
     case SashKeepFirst:
         m_splitter->SetSashGravity(0.0);
@@ -72,14 +84,17 @@ void OrkSplitter::split(wxWindow* first, wxWindow* second, int sashMode, double 
         m_splitter->SetSashGravity(m_ratio);
         break;
     }
-    first->Show();
-    second->Show();
-    if (horizontal)
-        m_splitter->SplitHorizontally(first, second);
-    else
-        m_splitter->SplitVertically(first, second);
     m_ratioPending = true;
     applyRatio();
+}
+
+double OrkSplitter::getSashRatio() const
+{
+    if (m_ratioPending || !m_splitter || !m_splitter->IsSplit())
+        return m_ratio;
+    const wxSize size = m_splitter->GetClientSize();
+    const int extent = m_splitter->GetSplitMode() == wxSPLIT_HORIZONTAL ? size.y : size.x;
+    return extent > 0 ? static_cast<double>(m_splitter->GetSashPosition()) / extent : m_ratio;
 }
 
 void OrkSplitter::applyRatio()

@@ -23,10 +23,18 @@ enum class OutputStreamEncoding : int
 /// over the target. A stream destroyed without a successful `commit` removes
 /// its temporary file and leaves the target as it was. A target that is a
 /// symbolic link is written through: the file it points to is replaced and the
-/// link stays.
+/// link stays. A stream made with `ToMemory` writes no file at all: its bytes
+/// end up in a string (the clipboard, tests).
 class DBUI_NODEDB_EXPORT FileOutputStream
 {
 public:
+    /// Names the string an in-memory stream fills.
+    struct ToMemory
+    {
+        /// Receives the bytes at `commit`, after what it held before.
+        std::string& bytes;
+    };
+
     /// The steps of the save protocol, named to the failure hook.
     enum class Step
     {
@@ -50,13 +58,15 @@ public:
     FileOutputStream(const std::string& fileName, FileOpenMode mode = FileOpenMode::Text,
                      OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
     ///@}
+    /// Collects the bytes in memory; `commit` appends them to `target.bytes`.
+    explicit FileOutputStream(ToMemory target, OutputStreamEncoding encoding = OutputStreamEncoding::Utf8);
     ~FileOutputStream();
 
     FileOutputStream(const FileOutputStream&) = delete;
     FileOutputStream& operator=(const FileOutputStream&) = delete;
 
     /// True while no step has failed.
-    bool isOpen() const { return m_fd >= 0 && m_error.empty(); }
+    bool isOpen() const { return (m_fd >= 0 || m_memory != nullptr) && m_error.empty(); }
     /// True after a successful `commit`.
     bool isCommitted() const { return m_committed; }
 
@@ -104,6 +114,9 @@ private:
     std::vector<char> m_buffer;
     std::size_t m_bytesWritten = 0;
     Progress m_progress;
+    /// Where an in-memory stream's bytes go at commit; null for a file.
+    std::string* m_memory = nullptr;
+    std::string m_memoryBytes;
 
     static FailureHook s_failureHook;
 };

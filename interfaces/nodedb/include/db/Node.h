@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace db {
@@ -54,6 +55,12 @@ public:
     /// Pointers into the copied subtree point at the copies. With an empty name
     /// the copy is named after this node with a number that no sibling uses.
     Node* makeCopy(const std::wstring& name) const;
+    /// Detached deep copies of `nodes`, named as they are, in their order. Pointers
+    /// into any of the copied subtrees point at the copies; no node may lie below another.
+    static std::vector<std::unique_ptr<Node>> makeCopies(const std::vector<const Node*>& nodes);
+    /// `name` with its trailing digits replaced by the lowest number from 1 that
+    /// gives a name not in `taken`: "Lamp" or "Lamp1" among "Lamp1" and "Lamp2" gives "Lamp3".
+    static std::wstring numberedName(const std::wstring& name, const std::unordered_set<std::wstring>& taken);
 
     ///@{
     /// Adds an attribute that the node type does not declare, after the others;

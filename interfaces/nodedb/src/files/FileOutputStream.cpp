@@ -83,6 +83,13 @@ FileOutputStream::FileOutputStream(const std::string& fileName, FileOpenMode mod
     open();
 }
 
+FileOutputStream::FileOutputStream(ToMemory target, OutputStreamEncoding encoding)
+    : m_fileName("<memory>"), m_mode(FileOpenMode::Text), m_encoding(encoding),
+      m_memory(&target.bytes)
+{
+    m_buffer.reserve(s_bufferSize);
+}
+
 FileOutputStream::~FileOutputStream()
 {
     if (!m_committed)
@@ -183,6 +190,12 @@ bool FileOutputStream::writeToFile(const char* bytes, std::size_t size)
 {
     if (size == 0)
         return true;
+    if (m_memory)
+    {
+        m_memoryBytes.append(bytes, size);
+        m_bytesWritten += size;
+        return reached(Step::Write);
+    }
     if (s_failureHook && s_failureHook(Step::Write))
         return fail(Step::Write, std::string("write error: ") + std::strerror(ENOSPC));
     if (int error = writeFully(m_fd, bytes, size))
@@ -204,6 +217,12 @@ bool FileOutputStream::commit()
         return true;
     if (!flushBuffer() || !reached(Step::Sync))
         return false;
+    if (m_memory)
+    {
+        m_memory->append(m_memoryBytes);
+        m_committed = true;
+        return true;
+    }
     if (s_failureHook && s_failureHook(Step::Sync))
         return fail(Step::Sync, std::string("cannot sync: ") + std::strerror(EIO));
     if (::fsync(m_fd) != 0)

@@ -51,6 +51,12 @@ public:
     bool isSplitHorizontally() const;
     /// Position of the sash in pixels from the top or left.
     int getSashPosition() const;
+    ///@{
+    /// The first pane's share of the split, 0 to 1. A share set before the
+    /// splitter has its size on screen is applied once it has.
+    double getSashRatio() const;
+    void setSashRatio(double ratio);
+    ///@}
 
 private:
     void split(wxWindow* first, wxWindow* second, int sashMode, double ratio, bool horizontal);
@@ -58,6 +64,7 @@ private:
 
     wxSplitterWindow* m_splitter = nullptr;
     double m_ratio = 0.5;
+    int m_sashMode = SashProportional;
     bool m_ratioPending = false;
 };
 

@@ -1,0 +1,141 @@
+// The browser tree's clipboard commands (NodeBrowserTreeControl::ClipboardCommands).
+
+#include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/NodeClipboard.h>
+
+#include <db/ChangeBlock.h>
+#include <db/Database.h>
+#include <db/Node.h>
+#include <wxUtils/FocusReliantWindow.h>
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkMessageBox.h>
+#include <wxUtils/TreeItem.h>
+
+#include <cctype>
+
+namespace dbui
+{
+
+namespace
+{
+
+/// The letter of a Ctrl+letter key, 0 for any other key. Character events
+/// carry Ctrl+C as the control code 3; key events as 'C'.
+int controlLetter(const wxKeyEvent& event)
+{
+    if (!event.ControlDown() || event.AltDown())
+        return 0;
+    const int code = event.GetKeyCode();
+    if (code >= 1 && code <= 26)
+        return 'A' + code - 1;
+    return code < 128 ? std::toupper(code) : 0;
+}
+
+void tellClipboardUnavailable(wxWindow* parent, const wxString& caption)
+{
+    wxUtils::OrkMessageBox("The clipboard could not be used; nothing changed.", caption, wxOK | wxICON_EXCLAMATION,
+                           parent);
+}
+
+} // namespace
+
+void NodeBrowserTreeControl::addClipboardEntries(wxUtils::OrkMenu& menu, bool canCut)
+{
+    menu.addSeparator();
+    if (canCut)
+        menu.add(m_ids[CommandCut], "Cu&t\tCtrl+X", false, false, wxEmptyString);
+    if (GetSelectedItemCount() > 0)
+        menu.add(m_ids[CommandCopyToClipboard], "&Copy\tCtrl+C", false, false, wxEmptyString);
+    menu.add(m_ids[CommandPaste], "&Paste\tCtrl+V", false, false, wxEmptyString);
+}
+
+bool NodeBrowserTreeControl::handleClipboardChoice(int id)
+{
+    if (id == m_ids[CommandCut])
+        cutSelectedNodesToClipboard();
+    else if (id == m_ids[CommandCopyToClipboard])
+        copySelectedNodesToClipboard();
+    else if (id == m_ids[CommandPaste])
+        // Pasted where the menu was opened: on a node, or on empty space for the top.
+        pasteAt(getNodeOfItem(m_contextItem.get()));
+    else
+        return false;
+    return true;
+}
+
+bool NodeBrowserTreeControl::handleClipboardKey(const wxKeyEvent& event)
+{
+    if (!(m_options & ClipboardCommands))
+        return false;
+    switch (controlLetter(event))
+    {
+    case 'C':
+        copySelectedNodesToClipboard();
+        return true;
+    case 'X':
+        cutSelectedNodesToClipboard();
+        return true;
+    case 'V':
+        pasteNodesFromClipboard();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool NodeBrowserTreeControl::copySelectedNodesToClipboard()
+{
+    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
+    if (nodes.empty())
+        return false;
+    if (NodeClipboard::copy(nodes))
+        return true;
+    tellClipboardUnavailable(this, "Copy");
+    return false;
+}
+
+bool NodeBrowserTreeControl::cutSelectedNodesToClipboard()
+{
+    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
+    if (nodes.empty() || !getDatabase())
+        return false;
+    // The nodes go only once the clipboard holds them.
+    if (!NodeClipboard::copy(nodes))
+    {
+        tellClipboardUnavailable(this, "Cut");
+        return false;
+    }
+    db::ChangeBlock block(getDatabase(), L"Cut nodes");
+    deleteSelectedNodes(true);
+    return true;
+}
+
+bool NodeBrowserTreeControl::pasteNodesFromClipboard()
+{
+    const std::vector<db::Node*> selection = getSelectedNodes();
+    return pasteAt(selection.empty() ? nullptr : selection.front());
+}
+
+bool NodeBrowserTreeControl::pasteAt(db::Node* selected)
+{
+    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    db::Database* database = getDatabase();
+    if (!database)
+        return false;
+    std::string error;
+    const std::vector<db::Node*> pasted = NodeClipboard::paste(*database, selected, NodeClipboard::readText(), error);
+    if (pasted.empty())
+    {
+        wxUtils::OrkMessageBox("Nothing was pasted: the clipboard holds no nodes that can go here.\n\n" +
+                                   wxString::FromUTF8(error),
+                               "Paste", wxOK | wxICON_EXCLAMATION, this);
+        return false;
+    }
+    if (wxUtils::TreeItem* item = getItemOfNode(pasted.front()))
+        Select(item);
+    return true;
+}
+
+} // namespace dbui

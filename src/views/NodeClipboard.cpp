@@ -1,0 +1,197 @@
+#include <dbui/NodeClipboard.h>
+
+#include <db/ChangeBlock.h>
+#include <db/Database.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
+#include <db/LoaderXML.h>
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/SaverXML.h>
+
+#include <wx/clipbrd.h>
+
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace dbui
+{
+
+namespace
+{
+
+/// Where pasted nodes may go: `target` is what the loader loads into, a node
+/// (each pasted node joins the first of its containers that takes it) or a
+/// container; `containers` are where the pasted nodes can turn up.
+struct Destination
+{
+    db::Attribute* target;
+    std::vector<db::NodeContainer*> containers;
+    /// The node the pasted ones go right after, in its container; null for the end.
+    db::Node* after;
+};
+
+std::vector<db::NodeContainer*> containersOf(const db::Node& node)
+{
+    std::vector<db::NodeContainer*> containers;
+    for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
+        if (db::NodeContainer* container = node.getAttribute(i)->asNodeContainer())
+            containers.push_back(container);
+    return containers;
+}
+
+/// Into the selected node first, then beside it.
+std::vector<Destination> destinationsFor(db::Database& database, db::Node* selected)
+{
+    db::NodeContainer& top = database.getRootContainer();
+    if (!selected || selected == &database)
+        return {{&top, {&top}, nullptr}};
+    std::vector<Destination> destinations{{selected, containersOf(*selected), nullptr}};
+    db::CompositeAttribute* parent = selected->getParentAttribute();
+    if (db::NodeContainer* container = parent ? parent->asNodeContainer() : nullptr)
+        destinations.push_back({container, {container}, selected});
+    return destinations;
+}
+
+/// Loads `xml` into the destination and lists the nodes it added; false with `error` set when it cannot.
+bool load(const Destination& destination, const std::string& xml, std::vector<db::Node*>& pasted,
+          db::LoadError& error)
+{
+    std::vector<unsigned int> counts;
+    for (const db::NodeContainer* container : destination.containers)
+        counts.push_back(container->getNodeCount());
+    db::FileInputStream stream =
+        db::FileInputStream::fromMemory(xml.data(), xml.size(), "clipboard", db::FileOpenMode::Text);
+    db::LoaderXML loader(stream, 0, nullptr);
+    if (!loader.load(destination.target))
+    {
+        error = loader.getError();
+        return false;
+    }
+    // Loaded nodes are appended to the containers that take them.
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        for (unsigned int k = counts[i]; k < destination.containers[i]->getNodeCount(); ++k)
+            pasted.push_back(destination.containers[i]->getNode(k));
+    if (pasted.empty())
+        error.what = "the document holds no nodes";
+    return !pasted.empty();
+}
+
+/// Numbers each pasted node whose name a sibling, or a pasted node before it, already has.
+void nameUniquely(const std::vector<db::Node*>& pasted)
+{
+    const std::unordered_set<const db::Attribute*> isPasted(pasted.begin(), pasted.end());
+    std::unordered_map<const db::CompositeAttribute*, std::unordered_set<std::wstring>> takenIn;
+    for (db::Node* node : pasted)
+    {
+        const db::CompositeAttribute* container = node->getParentAttribute();
+        auto [entry, fresh] = takenIn.try_emplace(container);
+        std::unordered_set<std::wstring>& taken = entry->second;
+        if (fresh)
+            for (unsigned int i = 0; i < container->getAttributeCount(); ++i)
+                if (isPasted.count(container->getAttribute(i)) == 0)
+                    taken.insert(container->getAttribute(i)->getName());
+        if (taken.count(node->getName()) != 0)
+            node->setName(db::Node::numberedName(node->getName(), taken));
+        taken.insert(node->getName());
+    }
+}
+
+void placeAfter(db::Node& anchor, const std::vector<db::Node*>& pasted)
+{
+    db::NodeContainer* container = anchor.getParentAttribute()->asNodeContainer();
+    unsigned int index = anchor.getIndex() + 1;
+    for (db::Node* node : pasted)
+        container->insert(index++, node);
+}
+
+/// The nodes to copy for `nodes`: a selected database stands for its top-level nodes.
+std::vector<const db::Node*> copiedNodes(const std::vector<db::Node*>& nodes)
+{
+    std::vector<const db::Node*> copied;
+    for (const db::Node* node : nodes)
+    {
+        if (db::Database* database = const_cast<db::Node*>(node)->asDatabase())
+        {
+            const db::NodeContainer& top = database->getRootContainer();
+            for (unsigned int i = 0; i < top.getNodeCount(); ++i)
+                copied.push_back(top.getNode(i));
+        }
+        else if (node)
+            copied.push_back(node);
+    }
+    return copied;
+}
+
+} // namespace
+
+std::string NodeClipboard::toXml(const std::vector<db::Node*>& nodes)
+{
+    const std::vector<const db::Node*> copied = copiedNodes(nodes);
+    if (copied.empty())
+        return {};
+    // A database of the copies, written as a document: in a database file,
+    // pointers between its top-level nodes are written relative to the file.
+    db::Database* source = copied.front()->getDatabase();
+    db::Database holder(source ? source->getName() : std::wstring(L"Clipboard"),
+                        source ? &source->getTypeRegistry() : nullptr);
+    {
+        db::ChangeBlock block(holder, L"Copy");
+        for (std::unique_ptr<db::Node>& copy : db::Node::makeCopies(copied))
+            if (holder.getRootContainer().add(copy.get()))
+                copy.release();
+    }
+    std::string xml;
+    db::FileOutputStream stream(db::FileOutputStream::ToMemory{xml});
+    db::SaverXML saver(stream, 0);
+    return saver.save(holder) ? xml : std::string();
+}
+
+bool NodeClipboard::copy(const std::vector<db::Node*>& nodes)
+{
+    const std::string xml = toXml(nodes);
+    if (xml.empty())
+        return false;
+    wxClipboardLocker locker;
+    return !!locker && wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(xml)));
+}
+
+std::string NodeClipboard::readText()
+{
+    wxClipboardLocker locker;
+    if (!locker || !wxTheClipboard->IsSupported(wxDF_UNICODETEXT))
+        return {};
+    wxTextDataObject data;
+    if (!wxTheClipboard->GetData(data))
+        return {};
+    return data.GetText().utf8_string();
+}
+
+std::vector<db::Node*> NodeClipboard::paste(db::Database& database, db::Node* selected, const std::string& xml,
+                                            std::string& error)
+{
+    if (xml.empty())
+    {
+        error = "the clipboard holds no text";
+        return {};
+    }
+    db::LoadError why;
+    for (const Destination& destination : destinationsFor(database, selected))
+    {
+        // A failed load changes nothing, so its block ends empty and leaves no step.
+        db::ChangeBlock block(database, L"Paste nodes");
+        std::vector<db::Node*> pasted;
+        if (!load(destination, xml, pasted, why))
+            continue;
+        nameUniquely(pasted);
+        if (destination.after)
+            placeAfter(*destination.after, pasted);
+        error.clear();
+        return pasted;
+    }
+    error = why.line > 0 ? why.toString() : why.what;
+    return {};
+}
+
+} // namespace dbui

@@ -213,7 +213,7 @@ TEST(MemoryFiguresTest, ProcessAndAllocatorFiguresFollowAllocations)
 // ---------------------------------------------------------------------------
 // Message boxes
 
-TEST(OrkMessageBoxTest, AnswersComeBackAsMessageBoxValues)
+TEST(OrkMessageBoxTest, AnswersComeBackAsMessageBoxValuesAndARememberedOneSkipsTheBox)
 {
     const struct
     {
@@ -235,10 +235,7 @@ TEST(OrkMessageBoxTest, AnswersComeBackAsMessageBoxValues)
                       wxExpectModal<wxMessageDialog>(row.button));
         EXPECT_EQ(answer, row.answer) << "style " << row.style;
     }
-}
-
-TEST(OrkMessageBoxTest, RememberedAnswerSkipsTheBox)
-{
+    // A remembered answer shows no box at all (one would fail the test).
     bool dontAsk = true;
     EXPECT_EQ(wxUtils::OrkMessageBox("Overwrite?", "Editor", wxYES_NO, nullptr, -1, -1, &dontAsk), wxYES);
 }

@@ -56,7 +56,8 @@ protected:
     /// The offer of `document`'s work, kept beside it unless `kept` says where.
     static ExpectMessage offer(const wxString& document, int answer, const wxString& kept = wxString())
     {
-        return ExpectMessage("The program ended before '" + document + "' was saved; its unsaved changes were kept in '" +
+        return ExpectMessage("The program ended before '" + document +
+                                 "' was saved; its unsaved changes were kept in '" +
                                  (kept.empty() ? document + ".recovery" : kept) +
                                  "'.\n\nYes: open the document with the recovered changes.\n"
                                  "No: open the last saved version and set the recovered changes aside.\n"
@@ -243,8 +244,8 @@ TEST_F(CrashRecoveryTest, UntitledWorkAndUnwritableFoldersUseTheRecoveryFolder)
     EXPECT_TRUE(kept.StartsWith(path("state/castle.lvl-"))) << kept;
     EXPECT_EQ(authorIn(kept), L"bob");
     m_document->close();
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES, kept));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success),
+                  offer(castle(), wxID_YES, kept));
     EXPECT_EQ(author(), L"bob");
     ::chmod(m_dir.c_str(), 0700);
 }
@@ -432,14 +433,12 @@ TEST_F(CrashRecoveryTest, DeclinedRecoverySetsTheChangesAsideAndCancelKeepsEvery
 {
     makeCrashedDocument();
     CrashRecovery recovery(*m_document);
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_CANCEL));
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Cancelled),
+                  offer(castle(), wxID_CANCEL));
     EXPECT_EQ(m_document->getTitle(), "No file open");
     EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle())) << "the question comes again next time";
 
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_NO));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success), offer(castle(), wxID_NO));
     EXPECT_EQ(author(), L"ann");
     EXPECT_FALSE(m_document->hasChangedSinceLastSave());
     EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "no question at the next start";
@@ -477,9 +476,7 @@ TEST_F(CrashRecoveryTest, BrokenRecoveryFileLeavesTheSavedVersion)
     writeText(castle() + ".recovery", "<half a file");
     setAge(castle() + ".recovery", std::chrono::seconds(1));
     CrashRecovery recovery(*m_document);
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES));
-    EXPECT_EQ(result, Document::LoadFailed);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::LoadFailed), offer(castle(), wxID_YES));
     EXPECT_EQ(author(), L"ann") << "the saved version is open and unharmed";
     EXPECT_FALSE(m_document->hasChangedSinceLastSave());
     EXPECT_FALSE(m_database.canUndo());

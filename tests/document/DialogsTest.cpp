@@ -117,13 +117,11 @@ TEST_F(DocumentTest, ReadOnlyFileIsNeverOverwritten)
     ASSERT_FALSE(wxFile::Access(locked, wxFile::write));
 
     const ExpectMessage cannotWrite("Cannot write to '" + locked + "'.", wxID_OK, wxOK | wxCENTRE);
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->save(locked), cannotWrite);
-    EXPECT_EQ(result, Document::Cancelled);
-    wxTEST_DIALOG(result = m_document->saveCopy(locked), cannotWrite);
-    EXPECT_EQ(result, Document::Cancelled) << "no overwrite question for a file that cannot be written";
-    wxTEST_DIALOG(result = m_document->saveAs(locked), cannotWrite);
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->save(locked), Document::Cancelled), cannotWrite);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveCopy(locked), Document::Cancelled)
+                      << "no overwrite question for a file that cannot be written",
+                  cannotWrite);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveAs(locked), Document::Cancelled), cannotWrite);
     EXPECT_EQ(readAll(locked), "precious");
     EXPECT_TRUE(m_document->getFilename().empty());
     EXPECT_TRUE(m_observer.lifecycle().empty());
@@ -186,10 +184,9 @@ TEST_F(DocumentTest, NonAsciiNamesAreTheFilesTheSystemKnowsByThoseNames)
         ASSERT_EQ(chmod(m_dir.c_str(), 0755), 0);
         {
             dbuitest::OrdinaryUser user;
-            Document::ErrorCode result = Document::Success;
-            wxTEST_DIALOG(result = m_document->save(name),
+            wxTEST_DIALOG(EXPECT_EQ(m_document->save(name), Document::Cancelled)
+                              << "the check must look at the file that would be replaced",
                           ExpectMessage("Cannot write to '" + name + "'.", wxID_OK, wxOK | wxCENTRE));
-            EXPECT_EQ(result, Document::Cancelled) << "the check must look at the file that would be replaced";
         }
         std::filesystem::remove(onDisk);
         std::filesystem::remove(onDisk.string() + ".recovery");

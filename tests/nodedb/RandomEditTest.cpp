@@ -9,6 +9,7 @@
 #include <db/AttributeArray.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
+#include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumArrayAttribute.h>
 #include <db/FloatArrayAttribute.h>
@@ -108,7 +109,7 @@ public:
             readArraysIn(*attribute);
         for (db::Attribute* attribute : changes.ChangedAttributes())
         {
-            if (attribute->isArray())
+            if (attribute->asArrayAttribute())
                 m_arrays[attribute] = describe(*attribute);
         }
     }
@@ -130,7 +131,7 @@ public:
         m_database.accept(&attributes);
         for (db::Attribute* attribute : attributes.all)
         {
-            if (!attribute->isArray())
+            if (!attribute->asArrayAttribute())
                 continue;
             const auto it = m_arrays.find(attribute);
             ASSERT_NE(it, m_arrays.end()) << "an array came in unreported";
@@ -145,7 +146,7 @@ private:
         root.accept(&attributes);
         for (db::Attribute* attribute : attributes.all)
         {
-            if (attribute->isArray())
+            if (attribute->asArrayAttribute())
                 m_arrays[attribute] = describe(*attribute);
         }
     }

@@ -411,12 +411,16 @@ Editor::ValueEdit::ValueEdit(Attribute& attribute)
         return;
     m_implicit = implicit;
     Database::Recorder& recorder = *m_database->m_recorder;
-    if (recorder.step.valueSet->add(&attribute))
+    // A value is saved once per block; an array edited element by element
+    // before is saved again, as it stands after those edits.
+    const bool first = recorder.step.valueSet->add(&attribute);
+    if (first || (!recorder.elementRecords.empty() && recorder.elementRecords.erase(&attribute) != 0))
     {
         recorder.step.values.push_back(ValueRecord{&attribute, ValueSlot{}});
         save(attribute, recorder.step.values.back().slot);
-        reportValue(m_database, attribute, &recorder.block);
     }
+    if (first)
+        reportValue(m_database, attribute, &recorder.block);
     if (m_database->m_mode == ChangeMode::Transient && recorder.commitValues->add(&attribute))
         reportValue(m_database, attribute, &recorder.commit);
 }
@@ -424,6 +428,64 @@ Editor::ValueEdit::ValueEdit(Attribute& attribute)
 Editor::ValueEdit::~ValueEdit()
 {
     endEdit(m_database, m_implicit, L"Set value");
+}
+
+namespace {
+
+// Element records of one array in one block are kept while they take less
+// room than a copy of it would: more than one per this many elements, and the
+// copy is the cheaper record. Arrays of a few elements are copied at once.
+constexpr std::size_t s_elementsPerRecord = 16;
+
+} // namespace
+
+void Editor::editElement(ArrayAttribute& array, ElementOp op, unsigned int index, ValueSlot slot)
+{
+    bool implicit = false;
+    Database* database = beginEdit(array, implicit);
+    if (!database)
+    {
+        array.replayElement(op, index, slot);
+        return;
+    }
+    Database::Recorder& recorder = *database->m_recorder;
+    Database::Step& step = recorder.step;
+    if (step.valueSet->add(&array))
+    {
+        reportValue(database, array, &recorder.block);
+        recorder.elementRecords.emplace(&array, 0);
+    }
+    if (database->m_mode == ChangeMode::Transient && recorder.commitValues->add(&array))
+        reportValue(database, array, &recorder.commit);
+
+    const auto kept = recorder.elementRecords.find(&array);
+    if (kept != recorder.elementRecords.end() && ++kept->second * s_elementsPerRecord > array.getSize())
+    {
+        recorder.elementRecords.erase(kept);
+        step.values.push_back(ValueRecord{&array, ValueSlot{}});
+        save(array, step.values.back().slot);
+        array.replayElement(op, index, slot);
+    }
+    else if (kept != recorder.elementRecords.end())
+    {
+        array.replayElement(op, index, slot);
+        step.values.push_back(ValueRecord{&array, std::move(slot), true, op, index});
+    }
+    else
+    {
+        // Covered by the copy of the whole array made earlier in the block.
+        array.replayElement(op, index, slot);
+    }
+    endEdit(database, implicit, L"Set value");
+}
+
+void Editor::replay(ValueRecord& record, bool forward)
+{
+    if (record.element)
+        static_cast<ArrayAttribute&>(*record.attribute)
+            .replayElement(forward ? record.op : inverse(record.op), record.index, record.slot);
+    else
+        exchange(*record.attribute, record.slot);
 }
 
 bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& child)

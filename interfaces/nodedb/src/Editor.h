@@ -3,6 +3,7 @@
 #include "ChangeSetBuilder.h"
 #include "ValueSlot.h"
 
+#include <db/ArrayAttribute.h>
 #include <db/Attribute.h>
 #include <db/CompositeAttribute.h>
 #include <db/Database.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -36,11 +38,16 @@ struct Record
     std::wstring name;             // Rename: the other name
 };
 
-/// One saved value of an undo step; holds the value the attribute does not have now.
+/// One saved value of an undo step. A whole value holds the value the
+/// attribute does not have now; an element edit of an array holds the element
+/// that is out of the array now (none for an insertion that is done).
 struct ValueRecord
 {
     Attribute* attribute;
     ValueSlot slot;
+    bool element = false;
+    ElementOp op = ElementOp::Exchange;
+    unsigned int index = 0;
 };
 
 /// The tree surgery and edit recording shared by every attribute class. All
@@ -63,6 +70,12 @@ public:
         Database* m_database = nullptr;
         bool m_implicit = false;
     };
+
+    /// Makes one element edit of `array` (see ArrayAttribute::replayElement)
+    /// and records it, joining or opening a change block as ValueEdit does.
+    static void editElement(ArrayAttribute& array, ElementOp op, unsigned int index, ValueSlot slot);
+    /// Undoes (`forward` false) or redoes one saved value.
+    static void replay(ValueRecord& record, bool forward);
 
     // --- structural edits (recorded when in a database) ---
     static bool insert(CompositeAttribute& parent, unsigned int index, Attribute& child);
@@ -132,6 +145,10 @@ struct Database::Step
 struct Database::Recorder
 {
     Step step;
+    /// Arrays kept as element edits in this block, with the count of those
+    /// records; an array edited in the block but not listed here has a copy
+    /// of its whole value as its latest record, which covers every edit after it.
+    std::unordered_map<const Attribute*, std::size_t> elementRecords;
     ChangeSetBuilder block;
     ChangeSetBuilder commit;
     std::shared_ptr<ChangeSet::ValueChanges> commitValues;

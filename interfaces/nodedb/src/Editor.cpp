@@ -189,29 +189,47 @@ void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)
         collectNodes(*child, out);
 }
 
-void Editor::countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes)
+namespace {
+
+/// countSubtree's walk; with `intoNodes` false, the nodes of containers are left out.
+void count(const Attribute& root, std::size_t& nodes, std::size_t& attributes, bool intoNodes)
 {
     if (root.isNode())
         ++nodes;
     else
         ++attributes;
     const CompositeAttribute* composite = root.asCompositeAttribute();
-    if (!composite)
+    if (!composite || (!intoNodes && root.isNodeContainer()))
         return;
-    const ChildList& children = composite->m_children;
-    std::size_t from = 0;
-    if (const CompoundAttributeDef* def = memberDef(*composite, children.size()))
+    const unsigned int size = composite->getAttributeCount();
+    unsigned int from = 0;
+    if (const CompoundAttributeDef* def = memberDef(*composite, size))
     {
         // Plain members are counted without being visited: a loaded file's
         // millions of values need not all be read again to be counted.
         const auto& composites = def->getCompositeMembers();
         attributes += def->getAttributeDefCount() - composites.size();
         for (unsigned int index : composites)
-            countSubtree(*children[index], nodes, attributes);
+            count(*composite->getAttribute(index), nodes, attributes, intoNodes);
         from = def->getAttributeDefCount();
     }
-    for (std::size_t i = from; i < children.size(); ++i)
-        countSubtree(*children[i], nodes, attributes);
+    for (unsigned int i = from; i < size; ++i)
+        count(*composite->getAttribute(i), nodes, attributes, intoNodes);
+}
+
+} // namespace
+
+void Editor::countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes)
+{
+    count(root, nodes, attributes, true);
+}
+
+std::size_t Editor::countOwnAttributes(const Node& node)
+{
+    std::size_t nodes = 0;
+    std::size_t attributes = 0;
+    count(node, nodes, attributes, false);
+    return attributes;
 }
 
 std::size_t Editor::subtreeBytes(const Attribute& root)
@@ -551,6 +569,41 @@ bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& c
     recorder.step.structure.push_back(Record{RecordKind::Insert, &child, &parent, nullptr, index, 0, {}});
     endEdit(recording, implicit, child.isNode() ? L"Add node" : L"Add attribute");
     return true;
+}
+
+void Editor::insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>>& placements,
+                         const std::vector<Node*>& subtree, std::size_t attributes)
+{
+    if (placements.empty())
+        return;
+    bool implicit = false;
+    Database* recording = beginEdit(*placements.front().first, implicit);
+    for (const auto& [parent, node] : placements)
+    {
+        const auto index = static_cast<unsigned int>(parent->m_children.size());
+        rawInsert(*parent, index, *node);
+        if (recording)
+            recording->m_recorder->step.structure.push_back(
+                Record{RecordKind::Insert, node, parent, nullptr, index, 0, {}});
+    }
+    if (!recording)
+        return;
+    recording->m_nodeCount += subtree.size();
+    recording->m_attributeCount += attributes;
+    Database::Recorder& recorder = *recording->m_recorder;
+    auto report = [&](ChangeSetBuilder& builder) {
+        builder.nodesAdded(subtree);
+        const CompositeAttribute* marked = nullptr;
+        for (const auto& placement : placements)
+        {
+            if (placement.first != marked)
+                builder.mark(marked = placement.first);
+        }
+    };
+    report(recorder.block);
+    if (recording->m_mode == ChangeMode::Transient)
+        report(recorder.commit);
+    endEdit(recording, implicit, L"Add node");
 }
 
 bool Editor::remove(CompositeAttribute& parent, Attribute& child)

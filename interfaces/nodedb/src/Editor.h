@@ -81,6 +81,13 @@ public:
     static bool insert(CompositeAttribute& parent, unsigned int index, Attribute& child);
     static bool remove(CompositeAttribute& parent, Attribute& child);
     static bool rename(Node& node, const std::wstring& name);
+    /// Appends detached nodes that a loader built to their parents, as `insert`
+    /// would one by one, trusting what the loader learnt while building them
+    /// instead of walking them again: `subtree` lists every node of them,
+    /// parents first, and `attributes` counts their attributes. The parents
+    /// lie in one tree and accept the nodes.
+    static void insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>>& placements,
+                            const std::vector<Node*>& subtree, std::size_t attributes);
 
     // --- replays and raw surgery ---
     static void applyInsert(Database* db, CompositeAttribute& parent, unsigned int index, Attribute& child,
@@ -97,6 +104,8 @@ public:
     /// The nodes of a subtree, parents first (the root included when it is a node).
     static void collectNodes(Attribute& root, std::vector<Node*>& out);
     static void countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes);
+    /// The attributes of a node that countSubtree counts, less those of the nodes below it.
+    static std::size_t countOwnAttributes(const Node& node);
     /// Bytes a subtree takes, roughly (for the undo memory figure).
     static std::size_t subtreeBytes(const Attribute& root);
 
@@ -113,6 +122,9 @@ public:
     /// Marks `target` as referenced by a pointer attribute (`referrer`).
     static void addReferrer(Attribute* target, Attribute* referrer);
     static void removeReferrer(Attribute* target, Attribute* referrer);
+    /// Points a pointer (`index` -1) or pointer array element of a detached tree
+    /// at `target`: nothing records such a tree, so no edit is opened.
+    static void setDetachedPointer(Attribute& owner, int index, Attribute* target);
     /// Called as a referenced attribute is destroyed: its referrers forget it.
     static void targetDestroyed(Attribute* target);
 

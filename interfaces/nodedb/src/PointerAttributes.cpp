@@ -45,6 +45,18 @@ void Editor::removeReferrer(Attribute* target, Attribute* referrer)
         map.erase(it);
 }
 
+void Editor::setDetachedPointer(Attribute& owner, int index, Attribute* target)
+{
+    if (auto* pointer = owner.asPointerAttribute())
+        pointer->retarget(target);
+    else if (auto* array = owner.asPointerArrayAttribute(); array && index >= 0 && std::size_t(index) < array->m_values.size())
+    {
+        removeReferrer(array->m_values[std::size_t(index)], array);
+        array->m_values[std::size_t(index)] = target;
+        addReferrer(target, array);
+    }
+}
+
 void Editor::targetDestroyed(Attribute* target)
 {
     auto& map = referrers();

@@ -295,6 +295,21 @@ void run()
     std::printf("# rename %.3f ms at 300k, %.3f ms at 1k\n", renameBigMs, renameSmallMs);
     figure("replay_rename_300k_vs_1k", renameBigMs / renameSmallMs);
 
+    // --- one keystroke in a filter box: the whole tree tested again, then painted ---
+    // From "item1" to "item12" and back: thousands of matches among their groups either way.
+    tree->setDatabase(bigScene.get());
+    tree->setFilterText("item1");
+    paint(tree);
+    int keystrokes = 0;
+    const double keystrokeMs = bestOf(
+        6, [] {}, [&] {
+            tree->setFilterText(++keystrokes % 2 ? "item12" : "item1");
+            paint(tree);
+        });
+    tree->setFilterText(wxString());
+    std::printf("# filter keystroke %.1f ms at 300k, bind %.1f ms\n", keystrokeMs, bindNodeMs);
+    figure("filter_300k_keystroke_vs_bind", keystrokeMs / bindNodeMs);
+
     // --- deleting 1,000 selected siblings, and the undo ---
     db::Node* wide = wideGroup(*bigScene);
     std::vector<db::Node*> victims = wide->getChildNodes();

@@ -106,7 +106,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     // Big scenes open faster, in far less memory, when rows ask their nodes for names.
     m_browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
     m_browser->setOptions(dbui::NodeBrowser::FilterBox);
-    m_browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::ClipboardCommands);
+    m_browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::ClipboardCommands |
+                                            dbui::NodeBrowserTreeControl::DragAndDrop);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows);
     auto* sizer = new wxBoxSizer(wxVERTICAL);

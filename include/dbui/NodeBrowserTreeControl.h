@@ -5,6 +5,12 @@
 
 #include <wxUtils/TreeItemHandle.h>
 
+#include <vector>
+
+namespace db
+{
+class NodeContainer;
+}
 namespace wxUtils
 {
 class OrkMenu;
@@ -26,6 +32,12 @@ public:
         /// in the context menu and on Ctrl+X, Ctrl+C and Ctrl+V; the menu's
         /// copy beside the original is then called "Duplicate".
         ClipboardCommands = 1,
+        /// The selected nodes can be dragged onto a node (into its first
+        /// container that takes them) or between rows (beside a node): a
+        /// move, or a copy with Ctrl held, as one undo step ("Move node" or
+        /// "Move nodes", "Copy node" or "Copy nodes"). Places the schema
+        /// refuses show why and take nothing.
+        DragAndDrop = 2,
     };
 
     /// Two-step creation: call Create next.
@@ -43,7 +55,7 @@ public:
 
     ///@{
     /// A combination of Options.
-    void setOptions(int options) { m_options = options; }
+    void setOptions(int options);
     int getOptions() const { return m_options; }
     ///@}
 
@@ -69,6 +81,14 @@ protected:
     /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
     /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them; other keys go on to the tree.
     void onChar(wxKeyEvent& event);
+
+    ///@{
+    /// Dragging the selected nodes: refuses places the schema does not allow,
+    /// and moves or copies them there on the drop.
+    void onBeginDrag(wxUtils::TreeEvent& event);
+    void onDragOver(wxUtils::TreeEvent& event);
+    void onEndDrag(wxUtils::TreeEvent& event);
+    ///@}
 
     /// Asks for an XML or binary file and loads it into the whole database.
     void loadDatabaseFromFile();
@@ -107,6 +127,17 @@ private:
         CommandPaste,
         CommandCount
     };
+
+    /// Where a drop lands: the container, and the node to go before (null: at the end).
+    struct DropTarget
+    {
+        db::NodeContainer* container = nullptr;
+        db::Node* before = nullptr;
+        /// Why the nodes cannot land there; empty when they can.
+        wxString refusal;
+    };
+    DropTarget findDropTarget(const wxUtils::TreeEvent& event, const std::vector<db::Node*>& nodes) const;
+    void dropNodes(const DropTarget& target, const std::vector<db::Node*>& nodes, bool copy);
 
     void init();
     void addContainerMenus(wxUtils::OrkMenu& menu, db::Node& node);

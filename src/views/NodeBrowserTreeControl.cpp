@@ -91,7 +91,16 @@ bool NodeBrowserTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos
     Connect(wxID_ANY, wxEVT_COMMAND_MENU_SELECTED,
             wxCommandEventHandler(NodeBrowserTreeControl::handleContextMenuChoice));
     Connect(wxID_ANY, wxEVT_CHAR, wxKeyEventHandler(NodeBrowserTreeControl::onChar));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_BEGIN_DRAG, wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onBeginDrag));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_DRAG_OVER, wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onDragOver));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_END_DRAG, wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onEndDrag));
     return true;
+}
+
+void NodeBrowserTreeControl::setOptions(int options)
+{
+    m_options = options;
+    EnableDragging((options & DragAndDrop) != 0);
 }
 
 bool NodeBrowserTreeControl::visitNodeEnter(db::Node* node)

@@ -417,3 +417,82 @@ TEST(NodeBrowserTree, LoadFromFileReadsXmlAndBinaryAndRefusesOtherExtensions)
     wxRemoveFile(upperPath);
     wxRemoveFile(linkPath);
 }
+
+TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
+{
+    Scene scene;
+    db::Node* library = viewstest::addNode(&scene.database, L"MaterialLibrary", L"Lib");
+    scene.database.clearUndoHistory();
+    auto tree = makeBrowserTree(scene);
+    tree->setOptions(NodeBrowserTreeControl::DragAndDrop);
+    wxtest::pump();
+    auto childNames = [](db::Node* node) {
+        std::vector<std::wstring> names;
+        for (db::Node* child : node->getChildNodes())
+            names.push_back(child->getName());
+        return names;
+    };
+    auto select = [&](std::initializer_list<db::Node*> nodes) {
+        bool ctrl = false;
+        for (db::Node* node : nodes)
+        {
+            viewstest::click(tree, tree->getItemOfNode(node), ctrl);
+            ctrl = true;
+        }
+    };
+    // With the real pointer, from a selected node to a fraction of a row's height
+    // (0 its top edge, 1 its bottom); each drag starts a little further right, as
+    // GTK takes two presses at one spot for a double click.
+    int shift = 0;
+    auto drag = [&](db::Node* from, db::Node* over, double fraction, bool ctrl) {
+        wxtest::MouseDrag mouse(tree, viewstest::labelPoint(tree, tree->getItemOfNode(from)) + wxPoint(shift += 6, 0));
+        std::size_t row = 0;
+        ASSERT_TRUE(tree->GetItemRow(tree->getItemOfNode(over), row));
+        const wxRect rect = tree->getRowRect(row);
+        const wxPoint to(viewstest::labelPoint(tree, tree->getItemOfNode(over)).x,
+                         rect.y + static_cast<int>(fraction * (rect.height - 1)));
+        mouse.moveTo(to);
+        if (ctrl)
+            mouse.holdCtrl();
+        mouse.moveTo(to + wxPoint(2, 0));
+    };
+    auto lastStep = [&] { return scene.database.getUndoDescription(scene.database.getUndoStackSize() - 1); };
+
+    // Onto a node: into its container, at the end.
+    select({scene.a2});
+    drag(scene.a2, scene.b, 0.5, false);
+    EXPECT_EQ(childNames(scene.b), (std::vector<std::wstring>{L"b1", L"a2"}));
+    ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(lastStep(), L"Move node");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
+
+    // Several, between two rows: before the node below the line, in the order selected.
+    select({scene.a3, scene.light});
+    drag(scene.a3, scene.a1, 0.1, false);
+    EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a3", L"L", L"a1", L"a2"}));
+    EXPECT_EQ(childNames(&scene.database), (std::vector<std::wstring>{L"A", L"B", L"Lib"}));
+    EXPECT_EQ(lastStep(), L"Move nodes");
+    EXPECT_EQ(tree->getSelectedNodes(), (std::vector<db::Node*>{scene.a3, scene.light})) << "dropped, still selected";
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // Ctrl held at the drop copies; the original stays.
+    select({scene.b1});
+    drag(scene.b1, scene.a, 0.5, true);
+    EXPECT_EQ(childNames(scene.b), std::vector<std::wstring>{L"b1"});
+    ASSERT_EQ(scene.a->getChildNodes().size(), 5u);
+    EXPECT_EQ(scene.a->getChildNodes().back()->getClassID(), L"Camera");
+    EXPECT_EQ(lastStep(), L"Copy node");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // Refused: a node into its own subtree, and a type the container does not hold.
+    const unsigned int steps = scene.database.getUndoStackSize();
+    select({scene.a});
+    drag(scene.a, scene.a1, 0.5, false);
+    select({scene.b1});
+    drag(scene.b1, library, 0.5, false);
+    EXPECT_EQ(scene.database.getUndoStackSize(), steps) << "nothing changed";
+    EXPECT_EQ(childNames(library), std::vector<std::wstring>{});
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}

@@ -48,6 +48,11 @@ bool beginsFolded(const std::wstring& text, const std::wstring& part)
            std::equal(part.begin(), part.end(), text.begin(), [](wchar_t a, wchar_t b) { return a == folded(b); });
 }
 
+bool isNameQuery(const wxString& text)
+{
+    return !text.empty() && !text.StartsWith("/") && !text.Lower().StartsWith(s_typePrefix);
+}
+
 /// What a filter text finds: a name part, a type and its subtypes, or the start of a path.
 class NodeMatcher
 {
@@ -113,11 +118,18 @@ private:
 
 std::size_t NodeTreeControl::setFilterText(const wxString& text)
 {
+    // A name that holds the new text holds the old one it contains: typing on
+    // needs to read only the nodes found so far, while the items tell what
+    // the old text found (their verdicts change after the new test).
+    const bool narrowing = IsFiltered() && isNameQuery(m_filterText) && isNameQuery(text) &&
+                           text.Lower().Contains(m_filterText.Lower());
     m_filterText = text;
     if (text.empty())
         ClearFilter();
     else
-        SetFilter([this, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
+        SetFilter([this, narrowing, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
+            if (narrowing && !IsFilterMatch(&item))
+                return false;
             const db::Node* node = m_database ? getNodeOfItem(&item) : nullptr;
             return node && matcher(*node);
         });

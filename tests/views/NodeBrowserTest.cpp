@@ -136,6 +136,7 @@ TEST(NodeBrowser, FilterBoxFindsNodesByNameTypeOrPathAndStepsThroughThem)
     };
     const Case cases[] = {
         {"A", {L"A", L"a1", L"a2", L"a3"}},
+        {"a3", {L"a3"}}, // typed on from "A": only what "A" found is read again
         {"type:sceneobject", {L"A", L"a1", L"a2", L"a3", L"B", L"b1", L"L"}}, // derived types too
         {"type:Light", {L"a3", L"L"}},
         {"type:Ligh", {}},

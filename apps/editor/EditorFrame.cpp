@@ -106,8 +106,10 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     // Big scenes open faster, in far less memory, when rows ask their nodes for names.
     m_browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
     m_browser->setOptions(dbui::NodeBrowser::FilterBox);
-    m_browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::ClipboardCommands |
-                                            dbui::NodeBrowserTreeControl::DragAndDrop);
+    m_browser->getTreeControl()->setOptions(
+        dbui::NodeBrowserTreeControl::ClipboardCommands | dbui::NodeBrowserTreeControl::DragAndDrop |
+        dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
+        dbui::NodeBrowserTreeControl::SubtreeCounts);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows);
     auto* sizer = new wxBoxSizer(wxVERTICAL);

@@ -5,12 +5,14 @@
 
 #include <wxUtils/TreeItemHandle.h>
 
+#include <unordered_map>
 #include <vector>
 
 namespace db
 {
 class NodeContainer;
-}
+class NodeDef;
+} // namespace db
 namespace wxUtils
 {
 class OrkMenu;
@@ -38,6 +40,12 @@ public:
         /// "Move nodes", "Copy node" or "Copy nodes"). Places the schema
         /// refuses show why and take nothing.
         DragAndDrop = 2,
+        /// An icon before each node's name, after its type (see NodeIcons).
+        TypeIcons = 4,
+        /// Titles above the columns: "Name" and "Type".
+        ColumnHeaders = 8,
+        /// A closed node's Type column also counts the nodes below it: "Group (12 nodes)".
+        SubtreeCounts = 16,
     };
 
     /// Two-step creation: call Create next.
@@ -59,6 +67,11 @@ public:
     int getOptions() const { return m_options; }
     ///@}
 
+    /// Also forgets which icon each type had: another database brings other types.
+    void rebuild() override;
+    /// Also forgets the counts of nodes below nodes.
+    void clear() override;
+
     /// Puts the selected nodes, each with everything below it, on the clipboard; false when nothing was copied.
     virtual bool copySelectedNodesToClipboard();
     /// Puts the selected nodes on the clipboard and deletes them, as one undo
@@ -73,6 +86,12 @@ protected:
     virtual void buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::TreeItem* item);
 
     bool visitNodeEnter(db::Node* node) override;
+    /// With TypeIcons, the icon of the node's type.
+    int itemImage(const wxUtils::TreeItem& item) const override;
+    /// With SubtreeCounts, a closed node's type with the count of the nodes below it.
+    wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
+    /// Also forgets the counts of nodes below nodes when nodes came, went or moved.
+    void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
 
     /// Right click or the menu key: shows the menu buildContextMenu fills.
     void onContextMenu(wxUtils::TreeEvent& event);
@@ -156,6 +175,11 @@ private:
     // Held across the menu, which runs events that may delete the item.
     wxUtils::TreeItemHandle m_contextItem;
     int m_options = 0;
+    // Each type's place in the image list, found when a row of that type is first painted.
+    mutable std::unordered_map<const db::NodeDef*, int> m_typeImages;
+    mutable std::unordered_map<wxString, int> m_iconImages;
+    // Counted when a closed node's row is painted, kept until the database changes.
+    mutable std::unordered_map<const db::Node*, std::size_t> m_subtreeCounts;
 };
 
 } // namespace dbui

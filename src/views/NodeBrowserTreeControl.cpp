@@ -29,6 +29,7 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <vector>
@@ -101,6 +102,11 @@ void NodeBrowserTreeControl::setOptions(int options)
 {
     m_options = options;
     EnableDragging((options & DragAndDrop) != 0);
+    addColumn(0, options & ColumnHeaders ? "Name" : "");
+    showColumnHeader((options & ColumnHeaders) != 0);
+    if (options & SubtreeCounts)
+        setColumnWidth(1, std::max(getColumnWidth(1), FromDIP(130))); // room for "Group (12345 nodes)"
+    Refresh();
 }
 
 bool NodeBrowserTreeControl::visitNodeEnter(db::Node* node)

@@ -1,11 +1,14 @@
 #include "ViewsTestSupport.h"
 
 #include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/NodeIcons.h>
 
 #include <db/AttributeType.h>
 #include <db/FileOutputStream.h>
 #include <db/SaverBinary.h>
 #include <db/SaverXML.h>
+#include <db/SchemaLoaderXML.h>
+#include <db/TypeRegistry.h>
 
 #include <wxUtils/OrkMenu.h>
 
@@ -13,6 +16,7 @@
 #include <wx/file.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/imaglist.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/textctrl.h>
@@ -495,4 +499,56 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
     EXPECT_EQ(scene.database.getUndoStackSize(), steps) << "nothing changed";
     EXPECT_EQ(childNames(library), std::vector<std::wstring>{});
     EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeBrowserTree, TypesShowTheIconTheirSchemaNamesOrTheirNameSuggests)
+{
+    const std::string schema = R"(<schema version="1">
+      <type name="Thing" id="500"/>
+      <type name="SpotLamp" id="501" base="Thing"/>
+      <type name="Rig" id="502" icon="camera"/>
+      <type name="TinyRig" id="503" base="Rig"/>
+      <type name="Odd" id="504" icon="nonesuch"/>
+      <type name="MaterialLibrary" id="505"/>
+    </schema>)";
+    db::TypeRegistry registry;
+    db::FileInputStream stream = db::FileInputStream::fromMemory(schema.data(), schema.size(), "schema.xml");
+    db::SchemaLoaderXML loader(stream);
+    ASSERT_TRUE(loader.load(registry));
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"Thing", "node"},       {L"SpotLamp", "light"}, {L"Rig", "camera"},
+        {L"TinyRig", "camera"},   {L"Odd", "node"},       {L"MaterialLibrary", "library"},
+    };
+    for (const auto& [type, icon] : cases)
+        EXPECT_EQ(dbui::NodeIcons::getIconName(*registry.findNodeDef(type)), icon) << wxString(type);
+    for (const wxString& name : dbui::NodeIcons::getNames())
+        EXPECT_EQ(dbui::NodeIcons::getBitmap(name).GetSize(), wxSize(16, 16)) << name;
+    EXPECT_FALSE(dbui::NodeIcons::getBitmap("nonesuch").IsOk());
+
+    // In the tree: one image per icon shown, titled columns.
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    EXPECT_FALSE(tree->isColumnHeaderShown()) << "off by default";
+    tree->setOptions(NodeBrowserTreeControl::TypeIcons | NodeBrowserTreeControl::ColumnHeaders);
+    EXPECT_TRUE(tree->isColumnHeaderShown());
+    EXPECT_EQ(tree->getColumnTitle(0), "Name");
+    EXPECT_EQ(tree->getColumnTitle(1), "Type");
+    auto image = [&](db::Node* node) { return tree->getItemOfNode(node)->GetImage(); };
+    for (db::Node* node : {static_cast<db::Node*>(&scene.database), scene.a, scene.a1, scene.a2, scene.a3, scene.b,
+                           scene.b1, scene.light})
+        EXPECT_GE(image(node), 0);
+    EXPECT_EQ(image(scene.a), image(scene.b)) << "one type, one icon";
+    EXPECT_EQ(image(scene.a3), image(scene.light));
+    EXPECT_NE(image(scene.a), image(scene.light));
+    EXPECT_EQ(tree->GetImageList()->GetImageCount(), 5) << "database, group, mesh, light and camera, each once";
+
+    // A closed node counts what lies below it, up to date after edits.
+    tree->setOptions(NodeBrowserTreeControl::SubtreeCounts);
+    TreeItem* a = tree->getItemOfNode(scene.a);
+    a->Collapse();
+    EXPECT_EQ(a->GetColumnText(1), "Group (3 nodes)");
+    viewstest::addNode(scene.a1, L"Mesh", L"deep");
+    wxtest::pump();
+    EXPECT_EQ(a->GetColumnText(1), "Group (4 nodes)");
+    EXPECT_EQ(tree->getItemOfNode(scene.b)->GetColumnText(1), "Group") << "open";
 }

@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 using arraystest::columnTexts;
-using arraystest::pressKey;
 using arraystest::rightClick;
 using arraystest::Scene;
 using arraystest::selectRows;
@@ -34,6 +33,15 @@ W* makeWidget(const wxString& name)
     return wxtest::show(new W(wxtest::frame(), wxDefaultSize, 0, name));
 }
 
+/// Chooses "Add Value" below the rows and answers its dialog with `answer`;
+/// the menu shown.
+Strings addThroughMenu(wxUtils::OrkListControl* list, const wxExpectModal<Dialog>& answer)
+{
+    wxtest::ChoosePopupMenuItem choose("Add Value");
+    wxTEST_DIALOG(rightClick(list, -1), answer);
+    return choose.shownLabels();
+}
+
 } // namespace
 
 TEST(ScalarArrayWidgets, RowsShowValueThenIndexInEachFormat)
@@ -44,28 +52,23 @@ TEST(ScalarArrayWidgets, RowsShowValueThenIndexInEachFormat)
     scene.attribute(0, L"doubleArray")->asDoubleArrayAttribute()->setValues({0.1});
     scene.attribute(0, L"boolArray")->asBoolArrayAttribute()->setValues({true, false});
     scene.attribute(0, L"stringArray")->asStringArrayAttribute()->setValues({L"a b", L""});
-
-    auto* ints = makeWidget<dbui::IntArrayWidget>("IntArrayWidget");
-    ints->setAttribute(scene.attribute(0, L"intArray"));
-    EXPECT_EQ(columnTexts(ints->getListControl(), 0), (Strings{"7", "-2"}));
-    EXPECT_EQ(columnTexts(ints->getListControl(), 1), (Strings{"0", "1"}));
-
-    auto* floats = makeWidget<dbui::FloatArrayWidget>("FloatArrayWidget");
-    floats->setAttribute(scene.attribute(0, L"floatArray"));
-    EXPECT_EQ(columnTexts(floats->getListControl(), 0), (Strings{"1.500000"}));
-
-    auto* doubles = makeWidget<dbui::DoubleArrayWidget>("DoubleArrayWidget");
-    doubles->setAttribute(scene.attribute(0, L"doubleArray"));
-    EXPECT_EQ(columnTexts(doubles->getListControl(), 0), (Strings{"0.100000"}));
-
-    auto* bools = makeWidget<dbui::BoolArrayWidget>("BoolArrayWidget");
-    bools->setAttribute(scene.attribute(0, L"boolArray"));
-    EXPECT_EQ(columnTexts(bools->getListControl(), 0), (Strings{"true", "false"}));
-
-    auto* strings = makeWidget<dbui::StringArrayWidget>("StringArrayWidget");
-    strings->setAttribute(scene.attribute(0, L"stringArray"));
-    EXPECT_EQ(columnTexts(strings->getListControl(), 0), (Strings{"a b", ""}));
-    EXPECT_EQ(columnTexts(strings->getListControl(), 1), (Strings{"0", "1"}));
+    // The list of `widget` once bound to the named attribute.
+    const auto listOf = [&](auto* widget, const wchar_t* attribute) {
+        widget->setAttribute(scene.attribute(0, attribute));
+        return widget->getListControl();
+    };
+    wxUtils::OrkListControl* ints = listOf(makeWidget<dbui::IntArrayWidget>("IntArrayWidget"), L"intArray");
+    EXPECT_EQ(columnTexts(ints, 0), (Strings{"7", "-2"}));
+    EXPECT_EQ(columnTexts(ints, 1), (Strings{"0", "1"}));
+    EXPECT_EQ(columnTexts(listOf(makeWidget<dbui::FloatArrayWidget>("FloatArrayWidget"), L"floatArray")),
+              (Strings{"1.500000"}));
+    EXPECT_EQ(columnTexts(listOf(makeWidget<dbui::DoubleArrayWidget>("DoubleArrayWidget"), L"doubleArray")),
+              (Strings{"0.100000"}));
+    EXPECT_EQ(columnTexts(listOf(makeWidget<dbui::BoolArrayWidget>("BoolArrayWidget"), L"boolArray")),
+              (Strings{"true", "false"}));
+    wxUtils::OrkListControl* strings = listOf(makeWidget<dbui::StringArrayWidget>("StringArrayWidget"), L"stringArray");
+    EXPECT_EQ(columnTexts(strings, 0), (Strings{"a b", ""}));
+    EXPECT_EQ(columnTexts(strings, 1), (Strings{"0", "1"}));
 }
 
 TEST(ScalarArrayWidgets, ArraysThatDifferShowNothingAndEqualOnesShowTheFirst)
@@ -83,7 +86,7 @@ TEST(ScalarArrayWidgets, ArraysThatDifferShowNothingAndEqualOnesShowTheFirst)
 
     // A delete edits only the first attribute, so the arrays differ again.
     selectRows(widget->getListControl(), {0});
-    pressKey(widget->getListControl(), WXK_DELETE);
+    wxtest::key(widget->getListControl(), WXK_DELETE);
     EXPECT_EQ(scene.attribute(1, L"intArray")->getSize(), 2u);
     EXPECT_EQ(widget->getListControl()->getItemCount(), 0u);
 }
@@ -96,26 +99,19 @@ TEST(ScalarArrayWidgets, AddDialogConvertsTextLikeTheCLibraryAndCancelChangesNot
     widget->setAttribute(array);
     wxUtils::OrkListControl* list = widget->getListControl();
 
-    const auto addThrough = [&](const wxString& text, int answer) {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(list, -1),
-                      wxExpectModal<Dialog>(answer).items({"Value"}).showing("Value", "0").text("Value", text));
-        EXPECT_EQ(choose.shownLabels(), (Strings{"Add Value"}));
-    };
-    addThrough("12abc", wxID_OK);
-    addThrough("abc", wxID_OK);
-    addThrough("-4", wxID_OK);
-    addThrough("99", wxID_CANCEL);
+    const std::pair<const char*, int> answers[] = {{"12abc", wxID_OK}, {"abc", wxID_OK}, {"-4", wxID_OK}, {"99", wxID_CANCEL}};
+    for (const auto& [text, answer] : answers)
+    {
+        EXPECT_EQ(addThroughMenu(list, wxExpectModal<Dialog>(answer).items({"Value"}).showing("Value", "0").text("Value", text)),
+                  (Strings{"Add Value"}));
+    }
     EXPECT_EQ(array->getValues(), (std::vector<int>{12, 0, -4}));
     // The list follows each add, the newest element last.
     EXPECT_EQ(columnTexts(list, 0), (Strings{"12", "0", "-4"}));
 
     auto* floats = makeWidget<dbui::FloatArrayWidget>("FloatArrayWidget");
     floats->setAttribute(scene.attribute(0, L"floatArray"));
-    {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(floats->getListControl(), -1), wxExpectModal<Dialog>().text("Value", "2.5"));
-    }
+    addThroughMenu(floats->getListControl(), wxExpectModal<Dialog>().text("Value", "2.5"));
     EXPECT_EQ(columnTexts(floats->getListControl(), 0), (Strings{"2.500000"}));
 }
 
@@ -124,22 +120,13 @@ TEST(ScalarArrayWidgets, BoolAndStringDialogsOfferTheirOwnItems)
     Scene scene(1);
     auto* bools = makeWidget<dbui::BoolArrayWidget>("BoolArrayWidget");
     bools->setAttribute(scene.attribute(0, L"boolArray"));
-    {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(bools->getListControl(), -1), wxExpectModal<Dialog>().items({"Value"}));
-    }
-    {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(bools->getListControl(), -1), wxExpectModal<Dialog>().check("Value", true));
-    }
+    addThroughMenu(bools->getListControl(), wxExpectModal<Dialog>().items({"Value"}));
+    addThroughMenu(bools->getListControl(), wxExpectModal<Dialog>().check("Value", true));
     EXPECT_EQ(columnTexts(bools->getListControl(), 0), (Strings{"false", "true"}));
 
     auto* strings = makeWidget<dbui::StringArrayWidget>("StringArrayWidget");
     strings->setAttribute(scene.attribute(0, L"stringArray"));
-    {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(strings->getListControl(), -1), wxExpectModal<Dialog>().showing("Value", ""));
-    }
+    addThroughMenu(strings->getListControl(), wxExpectModal<Dialog>().showing("Value", ""));
     EXPECT_EQ(scene.attribute(0, L"stringArray")->asStringArrayAttribute()->getValues(),
               (std::vector<std::wstring>{L""}));
 }
@@ -171,10 +158,10 @@ TEST(ScalarArrayWidgets, DeletingSelectedRowsIsOneUndoStep)
 
     // The Delete key does the same; other keys are left to the list.
     selectRows(list, {0, 1, 4});
-    pressKey(list, WXK_DOWN);
+    wxtest::key(list, WXK_DOWN);
     EXPECT_EQ(array->getSize(), 5u);
     selectRows(list, {0, 1, 4});
-    pressKey(list, WXK_DELETE);
+    wxtest::key(list, WXK_DELETE);
     EXPECT_EQ(array->getValues(), (std::vector<int>{12, 13}));
 }
 
@@ -189,14 +176,11 @@ TEST(VectorAndMatrixArrayWidgets, ColumnsRowsAndAddDialogs)
     EXPECT_EQ(list->getItemText(list->getItem(0), 0), "1.000000");
     EXPECT_EQ(list->getItemText(list->getItem(0), 2), "3.000000");
     EXPECT_EQ(list->getItemText(list->getItem(0), 3), "0");
-    {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(list, -1), wxExpectModal<Dialog>()
-                                                .items({"X Value", "Y Value", "Z Value"})
-                                                .text("X Value", "4")
-                                                .text("Y Value", "oops")
-                                                .text("Z Value", "-1.25"));
-    }
+    addThroughMenu(list, wxExpectModal<Dialog>()
+                             .items({"X Value", "Y Value", "Z Value"})
+                             .text("X Value", "4")
+                             .text("Y Value", "oops")
+                             .text("Z Value", "-1.25"));
     ASSERT_EQ(vectors->getSize(), 2u);
     EXPECT_EQ(vectors->getElement(1), OrkP::Vector3(4, 0, -1.25f));
 
@@ -209,11 +193,7 @@ TEST(VectorAndMatrixArrayWidgets, ColumnsRowsAndAddDialogs)
         for (int c = 0; c < 3; ++c)
             names.push_back(wxString::Format("r%dc%d", r, c));
     for (int i = 0; i < 2; ++i)
-    {
-        wxtest::ChoosePopupMenuItem choose("Add Value");
-        wxTEST_DIALOG(rightClick(list, -1),
-                      wxExpectModal<Dialog>().items(names).showing("r1c1", "1").showing("r3c0", "0"));
-    }
+        addThroughMenu(list, wxExpectModal<Dialog>().items(names).showing("r1c1", "1").showing("r3c0", "0"));
     ASSERT_EQ(matrices->getSize(), 2u);
     EXPECT_EQ(matrices->getElement(1), OrkP::Matrix34::identity());
     EXPECT_EQ(columnTexts(list, 3), (Strings{"0", "0", "0", "1", "1", "1"}));
@@ -237,7 +217,7 @@ TEST(VectorAndMatrixArrayWidgets, MatrixRowsDeleteTheirElementOnce)
 
     // Two rows of the first element and the last row of the third.
     selectRows(list, {1, 2, 8});
-    pressKey(list, WXK_DELETE);
+    wxtest::key(list, WXK_DELETE);
     ASSERT_EQ(matrices->getSize(), 1u);
     EXPECT_EQ(matrices->getElement(0), scaled);
     EXPECT_EQ(scene.undoSize(), 1u);

@@ -17,11 +17,11 @@
 #include <gtest/gtest.h>
 
 using arraystest::columnTexts;
-using arraystest::pressKey;
 using arraystest::rightClick;
 using arraystest::Scene;
 using arraystest::selectRows;
 using Strings = std::vector<wxString>;
+using wxtest::click;
 
 namespace {
 
@@ -52,11 +52,12 @@ Strings cellsOf(wxSizer* grid)
     return cells;
 }
 
-void click(wxUtils::OrkButton* button)
+/// A node at the top of the scene's database; its container of children.
+db::NodeContainer* topContainer(Scene& scene, const wchar_t* name)
 {
-    wxCommandEvent event(wxEVT_BUTTON, button->getNativeButton()->GetId());
-    event.SetEventObject(button->getNativeButton());
-    button->getNativeButton()->HandleWindowEvent(event);
+    db::Node* node = db::makeNode(L"AllTypes", name);
+    scene.database.getRootContainer().add(node);
+    return node->findAttribute(L"children")->asNodeContainer();
 }
 
 wxUtils::OrkButton* removeButtonOf(dbui::AttributeArrayWidget* widget, unsigned int element)
@@ -155,11 +156,8 @@ TEST(AttributeArrayWidget, SeveralRemovalsInOneBlockTakeOutTheirOwnRows)
 TEST(NodeContainerWidget, RowsFollowAddsRemovesMovesAndRenames)
 {
     Scene scene(0);
-    db::Node* parent = db::makeNode(L"AllTypes", L"parent");
-    db::Node* elsewhere = db::makeNode(L"AllTypes", L"elsewhere");
-    scene.database.getRootContainer().add(parent);
-    scene.database.getRootContainer().add(elsewhere);
-    auto* container = parent->findAttribute(L"children")->asNodeContainer();
+    db::NodeContainer* container = topContainer(scene, L"parent");
+    db::NodeContainer* otherContainer = topContainer(scene, L"elsewhere");
     db::Node* b = db::makeNode(L"AllTypes", L"b");
     db::Node* a = db::makeNode(L"AllTypes", L"a");
     container->add(b);
@@ -171,7 +169,6 @@ TEST(NodeContainerWidget, RowsFollowAddsRemovesMovesAndRenames)
     EXPECT_EQ(columnTexts(list, 0), (Strings{"b", "a"}));
 
     // A node of another container changes nothing; the list is only sorted once a change reaches it.
-    auto* otherContainer = elsewhere->findAttribute(L"children")->asNodeContainer();
     db::Node* stranger = db::makeNode(L"AllTypes", L"c");
     otherContainer->add(stranger);
     EXPECT_EQ(columnTexts(list, 0), (Strings{"b", "a"}));
@@ -193,9 +190,7 @@ TEST(NodeContainerWidget, RowsFollowAddsRemovesMovesAndRenames)
 TEST(NodeContainerWidget, DeletingSelectedNodesIsOneUndoStep)
 {
     Scene scene(0);
-    db::Node* parent = db::makeNode(L"AllTypes", L"parent");
-    scene.database.getRootContainer().add(parent);
-    auto* container = parent->findAttribute(L"children")->asNodeContainer();
+    db::NodeContainer* container = topContainer(scene, L"parent");
     for (const wchar_t* name : {L"a", L"b", L"c", L"d"})
         container->add(db::makeNode(L"AllTypes", name));
     scene.database.clearUndoHistory();
@@ -224,6 +219,6 @@ TEST(NodeContainerWidget, DeletingSelectedNodesIsOneUndoStep)
         EXPECT_TRUE(choose.shownLabels().empty());
     }
     selectRows(list, {1});
-    pressKey(list, WXK_DELETE);
+    wxtest::key(list, WXK_DELETE);
     EXPECT_EQ(columnTexts(list, 0), (Strings{"a", "c", "d"}));
 }

@@ -166,14 +166,7 @@ struct Editor
     /// Selects `nodes` in the tree as a user would: a click, then Ctrl-clicks.
     void select(const std::vector<db::Node*>& nodes)
     {
-        dbui::NodeBrowserTreeControl* tree = frame->getBrowser()->getTreeControl();
-        for (std::size_t i = 0; i < nodes.size(); ++i)
-        {
-            wxUtils::TreeItem* item = tree->getItemOfNode(nodes[i]);
-            tree->EnsureVisible(item);
-            wxtest::pump();
-            viewstest::click(tree, item, i > 0);
-        }
+        viewstest::selectNodes(frame->getBrowser()->getTreeControl(), nodes);
     }
 
     dbui::FloatWidget* floatWidget(const std::wstring& name) const
@@ -233,9 +226,7 @@ TEST(Editor, EditTwoNodesUndoRedoSaveAndReopen)
         wxUtils::OrkSimpleTextCtrl* box = intensity->getTextBox();
         box->ChangeValue("42");
         box->MarkDirty();
-        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
-        enter.SetEventObject(box);
-        box->HandleWindowEvent(enter);
+        wxtest::sendTextEnter(box);
     }
     EXPECT_EQ(intensityOf(lights[0]), 42.0f);
     EXPECT_EQ(intensityOf(lights[1]), 42.0f);
@@ -265,37 +256,20 @@ TEST(Editor, ClosingWithUnsavedChangesAsksFirst)
 {
     const wxString copy = wxFileName::CreateTempFileName("dbui-editor") + ".xml";
     ASSERT_TRUE(wxCopyFile(DBUI_SAMPLE_DOCUMENT, copy));
-    const auto edit = [](Editor& editor) {
-        db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
-        light->findAttribute(L"intensity")->asFloatAttribute()->setValue(9.0f);
-    };
-
+    // Cancel keeps the window open, No closes without saving, Yes saves.
+    const std::pair<int, bool> answers[] = {{wxCANCEL, false}, {wxNO, true}, {wxYES, true}};
+    for (const auto& [answer, closes] : answers)
     {
-        Editor editor;
-        ASSERT_EQ(editor.frame->getDocument().open(copy), dbui::Document::Success);
-        edit(editor);
-        wxTEST_DIALOG(EXPECT_FALSE(editor.closeWindow()), wxExpectModal<wxMessageDialog>(wxCANCEL));
-        EXPECT_TRUE(editor.frame->IsShown());
+        Editor editor(copy);
+        EXPECT_NE(editor.firstLight(), 9.0f) << "saved before the answer Yes";
+        editor.editLight(9.0f);
+        wxTEST_DIALOG(EXPECT_EQ(editor.closeWindow(), closes), wxExpectModal<wxMessageDialog>(answer));
+        if (!closes)
+        {
+            EXPECT_TRUE(editor.frame->IsShown());
+        }
     }
-    {
-        Editor editor;
-        ASSERT_EQ(editor.frame->getDocument().open(copy), dbui::Document::Success);
-        edit(editor);
-        wxTEST_DIALOG(EXPECT_TRUE(editor.closeWindow()), wxExpectModal<wxMessageDialog>(wxNO));
-    }
-    {
-        // Nothing was saved by the answer No, so the file is as it was.
-        Editor editor;
-        ASSERT_EQ(editor.frame->getDocument().open(copy), dbui::Document::Success);
-        EXPECT_NE(intensityOf(nodesOfType(editor.database, L"Light", 1).front()), 9.0f);
-        edit(editor);
-        wxTEST_DIALOG(EXPECT_TRUE(editor.closeWindow()), wxExpectModal<wxMessageDialog>(wxYES));
-    }
-    {
-        Editor editor;
-        ASSERT_EQ(editor.frame->getDocument().open(copy), dbui::Document::Success);
-        EXPECT_EQ(intensityOf(nodesOfType(editor.database, L"Light", 1).front()), 9.0f);
-    }
+    EXPECT_EQ(Editor(copy).firstLight(), 9.0f);
     wxRemoveFile(copy);
 }
 

@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <random>
@@ -44,23 +45,23 @@ bool longMode()
     return value && std::string(value) == "1";
 }
 
-class Collect : public db::Visitor
+/// The nodes below a root, the root included, parents first (cheaper than
+/// Everything, which visits every attribute as well).
+std::vector<db::Node*> nodesUnder(db::Node& root)
 {
-public:
-    explicit Collect(int flags) : db::Visitor(flags) {}
-    bool visitNodeEnter(db::Node* node) override
+    struct Collect : db::Visitor
     {
-        nodes.push_back(node);
-        return true;
-    }
-    bool visitAttributeEnter(db::Attribute* attribute) override
-    {
-        attributes.push_back(attribute);
-        return true;
-    }
-    std::vector<db::Node*> nodes;
-    std::vector<db::Attribute*> attributes;
-};
+        Collect() : db::Visitor(0) {}
+        bool visitNodeEnter(db::Node* node) override
+        {
+            nodes.push_back(node);
+            return true;
+        }
+        std::vector<db::Node*> nodes;
+    } all;
+    root.accept(&all);
+    return all.nodes;
+}
 
 /// Keeps its own picture of the nodes (name and parent of each) and of every
 /// array from change sets only, as a tree view and array widgets do: an array
@@ -76,9 +77,7 @@ public:
 
     explicit MirrorObserver(db::Database& database) : m_database(database)
     {
-        Collect all(0);
-        database.accept(&all);
-        for (db::Node* node : all.nodes)
+        for (db::Node* node : nodesUnder(database))
             m_nodes[node] = {node->getName(), node->getParentNode()};
         readArraysIn(database);
         database.getObservers().add(this, ObserverMode::Deferred);
@@ -116,11 +115,10 @@ public:
 
     void check() const
     {
-        Collect all(0);
-        m_database.accept(&all);
-        ASSERT_EQ(all.nodes.size(), m_nodes.size());
-        EXPECT_EQ(m_database.getTotalNodeCount(), all.nodes.size());
-        for (db::Node* node : all.nodes)
+        const std::vector<db::Node*> nodes = nodesUnder(m_database);
+        ASSERT_EQ(nodes.size(), m_nodes.size());
+        EXPECT_EQ(m_database.getTotalNodeCount(), nodes.size());
+        for (db::Node* node : nodes)
         {
             const auto it = m_nodes.find(node);
             ASSERT_NE(it, m_nodes.end());
@@ -156,6 +154,53 @@ private:
     std::unordered_map<db::Attribute*, std::string> m_arrays;
 };
 
+/// What undo and redo should bring back: the states before and after each
+/// step on the undo stack, and those undone since.
+template <class State>
+struct UndoModel
+{
+    explicit UndoModel(State start) : history{std::move(start)} {}
+    void stepped(State after)
+    {
+        history.push_back(std::move(after));
+        future.clear();
+    }
+    const State& undone()
+    {
+        future.push_back(history.back());
+        history.pop_back();
+        return history.back();
+    }
+    const State& redone()
+    {
+        history.push_back(future.back());
+        future.pop_back();
+        return history.back();
+    }
+
+    std::vector<State> history;
+    std::vector<State> future;
+};
+
+/// Undoes every step, then redoes as many (steps undone earlier stay on the
+/// redo stack), checking what `read` gives against the start and the end.
+template <class Read>
+void undoAllAndRedo(db::Database& database, const Read& read, const decltype(read())& start,
+                    const std::function<void()>& afterEach = [] {})
+{
+    const auto end = read();
+    int undone = 0;
+    for (; database.undo(); ++undone)
+        afterEach();
+    EXPECT_EQ(read(), start) << "undoing everything did not restore the start";
+    for (int i = 0; i < undone; ++i)
+    {
+        database.redo();
+        afterEach();
+    }
+    EXPECT_EQ(read(), end) << "redoing everything did not restore the end";
+}
+
 class RandomEditor
 {
 public:
@@ -164,12 +209,7 @@ public:
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_rng); }
     bool chance(int percent) { return pick(100) < percent; }
 
-    std::vector<db::Node*> nodes()
-    {
-        Collect all(0);
-        m_database.accept(&all);
-        return all.nodes;
-    }
+    std::vector<db::Node*> nodes() { return nodesUnder(m_database); }
 
     db::Node* anyNode(bool allowRoot)
     {
@@ -181,10 +221,10 @@ public:
 
     std::vector<db::Attribute*> attributesOf(db::Node& node)
     {
-        Collect all(0);
+        std::vector<db::Attribute*> attributes;
         for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
-            collect(*node.getAttribute(i), all.attributes);
-        return all.attributes;
+            collect(*node.getAttribute(i), attributes);
+        return attributes;
     }
 
     static void collect(db::Attribute& attribute, std::vector<db::Attribute*>& out)
@@ -472,8 +512,7 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
 
     MirrorObserver mirror(database);
     const std::string start = describe(database);
-    std::vector<std::string> history{start};
-    std::vector<std::string> future;
+    UndoModel<std::string> model(start);
 
     for (int i = 0; i < steps; ++i)
     {
@@ -488,45 +527,18 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
             continue;
         const unsigned int undoAfter = database.getUndoStackSize();
         if (last == RandomEditor::Last::Redo)
-        {
-            // The state after a step was saved when it was undone.
-            history.push_back(future.back());
-            future.pop_back();
-            ASSERT_EQ(describe(database), history.back()) << "redo did not restore the state after the step";
-        }
+            ASSERT_EQ(describe(database), model.redone()) << "redo did not restore the state after the step";
         else if (last == RandomEditor::Last::Undo)
-        {
-            future.push_back(history.back());
-            history.pop_back();
-            ASSERT_EQ(describe(database), history.back()) << "undo did not restore the state before the step";
-        }
+            ASSERT_EQ(describe(database), model.undone()) << "undo did not restore the state before the step";
         else if (undoAfter == undoBefore + 1)
-        {
-            history.push_back(describe(database));
-            future.clear();
-        }
+            model.stepped(describe(database));
         else
         {
             ASSERT_EQ(undoAfter, undoBefore);
-            ASSERT_EQ(describe(database), history.back()) << "a change left no undo step";
+            ASSERT_EQ(describe(database), model.history.back()) << "a change left no undo step";
         }
     }
-
-    const std::string end = describe(database);
-    // Steps undone by the sequence itself stay on the redo stack; redo only what is undone here.
-    int undone = 0;
-    while (database.undo())
-    {
-        ++undone;
-        mirror.check();
-    }
-    EXPECT_EQ(describe(database), start) << "undoing everything did not restore the start";
-    for (int k = 0; k < undone; ++k)
-    {
-        database.redo();
-        mirror.check();
-    }
-    EXPECT_EQ(describe(database), end) << "redoing everything did not restore the end";
+    undoAllAndRedo(database, [&] { return describe(database); }, start, [&] { mirror.check(); });
 }
 
 TEST(RandomEdits, UndoAllRestoresTheStartAndRedoAllTheEnd)
@@ -613,9 +625,7 @@ TEST(RandomEdits, ArrayElementEditsUndoAndRedoAsAPlainVectorDoes)
         array.setValues(model);
         database.clearUndoHistory();
         ArrayEditor editor(array, model, seed);
-        // The states before and after each step on the undo stack, and those undone.
-        std::vector<std::vector<int>> history{model};
-        std::vector<std::vector<int>> future;
+        UndoModel<std::vector<int>> states(model);
 
         for (int step = 0; step < 300; ++step)
         {
@@ -647,33 +657,14 @@ TEST(RandomEdits, ArrayElementEditsUndoAndRedoAsAPlainVectorDoes)
                     database.endChangeBlock(L"drag");
             }
             else if (kind < 9 && database.undo())
-            {
-                future.push_back(history.back());
-                history.pop_back();
-                model = history.back();
-            }
+                model = states.undone();
             else if (database.redo())
-            {
-                history.push_back(future.back());
-                future.pop_back();
-                model = history.back();
-            }
+                model = states.redone();
             if (kind < 7 && database.getUndoStackSize() == undoBefore + 1)
-            {
-                history.push_back(model);
-                future.clear();
-            }
+                states.stepped(model);
             ASSERT_EQ(array.getValues(), model) << "step " << step << " of kind " << kind;
         }
-
-        const std::vector<int> end = model;
-        int undone = 0;
-        for (; database.undo(); ++undone)
-            ;
-        EXPECT_EQ(array.getValues(), history.front()) << "undoing everything did not restore the start";
-        for (int i = 0; i < undone; ++i)
-            database.redo();
-        EXPECT_EQ(array.getValues(), end) << "redoing everything did not restore the end";
+        undoAllAndRedo(database, [&] { return array.getValues(); }, states.history.front());
     }
 }
 
@@ -738,15 +729,11 @@ public:
 
     static bool erase(std::vector<int>& list, int who)
     {
-        for (auto it = list.begin(); it != list.end(); ++it)
-        {
-            if (*it == who)
-            {
-                list.erase(it);
-                return true;
-            }
-        }
-        return false;
+        const auto it = std::find(list.begin(), list.end(), who);
+        if (it == list.end())
+            return false;
+        list.erase(it);
+        return true;
     }
     static bool contains(const std::vector<int>& list, int who)
     {

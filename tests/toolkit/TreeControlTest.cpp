@@ -5,7 +5,6 @@
 
 #include <wx/imaglist.h>
 #include <wx/panel.h>
-#include <wx/sizer.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -19,45 +18,13 @@ using wxUtils::TreeControl;
 using wxUtils::TreeEvent;
 using wxUtils::TreeItem;
 using wxUtils::TreeItemHandle;
+using wxtest::key;
+using wxtest::labelPoint;
+using wxtest::mouse;
+using wxtest::requestContextMenu;
 
 namespace
 {
-
-enum Modifiers
-{
-    None = 0,
-    Ctrl = 1,
-    Shift = 2
-};
-
-void mouse(wxWindow* window, wxEventType type, const wxPoint& point, int modifiers = None)
-{
-    wxMouseEvent event(type);
-    event.SetPosition(point);
-    event.m_controlDown = (modifiers & Ctrl) != 0;
-    event.m_shiftDown = (modifiers & Shift) != 0;
-    event.SetEventObject(window);
-    window->ProcessWindowEvent(event);
-}
-
-void key(wxWindow* window, int code, int modifiers = None)
-{
-    wxKeyEvent event(wxEVT_KEY_DOWN);
-    event.m_keyCode = code;
-    event.m_controlDown = (modifiers & Ctrl) != 0;
-    event.m_shiftDown = (modifiers & Shift) != 0;
-    event.SetEventObject(window);
-    window->ProcessWindowEvent(event);
-}
-
-// A point on an item's label, well right of its expander.
-wxPoint labelPoint(const TreeControl* tree, const TreeItem* item)
-{
-    std::size_t row = 0;
-    EXPECT_TRUE(tree->GetItemRow(item, row));
-    const wxRect rect = tree->getRowRect(row);
-    return wxPoint(rect.x + static_cast<int>(item->GetDepth() + 2) * 18 + 20, rect.y + rect.height / 2);
-}
 
 std::vector<wxString> labels(const Orkutils::Vector<TreeItem*>& items)
 {
@@ -130,9 +97,6 @@ TreeControl* makeTree(EventLog* log, long style = TreeControl::MultipleSelection
 {
     auto* panel = new wxPanel(wxtest::frame());
     auto* tree = new TreeControl(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize, style);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(tree, 1, wxEXPAND);
-    panel->SetSizer(sizer);
     tree->addColumn(1, "Type");
     if (log)
     {
@@ -151,7 +115,7 @@ TreeControl* makeTree(EventLog* log, long style = TreeControl::MultipleSelection
                           wxUTILS_EVT_TREE_ITEM_ACTIVATED})
             panel->Bind(type, record, tree->GetId());
     }
-    wxtest::show(panel);
+    wxtest::showInParent(tree);
     return tree;
 }
 
@@ -208,14 +172,6 @@ protected:
         return wxString::Format("%u:%s", column, static_cast<const char*>(item.GetUserData()));
     }
 };
-
-// Sends a context-menu request for the row at `point`, as a right click does.
-void requestContextMenu(TreeControl* tree, const wxPoint& point)
-{
-    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(point));
-    event.SetEventObject(tree);
-    tree->ProcessWindowEvent(event);
-}
 
 } // namespace
 
@@ -278,9 +234,7 @@ TEST(TreeControl, HandlersThatDestroyTheirItemLeaveNothingBehindThatReadsIt)
         auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
         ASSERT_NE(box, nullptr);
         box->ChangeValue("gone");
-        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
-        enter.SetEventObject(box);
-        box->ProcessWindowEvent(enter);
+        wxtest::sendTextEnter(box);
         EXPECT_EQ(t.b->GetChildCount(), 0u);
         wxtest::pump();
     }
@@ -468,8 +422,8 @@ TEST(TreeControl, ClicksAndKeysSelectLikeANativeTree)
 
     mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a1));
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a1"}));
-    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), Ctrl);
-    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a), Ctrl);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), wxMOD_CONTROL);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a), wxMOD_CONTROL);
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a1", "c", "a"})) << "in the order selected";
     EXPECT_EQ(labels(tree->GetSelectionWithoutChildren()), (std::vector<wxString>{"c", "a"}));
     EXPECT_EQ(tree->GetSelectedItemCount(), 3u);
@@ -477,7 +431,7 @@ TEST(TreeControl, ClicksAndKeysSelectLikeANativeTree)
     EXPECT_EQ(log.items.back(), t.a);
 
     // Shift extends over the rows shown between anchor and click: a, a1, a2, a3, b.
-    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b), Shift);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b), wxMOD_SHIFT);
     EXPECT_EQ(tree->GetSelectedItemCount(), 5u);
     EXPECT_FALSE(t.c->IsSelected());
 
@@ -485,8 +439,8 @@ TEST(TreeControl, ClicksAndKeysSelectLikeANativeTree)
     mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a2));
     key(tree, WXK_DOWN);
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a3"}));
-    key(tree, WXK_UP, Shift);
-    key(tree, WXK_UP, Shift);
+    key(tree, WXK_UP, wxMOD_SHIFT);
+    key(tree, WXK_UP, wxMOD_SHIFT);
     EXPECT_EQ(tree->GetSelectedItemCount(), 3u);
     EXPECT_EQ(tree->GetFocusedItem(), t.a1);
     key(tree, WXK_HOME);
@@ -506,10 +460,10 @@ TEST(TreeControl, ClicksAndKeysSelectLikeANativeTree)
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1"}));
 
     // Ctrl+arrows move only the focus; Ctrl+Space adds the focused item.
-    key(tree, WXK_DOWN, Ctrl);
+    key(tree, WXK_DOWN, wxMOD_CONTROL);
     EXPECT_EQ(tree->GetFocusedItem(), t.c);
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1"}));
-    key(tree, WXK_SPACE, Ctrl);
+    key(tree, WXK_SPACE, wxMOD_CONTROL);
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1", "c"}));
 
     // A double click folds an item with children and reports it as activated.
@@ -526,8 +480,8 @@ TEST(TreeControl, HiddenAndDestroyedItemsLeaveTheSelection)
     TreeControl* tree = makeTree(&log);
     const SmallTree t = fill(tree);
     mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a2));
-    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1), Ctrl);
-    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), Ctrl);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1), wxMOD_CONTROL);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), wxMOD_CONTROL);
 
     // Clicking a's expander collapses it; its selected child must not stay
     // selected out of sight, and the user is told.
@@ -660,7 +614,7 @@ TEST(TreeControl, DraggedSelectionLandsOnOrBetweenRowsWhereTheHandlersAllow)
     TreeControl* tree = makeDraggingTree(log);
     const SmallTree t = fill(tree);
     mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a2));
-    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1), Ctrl);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1), wxMOD_CONTROL);
     struct Case
     {
         const TreeItem* over;
@@ -771,23 +725,18 @@ TEST(TreeControl, ContextMenuEventCarriesTheItemAndThePoint)
     TreeControl* tree = makeTree(&log);
     const SmallTree t = fill(tree);
     const wxPoint point = labelPoint(tree, t.b);
-    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(point));
-    event.SetEventObject(tree);
-    tree->ProcessWindowEvent(event);
+    requestContextMenu(tree, point);
     ASSERT_EQ(log.types.back(), wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU);
     EXPECT_EQ(log.items.back(), t.b);
     EXPECT_EQ(log.points.back(), point);
     EXPECT_TRUE(t.b->IsSelected());
 
-    const wxPoint below(30, tree->GetClientSize().y - 3);
-    wxContextMenuEvent belowEvent(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(below));
-    belowEvent.SetEventObject(tree);
-    tree->ProcessWindowEvent(belowEvent);
+    requestContextMenu(tree, wxPoint(30, tree->GetClientSize().y - 3));
     EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU);
     EXPECT_EQ(log.items.back(), nullptr);
 }
 
-TEST(TreeControl, RenameInPlaceAcceptsOnEnterAndFocusLossAndCancelsOnEscape)
+TEST(TreeControl, RenameInPlaceAcceptsOnEnterAndFocusLossAndCancelsOnEscapeOrAVeto)
 {
     EventLog log;
     TreeControl* tree = makeTree(&log);
@@ -801,9 +750,7 @@ TEST(TreeControl, RenameInPlaceAcceptsOnEnterAndFocusLossAndCancelsOnEscape)
     EXPECT_EQ(renameBox()->GetValue(), "b");
     EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT);
     renameBox()->ChangeValue("bee");
-    wxCommandEvent enter(wxEVT_TEXT_ENTER, renameBox()->GetId());
-    enter.SetEventObject(renameBox());
-    renameBox()->ProcessWindowEvent(enter);
+    wxtest::sendTextEnter(renameBox());
     EXPECT_EQ(renameBox(), nullptr);
     ASSERT_EQ(log.types.back(), wxUTILS_EVT_TREE_END_LABEL_EDIT);
     EXPECT_EQ(log.items.back(), t.b);
@@ -840,18 +787,16 @@ TEST(TreeControl, RenameInPlaceAcceptsOnEnterAndFocusLossAndCancelsOnEscape)
     EXPECT_EQ(renameBox(), nullptr);
     EXPECT_EQ(log.count(wxUTILS_EVT_TREE_END_LABEL_EDIT), ends + 1);
     wxtest::pump();
-}
 
-TEST(TreeControl, VetoedOrReadOnlyTreesOpenNoRenameBox)
-{
-    EventLog log;
+    // A handler that vetoes the begin event keeps the box closed.
     log.vetoBegin = true;
-    TreeControl* tree = makeTree(&log);
-    const SmallTree t = fill(tree);
     tree->EditLabel(t.a);
     EXPECT_EQ(log.types.back(), wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT);
-    EXPECT_EQ(tree->getRenameControl(), nullptr);
+    EXPECT_EQ(renameBox(), nullptr);
+}
 
+TEST(TreeControl, ReadOnlyTreesOpenNoRenameBox)
+{
     EventLog readOnlyLog;
     TreeControl* readOnly = makeTree(&readOnlyLog, TreeControl::MultipleSelection | TreeControl::ReadOnlyLabels);
     EXPECT_TRUE(readOnly->hasOrkStyle(TreeControl::ReadOnlyLabels));

@@ -5,14 +5,11 @@
 
 #include <db/AttributeType.h>
 #include <db/FileOutputStream.h>
-#include <db/SaverBinary.h>
-#include <db/SaverXML.h>
 #include <db/SchemaLoaderXML.h>
 #include <db/TypeRegistry.h>
 
 #include <wxUtils/OrkMenu.h>
 
-#include <wx/clipbrd.h>
 #include <wx/file.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -24,6 +21,8 @@
 #include <algorithm>
 
 using dbui::NodeBrowserTreeControl;
+using viewstest::childNames;
+using viewstest::clipboardText;
 using viewstest::mirrors;
 using viewstest::Scene;
 using wxUtils::TreeItem;
@@ -169,8 +168,7 @@ TEST(NodeBrowserTree, DeleteFromTheMenuAndTheKeyRemovesTheSelectionAsOneStep)
     Scene scene;
     auto tree = makeBrowserTree(scene);
 
-    viewstest::click(tree, tree->getItemOfNode(scene.a1));
-    viewstest::click(tree, tree->getItemOfNode(scene.a2), true);
+    viewstest::selectNodes(tree, {scene.a1, scene.a2});
     menuOn(tree, tree->getItemOfNode(scene.a2), "Delete");
     EXPECT_TRUE(mirrors(tree, scene.database));
     EXPECT_EQ(scene.a->getChildNodes(), std::vector<db::Node*>{scene.a3});
@@ -199,8 +197,7 @@ TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
     auto tree = makeBrowserTree(scene);
 
     // a1 (with no children) and b1 selected, menu opened on b1: both copies go under B.
-    viewstest::click(tree, tree->getItemOfNode(scene.a1));
-    viewstest::click(tree, tree->getItemOfNode(scene.b1), true);
+    viewstest::selectNodes(tree, {scene.a1, scene.b1});
     menuOn(tree, tree->getItemOfNode(scene.b1), "Copy");
 
     ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
@@ -229,9 +226,7 @@ TEST(NodeBrowserTree, RenameFromTheMenuEditsTheLabelInPlace)
     auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
     ASSERT_NE(box, nullptr);
     box->ChangeValue("Bee");
-    wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
-    enter.SetEventObject(box);
-    box->ProcessWindowEvent(enter);
+    wxtest::sendTextEnter(box);
     EXPECT_EQ(scene.b->getName(), L"Bee");
     EXPECT_EQ(tree->getItemOfNode(scene.b)->GetLabel(), "Bee");
 }
@@ -303,16 +298,10 @@ TEST(NodeBrowserTree, CopyPathPutsTheNodesDatabasePathOnTheClipboard)
     auto tree = makeBrowserTree(scene);
     menuOn(tree, tree->getItemOfNode(scene.a2), "Copy database path to clipboard");
 
-    wxTextDataObject text;
-    {
-        wxClipboardLocker locker;
-        ASSERT_FALSE(!locker);
-        ASSERT_TRUE(wxTheClipboard->GetData(text));
-    }
     std::wstring expected;
     scene.a2->toDatabasePath(expected);
-    EXPECT_EQ(text.GetText(), wxString(expected));
-    EXPECT_TRUE(text.GetText().EndsWith("a2"));
+    EXPECT_EQ(clipboardText(), wxString(expected));
+    EXPECT_TRUE(clipboardText().EndsWith("a2"));
 }
 
 TEST(NodeBrowserTree, CommandsOfAMenuWhoseNodeWentWhileItWasOpenDoNothing)
@@ -323,10 +312,7 @@ TEST(NodeBrowserTree, CommandsOfAMenuWhoseNodeWentWhileItWasOpenDoNothing)
         SCOPED_TRACE(command);
         Scene scene;
         auto tree = makeBrowserTree(scene);
-        {
-            wxClipboardLocker locker;
-            wxTheClipboard->SetData(new wxTextDataObject("before"));
-        }
+        viewstest::setClipboardText("before");
         const std::size_t nodes = scene.database.getTotalNodeCount();
 
         // Something else removes the node (and its child) while the user looks at the menu.
@@ -338,19 +324,14 @@ TEST(NodeBrowserTree, CommandsOfAMenuWhoseNodeWentWhileItWasOpenDoNothing)
         EXPECT_EQ(scene.database.getTotalNodeCount(), nodes - 2);
         EXPECT_EQ(scene.b->findAttribute(L"DynamicInt"), nullptr);
         EXPECT_EQ(viewstest::childrenOf(scene.b)->getNodeCount(), 1u);
-        wxTextDataObject text;
-        {
-            wxClipboardLocker locker;
-            ASSERT_TRUE(wxTheClipboard->GetData(text));
-        }
-        EXPECT_EQ(text.GetText(), "before");
+        EXPECT_EQ(clipboardText(), "before");
         ASSERT_TRUE(scene.database.undo());
         EXPECT_FALSE(scene.database.canUndo()) << "the removal was the only step";
         EXPECT_TRUE(mirrors(tree, scene.database));
     }
 }
 
-TEST(NodeBrowserTree, SaveAsWritesTheSubtreeAndReportsTheOutcome)
+TEST(NodeBrowserTree, SaveAsWritesTheSubtreeReportsTheOutcomeAndLoadFromFileReadsItBack)
 {
     Scene scene;
     auto tree = makeBrowserTree(scene);
@@ -358,6 +339,9 @@ TEST(NodeBrowserTree, SaveAsWritesTheSubtreeAndReportsTheOutcome)
     const wxString xmlPath = tempPath("subtree.xml");
     const wxString binaryPath = tempPath("subtree.dbb");
 
+    // A dialog closed without OK writes nothing and says nothing.
+    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath, wxID_CANCEL));
+    EXPECT_FALSE(wxFileExists(xmlPath));
     wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath),
                   ExpectMessage("Save succeeded", "Save as XML"));
     wxTEST_DIALOG(menuOn(tree, item, "Save As Binary"), ExpectFile(binaryPath),
@@ -365,19 +349,28 @@ TEST(NodeBrowserTree, SaveAsWritesTheSubtreeAndReportsTheOutcome)
     ASSERT_TRUE(wxFileExists(xmlPath));
     ASSERT_TRUE(wxFileExists(binaryPath));
 
-    // A dialog closed without OK writes nothing and says nothing.
-    wxRemoveFile(xmlPath);
-    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath, wxID_CANCEL));
-    EXPECT_FALSE(wxFileExists(xmlPath));
-
-    // Loading them back through the menu puts the subtrees under the database.
+    // Loading them back through the menu puts the subtrees under the database;
+    // the kind goes by the extension, in lower case.
     const std::size_t nodesBefore = scene.database.getTotalNodeCount();
-    wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(binaryPath));
-    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 4);
+    for (const wxString& path : {xmlPath, binaryPath})
+        wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(path));
+    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 8);
     EXPECT_TRUE(mirrors(tree, scene.database));
-    wxRemoveFile(binaryPath);
+    const wxString upperPath = tempPath("subtree.DBB");
+    const wxString linkPath = tempPath("subtree.tlk");
+    ASSERT_TRUE(wxRenameFile(binaryPath, upperPath));
+    wxFile(linkPath, wxFile::write).Write("<link/>");
+    for (const wxString& refused : {upperPath, linkPath})
+    {
+        wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(refused),
+                      ExpectMessage("Can't load files of that type", wxMessageBoxCaptionStr));
+    }
+    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 8);
+    wxRemoveFile(upperPath);
+    wxRemoveFile(linkPath);
 
     // A disk that fills up: the save fails, says so and leaves no file.
+    wxRemoveFile(xmlPath);
     db::FileOutputStream::setFailureHook([](db::FileOutputStream::Step step) {
         return step == db::FileOutputStream::Step::Write || step == db::FileOutputStream::Step::Sync;
     });
@@ -385,41 +378,6 @@ TEST(NodeBrowserTree, SaveAsWritesTheSubtreeAndReportsTheOutcome)
                   ExpectMessage("Save failed", "Save as XML"));
     db::FileOutputStream::setFailureHook({});
     EXPECT_FALSE(wxFileExists(xmlPath));
-}
-
-TEST(NodeBrowserTree, LoadFromFileReadsXmlAndBinaryAndRefusesOtherExtensions)
-{
-    Scene source;
-    const wxString xmlPath = tempPath("load.xml");
-    const wxString upperPath = tempPath("load.DBB");
-    {
-        db::FileOutputStream stream(xmlPath.ToStdWstring(), db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
-        ASSERT_TRUE(db::SaverXML(stream, 0).save(source.b));
-    }
-    {
-        db::FileOutputStream stream(upperPath.ToStdWstring(), db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
-        ASSERT_TRUE(db::SaverBinary(stream, 0).save(source.b));
-    }
-
-    Scene scene;
-    auto tree = makeBrowserTree(scene);
-    const std::size_t nodesBefore = scene.database.getTotalNodeCount();
-
-    wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(xmlPath));
-    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 2);
-    EXPECT_TRUE(mirrors(tree, scene.database));
-
-    const wxString linkPath = tempPath("load.tlk");
-    wxFile(linkPath, wxFile::write).Write("<link/>");
-    for (const wxString& refused : {upperPath, linkPath})
-    {
-        wxTEST_DIALOG(menuOn(tree, tree->GetRoot(), "Load From File"), ExpectFile(refused),
-                      ExpectMessage("Can't load files of that type", wxMessageBoxCaptionStr));
-    }
-    EXPECT_EQ(scene.database.getTotalNodeCount(), nodesBefore + 2);
-    wxRemoveFile(xmlPath);
-    wxRemoveFile(upperPath);
-    wxRemoveFile(linkPath);
 }
 
 TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
@@ -430,20 +388,6 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
     auto tree = makeBrowserTree(scene);
     tree->setOptions(NodeBrowserTreeControl::DragAndDrop);
     wxtest::pump();
-    auto childNames = [](db::Node* node) {
-        std::vector<std::wstring> names;
-        for (db::Node* child : node->getChildNodes())
-            names.push_back(child->getName());
-        return names;
-    };
-    auto select = [&](std::initializer_list<db::Node*> nodes) {
-        bool ctrl = false;
-        for (db::Node* node : nodes)
-        {
-            viewstest::click(tree, tree->getItemOfNode(node), ctrl);
-            ctrl = true;
-        }
-    };
     // With the real pointer, from a selected node to a fraction of a row's height
     // (0 its top edge, 1 its bottom); each drag starts a little further right, as
     // GTK takes two presses at one spot for a double click.
@@ -463,7 +407,7 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
     auto lastStep = [&] { return scene.database.getUndoDescription(scene.database.getUndoStackSize() - 1); };
 
     // Onto a node: into its container, at the end.
-    select({scene.a2});
+    viewstest::selectNodes(tree, {scene.a2});
     drag(scene.a2, scene.b, 0.5, false);
     EXPECT_EQ(childNames(scene.b), (std::vector<std::wstring>{L"b1", L"a2"}));
     ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
@@ -473,7 +417,7 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
     EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
 
     // Several, between two rows: before the node below the line, in the order selected.
-    select({scene.a3, scene.light});
+    viewstest::selectNodes(tree, {scene.a3, scene.light});
     drag(scene.a3, scene.a1, 0.1, false);
     EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a3", L"L", L"a1", L"a2"}));
     EXPECT_EQ(childNames(&scene.database), (std::vector<std::wstring>{L"A", L"B", L"Lib"}));
@@ -482,7 +426,7 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
     EXPECT_TRUE(mirrors(tree, scene.database));
 
     // Ctrl held at the drop copies; the original stays.
-    select({scene.b1});
+    viewstest::selectNodes(tree, {scene.b1});
     drag(scene.b1, scene.a, 0.5, true);
     EXPECT_EQ(childNames(scene.b), std::vector<std::wstring>{L"b1"});
     ASSERT_EQ(scene.a->getChildNodes().size(), 5u);
@@ -492,9 +436,9 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
 
     // Refused: a node into its own subtree, and a type the container does not hold.
     const unsigned int steps = scene.database.getUndoStackSize();
-    select({scene.a});
+    viewstest::selectNodes(tree, {scene.a});
     drag(scene.a, scene.a1, 0.5, false);
-    select({scene.b1});
+    viewstest::selectNodes(tree, {scene.b1});
     drag(scene.b1, library, 0.5, false);
     EXPECT_EQ(scene.database.getUndoStackSize(), steps) << "nothing changed";
     EXPECT_EQ(childNames(library), std::vector<std::wstring>{});

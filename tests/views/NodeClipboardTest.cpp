@@ -8,7 +8,6 @@
 #include <db/FloatAttribute.h>
 #include <db/PointerAttribute.h>
 
-#include <wx/clipbrd.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 
@@ -20,20 +19,13 @@ namespace
 using dbui::NodeBrowserTreeControl;
 using viewstest::ExpectMessageContaining;
 using viewstest::Owned;
+using viewstest::childNames;
 using viewstest::clipboardText;
 using viewstest::setClipboardText;
 
 db::Attribute* pointerOf(db::Node* node, const wchar_t* name)
 {
     return node->findAttribute(name)->asPointerAttribute()->getValue();
-}
-
-std::vector<std::wstring> namesUnder(db::Node* node)
-{
-    std::vector<std::wstring> names;
-    for (db::Node* child : node->getChildNodes())
-        names.push_back(child->getName());
-    return names;
 }
 
 /// The scene of the view tests, with a script and a light after it at the top
@@ -87,12 +79,6 @@ struct TwoTrees
         wxtest::pump();
     }
 
-    static void select(NodeBrowserTreeControl* tree, const std::vector<db::Node*>& nodes)
-    {
-        for (std::size_t i = 0; i < nodes.size(); ++i)
-            viewstest::click(tree, tree->getItemOfNode(nodes[i]), i > 0);
-    }
-
     Owned<wxPanel> panel;
     NodeBrowserTreeControl* from = nullptr;
     NodeBrowserTreeControl* to = nullptr;
@@ -106,18 +92,18 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     OtherDatabase other;
     TwoTrees trees(scene.database, other.database);
 
-    TwoTrees::select(trees.from, {scene.a, scene.b1});
+    viewstest::selectNodes(trees.from, {scene.a, scene.b1});
     viewstest::pressCtrl(trees.from, 'c');
     EXPECT_NE(clipboardText().Find("kind=\"database\""), wxNOT_FOUND) << clipboardText();
     EXPECT_EQ(scene.database.getUndoStackSize(), 0u) << "copying changed the source";
 
     // Into the selected group of the other database, one step; the camera's
     // name is taken there, and its target (/L) is not in that database.
-    TwoTrees::select(trees.to, {other.group});
+    viewstest::selectNodes(trees.to, {other.group});
     viewstest::pressCtrl(trees.to, 'v');
-    ASSERT_EQ(namesUnder(other.group), (std::vector<std::wstring>{L"b1", L"A", L"b2"}));
+    ASSERT_EQ(childNames(other.group), (std::vector<std::wstring>{L"b1", L"A", L"b2"}));
     db::Node* pastedGroup = other.group->getChildNodes()[1];
-    EXPECT_EQ(namesUnder(pastedGroup), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
+    EXPECT_EQ(childNames(pastedGroup), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
     EXPECT_EQ(pointerOf(pastedGroup->getChildNodes()[1], L"material"), pastedGroup->getChildNodes()[2]);
     EXPECT_EQ(pointerOf(other.group->getChildNodes()[2], L"target"), nullptr);
     EXPECT_EQ(trees.to->getSelectedNodes(), std::vector<db::Node*>{pastedGroup});
@@ -125,14 +111,14 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     EXPECT_EQ(other.database.getUndoDescription(0), L"Paste nodes");
     EXPECT_TRUE(viewstest::mirrors(trees.to, other.database));
     other.database.undo();
-    EXPECT_EQ(namesUnder(other.group), std::vector<std::wstring>{L"b1"});
+    EXPECT_EQ(childNames(other.group), std::vector<std::wstring>{L"b1"});
     EXPECT_TRUE(viewstest::mirrors(trees.to, other.database));
 
     // On the script, which holds no nodes: right after it, where the light's
     // path finds the light again.
-    TwoTrees::select(trees.from, {scene.script});
+    viewstest::selectNodes(trees.from, {scene.script});
     viewstest::pressCtrl(trees.from, 'v');
-    EXPECT_EQ(namesUnder(&scene.database),
+    EXPECT_EQ(childNames(&scene.database),
               (std::vector<std::wstring>{L"A", L"B", L"L", L"s", L"A1", L"b1", L"L2"}));
     db::Node* pastedCamera = scene.database.getChildNodes()[5];
     EXPECT_EQ(pointerOf(pastedCamera, L"target"), scene.light);
@@ -148,14 +134,14 @@ TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
     TwoTrees trees(scene.database, other.database);
     const std::size_t nodes = scene.database.getTotalNodeCount();
 
-    TwoTrees::select(trees.from, {scene.a2});
+    viewstest::selectNodes(trees.from, {scene.a2});
     wxtest::ChoosePopupMenuItem cut("Cut");
     viewstest::rightClick(trees.from, trees.from->getItemOfNode(scene.a2));
     const std::vector<wxString>& labels = cut.shownLabels();
     for (const char* label : {"D&uplicate", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
         EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
     EXPECT_EQ(std::find(labels.begin(), labels.end(), "&Copy"), labels.end());
-    EXPECT_EQ(namesUnder(scene.a), (std::vector<std::wstring>{L"a1", L"a3"}));
+    EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a3"}));
     EXPECT_EQ(scene.database.getUndoDescription(0), L"Cut nodes");
     EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
 
@@ -163,13 +149,13 @@ TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
         wxtest::ChoosePopupMenuItem paste("Paste");
         viewstest::rightClick(trees.from, trees.from->getItemOfNode(scene.b));
     }
-    EXPECT_EQ(namesUnder(scene.b), (std::vector<std::wstring>{L"b1", L"a2"}));
+    EXPECT_EQ(childNames(scene.b), (std::vector<std::wstring>{L"b1", L"a2"}));
     EXPECT_EQ(scene.database.getUndoStackSize(), 2u);
     EXPECT_TRUE(viewstest::mirrors(trees.from, scene.database));
     scene.database.undo();
     scene.database.undo();
     EXPECT_EQ(scene.database.getTotalNodeCount(), nodes);
-    EXPECT_EQ(namesUnder(scene.a), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
+    EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
     EXPECT_TRUE(viewstest::mirrors(trees.from, scene.database));
 }
 
@@ -178,7 +164,7 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
     PointingScene scene;
     OtherDatabase other;
     TwoTrees trees(scene.database, other.database);
-    TwoTrees::select(trees.from, {scene.a2});
+    viewstest::selectNodes(trees.from, {scene.a2});
     const std::size_t nodes = scene.database.getTotalNodeCount();
 
     struct Refused
@@ -208,6 +194,6 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
     setClipboardText("<?xml version=\"1.0\"?>\n<nodedb version=\"1\" kind=\"subtree\">\n"
                      "  <node type=\"Light\" name=\"Lamp\"><float name=\"intensity\">3</float></node>\n</nodedb>\n");
     viewstest::pressCtrl(trees.from, 'v');
-    ASSERT_EQ(namesUnder(scene.a2), std::vector<std::wstring>{L"Lamp"});
+    ASSERT_EQ(childNames(scene.a2), std::vector<std::wstring>{L"Lamp"});
     EXPECT_EQ(scene.a2->getChildNodes()[0]->findAttribute(L"intensity")->asFloatAttribute()->getValue(), 3.0f);
 }

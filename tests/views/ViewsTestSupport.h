@@ -64,6 +64,15 @@ inline db::NodeContainer* childrenOf(db::Node* node)
     return children ? children->asNodeContainer() : nullptr;
 }
 
+/// The names of a node's children, in order.
+inline std::vector<std::wstring> childNames(db::Node* node)
+{
+    std::vector<std::wstring> names;
+    for (db::Node* child : node->getChildNodes())
+        names.push_back(child->getName());
+    return names;
+}
+
 /// Makes a node of `type` and appends it under `parent` (its own undo step).
 inline db::Node* addNode(db::Node* parent, const std::wstring& type, const std::wstring& name)
 {
@@ -151,22 +160,11 @@ inline ::testing::AssertionResult mirrors(const dbui::NodeTreeControl* tree, db:
     return ::testing::AssertionSuccess();
 }
 
-/// A point on an item's label, clear of its expander.
-inline wxPoint labelPoint(const wxUtils::TreeControl* tree, const wxUtils::TreeItem* item)
-{
-    std::size_t row = 0;
-    EXPECT_TRUE(tree->GetItemRow(item, row)) << "item is not shown";
-    const wxRect rect = tree->getRowRect(row);
-    return wxPoint(rect.x + static_cast<int>(item->GetDepth() + 2) * 18 + 20, rect.y + rect.height / 2);
-}
+using wxtest::labelPoint;
 
 inline void mouse(wxWindow* window, wxEventType type, const wxPoint& point, bool ctrl = false)
 {
-    wxMouseEvent event(type);
-    event.SetPosition(point);
-    event.m_controlDown = ctrl;
-    event.SetEventObject(window);
-    window->ProcessWindowEvent(event);
+    wxtest::mouse(window, type, point, ctrl ? wxMOD_CONTROL : wxMOD_NONE);
 }
 
 /// A left click on an item; with `ctrl` it adds to the selection.
@@ -177,13 +175,23 @@ inline void click(wxUtils::TreeControl* tree, wxUtils::TreeItem* item, bool ctrl
     mouse(tree, wxEVT_LEFT_UP, point, ctrl);
 }
 
+/// Selects `nodes` as a user would: a click on the first, Ctrl-clicks on the others.
+inline void selectNodes(dbui::NodeTreeControl* tree, const std::vector<db::Node*>& nodes)
+{
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+    {
+        wxUtils::TreeItem* item = tree->getItemOfNode(nodes[i]);
+        tree->EnsureVisible(item);
+        wxtest::pump();
+        click(tree, item, i > 0);
+    }
+}
+
 /// A right click at a point, as wxWidgets delivers it: the button, then the menu request.
 inline void rightClickAt(wxUtils::TreeControl* tree, const wxPoint& point)
 {
     mouse(tree, wxEVT_RIGHT_DOWN, point);
-    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, tree->GetId(), tree->ClientToScreen(point));
-    event.SetEventObject(tree);
-    tree->ProcessWindowEvent(event);
+    wxtest::requestContextMenu(tree, point);
 }
 
 inline void rightClick(wxUtils::TreeControl* tree, wxUtils::TreeItem* item)

@@ -7,6 +7,8 @@
 #include <wxUtils/Screenshot.h>
 
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/textctrl.h>
 #include <wx/evtloop.h>
 #include <wx/sizer.h>
 #include <wx/uiaction.h>
@@ -156,6 +158,14 @@ void showInFrame(wxWindow* content)
 // ---------------------------------------------------------------------------
 // Event pumping
 
+void showInParent(wxWindow* content)
+{
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(content, 1, wxEXPAND);
+    content->GetParent()->SetSizer(sizer);
+    showInFrame(content->GetParent());
+}
+
 void pump()
 {
     wxEventLoopBase* loop = wxEventLoopBase::GetActive();
@@ -252,6 +262,64 @@ ChoosePopupMenuItem::~ChoosePopupMenuItem()
 
 // ---------------------------------------------------------------------------
 // The mouse wheel
+
+void mouse(wxWindow* window, wxEventType type, const wxPoint& point, int modifiers)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(point);
+    event.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
+    event.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+void key(wxWindow* window, int code, int modifiers)
+{
+    wxKeyEvent event(wxEVT_KEY_DOWN);
+    event.m_keyCode = code;
+    event.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
+    event.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+void requestContextMenu(wxWindow* window, const wxPoint& point)
+{
+    const wxPoint screen = point == wxDefaultPosition ? point : window->ClientToScreen(point);
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, window->GetId(), screen);
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+}
+
+void sendTextEnter(wxWindow* box)
+{
+    wxCommandEvent event(wxEVT_TEXT_ENTER, box->GetId());
+    event.SetEventObject(box);
+    box->ProcessWindowEvent(event);
+}
+
+void click(wxUtils::OrkButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->getNativeButton()->GetId());
+    event.SetEventObject(button->getNativeButton());
+    button->getNativeButton()->HandleWindowEvent(event);
+}
+
+wxPoint labelPoint(const wxUtils::TreeControl* tree, const wxUtils::TreeItem* item)
+{
+    std::size_t row = 0;
+    EXPECT_TRUE(tree->GetItemRow(item, row)) << "item is not shown";
+    const wxRect rect = tree->getRowRect(row);
+    return wxPoint(rect.x + static_cast<int>(item->GetDepth() + 2) * 18 + 20, rect.y + rect.height / 2);
+}
+
+std::vector<wxString> columnTexts(const wxUtils::OrkListControl* list, unsigned int column)
+{
+    std::vector<wxString> texts;
+    for (std::size_t i = 0; i < list->getItemCount(); ++i)
+        texts.push_back(list->getItemText(list->getItem(i), column));
+    return texts;
+}
 
 void turnMouseWheel(int notches)
 {

@@ -29,7 +29,11 @@ class GTestModalHook;
 #define wxTEST_DIALOG_HOOK_CLASS wxtest::GTestModalHook
 #include <wx/testing.h>
 
+#include <wxUtils/OrkButton.h>
+#include <wxUtils/OrkListControl.h>
 #include <wxUtils/OrkSimpleMultiOptionDialog.h>
+#include <wxUtils/TreeControl.h>
+#include <wxUtils/TreeItem.h>
 
 namespace wxtest
 {
@@ -60,6 +64,9 @@ wxFrame* frame();
 template <class W>
 W* show(W* content);
 void showInFrame(wxWindow* content);
+/// Makes `content` fill its parent, a window of the test frame (a panel
+/// that gets the content's events as a widget would), and shows that.
+void showInParent(wxWindow* content);
 
 /// Handles every pending event, idle processing included.
 void pump();
@@ -108,6 +115,29 @@ private:
     int m_shown = 0;
     std::vector<wxString> m_labels;
 };
+
+/// Sends `window` a mouse event at `point` (client coordinates), as GTK
+/// reports a press or move; `modifiers` are wxMOD_CONTROL and wxMOD_SHIFT.
+void mouse(wxWindow* window, wxEventType type, const wxPoint& point, int modifiers = wxMOD_NONE);
+
+/// Sends `window` a key-down event, as the keyboard would.
+void key(wxWindow* window, int code, int modifiers = wxMOD_NONE);
+
+/// Asks `window` for its context menu at `point`, in client coordinates, as
+/// a right click does; wxDefaultPosition asks from the keyboard.
+void requestContextMenu(wxWindow* window, const wxPoint& point);
+
+/// Presses Enter in a text box, as a box with wxTE_PROCESS_ENTER reports it.
+void sendTextEnter(wxWindow* box);
+
+/// Clicks a toolkit button, as its native button reports the click.
+void click(wxUtils::OrkButton* button);
+
+/// A point on a tree item's label, clear of its expander.
+wxPoint labelPoint(const wxUtils::TreeControl* tree, const wxUtils::TreeItem* item);
+
+/// The texts of one column of a list, top to bottom.
+std::vector<wxString> columnTexts(const wxUtils::OrkListControl* list, unsigned int column = 0);
 
 /// Turns the mouse wheel where the pointer is, as the X server reports a real
 /// wheel: positive notches scroll down. Nothing is pumped.

@@ -21,6 +21,7 @@ class Node;
 namespace dbui
 {
 
+class NodeFilterHistory;
 class NodeItemMap;
 
 /// Sent by a NodeTreeControl (it travels up the parents) when its filter
@@ -156,6 +157,7 @@ private:
     std::unique_ptr<NodeItemMap> m_nodeItemMap;
     wxImageList* m_imageList = nullptr;
     wxString m_filterText;
+    std::unique_ptr<NodeFilterHistory> m_filterHistory;
     std::size_t m_filterMatchesSent = 0;
 };
 

@@ -1,5 +1,6 @@
 #include <dbui/NodeTreeControl.h>
 
+#include "NodeFilterHistory.h"
 #include "NodeItemMap.h"
 
 #include <db/ChangeBlock.h>
@@ -51,6 +52,7 @@ void NodeTreeControl::init()
 {
     m_database = nullptr;
     m_nodeItemMap = std::make_unique<NodeItemMap>();
+    m_filterHistory = std::make_unique<NodeFilterHistory>();
     m_imageList = new wxImageList(16, 16, true, 1);
     AssignImageList(m_imageList, 0);
 }
@@ -106,6 +108,7 @@ void NodeTreeControl::onDatabaseDestroyed(db::Database* database)
 void NodeTreeControl::rebuild()
 {
     clear();
+    m_filterHistory->clear();
     if (!m_database)
         return;
     m_database->getObservers().add(this, ObserverMode::Deferred);
@@ -169,6 +172,8 @@ wxString NodeTreeControl::itemText(const wxUtils::TreeItem& item, unsigned int c
 
 void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
 {
+    // Before the items: the filter tests those it adds or renames now.
+    m_filterHistory->follow(changes);
     // Moves first, so that removals and additions find items where the
     // database now has their nodes; additions last, in list order, so that a
     // new node whose previous sibling is also new finds that sibling's item.

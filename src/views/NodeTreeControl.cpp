@@ -116,9 +116,11 @@ void NodeTreeControl::rebuild()
     m_walkPath.clear();
     m_walking = true;
     m_database->accept(this);
-    m_nodeItemMap->settle();
     m_walking = false;
     m_walkPath.clear();
+    // The tree shows without the index of its nodes: that is built when the
+    // event loop next runs, unless a look-up by node needs it sooner.
+    CallAfter([this] { m_nodeItemMap->settle(); });
     if (IsFiltered())
         sendFilterChanged();
 }
@@ -270,10 +272,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
         return;
     }
     if (!placed)
-    {
-        m_nodeItemMap->settle();
         findPlace(node, parentItem, before);
-    }
 
     auto* item = m_labelSource == LabelSource::Copy ? new wxUtils::TreeItem(wxString(node->getName()), this, false)
                                                     : new wxUtils::TreeItem(this, false);
@@ -281,10 +280,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
     // A parentless item replaces the root, whose items are destroyed with it:
     // the map must not keep handing them out.
     if (!parentItem && GetRoot())
-    {
-        m_nodeItemMap->settle();
         m_nodeItemMap->eraseSubtree(GetRoot());
-    }
 
     // Known before it goes in: a filter tests the item as it is inserted, by its node.
     if (m_walking)

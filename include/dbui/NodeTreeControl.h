@@ -106,6 +106,8 @@ protected:
     virtual void addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before);
 
     bool visitNodeEnter(db::Node* node) override;
+    /// Everything below `node` is shown: the walk goes on beside it.
+    bool visitNodeExit(db::Node* node) override;
     /// The node's name (unless labels are copies) and class id.
     wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
@@ -149,8 +151,8 @@ private:
 
     db::Database* m_database = nullptr;
     /// While rebuild walks the database: the chain of items from the root to
-    /// the last one added, which holds the parent and previous sibling of the
-    /// next node the walk visits.
+    /// the node being walked, whose last is the parent of the next node the
+    /// walk enters.
     std::vector<ShownNode> m_walkPath;
     bool m_walking = false;
     LabelSource m_labelSource = LabelSource::Copy;

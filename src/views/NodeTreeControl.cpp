@@ -145,6 +145,13 @@ bool NodeTreeControl::visitNodeEnter(db::Node* node)
     return true;
 }
 
+bool NodeTreeControl::visitNodeExit(db::Node* node)
+{
+    if (m_walking && !m_walkPath.empty() && m_walkPath.back().node == node)
+        m_walkPath.pop_back();
+    return true;
+}
+
 wxUtils::TreeItem* NodeTreeControl::getItemOfNode(const db::Node* node) const
 {
     return m_nodeItemMap->getItem(node);
@@ -241,29 +248,14 @@ void NodeTreeControl::doAddNode(db::Node* node)
 {
     wxUtils::TreeItem* parentItem = nullptr;
     wxUtils::TreeItem* before = nullptr;
-    bool placed = false;
     if (m_walking)
     {
-        // The walk visits parents before children and siblings in order, so
-        // the parent is on the path to the last item added, and the previous
-        // sibling, if any, right above it: no look-ups in a map of hundreds
-        // of thousands of entries. Anything unexpected falls back to them.
-        const db::Node* parent = node->getParentNode();
-        ShownNode previous{nullptr, nullptr};
-        while (!m_walkPath.empty() && m_walkPath.back().node != parent)
-        {
-            previous = m_walkPath.back();
-            m_walkPath.pop_back();
-        }
-        if (!m_walkPath.empty() || !parent)
-        {
-            const db::Node* previousNode = node->getPrevious();
-            parentItem = parent ? m_walkPath.back().item : nullptr;
-            if (!previousNode && (!parentItem || !parentItem->HasChildren()))
-                placed = true; // first child: appended
-            else if (previous.node && previousNode == previous.node && previous.item == parentItem->GetLastChild())
-                placed = true; // behind the last child: appended
-        }
+        // The walk enters parents before children and siblings in order, and
+        // leaves each node after everything below it (visitNodeExit): the
+        // parent's item ends the path, and the new item goes after the
+        // children it has so far. No look-ups in the database or in a map of
+        // hundreds of thousands of entries.
+        parentItem = m_walkPath.empty() ? nullptr : m_walkPath.back().item;
     }
     else if (m_nodeItemMap->getItem(node))
     {
@@ -271,7 +263,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
         // database delivers queued reports after the current one).
         return;
     }
-    if (!placed)
+    else
         findPlace(node, parentItem, before);
 
     auto* item = m_labelSource == LabelSource::Copy ? new wxUtils::TreeItem(wxString(node->getName()), this, false)

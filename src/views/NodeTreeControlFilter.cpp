@@ -167,7 +167,7 @@ std::size_t NodeTreeControl::setFilterText(const wxString& text)
             if (matches && pass->found)
                 pass->found->insert(node);
             return matches;
-        });
+        }, pass->narrowing ? WithinMatches : AnyItem);
         // Later tests (nodes added or renamed) read the node itself; the history follows them on its own.
         *pass = TypedTextPass{};
     }

@@ -244,6 +244,10 @@ wxMenu* EditorFrame::buildEditMenu()
     edit->AppendSeparator();
     edit->Append(wxID_DELETE, "&Delete\tDel");
     edit->Append(wxID_EDIT, "Re&name\tF2");
+    edit->AppendSeparator();
+    edit->Append(wxID_FIND, "&Find...\tCtrl+F");
+    edit->Append(ID_FindNext, "Find &Next\tF3");
+    edit->Append(ID_FindPrevious, "Find &Previous\tShift+F3");
     return edit;
 }
 
@@ -266,6 +270,8 @@ void EditorFrame::connectEvents()
     Connect(wxID_PASTE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handlePaste));
     Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
     Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
+    Connect(wxID_FIND, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFind));
+    Connect(ID_FindNext, ID_FindPrevious, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFindAgain));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
     Connect(ID_AutosaveSettings, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAutosaveSettings));
     DragAcceptFiles(true);
@@ -509,6 +515,17 @@ void EditorFrame::handleRename(wxCommandEvent&)
     const auto selection = tree->GetSelection();
     if (selection.size() == 1)
         tree->EditLabel(selection.front());
+}
+
+void EditorFrame::handleFind(wxCommandEvent&)
+{
+    m_browser->focusFilterBox();
+}
+
+void EditorFrame::handleFindAgain(wxCommandEvent& event)
+{
+    m_browser->selectFilterMatch(event.GetId() == ID_FindPrevious ? wxUtils::TreeControl::Backward
+                                                                  : wxUtils::TreeControl::Forward);
 }
 
 void EditorFrame::handleAbout(wxCommandEvent&)

@@ -64,6 +64,8 @@ public:
         ID_SaveCopy = wxID_HIGHEST + 1,
         ID_DebugPanel,
         ID_AutosaveSettings,
+        ID_FindNext,
+        ID_FindPrevious,
     };
 
 private:
@@ -92,6 +94,9 @@ private:
     void runClipboardCommand(void (wxTextEntryBase::*onText)(), bool (dbui::NodeBrowserTreeControl::*onNodes)());
     void handleDelete(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
+    void handleFind(wxCommandEvent&);
+    /// Find Next or Find Previous: the next (previous) node the browser's filter finds.
+    void handleFindAgain(wxCommandEvent& event);
     void handleAbout(wxCommandEvent&);
     void handleAutosaveSettings(wxCommandEvent&);
     void onDropFiles(wxDropFilesEvent& event);

@@ -52,6 +52,9 @@ public:
 
     /// The filter box, or null without FilterBox.
     wxUtils::OrkSimpleTextCtrl* getFilterBox() const { return m_filterBox; }
+    /// Puts the focus in the filter box with its text selected, ready for a
+    /// new one; false without FilterBox.
+    bool focusFilterBox();
     /// Selects the next node the filter finds after the focused one (the
     /// previous, Backward), going round; false when it finds none.
     bool selectFilterMatch(wxUtils::TreeControl::SearchDirection direction);

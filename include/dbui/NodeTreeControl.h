@@ -21,6 +21,7 @@ class Node;
 namespace dbui
 {
 
+class NodeFilterHistory;
 class NodeItemMap;
 
 /// Sent by a NodeTreeControl (it travels up the parents) when its filter
@@ -105,6 +106,8 @@ protected:
     virtual void addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent, wxUtils::TreeItem* before);
 
     bool visitNodeEnter(db::Node* node) override;
+    /// Everything below `node` is shown: the walk goes on beside it.
+    bool visitNodeExit(db::Node* node) override;
     /// The node's name (unless labels are copies) and class id.
     wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
@@ -148,14 +151,15 @@ private:
 
     db::Database* m_database = nullptr;
     /// While rebuild walks the database: the chain of items from the root to
-    /// the last one added, which holds the parent and previous sibling of the
-    /// next node the walk visits.
+    /// the node being walked, whose last is the parent of the next node the
+    /// walk enters.
     std::vector<ShownNode> m_walkPath;
     bool m_walking = false;
     LabelSource m_labelSource = LabelSource::Copy;
     std::unique_ptr<NodeItemMap> m_nodeItemMap;
     wxImageList* m_imageList = nullptr;
     wxString m_filterText;
+    std::unique_ptr<NodeFilterHistory> m_filterHistory;
     std::size_t m_filterMatchesSent = 0;
 };
 

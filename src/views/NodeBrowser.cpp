@@ -81,6 +81,15 @@ void NodeBrowser::addFilterBox()
     m_filterBox->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_treeControl->setFilterText(m_filterBox->getText()); });
 }
 
+bool NodeBrowser::focusFilterBox()
+{
+    if (!m_filterBox)
+        return false;
+    m_filterBox->SetFocus();
+    m_filterBox->selectAll();
+    return true;
+}
+
 bool NodeBrowser::selectFilterMatch(wxUtils::TreeControl::SearchDirection direction)
 {
     wxUtils::TreeItem* match = m_treeControl->FindFilterMatch(m_treeControl->GetFocusedItem(), direction);
@@ -101,10 +110,7 @@ bool NodeBrowser::handleFilterKey(const wxKeyEvent& event)
     const int key = event.GetKeyCode();
     const bool inBox = wxWindow::FindFocus() == m_filterBox;
     if (event.GetModifiers() == wxMOD_CONTROL && (key == 'F' || key == 'f'))
-    {
-        m_filterBox->SetFocus();
-        m_filterBox->selectAll();
-    }
+        focusFilterBox();
     else if (key == WXK_F3 && (event.GetModifiers() & ~wxMOD_SHIFT) == 0)
         selectFilterMatch(event.ShiftDown() ? wxUtils::TreeControl::Backward : wxUtils::TreeControl::Forward);
     else if (inBox && (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && event.GetModifiers() == 0)

@@ -14,9 +14,9 @@ const db::Node* NodeItemMap::ByNode::nodeOf(const wxUtils::TreeItem* item)
 
 wxUtils::TreeItem* NodeItemMap::getItem(const db::Node* node) const
 {
-    wxASSERT_MSG(isSettled(), "NodeItemMap::settle must follow insertNew before look-ups");
     if (!node)
         return nullptr;
+    settle();
     const auto found = m_items.find(node);
     return found == m_items.end() ? nullptr : *found;
 }
@@ -29,9 +29,9 @@ db::Node* NodeItemMap::getNode(const wxUtils::TreeItem* item) const
 
 bool NodeItemMap::insert(db::Node* node, wxUtils::TreeItem* item)
 {
-    wxASSERT_MSG(isSettled(), "NodeItemMap::settle must follow insertNew before other insertions");
     if (!node)
         return false;
+    settle();
     void* previous = item->GetUserData();
     item->SetUserData(node);
     // One probe: an item of the same node already there refuses the new one.
@@ -44,23 +44,25 @@ bool NodeItemMap::insert(db::Node* node, wxUtils::TreeItem* item)
 void NodeItemMap::insertNew(db::Node* node, wxUtils::TreeItem* item)
 {
     item->SetUserData(node);
-    m_items.prefetch(node);
-    // A ring: the slot of the oldest held item takes the new one.
-    wxUtils::TreeItem*& slot = m_pending[m_pendingNext];
-    if (m_pendingCount == s_lookahead)
-        m_items.insert(slot);
-    else
-        ++m_pendingCount;
-    slot = item;
-    m_pendingNext = (m_pendingNext + 1) % s_lookahead;
+    m_unindexed.push_back(item);
 }
 
-void NodeItemMap::settle()
+void NodeItemMap::settle() const
 {
-    const std::size_t oldest = (m_pendingNext + s_lookahead - m_pendingCount) % s_lookahead;
-    for (std::size_t i = 0; i < m_pendingCount; ++i)
-        m_items.insert(m_pending[(oldest + i) % s_lookahead]);
-    m_pendingCount = 0;
+    if (m_unindexed.empty())
+        return;
+    m_items.reserve(m_items.size() + m_unindexed.size());
+    // The slots of the next items are fetched into the cache while this one
+    // goes in: each insertion is a miss in a table of megabytes otherwise.
+    constexpr std::size_t lookahead = 16;
+    const std::size_t count = m_unindexed.size();
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        if (i + lookahead < count)
+            m_items.prefetch(ByNode::nodeOf(m_unindexed[i + lookahead]));
+        m_items.insert(m_unindexed[i]);
+    }
+    m_unindexed = {};
 }
 
 void NodeItemMap::erase(const db::Node* node)
@@ -71,7 +73,7 @@ void NodeItemMap::erase(const db::Node* node)
 
 void NodeItemMap::eraseItem(wxUtils::TreeItem* item)
 {
-    wxASSERT_MSG(isSettled(), "NodeItemMap::settle must follow insertNew before erasing");
+    settle();
     if (const db::Node* node = getNode(item))
     {
         m_items.erase(node);
@@ -103,12 +105,12 @@ void NodeItemMap::clear()
     // Released, not just emptied: a big tree's slots would otherwise stay
     // allocated for a small database bound next.
     m_items = {};
-    m_pendingCount = 0;
+    m_unindexed = {};
 }
 
 void NodeItemMap::reserve(std::size_t count)
 {
-    m_items.reserve(count);
+    m_unindexed.reserve(count);
 }
 
 } // namespace dbui

@@ -3,8 +3,8 @@
 #include <absl/container/flat_hash_set.h>
 #include <absl/hash/hash.h>
 
-#include <array>
 #include <cstddef>
+#include <vector>
 
 namespace db
 {
@@ -38,12 +38,12 @@ public:
     /// Records a pair; false (and nothing changes) when the node is already known.
     bool insert(db::Node* node, wxUtils::TreeItem* item);
     /// Records a pair whose node is certainly not known (a rebuild meets each
-    /// node once) a little later, so that the memory accesses of a long run of
-    /// insertions overlap instead of waiting one after the other. Call settle
-    /// before anything else.
+    /// node once) without indexing it yet: the first look-up by node, or
+    /// settle, indexes every such pair at once, so that binding a big tree
+    /// shows it before the index of its nodes is built.
     void insertNew(db::Node* node, wxUtils::TreeItem* item);
-    /// Records the pairs insertNew still holds back.
-    void settle();
+    /// Indexes the pairs insertNew recorded; look-ups do it when needed.
+    void settle() const;
     /// Forgets a node and its item; an unknown node is ignored.
     void erase(const db::Node* node);
     /// Forgets the item and, walking the tree items below it, every descendant
@@ -51,11 +51,11 @@ public:
     void eraseSubtree(wxUtils::TreeItem* item);
     /// Forgets every pair without touching the items, which may be gone already.
     void clear();
-    /// Makes room for `count` pairs, so that filling a big tree does not rehash.
+    /// Makes room for `count` pairs to come from insertNew.
     void reserve(std::size_t count);
 
-    std::size_t size() const { return m_items.size(); }
-    bool empty() const { return m_items.empty(); }
+    std::size_t size() const { return m_items.size() + m_unindexed.size(); }
+    bool empty() const { return size() == 0; }
 
 private:
     // Items hash and compare by the node in their user data, so the set
@@ -86,17 +86,12 @@ private:
     };
 
     void eraseItem(wxUtils::TreeItem* item);
-    bool isSettled() const { return m_pendingCount == 0; }
 
     // Open addressing: filling a map of a node per entry would spend most of
-    // a big tree's binding time allocating.
-    absl::flat_hash_set<wxUtils::TreeItem*, ByNode, SameNode> m_items;
-    // Items held back by insertNew, oldest first, while their slots in the
-    // set are fetched into the cache.
-    static constexpr std::size_t s_lookahead = 32;
-    std::array<wxUtils::TreeItem*, s_lookahead> m_pending{};
-    std::size_t m_pendingNext = 0;
-    std::size_t m_pendingCount = 0;
+    // a big tree's binding time allocating. Mutable, as is the list of items
+    // not yet in it: a look-up indexes them first.
+    mutable absl::flat_hash_set<wxUtils::TreeItem*, ByNode, SameNode> m_items;
+    mutable std::vector<wxUtils::TreeItem*> m_unindexed;
 };
 
 } // namespace dbui

@@ -1,5 +1,6 @@
 #include <dbui/NodeTreeControl.h>
 
+#include "NodeFilterHistory.h"
 #include "NodeItemMap.h"
 
 #include <db/ChangeBlock.h>
@@ -51,6 +52,7 @@ void NodeTreeControl::init()
 {
     m_database = nullptr;
     m_nodeItemMap = std::make_unique<NodeItemMap>();
+    m_filterHistory = std::make_unique<NodeFilterHistory>();
     m_imageList = new wxImageList(16, 16, true, 1);
     AssignImageList(m_imageList, 0);
 }
@@ -106,6 +108,7 @@ void NodeTreeControl::onDatabaseDestroyed(db::Database* database)
 void NodeTreeControl::rebuild()
 {
     clear();
+    m_filterHistory->clear();
     if (!m_database)
         return;
     m_database->getObservers().add(this, ObserverMode::Deferred);
@@ -113,9 +116,11 @@ void NodeTreeControl::rebuild()
     m_walkPath.clear();
     m_walking = true;
     m_database->accept(this);
-    m_nodeItemMap->settle();
     m_walking = false;
     m_walkPath.clear();
+    // The tree shows without the index of its nodes: that is built when the
+    // event loop next runs, unless a look-up by node needs it sooner.
+    CallAfter([this] { m_nodeItemMap->settle(); });
     if (IsFiltered())
         sendFilterChanged();
 }
@@ -137,6 +142,13 @@ void NodeTreeControl::addItem(wxUtils::TreeItem* item, wxUtils::TreeItem* parent
 bool NodeTreeControl::visitNodeEnter(db::Node* node)
 {
     doAddNode(node);
+    return true;
+}
+
+bool NodeTreeControl::visitNodeExit(db::Node* node)
+{
+    if (m_walking && !m_walkPath.empty() && m_walkPath.back().node == node)
+        m_walkPath.pop_back();
     return true;
 }
 
@@ -169,6 +181,8 @@ wxString NodeTreeControl::itemText(const wxUtils::TreeItem& item, unsigned int c
 
 void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
 {
+    // Before the items: the filter tests those it adds or renames now.
+    m_filterHistory->follow(changes);
     // Moves first, so that removals and additions find items where the
     // database now has their nodes; additions last, in list order, so that a
     // new node whose previous sibling is also new finds that sibling's item.
@@ -234,29 +248,14 @@ void NodeTreeControl::doAddNode(db::Node* node)
 {
     wxUtils::TreeItem* parentItem = nullptr;
     wxUtils::TreeItem* before = nullptr;
-    bool placed = false;
     if (m_walking)
     {
-        // The walk visits parents before children and siblings in order, so
-        // the parent is on the path to the last item added, and the previous
-        // sibling, if any, right above it: no look-ups in a map of hundreds
-        // of thousands of entries. Anything unexpected falls back to them.
-        const db::Node* parent = node->getParentNode();
-        ShownNode previous{nullptr, nullptr};
-        while (!m_walkPath.empty() && m_walkPath.back().node != parent)
-        {
-            previous = m_walkPath.back();
-            m_walkPath.pop_back();
-        }
-        if (!m_walkPath.empty() || !parent)
-        {
-            const db::Node* previousNode = node->getPrevious();
-            parentItem = parent ? m_walkPath.back().item : nullptr;
-            if (!previousNode && (!parentItem || !parentItem->HasChildren()))
-                placed = true; // first child: appended
-            else if (previous.node && previousNode == previous.node && previous.item == parentItem->GetLastChild())
-                placed = true; // behind the last child: appended
-        }
+        // The walk enters parents before children and siblings in order, and
+        // leaves each node after everything below it (visitNodeExit): the
+        // parent's item ends the path, and the new item goes after the
+        // children it has so far. No look-ups in the database or in a map of
+        // hundreds of thousands of entries.
+        parentItem = m_walkPath.empty() ? nullptr : m_walkPath.back().item;
     }
     else if (m_nodeItemMap->getItem(node))
     {
@@ -264,11 +263,8 @@ void NodeTreeControl::doAddNode(db::Node* node)
         // database delivers queued reports after the current one).
         return;
     }
-    if (!placed)
-    {
-        m_nodeItemMap->settle();
+    else
         findPlace(node, parentItem, before);
-    }
 
     auto* item = m_labelSource == LabelSource::Copy ? new wxUtils::TreeItem(wxString(node->getName()), this, false)
                                                     : new wxUtils::TreeItem(this, false);
@@ -276,10 +272,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
     // A parentless item replaces the root, whose items are destroyed with it:
     // the map must not keep handing them out.
     if (!parentItem && GetRoot())
-    {
-        m_nodeItemMap->settle();
         m_nodeItemMap->eraseSubtree(GetRoot());
-    }
 
     // Known before it goes in: a filter tests the item as it is inserted, by its node.
     if (m_walking)

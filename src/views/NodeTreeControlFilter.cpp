@@ -2,6 +2,9 @@
 
 #include <dbui/NodeTreeControl.h>
 
+#include "NodeFilterHistory.h"
+
+#include <db/ChangeSet.h>
 #include <db/Database.h>
 #include <db/Node.h>
 #include <db/NodeDef.h>
@@ -9,6 +12,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <memory>
 #include <string>
 
 namespace dbui
@@ -114,25 +118,59 @@ private:
     mutable std::wstring m_path;
 };
 
+/// How the filter pass of a new text decides, for that pass only.
+struct TypedTextPass
+{
+    /// What the text found when it was typed earlier in this run.
+    const NodeFilterHistory::NodeSet* known = nullptr;
+    /// Only the items the previous text found can match.
+    bool narrowing = false;
+    /// Where the matches go, to be known when the user comes back to this text.
+    NodeFilterHistory::NodeSet* found = nullptr;
+};
+
 } // namespace
 
 std::size_t NodeTreeControl::setFilterText(const wxString& text)
 {
-    // A name that holds the new text holds the old one it contains: typing on
-    // needs to read only the nodes found so far, while the items tell what
-    // the old text found (their verdicts change after the new test).
-    const bool narrowing = IsFiltered() && isNameQuery(m_filterText) && isNameQuery(text) &&
-                           text.Lower().Contains(m_filterText.Lower());
+    const wxString previous = m_filterText;
     m_filterText = text;
     if (text.empty())
+    {
+        m_filterHistory->clear();
         ClearFilter();
+    }
     else
-        SetFilter([this, narrowing, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
-            if (narrowing && !IsFilterMatch(&item))
-                return false;
+    {
+        const bool nameQuery = isNameQuery(text);
+        const std::wstring folded = foldedText(text);
+        m_filterHistory->keepTextsWithin(folded);
+        auto pass = std::make_shared<TypedTextPass>();
+        if (nameQuery)
+            pass->known = m_filterHistory->find(folded);
+        // A name that holds the new text holds the old one it contains: typing
+        // on needs to read only the nodes found so far, while the items tell
+        // what the old text found (their verdicts change after the new test).
+        pass->narrowing = !pass->known && IsFiltered() && nameQuery && isNameQuery(previous) &&
+                          text.Lower().Contains(previous.Lower());
+        if (nameQuery && !pass->known)
+            pass->found = &m_filterHistory->record(folded);
+        SetFilter([this, pass, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
             const db::Node* node = m_database ? getNodeOfItem(&item) : nullptr;
-            return node && matcher(*node);
-        });
+            if (!node)
+                return false;
+            if (pass->known)
+                return pass->known->contains(node);
+            if (pass->narrowing && !IsFilterMatch(&item))
+                return false;
+            const bool matches = matcher(*node);
+            if (matches && pass->found)
+                pass->found->insert(node);
+            return matches;
+        }, pass->narrowing ? WithinMatches : AnyItem);
+        // Later tests (nodes added or renamed) read the node itself; the history follows them on its own.
+        *pass = TypedTextPass{};
+    }
     // A new text is news even when the count stays.
     m_filterMatchesSent = GetFilterMatchCount() + 1;
     sendFilterChanged();
@@ -157,6 +195,54 @@ void NodeTreeControl::sendFilterChanged()
     event.SetInt(static_cast<int>(m_filterMatchesSent));
     event.SetString(m_filterText);
     ProcessWindowEvent(event);
+}
+
+// ---------------------------------------------------------------------------
+// What the texts of a run of typing found
+// ---------------------------------------------------------------------------
+
+void NodeFilterHistory::keepTextsWithin(const std::wstring& folded)
+{
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [&folded](const Entry& entry) {
+                                       return folded.find(entry.folded) == std::wstring::npos;
+                                   }),
+                    m_entries.end());
+}
+
+const NodeFilterHistory::NodeSet* NodeFilterHistory::find(const std::wstring& folded) const
+{
+    for (const Entry& entry : m_entries)
+        if (entry.folded == folded)
+            return &entry.nodes;
+    return nullptr;
+}
+
+NodeFilterHistory::NodeSet& NodeFilterHistory::record(const std::wstring& folded)
+{
+    m_entries.push_back({folded, {}});
+    return m_entries.back().nodes;
+}
+
+void NodeFilterHistory::follow(const db::ChangeSet& changes)
+{
+    // A removed node's memory may come back as a new node: that one is
+    // reported added, and tested like any other.
+    for (Entry& entry : m_entries)
+    {
+        for (const db::Node* node : changes.RemovedNodes())
+            entry.nodes.erase(node);
+        auto retest = [&entry](const db::Node* node) {
+            if (holdsFolded(node->getName(), entry.folded))
+                entry.nodes.insert(node);
+            else
+                entry.nodes.erase(node);
+        };
+        for (const db::Node* node : changes.AddedNodes())
+            retest(node);
+        for (const db::Node* node : changes.RenamedNodes())
+            retest(node);
+    }
 }
 
 } // namespace dbui

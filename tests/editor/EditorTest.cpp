@@ -728,4 +728,25 @@ TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
         << "sash at " << editor.frame->getBrowser()->getSashRatio();
 }
 
+TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
+{
+    Editor editor;
+    dbui::NodeBrowser* browser = editor.frame->getBrowser();
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    tree->SetFocus();
+    editor.command(wxID_FIND);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == browser->getFilterBox(); }));
+    wxUIActionSimulator().Text("type:light");
+    wxtest::pump();
+    ASSERT_GE(tree->GetFilterMatchCount(), 2u);
+    editor.command(EditorFrame::ID_FindNext);
+    const std::vector<db::Node*> first = tree->getSelectedNodes();
+    editor.command(EditorFrame::ID_FindNext);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first.front()->getClassID(), L"Light");
+    EXPECT_NE(tree->getSelectedNodes(), first);
+    editor.command(EditorFrame::ID_FindPrevious);
+    EXPECT_EQ(tree->getSelectedNodes(), first);
+}
+
 } // namespace

@@ -308,6 +308,79 @@ TEST(NodeTree, DatabaseDestroyedFirstEmptiesTheTreeAndANewOneAtItsAddressIsNotTa
     EXPECT_TRUE(mirrors(tree, scene->database)) << "binding the newcomer shows it like any database";
 }
 
+// Whether the tree's filter finds exactly the nodes whose names hold `text`, ignoring case.
+::testing::AssertionResult findsNamesHolding(const NodeTreeControl* tree, db::Database& database, const wxString& text)
+{
+    struct Walk : db::Visitor
+    {
+        const NodeTreeControl* tree;
+        wxString text;
+        std::string failure;
+        bool visitNodeEnter(db::Node* node) override
+        {
+            const bool expected = wxString(node->getName()).Lower().Contains(text.Lower());
+            if (tree->IsFilterMatch(tree->getItemOfNode(node)) != expected)
+                failure += (expected ? " missed " : " wrongly found ") + wxString(node->getName()).ToStdString();
+            return true;
+        }
+    } walk;
+    walk.tree = tree;
+    walk.text = text;
+    database.accept(&walk);
+    if (walk.failure.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << text << "\":" << walk.failure;
+}
+
+TEST(NodeTree, TypingOnAndBackspacingFindWhatTheDatabaseHoldsNowAfterEdits)
+{
+    Scene scene;
+    auto tree = makeTree();
+    tree->setDatabase(&scene.database);
+    db::Node* added = nullptr;
+    struct Step
+    {
+        const char* text;
+        std::function<void()> editBefore;
+    };
+    // Typing on reads only what the shorter text found, and going back
+    // recalls what a text found earlier: edits in between must count all the same.
+    const Step steps[] = {
+        {"A", {}},
+        {"a3", {}},
+        {"a3", [&] { scene.b1->setName(L"xA3"); }},        // starts matching while narrowed
+        {"a3", [&] { added = viewstest::addNode(scene.b, L"Mesh", L"ka3"); }},
+        {"a", [&] { scene.a2->setName(L"q"); }},          // stops matching the recalled text
+        {"a", [&] { scene.a1->remove(); }},
+        {"a3", [&] { scene.light->setName(L"La3"); }},
+        // Each step also adds a node, one undo step: two undos take back the step's edit.
+        {"a", [&] { scene.database.undo(), scene.database.undo(); }}, // "La3" back to "L"
+        {"a", [&] { scene.database.undo(), scene.database.undo(); }}, // a1 back
+        {"a3", [&] { added->setName(L"k"); }},
+        {"", {}},
+        {"a", {}},
+    };
+    for (const Step& step : steps)
+    {
+        if (step.editBefore)
+            step.editBefore();
+        wxtest::pump();
+        tree->setFilterText(step.text);
+        EXPECT_EQ(tree->IsFiltered(), *step.text != '\0');
+        if (tree->IsFiltered())
+        {
+            EXPECT_TRUE(findsNamesHolding(tree, scene.database, step.text));
+        }
+        // And the database changing under the same text.
+        viewstest::addNode(&scene.database, L"Group", std::wstring(L"new") + wxString(step.text).ToStdWstring());
+        wxtest::pump();
+        if (tree->IsFiltered())
+        {
+            EXPECT_TRUE(findsNamesHolding(tree, scene.database, step.text));
+        }
+    }
+}
+
 // Random edits, blocks of edits, undos and redos; after every step the tree
 // must show exactly the database's nodes, with labels copied or asked for.
 class NodeTreeFollowsEdits : public ::testing::TestWithParam<NodeTreeControl::LabelSource>

@@ -112,6 +112,14 @@ public:
         Forward,
         Backward
     };
+    /// Which items a new filter can accept.
+    enum FilterScope
+    {
+        /// Any item.
+        AnyItem,
+        /// Only items the filter set now accepts (the user typed on).
+        WithinMatches,
+    };
     /// Shows only the items `matches` accepts and their ancestors, which it
     /// expands; items stay in the tree, hidden. The expansion the tree had
     /// before the first filter comes back with ClearFilter. Items inserted
@@ -119,7 +127,8 @@ public:
     /// texts change are tested again; call RefilterItem for items whose texts
     /// the control supplies (itemText). Hidden items leave the selection
     /// (wxUTILS_EVT_TREE_SEL_CHANGED tells of it). Returns the number of matches.
-    std::size_t SetFilter(std::function<bool(const TreeItem&)> matches);
+    /// With WithinMatches, the subtrees the filter set now hides are not read.
+    std::size_t SetFilter(std::function<bool(const TreeItem&)> matches, FilterScope scope = AnyItem);
     /// Shows every item again, expanded as before the filter was set; the
     /// selection stays, and the focused item is scrolled into view.
     void ClearFilter();
@@ -221,6 +230,8 @@ private:
         FirstFilter,
         /// Another filter replaces the one set: matches' ancestors open.
         NewFilter,
+        /// The same, accepting only items the one set accepts: what it hides stays hidden, unread.
+        Narrowing,
         /// The same filter, items tested again: only newly shown ancestors open.
         Retest,
     };
@@ -229,8 +240,9 @@ private:
     bool filterSubtree(TreeItem* top, FilterPass pass);
     /// Expands the ancestors of `item`, so that it shows.
     void revealAncestors(TreeItem* item);
-    /// `top` and its descendants, each after its parent.
-    const std::vector<TreeItem*>& collectSubtree(TreeItem* top) const;
+    /// `top` and its descendants, each after its parent; for a Narrowing
+    /// pass, without the subtrees the filter hides.
+    const std::vector<TreeItem*>& collectSubtree(TreeItem* top, FilterPass pass = NewFilter) const;
     /// Drops hidden items from the selection and moves a hidden focus to a
     /// shown ancestor; sends the selection event when the selection changed.
     void settleAfterFilter(std::size_t selectedBefore);

@@ -9,11 +9,13 @@ namespace wxUtils
 
 using detail::RowNode;
 
-std::size_t TreeControl::SetFilter(std::function<bool(const TreeItem&)> matches)
+std::size_t TreeControl::SetFilter(std::function<bool(const TreeItem&)> matches, FilterScope scope)
 {
     wxCHECK_MSG(matches, m_filterMatches, "SetFilter without a test; ClearFilter shows every item");
     const std::size_t selectedBefore = GetSelectedItemCount();
-    const FilterPass pass = IsFiltered() ? NewFilter : FirstFilter;
+    FilterPass pass = FirstFilter;
+    if (IsFiltered())
+        pass = scope == WithinMatches ? Narrowing : NewFilter;
     // The count follows each item's change of verdict, from the last filter's.
     m_filter = std::move(matches);
     if (m_root)
@@ -78,23 +80,29 @@ void TreeControl::RefilterItem(TreeItem* item)
     settleAfterFilter(selectedBefore);
 }
 
-const std::vector<TreeItem*>& TreeControl::collectSubtree(TreeItem* top) const
+const std::vector<TreeItem*>& TreeControl::collectSubtree(TreeItem* top, FilterPass pass) const
 {
     // Breadth first, by index into the list itself: no stack to keep, and
     // read backwards every item still comes after all of its descendants.
+    // A hidden item (weight 0) has no match below it: a narrowing filter
+    // finds none there either, and the subtree stays as it is.
+    const bool shownOnly = pass == Narrowing;
     std::vector<TreeItem*>& items = m_subtreeScratch;
     items.clear();
     items.push_back(top);
     for (std::size_t i = 0; i < items.size(); ++i)
         if (const detail::RowSequence* children = items[i]->children())
-            children->forEach([&items](RowNode* node) { items.push_back(itemOf(node)); });
+            children->forEach([&items, shownOnly](RowNode* node) {
+                if (!shownOnly || node->m_weight > 0)
+                    items.push_back(itemOf(node));
+            });
     return items;
 }
 
 bool TreeControl::filterSubtree(TreeItem* top, FilterPass pass)
 {
     bool newMatch = false;
-    const std::vector<TreeItem*>& items = collectSubtree(top);
+    const std::vector<TreeItem*>& items = collectSubtree(top, pass);
     for (auto it = items.rbegin(); it != items.rend(); ++it)
     {
         TreeItem* item = *it;

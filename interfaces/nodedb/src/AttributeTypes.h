@@ -495,6 +495,12 @@ decltype(auto) withType(AttributeType type, F&& f)
     }
 }
 
+/// What an attribute of `type` holds; None for unknown numbers.
+inline TypeShape shapeOf(AttributeType type)
+{
+    return withType(type, [](auto traits) { return traits.s_shape; });
+}
+
 /// Calls `f` with the description of every type, in the order of their numbers.
 template <class F>
 void forEachType(F&& f)

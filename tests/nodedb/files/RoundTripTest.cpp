@@ -99,8 +99,17 @@ void addEveryDynamicType(db::Node& node)
         if (db::ArrayAttribute* array = attribute->asArrayAttribute())
             for (int i = 0; i < 2; ++i)
                 array->addDefault();
-        setDefaults(attribute->getDef(), -1, L"", OrkP::Vector3(0, 0, 1));
+        setDefaults(attribute->getDef(), -1, L"2nd", OrkP::Vector3(0, 0, 1));
     }
+}
+
+/// What a definition gives a new attribute (a new array element), as an attribute added to `scratch`.
+db::Attribute* newValueOf(db::Node& scratch, const db::AttributeDef& def)
+{
+    db::Attribute* attribute = scratch.addDynamicAttribute(std::unique_ptr<db::AttributeDef>(def.makeCopy()));
+    if (db::ArrayAttribute* array = attribute->asArrayAttribute())
+        array->addDefault();
+    return attribute;
 }
 
 /// A database holding every attribute type with awkward values: extremes,
@@ -196,6 +205,22 @@ TEST_P(FileRoundTrip, EveryAttributeTypeReadsBackIdenticallyInOneUndoStep)
         EXPECT_TRUE(std::any_of(loaded.all.begin(), loaded.all.end(),
                                 [type](db::Attribute* attribute) { return attribute->getAttributeType() == type; }))
             << db::attributeTypeName(type);
+    // Their values, limits and defaults, compared apart from the savers.
+    db::Node* saved = original.getRootContainer().getNode(0);
+    db::Node* loadedEvery = copy.getRootContainer().getNode(0);
+    std::unique_ptr<db::Node> scratch[2] = {std::unique_ptr<db::Node>(db::makeNode(L"Group", L"a")),
+                                            std::unique_ptr<db::Node>(db::makeNode(L"Group", L"b"))};
+    for (unsigned int i = 0; i < saved->getAttributeCount(); ++i)
+    {
+        const db::Attribute& before = *saved->getAttribute(i);
+        const db::Attribute& after = *loadedEvery->findAttribute(before.getName());
+        if (before.getName().rfind(L"dynamic ", 0) != 0)
+            continue;
+        EXPECT_TRUE(after.hasSameValue(before)) << after.getDef().getAttributeType();
+        EXPECT_TRUE(after.getDef().hasLimits() && after.getDef().getMaximum() == before.getDef().getMaximum());
+        EXPECT_TRUE(newValueOf(*scratch[0], after.getDef())->hasSameValue(*newValueOf(*scratch[1], before.getDef())))
+            << after.getDef().getAttributeType();
+    }
 
     // Bits, not just values: NaN payloads and signed zeros survive.
     db::Node* every = copy.getRootContainer().getNode(0);

@@ -1,5 +1,6 @@
 // Array widget speed on a 100,000-element float array, against the stock
-// wxListCtrl showing the same texts in the same run. Prints FIGURE lines.
+// wxListCtrl showing the same texts in the same run, and what undo keeps of
+// elements added one step at a time. Prints FIGURE lines.
 // Run under an X server (Xvfb in CI).
 
 #include <dbui/FloatArrayWidget.h>
@@ -34,6 +35,7 @@ using bench::millisecondsOf;
 
 constexpr unsigned int s_elements = 100000;
 constexpr unsigned int s_deleted = 1000;
+constexpr unsigned int s_addSteps = 1000;
 
 void paint(wxWindow* window)
 {
@@ -48,6 +50,48 @@ public:
     using dbui::FloatArrayWidget::FloatArrayWidget;
     using dbui::FloatArrayWidget::deleteSelectedItems;
 };
+
+struct AddSteps
+{
+    double milliseconds;
+    double undoBytesPerStep;
+};
+
+// Elements added one at a time, each its own undo step, as clicks on
+// "Add Value" make them: the database's part alone, since the cost that grows
+// with the array is what undo keeps of it.
+AddSteps addOneAtATime(unsigned int initialSize)
+{
+    db::Database database;
+    db::Node* node = db::makeNode(L"AllTypes", L"node");
+    database.getRootContainer().add(node);
+    auto* array = node->findAttribute(L"floatArray")->asFloatArrayAttribute();
+    array->setValues(std::vector<float>(initialSize, 0.5f));
+    database.clearUndoHistory();
+    const double ms = bestOf(
+        3,
+        [&] {
+            while (database.canUndo())
+                database.undo();
+            database.clearUndoHistory();
+        },
+        [&] {
+            for (unsigned int i = 0; i < s_addSteps; ++i)
+                array->add(static_cast<float>(i));
+        });
+    return {ms, static_cast<double>(database.getUndoMemoryUsage()) / s_addSteps};
+}
+
+void measureAddSteps()
+{
+    const AddSteps big = addOneAtATime(s_elements);
+    const AddSteps small = addOneAtATime(s_elements / 100);
+    std::printf("# %u add steps: to %u elements %.2f ms, %.0f undo bytes a step; to %u elements %.2f ms, %.0f bytes\n",
+                s_addSteps, s_elements, big.milliseconds, big.undoBytesPerStep, s_elements / 100, small.milliseconds,
+                small.undoBytesPerStep);
+    figure("array_add_1000_to_100k_vs_to_1k", big.milliseconds / small.milliseconds);
+    figure("array_add_undo_bytes_per_step", big.undoBytesPerStep);
+}
 
 void run()
 {
@@ -113,6 +157,7 @@ void run()
 
     widget->clearAttributes();
     frame->Destroy();
+    measureAddSteps();
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // The inspector against a plain panel of labels and text boxes, one node
-// against a thousand, and the editor's start. Prints FIGURE lines.
+// against a thousand, one value change in a long inspector against a short
+// one, and the editor's start. Prints FIGURE lines.
 // Run under an X server (Xvfb in CI); the editor's path comes as argument 1.
 
 #include <dbui/NodeInspector.h>
 
+#include <db/ChangeBlock.h>
 #include <db/Database.h>
+#include <db/FloatAttribute.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
@@ -47,10 +50,10 @@ void paint(wxWindow* window)
 
 constexpr int s_attributeCount = 50;
 
-// Fifty attributes of mixed kinds, the same names on every node.
-void addMixedAttributes(db::Node* node)
+// Attributes of mixed kinds, the same names on every node.
+void addMixedAttributes(db::Node* node, int count = s_attributeCount)
 {
-    for (int i = 0; i < s_attributeCount; ++i)
+    for (int i = 0; i < count; ++i)
     {
         const std::wstring name = L"attribute" + std::to_wstring(i);
         switch (i % 6)
@@ -132,6 +135,67 @@ void measureInspector()
     wxTheApp->Yield(true);
 }
 
+struct ChangeTimes
+{
+    double shown;
+    double elsewhere;
+};
+
+// One value changed while an inspector of `rows` rows shows its node: the
+// change block, its report to every observer and, for a value the inspector
+// shows, the row's refill; for a value of another node, the report alone.
+ChangeTimes changeOneValue(wxFrame* frame, int rows)
+{
+    auto* inspector = new dbui::NodeInspector(frame, wxID_ANY, wxDefaultPosition, wxSize(400, 900), 0x5C0);
+    db::Database database(L"Bench");
+    db::Node* node = db::makeNode(L"Group", L"node");
+    db::Node* other = db::makeNode(L"Group", L"other");
+    database.getRootContainer().add(node);
+    database.getRootContainer().add(other);
+    addMixedAttributes(node, rows);
+    addMixedAttributes(other, rows);
+    database.clearUndoHistory();
+    inspector->setDatabase(&database);
+    inspector->setNodes({node});
+    paint(frame);
+
+    constexpr int s_changes = 200;
+    float value = 0;
+    auto timeChanges = [&](db::Node* owner) {
+        // A float row near the top, in view in both inspectors.
+        auto* edited = owner->findAttribute(L"attribute20")->asFloatAttribute();
+        return bestOf(5, [&] {
+                   for (int i = 0; i < s_changes; ++i)
+                   {
+                       db::ChangeBlock block(database, L"Set float attribute(s)");
+                       edited->setValue(value += 1.0f);
+                   }
+               }) /
+               s_changes;
+    };
+    const ChangeTimes times{timeChanges(node), timeChanges(other)};
+    inspector->setDatabase(nullptr);
+    inspector->Destroy();
+    wxTheApp->Yield(true);
+    return times;
+}
+
+void measureChange()
+{
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "inspector_bench", wxDefaultPosition, wxSize(400, 1000));
+    frame->Show();
+    const ChangeTimes few = changeOneValue(frame, 50);
+    const ChangeTimes many = changeOneValue(frame, 400);
+    std::printf("# one value change in a row: inspector of 50 rows %.2f us, of 400 rows %.2f us\n", few.shown * 1000,
+                many.shown * 1000);
+    std::printf("# one value change elsewhere: inspector of 50 rows %.2f us, of 400 rows %.2f us\n",
+                few.elsewhere * 1000, many.elsewhere * 1000);
+    figure("inspector_change_400_rows_vs_50", many.shown / few.shown);
+    figure("inspector_change_elsewhere_400_rows_vs_50", many.elsewhere / few.elsewhere);
+    frame->Destroy();
+    wxTheApp->Yield(true);
+}
+
 void measureEditorStart(const char* editor)
 {
     const std::string command = std::string(editor) + " --quit-when-ready > /dev/null 2>&1";
@@ -156,6 +220,7 @@ int main(int argc, char** argv)
 {
     return bench::runWithWindows(argv, "inspector_bench", [&] {
         measureInspector();
+        measureChange();
         if (argc > 1)
             measureEditorStart(argv[1]);
     });

@@ -105,7 +105,11 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_browser = new dbui::NodeBrowser(this, wxID_ANY);
     // Big scenes open faster, in far less memory, when rows ask their nodes for names.
     m_browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
-    m_browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::ClipboardCommands);
+    m_browser->setOptions(dbui::NodeBrowser::FilterBox);
+    m_browser->getTreeControl()->setOptions(
+        dbui::NodeBrowserTreeControl::ClipboardCommands | dbui::NodeBrowserTreeControl::DragAndDrop |
+        dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
+        dbui::NodeBrowserTreeControl::SubtreeCounts);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -279,6 +283,7 @@ void EditorFrame::connectEvents()
     // The browser passes the selection on to its inspector; the status bar listens too.
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
                                          wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
+    Bind(dbui::EVT_NODE_FILTER_CHANGED, [this](wxCommandEvent&) { refreshTitleAndStatus(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -596,7 +601,14 @@ void EditorFrame::refreshTitleAndStatus()
 {
     SetTitle(m_document->getTitleWithChangeIndicator() + " - " + gTarn.getEnvData().getAppDisplayName());
     const std::size_t nodes = m_database.getTotalNodeCount();
-    SetStatusText(nodes == 1 ? wxString("1 node") : wxString::Format("%zu nodes", nodes), NodeCountField);
+    wxString count = nodes == 1 ? wxString("1 node") : wxString::Format("%zu nodes", nodes);
+    const dbui::NodeBrowserTreeControl* tree = m_browser ? m_browser->getTreeControl() : nullptr;
+    if (tree && tree->IsFiltered())
+    {
+        const std::size_t found = tree->GetFilterMatchCount();
+        count = (found == 1 ? wxString("1 match") : wxString::Format("%zu matches", found)) + " in " + count;
+    }
+    SetStatusText(count, NodeCountField);
     const std::size_t selected = m_browser ? m_browser->getTreeControl()->GetSelectedItemCount() : 0;
     SetStatusText(selected == 0 ? wxString("Nothing selected") : wxString::Format("%zu selected", selected),
                   SelectionField);

@@ -4,6 +4,7 @@
 
 #include <dbui/Document.h>
 #include <dbui/FileSystemName.h>
+#include <dbui/NodeBrowser.h>
 
 #include <db/Database.h>
 #include <db/FileInputStream.h>
@@ -11,6 +12,7 @@
 #include <db/TypeRegistry.h>
 #include <Tarn/Tarn.h>
 #include <wxUtils/OrkFileHistory2.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/Screenshot.h>
 
 #include <wx/app.h>
@@ -54,6 +56,7 @@ private:
     wxString m_schemaFile;
     wxString m_document;
     wxString m_screenshot;
+    wxString m_find;
     bool m_quitWhenReady = false;
     std::unique_ptr<db::TypeRegistry> m_registry;
     std::unique_ptr<db::Database> m_database;
@@ -65,6 +68,7 @@ void EditorApp::OnInitCmdLine(wxCmdLineParser& parser)
     wxApp::OnInitCmdLine(parser);
     parser.AddOption("", "schema", "schema file declaring the node types (default: the example scene schema)");
     parser.AddOption("", "screenshot", "save the window with the document loaded as a PNG file and exit");
+    parser.AddOption("", "find", "start with this text in the box that finds nodes");
     parser.AddSwitch("", "quit-when-ready",
                      "print \"ready\" and exit once the window with the document has painted (for timing the start)");
     parser.AddParam("document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
@@ -74,6 +78,7 @@ bool EditorApp::OnCmdLineParsed(wxCmdLineParser& parser)
 {
     parser.Found("schema", &m_schemaFile);
     parser.Found("screenshot", &m_screenshot);
+    parser.Found("find", &m_find);
     m_quitWhenReady = parser.Found("quit-when-ready");
     if (parser.GetParamCount() > 0)
         m_document = parser.GetParam(0);
@@ -103,6 +108,8 @@ bool EditorApp::OnInit()
     const wxString document = startDocument();
     if (!recovered && !document.empty())
         m_frame->openAtStart(document);
+    if (!m_find.empty())
+        m_frame->getBrowser()->getFilterBox()->SetValue(m_find);
     if (!m_screenshot.empty())
         CallAfter(&EditorApp::takeScreenshotAndExit);
     else if (m_quitWhenReady)
@@ -159,7 +166,10 @@ wxString EditorApp::startDocument() const
 
 void EditorApp::takeScreenshotAndExit()
 {
-    m_frame->selectRichestTopLevelNode();
+    if (m_find.empty())
+        m_frame->selectRichestTopLevelNode();
+    else
+        m_frame->getBrowser()->selectFilterMatch(wxUtils::TreeControl::Forward);
     // Native controls under a fresh window paint over several event-loop
     // turns; give them a moment before capturing.
     const wxLongLong until = wxGetLocalTimeMillis() + 700;

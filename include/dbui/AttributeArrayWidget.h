@@ -5,6 +5,8 @@
 
 #include <db/Visitor.h>
 
+#include <memory>
+
 class wxFlexGridSizer;
 
 namespace wxUtils {
@@ -13,6 +15,8 @@ class PanelBuilder;
 } // namespace wxUtils
 
 namespace dbui {
+
+class WidgetDispatcher;
 
 /// Edits an array of compound elements: one row per element (its widget and a
 /// "Remove" button) closed by an "Add" button. Added and removed elements are
@@ -49,6 +53,8 @@ protected:
 
 private:
     wxUtils::PanelBuilder* m_builder = nullptr;
+    /// Tells the widgets inside of their changes, unless an inspector around does.
+    std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;
     wxFlexGridSizer* m_grid = nullptr;
     wxUtils::OrkButton* m_addButton = nullptr;
 };

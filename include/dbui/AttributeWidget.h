@@ -15,9 +15,14 @@ class Database;
 
 namespace dbui {
 
+class WidgetDispatcher;
+
 /// Abstract editor of one attribute, or of the like attributes of several nodes
 /// at once. Keeps itself registered with the database of the bound attributes and
-/// refreshes its controls whenever a change block touches one of them.
+/// refreshes its controls whenever a change block touches one of them. Inside
+/// a window that holds many widgets (the inspector, compound and attribute-array
+/// widgets) it registers with that window, which observes the database once for
+/// all of them and tells each widget what the database would have told it.
 class DBUI_EXPORT AttributeWidget : public wxUtils::OrkPanel, public db::DatabaseObserver
 {
 public:
@@ -71,6 +76,8 @@ protected:
     bool isBoundToLiveAttributes() const;
 
 private:
+    friend class WidgetDispatcher;
+
     /// Applies text still being typed in this widget (and in widgets inside it)
     /// to the attributes it was typed for, before they are unbound.
     void applyPendingEdits();
@@ -78,9 +85,13 @@ private:
     /// The bound attributes go with their database: the widget lets go of both and empties.
     void onDatabaseDestroyed(db::Database* database) override;
     void synchWithDatabase(db::Database* database);
+    /// Changes the bound list without changing the registration.
+    void replaceBoundList(std::vector<db::Attribute*> attributes);
     void rebuild();
 
     db::Database* m_database = nullptr;
+    /// Where the widget is registered when not in the database's own list.
+    WidgetDispatcher* m_dispatcher = nullptr;
     std::vector<db::Attribute*> m_attributes;
 };
 

@@ -5,11 +5,15 @@
 
 #include <db/Visitor.h>
 
+#include <memory>
+
 namespace wxUtils {
 class PanelBuilder;
 }
 
 namespace dbui {
+
+class WidgetDispatcher;
 
 /// Edits a compound attribute as a grid of member names and member widgets.
 /// Members that are compounds themselves are flattened into the same grid.
@@ -31,6 +35,8 @@ protected:
 
 private:
     wxUtils::PanelBuilder* m_builder = nullptr;
+    /// Tells the widgets inside of their changes, unless an inspector around does.
+    std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;
 };
 
 } // namespace dbui

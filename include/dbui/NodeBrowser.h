@@ -3,6 +3,7 @@
 #include <dbui/Export.h>
 
 #include <wxUtils/OrkSplitter.h>
+#include <wxUtils/TreeControl.h>
 
 namespace db
 {
@@ -10,8 +11,9 @@ class Database;
 }
 namespace wxUtils
 {
+class OrkSimpleTextCtrl;
 class TreeEvent;
-}
+} // namespace wxUtils
 
 namespace dbui
 {
@@ -34,6 +36,26 @@ public:
     bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
                 long style = 0, const wxString& name = "NodeBrowser");
 
+    /// Behaviour a host can switch on; none is on by default.
+    enum Options
+    {
+        /// A filter box above the tree (see NodeTreeControl::setFilterText):
+        /// Ctrl+F goes to it, Escape there clears it and goes back to the
+        /// tree, Enter and F3 (Shift+F3) select the next (previous) node found.
+        FilterBox = 1,
+    };
+    ///@{
+    /// A combination of Options; the filter box, once made, stays.
+    void setOptions(int options);
+    int getOptions() const { return m_options; }
+    ///@}
+
+    /// The filter box, or null without FilterBox.
+    wxUtils::OrkSimpleTextCtrl* getFilterBox() const { return m_filterBox; }
+    /// Selects the next node the filter finds after the focused one (the
+    /// previous, Backward), going round; false when it finds none.
+    bool selectFilterMatch(wxUtils::TreeControl::SearchDirection direction);
+
     /// Shows `database` in the tree and the inspector (which starts empty).
     void setDatabase(db::Database* database);
     /// The database shown, or null.
@@ -48,9 +70,17 @@ public:
 protected:
     /// The tree's selection changed: the inspector shows the selected nodes.
     void onTreeControlSelectionChanged(wxUtils::TreeEvent& event);
+    /// The filter's keys, wherever the focus is inside the browser.
+    void onCharHook(wxKeyEvent& event);
+
 
 private:
+    void addFilterBox();
+    bool handleFilterKey(const wxKeyEvent& event);
+
     NodeBrowserTreeControl* m_treeControl = nullptr;
+    wxUtils::OrkSimpleTextCtrl* m_filterBox = nullptr;
+    int m_options = 0;
     NodeInspector* m_inspector = nullptr;
 };
 

@@ -5,6 +5,14 @@
 
 #include <wxUtils/TreeItemHandle.h>
 
+#include <unordered_map>
+#include <vector>
+
+namespace db
+{
+class NodeContainer;
+class NodeDef;
+} // namespace db
 namespace wxUtils
 {
 class OrkMenu;
@@ -26,6 +34,18 @@ public:
         /// in the context menu and on Ctrl+X, Ctrl+C and Ctrl+V; the menu's
         /// copy beside the original is then called "Duplicate".
         ClipboardCommands = 1,
+        /// The selected nodes can be dragged onto a node (into its first
+        /// container that takes them) or between rows (beside a node): a
+        /// move, or a copy with Ctrl held, as one undo step ("Move node" or
+        /// "Move nodes", "Copy node" or "Copy nodes"). Places the schema
+        /// refuses show why and take nothing.
+        DragAndDrop = 2,
+        /// An icon before each node's name, after its type (see NodeIcons).
+        TypeIcons = 4,
+        /// Titles above the columns: "Name" and "Type".
+        ColumnHeaders = 8,
+        /// A closed node's Type column also counts the nodes below it: "Group (12 nodes)".
+        SubtreeCounts = 16,
     };
 
     /// Two-step creation: call Create next.
@@ -43,9 +63,14 @@ public:
 
     ///@{
     /// A combination of Options.
-    void setOptions(int options) { m_options = options; }
+    void setOptions(int options);
     int getOptions() const { return m_options; }
     ///@}
+
+    /// Also forgets which icon each type had: another database brings other types.
+    void rebuild() override;
+    /// Also forgets the counts of nodes below nodes.
+    void clear() override;
 
     /// Puts the selected nodes, each with everything below it, on the clipboard; false when nothing was copied.
     virtual bool copySelectedNodesToClipboard();
@@ -61,6 +86,12 @@ protected:
     virtual void buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::TreeItem* item);
 
     bool visitNodeEnter(db::Node* node) override;
+    /// With TypeIcons, the icon of the node's type.
+    int itemImage(const wxUtils::TreeItem& item) const override;
+    /// With SubtreeCounts, a closed node's type with the count of the nodes below it.
+    wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
+    /// Also forgets the counts of nodes below nodes when nodes came, went or moved.
+    void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
 
     /// Right click or the menu key: shows the menu buildContextMenu fills.
     void onContextMenu(wxUtils::TreeEvent& event);
@@ -69,6 +100,14 @@ protected:
     /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
     /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them; other keys go on to the tree.
     void onChar(wxKeyEvent& event);
+
+    ///@{
+    /// Dragging the selected nodes: refuses places the schema does not allow,
+    /// and moves or copies them there on the drop.
+    void onBeginDrag(wxUtils::TreeEvent& event);
+    void onDragOver(wxUtils::TreeEvent& event);
+    void onEndDrag(wxUtils::TreeEvent& event);
+    ///@}
 
     /// Asks for an XML or binary file and loads it into the whole database.
     void loadDatabaseFromFile();
@@ -108,6 +147,17 @@ private:
         CommandCount
     };
 
+    /// Where a drop lands: the container, and the node to go before (null: at the end).
+    struct DropTarget
+    {
+        db::NodeContainer* container = nullptr;
+        db::Node* before = nullptr;
+        /// Why the nodes cannot land there; empty when they can.
+        wxString refusal;
+    };
+    DropTarget findDropTarget(const wxUtils::TreeEvent& event, const std::vector<db::Node*>& nodes) const;
+    void dropNodes(const DropTarget& target, const std::vector<db::Node*>& nodes, bool copy);
+
     void init();
     void addContainerMenus(wxUtils::OrkMenu& menu, db::Node& node);
     void addDynamicAttributeMenu(wxUtils::OrkMenu& menu);
@@ -125,6 +175,11 @@ private:
     // Held across the menu, which runs events that may delete the item.
     wxUtils::TreeItemHandle m_contextItem;
     int m_options = 0;
+    // Each type's place in the image list, found when a row of that type is first painted.
+    mutable std::unordered_map<const db::NodeDef*, int> m_typeImages;
+    mutable std::unordered_map<wxString, int> m_iconImages;
+    // Counted when a closed node's row is painted, kept until the database changes.
+    mutable std::unordered_map<const db::Node*, std::size_t> m_subtreeCounts;
 };
 
 } // namespace dbui

@@ -5,6 +5,7 @@
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkScrollWindow.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,11 +26,13 @@ namespace dbui
 
 class CommonAttributeHolder;
 class InspectorHeader;
+class WidgetDispatcher;
 
 /// A scrolling panel of one row per attribute common to the inspected nodes:
 /// a label and the factory's editor widget bound to the like attributes of all
 /// of them. It rebuilds when the structure under its nodes changes; value
-/// changes are left to the widgets.
+/// changes are left to the widgets, which it tells of the changes to their own
+/// attributes only, so that a change costs the same however many rows it shows.
 class DBUI_EXPORT NodeInspector : public wxUtils::OrkScrollWindow, public db::DatabaseObserver
 {
 public:
@@ -49,7 +52,7 @@ public:
     };
 
     /// Two-step creation: call Create next.
-    NodeInspector() = default;
+    NodeInspector();
     /// Creates the window at once; see Create.
     NodeInspector(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
                   const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeInspector");
@@ -111,6 +114,8 @@ private:
     std::vector<CommonAttributeHolder*> m_holders;
     int m_options = 0;
     InspectorHeader* m_header = nullptr;
+    /// Tells the row widgets of their changes.
+    std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;
     /// Folded rows, as "node type/attribute name".
     std::set<std::wstring> m_foldedRows;
 };

@@ -23,6 +23,11 @@ namespace dbui
 
 class NodeItemMap;
 
+/// Sent by a NodeTreeControl (it travels up the parents) when its filter
+/// changed or the database changes changed what it finds: GetInt() is the
+/// number of nodes found, GetString() the filter's text, empty once cleared.
+wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_NODE_FILTER_CHANGED, wxCommandEvent);
+
 /// A tree of the nodes of one database (label: the node's name, column 1 its
 /// class id) that follows the database's change sets item by item, and acts
 /// on its selection: deletion as one undo step, renaming in place. The user
@@ -79,6 +84,16 @@ public:
     LabelSource getLabelSource() const { return m_labelSource; }
     ///@}
 
+    /// Shows only the nodes `text` finds, with their ancestors: nodes whose
+    /// name holds it, ignoring case; with "type:Name", nodes of that type or
+    /// one derived from it; with text starting with "/", the nodes whose
+    /// database path it begins, up to their last step ("/Scene/Li" finds
+    /// "/Scene/Light" but not "/Scene/Light/Bulb"). Empty text clears the
+    /// filter. Follows database changes; returns the number of nodes found.
+    std::size_t setFilterText(const wxString& text);
+    /// The filter's text; empty when unfiltered.
+    const wxString& getFilterText() const { return m_filterText; }
+
     /// The item showing `node`, or null.
     wxUtils::TreeItem* getItemOfNode(const db::Node* node) const;
     /// The node shown by `item`, or null.
@@ -119,6 +134,12 @@ private:
     /// Where a node's item goes: its parent item and the item to insert before.
     void findPlace(db::Node* node, wxUtils::TreeItem*& parentItem, wxUtils::TreeItem*& before) const;
 
+    /// Tests again the items of `node` and its descendants, whose names or
+    /// paths may have changed, when a filter is set.
+    void refilterNode(const db::Node* node);
+    /// Tells the parents how many nodes the filter finds, when that changed.
+    void sendFilterChanged();
+
     struct ShownNode
     {
         const db::Node* node;
@@ -134,6 +155,8 @@ private:
     LabelSource m_labelSource = LabelSource::Copy;
     std::unique_ptr<NodeItemMap> m_nodeItemMap;
     wxImageList* m_imageList = nullptr;
+    wxString m_filterText;
+    std::size_t m_filterMatchesSent = 0;
 };
 
 } // namespace dbui

@@ -2,6 +2,8 @@
 
 #include <dbui/AttributeWidgetFactory.h>
 
+#include "widgets/WidgetDispatcher.h"
+
 #include <db/Attribute.h>
 #include <db/AttributeArray.h>
 #include <db/ChangeSet.h>
@@ -25,7 +27,7 @@ const wxString s_removeLabel = "Remove";
 } // namespace
 
 AttributeArrayWidget::AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
-    : AttributeWidget(parent, size, style, name), db::Visitor(0)
+    : AttributeWidget(parent, size, style, name), db::Visitor(0), m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
 {
     Connect(wxID_ANY, wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(AttributeArrayWidget::onRemoveAttribute));
 }

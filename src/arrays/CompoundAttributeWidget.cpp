@@ -2,6 +2,8 @@
 
 #include <dbui/AttributeWidgetFactory.h>
 
+#include "widgets/WidgetDispatcher.h"
+
 #include <db/Attribute.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowUtils.h>
@@ -10,7 +12,7 @@ namespace dbui {
 
 CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style,
                                                  const wxString& name)
-    : AttributeWidget(parent, size, style, name), db::Visitor(0)
+    : AttributeWidget(parent, size, style, name), db::Visitor(0), m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
 {
 }
 

@@ -3,7 +3,12 @@
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeInspector.h>
 
+#include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeEvent.h>
+
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/splitter.h>
 
 namespace dbui
 {
@@ -27,6 +32,7 @@ bool NodeBrowser::Create(wxWindow* parent, int id, const wxPoint& pos, const wxS
     splitHorizontally(m_treeControl, m_inspector, SashProportional, 0.5);
     Connect(m_treeControl->GetId(), wxUTILS_EVT_TREE_SEL_CHANGED,
             wxUTILS_TREE_EVENT_HANDLER(NodeBrowser::onTreeControlSelectionChanged));
+    Connect(wxEVT_CHAR_HOOK, wxKeyEventHandler(NodeBrowser::onCharHook));
     return true;
 }
 
@@ -44,6 +50,74 @@ db::Database* NodeBrowser::getDatabase() const
 void NodeBrowser::onTreeControlSelectionChanged(wxUtils::TreeEvent&)
 {
     m_inspector->setNodes(m_treeControl->getSelectedNodes());
+}
+
+// ---------------------------------------------------------------------------
+// Filter
+// ---------------------------------------------------------------------------
+
+void NodeBrowser::setOptions(int options)
+{
+    m_options = options;
+    if ((options & FilterBox) && !m_filterBox)
+        addFilterBox();
+}
+
+void NodeBrowser::addFilterBox()
+{
+    // The box and the tree share the upper pane: the tree moves into a panel
+    // that takes its place, so that the sash and its remembered place stay.
+    auto* pane = new wxPanel(getContentWindow(), wxID_ANY);
+    m_filterBox = new wxUtils::OrkSimpleTextCtrl(pane, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
+                                                 wxDefaultValidator, "NodeFilter");
+    m_filterBox->SetHint("Find nodes (name, type:Type, /path)");
+    getSplitterWindow()->ReplaceWindow(m_treeControl, pane);
+    m_treeControl->Reparent(pane);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_filterBox, 0, wxEXPAND | wxBOTTOM, 2);
+    sizer->Add(m_treeControl, 1, wxEXPAND);
+    pane->SetSizer(sizer);
+    pane->Layout();
+    m_filterBox->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_treeControl->setFilterText(m_filterBox->getText()); });
+}
+
+bool NodeBrowser::selectFilterMatch(wxUtils::TreeControl::SearchDirection direction)
+{
+    wxUtils::TreeItem* match = m_treeControl->FindFilterMatch(m_treeControl->GetFocusedItem(), direction);
+    if (!match)
+        return false;
+    m_treeControl->Select(match, true);
+    return true;
+}
+
+void NodeBrowser::onCharHook(wxKeyEvent& event)
+{
+    if (!m_filterBox || !handleFilterKey(event))
+        event.Skip();
+}
+
+bool NodeBrowser::handleFilterKey(const wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    const bool inBox = wxWindow::FindFocus() == m_filterBox;
+    if (event.GetModifiers() == wxMOD_CONTROL && (key == 'F' || key == 'f'))
+    {
+        m_filterBox->SetFocus();
+        m_filterBox->selectAll();
+    }
+    else if (key == WXK_F3 && (event.GetModifiers() & ~wxMOD_SHIFT) == 0)
+        selectFilterMatch(event.ShiftDown() ? wxUtils::TreeControl::Backward : wxUtils::TreeControl::Forward);
+    else if (inBox && (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && event.GetModifiers() == 0)
+        selectFilterMatch(wxUtils::TreeControl::Forward);
+    else if (inBox && key == WXK_ESCAPE)
+    {
+        m_filterBox->clear();
+        m_treeControl->setFilterText(wxString());
+        m_treeControl->SetFocus();
+    }
+    else
+        return false;
+    return true;
 }
 
 } // namespace dbui

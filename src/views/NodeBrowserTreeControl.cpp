@@ -29,6 +29,7 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <vector>
@@ -91,7 +92,21 @@ bool NodeBrowserTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos
     Connect(wxID_ANY, wxEVT_COMMAND_MENU_SELECTED,
             wxCommandEventHandler(NodeBrowserTreeControl::handleContextMenuChoice));
     Connect(wxID_ANY, wxEVT_CHAR, wxKeyEventHandler(NodeBrowserTreeControl::onChar));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_BEGIN_DRAG, wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onBeginDrag));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_DRAG_OVER, wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onDragOver));
+    Connect(wxID_ANY, wxUTILS_EVT_TREE_END_DRAG, wxUTILS_TREE_EVENT_HANDLER(NodeBrowserTreeControl::onEndDrag));
     return true;
+}
+
+void NodeBrowserTreeControl::setOptions(int options)
+{
+    m_options = options;
+    EnableDragging((options & DragAndDrop) != 0);
+    addColumn(0, options & ColumnHeaders ? "Name" : "");
+    showColumnHeader((options & ColumnHeaders) != 0);
+    if (options & SubtreeCounts)
+        setColumnWidth(1, std::max(getColumnWidth(1), FromDIP(130))); // room for "Group (12345 nodes)"
+    Refresh();
 }
 
 bool NodeBrowserTreeControl::visitNodeEnter(db::Node* node)

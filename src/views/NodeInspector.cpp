@@ -1,6 +1,7 @@
 #include <dbui/NodeInspector.h>
 
 #include "InspectorHeader.h"
+#include "widgets/WidgetDispatcher.h"
 
 #include <dbui/AttributeWidget.h>
 #include <dbui/AttributeWidgetFactory.h>
@@ -22,8 +23,11 @@
 namespace dbui
 {
 
+NodeInspector::NodeInspector() : m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this)) {}
+
 NodeInspector::NodeInspector(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                              const wxString& name)
+    : NodeInspector()
 {
     Create(parent, id, pos, size, style, name);
 }

@@ -116,6 +116,8 @@ void NodeTreeControl::rebuild()
     m_nodeItemMap->settle();
     m_walking = false;
     m_walkPath.clear();
+    if (IsFiltered())
+        sendFilterChanged();
 }
 
 void NodeTreeControl::clear()
@@ -178,6 +180,15 @@ void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
         doRenameNode(node);
     for (db::Node* node : changes.AddedNodes())
         doAddNode(node);
+    if (!IsFiltered())
+        return;
+    // Added items were tested as they came; renames and moves change what a
+    // name or path filter finds here and below.
+    for (db::Node* node : changes.RenamedNodes())
+        refilterNode(node);
+    for (db::Node* node : changes.ReparentedNodes())
+        refilterNode(node);
+    sendFilterChanged();
 }
 
 wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxUtils::TreeItem* parentItem) const
@@ -270,7 +281,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
         m_nodeItemMap->eraseSubtree(GetRoot());
     }
 
-    addItem(item, parentItem, before);
+    // Known before it goes in: a filter tests the item as it is inserted, by its node.
     if (m_walking)
     {
         m_nodeItemMap->insertNew(node, item);
@@ -278,6 +289,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
     }
     else
         m_nodeItemMap->insert(node, item);
+    addItem(item, parentItem, before);
 }
 
 void NodeTreeControl::doRemoveNode(db::Node* node)

@@ -1,11 +1,14 @@
 #include <dbui/AttributeWidget.h>
 
+#include "widgets/WidgetDispatcher.h"
+
 #include <db/Attribute.h>
 #include <db/ChangeSet.h>
 #include <db/Database.h>
 #include <wxUtils/FocusReliantWindow.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace dbui {
 
@@ -41,7 +44,7 @@ void AttributeWidget::setAttributes(const std::vector<db::Attribute*>& attribute
     {
         applyPendingEdits();
         synchWithDatabase(nullptr);
-        m_attributes = attributes;
+        replaceBoundList(attributes);
         if (!m_attributes.empty())
             synchWithDatabase(m_attributes.front()->getDatabase());
         rebuild();
@@ -72,7 +75,9 @@ void AttributeWidget::addAttribute(db::Attribute* attribute)
     if (!attribute || std::find(m_attributes.begin(), m_attributes.end(), attribute) != m_attributes.end())
         return;
     applyPendingEdits();
-    m_attributes.push_back(attribute);
+    std::vector<db::Attribute*> attributes = m_attributes;
+    attributes.push_back(attribute);
+    replaceBoundList(std::move(attributes));
     rebuild();
 }
 
@@ -87,7 +92,9 @@ void AttributeWidget::removeAttribute(db::Attribute* attribute)
     if (it == m_attributes.end())
         return;
     applyPendingEdits();
-    m_attributes.erase(it);
+    std::vector<db::Attribute*> attributes = m_attributes;
+    attributes.erase(attributes.begin() + (it - m_attributes.begin()));
+    replaceBoundList(std::move(attributes));
     rebuild();
 }
 
@@ -133,7 +140,7 @@ void AttributeWidget::onDatabaseDestroyed(db::Database* database)
     // Hosts often tear down a document's database before the windows showing
     // it: nothing of it may be touched afterwards, not even on the way out.
     synchWithDatabase(nullptr);
-    m_attributes.clear();
+    replaceBoundList({});
     rebuild();
 }
 
@@ -141,11 +148,26 @@ void AttributeWidget::synchWithDatabase(db::Database* database)
 {
     // Removal is immediate so that a widget rebinding or dying inside a
     // notification gets no further call in it; addition waits for the next one.
-    if (m_database)
+    if (m_database && m_dispatcher)
+        m_dispatcher->remove(*this, *m_database);
+    else if (m_database)
         m_database->getObservers().remove(this, ObserverMode::Immediate);
     m_database = database;
-    if (m_database)
+    m_dispatcher = m_database ? WidgetDispatcher::outermostAbove(*this) : nullptr;
+    if (m_dispatcher)
+        m_dispatcher->add(*this, *m_database);
+    else if (m_database)
         m_database->getObservers().add(this, ObserverMode::Deferred);
+}
+
+void AttributeWidget::replaceBoundList(std::vector<db::Attribute*> attributes)
+{
+    // The dispatcher finds the widget by its attributes, so it hears of every change to them.
+    if (m_dispatcher)
+        m_dispatcher->forgetAttributes(*this, *m_database);
+    m_attributes = std::move(attributes);
+    if (m_dispatcher)
+        m_dispatcher->learnAttributes(*this, *m_database);
 }
 
 void AttributeWidget::applyPendingEdits()

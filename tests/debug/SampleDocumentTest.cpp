@@ -10,7 +10,6 @@
 #include <db/LoaderXML.h>
 
 #include <wxUtils/OrkButton.h>
-#include <wxUtils/OrkComboBox.h>
 #include <wxUtils/OrkListControl.h>
 #include <wxUtils/TreeItem.h>
 
@@ -44,13 +43,8 @@ TEST(DebugPanelSample, SampleSceneShowsItsFiguresAndHistoryAndIsCaptured)
     EXPECT_EQ(stats->getItemText(stats->getItem(0), 1),
               wxString::Format("%d", int(database.getTotalNodeCount())));
     EXPECT_EQ(stats->getItemText(stats->getItem(4), 1), "50");
-    EXPECT_EQ(panel->getUndoList()->getItemCount(), database.getUndoStackSize());
     EXPECT_EQ(panel->getRedoList()->getItemCount(), 1u);
-    EXPECT_TRUE(panel->getUndoButton()->IsEnabled());
-    EXPECT_TRUE(panel->getRedoButton()->IsEnabled());
-    EXPECT_TRUE(panel->getRedoButton()->getNativeButton()->IsEnabled());
-    EXPECT_EQ(panel->getDatabaseChooser()->findClientData(&database),
-              panel->getDatabaseChooser()->getSelection());
+    EXPECT_TRUE(panel->getRedoButton()->getNativeButton()->IsEnabled()) << "the button the user clicks";
 
     dbui::NodeBrowserTreeControl* tree = panel->getBrowser()->getTreeControl();
     ASSERT_NE(tree->GetRoot(), nullptr);

@@ -53,16 +53,16 @@ protected:
         std::filesystem::last_write_time(p, std::filesystem::file_time_type::clock::now() - age);
     }
 
-    static wxString question(const wxString& document)
+    /// The offer of `document`'s work, kept beside it unless `kept` says where.
+    static ExpectMessage offer(const wxString& document, int answer, const wxString& kept = wxString())
     {
-        return "The program ended before '" + document + "' was saved; its unsaved changes were kept in '" + document +
-               ".recovery'.\n\nYes: open the document with the recovered changes.\n"
-               "No: open the last saved version and set the recovered changes aside.\nCancel: open nothing now.";
-    }
-
-    ExpectMessage offer(const wxString& document, int answer) const
-    {
-        return ExpectMessage(question(document), answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+        return ExpectMessage("The program ended before '" + document +
+                                 "' was saved; its unsaved changes were kept in '" +
+                                 (kept.empty() ? document + ".recovery" : kept) +
+                                 "'.\n\nYes: open the document with the recovered changes.\n"
+                                 "No: open the last saved version and set the recovered changes aside.\n"
+                                 "Cancel: open nothing now.",
+                             answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
     }
 
     static ExpectMessage untitledOffer(const wxString& recoveryFile, int answer)
@@ -244,14 +244,8 @@ TEST_F(CrashRecoveryTest, UntitledWorkAndUnwritableFoldersUseTheRecoveryFolder)
     EXPECT_TRUE(kept.StartsWith(path("state/castle.lvl-"))) << kept;
     EXPECT_EQ(authorIn(kept), L"bob");
     m_document->close();
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()),
-                  ExpectMessage("The program ended before '" + castle() +
-                                    "' was saved; its unsaved changes were kept in '" + kept +
-                                    "'.\n\nYes: open the document with the recovered changes.\n"
-                                    "No: open the last saved version and set the recovered changes aside.\n"
-                                    "Cancel: open nothing now.",
-                                wxID_YES, wxYES_NO | wxCANCEL | wxICON_QUESTION));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success),
+                  offer(castle(), wxID_YES, kept));
     EXPECT_EQ(author(), L"bob");
     ::chmod(m_dir.c_str(), 0700);
 }
@@ -270,7 +264,7 @@ TEST_F(CrashRecoveryTest, RecoveryFileCountsOnlyWhenNewerThanItsDocument)
     EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle())) << "the recovery file is all that is left";
 }
 
-TEST_F(CrashRecoveryTest, FatalSignalWritesTheRecoveryFile)
+TEST_F(CrashRecoveryTest, FatalSignalOrUnhandledExceptionWritesTheRecoveryFile)
 {
     testing::FLAGS_gtest_death_test_style = "fast";
     ASSERT_EQ(m_document->save(castle()), Document::Success);
@@ -281,6 +275,13 @@ TEST_F(CrashRecoveryTest, FatalSignalWritesTheRecoveryFile)
     }
     EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
     EXPECT_EQ(m_document->getFilename(), castle()) << "only the crashed process took the recovery name";
+
+    ASSERT_TRUE(wxRemoveFile(castle() + ".recovery"));
+    {
+        CrashRecovery recovery(*m_document, CrashRecovery::UnhandledExceptions);
+        EXPECT_DEATH(std::terminate(), "");
+    }
+    EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
 }
 
 /// A host's document whose own saving goes through windows (a progress
@@ -377,18 +378,6 @@ TEST_F(CrashRecoveryTest, TerminationSignalDuringAnEditKeepsTheWholeEdit)
     EXPECT_EQ(authorIn(castle() + ".recovery"), L"cid");
 }
 
-TEST_F(CrashRecoveryTest, UnhandledExceptionWritesTheRecoveryFile)
-{
-    testing::FLAGS_gtest_death_test_style = "fast";
-    ASSERT_EQ(m_document->save(castle()), Document::Success);
-    edit(L"bob");
-    {
-        CrashRecovery recovery(*m_document, CrashRecovery::UnhandledExceptions);
-        EXPECT_DEATH(std::terminate(), "");
-    }
-    EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
-}
-
 // ---------------------------------------------------------------------------
 // Offering recovery at the next start
 // ---------------------------------------------------------------------------
@@ -444,14 +433,12 @@ TEST_F(CrashRecoveryTest, DeclinedRecoverySetsTheChangesAsideAndCancelKeepsEvery
 {
     makeCrashedDocument();
     CrashRecovery recovery(*m_document);
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_CANCEL));
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Cancelled),
+                  offer(castle(), wxID_CANCEL));
     EXPECT_EQ(m_document->getTitle(), "No file open");
     EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle())) << "the question comes again next time";
 
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_NO));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success), offer(castle(), wxID_NO));
     EXPECT_EQ(author(), L"ann");
     EXPECT_FALSE(m_document->hasChangedSinceLastSave());
     EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "no question at the next start";
@@ -489,9 +476,7 @@ TEST_F(CrashRecoveryTest, BrokenRecoveryFileLeavesTheSavedVersion)
     writeText(castle() + ".recovery", "<half a file");
     setAge(castle() + ".recovery", std::chrono::seconds(1));
     CrashRecovery recovery(*m_document);
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES));
-    EXPECT_EQ(result, Document::LoadFailed);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::LoadFailed), offer(castle(), wxID_YES));
     EXPECT_EQ(author(), L"ann") << "the saved version is open and unharmed";
     EXPECT_FALSE(m_document->hasChangedSinceLastSave());
     EXPECT_FALSE(m_database.canUndo());

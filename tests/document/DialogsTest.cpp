@@ -2,6 +2,7 @@
 // "Cannot write" message for files that may not be replaced.
 
 #include "DocumentTestSupport.h"
+#include "FileSystemFaults.h"
 
 #include <dbui/CrashRecovery.h>
 
@@ -10,12 +11,7 @@
 
 #include <optional>
 
-#include <linux/capability.h>
-#include <linux/securebits.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 using namespace doctest;
 using dbui::Document;
@@ -111,71 +107,21 @@ TEST_F(DocumentTest, WithBothKindsTheDialogsOfferEitherAndTheChoiceNamesTheFile)
     wxTEST_DIALOG(m_document->showFileSaveAsDialog(chosen), ExpectFileDialog("Save as", path("x.dbb")).presetKind(1));
 }
 
-/// Makes files without write permission unwritable for this test even when it
-/// runs as root, whose permission checks would otherwise pass everything: the
-/// thread gives up its file-permission override while this lives.
-class WithoutPermissionOverride
-{
-public:
-    WithoutPermissionOverride()
-    {
-        if (getuid() != 0)
-        {
-            m_usable = true;
-            return;
-        }
-        m_oldBits = prctl(PR_GET_SECUREBITS);
-        // Without this bit the kernel gives root every permitted capability
-        // back for access() checks.
-        if (m_oldBits < 0 || prctl(PR_SET_SECUREBITS, m_oldBits | SECBIT_NO_SETUID_FIXUP) != 0)
-            return;
-        m_header.version = _LINUX_CAPABILITY_VERSION_3;
-        m_header.pid = 0;
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-        if (syscall(SYS_capset, &m_header, reduced) != 0)
-            return;
-        m_changed = true;
-        m_usable = true;
-    }
-
-    ~WithoutPermissionOverride()
-    {
-        if (!m_changed)
-            return;
-        syscall(SYS_capset, &m_header, m_saved);
-        prctl(PR_SET_SECUREBITS, m_oldBits);
-    }
-
-    bool usable() const { return m_usable; }
-
-private:
-    bool m_usable = false;
-    bool m_changed = false;
-    int m_oldBits = 0;
-    __user_cap_header_struct m_header{};
-    __user_cap_data_struct m_saved[2]{};
-};
-
 TEST_F(DocumentTest, ReadOnlyFileIsNeverOverwritten)
 {
     const wxString locked = path("locked.lvl");
     writeText(locked, "precious");
     ASSERT_EQ(chmod(locked.fn_str(), 0444), 0);
-    WithoutPermissionOverride guard;
-    if (!guard.usable() || wxFile::Access(locked, wxFile::write))
-        GTEST_SKIP() << "cannot make a file read-only for this user";
+    ASSERT_EQ(chmod(m_dir.c_str(), 0755), 0);
+    dbuitest::OrdinaryUser user;
+    ASSERT_FALSE(wxFile::Access(locked, wxFile::write));
 
     const ExpectMessage cannotWrite("Cannot write to '" + locked + "'.", wxID_OK, wxOK | wxCENTRE);
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->save(locked), cannotWrite);
-    EXPECT_EQ(result, Document::Cancelled);
-    wxTEST_DIALOG(result = m_document->saveCopy(locked), cannotWrite);
-    EXPECT_EQ(result, Document::Cancelled) << "no overwrite question for a file that cannot be written";
-    wxTEST_DIALOG(result = m_document->saveAs(locked), cannotWrite);
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->save(locked), Document::Cancelled), cannotWrite);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveCopy(locked), Document::Cancelled)
+                      << "no overwrite question for a file that cannot be written",
+                  cannotWrite);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveAs(locked), Document::Cancelled), cannotWrite);
     EXPECT_EQ(readAll(locked), "precious");
     EXPECT_TRUE(m_document->getFilename().empty());
     EXPECT_TRUE(m_observer.lifecycle().empty());
@@ -235,13 +181,12 @@ TEST_F(DocumentTest, NonAsciiNamesAreTheFilesTheSystemKnowsByThoseNames)
         EXPECT_EQ(author(), L"ann");
 
         ASSERT_EQ(chmod(onDisk.c_str(), 0444), 0);
+        ASSERT_EQ(chmod(m_dir.c_str(), 0755), 0);
         {
-            WithoutPermissionOverride guard;
-            ASSERT_TRUE(guard.usable());
-            Document::ErrorCode result = Document::Success;
-            wxTEST_DIALOG(result = m_document->save(name),
+            dbuitest::OrdinaryUser user;
+            wxTEST_DIALOG(EXPECT_EQ(m_document->save(name), Document::Cancelled)
+                              << "the check must look at the file that would be replaced",
                           ExpectMessage("Cannot write to '" + name + "'.", wxID_OK, wxOK | wxCENTRE));
-            EXPECT_EQ(result, Document::Cancelled) << "the check must look at the file that would be replaced";
         }
         std::filesystem::remove(onDisk);
         std::filesystem::remove(onDisk.string() + ".recovery");

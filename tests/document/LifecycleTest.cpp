@@ -29,8 +29,6 @@ TEST_F(DocumentTest, NewDocumentOverFullDatabaseStartsUnchangedWithNothingToUndo
     EXPECT_EQ(m_document->getTitle(), "No file open");
     EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open");
     EXPECT_TRUE(m_document->getFilename().empty());
-    EXPECT_EQ(m_document->getFileExtension(), "lvl");
-    EXPECT_EQ(m_document->getDatabase(), &m_database);
     EXPECT_TRUE(hasNode(L"level")) << "constructing a document leaves the content alone";
 }
 
@@ -157,9 +155,8 @@ TEST_F(DocumentTest, FailedSaveInPromptIsReportedAndTheCloseGoesOn)
     edit(L"bob");
     std::filesystem::remove_all(m_dir / "sub"); // the folder vanished: the save cannot succeed
 
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->userSavedOrAgreedToLoss(), savePrompt(wxID_YES), savingFailed());
-    EXPECT_EQ(result, Document::SaveFailed);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->userSavedOrAgreedToLoss(), Document::SaveFailed), savePrompt(wxID_YES),
+                  savingFailed());
     EXPECT_EQ(m_document->getFilename(), path("sub/a.lvl")) << "a failed save keeps the name";
     EXPECT_TRUE(m_document->hasChangedSinceLastSave()) << "a failed save keeps the change mark";
     EXPECT_EQ(m_history->getCount(), 0u) << "a failed save enters nothing in the recent files";
@@ -168,8 +165,7 @@ TEST_F(DocumentTest, FailedSaveInPromptIsReportedAndTheCloseGoesOn)
     wxTEST_DIALOG(allowed = m_document->canClose(), savePrompt(wxID_YES), savingFailed());
     EXPECT_TRUE(allowed) << "the user was told; refusing the close would trap them";
 
-    wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(wxID_YES), savingFailed());
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Success), savePrompt(wxID_YES), savingFailed());
     EXPECT_EQ(m_document->getTitle(), "No file open");
 }
 
@@ -203,9 +199,7 @@ TEST_F(DocumentTest, CreateNewCancelledAtThePromptOrByTheHostTouchesNothing)
 {
     edit(L"bob");
     m_observer.clear();
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->createNew(), savePrompt(wxID_CANCEL));
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->createNew(), Document::Cancelled), savePrompt(wxID_CANCEL));
     EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open *");
     EXPECT_TRUE(m_observer.calls.empty());
 
@@ -358,10 +352,8 @@ TEST_F(DocumentTest, OpenDialogCancelledChangesNothing)
     m_document->setFileHistory(m_history.get());
     ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
     writeText(path("other.lvl"), "not opened");
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->open(),
+    wxTEST_DIALOG(EXPECT_EQ(m_document->open(), Document::Cancelled),
                   ExpectFileDialog("Open", path("other.lvl"), wxID_CANCEL).presetTo(path("castle.lvl")));
-    EXPECT_EQ(result, Document::Cancelled);
     EXPECT_EQ(m_document->getTitle(), "castle");
     EXPECT_TRUE(hasNode(L"level"));
 
@@ -373,8 +365,7 @@ TEST_F(DocumentTest, OpenDialogCancelledChangesNothing)
     EXPECT_EQ(answer, wxID_CANCEL);
     EXPECT_EQ(chosen, path("other.lvl"));
 
-    wxTEST_DIALOG(result = m_document->open(), ExpectFileDialog("Open", path("castle.lvl")));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->open(), Document::Success), ExpectFileDialog("Open", path("castle.lvl")));
 }
 
 // ---------------------------------------------------------------------------
@@ -401,13 +392,12 @@ TEST_F(DocumentTest, MissingRecentFileCanBeRemovedFromTheList)
     m_history->addFileToHistory(gone);
     const wxString question = "File '" + gone + "' could not be loaded.\nRemove from recent files list?";
 
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->openMostRecent(), ExpectMessage(question, wxID_NO, wxYES_NO));
-    EXPECT_EQ(result, Document::LoadFailed);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->openMostRecent(), Document::LoadFailed),
+                  ExpectMessage(question, wxID_NO, wxYES_NO));
     EXPECT_EQ(m_history->getHistoryFile(0), gone) << "answered no, the entry stays";
 
-    wxTEST_DIALOG(result = m_document->openRecent(0), ExpectMessage(question, wxID_YES, wxYES_NO));
-    EXPECT_EQ(result, Document::LoadFailed);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->openRecent(0), Document::LoadFailed),
+                  ExpectMessage(question, wxID_YES, wxYES_NO));
     ASSERT_EQ(m_history->getCount(), 1u);
     EXPECT_EQ(m_history->getHistoryFile(0), path("other.lvl"));
 }
@@ -422,12 +412,10 @@ TEST_F(DocumentTest, RemovingFailedRecentFileSurvivesSaveAsInThePrompt)
     ASSERT_EQ(m_document->createNew(), Document::Success);
     fillDatabase(L"draft");
 
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->openRecent(0), savePrompt(wxID_YES),
-                  ExpectFileDialog("Save as", path("draft.lvl")).presetTo(gone),
-                  ExpectMessage("File '" + gone + "' could not be loaded.\nRemove from recent files list?", wxID_YES,
-                                wxYES_NO));
-    EXPECT_EQ(result, Document::LoadFailed);
+    wxTEST_DIALOG(
+        EXPECT_EQ(m_document->openRecent(0), Document::LoadFailed), savePrompt(wxID_YES),
+        ExpectFileDialog("Save as", path("draft.lvl")).presetTo(gone),
+        ExpectMessage("File '" + gone + "' could not be loaded.\nRemove from recent files list?", wxID_YES, wxYES_NO));
     ASSERT_EQ(m_history->getCount(), 1u);
     EXPECT_EQ(m_history->getHistoryFile(0), path("draft.lvl"));
 }
@@ -463,25 +451,24 @@ TEST_F(DocumentTest, SaveAsAsksBeforeOverwritingAndTellsObserversTwice)
     writeText(existing, "precious");
     const wxString question = existing + " already exists.  Are you sure you want to overwrite it?";
 
-    Document::ErrorCode result = Document::Success;
-    wxTEST_DIALOG(result = m_document->saveAs(existing), ExpectMessage(question, wxID_CANCEL, wxOK | wxCANCEL | wxCENTRE));
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveAs(existing), Document::Cancelled),
+                  ExpectMessage(question, wxID_CANCEL, wxOK | wxCANCEL | wxCENTRE));
     EXPECT_EQ(readAll(existing), "precious");
     EXPECT_TRUE(m_observer.lifecycle().empty());
 
-    wxTEST_DIALOG(result = m_document->saveAs(existing), ExpectMessage(question, wxID_OK, wxOK | wxCANCEL | wxCENTRE));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveAs(existing), Document::Success),
+                  ExpectMessage(question, wxID_OK, wxOK | wxCANCEL | wxCENTRE));
     EXPECT_NE(readAll(existing).find("level"), std::string::npos);
     EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"saved", "saved"}));
     EXPECT_EQ(m_document->getTitle(), "keep");
     EXPECT_EQ(m_history->getCount(), 1u) << "the same name is listed once";
 
     // With no name, the save-as dialog asks; a new file needs no question.
-    wxTEST_DIALOG(result = m_document->saveAs(wxString()), ExpectFileDialog("Save as", path("fresh.lvl")));
-    EXPECT_EQ(result, Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveAs(wxString()), Document::Success),
+                  ExpectFileDialog("Save as", path("fresh.lvl")));
     EXPECT_EQ(m_document->getFilename(), path("fresh.lvl"));
-    wxTEST_DIALOG(result = m_document->saveAs(wxString()), ExpectFileDialog("Save as", path("other.lvl"), wxID_CANCEL));
-    EXPECT_EQ(result, Document::Cancelled);
+    wxTEST_DIALOG(EXPECT_EQ(m_document->saveAs(wxString()), Document::Cancelled),
+                  ExpectFileDialog("Save as", path("other.lvl"), wxID_CANCEL));
     EXPECT_EQ(m_document->getFilename(), path("fresh.lvl"));
 }
 

@@ -724,6 +724,22 @@ TEST(Editor, NodesCopiedInOneEditorPasteInAnother)
     EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
 }
 
+TEST(Editor, FindingNodesCountsThemInTheStatusBar)
+{
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    viewstest::pressCtrl(tree, 'f');
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == editor.frame->getBrowser()->getFilterBox(); }));
+    wxUIActionSimulator().Text("type:light");
+    wxtest::pump();
+    const std::size_t lights = tree->GetFilterMatchCount();
+    EXPECT_GT(lights, 0u);
+    EXPECT_EQ(editor.status(0), wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    wxtest::pump();
+    EXPECT_EQ(editor.status(0), wxString::Format("%zu nodes", editor.database.getTotalNodeCount()));
+}
+
 TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
 {
     {

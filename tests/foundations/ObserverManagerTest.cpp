@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,6 +43,11 @@ struct ObserverManagerTest : ::testing::Test
     {
         manager.notify([](Probe* p) { p->onNotify(); });
     }
+    void addAll(std::initializer_list<Probe*> probes)
+    {
+        for (Probe* p : probes)
+            manager.add(p, ObserverMode::Deferred);
+    }
     std::vector<std::string> log;
     RecordingReporter reporter;
     ObserverManager<Probe> manager{&reporter};
@@ -71,9 +77,7 @@ TEST_F(ObserverManagerTest, RemovingAnUnknownObserverReportsOnceAndChangesNothin
 
 TEST_F(ObserverManagerTest, ImmediateRemovalDuringNotificationSkipsTheRemovedObserver)
 {
-    manager.add(&a, ObserverMode::Deferred);
-    manager.add(&b, ObserverMode::Deferred);
-    manager.add(&c, ObserverMode::Deferred);
+    addAll({&a, &b, &c});
     a.action = [&] { manager.remove(&b, ObserverMode::Immediate); };
     notifyAll();
     EXPECT_EQ(log, (std::vector<std::string>{"a", "c"}));
@@ -82,8 +86,7 @@ TEST_F(ObserverManagerTest, ImmediateRemovalDuringNotificationSkipsTheRemovedObs
 
 TEST_F(ObserverManagerTest, DeferredRemovalDuringNotificationStillCallsItOnce)
 {
-    manager.add(&a, ObserverMode::Deferred);
-    manager.add(&b, ObserverMode::Deferred);
+    addAll({&a, &b});
     a.action = [&] { manager.remove(&b, ObserverMode::Deferred); };
     notifyAll();
     EXPECT_EQ(log, (std::vector<std::string>{"a", "b"}));
@@ -114,9 +117,7 @@ TEST_F(ObserverManagerTest, ImmediateAdditionJoinsTheRunningNotification)
 
 TEST_F(ObserverManagerTest, ReAddingAPendingRemovalKeepsItsPlace)
 {
-    manager.add(&a, ObserverMode::Deferred);
-    manager.add(&b, ObserverMode::Deferred);
-    manager.add(&c, ObserverMode::Deferred);
+    addAll({&a, &b, &c});
     a.action = [&] {
         manager.remove(&b, ObserverMode::Deferred);
         EXPECT_TRUE(manager.add(&b, ObserverMode::Deferred));
@@ -145,9 +146,7 @@ TEST_F(ObserverManagerTest, RemovingAPendingAdditionCancelsItSilently)
 
 TEST_F(ObserverManagerTest, ObserverRemovingItselfAndOthersLeavesACleanList)
 {
-    manager.add(&a, ObserverMode::Deferred);
-    manager.add(&b, ObserverMode::Deferred);
-    manager.add(&c, ObserverMode::Deferred);
+    addAll({&a, &b, &c});
     b.action = [&] {
         manager.remove(&b, ObserverMode::Immediate);
         manager.remove(&a, ObserverMode::Immediate);
@@ -161,9 +160,7 @@ TEST_F(ObserverManagerTest, ObserverRemovingItselfAndOthersLeavesACleanList)
 
 TEST_F(ObserverManagerTest, NestedNotificationDoesNotDisturbTheOuterOne)
 {
-    manager.add(&a, ObserverMode::Deferred);
-    manager.add(&b, ObserverMode::Deferred);
-    manager.add(&c, ObserverMode::Deferred);
+    addAll({&a, &b, &c});
     bool nested = false;
     a.action = [&] {
         if (nested)
@@ -180,8 +177,7 @@ TEST_F(ObserverManagerTest, NestedNotificationDoesNotDisturbTheOuterOne)
 
 TEST_F(ObserverManagerTest, ObserverThatThrowsLeavesTheListAsAfterANormalNotification)
 {
-    manager.add(&a, ObserverMode::Deferred);
-    manager.add(&b, ObserverMode::Deferred);
+    addAll({&a, &b});
     // The throw leaves from inside a nested notification.
     a.action = [&] {
         a.action = nullptr;

@@ -1,13 +1,15 @@
 // Model-based tests: random edit sequences checked against snapshots of the
-// whole database, with an observer that rebuilds the node tree from change sets
-// alone; and observers that come and go while being notified, checked against
-// a reference model of the observer list's rules.
+// whole database, with an observer that rebuilds the node tree and the arrays
+// from change sets alone; array element edits against a plain vector; and
+// observers that come and go while being notified, checked against a
+// reference model of the observer list's rules.
 
 #include "NodeDbTestSupport.h"
 
 #include <db/AttributeArray.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
+#include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumArrayAttribute.h>
 #include <db/FloatArrayAttribute.h>
@@ -25,8 +27,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <random>
 #include <unordered_map>
 
@@ -58,8 +62,9 @@ public:
     std::vector<db::Attribute*> attributes;
 };
 
-/// Keeps its own picture of the nodes (name and parent of each) from change
-/// sets only, as a tree view does.
+/// Keeps its own picture of the nodes (name and parent of each) and of every
+/// array from change sets only, as a tree view and array widgets do: an array
+/// is read again only when a change set names it or brings it in.
 class MirrorObserver : public db::DatabaseObserver
 {
 public:
@@ -75,6 +80,7 @@ public:
         database.accept(&all);
         for (db::Node* node : all.nodes)
             m_nodes[node] = {node->getName(), node->getParentNode()};
+        readArraysIn(database);
         database.getObservers().add(this, ObserverMode::Deferred);
     }
     ~MirrorObserver() override { m_database.getObservers().remove(this, ObserverMode::Immediate); }
@@ -97,6 +103,14 @@ public:
         {
             EXPECT_EQ(m_nodes.count(node), 0u) << "added a node twice";
             m_nodes[node] = {node->getName(), node->getParentNode()};
+            readArraysIn(*node);
+        }
+        for (db::Attribute* attribute : changes.AddedAttributes())
+            readArraysIn(*attribute);
+        for (db::Attribute* attribute : changes.ChangedAttributes())
+        {
+            if (attribute->asArrayAttribute())
+                m_arrays[attribute] = describe(*attribute);
         }
     }
 
@@ -113,11 +127,33 @@ public:
             EXPECT_EQ(it->second.name, node->getName());
             EXPECT_EQ(it->second.parent, node->getParentNode());
         }
+        Everything attributes;
+        m_database.accept(&attributes);
+        for (db::Attribute* attribute : attributes.all)
+        {
+            if (!attribute->asArrayAttribute())
+                continue;
+            const auto it = m_arrays.find(attribute);
+            ASSERT_NE(it, m_arrays.end()) << "an array came in unreported";
+            ASSERT_EQ(it->second, describe(*attribute)) << "an array changed unreported";
+        }
     }
 
 private:
+    void readArraysIn(db::Attribute& root)
+    {
+        Everything attributes;
+        root.accept(&attributes);
+        for (db::Attribute* attribute : attributes.all)
+        {
+            if (attribute->asArrayAttribute())
+                m_arrays[attribute] = describe(*attribute);
+        }
+    }
+
     db::Database& m_database;
     std::unordered_map<db::Node*, Entry> m_nodes;
+    std::unordered_map<db::Attribute*, std::string> m_arrays;
 };
 
 class RandomEditor
@@ -200,22 +236,75 @@ public:
         }
     }
 
+    /// One element inserted or replaced at a random place, typed to the array.
+    template <class Array, class Value>
+    bool editElement(Array* array, Value value)
+    {
+        if (!array)
+            return false;
+        const unsigned int size = array->getSize();
+        if (size > 0 && chance(50))
+            array->setElement(static_cast<unsigned int>(pick(static_cast<int>(size))), value);
+        else
+            array->insert(static_cast<unsigned int>(pick(static_cast<int>(size) + 1)), value);
+        return true;
+    }
+
+    void editElement(db::ArrayAttribute& array)
+    {
+        const float f = static_cast<float>(pick(200) - 100) / 4.0f;
+        OrkP::Matrix34 m;
+        m.set(1, 2, f);
+        const bool done = editElement(array.asIntArrayAttribute(), pick(3000) - 1500) ||
+                          editElement(array.asBoolArrayAttribute(), chance(50)) ||
+                          editElement(array.asEnumArrayAttribute(), pick(4)) ||
+                          editElement(array.asFloatArrayAttribute(), f) ||
+                          editElement(array.asDoubleArrayAttribute(), f * 3.0) ||
+                          editElement(array.asStringArrayAttribute(), L"e" + std::to_wstring(pick(100))) ||
+                          editElement(array.asVector3ArrayAttribute(), OrkP::Vector3(f, 1, -f)) ||
+                          editElement(array.asMatrix34ArrayAttribute(), m) ||
+                          editElement(array.asPointerArrayAttribute(), chance(20) ? nullptr : anyNode(true));
+        EXPECT_TRUE(done) << "an array type the editor does not know";
+    }
+
+    /// Arrays long enough to be kept element by element for undo, or short.
+    void refill(db::ArrayAttribute& array)
+    {
+        db::ChangeBlock block(m_database, L"refill");
+        array.clear();
+        const int size = chance(70) ? 16 + pick(40) : pick(8);
+        for (int i = 0; i < size; ++i)
+            array.addDefault();
+    }
+
     void editArray(db::ArrayAttribute& array)
     {
         const unsigned int size = array.getSize();
-        const int choice = pick(4);
-        if (choice == 0 && size > 0)
+        const int choice = pick(10);
+        if (choice < 2 && size > 0)
             array.removeElement(static_cast<unsigned int>(pick(static_cast<int>(size))));
-        else if (choice == 1 && size > 0 && chance(30))
+        else if (choice == 2 && chance(30))
             array.clear();
-        else if (auto* v = array.asFloatArrayAttribute(); v && size > 0 && choice == 2)
-            v->setElement(0, static_cast<float>(pick(50)));
-        else if (auto* p = array.asPointerArrayAttribute())
-            p->add(anyNode(true));
-        else if (auto* s = array.asStringArrayAttribute(); s && choice == 2)
-            s->insert(0, L"first");
-        else
+        else if (choice == 3)
+            refill(array);
+        else if (choice == 4)
             array.addDefault();
+        else if (choice == 5)
+        {
+            // Many element edits of one array in one step, some whole ones among them.
+            db::ChangeBlock block(m_database, L"burst");
+            for (int i = 1 + pick(30); i > 0; --i)
+            {
+                if (chance(5))
+                    refill(array);
+                else if (chance(20) && array.getSize() > 0)
+                    array.removeElement(static_cast<unsigned int>(pick(static_cast<int>(array.getSize()))));
+                else
+                    editElement(array);
+            }
+        }
+        else
+            editElement(array);
     }
 
     db::NodeContainer* anyContainer()
@@ -373,7 +462,12 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
     // A starting scene with some of everything.
     for (int i = 0; i < 6; ++i)
         editor.addNode();
-    addNode(database, L"AllTypes", L"all");
+    db::Node* all = addNode(database, L"AllTypes", L"all");
+    for (db::Attribute* attribute : editor.attributesOf(*all))
+    {
+        if (db::ArrayAttribute* array = attribute->asArrayAttribute())
+            editor.refill(*array);
+    }
     database.clearUndoHistory();
 
     MirrorObserver mirror(database);
@@ -446,6 +540,163 @@ TEST(RandomEdits, UndoAllRestoresTheStartAndRedoAllTheEnd)
         if (::testing::Test::HasFailure())
             break;
     }
+}
+
+// ------------------------------------------------------- array element edits
+
+/// Random edits of one int array, each applied to a plain vector as well.
+class ArrayEditor
+{
+public:
+    ArrayEditor(db::IntArrayAttribute& array, std::vector<int>& model, unsigned int seed)
+        : m_array(array), m_model(model), m_rng(seed)
+    {
+    }
+
+    int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_rng); }
+
+    void edit()
+    {
+        const int size = static_cast<int>(m_model.size());
+        const int value = pick(1000);
+        // Weighted: insertions, replacements, removals, appends, whole values, emptying.
+        const int kind = size == 0 ? 0 : pick(20);
+        const int index = pick(kind < 5 ? size + 1 : std::max(size, 1));
+        if (kind < 5)
+        {
+            m_array.insert(static_cast<unsigned int>(index), value);
+            m_model.insert(m_model.begin() + index, value);
+        }
+        else if (kind < 10)
+        {
+            m_array.setElement(static_cast<unsigned int>(index), value);
+            m_model[static_cast<std::size_t>(index)] = value;
+        }
+        else if (kind < 14)
+        {
+            m_array.removeElement(static_cast<unsigned int>(index));
+            m_model.erase(m_model.begin() + index);
+        }
+        else if (kind < 17)
+        {
+            m_array.add(value);
+            m_model.push_back(value);
+        }
+        else if (kind < 19)
+        {
+            m_model.assign(static_cast<std::size_t>(pick(60)), value);
+            m_array.setValues(m_model);
+        }
+        else
+        {
+            m_array.clear();
+            m_model.clear();
+        }
+    }
+
+private:
+    db::IntArrayAttribute& m_array;
+    std::vector<int>& m_model;
+    std::mt19937 m_rng;
+};
+
+TEST(RandomEdits, ArrayElementEditsUndoAndRedoAsAPlainVectorDoes)
+{
+    const unsigned int seeds = longMode() ? 500 : 20;
+    for (unsigned int seed = 1; seed <= seeds && !::testing::Test::HasFailure(); ++seed)
+    {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        db::Database database;
+        db::IntArrayAttribute& array = *addNode(database, L"AllTypes", L"all")->findAttribute(L"intArray")->asIntArrayAttribute();
+        std::vector<int> model(40);
+        std::iota(model.begin(), model.end(), 0);
+        array.setValues(model);
+        database.clearUndoHistory();
+        ArrayEditor editor(array, model, seed);
+        // The states before and after each step on the undo stack, and those undone.
+        std::vector<std::vector<int>> history{model};
+        std::vector<std::vector<int>> future;
+
+        for (int step = 0; step < 300; ++step)
+        {
+            const unsigned int undoBefore = database.getUndoStackSize();
+            const int kind = editor.pick(10);
+            if (kind < 4)
+                editor.edit();
+            else if (kind < 6)
+            {
+                db::ChangeBlock block(database, L"block");
+                for (int i = 1 + editor.pick(40); i > 0; --i)
+                    editor.edit();
+            }
+            else if (kind == 6)
+            {
+                const std::vector<int> before = model;
+                database.beginChangeBlock(db::ChangeMode::Transient);
+                for (int i = 1 + editor.pick(8); i > 0; --i)
+                {
+                    editor.edit();
+                    database.commitTransient();
+                }
+                if (editor.pick(3) == 0)
+                {
+                    database.cancelChangeBlock();
+                    model = before;
+                }
+                else
+                    database.endChangeBlock(L"drag");
+            }
+            else if (kind < 9 && database.undo())
+            {
+                future.push_back(history.back());
+                history.pop_back();
+                model = history.back();
+            }
+            else if (database.redo())
+            {
+                history.push_back(future.back());
+                future.pop_back();
+                model = history.back();
+            }
+            if (kind < 7 && database.getUndoStackSize() == undoBefore + 1)
+            {
+                history.push_back(model);
+                future.clear();
+            }
+            ASSERT_EQ(array.getValues(), model) << "step " << step << " of kind " << kind;
+        }
+
+        const std::vector<int> end = model;
+        int undone = 0;
+        for (; database.undo(); ++undone)
+            ;
+        EXPECT_EQ(array.getValues(), history.front()) << "undoing everything did not restore the start";
+        for (int i = 0; i < undone; ++i)
+            database.redo();
+        EXPECT_EQ(array.getValues(), end) << "redoing everything did not restore the end";
+    }
+}
+
+TEST(UndoHistory, AnElementAddedToALongArrayKeepsOneElementForUndo)
+{
+    db::Database database;
+    db::FloatArrayAttribute& array =
+        *addNode(database, L"AllTypes", L"all")->findAttribute(L"floatArray")->asFloatArrayAttribute();
+    array.setValues(std::vector<float>(100000, 0.5f));
+    database.clearUndoHistory();
+    for (int i = 0; i < 100; ++i)
+        array.add(static_cast<float>(i));
+    EXPECT_LT(database.getUndoMemoryUsage(), 100u * 1024u) << "each step keeps a copy of the array";
+    {
+        // Past a sixteenth of the array, one copy of it costs less than more records.
+        db::ChangeBlock block(database, L"many");
+        for (int i = 0; i < 20000; ++i)
+            array.setElement(static_cast<unsigned int>(i), 1.0f);
+    }
+    EXPECT_LT(database.getUndoMemoryUsage(), 100u * 1024u + 7000u * 100u + 2u * 100100u * sizeof(float));
+    while (database.undo())
+        ;
+    EXPECT_EQ(array.getValues(), std::vector<float>(100000, 0.5f));
 }
 
 // ------------------------------------------------------------- observer churn

@@ -3,6 +3,7 @@
 #include <wxUtils/OrkButton.h>
 #include <wxUtils/OrkCheckBox.h>
 #include <wxUtils/OrkComboBox.h>
+#include <wxUtils/OrkListControl.h>
 #include <wxUtils/OrkPanel.h>
 #include <wxUtils/OrkScrollWindow.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
@@ -51,12 +52,19 @@ TEST(PanelBuilderTest, EveryAddCallReturnsAControlOnTheWindowBeingBuilt)
     wxUtils::OrkCheckBox* check = builder.addCheckBox("Enable debug trace", 0, 0, wxDefaultSize, 0);
     wxUtils::OrkComboBox* combo = builder.addComboBox(0, wxEXPAND, wxDefaultSize, 0);
     wxUtils::OrkButton* button = builder.addButton("Undo", "Undo the last step", 0, 0, wxDefaultSize, 0);
+    wxUtils::OrkListControl* list =
+        builder.addListControl(1, wxEXPAND, wxDefaultSize, wxUtils::OrkListControl::MultipleSelection, -1);
     builder.addSpacer(8);
     builder.endSizer();
     wxtest::show(panel);
 
-    for (wxWindow* w : std::initializer_list<wxWindow*>{box, spin, check, combo, button})
+    for (wxWindow* w : std::initializer_list<wxWindow*>{box, spin, check, combo, button, list})
         EXPECT_EQ(w->GetParent(), panel);
+    EXPECT_TRUE(list->hasOrkStyle(wxUtils::OrkListControl::MultipleSelection));
+    const wxSizerItem* listItem = panel->GetSizer()->GetItem(list, true);
+    ASSERT_NE(listItem, nullptr);
+    EXPECT_EQ(listItem->GetProportion(), 1);
+    EXPECT_TRUE(listItem->GetFlag() & wxEXPAND);
     EXPECT_EQ(check->GetLabel(), "Enable debug trace");
     EXPECT_EQ(button->getLabel(), "Undo");
     EXPECT_EQ(button->GetToolTipText(), "Undo the last step");

@@ -2,8 +2,6 @@
 
 #include <wxUtils/OrkListControl.h>
 #include <wxUtils/OrkListItemCompareStrategyAlphabetical.h>
-#include <wxUtils/OrkPanel.h>
-#include <wxUtils/PanelBuilder.h>
 
 #include <wx/panel.h>
 #include <wx/sizer.h>
@@ -199,17 +197,15 @@ TEST(ListControl, MouseSelectionFollowsClickCtrlAndShiftAndIsReportedTopToBottom
     EXPECT_EQ(selectedIndices(list), (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(list->getSelectedItemCount(), 5u);
     EXPECT_EQ(log.types.size(), eventsBefore);
-}
 
-TEST(ListControl, SingleSelectionListIgnoresCtrlAndShift)
-{
-    OrkListControl* list = makeList(nullptr, 0);
+    // A single-selection list takes Ctrl and Shift clicks as plain ones.
+    OrkListControl* single = makeList(nullptr, 0);
     for (int i = 0; i < 4; ++i)
-        list->appendItem(wxString::Format("row %d", i));
-    mouse(list, wxEVT_LEFT_DOWN, rowPoint(list, 0));
-    mouse(list, wxEVT_LEFT_DOWN, rowPoint(list, 2), Ctrl);
-    mouse(list, wxEVT_LEFT_DOWN, rowPoint(list, 3), Shift);
-    EXPECT_EQ(selectedIndices(list), (std::vector<int>{3}));
+        single->appendItem(wxString::Format("row %d", i));
+    mouse(single, wxEVT_LEFT_DOWN, rowPoint(single, 0));
+    mouse(single, wxEVT_LEFT_DOWN, rowPoint(single, 2), Ctrl);
+    mouse(single, wxEVT_LEFT_DOWN, rowPoint(single, 3), Shift);
+    EXPECT_EQ(selectedIndices(single), (std::vector<int>{3}));
 }
 
 TEST(ListControl, KeyDownReachesTheParentFirstAndSkippedKeysStillNavigate)
@@ -255,28 +251,26 @@ TEST(ListControl, ContextMenuEventNamesTheRowUnderThePointOrNone)
     OrkListControl* list = makeList(&log);
     for (int i = 0; i < 3; ++i)
         list->appendItem(wxString::Format("row %d", i));
+    auto contextMenu = [list](const wxPoint& screen) {
+        wxContextMenuEvent event(wxEVT_CONTEXT_MENU, list->GetId(), screen);
+        event.SetEventObject(list);
+        list->ProcessWindowEvent(event);
+    };
 
     const wxPoint onRow = rowPoint(list, 2);
-    wxContextMenuEvent onRowEvent(wxEVT_CONTEXT_MENU, list->GetId(), list->ClientToScreen(onRow));
-    onRowEvent.SetEventObject(list);
-    list->ProcessWindowEvent(onRowEvent);
+    contextMenu(list->ClientToScreen(onRow));
     ASSERT_FALSE(log.types.empty());
     EXPECT_EQ(log.types.back(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU);
     EXPECT_EQ(log.items.back(), list->getItem(2));
     EXPECT_EQ(log.points.back(), onRow) << "the point is in the list's client coordinates";
     EXPECT_EQ(selectedIndices(list), (std::vector<int>{2})) << "a right click selects the row it is on";
 
-    const wxPoint below(20, list->GetClientSize().y - 3);
-    wxContextMenuEvent belowEvent(wxEVT_CONTEXT_MENU, list->GetId(), list->ClientToScreen(below));
-    belowEvent.SetEventObject(list);
-    list->ProcessWindowEvent(belowEvent);
+    contextMenu(list->ClientToScreen(wxPoint(20, list->GetClientSize().y - 3)));
     EXPECT_EQ(log.types.back(), wxUTILS_EVT_LC_ITEM_CONTEXT_MENU);
     EXPECT_EQ(log.items.back(), nullptr);
 
     // From the keyboard (no position) the menu belongs to the focused row and opens on it.
-    wxContextMenuEvent fromKeyboard(wxEVT_CONTEXT_MENU, list->GetId(), wxDefaultPosition);
-    fromKeyboard.SetEventObject(list);
-    list->ProcessWindowEvent(fromKeyboard);
+    contextMenu(wxDefaultPosition);
     EXPECT_EQ(log.items.back(), list->getItem(2));
     EXPECT_TRUE(list->getRowRect(2).Contains(log.points.back()));
 }
@@ -353,24 +347,4 @@ TEST(ListControl, DraggingAHeaderBorderResizesColumnsWhileTheFirstFillsTheWidth)
     EXPECT_EQ(list->getColumnWidth(1), 170);
     EXPECT_EQ(list->getColumnWidth(0) + 270, width);
     EXPECT_FALSE(list->HasCapture());
-}
-
-TEST(ListControl, PanelBuilderPutsTheListInTheLayoutItIsBuilding)
-{
-    auto* panel = new wxUtils::OrkPanel(wxtest::frame());
-    OrkListControl* list = nullptr;
-    {
-        wxUtils::PanelBuilder builder(panel, 0);
-        builder.beginHSizer(0, 0);
-        list = builder.addListControl(1, wxEXPAND, wxDefaultSize, OrkListControl::MultipleSelection, -1);
-        builder.endSizer();
-    }
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->GetParent(), panel);
-    EXPECT_TRUE(list->hasOrkStyle(OrkListControl::MultipleSelection));
-    ASSERT_NE(panel->GetSizer(), nullptr);
-    const wxSizerItem* item = panel->GetSizer()->GetItem(list, true);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->GetProportion(), 1);
-    EXPECT_TRUE(item->GetFlag() & wxEXPAND);
 }

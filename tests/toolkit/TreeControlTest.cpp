@@ -7,8 +7,11 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -64,14 +67,51 @@ std::vector<wxString> labels(const Orkutils::Vector<TreeItem*>& items)
     return result;
 }
 
-// Rows in display order, computed the slow obvious way.
-void visibleOrder(const TreeItem* item, std::vector<const TreeItem*>& out)
+using Filter = std::function<bool(const TreeItem&)>;
+
+// Whether a filter leaves an item shown: it matches, or something below does.
+bool shownByFilter(const TreeItem* item, const Filter& matches)
 {
+    if (!matches || matches(*item))
+        return true;
+    for (const TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
+        if (shownByFilter(child, matches))
+            return true;
+    return false;
+}
+
+// Rows in display order, computed the slow obvious way.
+void visibleOrder(const TreeItem* item, std::vector<const TreeItem*>& out, const Filter& matches = nullptr)
+{
+    if (!shownByFilter(item, matches))
+        return;
     out.push_back(item);
     if (!item->IsExpanded())
         return;
     for (const TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
-        visibleOrder(child, out);
+        visibleOrder(child, out, matches);
+}
+
+// Every match in the order of the rows, collapsed parents included.
+void matchesInOrder(const TreeItem* item, const Filter& matches, std::vector<const TreeItem*>& out)
+{
+    if (matches(*item))
+        out.push_back(item);
+    for (const TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
+        matchesInOrder(child, matches, out);
+}
+
+Filter labelHolds(const wxString& text)
+{
+    return [text](const TreeItem& item) { return item.GetLabel().Contains(text); };
+}
+
+std::vector<wxString> rowLabels(const TreeControl* tree)
+{
+    std::vector<wxString> result;
+    for (std::size_t row = 0; row < tree->GetVisibleCount(); ++row)
+        result.push_back(tree->GetItemAtRow(row)->GetLabel());
+    return result;
 }
 
 struct EventLog
@@ -289,7 +329,18 @@ TEST(TreeControl, HandlesLetGoOfItemsAsTheyAreDestroyed)
     EXPECT_FALSE(root) << "the tree went";
 }
 
-TEST(TreeControl, RowsMatchTheTreeThroughRandomInsertsMovesRemovalsAndExpansions)
+// Unfiltered, and under a filter that changes now and then: the rows shown
+// are always those a slow walk of the items finds.
+class TreeRows : public ::testing::TestWithParam<bool>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(TreeControl, TreeRows, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("Filtered") : std::string("Unfiltered");
+                         });
+
+TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansions)
 {
     TreeControl* tree = makeTree(nullptr);
     std::mt19937 random(1234);
@@ -297,10 +348,13 @@ TEST(TreeControl, RowsMatchTheTreeThroughRandomInsertsMovesRemovalsAndExpansions
     tree->SetRoot(root);
     std::vector<TreeItem*> items{root};
     int serial = 0;
+    Filter filter = GetParam() ? labelHolds("3") : nullptr;
+    if (filter)
+        tree->SetFilter(filter);
 
     for (int step = 0; step < 3000; ++step)
     {
-        const int action = static_cast<int>(random() % 10);
+        const int action = static_cast<int>(random() % 12);
         TreeItem* target = items[random() % items.size()];
         if (action < 5 || items.size() < 10)
         {
@@ -332,13 +386,20 @@ TEST(TreeControl, RowsMatchTheTreeThroughRandomInsertsMovesRemovalsAndExpansions
                         items.end());
             target->RemoveAndDestroy();
         }
+        else if (action == 10)
+            target->SetLabel(wxString::Format("n%d", ++serial));
+        else if (action == 11 && filter)
+        {
+            filter = labelHolds(wxString::Format("%d", static_cast<int>(random() % 10)));
+            tree->SetFilter(filter);
+        }
         else
             target->Toggle();
 
         if (step % 100 == 0 || step == 2999)
         {
             std::vector<const TreeItem*> expected;
-            visibleOrder(root, expected);
+            visibleOrder(root, expected, filter);
             ASSERT_EQ(tree->GetVisibleCount(), expected.size()) << "at step " << step;
             for (std::size_t row = 0; row < expected.size(); ++row)
             {
@@ -348,6 +409,20 @@ TEST(TreeControl, RowsMatchTheTreeThroughRandomInsertsMovesRemovalsAndExpansions
                 ASSERT_EQ(back, row);
             }
             ASSERT_EQ(tree->GetCount(), items.size());
+            if (!filter)
+                continue;
+            std::vector<const TreeItem*> matches;
+            matchesInOrder(root, filter, matches);
+            ASSERT_EQ(tree->GetFilterMatchCount(), matches.size()) << "at step " << step;
+            if (matches.empty())
+                continue;
+            EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Forward), matches.front());
+            EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Backward), matches.back());
+            EXPECT_EQ(tree->FindFilterMatch(matches.back(), TreeControl::Forward), matches.front()) << "round the end";
+            if (matches.size() > 1)
+            {
+                EXPECT_EQ(tree->FindFilterMatch(matches[1], TreeControl::Backward), matches[0]);
+            }
         }
     }
     tree->DeleteAllItems();
@@ -478,6 +553,216 @@ TEST(TreeControl, HiddenAndDestroyedItemsLeaveTheSelection)
     EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), changes + 2);
     tree->DeleteAllItems();
     EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
+}
+
+TEST(TreeControl, FilterShowsMatchesWithTheirParentsFollowsEditsAndClearingBringsBackTheExpansion)
+{
+    EventLog log;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+    t.a->Collapse();
+    t.b->Collapse();
+    tree->Select(t.c, true);
+    const int changes = log.count(wxUTILS_EVT_TREE_SEL_CHANGED);
+
+    // The matches' parents open; c, shown no more, leaves the selection, and the user is told.
+    EXPECT_EQ(tree->SetFilter(labelHolds("1")), 2u);
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "a1", "b", "b1"}));
+    EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), changes + 1);
+    tree->Select(t.c, true);
+    EXPECT_EQ(tree->GetSelectedItemCount(), 0u) << "a hidden item is not selected";
+
+    // Items that start matching show, opening their parents; those that stop go.
+    t.a3->SetLabel("a31");
+    auto* c1 = new TreeItem("c1", tree);
+    t.c->AppendChild(c1);
+    t.a1->SetLabel("a0");
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "a31", "b", "b1", "c", "c1"}));
+    EXPECT_EQ(tree->GetFilterMatchCount(), 3u);
+    t.b->RemoveAndDestroy();
+    EXPECT_EQ(tree->GetFilterMatchCount(), 2u);
+    EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Forward), t.a3);
+    EXPECT_EQ(tree->FindFilterMatch(t.a3, TreeControl::Forward), c1);
+    EXPECT_EQ(tree->FindFilterMatch(c1, TreeControl::Forward), t.a3) << "round the end";
+    EXPECT_EQ(tree->FindFilterMatch(t.a3, TreeControl::Backward), c1);
+
+    // A collapsed parent keeps its match findable; selecting it opens the way.
+    t.c->Collapse();
+    tree->Select(tree->FindFilterMatch(t.a3, TreeControl::Forward), true);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"c1"}));
+    EXPECT_TRUE(t.c->IsExpanded());
+
+    // Cleared: a is closed again as it was, the selection stays and shows.
+    tree->ClearFilter();
+    EXPECT_FALSE(t.a->IsExpanded());
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "c", "c1"}));
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"c1"}));
+    EXPECT_EQ(tree->GetFilterMatchCount(), 0u);
+    EXPECT_FALSE(tree->IsFiltered());
+
+    // A filter that finds nothing shows nothing, not even the root.
+    tree->SetFilter(labelHolds("zzz"));
+    EXPECT_EQ(tree->GetVisibleCount(), 0u);
+    EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Forward), nullptr);
+    tree->DeleteAllItems();
+    EXPECT_EQ(tree->GetFilterMatchCount(), 0u);
+}
+
+namespace
+{
+
+struct DragLog
+{
+    std::vector<wxEventType> types;
+    std::vector<wxString> items;
+    std::vector<TreeEvent::DropPosition> positions;
+    std::vector<bool> copies;
+    wxString refused; // label of the item drags may not land on or beside
+
+    std::size_t drops() const { return static_cast<std::size_t>(std::count(types.begin(), types.end(), wxUTILS_EVT_TREE_END_DRAG)); }
+};
+
+TreeControl* makeDraggingTree(DragLog& log)
+{
+    TreeControl* tree = makeTree(nullptr);
+    tree->EnableDragging(true);
+    auto record = [&log](TreeEvent& event) {
+        log.types.push_back(event.GetEventType());
+        log.items.push_back(event.GetItem() ? event.GetItem()->GetLabel() : wxString("-"));
+        log.positions.push_back(event.GetDropPosition());
+        log.copies.push_back(event.IsCopy());
+        if (event.GetEventType() == wxUTILS_EVT_TREE_DRAG_OVER && event.GetItem()->GetLabel() == log.refused)
+        {
+            event.Veto();
+            event.SetLabel("Not there");
+        }
+    };
+    for (auto type : {wxUTILS_EVT_TREE_BEGIN_DRAG, wxUTILS_EVT_TREE_DRAG_OVER, wxUTILS_EVT_TREE_END_DRAG})
+        tree->Bind(type, record);
+    return tree;
+}
+
+/// A point in a row: `fraction` 0 is its top edge, 1 its bottom.
+wxPoint inRow(const TreeControl* tree, const TreeItem* item, double fraction)
+{
+    std::size_t row = 0;
+    EXPECT_TRUE(tree->GetItemRow(item, row));
+    const wxRect rect = tree->getRowRect(row);
+    return wxPoint(labelPoint(tree, item).x, rect.y + static_cast<int>(fraction * (rect.height - 1)));
+}
+
+} // namespace
+
+TEST(TreeControl, DraggedSelectionLandsOnOrBetweenRowsWhereTheHandlersAllow)
+{
+    DragLog log;
+    TreeControl* tree = makeDraggingTree(log);
+    const SmallTree t = fill(tree);
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.a2));
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1), Ctrl);
+    struct Case
+    {
+        const TreeItem* over;
+        double fraction;
+        bool ctrl;
+        const char* target;
+        TreeEvent::DropPosition position;
+    };
+    const Case cases[] = {
+        {t.c, 0.5, false, "c", TreeEvent::DropInto},
+        {t.c, 0.1, false, "c", TreeEvent::DropBefore},
+        {t.a3, 0.9, true, "a3", TreeEvent::DropAfter},
+        // Below an open parent: the line lies above its first child.
+        {t.b, 0.9, false, "b1", TreeEvent::DropBefore},
+        // The root has no siblings; below the last row is the end of the root.
+        {t.root, 0.1, false, "root", TreeEvent::DropInto},
+    };
+    // GTK takes two presses at one spot in quick succession for a double
+    // click: each drag starts a little further right.
+    int shift = 0;
+    auto onA2 = [&] { return labelPoint(tree, t.a2) + wxPoint(shift += 8, 0); };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.target);
+        log = DragLog{};
+        {
+            wxtest::MouseDrag drag(tree, onA2());
+            drag.moveTo(inRow(tree, c.over, c.fraction));
+            if (c.ctrl)
+                drag.holdCtrl();
+            drag.moveTo(inRow(tree, c.over, c.fraction) + wxPoint(2, 0));
+        }
+        ASSERT_FALSE(log.types.empty());
+        EXPECT_EQ(log.types.front(), wxUTILS_EVT_TREE_BEGIN_DRAG);
+        EXPECT_EQ(log.items.front(), "a2") << "the item pressed";
+        ASSERT_EQ(log.drops(), 1u);
+        EXPECT_EQ(log.items.back(), c.target);
+        EXPECT_EQ(log.positions.back(), c.position);
+        EXPECT_EQ(log.copies.back(), c.ctrl);
+        EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a2", "b1"})) << "both were dragged";
+    }
+    log = DragLog{};
+    {
+        wxtest::MouseDrag drag(tree, onA2());
+        drag.moveTo(wxPoint(labelPoint(tree, t.c).x, tree->GetClientSize().y - 5));
+    }
+    EXPECT_EQ(log.items.back(), "root") << "below the last row";
+
+    // Refused places take no drop; nor does a drag that Escape cancelled.
+    log = DragLog{};
+    log.refused = "c";
+    {
+        wxtest::MouseDrag drag(tree, onA2());
+        drag.moveTo(inRow(tree, t.c, 0.5));
+    }
+    EXPECT_EQ(log.drops(), 0u);
+    log.refused.clear();
+    {
+        wxtest::MouseDrag drag(tree, onA2());
+        drag.moveTo(inRow(tree, t.c, 0.5));
+        wxUIActionSimulator().Char(WXK_ESCAPE);
+        wxtest::pump();
+        EXPECT_FALSE(tree->IsDragging());
+    }
+    EXPECT_EQ(log.drops(), 0u);
+
+    // A press on one of the selected items without a drag selects it alone when the button comes up.
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.b1));
+    EXPECT_EQ(tree->GetSelectedItemCount(), 2u);
+    mouse(tree, wxEVT_LEFT_UP, labelPoint(tree, t.b1));
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b1"}));
+}
+
+TEST(TreeControl, DraggingNearAnEdgeScrollsAndRestingOnAClosedItemOpensIt)
+{
+    DragLog log;
+    TreeControl* tree = makeDraggingTree(log);
+    auto* root = new TreeItem("root", tree, true);
+    tree->SetRoot(root);
+    auto* closed = new TreeItem("closed", tree, false);
+    root->AppendChild(closed);
+    closed->AppendChild(new TreeItem("inside", tree));
+    for (int i = 0; i < 200; ++i)
+        root->AppendChild(new TreeItem(wxString::Format("leaf%d", i), tree));
+    wxtest::pump();
+    TreeItem* leaf = root->GetChild(3);
+    tree->Select(leaf, true);
+
+    wxtest::MouseDrag drag(tree, labelPoint(tree, leaf));
+    drag.moveTo(inRow(tree, closed, 0.5));
+    drag.rest(std::chrono::milliseconds(1200));
+    EXPECT_TRUE(closed->IsExpanded()) << "rested on long enough";
+
+    const int bottom = tree->GetClientSize().y - 3;
+    drag.moveTo(wxPoint(labelPoint(tree, leaf).x, bottom));
+    EXPECT_TRUE(wxtest::pumpUntil([tree] { return tree->getFirstVisibleRow() >= 5; }))
+        << "at the bottom edge the rows move up";
+    drag.moveTo(wxPoint(labelPoint(tree, leaf).x, tree->getHeaderHeight() + 2));
+    EXPECT_TRUE(wxtest::pumpUntil([tree] { return tree->getFirstVisibleRow() == 0; }))
+        << "at the top edge back down";
+    drag.release();
+    EXPECT_EQ(log.drops(), 1u);
 }
 
 TEST(TreeControl, ContextMenuEventCarriesTheItemAndThePoint)

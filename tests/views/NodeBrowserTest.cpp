@@ -88,6 +88,112 @@ TEST(NodeBrowser, DeletingTheSelectionMovesItAndTheInspectorFollows)
 }
 
 // ---------------------------------------------------------------------------
+// Finding nodes
+
+/// The names of the nodes the tree's filter finds, in the order of the rows.
+std::vector<std::wstring> foundNames(const dbui::NodeTreeControl* tree)
+{
+    std::vector<std::wstring> names;
+    for (std::size_t row = 0; row < tree->GetVisibleCount(); ++row)
+        if (tree->IsFilterMatch(tree->GetItemAtRow(row)))
+            names.push_back(tree->getNodeOfItem(tree->GetItemAtRow(row))->getName());
+    return names;
+}
+
+void typeKeys(const char* text)
+{
+    wxUIActionSimulator().Text(text);
+    wxtest::pump();
+}
+
+void pressKey(int key, int modifiers = wxMOD_NONE)
+{
+    wxUIActionSimulator().Char(key, modifiers);
+    wxtest::pump();
+}
+
+TEST(NodeBrowser, FilterBoxFindsNodesByNameTypeOrPathAndStepsThroughThem)
+{
+    Scene scene;
+    Owned<dbui::NodeBrowser> browser(wxtest::show(new dbui::NodeBrowser(wxtest::frame(), wxID_ANY)));
+    EXPECT_EQ(browser->getFilterBox(), nullptr) << "off by default";
+    browser->setOptions(dbui::NodeBrowser::FilterBox);
+    browser->setDatabase(&scene.database);
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    wxUtils::OrkSimpleTextCtrl* box = browser->getFilterBox();
+    ASSERT_NE(box, nullptr);
+    std::vector<int> reported;
+    browser->Bind(dbui::EVT_NODE_FILTER_CHANGED, [&](wxCommandEvent& event) { reported.push_back(event.GetInt()); });
+    tree->getItemOfNode(scene.a)->Collapse();
+    viewstest::click(tree, tree->getItemOfNode(scene.b));
+
+    viewstest::pressCtrl(tree, 'f');
+    ASSERT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == box; })) << "Ctrl+F goes to the box";
+    struct Case
+    {
+        const char* text;
+        std::vector<std::wstring> found;
+    };
+    const Case cases[] = {
+        {"A", {L"A", L"a1", L"a2", L"a3"}},
+        {"a3", {L"a3"}}, // typed on from "A": only what "A" found is read again
+        {"type:sceneobject", {L"A", L"a1", L"a2", L"a3", L"B", L"b1", L"L"}}, // derived types too
+        {"type:Light", {L"a3", L"L"}},
+        {"type:Ligh", {}},
+        {"/a/a", {L"a1", L"a2", L"a3"}},
+        {"/B", {L"B"}}, // not /B/b1: the path goes on past the text's last step
+        {"zz", {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        box->SelectAll();
+        typeKeys(c.text);
+        EXPECT_EQ(foundNames(tree), c.found);
+        EXPECT_EQ(tree->GetFilterMatchCount(), c.found.size());
+        ASSERT_FALSE(reported.empty());
+        EXPECT_EQ(reported.back(), static_cast<int>(c.found.size())) << "the count is told";
+    }
+
+    // Enter, F3 and Shift+F3 step through what was found, round the end; the inspector follows.
+    box->SelectAll();
+    typeKeys("a");
+    auto inspected = [&] { return browser->getInspector()->getNodes(); };
+    pressKey(WXK_RETURN);
+    EXPECT_EQ(inspected(), std::vector<db::Node*>{scene.a});
+    pressKey(WXK_F3);
+    pressKey(WXK_F3);
+    EXPECT_EQ(inspected(), std::vector<db::Node*>{scene.a2});
+    pressKey(WXK_F3, wxMOD_SHIFT);
+    pressKey(WXK_F3, wxMOD_SHIFT);
+    pressKey(WXK_F3, wxMOD_SHIFT);
+    EXPECT_EQ(inspected(), std::vector<db::Node*>{scene.a3}) << "round the start";
+
+    // Renames and new nodes show or go as they start or stop matching, and undoing follows too.
+    scene.b->setName(L"Ba");
+    scene.a1->setName(L"x");
+    viewstest::addNode(scene.b, L"Mesh", L"bar");
+    wxtest::pump();
+    EXPECT_EQ(foundNames(tree), (std::vector<std::wstring>{L"A", L"a2", L"a3", L"Ba", L"bar"}));
+    EXPECT_EQ(reported.back(), 5);
+    scene.database.undo();
+    scene.database.undo();
+    wxtest::pump();
+    EXPECT_EQ(foundNames(tree), (std::vector<std::wstring>{L"A", L"a1", L"a2", L"a3", L"Ba"}));
+
+    // Escape empties the box, gives the tree the focus and its expansion back, and keeps the selection.
+    pressKey(WXK_F3);
+    pressKey(WXK_ESCAPE);
+    EXPECT_TRUE(box->getText().empty());
+    EXPECT_FALSE(tree->IsFiltered());
+    EXPECT_EQ(reported.back(), 0);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == tree; }));
+    EXPECT_FALSE(tree->getItemOfNode(scene.a)->IsExpanded());
+    EXPECT_EQ(inspected(), std::vector<db::Node*>{scene.b});
+    EXPECT_TRUE(viewstest::mirrors(tree, scene.database));
+}
+
+// ---------------------------------------------------------------------------
 // Typed text is never lost
 
 /// A browser over two nodes of every attribute kind, under a toolbar whose

@@ -1,11 +1,14 @@
 #include "ViewsTestSupport.h"
 
 #include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/NodeIcons.h>
 
 #include <db/AttributeType.h>
 #include <db/FileOutputStream.h>
 #include <db/SaverBinary.h>
 #include <db/SaverXML.h>
+#include <db/SchemaLoaderXML.h>
+#include <db/TypeRegistry.h>
 
 #include <wxUtils/OrkMenu.h>
 
@@ -13,6 +16,7 @@
 #include <wx/file.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/imaglist.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/textctrl.h>
@@ -416,4 +420,135 @@ TEST(NodeBrowserTree, LoadFromFileReadsXmlAndBinaryAndRefusesOtherExtensions)
     wxRemoveFile(xmlPath);
     wxRemoveFile(upperPath);
     wxRemoveFile(linkPath);
+}
+
+TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
+{
+    Scene scene;
+    db::Node* library = viewstest::addNode(&scene.database, L"MaterialLibrary", L"Lib");
+    scene.database.clearUndoHistory();
+    auto tree = makeBrowserTree(scene);
+    tree->setOptions(NodeBrowserTreeControl::DragAndDrop);
+    wxtest::pump();
+    auto childNames = [](db::Node* node) {
+        std::vector<std::wstring> names;
+        for (db::Node* child : node->getChildNodes())
+            names.push_back(child->getName());
+        return names;
+    };
+    auto select = [&](std::initializer_list<db::Node*> nodes) {
+        bool ctrl = false;
+        for (db::Node* node : nodes)
+        {
+            viewstest::click(tree, tree->getItemOfNode(node), ctrl);
+            ctrl = true;
+        }
+    };
+    // With the real pointer, from a selected node to a fraction of a row's height
+    // (0 its top edge, 1 its bottom); each drag starts a little further right, as
+    // GTK takes two presses at one spot for a double click.
+    int shift = 0;
+    auto drag = [&](db::Node* from, db::Node* over, double fraction, bool ctrl) {
+        wxtest::MouseDrag mouse(tree, viewstest::labelPoint(tree, tree->getItemOfNode(from)) + wxPoint(shift += 6, 0));
+        std::size_t row = 0;
+        ASSERT_TRUE(tree->GetItemRow(tree->getItemOfNode(over), row));
+        const wxRect rect = tree->getRowRect(row);
+        const wxPoint to(viewstest::labelPoint(tree, tree->getItemOfNode(over)).x,
+                         rect.y + static_cast<int>(fraction * (rect.height - 1)));
+        mouse.moveTo(to);
+        if (ctrl)
+            mouse.holdCtrl();
+        mouse.moveTo(to + wxPoint(2, 0));
+    };
+    auto lastStep = [&] { return scene.database.getUndoDescription(scene.database.getUndoStackSize() - 1); };
+
+    // Onto a node: into its container, at the end.
+    select({scene.a2});
+    drag(scene.a2, scene.b, 0.5, false);
+    EXPECT_EQ(childNames(scene.b), (std::vector<std::wstring>{L"b1", L"a2"}));
+    ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(lastStep(), L"Move node");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a2", L"a3"}));
+
+    // Several, between two rows: before the node below the line, in the order selected.
+    select({scene.a3, scene.light});
+    drag(scene.a3, scene.a1, 0.1, false);
+    EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a3", L"L", L"a1", L"a2"}));
+    EXPECT_EQ(childNames(&scene.database), (std::vector<std::wstring>{L"A", L"B", L"Lib"}));
+    EXPECT_EQ(lastStep(), L"Move nodes");
+    EXPECT_EQ(tree->getSelectedNodes(), (std::vector<db::Node*>{scene.a3, scene.light})) << "dropped, still selected";
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // Ctrl held at the drop copies; the original stays.
+    select({scene.b1});
+    drag(scene.b1, scene.a, 0.5, true);
+    EXPECT_EQ(childNames(scene.b), std::vector<std::wstring>{L"b1"});
+    ASSERT_EQ(scene.a->getChildNodes().size(), 5u);
+    EXPECT_EQ(scene.a->getChildNodes().back()->getClassID(), L"Camera");
+    EXPECT_EQ(lastStep(), L"Copy node");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // Refused: a node into its own subtree, and a type the container does not hold.
+    const unsigned int steps = scene.database.getUndoStackSize();
+    select({scene.a});
+    drag(scene.a, scene.a1, 0.5, false);
+    select({scene.b1});
+    drag(scene.b1, library, 0.5, false);
+    EXPECT_EQ(scene.database.getUndoStackSize(), steps) << "nothing changed";
+    EXPECT_EQ(childNames(library), std::vector<std::wstring>{});
+    EXPECT_TRUE(mirrors(tree, scene.database));
+}
+
+TEST(NodeBrowserTree, TypesShowTheIconTheirSchemaNamesOrTheirNameSuggests)
+{
+    const std::string schema = R"(<schema version="1">
+      <type name="Thing" id="500"/>
+      <type name="SpotLamp" id="501" base="Thing"/>
+      <type name="Rig" id="502" icon="camera"/>
+      <type name="TinyRig" id="503" base="Rig"/>
+      <type name="Odd" id="504" icon="nonesuch"/>
+      <type name="MaterialLibrary" id="505"/>
+    </schema>)";
+    db::TypeRegistry registry;
+    db::FileInputStream stream = db::FileInputStream::fromMemory(schema.data(), schema.size(), "schema.xml");
+    db::SchemaLoaderXML loader(stream);
+    ASSERT_TRUE(loader.load(registry));
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"Thing", "node"},       {L"SpotLamp", "light"}, {L"Rig", "camera"},
+        {L"TinyRig", "camera"},   {L"Odd", "node"},       {L"MaterialLibrary", "library"},
+    };
+    for (const auto& [type, icon] : cases)
+        EXPECT_EQ(dbui::NodeIcons::getIconName(*registry.findNodeDef(type)), icon) << wxString(type);
+    for (const wxString& name : dbui::NodeIcons::getNames())
+        EXPECT_EQ(dbui::NodeIcons::getBitmap(name).GetSize(), wxSize(16, 16)) << name;
+    EXPECT_FALSE(dbui::NodeIcons::getBitmap("nonesuch").IsOk());
+
+    // In the tree: one image per icon shown, titled columns.
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    EXPECT_FALSE(tree->isColumnHeaderShown()) << "off by default";
+    tree->setOptions(NodeBrowserTreeControl::TypeIcons | NodeBrowserTreeControl::ColumnHeaders);
+    EXPECT_TRUE(tree->isColumnHeaderShown());
+    EXPECT_EQ(tree->getColumnTitle(0), "Name");
+    EXPECT_EQ(tree->getColumnTitle(1), "Type");
+    auto image = [&](db::Node* node) { return tree->getItemOfNode(node)->GetImage(); };
+    for (db::Node* node : {static_cast<db::Node*>(&scene.database), scene.a, scene.a1, scene.a2, scene.a3, scene.b,
+                           scene.b1, scene.light})
+        EXPECT_GE(image(node), 0);
+    EXPECT_EQ(image(scene.a), image(scene.b)) << "one type, one icon";
+    EXPECT_EQ(image(scene.a3), image(scene.light));
+    EXPECT_NE(image(scene.a), image(scene.light));
+    EXPECT_EQ(tree->GetImageList()->GetImageCount(), 5) << "database, group, mesh, light and camera, each once";
+
+    // A closed node counts what lies below it, up to date after edits.
+    tree->setOptions(NodeBrowserTreeControl::SubtreeCounts);
+    TreeItem* a = tree->getItemOfNode(scene.a);
+    a->Collapse();
+    EXPECT_EQ(a->GetColumnText(1), "Group (3 nodes)");
+    viewstest::addNode(scene.a1, L"Mesh", L"deep");
+    wxtest::pump();
+    EXPECT_EQ(a->GetColumnText(1), "Group (4 nodes)");
+    EXPECT_EQ(tree->getItemOfNode(scene.b)->GetColumnText(1), "Group") << "open";
 }

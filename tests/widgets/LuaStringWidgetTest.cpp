@@ -173,16 +173,3 @@ TEST(LuaStringWidgetTest, AColourSchemeChangeKeepsTheTextAndItsUnappliedEdits)
     EXPECT_EQ(f.editor->GetText(), "unsaved()");
     EXPECT_TRUE(f.editor->GetModify());
 }
-
-TEST(LuaStringWidgetTest, TheScriptWordCharactersAndStyleTableAreInPlace)
-{
-    EXPECT_EQ(dbui::LuaStringWidget::s_memberSeparators, ".:");
-    EXPECT_TRUE(dbui::LuaStringWidget::s_wordCharacters.StartsWith(dbui::LuaStringWidget::s_identifierCharacters));
-    EXPECT_TRUE(dbui::LuaStringWidget::s_wordCharacters.EndsWith("1234567890.:[]*"));
-    const auto& styles = dbui::LuaStringWidget::s_editorStyles;
-    EXPECT_EQ(styles[0].style, 32);
-    EXPECT_EQ(styles[1].background, wxColour(0, 0, 255));
-    EXPECT_EQ(styles[5].foreground, wxColour(0, 180, 0));
-    EXPECT_TRUE(styles[7].bold);
-    EXPECT_EQ(styles[25].style, 13);
-}

@@ -121,7 +121,7 @@ TEST(StringWidgetTest, AWidgetWithoutADatabaseStillEditsItsAttributesHarmlessly)
     EXPECT_EQ(widget->getTextBox()->getText(), "loose") << "the typed text stays; the owner refreshes";
 }
 
-TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingAndResolvesTypedPaths)
+TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingOrMixedAndResolvesTypedPaths)
 {
     Scene scene(3);
     auto* widget = new dbui::PointerWidget(wxtest::frame(), wxDefaultSize, 0, "PointerWidget");
@@ -129,6 +129,13 @@ TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingAndResolvesTypedPaths)
     wxUtils::OrkSimpleTextCtrl* box = widget->getTextBox();
     EXPECT_EQ(box->getText(), "") << "no target is an empty box, not a path";
     EXPECT_FALSE(box->isIndeterminate());
+    {
+        db::ChangeBlock block(scene.database, L"elsewhere");
+        scene.attribute(0, L"pointer")->asPointerAttribute()->setValue(scene.nodes[2]);
+    }
+    EXPECT_TRUE(box->isIndeterminate()) << "pointers to different targets are mixed";
+    EXPECT_EQ(box->getText(), "");
+    scene.database.undo();
 
     std::wstring path;
     scene.nodes[2]->toDatabasePath(path);
@@ -153,14 +160,4 @@ TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingAndResolvesTypedPaths)
     EXPECT_EQ(scene.attribute(1, L"pointer")->asPointerAttribute()->getValue(), nullptr);
     EXPECT_EQ(box->getText(), "") << "the box follows the data, not the typing";
     EXPECT_EQ(scene.undoSize(), 3u);
-}
-
-TEST(PointerWidgetTest, PointersToDifferentTargetsAreMixed)
-{
-    Scene scene(3);
-    scene.attribute(0, L"pointer")->asPointerAttribute()->setValue(scene.nodes[2]);
-    auto* widget = new dbui::PointerWidget(wxtest::frame(), wxDefaultSize, 0, "PointerWidget");
-    widget->setAttributes({scene.attribute(0, L"pointer"), scene.attribute(1, L"pointer")});
-    EXPECT_TRUE(widget->getTextBox()->isIndeterminate());
-    EXPECT_EQ(widget->getTextBox()->getText(), "");
 }

@@ -45,33 +45,28 @@ T clampElement(const AttributeDef& def, T value)
 
 } // namespace
 
-// Arrays are saved whole on their first edit in a block, so undo of any mix of
-// element edits is one exchange. Enum arrays are not clamped: their values
-// come from the enum definition.
-#define DB_ARRAY_COMMON(Class, T, Arg, Default, Clamp)                                                                      \
+// Element edits are kept for undo as such, so that adding one element to a
+// long array keeps one element; replacing or emptying the whole array keeps a
+// copy of it. Enum arrays are not clamped: their values come from the enum
+// definition.
+#define DB_ARRAY_COMMON(Class, T, Arg, Default, Clamp)                                                                 \
     Class::Class(AttributeDef& def) : ArrayAttribute(def) {}                                                           \
-    void Class::add(Arg value)                                                                                    \
+    void Class::add(Arg value)                                                                                         \
     {                                                                                                                  \
-        const T clamped = Clamp;                                                                                       \
-        detail::Editor::ValueEdit edit(*this);                                                                         \
-        m_values.push_back(clamped);                                                                                   \
+        detail::Editor::editElement(*this, detail::ElementOp::Insert, getSize(), detail::slotOf<T>(Clamp));            \
     }                                                                                                                  \
-    bool Class::insert(unsigned int index, Arg value)                                                             \
+    bool Class::insert(unsigned int index, Arg value)                                                                  \
     {                                                                                                                  \
         if (index > m_values.size())                                                                                   \
             return false;                                                                                              \
-        const T clamped = Clamp;                                                                                       \
-        detail::Editor::ValueEdit edit(*this);                                                                         \
-        m_values.insert(m_values.begin() + index, clamped);                                                            \
+        detail::Editor::editElement(*this, detail::ElementOp::Insert, index, detail::slotOf<T>(Clamp));                \
         return true;                                                                                                   \
     }                                                                                                                  \
-    bool Class::setElement(unsigned int index, Arg value)                                                         \
+    bool Class::setElement(unsigned int index, Arg value)                                                              \
     {                                                                                                                  \
         if (index >= m_values.size())                                                                                  \
             return false;                                                                                              \
-        const T clamped = Clamp;                                                                                       \
-        detail::Editor::ValueEdit edit(*this);                                                                         \
-        m_values[index] = clamped;                                                                                     \
+        detail::Editor::editElement(*this, detail::ElementOp::Exchange, index, detail::slotOf<T>(Clamp));              \
         return true;                                                                                                   \
     }                                                                                                                  \
     void Class::setValues(const std::vector<T>& values)                                                                \
@@ -97,8 +92,7 @@ T clampElement(const AttributeDef& def, T value)
     {                                                                                                                  \
         if (index >= m_values.size())                                                                                  \
             return false;                                                                                              \
-        detail::Editor::ValueEdit edit(*this);                                                                         \
-        m_values.erase(m_values.begin() + index);                                                                      \
+        detail::Editor::editElement(*this, detail::ElementOp::Erase, index, detail::ValueSlot{});                      \
         return true;                                                                                                   \
     }                                                                                                                  \
     void Class::addDefault() { add(Default); }                                                                         \
@@ -119,7 +113,11 @@ T clampElement(const AttributeDef& def, T value)
         return true;                                                                                                   \
     }                                                                                                                  \
     void Class::exchangeValue(detail::ValueSlot& slot) { detail::exchangeWith(m_values, slot); }                       \
-    void Class::saveValue(detail::ValueSlot& slot) const { slot.value = m_values; }
+    void Class::saveValue(detail::ValueSlot& slot) const { slot.value = m_values; }                                    \
+    void Class::replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot)                       \
+    {                                                                                                                  \
+        detail::replayElement(m_values, op, index, slot);                                                              \
+    }
 
 DB_ARRAY_COMMON(IntArrayAttribute, int, int, getDef().getDefaultInt(), clampElement(getDef(), value))
 DB_ARRAY_COMMON(EnumArrayAttribute, int, int, getDef().getDefaultInt(), value)
@@ -141,16 +139,14 @@ BoolArrayAttribute::BoolArrayAttribute(AttributeDef& def) : ArrayAttribute(def) 
 
 void BoolArrayAttribute::add(bool value)
 {
-    detail::Editor::ValueEdit edit(*this);
-    m_values.push_back(value);
+    detail::Editor::editElement(*this, detail::ElementOp::Insert, getSize(), detail::slotOf(value));
 }
 
 bool BoolArrayAttribute::insert(unsigned int index, bool value)
 {
     if (index > m_values.size())
         return false;
-    detail::Editor::ValueEdit edit(*this);
-    m_values.insert(m_values.begin() + index, value);
+    detail::Editor::editElement(*this, detail::ElementOp::Insert, index, detail::slotOf(value));
     return true;
 }
 
@@ -158,8 +154,7 @@ bool BoolArrayAttribute::setElement(unsigned int index, bool value)
 {
     if (index >= m_values.size())
         return false;
-    detail::Editor::ValueEdit edit(*this);
-    m_values[index] = value;
+    detail::Editor::editElement(*this, detail::ElementOp::Exchange, index, detail::slotOf(value));
     return true;
 }
 
@@ -174,8 +169,7 @@ bool BoolArrayAttribute::removeElement(unsigned int index)
 {
     if (index >= m_values.size())
         return false;
-    detail::Editor::ValueEdit edit(*this);
-    m_values.erase(m_values.begin() + index);
+    detail::Editor::editElement(*this, detail::ElementOp::Erase, index, detail::ValueSlot{});
     return true;
 }
 
@@ -212,6 +206,11 @@ void BoolArrayAttribute::exchangeValue(detail::ValueSlot& slot)
 void BoolArrayAttribute::saveValue(detail::ValueSlot& slot) const
 {
     slot.value = m_values;
+}
+
+void BoolArrayAttribute::replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot)
+{
+    detail::replayElement(m_values, op, index, slot);
 }
 
 } // namespace db

@@ -7,6 +7,7 @@
 #include <db/StringAttribute.h>
 #include <db/TypeRegistry.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -296,12 +297,16 @@ void Database::apply(Step& step, bool forward, ChangeSetBuilder& builder)
             applyRecord(this, *it, false, builder);
     }
     // Value records are independent of the structure (each holds its own
-    // object alive), so their order against it does not matter.
-    for (detail::ValueRecord& record : step.values)
-    {
-        detail::Editor::exchange(*record.attribute, record.slot);
+    // object alive), so their order against it does not matter. Among
+    // themselves it does: element edits of one array go back last first.
+    auto replay = [this, forward, &builder](detail::ValueRecord& record) {
+        detail::Editor::replay(record, forward);
         detail::Editor::reportValue(this, *record.attribute, &builder);
-    }
+    };
+    if (forward)
+        std::for_each(step.values.begin(), step.values.end(), replay);
+    else
+        std::for_each(step.values.rbegin(), step.values.rend(), replay);
     m_replaying = false;
 }
 

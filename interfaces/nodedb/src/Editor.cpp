@@ -189,29 +189,47 @@ void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)
         collectNodes(*child, out);
 }
 
-void Editor::countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes)
+namespace {
+
+/// countSubtree's walk; with `intoNodes` false, the nodes of containers are left out.
+void count(const Attribute& root, std::size_t& nodes, std::size_t& attributes, bool intoNodes)
 {
     if (root.isNode())
         ++nodes;
     else
         ++attributes;
     const CompositeAttribute* composite = root.asCompositeAttribute();
-    if (!composite)
+    if (!composite || (!intoNodes && root.isNodeContainer()))
         return;
-    const ChildList& children = composite->m_children;
-    std::size_t from = 0;
-    if (const CompoundAttributeDef* def = memberDef(*composite, children.size()))
+    const unsigned int size = composite->getAttributeCount();
+    unsigned int from = 0;
+    if (const CompoundAttributeDef* def = memberDef(*composite, size))
     {
         // Plain members are counted without being visited: a loaded file's
         // millions of values need not all be read again to be counted.
         const auto& composites = def->getCompositeMembers();
         attributes += def->getAttributeDefCount() - composites.size();
         for (unsigned int index : composites)
-            countSubtree(*children[index], nodes, attributes);
+            count(*composite->getAttribute(index), nodes, attributes, intoNodes);
         from = def->getAttributeDefCount();
     }
-    for (std::size_t i = from; i < children.size(); ++i)
-        countSubtree(*children[i], nodes, attributes);
+    for (unsigned int i = from; i < size; ++i)
+        count(*composite->getAttribute(i), nodes, attributes, intoNodes);
+}
+
+} // namespace
+
+void Editor::countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes)
+{
+    count(root, nodes, attributes, true);
+}
+
+std::size_t Editor::countOwnAttributes(const Node& node)
+{
+    std::size_t nodes = 0;
+    std::size_t attributes = 0;
+    count(node, nodes, attributes, false);
+    return attributes;
 }
 
 std::size_t Editor::subtreeBytes(const Attribute& root)
@@ -411,12 +429,16 @@ Editor::ValueEdit::ValueEdit(Attribute& attribute)
         return;
     m_implicit = implicit;
     Database::Recorder& recorder = *m_database->m_recorder;
-    if (recorder.step.valueSet->add(&attribute))
+    // A value is saved once per block; an array edited element by element
+    // before is saved again, as it stands after those edits.
+    const bool first = recorder.step.valueSet->add(&attribute);
+    if (first || (!recorder.elementRecords.empty() && recorder.elementRecords.erase(&attribute) != 0))
     {
         recorder.step.values.push_back(ValueRecord{&attribute, ValueSlot{}});
         save(attribute, recorder.step.values.back().slot);
-        reportValue(m_database, attribute, &recorder.block);
     }
+    if (first)
+        reportValue(m_database, attribute, &recorder.block);
     if (m_database->m_mode == ChangeMode::Transient && recorder.commitValues->add(&attribute))
         reportValue(m_database, attribute, &recorder.commit);
 }
@@ -424,6 +446,64 @@ Editor::ValueEdit::ValueEdit(Attribute& attribute)
 Editor::ValueEdit::~ValueEdit()
 {
     endEdit(m_database, m_implicit, L"Set value");
+}
+
+namespace {
+
+// Element records of one array in one block are kept while they take less
+// room than a copy of it would: more than one per this many elements, and the
+// copy is the cheaper record. Arrays of a few elements are copied at once.
+constexpr std::size_t s_elementsPerRecord = 16;
+
+} // namespace
+
+void Editor::editElement(ArrayAttribute& array, ElementOp op, unsigned int index, ValueSlot slot)
+{
+    bool implicit = false;
+    Database* database = beginEdit(array, implicit);
+    if (!database)
+    {
+        array.replayElement(op, index, slot);
+        return;
+    }
+    Database::Recorder& recorder = *database->m_recorder;
+    Database::Step& step = recorder.step;
+    if (step.valueSet->add(&array))
+    {
+        reportValue(database, array, &recorder.block);
+        recorder.elementRecords.emplace(&array, 0);
+    }
+    if (database->m_mode == ChangeMode::Transient && recorder.commitValues->add(&array))
+        reportValue(database, array, &recorder.commit);
+
+    const auto kept = recorder.elementRecords.find(&array);
+    if (kept != recorder.elementRecords.end() && ++kept->second * s_elementsPerRecord > array.getSize())
+    {
+        recorder.elementRecords.erase(kept);
+        step.values.push_back(ValueRecord{&array, ValueSlot{}});
+        save(array, step.values.back().slot);
+        array.replayElement(op, index, slot);
+    }
+    else if (kept != recorder.elementRecords.end())
+    {
+        array.replayElement(op, index, slot);
+        step.values.push_back(ValueRecord{&array, std::move(slot), true, op, index});
+    }
+    else
+    {
+        // Covered by the copy of the whole array made earlier in the block.
+        array.replayElement(op, index, slot);
+    }
+    endEdit(database, implicit, L"Set value");
+}
+
+void Editor::replay(ValueRecord& record, bool forward)
+{
+    if (record.element)
+        static_cast<ArrayAttribute&>(*record.attribute)
+            .replayElement(forward ? record.op : inverse(record.op), record.index, record.slot);
+    else
+        exchange(*record.attribute, record.slot);
 }
 
 bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& child)
@@ -489,6 +569,41 @@ bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& c
     recorder.step.structure.push_back(Record{RecordKind::Insert, &child, &parent, nullptr, index, 0, {}});
     endEdit(recording, implicit, child.isNode() ? L"Add node" : L"Add attribute");
     return true;
+}
+
+void Editor::insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>>& placements,
+                         const std::vector<Node*>& subtree, std::size_t attributes)
+{
+    if (placements.empty())
+        return;
+    bool implicit = false;
+    Database* recording = beginEdit(*placements.front().first, implicit);
+    for (const auto& [parent, node] : placements)
+    {
+        const auto index = static_cast<unsigned int>(parent->m_children.size());
+        rawInsert(*parent, index, *node);
+        if (recording)
+            recording->m_recorder->step.structure.push_back(
+                Record{RecordKind::Insert, node, parent, nullptr, index, 0, {}});
+    }
+    if (!recording)
+        return;
+    recording->m_nodeCount += subtree.size();
+    recording->m_attributeCount += attributes;
+    Database::Recorder& recorder = *recording->m_recorder;
+    auto report = [&](ChangeSetBuilder& builder) {
+        builder.nodesAdded(subtree);
+        const CompositeAttribute* marked = nullptr;
+        for (const auto& placement : placements)
+        {
+            if (placement.first != marked)
+                builder.mark(marked = placement.first);
+        }
+    };
+    report(recorder.block);
+    if (recording->m_mode == ChangeMode::Transient)
+        report(recorder.commit);
+    endEdit(recording, implicit, L"Add node");
 }
 
 bool Editor::remove(CompositeAttribute& parent, Attribute& child)

@@ -3,6 +3,7 @@
 #include "ChangeSetBuilder.h"
 #include "ValueSlot.h"
 
+#include <db/ArrayAttribute.h>
 #include <db/Attribute.h>
 #include <db/CompositeAttribute.h>
 #include <db/Database.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -36,11 +38,16 @@ struct Record
     std::wstring name;             // Rename: the other name
 };
 
-/// One saved value of an undo step; holds the value the attribute does not have now.
+/// One saved value of an undo step. A whole value holds the value the
+/// attribute does not have now; an element edit of an array holds the element
+/// that is out of the array now (none for an insertion that is done).
 struct ValueRecord
 {
     Attribute* attribute;
     ValueSlot slot;
+    bool element = false;
+    ElementOp op = ElementOp::Exchange;
+    unsigned int index = 0;
 };
 
 /// The tree surgery and edit recording shared by every attribute class. All
@@ -64,10 +71,23 @@ public:
         bool m_implicit = false;
     };
 
+    /// Makes one element edit of `array` (see ArrayAttribute::replayElement)
+    /// and records it, joining or opening a change block as ValueEdit does.
+    static void editElement(ArrayAttribute& array, ElementOp op, unsigned int index, ValueSlot slot);
+    /// Undoes (`forward` false) or redoes one saved value.
+    static void replay(ValueRecord& record, bool forward);
+
     // --- structural edits (recorded when in a database) ---
     static bool insert(CompositeAttribute& parent, unsigned int index, Attribute& child);
     static bool remove(CompositeAttribute& parent, Attribute& child);
     static bool rename(Node& node, const std::wstring& name);
+    /// Appends detached nodes that a loader built to their parents, as `insert`
+    /// would one by one, trusting what the loader learnt while building them
+    /// instead of walking them again: `subtree` lists every node of them,
+    /// parents first, and `attributes` counts their attributes. The parents
+    /// lie in one tree and accept the nodes.
+    static void insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>>& placements,
+                            const std::vector<Node*>& subtree, std::size_t attributes);
 
     // --- replays and raw surgery ---
     static void applyInsert(Database* db, CompositeAttribute& parent, unsigned int index, Attribute& child,
@@ -84,6 +104,8 @@ public:
     /// The nodes of a subtree, parents first (the root included when it is a node).
     static void collectNodes(Attribute& root, std::vector<Node*>& out);
     static void countSubtree(const Attribute& root, std::size_t& nodes, std::size_t& attributes);
+    /// The attributes of a node that countSubtree counts, less those of the nodes below it.
+    static std::size_t countOwnAttributes(const Node& node);
     /// Bytes a subtree takes, roughly (for the undo memory figure).
     static std::size_t subtreeBytes(const Attribute& root);
 
@@ -100,6 +122,9 @@ public:
     /// Marks `target` as referenced by a pointer attribute (`referrer`).
     static void addReferrer(Attribute* target, Attribute* referrer);
     static void removeReferrer(Attribute* target, Attribute* referrer);
+    /// Points a pointer (`index` -1) or pointer array element of a detached tree
+    /// at `target`: nothing records such a tree, so no edit is opened.
+    static void setDetachedPointer(Attribute& owner, int index, Attribute* target);
     /// Called as a referenced attribute is destroyed: its referrers forget it.
     static void targetDestroyed(Attribute* target);
 
@@ -132,6 +157,10 @@ struct Database::Step
 struct Database::Recorder
 {
     Step step;
+    /// Arrays kept as element edits in this block, with the count of those
+    /// records; an array edited in the block but not listed here has a copy
+    /// of its whole value as its latest record, which covers every edit after it.
+    std::unordered_map<const Attribute*, std::size_t> elementRecords;
     ChangeSetBuilder block;
     ChangeSetBuilder commit;
     std::shared_ptr<ChangeSet::ValueChanges> commitValues;

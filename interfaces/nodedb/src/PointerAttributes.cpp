@@ -45,6 +45,18 @@ void Editor::removeReferrer(Attribute* target, Attribute* referrer)
         map.erase(it);
 }
 
+void Editor::setDetachedPointer(Attribute& owner, int index, Attribute* target)
+{
+    if (auto* pointer = owner.asPointerAttribute())
+        pointer->retarget(target);
+    else if (auto* array = owner.asPointerArrayAttribute(); array && index >= 0 && std::size_t(index) < array->m_values.size())
+    {
+        removeReferrer(array->m_values[std::size_t(index)], array);
+        array->m_values[std::size_t(index)] = target;
+        addReferrer(target, array);
+    }
+}
+
 void Editor::targetDestroyed(Attribute* target)
 {
     auto& map = referrers();
@@ -143,18 +155,14 @@ void PointerArrayAttribute::assign(std::vector<Attribute*> values)
 
 void PointerArrayAttribute::add(Attribute* target)
 {
-    detail::Editor::ValueEdit edit(*this);
-    m_values.push_back(target);
-    detail::Editor::addReferrer(target, this);
+    detail::Editor::editElement(*this, detail::ElementOp::Insert, getSize(), detail::slotOf(target));
 }
 
 bool PointerArrayAttribute::insert(unsigned int index, Attribute* target)
 {
     if (index > m_values.size())
         return false;
-    detail::Editor::ValueEdit edit(*this);
-    m_values.insert(m_values.begin() + index, target);
-    detail::Editor::addReferrer(target, this);
+    detail::Editor::editElement(*this, detail::ElementOp::Insert, index, detail::slotOf(target));
     return true;
 }
 
@@ -162,10 +170,7 @@ bool PointerArrayAttribute::setElement(unsigned int index, Attribute* target)
 {
     if (index >= m_values.size())
         return false;
-    detail::Editor::ValueEdit edit(*this);
-    detail::Editor::removeReferrer(m_values[index], this);
-    m_values[index] = target;
-    detail::Editor::addReferrer(target, this);
+    detail::Editor::editElement(*this, detail::ElementOp::Exchange, index, detail::slotOf(target));
     return true;
 }
 
@@ -180,9 +185,7 @@ bool PointerArrayAttribute::removeElement(unsigned int index)
 {
     if (index >= m_values.size())
         return false;
-    detail::Editor::ValueEdit edit(*this);
-    detail::Editor::removeReferrer(m_values[index], this);
-    m_values.erase(m_values.begin() + index);
+    detail::Editor::editElement(*this, detail::ElementOp::Erase, index, detail::ValueSlot{});
     return true;
 }
 
@@ -224,6 +227,17 @@ void PointerArrayAttribute::exchangeValue(detail::ValueSlot& slot)
 void PointerArrayAttribute::saveValue(detail::ValueSlot& slot) const
 {
     slot.value = m_values;
+}
+
+void PointerArrayAttribute::replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot)
+{
+    // The element leaving the array stops referring to its target (the undo
+    // record's copy is no reference); the one arriving starts.
+    if (op != detail::ElementOp::Insert)
+        detail::Editor::removeReferrer(m_values[index], this);
+    detail::replayElement(m_values, op, index, slot);
+    if (op != detail::ElementOp::Erase)
+        detail::Editor::addReferrer(m_values[index], this);
 }
 
 } // namespace db

@@ -207,6 +207,7 @@ void registerExampleSchema(TypeRegistry& registry)
 
     // A library of materials, kept apart from the scene graph.
     NodeDef* library = registry.registerNodeDef(106, L"MaterialLibrary", &node);
+    library->setIconName(L"library");
     library->addAttributeDef(std::make_unique<NodeContainerDef>(L"materials", material));
     library->addAttributeDef(std::make_unique<NodeContainerDef>(L"scripts", script));
 

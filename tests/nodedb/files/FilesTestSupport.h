@@ -131,4 +131,33 @@ inline std::string xmlOf(const db::Attribute& root, const ScratchFolder& folder)
     return readAll(file);
 }
 
+/// Nodes and attributes below `root` (itself included), counted by visiting every one.
+inline void countAll(const db::Attribute& root, std::size_t& nodes, std::size_t& attributes)
+{
+    (root.isNode() ? nodes : attributes) += 1;
+    if (const db::CompositeAttribute* composite = root.asCompositeAttribute())
+        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+            countAll(*composite->getAttribute(i), nodes, attributes);
+}
+
+/// Whether the database's running counts are those of a full walk.
+inline bool countedRight(const db::Database& database)
+{
+    std::size_t nodes = 0;
+    std::size_t attributes = 0;
+    countAll(database, nodes, attributes);
+    return database.getTotalNodeCount() == nodes && database.getTotalAttributeCount() == attributes;
+}
+
+/// The nodes below `root`, parents first and containers in member order: the
+/// order in which a load reports the nodes it adds.
+inline void nodesInOrder(const db::Node& root, std::vector<db::Node*>& out)
+{
+    for (db::Node* child : root.getChildNodes())
+    {
+        out.push_back(child);
+        nodesInOrder(*child, out);
+    }
+}
+
 } // namespace filestest

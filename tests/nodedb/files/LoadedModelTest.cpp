@@ -4,6 +4,7 @@
 // share one block with their child list.
 
 #include "FilesTestSupport.h"
+#include "NodeDbTestSupport.h"
 
 #include <db/AttributeArray.h>
 #include <db/AttributeDef.h>
@@ -153,6 +154,55 @@ TEST(LoadedPointers, SubtreeFilesResolveTheirOwnPathsByNameToo)
     EXPECT_EQ(target.getUndoStackSize(), 2u);
 }
 
+TEST(LoadedNodes, AreCountedAndReportedParentsFirstInMemberOrderWhateverOrderTheFileGivesThem)
+{
+    // The library's containers come in the other order than its members.
+    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<nodedb version=\"1\" kind=\"database\"><node type=\"Database\" name=\"D\">"
+                             "<container name=\"nodes\"><node type=\"MaterialLibrary\" name=\"Library\">"
+                             "<container name=\"scripts\"><node type=\"Script\" name=\"S\"/></container>"
+                             "<container name=\"materials\"><node type=\"Material\" name=\"M\"/>"
+                             "<node type=\"Material\" name=\"N\"/></container></node>"
+                             "<node type=\"Group\" name=\"G\"><container name=\"children\">"
+                             "<node type=\"Light\" name=\"L\"/></container></node>"
+                             "</container></node></nodedb>\n";
+    ScratchFolder folder;
+    db::Database first;
+    ASSERT_EQ(loadBytes(first, text, Format::Xml), "");
+    ASSERT_TRUE(save(first, folder.file("d.dbb"), Format::Binary));
+    ASSERT_TRUE(save(*first.getRootContainer().getNode(0), folder.file("library.xml"), Format::Xml));
+    ASSERT_TRUE(save(*first.getRootContainer().getNode(0), folder.file("library.dbb"), Format::Binary));
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"XML", text},
+        {"binary", readAll(folder.file("d.dbb"))},
+        {"XML subtree", readAll(folder.file("library.xml"))},
+        {"binary subtree", readAll(folder.file("library.dbb"))},
+    };
+    for (const auto& [name, bytes] : cases)
+    {
+        SCOPED_TRACE(name);
+        db::Database database;
+        db::Node* kept = db::makeNode(L"Light", L"Kept", &database.getTypeRegistry());
+        ASSERT_TRUE(database.getRootContainer().add(kept));
+        database.clearUndoHistory();
+        nodedbtest::RecordingObserver observer(database);
+        ASSERT_EQ(loadBytes(database, bytes, name.find("XML") == 0 ? Format::Xml : Format::Binary), "");
+        std::vector<db::Node*> expected;
+        nodesInOrder(database, expected);
+        expected.erase(expected.begin()); // the node that was there before
+        ASSERT_EQ(observer.reports.size(), 1u);
+        EXPECT_EQ(observer.last().AddedNodes(), expected);
+        EXPECT_EQ(expected.size(), name.find("subtree") == std::string::npos ? 6u : 4u);
+        EXPECT_TRUE(countedRight(database));
+        ASSERT_TRUE(database.undo());
+        EXPECT_TRUE(countedRight(database));
+        EXPECT_EQ(database.getTotalNodeCount(), 2u);
+        ASSERT_TRUE(database.redo());
+        EXPECT_TRUE(countedRight(database));
+    }
+}
+
 TEST(XmlLines, MessagesCountLinesOfTheTextAsWrittenThoughItIsParsedInPlace)
 {
     // Carriage returns, a line break inside an attribute value and escapes
@@ -221,22 +271,10 @@ TEST(NodeLayout, DynamicAttributesOutgrowTheMembersBlockAndEverythingStaysInPlac
 
 namespace {
 
-/// Nodes and attributes below `root` (itself included), counted by visiting every one.
-void countAll(const db::Attribute& root, std::size_t& nodes, std::size_t& attributes)
-{
-    (root.isNode() ? nodes : attributes) += 1;
-    if (const db::CompositeAttribute* composite = root.asCompositeAttribute())
-        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
-            countAll(*composite->getAttribute(i), nodes, attributes);
-}
-
 void expectCounted(const db::Database& database)
 {
-    std::size_t nodes = 0;
-    std::size_t attributes = 0;
-    countAll(database, nodes, attributes);
-    EXPECT_EQ(database.getTotalNodeCount(), nodes);
-    EXPECT_EQ(database.getTotalAttributeCount(), attributes);
+    EXPECT_TRUE(countedRight(database)) << database.getTotalNodeCount() << " nodes, "
+                                        << database.getTotalAttributeCount() << " attributes";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // Both roads must give the same database, or the same message.
 
 #include "FilesTestSupport.h"
+#include "NodeDbTestSupport.h"
 #include "SceneGenerator.h"
 
 #include <db/NodeContainer.h>
@@ -103,8 +104,14 @@ TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
     ASSERT_GT(text.size(), std::size_t(12) << 20) << "the scene must span more than one piece";
     writeAll(folder.file("scene.xml"), text);
     db::Database loaded(L"Scene");
+    nodedbtest::RecordingObserver observer(loaded);
     ASSERT_EQ(load(loaded, folder.file("scene.xml"), Format::Xml), "");
     EXPECT_EQ(xmlOf(loaded, folder), text);
+    EXPECT_TRUE(countedRight(loaded));
+    std::vector<db::Node*> nodes;
+    nodesInOrder(loaded, nodes);
+    ASSERT_EQ(observer.reports.size(), 1u);
+    EXPECT_TRUE(observer.last().AddedNodes() == nodes);
     {
         // Saved by one thread, the text is the same as saved in pieces by several.
         db::FileOutputStream stream(folder.file("one.xml"));
@@ -189,8 +196,15 @@ TEST(PiecewiseReading, LoadsAndSavesTellTheirProgressAndStopWhenAsked)
         };
         steps.clear();
         db::Database loaded(L"Scene");
+        nodedbtest::RecordingObserver observer(loaded);
         ASSERT_TRUE(loadWith(loaded, record).empty());
         EXPECT_EQ(xmlOf(loaded, folder), xmlOf(source, folder));
+        // Built in pieces, the nodes are still counted and reported as one tree.
+        EXPECT_TRUE(countedRight(loaded));
+        std::vector<db::Node*> nodes;
+        nodesInOrder(loaded, nodes);
+        ASSERT_EQ(observer.reports.size(), 1u);
+        EXPECT_TRUE(observer.last().AddedNodes() == nodes);
         ASSERT_FALSE(steps.empty());
         EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
         EXPECT_EQ(steps.back().first, steps.back().second);

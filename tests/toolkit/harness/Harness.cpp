@@ -9,12 +9,14 @@
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/sizer.h>
+#include <wx/uiaction.h>
 
 #include <gtk/gtk.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace wxtest
@@ -268,6 +270,67 @@ void turnMouseWheel(int notches)
     }
     XSync(display, False);
     XCloseDisplay(display);
+}
+
+// ---------------------------------------------------------------------------
+// Dragging with the pointer
+
+MouseDrag::MouseDrag(wxWindow* window, const wxPoint& from) : m_window(window), m_at(from)
+{
+    wxUIActionSimulator sim;
+    sim.MouseMove(window->ClientToScreen(from));
+    pump();
+    sim.MouseDown();
+    pump();
+}
+
+MouseDrag::~MouseDrag()
+{
+    release();
+}
+
+void MouseDrag::moveTo(const wxPoint& to)
+{
+    wxUIActionSimulator sim;
+    // Steps of a few pixels, as a hand moves: every control on the way sees motion.
+    const int steps = std::clamp(std::max(std::abs(to.x - m_at.x), std::abs(to.y - m_at.y)) / 8, 1, 8);
+    for (int i = 1; i <= steps; ++i)
+    {
+        const wxPoint step(m_at.x + (to.x - m_at.x) * i / steps, m_at.y + (to.y - m_at.y) * i / steps);
+        sim.MouseMove(m_window->ClientToScreen(step));
+        pump();
+    }
+    m_at = to;
+}
+
+void MouseDrag::rest(std::chrono::milliseconds duration)
+{
+    const auto until = std::chrono::steady_clock::now() + duration;
+    pumpUntil([until] { return std::chrono::steady_clock::now() >= until; }, duration + std::chrono::seconds(1));
+}
+
+void MouseDrag::holdCtrl()
+{
+    wxUIActionSimulator().KeyDown(WXK_CONTROL);
+    m_ctrl = true;
+    pump();
+}
+
+void MouseDrag::release()
+{
+    wxUIActionSimulator sim;
+    if (m_down)
+    {
+        sim.MouseUp();
+        m_down = false;
+        pump();
+    }
+    if (m_ctrl)
+    {
+        sim.KeyUp(WXK_CONTROL);
+        m_ctrl = false;
+        pump();
+    }
 }
 
 // ---------------------------------------------------------------------------

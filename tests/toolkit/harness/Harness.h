@@ -113,6 +113,34 @@ private:
 /// wheel: positive notches scroll down. Nothing is pumped.
 void turnMouseWheel(int notches);
 
+/// A drag with the real pointer, as the X server reports it: the button goes
+/// down at `from` (client coordinates of `window`) when made, and comes up at
+/// the pointer's place at release() (or when destroyed). Each move goes in
+/// small steps, pumping events between them.
+class MouseDrag
+{
+public:
+    MouseDrag(wxWindow* window, const wxPoint& from);
+    ~MouseDrag();
+    MouseDrag(const MouseDrag&) = delete;
+    MouseDrag& operator=(const MouseDrag&) = delete;
+
+    /// Moves the pointer to `to`, client coordinates of the window.
+    void moveTo(const wxPoint& to);
+    /// Keeps the pointer still while events are handled for `duration`.
+    void rest(std::chrono::milliseconds duration);
+    /// Holds Ctrl down until release().
+    void holdCtrl();
+    /// Lets the button (and Ctrl) go.
+    void release();
+
+private:
+    wxWindow* m_window;
+    wxPoint m_at;
+    bool m_down = true;
+    bool m_ctrl = false;
+};
+
 /// While alive, another X client holds the keyboard focus, as when the user
 /// has clicked the window of another application; our windows lose it.
 class OtherApplication

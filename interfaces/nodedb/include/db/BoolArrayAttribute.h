@@ -38,6 +38,7 @@ public:
 protected:
     void exchangeValue(detail::ValueSlot& slot) override;
     void saveValue(detail::ValueSlot& slot) const override;
+    void replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot) override;
 
 private:
     std::vector<bool> m_values;

@@ -56,6 +56,9 @@ public:
     ///@}
     /// Attributes whose value changed, each once.
     const std::vector<Attribute*>& ChangedAttributes() const;
+    /// Attributes whose children came, went, moved or were renamed, and nodes
+    /// renamed: with ChangedAttributes, everything hasChanged is true for.
+    const std::unordered_set<const Attribute*>& StructurallyChangedAttributes() const { return m_structural; }
 
     /// True when `attribute` changed: its value, its elements, its child nodes
     /// (added, removed, moved in or out, renamed) or, for a node, its name or dynamic attributes.

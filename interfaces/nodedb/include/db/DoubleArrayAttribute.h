@@ -40,6 +40,7 @@ public:
 protected:
     void exchangeValue(detail::ValueSlot& slot) override;
     void saveValue(detail::ValueSlot& slot) const override;
+    void replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot) override;
 
 private:
     std::vector<double> m_values;

@@ -26,6 +26,12 @@ public:
     ///@}
     /// True when this type is `other` or derives from it (a null `other` is every type).
     bool isKindOf(const NodeDef* other) const;
+    ///@{
+    /// The name of the icon that views show for nodes of this type (a schema's
+    /// `icon`); empty when the type names none of its own.
+    const std::wstring& getIconName() const { return m_iconName; }
+    void setIconName(const std::wstring& name) { m_iconName = name; }
+    ///@}
 
     NodeDef* asNodeDef() override { return this; }
     const NodeDef* asNodeDef() const override { return this; }
@@ -34,6 +40,7 @@ private:
     int m_typeId;
     NodeDef* m_base;
     bool m_creatable;
+    std::wstring m_iconName;
 };
 
 } // namespace db

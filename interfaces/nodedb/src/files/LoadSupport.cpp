@@ -12,6 +12,7 @@
 #include <db/ReferenceResolver.h>
 #include <db/TypeRegistry.h>
 
+#include "Editor.h"
 #include "Utf8.h"
 
 #include <cmath>
@@ -112,6 +113,34 @@ BuiltUnit::~BuiltUnit()
         delete node;
 }
 
+void BuiltPart::finished(Node& node, std::size_t at)
+{
+    attributes += detail::Editor::countOwnAttributes(node);
+    // The nodes of one container arrive in its order, but a file may give a
+    // node's containers in any order: attaching reports them in attribute
+    // order, so the nodes below such a node are listed again in that order.
+    const auto& holding = node.getNodeDef().getNodeHoldingMembers();
+    if (holding.size() > 1 || (holding.size() == 1 && !node.getAttribute(holding[0])->isNodeContainer()))
+    {
+        nodes.resize(at);
+        detail::Editor::collectNodes(node, nodes);
+    }
+}
+
+void BuiltPart::append(BuiltPart& other)
+{
+    if (pointers.empty())
+        pointers.swap(other.pointers);
+    else
+        pointers.insert(pointers.end(), std::make_move_iterator(other.pointers.begin()),
+                        std::make_move_iterator(other.pointers.end()));
+    other.pointers.clear();
+    nodes.insert(nodes.end(), other.nodes.begin(), other.nodes.end());
+    other.nodes.clear();
+    attributes += other.attributes;
+    other.attributes = 0;
+}
+
 TypeRegistry& registryFor(Attribute* target, TypeRegistry* fallback)
 {
     if (target)
@@ -157,6 +186,7 @@ class LocalPaths
 public:
     explicit LocalPaths(Node& root) : m_root(root) {}
 
+    /// `path` must outlive this: the cache keeps a view of it.
     Attribute* resolve(const std::wstring& path)
     {
         if (path.empty())
@@ -218,7 +248,7 @@ private:
     }
 
     Node& m_root;
-    std::unordered_map<std::wstring, Attribute*> m_cache;
+    std::unordered_map<std::wstring_view, Attribute*> m_cache;
     std::unordered_map<const Node*, Index> m_indexes;
 };
 
@@ -242,6 +272,36 @@ void setPointer(Attribute& owner, int index, Attribute* value)
         array->setElement(static_cast<unsigned int>(index), value);
 }
 
+/// The nodes of a container of the holder, taken out without a record: the
+/// holder is thrown away after the load.
+std::vector<Node*> takeNodes(NodeContainer& container)
+{
+    auto& children = detail::Editor::children(container);
+    std::vector<Node*> nodes;
+    nodes.reserve(children.size());
+    for (Attribute* child : children)
+    {
+        nodes.push_back(child->asNode());
+        detail::Editor::setParentRaw(*child, nullptr, 0);
+    }
+    children.clear();
+    return nodes;
+}
+
+/// Adds the top nodes of a file (whose top node is `root`) to their places.
+/// What the readers gathered covers the whole file; the top node of a
+/// database file stays behind.
+void place(BuiltPart& built, FileKind kind, const Node& root,
+           const std::vector<std::pair<CompositeAttribute*, Node*>>& placements)
+{
+    if (kind == FileKind::Database)
+    {
+        built.attributes -= detail::Editor::countOwnAttributes(root);
+        built.nodes.erase(built.nodes.begin());
+    }
+    detail::Editor::insertBuilt(placements, built.nodes, built.attributes);
+}
+
 } // namespace
 
 bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error)
@@ -253,15 +313,16 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         return false;
     }
     Node* root = tree.root.get();
+    std::vector<PendingPointer>& pointers = tree.built.pointers;
 
     // Resolve every path while the tree is still detached, so that a bad path
     // fails the load before the target changes.
-    std::vector<Attribute*> resolved(tree.pointers.size(), nullptr);
+    std::vector<Attribute*> resolved(pointers.size(), nullptr);
     {
         LocalPaths local(*root);
-        for (std::size_t i = 0; i < tree.pointers.size(); ++i)
+        for (std::size_t i = 0; i < pointers.size(); ++i)
         {
-            const PendingPointer& pending = tree.pointers[i];
+            const PendingPointer& pending = pointers[i];
             if (pending.local)
             {
                 resolved[i] = local.resolve(pending.path);
@@ -296,14 +357,14 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     std::vector<std::size_t> later;
     std::vector<std::wstring> holderPaths;
     std::vector<std::wstring> holderOwnerPaths;
-    for (std::size_t i = 0; i < tree.pointers.size(); ++i)
+    for (std::size_t i = 0; i < pointers.size(); ++i)
     {
-        const PendingPointer& pending = tree.pointers[i];
+        const PendingPointer& pending = pointers[i];
         const bool ownerHeld = ownedByHolder(pending.attribute);
         const bool valueHeld = ownedByHolder(resolved[i]);
         if (!ownerHeld && !valueHeld)
         {
-            setPointer(*pending.attribute, pending.index, resolved[i]);
+            detail::Editor::setDetachedPointer(*pending.attribute, pending.index, resolved[i]);
             continue;
         }
         later.push_back(i);
@@ -323,6 +384,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     };
 
     ChangeBlock block(target->getDatabase(), L"Load");
+    std::vector<std::pair<CompositeAttribute*, Node*>> placements;
     if (exact)
     {
         Database* database = target->asDatabase();
@@ -338,9 +400,9 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
             }
             else if (NodeContainer* container = from->asNodeContainer())
             {
-                NodeContainer* destination = database->getAttribute(i)->asNodeContainer();
-                while (container->getNodeCount() > 0)
-                    destination->add(container->getNode(0));
+                auto* destination = database->getAttribute(i)->asCompositeAttribute();
+                for (Node* node : takeNodes(*container))
+                    placements.emplace_back(destination, node);
             }
             else
                 database->getAttribute(i)->copyValueFrom(*from);
@@ -348,19 +410,24 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     }
     else
     {
-        auto nodes = topNodes(tree);
         auto places = destinations(tree, target);
         if (tree.kind == FileKind::Subtree)
-            places[0]->add(tree.root.release());
+            placements.emplace_back(places[0], tree.root.release());
         else
-            for (std::size_t i = 0; i < nodes.size(); ++i)
-                places[i]->add(nodes[i]);
+        {
+            std::size_t next = 0;
+            for (unsigned int i = 0; i < root->getAttributeCount(); ++i)
+                if (NodeContainer* container = root->getAttribute(i)->asNodeContainer())
+                    for (Node* node : takeNodes(*container))
+                        placements.emplace_back(places[next++], node);
+        }
     }
+    place(tree.built, tree.kind, *root, placements);
 
     for (std::size_t k = 0; k < later.size(); ++k)
     {
         const std::size_t i = later[k];
-        const PendingPointer& pending = tree.pointers[i];
+        const PendingPointer& pending = pointers[i];
         Attribute* owner = remap(pending.attribute, holderOwnerPaths[k]);
         if (!owner)
             continue;
@@ -397,3 +464,4 @@ std::size_t lineOf(const char* data, std::size_t size, std::size_t offset)
 }
 
 } // namespace db::files
+

@@ -41,14 +41,37 @@ struct PendingPointer
     std::size_t offset = 0;
 };
 
+/// What a reader learns while it builds (a whole tree, or a unit of one):
+/// the pointers to resolve, and what attaching the nodes must know of them,
+/// gathered while they are at hand instead of by walking the tree again.
+struct BuiltPart
+{
+    std::vector<PendingPointer> pointers;
+    /// Every node built, parents first: the order in which attaching reports them.
+    std::vector<Node*> nodes;
+    /// Their attributes as the database counts them (nodes are not attributes).
+    std::size_t attributes = 0;
+
+    /// Notes a node as it is created, before anything below it; gives its place in `nodes`.
+    std::size_t started(Node& node)
+    {
+        nodes.push_back(&node);
+        return nodes.size() - 1;
+    }
+    /// Notes a node whose members have all been read; `at` is what `started` gave.
+    void finished(Node& node, std::size_t at);
+    /// Takes over what `other` built, placed after what this part built so far.
+    void append(BuiltPart& other);
+};
+
 struct DetachedTree
 {
     FileKind kind = FileKind::Subtree;
     std::unique_ptr<Node> root;
-    std::vector<PendingPointer> pointers;
+    BuiltPart built;
 };
 
-/// A unit built apart: its nodes, in file order, and the pointers they hold.
+/// A unit built apart: its top nodes, in file order, and what was built with them.
 struct BuiltUnit
 {
     BuiltUnit() = default;
@@ -59,7 +82,7 @@ struct BuiltUnit
 
     bool ok = false;
     std::vector<Node*> nodes;
-    std::vector<PendingPointer> pointers;
+    BuiltPart built;
 };
 
 /// Hands the skeleton's reader the units in file order, each once it is built.

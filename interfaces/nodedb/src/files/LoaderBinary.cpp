@@ -37,8 +37,8 @@ struct RunPlace
 class BinaryReader
 {
 public:
-    BinaryReader(TypeRegistry& registry, LoadError& error, std::vector<files::PendingPointer>& pointers)
-        : m_registry(registry), m_error(error), m_pointers(&pointers)
+    BinaryReader(TypeRegistry& registry, LoadError& error, files::BuiltPart& built)
+        : m_registry(registry), m_error(error), m_built(&built)
     {
     }
 
@@ -52,7 +52,7 @@ public:
     /// The node records of a run, built apart; their pointers go to `unit`.
     bool readRun(ByteReader records, int depth, files::BuiltUnit& unit)
     {
-        m_pointers = &unit.pointers;
+        m_built = &unit.built;
         while (!records.atEnd())
         {
             std::uint8_t tag = 0;
@@ -143,8 +143,10 @@ public:
             return nullptr;
         }
         auto node = std::make_unique<Node>(*def, std::move(wideName));
+        const std::size_t listed = m_built->started(*node);
         if (!readMembers(*node, record, depth))
             return nullptr;
+        m_built->finished(*node, listed);
         return node.release();
     }
 
@@ -359,7 +361,7 @@ private:
         p.index = index;
         p.local = kind == binary::s_pointerLocal;
         p.offset = start;
-        m_pointers->push_back(std::move(p));
+        m_built->pointers.push_back(std::move(p));
         return true;
     }
 
@@ -570,15 +572,13 @@ private:
                 return failAt(at, "a node of a run cannot go into its container");
             node = nullptr;
         }
-        for (files::PendingPointer& pointer : unit->pointers)
-            m_pointers->push_back(std::move(pointer));
-        unit->pointers.clear();
+        m_built->append(unit->built);
         return true;
     }
 
     TypeRegistry& m_registry;
     LoadError& m_error;
-    std::vector<files::PendingPointer>* m_pointers;
+    files::BuiltPart* m_built;
     const std::vector<RunPlace>* m_runPlaces = nullptr;
     std::size_t m_nextRun = 0;
     files::UnitSource* m_units = nullptr;
@@ -731,7 +731,7 @@ private:
     void build(BinaryBatch& batch)
     {
         LoadError error;
-        std::vector<files::PendingPointer> unused;
+        files::BuiltPart unused;
         BinaryReader reader(m_registry, error, unused);
         reader.shareNames(m_names);
         for (std::size_t i = 0; i < batch.units.size(); ++i)
@@ -851,7 +851,7 @@ bool LoaderBinary::load(Attribute* target)
     TypeRegistry& registry = files::registryFor(target, m_registry);
     files::DetachedTree tree;
     tree.kind = fileKind;
-    BinaryReader reader(registry, m_error, tree.pointers);
+    BinaryReader reader(registry, m_error, tree.built);
     ByteReader records(body, bodySize, binary::s_headerSize);
     if (!reader.readNames(records))
         return false;
@@ -885,14 +885,14 @@ bool LoaderBinary::load(Attribute* target)
         if (!going)
             return cancelled();
         LoadError runError;
-        BinaryReader around(registry, runError, tree.pointers);
+        BinaryReader around(registry, runError, tree.built);
         around.shareNames(reader);
         around.setRuns(&places, &runs.units());
         tree.root.reset(around.readNode(nodeRecord, 1, databaseRoot));
         if (!tree.root || runs.units().nextUnit() != nullptr)
         {
             tree.root.reset();
-            tree.pointers.clear();
+            tree.built = files::BuiltPart();
         }
     }
     if (!tree.root)

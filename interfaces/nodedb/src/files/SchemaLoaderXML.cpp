@@ -149,6 +149,7 @@ private:
         // The vector does not grow while types are built: `type` is still valid.
         bool creatable = type.element.attribute("creatable").as_bool(true);
         type.def = std::make_unique<NodeDef>(type.id, type.name, base, creatable);
+        type.def->setIconName(wideText(type.element.attribute("icon").value()));
         return readMembers(type.element, *type.def, 1);
     }
 

@@ -92,14 +92,14 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
     }
     if (!rootElement)
         return fail(top, "the file holds no node");
-    m_pointers = &tree.pointers;
+    m_built = &tree.built;
     tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
     return tree.root != nullptr;
 }
 
 bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
 {
-    m_pointers = &unit.pointers;
+    m_built = &unit.built;
     for (pugi::xml_node child = fragment.first_child(); child; child = child.next_sibling())
     {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
@@ -199,8 +199,10 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
         return nullptr;
     }
     auto node = std::make_unique<Node>(*def, wide(element.attribute("name").value()));
+    const std::size_t listed = m_built->started(*node);
     if (!readMembers(*node, element, depth))
         return nullptr;
+    m_built->finished(*node, listed);
     return node.release();
 }
 
@@ -365,7 +367,7 @@ void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element,
     // The line is counted only if the pointer turns out bad: counting it
     // here would make loading quadratic in the number of pointers.
     p.offset = static_cast<std::size_t>(element.offset_debug());
-    m_pointers->push_back(std::move(p));
+    m_built->pointers.push_back(std::move(p));
 }
 
 bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)
@@ -657,9 +659,7 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
             return fail(placeholder, "a node of a unit cannot go into its container");
         node = nullptr;
     }
-    for (PendingPointer& pointer : unit->pointers)
-        m_pointers->push_back(std::move(pointer));
-    unit->pointers.clear();
+    m_built->append(unit->built);
     return true;
 }
 

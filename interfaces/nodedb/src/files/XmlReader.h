@@ -94,7 +94,7 @@ private:
     const LineIndex* m_lines;
     TypeRegistry& m_registry;
     LoadError& m_error;
-    std::vector<PendingPointer>* m_pointers = nullptr;
+    BuiltPart* m_built = nullptr;
     std::unordered_map<std::string, NodeDef*> m_nodeDefs;
     UnitSource* m_units = nullptr;
     const Progress* m_progress = nullptr;

@@ -141,6 +141,26 @@ protected:
     /// F2 or a slow second click on the focused row.
     virtual void onRenameRequested(detail::RowNode* node);
 
+    // ---- dragging rows, off unless the control says otherwise ----
+    /// Whether a press on a row may start a drag: a plain press on one of
+    /// several selected rows then selects that row alone only when the
+    /// button comes up without a drag.
+    virtual bool canDragRows() const;
+    /// The pointer moved far enough with the button down on `node`: true
+    /// starts a drag (the engine takes the mouse until the button comes up).
+    virtual bool beginRowDrag(detail::RowNode* node);
+    /// During a drag, as the pointer moves, the rows scroll under it or Ctrl
+    /// changes: `point` in client coordinates, `copy` true while Ctrl is down.
+    virtual void dragRowsOver(const wxPoint& point, bool copy);
+    /// The button came up at `point`: the drag is over.
+    virtual void dropRows(const wxPoint& point, bool copy);
+    /// Escape, or the mouse was taken away: the drag is over, without a drop.
+    virtual void cancelRowDrag();
+    /// True between beginRowDrag and the drop or cancellation.
+    bool isDraggingRows() const { return m_dragging; }
+    /// Paints over the rows once they are painted (under the header).
+    virtual void paintOverlay(wxDC& dc);
+
     // ---- selection, kept here so that both controls behave alike ----
     /// True when the node's row is selected.
     bool isNodeSelected(const detail::RowNode* node) const { return node->m_selected; }
@@ -220,6 +240,10 @@ private:
     void onContextMenu(wxContextMenuEvent& event);
     void onFocus(wxFocusEvent& event);
     void onRenameTimer(wxTimerEvent& event);
+    void onDragTimer(wxTimerEvent& event);
+    /// Starts a drag when the pointer has gone far enough from the press.
+    void maybeBeginDrag(const wxPoint& point);
+    void stopDrag();
     void onSysColourChanged(wxSysColourChangedEvent& event);
     void onDpiChanged(wxDPIChangedEvent& event);
 
@@ -248,6 +272,14 @@ private:
 
     // Handles on rows of this window: forgetting a row clears the ones on it.
     std::vector<detail::RowHandle*> m_rowHandles;
+
+    // A press that may become a drag, and the drag itself.
+    detail::RowNode* m_pressNode = nullptr;
+    wxPoint m_pressPoint;
+    bool m_selectOnRelease = false;
+    bool m_dragging = false;
+    // Scrolls near the edges and follows Ctrl while the pointer rests.
+    wxTimer m_dragTimer;
 
     wxTimer m_renameTimer;
     detail::RowNode* m_renameCandidate = nullptr;

@@ -8,8 +8,12 @@
 
 #include <Orkutils/Vector.h>
 
+#include <wx/timer.h>
+
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class wxImageList;
 
@@ -22,11 +26,17 @@ namespace wxUtils
 /// its subtree shows, and the children of an item are kept in blocks.
 ///
 /// Column 0 shows the item labels with the tree lines; addColumn adds more.
-/// Items may hold their texts or leave them to the control (itemText).
+/// Items may hold their texts and images or leave them to the control
+/// (itemText, itemImage).
 /// Toolkit styles: MultipleSelection (0x2000, from OrkColumnWindow) lets the user
 /// select several items; ReadOnlyLabels (0x4000) turns renaming in place off.
 /// The root item shows as the first row. Programmatic changes send no events,
-/// except Select, which tells of the selection it makes.
+/// except Select, SelectItems and the filter's calls, which tell of the
+/// selection they change.
+///
+/// A filter (SetFilter) hides rows without removing items; dragging
+/// (EnableDragging) lets the user drag the selection onto or between rows,
+/// and the handlers of the drag events decide what a drop does.
 class DBUI_TOOLKIT_EXPORT TreeControl : public OrkColumnWindow, public OrkTextRenameCtrlOwner
 {
 public:
@@ -64,6 +74,10 @@ public:
     /// parents and scrolling to it; false: deselects it. Sends
     /// wxUTILS_EVT_TREE_SEL_CHANGED when the selection changed.
     void Select(TreeItem* item, bool select = true);
+    /// Makes `items` the selection, in that order, the first one the focus,
+    /// opening their parents and scrolling to the first; items the filter
+    /// hides are left out. Sends wxUTILS_EVT_TREE_SEL_CHANGED.
+    void SelectItems(const std::vector<TreeItem*>& items);
     /// Deselects every item without sending an event.
     void UnselectAll();
     /// The item with the keyboard focus, or null.
@@ -91,6 +105,52 @@ public:
     /// Closes the rename box, accepting its text (as Enter does) or not (as Escape does).
     void EndEditLabel(bool accept);
 
+    // ---- filter ----
+    /// Which way FindFilterMatch looks.
+    enum SearchDirection
+    {
+        Forward,
+        Backward
+    };
+    /// Shows only the items `matches` accepts and their ancestors, which it
+    /// expands; items stay in the tree, hidden. The expansion the tree had
+    /// before the first filter comes back with ClearFilter. Items inserted
+    /// while a filter is set are tested as they come, and items whose own
+    /// texts change are tested again; call RefilterItem for items whose texts
+    /// the control supplies (itemText). Hidden items leave the selection
+    /// (wxUTILS_EVT_TREE_SEL_CHANGED tells of it). Returns the number of matches.
+    std::size_t SetFilter(std::function<bool(const TreeItem&)> matches);
+    /// Shows every item again, expanded as before the filter was set; the
+    /// selection stays, and the focused item is scrolled into view.
+    void ClearFilter();
+    /// True while a filter is set.
+    bool IsFiltered() const { return static_cast<bool>(m_filter); }
+    /// How many items the filter accepts; 0 without one.
+    std::size_t GetFilterMatchCount() const { return m_filterMatches; }
+    /// True when the filter accepts `item`.
+    bool IsFilterMatch(const TreeItem* item) const;
+    /// Tests `item` and its descendants again, as when their texts changed;
+    /// an item that starts matching shows, its ancestors expanded.
+    void RefilterItem(TreeItem* item);
+    /// The first match after `from` (before it, Backward) in the order of the
+    /// rows, collapsed parents included, going round at the end; with `from`
+    /// null, the first (last) match. Null when nothing matches.
+    TreeItem* FindFilterMatch(const TreeItem* from, SearchDirection direction) const;
+
+    // ---- dragging ----
+    ///@{
+    /// Whether the user may drag the selected items with the mouse (off to
+    /// start with). A press on a selected item then keeps the other selected
+    /// items selected until the button comes up without a drag. While
+    /// dragging, the rows scroll when the pointer nears the top or bottom
+    /// edge, a collapsed item under the pointer opens after a moment, a line
+    /// or an outline shows where the items would land, and Escape cancels.
+    void EnableDragging(bool enable) { m_draggingEnabled = enable; }
+    bool IsDraggingEnabled() const { return m_draggingEnabled; }
+    ///@}
+    /// True while the user drags items.
+    bool IsDragging() const { return isDraggingRows(); }
+
     /// Gives the tree an image list, which it then owns; `which` is kept for
     /// compatibility with callers that distinguish normal and state images (0).
     void AssignImageList(wxImageList* images, int which = 0);
@@ -112,12 +172,21 @@ protected:
     void onRowDoubleClicked(detail::RowNode* node) override;
     void onRowContextMenu(detail::RowNode* node, const wxPoint& point) override;
     void onRenameRequested(detail::RowNode* node) override;
+    bool canDragRows() const override { return m_draggingEnabled; }
+    bool beginRowDrag(detail::RowNode* node) override;
+    void dragRowsOver(const wxPoint& point, bool copy) override;
+    void dropRows(const wxPoint& point, bool copy) override;
+    void cancelRowDrag() override;
+    void paintOverlay(wxDC& dc) override;
 
     /// The text of `column` for an item that holds none of its own there (an
     /// item made without a label holds none): a control that keeps its items'
     /// texts elsewhere supplies them here, when rows are painted and when
     /// anyone asks an item for its text. Empty by default.
     virtual wxString itemText(const TreeItem& item, unsigned int column) const;
+    /// The image (index into the image list) of an item that has none of its
+    /// own, asked for when its row is painted; -1, none, by default.
+    virtual int itemImage(const TreeItem& item) const;
 
 private:
     friend class TreeItem;
@@ -126,7 +195,15 @@ private:
     static const TreeItem* itemOf(const detail::RowNode* node) { return static_cast<const TreeItem*>(node); }
     static detail::RowNode* nodeOf(TreeItem* item) { return static_cast<detail::RowNode*>(item); }
 
+    /// Where a drag would drop: on or beside an item.
+    struct DropPlace
+    {
+        TreeItem* item = nullptr;
+        TreeEvent::DropPosition position = TreeEvent::DropInto;
+    };
+
     bool isInTree(const TreeItem* item) const;
+    static bool hasShownChildren(const TreeItem* item);
     // Called by items: keep selection, focus and the rename box consistent.
     void itemsChanged() { rowsChanged(); }
     void itemAboutToBeDestroyed(TreeItem* item);
@@ -137,10 +214,54 @@ private:
                    const wxString& label = wxString());
     void setExpandedRecursively(TreeItem* item, bool expanded);
 
+    // Filter (TreeControlFilter.cpp).
+    enum FilterPass
+    {
+        /// The first filter: the expansion is kept for ClearFilter, then matches' ancestors open.
+        FirstFilter,
+        /// Another filter replaces the one set: matches' ancestors open.
+        NewFilter,
+        /// The same filter, items tested again: only newly shown ancestors open.
+        Retest,
+    };
+    /// Tests `top` and its descendants and sets their weights, the ones
+    /// above `top` left alone; true when an item became a match.
+    bool filterSubtree(TreeItem* top, FilterPass pass);
+    /// Expands the ancestors of `item`, so that it shows.
+    void revealAncestors(TreeItem* item);
+    /// `top` and its descendants, each after its parent.
+    const std::vector<TreeItem*>& collectSubtree(TreeItem* top) const;
+    /// Drops hidden items from the selection and moves a hidden focus to a
+    /// shown ancestor; sends the selection event when the selection changed.
+    void settleAfterFilter(std::size_t selectedBefore);
+    /// The item before (after) `item` in the order of the rows, collapsed
+    /// parents included and hidden items left out; null at either end.
+    TreeItem* shownNeighbour(const TreeItem* item, SearchDirection direction) const;
+
+    // Dragging (TreeControlDrag.cpp).
+    DropPlace dropPlaceAt(const wxPoint& point) const;
+    void onHoverTimer(wxTimerEvent& event);
+    void endDrag();
+
     TreeItem* m_root = nullptr;
     TreeItem* m_editedItem = nullptr;
     std::unique_ptr<wxImageList> m_images;
     int m_indent = 0;
+
+    std::function<bool(const TreeItem&)> m_filter;
+    std::size_t m_filterMatches = 0;
+    // Kept from one filter pass to the next: a keystroke's pass over a big
+    // tree should not allocate.
+    mutable std::vector<TreeItem*> m_subtreeScratch;
+
+    bool m_draggingEnabled = false;
+    // Where the pointer would drop, and what the handlers said of it.
+    detail::RowHandle m_dropItem;
+    TreeEvent::DropPosition m_dropPosition = TreeEvent::DropInto;
+    bool m_dropCopy = false;
+    bool m_dropAllowed = false;
+    wxString m_dropRefusal;
+    wxTimer m_hoverTimer;
 };
 
 } // namespace wxUtils

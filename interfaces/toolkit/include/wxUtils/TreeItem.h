@@ -59,9 +59,11 @@ public:
     void SetColumnText(unsigned int column, const wxString& text) { SetColumnText(column, wxString(text)); }
     void SetColumnText(unsigned int column, wxString&& text);
     ///@}
-    /// Index into the tree's image list, -1 for none.
+    /// Index into the tree's image list, -1 for none: the item's own if it
+    /// was given one, otherwise what its tree supplies (TreeControl::itemImage).
     int GetImage() const;
-    /// Shows image `image` of the tree's image list before the label; -1 for none.
+    /// Shows image `image` of the tree's image list before the label; -1 for
+    /// none of its own.
     void SetImage(int image);
 
     /// Inserts `child` (a new item, or one taken out of nowhere) before `before`,
@@ -127,6 +129,8 @@ private:
     Data& ensureData();
     detail::RowSequence* children() const;
     void setExpanded(bool expanded);
+    /// The rows the item stands for: 0 when its tree's filter hides it.
+    std::size_t rowWeight() const;
     void updateWeights();
     void detach();
     static TreeItem* itemOf(detail::RowNode* node) { return static_cast<TreeItem*>(node); }

@@ -7,8 +7,10 @@
 #include <wx/dcclient.h>
 #include <wx/renderer.h>
 #include <wx/settings.h>
+#include <wx/utils.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace wxUtils
@@ -62,6 +64,8 @@ OrkColumnWindow::~OrkColumnWindow()
         handle->m_window = nullptr;
         handle->m_node = nullptr;
     }
+    if (HasCapture())
+        ReleaseMouse();
     // The derived control is already gone: the box must not report to it.
     // wxWidgets destroys the box with the other children.
     if (m_renameCtrl)
@@ -78,6 +82,7 @@ bool OrkColumnWindow::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos
         return false;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     m_renameTimer.SetOwner(this);
+    m_dragTimer.SetOwner(this);
     updateMetrics();
     connectEvents();
     return true;
@@ -103,6 +108,7 @@ void OrkColumnWindow::connectEvents()
     Bind(wxEVT_SET_FOCUS, &OrkColumnWindow::onFocus, this);
     Bind(wxEVT_KILL_FOCUS, &OrkColumnWindow::onFocus, this);
     Bind(wxEVT_TIMER, &OrkColumnWindow::onRenameTimer, this, m_renameTimer.GetId());
+    Bind(wxEVT_TIMER, &OrkColumnWindow::onDragTimer, this, m_dragTimer.GetId());
     Bind(wxEVT_SYS_COLOUR_CHANGED, &OrkColumnWindow::onSysColourChanged, this);
     Bind(wxEVT_DPI_CHANGED, &OrkColumnWindow::onDpiChanged, this);
     Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
@@ -472,6 +478,11 @@ bool OrkColumnWindow::forgetNode(RowNode* node)
         m_renameCandidate = nullptr;
         m_renameTimer.Stop();
     }
+    if (m_pressNode == node)
+    {
+        m_pressNode = nullptr;
+        m_selectOnRelease = false;
+    }
     if (!node->m_selected)
         return false;
     selectNode(node, false);
@@ -483,7 +494,8 @@ void OrkColumnWindow::forgetAllNodes()
     for (detail::RowHandle* handle : m_rowHandles)
         handle->m_node = nullptr;
     clearSelectionSilently();
-    m_focus = m_anchor = m_renameCandidate = nullptr;
+    m_focus = m_anchor = m_renameCandidate = m_pressNode = nullptr;
+    m_selectOnRelease = false;
     m_renameTimer.Stop();
     m_firstRow = 0;
     m_scrollbarsDirty = true;
@@ -581,6 +593,11 @@ void OrkColumnWindow::onLeftDown(wxMouseEvent& event)
     }
     if (clickDecoration(node, point))
         return;
+    if (canDragRows())
+    {
+        m_pressNode = node;
+        m_pressPoint = point;
+    }
 
     if (multiple && event.ShiftDown())
     {
@@ -604,6 +621,14 @@ void OrkColumnWindow::onLeftDown(wxMouseEvent& event)
             m_renameTimer.StartOnce(delay > 0 ? delay + 100 : 600);
             return;
         }
+        if (m_pressNode == node && node->m_selected && m_selection.size() > 1)
+        {
+            // Maybe the start of dragging them all: decided when the button comes up.
+            m_selectOnRelease = true;
+            m_focus = m_anchor = node;
+            repaint();
+            return;
+        }
         selectOnly(node);
     }
     repaint();
@@ -618,6 +643,21 @@ void OrkColumnWindow::onLeftUp(wxMouseEvent& event)
         m_resizingColumn = -1;
         if (HasCapture())
             ReleaseMouse();
+    }
+    RowNode* pressed = m_pressNode;
+    const bool selectPressed = m_selectOnRelease;
+    m_pressNode = nullptr;
+    m_selectOnRelease = false;
+    if (m_dragging)
+    {
+        stopDrag();
+        dropRows(event.GetPosition(), event.ControlDown());
+        return;
+    }
+    if (selectPressed && pressed)
+    {
+        selectOnly(pressed);
+        onSelectionChanged();
     }
 }
 
@@ -666,12 +706,20 @@ void OrkColumnWindow::onMotion(wxMouseEvent& event)
         repaint();
         return;
     }
-    const bool overBorder = m_headerShown && point.y < m_headerHeight && columnBorderAt(point.x) >= 0;
-    SetCursor(overBorder ? wxCursor(wxCURSOR_SIZEWE) : wxNullCursor);
+    if (!m_dragging)
+    {
+        // While dragging, the cursor is the control's: it tells where the rows would go.
+        const bool overBorder = m_headerShown && point.y < m_headerHeight && columnBorderAt(point.x) >= 0;
+        SetCursor(overBorder ? wxCursor(wxCURSOR_SIZEWE) : wxNullCursor);
+    }
     if (event.Dragging())
     {
         m_renameTimer.Stop();
         m_renameCandidate = nullptr;
+        if (m_dragging)
+            dragRowsOver(point, event.ControlDown());
+        else if (m_pressNode && event.LeftIsDown())
+            maybeBeginDrag(point);
     }
     event.Skip();
 }
@@ -679,6 +727,74 @@ void OrkColumnWindow::onMotion(wxMouseEvent& event)
 void OrkColumnWindow::onCaptureLost(wxMouseCaptureLostEvent&)
 {
     m_resizingColumn = -1;
+    if (m_dragging)
+    {
+        stopDrag();
+        cancelRowDrag();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Dragging rows
+// ---------------------------------------------------------------------------
+
+bool OrkColumnWindow::canDragRows() const
+{
+    return false;
+}
+
+bool OrkColumnWindow::beginRowDrag(RowNode*)
+{
+    return false;
+}
+
+void OrkColumnWindow::dragRowsOver(const wxPoint&, bool) {}
+
+void OrkColumnWindow::dropRows(const wxPoint&, bool) {}
+
+void OrkColumnWindow::cancelRowDrag() {}
+
+void OrkColumnWindow::paintOverlay(wxDC&) {}
+
+void OrkColumnWindow::maybeBeginDrag(const wxPoint& point)
+{
+    const int thresholdX = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, this), FromDIP(4));
+    const int thresholdY = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_Y, this), FromDIP(4));
+    if (std::abs(point.x - m_pressPoint.x) < thresholdX && std::abs(point.y - m_pressPoint.y) < thresholdY)
+        return;
+    RowNode* node = m_pressNode;
+    m_pressNode = nullptr;
+    m_selectOnRelease = false;
+    if (!beginRowDrag(node))
+        return;
+    m_dragging = true;
+    if (!HasCapture())
+        CaptureMouse();
+    m_dragTimer.Start(50);
+    dragRowsOver(point, wxGetKeyState(WXK_CONTROL));
+}
+
+void OrkColumnWindow::stopDrag()
+{
+    m_dragging = false;
+    m_dragTimer.Stop();
+    if (HasCapture())
+        ReleaseMouse();
+}
+
+void OrkColumnWindow::onDragTimer(wxTimerEvent&)
+{
+    if (!m_dragging)
+        return;
+    const wxPoint point = ScreenToClient(wxGetMousePosition());
+    // Within a row of the edge the rows move under the pointer, a row a tick.
+    const int top = getHeaderHeight() + m_rowHeight;
+    const int bottom = GetClientSize().GetHeight() - m_rowHeight;
+    if (point.y < top && m_firstRow > 0)
+        scrollToRow(m_firstRow - 1);
+    else if (point.y > bottom)
+        scrollToRow(m_firstRow + 1);
+    dragRowsOver(point, wxGetKeyState(WXK_CONTROL));
 }
 
 void OrkColumnWindow::onRenameTimer(wxTimerEvent&)
@@ -736,6 +852,15 @@ void OrkColumnWindow::onContextMenu(wxContextMenuEvent& event)
 
 void OrkColumnWindow::onKeyDown(wxKeyEvent& event)
 {
+    if (m_dragging)
+    {
+        if (event.GetKeyCode() == WXK_ESCAPE)
+        {
+            stopDrag();
+            cancelRowDrag();
+        }
+        return;
+    }
     if (previewKey(event))
         return;
     const std::size_t count = getRowCount();
@@ -952,6 +1077,7 @@ void OrkColumnWindow::onPaint(wxPaintEvent&)
                                                       wxRect(0, rect.y, client.GetWidth(), rect.height).Deflate(1));
         }
     }
+    paintOverlay(dc);
 
     if (m_headerShown)
     {

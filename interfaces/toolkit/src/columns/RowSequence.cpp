@@ -98,6 +98,47 @@ RowNode* RowSequence::previous(const RowNode* node) const
     return nullptr;
 }
 
+RowNode* RowSequence::firstShown() const
+{
+    return m_blocks.empty() ? nullptr : shownFrom(0, 0, Forward);
+}
+
+RowNode* RowSequence::lastShown() const
+{
+    if (m_blocks.empty())
+        return nullptr;
+    return shownFrom(m_blocks.size() - 1, static_cast<long>(m_blocks.back()->m_nodes.size()) - 1, Backward);
+}
+
+RowNode* RowSequence::nextShown(const RowNode* node) const
+{
+    return shownFrom(node->m_block->m_index, static_cast<long>(slotOf(node)) + 1, Forward);
+}
+
+RowNode* RowSequence::previousShown(const RowNode* node) const
+{
+    return shownFrom(node->m_block->m_index, static_cast<long>(slotOf(node)) - 1, Backward);
+}
+
+RowNode* RowSequence::shownFrom(std::size_t blockIndex, long slot, Direction direction) const
+{
+    // Blocks that weigh nothing hold only hidden members: skipped whole.
+    const long step = direction == Forward ? 1 : -1;
+    for (long b = static_cast<long>(blockIndex); b >= 0 && b < static_cast<long>(m_blocks.size()); b += step)
+    {
+        const RowBlock& block = *m_blocks[static_cast<std::size_t>(b)];
+        const long size = static_cast<long>(block.m_nodes.size());
+        if (b != static_cast<long>(blockIndex))
+            slot = direction == Forward ? 0 : size - 1;
+        if (block.m_weight == 0)
+            continue;
+        for (; slot >= 0 && slot < size; slot += step)
+            if (block.m_nodes[static_cast<std::size_t>(slot)]->m_weight > 0)
+                return block.m_nodes[static_cast<std::size_t>(slot)];
+    }
+    return nullptr;
+}
+
 void RowSequence::insert(RowNode* node, RowNode* before)
 {
     RowBlock* block = nullptr;

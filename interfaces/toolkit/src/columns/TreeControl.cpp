@@ -13,6 +13,9 @@ wxDEFINE_EVENT(wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, wxUtils::TreeEvent);
 wxDEFINE_EVENT(wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, wxUtils::TreeEvent);
 wxDEFINE_EVENT(wxUTILS_EVT_TREE_END_LABEL_EDIT, wxUtils::TreeEvent);
 wxDEFINE_EVENT(wxUTILS_EVT_TREE_ITEM_ACTIVATED, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_BEGIN_DRAG, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_DRAG_OVER, wxUtils::TreeEvent);
+wxDEFINE_EVENT(wxUTILS_EVT_TREE_END_DRAG, wxUtils::TreeEvent);
 
 namespace wxUtils
 {
@@ -44,6 +47,8 @@ bool TreeControl::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
         return false;
     m_indent = FromDIP(18);
     addColumn(0, wxString());
+    m_hoverTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &TreeControl::onHoverTimer, this, m_hoverTimer.GetId());
     return true;
 }
 
@@ -67,6 +72,9 @@ void TreeControl::SetRoot(TreeItem* root)
     }
     m_root = root;
     root->m_expanded = true;
+    root->m_expandedBeforeFilter = true;
+    if (IsFiltered())
+        filterSubtree(root, Retest);
     root->updateWeights();
     itemsChanged();
 }
@@ -78,6 +86,7 @@ void TreeControl::DeleteAllItems()
     forgetAllNodes();
     delete m_root;
     m_root = nullptr;
+    m_filterMatches = 0;
     itemsChanged();
 }
 
@@ -113,6 +122,7 @@ void TreeControl::itemAboutToBeDestroyed(TreeItem* item)
         endRename(false);
     }
     forgetNode(nodeOf(item));
+    m_filterMatches -= item->m_matched ? 1 : 0;
     if (!item->HasChildren())
         return; // most removals: a leaf, no list to make
     std::vector<TreeItem*> pending;
@@ -123,6 +133,7 @@ void TreeControl::itemAboutToBeDestroyed(TreeItem* item)
         TreeItem* current = pending.back();
         pending.pop_back();
         forgetNode(nodeOf(current));
+        m_filterMatches -= current->m_matched ? 1 : 0;
         if (const detail::RowSequence* children = current->children())
             children->forEach(collect);
     }
@@ -189,6 +200,8 @@ void TreeControl::Select(TreeItem* item, bool select)
         sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, GetFocusedItem());
         return;
     }
+    if (item->m_weight == 0)
+        return; // hidden by the filter: what the user cannot see is not selected
     const bool unchanged = item->m_selected && GetSelectedItemCount() == 1;
     EnsureVisible(item);
     clearSelectionSilently();
@@ -196,6 +209,25 @@ void TreeControl::Select(TreeItem* item, bool select)
     setFocusNode(nodeOf(item));
     if (!unchanged)
         sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, item);
+}
+
+void TreeControl::SelectItems(const std::vector<TreeItem*>& items)
+{
+    clearSelectionSilently();
+    TreeItem* first = nullptr;
+    for (TreeItem* item : items)
+    {
+        wxCHECK2_MSG(item && isInTree(item), continue, "SelectItems with an item that is not in this tree");
+        if (item->m_weight == 0)
+            continue;
+        EnsureVisible(item);
+        selectNode(nodeOf(item), true);
+        if (!first)
+            first = item;
+    }
+    if (first)
+        setFocusNode(nodeOf(first));
+    sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, first);
 }
 
 void TreeControl::UnselectAll()
@@ -230,7 +262,7 @@ void TreeControl::setExpandedRecursively(TreeItem* item, bool expanded)
     const detail::RowSequence* children = item->children();
     if (children)
         children->forEach([this, expanded](RowNode* node) { setExpandedRecursively(itemOf(node), expanded); });
-    const std::size_t weight = 1 + (expanded && children ? children->weight() : 0);
+    const std::size_t weight = item->rowWeight();
     if (TreeItem* parent = item->GetParent())
         parent->children()->setWeight(item, weight);
     else
@@ -295,17 +327,26 @@ RowNode* TreeControl::nodeAtRow(std::size_t row) const
 RowNode* TreeControl::nodeAfter(RowNode* node) const
 {
     TreeItem* item = itemOf(node);
-    if (item->m_expanded && item->HasChildren())
-        return item->children()->first();
+    if (item->m_expanded && hasShownChildren(item))
+        return item->children()->firstShown();
     for (TreeItem* parent = item->GetParent(); parent; item = parent, parent = parent->GetParent())
-        if (RowNode* next = parent->children()->next(item))
+        if (RowNode* next = parent->children()->nextShown(item))
             return next;
     return nullptr;
+}
+
+bool TreeControl::hasShownChildren(const TreeItem* item)
+{
+    // Children the filter hides weigh nothing.
+    const detail::RowSequence* children = item->children();
+    return children && children->weight() > 0;
 }
 
 bool TreeControl::rowOfNode(const RowNode* node, std::size_t& row) const
 {
     const TreeItem* item = itemOf(node);
+    if (item->m_weight == 0)
+        return false; // hidden by the filter
     std::size_t result = 0;
     for (const TreeItem* parent = item->GetParent(); parent; item = parent, parent = parent->GetParent())
     {
@@ -347,7 +388,7 @@ void TreeControl::paintRow(wxDC& dc, RowNode* node, std::size_t, const wxRect& r
 {
     const TreeItem* item = itemOf(node);
     const wxRect expander = expanderRect(item, rect);
-    if (item->HasChildren())
+    if (hasShownChildren(item))
     {
         const int size = std::min(FromDIP(12), rect.height);
         const wxRect button(expander.x + (expander.width - size) / 2, rect.y + (rect.height - size) / 2, size, size);
@@ -370,6 +411,11 @@ void TreeControl::paintRow(wxDC& dc, RowNode* node, std::size_t, const wxRect& r
 wxString TreeControl::itemText(const TreeItem&, unsigned int) const
 {
     return wxString();
+}
+
+int TreeControl::itemImage(const TreeItem&) const
+{
+    return -1;
 }
 
 void TreeControl::AssignImageList(wxImageList* images, int)
@@ -414,16 +460,16 @@ bool TreeControl::expandRow(RowNode* node, bool expand)
     const std::size_t selectedBefore = GetSelectedItemCount();
     if (expand)
     {
-        if (!item->HasChildren())
+        if (!hasShownChildren(item))
             return true;
         if (!item->m_expanded)
             item->Expand();
         else
-            target = item->GetFirstChild();
+            target = itemOf(item->children()->firstShown());
     }
     else
     {
-        if (item->m_expanded && item->HasChildren())
+        if (item->m_expanded && hasShownChildren(item))
             item->Collapse();
         else
             target = item->GetParent();
@@ -439,7 +485,7 @@ bool TreeControl::clickDecoration(RowNode* node, const wxPoint& point)
 {
     TreeItem* item = itemOf(node);
     std::size_t row = 0;
-    if (!item->HasChildren() || !rowOfNode(node, row))
+    if (!hasShownChildren(item) || !rowOfNode(node, row))
         return false;
     const wxRect expander = expanderRect(item, getRowRect(row));
     if (point.x < expander.x || point.x >= expander.GetRight() + 1)
@@ -454,7 +500,7 @@ bool TreeControl::clickDecoration(RowNode* node, const wxPoint& point)
 void TreeControl::onRowDoubleClicked(RowNode* node)
 {
     TreeItemHandle item(itemOf(node));
-    if (item.get()->HasChildren())
+    if (hasShownChildren(item.get()))
     {
         const std::size_t selectedBefore = GetSelectedItemCount();
         item.get()->Toggle();

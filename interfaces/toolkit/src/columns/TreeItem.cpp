@@ -52,6 +52,7 @@ TreeItem::TreeItem(TreeControl* owner, bool expanded) : m_dataOrOwner(reinterpre
 {
     wxASSERT_MSG(owner, "a TreeItem needs the tree control that will show it");
     m_expanded = expanded;
+    m_expandedBeforeFilter = expanded;
 }
 
 TreeItem::TreeItem(const wxString& label, TreeControl* owner, bool expanded)
@@ -155,13 +156,16 @@ void TreeItem::SetColumnText(unsigned int column, wxString&& text)
         own.moreTexts[column - 2] = std::move(text);
     }
     own.ownColumns |= std::uint32_t(1) << column;
-    GetOwner()->itemsChanged();
+    TreeControl* owner = GetOwner();
+    if (owner->IsFiltered())
+        owner->RefilterItem(this);
+    owner->itemsChanged();
 }
 
 int TreeItem::GetImage() const
 {
     const Data* own = data();
-    return own ? own->image : -1;
+    return own && own->image >= 0 ? own->image : GetOwner()->itemImage(*this);
 }
 
 void TreeItem::SetImage(int image)
@@ -182,8 +186,12 @@ void TreeItem::InsertChild(TreeItem* child, TreeItem* before)
     wxCHECK_RET(child != this && !IsDescendantOf(child), "InsertChild would make an item its own ancestor");
     wxCHECK_RET(child->GetOwner() == owner, "InsertChild with an item of another tree control");
     wxCHECK_RET(!before || before->GetParent() == this, "InsertChild before an item that is not a child of this one");
+    // Tested before it joins, so that its weight is right from the start.
+    const bool revealed = owner->IsFiltered() && owner->filterSubtree(child, TreeControl::Retest);
     ensureData().children.insert(child, before);
     updateWeights();
+    if (revealed)
+        owner->revealAncestors(child);
     owner->itemsChanged();
 }
 
@@ -201,6 +209,9 @@ void TreeItem::Reparent(TreeItem* newParent, TreeItem* before)
     detach();
     newParent->ensureData().children.insert(this, before);
     newParent->updateWeights();
+    // A match that moves under a parent the filter had hidden shows there.
+    if (owner->IsFiltered() && m_weight > 0)
+        owner->revealAncestors(this);
     owner->itemHidden(this);
     owner->itemsChanged();
 }
@@ -232,14 +243,23 @@ void TreeItem::detach()
         GetOwner()->m_root = nullptr;
 }
 
+std::size_t TreeItem::rowWeight() const
+{
+    const RowSequence* kids = children();
+    const std::size_t kidsWeight = kids ? kids->weight() : 0;
+    // A filter hides what it does not accept unless something below shows.
+    if (!m_matched && kidsWeight == 0 && GetOwner()->IsFiltered())
+        return 0;
+    return 1 + (m_expanded ? kidsWeight : 0);
+}
+
 void TreeItem::updateWeights()
 {
     // Each item's weight is the rows its subtree shows; a change climbs
     // towards the root and stops at the first item whose weight stays.
     for (TreeItem* item = this; item;)
     {
-        const RowSequence* kids = item->children();
-        const std::size_t weight = 1 + (item->m_expanded && kids ? kids->weight() : 0);
+        const std::size_t weight = item->rowWeight();
         if (weight == item->m_weight)
             break;
         TreeItem* parent = item->GetParent();

@@ -16,20 +16,25 @@ struct RowBlock;
 
 /// A member of a RowSequence: knows its block and slot so that finding its
 /// position never scans the whole sequence. Its weight is the number of
-/// display rows it stands for (itself plus its visible descendants). Kept to
-/// sixteen bytes: a big tree has one per item.
+/// display rows it stands for (itself plus its visible descendants; 0 for a
+/// member a filter hides). Kept to sixteen bytes: a big tree has one per item.
 struct DBUI_TOOLKIT_EXPORT RowNode
 {
+    RowNode() : m_selected(false), m_expanded(false), m_matched(false), m_expandedBeforeFilter(false) {}
+
     RowBlock* m_block = nullptr;
     std::uint32_t m_weight = 1;
     // Where in its block the member was last seen: a hint that the sequence
     // checks and corrects (see RowSequence::slotOf). Blocks hold a few
     // hundred members at most.
     mutable std::uint16_t m_slot = 0;
-    bool m_selected = false;
-    // Whether the member's children show: used by tree rows only, and kept
-    // here, where it costs no room.
-    bool m_expanded = false;
+    bool m_selected : 1;
+    // The rest is used by tree rows only, and kept here, where it costs no
+    // room: whether the children show, whether the tree's filter accepts the
+    // row, and whether its children showed before a filter was set.
+    bool m_expanded : 1;
+    bool m_matched : 1;
+    bool m_expandedBeforeFilter : 1;
 };
 
 /// One run of consecutive members with the sum of their weights.
@@ -78,6 +83,14 @@ public:
     RowNode* last() const;
     RowNode* next(const RowNode* node) const;
     RowNode* previous(const RowNode* node) const;
+    ///@{
+    /// The same, passing over members of weight 0 (rows a filter hides) a
+    /// block at a time.
+    RowNode* firstShown() const;
+    RowNode* lastShown() const;
+    RowNode* nextShown(const RowNode* node) const;
+    RowNode* previousShown(const RowNode* node) const;
+    ///@}
 
     /// Inserts before `before` (a member), or at the end when `before` is null.
     void insert(RowNode* node, RowNode* before);
@@ -100,6 +113,14 @@ public:
 
 private:
     static constexpr std::size_t s_maxBlockSize = 512;
+
+    enum Direction
+    {
+        Forward,
+        Backward
+    };
+    /// The first member of weight above 0 from `slot` of block `blockIndex` on, in `direction`.
+    RowNode* shownFrom(std::size_t blockIndex, long slot, Direction direction) const;
 
     /// The member's slot in its block. Inserting or erasing leaves the later
     /// members' slots as they were; a stale one is found by searching the

@@ -1,0 +1,18 @@
+# Script mode: cmake -DOUTPUT=<file.cpp> -DPNGS=<a;b;c> -P EmbedIcons.cmake
+# Writes the PNG files as the table of dbui's embedded icons, named by file.
+set(text "// Made by cmake/EmbedIcons.cmake from src/views/icons; not to be edited.\n")
+string(APPEND text "#include \"views/EmbeddedIcons.h\"\n\nnamespace dbui\n{\nnamespace\n{\n")
+set(table "")
+set(count 0)
+foreach(png IN LISTS PNGS)
+  get_filename_component(name ${png} NAME_WE)
+  file(READ ${png} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x..,){24})" "\\1\n    " bytes "${bytes}")
+  string(APPEND text "const unsigned char s_${name}[] = {\n    ${bytes}\n};\n")
+  string(APPEND table "    {\"${name}\", s_${name}, sizeof s_${name}},\n")
+  math(EXPR count "${count} + 1")
+endforeach()
+string(APPEND text "} // namespace\n\nconst EmbeddedIcon g_embeddedIcons[] = {\n${table}};\n")
+string(APPEND text "const std::size_t g_embeddedIconCount = ${count};\n\n} // namespace dbui\n")
+file(WRITE ${OUTPUT} "${text}")

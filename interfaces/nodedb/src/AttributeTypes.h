@@ -523,6 +523,12 @@ inline AttributeType typeFromXmlName(std::string_view name)
     return found == s_types.end() ? Invalid : found->second;
 }
 
+/// The XML element name of `type` ("int", "vector3Array", "node"); null for unknown numbers.
+inline const char* xmlNameOf(AttributeType type)
+{
+    return withType(type, [](auto traits) { return traits.s_xmlName; });
+}
+
 /// The value types' element description: the type's own for values, its elements' for arrays.
 template <class Traits, class = void>
 struct ElementOf

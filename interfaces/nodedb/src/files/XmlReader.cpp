@@ -1,5 +1,6 @@
 #include "XmlReader.h"
 
+#include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "DefinitionText.h"
 #include "NumberText.h"
@@ -225,7 +226,7 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
 {
     if (depth > s_maxDepth)
         return fail(element, "attributes are nested too deeply");
-    AttributeType type = typeFromText(element.name());
+    AttributeType type = detail::typeFromXmlName(element.name());
     if (type == Invalid || type == NodeType)
         return fail(element, "unexpected element <" + std::string(element.name()) + ">");
     const char* name = element.attribute("name").value();
@@ -251,7 +252,7 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
                                      + toUtf8(composite.getDef().getName()) + "\"");
         if (attribute->getAttributeType() != type)
             return fail(element, "attribute \"" + std::string(name) + "\" is a "
-                                     + typeText(attribute->getAttributeType()) + ", not a "
+                                     + detail::xmlNameOf(attribute->getAttributeType()) + ", not a "
                                      + element.name());
     }
     return readValue(*attribute, element, depth);

@@ -270,19 +270,22 @@ struct TypeTraits<Bool> : TypeBase<Bool>, IntegerDefault, Unlimited<bool>, Plain
         def.setDefaultNumber(yes ? 1 : 0);
         return true;
     }
-    /// "true" or "false"; "1" and "0" too.
+    /// "true" or "false"; "1" and "0" too. Stops at the word when it is none of them.
     static bool parseText(const char*& begin, const char* end, bool& value)
     {
-        const char* word = begin;
-        while (begin < end && !(*begin == ' ' || *begin == '\t' || *begin == '\n' || *begin == '\r'))
-            ++begin;
+        const char* wordEnd = begin;
+        while (wordEnd < end && !(*wordEnd == ' ' || *wordEnd == '\t' || *wordEnd == '\n' || *wordEnd == '\r'))
+            ++wordEnd;
         const auto is = [&](const char* text) {
-            return std::size_t(begin - word) == std::strlen(text) && std::memcmp(word, text, std::strlen(text)) == 0;
+            return std::size_t(wordEnd - begin) == std::strlen(text) &&
+                   std::memcmp(begin, text, std::strlen(text)) == 0;
         };
         value = is("true") || is("1");
-        const bool ok = value || is("false") || is("0");
+        if (!value && !is("false") && !is("0"))
+            return false;
+        begin = wordEnd;
         files::skipSpace(begin, end);
-        return ok;
+        return true;
     }
     static constexpr std::size_t s_binarySize = 1;
     static constexpr bool s_packed = false;

@@ -358,8 +358,7 @@ template <class Traits> bool XmlReader::readSingle(Traits, typename Traits::Clas
     // Enums and pointers: a dynamic one's element holds its definition, the value is its one <e>.
     pugi::xml_node valueElement = element;
     if constexpr (pointer || std::is_same_v<Traits, detail::TypeTraits<Enum>>)
-        if (!singleValue(attribute, element, ("bad " + std::string(Traits::s_xmlName) + " value").c_str(),
-                         valueElement))
+        if (!singleValue(attribute, element, Traits::s_xmlName, valueElement))
             return false;
     if (!text(valueElement, begin, end))
         return false;
@@ -367,7 +366,15 @@ template <class Traits> bool XmlReader::readSingle(Traits, typename Traits::Clas
         pending(attribute, -1, valueElement, begin, end);
     else
     {
-        typename Traits::Value value{};
+        // Strings are read into scratch kept between values, whose buffer is reused: the attribute copies.
+        typename Traits::Value local{};
+        auto& value = [&]() -> typename Traits::Value&
+        {
+            if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
+                return m_text;
+            else
+                return local;
+        }();
         if (!parseValue(Traits(), attribute.getDef(), valueElement, begin, end, value))
             return false;
         attribute.setValue(value);
@@ -473,7 +480,7 @@ bool XmlReader::readAttributeArray(AttributeArray& array, pugi::xml_node element
     return true;
 }
 
-bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value)
+bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value)
 {
     value = element;
     if (!attribute.isDynamic())
@@ -483,7 +490,7 @@ bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const 
     if (!items(element, list))
         return false;
     if (list.size() != 1)
-        return fail(element, bad);
+        return fail(element, "bad " + std::string(typeName) + " value");
     value = list[0];
     return true;
 }

@@ -93,8 +93,8 @@ private:
                     typename Traits::Value& value);
     template <class Traits> static std::string badValue(Traits, const char* at, const char* end);
     bool readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth);
-    /// The element that holds a single value; `bad` names the problem when a dynamic one has not exactly one.
-    bool singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value);
+    /// The element that holds a single value of type `typeName`; a dynamic one's must hold exactly one.
+    bool singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value);
     bool readContainer(NodeContainer& container, pugi::xml_node element, int depth);
     bool takeUnit(NodeContainer& container, pugi::xml_node placeholder);
 
@@ -111,6 +111,7 @@ private:
     std::tuple<std::vector<int>, std::vector<bool>, std::vector<float>, std::vector<double>, std::vector<OrkP::Vector3>,
                std::vector<OrkP::Matrix34>>
         m_scratch;
+    std::wstring m_text;
 };
 
 } // namespace db::files

@@ -99,24 +99,31 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
     return tree.root != nullptr;
 }
 
-bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
+template <class F>
+bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 {
-    m_built = &unit.built;
-    for (pugi::xml_node child = fragment.first_child(); child; child = child.next_sibling())
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
     {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
+        if (child.type() == pugi::node_element && !f(child))
+            return false;
+    }
+    return true;
+}
+
+bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
+{
+    m_built = &unit.built;
+    unit.ok = eachElement(fragment, [&](pugi::xml_node child) {
         if (std::strcmp(child.name(), "node") != 0)
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth, false);
-        if (!node)
-            return false;
-        unit.nodes.push_back(node);
-    }
-    unit.ok = true;
-    return true;
+        if (node)
+            unit.nodes.push_back(node);
+        return node != nullptr;
+    });
+    return unit.ok;
 }
 
 void XmlReader::setProgress(const Progress* progress, std::size_t total)
@@ -211,16 +218,7 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
 bool XmlReader::readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth)
 {
     unsigned int next = 0;
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
-        if (!readMember(composite, child, depth + 1, next))
-            return false;
-    }
-    return true;
+    return eachElement(element, [&](pugi::xml_node child) { return readMember(composite, child, depth + 1, next); });
 }
 
 bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next)
@@ -280,17 +278,14 @@ bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& en
 /// The <e> children of list elements, checked to be nothing else.
 bool XmlReader::items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
 {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element || std::strcmp(child.name(), "option") == 0)
-            continue;
+    return eachElement(element, [&](pugi::xml_node child) {
+        if (std::strcmp(child.name(), "option") == 0)
+            return true;
         if (std::strcmp(child.name(), "e") != 0)
             return fail(child, "unexpected element <" + std::string(child.name()) + ">");
         out.push_back(child);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool XmlReader::enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end,
@@ -333,7 +328,8 @@ bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int dept
                             [&](auto traits) { return readTyped(traits, attribute, element, depth); });
 }
 
-template <class Traits> bool XmlReader::readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth)
+template <class Traits>
+bool XmlReader::readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth)
 {
     constexpr detail::TypeShape shape = Traits::s_shape;
     if constexpr (shape == detail::TypeShape::Value)
@@ -350,7 +346,8 @@ template <class Traits> bool XmlReader::readTyped(Traits, Attribute& attribute, 
         return fail(element, "unexpected element <" + std::string(element.name()) + ">");
 }
 
-template <class Traits> bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element)
+template <class Traits>
+bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element)
 {
     const char* begin;
     const char* end;
@@ -382,7 +379,8 @@ template <class Traits> bool XmlReader::readSingle(Traits, typename Traits::Clas
     return true;
 }
 
-template <class Traits> bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element)
+template <class Traits>
+bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element)
 {
     using Element = typename Traits::Element;
     const char* begin;
@@ -447,7 +445,8 @@ bool XmlReader::parseValue(Traits, const AttributeDef& def, pugi::xml_node where
 }
 
 /// Names the word at which reading stopped, if any: the list it is in may be long.
-template <class Traits> std::string XmlReader::badValue(Traits, const char* at, const char* end)
+template <class Traits>
+std::string XmlReader::badValue(Traits, const char* at, const char* end)
 {
     if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
         return "bad UTF-8 in string";
@@ -465,19 +464,14 @@ template <class Traits> std::string XmlReader::badValue(Traits, const char* at, 
 
 bool XmlReader::readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth)
 {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
+    return eachElement(element, [&](pugi::xml_node child) {
         if (std::strcmp(child.name(), "compound") != 0)
             return fail(child, "an attribute array holds only <compound> elements");
         CompositeAttribute* item = array.add();
-        if (!item || !readMembers(*item, child, depth + 1))
-            return item ? false : fail(child, "cannot add an element");
-    }
-    return true;
+        if (!item)
+            return fail(child, "cannot add an element");
+        return readMembers(*item, child, depth + 1);
+    });
 }
 
 bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value)
@@ -497,31 +491,20 @@ bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const 
 
 bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, int depth)
 {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
+    return eachElement(element, [&](pugi::xml_node child) {
         if (m_units && std::strcmp(child.name(), s_unitPlaceholder) == 0)
-        {
-            if (!takeUnit(container, child))
-                return false;
-            continue;
-        }
+            return takeUnit(container, child);
         if (std::strcmp(child.name(), "node") != 0)
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth + 1, false);
         if (!node)
             return false;
-        if (!container.add(node))
-        {
-            std::string type = toUtf8(node->getClassID());
-            delete node;
-            return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
-        }
-    }
-    return true;
+        if (container.add(node))
+            return true;
+        std::string type = toUtf8(node->getClassID());
+        delete node;
+        return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
+    });
 }
 
 bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)

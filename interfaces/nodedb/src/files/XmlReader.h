@@ -75,6 +75,9 @@ public:
 
 private:
     bool fail(pugi::xml_node where, const std::string& what);
+    /// Calls `f` with each child element of `parent` until it returns false; text between them is refused.
+    template <class F>
+    bool eachElement(pugi::xml_node parent, F&& f);
     NodeDef* nodeDef(const char* name);
     Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next);
     Node* readNode(pugi::xml_node element, int depth, bool databaseRoot);
@@ -85,13 +88,17 @@ private:
     bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end, int& value);
     void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end);
     bool readValue(Attribute& attribute, pugi::xml_node element, int depth);
-    template <class Traits> bool readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth);
-    template <class Traits> bool readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element);
-    template <class Traits> bool readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element);
+    template <class Traits>
+    bool readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth);
+    template <class Traits>
+    bool readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element);
+    template <class Traits>
+    bool readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element);
     template <class Traits>
     bool parseValue(Traits, const AttributeDef& def, pugi::xml_node where, const char* begin, const char* end,
                     typename Traits::Value& value);
-    template <class Traits> static std::string badValue(Traits, const char* at, const char* end);
+    template <class Traits>
+    static std::string badValue(Traits, const char* at, const char* end);
     bool readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth);
     /// The element that holds a single value of type `typeName`; a dynamic one's must hold exactly one.
     bool singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value);

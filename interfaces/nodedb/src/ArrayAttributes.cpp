@@ -54,7 +54,7 @@ namespace db {
     }                                                                                                                  \
     void Class::setValues(std::vector<T>&& values)                                                                     \
     {                                                                                                                  \
-        for (T & element : values)                                                                                     \
+        for (T& element : values)                                                                                      \
         {                                                                                                              \
             const T& value = element;                                                                                  \
             element = DB_ELEMENT_LIMIT(Type);                                                                          \

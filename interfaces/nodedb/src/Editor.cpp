@@ -22,17 +22,16 @@ Attribute* make(AttributeDef& def, void* where)
 /// Calls `f` with a null pointer to the class made from a definition of `type`.
 /// Nodes are made apart: a definition of one, or of no known type, makes a
 /// plain composite, as a compound's does.
-template <class F> decltype(auto) withMadeClass(AttributeType type, F&& f)
+template <class F>
+decltype(auto) withMadeClass(AttributeType type, F&& f)
 {
-    return withType(type,
-                    [&](auto traits)
-                    {
-                        using Traits = decltype(traits);
-                        if constexpr (Traits::s_shape == TypeShape::Node || Traits::s_shape == TypeShape::None)
-                            return f(static_cast<CompositeAttribute*>(nullptr));
-                        else
-                            return f(static_cast<typename Traits::Class*>(nullptr));
-                    });
+    return withType(type, [&](auto traits) {
+        using Traits = decltype(traits);
+        if constexpr (Traits::s_shape == TypeShape::Node || Traits::s_shape == TypeShape::None)
+            return f(static_cast<CompositeAttribute*>(nullptr));
+        else
+            return f(static_cast<typename Traits::Class*>(nullptr));
+    });
 }
 } // namespace
 

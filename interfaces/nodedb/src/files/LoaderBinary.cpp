@@ -344,7 +344,8 @@ private:
                                 [&](auto traits) { return readTyped(traits, attribute, in, start, depth); });
     }
 
-    template <class Traits> bool readTyped(Traits, Attribute& attribute, ByteReader& in, std::size_t start, int depth)
+    template <class Traits>
+    bool readTyped(Traits, Attribute& attribute, ByteReader& in, std::size_t start, int depth)
     {
         constexpr detail::TypeShape shape = Traits::s_shape;
         if constexpr (shape == detail::TypeShape::Value)
@@ -383,7 +384,8 @@ private:
     }
 
     /// A count, then each element's fields.
-    template <class Traits> bool readArray(Traits, typename Traits::Class& attribute, ByteReader& in, std::size_t start)
+    template <class Traits>
+    bool readArray(Traits, typename Traits::Class& attribute, ByteReader& in, std::size_t start)
     {
         using Element = typename Traits::Element;
         std::uint32_t count = 0;

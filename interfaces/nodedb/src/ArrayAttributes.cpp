@@ -1,3 +1,4 @@
+#include "AttributeTypes.h"
 #include "Editor.h"
 
 #include <db/BoolArrayAttribute.h>
@@ -9,64 +10,37 @@
 #include <db/StringArrayAttribute.h>
 #include <db/Vector3ArrayAttribute.h>
 
-#include <climits>
-#include <cmath>
-
 namespace db {
-
-namespace {
-
-template <class T>
-T clampElement(const AttributeDef& def, T value)
-{
-    if constexpr (std::is_same_v<T, int>)
-    {
-        if (!def.hasLimits())
-            return value;
-        const double clamped = def.clamp(value);
-        if (clamped <= static_cast<double>(INT_MIN))
-            return INT_MIN;
-        if (clamped >= static_cast<double>(INT_MAX))
-            return INT_MAX;
-        return static_cast<int>(clamped);
-    }
-    else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>)
-    {
-        if (!def.hasLimits() || std::isnan(value))
-            return value;
-        return static_cast<T>(def.clamp(value));
-    }
-    else
-    {
-        (void)def;
-        return value;
-    }
-}
-
-} // namespace
 
 // Element edits are kept for undo as such, so that adding one element to a
 // long array keeps one element; replacing or emptying the whole array keeps a
-// copy of it. Enum arrays are not clamped: their values come from the enum
-// definition.
-#define DB_ARRAY_COMMON(Class, T, Arg, Default, Clamp)                                                                 \
-    Class::Class(AttributeDef& def) : ArrayAttribute(def) {}                                                           \
+// copy of it. Elements are bounded and defaulted as the table of types says for
+// their type (enum arrays are not clamped: their values come from the enum
+// definition).
+#define DB_ELEMENT_LIMIT(Type) detail::TypeTraits<Type>::Element::limit(getDef(), value)
+#define DB_ARRAY_COMMON(Class, Type, T, Arg)                                                                           \
+    Class::Class(AttributeDef& def) : ArrayAttribute(def)                                                              \
+    {                                                                                                                  \
+    }                                                                                                                  \
     void Class::add(Arg value)                                                                                         \
     {                                                                                                                  \
-        detail::Editor::editElement(*this, detail::ElementOp::Insert, getSize(), detail::slotOf<T>(Clamp));            \
+        detail::Editor::editElement(*this, detail::ElementOp::Insert, getSize(),                                       \
+                                    detail::slotOf<T>(DB_ELEMENT_LIMIT(Type)));                                        \
     }                                                                                                                  \
     bool Class::insert(unsigned int index, Arg value)                                                                  \
     {                                                                                                                  \
         if (index > m_values.size())                                                                                   \
             return false;                                                                                              \
-        detail::Editor::editElement(*this, detail::ElementOp::Insert, index, detail::slotOf<T>(Clamp));                \
+        detail::Editor::editElement(*this, detail::ElementOp::Insert, index,                                           \
+                                    detail::slotOf<T>(DB_ELEMENT_LIMIT(Type)));                                        \
         return true;                                                                                                   \
     }                                                                                                                  \
     bool Class::setElement(unsigned int index, Arg value)                                                              \
     {                                                                                                                  \
         if (index >= m_values.size())                                                                                  \
             return false;                                                                                              \
-        detail::Editor::editElement(*this, detail::ElementOp::Exchange, index, detail::slotOf<T>(Clamp));              \
+        detail::Editor::editElement(*this, detail::ElementOp::Exchange, index,                                         \
+                                    detail::slotOf<T>(DB_ELEMENT_LIMIT(Type)));                                        \
         return true;                                                                                                   \
     }                                                                                                                  \
     void Class::setValues(const std::vector<T>& values)                                                                \
@@ -74,7 +48,7 @@ T clampElement(const AttributeDef& def, T value)
         std::vector<T> copy;                                                                                           \
         copy.reserve(values.size());                                                                                   \
         for (const T& value : values)                                                                                  \
-            copy.push_back(Clamp);                                                                                     \
+            copy.push_back(DB_ELEMENT_LIMIT(Type));                                                                    \
         detail::Editor::ValueEdit edit(*this);                                                                         \
         m_values.swap(copy);                                                                                           \
     }                                                                                                                  \
@@ -83,7 +57,7 @@ T clampElement(const AttributeDef& def, T value)
         for (T& element : values)                                                                                      \
         {                                                                                                              \
             const T& value = element;                                                                                  \
-            element = Clamp;                                                                                           \
+            element = DB_ELEMENT_LIMIT(Type);                                                                          \
         }                                                                                                              \
         detail::Editor::ValueEdit edit(*this);                                                                         \
         m_values.swap(values);                                                                                         \
@@ -95,7 +69,10 @@ T clampElement(const AttributeDef& def, T value)
         detail::Editor::editElement(*this, detail::ElementOp::Erase, index, detail::ValueSlot{});                      \
         return true;                                                                                                   \
     }                                                                                                                  \
-    void Class::addDefault() { add(Default); }                                                                         \
+    void Class::addDefault()                                                                                           \
+    {                                                                                                                  \
+        add(detail::TypeTraits<Type>::Element::initial(getDef()));                                                     \
+    }                                                                                                                  \
     void Class::clear()                                                                                                \
     {                                                                                                                  \
         detail::Editor::ValueEdit edit(*this);                                                                         \
@@ -103,7 +80,8 @@ T clampElement(const AttributeDef& def, T value)
     }                                                                                                                  \
     bool Class::hasSameValue(const Attribute& other) const                                                             \
     {                                                                                                                  \
-        return other.getAttributeType() == getAttributeType() && static_cast<const Class&>(other).m_values == m_values; \
+        return other.getAttributeType() == getAttributeType() &&                                                       \
+               static_cast<const Class&>(other).m_values == m_values;                                                  \
     }                                                                                                                  \
     bool Class::copyValueFrom(const Attribute& other)                                                                  \
     {                                                                                                                  \
@@ -112,22 +90,29 @@ T clampElement(const AttributeDef& def, T value)
         setValues(static_cast<const Class&>(other).m_values);                                                          \
         return true;                                                                                                   \
     }                                                                                                                  \
-    void Class::exchangeValue(detail::ValueSlot& slot) { detail::exchangeWith(m_values, slot); }                       \
-    void Class::saveValue(detail::ValueSlot& slot) const { slot.value = m_values; }                                    \
+    void Class::exchangeValue(detail::ValueSlot& slot)                                                                 \
+    {                                                                                                                  \
+        detail::exchangeWith(m_values, slot);                                                                          \
+    }                                                                                                                  \
+    void Class::saveValue(detail::ValueSlot& slot) const                                                               \
+    {                                                                                                                  \
+        slot.value = m_values;                                                                                         \
+    }                                                                                                                  \
     void Class::replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot)                       \
     {                                                                                                                  \
         detail::replayElement(m_values, op, index, slot);                                                              \
     }
 
-DB_ARRAY_COMMON(IntArrayAttribute, int, int, getDef().getDefaultInt(), clampElement(getDef(), value))
-DB_ARRAY_COMMON(EnumArrayAttribute, int, int, getDef().getDefaultInt(), value)
-DB_ARRAY_COMMON(FloatArrayAttribute, float, float, getDef().getDefaultFloat(), clampElement(getDef(), value))
-DB_ARRAY_COMMON(DoubleArrayAttribute, double, double, getDef().getDefaultDouble(), clampElement(getDef(), value))
-DB_ARRAY_COMMON(StringArrayAttribute, std::wstring, const std::wstring&, getDef().getDefaultString(), value)
-DB_ARRAY_COMMON(Vector3ArrayAttribute, OrkP::Vector3, const OrkP::Vector3&, getDef().getDefaultVector3(), value)
-DB_ARRAY_COMMON(Matrix34ArrayAttribute, OrkP::Matrix34, const OrkP::Matrix34&, getDef().getDefaultMatrix34(), value)
+DB_ARRAY_COMMON(IntArrayAttribute, IntArray, int, int)
+DB_ARRAY_COMMON(EnumArrayAttribute, EnumArray, int, int)
+DB_ARRAY_COMMON(FloatArrayAttribute, FloatArray, float, float)
+DB_ARRAY_COMMON(DoubleArrayAttribute, DoubleArray, double, double)
+DB_ARRAY_COMMON(StringArrayAttribute, StringArray, std::wstring, const std::wstring&)
+DB_ARRAY_COMMON(Vector3ArrayAttribute, Vector3Array, OrkP::Vector3, const OrkP::Vector3&)
+DB_ARRAY_COMMON(Matrix34ArrayAttribute, Matrix34Array, OrkP::Matrix34, const OrkP::Matrix34&)
 
 #undef DB_ARRAY_COMMON
+#undef DB_ELEMENT_LIMIT
 
 const EnumAttributeDef& EnumArrayAttribute::getEnumDef() const
 {

@@ -1,50 +1,22 @@
+#include "AttributeTypes.h"
+
 #include <db/AttributeType.h>
 
 namespace db {
 
-namespace {
-const wchar_t* const s_typeNames[] = {
-    L"",
-    L"int",
-    L"bool",
-    L"enum",
-    L"float",
-    L"double",
-    L"string",
-    L"vector3",
-    L"matrix34",
-    L"pointer",
-    L"int array",
-    L"bool array",
-    L"enum array",
-    L"float array",
-    L"double array",
-    L"string array",
-    L"vector3 array",
-    L"matrix34 array",
-    L"pointer array",
-    L"node container",
-    L"attribute array",
-    L"compound",
-    L"node",
-};
-} // namespace
-
 const wchar_t* attributeTypeName(AttributeType type)
 {
-    if (type < Invalid || type > NodeType)
-        return L"";
-    return s_typeNames[type];
+    return detail::withType(type, [](auto traits) { return traits.s_name; });
 }
 
 AttributeType attributeTypeFromName(const std::wstring& name)
 {
-    for (int i = Int; i <= NodeType; ++i)
-    {
-        if (name == s_typeNames[i])
-            return static_cast<AttributeType>(i);
-    }
-    return Invalid;
+    AttributeType found = Invalid;
+    detail::forEachType([&](auto traits) {
+        if (found == Invalid && name == traits.s_name)
+            found = traits.s_type;
+    });
+    return found;
 }
 
 const std::wstring& EmptyString()

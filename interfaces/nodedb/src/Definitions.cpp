@@ -1,3 +1,5 @@
+#include "AttributeTypes.h"
+
 #include <db/AttributeArrayDef.h>
 #include <db/AttributeDef.h>
 #include <db/CompoundAttributeDef.h>
@@ -109,14 +111,16 @@ CompoundAttributeDef::~CompoundAttributeDef() = default;
 
 AttributeDef* CompoundAttributeDef::addAttributeDef(std::unique_ptr<AttributeDef> def)
 {
-    if (!def || def->getAttributeType() == NodeType || m_index.count(def->getName()) != 0)
+    if (!def || m_index.count(def->getName()) != 0)
         return nullptr;
     // Kinds that need more than the plain definition must come with their own class.
     const AttributeType type = def->getAttributeType();
+    const detail::TypeShape shape = detail::shapeOf(type);
     const bool complete = (type != Enum && type != EnumArray) || def->asEnumAttributeDef();
     if (!complete || (type == Compound && !def->asCompoundAttributeDef()) ||
         (type == AttributeArrayType && !def->asAttributeArrayDef()) ||
-        (type == NodeContainerType && !def->asNodeContainerDef()) || type <= Invalid || type > Compound)
+        (type == NodeContainerType && !def->asNodeContainerDef()) || shape == detail::TypeShape::None ||
+        shape == detail::TypeShape::Node)
         return nullptr;
     AttributeDef* raw = def.get();
     m_owned.push_back(std::move(def));
@@ -160,8 +164,7 @@ void CompoundAttributeDef::addSharedAttributeDef(AttributeDef* def)
         m_canHoldNodes = true;
         m_nodeHoldingMembers.push_back(static_cast<unsigned int>(index));
     }
-    const AttributeType type = def->getAttributeType();
-    if (type == Compound || type == AttributeArrayType || type == NodeContainerType)
+    if (detail::shapeOf(def->getAttributeType()) == detail::TypeShape::Composite)
         m_compositeMembers.push_back(static_cast<unsigned int>(index));
 }
 

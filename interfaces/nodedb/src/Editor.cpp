@@ -1,30 +1,12 @@
 #include "Editor.h"
 
-#include <db/AttributeArray.h>
-#include <db/BoolArrayAttribute.h>
-#include <db/BoolAttribute.h>
 #include <db/CompoundAttributeDef.h>
 #include <db/Database.h>
-#include <db/DoubleArrayAttribute.h>
-#include <db/DoubleAttribute.h>
-#include <db/EnumArrayAttribute.h>
-#include <db/EnumAttribute.h>
-#include <db/FloatArrayAttribute.h>
-#include <db/FloatAttribute.h>
-#include <db/IntArrayAttribute.h>
-#include <db/IntAttribute.h>
-#include <db/Matrix34ArrayAttribute.h>
-#include <db/Matrix34Attribute.h>
-#include <db/Node.h>
-#include <db/NodeContainer.h>
-#include <db/PointerArrayAttribute.h>
-#include <db/PointerAttribute.h>
-#include <db/StringArrayAttribute.h>
-#include <db/StringAttribute.h>
-#include <db/Vector3ArrayAttribute.h>
-#include <db/Vector3Attribute.h>
+
+#include "AttributeTypes.h"
 
 #include <new>
+#include <type_traits>
 
 namespace db::detail {
 
@@ -36,105 +18,32 @@ Attribute* make(AttributeDef& def, void* where)
 {
     return where ? static_cast<Attribute*>(new (where) T(def)) : static_cast<Attribute*>(new T(def));
 }
+
+/// Calls `f` with a null pointer to the class made from a definition of `type`.
+/// Nodes are made apart: a definition of one, or of no known type, makes a
+/// plain composite, as a compound's does.
+template <class F>
+decltype(auto) withMadeClass(AttributeType type, F&& f)
+{
+    return withType(type, [&](auto traits) {
+        using Traits = decltype(traits);
+        if constexpr (Traits::s_shape == TypeShape::Node || Traits::s_shape == TypeShape::None)
+            return f(static_cast<CompositeAttribute*>(nullptr));
+        else
+            return f(static_cast<typename Traits::Class*>(nullptr));
+    });
+}
 } // namespace
 
 Attribute* Editor::createAttribute(AttributeDef& def, void* where)
 {
-    switch (def.getAttributeType())
-    {
-    case Int:
-        return make<IntAttribute>(def, where);
-    case Bool:
-        return make<BoolAttribute>(def, where);
-    case Enum:
-        return make<EnumAttribute>(def, where);
-    case Float:
-        return make<FloatAttribute>(def, where);
-    case Double:
-        return make<DoubleAttribute>(def, where);
-    case String:
-        return make<StringAttribute>(def, where);
-    case Vector3:
-        return make<Vector3Attribute>(def, where);
-    case Matrix34:
-        return make<Matrix34Attribute>(def, where);
-    case Pointer:
-        return make<PointerAttribute>(def, where);
-    case IntArray:
-        return make<IntArrayAttribute>(def, where);
-    case BoolArray:
-        return make<BoolArrayAttribute>(def, where);
-    case EnumArray:
-        return make<EnumArrayAttribute>(def, where);
-    case FloatArray:
-        return make<FloatArrayAttribute>(def, where);
-    case DoubleArray:
-        return make<DoubleArrayAttribute>(def, where);
-    case StringArray:
-        return make<StringArrayAttribute>(def, where);
-    case Vector3Array:
-        return make<Vector3ArrayAttribute>(def, where);
-    case Matrix34Array:
-        return make<Matrix34ArrayAttribute>(def, where);
-    case PointerArray:
-        return make<PointerArrayAttribute>(def, where);
-    case NodeContainerType:
-        return make<NodeContainer>(def, where);
-    case AttributeArrayType:
-        return make<AttributeArray>(def, where);
-    case Compound:
-    default:
-        return make<CompositeAttribute>(def, where);
-    }
+    return withMadeClass(def.getAttributeType(),
+                         [&](auto* made) { return make<std::remove_pointer_t<decltype(made)>>(def, where); });
 }
 
 std::size_t Editor::attributeSize(AttributeType type)
 {
-    switch (type)
-    {
-    case Int:
-        return sizeof(IntAttribute);
-    case Bool:
-        return sizeof(BoolAttribute);
-    case Enum:
-        return sizeof(EnumAttribute);
-    case Float:
-        return sizeof(FloatAttribute);
-    case Double:
-        return sizeof(DoubleAttribute);
-    case String:
-        return sizeof(StringAttribute);
-    case Vector3:
-        return sizeof(Vector3Attribute);
-    case Matrix34:
-        return sizeof(Matrix34Attribute);
-    case Pointer:
-        return sizeof(PointerAttribute);
-    case IntArray:
-        return sizeof(IntArrayAttribute);
-    case BoolArray:
-        return sizeof(BoolArrayAttribute);
-    case EnumArray:
-        return sizeof(EnumArrayAttribute);
-    case FloatArray:
-        return sizeof(FloatArrayAttribute);
-    case DoubleArray:
-        return sizeof(DoubleArrayAttribute);
-    case StringArray:
-        return sizeof(StringArrayAttribute);
-    case Vector3Array:
-        return sizeof(Vector3ArrayAttribute);
-    case Matrix34Array:
-        return sizeof(Matrix34ArrayAttribute);
-    case PointerArray:
-        return sizeof(PointerArrayAttribute);
-    case NodeContainerType:
-        return sizeof(NodeContainer);
-    case AttributeArrayType:
-        return sizeof(AttributeArray);
-    default:
-        return sizeof(CompositeAttribute);
-    }
+    return withMadeClass(type, [](auto* made) { return sizeof(*made); });
 }
 
 void Editor::destroy(Attribute* attribute)

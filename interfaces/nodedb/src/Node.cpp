@@ -1,25 +1,8 @@
+#include "AttributeTypes.h"
 #include "Editor.h"
 
-#include <db/AttributeArray.h>
-#include <db/BoolArrayAttribute.h>
-#include <db/BoolAttribute.h>
-#include <db/DoubleArrayAttribute.h>
-#include <db/DoubleAttribute.h>
-#include <db/FloatArrayAttribute.h>
-#include <db/FloatAttribute.h>
-#include <db/IntArrayAttribute.h>
-#include <db/IntAttribute.h>
-#include <db/Matrix34ArrayAttribute.h>
-#include <db/Matrix34Attribute.h>
 #include <db/Node.h>
-#include <db/NodeContainer.h>
 #include <db/NodeDef.h>
-#include <db/PointerArrayAttribute.h>
-#include <db/PointerAttribute.h>
-#include <db/StringArrayAttribute.h>
-#include <db/StringAttribute.h>
-#include <db/Vector3ArrayAttribute.h>
-#include <db/Vector3Attribute.h>
 #include <db/Visitor.h>
 
 #include <cwctype>
@@ -480,103 +463,98 @@ T* addTyped(Node& node, std::unique_ptr<AttributeDef> def)
     return attribute ? static_cast<T*>(attribute) : nullptr;
 }
 
-/// A dynamic number (or number array) with its default and limits.
-template <class T>
-T* addNumber(Node& node, const std::wstring& name, AttributeType type, double value, double minimum, double maximum)
+/// A dynamic value or array of `Type`; `value` is its default (each new element's for arrays).
+template <AttributeType Type, class Value>
+auto* addDynamic(Node& node, const std::wstring& name, const Value& value)
 {
-    auto def = makeDef(node, name, type);
-    def->setDefaultNumber(value);
+    using Traits = detail::TypeTraits<Type>;
+    auto def = makeDef(node, name, Type);
+    detail::ElementOf<Traits>::type::setDefault(*def, value);
+    return addTyped<typename Traits::Class>(node, std::move(def));
+}
+
+/// The same with limits that bound later edits.
+template <AttributeType Type, class Value>
+auto* addDynamic(Node& node, const std::wstring& name, const Value& value, double minimum, double maximum)
+{
+    using Traits = detail::TypeTraits<Type>;
+    auto def = makeDef(node, name, Type);
+    detail::ElementOf<Traits>::type::setDefault(*def, value);
     def->setLimits(minimum, maximum);
-    return addTyped<T>(node, std::move(def));
+    return addTyped<typename Traits::Class>(node, std::move(def));
 }
 
 } // namespace
 
 IntAttribute* Node::addDynamicInt(const std::wstring& name, int value, int minimum, int maximum)
 {
-    return addNumber<IntAttribute>(*this, name, Int, value, minimum, maximum);
+    return addDynamic<Int>(*this, name, value, minimum, maximum);
 }
 
 BoolAttribute* Node::addDynamicBool(const std::wstring& name, bool value)
 {
-    auto def = makeDef(*this, name, Bool);
-    def->setDefaultNumber(value ? 1 : 0);
-    return addTyped<BoolAttribute>(*this, std::move(def));
+    return addDynamic<Bool>(*this, name, value);
 }
 
 FloatAttribute* Node::addDynamicFloat(const std::wstring& name, float value, float minimum, float maximum)
 {
-    return addNumber<FloatAttribute>(*this, name, Float, value, minimum, maximum);
+    return addDynamic<Float>(*this, name, value, minimum, maximum);
 }
 
 DoubleAttribute* Node::addDynamicDouble(const std::wstring& name, double value, double minimum, double maximum)
 {
-    return addNumber<DoubleAttribute>(*this, name, Double, value, minimum, maximum);
+    return addDynamic<Double>(*this, name, value, minimum, maximum);
 }
 
 StringAttribute* Node::addDynamicString(const std::wstring& name, const std::wstring& value)
 {
-    auto def = makeDef(*this, name, String);
-    def->setDefaultString(value);
-    return addTyped<StringAttribute>(*this, std::move(def));
+    return addDynamic<String>(*this, name, value);
 }
 
 Vector3Attribute* Node::addDynamicVector3(const std::wstring& name, const OrkP::Vector3& value)
 {
-    auto def = makeDef(*this, name, Vector3);
-    def->setDefaultVector3(value);
-    return addTyped<Vector3Attribute>(*this, std::move(def));
+    return addDynamic<Vector3>(*this, name, value);
 }
 
 Matrix34Attribute* Node::addDynamicMatrix34(const std::wstring& name, const OrkP::Matrix34& value)
 {
-    auto def = makeDef(*this, name, Matrix34);
-    def->setDefaultMatrix34(value);
-    return addTyped<Matrix34Attribute>(*this, std::move(def));
+    return addDynamic<Matrix34>(*this, name, value);
 }
 
 IntArrayAttribute* Node::addDynamicIntArray(const std::wstring& name, int value, int minimum, int maximum)
 {
-    return addNumber<IntArrayAttribute>(*this, name, IntArray, value, minimum, maximum);
+    return addDynamic<IntArray>(*this, name, value, minimum, maximum);
 }
 
 BoolArrayAttribute* Node::addDynamicBoolArray(const std::wstring& name, bool value)
 {
-    auto def = makeDef(*this, name, BoolArray);
-    def->setDefaultNumber(value ? 1 : 0);
-    return addTyped<BoolArrayAttribute>(*this, std::move(def));
+    return addDynamic<BoolArray>(*this, name, value);
 }
 
 FloatArrayAttribute* Node::addDynamicFloatArray(const std::wstring& name, float value, float minimum, float maximum)
 {
-    return addNumber<FloatArrayAttribute>(*this, name, FloatArray, value, minimum, maximum);
+    return addDynamic<FloatArray>(*this, name, value, minimum, maximum);
 }
 
 DoubleArrayAttribute* Node::addDynamicDoubleArray(const std::wstring& name, double value, double minimum,
                                                   double maximum)
 {
-    return addNumber<DoubleArrayAttribute>(*this, name, DoubleArray, value, minimum, maximum);
+    return addDynamic<DoubleArray>(*this, name, value, minimum, maximum);
 }
 
 StringArrayAttribute* Node::addDynamicStringArray(const std::wstring& name, const std::wstring& value)
 {
-    auto def = makeDef(*this, name, StringArray);
-    def->setDefaultString(value);
-    return addTyped<StringArrayAttribute>(*this, std::move(def));
+    return addDynamic<StringArray>(*this, name, value);
 }
 
 Vector3ArrayAttribute* Node::addDynamicVector3Array(const std::wstring& name, const OrkP::Vector3& value)
 {
-    auto def = makeDef(*this, name, Vector3Array);
-    def->setDefaultVector3(value);
-    return addTyped<Vector3ArrayAttribute>(*this, std::move(def));
+    return addDynamic<Vector3Array>(*this, name, value);
 }
 
 Matrix34ArrayAttribute* Node::addDynamicMatrix34Array(const std::wstring& name, const OrkP::Matrix34& value)
 {
-    auto def = makeDef(*this, name, Matrix34Array);
-    def->setDefaultMatrix34(value);
-    return addTyped<Matrix34ArrayAttribute>(*this, std::move(def));
+    return addDynamic<Matrix34Array>(*this, name, value);
 }
 
 } // namespace db

@@ -53,6 +53,13 @@ TEST(FailedLoads, BadXmlIsReportedWithItsLineAndLeavesTheDatabaseAlone)
          "is a float, not a int", 5},
         {"short vector", databaseFile("<node type=\"Light\" name=\"l\"><vector3 name=\"colour\">1 2</vector3></node>\n"),
          "bad vector3 value", 5},
+        {"bad word in a list", databaseFile("<node type=\"Light\" name=\"l\"><boolArray name=\"b\" dynamic=\"1\">true maybe"
+                                            "</boolArray></node>\n"),
+         "bad bool value \"maybe\"", 5},
+        {"bad number in a vector list",
+         databaseFile("<node type=\"Light\" name=\"l\"><vector3Array name=\"v\" dynamic=\"1\">1 2 3 4 x 6"
+                      "</vector3Array></node>\n"),
+         "bad vector3 value \"x\"", 5},
         {"bad enum", databaseFile("<node type=\"Light\" name=\"l\"><enum name=\"kind\">Laser</enum></node>\n"),
          "bad enum value \"Laser\"", 5},
         {"material in scene", databaseFile("<node type=\"Group\" name=\"g\"><container name=\"children\">"

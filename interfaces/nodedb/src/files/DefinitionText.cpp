@@ -2,12 +2,13 @@
 
 #include <db/EnumAttributeDef.h>
 
+#include "../AttributeTypes.h"
 #include "LoadSupport.h"
 #include "NumberText.h"
 #include "Utf8.h"
 
 #include <cstring>
-#include <vector>
+#include <type_traits>
 
 namespace db::files {
 
@@ -20,21 +21,6 @@ std::wstring wideText(const char* utf8)
 
 namespace {
 
-bool floatsOf(const char* text, std::size_t count, std::vector<float>& out)
-{
-    const char* begin = text;
-    const char* end = text + std::strlen(text);
-    skipSpace(begin, end);
-    while (begin < end)
-    {
-        float v;
-        if (!parseFloat(begin, end, v))
-            return false;
-        out.push_back(v);
-    }
-    return out.size() == count;
-}
-
 bool doubleOf(const char* text, double& value)
 {
     const char* begin = text;
@@ -43,9 +29,36 @@ bool doubleOf(const char* text, double& value)
     return parseDouble(begin, end, value) && begin == end;
 }
 
-} // namespace
+/// Sets the default of a definition whose values `Element` describes from its text.
+template <class Element>
+bool defaultFromText(Element, const char* text, AttributeDef& def)
+{
+    using Default = typename Element::Default;
+    typename Default::Value value{};
+    if constexpr (std::is_same_v<typename Default::Value, std::wstring>)
+        value = wideText(text);
+    else
+    {
+        constexpr bool number = std::is_same_v<typename Default::Value, double>;
+        if constexpr (number)
+            if (Element::namedDefault(text, def))
+                return true;
+        const char* begin = text;
+        const char* end = text + std::strlen(text);
+        skipSpace(begin, end);
+        if (!Default::parseText(begin, end, value) || begin != end)
+            return false;
+        if constexpr (number)
+            if (!Element::fits(value))
+                return false;
+    }
+    Element::setDefault(def, value);
+    return true;
+}
 
-bool readLimitsAndDefault(pugi::xml_node element, AttributeDef& def, std::string& why)
+/// Reads the limits and default of a definition whose values `Element` describes.
+template <class Element>
+bool readLimitsAndDefault(Element, pugi::xml_node element, AttributeDef& def, std::string& why)
 {
     pugi::xml_attribute minimum = element.attribute("min");
     pugi::xml_attribute maximum = element.attribute("max");
@@ -58,8 +71,7 @@ bool readLimitsAndDefault(pugi::xml_node element, AttributeDef& def, std::string
             why = "limits need both min and max as numbers";
             return false;
         }
-        if (!files::numberFits(def.getAttributeType(), low) || !files::numberFits(def.getAttributeType(), high)
-            || low > high)
+        if (!Element::fits(low) || !Element::fits(high) || low > high)
         {
             why = "bad limits";
             return false;
@@ -67,108 +79,58 @@ bool readLimitsAndDefault(pugi::xml_node element, AttributeDef& def, std::string
         def.setLimits(low, high);
     }
     pugi::xml_attribute value = element.attribute("default");
-    if (!value)
-        return true;
-    switch (def.getAttributeType())
-    {
-    case String:
-    case StringArray:
-        def.setDefaultString(wideText(value.value()));
-        return true;
-    case Vector3:
-    case Vector3Array:
-    {
-        std::vector<float> v;
-        if (!floatsOf(value.value(), 3, v))
-        {
-            why = "bad default vector";
-            return false;
-        }
-        def.setDefaultVector3(OrkP::Vector3(v[0], v[1], v[2]));
-        return true;
-    }
-    case Matrix34:
-    case Matrix34Array:
-    {
-        std::vector<float> v;
-        if (!floatsOf(value.value(), 12, v))
-        {
-            why = "bad default matrix";
-            return false;
-        }
-        def.setDefaultMatrix34(OrkP::Matrix34(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
-                                              OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11])));
-        return true;
-    }
-    case Bool:
-    case BoolArray:
-        if (std::strcmp(value.value(), "true") == 0)
-        {
-            def.setDefaultNumber(1);
-            return true;
-        }
-        if (std::strcmp(value.value(), "false") == 0)
-        {
-            def.setDefaultNumber(0);
-            return true;
-        }
-        break;
-    case Enum:
-    case EnumArray:
-        if (const EnumAttributeDef* enumDef = def.asEnumAttributeDef())
-        {
-            int index = enumDef->findString(wideText(value.value()));
-            if (index >= 0)
-            {
-                def.setDefaultNumber(enumDef->getStringValue(static_cast<unsigned int>(index)));
-                return true;
-            }
-        }
-        break;
-    default:
-        break;
-    }
-    double number = 0;
-    if (!doubleOf(value.value(), number) || !files::numberFits(def.getAttributeType(), number))
+    if (value && !defaultFromText(Element(), value.value(), def))
     {
         why = "bad default \"" + std::string(value.value()) + "\"";
         return false;
     }
-    def.setDefaultNumber(number);
     return true;
 }
+
+std::unique_ptr<AttributeDef> enumDefinition(pugi::xml_node element, const std::wstring& name, AttributeType type,
+                                             int units, std::string& why)
+{
+    auto def = std::make_unique<EnumAttributeDef>(name, type, units);
+    for (pugi::xml_node option = element.child("option"); option; option = option.next_sibling("option"))
+    {
+        pugi::xml_attribute value = option.attribute("value");
+        std::wstring text = wideText(option.child_value());
+        bool added = value ? def->addString(text, value.as_int()) : def->addString(text);
+        if (!added)
+        {
+            why = "enum value \"" + std::string(option.child_value()) + "\" given twice";
+            return nullptr;
+        }
+    }
+    return def;
+}
+
+} // namespace
 
 std::unique_ptr<AttributeDef> definitionFromXml(pugi::xml_node element, AttributeType type, std::string& why)
 {
     std::wstring name = wideText(element.attribute("name").value());
     int units = element.attribute("units").as_int(0);
-    std::unique_ptr<AttributeDef> def;
-    if (type == Enum || type == EnumArray)
-    {
-        auto enumDef = std::make_unique<EnumAttributeDef>(name, type, units);
-        for (pugi::xml_node option = element.child("option"); option; option = option.next_sibling("option"))
+    return detail::withType(type, [&](auto traits) -> std::unique_ptr<AttributeDef> {
+        using Traits = decltype(traits);
+        if constexpr (Traits::s_shape != detail::TypeShape::Value && Traits::s_shape != detail::TypeShape::Array)
         {
-            pugi::xml_attribute value = option.attribute("value");
-            std::wstring text = wideText(option.child_value());
-            bool added = value ? enumDef->addString(text, value.as_int()) : enumDef->addString(text);
-            if (!added)
-            {
-                why = "enum value \"" + std::string(option.child_value()) + "\" given twice";
-                return nullptr;
-            }
+            why = std::string("dynamic ") + (Traits::s_xmlName ? Traits::s_xmlName : "?") + " attributes are not supported";
+            return nullptr;
         }
-        def = std::move(enumDef);
-    }
-    else if (type >= Int && type <= PointerArray)
-        def = std::make_unique<AttributeDef>(name, type, units);
-    else
-    {
-        why = std::string("dynamic ") + (typeText(type) ? typeText(type) : "?") + " attributes are not supported";
-        return nullptr;
-    }
-    if (!readLimitsAndDefault(element, *def, why))
-        return nullptr;
-    return def;
+        else
+        {
+            using Element = typename detail::ElementOf<Traits>::type;
+            std::unique_ptr<AttributeDef> def;
+            if constexpr (std::is_same_v<Element, detail::TypeTraits<Enum>>)
+                def = enumDefinition(element, name, type, units, why);
+            else
+                def = std::make_unique<AttributeDef>(name, type, units);
+            if (!def || !readLimitsAndDefault(Element(), element, *def, why))
+                return nullptr;
+            return def;
+        }
+    });
 }
 
 } // namespace db::files

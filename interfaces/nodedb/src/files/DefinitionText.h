@@ -17,9 +17,6 @@ namespace db::files {
 /// A new definition of `type` from `element`; null with `why` set on a bad definition.
 std::unique_ptr<AttributeDef> definitionFromXml(pugi::xml_node element, AttributeType type, std::string& why);
 
-/// Reads limits and default from `element` into `def`; false with `why` set on bad numbers.
-bool readLimitsAndDefault(pugi::xml_node element, AttributeDef& def, std::string& why);
-
 std::wstring wideText(const char* utf8);
 
 } // namespace db::files

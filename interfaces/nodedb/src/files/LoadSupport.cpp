@@ -12,6 +12,7 @@
 #include <db/ReferenceResolver.h>
 #include <db/TypeRegistry.h>
 
+#include "../AttributeTypes.h"
 #include "Editor.h"
 #include "Utf8.h"
 
@@ -23,14 +24,6 @@
 namespace db::files {
 
 namespace {
-
-const char* const s_typeTexts[] = {
-    nullptr,       "int",          "bool",        "enum",        "float",       "double",
-    "string",      "vector3",      "matrix34",    "pointer",     "intArray",    "boolArray",
-    "enumArray",   "floatArray",   "doubleArray", "stringArray", "vector3Array", "matrix34Array",
-    "pointerArray", "container",   "attributeArray", "compound", "node",
-};
-constexpr int s_typeCount = static_cast<int>(sizeof s_typeTexts / sizeof s_typeTexts[0]);
 
 /// The first container of `node` that takes nodes of type `def`.
 NodeContainer* containerFor(const Node& node, const NodeDef& def)
@@ -88,25 +81,6 @@ bool restoresExactly(const DetachedTree& tree, Attribute* target)
 
 } // namespace
 
-const char* typeText(AttributeType type)
-{
-    int index = static_cast<int>(type);
-    return index > 0 && index < s_typeCount ? s_typeTexts[index] : nullptr;
-}
-
-AttributeType typeFromText(const char* text)
-{
-    // Asked for every element of a file: a look-up, not a scan of the names.
-    static const std::unordered_map<std::string_view, AttributeType> s_types = [] {
-        std::unordered_map<std::string_view, AttributeType> types;
-        for (int i = 1; i < s_typeCount; ++i)
-            types.emplace(s_typeTexts[i], static_cast<AttributeType>(i));
-        return types;
-    }();
-    auto found = s_types.find(text);
-    return found == s_types.end() ? Invalid : found->second;
-}
-
 BuiltUnit::~BuiltUnit()
 {
     for (Node* node : nodes)
@@ -158,8 +132,9 @@ bool canAttach(const DetachedTree& tree, Attribute* target, std::string& why)
     }
     if (!target->asNode() && !target->asNodeContainer())
     {
-        why = std::string("cannot load into a ") + (typeText(target->getAttributeType()) ? typeText(target->getAttributeType()) : "?")
-              + " attribute";
+        why = std::string("cannot load into a ") +
+              (detail::xmlNameOf(target->getAttributeType()) ? detail::xmlNameOf(target->getAttributeType()) : "?") +
+              " attribute";
         return false;
     }
     if (restoresExactly(tree, target))
@@ -434,24 +409,6 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         setPointer(*owner, pending.index, remap(resolved[i], holderPaths[k]));
     }
     return true;
-}
-
-bool numberFits(AttributeType type, double value)
-{
-    if (std::isnan(value))
-        return false;
-    switch (type)
-    {
-    case Int:
-    case Enum:
-    case Bool:
-    case IntArray:
-    case EnumArray:
-    case BoolArray:
-        return value >= -2147483648.0 && value <= 2147483647.0;
-    default:
-        return true;
-    }
 }
 
 std::size_t lineOf(const char* data, std::size_t size, std::size_t offset)

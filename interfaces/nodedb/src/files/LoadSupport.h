@@ -104,15 +104,6 @@ bool canAttach(const DetachedTree& tree, Attribute* target, std::string& why);
 /// can fail is checked before the target is touched.
 bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error);
 
-/// The XML element name of an attribute type ("int", "vector3Array", "node"); null for unknown types.
-const char* typeText(AttributeType type);
-/// The type an XML element name stands for; Invalid for unknown names.
-AttributeType typeFromText(const char* text);
-
-/// True when a default or limit of a definition of `type` can hold `value`:
-/// integer kinds need a whole number in range, every kind a number that is not NaN.
-bool numberFits(AttributeType type, double value);
-
 /// Counts the lines before `offset` in a buffer, for XML messages.
 std::size_t lineOf(const char* data, std::size_t size, std::size_t offset);
 

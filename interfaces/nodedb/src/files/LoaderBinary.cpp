@@ -2,6 +2,7 @@
 
 #include <db/ReferenceResolver.h>
 
+#include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
 #include "ByteIO.h"
@@ -16,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 namespace db {
 
@@ -214,9 +216,9 @@ private:
                 return failAt(start, "no attribute \"" + files::toUtf8(name) + "\" in \""
                                          + files::toUtf8(composite.getDef().getName()) + "\"");
             if (attribute->getAttributeType() != type)
-                return failAt(start, "attribute \"" + files::toUtf8(name) + "\" is a "
-                                         + files::typeText(attribute->getAttributeType()) + ", not a "
-                                         + files::typeText(type));
+                return failAt(start, "attribute \"" + files::toUtf8(name) + "\" is a " +
+                                         detail::xmlNameOf(attribute->getAttributeType()) + ", not a " +
+                                         detail::xmlNameOf(type));
         }
         if (!readValue(*attribute, payload, start, depth))
             return false;
@@ -246,104 +248,75 @@ private:
         return found;
     }
 
-    OrkP::Vector3 vector(ByteReader& in)
-    {
-        float x = in.f32();
-        float y = in.f32();
-        float z = in.f32();
-        return OrkP::Vector3(x, y, z);
-    }
-
-    OrkP::Matrix34 matrix(ByteReader& in)
-    {
-        OrkP::Matrix34 m;
-        for (int row = 0; row < 4; ++row)
-            m[row] = vector(in);
-        return m;
-    }
-
     std::unique_ptr<AttributeDef> readDefinition(ByteReader& in, AttributeType type, const std::wstring& name,
                                                  std::size_t start)
     {
-        if (type > PointerArray)
+        return detail::withType(type, [&](auto traits) { return readDefinitionOf(traits, in, name, start); });
+    }
+
+    template <class Traits>
+    std::unique_ptr<AttributeDef> readDefinitionOf(Traits, ByteReader& in, const std::wstring& name, std::size_t start)
+    {
+        if constexpr (Traits::s_shape != detail::TypeShape::Value && Traits::s_shape != detail::TypeShape::Array)
         {
-            failAt(start, std::string("dynamic ") + files::typeText(type) + " attributes are not supported");
+            failAt(start, std::string("dynamic ") + (Traits::s_xmlName ? Traits::s_xmlName : "?") +
+                              " attributes are not supported");
             return nullptr;
-        }
-        int units = in.i32();
-        bool hasLimits = in.u8() != 0;
-        double minimum = in.f64();
-        double maximum = in.f64();
-        std::unique_ptr<AttributeDef> def;
-        std::unique_ptr<EnumAttributeDef> enumDef;
-        if (type == Enum || type == EnumArray)
-        {
-            enumDef = std::make_unique<EnumAttributeDef>(name, type, units);
-            def.reset(enumDef.get());
         }
         else
-            def = std::make_unique<AttributeDef>(name, type, units);
-        if (hasLimits)
         {
-            if (!files::numberFits(type, minimum) || !files::numberFits(type, maximum) || minimum > maximum)
+            using Element = typename detail::ElementOf<Traits>::type;
+            int units = in.i32();
+            bool hasLimits = in.u8() != 0;
+            double minimum = in.f64();
+            double maximum = in.f64();
+            std::unique_ptr<AttributeDef> def;
+            EnumAttributeDef* enumDef = nullptr;
+            if constexpr (std::is_same_v<Element, detail::TypeTraits<Enum>>)
             {
-                enumDef.release();
-                failAt(start, "bad definition");
-                return nullptr;
+                auto owned = std::make_unique<EnumAttributeDef>(name, Traits::s_type, units);
+                enumDef = owned.get();
+                def = std::move(owned);
             }
-            def->setLimits(minimum, maximum);
-        }
-        switch (type)
-        {
-        case String:
-        case StringArray:
-        {
-            std::string text;
-            std::wstring wide;
-            if (!in.string(text) || !files::fromUtf8(text.data(), text.size(), wide))
+            else
+                def = std::make_unique<AttributeDef>(name, Traits::s_type, units);
+            if (hasLimits)
             {
-                enumDef.release();
-                failAt(start, "bad definition");
-                return nullptr;
+                if (!Element::fits(minimum) || !Element::fits(maximum) || minimum > maximum)
+                    return badDefinition(start);
+                def->setLimits(minimum, maximum);
             }
-            def->setDefaultString(wide);
-            break;
-        }
-        case Vector3:
-        case Vector3Array: def->setDefaultVector3(vector(in)); break;
-        case Matrix34:
-        case Matrix34Array: def->setDefaultMatrix34(matrix(in)); break;
-        case Pointer:
-        case PointerArray: break;
-        default:
-        {
-            double number = in.f64();
-            if (!files::numberFits(type, number))
+            if constexpr (Element::s_savedDefault)
             {
-                enumDef.release();
-                failAt(start, "bad definition");
-                return nullptr;
+                using Default = typename Element::Default;
+                typename Default::Value value{};
+                if (Default::readBinary(in, value))
+                    return badDefinition(start);
+                if constexpr (std::is_same_v<typename Default::Value, double>)
+                    if (!Element::fits(value))
+                        return badDefinition(start);
+                Element::setDefault(*def, value);
             }
-            def->setDefaultNumber(number);
+            std::uint32_t options = 0;
+            bool ok = in.count(options, 8);
+            for (std::uint32_t i = 0; ok && i < options; ++i)
+            {
+                int value = in.i32();
+                std::string text;
+                std::wstring wide;
+                ok = in.string(text) && files::fromUtf8(text.data(), text.size(), wide) && enumDef &&
+                     enumDef->addString(wide, value);
+            }
+            if (!ok || !in.ok())
+                return badDefinition(start);
+            return def;
         }
-        }
-        std::uint32_t options = 0;
-        bool ok = in.count(options, 8);
-        for (std::uint32_t i = 0; ok && i < options; ++i)
-        {
-            int value = in.i32();
-            std::string text;
-            std::wstring wide;
-            ok = in.string(text) && files::fromUtf8(text.data(), text.size(), wide) && enumDef
-                 && enumDef->addString(wide, value);
-        }
-        enumDef.release(); // owned by `def`
-        if (!ok || !in.ok())
-        {
-            failAt(start, "bad definition");
-            return nullptr;
-        }
-        return def;
+    }
+
+    std::unique_ptr<AttributeDef> badDefinition(std::size_t start)
+    {
+        failAt(start, "bad definition");
+        return nullptr;
     }
 
     bool pointer(Attribute& attribute, int index, ByteReader& in, std::size_t start)
@@ -365,199 +338,138 @@ private:
         return true;
     }
 
-    template <typename T, typename Read>
-    bool array(ByteReader& in, std::size_t elementSize, std::vector<T>& values, Read read, std::size_t start)
+    bool readValue(Attribute& attribute, ByteReader& in, std::size_t start, int depth)
     {
-        std::uint32_t count = 0;
-        if (!in.count(count, elementSize))
-            return failAt(start, "array longer than its record");
-        values.reserve(count);
-        for (std::uint32_t i = 0; i < count; ++i)
-            values.push_back(read());
+        return detail::withType(attribute.getAttributeType(),
+                                [&](auto traits) { return readTyped(traits, attribute, in, start, depth); });
+    }
+
+    template <class Traits>
+    bool readTyped(Traits, Attribute& attribute, ByteReader& in, std::size_t start, int depth)
+    {
+        constexpr detail::TypeShape shape = Traits::s_shape;
+        if constexpr (shape == detail::TypeShape::Value)
+        {
+            auto& typed = static_cast<typename Traits::Class&>(attribute);
+            if constexpr (std::is_same_v<typename Traits::Value, Attribute*>)
+                return pointer(typed, -1, in, start);
+            else
+            {
+                typename Traits::Value value{};
+                if (const char* why = Traits::readBinary(in, value))
+                    return failAt(start, why);
+                typed.setValue(value);
+            }
+        }
+        else if constexpr (shape == detail::TypeShape::Array)
+        {
+            if (!readArray(Traits(), static_cast<typename Traits::Class&>(attribute), in, start))
+                return false;
+        }
+        else if constexpr (Traits::s_type == NodeContainerType)
+        {
+            if (!readContainer(static_cast<NodeContainer&>(attribute), in, depth))
+                return false;
+        }
+        else if constexpr (Traits::s_type == AttributeArrayType)
+        {
+            if (!readAttributeArray(static_cast<AttributeArray&>(attribute), in, depth))
+                return false;
+        }
+        else if constexpr (Traits::s_type == Compound)
+            return readMembers(static_cast<CompositeAttribute&>(attribute), in, depth);
+        else
+            return failAt(start, "unexpected record");
         return in.ok() || failAt(start, "truncated record");
     }
 
-    bool readValue(Attribute& attribute, ByteReader& in, std::size_t start, int depth)
+    /// A count, then each element's fields.
+    template <class Traits>
+    bool readArray(Traits, typename Traits::Class& attribute, ByteReader& in, std::size_t start)
     {
-        switch (attribute.getAttributeType())
+        using Element = typename Traits::Element;
+        std::uint32_t count = 0;
+        if (!in.count(count, Element::s_binarySize))
+            return failAt(start, "array longer than its record");
+        if constexpr (std::is_same_v<typename Element::Value, Attribute*>)
         {
-        case Int: attribute.asIntAttribute()->setValue(in.i32()); break;
-        case Bool:
-        {
-            std::uint8_t v = in.u8();
-            if (v > 1)
-                return failAt(start, "bad bool value");
-            attribute.asBoolAttribute()->setValue(v != 0);
-            break;
-        }
-        case Enum: attribute.asEnumAttribute()->setValue(in.i32()); break;
-        case Float: attribute.asFloatAttribute()->setValue(in.f32()); break;
-        case Double: attribute.asDoubleAttribute()->setValue(in.f64()); break;
-        case String:
-        {
-            std::string text;
-            std::wstring wide;
-            if (!in.string(text))
-                return failAt(start, "truncated record");
-            if (!files::fromUtf8(text.data(), text.size(), wide))
-                return failAt(start, "bad UTF-8 in string");
-            attribute.asStringAttribute()->setValue(wide);
-            break;
-        }
-        case Vector3: attribute.asVector3Attribute()->setValue(vector(in)); break;
-        case Matrix34: attribute.asMatrix34Attribute()->setValue(matrix(in)); break;
-        case Pointer: return pointer(attribute, -1, in, start);
-        case IntArray:
-        {
-            std::vector<int> v;
-            if (!array(in, 4, v, [&] { return in.i32(); }, start))
-                return false;
-            attribute.asIntArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case BoolArray:
-        {
-            std::vector<bool> v;
-            bool good = true;
-            if (!array(in, 1, v, [&] { std::uint8_t b = in.u8(); good = good && b <= 1; return b != 0; }, start))
-                return false;
-            if (!good)
-                return failAt(start, "bad bool value");
-            attribute.asBoolArrayAttribute()->setValues(v);
-            break;
-        }
-        case EnumArray:
-        {
-            std::vector<int> v;
-            if (!array(in, 4, v, [&] { return in.i32(); }, start))
-                return false;
-            attribute.asEnumArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case FloatArray:
-        {
-            std::vector<float> v;
-            if (!array(in, 4, v, [&] { return in.f32(); }, start))
-                return false;
-            attribute.asFloatArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case DoubleArray:
-        {
-            std::vector<double> v;
-            if (!array(in, 8, v, [&] { return in.f64(); }, start))
-                return false;
-            attribute.asDoubleArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case StringArray:
-        {
-            std::uint32_t count = 0;
-            if (!in.count(count, 4))
-                return failAt(start, "array longer than its record");
-            std::vector<std::wstring> v(count);
-            for (std::uint32_t i = 0; i < count; ++i)
-            {
-                std::string text;
-                if (!in.string(text))
-                    return failAt(start, "truncated record");
-                if (!files::fromUtf8(text.data(), text.size(), v[i]))
-                    return failAt(start, "bad UTF-8 in string");
-            }
-            attribute.asStringArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case Vector3Array:
-        {
-            std::vector<OrkP::Vector3> v;
-            if (!array(in, 12, v, [&] { return vector(in); }, start))
-                return false;
-            attribute.asVector3ArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case Matrix34Array:
-        {
-            std::vector<OrkP::Matrix34> v;
-            if (!array(in, 48, v, [&] { return matrix(in); }, start))
-                return false;
-            attribute.asMatrix34ArrayAttribute()->setValues(std::move(v));
-            break;
-        }
-        case PointerArray:
-        {
-            std::uint32_t count = 0;
-            if (!in.count(count, 1))
-                return failAt(start, "array longer than its record");
-            attribute.asPointerArrayAttribute()->setValues(std::vector<Attribute*>(count, nullptr));
+            attribute.setValues(std::vector<Attribute*>(count, nullptr));
             for (std::uint32_t i = 0; i < count; ++i)
                 if (!pointer(attribute, static_cast<int>(i), in, start))
                     return false;
-            break;
         }
-        case NodeContainerType:
+        else
         {
-            auto* container = attribute.asNodeContainer();
-            while (!in.atEnd())
+            typename Traits::Value values;
+            values.reserve(count);
+            typename Element::Value value{};
+            for (std::uint32_t i = 0; i < count; ++i)
             {
-                std::size_t at = in.offset();
-                if (m_runPlaces && m_nextRun < m_runPlaces->size() && (*m_runPlaces)[m_nextRun].offset == at)
-                {
-                    if (!takeRun(*container, in, at))
-                        return false;
-                    continue;
-                }
-                std::uint8_t tag = 0;
-                ByteReader record(nullptr, 0);
-                if (!in.record(tag, record))
-                    return failAt(at, "truncated record");
-                if (tag != binary::s_tagNode)
-                    return failAt(at, "a container holds only node records");
-                Node* node = readNode(record, depth + 1, false);
-                if (!node)
-                    return false;
-                if (!record.atEnd())
-                {
-                    delete node;
-                    return failAt(at, "record longer than its value");
-                }
-                if (!container->add(node))
-                {
-                    std::string type = files::toUtf8(node->getClassID());
-                    delete node;
-                    return failAt(at, "a \"" + type + "\" node cannot go into \""
-                                          + files::toUtf8(attribute.getName()) + "\"");
-                }
+                if (const char* why = Element::readBinary(in, value))
+                    return failAt(start, why);
+                values.push_back(std::move(value));
             }
-            break;
+            attribute.setValues(std::move(values));
         }
-        case AttributeArrayType:
+        return true;
+    }
+
+    bool readContainer(NodeContainer& container, ByteReader& in, int depth)
+    {
+        while (!in.atEnd())
         {
-            auto* array = attribute.asAttributeArray();
-            while (!in.atEnd())
+            std::size_t at = in.offset();
+            if (m_runPlaces && m_nextRun < m_runPlaces->size() && (*m_runPlaces)[m_nextRun].offset == at)
             {
-                std::size_t at = in.offset();
-                std::uint8_t tag = 0;
-                ByteReader record(nullptr, 0);
-                if (!in.record(tag, record))
-                    return failAt(at, "truncated record");
-                if (tag != Compound)
-                    return failAt(at, "an attribute array holds only compound records");
-                if (depth + 1 > files::s_maxDepth)
-                    return failAt(at, "attributes are nested too deeply");
-                CompositeAttribute* item = array->add();
-                if (!item)
-                    return failAt(at, "cannot add an element");
-                if (!readMembers(*item, record, depth + 1))
+                if (!takeRun(container, in, at))
                     return false;
+                continue;
             }
-            break;
+            std::uint8_t tag = 0;
+            ByteReader record(nullptr, 0);
+            if (!in.record(tag, record))
+                return failAt(at, "truncated record");
+            if (tag != binary::s_tagNode)
+                return failAt(at, "a container holds only node records");
+            Node* node = readNode(record, depth + 1, false);
+            if (!node)
+                return false;
+            if (!record.atEnd())
+            {
+                delete node;
+                return failAt(at, "record longer than its value");
+            }
+            if (!container.add(node))
+            {
+                std::string type = files::toUtf8(node->getClassID());
+                delete node;
+                return failAt(at,
+                              "a \"" + type + "\" node cannot go into \"" + files::toUtf8(container.getName()) + "\"");
+            }
         }
-        case Compound:
-            return readMembers(*attribute.asCompositeAttribute(), in, depth);
-        default:
-            return failAt(start, "unexpected record");
+        return true;
+    }
+
+    bool readAttributeArray(AttributeArray& array, ByteReader& in, int depth)
+    {
+        while (!in.atEnd())
+        {
+            std::size_t at = in.offset();
+            std::uint8_t tag = 0;
+            ByteReader record(nullptr, 0);
+            if (!in.record(tag, record))
+                return failAt(at, "truncated record");
+            if (tag != Compound)
+                return failAt(at, "an attribute array holds only compound records");
+            if (depth + 1 > files::s_maxDepth)
+                return failAt(at, "attributes are nested too deeply");
+            CompositeAttribute* item = array.add();
+            if (!item)
+                return failAt(at, "cannot add an element");
+            if (!readMembers(*item, record, depth + 1))
+                return false;
         }
-        return in.ok() || failAt(start, "truncated record");
+        return true;
     }
 
     bool takeRun(NodeContainer& container, ByteReader& in, std::size_t at)

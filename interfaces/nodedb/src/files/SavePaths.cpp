@@ -4,6 +4,7 @@
 
 #include <db/AttributeDef.h>
 #include <db/Database.h>
+#include <db/FileOutputStream.h>
 #include <db/CompositeAttribute.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
@@ -316,6 +317,18 @@ std::size_t nodesToSave(const Attribute& root)
         for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
             count += nodesToSave(*composite->getAttribute(i));
     return count;
+}
+
+bool canSave(const Attribute* root, const FileOutputStream& stream, std::string& error)
+{
+    error.clear();
+    if (!root || !root->asNode())
+        error = "only a database or a node can be saved";
+    else if (!stream.isOpen())
+        error = stream.getError();
+    else
+        return true;
+    return false;
 }
 
 } // namespace db::files

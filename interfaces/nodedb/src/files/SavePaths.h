@@ -17,6 +17,7 @@
 namespace db {
 class Attribute;
 class CompositeAttribute;
+class FileOutputStream;
 class Node;
 } // namespace db
 
@@ -74,6 +75,10 @@ void appendPathName(std::string& out, const std::wstring& name);
 
 /// How many nodes a save of `root` writes, the root included: the savers' measure of progress.
 std::size_t nodesToSave(const Attribute& root);
+
+/// True when `root` can be saved into `stream`: a database or node, and a stream
+/// that opened; `error` says why not.
+bool canSave(const Attribute* root, const FileOutputStream& stream, std::string& error);
 
 /// Counts the nodes a saver writes and tells its progress callback every so often.
 class SaveProgress

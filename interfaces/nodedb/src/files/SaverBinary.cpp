@@ -1,5 +1,6 @@
 #include <db/SaverBinary.h>
 
+#include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
 #include "LoadSupport.h"
@@ -244,6 +245,26 @@ public:
     const RecordWriter& body() const { return m_body; }
     const std::string& error() const { return m_error; }
 
+    ///@{
+    /// The fields of a value, for the attribute types' descriptions.
+    void u8(std::uint8_t v) { m_body.u8(v); }
+    void i32(std::int32_t v) { m_body.i32(v); }
+    void f32(float v) { m_body.f32(v); }
+    void f64(double v) { m_body.f64(v); }
+    void string(const std::wstring& text) { m_body.string(text); }
+    void pointer(const Attribute* target)
+    {
+        bool local = false;
+        if (!m_paths.get(target, m_path, local))
+        {
+            m_body.u8(binary::s_pointerNull);
+            return;
+        }
+        m_body.u8(local ? binary::s_pointerLocal : binary::s_pointerAbsolute);
+        m_body.string(m_path);
+    }
+    ///@}
+
 private:
     bool fail(const std::string& what)
     {
@@ -278,52 +299,75 @@ private:
         return true;
     }
 
-    void pointer(const Attribute* target)
+    bool writeAttribute(const Attribute& constAttribute, int depth)
     {
-        bool local = false;
-        if (!m_paths.get(target, m_path, local))
+        if (depth > files::s_maxDepth)
+            return fail("the tree is nested too deeply to save");
+        // Typed views are not const; nothing here changes the attribute.
+        auto& attribute = const_cast<Attribute&>(constAttribute);
+        return detail::withType(attribute.getAttributeType(),
+                                [&](auto traits) { return writeTyped(traits, attribute, depth); });
+    }
+
+    template <class Traits>
+    bool writeTyped(Traits, Attribute& attribute, int depth)
+    {
+        constexpr detail::TypeShape shape = Traits::s_shape;
+        if constexpr (shape == detail::TypeShape::None)
+            return fail("attribute of unknown type");
+        else if constexpr (shape == detail::TypeShape::Node)
+            return writeNode(static_cast<Node&>(attribute), depth);
+        else
         {
-            m_body.u8(binary::s_pointerNull);
-            return;
+            auto tag = static_cast<std::uint8_t>(Traits::s_type);
+            if (attribute.isDynamic())
+                tag |= binary::s_dynamicBit;
+            std::size_t at = m_body.beginRecord(tag);
+            if (!attribute.getParentAttribute() || !attribute.getParentAttribute()->isAttributeArray())
+                m_body.u32(nameIndex(&attribute.getDef(), attribute.getName()));
+            if constexpr (shape == detail::TypeShape::Composite)
+            {
+                if (attribute.isDynamic())
+                    return fail(std::string("dynamic ") + Traits::s_xmlName + " attributes cannot be saved");
+                if (!writeMembers(static_cast<CompositeAttribute&>(attribute), depth))
+                    return false;
+            }
+            else
+            {
+                if (attribute.isDynamic())
+                    definition(Traits(), attribute.getDef());
+                const auto& typed = static_cast<const typename Traits::Class&>(attribute);
+                if constexpr (shape == detail::TypeShape::Value)
+                    Traits::writeBinary(*this, typed.getValue());
+                else
+                    values(typename Traits::Element(), typed.getValues());
+            }
+            m_body.endRecord(at);
+            return true;
         }
-        m_body.u8(local ? binary::s_pointerLocal : binary::s_pointerAbsolute);
-        m_body.string(m_path);
     }
 
-    void vector(const OrkP::Vector3& v)
+    template <class Element, class Values>
+    void values(Element, const Values& list)
     {
-        m_body.f32(v.x);
-        m_body.f32(v.y);
-        m_body.f32(v.z);
+        m_body.u32(static_cast<std::uint32_t>(list.size()));
+        if constexpr (Element::s_packed)
+            m_body.values(list);
+        else
+            for (const auto& value : list)
+                Element::writeBinary(*this, value);
     }
 
-    void matrix(const OrkP::Matrix34& m)
+    template <class Traits>
+    void definition(Traits, const AttributeDef& def)
     {
-        for (int row = 0; row < 4; ++row)
-            vector(m[row]);
-    }
-
-    bool definition(const AttributeDef& def)
-    {
-        AttributeType type = def.getAttributeType();
-        if (type < Int || type > PointerArray)
-            return fail(std::string("dynamic ") + files::typeText(type) + " attributes cannot be saved");
         m_body.i32(def.getUnits());
         m_body.u8(def.hasLimits() ? 1 : 0);
         m_body.f64(def.getMinimum());
         m_body.f64(def.getMaximum());
-        switch (type)
-        {
-        case String:
-        case StringArray: m_body.string(def.getDefaultString()); break;
-        case Vector3:
-        case Vector3Array: vector(def.getDefaultVector3()); break;
-        case Matrix34:
-        case Matrix34Array: matrix(def.getDefaultMatrix34()); break;
-        case Pointer:
-        case PointerArray: break;
-        default: m_body.f64(def.getDefaultDouble());
-        }
+        using Element = typename detail::ElementOf<Traits>::type;
+        if constexpr (Element::s_savedDefault)
+            Element::Default::writeBinary(*this, Element::defaultOf(def));
         const EnumAttributeDef* enumDef = def.asEnumAttributeDef();
         m_body.u32(enumDef ? enumDef->getStringCount() : 0);
         if (enumDef)
@@ -332,89 +376,6 @@ private:
                 m_body.i32(enumDef->getStringValue(i));
                 m_body.string(enumDef->getString(i));
             }
-        return true;
-    }
-
-    bool writeAttribute(const Attribute& constAttribute, int depth)
-    {
-        if (depth > files::s_maxDepth)
-            return fail("the tree is nested too deeply to save");
-        // Typed views are not const; nothing here changes the attribute.
-        auto& attribute = const_cast<Attribute&>(constAttribute);
-        AttributeType type = attribute.getAttributeType();
-        if (type == NodeType)
-            return writeNode(*attribute.asNode(), depth);
-        std::uint8_t tag = static_cast<std::uint8_t>(type);
-        bool element = attribute.getParentAttribute() && attribute.getParentAttribute()->isAttributeArray();
-        if (attribute.isDynamic())
-            tag |= binary::s_dynamicBit;
-        std::size_t at = m_body.beginRecord(tag);
-        if (!element)
-            m_body.u32(nameIndex(&attribute.getDef(), attribute.getName()));
-        if (attribute.isDynamic() && !definition(attribute.getDef()))
-            return false;
-
-        switch (type)
-        {
-        case Int: m_body.i32(attribute.asIntAttribute()->getValue()); break;
-        case Bool: m_body.u8(attribute.asBoolAttribute()->getValue() ? 1 : 0); break;
-        case Enum: m_body.i32(attribute.asEnumAttribute()->getValue()); break;
-        case Float: m_body.f32(attribute.asFloatAttribute()->getValue()); break;
-        case Double: m_body.f64(attribute.asDoubleAttribute()->getValue()); break;
-        case String: m_body.string(attribute.asStringAttribute()->getValue()); break;
-        case Vector3: vector(attribute.asVector3Attribute()->getValue()); break;
-        case Matrix34: matrix(attribute.asMatrix34Attribute()->getValue()); break;
-        case Pointer: pointer(attribute.asPointerAttribute()->getValue()); break;
-        case IntArray:
-            m_body.u32(attribute.getSize());
-            m_body.values(attribute.asIntArrayAttribute()->getValues());
-            break;
-        case BoolArray:
-            m_body.u32(attribute.getSize());
-            for (bool v : attribute.asBoolArrayAttribute()->getValues())
-                m_body.u8(v ? 1 : 0);
-            break;
-        case EnumArray:
-            m_body.u32(attribute.getSize());
-            m_body.values(attribute.asEnumArrayAttribute()->getValues());
-            break;
-        case FloatArray:
-            m_body.u32(attribute.getSize());
-            m_body.values(attribute.asFloatArrayAttribute()->getValues());
-            break;
-        case DoubleArray:
-            m_body.u32(attribute.getSize());
-            m_body.values(attribute.asDoubleArrayAttribute()->getValues());
-            break;
-        case StringArray:
-            m_body.u32(attribute.getSize());
-            for (const std::wstring& v : attribute.asStringArrayAttribute()->getValues())
-                m_body.string(v);
-            break;
-        case Vector3Array:
-            m_body.u32(attribute.getSize());
-            m_body.values(attribute.asVector3ArrayAttribute()->getValues());
-            break;
-        case Matrix34Array:
-            m_body.u32(attribute.getSize());
-            m_body.values(attribute.asMatrix34ArrayAttribute()->getValues());
-            break;
-        case PointerArray:
-            m_body.u32(attribute.getSize());
-            for (Attribute* target : attribute.asPointerArrayAttribute()->getValues())
-                pointer(target);
-            break;
-        case NodeContainerType:
-        case AttributeArrayType:
-        case Compound:
-            if (!writeMembers(*attribute.asCompositeAttribute(), depth))
-                return false;
-            break;
-        default:
-            return fail("attribute of unknown type");
-        }
-        m_body.endRecord(at);
-        return true;
     }
 
     files::SavePaths m_paths;
@@ -433,17 +394,8 @@ SaverBinary::SaverBinary(FileOutputStream& stream, int flags) : m_stream(stream)
 
 bool SaverBinary::save(const Attribute* root)
 {
-    m_error.clear();
-    if (!root || !root->asNode())
-    {
-        m_error = "only a database or a node can be saved";
+    if (!files::canSave(root, m_stream, m_error))
         return false;
-    }
-    if (!m_stream.isOpen())
-    {
-        m_error = m_stream.getError();
-        return false;
-    }
     // Building the file in memory is half the work, writing it the other half.
     files::SaveProgress progress(m_progress, *root, 2);
     BinaryWriter writer(root, progress);

@@ -1,5 +1,6 @@
 #include <db/SaverXML.h>
 
+#include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "LoadSupport.h"
 #include "NumberText.h"
@@ -152,13 +153,10 @@ public:
               const Progress& progress)
         : m_stream(stream), m_paths(paths), m_indent(indent), m_progress(progress, *savedRoot, 1)
     {
-        for (int type = 0; type <= NodeType; ++type)
-            if (const char* text = files::typeText(static_cast<AttributeType>(type)))
-            {
-                m_typeTexts[type] = text;
-                m_openTags[type] = Snippet("<" + std::string(text));
-                m_closeTags[type] = Snippet("</" + std::string(text) + ">");
-            }
+        detail::forEachType([this](auto traits) {
+            m_openTags[traits.s_type] = Snippet("<" + std::string(traits.s_xmlName));
+            m_closeTags[traits.s_type] = Snippet("</" + std::string(traits.s_xmlName) + ">");
+        });
         m_indentText.assign(1, '\n');
         m_indentText.append(static_cast<std::size_t>(files::s_maxDepth + 2) * 2 + Snippet::s_capacity, ' ');
         m_nameSlots.assign(1024, 0);
@@ -434,7 +432,21 @@ private:
         m_out.put('"');
     }
 
-    void vector(const OrkP::Vector3& v)
+public:
+    ///@{
+    /// The text of a value, for the attribute types' descriptions.
+    void text(int value) { putInt(value); }
+    void text(bool value)
+    {
+        if (value)
+            m_out.literal("true");
+        else
+            m_out.literal("false");
+    }
+    void text(float value) { putFloat(value); }
+    void text(double value) { putDouble(value); }
+    void text(const std::wstring& value) { escape(value, m_inQuotes); }
+    void text(const OrkP::Vector3& v)
     {
         char* p = m_out.room(3 * files::s_maxNumberChars + 2);
         p = files::putFloat(p, v.x);
@@ -444,17 +456,15 @@ private:
         p = files::putFloat(p, v.z);
         m_out.setEnd(p);
     }
-
-    void matrix(const OrkP::Matrix34& m)
+    void text(const OrkP::Matrix34& m)
     {
         for (int row = 0; row < 4; ++row)
         {
             if (row > 0)
                 m_out.put(' ');
-            vector(m[row]);
+            text(m[row]);
         }
     }
-
     void enumText(const EnumAttributeDef& def, int value)
     {
         int index = def.findValue(value);
@@ -463,18 +473,15 @@ private:
         else
             putInt(value);
     }
+    ///@}
 
+private:
     // -------------------------------------------- definitions and pointers
 
-    /// The definition of a dynamic attribute, as XML attributes and option children.
-    bool dynamicDef(const AttributeDef& def, int depth, bool& hasChildren)
+    /// The definition of a dynamic value or array, as XML attributes and option children.
+    template <class Traits>
+    void dynamicDef(Traits, const AttributeDef& def, int depth, bool& hasChildren)
     {
-        AttributeType type = def.getAttributeType();
-        if (type == Compound || type == AttributeArrayType || type == NodeContainerType)
-        {
-            m_error = "dynamic " + std::string(files::typeText(type)) + " attributes cannot be saved";
-            return false;
-        }
         m_out.literal(" dynamic=\"1\"");
         if (def.getUnits() != 0)
         {
@@ -487,31 +494,14 @@ private:
             attributeNumber("min", def.getMinimum());
             attributeNumber("max", def.getMaximum());
         }
-        switch (type)
+        using Element = typename detail::ElementOf<Traits>::type;
+        if constexpr (Element::s_savedDefault)
         {
-        case String:
-        case StringArray:
             m_out.literal(" default=\"");
-            escape(def.getDefaultString(), true);
+            m_inQuotes = true;
+            Element::Default::printText(*this, def, Element::defaultOf(def));
+            m_inQuotes = false;
             m_out.put('"');
-            break;
-        case Vector3:
-        case Vector3Array:
-            m_out.literal(" default=\"");
-            vector(def.getDefaultVector3());
-            m_out.put('"');
-            break;
-        case Matrix34:
-        case Matrix34Array:
-            m_out.literal(" default=\"");
-            matrix(def.getDefaultMatrix34());
-            m_out.put('"');
-            break;
-        case Pointer:
-        case PointerArray:
-            break;
-        default:
-            attributeNumber("default", def.getDefaultDouble());
         }
         hasChildren = false;
         if (const EnumAttributeDef* enumDef = def.asEnumAttributeDef())
@@ -528,7 +518,6 @@ private:
                 m_out.literal("</option>");
             }
         }
-        return true;
     }
 
     /// A pointer's path: as the named <pointer> itself, or as an <e> of a list or dynamic pointer.
@@ -579,78 +568,80 @@ private:
             m_error = "the tree is nested too deeply to save";
             return false;
         }
-        AttributeType type = attribute.getAttributeType();
-        if (type < 0 || type > NodeType || m_typeTexts[type].empty())
+        return detail::withType(attribute.getAttributeType(),
+                                [&](auto traits) { return writeTyped(traits, attribute, depth); });
+    }
+
+    template <class Traits>
+    bool writeTyped(Traits, Attribute& attribute, int depth)
+    {
+        constexpr detail::TypeShape shape = Traits::s_shape;
+        if constexpr (shape == detail::TypeShape::None)
         {
             m_error = "attribute of unknown type";
             return false;
         }
-        if (type == NodeType)
-            return writeNode(*attribute.asNode(), depth);
-
-        bool hasChildren = false;
-        if (type == Pointer && !attribute.isDynamic())
+        else if constexpr (shape == detail::TypeShape::Node)
+            return writeNode(static_cast<Node&>(attribute), depth);
+        else if constexpr (shape == detail::TypeShape::Composite)
         {
-            pointerElement(attribute.asPointerAttribute()->getValue(), true, attribute, depth);
-            return true;
-        }
-        open(type, attribute, depth);
-        if (attribute.isDynamic() && !dynamicDef(attribute.getDef(), depth, hasChildren))
-            return false;
-
-        switch (type)
-        {
-        case Pointer:
-        {
-            // A dynamic pointer: its path goes into a child so the definition can stay on the element.
-            if (!hasChildren)
-                m_out.put('>');
-            hasChildren = true;
-            pointerElement(attribute.asPointerAttribute()->getValue(), false, attribute, depth + 1);
-            break;
-        }
-        case Enum:
-            if (hasChildren)
+            if (attribute.isDynamic())
             {
-                newline(depth + 1);
-                m_out.literal("<e>");
-                enumText(attribute.asEnumAttribute()->getEnumDef(), attribute.asEnumAttribute()->getValue());
-                m_out.literal("</e>");
+                m_error = "dynamic " + std::string(Traits::s_xmlName) + " attributes cannot be saved";
+                return false;
             }
+            open(Traits::s_type, attribute, depth);
+            return writeComposite(static_cast<CompositeAttribute&>(attribute), depth);
+        }
+        else
+        {
+            auto& typed = static_cast<typename Traits::Class&>(attribute);
+            if constexpr (std::is_same_v<typename Traits::Class, PointerAttribute>)
+                if (!attribute.isDynamic())
+                {
+                    pointerElement(typed.getValue(), true, attribute, depth);
+                    return true;
+                }
+            bool hasChildren = false;
+            open(Traits::s_type, attribute, depth);
+            if (attribute.isDynamic())
+                dynamicDef(Traits(), attribute.getDef(), depth, hasChildren);
+            if constexpr (shape == detail::TypeShape::Value)
+                return writeValue(Traits(), typed, depth, hasChildren);
             else
+                return writeArray(Traits(), typed, depth, hasChildren);
+        }
+    }
+
+    template <class Traits>
+    bool writeValue(Traits, const typename Traits::Class& attribute, int depth, bool hasChildren)
+    {
+        // Pointers and values after a definition's children go in an element of their own.
+        if constexpr (!std::is_same_v<typename Traits::Value, Attribute*>)
+            if (!hasChildren)
             {
                 m_out.put('>');
-                enumText(attribute.asEnumAttribute()->getEnumDef(), attribute.asEnumAttribute()->getValue());
-                close(type);
+                Traits::printText(*this, attribute.getDef(), attribute.getValue());
+                close(Traits::s_type);
                 return true;
             }
-            break;
-        case EnumArray:
-        case StringArray:
-        case PointerArray:
+        if (!hasChildren)
+            m_out.put('>');
+        valueElement(Traits(), attribute, attribute.getValue(), depth + 1);
+        closeBlock(Traits::s_type, depth);
+        return true;
+    }
+
+    template <class Traits>
+    bool writeArray(Traits, const typename Traits::Class& attribute, int depth, bool hasChildren)
+    {
+        using Element = typename Traits::Element;
+        if constexpr (Element::s_inElements)
         {
             if (!hasChildren)
                 m_out.put('>');
-            hasChildren = true;
-            if (auto* strings = attribute.asStringArrayAttribute())
-                for (const auto& value : strings->getValues())
-                {
-                    newline(depth + 1);
-                    m_out.literal("<e>");
-                    escape(value, false);
-                    m_out.literal("</e>");
-                }
-            else if (auto* enums = attribute.asEnumArrayAttribute())
-                for (int value : enums->getValues())
-                {
-                    newline(depth + 1);
-                    m_out.literal("<e>");
-                    enumText(enums->getEnumDef(), value);
-                    m_out.literal("</e>");
-                }
-            else
-                for (Attribute* target : attribute.asPointerArrayAttribute()->getValues())
-                    pointerElement(target, false, attribute, depth + 1);
+            for (const auto& value : attribute.getValues())
+                valueElement(Element(), attribute, value, depth + 1);
             if (attribute.getSize() == 0 && !attribute.isDynamic())
             {
                 // An empty list is written as an empty element.
@@ -658,78 +649,54 @@ private:
                 m_out.put('>');
                 return true;
             }
-            break;
+            closeBlock(Traits::s_type, depth);
         }
-        case NodeContainerType:
-        case AttributeArrayType:
-        case Compound:
+        else
         {
-            auto* composite = attribute.asCompositeAttribute();
-            if (composite->getAttributeCount() == 0)
-            {
-                m_out.literal("/>");
-                return true;
-            }
             m_out.put('>');
-            for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
-            {
-                if (pieceStartsAt(composite, i))
-                {
-                    i += (*m_pieces)[m_nextPiece].count - 1;
-                    if (!writeWrittenPiece())
-                        return false;
-                }
-                else if (!writeAttribute(*composite->getAttribute(i), depth + 1))
-                    return false;
-            }
-            closeBlock(type, depth);
-            return true;
+            list(attribute.getValues(), [&](const auto& value) { Element::printText(*this, attribute.getDef(), value); });
+            close(Traits::s_type);
         }
-        default:
-            if (hasChildren)
-                break;
-            m_out.put('>');
-            writeValue(attribute);
-            close(type);
-            return true;
-        }
-        closeBlock(type, depth);
         return true;
     }
 
-    void writeValue(Attribute& attribute)
+    /// One value as an <e> child.
+    template <class Traits, class Value>
+    void valueElement(Traits, const Attribute& owner, const Value& value, int depth)
     {
-        switch (attribute.getAttributeType())
-        {
-        case Int: putInt(attribute.asIntAttribute()->getValue()); break;
-        case Bool: bools(attribute.asBoolAttribute()->getValue()); break;
-        case Float: putFloat(attribute.asFloatAttribute()->getValue()); break;
-        case Double: putDouble(attribute.asDoubleAttribute()->getValue()); break;
-        case String: escape(attribute.asStringAttribute()->getValue(), false); break;
-        case Vector3: vector(attribute.asVector3Attribute()->getValue()); break;
-        case Matrix34: matrix(attribute.asMatrix34Attribute()->getValue()); break;
-        case IntArray: list(attribute.asIntArrayAttribute()->getValues(), [&](int v) { putInt(v); }); break;
-        case BoolArray: list(attribute.asBoolArrayAttribute()->getValues(), [&](bool v) { bools(v); }); break;
-        case FloatArray: list(attribute.asFloatArrayAttribute()->getValues(), [&](float v) { putFloat(v); }); break;
-        case DoubleArray:
-            list(attribute.asDoubleArrayAttribute()->getValues(), [&](double v) { putDouble(v); });
-            break;
-        case Vector3Array:
-            list(attribute.asVector3ArrayAttribute()->getValues(), [&](const OrkP::Vector3& v) { vector(v); });
-            break;
-        case Matrix34Array:
-            list(attribute.asMatrix34ArrayAttribute()->getValues(), [&](const OrkP::Matrix34& m) { matrix(m); });
-            break;
-        default: break;
-        }
+        newline(depth);
+        m_out.literal("<e>");
+        Traits::printText(*this, owner.getDef(), value);
+        m_out.literal("</e>");
     }
 
-    void bools(bool value)
+    template <class Traits>
+    void valueElement(Traits, const Attribute& owner, Attribute* target, int depth)
     {
-        if (value)
-            m_out.literal("true");
-        else
-            m_out.literal("false");
+        pointerElement(target, false, owner, depth);
+    }
+
+    bool writeComposite(CompositeAttribute& composite, int depth)
+    {
+        if (composite.getAttributeCount() == 0)
+        {
+            m_out.literal("/>");
+            return true;
+        }
+        m_out.put('>');
+        for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+        {
+            if (pieceStartsAt(&composite, i))
+            {
+                i += (*m_pieces)[m_nextPiece].count - 1;
+                if (!writeWrittenPiece())
+                    return false;
+            }
+            else if (!writeAttribute(*composite.getAttribute(i), depth + 1))
+                return false;
+        }
+        closeBlock(composite.getAttributeType(), depth);
+        return true;
     }
 
     bool writeNode(Node& node, int depth)
@@ -766,12 +733,13 @@ private:
     FileOutputStream* m_stream;
     SharedPaths& m_paths;
     bool m_indent;
-    std::string_view m_typeTexts[NodeType + 1];
     Snippet m_openTags[NodeType + 1];
     Snippet m_closeTags[NodeType + 1];
     Snippet m_elementOpen{"<e"};
     Snippet m_elementClose{"</e>"};
     std::string m_indentText;
+    /// Strings are being written inside an XML attribute's quotes.
+    bool m_inQuotes = false;
     /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one.
     std::vector<std::uint32_t> m_nameSlots;
     std::vector<std::pair<const std::wstring*, Snippet>> m_nameSnippets;
@@ -794,17 +762,8 @@ SaverXML::SaverXML(FileOutputStream& stream, int flags) : m_stream(stream), m_fl
 
 bool SaverXML::save(const Attribute* root)
 {
-    m_error.clear();
-    if (!root || !root->asNode())
-    {
-        m_error = "only a database or a node can be saved";
+    if (!files::canSave(root, m_stream, m_error))
         return false;
-    }
-    if (!m_stream.isOpen())
-    {
-        m_error = m_stream.getError();
-        return false;
-    }
     // The savers only read; the typed views they use are not const.
     auto* mutableRoot = const_cast<Attribute*>(root);
     const bool indent = (m_flags & s_compact) == 0;

@@ -1,5 +1,6 @@
 #include <db/SchemaLoaderXML.h>
 
+#include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "DefinitionText.h"
 #include "LoadSupport.h"
@@ -185,7 +186,7 @@ private:
     std::unique_ptr<AttributeDef> readAttribute(pugi::xml_node element, int depth)
     {
         const char* typeName = element.attribute("type").value();
-        AttributeType type = files::typeFromText(typeName);
+        AttributeType type = detail::typeFromXmlName(typeName);
         std::wstring name = wideText(element.attribute("name").value());
         if (name.empty())
         {

@@ -1,5 +1,6 @@
 #include "XmlReader.h"
 
+#include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "DefinitionText.h"
 #include "NumberText.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 namespace db::files {
 
@@ -97,24 +99,31 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
     return tree.root != nullptr;
 }
 
-bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
+template <class F>
+bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 {
-    m_built = &unit.built;
-    for (pugi::xml_node child = fragment.first_child(); child; child = child.next_sibling())
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
     {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
+        if (child.type() == pugi::node_element && !f(child))
+            return false;
+    }
+    return true;
+}
+
+bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
+{
+    m_built = &unit.built;
+    unit.ok = eachElement(fragment, [&](pugi::xml_node child) {
         if (std::strcmp(child.name(), "node") != 0)
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth, false);
-        if (!node)
-            return false;
-        unit.nodes.push_back(node);
-    }
-    unit.ok = true;
-    return true;
+        if (node)
+            unit.nodes.push_back(node);
+        return node != nullptr;
+    });
+    return unit.ok;
 }
 
 void XmlReader::setProgress(const Progress* progress, std::size_t total)
@@ -209,23 +218,14 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
 bool XmlReader::readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth)
 {
     unsigned int next = 0;
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
-        if (!readMember(composite, child, depth + 1, next))
-            return false;
-    }
-    return true;
+    return eachElement(element, [&](pugi::xml_node child) { return readMember(composite, child, depth + 1, next); });
 }
 
 bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next)
 {
     if (depth > s_maxDepth)
         return fail(element, "attributes are nested too deeply");
-    AttributeType type = typeFromText(element.name());
+    AttributeType type = detail::typeFromXmlName(element.name());
     if (type == Invalid || type == NodeType)
         return fail(element, "unexpected element <" + std::string(element.name()) + ">");
     const char* name = element.attribute("name").value();
@@ -250,9 +250,8 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
             return fail(element, "no attribute \"" + std::string(name) + "\" in \""
                                      + toUtf8(composite.getDef().getName()) + "\"");
         if (attribute->getAttributeType() != type)
-            return fail(element, "attribute \"" + std::string(name) + "\" is a "
-                                     + typeText(attribute->getAttributeType()) + ", not a "
-                                     + element.name());
+            return fail(element, "attribute \"" + std::string(name) + "\" is a " +
+                                     detail::xmlNameOf(attribute->getAttributeType()) + ", not a " + element.name());
     }
     return readValue(*attribute, element, depth);
 }
@@ -279,61 +278,14 @@ bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& en
 /// The <e> children of list elements, checked to be nothing else.
 bool XmlReader::items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
 {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element || std::strcmp(child.name(), "option") == 0)
-            continue;
+    return eachElement(element, [&](pugi::xml_node child) {
+        if (std::strcmp(child.name(), "option") == 0)
+            return true;
         if (std::strcmp(child.name(), "e") != 0)
             return fail(child, "unexpected element <" + std::string(child.name()) + ">");
         out.push_back(child);
-    }
-    return true;
-}
-
-template <typename T, typename Parse>
-bool XmlReader::numbers(pugi::xml_node element, std::vector<T>& out, Parse parse, const char* what)
-{
-    const char* begin;
-    const char* end;
-    if (!text(element, begin, end))
-        return false;
-    skipSpace(begin, end);
-    while (begin < end)
-    {
-        T value;
-        if (!parse(begin, end, value))
-            return fail(element, std::string("bad ") + what + " value");
-        out.push_back(value);
-    }
-    return true;
-}
-
-bool XmlReader::floats(pugi::xml_node element, std::vector<float>& out, std::size_t group)
-{
-    if (!numbers(element, out, parseFloat, "float"))
-        return false;
-    if (out.size() % group != 0)
-        return fail(element, "bad value: expected a multiple of " + std::to_string(group) + " numbers");
-    return true;
-}
-
-bool XmlReader::boolValue(pugi::xml_node where, const char*& begin, const char* end, bool& value)
-{
-    const char* p = begin;
-    while (p < end && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r')
-        ++p;
-    std::string word(begin, p);
-    if (word == "true" || word == "1")
-        value = true;
-    else if (word == "false" || word == "0")
-        value = false;
-    else
-        return fail(where, "bad bool value \"" + word + "\"");
-    begin = p;
-    skipSpace(begin, end);
-    return true;
+        return true;
+    });
 }
 
 bool XmlReader::enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end,
@@ -372,238 +324,157 @@ void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element,
 
 bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)
 {
+    return detail::withType(attribute.getAttributeType(),
+                            [&](auto traits) { return readTyped(traits, attribute, element, depth); });
+}
+
+template <class Traits>
+bool XmlReader::readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth)
+{
+    constexpr detail::TypeShape shape = Traits::s_shape;
+    if constexpr (shape == detail::TypeShape::Value)
+        return readSingle(Traits(), static_cast<typename Traits::Class&>(attribute), element);
+    else if constexpr (shape == detail::TypeShape::Array)
+        return readArray(Traits(), static_cast<typename Traits::Class&>(attribute), element);
+    else if constexpr (Traits::s_type == NodeContainerType)
+        return readContainer(static_cast<NodeContainer&>(attribute), element, depth);
+    else if constexpr (Traits::s_type == AttributeArrayType)
+        return readAttributeArray(static_cast<AttributeArray&>(attribute), element, depth);
+    else if constexpr (Traits::s_type == Compound)
+        return readMembers(static_cast<CompositeAttribute&>(attribute), element, depth);
+    else
+        return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+}
+
+template <class Traits>
+bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element)
+{
     const char* begin;
     const char* end;
-    AttributeType type = attribute.getAttributeType();
-    switch (type)
-    {
-    case Int:
-    case Float:
-    case Double:
-    case Bool:
-    case Vector3:
-    case Matrix34:
-    {
-        if (!text(element, begin, end))
+    constexpr bool pointer = std::is_same_v<typename Traits::Value, Attribute*>;
+    // Enums and pointers: a dynamic one's element holds its definition, the value is its one <e>.
+    pugi::xml_node valueElement = element;
+    if constexpr (pointer || std::is_same_v<Traits, detail::TypeTraits<Enum>>)
+        if (!singleValue(attribute, element, Traits::s_xmlName, valueElement))
             return false;
-        skipSpace(begin, end);
-        bool ok = true;
-        if (type == Int)
-        {
-            std::int32_t v = 0;
-            ok = parseInt(begin, end, v) && begin == end;
-            if (ok)
-                attribute.asIntAttribute()->setValue(v);
-        }
-        else if (type == Float)
-        {
-            float v = 0;
-            ok = parseFloat(begin, end, v) && begin == end;
-            if (ok)
-                attribute.asFloatAttribute()->setValue(v);
-        }
-        else if (type == Double)
-        {
-            double v = 0;
-            ok = parseDouble(begin, end, v) && begin == end;
-            if (ok)
-                attribute.asDoubleAttribute()->setValue(v);
-        }
-        else if (type == Bool)
-        {
-            bool v = false;
-            if (!boolValue(element, begin, end, v))
-                return false;
-            ok = begin == end;
-            if (ok)
-                attribute.asBoolAttribute()->setValue(v);
-        }
-        else
-        {
-            std::vector<float>& v = m_floats;
-            v.clear();
-            std::size_t count = type == Vector3 ? 3 : 12;
-            if (!numbers(element, v, parseFloat, "float"))
-                return false;
-            ok = v.size() == count;
-            if (ok && type == Vector3)
-                attribute.asVector3Attribute()->setValue(OrkP::Vector3(v[0], v[1], v[2]));
-            else if (ok)
-                attribute.asMatrix34Attribute()->setValue(
-                    OrkP::Matrix34(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
-                                   OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11])));
-        }
-        if (!ok)
-            return fail(element, std::string("bad ") + element.name() + " value");
-        return true;
-    }
-    case String:
-        if (!text(element, begin, end))
-            return false;
-        m_text.clear();
-        if (!fromUtf8(begin, static_cast<std::size_t>(end - begin), m_text))
-            return fail(element, "bad UTF-8 in string");
-        attribute.asStringAttribute()->setValue(m_text);
-        return true;
-    case Enum:
-    {
-        pugi::xml_node valueElement;
-        if (!singleValue(attribute, element, "bad enum value", valueElement) || !text(valueElement, begin, end))
-            return false;
-        int value = 0;
-        if (!enumValue(valueElement, attribute.asEnumAttribute()->getEnumDef(), begin, end, value))
-            return false;
-        attribute.asEnumAttribute()->setValue(value);
-        return true;
-    }
-    case Pointer:
-    {
-        pugi::xml_node valueElement;
-        if (!singleValue(attribute, element, "bad pointer value", valueElement) || !text(valueElement, begin, end))
-            return false;
+    if (!text(valueElement, begin, end))
+        return false;
+    if constexpr (pointer)
         pending(attribute, -1, valueElement, begin, end);
-        return true;
-    }
-    case IntArray:
+    else
     {
-        std::vector<int>& values = m_ints;
-        values.clear();
-        if (!numbers(element, values, parseInt, "int"))
-            return false;
-        attribute.asIntArrayAttribute()->setValues(values);
-        return true;
-    }
-    case BoolArray:
-    {
-        if (!text(element, begin, end))
-            return false;
-        skipSpace(begin, end);
-        std::vector<bool> values;
-        while (begin < end)
+        // Strings are read into scratch kept between values, whose buffer is reused: the attribute copies.
+        typename Traits::Value local{};
+        auto& value = [&]() -> typename Traits::Value&
         {
-            bool v = false;
-            if (!boolValue(element, begin, end, v))
-                return false;
-            values.push_back(v);
-        }
-        attribute.asBoolArrayAttribute()->setValues(values);
-        return true;
-    }
-    case FloatArray:
-    {
-        std::vector<float>& values = m_floats;
-        values.clear();
-        if (!floats(element, values, 1))
+            if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
+                return m_text;
+            else
+                return local;
+        }();
+        if (!parseValue(Traits(), attribute.getDef(), valueElement, begin, end, value))
             return false;
-        attribute.asFloatArrayAttribute()->setValues(values);
-        return true;
+        attribute.setValue(value);
     }
-    case DoubleArray:
+    return true;
+}
+
+template <class Traits>
+bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element)
+{
+    using Element = typename Traits::Element;
+    const char* begin;
+    const char* end;
+    if constexpr (Element::s_inElements)
     {
-        std::vector<double>& values = m_doubles;
-        values.clear();
-        if (!numbers(element, values, parseDouble, "double"))
-            return false;
-        attribute.asDoubleArrayAttribute()->setValues(values);
-        return true;
-    }
-    case Vector3Array:
-    {
-        std::vector<float>& values = m_floats;
-        values.clear();
-        if (!floats(element, values, 3))
-            return false;
-        std::vector<OrkP::Vector3>& vectors = m_vectors;
-        vectors.clear();
-        for (std::size_t i = 0; i < values.size(); i += 3)
-            vectors.emplace_back(values[i], values[i + 1], values[i + 2]);
-        attribute.asVector3ArrayAttribute()->setValues(vectors);
-        return true;
-    }
-    case Matrix34Array:
-    {
-        std::vector<float>& values = m_floats;
-        values.clear();
-        if (!floats(element, values, 12))
-            return false;
-        std::vector<OrkP::Matrix34> matrices;
-        matrices.reserve(values.size() / 12);
-        for (std::size_t i = 0; i < values.size(); i += 12)
-        {
-            const float* v = &values[i];
-            matrices.emplace_back(OrkP::Vector3(v[0], v[1], v[2]), OrkP::Vector3(v[3], v[4], v[5]),
-                                  OrkP::Vector3(v[6], v[7], v[8]), OrkP::Vector3(v[9], v[10], v[11]));
-        }
-        attribute.asMatrix34ArrayAttribute()->setValues(matrices);
-        return true;
-    }
-    case StringArray:
-    case EnumArray:
-    case PointerArray:
-    {
+        // One <e> per value.
         std::vector<pugi::xml_node> list;
         if (!items(element, list))
             return false;
-        if (type == StringArray)
+        typename Traits::Value values(list.size());
+        if constexpr (std::is_same_v<typename Element::Value, Attribute*>)
+            attribute.setValues(values);
+        for (std::size_t i = 0; i < list.size(); ++i)
         {
-            std::vector<std::wstring> values(list.size());
-            for (std::size_t i = 0; i < list.size(); ++i)
-            {
-                if (!text(list[i], begin, end))
-                    return false;
-                if (!fromUtf8(begin, static_cast<std::size_t>(end - begin), values[i]))
-                    return fail(list[i], "bad UTF-8 in string");
-            }
-            attribute.asStringArrayAttribute()->setValues(values);
-        }
-        else if (type == EnumArray)
-        {
-            auto* array = attribute.asEnumArrayAttribute();
-            std::vector<int> values(list.size());
-            for (std::size_t i = 0; i < list.size(); ++i)
-                if (!text(list[i], begin, end) || !enumValue(list[i], array->getEnumDef(), begin, end, values[i]))
-                    return false;
-            array->setValues(values);
-        }
-        else
-        {
-            attribute.asPointerArrayAttribute()->setValues(std::vector<Attribute*>(list.size(), nullptr));
-            for (std::size_t i = 0; i < list.size(); ++i)
-            {
-                if (!text(list[i], begin, end))
-                    return false;
+            if (!text(list[i], begin, end))
+                return false;
+            if constexpr (std::is_same_v<typename Element::Value, Attribute*>)
                 pending(attribute, static_cast<int>(i), list[i], begin, end);
-            }
+            else if (!parseValue(Element(), attribute.getDef(), list[i], begin, end, values[i]))
+                return false;
         }
-        return true;
+        if constexpr (!std::is_same_v<typename Element::Value, Attribute*>)
+            attribute.setValues(std::move(values));
     }
-    case NodeContainerType:
-        return readContainer(*attribute.asNodeContainer(), element, depth);
-    case AttributeArrayType:
+    else
     {
-        auto* array = attribute.asAttributeArray();
-        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        // A list of values apart, read into scratch kept between arrays: the attribute copies what it keeps.
+        if (!text(element, begin, end))
+            return false;
+        skipSpace(begin, end);
+        auto& values = std::get<typename Traits::Value>(m_scratch);
+        values.clear();
+        typename Element::Value value{};
+        while (begin < end)
         {
-            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-                return fail(child, "unexpected text");
-            if (child.type() != pugi::node_element)
-                continue;
-            if (std::strcmp(child.name(), "compound") != 0)
-                return fail(child, "an attribute array holds only <compound> elements");
-            CompositeAttribute* item = array->add();
-            if (!item || !readMembers(*item, child, depth + 1))
-                return item ? false : fail(child, "cannot add an element");
+            if (!Element::parseText(begin, end, value))
+                return fail(element, badValue(Element(), begin, end));
+            values.push_back(value);
         }
-        return true;
+        attribute.setValues(values);
     }
-    case Compound:
-        return readMembers(*attribute.asCompositeAttribute(), element, depth);
-    default:
-        return fail(element, "unexpected element <" + std::string(element.name()) + ">");
+    return true;
+}
+
+/// One value's whole text: plain text by the table, an enum's by its definition's names.
+template <class Traits>
+bool XmlReader::parseValue(Traits, const AttributeDef& def, pugi::xml_node where, const char* begin, const char* end,
+                           typename Traits::Value& value)
+{
+    if constexpr (std::is_same_v<Traits, detail::TypeTraits<Enum>>)
+        return enumValue(where, static_cast<const EnumAttributeDef&>(def), begin, end, value);
+    else
+    {
+        // Values written apart may have space around them; strings and the like keep theirs.
+        if constexpr (!Traits::s_inElements)
+            skipSpace(begin, end);
+        if (Traits::parseText(begin, end, value) && begin == end)
+            return true;
+        return fail(where, badValue(Traits(), begin, end));
     }
 }
 
-bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value)
+/// Names the word at which reading stopped, if any: the list it is in may be long.
+template <class Traits>
+std::string XmlReader::badValue(Traits, const char* at, const char* end)
+{
+    if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
+        return "bad UTF-8 in string";
+    else
+    {
+        std::string message = std::string("bad ") + Traits::s_xmlName + " value";
+        const char* wordEnd = at;
+        while (wordEnd < end && !(*wordEnd == ' ' || *wordEnd == '\t' || *wordEnd == '\n' || *wordEnd == '\r'))
+            ++wordEnd;
+        if (wordEnd != at)
+            message += " \"" + std::string(at, wordEnd) + "\"";
+        return message;
+    }
+}
+
+bool XmlReader::readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth)
+{
+    return eachElement(element, [&](pugi::xml_node child) {
+        if (std::strcmp(child.name(), "compound") != 0)
+            return fail(child, "an attribute array holds only <compound> elements");
+        CompositeAttribute* item = array.add();
+        if (!item)
+            return fail(child, "cannot add an element");
+        return readMembers(*item, child, depth + 1);
+    });
+}
+
+bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value)
 {
     value = element;
     if (!attribute.isDynamic())
@@ -613,38 +484,27 @@ bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const 
     if (!items(element, list))
         return false;
     if (list.size() != 1)
-        return fail(element, bad);
+        return fail(element, "bad " + std::string(typeName) + " value");
     value = list[0];
     return true;
 }
 
 bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, int depth)
 {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-    {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return fail(child, "unexpected text");
-        if (child.type() != pugi::node_element)
-            continue;
+    return eachElement(element, [&](pugi::xml_node child) {
         if (m_units && std::strcmp(child.name(), s_unitPlaceholder) == 0)
-        {
-            if (!takeUnit(container, child))
-                return false;
-            continue;
-        }
+            return takeUnit(container, child);
         if (std::strcmp(child.name(), "node") != 0)
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth + 1, false);
         if (!node)
             return false;
-        if (!container.add(node))
-        {
-            std::string type = toUtf8(node->getClassID());
-            delete node;
-            return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
-        }
-    }
-    return true;
+        if (container.add(node))
+            return true;
+        std::string type = toUtf8(node->getClassID());
+        delete node;
+        return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
+    });
 }
 
 bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)

@@ -17,10 +17,13 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
 namespace db {
+class AttributeArray;
+class AttributeDef;
 class CompositeAttribute;
 class NodeDef;
 class TypeRegistry;
@@ -72,6 +75,9 @@ public:
 
 private:
     bool fail(pugi::xml_node where, const std::string& what);
+    /// Calls `f` with each child element of `parent` until it returns false; text between them is refused.
+    template <class F>
+    bool eachElement(pugi::xml_node parent, F&& f);
     NodeDef* nodeDef(const char* name);
     Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next);
     Node* readNode(pugi::xml_node element, int depth, bool databaseRoot);
@@ -79,15 +85,23 @@ private:
     bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next);
     bool text(pugi::xml_node element, const char*& begin, const char*& end);
     bool items(pugi::xml_node element, std::vector<pugi::xml_node>& out);
-    template <typename T, typename Parse>
-    bool numbers(pugi::xml_node element, std::vector<T>& out, Parse parse, const char* what);
-    bool floats(pugi::xml_node element, std::vector<float>& out, std::size_t group);
-    bool boolValue(pugi::xml_node where, const char*& begin, const char* end, bool& value);
     bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end, int& value);
     void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end);
     bool readValue(Attribute& attribute, pugi::xml_node element, int depth);
-    /// The element that holds a single value; `bad` names the problem when a dynamic one has not exactly one.
-    bool singleValue(Attribute& attribute, pugi::xml_node element, const char* bad, pugi::xml_node& value);
+    template <class Traits>
+    bool readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth);
+    template <class Traits>
+    bool readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element);
+    template <class Traits>
+    bool readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element);
+    template <class Traits>
+    bool parseValue(Traits, const AttributeDef& def, pugi::xml_node where, const char* begin, const char* end,
+                    typename Traits::Value& value);
+    template <class Traits>
+    static std::string badValue(Traits, const char* at, const char* end);
+    bool readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth);
+    /// The element that holds a single value of type `typeName`; a dynamic one's must hold exactly one.
+    bool singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value);
     bool readContainer(NodeContainer& container, pugi::xml_node element, int depth);
     bool takeUnit(NodeContainer& container, pugi::xml_node placeholder);
 
@@ -100,11 +114,10 @@ private:
     const Progress* m_progress = nullptr;
     std::size_t m_progressTotal = 0;
     bool m_cancelled = false;
-    // Scratch for parsed numbers, kept between values: the attributes copy what they keep.
-    std::vector<int> m_ints;
-    std::vector<float> m_floats;
-    std::vector<double> m_doubles;
-    std::vector<OrkP::Vector3> m_vectors;
+    // Scratch for lists of values apart, kept between arrays: the attributes copy what they keep.
+    std::tuple<std::vector<int>, std::vector<bool>, std::vector<float>, std::vector<double>, std::vector<OrkP::Vector3>,
+               std::vector<OrkP::Matrix34>>
+        m_scratch;
     std::wstring m_text;
 };
 

@@ -271,6 +271,12 @@ TEST(SavedText, FloatsAreWrittenInTheirShortestFormAndReadBackExactly)
     }
     for (int i = 0; i < 3000; ++i)
         values.push_back(std::uniform_real_distribution<float>(-100.0f, 100.0f)(random));
+    // Fractions from 0.001 to 10^5 take a road of their own: its ends, and every decade in between.
+    for (float edge : {0.001f, 1e5f})
+        for (float value : {std::nextafter(edge, 0.0f), edge, std::nextafter(edge, FLT_MAX)})
+            values.insert(values.end(), {value, -value});
+    for (int i = 0; i < 9000; ++i)
+        values.push_back(std::uniform_real_distribution<float>(-1.0f, 1.0f)(random) * std::pow(10.0f, float(i % 9 - 3)));
 
     std::string expected;
     for (float value : values)

@@ -181,6 +181,111 @@ void skipSpace(const char*& begin, const char* end)
         ++begin;
 }
 
+namespace {
+
+constexpr std::uint64_t s_powersOfFive[] = {1ull,      5ull,       25ull,       125ull,       625ull,
+                                            3125ull,   15625ull,   78125ull,    390625ull,    1953125ull,
+                                            9765625ull, 48828125ull, 244140625ull};
+
+/// Writes `digits` times ten to `exponent` (below zero) in plain notation.
+char* putDecimal(char* p, std::uint64_t digits, int exponent)
+{
+    char text[24];
+    const int count = static_cast<int>(std::to_chars(text, text + sizeof text, digits).ptr - text);
+    const int whole = count + exponent;
+    if (whole > 0)
+    {
+        std::memcpy(p, text, static_cast<std::size_t>(whole));
+        p += whole;
+        *p++ = '.';
+        std::memcpy(p, text + whole, static_cast<std::size_t>(count - whole));
+        return p + (count - whole);
+    }
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = whole; i < 0; ++i)
+        *p++ = '0';
+    std::memcpy(p, text, static_cast<std::size_t>(count));
+    return p + count;
+}
+
+/// The shortest text of a float from 0.001 up to 10^5 that is no whole number,
+/// as std::to_chars writes it, at a fraction of its cost: of the decimals that
+/// read back to the value, those with the fewest digits, and of these the
+/// closest; plain notation, which is never the longer there. Transforms,
+/// colours and weights are made of such numbers. Null for any other value, and
+/// where a rule of the general conversion would decide (an exact tie, a value
+/// whose gap to the float below is half the gap above), for it to write.
+char* putCommonFloat(char* p, float value, std::uint32_t bits)
+{
+    const int biased = static_cast<int>((bits >> 23) & 0xFF);
+    const std::uint64_t mantissa = bits & 0x7FFFFFu;
+    const float magnitude = std::fabs(value);
+    if (mantissa == 0 || !(magnitude >= 0.001f && magnitude < 1e5f))
+        return nullptr;
+    // The value is twice the significand over 2^(151 - biased). Scaled by 10^q
+    // it has nine or ten whole digits: q comes from floor(log10(2^exponent)),
+    // the value's own decimal exponent or one below it. With 10^q split into
+    // 5^q and 2^q, everything is whole numbers over 2^shift.
+    const int decimalExponent = ((biased - 127) * 78913) >> 18;
+    const int q = 8 - decimalExponent;
+    const int shift = 151 - biased - q;
+    const std::uint64_t five = s_powersOfFive[q];
+    const std::uint64_t mid = ((mantissa | 0x800000u) * 2) * five;
+    // Half-way to the neighbouring floats: what lies between reads back to
+    // the value, the ends too when the significand is even.
+    const std::uint64_t low = mid - five;
+    const std::uint64_t high = mid + five;
+    const bool endsRead = (mantissa & 1) == 0;
+    const std::uint64_t unit = std::uint64_t(1) << shift;
+    const std::uint64_t below = unit - 1;
+    std::uint64_t first = (low >> shift) + ((low & below) != 0 || !endsRead ? 1 : 0);
+    std::uint64_t last = (high >> shift) - ((high & below) == 0 && !endsRead ? 1 : 0);
+    // The most trailing zeros one of the readable whole numbers has.
+    int zeros = 0;
+    while (last / 10 > 0 && last / 10 >= (first + 9) / 10)
+    {
+        first = (first + 9) / 10;
+        last /= 10;
+        ++zeros;
+    }
+    // The value rounded to that many zeros: the closest of them.
+    std::uint64_t digits = mid >> shift;
+    const std::uint64_t rest = mid & below;
+    if (zeros == 0)
+    {
+        if (rest == unit / 2)
+            return nullptr;
+        digits += rest > unit / 2 ? 1 : 0;
+    }
+    else
+    {
+        bool restAfter = rest != 0;
+        unsigned int dropped = 0;
+        for (int i = 0; i < zeros; ++i)
+        {
+            restAfter = restAfter || dropped != 0;
+            dropped = static_cast<unsigned int>(digits % 10);
+            digits /= 10;
+        }
+        if (dropped == 5 && !restAfter)
+            return nullptr;
+        digits += dropped >= 5 ? 1 : 0;
+    }
+    if (digits < first || digits > last)
+        return nullptr;
+    int exponent = zeros - q;
+    for (; digits % 10 == 0; digits /= 10)
+        ++exponent;
+    if (exponent >= 0)
+        return nullptr;
+    if (value < 0)
+        *p++ = '-';
+    return putDecimal(p, digits, exponent);
+}
+
+} // namespace
+
 char* putFloat(char* p, float value)
 {
     std::uint32_t bits;
@@ -197,6 +302,8 @@ char* putFloat(char* p, float value)
             if (static_cast<float>(whole) == value)
                 return putInt(p, whole);
         }
+        if (char* end = putCommonFloat(p, value, bits))
+            return end;
         return std::to_chars(p, p + s_maxNumberChars, value).ptr;
     }
     if ((bits & 0x7FFFFFu) == 0)

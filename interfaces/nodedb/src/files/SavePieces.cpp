@@ -1,6 +1,7 @@
 #include "SavePieces.h"
 
 #include <db/CompositeAttribute.h>
+#include <db/CompoundAttributeDef.h>
 #include <db/Node.h>
 
 namespace db::files {
@@ -15,14 +16,28 @@ public:
     /// The nodes below `composite`, whose members are written at `depth`.
     std::size_t members(const CompositeAttribute& composite, int depth)
     {
+        const AttributeDef& def = composite.getDef();
+        if (!def.canHoldNodes())
+            return 0;
         std::size_t nodes = 0;
-        for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
-        {
-            const Attribute& member = *composite.getAttribute(i);
+        auto visit = [&](const Attribute& member) {
             if (member.isNodeContainer())
                 nodes += container(*member.asCompositeAttribute(), depth);
             else if (member.getDef().canHoldNodes())
                 nodes += members(*member.asCompositeAttribute(), depth + 1);
+        };
+        // The definition knows which members can hold nodes: the others, most
+        // of the attributes in a file, are not even touched. Dynamic members
+        // never hold nodes; an attribute array's elements share one definition.
+        if (const CompoundAttributeDef* compound = def.asCompoundAttributeDef())
+        {
+            for (unsigned int index : compound->getNodeHoldingMembers())
+                visit(*composite.getAttribute(index));
+        }
+        else
+        {
+            for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+                visit(*composite.getAttribute(i));
         }
         return nodes;
     }

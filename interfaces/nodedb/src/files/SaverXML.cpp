@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -115,30 +116,42 @@ struct WrittenPiece
     std::string error;
 };
 
-/// Buffers of pieces already in the file, for the next pieces: fresh memory
-/// for every piece would cost more than writing the text into it.
-class BufferPool
+/// Things the writers of pieces are done with, for the next pieces: buffers
+/// (fresh memory for every piece would cost more than writing the text into
+/// it) and the writers themselves, with the paths they remember.
+template <typename T>
+class Pool
 {
 public:
-    OutputBuffer take()
+    /// One given back before, or a default-made one.
+    T take()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_buffers.empty())
-            return OutputBuffer();
-        OutputBuffer buffer = std::move(m_buffers.back());
-        m_buffers.pop_back();
-        return buffer;
+        if (m_items.empty())
+            return T();
+        T item = std::move(m_items.back());
+        m_items.pop_back();
+        return item;
     }
-    void give(OutputBuffer&& buffer)
+    void give(T&& item)
     {
-        buffer.clear();
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_buffers.push_back(std::move(buffer));
+        m_items.push_back(std::move(item));
     }
 
 private:
     std::mutex m_mutex;
-    std::vector<OutputBuffer> m_buffers;
+    std::vector<T> m_items;
+};
+
+using BufferPool = Pool<OutputBuffer>;
+
+/// A pointer's path as a writer wrote it.
+struct KnownPath
+{
+    std::string path;
+    bool set = false;
+    bool local = false;
 };
 
 class XmlWriter;
@@ -176,6 +189,7 @@ public:
     void writePiece(WrittenPiece& into, BufferPool& buffers)
     {
         m_out = buffers.take();
+        m_error.clear(); // a writer is kept for the next pieces
         const files::SavePiece& piece = *into.piece;
         for (unsigned int i = piece.first; i < piece.first + piece.count; ++i)
             if (!writeAttribute(*piece.container->getAttribute(i), piece.depth))
@@ -236,6 +250,7 @@ private:
             m_error = m_error.empty() ? m_stream->getError() : m_error;
             return false;
         }
+        written.text.clear();
         m_buffers->give(std::move(written.text));
         if (!m_progress.nodes(written.piece->nodes))
         {
@@ -523,8 +538,7 @@ private:
     /// A pointer's path: as the named <pointer> itself, or as an <e> of a list or dynamic pointer.
     void pointerElement(const Attribute* target, bool named, const Attribute& owner, int depth)
     {
-        bool local = false;
-        bool set = m_paths.get(target, m_path, local);
+        const KnownPath& known = pathOf(target);
         if (named)
             open(Pointer, owner, depth);
         else
@@ -532,16 +546,28 @@ private:
             newline(depth);
             put(m_elementOpen);
         }
-        if (local)
+        if (known.local)
             m_out.literal(" local=\"1\"");
-        if (!set || m_path.empty())
+        if (!known.set || known.path.empty())
         {
             m_out.literal("/>");
             return;
         }
         m_out.put('>');
-        escapeUtf8(m_path);
+        escapeUtf8(known.path);
         put(named ? m_closeTags[Pointer] : m_elementClose);
+    }
+
+    /// The path of `target`, from the shared table the first time this writer meets it.
+    const KnownPath& pathOf(const Attribute* target)
+    {
+        if (m_knownPaths.size() >= s_knownPathLimit)
+            m_knownPaths.clear();
+        auto [entry, added] = m_knownPaths.try_emplace(target);
+        KnownPath& known = entry->second;
+        if (added)
+            known.set = m_paths.get(target, known.path, known.local);
+        return known;
     }
 
     template <typename Values, typename Each>
@@ -744,7 +770,12 @@ private:
     std::vector<std::uint32_t> m_nameSlots;
     std::vector<std::pair<const std::wstring*, Snippet>> m_nameSnippets;
     OutputBuffer m_out;
-    std::string m_path;
+    /// Paths written before, for the next pointers to the same targets: a
+    /// file's pointers share a few targets (materials, most of them), and the
+    /// shared table takes a lock that the writers would queue for. Bounded, for
+    /// files whose pointers all differ.
+    std::unordered_map<const Attribute*, KnownPath> m_knownPaths;
+    static constexpr std::size_t s_knownPathLimit = 1 << 14;
     std::string m_error;
     files::SaveProgress m_progress;
     const std::vector<files::SavePiece>* m_pieces = nullptr;
@@ -777,11 +808,16 @@ bool SaverXML::save(const Attribute* root)
     if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
         pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes);
     BufferPool buffers;
+    Pool<std::unique_ptr<XmlWriter>> helpers;
+    const Progress noProgress;
     PieceBuilder written(
         [&](WrittenPiece& piece) {
             piece.error = "out of memory"; // unless the helper gets through
-            XmlWriter helper(nullptr, paths, root, indent, Progress());
-            helper.writePiece(piece, buffers);
+            std::unique_ptr<XmlWriter> helper = helpers.take();
+            if (!helper)
+                helper = std::make_unique<XmlWriter>(nullptr, paths, root, indent, noProgress);
+            helper->writePiece(piece, buffers);
+            helpers.give(std::move(helper));
         },
         files::loadWorkerCount());
     // Helpers stay a few pieces ahead of the file, so that what waits in memory stays small.

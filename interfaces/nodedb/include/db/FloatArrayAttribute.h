@@ -1,49 +1,19 @@
 #pragma once
 
-#include <db/ArrayAttribute.h>
 #include <db/Export.h>
+#include <db/ValueArrayAttribute.h>
 
-#include <vector>
+namespace db
+{
 
-namespace db {
+extern template class DBUI_NODEDB_EXPORT ValueArrayAttribute<FloatArray, float>;
 
 /// A growable array of single-precision numbers. Elements are clamped to the definition's limits.
-class DBUI_NODEDB_EXPORT FloatArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT FloatArrayAttribute : public ValueArrayAttribute<FloatArray, float>
 {
 public:
     /// A detached, empty array.
-    explicit FloatArrayAttribute(AttributeDef& def);
-
-    unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
-    /// The element at `index`, which must be below getSize().
-    float getElement(unsigned int index) const { return m_values[index]; }
-    /// Every element, in order.
-    const std::vector<float>& getValues() const { return m_values; }
-
-    /// Appends at the end.
-    void add(float value);
-    /// Inserts before `index` (at the end when `index` is the size); false when out of range.
-    bool insert(unsigned int index, float value);
-    /// Replaces one element; false when out of range.
-    bool setElement(unsigned int index, float value);
-    /// Replaces the whole array.
-    void setValues(const std::vector<float>& values);
-    /// Replaces the whole array, taking the elements over.
-    void setValues(std::vector<float>&& values);
-
-    bool removeElement(unsigned int index) override;
-    void addDefault() override;
-    void clear() override;
-    bool hasSameValue(const Attribute& other) const override;
-    bool copyValueFrom(const Attribute& other) override;
-
-protected:
-    void exchangeValue(detail::ValueSlot& slot) override;
-    void saveValue(detail::ValueSlot& slot) const override;
-    void replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot) override;
-
-private:
-    std::vector<float> m_values;
+    explicit FloatArrayAttribute(AttributeDef& def) : ValueArrayAttribute(def) {}
 };
 
 } // namespace db

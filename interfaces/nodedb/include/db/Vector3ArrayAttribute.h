@@ -1,49 +1,21 @@
 #pragma once
 
-#include <db/ArrayAttribute.h>
 #include <db/Export.h>
-#include <OrkP/Vector3.h>
-#include <vector>
+#include <db/ValueArrayAttribute.h>
 
-namespace db {
+#include <OrkP/Vector3.h>
+
+namespace db
+{
+
+extern template class DBUI_NODEDB_EXPORT ValueArrayAttribute<Vector3Array, OrkP::Vector3>;
 
 /// A growable array of vectors.
-class DBUI_NODEDB_EXPORT Vector3ArrayAttribute : public ArrayAttribute
+class DBUI_NODEDB_EXPORT Vector3ArrayAttribute : public ValueArrayAttribute<Vector3Array, OrkP::Vector3>
 {
 public:
     /// A detached, empty array.
-    explicit Vector3ArrayAttribute(AttributeDef& def);
-
-    unsigned int getSize() const override { return static_cast<unsigned int>(m_values.size()); }
-    /// The element at `index`, which must be below getSize().
-    const OrkP::Vector3& getElement(unsigned int index) const { return m_values[index]; }
-    /// Every element, in order.
-    const std::vector<OrkP::Vector3>& getValues() const { return m_values; }
-
-    /// Appends at the end.
-    void add(const OrkP::Vector3& value);
-    /// Inserts before `index` (at the end when `index` is the size); false when out of range.
-    bool insert(unsigned int index, const OrkP::Vector3& value);
-    /// Replaces one element; false when out of range.
-    bool setElement(unsigned int index, const OrkP::Vector3& value);
-    /// Replaces the whole array.
-    void setValues(const std::vector<OrkP::Vector3>& values);
-    /// Replaces the whole array, taking the elements over.
-    void setValues(std::vector<OrkP::Vector3>&& values);
-
-    bool removeElement(unsigned int index) override;
-    void addDefault() override;
-    void clear() override;
-    bool hasSameValue(const Attribute& other) const override;
-    bool copyValueFrom(const Attribute& other) override;
-
-protected:
-    void exchangeValue(detail::ValueSlot& slot) override;
-    void saveValue(detail::ValueSlot& slot) const override;
-    void replayElement(detail::ElementOp op, unsigned int index, detail::ValueSlot& slot) override;
-
-private:
-    std::vector<OrkP::Vector3> m_values;
+    explicit Vector3ArrayAttribute(AttributeDef& def) : ValueArrayAttribute(def) {}
 };
 
 } // namespace db

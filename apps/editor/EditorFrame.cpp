@@ -153,7 +153,7 @@ bool EditorFrame::offerUntitledRecovery()
 wxString EditorFrame::stateFolder()
 {
     wxString base;
-    // The base directory specification: a relative value is to be ignored.
+    // A relative XDG_STATE_HOME is to be ignored, as a user expects of every desktop program.
     if (!wxGetEnv("XDG_STATE_HOME", &base) || !wxFileName(base).IsAbsolute())
         base = wxFileName::GetHomeDir() + "/.local/state";
     return base + "/dbui-editor";

@@ -18,6 +18,10 @@ constexpr int s_range = 1000;
 /// How often the event loop gets a turn: often enough for smooth repainting,
 /// rarely enough to cost the work nothing.
 constexpr std::chrono::milliseconds s_turn{40};
+/// How often the dialog moves its bar and reads its Cancel button. Each of its
+/// updates costs the work as much as some thirty plain turns, and a bar moving five
+/// times a second looks no less alive to the user.
+constexpr std::chrono::milliseconds s_dialogTurn{200};
 } // namespace
 
 FileProgress::FileProgress(const wxString& message, bool cancellable, std::chrono::milliseconds delay)
@@ -50,8 +54,9 @@ bool FileProgress::update(double fraction)
                                                              s_range, wxTheApp ? wxTheApp->GetTopWindow() : nullptr,
                                                              style);
     }
-    if (m_dialog)
+    if (m_dialog && now >= m_nextDialogTurn)
     {
+        m_nextDialogTurn = now + s_dialogTurn;
         // The dialog handles the events of the screen and of its own button.
         m_cancelled = !m_dialog->Update(value);
         return !m_cancelled;

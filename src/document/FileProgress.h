@@ -42,6 +42,7 @@ private:
     bool m_cancellable;
     Clock::time_point m_showFrom;
     Clock::time_point m_nextTurn;
+    Clock::time_point m_nextDialogTurn;
     std::unique_ptr<wxGenericProgressDialog> m_dialog;
     bool m_cancelled = false;
 };

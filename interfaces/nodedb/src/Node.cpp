@@ -52,6 +52,49 @@ void collectContainers(const CompositeAttribute& composite, std::vector<NodeCont
     forEachContainer(composite, [&out](NodeContainer* container) { out.push_back(container); });
 }
 
+/// Where among the members of `node` the first that holds nodes is; null when none.
+Attribute* const* firstHolderSlot(CompositeAttribute& node)
+{
+    const auto& holders = static_cast<const CompoundAttributeDef&>(node.getDef()).getNodeHoldingMembers();
+    const detail::ChildList& members = detail::Editor::children(node);
+    return !holders.empty() && holders.front() < members.size() ? members.data() + holders.front() : nullptr;
+}
+
+/// Runs `visitor` over the nodes of a node container, in order.
+void visitNodes(CompositeAttribute& container, Visitor* visitor)
+{
+    // Of each node a walk reads the node, its list of members and the member
+    // that holds its child nodes: three places in memory, each found through
+    // the one before, for every node of a database of hundreds of thousands.
+    // Waiting for them one after the other costs most of the walk. They are
+    // fetched in three steps instead, each a few siblings ahead of the step
+    // after it, so that they arrive while the walk is busy with the nodes
+    // before. Nodes rarely have more than one member that holds nodes. (In
+    // the loop itself: a function that only fetches looks like one without
+    // effects, whose calls the compiler leaves out.)
+    constexpr std::size_t distance = 4;
+    // Of a node and of a node container, the walk reads the composite's part.
+    constexpr std::size_t readBytes = sizeof(CompositeAttribute);
+    auto fetch = [](const void* address) {
+        __builtin_prefetch(address);
+        __builtin_prefetch(static_cast<const char*>(address) + readBytes - 1);
+    };
+    // Size and list are read again after each node: a visitor may change them.
+    const detail::ChildList& nodes = detail::Editor::children(container);
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+    {
+        if (i + 3 * distance < nodes.size())
+            fetch(nodes[i + 3 * distance]);
+        if (i + 2 * distance < nodes.size())
+            if (Attribute* const* slot = firstHolderSlot(static_cast<CompositeAttribute&>(*nodes[i + 2 * distance])))
+                __builtin_prefetch(slot);
+        if (i + distance < nodes.size())
+            if (Attribute* const* slot = firstHolderSlot(static_cast<CompositeAttribute&>(*nodes[i + distance])))
+                fetch(*slot);
+        nodes[i]->accept(visitor);
+    }
+}
+
 } // namespace
 
 Node::Node(NodeDef& def, const std::wstring& name) : CompositeAttribute(def, NoMembers{}), m_name(name)
@@ -244,11 +287,18 @@ void Node::accept(Visitor* visitor)
         }
         else
         {
-            // Walks visit every node of big databases: no list per node.
-            forEachContainer(*this, [visitor](NodeContainer* container) {
-                for (unsigned int i = 0; i < container->getNodeCount(); ++i)
-                    container->getNode(i)->accept(visitor);
-            });
+            // Walks visit every node of big databases: no list per node, and
+            // straight to the members that hold nodes, most often a single
+            // node container.
+            for (unsigned int index : static_cast<const CompoundAttributeDef&>(getDef()).getNodeHoldingMembers())
+            {
+                Attribute* holder = m_children[index];
+                if (holder->isNodeContainer())
+                    visitNodes(static_cast<CompositeAttribute&>(*holder), visitor);
+                else
+                    forEachContainer(*holder->asCompositeAttribute(),
+                                     [visitor](NodeContainer* container) { visitNodes(*container, visitor); });
+            }
         }
     }
     visitor->visitNodeExit(this);

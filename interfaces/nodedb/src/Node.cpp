@@ -73,24 +73,26 @@ void visitNodes(CompositeAttribute& container, Visitor* visitor)
     // the loop itself: a function that only fetches looks like one without
     // effects, whose calls the compiler leaves out.)
     constexpr std::size_t distance = 4;
-    // Of a node and of a node container, the walk reads the composite's part.
-    constexpr std::size_t readBytes = sizeof(CompositeAttribute);
-    auto fetch = [](const void* address) {
-        __builtin_prefetch(address);
-        __builtin_prefetch(static_cast<const char*>(address) + readBytes - 1);
+    // What the walk reads of a node is its composite part; of a node
+    // container only the list of its nodes, the composite's last member.
+    auto fetch = [](const void* address, std::size_t from) {
+        const char* bytes = static_cast<const char*>(address);
+        __builtin_prefetch(bytes + from);
+        __builtin_prefetch(bytes + sizeof(CompositeAttribute) - 1);
     };
+    constexpr std::size_t listOffset = sizeof(CompositeAttribute) - sizeof(detail::ChildList);
     // Size and list are read again after each node: a visitor may change them.
     const detail::ChildList& nodes = detail::Editor::children(container);
     for (std::size_t i = 0; i < nodes.size(); ++i)
     {
         if (i + 3 * distance < nodes.size())
-            fetch(nodes[i + 3 * distance]);
+            fetch(nodes[i + 3 * distance], 0);
         if (i + 2 * distance < nodes.size())
             if (Attribute* const* slot = firstHolderSlot(static_cast<CompositeAttribute&>(*nodes[i + 2 * distance])))
                 __builtin_prefetch(slot);
         if (i + distance < nodes.size())
             if (Attribute* const* slot = firstHolderSlot(static_cast<CompositeAttribute&>(*nodes[i + distance])))
-                fetch(*slot);
+                fetch(*slot, listOffset);
         nodes[i]->accept(visitor);
     }
 }
@@ -290,10 +292,13 @@ void Node::accept(Visitor* visitor)
             // Walks visit every node of big databases: no list per node, and
             // straight to the members that hold nodes, most often a single
             // node container.
-            for (unsigned int index : static_cast<const CompoundAttributeDef&>(getDef()).getNodeHoldingMembers())
+            const auto& def = static_cast<const CompoundAttributeDef&>(getDef());
+            for (unsigned int index : def.getNodeHoldingMembers())
             {
                 Attribute* holder = m_children[index];
-                if (holder->isNodeContainer())
+                // Asked of the definition, which every node of the type
+                // shares, rather than of the member: one read less per node.
+                if (def.getAttributeDef(index).getAttributeType() == NodeContainerType)
                     visitNodes(static_cast<CompositeAttribute&>(*holder), visitor);
                 else
                     forEachContainer(*holder->asCompositeAttribute(),

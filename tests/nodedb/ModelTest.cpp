@@ -21,6 +21,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <climits>
 #include <memory>
@@ -373,6 +374,56 @@ TEST(NodeModel, VisitorsSeeParentsFirstSiblingsInOrderAndCanSkip)
     CountingVisitor withAttributes(db::Visitor::VisitAttributes);
     a->accept(&withAttributes);
     EXPECT_GT(withAttributes.attributes, 6);
+}
+
+// Walks read ahead of the node they visit: long runs of siblings, nodes with
+// two containers among them, and a visitor that removes siblings still to come.
+TEST(NodeModel, WalksOverLongSiblingRunsMatchTheChildListsAndSeeRemovals)
+{
+    db::Database database(L"db");
+    db::Node* group = addNode(database, L"Group", L"g");
+    for (int i = 0; i < 40; ++i)
+    {
+        db::Node* child = addNode(database, i % 5 ? L"Mesh" : L"Group", L"n" + std::to_wstring(i), group);
+        if (i % 10 == 0)
+            addNode(database, L"Light", L"l" + std::to_wstring(i), child);
+    }
+    db::Node* library = addNode(database, L"MaterialLibrary", L"lib");
+    for (int i = 0; i < 20; ++i)
+    {
+        const bool material = i % 3 != 0;
+        library->findAttribute(material ? L"materials" : L"scripts")
+            ->asNodeContainer()
+            ->add(db::makeNode(material ? L"Material" : L"Script", L"x" + std::to_wstring(i)));
+    }
+    addNode(database, L"Group", L"last");
+
+    std::vector<std::wstring> expected;
+    std::function<void(db::Node*)> expect = [&](db::Node* node) {
+        expected.push_back(L"+" + node->getName());
+        for (db::Node* child : node->getChildNodes())
+            expect(child);
+        expected.push_back(L"-" + node->getName());
+    };
+    expect(&database);
+    CountingVisitor visitor;
+    database.accept(&visitor);
+    EXPECT_EQ(visitor.order, expected);
+
+    struct Pruning : CountingVisitor
+    {
+        bool visitNodeEnter(db::Node* node) override
+        {
+            if (node->getName() == L"n20")
+                while (node->getNext())
+                    node->getNext()->remove();
+            return CountingVisitor::visitNodeEnter(node);
+        }
+    } pruning;
+    group->accept(&pruning);
+    ASSERT_GE(pruning.order.size(), 2u);
+    EXPECT_EQ(pruning.order[pruning.order.size() - 2], L"-n20") << "nothing removed is visited";
+    EXPECT_EQ(group->getChildNodes().size(), 21u);
 }
 
 } // namespace

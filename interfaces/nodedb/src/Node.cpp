@@ -52,6 +52,51 @@ void collectContainers(const CompositeAttribute& composite, std::vector<NodeCont
     forEachContainer(composite, [&out](NodeContainer* container) { out.push_back(container); });
 }
 
+/// Where among the members of `node` the first that holds nodes is; null when none.
+Attribute* const* firstHolderSlot(CompositeAttribute& node)
+{
+    const auto& holders = static_cast<const CompoundAttributeDef&>(node.getDef()).getNodeHoldingMembers();
+    const detail::ChildList& members = detail::Editor::children(node);
+    return !holders.empty() && holders.front() < members.size() ? members.data() + holders.front() : nullptr;
+}
+
+/// Runs `visitor` over the nodes of a node container, in order.
+void visitNodes(CompositeAttribute& container, Visitor* visitor)
+{
+    // Of each node a walk reads the node, its list of members and the member
+    // that holds its child nodes: three places in memory, each found through
+    // the one before, for every node of a database of hundreds of thousands.
+    // Waiting for them one after the other costs most of the walk. They are
+    // fetched in three steps instead, each a few siblings ahead of the step
+    // after it, so that they arrive while the walk is busy with the nodes
+    // before. Nodes rarely have more than one member that holds nodes. (In
+    // the loop itself: a function that only fetches looks like one without
+    // effects, whose calls the compiler leaves out.)
+    constexpr std::size_t distance = 4;
+    // What the walk reads of a node is its composite part; of a node
+    // container only the list of its nodes, the composite's last member.
+    auto fetch = [](const void* address, std::size_t from) {
+        const char* bytes = static_cast<const char*>(address);
+        __builtin_prefetch(bytes + from);
+        __builtin_prefetch(bytes + sizeof(CompositeAttribute) - 1);
+    };
+    constexpr std::size_t listOffset = sizeof(CompositeAttribute) - sizeof(detail::ChildList);
+    // Size and list are read again after each node: a visitor may change them.
+    const detail::ChildList& nodes = detail::Editor::children(container);
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+    {
+        if (i + 3 * distance < nodes.size())
+            fetch(nodes[i + 3 * distance], 0);
+        if (i + 2 * distance < nodes.size())
+            if (Attribute* const* slot = firstHolderSlot(static_cast<CompositeAttribute&>(*nodes[i + 2 * distance])))
+                __builtin_prefetch(slot);
+        if (i + distance < nodes.size())
+            if (Attribute* const* slot = firstHolderSlot(static_cast<CompositeAttribute&>(*nodes[i + distance])))
+                fetch(*slot, listOffset);
+        nodes[i]->accept(visitor);
+    }
+}
+
 } // namespace
 
 Node::Node(NodeDef& def, const std::wstring& name) : CompositeAttribute(def, NoMembers{}), m_name(name)
@@ -244,11 +289,21 @@ void Node::accept(Visitor* visitor)
         }
         else
         {
-            // Walks visit every node of big databases: no list per node.
-            forEachContainer(*this, [visitor](NodeContainer* container) {
-                for (unsigned int i = 0; i < container->getNodeCount(); ++i)
-                    container->getNode(i)->accept(visitor);
-            });
+            // Walks visit every node of big databases: no list per node, and
+            // straight to the members that hold nodes, most often a single
+            // node container.
+            const auto& def = static_cast<const CompoundAttributeDef&>(getDef());
+            for (unsigned int index : def.getNodeHoldingMembers())
+            {
+                Attribute* holder = m_children[index];
+                // Asked of the definition, which every node of the type
+                // shares, rather than of the member: one read less per node.
+                if (def.getAttributeDef(index).getAttributeType() == NodeContainerType)
+                    visitNodes(static_cast<CompositeAttribute&>(*holder), visitor);
+                else
+                    forEachContainer(*holder->asCompositeAttribute(),
+                                     [visitor](NodeContainer* container) { visitNodes(*container, visitor); });
+            }
         }
     }
     visitor->visitNodeExit(this);

@@ -48,6 +48,12 @@ struct TreeItem::Data
     int image = -1;
 };
 
+// Inline: every step of filling or walking a tree asks it, and only this file does.
+inline TreeItem::Data* TreeItem::data() const
+{
+    return (m_dataOrOwner & 1) ? nullptr : reinterpret_cast<Data*>(m_dataOrOwner);
+}
+
 TreeItem::TreeItem(TreeControl* owner, bool expanded) : m_dataOrOwner(reinterpret_cast<std::uintptr_t>(owner) | 1)
 {
     wxASSERT_MSG(owner, "a TreeItem needs the tree control that will show it");
@@ -104,11 +110,6 @@ void TreeItem::operator delete(void* memory, std::size_t size)
         itemPool().release(memory);
     else
         ::operator delete(memory);
-}
-
-TreeItem::Data* TreeItem::data() const
-{
-    return (m_dataOrOwner & 1) ? nullptr : reinterpret_cast<Data*>(m_dataOrOwner);
 }
 
 TreeItem::Data& TreeItem::ensureData()

@@ -785,7 +785,10 @@ private:
 };
 
 /// Pieces of about this many nodes are written by helper threads; smaller saves are written by one.
-constexpr std::size_t s_pieceNodes = 1000;
+/// A piece this small (a few hundred KB of text) is still in the cache when
+/// the saving thread copies it into the file; pieces of a megabyte had left
+/// it, and the copy cost twice as much.
+constexpr std::size_t s_pieceNodes = 250;
 
 } // namespace
 

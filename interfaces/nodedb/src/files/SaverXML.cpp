@@ -82,13 +82,6 @@ struct Snippet
     explicit Snippet(std::string_view from) : size(from.size()) { std::memcpy(text, from.data(), from.size()); }
 };
 
-/// Hashes the address of a name; names of attributes are their definitions'
-/// strings, shared by every attribute of the definition.
-std::size_t hashOf(const void* key)
-{
-    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull);
-}
-
 /// The pointer paths of one save, shared by the threads that write it.
 class SharedPaths
 {
@@ -390,7 +383,7 @@ private:
         if (m_nameSnippets.size() * 2 >= m_nameSlots.size())
             growNames();
         const std::size_t mask = m_nameSlots.size() - 1;
-        std::size_t slot = hashOf(&name) & mask;
+        std::size_t slot = files::hashOfAddress(&name) & mask;
         for (; m_nameSlots[slot] != 0; slot = (slot + 1) & mask)
         {
             const auto& entry = m_nameSnippets[m_nameSlots[slot] - 1];
@@ -427,7 +420,7 @@ private:
         const std::size_t mask = m_nameSlots.size() - 1;
         for (std::size_t i = 0; i < m_nameSnippets.size(); ++i)
         {
-            std::size_t slot = hashOf(m_nameSnippets[i].first) & mask;
+            std::size_t slot = files::hashOfAddress(m_nameSnippets[i].first) & mask;
             while (m_nameSlots[slot] != 0)
                 slot = (slot + 1) & mask;
             m_nameSlots[slot] = static_cast<std::uint32_t>(i + 1);
@@ -580,9 +573,10 @@ private:
             m_knownCount = 0;
         }
         if (m_knownCount * 2 >= m_knownPaths.size())
-            growKnownPaths();
+            m_knownPaths = files::regrown(m_knownPaths, std::max<std::size_t>(m_knownPaths.size() * 2, 256),
+                                          [](const KnownPath& known) { return known.target; });
         const std::size_t mask = m_knownPaths.size() - 1;
-        std::size_t slot = hashOf(target) & mask;
+        std::size_t slot = files::hashOfAddress(target) & mask;
         for (; m_knownPaths[slot].target; slot = (slot + 1) & mask)
             if (m_knownPaths[slot].target == target)
                 return m_knownPaths[slot];
@@ -599,22 +593,6 @@ private:
         }
         ++m_knownCount;
         return known;
-    }
-
-    void growKnownPaths()
-    {
-        std::vector<KnownPath> slots(std::max<std::size_t>(m_knownPaths.size() * 2, 256));
-        const std::size_t mask = slots.size() - 1;
-        for (const KnownPath& known : m_knownPaths)
-        {
-            if (!known.target)
-                continue;
-            std::size_t slot = hashOf(known.target) & mask;
-            while (slots[slot].target)
-                slot = (slot + 1) & mask;
-            slots[slot] = known;
-        }
-        m_knownPaths = std::move(slots);
     }
 
     template <typename Values, typename Each>
@@ -813,7 +791,8 @@ private:
     std::string m_indentText;
     /// Strings are being written inside an XML attribute's quotes.
     bool m_inQuotes = false;
-    /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one.
+    /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one: the names
+    /// of attributes are their definitions' strings, shared by every attribute of the definition.
     std::vector<std::uint32_t> m_nameSlots;
     std::vector<std::pair<const std::wstring*, Snippet>> m_nameSnippets;
     OutputBuffer m_out;

@@ -181,9 +181,16 @@ TEST(SavedText, PointerPathsAreTheDatabasePathsOfTheirTargets)
     ScratchFolder folder;
     db::Database database(L"paths");
     db::Node* group = buildAwkwardScene(database);
+    // More targets than a writer keeps the paths of (four attributes an entry),
+    // each twice: it forgets them all and works them out again.
+    auto* entries = database.attributeFromDatabasePath(L"/all.entries", true)->asAttributeArray();
+    while (entries->getSize() < 4200)
+        entries->add(false);
     Everything everything;
     database.accept(&everything);
     std::vector<db::Attribute*> targets = everything.all;
+    ASSERT_GT(targets.size(), std::size_t(1) << 14);
+    targets.insert(targets.end(), everything.all.begin(), everything.all.end());
     db::Node* holder = addNode(database, L"Mesh", L"holder", group);
     addPointerArray(*holder, L"targets", targets);
 

@@ -44,11 +44,6 @@ void appendIndex(std::string& out, unsigned int index)
     out.push_back(']');
 }
 
-std::size_t hashOf(const Node* node)
-{
-    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(node) >> 4) * 0x9E3779B97F4A7C15ull);
-}
-
 /// Below this many children, counting like names pairwise beats sorting them.
 constexpr std::size_t s_pairwiseCount = 16;
 
@@ -172,7 +167,7 @@ SavePaths::Slot& SavePaths::slotOf(const Node& node)
     if (m_used * 2 >= m_slots.size())
         growTable();
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t index = hashOf(&node) & mask;; index = (index + 1) & mask)
+    for (std::size_t index = hashOfAddress(&node) & mask;; index = (index + 1) & mask)
     {
         Slot& slot = m_slots[index];
         if (slot.node == &node)
@@ -188,18 +183,7 @@ SavePaths::Slot& SavePaths::slotOf(const Node& node)
 
 void SavePaths::growTable()
 {
-    std::vector<Slot> slots(m_slots.size() * 2);
-    const std::size_t mask = slots.size() - 1;
-    for (const Slot& slot : m_slots)
-    {
-        if (!slot.node)
-            continue;
-        std::size_t index = hashOf(slot.node) & mask;
-        while (slots[index].node)
-            index = (index + 1) & mask;
-        slots[index] = slot;
-    }
-    m_slots = std::move(slots);
+    m_slots = regrown(m_slots, m_slots.size() * 2, [](const Slot& slot) { return slot.node; });
 }
 
 void SavePaths::collectChildren(const CompositeAttribute& composite)

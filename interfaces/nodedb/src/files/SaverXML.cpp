@@ -11,12 +11,12 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -82,13 +82,6 @@ struct Snippet
     explicit Snippet(std::string_view from) : size(from.size()) { std::memcpy(text, from.data(), from.size()); }
 };
 
-/// Hashes the address of a name; names of attributes are their definitions'
-/// strings, shared by every attribute of the definition.
-std::size_t hashOf(const void* key)
-{
-    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull);
-}
-
 /// The pointer paths of one save, shared by the threads that write it.
 class SharedPaths
 {
@@ -146,12 +139,18 @@ private:
 
 using BufferPool = Pool<OutputBuffer>;
 
-/// A pointer's path as a writer wrote it.
-struct KnownPath
+/// A pointer target's path as a writer wrote it, in one cache line with the
+/// text of a short path; a longer one lies in the writer's path text.
+struct alignas(64) KnownPath
 {
-    std::string path;
+    static constexpr std::size_t s_inline = 46;
+
+    const Attribute* target = nullptr;
+    std::uint32_t start = 0;
+    std::uint32_t length = 0;
     bool set = false;
     bool local = false;
+    char text[s_inline] = {};
 };
 
 class XmlWriter;
@@ -348,7 +347,7 @@ private:
     }
 
     /// Escapes text that is UTF-8 already (paths).
-    void escapeUtf8(const std::string& text)
+    void escapeUtf8(std::string_view text)
     {
         for (std::size_t i = 0; i < text.size();)
         {
@@ -384,7 +383,7 @@ private:
         if (m_nameSnippets.size() * 2 >= m_nameSlots.size())
             growNames();
         const std::size_t mask = m_nameSlots.size() - 1;
-        std::size_t slot = hashOf(&name) & mask;
+        std::size_t slot = files::hashOfAddress(&name) & mask;
         for (; m_nameSlots[slot] != 0; slot = (slot + 1) & mask)
         {
             const auto& entry = m_nameSnippets[m_nameSlots[slot] - 1];
@@ -421,7 +420,7 @@ private:
         const std::size_t mask = m_nameSlots.size() - 1;
         for (std::size_t i = 0; i < m_nameSnippets.size(); ++i)
         {
-            std::size_t slot = hashOf(m_nameSnippets[i].first) & mask;
+            std::size_t slot = files::hashOfAddress(m_nameSnippets[i].first) & mask;
             while (m_nameSlots[slot] != 0)
                 slot = (slot + 1) & mask;
             m_nameSlots[slot] = static_cast<std::uint32_t>(i + 1);
@@ -548,25 +547,51 @@ private:
         }
         if (known.local)
             m_out.literal(" local=\"1\"");
-        if (!known.set || known.path.empty())
+        if (!known.set || known.length == 0)
         {
             m_out.literal("/>");
             return;
         }
         m_out.put('>');
-        escapeUtf8(known.path);
+        if (known.length <= KnownPath::s_inline)
+            escapeUtf8(std::string_view(known.text, known.length));
+        else
+            escapeUtf8(std::string_view(m_pathText).substr(known.start, known.length));
         put(named ? m_closeTags[Pointer] : m_elementClose);
     }
 
     /// The path of `target`, from the shared table the first time this writer meets it.
     const KnownPath& pathOf(const Attribute* target)
     {
-        if (m_knownPaths.size() >= s_knownPathLimit)
+        static const KnownPath s_none;
+        if (!target)
+            return s_none;
+        if (m_knownCount >= s_knownPathLimit || m_pathText.size() >= s_pathTextLimit)
+        {
             m_knownPaths.clear();
-        auto [entry, added] = m_knownPaths.try_emplace(target);
-        KnownPath& known = entry->second;
-        if (added)
-            known.set = m_paths.get(target, known.path, known.local);
+            m_pathText.clear();
+            m_knownCount = 0;
+        }
+        if (m_knownCount * 2 >= m_knownPaths.size())
+            m_knownPaths = files::regrown(m_knownPaths, std::max<std::size_t>(m_knownPaths.size() * 2, 256),
+                                          [](const KnownPath& known) { return known.target; });
+        const std::size_t mask = m_knownPaths.size() - 1;
+        std::size_t slot = files::hashOfAddress(target) & mask;
+        for (; m_knownPaths[slot].target; slot = (slot + 1) & mask)
+            if (m_knownPaths[slot].target == target)
+                return m_knownPaths[slot];
+        KnownPath& known = m_knownPaths[slot];
+        known.target = target;
+        known.set = m_paths.get(target, m_path, known.local);
+        known.length = static_cast<std::uint32_t>(m_path.size());
+        if (known.length <= KnownPath::s_inline)
+            std::memcpy(known.text, m_path.data(), known.length);
+        else
+        {
+            known.start = static_cast<std::uint32_t>(m_pathText.size());
+            m_pathText += m_path;
+        }
+        ++m_knownCount;
         return known;
     }
 
@@ -766,16 +791,24 @@ private:
     std::string m_indentText;
     /// Strings are being written inside an XML attribute's quotes.
     bool m_inQuotes = false;
-    /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one.
+    /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one: the names
+    /// of attributes are their definitions' strings, shared by every attribute of the definition.
     std::vector<std::uint32_t> m_nameSlots;
     std::vector<std::pair<const std::wstring*, Snippet>> m_nameSnippets;
     OutputBuffer m_out;
     /// Paths written before, for the next pointers to the same targets: a
     /// file's pointers share a few targets (materials, most of them), and the
-    /// shared table takes a lock that the writers would queue for. Bounded, for
+    /// shared table takes a lock that the writers would queue for. Open
+    /// addressing with most texts in their slots: a map with a node and a
+    /// string per entry cost two cache misses more per pointer. Bounded, for
     /// files whose pointers all differ.
-    std::unordered_map<const Attribute*, KnownPath> m_knownPaths;
+    std::vector<KnownPath> m_knownPaths;
+    std::size_t m_knownCount = 0;
+    std::string m_pathText;
+    /// Scratch for the path being asked for.
+    std::string m_path;
     static constexpr std::size_t s_knownPathLimit = 1 << 14;
+    static constexpr std::size_t s_pathTextLimit = std::size_t(1) << 28;
     std::string m_error;
     files::SaveProgress m_progress;
     const std::vector<files::SavePiece>* m_pieces = nullptr;
@@ -785,7 +818,10 @@ private:
 };
 
 /// Pieces of about this many nodes are written by helper threads; smaller saves are written by one.
-constexpr std::size_t s_pieceNodes = 1000;
+/// A piece this small (a few hundred KB of text) is still in the cache when
+/// the saving thread copies it into the file; pieces of a megabyte had left
+/// it, and the copy cost twice as much.
+constexpr std::size_t s_pieceNodes = 250;
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace db {
@@ -31,6 +32,63 @@ constexpr std::size_t s_readPiece = std::size_t(1) << 20;
 constexpr std::size_t s_unitSize = std::size_t(256) << 10;
 /// Units read and not yet built before the loading thread stops reading to build.
 constexpr std::size_t s_maxWaiting = 48;
+
+/// Windows whose units are built, kept for the next ones: fresh memory for
+/// every window costs a page fault for every page read into it, which takes
+/// longer than reading the file. Windows go back from any thread.
+class WindowPool
+{
+public:
+    WindowPool() { m_free.reserve(s_keptWindows); }
+    WindowPool(const WindowPool&) = delete;
+    WindowPool& operator=(const WindowPool&) = delete;
+
+    /// A window of at least `size` bytes, back in the pool once its last user lets it go.
+    std::shared_ptr<char[]> take(std::size_t size)
+    {
+        Window window;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_free.empty() && m_free.back().size >= size)
+            {
+                window = std::move(m_free.back());
+                m_free.pop_back();
+            }
+        }
+        if (!window.bytes)
+        {
+            // Room for a larger carry than this one's, so that the window serves again.
+            const std::size_t room = size + s_unitSize;
+            window = Window{std::unique_ptr<char[]>(new char[room]), room};
+        }
+        const std::size_t capacity = window.size;
+        return std::shared_ptr<char[]>(window.bytes.release(), [this, capacity](char* bytes) {
+            std::unique_ptr<char[]> owned(bytes);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
+                m_free.push_back(Window{std::move(owned), capacity});
+        });
+    }
+
+    /// Gives the kept windows back to the system.
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_free.clear();
+    }
+
+private:
+    /// About as many as the builder holds at most, waiting units being limited.
+    static constexpr std::size_t s_keptWindows = 8;
+
+    struct Window
+    {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+    };
+    std::mutex m_mutex;
+    std::vector<Window> m_free;
+};
 
 /// A unit's place in the window it was read into, and what it became.
 struct XmlUnit : BuiltUnit
@@ -80,6 +138,7 @@ public:
         while (m_builder.buildOne())
         {
         }
+        m_windows.clear();
         pugi::xml_document document;
         if (!document.load_buffer_inplace(m_skeleton.data(), m_skeleton.size(), files::s_xmlParseOptions,
                                           pugi::encoding_utf8))
@@ -105,7 +164,7 @@ private:
             // Each window starts with what the last one left unsettled.
             const std::size_t keep = splitter.keepFrom();
             const std::size_t carried = length - keep;
-            std::shared_ptr<char[]> next(new char[carried + s_windowSize]);
+            std::shared_ptr<char[]> next = m_windows.take(carried + s_windowSize);
             if (carried > 0)
                 std::memcpy(next.get(), window.get() + keep, carried);
             splitter.rebase();
@@ -182,6 +241,7 @@ private:
     TypeRegistry& m_registry;
     const Progress& m_progress;
     std::string m_skeleton;
+    WindowPool m_windows; // outlives the builder, whose batches hold windows
     files::UnitBuilder<XmlBatch> m_builder;
     files::BatchedUnits<XmlBatch> m_units;
 };

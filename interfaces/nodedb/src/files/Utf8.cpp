@@ -1,5 +1,7 @@
 #include "Utf8.h"
 
+#include <algorithm>
+
 namespace db::files {
 
 void appendUtf8(std::string& out, const wchar_t* text, std::size_t length)
@@ -46,15 +48,21 @@ bool fromUtf8(const char* text, std::size_t length, std::wstring& out)
     std::size_t i = 0;
     while (i < length)
     {
+        // Runs of ASCII, most of what files hold, are widened in one go rather than a character at a time.
+        std::size_t run = i;
+        while (run < length && static_cast<unsigned char>(s[run] - 1) < 0x7F)
+            ++run;
+        if (run > i)
+        {
+            const std::size_t at = out.size();
+            out.resize(at + (run - i));
+            std::copy(s + i, s + run, &out[at]);
+            i = run;
+            continue;
+        }
         unsigned char b = s[i];
         if (b == 0)
             return false;
-        if (b < 0x80)
-        {
-            out.push_back(static_cast<wchar_t>(b));
-            ++i;
-            continue;
-        }
         int extra = 0;
         unsigned long c = 0;
         unsigned long minimum = 0;

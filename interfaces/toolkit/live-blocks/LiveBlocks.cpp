@@ -11,14 +11,36 @@
 #include <Orkutils/MemoryTracker.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
 namespace
 {
 // Live blocks allocated through operator new. glibc reports bytes but not
-// how many blocks are in use, so the count is kept here.
-std::atomic<long> s_liveBlocks{0};
+// how many blocks are in use, so the count is kept here: spread over
+// counters on lines of their own, each thread mostly on one, so that
+// threads allocating at once (a load's workers) do not fight over one line.
+// A block freed on another thread than its own makes one counter low and
+// another high; only the sum means anything.
+constexpr std::size_t s_counterCount = 16; // as many as the top four bits of a hash tell apart
+
+struct alignas(64) Counter
+{
+    std::atomic<long> blocks{0};
+};
+
+Counter s_liveBlocks[s_counterCount];
+
+std::atomic<long>& threadCounter() noexcept
+{
+    // The address of a plain thread-local tells threads apart at no cost:
+    // nothing is constructed, so nothing here can allocate.
+    thread_local char marker;
+    // Threads' storage lies whole stack sizes apart: mix every bit in.
+    const std::uint64_t mixed = reinterpret_cast<std::uintptr_t>(&marker) * 0x9E3779B97F4A7C15ull;
+    return s_liveBlocks[mixed >> 60].blocks;
+}
 
 void* allocate(std::size_t size)
 {
@@ -26,7 +48,7 @@ void* allocate(std::size_t size)
     {
         if (void* p = std::malloc(size ? size : 1))
         {
-            s_liveBlocks.fetch_add(1, std::memory_order_relaxed);
+            threadCounter().fetch_add(1, std::memory_order_relaxed);
             return p;
         }
         std::new_handler handler = std::get_new_handler();
@@ -40,7 +62,7 @@ void release(void* p) noexcept
 {
     if (!p)
         return;
-    s_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+    threadCounter().fetch_sub(1, std::memory_order_relaxed);
     std::free(p);
 }
 
@@ -54,7 +76,9 @@ namespace Orkutils
 // sanitizer runtime already answered for operator new.
 std::size_t countLiveBlocks()
 {
-    const long live = s_liveBlocks.load(std::memory_order_relaxed);
+    long live = 0;
+    for (const Counter& counter : s_liveBlocks)
+        live += counter.blocks.load(std::memory_order_relaxed);
     return live > 0 ? static_cast<std::size_t>(live) : 0;
 }
 

@@ -98,6 +98,7 @@ private:
     void open();
     bool flushBuffer();
     bool writeToFile(const char* bytes, std::size_t size);
+    void startWriteback();
     bool reached(Step step);
     bool fail(Step step, const std::string& what);
     void discard();
@@ -113,6 +114,8 @@ private:
     std::string m_error;
     std::vector<char> m_buffer;
     std::size_t m_bytesWritten = 0;
+    /// How much of the file the kernel has been asked to start writing to disk.
+    std::size_t m_writebackStarted = 0;
     Progress m_progress;
     /// Where an in-memory stream's bytes go at commit; null for a file.
     std::string* m_memory = nullptr;

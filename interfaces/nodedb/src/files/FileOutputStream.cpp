@@ -201,7 +201,22 @@ bool FileOutputStream::writeToFile(const char* bytes, std::size_t size)
     if (int error = writeFully(m_fd, bytes, size))
         return fail(Step::Write, std::string("write error: ") + std::strerror(error));
     m_bytesWritten += size;
+    startWriteback();
     return reached(Step::Write);
+}
+
+/// Has the disk take the file as it comes, every few MB, instead of all of it
+/// at the closing fsync: a big save then waits for the last few MB only. This
+/// only starts the writing; the fsync in commit() still says whether the file
+/// is safe, so a failure here is left for it to find.
+void FileOutputStream::startWriteback()
+{
+    constexpr std::size_t s_writebackStep = std::size_t(8) << 20;
+    if (m_bytesWritten - m_writebackStarted < s_writebackStep)
+        return;
+    ::sync_file_range(m_fd, static_cast<off_t>(m_writebackStarted),
+                      static_cast<off_t>(m_bytesWritten - m_writebackStarted), SYNC_FILE_RANGE_WRITE);
+    m_writebackStarted = m_bytesWritten;
 }
 
 bool FileOutputStream::reached(Step step)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace db::files {
 
@@ -65,6 +66,17 @@ public:
         if (!need(length))
             return false;
         out.assign(reinterpret_cast<const char*>(m_data + m_pos), length);
+        m_pos += length;
+        return true;
+    }
+
+    /// A length-prefixed byte string, left where it is in the buffer.
+    bool view(std::string_view& out)
+    {
+        std::uint32_t length = u32();
+        if (!need(length))
+            return false;
+        out = std::string_view(reinterpret_cast<const char*>(m_data + m_pos), length);
         m_pos += length;
         return true;
     }

@@ -87,6 +87,78 @@ BuiltUnit::~BuiltUnit()
         delete node;
 }
 
+bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
+{
+    const std::string_view spelt(bytes, size);
+    const std::size_t hash = std::hash<std::string_view>()(spelt);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (const Slot& slot = find(spelt, hash); slot.id != 0)
+        id = slot.id - 1;
+    else
+    {
+        std::wstring text;
+        const bool utf8 = fromUtf8(bytes, size, text);
+        id = add(spelt, hash, std::move(text), utf8);
+    }
+    return m_utf8[id];
+}
+
+std::string_view PathTable::spelling(std::uint32_t id) const
+{
+    const std::size_t begin = id == 0 ? 0 : m_ends[id - 1];
+    return std::string_view(m_spellings).substr(begin, m_ends[id] - begin);
+}
+
+PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask)
+    {
+        Slot& slot = m_slots[i];
+        if (slot.id == 0 || (slot.hash == hash && spelling(slot.id - 1) == spelt))
+            return slot;
+    }
+}
+
+std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstring&& text, bool utf8)
+{
+    const auto id = static_cast<std::uint32_t>(m_texts.size());
+    if (2 * (id + 1) > m_slots.size())
+    {
+        std::vector<Slot> old(2 * m_slots.size());
+        old.swap(m_slots);
+        for (const Slot& slot : old)
+            if (slot.id != 0)
+                find(spelling(slot.id - 1), slot.hash) = slot;
+    }
+    m_spellings.append(spelt);
+    m_ends.push_back(m_spellings.size());
+    find(spelt, hash) = Slot{hash, id + 1};
+    m_texts.push_back(std::move(text));
+    m_utf8.push_back(utf8);
+    return id;
+}
+
+const std::shared_ptr<PathTable>& BuiltPart::pathTable()
+{
+    if (!paths)
+        paths = std::make_shared<PathTable>();
+    return paths;
+}
+
+bool BuiltPart::pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
+                            std::size_t offset)
+{
+    PendingPointer p;
+    p.attribute = &attribute;
+    p.index = index;
+    p.local = local;
+    p.offset = offset;
+    const bool utf8 = pathTable()->intern(path, size, p.path);
+    pointers.push_back(p);
+    return utf8;
+}
+
 void BuiltPart::finished(Node& node, std::size_t at)
 {
     attributes += detail::Editor::countOwnAttributes(node);
@@ -103,11 +175,13 @@ void BuiltPart::finished(Node& node, std::size_t at)
 
 void BuiltPart::append(BuiltPart& other)
 {
+    if (!paths)
+        paths = std::move(other.paths);
+    other.paths.reset();
     if (pointers.empty())
         pointers.swap(other.pointers);
     else
-        pointers.insert(pointers.end(), std::make_move_iterator(other.pointers.begin()),
-                        std::make_move_iterator(other.pointers.end()));
+        pointers.insert(pointers.end(), other.pointers.begin(), other.pointers.end());
     other.pointers.clear();
     nodes.insert(nodes.end(), other.nodes.begin(), other.nodes.end());
     other.nodes.clear();
@@ -161,19 +235,14 @@ class LocalPaths
 public:
     explicit LocalPaths(Node& root) : m_root(root) {}
 
-    /// `path` must outlive this: the cache keeps a view of it.
     Attribute* resolve(const std::wstring& path)
     {
         if (path.empty())
             return &m_root;
-        auto cached = m_cache.find(path);
-        if (cached != m_cache.end())
-            return cached->second;
         Attribute* found = resolveFast(path);
         if (!found)
             // Paths written from the top ("/[0]/Eye") resolve from the root as well.
             found = m_root.attributeFromDatabasePath(path, path[0] == L'/');
-        m_cache.emplace(path, found);
         return found;
     }
 
@@ -223,9 +292,24 @@ private:
     }
 
     Node& m_root;
-    std::unordered_map<std::wstring_view, Attribute*> m_cache;
     std::unordered_map<const Node*, Index> m_indexes;
 };
+
+/// What each local path of `pointers` names in the tree below `root`, by path
+/// id (null for paths that name nothing, or that only absolute pointers use).
+std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const std::vector<PendingPointer>& pointers)
+{
+    std::vector<Attribute*> resolved(paths.size(), nullptr);
+    std::vector<bool> used(paths.size(), false);
+    LocalPaths local(root);
+    for (const PendingPointer& pending : pointers)
+        if (pending.local && !used[pending.path])
+        {
+            used[pending.path] = true;
+            resolved[pending.path] = local.resolve(paths.text(pending.path));
+        }
+    return resolved;
+}
 
 /// The top node and everything it owns itself, not the nodes in its containers:
 /// a handful of attributes, asked about for every pointer of a file.
@@ -292,28 +376,30 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
 
     // Resolve every path while the tree is still detached, so that a bad path
     // fails the load before the target changes.
+    const PathTable& paths = *tree.built.pathTable();
     std::vector<Attribute*> resolved(pointers.size(), nullptr);
     {
-        LocalPaths local(*root);
+        const std::vector<Attribute*> local = resolveLocal(*root, paths, pointers);
         for (std::size_t i = 0; i < pointers.size(); ++i)
         {
             const PendingPointer& pending = pointers[i];
+            const std::wstring& path = paths.text(pending.path);
             if (pending.local)
             {
-                resolved[i] = local.resolve(pending.path);
+                resolved[i] = local[pending.path];
                 if (!resolved[i])
                 {
                     error.line = pending.line;
                     error.offset = pending.offset;
-                    error.what = "pointer path \"" + toUtf8(pending.path) + "\" names nothing in the file";
+                    error.what = "pointer path \"" + toUtf8(path) + "\" names nothing in the file";
                     return false;
                 }
             }
             else
             {
-                resolved[i] = target->getRoot()->attributeFromDatabasePath(pending.path, true);
+                resolved[i] = target->getRoot()->attributeFromDatabasePath(path, true);
                 if (!resolved[i] && resolver)
-                    resolved[i] = resolver->resolve(pending.path, target);
+                    resolved[i] = resolver->resolve(path, target);
             }
         }
     }

@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 
 namespace db {
@@ -326,15 +327,10 @@ private:
             return in.ok() || failAt(start, "truncated record");
         if (kind != binary::s_pointerAbsolute && kind != binary::s_pointerLocal)
             return failAt(start, "bad pointer kind");
-        std::string path;
-        files::PendingPointer p;
-        if (!in.string(path) || !files::fromUtf8(path.data(), path.size(), p.path))
+        std::string_view path;
+        if (!in.view(path) || !m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(),
+                                                    path.size(), start))
             return failAt(start, "bad pointer path");
-        p.attribute = &attribute;
-        p.index = index;
-        p.local = kind == binary::s_pointerLocal;
-        p.offset = start;
-        m_built->pointers.push_back(std::move(p));
         return true;
     }
 
@@ -598,8 +594,8 @@ class ParallelRuns
 {
 public:
     ParallelRuns(const std::vector<RunPlace>& places, const BinaryReader& names, const char* file,
-                 TypeRegistry& registry)
-        : m_places(places), m_names(names), m_file(file), m_registry(registry),
+                 TypeRegistry& registry, std::shared_ptr<files::PathTable> paths)
+        : m_places(places), m_names(names), m_file(file), m_registry(registry), m_paths(std::move(paths)),
           m_builder([this](BinaryBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
     {
         std::unique_ptr<BinaryBatch> batch;
@@ -650,6 +646,7 @@ private:
         {
             const RunPlace& place = m_places[batch.first + i];
             ByteReader records(m_file + place.offset, place.bytes, place.offset);
+            batch.units[i].built.paths = m_paths;
             if (!reader.readRun(records, place.depth, batch.units[i]))
                 break; // the reader of the rest meets the run that failed
         }
@@ -659,6 +656,7 @@ private:
     const BinaryReader& m_names;
     const char* m_file;
     TypeRegistry& m_registry;
+    std::shared_ptr<files::PathTable> m_paths;
     files::UnitBuilder<BinaryBatch> m_builder;
     files::BatchedUnits<BinaryBatch> m_units;
 };
@@ -790,7 +788,7 @@ bool LoaderBinary::load(Attribute* target)
     std::vector<RunPlace> places;
     if (RunFinder(places).node(nodeRecord, 1) && !places.empty())
     {
-        ParallelRuns runs(places, reader, data, registry);
+        ParallelRuns runs(places, reader, data, registry, tree.built.pathTable());
         const bool going = runs.help([&](std::size_t built) {
             return !m_progress || m_progress(size + std::min(built, size), 2 * size);
         });

@@ -14,8 +14,10 @@
 
 #include "../AttributeTypes.h"
 #include "Editor.h"
+#include "UnitBuilder.h"
 #include "Utf8.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -295,19 +297,63 @@ private:
     std::unordered_map<const Node*, Index> m_indexes;
 };
 
+/// Local paths resolved together on one thread.
+struct PathBatch
+{
+    std::vector<std::uint32_t> ids;
+    bool done = false;
+};
+
+/// Below this many distinct local paths a file's pointers are resolved on the loading thread alone.
+constexpr std::size_t s_parallelPaths = 256;
+
 /// What each local path of `pointers` names in the tree below `root`, by path
 /// id (null for paths that name nothing, or that only absolute pointers use).
+/// Paths are shared out in sorted order, so that the paths through one part
+/// of the tree go to one thread, which indexes the nodes on their way once.
 std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const std::vector<PendingPointer>& pointers)
 {
     std::vector<Attribute*> resolved(paths.size(), nullptr);
     std::vector<bool> used(paths.size(), false);
-    LocalPaths local(root);
+    std::vector<std::uint32_t> ids;
     for (const PendingPointer& pending : pointers)
         if (pending.local && !used[pending.path])
         {
             used[pending.path] = true;
-            resolved[pending.path] = local.resolve(paths.text(pending.path));
+            ids.push_back(pending.path);
         }
+    auto resolveAll = [&](const std::vector<std::uint32_t>& some) {
+        LocalPaths local(root);
+        for (std::uint32_t id : some)
+            resolved[id] = local.resolve(paths.text(id));
+    };
+    if (ids.size() < s_parallelPaths || loadWorkerCount() == 0)
+    {
+        resolveAll(ids);
+        return resolved;
+    }
+    std::sort(ids.begin(), ids.end(), [&](std::uint32_t a, std::uint32_t b) { return paths.text(a) < paths.text(b); });
+    const unsigned int workers = loadWorkerCount();
+    UnitBuilder<PathBatch> builder(
+        [&](PathBatch& batch) {
+            resolveAll(batch.ids);
+            batch.done = true;
+        },
+        workers);
+    const std::size_t pieces = workers + 1;
+    for (std::size_t k = 0; k < pieces; ++k)
+    {
+        auto batch = std::make_unique<PathBatch>();
+        batch->ids.assign(ids.begin() + static_cast<std::ptrdiff_t>(ids.size() * k / pieces),
+                          ids.begin() + static_cast<std::ptrdiff_t>(ids.size() * (k + 1) / pieces));
+        builder.add(std::move(batch));
+    }
+    for (std::size_t k = 0; k < pieces; ++k)
+    {
+        PathBatch& batch = builder.take(k);
+        if (!batch.done) // out of memory on the way: once more, here
+            resolveAll(batch.ids);
+    }
     return resolved;
 }
 

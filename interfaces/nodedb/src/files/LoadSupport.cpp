@@ -407,6 +407,25 @@ void place(BuiltPart& built, FileKind kind, const Node& root,
     detail::Editor::insertBuilt(placements, built.nodes, built.attributes);
 }
 
+/// Tells the target of each path the referrers `pointed` lists with the path.
+void tellByPath(const std::vector<std::pair<std::uint32_t, Attribute*>>& pointed, const std::vector<Attribute*>& targets)
+{
+    std::vector<std::size_t> ends(targets.size() + 1, 0);
+    for (const auto& entry : pointed)
+        ++ends[entry.first + 1];
+    for (std::size_t k = 1; k < ends.size(); ++k)
+        ends[k] += ends[k - 1];
+    std::vector<Attribute*> owners(pointed.size());
+    for (const auto& [path, owner] : pointed)
+        owners[ends[path]++] = owner;
+    std::size_t begin = 0;
+    for (std::size_t path = 0; path < targets.size(); ++path)
+    {
+        detail::Editor::addReferrers(targets[path], owners.data() + begin, ends[path] - begin);
+        begin = ends[path];
+    }
+}
+
 } // namespace
 
 bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error)
@@ -424,8 +443,8 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // fails the load before the target changes.
     const PathTable& paths = *tree.built.pathTable();
     std::vector<Attribute*> resolved(pointers.size(), nullptr);
+    const std::vector<Attribute*> local = resolveLocal(*root, paths, pointers);
     {
-        const std::vector<Attribute*> local = resolveLocal(*root, paths, pointers);
         for (std::size_t i = 0; i < pointers.size(); ++i)
         {
             const PendingPointer& pending = pointers[i];
@@ -464,6 +483,16 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     std::vector<std::size_t> later;
     std::vector<std::wstring> holderPaths;
     std::vector<std::wstring> holderOwnerPaths;
+    // The targets of local pointers learn their referrers together, by path,
+    // once all are set: a few thousand targets, not every pointer, meet the
+    // referrer table. A pointer that points somewhere already (a file that
+    // gives it twice) is set the general way, after what waits is told.
+    std::vector<std::pair<std::uint32_t, Attribute*>> pointed;
+    auto tellOneByOne = [&] {
+        for (auto& [path, owner] : pointed)
+            detail::Editor::addReferrers(local[path], &owner, 1);
+        pointed.clear();
+    };
     for (std::size_t i = 0; i < pointers.size(); ++i)
     {
         const PendingPointer& pending = pointers[i];
@@ -471,7 +500,13 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         const bool valueHeld = ownedByHolder(resolved[i]);
         if (!ownerHeld && !valueHeld)
         {
-            detail::Editor::setDetachedPointer(*pending.attribute, pending.index, resolved[i]);
+            if (pending.local && detail::Editor::pointDetached(*pending.attribute, pending.index, resolved[i]))
+                pointed.emplace_back(pending.path, pending.attribute);
+            else
+            {
+                tellOneByOne();
+                detail::Editor::setDetachedPointer(*pending.attribute, pending.index, resolved[i]);
+            }
             continue;
         }
         later.push_back(i);
@@ -482,6 +517,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         if (ownerHeld)
             pending.attribute->toDatabasePath(holderOwnerPaths.back(), root);
     }
+    tellByPath(pointed, local);
     auto remap = [&](Attribute* a, const std::wstring& holderPath) -> Attribute* {
         if (!ownedByHolder(a))
             return a;

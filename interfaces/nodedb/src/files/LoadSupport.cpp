@@ -105,19 +105,14 @@ bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
     return m_utf8[id];
 }
 
-std::string_view PathTable::spelling(std::uint32_t id) const
-{
-    const std::size_t begin = id == 0 ? 0 : m_ends[id - 1];
-    return std::string_view(m_spellings).substr(begin, m_ends[id] - begin);
-}
-
 PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
 {
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask)
     {
         Slot& slot = m_slots[i];
-        if (slot.id == 0 || (slot.hash == hash && spelling(slot.id - 1) == spelt))
+        if (slot.id == 0 || (slot.hash == hash && slot.size == spelt.size() &&
+                             std::memcmp(m_spellings.data() + slot.begin, spelt.data(), spelt.size()) == 0))
             return slot;
     }
 }
@@ -129,13 +124,18 @@ std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstr
     {
         std::vector<Slot> old(2 * m_slots.size());
         old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
         for (const Slot& slot : old)
             if (slot.id != 0)
-                find(spelling(slot.id - 1), slot.hash) = slot;
+            {
+                std::size_t i = slot.hash & mask;
+                while (m_slots[i].id != 0)
+                    i = (i + 1) & mask;
+                m_slots[i] = slot;
+            }
     }
+    find(spelt, hash) = Slot{hash, m_spellings.size(), static_cast<std::uint32_t>(spelt.size()), id + 1};
     m_spellings.append(spelt);
-    m_ends.push_back(m_spellings.size());
-    find(spelt, hash) = Slot{hash, id + 1};
     m_texts.push_back(std::move(text));
     m_utf8.push_back(utf8);
     return id;

@@ -61,22 +61,23 @@ public:
     std::size_t size() const { return m_texts.size(); }
 
 private:
-    /// A place of the open hash table: the hash of a spelling and its id + 1, 0 when free.
+    /// A place of the open hash table: a spelling's hash, where it is in
+    /// m_spellings, and its id + 1 (0 when the place is free).
     struct Slot
     {
         std::size_t hash = 0;
+        std::size_t begin = 0;
+        std::uint32_t size = 0;
         std::uint32_t id = 0;
     };
 
-    std::string_view spelling(std::uint32_t id) const;
     /// The slot of that spelling, or the free slot where it goes.
     Slot& find(std::string_view spelling, std::size_t hash);
     std::uint32_t add(std::string_view spelling, std::size_t hash, std::wstring&& text, bool utf8);
 
     std::mutex m_mutex;
     std::vector<Slot> m_slots = std::vector<Slot>(64); ///< a power of two of them, at most half in use
-    std::string m_spellings;   ///< every spelling, one after the other
-    std::vector<std::size_t> m_ends; ///< where each spelling ends in m_spellings
+    std::string m_spellings; ///< every spelling, one after the other
     std::vector<std::wstring> m_texts;
     std::vector<bool> m_utf8;
 };

@@ -394,6 +394,14 @@ private:
                 if (!pointer(attribute, static_cast<int>(i), in, start))
                     return false;
         }
+        else if constexpr (Element::s_packed && files::s_littleEndian)
+        {
+            // Laid out in the file as in memory: the count was checked against what remains.
+            typename Traits::Value values(count);
+            static_assert(sizeof(values[0]) == Element::s_binarySize, "packed values lie as in memory");
+            in.copy(values.data(), count * sizeof(values[0]));
+            attribute.setValues(std::move(values));
+        }
         else
         {
             typename Traits::Value values;

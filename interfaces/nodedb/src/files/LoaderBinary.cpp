@@ -45,11 +45,13 @@ public:
     {
     }
 
-    /// Takes the names another reader read, for reading runs of the same file.
+    /// Uses the names another reader read, for reading runs of the same file;
+    /// `from` must outlive this.
     void shareNames(const BinaryReader& from)
     {
         m_names = from.m_names;
-        m_nodeDefs.assign(m_names.size(), nullptr);
+        m_nodeDefs.assign(m_names->size(), nullptr);
+        m_namedDefs.assign(m_names->size(), nullptr);
     }
 
     /// The node records of a run, built apart; their pointers go to `unit`.
@@ -91,16 +93,17 @@ public:
         std::uint32_t count = 0;
         if (!names.count(count, 4))
             return fail(names, "bad name count");
-        m_names.resize(count);
+        m_ownNames.resize(count);
         for (std::uint32_t i = 0; i < count; ++i)
         {
             std::string utf8;
             if (!names.string(utf8))
                 return fail(names, "truncated record");
-            if (!files::fromUtf8(utf8.data(), utf8.size(), m_names[i]))
+            if (!files::fromUtf8(utf8.data(), utf8.size(), m_ownNames[i]))
                 return fail(names, "bad UTF-8 in a name");
         }
         m_nodeDefs.assign(count, nullptr);
+        m_namedDefs.assign(count, nullptr);
         return true;
     }
 
@@ -119,17 +122,17 @@ public:
             fail(record, "truncated record");
             return nullptr;
         }
-        if (typeIndex >= m_names.size())
+        if (typeIndex >= m_names->size())
         {
             failAt(start, "bad name index");
             return nullptr;
         }
         NodeDef* def = m_nodeDefs[typeIndex];
         if (!def)
-            def = m_nodeDefs[typeIndex] = m_registry.findNodeDef(m_names[typeIndex]);
+            def = m_nodeDefs[typeIndex] = m_registry.findNodeDef((*m_names)[typeIndex]);
         if (!def)
         {
-            failAt(start, "unknown node type \"" + files::toUtf8(m_names[typeIndex]) + "\"");
+            failAt(start, "unknown node type \"" + files::toUtf8((*m_names)[typeIndex]) + "\"");
             return nullptr;
         }
         bool isDatabaseType = def == &m_registry.getDatabaseDef();
@@ -194,9 +197,9 @@ private:
         std::uint32_t nameIndex = payload.u32();
         if (!payload.ok())
             return failAt(start, "truncated record");
-        if (nameIndex >= m_names.size())
+        if (nameIndex >= m_names->size())
             return failAt(start, "bad name index");
-        const std::wstring& name = m_names[nameIndex];
+        const std::wstring& name = (*m_names)[nameIndex];
         Attribute* attribute = nullptr;
         if (dynamic)
         {
@@ -212,7 +215,7 @@ private:
         }
         else
         {
-            attribute = member(composite, name, next);
+            attribute = member(composite, nameIndex, next);
             if (!attribute)
                 return failAt(start, "no attribute \"" + files::toUtf8(name) + "\" in \""
                                          + files::toUtf8(composite.getDef().getName()) + "\"");
@@ -228,17 +231,24 @@ private:
         return true;
     }
 
-    /// The member of that name. Files list members in schema order, so the ones
-    /// after the previous match are tried before the name look-up.
-    static Attribute* member(CompositeAttribute& composite, const std::wstring& name, unsigned int& next)
+    /// The member named by name `nameIndex`. Files list members in schema
+    /// order, so the ones after the previous match are tried before the name
+    /// look-up; and the members of one type share their definitions, so the
+    /// definition that had the name last time is known without the name.
+    Attribute* member(CompositeAttribute& composite, std::uint32_t nameIndex, unsigned int& next)
     {
+        const std::wstring& name = (*m_names)[nameIndex];
+        const AttributeDef*& named = m_namedDefs[nameIndex];
         // Members left at their defaults may be missing: look a few places ahead.
         const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
         for (unsigned int i = next; i < end; ++i)
         {
             Attribute* candidate = composite.getAttribute(i);
-            if (!candidate->isDynamic() && candidate->getName() == name)
+            if (candidate->isDynamic())
+                continue;
+            if (&candidate->getDef() == named || candidate->getName() == name)
             {
+                named = &candidate->getDef();
                 next = i + 1;
                 return candidate;
             }
@@ -498,8 +508,11 @@ private:
     const std::vector<RunPlace>* m_runPlaces = nullptr;
     std::size_t m_nextRun = 0;
     files::UnitSource* m_units = nullptr;
-    std::vector<std::wstring> m_names;
+    std::vector<std::wstring> m_ownNames;
+    const std::vector<std::wstring>* m_names = &m_ownNames;
     std::vector<NodeDef*> m_nodeDefs;
+    /// By name: the definition of the member that had it last.
+    std::vector<const AttributeDef*> m_namedDefs;
 };
 
 // ---------------------------------------------------------------------------

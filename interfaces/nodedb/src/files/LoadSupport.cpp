@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace db::files {

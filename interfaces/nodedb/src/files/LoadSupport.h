@@ -13,7 +13,6 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -39,7 +38,7 @@ struct PendingPointer
 {
     Attribute* attribute = nullptr; ///< a pointer or pointer array attribute in the detached tree
     int index = -1;                 ///< element of a pointer array; -1 for a single pointer
-    std::uint32_t path = 0;         ///< in the paths of the part that holds it
+    std::uint32_t path = 0;         ///< its id in the table of paths (BuiltPart::paths)
     bool local = false;             ///< relative to the file's top node, else absolute in the target
     std::size_t line = 0;
     std::size_t offset = 0;

@@ -125,6 +125,12 @@ public:
     /// Points a pointer (`index` -1) or pointer array element of a detached tree
     /// at `target`: nothing records such a tree, so no edit is opened.
     static void setDetachedPointer(Attribute& owner, int index, Attribute* target);
+    /// setDetachedPointer for a pointer or element that points nowhere yet, but
+    /// leaving `target` to be told of its referrer (addReferrers); false, and
+    /// nothing done, when it points somewhere or the element is not there.
+    static bool pointDetached(Attribute& owner, int index, Attribute* target);
+    /// Marks `target` as referenced by `count` referrers at once.
+    static void addReferrers(Attribute* target, Attribute* const* referrers, std::size_t count);
     /// Called as a referenced attribute is destroyed: its referrers forget it.
     static void targetDestroyed(Attribute* target);
 

@@ -57,6 +57,31 @@ void Editor::setDetachedPointer(Attribute& owner, int index, Attribute* target)
     }
 }
 
+bool Editor::pointDetached(Attribute& owner, int index, Attribute* target)
+{
+    if (auto* pointer = owner.asPointerAttribute())
+    {
+        if (pointer->m_value)
+            return false;
+        pointer->m_value = target;
+        return true;
+    }
+    auto* array = owner.asPointerArrayAttribute();
+    if (!array || index < 0 || std::size_t(index) >= array->m_values.size() || array->m_values[std::size_t(index)])
+        return false;
+    array->m_values[std::size_t(index)] = target;
+    return true;
+}
+
+void Editor::addReferrers(Attribute* target, Attribute* const* more, std::size_t count)
+{
+    if (!target || count == 0)
+        return;
+    auto& list = referrers()[target];
+    list.insert(list.end(), more, more + count);
+    target->setFlag(Attribute::s_pointerTarget, true);
+}
+
 void Editor::targetDestroyed(Attribute* target)
 {
     auto& map = referrers();

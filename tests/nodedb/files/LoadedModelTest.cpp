@@ -128,6 +128,28 @@ TEST(LoadedPointers, FindTheirTargetsAndArriveWithTheirNodesInOneUndoStep)
     }
 }
 
+TEST(LoadedPointers, APointerGivenTwiceKeepsTheLastTargetWhichClearsItWhenItGoes)
+{
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nodedb version=\"1\" kind=\"database\">\n"
+        "<node type=\"Database\" name=\"D\"><container name=\"nodes\">\n"
+        "<node type=\"Camera\" name=\"c\"><pointer name=\"target\" local=\"1\">a</pointer>"
+        "<pointer name=\"target\" local=\"1\">b</pointer></node>\n"
+        "<node type=\"Light\" name=\"a\"/><node type=\"Light\" name=\"b\"/>\n"
+        "</container></node>\n</nodedb>\n";
+    db::Database database;
+    ASSERT_EQ(loadBytes(database, text, Format::Xml), "");
+    db::NodeContainer& nodes = database.getRootContainer();
+    db::Node* camera = nodes.getNode(0);
+    db::Node* b = nodes.getNode(2);
+    ASSERT_TRUE(nodes.getNode(1)->remove());
+    database.clearUndoHistory();
+    EXPECT_EQ(pointee(camera, L"target"), b);
+    ASSERT_TRUE(b->remove());
+    database.clearUndoHistory();
+    EXPECT_EQ(pointee(camera, L"target"), nullptr);
+}
+
 TEST(LoadedPointers, SubtreeFilesResolveTheirOwnPathsByNameToo)
 {
     ScratchFolder folder;

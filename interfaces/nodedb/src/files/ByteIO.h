@@ -8,8 +8,17 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace db::files {
+
+/// Whether the file's byte order is the processor's: values are then copied as they lie.
+constexpr bool s_littleEndian =
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    true;
+#else
+    false;
+#endif
 
 /// Reads a bounded slice of a buffer. Every read checks the bounds; the first
 /// failure latches and later reads return zeros, so callers check `ok()` once
@@ -69,6 +78,28 @@ public:
         return true;
     }
 
+    /// A length-prefixed byte string, left where it is in the buffer.
+    bool view(std::string_view& out)
+    {
+        std::uint32_t length = u32();
+        if (!need(length))
+            return false;
+        out = std::string_view(reinterpret_cast<const char*>(m_data + m_pos), length);
+        m_pos += length;
+        return true;
+    }
+
+    /// `size` bytes copied as they are; false when fewer remain.
+    bool copy(void* out, std::size_t size)
+    {
+        if (!need(size))
+            return false;
+        if (size > 0)
+            std::memcpy(out, m_data + m_pos, size);
+        m_pos += size;
+        return true;
+    }
+
     /// Reads a record header and returns a reader over its payload; the
     /// payload is skipped in this reader.
     bool record(std::uint8_t& tag, ByteReader& payload)
@@ -111,8 +142,11 @@ private:
         if (!need(static_cast<std::size_t>(n)))
             return 0;
         std::uint64_t v = 0;
-        for (int i = 0; i < n; ++i)
-            v |= static_cast<std::uint64_t>(m_data[m_pos + static_cast<std::size_t>(i)]) << (8 * i);
+        if constexpr (s_littleEndian)
+            std::memcpy(&v, m_data + m_pos, static_cast<std::size_t>(n));
+        else
+            for (int i = 0; i < n; ++i)
+                v |= static_cast<std::uint64_t>(m_data[m_pos + static_cast<std::size_t>(i)]) << (8 * i);
         m_pos += static_cast<std::size_t>(n);
         return v;
     }

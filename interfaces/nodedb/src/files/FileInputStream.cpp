@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +23,23 @@ constexpr std::size_t s_piece = std::size_t(1) << 20;
 /// How far ahead of the reading the disk is asked to fetch: reading piece by
 /// piece would otherwise leave it idle while each piece is worked on.
 constexpr std::size_t s_readAhead = std::size_t(32) << 20;
+
+/// Asks for a fresh buffer to be backed by huge pages where they fit in it.
+/// Filling it then takes one page fault every 2 MB instead of every 4 kB: the
+/// faults, not the copy from the page cache, were most of reading a big file.
+void adviseHugePages(char* buffer, std::size_t size)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(buffer) + huge - 1) & ~(huge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(buffer) + size) & ~(huge - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+    (void)size;
+#endif
+}
 } // namespace
 
 FileInputStream::FileInputStream(const std::wstring& fileName, FileOpenMode mode)
@@ -166,6 +185,7 @@ bool FileInputStream::readWhole(const Progress& progress)
             m_error = "out of memory";
             return false;
         }
+        adviseHugePages(m_data.get(), capacity);
     }
     std::size_t done = 0;
     while (done < capacity)

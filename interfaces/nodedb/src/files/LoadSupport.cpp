@@ -14,11 +14,14 @@
 
 #include "../AttributeTypes.h"
 #include "Editor.h"
+#include "UnitBuilder.h"
 #include "Utf8.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace db::files {
@@ -87,6 +90,78 @@ BuiltUnit::~BuiltUnit()
         delete node;
 }
 
+bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
+{
+    const std::string_view spelt(bytes, size);
+    const std::size_t hash = std::hash<std::string_view>()(spelt);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (const Slot& slot = find(spelt, hash); slot.id != 0)
+        id = slot.id - 1;
+    else
+    {
+        std::wstring text;
+        const bool utf8 = fromUtf8(bytes, size, text);
+        id = add(spelt, hash, std::move(text), utf8);
+    }
+    return m_utf8[id];
+}
+
+PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask)
+    {
+        Slot& slot = m_slots[i];
+        if (slot.id == 0 || (slot.hash == hash && slot.size == spelt.size() &&
+                             std::memcmp(m_spellings.data() + slot.begin, spelt.data(), spelt.size()) == 0))
+            return slot;
+    }
+}
+
+std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstring&& text, bool utf8)
+{
+    const auto id = static_cast<std::uint32_t>(m_texts.size());
+    if (2 * (id + 1) > m_slots.size())
+    {
+        std::vector<Slot> old(2 * m_slots.size());
+        old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old)
+            if (slot.id != 0)
+            {
+                std::size_t i = slot.hash & mask;
+                while (m_slots[i].id != 0)
+                    i = (i + 1) & mask;
+                m_slots[i] = slot;
+            }
+    }
+    find(spelt, hash) = Slot{hash, m_spellings.size(), static_cast<std::uint32_t>(spelt.size()), id + 1};
+    m_spellings.append(spelt);
+    m_texts.push_back(std::move(text));
+    m_utf8.push_back(utf8);
+    return id;
+}
+
+const std::shared_ptr<PathTable>& BuiltPart::pathTable()
+{
+    if (!paths)
+        paths = std::make_shared<PathTable>();
+    return paths;
+}
+
+bool BuiltPart::pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
+                            std::size_t offset)
+{
+    PendingPointer p;
+    p.attribute = &attribute;
+    p.index = index;
+    p.local = local;
+    p.offset = offset;
+    const bool utf8 = pathTable()->intern(path, size, p.path);
+    pointers.push_back(p);
+    return utf8;
+}
+
 void BuiltPart::finished(Node& node, std::size_t at)
 {
     attributes += detail::Editor::countOwnAttributes(node);
@@ -103,11 +178,13 @@ void BuiltPart::finished(Node& node, std::size_t at)
 
 void BuiltPart::append(BuiltPart& other)
 {
+    if (!paths)
+        paths = std::move(other.paths);
+    other.paths.reset();
     if (pointers.empty())
         pointers.swap(other.pointers);
     else
-        pointers.insert(pointers.end(), std::make_move_iterator(other.pointers.begin()),
-                        std::make_move_iterator(other.pointers.end()));
+        pointers.insert(pointers.end(), other.pointers.begin(), other.pointers.end());
     other.pointers.clear();
     nodes.insert(nodes.end(), other.nodes.begin(), other.nodes.end());
     other.nodes.clear();
@@ -161,19 +238,14 @@ class LocalPaths
 public:
     explicit LocalPaths(Node& root) : m_root(root) {}
 
-    /// `path` must outlive this: the cache keeps a view of it.
     Attribute* resolve(const std::wstring& path)
     {
         if (path.empty())
             return &m_root;
-        auto cached = m_cache.find(path);
-        if (cached != m_cache.end())
-            return cached->second;
         Attribute* found = resolveFast(path);
         if (!found)
             // Paths written from the top ("/[0]/Eye") resolve from the root as well.
             found = m_root.attributeFromDatabasePath(path, path[0] == L'/');
-        m_cache.emplace(path, found);
         return found;
     }
 
@@ -223,9 +295,68 @@ private:
     }
 
     Node& m_root;
-    std::unordered_map<std::wstring_view, Attribute*> m_cache;
     std::unordered_map<const Node*, Index> m_indexes;
 };
+
+/// Local paths resolved together on one thread.
+struct PathBatch
+{
+    std::vector<std::uint32_t> ids;
+    bool done = false;
+};
+
+/// Below this many distinct local paths a file's pointers are resolved on the loading thread alone.
+constexpr std::size_t s_parallelPaths = 256;
+
+/// What each local path of `pointers` names in the tree below `root`, by path
+/// id (null for paths that name nothing, or that only absolute pointers use).
+/// Paths are shared out in sorted order, so that the paths through one part
+/// of the tree go to one thread, which indexes the nodes on their way once.
+std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const std::vector<PendingPointer>& pointers)
+{
+    std::vector<Attribute*> resolved(paths.size(), nullptr);
+    std::vector<bool> used(paths.size(), false);
+    std::vector<std::uint32_t> ids;
+    for (const PendingPointer& pending : pointers)
+        if (pending.local && !used[pending.path])
+        {
+            used[pending.path] = true;
+            ids.push_back(pending.path);
+        }
+    auto resolveAll = [&](const std::vector<std::uint32_t>& some) {
+        LocalPaths local(root);
+        for (std::uint32_t id : some)
+            resolved[id] = local.resolve(paths.text(id));
+    };
+    if (ids.size() < s_parallelPaths || loadWorkerCount() == 0)
+    {
+        resolveAll(ids);
+        return resolved;
+    }
+    std::sort(ids.begin(), ids.end(), [&](std::uint32_t a, std::uint32_t b) { return paths.text(a) < paths.text(b); });
+    const unsigned int workers = loadWorkerCount();
+    UnitBuilder<PathBatch> builder(
+        [&](PathBatch& batch) {
+            resolveAll(batch.ids);
+            batch.done = true;
+        },
+        workers);
+    const std::size_t pieces = workers + 1;
+    for (std::size_t k = 0; k < pieces; ++k)
+    {
+        auto batch = std::make_unique<PathBatch>();
+        batch->ids.assign(ids.begin() + static_cast<std::ptrdiff_t>(ids.size() * k / pieces),
+                          ids.begin() + static_cast<std::ptrdiff_t>(ids.size() * (k + 1) / pieces));
+        builder.add(std::move(batch));
+    }
+    for (std::size_t k = 0; k < pieces; ++k)
+    {
+        PathBatch& batch = builder.take(k);
+        if (!batch.done) // out of memory on the way: once more, here
+            resolveAll(batch.ids);
+    }
+    return resolved;
+}
 
 /// The top node and everything it owns itself, not the nodes in its containers:
 /// a handful of attributes, asked about for every pointer of a file.
@@ -277,6 +408,25 @@ void place(BuiltPart& built, FileKind kind, const Node& root,
     detail::Editor::insertBuilt(placements, built.nodes, built.attributes);
 }
 
+/// Tells the target of each path the referrers `pointed` lists with the path.
+void tellByPath(const std::vector<std::pair<std::uint32_t, Attribute*>>& pointed, const std::vector<Attribute*>& targets)
+{
+    std::vector<std::size_t> ends(targets.size() + 1, 0);
+    for (const auto& entry : pointed)
+        ++ends[entry.first + 1];
+    for (std::size_t k = 1; k < ends.size(); ++k)
+        ends[k] += ends[k - 1];
+    std::vector<Attribute*> owners(pointed.size());
+    for (const auto& [path, owner] : pointed)
+        owners[ends[path]++] = owner;
+    std::size_t begin = 0;
+    for (std::size_t path = 0; path < targets.size(); ++path)
+    {
+        detail::Editor::addReferrers(targets[path], owners.data() + begin, ends[path] - begin);
+        begin = ends[path];
+    }
+}
+
 } // namespace
 
 bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* resolver, LoadError& error)
@@ -292,28 +442,30 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
 
     // Resolve every path while the tree is still detached, so that a bad path
     // fails the load before the target changes.
+    const PathTable& paths = *tree.built.pathTable();
     std::vector<Attribute*> resolved(pointers.size(), nullptr);
+    const std::vector<Attribute*> local = resolveLocal(*root, paths, pointers);
     {
-        LocalPaths local(*root);
         for (std::size_t i = 0; i < pointers.size(); ++i)
         {
             const PendingPointer& pending = pointers[i];
+            const std::wstring& path = paths.text(pending.path);
             if (pending.local)
             {
-                resolved[i] = local.resolve(pending.path);
+                resolved[i] = local[pending.path];
                 if (!resolved[i])
                 {
                     error.line = pending.line;
                     error.offset = pending.offset;
-                    error.what = "pointer path \"" + toUtf8(pending.path) + "\" names nothing in the file";
+                    error.what = "pointer path \"" + toUtf8(path) + "\" names nothing in the file";
                     return false;
                 }
             }
             else
             {
-                resolved[i] = target->getRoot()->attributeFromDatabasePath(pending.path, true);
+                resolved[i] = target->getRoot()->attributeFromDatabasePath(path, true);
                 if (!resolved[i] && resolver)
-                    resolved[i] = resolver->resolve(pending.path, target);
+                    resolved[i] = resolver->resolve(path, target);
             }
         }
     }
@@ -332,6 +484,16 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     std::vector<std::size_t> later;
     std::vector<std::wstring> holderPaths;
     std::vector<std::wstring> holderOwnerPaths;
+    // The targets of local pointers learn their referrers together, by path,
+    // once all are set: a few thousand targets, not every pointer, meet the
+    // referrer table. A pointer that points somewhere already (a file that
+    // gives it twice) is set the general way, after what waits is told.
+    std::vector<std::pair<std::uint32_t, Attribute*>> pointed;
+    auto tellOneByOne = [&] {
+        for (auto& [path, owner] : pointed)
+            detail::Editor::addReferrers(local[path], &owner, 1);
+        pointed.clear();
+    };
     for (std::size_t i = 0; i < pointers.size(); ++i)
     {
         const PendingPointer& pending = pointers[i];
@@ -339,7 +501,13 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         const bool valueHeld = ownedByHolder(resolved[i]);
         if (!ownerHeld && !valueHeld)
         {
-            detail::Editor::setDetachedPointer(*pending.attribute, pending.index, resolved[i]);
+            if (pending.local && detail::Editor::pointDetached(*pending.attribute, pending.index, resolved[i]))
+                pointed.emplace_back(pending.path, pending.attribute);
+            else
+            {
+                tellOneByOne();
+                detail::Editor::setDetachedPointer(*pending.attribute, pending.index, resolved[i]);
+            }
             continue;
         }
         later.push_back(i);
@@ -350,6 +518,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         if (ownerHeld)
             pending.attribute->toDatabasePath(holderOwnerPaths.back(), root);
     }
+    tellByPath(pointed, local);
     auto remap = [&](Attribute* a, const std::wstring& holderPath) -> Attribute* {
         if (!ownedByHolder(a))
             return a;

@@ -8,8 +8,11 @@
 #include <db/LoadError.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace db {
@@ -35,10 +38,47 @@ struct PendingPointer
 {
     Attribute* attribute = nullptr; ///< a pointer or pointer array attribute in the detached tree
     int index = -1;                 ///< element of a pointer array; -1 for a single pointer
-    std::wstring path;
+    std::uint32_t path = 0;         ///< its id in the table of paths (BuiltPart::paths)
     bool local = false;             ///< relative to the file's top node, else absolute in the target
     std::size_t line = 0;
     std::size_t offset = 0;
+};
+
+/// The distinct pointer paths of a load. A file names the same targets over
+/// and over (a scene's thousands of objects share a few hundred materials):
+/// each text is converted, and later resolved, once. The readers of a load's
+/// parts share one table.
+class PathTable
+{
+public:
+    /// Gives the id of the path spelt by these bytes; false when they are not
+    /// UTF-8. Safe to call from several threads at once.
+    bool intern(const char* bytes, std::size_t size, std::uint32_t& id);
+    /// The path as text; where its bytes are not UTF-8, what came before the
+    /// fault. Valid for ids given so far, once no thread is interning.
+    const std::wstring& text(std::uint32_t id) const { return m_texts[id]; }
+    std::size_t size() const { return m_texts.size(); }
+
+private:
+    /// A place of the open hash table: a spelling's hash, where it is in
+    /// m_spellings, and its id + 1 (0 when the place is free).
+    struct Slot
+    {
+        std::size_t hash = 0;
+        std::size_t begin = 0;
+        std::uint32_t size = 0;
+        std::uint32_t id = 0;
+    };
+
+    /// The slot of that spelling, or the free slot where it goes.
+    Slot& find(std::string_view spelling, std::size_t hash);
+    std::uint32_t add(std::string_view spelling, std::size_t hash, std::wstring&& text, bool utf8);
+
+    std::mutex m_mutex;
+    std::vector<Slot> m_slots = std::vector<Slot>(64); ///< a power of two of them, at most half in use
+    std::string m_spellings; ///< every spelling, one after the other
+    std::vector<std::wstring> m_texts;
+    std::vector<bool> m_utf8;
 };
 
 /// What a reader learns while it builds (a whole tree, or a unit of one):
@@ -47,11 +87,19 @@ struct PendingPointer
 struct BuiltPart
 {
     std::vector<PendingPointer> pointers;
+    /// Where the paths of `pointers` are; made on the first pointer unless shared before.
+    std::shared_ptr<PathTable> paths;
     /// Every node built, parents first: the order in which attaching reports them.
     std::vector<Node*> nodes;
     /// Their attributes as the database counts them (nodes are not attributes).
     std::size_t attributes = 0;
 
+    /// The table of this part's paths, made now if there is none: given to
+    /// the parts that other threads build, before they start, they share it.
+    const std::shared_ptr<PathTable>& pathTable();
+    /// Notes a pointer read with the path spelt by these bytes; false when they are not UTF-8.
+    bool pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
+                     std::size_t offset);
     /// Notes a node as it is created, before anything below it; gives its place in `nodes`.
     std::size_t started(Node& node)
     {
@@ -61,6 +109,7 @@ struct BuiltPart
     /// Notes a node whose members have all been read; `at` is what `started` gave.
     void finished(Node& node, std::size_t at);
     /// Takes over what `other` built, placed after what this part built so far.
+    /// Both share one table of paths, or `other` has no pointers.
     void append(BuiltPart& other);
 };
 

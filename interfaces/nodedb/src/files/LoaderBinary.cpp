@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 
 namespace db {
@@ -44,11 +45,13 @@ public:
     {
     }
 
-    /// Takes the names another reader read, for reading runs of the same file.
+    /// Uses the names another reader read, for reading runs of the same file;
+    /// `from` must outlive this.
     void shareNames(const BinaryReader& from)
     {
         m_names = from.m_names;
-        m_nodeDefs.assign(m_names.size(), nullptr);
+        m_nodeDefs.assign(m_names->size(), nullptr);
+        m_namedDefs.assign(m_names->size(), nullptr);
     }
 
     /// The node records of a run, built apart; their pointers go to `unit`.
@@ -90,16 +93,17 @@ public:
         std::uint32_t count = 0;
         if (!names.count(count, 4))
             return fail(names, "bad name count");
-        m_names.resize(count);
+        m_ownNames.resize(count);
         for (std::uint32_t i = 0; i < count; ++i)
         {
             std::string utf8;
             if (!names.string(utf8))
                 return fail(names, "truncated record");
-            if (!files::fromUtf8(utf8.data(), utf8.size(), m_names[i]))
+            if (!files::fromUtf8(utf8.data(), utf8.size(), m_ownNames[i]))
                 return fail(names, "bad UTF-8 in a name");
         }
         m_nodeDefs.assign(count, nullptr);
+        m_namedDefs.assign(count, nullptr);
         return true;
     }
 
@@ -118,17 +122,17 @@ public:
             fail(record, "truncated record");
             return nullptr;
         }
-        if (typeIndex >= m_names.size())
+        if (typeIndex >= m_names->size())
         {
             failAt(start, "bad name index");
             return nullptr;
         }
         NodeDef* def = m_nodeDefs[typeIndex];
         if (!def)
-            def = m_nodeDefs[typeIndex] = m_registry.findNodeDef(m_names[typeIndex]);
+            def = m_nodeDefs[typeIndex] = m_registry.findNodeDef((*m_names)[typeIndex]);
         if (!def)
         {
-            failAt(start, "unknown node type \"" + files::toUtf8(m_names[typeIndex]) + "\"");
+            failAt(start, "unknown node type \"" + files::toUtf8((*m_names)[typeIndex]) + "\"");
             return nullptr;
         }
         bool isDatabaseType = def == &m_registry.getDatabaseDef();
@@ -193,9 +197,9 @@ private:
         std::uint32_t nameIndex = payload.u32();
         if (!payload.ok())
             return failAt(start, "truncated record");
-        if (nameIndex >= m_names.size())
+        if (nameIndex >= m_names->size())
             return failAt(start, "bad name index");
-        const std::wstring& name = m_names[nameIndex];
+        const std::wstring& name = (*m_names)[nameIndex];
         Attribute* attribute = nullptr;
         if (dynamic)
         {
@@ -211,7 +215,7 @@ private:
         }
         else
         {
-            attribute = member(composite, name, next);
+            attribute = member(composite, nameIndex, next);
             if (!attribute)
                 return failAt(start, "no attribute \"" + files::toUtf8(name) + "\" in \""
                                          + files::toUtf8(composite.getDef().getName()) + "\"");
@@ -227,17 +231,24 @@ private:
         return true;
     }
 
-    /// The member of that name. Files list members in schema order, so the ones
-    /// after the previous match are tried before the name look-up.
-    static Attribute* member(CompositeAttribute& composite, const std::wstring& name, unsigned int& next)
+    /// The member named by name `nameIndex`. Files list members in schema
+    /// order, so the ones after the previous match are tried before the name
+    /// look-up; and the members of one type share their definitions, so the
+    /// definition that had the name last time is known without the name.
+    Attribute* member(CompositeAttribute& composite, std::uint32_t nameIndex, unsigned int& next)
     {
+        const std::wstring& name = (*m_names)[nameIndex];
+        const AttributeDef*& named = m_namedDefs[nameIndex];
         // Members left at their defaults may be missing: look a few places ahead.
         const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
         for (unsigned int i = next; i < end; ++i)
         {
             Attribute* candidate = composite.getAttribute(i);
-            if (!candidate->isDynamic() && candidate->getName() == name)
+            if (candidate->isDynamic())
+                continue;
+            if (&candidate->getDef() == named || candidate->getName() == name)
             {
+                named = &candidate->getDef();
                 next = i + 1;
                 return candidate;
             }
@@ -326,15 +337,10 @@ private:
             return in.ok() || failAt(start, "truncated record");
         if (kind != binary::s_pointerAbsolute && kind != binary::s_pointerLocal)
             return failAt(start, "bad pointer kind");
-        std::string path;
-        files::PendingPointer p;
-        if (!in.string(path) || !files::fromUtf8(path.data(), path.size(), p.path))
+        std::string_view path;
+        if (!in.view(path) || !m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(),
+                                                    path.size(), start))
             return failAt(start, "bad pointer path");
-        p.attribute = &attribute;
-        p.index = index;
-        p.local = kind == binary::s_pointerLocal;
-        p.offset = start;
-        m_built->pointers.push_back(std::move(p));
         return true;
     }
 
@@ -397,6 +403,14 @@ private:
             for (std::uint32_t i = 0; i < count; ++i)
                 if (!pointer(attribute, static_cast<int>(i), in, start))
                     return false;
+        }
+        else if constexpr (Element::s_packed && files::s_littleEndian)
+        {
+            // Laid out in the file as in memory: the count was checked against what remains.
+            typename Traits::Value values(count);
+            static_assert(sizeof(values[0]) == Element::s_binarySize, "packed values lie as in memory");
+            in.copy(values.data(), count * sizeof(values[0]));
+            attribute.setValues(std::move(values));
         }
         else
         {
@@ -494,8 +508,11 @@ private:
     const std::vector<RunPlace>* m_runPlaces = nullptr;
     std::size_t m_nextRun = 0;
     files::UnitSource* m_units = nullptr;
-    std::vector<std::wstring> m_names;
+    std::vector<std::wstring> m_ownNames;
+    const std::vector<std::wstring>* m_names = &m_ownNames;
     std::vector<NodeDef*> m_nodeDefs;
+    /// By name: the definition of the member that had it last.
+    std::vector<const AttributeDef*> m_namedDefs;
 };
 
 // ---------------------------------------------------------------------------
@@ -598,8 +615,8 @@ class ParallelRuns
 {
 public:
     ParallelRuns(const std::vector<RunPlace>& places, const BinaryReader& names, const char* file,
-                 TypeRegistry& registry)
-        : m_places(places), m_names(names), m_file(file), m_registry(registry),
+                 TypeRegistry& registry, std::shared_ptr<files::PathTable> paths)
+        : m_places(places), m_names(names), m_file(file), m_registry(registry), m_paths(std::move(paths)),
           m_builder([this](BinaryBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
     {
         std::unique_ptr<BinaryBatch> batch;
@@ -650,6 +667,7 @@ private:
         {
             const RunPlace& place = m_places[batch.first + i];
             ByteReader records(m_file + place.offset, place.bytes, place.offset);
+            batch.units[i].built.paths = m_paths;
             if (!reader.readRun(records, place.depth, batch.units[i]))
                 break; // the reader of the rest meets the run that failed
         }
@@ -659,6 +677,7 @@ private:
     const BinaryReader& m_names;
     const char* m_file;
     TypeRegistry& m_registry;
+    std::shared_ptr<files::PathTable> m_paths;
     files::UnitBuilder<BinaryBatch> m_builder;
     files::BatchedUnits<BinaryBatch> m_units;
 };
@@ -790,7 +809,7 @@ bool LoaderBinary::load(Attribute* target)
     std::vector<RunPlace> places;
     if (RunFinder(places).node(nodeRecord, 1) && !places.empty())
     {
-        ParallelRuns runs(places, reader, data, registry);
+        ParallelRuns runs(places, reader, data, registry, tree.built.pathTable());
         const bool going = runs.help([&](std::size_t built) {
             return !m_progress || m_progress(size + std::min(built, size), 2 * size);
         });

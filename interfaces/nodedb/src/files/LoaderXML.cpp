@@ -145,6 +145,7 @@ public:
             return Outcome::GaveUp;
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
+        tree.built.paths = m_paths;
         reader.setUnits(&m_units);
         if (!reader.read(document, tree) || m_units.nextUnit() != nullptr)
             return Outcome::GaveUp; // a unit without its place
@@ -229,6 +230,7 @@ private:
         files::XmlReader reader(nullptr, m_registry, error);
         for (XmlUnit& unit : batch.units)
         {
+            unit.built.paths = m_paths;
             if (!fragment.load_buffer_inplace(batch.window.get() + unit.begin, unit.end - unit.begin,
                                               files::s_xmlParseOptions | pugi::parse_fragment, pugi::encoding_utf8) ||
                 !reader.readUnit(fragment, unit.depth, unit))
@@ -242,6 +244,7 @@ private:
     const Progress& m_progress;
     std::string m_skeleton;
     WindowPool m_windows; // outlives the builder, whose batches hold windows
+    std::shared_ptr<files::PathTable> m_paths = std::make_shared<files::PathTable>();
     files::UnitBuilder<XmlBatch> m_builder;
     files::BatchedUnits<XmlBatch> m_units;
 };

@@ -329,15 +329,10 @@ void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element,
     bool local = element.attribute("local").as_bool();
     if (!local && begin == end)
         return; // null
-    PendingPointer p;
-    p.attribute = &attribute;
-    p.index = index;
-    p.local = local;
-    fromUtf8(begin, static_cast<std::size_t>(end - begin), p.path);
     // The line is counted only if the pointer turns out bad: counting it
     // here would make loading quadratic in the number of pointers.
-    p.offset = static_cast<std::size_t>(element.offset_debug());
-    m_built->pointers.push_back(std::move(p));
+    m_built->pointerRead(attribute, index, local, begin, static_cast<std::size_t>(end - begin),
+                         static_cast<std::size_t>(element.offset_debug()));
 }
 
 bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)

@@ -130,7 +130,9 @@ void measureEditorOpen(const std::filesystem::path& folder, const std::string& f
 int main(int, char** argv)
 {
     return bench::runWithWindows(argv, "document_bench", [] {
-        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "dbui-document-bench";
+        // A folder of this run's own: runs at once must not write over each other's files.
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() / ("dbui-document-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
         const wxString file = wxString((folder / "scene.xml").string());
 

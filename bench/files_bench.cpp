@@ -211,7 +211,9 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--load-in-child") == 0)
         return loadInChild(argv[2], argv[3]);
 
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "nodedb-files-bench";
+    // A folder of this run's own: runs at once must not write over each other's files.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("nodedb-files-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string xmlFile = (folder / "scene.xml").string();
     const std::string binaryFile = (folder / "scene.dbb").string();

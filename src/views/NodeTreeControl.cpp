@@ -181,6 +181,16 @@ wxString NodeTreeControl::itemText(const wxUtils::TreeItem& item, unsigned int c
 
 void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
 {
+    // A file loaded into an empty database: one walk shows it all, where
+    // placing each of its nodes by its neighbours would look every one up.
+    // Smaller additions keep the root item, and with it its selection.
+    constexpr std::size_t s_manyNodes = 1000;
+    const wxUtils::TreeItem* root = GetRoot();
+    if (root && !root->HasChildren() && changes.AddedNodes().size() > s_manyNodes)
+    {
+        rebuild();
+        return;
+    }
     // Before the items: the filter tests those it adds or renames now.
     m_filterHistory->follow(changes);
     // Moves first, so that removals and additions find items where the

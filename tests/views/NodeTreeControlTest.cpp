@@ -381,6 +381,42 @@ TEST(NodeTree, TypingOnAndBackspacingFindWhatTheDatabaseHoldsNowAfterEdits)
     }
 }
 
+// A whole file's worth of nodes arriving in an empty tree, as a load or its
+// redo brings them, with and without a filter held over the empty tree.
+TEST(NodeTree, ThousandsOfNodesAddedToAnEmptyTreeShowAsTheDatabaseHoldsThem)
+{
+    for (const char* filter : {"", "g7"})
+    {
+        db::Database database(L"Loaded");
+        auto tree = makeTree();
+        tree->setDatabase(&database);
+        tree->setFilterText(filter);
+        {
+            db::ChangeBlock block(database, L"Load");
+            for (int group = 0; group < 40; ++group)
+            {
+                db::Node* parent = viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group));
+                for (int child = 0; child < 30; ++child)
+                    viewstest::addNode(parent, L"Light", L"l" + std::to_wstring(child));
+            }
+        }
+        wxtest::pump();
+        for (int round = 0; round < 2; ++round)
+        {
+            EXPECT_TRUE(mirrors(tree, database)) << filter << " round " << round;
+            if (*filter)
+            {
+                EXPECT_TRUE(findsNamesHolding(tree, database, filter)) << round;
+            }
+            ASSERT_TRUE(database.undo());
+            wxtest::pump();
+            EXPECT_TRUE(mirrors(tree, database));
+            ASSERT_TRUE(database.redo());
+            wxtest::pump();
+        }
+    }
+}
+
 // Random edits, blocks of edits, undos and redos; after every step the tree
 // must show exactly the database's nodes, with labels copied or asked for.
 class NodeTreeFollowsEdits : public ::testing::TestWithParam<NodeTreeControl::LabelSource>

@@ -21,6 +21,25 @@ wxUtils::TreeItem* NodeItemMap::getItem(const db::Node* node) const
     return found == m_items.end() ? nullptr : *found;
 }
 
+std::vector<wxUtils::TreeItem*> NodeItemMap::getItems(const std::vector<const db::Node*>& nodes) const
+{
+    settle();
+    std::vector<wxUtils::TreeItem*> items;
+    items.reserve(nodes.size());
+    // As in settle: each look-up is a miss in a table of megabytes, so the
+    // slots of the next nodes are fetched while this one is looked up.
+    constexpr std::size_t lookahead = 16;
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+    {
+        if (i + lookahead < nodes.size())
+            m_items.prefetch(nodes[i + lookahead]);
+        const auto found = m_items.find(nodes[i]);
+        if (found != m_items.end())
+            items.push_back(*found);
+    }
+    return items;
+}
+
 db::Node* NodeItemMap::getNode(const wxUtils::TreeItem* item) const
 {
     // The back-pointer is cleared whenever the map forgets the item.

@@ -33,6 +33,9 @@ class NodeItemMap
 public:
     /// The item showing `node`, or null.
     wxUtils::TreeItem* getItem(const db::Node* node) const;
+    /// The items showing `nodes`, those without one passed over: quicker than
+    /// one look-up after the other.
+    std::vector<wxUtils::TreeItem*> getItems(const std::vector<const db::Node*>& nodes) const;
     /// The node shown by `item`, or null.
     db::Node* getNode(const wxUtils::TreeItem* item) const;
     /// Records a pair; false (and nothing changes) when the node is already known.

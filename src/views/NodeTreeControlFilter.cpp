@@ -3,6 +3,7 @@
 #include <dbui/NodeTreeControl.h>
 
 #include "NodeFilterHistory.h"
+#include "NodeItemMap.h"
 
 #include <db/ChangeSet.h>
 #include <db/Database.h>
@@ -14,6 +15,7 @@
 #include <cwctype>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dbui
 {
@@ -129,6 +131,21 @@ struct TypedTextPass
     NodeFilterHistory::NodeSet* found = nullptr;
 };
 
+/// The nodes one of two sets of found nodes holds and the other does not.
+std::vector<const db::Node*> foundByOneOnly(const NodeFilterHistory::NodeSet& one,
+                                            const NodeFilterHistory::NodeSet& other)
+{
+    std::vector<const db::Node*> nodes;
+    auto addOnlyIn = [&nodes](const NodeFilterHistory::NodeSet& set, const NodeFilterHistory::NodeSet& without) {
+        for (const db::Node* node : set)
+            if (!without.contains(node))
+                nodes.push_back(node);
+    };
+    addOnlyIn(one, other);
+    addOnlyIn(other, one);
+    return nodes;
+}
+
 } // namespace
 
 std::size_t NodeTreeControl::setFilterText(const wxString& text)
@@ -144,10 +161,16 @@ std::size_t NodeTreeControl::setFilterText(const wxString& text)
     {
         const bool nameQuery = isNameQuery(text);
         const std::wstring folded = foldedText(text);
-        m_filterHistory->keepTextsWithin(folded);
         auto pass = std::make_shared<TypedTextPass>();
         if (nameQuery)
             pass->known = m_filterHistory->find(folded);
+        // Going back to a known text from another known one (a backspace)
+        // touches only the items of the nodes one of the two found and the
+        // other did not. (Typing on reads the shown items in the tree's order
+        // instead: their nodes come in the order they lie in memory, quicker
+        // than looking up the item of each node.)
+        const NodeFilterHistory::NodeSet* shown =
+            pass->known && IsFiltered() && isNameQuery(previous) ? m_filterHistory->find(foldedText(previous)) : nullptr;
         // A name that holds the new text holds the old one it contains: typing
         // on needs to read only the nodes found so far, while the items tell
         // what the old text found (their verdicts change after the new test).
@@ -155,7 +178,7 @@ std::size_t NodeTreeControl::setFilterText(const wxString& text)
                           text.Lower().Contains(previous.Lower());
         if (nameQuery && !pass->known)
             pass->found = &m_filterHistory->record(folded);
-        SetFilter([this, pass, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
+        auto test = [this, pass, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
             const db::Node* node = m_database ? getNodeOfItem(&item) : nullptr;
             if (!node)
                 return false;
@@ -167,9 +190,15 @@ std::size_t NodeTreeControl::setFilterText(const wxString& text)
             if (matches && pass->found)
                 pass->found->insert(node);
             return matches;
-        }, pass->narrowing ? WithinMatches : AnyItem);
+        };
+        if (shown)
+            SetFilter(std::move(test), m_nodeItemMap->getItems(foundByOneOnly(*pass->known, *shown)));
+        else
+            SetFilter(std::move(test), pass->narrowing ? WithinMatches : AnyItem);
         // Later tests (nodes added or renamed) read the node itself; the history follows them on its own.
         *pass = TypedTextPass{};
+        // Only now: the shown text's set served the pass.
+        m_filterHistory->keepTextsWithin(folded);
     }
     // A new text is news even when the count stays.
     m_filterMatchesSent = GetFilterMatchCount() + 1;

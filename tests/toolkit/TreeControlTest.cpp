@@ -563,6 +563,27 @@ TEST(TreeControl, FilterShowsMatchesWithTheirParentsFollowsEditsAndClearingBring
     EXPECT_EQ(tree->GetFilterMatchCount(), 0u);
 }
 
+TEST(TreeControl, FilterChangedOnKnownItemsShowsTheirMatchesAndLeavesTheRestAsItWas)
+{
+    TreeControl* tree = makeTree(nullptr);
+    const SmallTree t = fill(tree);
+    tree->SetFilter(labelHolds("b1"));
+    t.b->Collapse();
+    tree->Select(t.b, true);
+
+    // a1 starts matching: it shows with its parent opened; b stays closed.
+    EXPECT_EQ(tree->SetFilter(labelHolds("1"), {t.a1}), 2u);
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "a1", "b"}));
+    EXPECT_EQ(tree->FindFilterMatch(t.a1, TreeControl::Forward), t.b1);
+
+    // And stops again: a, with nothing to show, goes; the selection stays.
+    EXPECT_EQ(tree->SetFilter(labelHolds("b1"), {t.a1, t.a2}), 1u);
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "b"}));
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"b"}));
+    tree->ClearFilter();
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "a1", "a2", "a3", "b", "b1", "c"}));
+}
+
 namespace
 {
 

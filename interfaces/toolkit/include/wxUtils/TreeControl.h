@@ -129,6 +129,12 @@ public:
     /// (wxUTILS_EVT_TREE_SEL_CHANGED tells of it). Returns the number of matches.
     /// With WithinMatches, the subtrees the filter set now hides are not read.
     std::size_t SetFilter(std::function<bool(const TreeItem&)> matches, FilterScope scope = AnyItem);
+    /// Replaces the filter set with one whose verdicts differ only on items
+    /// of `changed`, as the caller knows: only those are tested, and their
+    /// ancestors follow: those of new matches expand, what the user closed
+    /// stays closed otherwise. Without a filter set, as SetFilter. Returns
+    /// the number of matches.
+    std::size_t SetFilter(std::function<bool(const TreeItem&)> matches, const std::vector<TreeItem*>& changed);
     /// Shows every item again, expanded as before the filter was set; the
     /// selection stays, and the focused item is scrolled into view.
     void ClearFilter();
@@ -238,6 +244,8 @@ private:
     /// Tests `top` and its descendants and sets their weights, the ones
     /// above `top` left alone; true when an item became a match.
     bool filterSubtree(TreeItem* top, FilterPass pass);
+    /// What every new filter ends with: the selection and the scrolled-to row follow the new rows.
+    std::size_t showFilterResult(std::size_t selectedBefore);
     /// Expands the ancestors of `item`, so that it shows.
     void revealAncestors(TreeItem* item);
     /// `top` and its descendants, each after its parent; for a Narrowing

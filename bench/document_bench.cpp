@@ -2,7 +2,8 @@
 //   editor_open_300k_vs_load  the time from starting `dbui-editor --quit-when-ready`
 //                             on the scene's file to its window being ready
 //                             (painted, tree bound, status bar filled) / loading
-//                             the same file into a database alone
+//                             the same file into a database alone, also in a
+//                             fresh process
 //   autosave_pause_300k_ms    the longest single turn of the event loop (one event
 //                             or one idle round) during three autosaves, in ms
 // and, as comments, the absolute times and what a plain save takes on the spot.
@@ -25,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -56,8 +58,15 @@ double longestTurnUntil(Done done)
     return longest;
 }
 
-/// Milliseconds from starting the editor on `file` to its saying that its window is ready.
-double editorReadyMs(const std::string& file, const std::filesystem::path& home)
+/// What a child program printed, and when it first printed `word` (ms from its start).
+struct ChildOutput
+{
+    std::string said;
+    double saidWordAtMs = -1;
+};
+
+/// Runs `arguments` to its end with a home of its own, reading what it prints.
+ChildOutput runChild(const std::vector<std::string>& arguments, const std::filesystem::path& home, const char* word)
 {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
@@ -73,32 +82,49 @@ double editorReadyMs(const std::string& file, const std::filesystem::path& home)
         if (std::string(*variable).rfind("HOME=", 0) != 0 && std::string(*variable).rfind("XDG_", 0) != 0)
             environment.push_back(*variable);
     environment.push_back(nullptr);
-    const char* arguments[] = {DBUI_EDITOR_PROGRAM, "--quit-when-ready", file.c_str(), nullptr};
+    std::vector<char*> argumentList;
+    for (const std::string& argument : arguments)
+        argumentList.push_back(const_cast<char*>(argument.c_str()));
+    argumentList.push_back(nullptr);
     pid_t child = 0;
     const auto start = std::chrono::steady_clock::now();
-    if (posix_spawn(&child, DBUI_EDITOR_PROGRAM, &actions, nullptr, const_cast<char**>(arguments),
-                    environment.data()) != 0)
+    if (posix_spawn(&child, argumentList[0], &actions, nullptr, argumentList.data(), environment.data()) != 0)
         std::abort();
     ::close(pipeEnds[1]);
-    std::string said;
+    ChildOutput output;
     char buffer[256];
-    double readyMs = -1;
     for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
     {
-        said.append(buffer, static_cast<std::size_t>(n));
-        if (readyMs < 0 && said.find("ready") != std::string::npos)
-            readyMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        output.said.append(buffer, static_cast<std::size_t>(n));
+        if (output.saidWordAtMs < 0 && output.said.find(word) != std::string::npos)
+            output.saidWordAtMs =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     }
     ::close(pipeEnds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
     posix_spawn_file_actions_destroy(&actions);
-    if (readyMs < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (output.saidWordAtMs < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     {
-        std::fprintf(stderr, "document_bench: the editor did not get ready on %s\n", file.c_str());
+        std::fprintf(stderr, "document_bench: %s did not say \"%s\"\n", arguments[0].c_str(), word);
         std::abort();
     }
-    return readyMs;
+    return output;
+}
+
+/// In a child: loads `file` into a database, prints "loaded MS" and leaves
+/// without tearing the database down, as the editor is timed to being ready.
+int loadInChild(const std::string& file)
+{
+    auto* database = new db::Database(L"Database");
+    const double ms = bench::millisecondsOf([&] {
+        db::FileInputStream stream(file);
+        if (!db::LoaderXML(stream).load(*database))
+            std::abort();
+    });
+    std::printf("loaded %.3f\n", ms);
+    std::fflush(stdout);
+    std::_Exit(0);
 }
 
 void measureEditorOpen(const std::filesystem::path& folder, const std::string& file)
@@ -109,26 +135,24 @@ void measureEditorOpen(const std::filesystem::path& folder, const std::string& f
     double load = 1e300;
     for (int i = 0; i < 3; ++i)
     {
-        {
-            // The editor is timed to its window being ready, not to its exit:
-            // the database's teardown is left out of the load's time too.
-            db::Database database(L"Database");
-            load = std::min(load, bench::millisecondsOf([&] {
-                db::FileInputStream stream(file);
-                if (!db::LoaderXML(stream).load(database))
-                    std::abort();
-            }));
-        }
-        editor = std::min(editor, editorReadyMs(file, home));
+        // Both in a fresh process: a process that loaded before finds its
+        // memory already mapped, which the editor, just started, does not.
+        const ChildOutput loaded = runChild({"/proc/self/exe", "--load-in-child", file}, home, "loaded");
+        load = std::min(load, std::stod(loaded.said.substr(loaded.said.find("loaded") + 6)));
+        editor =
+            std::min(editor, runChild({DBUI_EDITOR_PROGRAM, "--quit-when-ready", file}, home, "ready").saidWordAtMs);
     }
-    std::printf("# the editor is ready after %.1f ms; the load alone takes %.1f ms\n", editor, load);
+    std::printf("# the editor is ready after %.1f ms; the load alone, in a fresh process, takes %.1f ms\n", editor,
+                load);
     bench::figure("editor_open_300k_vs_load", editor / load);
 }
 
 } // namespace
 
-int main(int, char** argv)
+int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--load-in-child") == 0)
+        return loadInChild(argv[2]);
     return bench::runWithWindows(argv, "document_bench", [] {
         // A folder of this run's own: runs at once must not write over each other's files.
         const std::filesystem::path folder =

@@ -69,9 +69,16 @@ bool EditorApp::Initialize(int& argc, wxChar** argv)
 {
     // Nothing here draws with OpenGL, yet GTK would load and set up the GL
     // driver while it starts, which takes longer than the rest of its start
-    // together. A user's own GDK_GL setting stays as it is.
-    ::setenv("GDK_GL", "disable", 0);
-    return wxApp::Initialize(argc, argv);
+    // together. A user's own GDK_GL setting stays as it is, and programs
+    // started from here (a browser, say) do not inherit ours: GTK reads the
+    // setting once, as it starts.
+    const bool ours = !std::getenv("GDK_GL");
+    if (ours)
+        ::setenv("GDK_GL", "disable", 0);
+    const bool initialized = wxApp::Initialize(argc, argv);
+    if (ours)
+        ::unsetenv("GDK_GL");
+    return initialized;
 }
 
 void EditorApp::OnInitCmdLine(wxCmdLineParser& parser)

@@ -854,8 +854,6 @@ bool SaverXML::save(const Attribute* root)
             helpers.give(std::move(helper));
         },
         files::loadWorkerCount());
-    // Helpers stay a few pieces ahead of the file, so that what waits in memory stays small.
-    written.limitAhead(4 * (files::loadWorkerCount() + 1));
     std::vector<files::SavePiece> pieces;
     if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
         pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes, [&](const files::SavePiece& piece) {
@@ -863,6 +861,10 @@ bool SaverXML::save(const Attribute* root)
             unit->piece = piece;
             written.add(std::move(unit));
         });
+    // Once planned, helpers stay a few pieces ahead of the file, so that what
+    // waits in memory stays small; while this thread plans, the file waits
+    // for it, and the helpers write what it has planned.
+    written.limitAhead(4 * (files::loadWorkerCount() + 1));
     writer.setPieces(&pieces, &written, &buffers);
     if (!writer.writeDocument(mutableRoot, m_error))
         return false;

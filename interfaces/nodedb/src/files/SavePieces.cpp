@@ -11,7 +11,10 @@ namespace {
 class Planner
 {
 public:
-    Planner(std::size_t pieceNodes, std::vector<SavePiece>& pieces) : m_pieceNodes(pieceNodes), m_pieces(pieces) {}
+    Planner(std::size_t pieceNodes, std::vector<SavePiece>& pieces, const std::function<void(const SavePiece&)>& found)
+        : m_pieceNodes(pieceNodes), m_pieces(pieces), m_found(found)
+    {
+    }
 
     /// The nodes below `composite`, whose members are written at `depth`.
     std::size_t members(const CompositeAttribute& composite, int depth)
@@ -42,6 +45,13 @@ public:
         return nodes;
     }
 
+    /// Hands over the runs planned so far that were not handed over yet.
+    void handOver()
+    {
+        for (; m_handedOver < m_pieces.size(); ++m_handedOver)
+            m_found(m_pieces[m_handedOver]);
+    }
+
 private:
     std::size_t container(const CompositeAttribute& container, int depth)
     {
@@ -59,7 +69,9 @@ private:
             nodes += below;
             if (below > m_pieceNodes)
             {
+                // Every node above is bigger still: no run planned so far can be dropped any more.
                 open = false;
+                handOver();
                 continue;
             }
             m_pieces.resize(before);
@@ -69,20 +81,27 @@ private:
             m_pieces.back().count = i - m_pieces.back().first + 1;
             m_pieces.back().nodes += below;
             open = m_pieces.back().nodes < m_pieceNodes;
+            if (!open)
+                handOver(); // as above: the node that holds the container is too big to be dropped
         }
         return nodes;
     }
 
     std::size_t m_pieceNodes;
     std::vector<SavePiece>& m_pieces;
+    const std::function<void(const SavePiece&)>& m_found;
+    std::size_t m_handedOver = 0;
 };
 
 } // namespace
 
-std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes)
+std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes,
+                                      const std::function<void(const SavePiece&)>& found)
 {
     std::vector<SavePiece> pieces;
-    Planner(pieceNodes, pieces).members(root, rootDepth + 1);
+    Planner planner(pieceNodes, pieces, found);
+    planner.members(root, rootDepth + 1);
+    planner.handOver();
     return pieces;
 }
 

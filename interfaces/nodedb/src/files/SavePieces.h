@@ -5,6 +5,7 @@
 // writes the rest and, at each piece's place, what the helper wrote.
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace db {
@@ -26,6 +27,9 @@ struct SavePiece
 /// Runs of about `pieceNodes` nodes below `root`, in file order, where a
 /// writer that writes `root` at `rootDepth` puts a node's members one deeper
 /// than the node, and the elements of attribute arrays one deeper again.
-std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes);
+/// Each run goes to `found` as soon as it can no longer change, so that
+/// helpers start on the first runs while the rest of the tree is planned.
+std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes,
+                                      const std::function<void(const SavePiece&)>& found);
 
 } // namespace db::files

@@ -104,7 +104,7 @@ private:
 /// What a helper thread wrote of one piece.
 struct WrittenPiece
 {
-    const files::SavePiece* piece = nullptr;
+    files::SavePiece piece;
     OutputBuffer text;
     std::string error;
 };
@@ -189,7 +189,7 @@ public:
     {
         m_out = buffers.take();
         m_error.clear(); // a writer is kept for the next pieces
-        const files::SavePiece& piece = *into.piece;
+        const files::SavePiece& piece = into.piece;
         for (unsigned int i = piece.first; i < piece.first + piece.count; ++i)
             if (!writeAttribute(*piece.container->getAttribute(i), piece.depth))
                 break;
@@ -251,7 +251,7 @@ private:
         }
         written.text.clear();
         m_buffers->give(std::move(written.text));
-        if (!m_progress.nodes(written.piece->nodes))
+        if (!m_progress.nodes(written.piece.nodes))
         {
             m_error = "cancelled";
             return false;
@@ -840,9 +840,7 @@ bool SaverXML::save(const Attribute* root)
     // Big saves: helpers write runs of nodes while this thread writes the
     // rest, each piece into the file in its turn. The database is read from
     // several threads: nobody else may use it meanwhile (see s_oneThread).
-    std::vector<files::SavePiece> pieces;
-    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
-        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes);
+    // Helpers start on the first pieces while the later ones are planned.
     BufferPool buffers;
     Pool<std::unique_ptr<XmlWriter>> helpers;
     const Progress noProgress;
@@ -856,14 +854,17 @@ bool SaverXML::save(const Attribute* root)
             helpers.give(std::move(helper));
         },
         files::loadWorkerCount());
-    // Helpers stay a few pieces ahead of the file, so that what waits in memory stays small.
+    std::vector<files::SavePiece> pieces;
+    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
+        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes, [&](const files::SavePiece& piece) {
+            auto unit = std::make_unique<WrittenPiece>();
+            unit->piece = piece;
+            written.add(std::move(unit));
+        });
+    // Once planned, helpers stay a few pieces ahead of the file, so that what
+    // waits in memory stays small; while this thread plans, the file waits
+    // for it, and the helpers write what it has planned.
     written.limitAhead(4 * (files::loadWorkerCount() + 1));
-    for (const files::SavePiece& piece : pieces)
-    {
-        auto unit = std::make_unique<WrittenPiece>();
-        unit->piece = &piece;
-        written.add(std::move(unit));
-    }
     writer.setPieces(&pieces, &written, &buffers);
     if (!writer.writeDocument(mutableRoot, m_error))
         return false;

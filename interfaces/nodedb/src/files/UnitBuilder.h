@@ -41,7 +41,14 @@ public:
     UnitBuilder& operator=(const UnitBuilder&) = delete;
 
     /// Units are started no further than `units` ahead of the one taken last (0: no limit).
-    void limitAhead(std::size_t units) { m_limitAhead = units; }
+    void limitAhead(std::size_t units)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_limitAhead = units;
+        }
+        m_changed.notify_all();
+    }
 
     void add(std::unique_ptr<Unit> unit)
     {

@@ -6,6 +6,9 @@
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
+#include <wx/time.h>
+#include <wx/utils.h>
+#include <wx/window.h>
 
 #include <cstdio>
 #include <functional>
@@ -23,6 +26,21 @@ inline void pump()
             wxTheApp->Dispatch();
         wxTheApp->ProcessIdle();
     }
+}
+
+/// Pumps until `window` is on the screen and has been drawn there once: a
+/// repaint timed before that would cost nothing and flatter whoever does it.
+inline void showOnScreen(wxWindow* window)
+{
+    const wxLongLong until = wxGetLocalTimeMillis() + 2000;
+    while (!window->IsShownOnScreen() && wxGetLocalTimeMillis() < until)
+    {
+        pump();
+        wxMilliSleep(1);
+    }
+    window->Refresh();
+    window->Update();
+    pump();
 }
 
 /// Starts wxWidgets, runs `body` inside an active event loop (Pending and

@@ -140,7 +140,7 @@ double stepsThroughWidget()
     Scene scene(s_attributeCount);
     dbui::FloatWidget* widget = makeFloatWidget();
     widget->setAttributes(scene.floats);
-    pump();
+    bench::showOnScreen(widget);
     wxWindow* button = widget->getSpinButton();
     spin(button, wxUTILS_EVT_SPIN_BEGIN_DRAG);
     const auto start = Clock::now();
@@ -161,7 +161,7 @@ double stepsWithoutWidget(bool shown)
     auto* text = new wxTextCtrl(s_frame, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(80, -1),
                                 wxTE_PROCESS_ENTER);
     auto* button = new wxSpinButton(s_frame, wxID_ANY, wxPoint(80, 0));
-    pump();
+    bench::showOnScreen(text);
     scene.database.beginChangeBlock(db::ChangeMode::Transient);
     const auto start = Clock::now();
     for (int i = 0; i < s_steps; ++i)

@@ -14,6 +14,7 @@
 
 #include "../AttributeTypes.h"
 #include "Editor.h"
+#include "OpenTable.h"
 #include "UnitBuilder.h"
 #include "Utf8.h"
 
@@ -122,19 +123,9 @@ std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstr
 {
     const auto id = static_cast<std::uint32_t>(m_texts.size());
     if (2 * (id + 1) > m_slots.size())
-    {
-        std::vector<Slot> old(2 * m_slots.size());
-        old.swap(m_slots);
-        const std::size_t mask = m_slots.size() - 1;
-        for (const Slot& slot : old)
-            if (slot.id != 0)
-            {
-                std::size_t i = slot.hash & mask;
-                while (m_slots[i].id != 0)
-                    i = (i + 1) & mask;
-                m_slots[i] = slot;
-            }
-    }
+        m_slots = regrown(
+            m_slots, 2 * m_slots.size(), [](const Slot& slot) { return slot.id != 0; },
+            [](const Slot& slot) { return slot.hash; });
     find(spelt, hash) = Slot{hash, m_spellings.size(), static_cast<std::uint32_t>(spelt.size()), id + 1};
     m_spellings.append(spelt);
     m_texts.push_back(std::move(text));

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "OpenTable.h"
+
 namespace db {
 class Attribute;
 class CompositeAttribute;
@@ -22,32 +24,6 @@ class Node;
 } // namespace db
 
 namespace db::files {
-
-/// Hashes an address, for open-addressed tables keyed by objects.
-inline std::size_t hashOfAddress(const void* key)
-{
-    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ull);
-}
-
-/// The used slots of an open-addressed table (linear probing, a power of two
-/// in size) in a new table of `size` slots; `keyOf` gives a slot's key, null
-/// for a free slot.
-template <typename Slot, typename KeyOf>
-std::vector<Slot> regrown(const std::vector<Slot>& slots, std::size_t size, KeyOf keyOf)
-{
-    std::vector<Slot> grown(size);
-    const std::size_t mask = size - 1;
-    for (const Slot& slot : slots)
-    {
-        if (!keyOf(slot))
-            continue;
-        std::size_t index = hashOfAddress(keyOf(slot)) & mask;
-        while (keyOf(grown[index]))
-            index = (index + 1) & mask;
-        grown[index] = slot;
-    }
-    return grown;
-}
 
 class SavePaths
 {

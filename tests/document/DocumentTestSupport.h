@@ -148,6 +148,7 @@ public:
 protected:
     int OnInvoked(wxFileDialog* dialog) const override
     {
+        wxtest::fileChooserAnswered();
         EXPECT_EQ(dialog->GetMessage(), m_message);
         EXPECT_FALSE(dialog->HasFlag(wxFD_OVERWRITE_PROMPT)) << "the document asks the overwrite question itself";
         if (!m_wildcard.empty())

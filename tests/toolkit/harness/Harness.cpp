@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace wxtest
 {
@@ -181,6 +182,24 @@ void pump()
         wxTheApp->ProcessPendingEvents();
         wxTheApp->ProcessIdle();
     }
+}
+
+namespace
+{
+/// Until when the file chooser's late reports on its list views are let pass.
+std::chrono::steady_clock::time_point s_fileChooserSettles;
+} // namespace
+
+void fileChooserAnswered()
+{
+    s_fileChooserSettles = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+}
+
+bool isFileChooserTeardownReport(const char* message)
+{
+    // Only the chooser's list views: nothing of ours is a GtkTreeView.
+    return std::chrono::steady_clock::now() < s_fileChooserSettles && message &&
+           std::strstr(message, "GTK_IS_TREE_VIEW") != nullptr;
 }
 
 bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)

@@ -193,6 +193,12 @@ W* show(W* content)
     return content;
 }
 
+/// To be called by whatever answers a native file dialog in a test. GTK's
+/// chooser loads its folder in the background and, closed before that is
+/// done, may report on its own list views that are gone: for a while after a
+/// chooser was answered, such reports are printed instead of failing the test.
+void fileChooserAnswered();
+
 /// Answers a file dialog with a path. The GTK file chooser takes a path in
 /// only after its folder has loaded, so this waits for the path to read back.
 class ExpectFile : public wxExpectModalBase<wxFileDialog, ExpectFile>
@@ -206,6 +212,7 @@ public:
 protected:
     int OnInvoked(wxFileDialog* dialog) const override
     {
+        fileChooserAnswered();
         dialog->SetPath(m_path);
         EXPECT_TRUE(pumpUntil([&] { return dialog->GetPath() == m_path; }))
             << "file dialog gives " << dialog->GetPath() << " for " << m_path;

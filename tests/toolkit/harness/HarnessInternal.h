@@ -22,5 +22,8 @@ protected:
 void onAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg);
 void createTestFrame(const std::string& testName);
 void destroyTestFrame();
+/// Whether a GTK report of `message` is the file chooser's late work on its
+/// own views just after a test answered it (see fileChooserAnswered).
+bool isFileChooserTeardownReport(const char* message);
 
 } // namespace wxtest

@@ -14,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 using namespace filestest;
 
@@ -76,6 +77,11 @@ TEST(NumberText, HandWrittenNumbersReadAsWrittenAndJunkIsRefused)
         {"nan(0x0)", {}, false},
         {"nan(12)", {}, false},
         {"1 two", {}, false},
+        // Digit runs read eight at a time: any byte that is no digit ends one.
+        {"0.123456789012345 -12.25000000 7.00000001", {0.123456789012345, -12.25, 7.00000001}, true},
+        {"0.12345678:5", {}, false},
+        {"0.1234567/", {}, false},
+        {"2.5000000\xC3\xA9", {}, false},
     };
     for (const Case& c : cases)
     {
@@ -123,6 +129,47 @@ TEST(NumberText, FloatsRoundOnceFromTheirTextEvenHalfWayBetweenTwoFloats)
         auto* values = static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
         ASSERT_EQ(values->getSize(), 1u);
         EXPECT_EQ(std::memcmp(&values->getValues()[0], &expected, sizeof expected), 0) << values->getValues()[0];
+    }
+}
+
+TEST(NumberText, FloatListsReadBackToTheSameBitsWhereverEachNumberEnds)
+{
+    // Shortest texts of floats of every size, each list ending with numbers
+    // close to the end of the text, spaced the ways a hand-edited file may be.
+    std::mt19937 random(15);
+    std::uniform_real_distribution<float> sceneSized(-100.0f, 100.0f);
+    std::vector<float> floats = {0.0f, -0.0f, 1.0f, 16777216.0f, 16777217.0f, 0.1f, 1e-7f, 123456.79f, 1.17549435e-38f};
+    while (floats.size() < 4000)
+    {
+        const std::uint32_t bits = random();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (floats.size() % 4 != 0)
+            floats.push_back(sceneSized(random));
+        else if (std::isfinite(value))
+            floats.push_back(value);
+    }
+    for (const char* gap : {" ", "\n\t  "})
+    {
+        SCOPED_TRACE(testing::Message() << "gap of " << std::strlen(gap));
+        std::string text;
+        for (float value : floats)
+        {
+            char buffer[32];
+            text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+            text += gap;
+        }
+        db::Database database;
+        ASSERT_EQ(loadBytes(database,
+                            subtree("<node type=\"Script\" name=\"s\"><floatArray name=\"v\" dynamic=\"1\">" + text +
+                                    "</floatArray></node>"),
+                            Format::Xml),
+                  "");
+        auto* values = static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
+        ASSERT_EQ(values->getSize(), floats.size());
+        for (std::size_t i = 0; i < floats.size(); ++i)
+            ASSERT_EQ(std::memcmp(&values->getValues()[i], &floats[i], sizeof(float)), 0)
+                << floats[i] << " read as " << values->getValues()[i];
     }
 }
 

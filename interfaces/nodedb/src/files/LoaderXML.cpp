@@ -65,16 +65,17 @@ public:
         return std::shared_ptr<char[]>(window.bytes.release(), [this, capacity](char* bytes) {
             std::unique_ptr<char[]> owned(bytes);
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
+            if (!m_closed && m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
                 m_free.push_back(Window{std::move(owned), capacity});
         });
     }
 
-    /// Gives the kept windows back to the system.
-    void clear()
+    /// Gives the kept windows back to the system, and those let go later too.
+    void close()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_free.clear();
+        m_closed = true;
     }
 
 private:
@@ -88,6 +89,7 @@ private:
     };
     std::mutex m_mutex;
     std::vector<Window> m_free;
+    bool m_closed = false;
 };
 
 /// A unit's place in the window it was read into, and what it became.
@@ -134,11 +136,10 @@ public:
         const Outcome outcome = split();
         if (outcome != Outcome::Read)
             return outcome;
-        // The last units, then the skeleton, which takes them in order.
-        while (m_builder.buildOne())
-        {
-        }
-        m_windows.clear();
+        // The skeleton takes the units in order, the loading thread building
+        // those still waiting meanwhile: the workers go on with the last
+        // units while the first are put in place.
+        m_windows.close();
         pugi::xml_document document;
         if (!document.load_buffer_inplace(m_skeleton.data(), m_skeleton.size(), files::s_xmlParseOptions,
                                           pugi::encoding_utf8))

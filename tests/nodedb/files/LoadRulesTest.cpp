@@ -3,6 +3,7 @@
 #include <db/DoubleArrayAttribute.h>
 #include <db/FloatArrayAttribute.h>
 #include <db/FloatAttribute.h>
+#include <db/IntArrayAttribute.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
 #include <db/PointerAttribute.h>
@@ -129,6 +130,45 @@ TEST(NumberText, FloatsRoundOnceFromTheirTextEvenHalfWayBetweenTwoFloats)
         auto* values = static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
         ASSERT_EQ(values->getSize(), 1u);
         EXPECT_EQ(std::memcmp(&values->getValues()[0], &expected, sizeof expected), 0) << values->getValues()[0];
+    }
+}
+
+TEST(NumberText, IntListsTakeEveryThirtyTwoBitValueAndRefuseTheRest)
+{
+    struct Case
+    {
+        const char* text;
+        std::vector<int> values; ///< empty with `ok` false: refused
+        bool ok;
+    };
+    const Case cases[] = {
+        {"0 -0 7\n\t-12 2147483647 -2147483648", {0, 0, 7, -12, 2147483647, -2147483647 - 1}, true},
+        {"000000000000042 -0000000000001", {42, -1}, true},
+        {"2147483648", {}, false},
+        {"-2147483649", {}, false},
+        {"99999999999", {}, false},
+        {"1-2", {}, false},
+        {"-", {}, false},
+        {"+3", {}, false},
+        {"4.0", {}, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        db::Database database;
+        const std::string error = loadBytes(
+            database,
+            subtree(std::string("<node type=\"Script\" name=\"s\"><intArray name=\"v\" dynamic=\"1\">") + c.text +
+                    "</intArray></node>"),
+            Format::Xml);
+        if (!c.ok)
+        {
+            EXPECT_NE(error.find("bad int value"), std::string::npos) << error;
+            continue;
+        }
+        ASSERT_EQ(error, "");
+        auto* values = static_cast<db::IntArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
+        EXPECT_EQ(values->getValues(), c.values);
     }
 }
 

@@ -414,11 +414,27 @@ bool parseDouble(const char*& begin, const char* end, double& value)
 
 bool parseInt(const char*& begin, const char* end, std::int32_t& value)
 {
+    // Index lists are long runs of short numbers: those are read here, the
+    // rest (no digits, or more than fit) by the general conversion.
     const char* p = begin;
-    auto result = std::from_chars(p, end, value);
-    if (result.ec != std::errc())
-        return false;
-    p = result.ptr;
+    const bool negative = p < end && *p == '-';
+    const char* digitsStart = p + (negative ? 1 : 0);
+    std::uint64_t digits = 0;
+    p = readDigits(digitsStart, end, digits);
+    const std::ptrdiff_t count = p - digitsStart;
+    if (count > 0 && count <= 10)
+    {
+        if (digits > (negative ? 2147483648ull : 2147483647ull))
+            return false;
+        value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(digits) : static_cast<std::int64_t>(digits));
+    }
+    else
+    {
+        auto result = std::from_chars(begin, end, value);
+        if (result.ec != std::errc())
+            return false;
+        p = result.ptr;
+    }
     if (p < end && !isSpace(*p))
         return false;
     begin = p;

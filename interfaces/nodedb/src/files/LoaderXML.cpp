@@ -233,7 +233,7 @@ private:
         {
             unit.built.paths = m_paths;
             if (!fragment.load_buffer_inplace(batch.window.get() + unit.begin, unit.end - unit.begin,
-                                              files::s_xmlParseOptions | pugi::parse_fragment, pugi::encoding_utf8) ||
+                                              files::s_unitParseOptions, pugi::encoding_utf8) ||
                 !reader.readUnit(fragment, unit.depth, unit))
                 break; // the skeleton meets the unit that failed and gives up
         }

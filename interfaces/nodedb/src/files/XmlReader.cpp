@@ -112,6 +112,8 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
 template <class F>
 bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 {
+    if (*parent.value())
+        return fail(parent, "unexpected text"); // kept in the element itself, see s_unitParseOptions
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
     {
         const pugi::xml_node_type type = child.type();
@@ -288,12 +290,14 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
 /// The text of an element that holds only text ("" when empty).
 bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& end)
 {
-    begin = end = "";
+    // Units keep the text in its element (s_unitParseOptions); any text after that is a child.
+    begin = element.value();
+    end = begin + std::strlen(begin);
     pugi::xml_node child = element.first_child();
     if (!child)
         return true;
     // Nearly always one piece of text: each call into the parser's library counts at this rate.
-    if (child.type() == pugi::node_pcdata && !child.next_sibling())
+    if (!*begin && child.type() == pugi::node_pcdata && !child.next_sibling())
     {
         begin = child.value();
         end = begin + std::strlen(begin);

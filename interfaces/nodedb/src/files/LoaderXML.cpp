@@ -27,6 +27,8 @@ using files::DetachedTree;
 constexpr std::size_t s_windowSize = std::size_t(8) << 20;
 /// How much of it is read at a time.
 constexpr std::size_t s_readPiece = std::size_t(1) << 20;
+/// The first window is short: the other threads get units to build sooner.
+constexpr std::size_t s_firstWindowSize = s_readPiece;
 /// Units close at this size: small enough to spread over the threads and to
 /// keep little text in memory, big enough to cost little each.
 constexpr std::size_t s_unitSize = std::size_t(256) << 10;
@@ -161,6 +163,7 @@ private:
         std::size_t length = 0;
         std::size_t read = 0;
         std::vector<files::XmlSplitter::Unit> units;
+        std::size_t fill = s_firstWindowSize;
         for (;;)
         {
             // Each window starts with what the last one left unsettled.
@@ -172,7 +175,7 @@ private:
             splitter.rebase();
             // Read in pieces, so that progress is told often even from a slow disk.
             std::size_t got = 0;
-            while (got < s_windowSize)
+            while (got < fill)
             {
                 const std::size_t piece = m_stream.readSome(next.get() + carried + got, s_readPiece);
                 if (!m_stream.isOpen())
@@ -186,7 +189,8 @@ private:
             }
             window = std::move(next);
             length = carried + got;
-            const bool last = got < s_windowSize;
+            const bool last = got < fill;
+            fill = s_windowSize;
 
             units.clear();
             const auto state = splitter.scan(window.get(), length, last, units, m_skeleton);

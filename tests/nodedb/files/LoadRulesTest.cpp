@@ -3,6 +3,7 @@
 #include <db/DoubleArrayAttribute.h>
 #include <db/FloatArrayAttribute.h>
 #include <db/FloatAttribute.h>
+#include <db/IntArrayAttribute.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
 #include <db/PointerAttribute.h>
@@ -14,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 using namespace filestest;
 
@@ -24,16 +26,44 @@ std::string subtree(const std::string& body)
     return "<nodedb version=\"1\" kind=\"subtree\">" + body + "</nodedb>";
 }
 
-/// A Script node with one dynamic double array holding `text`.
-std::string doublesDocument(const std::string& text)
+/// A Script node with one dynamic array `v` of that element ("doubleArray") holding `text`.
+std::string arrayDocument(const char* element, const std::string& text)
 {
-    return subtree("<node type=\"Script\" name=\"s\"><doubleArray name=\"v\" dynamic=\"1\">" + text
-                   + "</doubleArray></node>");
+    return subtree(std::string("<node type=\"Script\" name=\"s\"><") + element + " name=\"v\" dynamic=\"1\">" + text +
+                   "</" + element + "></node>");
 }
 
 db::Node* lastTopNode(db::Database& database)
 {
     return database.getRootContainer().getNode(database.getRootContainer().getNodeCount() - 1);
+}
+
+/// A hand-written list and what it reads as; `ok` false: refused.
+template <class T>
+struct ListCase
+{
+    const char* text;
+    std::vector<T> values;
+    bool ok;
+};
+
+/// Loads each list into a dynamic array of that element; refusals name the value type.
+template <class Array, class T>
+void expectListsRead(const char* element, const char* type, const std::vector<ListCase<T>>& cases)
+{
+    for (const ListCase<T>& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        db::Database database;
+        const std::string error = loadBytes(database, arrayDocument(element, c.text), Format::Xml);
+        if (!c.ok)
+        {
+            EXPECT_NE(error.find(std::string("bad ") + type + " value"), std::string::npos) << error;
+            continue;
+        }
+        ASSERT_EQ(error, "");
+        EXPECT_EQ(static_cast<Array*>(lastTopNode(database)->findAttribute(L"v"))->getValues(), c.values);
+    }
 }
 
 class FixedResolver : public db::ReferenceResolver
@@ -55,45 +85,32 @@ private:
 
 TEST(NumberText, HandWrittenNumbersReadAsWrittenAndJunkIsRefused)
 {
-    struct Case
-    {
-        const char* text;
-        std::vector<double> values; ///< empty with `ok` false: refused
-        bool ok;
-    };
     const double inf = std::numeric_limits<double>::infinity();
-    const Case cases[] = {
-        {"1 2.5 -3e2", {1, 2.5, -300}, true},
-        {"  \n\t0.1  ", {0.1}, true},
-        {"", {}, true},
-        {"inf -inf", {inf, -inf}, true},
-        {"1e308 4.9e-324", {1e308, 4.9e-324}, true},
-        {"1e400", {}, false},
-        {"0x10", {}, false},
-        {"1,5", {}, false},
-        {"+1", {}, false},
-        {"--1", {}, false},
-        {"nan(0x0)", {}, false},
-        {"nan(12)", {}, false},
-        {"1 two", {}, false},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.text);
-        db::Database database;
-        std::string error = loadBytes(database, doublesDocument(c.text), Format::Xml);
-        if (!c.ok)
+    expectListsRead<db::DoubleArrayAttribute, double>(
+        "doubleArray", "double",
         {
-            EXPECT_NE(error.find("bad double value"), std::string::npos) << error;
-            continue;
-        }
-        ASSERT_EQ(error, "");
-        auto* values = static_cast<db::DoubleArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
-        EXPECT_EQ(values->getValues(), c.values);
-    }
+            {"1 2.5 -3e2", {1, 2.5, -300}, true},
+            {"  \n\t0.1  ", {0.1}, true},
+            {"", {}, true},
+            {"inf -inf", {inf, -inf}, true},
+            {"1e308 4.9e-324", {1e308, 4.9e-324}, true},
+            {"1e400", {}, false},
+            {"0x10", {}, false},
+            {"1,5", {}, false},
+            {"+1", {}, false},
+            {"--1", {}, false},
+            {"nan(0x0)", {}, false},
+            {"nan(12)", {}, false},
+            {"1 two", {}, false},
+            // Digit runs read eight at a time: any byte that is no digit ends one.
+            {"0.123456789012345 -12.25000000 7.00000001", {0.123456789012345, -12.25, 7.00000001}, true},
+            {"0.12345678:5", {}, false},
+            {"0.1234567/", {}, false},
+            {"2.5000000\xC3\xA9", {}, false},
+        });
 
     db::Database database;
-    ASSERT_EQ(loadBytes(database, doublesDocument("nan -nan nan(0x1234)"), Format::Xml), "");
+    ASSERT_EQ(loadBytes(database, arrayDocument("doubleArray", "nan -nan nan(0x1234)"), Format::Xml), "");
     auto* values = static_cast<db::DoubleArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
     ASSERT_EQ(values->getSize(), 3u);
     std::uint64_t bits[3];
@@ -115,14 +132,64 @@ TEST(NumberText, FloatsRoundOnceFromTheirTextEvenHalfWayBetweenTwoFloats)
         float expected = 0;
         std::from_chars(text, text + std::strlen(text), expected);
         db::Database database;
-        ASSERT_EQ(loadBytes(database,
-                            subtree(std::string("<node type=\"Script\" name=\"s\"><floatArray name=\"v\" "
-                                                "dynamic=\"1\">") + text + "</floatArray></node>"),
-                            Format::Xml),
-                  "");
+        ASSERT_EQ(loadBytes(database, arrayDocument("floatArray", text), Format::Xml), "");
         auto* values = static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
         ASSERT_EQ(values->getSize(), 1u);
         EXPECT_EQ(std::memcmp(&values->getValues()[0], &expected, sizeof expected), 0) << values->getValues()[0];
+    }
+}
+
+TEST(NumberText, IntListsTakeEveryThirtyTwoBitValueAndRefuseTheRest)
+{
+    expectListsRead<db::IntArrayAttribute, int>(
+        "intArray", "int",
+        {
+            {"0 -0 7\n\t-12 2147483647 -2147483648", {0, 0, 7, -12, 2147483647, -2147483647 - 1}, true},
+            {"000000000000042 -0000000000001", {42, -1}, true},
+            {"2147483648", {}, false},
+            {"-2147483649", {}, false},
+            {"99999999999", {}, false},
+            {"1-2", {}, false},
+            {"-", {}, false},
+            {"+3", {}, false},
+            {"4.0", {}, false},
+        });
+}
+
+TEST(NumberText, FloatListsReadBackToTheSameBitsWhereverEachNumberEnds)
+{
+    // Shortest texts of floats of every size, each list ending with numbers
+    // close to the end of the text, spaced the ways a hand-edited file may be.
+    std::mt19937 random(15);
+    std::uniform_real_distribution<float> sceneSized(-100.0f, 100.0f);
+    std::vector<float> floats = {0.0f, -0.0f, 1.0f, 16777216.0f, 16777217.0f, 0.1f, 1e-7f, 123456.79f, 1.17549435e-38f};
+    while (floats.size() < 4000)
+    {
+        const std::uint32_t bits = random();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (floats.size() % 4 != 0)
+            floats.push_back(sceneSized(random));
+        else if (std::isfinite(value))
+            floats.push_back(value);
+    }
+    for (const char* gap : {" ", "\n\t  "})
+    {
+        SCOPED_TRACE(testing::Message() << "gap of " << std::strlen(gap));
+        std::string text;
+        for (float value : floats)
+        {
+            char buffer[32];
+            text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+            text += gap;
+        }
+        db::Database database;
+        ASSERT_EQ(loadBytes(database, arrayDocument("floatArray", text), Format::Xml), "");
+        auto* values = static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"));
+        ASSERT_EQ(values->getSize(), floats.size());
+        for (std::size_t i = 0; i < floats.size(); ++i)
+            ASSERT_EQ(std::memcmp(&values->getValues()[i], &floats[i], sizeof(float)), 0)
+                << floats[i] << " read as " << values->getValues()[i];
     }
 }
 

@@ -88,6 +88,23 @@ TEST(PiecewiseReading, UnusualTextGivesWhatReadingItWholeGives)
         {"a second top element", sceneFile(light) + "<nodedb/>"},
         {"nodes in a compound", sceneFile("<node type=\"AllTypes\" name=\"a\"><compound name=\"compound\">" + light +
                                           "</compound></node>\n")},
+        // Where text may and may not stand in the elements of a unit.
+        {"text before members", sceneFile("<node type=\"Light\" name=\"a\">x<float name=\"range\">2</float></node>\n")},
+        {"text after members", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2</float>x</node>\n")},
+        {"an element in a value", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2<b/></float></node>\n")},
+        {"a value in pieces", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2<b/>3</float></node>\n")},
+        {"an element then a value", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\"><b/>2</float></node>\n")},
+        {"spaces as a value", sceneFile("<node type=\"Script\" name=\"s\"><string name=\"source\"> \t </string></node>\n")},
+        {"text in a container", sceneFile("<node type=\"Group\" name=\"g\"><container name=\"children\">x</container>"
+                                          "</node>\n")},
+        {"text in a compound", sceneFile("<node type=\"AllTypes\" name=\"a\"><compound name=\"compound\">x"
+                                         "<float name=\"width\">2</float></compound></node>\n")},
+        {"text among items", sceneFile("<node type=\"Script\" name=\"s\"><stringArray name=\"parameters\">x<e>a</e>"
+                                       "</stringArray></node>\n")},
+        {"items with spaces", sceneFile("<node type=\"Script\" name=\"s\"><stringArray name=\"parameters\"><e> </e>"
+                                        "<e></e><e>b</e></stringArray></node>\n")},
+        {"text in a dynamic enum", sceneFile("<node type=\"Script\" name=\"s\"><enum name=\"k\" dynamic=\"1\">x"
+                                             "<option>A</option><e>A</e></enum></node>\n")},
     };
     ScratchFolder folder;
     for (const auto& [name, text] : cases)

@@ -27,6 +27,8 @@ using files::DetachedTree;
 constexpr std::size_t s_windowSize = std::size_t(8) << 20;
 /// How much of it is read at a time.
 constexpr std::size_t s_readPiece = std::size_t(1) << 20;
+/// The first window is short: the other threads get units to build sooner.
+constexpr std::size_t s_firstWindowSize = s_readPiece;
 /// Units close at this size: small enough to spread over the threads and to
 /// keep little text in memory, big enough to cost little each.
 constexpr std::size_t s_unitSize = std::size_t(256) << 10;
@@ -65,16 +67,17 @@ public:
         return std::shared_ptr<char[]>(window.bytes.release(), [this, capacity](char* bytes) {
             std::unique_ptr<char[]> owned(bytes);
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
+            if (!m_closed && m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
                 m_free.push_back(Window{std::move(owned), capacity});
         });
     }
 
-    /// Gives the kept windows back to the system.
-    void clear()
+    /// Gives the kept windows back to the system, and those let go later too.
+    void close()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_free.clear();
+        m_closed = true;
     }
 
 private:
@@ -88,6 +91,7 @@ private:
     };
     std::mutex m_mutex;
     std::vector<Window> m_free;
+    bool m_closed = false;
 };
 
 /// A unit's place in the window it was read into, and what it became.
@@ -134,11 +138,10 @@ public:
         const Outcome outcome = split();
         if (outcome != Outcome::Read)
             return outcome;
-        // The last units, then the skeleton, which takes them in order.
-        while (m_builder.buildOne())
-        {
-        }
-        m_windows.clear();
+        // The skeleton takes the units in order, the loading thread building
+        // those still waiting meanwhile: the workers go on with the last
+        // units while the first are put in place.
+        m_windows.close();
         pugi::xml_document document;
         if (!document.load_buffer_inplace(m_skeleton.data(), m_skeleton.size(), files::s_xmlParseOptions,
                                           pugi::encoding_utf8))
@@ -160,6 +163,7 @@ private:
         std::size_t length = 0;
         std::size_t read = 0;
         std::vector<files::XmlSplitter::Unit> units;
+        std::size_t fill = s_firstWindowSize;
         for (;;)
         {
             // Each window starts with what the last one left unsettled.
@@ -171,7 +175,7 @@ private:
             splitter.rebase();
             // Read in pieces, so that progress is told often even from a slow disk.
             std::size_t got = 0;
-            while (got < s_windowSize)
+            while (got < fill)
             {
                 const std::size_t piece = m_stream.readSome(next.get() + carried + got, s_readPiece);
                 if (!m_stream.isOpen())
@@ -185,7 +189,8 @@ private:
             }
             window = std::move(next);
             length = carried + got;
-            const bool last = got < s_windowSize;
+            const bool last = got < fill;
+            fill = s_windowSize;
 
             units.clear();
             const auto state = splitter.scan(window.get(), length, last, units, m_skeleton);
@@ -232,7 +237,7 @@ private:
         {
             unit.built.paths = m_paths;
             if (!fragment.load_buffer_inplace(batch.window.get() + unit.begin, unit.end - unit.begin,
-                                              files::s_xmlParseOptions | pugi::parse_fragment, pugi::encoding_utf8) ||
+                                              files::s_unitParseOptions, pugi::encoding_utf8) ||
                 !reader.readUnit(fragment, unit.depth, unit))
                 break; // the skeleton meets the unit that failed and gives up
         }

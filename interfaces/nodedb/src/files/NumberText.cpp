@@ -92,6 +92,58 @@ bool parseSpecial(const char*& p, const char* end, T& value, Bits mantissaMask, 
 /// Powers of ten that a double holds exactly.
 constexpr double s_exactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t s_wholePowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+/// Reads the run of digits at `p` (of at most eight) from the eight bytes
+/// there at once. Gives the digits' value and their count.
+inline std::uint64_t eightDigits(const char* p, int& count)
+{
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    // Each byte that is a digit becomes its value, below 10; every other byte becomes 10 or more.
+    const std::uint64_t values = bytes ^ 0x3030303030303030ull;
+    // Per byte, the top bit says "not a digit". Adding can carry into the next
+    // byte only from a byte that is no digit, so the first such byte is right.
+    const std::uint64_t others = (values | (values + 0x7676767676767676ull)) & 0x8080808080808080ull;
+    count = others == 0 ? 8 : __builtin_ctzll(others) >> 3;
+    if (count == 0)
+        return 0;
+    // The first byte is the lowest: moved to the top, the digits get leading
+    // zeros below them; then pairs, fours and the eight are summed in place.
+    std::uint64_t v = values << (8 * (8 - count));
+    v = v * 10 + (v >> 8);
+    v = ((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32)) +
+         ((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32))) >>
+        32;
+    return v;
+}
+
+/// Adds the digits at `p` to `digits` (wrapping where there are too many for
+/// it: callers count them) and returns where they end.
+inline const char* readDigits(const char* p, const char* end, std::uint64_t& digits)
+{
+    for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    return p;
+}
+
+/// The same for the digits after a point, whose count varies from number to
+/// number: a digit at a time, the end of each run would be mispredicted.
+inline const char* readFraction(const char* p, const char* end, std::uint64_t& digits)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (end - p >= 8)
+    {
+        int count = 0;
+        const std::uint64_t chunk = eightDigits(p, count);
+        digits = digits * s_wholePowers[count] + chunk;
+        p += count;
+        if (count < 8)
+            return p;
+    }
+#endif
+    return readDigits(p, end, digits);
+}
 
 /// The common case, "-12.345" with up to 15 digits: whole digits and their
 /// scale are exact in a double, so one division rounds correctly (Clinger's
@@ -105,21 +157,20 @@ bool parseSimpleReal(const char*& begin, const char* end, T& value)
     const bool negative = p < end && *p == '-';
     p += negative ? 1 : 0;
     std::uint64_t digits = 0;
-    int count = 0;
-    int scale = 0;
     const char* wholeStart = p;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++count)
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    p = readDigits(p, end, digits);
     if (p == wholeStart)
         return false;
+    int count = static_cast<int>(p - wholeStart);
+    int scale = 0;
     if (p < end && *p == '.')
     {
         const char* fractionStart = ++p;
-        for (; p < end && *p >= '0' && *p <= '9'; ++p, ++count)
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        p = readFraction(p, end, digits);
         scale = static_cast<int>(p - fractionStart);
         if (scale == 0)
             return false;
+        count += scale;
     }
     if (count > 15 || (p < end && !isSpace(*p)))
         return false;
@@ -136,18 +187,11 @@ bool parseSimpleReal(const char*& begin, const char* end, T& value)
     return true;
 }
 
+/// Everything but the common case: special values, exponents, long digit runs.
 template <typename T>
-bool parseReal(const char*& begin, const char* end, T& value)
+__attribute__((noinline)) bool parseGeneralReal(const char*& begin, const char* end, T& value)
 {
     const char* p = begin;
-    if (p == end)
-        return false;
-    if (parseSimpleReal(p, end, value))
-    {
-        begin = p;
-        skipSpace(begin, end);
-        return true;
-    }
     bool special = false;
     if constexpr (sizeof(T) == 4)
         special = parseSpecial<float, std::uint32_t>(p, end, value, 0x7FFFFFu, 0x7F800000u,
@@ -167,6 +211,19 @@ bool parseReal(const char*& begin, const char* end, T& value)
         p = result.ptr;
     }
     if (p < end && !isSpace(*p))
+        return false;
+    begin = p;
+    return true;
+}
+
+template <typename T>
+bool parseReal(const char*& begin, const char* end, T& value)
+{
+    const char* p = begin;
+    if (p == end)
+        return false;
+    // The rare forms apart, so that the common one saves and restores few registers per number.
+    if (!parseSimpleReal(p, end, value) && !parseGeneralReal(p, end, value))
         return false;
     begin = p;
     skipSpace(begin, end);
@@ -357,11 +414,27 @@ bool parseDouble(const char*& begin, const char* end, double& value)
 
 bool parseInt(const char*& begin, const char* end, std::int32_t& value)
 {
+    // Index lists are long runs of short numbers: those are read here, the
+    // rest (no digits, or more than fit) by the general conversion.
     const char* p = begin;
-    auto result = std::from_chars(p, end, value);
-    if (result.ec != std::errc())
-        return false;
-    p = result.ptr;
+    const bool negative = p < end && *p == '-';
+    const char* digitsStart = p + (negative ? 1 : 0);
+    std::uint64_t digits = 0;
+    p = readDigits(digitsStart, end, digits);
+    const std::ptrdiff_t count = p - digitsStart;
+    if (count > 0 && count <= 10)
+    {
+        if (digits > (negative ? 2147483648ull : 2147483647ull))
+            return false;
+        value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(digits) : static_cast<std::int64_t>(digits));
+    }
+    else
+    {
+        auto result = std::from_chars(begin, end, value);
+        if (result.ec != std::errc())
+            return false;
+        p = result.ptr;
+    }
     if (p < end && !isSpace(*p))
         return false;
     begin = p;

@@ -24,6 +24,16 @@ std::wstring wide(const char* text)
     return out;
 }
 
+/// strcmp(text, word) == 0 for the short names of the format, inlined: a
+/// library call per element and attribute is a good part of reading them.
+bool is(const char* text, const char* word)
+{
+    for (; *word; ++text, ++word)
+        if (*text != *word)
+            return false;
+    return *text == 0;
+}
+
 /// True when a schema name equals a UTF-8 name from the file, without converting either.
 bool sameName(const std::wstring& name, const char* utf8)
 {
@@ -70,7 +80,7 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
         if (child.type() == pugi::node_doctype)
             return fail(child, "DTDs are not allowed");
     pugi::xml_node top = document.document_element();
-    if (std::strcmp(top.name(), "nodedb") != 0)
+    if (!is(top.name(), "nodedb"))
         return fail(top, "not a node database file (the top element is not <nodedb>)");
     int version = top.attribute("version").as_int(0);
     if (version != 1)
@@ -88,7 +98,7 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
     {
         if (child.type() != pugi::node_element)
             continue;
-        if (rootElement || std::strcmp(child.name(), "node") != 0)
+        if (rootElement || !is(child.name(), "node"))
             return fail(child, "a file holds exactly one <node> at the top");
         rootElement = child;
     }
@@ -102,11 +112,14 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
 template <class F>
 bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 {
+    if (*parent.value())
+        return fail(parent, "unexpected text"); // kept in the element itself, see s_unitParseOptions
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
     {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+        const pugi::xml_node_type type = child.type();
+        if (type == pugi::node_pcdata || type == pugi::node_cdata)
             return fail(child, "unexpected text");
-        if (child.type() == pugi::node_element && !f(child))
+        if (type == pugi::node_element && !f(child))
             return false;
     }
     return true;
@@ -116,7 +129,7 @@ bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUni
 {
     m_built = &unit.built;
     unit.ok = eachElement(fragment, [&](pugi::xml_node child) {
-        if (std::strcmp(child.name(), "node") != 0)
+        if (!is(child.name(), "node"))
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth, false);
         if (node)
@@ -230,9 +243,9 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
     pugi::xml_attribute dynamicFlag;
     for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute())
     {
-        if (!name && std::strcmp(a.name(), "name") == 0)
+        if (!name && is(a.name(), "name"))
             name = a.value();
-        else if (!dynamicFlag && std::strcmp(a.name(), "dynamic") == 0)
+        else if (!dynamicFlag && is(a.name(), "dynamic"))
             dynamicFlag = a;
     }
     name = name ? name : "";
@@ -243,7 +256,7 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
         // Members are written under their own type's name: then the element's name needs no look-up.
         attribute = member(composite, name, next);
         if (attribute && attribute->getAttributeType() != NodeType &&
-            std::strcmp(element.name(), detail::xmlNameOf(attribute->getAttributeType())) == 0)
+            is(element.name(), detail::xmlNameOf(attribute->getAttributeType())))
             return readValue(*attribute, element, depth);
     }
     AttributeType type = detail::typeFromXmlName(element.name());
@@ -277,8 +290,20 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
 /// The text of an element that holds only text ("" when empty).
 bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& end)
 {
-    begin = end = "";
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+    // Units keep the text in its element (s_unitParseOptions); any text after that is a child.
+    begin = element.value();
+    end = begin + std::strlen(begin);
+    pugi::xml_node child = element.first_child();
+    if (!child)
+        return true;
+    // Nearly always one piece of text: each call into the parser's library counts at this rate.
+    if (!*begin && child.type() == pugi::node_pcdata && !child.next_sibling())
+    {
+        begin = child.value();
+        end = begin + std::strlen(begin);
+        return true;
+    }
+    for (; child; child = child.next_sibling())
     {
         if (child.type() == pugi::node_element)
             return fail(child, "unexpected element <" + std::string(child.name()) + ">");
@@ -297,9 +322,9 @@ bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& en
 bool XmlReader::items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
 {
     return eachElement(element, [&](pugi::xml_node child) {
-        if (std::strcmp(child.name(), "option") == 0)
+        if (is(child.name(), "option"))
             return true;
-        if (std::strcmp(child.name(), "e") != 0)
+        if (!is(child.name(), "e"))
             return fail(child, "unexpected element <" + std::string(child.name()) + ">");
         out.push_back(child);
         return true;
@@ -478,7 +503,7 @@ std::string XmlReader::badValue(Traits, const char* at, const char* end)
 bool XmlReader::readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth)
 {
     return eachElement(element, [&](pugi::xml_node child) {
-        if (std::strcmp(child.name(), "compound") != 0)
+        if (!is(child.name(), "compound"))
             return fail(child, "an attribute array holds only <compound> elements");
         CompositeAttribute* item = array.add();
         if (!item)
@@ -505,9 +530,9 @@ bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const 
 bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, int depth)
 {
     return eachElement(element, [&](pugi::xml_node child) {
-        if (m_units && std::strcmp(child.name(), s_unitPlaceholder) == 0)
+        if (m_units && is(child.name(), s_unitPlaceholder))
             return takeUnit(container, child);
-        if (std::strcmp(child.name(), "node") != 0)
+        if (!is(child.name(), "node"))
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth + 1, false);
         if (!node)

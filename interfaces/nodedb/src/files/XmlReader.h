@@ -37,6 +37,13 @@ namespace db::files {
 /// ones; a DOCTYPE is kept in the tree only to refuse it.
 constexpr unsigned int s_xmlParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
 
+/// Units are parsed apart, as fragments, and with the text of each element
+/// that starts with text kept in the element itself rather than in a node of
+/// its own: one node less to make and to look up for every value. The reader
+/// finds text either way. A file read whole keeps the plain options, so that
+/// its messages point where they always did.
+constexpr unsigned int s_unitParseOptions = s_xmlParseOptions | pugi::parse_fragment | pugi::parse_embed_pcdata;
+
 /// The element that stands in the skeleton where a unit was cut out.
 constexpr const char* s_unitPlaceholder = "_unit";
 

@@ -69,6 +69,11 @@ bool NodeTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos, const
                 wxUTILS_TREE_EVENT_HANDLER(NodeTreeControl::onBeginRename));
         Connect(wxID_ANY, wxUTILS_EVT_TREE_END_LABEL_EDIT, wxUTILS_TREE_EVENT_HANDLER(NodeTreeControl::onEndRename));
     }
+    // The index of the items' nodes that a fill leaves for later.
+    Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+        m_nodeItemMap->settle();
+        event.Skip();
+    });
     addColumn(1, "Type");
     showColumnHeader(false);
     return true;
@@ -123,9 +128,9 @@ void NodeTreeControl::rebuild()
 
 void NodeTreeControl::finishFill()
 {
-    // The tree shows without the index of its nodes: that is built when the
-    // event loop next runs, unless a look-up by node needs it sooner.
-    CallAfter([this] { m_nodeItemMap->settle(); });
+    // The tree shows without the index of its nodes: that is built once the
+    // window has painted and the event loop has nothing else to do, unless a
+    // look-up by node needs it sooner.
     if (IsFiltered())
         sendFilterChanged();
 }

@@ -104,11 +104,11 @@ bool EditorApp::Initialize(int& argc, wxChar** argv)
 
 void EditorApp::startLoadingEarly(int argc, wxChar** argv)
 {
-    // Reading a big document takes longer than all the rest of the start, and
-    // needs one processor where the window needs the other: it starts first.
-    // GTK's own options are still in the command line; one that is not all
-    // ours is left to the parse after GTK's start, which says what is wrong,
-    // and its document opens the ordinary way.
+    // Reading a big document takes longer than all the rest of the start put
+    // together: it starts first, and GTK's start and the building of the
+    // window go on beside it. GTK's own options are still in the command
+    // line; one that is not all ours is left to the parse after GTK's start,
+    // which says what is wrong, and its document opens the ordinary way.
     wxCmdLineParser parser(argc, argv);
     OnInitCmdLine(parser);
     {

@@ -18,9 +18,10 @@ class Database;
 
 /// The document named on the command line, read on a thread of its own while
 /// the editor starts (GTK, the window), for the document to take when it opens
-/// that file. Reading leaves the database alone; only taking it changes the
-/// database, on the thread that takes it, as one load would. A load that is
-/// never taken leaves the database as it was.
+/// that file. Reading leaves the database alone; taking it changes the
+/// database while the taking thread waits, and the database's observers hear
+/// of it on that thread, as of one load. A load that is never taken leaves
+/// the database as it was.
 class StartFileLoad
 {
 public:

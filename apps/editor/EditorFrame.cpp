@@ -1,6 +1,7 @@
 #include "EditorFrame.h"
 
 #include "DebugPanelWindow.h"
+#include "StartFileLoad.h"
 
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
@@ -66,8 +67,30 @@ public:
 
     int showPromptForSaveDialog() const override { return m_prompt(); }
 
+    /// The next load of the file `load` reads takes what it has read; dropped unused with the next call.
+    void offerStartLoad(std::unique_ptr<StartFileLoad> load) { m_startLoad = std::move(load); }
+
+    bool loadFile(const std::wstring& fileName) override
+    {
+        const std::unique_ptr<StartFileLoad> load = std::move(m_startLoad);
+        if (!load || load->getFileName() != wxString(fileName))
+            return dbui::Document::loadFile(fileName);
+        switch (load->take([this] { fileRead(); }, getFileProgress()))
+        {
+        case StartFileLoad::Outcome::Taken:
+            return true;
+        case StartFileLoad::Outcome::Cancelled:
+            return false; // the progress tells the document that the user cancelled
+        case StartFileLoad::Outcome::Failed:
+            break;
+        }
+        // Read again, for the reason that the user is told.
+        return dbui::Document::loadFile(fileName);
+    }
+
 private:
     std::function<int()> m_prompt;
+    std::unique_ptr<StartFileLoad> m_startLoad;
 };
 
 /// The text box that has the focus, if one has: Cut, Copy and Paste are then
@@ -140,9 +163,14 @@ EditorFrame::~EditorFrame()
         m_history->removeMenu(m_recentMenu);
 }
 
-bool EditorFrame::openAtStart(const wxString& fileName)
+bool EditorFrame::openAtStart(const wxString& fileName, std::unique_ptr<StartFileLoad> load)
 {
-    return openFile(fileName);
+    auto& document = static_cast<EditorDocument&>(*m_document);
+    document.offerStartLoad(std::move(load));
+    const bool opened = openFile(fileName);
+    // Unused when the user cancelled the recovery offer: the database is left as it was.
+    document.offerStartLoad(nullptr);
+    return opened;
 }
 
 bool EditorFrame::offerUntitledRecovery()

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 
+class StartFileLoad;
 class wxDropFilesEvent;
 class wxGauge;
 class wxTextEntryBase;
@@ -41,7 +42,8 @@ public:
     ~EditorFrame() override;
 
     /// Opens `fileName`, first offering a newer crash-recovery file of it; says why when it cannot.
-    bool openAtStart(const wxString& fileName);
+    /// What `load` has read of it (if it reads that file) is taken rather than read again.
+    bool openAtStart(const wxString& fileName, std::unique_ptr<StartFileLoad> load = nullptr);
     /// Offers untitled work that an editor which ended left behind; true when it was taken.
     bool offerUntitledRecovery();
     /// Writes the recovery file if there are unsaved changes (for fatal errors).

@@ -1,6 +1,7 @@
 // dbui-editor: opens, edits and saves node database documents.
 
 #include "EditorFrame.h"
+#include "StartFileLoad.h"
 
 #include <dbui/Document.h>
 #include <dbui/FileSystemName.h>
@@ -19,6 +20,7 @@
 #include <wx/clipbrd.h>
 #include <wx/cmdline.h>
 #include <wx/filename.h>
+#include <wx/msgout.h>
 #include <wx/persist.h>
 #include <wx/stdpaths.h>
 #include <wx/time.h>
@@ -27,6 +29,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #ifndef DBUI_SAMPLE_DOCUMENT
 #define DBUI_SAMPLE_DOCUMENT ""
@@ -37,6 +40,18 @@
 
 namespace
 {
+
+/// Keeps what wxWidgets would print to itself while it lives.
+class QuietMessages : public wxMessageOutput
+{
+public:
+    QuietMessages() : m_previous(wxMessageOutput::Set(this)) {}
+    ~QuietMessages() override { wxMessageOutput::Set(m_previous); }
+    void Output(const wxString&) override {}
+
+private:
+    wxMessageOutput* m_previous;
+};
 
 class EditorApp : public wxApp
 {
@@ -49,6 +64,8 @@ public:
     void OnUnhandledException() override;
 
 private:
+    /// Starts reading the document named on the command line, before GTK starts.
+    void startLoadingEarly(int argc, wxChar** argv);
     bool loadSchema();
     wxString startDocument() const;
     void takeScreenshotAndExit();
@@ -60,13 +77,17 @@ private:
     wxString m_screenshot;
     wxString m_find;
     bool m_quitWhenReady = false;
+    std::optional<bool> m_schemaLoaded;
     std::unique_ptr<db::TypeRegistry> m_registry;
     std::unique_ptr<db::Database> m_database;
+    /// Declared after the database, which it reads into: it goes first.
+    std::unique_ptr<StartFileLoad> m_startLoad;
     EditorFrame* m_frame = nullptr;
 };
 
 bool EditorApp::Initialize(int& argc, wxChar** argv)
 {
+    startLoadingEarly(argc, argv);
     // Nothing here draws with OpenGL, yet GTK would load and set up the GL
     // driver while it starts, which takes longer than the rest of its start
     // together. A user's own GDK_GL setting stays as it is, and programs
@@ -79,6 +100,29 @@ bool EditorApp::Initialize(int& argc, wxChar** argv)
     if (ours)
         ::unsetenv("GDK_GL");
     return initialized;
+}
+
+void EditorApp::startLoadingEarly(int argc, wxChar** argv)
+{
+    // Reading a big document takes longer than all the rest of the start put
+    // together: it starts first, and GTK's start and the building of the
+    // window go on beside it. GTK's own options are still in the command
+    // line; one that is not all ours is left to the parse after GTK's start,
+    // which says what is wrong, and its document opens the ordinary way.
+    wxCmdLineParser parser(argc, argv);
+    OnInitCmdLine(parser);
+    {
+        const QuietMessages quiet;
+        if (parser.Parse(false) != 0 || parser.GetParamCount() == 0)
+            return;
+    }
+    parser.Found("schema", &m_schemaFile);
+    m_document = parser.GetParam(0);
+    m_schemaLoaded = loadSchema();
+    if (!*m_schemaLoaded)
+        return;
+    m_database = std::make_unique<db::Database>(L"Database", m_registry.get());
+    m_startLoad = std::make_unique<StartFileLoad>(*m_database, startDocument());
 }
 
 void EditorApp::OnInitCmdLine(wxCmdLineParser& parser)
@@ -109,10 +153,12 @@ bool EditorApp::OnInit()
         return false;
     SetAppName("dbui-editor");
     gTarn.getEnvData().setAppDisplayName("dbui editor");
-    if (!loadSchema())
+    if (!m_schemaLoaded)
+        m_schemaLoaded = loadSchema();
+    if (!*m_schemaLoaded)
         return false;
-
-    m_database = std::make_unique<db::Database>(L"Database", m_registry.get());
+    if (!m_database)
+        m_database = std::make_unique<db::Database>(L"Database", m_registry.get());
     if (!m_screenshot.empty())
     {
         // Screenshots look the same on every machine, and leave the user's window as it was.
@@ -125,7 +171,7 @@ bool EditorApp::OnInit()
     const bool recovered = m_document.empty() && m_frame->offerUntitledRecovery();
     const wxString document = startDocument();
     if (!recovered && !document.empty())
-        m_frame->openAtStart(document);
+        m_frame->openAtStart(document, std::move(m_startLoad));
     if (!m_find.empty())
         m_frame->getBrowser()->getFilterBox()->SetValue(m_find);
     if (!m_screenshot.empty())
@@ -140,7 +186,9 @@ int EditorApp::OnExit()
     // Nodes copied last stay on the clipboard once the editor has gone, where
     // the desktop keeps clipboards.
     wxTheClipboard->Flush();
-    // The frame is gone by now; the database outlives every view of it.
+    // The frame is gone by now; the database outlives every view of it, and
+    // a start load that nobody took.
+    m_startLoad.reset();
     m_database.reset();
     return wxApp::OnExit();
 }

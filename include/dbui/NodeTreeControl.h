@@ -137,6 +137,14 @@ private:
     /// Where a node's item goes: its parent item and the item to insert before.
     void findPlace(db::Node* node, wxUtils::TreeItem*& parentItem, wxUtils::TreeItem*& before) const;
 
+    /// Shows `added`, every node of the database but its root, in an empty
+    /// tree: false (and the tree half filled) unless they come in the tree's order.
+    bool fillInOrder(const std::vector<db::Node*>& added);
+    /// True when `node` is the child of the node of `parentItem` next after those its items show.
+    bool comesNext(const db::Node& node, const wxUtils::TreeItem& parentItem) const;
+    /// What follows a fill: the index of the items' nodes, and the filter's count.
+    void finishFill();
+
     /// Tests again the items of `node` and its descendants, whose names or
     /// paths may have changed, when a filter is set.
     void refilterNode(const db::Node* node);
@@ -150,9 +158,9 @@ private:
     };
 
     db::Database* m_database = nullptr;
-    /// While rebuild walks the database: the chain of items from the root to
-    /// the node being walked, whose last is the parent of the next node the
-    /// walk enters.
+    /// While rebuild walks the database, or a fill follows a load: the chain
+    /// of items from the root to the node being walked, whose last is the
+    /// parent of the next node the walk enters.
     std::vector<ShownNode> m_walkPath;
     bool m_walking = false;
     LabelSource m_labelSource = LabelSource::Copy;

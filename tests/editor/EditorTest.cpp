@@ -3,6 +3,7 @@
 
 #include "EditorFrame.h"
 #include "FileSystemFaults.h"
+#include "StartFileLoad.h"
 #include "ViewsTestSupport.h"
 
 #include <dbui/CrashRecovery.h>
@@ -12,16 +13,20 @@
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeInspector.h>
 
+#include <db/ChangeBlock.h>
 #include <db/Database.h>
+#include <db/FileInputStream.h>
 #include <db/FloatAttribute.h>
 #include <db/Visitor.h>
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
 #include <wx/config.h>
+#include <wx/eventfilter.h>
 #include <wx/filename.h>
 #include <wx/memconf.h>
 #include <wx/msgdlg.h>
+#include <wx/progdlg.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
@@ -29,6 +34,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -139,6 +145,24 @@ struct Editor
         wxtest::pump();
     }
 
+    /// Started as dbui-editor starts with `document` on its command line: the
+    /// file is read while the window is built, then opened by openStarted.
+    struct Starting
+    {
+        wxString document;
+    };
+    explicit Editor(const Starting& start)
+        : startLoad(std::make_unique<StartFileLoad>(database, start.document)), frame(makeFrame(database))
+    {
+        frame->Show();
+    }
+    /// openAtStart of the document read while starting: true when it opened.
+    bool openStarted()
+    {
+        const wxString document = startLoad->getFileName();
+        return frame->openAtStart(document, std::move(startLoad));
+    }
+
     static EditorFrame* makeFrame(db::Database& database)
     {
         useMemoryConfig();
@@ -206,6 +230,7 @@ struct Editor
     }
 
     db::Database database{L"Database"};
+    std::unique_ptr<StartFileLoad> startLoad;
     EditorFrame* frame;
     bool closed = false;
 };
@@ -443,6 +468,149 @@ TEST(Editor, EveryWayOfOpeningOffersTheRecoveredWork)
     EXPECT_EQ(editor.firstLight(), 9.0f);
     editor.command(wxID_SAVE);
     EXPECT_EQ(entriesOf(folder.path()), std::vector<std::string>{"scene.xml"}) << "saved, the recovery file goes";
+}
+
+// The document named on the command line is read while the window is built.
+// Opening it takes what was read, and goes as any open goes: recovered work
+// is offered first, a file that fails says why, and the editor stays usable.
+TEST(Editor, DocumentReadWhileStartingOpensAsAnyOpenDoes)
+{
+    Scratch folder;
+    const wxString document = folder.path("scene.xml");
+    const wxString binary = folder.path("scene.dbb");
+    const wxString crashed = folder.path("crashed.xml");
+    std::string ghost = readAll(DBUI_SAMPLE_DOCUMENT);
+    ghost.replace(ghost.find("type=\"Material\""), 15, "type=\"Ghost\"");
+    std::ofstream(std::string(folder.path("ghost.xml").fn_str())) << ghost;
+    float saved = 0;
+    wxString nodes;
+    {
+        Editor plain;
+        saved = plain.firstLight();
+        nodes = plain.status(0);
+        ASSERT_EQ(plain.frame->getDocument().save(document), dbui::Document::Success);
+        ASSERT_EQ(plain.frame->getDocument().save(binary), dbui::Document::Success);
+        ASSERT_EQ(plain.frame->getDocument().save(crashed), dbui::Document::Success);
+        plain.editLight(9.0f);
+        ASSERT_TRUE(plain.frame->getRecovery().saveRecoveryFile());
+        plain.frame->getDocument().close(); // the program ended without asking
+    }
+    auto answering = [](const wxString& file, int answer) {
+        return [file, answer](Editor& editor) {
+            bool opened = false;
+            wxTEST_DIALOG(opened = editor.openStarted(), recoveryOffer(file, answer));
+            return opened;
+        };
+    };
+    auto failing = [](std::vector<wxString> message) {
+        return [message](Editor& editor) {
+            bool opened = false;
+            wxTEST_DIALOG(opened = editor.openStarted(), ExpectMessageContaining(message, wxID_OK));
+            return opened;
+        };
+    };
+    struct Start
+    {
+        const char* what;
+        wxString file;
+        std::function<bool(Editor&)> open;
+        /// The document's file once open; empty when nothing opens.
+        wxString opens;
+        float light;
+        bool changed;
+    };
+    // The recovery file stays until the offer is declined: that comes last.
+    const std::vector<Start> starts{
+        {"an XML document", document, [](Editor& editor) { return editor.openStarted(); }, document, saved, false},
+        {"a binary document", binary, [](Editor& editor) { return editor.openStarted(); }, binary, saved, false},
+        {"a missing file", folder.path("missing.xml"),
+         failing({"Opening failed.", folder.path("missing.xml"), "No such file or directory"}), "", 0, false},
+        {"a file of an unknown type", folder.path("ghost.xml"),
+         failing({"Opening failed.", folder.path("ghost.xml") + ": line 8: unknown node type \"Ghost\""}), "", 0, false},
+        {"recovered work, offer cancelled", crashed, answering(crashed, wxID_CANCEL), "", 0, false},
+        {"recovered work, taken", crashed, answering(crashed, wxID_YES), crashed, 9.0f, true},
+        {"recovered work, declined", crashed, answering(crashed, wxID_NO), crashed, saved, false},
+    };
+    for (const Start& start : starts)
+    {
+        SCOPED_TRACE(start.what);
+        Editor editor(Editor::Starting{start.file});
+        EXPECT_EQ(start.open(editor), !start.opens.empty());
+        dbui::Document& opened = editor.frame->getDocument();
+        EXPECT_EQ(opened.getFilename(), start.opens);
+        EXPECT_EQ(opened.hasChangedSinceLastSave(), start.changed);
+        if (start.opens.empty())
+        {
+            EXPECT_EQ(editor.status(0), "1 node") << "the database is as it was";
+            EXPECT_FALSE(editor.database.canUndo());
+        }
+        else
+        {
+            EXPECT_EQ(editor.status(0), nodes);
+            EXPECT_EQ(editor.firstLight(), start.light);
+            EXPECT_EQ(opened.getFileHistory()->getHistoryFile(0), start.opens);
+            EXPECT_EQ(editor.database.canUndo(), start.changed) << "the load is no undo step";
+        }
+        EXPECT_TRUE(viewstest::mirrors(editor.frame->getBrowser()->getTreeControl(), editor.database));
+        EXPECT_FALSE(editor.database.isInChangeBlock());
+        opened.close();
+        editor.command(wxID_NEW);
+        editor.database.addDynamicString(L"author", L"ann");
+        EXPECT_TRUE(editor.frame->GetTitle().StartsWith("Unnamed *")) << "the editor goes on as usual";
+    }
+}
+
+/// Presses Cancel in the first progress dialog shown while it lives.
+class CancelProgress : public wxEventFilter
+{
+public:
+    CancelProgress() { wxEvtHandler::AddFilter(this); }
+    ~CancelProgress() override { wxEvtHandler::RemoveFilter(this); }
+
+    int FilterEvent(wxEvent&) override
+    {
+        for (wxWindow* window : wxTopLevelWindows)
+            if (auto* dialog = dynamic_cast<wxGenericProgressDialog*>(window); dialog && dialog->IsShown() && !pressed)
+            {
+                pressed = true;
+                wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+                click.SetEventObject(dialog->FindWindow(wxID_CANCEL));
+                dialog->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
+            }
+        return Event_Skip;
+    }
+
+    bool pressed = false;
+};
+
+TEST(Editor, CancellingTheDocumentReadWhileStartingLeavesAnEmptyEditor)
+{
+    Scratch folder;
+    const wxString big = folder.path("big.xml");
+    {
+        Editor plain;
+        {
+            const std::wstring notes(1000, L'x');
+            db::ChangeBlock block(plain.database, L"Fill");
+            for (int i = 0; i < 5000; ++i)
+                plain.database.addDynamicString(L"notes" + std::to_wstring(i), notes);
+        }
+        ASSERT_EQ(plain.frame->getDocument().save(big), dbui::Document::Success);
+    }
+    // A slow disk: the window is up, and its progress dialog, long before the file is read.
+    db::FileInputStream::setReadHook([](std::size_t) { std::this_thread::sleep_for(std::chrono::milliseconds(150)); });
+    {
+        Editor editor(Editor::Starting{big});
+        editor.frame->getDocument().setProgressDelay(std::chrono::milliseconds(0));
+        CancelProgress cancel;
+        EXPECT_FALSE(editor.openStarted());
+        EXPECT_TRUE(cancel.pressed);
+        EXPECT_EQ(editor.frame->getDocument().getFilename(), "");
+        EXPECT_EQ(editor.database.findAttribute(L"notes0"), nullptr) << "nothing of the file is left";
+        EXPECT_EQ(editor.status(0), "1 node");
+        EXPECT_FALSE(editor.database.canUndo());
+    }
+    db::FileInputStream::setReadHook({});
 }
 
 TEST(Editor, StatusBarCountsNodesAndTellsOfAutosaves)

@@ -4,6 +4,7 @@
 
 #include <wx/textctrl.h>
 
+#include <functional>
 #include <optional>
 #include <random>
 
@@ -381,40 +382,78 @@ TEST(NodeTree, TypingOnAndBackspacingFindWhatTheDatabaseHoldsNowAfterEdits)
     }
 }
 
+/// Adds `count` nodes of `type` to the container `member` of `parent`, each
+/// first when `reversed`, so that they arrive last first.
+void addNodes(db::Node* parent, const wchar_t* member, const wchar_t* type, int count, bool reversed = false)
+{
+    db::NodeContainer* container = parent->findAttribute(member)->asNodeContainer();
+    for (int i = 0; i < count; ++i)
+    {
+        db::Node* node = db::makeNode(type, type + std::to_wstring(i));
+        ASSERT_TRUE(reversed ? container->insert(0, node) : container->add(node)) << "container refused the node";
+    }
+}
+
 // A whole file's worth of nodes arriving in an empty tree, as a load or its
-// redo brings them, with and without a filter held over the empty tree.
+// redo brings them: in the tree's order, as a load lists them, or in orders
+// that the items cannot simply follow; with and without a filter held over
+// the empty tree.
 TEST(NodeTree, ThousandsOfNodesAddedToAnEmptyTreeShowAsTheDatabaseHoldsThem)
 {
-    for (const char* filter : {"", "g7"})
-    {
-        db::Database database(L"Loaded");
-        auto tree = makeTree();
-        tree->setDatabase(&database);
-        tree->setFilterText(filter);
+    using Groups = std::function<void(db::Database&, int group)>;
+    const std::vector<std::pair<const char*, Groups>> arrivals{
+        {"in the tree's order",
+         [](db::Database& database, int group) {
+             addNodes(viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group)), L"children", L"Light", 30);
+         }},
+        {"children last first",
+         [](db::Database& database, int group) {
+             addNodes(viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group)), L"children", L"Light", 30,
+                      true);
+         }},
+        {"nodes in two containers of their parent",
+         [](db::Database& database, int group) {
+             db::Node* library = viewstest::addNode(&database, L"MaterialLibrary", L"g" + std::to_wstring(group));
+             addNodes(library, L"materials", L"Material", 12);
+             addNodes(library, L"scripts", L"Script", 12);
+         }},
+        {"groups moved into the group before them",
+         [](db::Database& database, int group) {
+             db::Node* node = viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group));
+             addNodes(node, L"children", L"Light", 30);
+             if (group % 2)
+                 viewstest::childrenOf(node->getPrevious())->insert(0, node);
+         }},
+    };
+    for (const auto& [arrival, addGroup] : arrivals)
+        for (const char* filter : {"", "g7"})
         {
-            db::ChangeBlock block(database, L"Load");
-            for (int group = 0; group < 40; ++group)
+            SCOPED_TRACE(std::string(arrival) + ", filter \"" + filter + "\"");
+            db::Database database(L"Empty");
+            auto tree = makeTree();
+            tree->setDatabase(&database);
+            tree->setFilterText(filter);
             {
-                db::Node* parent = viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group));
-                for (int child = 0; child < 30; ++child)
-                    viewstest::addNode(parent, L"Light", L"l" + std::to_wstring(child));
+                db::ChangeBlock block(database, L"Load");
+                database.setName(L"Loaded");
+                for (int group = 0; group < 40; ++group)
+                    addGroup(database, group);
+            }
+            wxtest::pump();
+            for (int round = 0; round < 2; ++round)
+            {
+                EXPECT_TRUE(mirrors(tree, database)) << round;
+                if (*filter)
+                {
+                    EXPECT_TRUE(findsNamesHolding(tree, database, filter)) << round;
+                }
+                ASSERT_TRUE(database.undo());
+                wxtest::pump();
+                EXPECT_TRUE(mirrors(tree, database));
+                ASSERT_TRUE(database.redo());
+                wxtest::pump();
             }
         }
-        wxtest::pump();
-        for (int round = 0; round < 2; ++round)
-        {
-            EXPECT_TRUE(mirrors(tree, database)) << filter << " round " << round;
-            if (*filter)
-            {
-                EXPECT_TRUE(findsNamesHolding(tree, database, filter)) << round;
-            }
-            ASSERT_TRUE(database.undo());
-            wxtest::pump();
-            EXPECT_TRUE(mirrors(tree, database));
-            ASSERT_TRUE(database.redo());
-            wxtest::pump();
-        }
-    }
 }
 
 // Random edits, blocks of edits, undos and redos; after every step the tree

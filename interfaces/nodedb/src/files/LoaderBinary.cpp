@@ -339,7 +339,7 @@ private:
             return failAt(start, "bad pointer kind");
         std::string_view path;
         if (!in.view(path) || !m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(),
-                                                    path.size(), start))
+                                                    path.size(), start, &m_paths))
             return failAt(start, "bad pointer path");
         return true;
     }
@@ -513,6 +513,7 @@ private:
     std::vector<NodeDef*> m_nodeDefs;
     /// By name: the definition of the member that had it last.
     std::vector<const AttributeDef*> m_namedDefs;
+    files::PathCache m_paths;
 };
 
 // ---------------------------------------------------------------------------

@@ -284,20 +284,71 @@ public:
     }
 
 private:
-    using Index = std::unordered_map<std::wstring_view, Node*>;
+    /// A place of a parent's index: the first child of a name, and the name's hash.
+    struct Slot
+    {
+        std::size_t hash = 0;
+        Node* node = nullptr;
+    };
+    /// Open-addressed, a power of two of slots, at most half in use: indexing
+    /// the hundred thousand children of the parents that paths go through
+    /// allocates once per parent, not once per child.
+    using Index = std::vector<Slot>;
+
+    static std::size_t hashOf(std::wstring_view name) { return std::hash<std::wstring_view>()(name); }
+
+    static Index indexOf(const Node& parent)
+    {
+        const std::vector<Node*> children = parent.getChildNodes();
+        std::size_t size = 2;
+        while (size < 2 * children.size())
+            size *= 2;
+        Index index(size);
+        const std::size_t mask = size - 1;
+        // The children lie all over the heap, each with its name apart from
+        // it: waiting for them one after the other would cost most of the
+        // time. The nodes are fetched well ahead, their names a little ahead.
+        constexpr std::size_t distance = 8;
+        for (std::size_t k = 0; k < children.size(); ++k)
+        {
+            if (k + 2 * distance < children.size())
+                __builtin_prefetch(children[k + 2 * distance]);
+            if (k + distance < children.size())
+                __builtin_prefetch(children[k + distance]->getName().data());
+            Node* node = children[k];
+            const std::wstring& name = node->getName();
+            const std::size_t hash = hashOf(name);
+            for (std::size_t i = hash & mask;; i = (i + 1) & mask)
+            {
+                Slot& slot = index[i];
+                if (!slot.node)
+                {
+                    slot = Slot{hash, node};
+                    break;
+                }
+                if (slot.hash == hash && slot.node->getName() == name)
+                    break; // the first of a name wins, as in paths
+            }
+        }
+        return index;
+    }
 
     Node* child(Node& parent, std::wstring_view name)
     {
         auto it = m_indexes.find(&parent);
         if (it == m_indexes.end())
+            it = m_indexes.emplace(&parent, indexOf(parent)).first;
+        const Index& index = it->second;
+        const std::size_t hash = hashOf(name);
+        const std::size_t mask = index.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask)
         {
-            Index index;
-            for (Node* node : parent.getChildNodes())
-                index.emplace(node->getName(), node); // the first of a name wins, as in paths
-            it = m_indexes.emplace(&parent, std::move(index)).first;
+            const Slot& slot = index[i];
+            if (!slot.node)
+                return nullptr;
+            if (slot.hash == hash && slot.node->getName() == name)
+                return slot.node;
         }
-        auto found = it->second.find(name);
-        return found == it->second.end() ? nullptr : found->second;
     }
 
     /// Null when the path is not a plain one (escapes, occurrences, empty steps) or names nothing.
@@ -309,27 +360,61 @@ private:
             return nullptr;
         Node* current = &m_root;
         std::size_t pos = nodes.empty() || nodes[0] != L'/' ? 0 : 1;
+        resume(nodes, current, pos);
         while (pos < nodes.size())
         {
             std::size_t slash = nodes.find(L'/', pos);
             if (slash == std::wstring_view::npos)
                 slash = nodes.size();
             if (slash == pos)
-                return nullptr;
+                return forget();
             current = child(*current, nodes.substr(pos, slash - pos));
             if (!current)
-                return nullptr;
+                return forget();
+            m_steps.emplace_back(slash, current);
             pos = slash + 1;
             if (pos == nodes.size())
-                return nullptr; // a trailing "/"
+                return forget(); // a trailing "/"
         }
+        m_previous.assign(nodes);
         if (end == std::wstring::npos)
             return current;
         return current->attributeFromDatabasePath(path.substr(end), false);
     }
 
+    /// Paths come sorted, and neighbours share most of their steps: the steps
+    /// that `nodes` shares with the path before are taken from there.
+    void resume(std::wstring_view nodes, Node*& current, std::size_t& pos)
+    {
+        const std::size_t shared =
+            std::mismatch(nodes.begin(), nodes.end(), m_previous.begin(), m_previous.end()).first - nodes.begin();
+        // A step is taken over where this path's step ends at the same place;
+        // not one before a trailing "/", which the path reader refuses.
+        std::size_t kept = 0;
+        while (kept < m_steps.size() && m_steps[kept].first <= shared &&
+               (m_steps[kept].first == nodes.size() ||
+                (nodes[m_steps[kept].first] == L'/' && m_steps[kept].first + 1 < nodes.size())))
+            ++kept;
+        m_steps.resize(kept);
+        if (kept > 0)
+        {
+            current = m_steps.back().second;
+            pos = m_steps.back().first + 1;
+        }
+    }
+
+    Attribute* forget()
+    {
+        m_previous.clear();
+        m_steps.clear();
+        return nullptr;
+    }
+
     Node& m_root;
     std::unordered_map<const Node*, Index> m_indexes;
+    /// The node part of the last plain path resolved, and where each of its steps ends with the node it names.
+    std::wstring m_previous;
+    std::vector<std::pair<std::size_t, Node*>> m_steps;
 };
 
 /// Local paths resolved together on one thread.

@@ -5,6 +5,7 @@
 
 #include "AttributeTypes.h"
 
+#include <cassert>
 #include <new>
 #include <type_traits>
 
@@ -477,6 +478,15 @@ bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& c
         emitInsert(recorder.commit, parent, child);
     recorder.step.structure.push_back(Record{RecordKind::Insert, &child, &parent, nullptr, index, 0, {}});
     endEdit(recording, implicit, child.isNode() ? L"Add node" : L"Add attribute");
+    return true;
+}
+
+bool Editor::appendBuilt(CompositeAttribute& container, Node& node)
+{
+    assert(!container.getDatabase() && node.getParentAttribute() == nullptr);
+    if (!container.accepts(node))
+        return false;
+    rawInsert(container, static_cast<unsigned int>(container.m_children.size()), node);
     return true;
 }
 

@@ -89,6 +89,12 @@ public:
     static void insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>>& placements,
                             const std::vector<Node*>& subtree, std::size_t attributes);
 
+    /// Appends a node that a loader has just built to a container of the
+    /// detached tree it builds, as `insert` would, less what cannot fail
+    /// there: no database records that tree, and the node is above nothing
+    /// in it. False when the container does not take such nodes.
+    static bool appendBuilt(CompositeAttribute& container, Node& node);
+
     // --- replays and raw surgery ---
     static void applyInsert(Database* db, CompositeAttribute& parent, unsigned int index, Attribute& child,
                             ChangeSetBuilder* builder);

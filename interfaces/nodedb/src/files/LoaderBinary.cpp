@@ -3,6 +3,7 @@
 #include <db/ReferenceResolver.h>
 
 #include "../AttributeTypes.h"
+#include "../Editor.h"
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
 #include "ByteIO.h"
@@ -453,7 +454,7 @@ private:
                 delete node;
                 return failAt(at, "record longer than its value");
             }
-            if (!container.add(node))
+            if (!detail::Editor::appendBuilt(container, *node))
             {
                 std::string type = files::toUtf8(node->getClassID());
                 delete node;
@@ -494,7 +495,7 @@ private:
             return failAt(at, "a run failed");
         for (Node*& node : unit->nodes)
         {
-            if (!container.add(node))
+            if (!detail::Editor::appendBuilt(container, *node))
                 return failAt(at, "a node of a run cannot go into its container");
             node = nullptr;
         }

@@ -525,6 +525,9 @@ private:
 constexpr std::size_t s_smallNode = std::size_t(64) << 10;
 /// Runs, and batches of runs, close at this size.
 constexpr std::size_t s_runSize = std::size_t(256) << 10;
+/// Few node records take less: the lists of the nodes built are reserved from
+/// the bytes they are built from, instead of growing all the way.
+constexpr std::size_t s_nodeBytes = 128;
 
 /// Finds the runs of small sibling node records by their record headers
 /// alone, at the depths the reader will read them at.
@@ -670,6 +673,7 @@ private:
             const RunPlace& place = m_places[batch.first + i];
             ByteReader records(m_file + place.offset, place.bytes, place.offset);
             batch.units[i].built.paths = m_paths;
+            batch.units[i].built.nodes.reserve(place.bytes / s_nodeBytes);
             if (!reader.readRun(records, place.depth, batch.units[i]))
                 break; // the reader of the rest meets the run that failed
         }
@@ -818,6 +822,7 @@ bool LoaderBinary::load(Attribute* target)
         if (!going)
             return cancelled();
         LoadError runError;
+        tree.built.nodes.reserve(bodySize / s_nodeBytes);
         BinaryReader around(registry, runError, tree.built);
         around.shareNames(reader);
         around.setRuns(&places, &runs.units());

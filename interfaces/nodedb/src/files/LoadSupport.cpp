@@ -613,8 +613,13 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
             detail::Editor::addReferrers(local[path], &owner, 1);
         pointed.clear();
     };
+    // The pointer attributes lie all over the tree: each is fetched a few
+    // pointers before it is set, so that the loop does not wait for each.
+    constexpr std::size_t ahead = 8;
     for (std::size_t i = 0; i < pointers.size(); ++i)
     {
+        if (i + ahead < pointers.size())
+            __builtin_prefetch(pointers[i + ahead].attribute, 1);
         const PendingPointer& pending = pointers[i];
         const bool ownerHeld = ownedByHolder(pending.attribute);
         const bool valueHeld = ownedByHolder(resolved[i]);

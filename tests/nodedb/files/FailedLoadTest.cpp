@@ -130,6 +130,12 @@ TEST(FailedLoads, DamagedBinaryFilesNeverLoadHalfway)
     EXPECT_NE(loadBytes(target, good.substr(0, 30), Format::Binary).find("truncated file"), std::string::npos);
     EXPECT_NE(loadBytes(target, "<nodedb/>", Format::Binary).find("not a binary node database file"),
               std::string::npos);
+    // Damage the checksum does not see is told for what it is, also where
+    // the nodes around it were built apart first.
+    std::string renamed = good;
+    renamed[renamed.find("Light") + 1] = 'x';
+    sealBinary(renamed);
+    EXPECT_NE(loadBytes(target, renamed, Format::Binary).find("unknown node type \"Lxght\""), std::string::npos);
     EXPECT_EQ(loadBytes(target, good, Format::Binary), "");
 }
 

@@ -826,7 +826,9 @@ bool LoaderBinary::load(Attribute* target)
         BinaryReader around(registry, runError, tree.built);
         around.shareNames(reader);
         around.setRuns(&places, &runs.units());
-        tree.root.reset(around.readNode(nodeRecord, 1, databaseRoot));
+        // A copy of the record: reading it again in file order starts from its beginning.
+        ByteReader aroundRecord = nodeRecord;
+        tree.root.reset(around.readNode(aroundRecord, 1, databaseRoot));
         if (!tree.root || runs.units().nextUnit() != nullptr)
         {
             tree.root.reset();

@@ -93,12 +93,8 @@ BuiltUnit::~BuiltUnit()
 
 bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
 {
-    return intern(bytes, size, hashOf(bytes, size), id);
-}
-
-bool PathTable::intern(const char* bytes, std::size_t size, std::size_t hash, std::uint32_t& id)
-{
     const std::string_view spelt(bytes, size);
+    const std::size_t hash = std::hash<std::string_view>()(spelt);
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (const Slot& slot = find(spelt, hash); slot.id != 0)
         id = slot.id - 1;
@@ -137,44 +133,6 @@ std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstr
     return id;
 }
 
-bool PathCache::intern(PathTable& table, const char* bytes, std::size_t size, std::uint32_t& id)
-{
-    if (m_table != &table)
-    {
-        m_table = &table;
-        m_slots.assign(m_slots.size(), Slot());
-        m_used = 0;
-    }
-    const std::size_t hash = PathTable::hashOf(bytes, size);
-    std::size_t mask = m_slots.size() - 1;
-    std::size_t i = hash & mask;
-    for (;; i = (i + 1) & mask)
-    {
-        const Slot& slot = m_slots[i];
-        if (!slot.bytes)
-            break;
-        if (slot.hash == hash && slot.size == size && std::memcmp(slot.bytes, bytes, size) == 0)
-        {
-            id = slot.id;
-            return slot.utf8;
-        }
-    }
-    const bool utf8 = table.intern(bytes, size, hash, id);
-    if (2 * (m_used + 1) > m_slots.size())
-    {
-        m_slots = regrown(
-            m_slots, 2 * m_slots.size(), [](const Slot& slot) { return slot.bytes != nullptr; },
-            [](const Slot& slot) { return slot.hash; });
-        mask = m_slots.size() - 1;
-        for (i = hash & mask; m_slots[i].bytes; i = (i + 1) & mask)
-        {
-        }
-    }
-    m_slots[i] = Slot{hash, bytes, static_cast<std::uint32_t>(size), id, utf8};
-    ++m_used;
-    return utf8;
-}
-
 const std::shared_ptr<PathTable>& BuiltPart::pathTable()
 {
     if (!paths)
@@ -183,15 +141,14 @@ const std::shared_ptr<PathTable>& BuiltPart::pathTable()
 }
 
 bool BuiltPart::pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
-                            std::size_t offset, PathCache* cache)
+                            std::size_t offset)
 {
     PendingPointer p;
     p.attribute = &attribute;
     p.index = index;
     p.local = local;
     p.offset = offset;
-    PathTable& table = *pathTable();
-    const bool utf8 = cache ? cache->intern(table, path, size, p.path) : table.intern(path, size, p.path);
+    const bool utf8 = pathTable()->intern(path, size, p.path);
     pointers.push_back(p);
     return utf8;
 }

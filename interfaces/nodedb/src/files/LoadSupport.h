@@ -59,13 +59,6 @@ public:
     const std::wstring& text(std::uint32_t id) const { return m_texts[id]; }
     std::size_t size() const { return m_texts.size(); }
 
-    /// intern, with the spelling's hash already known.
-    bool intern(const char* bytes, std::size_t size, std::size_t hash, std::uint32_t& id);
-    static std::size_t hashOf(const char* bytes, std::size_t size)
-    {
-        return std::hash<std::string_view>()(std::string_view(bytes, size));
-    }
-
 private:
     /// A place of the open hash table: a spelling's hash, where it is in
     /// m_spellings, and its id + 1 (0 when the place is free).
@@ -88,31 +81,6 @@ private:
     std::vector<bool> m_utf8;
 };
 
-/// One reader's memory of the paths it gave to a shared PathTable, by where
-/// their bytes lie in the file. Most pointers of a file name a few thousand
-/// targets over and over: this way each reader takes the table's lock once
-/// per path, not once per pointer.
-class PathCache
-{
-public:
-    /// PathTable::intern of `table`; the bytes must stay where they are while the cache lives.
-    bool intern(PathTable& table, const char* bytes, std::size_t size, std::uint32_t& id);
-
-private:
-    struct Slot
-    {
-        std::size_t hash = 0;
-        const char* bytes = nullptr; ///< null when the place is free
-        std::uint32_t size = 0;
-        std::uint32_t id = 0;
-        bool utf8 = false;
-    };
-
-    PathTable* m_table = nullptr;
-    std::vector<Slot> m_slots = std::vector<Slot>(256); ///< a power of two of them, at most half in use
-    std::size_t m_used = 0;
-};
-
 /// What a reader learns while it builds (a whole tree, or a unit of one):
 /// the pointers to resolve, and what attaching the nodes must know of them,
 /// gathered while they are at hand instead of by walking the tree again.
@@ -130,9 +98,8 @@ struct BuiltPart
     /// the parts that other threads build, before they start, they share it.
     const std::shared_ptr<PathTable>& pathTable();
     /// Notes a pointer read with the path spelt by these bytes; false when they are not UTF-8.
-    /// A reader whose path bytes stay where they are while it reads passes its `cache`.
     bool pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
-                     std::size_t offset, PathCache* cache = nullptr);
+                     std::size_t offset);
     /// Notes a node as it is created, before anything below it; gives its place in `nodes`.
     std::size_t started(Node& node)
     {

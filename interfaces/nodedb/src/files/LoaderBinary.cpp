@@ -340,7 +340,7 @@ private:
             return failAt(start, "bad pointer kind");
         std::string_view path;
         if (!in.view(path) || !m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(),
-                                                    path.size(), start, &m_paths))
+                                                    path.size(), start))
             return failAt(start, "bad pointer path");
         return true;
     }
@@ -514,7 +514,6 @@ private:
     std::vector<NodeDef*> m_nodeDefs;
     /// By name: the definition of the member that had it last.
     std::vector<const AttributeDef*> m_namedDefs;
-    files::PathCache m_paths;
 };
 
 // ---------------------------------------------------------------------------

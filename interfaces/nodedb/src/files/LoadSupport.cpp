@@ -107,6 +107,37 @@ bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
     return m_utf8[id];
 }
 
+std::size_t PathTable::internAll(const std::string_view* spellings, std::size_t count, std::uint32_t* ids)
+{
+    std::vector<std::size_t> hashes(count);
+    for (std::size_t i = 0; i < count; ++i)
+        hashes[i] = std::hash<std::string_view>()(spellings[i]);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    // In two steps a few apart: a spelling's first place, then its bytes.
+    constexpr std::size_t ahead = 4;
+    std::size_t firstBad = count;
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        if (i + 2 * ahead < count)
+            __builtin_prefetch(&m_slots[hashes[i + 2 * ahead] & mask]);
+        if (i + ahead < count)
+            if (const Slot& next = m_slots[hashes[i + ahead] & mask]; next.id != 0)
+                __builtin_prefetch(m_spellings.data() + next.begin);
+        if (const Slot& slot = find(spellings[i], hashes[i]); slot.id != 0)
+            ids[i] = slot.id - 1;
+        else
+        {
+            std::wstring text;
+            const bool utf8 = fromUtf8(spellings[i].data(), spellings[i].size(), text);
+            ids[i] = add(spellings[i], hashes[i], std::move(text), utf8);
+        }
+        if (!m_utf8[ids[i]] && firstBad == count)
+            firstBad = i;
+    }
+    return firstBad;
+}
+
 PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
 {
     const std::size_t mask = m_slots.size() - 1;
@@ -151,6 +182,34 @@ bool BuiltPart::pointerRead(Attribute& attribute, int index, bool local, const c
     const bool utf8 = pathTable()->intern(path, size, p.path);
     pointers.push_back(p);
     return utf8;
+}
+
+void BuiltPart::pointerNoted(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
+                             std::size_t offset)
+{
+    PendingPointer p;
+    p.attribute = &attribute;
+    p.index = index;
+    p.local = local;
+    p.offset = offset;
+    pointers.push_back(p);
+    notedPaths.emplace_back(path, size);
+}
+
+bool BuiltPart::internNoted(std::size_t& bad)
+{
+    if (notedPaths.empty())
+        return true;
+    const std::size_t first = pointers.size() - notedPaths.size();
+    std::vector<std::uint32_t> ids(notedPaths.size());
+    const std::size_t firstBad = pathTable()->internAll(notedPaths.data(), notedPaths.size(), ids.data());
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        pointers[first + i].path = ids[i];
+    notedPaths.clear();
+    if (firstBad == ids.size())
+        return true;
+    bad = pointers[first + firstBad].offset;
+    return false;
 }
 
 void BuiltPart::finished(Node& node, std::size_t at)

@@ -55,10 +55,12 @@ public:
         m_namedDefs.assign(m_names->size(), nullptr);
     }
 
-    /// The node records of a run, built apart; their pointers go to `unit`.
+    /// The node records of a run, built apart; their pointers go to `unit`,
+    /// and their paths are looked up all together at its end.
     bool readRun(ByteReader records, int depth, files::BuiltUnit& unit)
     {
         m_built = &unit.built;
+        m_notePaths = true;
         while (!records.atEnd())
         {
             std::uint8_t tag = 0;
@@ -72,6 +74,9 @@ public:
             if (!record.atEnd())
                 return fail(record, "record longer than its value");
         }
+        std::size_t bad = 0;
+        if (!unit.built.internNoted(bad))
+            return failAt(bad, "bad pointer path");
         unit.ok = true;
         return true;
     }
@@ -339,8 +344,12 @@ private:
         if (kind != binary::s_pointerAbsolute && kind != binary::s_pointerLocal)
             return failAt(start, "bad pointer kind");
         std::string_view path;
-        if (!in.view(path) || !m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(),
-                                                    path.size(), start))
+        if (!in.view(path))
+            return failAt(start, "bad pointer path");
+        if (m_notePaths)
+            m_built->pointerNoted(attribute, index, kind == binary::s_pointerLocal, path.data(), path.size(), start);
+        else if (!m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(), path.size(),
+                                       start))
             return failAt(start, "bad pointer path");
         return true;
     }
@@ -514,6 +523,8 @@ private:
     std::vector<NodeDef*> m_nodeDefs;
     /// By name: the definition of the member that had it last.
     std::vector<const AttributeDef*> m_namedDefs;
+    /// Whether pointers' paths wait to be looked up together (readRun).
+    bool m_notePaths = false;
 };
 
 // ---------------------------------------------------------------------------

@@ -158,6 +158,8 @@ std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstr
             m_slots, 2 * m_slots.size(), [](const Slot& slot) { return slot.id != 0; },
             [](const Slot& slot) { return slot.hash; });
     find(spelt, hash) = Slot{hash, m_spellings.size(), static_cast<std::uint32_t>(spelt.size()), id + 1};
+    m_begins.push_back(m_spellings.size());
+    m_sizes.push_back(static_cast<std::uint32_t>(spelt.size()));
     m_spellings.append(spelt);
     m_texts.push_back(std::move(text));
     m_utf8.push_back(utf8);
@@ -442,11 +444,15 @@ struct PathBatch
 
 /// Below this many distinct local paths a file's pointers are resolved on the loading thread alone.
 constexpr std::size_t s_parallelPaths = 256;
+/// Pieces of the sorted paths for each thread that resolves them.
+constexpr std::size_t s_piecesPerThread = 8;
 
 /// What each local path of `pointers` names in the tree below `root`, by path
 /// id (null for paths that name nothing, or that only absolute pointers use).
-/// Paths are shared out in sorted order, so that the paths through one part
-/// of the tree go to one thread, which indexes the nodes on their way once.
+/// Paths are shared out in sorted order, in pieces much smaller than a
+/// thread's share: the threads stay busy alike however the work lies in the
+/// tree (a few thousand paths to one library beside a few thousand deep into
+/// a scene), and each indexes the nodes on its way once, for all its pieces.
 std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const std::vector<PendingPointer>& pointers)
 {
     std::vector<Attribute*> resolved(paths.size(), nullptr);
@@ -458,17 +464,33 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
             used[pending.path] = true;
             ids.push_back(pending.path);
         }
+    std::mutex idleMutex;
+    std::vector<std::unique_ptr<LocalPaths>> idle;
     auto resolveAll = [&](const std::vector<std::uint32_t>& some) {
-        LocalPaths local(root);
+        std::unique_ptr<LocalPaths> local;
+        {
+            const std::lock_guard<std::mutex> lock(idleMutex);
+            if (!idle.empty())
+            {
+                local = std::move(idle.back());
+                idle.pop_back();
+            }
+        }
+        if (!local)
+            local = std::make_unique<LocalPaths>(root);
         for (std::uint32_t id : some)
-            resolved[id] = local.resolve(paths.text(id));
+            resolved[id] = local->resolve(paths.text(id));
+        const std::lock_guard<std::mutex> lock(idleMutex);
+        idle.push_back(std::move(local));
     };
     if (ids.size() < s_parallelPaths || loadWorkerCount() == 0)
     {
         resolveAll(ids);
         return resolved;
     }
-    std::sort(ids.begin(), ids.end(), [&](std::uint32_t a, std::uint32_t b) { return paths.text(a) < paths.text(b); });
+    // UTF-8 sorts as the code points it spells, with a quarter of the bytes to compare.
+    std::sort(ids.begin(), ids.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return paths.spelling(a) < paths.spelling(b); });
     const unsigned int workers = loadWorkerCount();
     UnitBuilder<PathBatch> builder(
         [&](PathBatch& batch) {
@@ -476,7 +498,7 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
             batch.done = true;
         },
         workers);
-    const std::size_t pieces = workers + 1;
+    const std::size_t pieces = s_piecesPerThread * (workers + 1);
     for (std::size_t k = 0; k < pieces; ++k)
     {
         auto batch = std::make_unique<PathBatch>();

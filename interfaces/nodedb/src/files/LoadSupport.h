@@ -62,6 +62,11 @@ public:
     /// The path as text; where its bytes are not UTF-8, what came before the
     /// fault. Valid for ids given so far, once no thread is interning.
     const std::wstring& text(std::uint32_t id) const { return m_texts[id]; }
+    /// The bytes that spelt it; they sort as its text does.
+    std::string_view spelling(std::uint32_t id) const
+    {
+        return std::string_view(m_spellings).substr(m_begins[id], m_sizes[id]);
+    }
     std::size_t size() const { return m_texts.size(); }
 
 private:
@@ -84,6 +89,9 @@ private:
     std::string m_spellings; ///< every spelling, one after the other
     std::vector<std::wstring> m_texts;
     std::vector<bool> m_utf8;
+    /// Where each id's spelling is in m_spellings.
+    std::vector<std::size_t> m_begins;
+    std::vector<std::uint32_t> m_sizes;
 };
 
 /// What a reader learns while it builds (a whole tree, or a unit of one):

@@ -187,22 +187,20 @@ bool FileInputStream::readWhole(const Progress& progress)
         }
         adviseHugePages(m_data.get(), capacity);
     }
+    // On failure the buffer stays until the stream goes or reads again: work
+    // that follows the reading (see dataSoFar) may still be looking at it.
     std::size_t done = 0;
     while (done < capacity)
     {
         const long long n = readAt(m_data.get() + done, std::min(s_piece, capacity - done), done);
         if (n < 0)
         {
-            m_data.reset();
             m_size = 0;
             return false;
         }
         done += static_cast<std::size_t>(n);
         if (progress && !progress(done, capacity))
-        {
-            m_data.reset();
             return false;
-        }
         if (n == 0)
             break;
     }
@@ -215,13 +213,13 @@ const char* FileInputStream::data() const
 {
     // Reading on first use changes nothing a caller can see but the time it takes.
     const_cast<FileInputStream*>(this)->readWhole();
-    return m_data ? m_data.get() : "";
+    return m_data && m_whole ? m_data.get() : "";
 }
 
 char* FileInputStream::buffer()
 {
     readWhole();
-    return m_data.get();
+    return m_whole ? m_data.get() : nullptr;
 }
 
 std::string FileInputStream::head(std::size_t count)

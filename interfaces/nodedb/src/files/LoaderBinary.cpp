@@ -12,6 +12,7 @@
 #include "Utf8.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -698,6 +699,63 @@ private:
     files::BatchedUnits<BinaryBatch> m_units;
 };
 
+/// A piece of the body whose checksum is worked out on its own.
+struct ChecksumPiece
+{
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    std::uint32_t crc = 0;
+    bool done = false;
+};
+
+/// The CRC-32 of a file's body, the same as zlib's (the saver's), worked out
+/// on another processor piece by piece while the file is still being read,
+/// the pieces then joined: reading leaves that processor idle otherwise.
+class BodyChecksum
+{
+public:
+    BodyChecksum()
+        : m_pieces(
+              [](ChecksumPiece& piece) {
+                  piece.crc = libdeflate_crc32(0, piece.bytes, piece.size);
+                  piece.done = true;
+              },
+              files::loadWorkerCount() > 0 ? 1 : 0)
+    {
+    }
+
+    /// The bytes of the file before `end` have been read to `data`.
+    void readUpTo(const char* data, std::size_t end)
+    {
+        if (end <= m_next)
+            return;
+        auto piece = std::make_unique<ChecksumPiece>();
+        piece->bytes = data + m_next;
+        piece->size = end - m_next;
+        m_next = end;
+        m_pieces.add(std::move(piece));
+    }
+
+    /// The checksum of the body of the whole file, `size` bytes at `data`.
+    std::uint32_t finish(const char* data, std::size_t size)
+    {
+        readUpTo(data, size);
+        uLong crc = 0;
+        for (std::size_t k = 0; k < m_pieces.size(); ++k)
+        {
+            ChecksumPiece& piece = m_pieces.take(k);
+            if (!piece.done) // out of memory on the way: here, then
+                piece.crc = libdeflate_crc32(0, piece.bytes, piece.size);
+            crc = crc32_combine(crc, piece.crc, static_cast<z_off_t>(piece.size));
+        }
+        return static_cast<std::uint32_t>(crc);
+    }
+
+private:
+    std::size_t m_next = binary::s_headerSize;
+    files::UnitBuilder<ChecksumPiece> m_pieces;
+};
+
 } // namespace
 
 LoaderBinary::LoaderBinary(FileInputStream& stream, int flags, ReferenceResolver* resolver)
@@ -723,7 +781,9 @@ bool LoaderBinary::load(Attribute* target)
 
     // Reading is the first half of the work, building the second.
     const std::size_t fileSize = m_stream.size();
+    BodyChecksum checksumming;
     const bool read = m_stream.readWhole([&](std::size_t done, std::size_t) {
+        checksumming.readUpTo(m_stream.dataSoFar(), done);
         return !m_progress || m_progress(done, 2 * fileSize);
     });
     if (!read)
@@ -777,8 +837,7 @@ bool LoaderBinary::load(Attribute* target)
         return false;
     }
     const char* body = data + binary::s_headerSize;
-    // The same CRC-32 as zlib's (the saver's), computed faster.
-    std::uint32_t crc = libdeflate_crc32(0, body, bodySize);
+    const std::uint32_t crc = checksumming.finish(data, size);
     // Fuzzing builds read past a wrong checksum: otherwise almost every mutated
     // input would stop here and the record parser would never be exercised.
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION

@@ -176,25 +176,16 @@ const std::shared_ptr<PathTable>& BuiltPart::pathTable()
 bool BuiltPart::pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
                             std::size_t offset)
 {
-    PendingPointer p;
-    p.attribute = &attribute;
-    p.index = index;
-    p.local = local;
-    p.offset = offset;
-    const bool utf8 = pathTable()->intern(path, size, p.path);
-    pointers.push_back(p);
+    std::uint32_t id = 0;
+    const bool utf8 = pathTable()->intern(path, size, id);
+    pointers.push_back(PendingPointer{&attribute, index, id, local, 0, offset});
     return utf8;
 }
 
 void BuiltPart::pointerNoted(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
                              std::size_t offset)
 {
-    PendingPointer p;
-    p.attribute = &attribute;
-    p.index = index;
-    p.local = local;
-    p.offset = offset;
-    pointers.push_back(p);
+    pointers.push_back(PendingPointer{&attribute, index, 0, local, 0, offset});
     notedPaths.emplace_back(path, size);
 }
 

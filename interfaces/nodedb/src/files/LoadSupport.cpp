@@ -23,7 +23,6 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace db::files {
 
@@ -508,9 +507,9 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
 
 /// The top node and everything it owns itself, not the nodes in its containers:
 /// a handful of attributes, asked about for every pointer of a file.
-void collectHeld(const Attribute& attribute, std::unordered_set<const Attribute*>& out)
+void collectHeld(const Attribute& attribute, std::vector<const Attribute*>& out)
 {
-    out.insert(&attribute);
+    out.push_back(&attribute);
     if (attribute.isNodeContainer())
         return;
     if (const CompositeAttribute* composite = attribute.asCompositeAttribute())
@@ -625,10 +624,13 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // or to its own attributes must be found again in the target afterwards.
     // Every other pointer is set now, in the detached tree: it arrives with its
     // node in the load's single step and needs no value record of its own.
-    std::unordered_set<const Attribute*> held;
+    // Sorted and searched: asked twice for each of a hundred thousand pointers,
+    // a hash set's division per question costs more than the whole search.
+    std::vector<const Attribute*> held;
     if (tree.kind == FileKind::Database)
         collectHeld(*root, held);
-    auto ownedByHolder = [&held](const Attribute* a) { return held.count(a) != 0; };
+    std::sort(held.begin(), held.end());
+    auto ownedByHolder = [&held](const Attribute* a) { return std::binary_search(held.begin(), held.end(), a); };
     std::vector<std::size_t> later;
     std::vector<std::wstring> holderPaths;
     std::vector<std::wstring> holderOwnerPaths;
@@ -637,6 +639,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // referrer table. A pointer that points somewhere already (a file that
     // gives it twice) is set the general way, after what waits is told.
     std::vector<std::pair<std::uint32_t, Attribute*>> pointed;
+    pointed.reserve(pointers.size());
     auto tellOneByOne = [&] {
         for (auto& [path, owner] : pointed)
             detail::Editor::addReferrers(local[path], &owner, 1);

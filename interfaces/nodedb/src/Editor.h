@@ -115,6 +115,12 @@ public:
     /// Bytes a subtree takes, roughly (for the undo memory figure).
     static std::size_t subtreeBytes(const Attribute& root);
 
+    /// Creates the members of `def` in `owner` with one allocation: the
+    /// members one after the other, then the array of pointers to them that
+    /// the child list starts in.
+    static void buildMembers(CompositeAttribute& owner, const CompoundAttributeDef& def);
+    /// Destroys the children of `owner`, then the block buildMembers made.
+    static void destroyMembers(CompositeAttribute& owner);
     /// A new attribute of the definition's type, placed at `where` when given.
     static Attribute* createAttribute(AttributeDef& def, void* where = nullptr);
     static std::size_t attributeSize(AttributeType type);

@@ -24,20 +24,14 @@ CompositeAttribute::CompositeAttribute(AttributeDef& def, NoMembers) : Attribute
 
 CompositeAttribute::~CompositeAttribute()
 {
-    for (Attribute* child : m_children)
-        detail::Editor::destroy(child);
-    m_children.clear();
+    detail::Editor::destroyMembers(*this);
 }
 
 void CompositeAttribute::createMembers(const CompoundAttributeDef& def)
 {
-    m_children.reserve(def.getAttributeDefCount());
-    for (unsigned int i = 0; i < def.getAttributeDefCount(); ++i)
-    {
-        Attribute* child = detail::Editor::createAttribute(def.getAttributeDef(i));
-        detail::Editor::setParentRaw(*child, this, i);
-        m_children.push_back(child);
-    }
+    // Like a node's: thousands of compounds (and of attribute array elements)
+    // in a big database, each one allocation instead of one per member.
+    detail::Editor::buildMembers(*this, def);
 }
 
 Attribute* CompositeAttribute::findAttribute(const std::wstring& name) const

@@ -5,6 +5,7 @@
 
 #include "AttributeTypes.h"
 
+#include <cassert>
 #include <new>
 #include <type_traits>
 
@@ -39,6 +40,50 @@ Attribute* Editor::createAttribute(AttributeDef& def, void* where)
 {
     return withMadeClass(def.getAttributeType(),
                          [&](auto* made) { return make<std::remove_pointer_t<decltype(made)>>(def, where); });
+}
+
+namespace {
+std::size_t aligned(std::size_t size)
+{
+    return (size + 7) & ~std::size_t(7);
+}
+} // namespace
+
+void Editor::buildMembers(CompositeAttribute& owner, const CompoundAttributeDef& def)
+{
+    const unsigned int count = def.getAttributeDefCount();
+    if (count == 0)
+        return;
+    std::size_t total = 0;
+    for (unsigned int i = 0; i < count; ++i)
+        total += aligned(attributeSize(def.getAttributeDef(i).getAttributeType()));
+    const std::size_t listOffset = total;
+    total += count * sizeof(Attribute*);
+    auto* arena = static_cast<char*>(::operator new(total));
+    ChildList& members = owner.m_children;
+    members.borrow(reinterpret_cast<Attribute**>(arena + listOffset), count);
+    char* cursor = arena;
+    for (unsigned int i = 0; i < count; ++i)
+    {
+        AttributeDef& member = def.getAttributeDef(i);
+        Attribute* child = createAttribute(member, cursor);
+        markInArena(*child);
+        cursor += aligned(attributeSize(member.getAttributeType()));
+        setParentRaw(*child, &owner, i);
+        members.push_back(child);
+    }
+}
+
+void Editor::destroyMembers(CompositeAttribute& owner)
+{
+    // Members live in the arena, which starts with the first of them: they must
+    // go before it does.
+    ChildList& children = owner.m_children;
+    void* arena = !children.empty() && isInArena(*children[0]) ? children[0] : nullptr;
+    for (Attribute* child : children)
+        destroy(child);
+    children.clear();
+    ::operator delete(arena);
 }
 
 std::size_t Editor::attributeSize(AttributeType type)
@@ -477,6 +522,15 @@ bool Editor::insert(CompositeAttribute& parent, unsigned int index, Attribute& c
         emitInsert(recorder.commit, parent, child);
     recorder.step.structure.push_back(Record{RecordKind::Insert, &child, &parent, nullptr, index, 0, {}});
     endEdit(recording, implicit, child.isNode() ? L"Add node" : L"Add attribute");
+    return true;
+}
+
+bool Editor::appendBuilt(CompositeAttribute& container, Node& node)
+{
+    assert(!container.getDatabase() && node.getParentAttribute() == nullptr);
+    if (!container.accepts(node))
+        return false;
+    rawInsert(container, static_cast<unsigned int>(container.m_children.size()), node);
     return true;
 }
 

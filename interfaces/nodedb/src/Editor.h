@@ -89,6 +89,12 @@ public:
     static void insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>>& placements,
                             const std::vector<Node*>& subtree, std::size_t attributes);
 
+    /// Appends a node that a loader has just built to a container of the
+    /// detached tree it builds, as `insert` would, less what cannot fail
+    /// there: no database records that tree, and the node is above nothing
+    /// in it. False when the container does not take such nodes.
+    static bool appendBuilt(CompositeAttribute& container, Node& node);
+
     // --- replays and raw surgery ---
     static void applyInsert(Database* db, CompositeAttribute& parent, unsigned int index, Attribute& child,
                             ChangeSetBuilder* builder);
@@ -109,6 +115,12 @@ public:
     /// Bytes a subtree takes, roughly (for the undo memory figure).
     static std::size_t subtreeBytes(const Attribute& root);
 
+    /// Creates the members of `def` in `owner` with one allocation: the
+    /// members one after the other, then the array of pointers to them that
+    /// the child list starts in.
+    static void buildMembers(CompositeAttribute& owner, const CompoundAttributeDef& def);
+    /// Destroys the children of `owner`, then the block buildMembers made.
+    static void destroyMembers(CompositeAttribute& owner);
     /// A new attribute of the definition's type, placed at `where` when given.
     static Attribute* createAttribute(AttributeDef& def, void* where = nullptr);
     static std::size_t attributeSize(AttributeType type);

@@ -13,11 +13,6 @@ namespace db {
 
 namespace {
 
-std::size_t aligned(std::size_t size)
-{
-    return (size + 7) & ~std::size_t(7);
-}
-
 /// Calls `f` on each node container within `composite`, in attribute order,
 /// not crossing into nodes below.
 template <class F>
@@ -113,42 +108,13 @@ Node::Node(NodeDef& def, const std::wstring& name, NoMembers) : CompositeAttribu
 
 Node::~Node()
 {
-    // Members live in the arena, which starts with the first of them: they must
-    // go before it does.
-    auto& children = detail::Editor::children(*this);
-    void* arena = !children.empty() && detail::Editor::isInArena(*children[0]) ? children[0] : nullptr;
-    for (Attribute* child : children)
-        detail::Editor::destroy(child);
-    children.clear();
-    ::operator delete(arena);
+    detail::Editor::destroyMembers(*this);
 }
 
 void Node::buildMembers()
 {
-    // One allocation per node: the schema members one after the other, then
-    // the array of pointers to them that the child list starts in.
-    const NodeDef& def = getNodeDef();
-    const unsigned int count = def.getAttributeDefCount();
-    if (count == 0)
-        return;
-    std::size_t total = 0;
-    for (unsigned int i = 0; i < count; ++i)
-        total += aligned(detail::Editor::attributeSize(def.getAttributeDef(i).getAttributeType()));
-    const std::size_t listOffset = total;
-    total += count * sizeof(Attribute*);
-    auto* arena = static_cast<char*>(::operator new(total));
-    auto& children = detail::Editor::children(*this);
-    children.borrow(reinterpret_cast<Attribute**>(arena + listOffset), count);
-    char* cursor = arena;
-    for (unsigned int i = 0; i < count; ++i)
-    {
-        AttributeDef& member = def.getAttributeDef(i);
-        Attribute* child = detail::Editor::createAttribute(member, cursor);
-        detail::Editor::markInArena(*child);
-        cursor += aligned(detail::Editor::attributeSize(member.getAttributeType()));
-        detail::Editor::setParentRaw(*child, this, i);
-        children.push_back(child);
-    }
+    // One allocation per node instead of one per member.
+    detail::Editor::buildMembers(*this, getNodeDef());
 }
 
 const std::wstring& Node::getName() const

@@ -3,6 +3,7 @@
 #include <db/FloatAttribute.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
+#include <db/PointerAttribute.h>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,9 @@ TEST(FailedLoads, DamagedBinaryFilesNeverLoadHalfway)
     fillSmall(source);
     db::Node* group = db::makeNode(L"Group", L"G", &source.getTypeRegistry());
     source.getRootContainer().add(group);
+    db::Node* camera = db::makeNode(L"Camera", L"C", &source.getTypeRegistry());
+    source.getRootContainer().add(camera);
+    camera->findAttribute(L"target")->asPointerAttribute()->setValue(source.getRootContainer().getNode(0));
     ASSERT_TRUE(save(source, folder.file("good.dbb"), Format::Binary));
     const std::string good = readAll(folder.file("good.dbb"));
 
@@ -130,6 +134,16 @@ TEST(FailedLoads, DamagedBinaryFilesNeverLoadHalfway)
     EXPECT_NE(loadBytes(target, good.substr(0, 30), Format::Binary).find("truncated file"), std::string::npos);
     EXPECT_NE(loadBytes(target, "<nodedb/>", Format::Binary).find("not a binary node database file"),
               std::string::npos);
+    // Damage the checksum does not see is told for what it is, also where
+    // the nodes around it were built apart first.
+    std::string renamed = good;
+    renamed[renamed.find("Light") + 1] = 'x';
+    sealBinary(renamed);
+    EXPECT_NE(loadBytes(target, renamed, Format::Binary).find("unknown node type \"Lxght\""), std::string::npos);
+    std::string badPath = good;
+    badPath[badPath.rfind("Lamp")] = '\xff';
+    sealBinary(badPath);
+    EXPECT_NE(loadBytes(target, badPath, Format::Binary).find("bad pointer path"), std::string::npos);
     EXPECT_EQ(loadBytes(target, good, Format::Binary), "");
 }
 

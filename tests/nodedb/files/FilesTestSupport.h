@@ -2,6 +2,7 @@
 
 // Scratch folders and file helpers shared by the file tests.
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -120,6 +121,22 @@ inline std::string loadBytes(db::Attribute& target, const std::string& bytes, Fo
     }
     db::LoaderBinary loader(stream, 0, nullptr);
     return loader.load(target) ? std::string() : loader.getError().toString();
+}
+
+/// Writes the checksum of a binary file's body into its header, as the saver
+/// would: damage made this way is found by reading the records.
+inline void sealBinary(std::string& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 24; i < bytes.size(); ++i)
+    {
+        crc ^= static_cast<unsigned char>(bytes[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[12 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
 }
 
 /// The XML text of a database or node: what tests compare.

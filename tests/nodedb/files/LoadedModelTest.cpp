@@ -176,6 +176,57 @@ TEST(LoadedPointers, SubtreeFilesResolveTheirOwnPathsByNameToo)
     EXPECT_EQ(target.getUndoStackSize(), 2u);
 }
 
+TEST(LoadedPointers, PathsThatShareTheirFirstStepsStillEachFindTheirOwnTarget)
+{
+    // Each case: the paths of cameras' targets, in file order, and where each
+    // lands; no targets when the load must fail for a path that names nothing.
+    struct Case
+    {
+        std::vector<std::string> paths;
+        std::vector<std::wstring> targets;
+    };
+    const Case cases[] = {
+        {{"G/A", "G/AB", "G/A", "G/Sub/L", "G/Sub"}, {L"/G/A", L"/G/AB", L"/G/A", L"/G/Sub/L", L"/G/Sub"}},
+        {{"G/Sub/L", "G/Sub/L.kind", "G/Sub/L", "G"}, {L"/G/Sub/L", L"/G/Sub/L.kind", L"/G/Sub/L", L"/G"}},
+        {{"G/Sub/L", "G/Sub/"}, {}},
+        {{"G/Sub/L", "G/Sub/L/"}, {}},
+        {{"G/Sub/L", "G/Sub/Lamp"}, {}},
+        {{"G/AB", "G/A/"}, {}},
+    };
+    for (const Case& test : cases)
+    {
+        std::string cameras;
+        for (std::size_t i = 0; i < test.paths.size(); ++i)
+            cameras += "<node type=\"Camera\" name=\"c" + std::to_string(i) +
+                       "\"><pointer name=\"target\" local=\"1\">" + test.paths[i] + "</pointer></node>\n";
+        const std::string text =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nodedb version=\"1\" kind=\"database\">\n"
+            "<node type=\"Database\" name=\"D\"><container name=\"nodes\">\n"
+            "<node type=\"Group\" name=\"G\"><container name=\"children\"><node type=\"Light\" name=\"A\"/>"
+            "<node type=\"Light\" name=\"AB\"/><node type=\"Group\" name=\"Sub\"><container name=\"children\">"
+            "<node type=\"Light\" name=\"L\"/></container></node></container></node>\n" +
+            cameras + "</container></node>\n</nodedb>\n";
+        SCOPED_TRACE(text);
+        db::Database fromXml;
+        const std::string error = loadBytes(fromXml, text, Format::Xml);
+        if (test.targets.empty())
+        {
+            EXPECT_NE(error.find("names nothing"), std::string::npos) << error;
+            continue;
+        }
+        ASSERT_EQ(error, "");
+        ScratchFolder folder;
+        ASSERT_TRUE(save(fromXml, folder.file("d.dbb"), Format::Binary));
+        db::Database fromBinary;
+        ASSERT_EQ(load(fromBinary, folder.file("d.dbb"), Format::Binary), "");
+        for (db::Database* loaded : {&fromXml, &fromBinary})
+            for (std::size_t i = 0; i < test.targets.size(); ++i)
+                EXPECT_EQ(pointee(loaded->getRootContainer().getNode(static_cast<unsigned int>(i + 1)), L"target"),
+                          loaded->attributeFromDatabasePath(test.targets[i]))
+                    << "camera " << i;
+    }
+}
+
 TEST(LoadedNodes, AreCountedAndReportedParentsFirstInMemberOrderWhateverOrderTheFileGivesThem)
 {
     // The library's containers come in the other order than its members.

@@ -62,6 +62,9 @@ public:
     bool readWhole(const Progress& progress = {});
     /// The whole file (read on first use); empty when it could not be read.
     const char* data() const;
+    /// Where the bytes go while readWhole reads them, for work that follows
+    /// the reading: its progress tells how many are there. Null before.
+    const char* dataSoFar() const { return m_data.get(); }
     /// The bytes themselves, for parsers that work in place (the XML loader does:
     /// a stream is read by one load).
     char* buffer();

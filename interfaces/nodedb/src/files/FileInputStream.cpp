@@ -1,5 +1,6 @@
 #include <db/FileInputStream.h>
 
+#include "UnitBuilder.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -40,6 +41,59 @@ void adviseHugePages(char* buffer, std::size_t size)
     (void)size;
 #endif
 }
+/// Files from this size up have their buffer's pages faulted in by a worker
+/// while this thread reads into the pages before: the system clears each page
+/// it hands out, which costs about as much as copying the file into it.
+constexpr std::size_t s_prefaulted = std::size_t(8) << 20;
+/// The worker faults in this much at a time.
+constexpr std::size_t s_prefaultPiece = std::size_t(4) << 20;
+
+/// Part of a buffer to fault in.
+struct PrefaultPiece
+{
+    char* begin = nullptr;
+    std::size_t size = 0;
+};
+
+/// Faults in a fresh buffer on a worker, ahead of the reading, where the
+/// system can do so without writing to it (the reading may be there already).
+class Prefaulter
+{
+public:
+    Prefaulter(char* buffer, std::size_t size)
+        : m_pieces(
+              [](PrefaultPiece& piece) {
+#ifdef MADV_POPULATE_WRITE
+                  ::madvise(piece.begin, piece.size, MADV_POPULATE_WRITE);
+#else
+                  (void)piece;
+#endif
+              },
+              size >= s_prefaulted ? std::min(files::loadWorkerCount(), 1u) : 0)
+    {
+#ifdef MADV_POPULATE_WRITE
+        if (size < s_prefaulted || files::loadWorkerCount() == 0)
+            return;
+        // madvise takes whole pages: the first and last part pages are left to the reading.
+        const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(buffer) + page - 1) & ~(page - 1);
+        const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(buffer) + size) & ~(page - 1);
+        for (std::uintptr_t at = begin; at < end; at += s_prefaultPiece)
+        {
+            auto piece = std::make_unique<PrefaultPiece>();
+            piece->begin = reinterpret_cast<char*>(at);
+            piece->size = std::min<std::uintptr_t>(s_prefaultPiece, end - at);
+            m_pieces.add(std::move(piece));
+        }
+#else
+        (void)buffer;
+#endif
+    }
+
+private:
+    files::UnitBuilder<PrefaultPiece> m_pieces;
+};
+
 } // namespace
 
 FileInputStream::FileInputStream(const std::wstring& fileName, FileOpenMode mode)
@@ -187,22 +241,21 @@ bool FileInputStream::readWhole(const Progress& progress)
         }
         adviseHugePages(m_data.get(), capacity);
     }
+    const Prefaulter prefaulter(m_data.get(), capacity);
+    // On failure the buffer stays until the stream goes or reads again: work
+    // that follows the reading (see dataSoFar) may still be looking at it.
     std::size_t done = 0;
     while (done < capacity)
     {
         const long long n = readAt(m_data.get() + done, std::min(s_piece, capacity - done), done);
         if (n < 0)
         {
-            m_data.reset();
             m_size = 0;
             return false;
         }
         done += static_cast<std::size_t>(n);
         if (progress && !progress(done, capacity))
-        {
-            m_data.reset();
             return false;
-        }
         if (n == 0)
             break;
     }
@@ -215,13 +268,13 @@ const char* FileInputStream::data() const
 {
     // Reading on first use changes nothing a caller can see but the time it takes.
     const_cast<FileInputStream*>(this)->readWhole();
-    return m_data ? m_data.get() : "";
+    return m_data && m_whole ? m_data.get() : "";
 }
 
 char* FileInputStream::buffer()
 {
     readWhole();
-    return m_data.get();
+    return m_whole ? m_data.get() : nullptr;
 }
 
 std::string FileInputStream::head(std::size_t count)

@@ -23,7 +23,6 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace db::files {
 
@@ -107,6 +106,37 @@ bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
     return m_utf8[id];
 }
 
+std::size_t PathTable::internAll(const std::string_view* spellings, std::size_t count, std::uint32_t* ids)
+{
+    std::vector<std::size_t> hashes(count);
+    for (std::size_t i = 0; i < count; ++i)
+        hashes[i] = std::hash<std::string_view>()(spellings[i]);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    // In two steps a few apart: a spelling's first place, then its bytes.
+    constexpr std::size_t ahead = 4;
+    std::size_t firstBad = count;
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        if (i + 2 * ahead < count)
+            __builtin_prefetch(&m_slots[hashes[i + 2 * ahead] & mask]);
+        if (i + ahead < count)
+            if (const Slot& next = m_slots[hashes[i + ahead] & mask]; next.id != 0)
+                __builtin_prefetch(m_spellings.data() + next.begin);
+        if (const Slot& slot = find(spellings[i], hashes[i]); slot.id != 0)
+            ids[i] = slot.id - 1;
+        else
+        {
+            std::wstring text;
+            const bool utf8 = fromUtf8(spellings[i].data(), spellings[i].size(), text);
+            ids[i] = add(spellings[i], hashes[i], std::move(text), utf8);
+        }
+        if (!m_utf8[ids[i]] && firstBad == count)
+            firstBad = i;
+    }
+    return firstBad;
+}
+
 PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
 {
     const std::size_t mask = m_slots.size() - 1;
@@ -127,6 +157,8 @@ std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstr
             m_slots, 2 * m_slots.size(), [](const Slot& slot) { return slot.id != 0; },
             [](const Slot& slot) { return slot.hash; });
     find(spelt, hash) = Slot{hash, m_spellings.size(), static_cast<std::uint32_t>(spelt.size()), id + 1};
+    m_begins.push_back(m_spellings.size());
+    m_sizes.push_back(static_cast<std::uint32_t>(spelt.size()));
     m_spellings.append(spelt);
     m_texts.push_back(std::move(text));
     m_utf8.push_back(utf8);
@@ -143,14 +175,33 @@ const std::shared_ptr<PathTable>& BuiltPart::pathTable()
 bool BuiltPart::pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
                             std::size_t offset)
 {
-    PendingPointer p;
-    p.attribute = &attribute;
-    p.index = index;
-    p.local = local;
-    p.offset = offset;
-    const bool utf8 = pathTable()->intern(path, size, p.path);
-    pointers.push_back(p);
+    std::uint32_t id = 0;
+    const bool utf8 = pathTable()->intern(path, size, id);
+    pointers.push_back(PendingPointer{&attribute, index, id, local, 0, offset});
     return utf8;
+}
+
+void BuiltPart::pointerNoted(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
+                             std::size_t offset)
+{
+    pointers.push_back(PendingPointer{&attribute, index, 0, local, 0, offset});
+    notedPaths.emplace_back(path, size);
+}
+
+bool BuiltPart::internNoted(std::size_t& bad)
+{
+    if (notedPaths.empty())
+        return true;
+    const std::size_t first = pointers.size() - notedPaths.size();
+    std::vector<std::uint32_t> ids(notedPaths.size());
+    const std::size_t firstBad = pathTable()->internAll(notedPaths.data(), notedPaths.size(), ids.data());
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        pointers[first + i].path = ids[i];
+    notedPaths.clear();
+    if (firstBad == ids.size())
+        return true;
+    bad = pointers[first + firstBad].offset;
+    return false;
 }
 
 void BuiltPart::finished(Node& node, std::size_t at)
@@ -241,20 +292,71 @@ public:
     }
 
 private:
-    using Index = std::unordered_map<std::wstring_view, Node*>;
+    /// A place of a parent's index: the first child of a name, and the name's hash.
+    struct Slot
+    {
+        std::size_t hash = 0;
+        Node* node = nullptr;
+    };
+    /// Open-addressed, a power of two of slots, at most half in use: indexing
+    /// the hundred thousand children of the parents that paths go through
+    /// allocates once per parent, not once per child.
+    using Index = std::vector<Slot>;
+
+    static std::size_t hashOf(std::wstring_view name) { return std::hash<std::wstring_view>()(name); }
+
+    static Index indexOf(const Node& parent)
+    {
+        const std::vector<Node*> children = parent.getChildNodes();
+        std::size_t size = 2;
+        while (size < 2 * children.size())
+            size *= 2;
+        Index index(size);
+        const std::size_t mask = size - 1;
+        // The children lie all over the heap, each with its name apart from
+        // it: waiting for them one after the other would cost most of the
+        // time. The nodes are fetched well ahead, their names a little ahead.
+        constexpr std::size_t distance = 8;
+        for (std::size_t k = 0; k < children.size(); ++k)
+        {
+            if (k + 2 * distance < children.size())
+                __builtin_prefetch(children[k + 2 * distance]);
+            if (k + distance < children.size())
+                __builtin_prefetch(children[k + distance]->getName().data());
+            Node* node = children[k];
+            const std::wstring& name = node->getName();
+            const std::size_t hash = hashOf(name);
+            for (std::size_t i = hash & mask;; i = (i + 1) & mask)
+            {
+                Slot& slot = index[i];
+                if (!slot.node)
+                {
+                    slot = Slot{hash, node};
+                    break;
+                }
+                if (slot.hash == hash && slot.node->getName() == name)
+                    break; // the first of a name wins, as in paths
+            }
+        }
+        return index;
+    }
 
     Node* child(Node& parent, std::wstring_view name)
     {
         auto it = m_indexes.find(&parent);
         if (it == m_indexes.end())
+            it = m_indexes.emplace(&parent, indexOf(parent)).first;
+        const Index& index = it->second;
+        const std::size_t hash = hashOf(name);
+        const std::size_t mask = index.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask)
         {
-            Index index;
-            for (Node* node : parent.getChildNodes())
-                index.emplace(node->getName(), node); // the first of a name wins, as in paths
-            it = m_indexes.emplace(&parent, std::move(index)).first;
+            const Slot& slot = index[i];
+            if (!slot.node)
+                return nullptr;
+            if (slot.hash == hash && slot.node->getName() == name)
+                return slot.node;
         }
-        auto found = it->second.find(name);
-        return found == it->second.end() ? nullptr : found->second;
     }
 
     /// Null when the path is not a plain one (escapes, occurrences, empty steps) or names nothing.
@@ -266,27 +368,61 @@ private:
             return nullptr;
         Node* current = &m_root;
         std::size_t pos = nodes.empty() || nodes[0] != L'/' ? 0 : 1;
+        resume(nodes, current, pos);
         while (pos < nodes.size())
         {
             std::size_t slash = nodes.find(L'/', pos);
             if (slash == std::wstring_view::npos)
                 slash = nodes.size();
             if (slash == pos)
-                return nullptr;
+                return forget();
             current = child(*current, nodes.substr(pos, slash - pos));
             if (!current)
-                return nullptr;
+                return forget();
+            m_steps.emplace_back(slash, current);
             pos = slash + 1;
             if (pos == nodes.size())
-                return nullptr; // a trailing "/"
+                return forget(); // a trailing "/"
         }
+        m_previous.assign(nodes);
         if (end == std::wstring::npos)
             return current;
         return current->attributeFromDatabasePath(path.substr(end), false);
     }
 
+    /// Paths come sorted, and neighbours share most of their steps: the steps
+    /// that `nodes` shares with the path before are taken from there.
+    void resume(std::wstring_view nodes, Node*& current, std::size_t& pos)
+    {
+        const std::size_t shared =
+            std::mismatch(nodes.begin(), nodes.end(), m_previous.begin(), m_previous.end()).first - nodes.begin();
+        // A step is taken over where this path's step ends at the same place;
+        // not one before a trailing "/", which the path reader refuses.
+        std::size_t kept = 0;
+        while (kept < m_steps.size() && m_steps[kept].first <= shared &&
+               (m_steps[kept].first == nodes.size() ||
+                (nodes[m_steps[kept].first] == L'/' && m_steps[kept].first + 1 < nodes.size())))
+            ++kept;
+        m_steps.resize(kept);
+        if (kept > 0)
+        {
+            current = m_steps.back().second;
+            pos = m_steps.back().first + 1;
+        }
+    }
+
+    Attribute* forget()
+    {
+        m_previous.clear();
+        m_steps.clear();
+        return nullptr;
+    }
+
     Node& m_root;
     std::unordered_map<const Node*, Index> m_indexes;
+    /// The node part of the last plain path resolved, and where each of its steps ends with the node it names.
+    std::wstring m_previous;
+    std::vector<std::pair<std::size_t, Node*>> m_steps;
 };
 
 /// Local paths resolved together on one thread.
@@ -298,11 +434,15 @@ struct PathBatch
 
 /// Below this many distinct local paths a file's pointers are resolved on the loading thread alone.
 constexpr std::size_t s_parallelPaths = 256;
+/// Pieces of the sorted paths for each thread that resolves them.
+constexpr std::size_t s_piecesPerThread = 8;
 
 /// What each local path of `pointers` names in the tree below `root`, by path
 /// id (null for paths that name nothing, or that only absolute pointers use).
-/// Paths are shared out in sorted order, so that the paths through one part
-/// of the tree go to one thread, which indexes the nodes on their way once.
+/// Paths are shared out in sorted order, in pieces much smaller than a
+/// thread's share: the threads stay busy alike however the work lies in the
+/// tree (a few thousand paths to one library beside a few thousand deep into
+/// a scene), and each indexes the nodes on its way once, for all its pieces.
 std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const std::vector<PendingPointer>& pointers)
 {
     std::vector<Attribute*> resolved(paths.size(), nullptr);
@@ -314,17 +454,33 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
             used[pending.path] = true;
             ids.push_back(pending.path);
         }
+    std::mutex idleMutex;
+    std::vector<std::unique_ptr<LocalPaths>> idle;
     auto resolveAll = [&](const std::vector<std::uint32_t>& some) {
-        LocalPaths local(root);
+        std::unique_ptr<LocalPaths> local;
+        {
+            const std::lock_guard<std::mutex> lock(idleMutex);
+            if (!idle.empty())
+            {
+                local = std::move(idle.back());
+                idle.pop_back();
+            }
+        }
+        if (!local)
+            local = std::make_unique<LocalPaths>(root);
         for (std::uint32_t id : some)
-            resolved[id] = local.resolve(paths.text(id));
+            resolved[id] = local->resolve(paths.text(id));
+        const std::lock_guard<std::mutex> lock(idleMutex);
+        idle.push_back(std::move(local));
     };
     if (ids.size() < s_parallelPaths || loadWorkerCount() == 0)
     {
         resolveAll(ids);
         return resolved;
     }
-    std::sort(ids.begin(), ids.end(), [&](std::uint32_t a, std::uint32_t b) { return paths.text(a) < paths.text(b); });
+    // UTF-8 sorts as the code points it spells, with a quarter of the bytes to compare.
+    std::sort(ids.begin(), ids.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return paths.spelling(a) < paths.spelling(b); });
     const unsigned int workers = loadWorkerCount();
     UnitBuilder<PathBatch> builder(
         [&](PathBatch& batch) {
@@ -332,7 +488,7 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
             batch.done = true;
         },
         workers);
-    const std::size_t pieces = workers + 1;
+    const std::size_t pieces = s_piecesPerThread * (workers + 1);
     for (std::size_t k = 0; k < pieces; ++k)
     {
         auto batch = std::make_unique<PathBatch>();
@@ -351,9 +507,9 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
 
 /// The top node and everything it owns itself, not the nodes in its containers:
 /// a handful of attributes, asked about for every pointer of a file.
-void collectHeld(const Attribute& attribute, std::unordered_set<const Attribute*>& out)
+void collectHeld(const Attribute& attribute, std::vector<const Attribute*>& out)
 {
-    out.insert(&attribute);
+    out.push_back(&attribute);
     if (attribute.isNodeContainer())
         return;
     if (const CompositeAttribute* composite = attribute.asCompositeAttribute())
@@ -468,10 +624,13 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // or to its own attributes must be found again in the target afterwards.
     // Every other pointer is set now, in the detached tree: it arrives with its
     // node in the load's single step and needs no value record of its own.
-    std::unordered_set<const Attribute*> held;
+    // Sorted and searched: asked twice for each of a hundred thousand pointers,
+    // a hash set's division per question costs more than the whole search.
+    std::vector<const Attribute*> held;
     if (tree.kind == FileKind::Database)
         collectHeld(*root, held);
-    auto ownedByHolder = [&held](const Attribute* a) { return held.count(a) != 0; };
+    std::sort(held.begin(), held.end());
+    auto ownedByHolder = [&held](const Attribute* a) { return std::binary_search(held.begin(), held.end(), a); };
     std::vector<std::size_t> later;
     std::vector<std::wstring> holderPaths;
     std::vector<std::wstring> holderOwnerPaths;
@@ -480,13 +639,19 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // referrer table. A pointer that points somewhere already (a file that
     // gives it twice) is set the general way, after what waits is told.
     std::vector<std::pair<std::uint32_t, Attribute*>> pointed;
+    pointed.reserve(pointers.size());
     auto tellOneByOne = [&] {
         for (auto& [path, owner] : pointed)
             detail::Editor::addReferrers(local[path], &owner, 1);
         pointed.clear();
     };
+    // The pointer attributes lie all over the tree: each is fetched a few
+    // pointers before it is set, so that the loop does not wait for each.
+    constexpr std::size_t ahead = 8;
     for (std::size_t i = 0; i < pointers.size(); ++i)
     {
+        if (i + ahead < pointers.size())
+            __builtin_prefetch(pointers[i + ahead].attribute, 1);
         const PendingPointer& pending = pointers[i];
         const bool ownerHeld = ownedByHolder(pending.attribute);
         const bool valueHeld = ownedByHolder(resolved[i]);

@@ -54,9 +54,19 @@ public:
     /// Gives the id of the path spelt by these bytes; false when they are not
     /// UTF-8. Safe to call from several threads at once.
     bool intern(const char* bytes, std::size_t size, std::uint32_t& id);
+    /// intern for `count` spellings at once, writing their ids to `ids`: the
+    /// place of the first that is not UTF-8, or `count`. The table is locked
+    /// once, and the places of the spellings a few ahead are fetched while
+    /// the ones before are looked up, instead of each being waited for.
+    std::size_t internAll(const std::string_view* spellings, std::size_t count, std::uint32_t* ids);
     /// The path as text; where its bytes are not UTF-8, what came before the
     /// fault. Valid for ids given so far, once no thread is interning.
     const std::wstring& text(std::uint32_t id) const { return m_texts[id]; }
+    /// The bytes that spelt it; they sort as its text does.
+    std::string_view spelling(std::uint32_t id) const
+    {
+        return std::string_view(m_spellings).substr(m_begins[id], m_sizes[id]);
+    }
     std::size_t size() const { return m_texts.size(); }
 
 private:
@@ -79,6 +89,9 @@ private:
     std::string m_spellings; ///< every spelling, one after the other
     std::vector<std::wstring> m_texts;
     std::vector<bool> m_utf8;
+    /// Where each id's spelling is in m_spellings.
+    std::vector<std::size_t> m_begins;
+    std::vector<std::uint32_t> m_sizes;
 };
 
 /// What a reader learns while it builds (a whole tree, or a unit of one):
@@ -93,6 +106,8 @@ struct BuiltPart
     std::vector<Node*> nodes;
     /// Their attributes as the database counts them (nodes are not attributes).
     std::size_t attributes = 0;
+    /// The paths of the last pointers, noted and not looked up yet.
+    std::vector<std::string_view> notedPaths;
 
     /// The table of this part's paths, made now if there is none: given to
     /// the parts that other threads build, before they start, they share it.
@@ -100,6 +115,13 @@ struct BuiltPart
     /// Notes a pointer read with the path spelt by these bytes; false when they are not UTF-8.
     bool pointerRead(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
                      std::size_t offset);
+    /// pointerRead whose path is looked up later, with the others noted after
+    /// it (internNoted): the bytes must stay where they are until then.
+    void pointerNoted(Attribute& attribute, int index, bool local, const char* path, std::size_t size,
+                      std::size_t offset);
+    /// Gives the pointers noted since the last call their paths; false when
+    /// one is not UTF-8, whose offset goes to `bad`.
+    bool internNoted(std::size_t& bad);
     /// Notes a node as it is created, before anything below it; gives its place in `nodes`.
     std::size_t started(Node& node)
     {

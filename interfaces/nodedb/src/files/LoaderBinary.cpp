@@ -3,6 +3,7 @@
 #include <db/ReferenceResolver.h>
 
 #include "../AttributeTypes.h"
+#include "../Editor.h"
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
 #include "ByteIO.h"
@@ -11,6 +12,7 @@
 #include "Utf8.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -54,10 +56,12 @@ public:
         m_namedDefs.assign(m_names->size(), nullptr);
     }
 
-    /// The node records of a run, built apart; their pointers go to `unit`.
+    /// The node records of a run, built apart; their pointers go to `unit`,
+    /// and their paths are looked up all together at its end.
     bool readRun(ByteReader records, int depth, files::BuiltUnit& unit)
     {
         m_built = &unit.built;
+        m_notePaths = true;
         while (!records.atEnd())
         {
             std::uint8_t tag = 0;
@@ -71,6 +75,9 @@ public:
             if (!record.atEnd())
                 return fail(record, "record longer than its value");
         }
+        std::size_t bad = 0;
+        if (!unit.built.internNoted(bad))
+            return failAt(bad, "bad pointer path");
         unit.ok = true;
         return true;
     }
@@ -338,8 +345,12 @@ private:
         if (kind != binary::s_pointerAbsolute && kind != binary::s_pointerLocal)
             return failAt(start, "bad pointer kind");
         std::string_view path;
-        if (!in.view(path) || !m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(),
-                                                    path.size(), start))
+        if (!in.view(path))
+            return failAt(start, "bad pointer path");
+        if (m_notePaths)
+            m_built->pointerNoted(attribute, index, kind == binary::s_pointerLocal, path.data(), path.size(), start);
+        else if (!m_built->pointerRead(attribute, index, kind == binary::s_pointerLocal, path.data(), path.size(),
+                                       start))
             return failAt(start, "bad pointer path");
         return true;
     }
@@ -453,7 +464,7 @@ private:
                 delete node;
                 return failAt(at, "record longer than its value");
             }
-            if (!container.add(node))
+            if (!detail::Editor::appendBuilt(container, *node))
             {
                 std::string type = files::toUtf8(node->getClassID());
                 delete node;
@@ -494,7 +505,7 @@ private:
             return failAt(at, "a run failed");
         for (Node*& node : unit->nodes)
         {
-            if (!container.add(node))
+            if (!detail::Editor::appendBuilt(container, *node))
                 return failAt(at, "a node of a run cannot go into its container");
             node = nullptr;
         }
@@ -513,6 +524,8 @@ private:
     std::vector<NodeDef*> m_nodeDefs;
     /// By name: the definition of the member that had it last.
     std::vector<const AttributeDef*> m_namedDefs;
+    /// Whether pointers' paths wait to be looked up together (readRun).
+    bool m_notePaths = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -523,6 +536,9 @@ private:
 constexpr std::size_t s_smallNode = std::size_t(64) << 10;
 /// Runs, and batches of runs, close at this size.
 constexpr std::size_t s_runSize = std::size_t(256) << 10;
+/// Few node records take less: the lists of the nodes built are reserved from
+/// the bytes they are built from, instead of growing all the way.
+constexpr std::size_t s_nodeBytes = 128;
 
 /// Finds the runs of small sibling node records by their record headers
 /// alone, at the depths the reader will read them at.
@@ -668,6 +684,7 @@ private:
             const RunPlace& place = m_places[batch.first + i];
             ByteReader records(m_file + place.offset, place.bytes, place.offset);
             batch.units[i].built.paths = m_paths;
+            batch.units[i].built.nodes.reserve(place.bytes / s_nodeBytes);
             if (!reader.readRun(records, place.depth, batch.units[i]))
                 break; // the reader of the rest meets the run that failed
         }
@@ -680,6 +697,63 @@ private:
     std::shared_ptr<files::PathTable> m_paths;
     files::UnitBuilder<BinaryBatch> m_builder;
     files::BatchedUnits<BinaryBatch> m_units;
+};
+
+/// A piece of the body whose checksum is worked out on its own.
+struct ChecksumPiece
+{
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    std::uint32_t crc = 0;
+    bool done = false;
+};
+
+/// The CRC-32 of a file's body, the same as zlib's (the saver's), worked out
+/// on another processor piece by piece while the file is still being read,
+/// the pieces then joined: reading leaves that processor idle otherwise.
+class BodyChecksum
+{
+public:
+    BodyChecksum()
+        : m_pieces(
+              [](ChecksumPiece& piece) {
+                  piece.crc = libdeflate_crc32(0, piece.bytes, piece.size);
+                  piece.done = true;
+              },
+              files::loadWorkerCount() > 0 ? 1 : 0)
+    {
+    }
+
+    /// The bytes of the file before `end` have been read to `data`.
+    void readUpTo(const char* data, std::size_t end)
+    {
+        if (end <= m_next)
+            return;
+        auto piece = std::make_unique<ChecksumPiece>();
+        piece->bytes = data + m_next;
+        piece->size = end - m_next;
+        m_next = end;
+        m_pieces.add(std::move(piece));
+    }
+
+    /// The checksum of the body of the whole file, `size` bytes at `data`.
+    std::uint32_t finish(const char* data, std::size_t size)
+    {
+        readUpTo(data, size);
+        uLong crc = 0;
+        for (std::size_t k = 0; k < m_pieces.size(); ++k)
+        {
+            ChecksumPiece& piece = m_pieces.take(k);
+            if (!piece.done) // out of memory on the way: here, then
+                piece.crc = libdeflate_crc32(0, piece.bytes, piece.size);
+            crc = crc32_combine(crc, piece.crc, static_cast<z_off_t>(piece.size));
+        }
+        return static_cast<std::uint32_t>(crc);
+    }
+
+private:
+    std::size_t m_next = binary::s_headerSize;
+    files::UnitBuilder<ChecksumPiece> m_pieces;
 };
 
 } // namespace
@@ -707,7 +781,9 @@ bool LoaderBinary::load(Attribute* target)
 
     // Reading is the first half of the work, building the second.
     const std::size_t fileSize = m_stream.size();
+    BodyChecksum checksumming;
     const bool read = m_stream.readWhole([&](std::size_t done, std::size_t) {
+        checksumming.readUpTo(m_stream.dataSoFar(), done);
         return !m_progress || m_progress(done, 2 * fileSize);
     });
     if (!read)
@@ -761,8 +837,7 @@ bool LoaderBinary::load(Attribute* target)
         return false;
     }
     const char* body = data + binary::s_headerSize;
-    // The same CRC-32 as zlib's (the saver's), computed faster.
-    std::uint32_t crc = libdeflate_crc32(0, body, bodySize);
+    const std::uint32_t crc = checksumming.finish(data, size);
     // Fuzzing builds read past a wrong checksum: otherwise almost every mutated
     // input would stop here and the record parser would never be exercised.
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
@@ -816,10 +891,13 @@ bool LoaderBinary::load(Attribute* target)
         if (!going)
             return cancelled();
         LoadError runError;
+        tree.built.nodes.reserve(bodySize / s_nodeBytes);
         BinaryReader around(registry, runError, tree.built);
         around.shareNames(reader);
         around.setRuns(&places, &runs.units());
-        tree.root.reset(around.readNode(nodeRecord, 1, databaseRoot));
+        // A copy of the record: reading it again in file order starts from its beginning.
+        ByteReader aroundRecord = nodeRecord;
+        tree.root.reset(around.readNode(aroundRecord, 1, databaseRoot));
         if (!tree.root || runs.units().nextUnit() != nullptr)
         {
             tree.root.reset();

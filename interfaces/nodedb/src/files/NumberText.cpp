@@ -276,10 +276,13 @@ char* putCommonFloat(char* p, std::uint32_t bits)
     // the value, the ends too when the significand is even.
     const std::uint64_t low = mid - scale.five;
     const std::uint64_t high = mid + scale.five;
+    // The first and last whole numbers in there: low and high rounded up and
+    // down, or, when the ends are left out (an odd significand, a coin toss,
+    // so no branch), the next ones in.
     const std::uint64_t endsLeftOut = mantissa & 1;
     const std::uint64_t below = (std::uint64_t(1) << shift) - 1;
-    const std::uint64_t first = (low >> shift) + (std::uint64_t((low & below) != 0) | endsLeftOut);
-    const std::uint64_t last = (high >> shift) - (std::uint64_t((high & below) == 0) & endsLeftOut);
+    const std::uint64_t first = (low + below + endsLeftOut) >> shift;
+    const std::uint64_t last = (high - endsLeftOut) >> shift;
     // Everything from here fits 32 bits: the value has at most ten whole digits
     // (below 2 * 10^9) at this scale.
     const auto lowest = static_cast<std::uint32_t>(first);

@@ -261,7 +261,10 @@ TEST(SavedText, FloatsAreWrittenInTheirShortestFormAndReadBackExactly)
                                  16777218.0f, 33554436.0f, 33649928.0f, 99999992.0f, 4294967296.0f, FLT_MAX, -FLT_MAX,
                                  FLT_MIN, std::numeric_limits<float>::denorm_min(), floatFromBits(0x00000015u),
                                  floatFromBits(0x007fffffu), floatFromBits(0x00400000u), 0.000123f, 0.0001234567f,
-                                 std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+                                 std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                                 // short decimals, carries into a new digit, the fewest and most digits around the point
+                                 1.5f, 0.75f, 12.125f, 99999.5f, 0.0015f, 0.099999994f, 9.999999f, 99999.99f, 0.9999999f,
+                                 1.0000001f, 1234.5677f, 0.0012345678f, 0.0010000001f, 65536.01f};
     for (int exponent = -149; exponent <= 127; ++exponent)
         values.push_back(std::ldexp(1.0f, exponent));
     for (float decade = 1e-38f; decade < 1e38f; decade *= 10.0f)

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -240,31 +241,71 @@ void skipSpace(const char*& begin, const char* end)
 
 namespace {
 
-constexpr std::uint64_t s_powersOfFive[] = {1ull,      5ull,       25ull,       125ull,       625ull,
-                                            3125ull,   15625ull,   78125ull,    390625ull,    1953125ull,
-                                            9765625ull, 48828125ull, 244140625ull};
+__extension__ typedef unsigned __int128 Wide;
 
-/// Writes `digits` times ten to `exponent` (below zero) in plain notation.
-char* putDecimal(char* p, std::uint64_t digits, int exponent)
+constexpr std::uint64_t s_powersOfTen[] = {1ull,
+                                           10ull,
+                                           100ull,
+                                           1000ull,
+                                           10000ull,
+                                           100000ull,
+                                           1000000ull,
+                                           10000000ull,
+                                           100000000ull,
+                                           1000000000ull};
+
+/// The digits of `high` and then of `low` (each below 10^4, four digits with
+/// leading zeros), one per byte from the lowest byte on, as numbers 0 to 9:
+/// each lane of a 64-bit word divides its own part by 100 and then by 10
+/// through a multiplication, with no digit loop, no table and no division.
+std::uint64_t digitBytes(std::uint64_t high, std::uint64_t low)
 {
-    char text[24];
-    const int count = static_cast<int>(std::to_chars(text, text + sizeof text, digits).ptr - text);
-    const int whole = count + exponent;
-    if (whole > 0)
-    {
-        std::memcpy(p, text, static_cast<std::size_t>(whole));
-        p += whole;
-        *p++ = '.';
-        std::memcpy(p, text + whole, static_cast<std::size_t>(count - whole));
-        return p + (count - whole);
-    }
-    *p++ = '0';
-    *p++ = '.';
-    for (int i = whole; i < 0; ++i)
-        *p++ = '0';
-    std::memcpy(p, text, static_cast<std::size_t>(count));
-    return p + count;
+    const std::uint64_t both = high | (low << 32);
+    // x * 10486 >> 20 is x / 100 for every x below 10^4.
+    const std::uint64_t hundreds = ((both * 10486) >> 20) & 0x0000007F0000007Full;
+    const std::uint64_t pairs = ((both - 100 * hundreds) << 16) + hundreds;
+    // x * 103 >> 10 is x / 10 for every x below 100.
+    std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;
+    tens += (pairs - 10 * tens) << 8;
+    return tens;
 }
+
+constexpr std::uint64_t s_asciiZeros = 0x3030303030303030ull;
+
+/// How a float of one binary exponent is scaled to whole numbers: by 10^q,
+/// so that it has nine or ten whole digits, and then a shift right.
+struct Scale
+{
+    std::uint64_t five; ///< 5^q
+    int q;
+    int shift;
+};
+
+/// The biased exponents of floats from 0.001 up to 10^5.
+constexpr int s_firstExponent = 117;
+constexpr int s_lastExponent = 143;
+
+struct Scales
+{
+    Scale of[s_lastExponent - s_firstExponent + 1] = {};
+
+    constexpr Scales()
+    {
+        for (int biased = s_firstExponent; biased <= s_lastExponent; ++biased)
+        {
+            // The value is twice the significand over 2^(151 - biased); q
+            // comes from floor(log10(2^exponent)), the value's own decimal
+            // exponent or one below it. 10^q splits into 5^q and 2^q.
+            const int q = 8 - (((biased - 127) * 78913) >> 18);
+            std::uint64_t five = 1;
+            for (int i = 0; i < q; ++i)
+                five *= 5;
+            of[biased - s_firstExponent] = Scale{five, q, 151 - biased - q};
+        }
+    }
+};
+
+constexpr Scales s_scales;
 
 /// The shortest text of a float from 0.001 up to 10^5 that is no whole number,
 /// as std::to_chars writes it, at a fraction of its cost: of the decimals that
@@ -273,72 +314,96 @@ char* putDecimal(char* p, std::uint64_t digits, int exponent)
 /// colours and weights are made of such numbers. Null for any other value, and
 /// where a rule of the general conversion would decide (an exact tie, a value
 /// whose gap to the float below is half the gap above), for it to write.
-char* putCommonFloat(char* p, float value, std::uint32_t bits)
+///
+/// Files hold millions of these: the steps are kept short and side by side,
+/// so that the processor works on several numbers at once, and free of
+/// branches that data decides.
+char* putCommonFloat(char* p, std::uint32_t bits)
 {
-    const int biased = static_cast<int>((bits >> 23) & 0xFF);
+    constexpr std::uint32_t s_lowestBits = 0x3A83126Fu;  // 0.001f
+    constexpr std::uint32_t s_highestBits = 0x47C35000u; // 1e5f
+    const std::uint32_t magnitudeBits = bits & 0x7FFFFFFFu;
     const std::uint64_t mantissa = bits & 0x7FFFFFu;
-    const float magnitude = std::fabs(value);
-    if (mantissa == 0 || !(magnitude >= 0.001f && magnitude < 1e5f))
+    if (mantissa == 0 || magnitudeBits < s_lowestBits || magnitudeBits >= s_highestBits)
         return nullptr;
-    // The value is twice the significand over 2^(151 - biased). Scaled by 10^q
-    // it has nine or ten whole digits: q comes from floor(log10(2^exponent)),
-    // the value's own decimal exponent or one below it. With 10^q split into
-    // 5^q and 2^q, everything is whole numbers over 2^shift.
-    const int decimalExponent = ((biased - 127) * 78913) >> 18;
-    const int q = 8 - decimalExponent;
-    const int shift = 151 - biased - q;
-    const std::uint64_t five = s_powersOfFive[q];
-    const std::uint64_t mid = ((mantissa | 0x800000u) * 2) * five;
+    const Scale& scale = s_scales.of[(magnitudeBits >> 23) - s_firstExponent];
+    const int shift = scale.shift;
+    const std::uint64_t mid = ((mantissa | 0x800000u) * 2) * scale.five;
     // Half-way to the neighbouring floats: what lies between reads back to
     // the value, the ends too when the significand is even.
-    const std::uint64_t low = mid - five;
-    const std::uint64_t high = mid + five;
-    const bool endsRead = (mantissa & 1) == 0;
-    const std::uint64_t unit = std::uint64_t(1) << shift;
-    const std::uint64_t below = unit - 1;
-    std::uint64_t first = (low >> shift) + ((low & below) != 0 || !endsRead ? 1 : 0);
-    std::uint64_t last = (high >> shift) - ((high & below) == 0 && !endsRead ? 1 : 0);
-    // The most trailing zeros one of the readable whole numbers has.
-    int zeros = 0;
-    while (last / 10 > 0 && last / 10 >= (first + 9) / 10)
+    const std::uint64_t low = mid - scale.five;
+    const std::uint64_t high = mid + scale.five;
+    // The first and last whole numbers in there: low and high rounded up and
+    // down, or, when the ends are left out (an odd significand, a coin toss,
+    // so no branch), the next ones in.
+    const std::uint64_t endsLeftOut = mantissa & 1;
+    const std::uint64_t below = (std::uint64_t(1) << shift) - 1;
+    const std::uint64_t first = (low + below + endsLeftOut) >> shift;
+    const std::uint64_t last = (high - endsLeftOut) >> shift;
+    // Everything from here fits 32 bits: the value has at most ten whole digits
+    // (below 2 * 10^9) at this scale.
+    const auto lowest = static_cast<std::uint32_t>(first);
+    const auto highest = static_cast<std::uint32_t>(last);
+    const auto scaled = static_cast<std::uint32_t>(mid >> shift);
+    // The most trailing zeros one of the readable whole numbers has. They
+    // span from 12 to 120 numbers at this scale, so one zero always (a value
+    // where that failed would end outside them below, for the general
+    // conversion); a float tells about seven digits apart, so three at most
+    // but for short values such as 0.75, which take the loop.
+    auto fits = [lowest, highest](std::uint32_t power) { return highest / power * power >= lowest; };
+    // The closest of the numbers with that many zeros: the value plus half a
+    // power, cut down to the power. The fraction left out of `scaled` cannot
+    // carry past it, but makes an exact tie a round up.
+    auto rounded = [scaled](std::uint32_t power) { return (scaled + power / 2) / power * power; };
+    // All three cases at once, then one chosen by masks: which it is, is up
+    // to the data, and a branch would be mispredicted half the time.
+    const std::uint32_t two = -std::uint32_t(fits(100));
+    const std::uint32_t three = -std::uint32_t(fits(1000));
+    std::uint32_t power = 10 ^ (two & (10 ^ 100)) ^ (three & (100 ^ 1000));
+    std::uint32_t chosen = rounded(10);
+    chosen ^= two & (chosen ^ rounded(100));
+    chosen ^= three & (chosen ^ rounded(1000));
+    if (three)
     {
-        first = (first + 9) / 10;
-        last /= 10;
-        ++zeros;
+        int zeros = 3;
+        while (zeros < 9 && fits(static_cast<std::uint32_t>(s_powersOfTen[zeros + 1])))
+            ++zeros;
+        power = static_cast<std::uint32_t>(s_powersOfTen[zeros]);
+        chosen = rounded(power);
     }
-    // The value rounded to that many zeros: the closest of them.
-    std::uint64_t digits = mid >> shift;
-    const std::uint64_t rest = mid & below;
-    if (zeros == 0)
-    {
-        if (rest == unit / 2)
-            return nullptr;
-        digits += rest > unit / 2 ? 1 : 0;
-    }
-    else
-    {
-        bool restAfter = rest != 0;
-        unsigned int dropped = 0;
-        for (int i = 0; i < zeros; ++i)
-        {
-            restAfter = restAfter || dropped != 0;
-            dropped = static_cast<unsigned int>(digits % 10);
-            digits /= 10;
-        }
-        if (dropped == 5 && !restAfter)
-            return nullptr;
-        digits += dropped >= 5 ? 1 : 0;
-    }
-    if (digits < first || digits > last)
+    if ((chosen == scaled + power / 2 && (mid & below) == 0) || chosen < lowest || chosen > highest)
         return nullptr;
-    int exponent = zeros - q;
-    for (; digits % 10 == 0; digits /= 10)
-        ++exponent;
-    if (exponent >= 0)
+
+    // The text: chosen's ten digits (the first may be zero) in the last ten of
+    // sixteen bytes, the point q digits from the end.
+    const std::uint32_t top = chosen / 100000000;
+    const std::uint32_t bottom = chosen - top * 100000000;
+    const std::uint64_t topDigits = (std::uint64_t(top / 10) << 48) | (std::uint64_t(top % 10) << 56);
+    const std::uint64_t bottomDigits = digitBytes(bottom / 10000, bottom % 10000);
+    const Wide text = (Wide(bottomDigits) << 64) | topDigits;
+    const int q = scale.q;
+    // Leading zeros go, but for the one before the point of a value below 1.
+    const int leading = std::min(__builtin_ctzll(topDigits) / 8, 15 - q);
+    // The fraction's trailing zeros go; the fraction has a digit other than zero.
+    const int inBottom = __builtin_clzll(bottomDigits | 1) / 8;
+    const int inTop = __builtin_clzll(topDigits | 1) / 8;
+    const int trailing = inBottom + (-int(bottomDigits == 0) & (inTop + 1));
+    if (trailing >= q)
         return nullptr;
-    if (value < 0)
-        *p++ = '-';
-    return putDecimal(p, digits, exponent);
+    // The whole part starts in the first eight bytes (`leading` is 3 to 7),
+    // the fraction in either.
+    const std::uint64_t wholeText = (topDigits >> (8 * leading)) | (bottomDigits << (64 - 8 * leading));
+    const Wide fractionText = text >> (8 * (16 - q));
+    *p = '-';
+    p += bits >> 31;
+    const std::uint64_t wholeBytes = wholeText | s_asciiZeros;
+    std::memcpy(p, &wholeBytes, 8);
+    p += 16 - q - leading;
+    *p++ = '.';
+    const std::uint64_t fractionBytes[2] = {static_cast<std::uint64_t>(fractionText) | s_asciiZeros,
+                                            static_cast<std::uint64_t>(fractionText >> 64) | s_asciiZeros};
+    std::memcpy(p, fractionBytes, 16);
+    return p + q - trailing;
 }
 
 } // namespace
@@ -359,7 +424,7 @@ char* putFloat(char* p, float value)
             if (static_cast<float>(whole) == value)
                 return putInt(p, whole);
         }
-        if (char* end = putCommonFloat(p, value, bits))
+        if (char* end = putCommonFloat(p, bits))
             return end;
         return std::to_chars(p, p + s_maxNumberChars, value).ptr;
     }

@@ -44,8 +44,6 @@ void appendIndex(std::string& out, unsigned int index)
     out.push_back(']');
 }
 
-/// Below this many children, counting like names pairwise beats sorting them.
-constexpr std::size_t s_pairwiseCount = 16;
 
 std::uint64_t nameHash(const std::wstring& name)
 {
@@ -229,67 +227,73 @@ bool listedUnder(const Node& node, const Node& parent)
 
 unsigned int SavePaths::occurrence(const Node& node, const Node& parent)
 {
+    if (!listedUnder(node, parent))
+    {
+        // Not among its parent's listed children: every like-named child counts.
+        unsigned int count = 0;
+        for (const Node* child : parent.getChildNodes())
+            if (child->getName() == node.getName())
+                ++count;
+        return count;
+    }
     Slot& parentSlot = slotOf(parent);
     if (!parentSlot.childrenCounted)
     {
-        parentSlot.childrenCounted = true;
-        // One pass over a parent's children finds every repeated name among
-        // them, however many of them the file names.
         m_children.clear();
         collectChildren(parent);
-        // Names are told apart by a hash first: siblings' names tend to have
-        // the same length, and comparing them all would cost the most here.
-        const std::size_t count = m_children.size();
-        m_hashes.resize(count);
-        for (std::size_t i = 0; i < count; ++i)
-            m_hashes[i] = nameHash(m_children[i]->getName());
-        auto sameName = [this](std::size_t a, std::size_t b) {
-            return m_hashes[a] == m_hashes[b] && m_children[a]->getName() == m_children[b]->getName();
-        };
-        if (count <= s_pairwiseCount)
+        if (m_children.size() <= s_scanCount)
         {
-            for (std::size_t i = 1; i < count; ++i)
+            // A few children, asked about once or twice (the nodes on the way
+            // to a target): comparing the node's name with those before it
+            // touches fewer of them than working out every repeated name.
+            unsigned int earlier = 0;
+            for (const Node* child : m_children)
             {
-                std::uint32_t earlier = 0;
-                for (std::size_t k = 0; k < i; ++k)
-                    earlier += sameName(k, i) ? 1 : 0;
-                if (earlier > 0)
-                    m_repeats.emplace(m_children[i], earlier);
+                if (child == &node)
+                    return earlier;
+                if (child->getName() == node.getName())
+                    ++earlier;
             }
+            return 0;
         }
-        else
-        {
-            // Sorted by name (through its hash), then by position: like names
-            // end up side by side in sibling order.
-            m_order.resize(count);
-            for (std::uint32_t i = 0; i < count; ++i)
-                m_order[i] = i;
-            std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
-                if (m_hashes[a] != m_hashes[b])
-                    return m_hashes[a] < m_hashes[b];
-                int order = m_children[a]->getName().compare(m_children[b]->getName());
-                return order < 0 || (order == 0 && a < b);
-            });
-            std::uint32_t earlier = 0;
-            for (std::size_t i = 1; i < count; ++i)
-            {
-                earlier = sameName(m_order[i - 1], m_order[i]) ? earlier + 1 : 0;
-                if (earlier > 0)
-                    m_repeats.emplace(m_children[m_order[i]], earlier);
-            }
-        }
+        parentSlot.childrenCounted = true;
+        countRepeats();
     }
-    if (listedUnder(node, parent))
+    auto found = m_repeats.find(&node);
+    return found == m_repeats.end() ? 0 : found->second;
+}
+
+void SavePaths::countRepeats()
+{
+    // One pass over a parent's children finds every repeated name among
+    // them, however many of them the file names. Names are told apart by a
+    // hash first: siblings' names tend to have the same length, and comparing
+    // them all would cost the most here.
+    const std::size_t count = m_children.size();
+    m_hashes.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_hashes[i] = nameHash(m_children[i]->getName());
+    // Sorted by name (through its hash), then by position: like names end up
+    // side by side in sibling order.
+    m_order.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i)
+        m_order[i] = i;
+    std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        if (m_hashes[a] != m_hashes[b])
+            return m_hashes[a] < m_hashes[b];
+        int order = m_children[a]->getName().compare(m_children[b]->getName());
+        return order < 0 || (order == 0 && a < b);
+    });
+    std::uint32_t earlier = 0;
+    for (std::size_t i = 1; i < count; ++i)
     {
-        auto found = m_repeats.find(&node);
-        return found == m_repeats.end() ? 0 : found->second;
+        const std::uint32_t a = m_order[i - 1];
+        const std::uint32_t b = m_order[i];
+        const bool same = m_hashes[a] == m_hashes[b] && m_children[a]->getName() == m_children[b]->getName();
+        earlier = same ? earlier + 1 : 0;
+        if (earlier > 0)
+            m_repeats.emplace(m_children[b], earlier);
     }
-    // Not among its parent's listed children: every like-named child counts.
-    unsigned int count = 0;
-    for (const Node* child : parent.getChildNodes())
-        if (child->getName() == node.getName())
-            ++count;
-    return count;
 }
 
 std::size_t nodesToSave(const Attribute& root)

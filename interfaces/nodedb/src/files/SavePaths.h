@@ -55,6 +55,10 @@ private:
     Slot& slotOf(const Node& node);
     void growTable();
     unsigned int occurrence(const Node& node, const Node& parent);
+    /// Finds the children in m_children that have a like-named sibling before them, for m_repeats.
+    void countRepeats();
+    /// Up to this many children, a node's name is compared with its siblings' each time it is asked for.
+    static constexpr std::size_t s_scanCount = 32;
     /// Appends the nodes below `composite` to m_children, in sibling order.
     void collectChildren(const CompositeAttribute& composite);
 

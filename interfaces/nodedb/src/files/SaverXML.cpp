@@ -774,6 +774,23 @@ private:
             return true;
         }
         m_out.put('>');
+        // The paths a node's pointers need are asked for now, and are there
+        // when its members are written: finding one in the table of paths
+        // known was a cache miss per pointer, the table being far bigger than
+        // the cache.
+        if (!m_knownPaths.empty())
+        {
+            const std::size_t mask = m_knownPaths.size() - 1;
+            for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
+            {
+                const Attribute* member = node.getAttribute(i);
+                if (member->getAttributeType() == Pointer)
+                {
+                    const Attribute* target = static_cast<const PointerAttribute*>(member)->getValue();
+                    __builtin_prefetch(&m_knownPaths[files::hashOfAddress(target) & mask]);
+                }
+            }
+        }
         for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
             if (!writeAttribute(*node.getAttribute(i), depth + 1))
                 return false;

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -206,4 +209,28 @@ TEST(FileStreams, MissingOrOddInputsReportWhy)
     db::FileInputStream empty(folder.file("empty.xml"));
     EXPECT_TRUE(empty.isOpen());
     EXPECT_EQ(empty.size(), 0u);
+}
+
+TEST(FileStreams, ReplacingLeavesNoDescriptorOpen)
+{
+    const auto openDescriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    // A file replaced, and a folder in the way, which cannot be.
+    for (const bool folderInTheWay : {false, true})
+    {
+        ScratchFolder folder;
+        const std::string target = folder.file("doc.xml");
+        if (folderInTheWay)
+            std::filesystem::create_directory(target);
+        else
+            writeAll(target, "old");
+        const auto before = openDescriptors();
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(writeFile(target, "new"), !folderInTheWay);
+        // The replaced file is let go of on a thread of its own.
+        for (int wait = 0; wait < 500 && openDescriptors() != before; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(openDescriptors(), before) << (folderInTheWay ? "folder" : "file");
+    }
 }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace db {
@@ -65,6 +67,29 @@ int writeFully(int fd, const char* bytes, std::size_t size)
         done += static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+/// Replacing a file drops its cached pages on the spot: some 30 ms for every
+/// 150 MB, which the user would wait for at the end of each save. Holding the
+/// file being replaced leaves that to whoever lets go of it last.
+int holdReplacedFile(const std::string& fileName)
+{
+    return ::open(fileName.c_str(), O_PATH | O_CLOEXEC);
+}
+
+/// Lets go of a held file on a thread of its own.
+void releaseInBackground(int fd)
+{
+    if (fd < 0)
+        return;
+    try
+    {
+        std::thread([fd] { ::close(fd); }).detach();
+    }
+    catch (const std::system_error&)
+    {
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -250,8 +275,12 @@ bool FileOutputStream::commit()
     m_fd = -1;
     if (s_failureHook && s_failureHook(Step::Rename))
         return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(EROFS));
-    if (::rename(m_tempName.c_str(), m_targetName.c_str()) != 0)
-        return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(errno));
+    const int replaced = holdReplacedFile(m_targetName);
+    const bool renamed = ::rename(m_tempName.c_str(), m_targetName.c_str()) == 0;
+    const int renameError = errno;
+    releaseInBackground(replaced);
+    if (!renamed)
+        return fail(Step::Rename, std::string("cannot replace the file: ") + std::strerror(renameError));
     m_committed = true;
     m_tempName.clear();
 

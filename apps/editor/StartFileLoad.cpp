@@ -22,6 +22,8 @@ template <class Loader>
 bool StartFileLoad::load(Loader& loader)
 {
     loader.setBeforeAttach([this] { waitToAttach(); });
+    // The taker goes on while the loader frees what it read with.
+    loader.setAfterAttach([this] { finish(true); });
     loader.setProgress([this](std::size_t done, std::size_t total) {
         m_done = done;
         m_total = total;
@@ -51,11 +53,18 @@ StartFileLoad::StartFileLoad(db::Database& database, const wxString& fileName)
                 loaded = load(loader);
             }
         }
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_loaded = loaded;
-        m_state = State::Finished;
-        m_changed.notify_all();
+        finish(loaded);
     });
+}
+
+void StartFileLoad::finish(bool loaded)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_state == State::Finished)
+        return;
+    m_loaded = loaded;
+    m_state = State::Finished;
+    m_changed.notify_all();
 }
 
 StartFileLoad::~StartFileLoad()

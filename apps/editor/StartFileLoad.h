@@ -68,6 +68,8 @@ private:
     bool load(Loader& loader);
     /// The reading thread, read whole: waits until the taker lets it change the database.
     void waitToAttach();
+    /// The reading thread: the load has come to `loaded`, once.
+    void finish(bool loaded);
     /// Lets the reading thread attach inside a change block of this thread, so
     /// that the database's observers hear of it here; true when it attached.
     bool attachHere(bool keep);

@@ -170,6 +170,50 @@ TEST(FailedLoads, MissingFileAndWrongTargetsSayWhy)
     EXPECT_EQ(xmlOf(database, folder), before);
 }
 
+/// A host told the load is done goes on at once on another thread: it must
+/// hear so only after a success, once, with the nodes already in place.
+TEST(FailedLoads, OnlyASuccessTellsTheHostThatTheNodesAreInPlace)
+{
+    ScratchFolder folder;
+    db::Database source;
+    fillSmall(source);
+    for (const Format format : {Format::Xml, Format::Binary})
+    {
+        const std::string name = folder.file(format == Format::Xml ? "doc.xml" : "doc.dbb");
+        ASSERT_TRUE(save(source, name, format));
+        const std::string good = readAll(name);
+        for (const bool damaged : {false, true})
+        {
+            const std::string bytes = damaged ? good.substr(0, good.size() - 40) : good;
+            db::Database target;
+            int told = 0;
+            std::size_t nodesWhenTold = 0;
+            const auto run = [&](auto& loader) {
+                loader.setAfterAttach([&] {
+                    ++told;
+                    nodesWhenTold = target.getRootContainer().getNodeCount();
+                });
+                return loader.load(&target);
+            };
+            db::FileInputStream stream = db::FileInputStream::fromMemory(bytes.data(), bytes.size(), "mem");
+            bool loaded = false;
+            if (format == Format::Xml)
+            {
+                db::LoaderXML loader(stream, 0, nullptr);
+                loaded = run(loader);
+            }
+            else
+            {
+                db::LoaderBinary loader(stream, 0, nullptr);
+                loaded = run(loader);
+            }
+            EXPECT_EQ(loaded, !damaged);
+            EXPECT_EQ(told, damaged ? 0 : 1) << name << (damaged ? " damaged" : "");
+            EXPECT_EQ(nodesWhenTold, damaged ? 0u : 1u) << name;
+        }
+    }
+}
+
 TEST(FailedSaves, WriteErrorsKeepTheOldDocument)
 {
     for (auto step : {db::FileOutputStream::Step::Open, db::FileOutputStream::Step::Write,

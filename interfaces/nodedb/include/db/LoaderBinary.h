@@ -44,6 +44,11 @@ public:
     /// target changes: the last moment to make room for what was read.
     void setBeforeAttach(std::function<void()> beforeAttach) { m_beforeAttach = std::move(beforeAttach); }
 
+    /// Called once what was read is in the target and the load has succeeded,
+    /// before the loader frees what it read with (tens of ms for a big file):
+    /// a host waiting on another thread may go on using the target from here.
+    void setAfterAttach(std::function<void()> afterAttach) { m_afterAttach = std::move(afterAttach); }
+
     /// Follows the load: reading the file, then building its nodes, as bytes
     /// of twice the file's size; see Progress. Called on the loading thread.
     void setProgress(Progress progress) { m_progress = std::move(progress); }
@@ -63,6 +68,7 @@ private:
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
     std::function<void()> m_beforeAttach;
+    std::function<void()> m_afterAttach;
     Progress m_progress;
     LoadError m_error;
     bool m_subtree = false;

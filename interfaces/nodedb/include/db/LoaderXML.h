@@ -42,6 +42,11 @@ public:
     /// target changes: the last moment to make room for what was read.
     void setBeforeAttach(std::function<void()> beforeAttach) { m_beforeAttach = std::move(beforeAttach); }
 
+    /// Called once what was read is in the target and the load has succeeded,
+    /// before the loader frees what it read with (tens of ms for a big file):
+    /// a host waiting on another thread may go on using the target from here.
+    void setAfterAttach(std::function<void()> afterAttach) { m_afterAttach = std::move(afterAttach); }
+
     /// Follows the load in bytes of the file; see Progress. Called on the loading thread.
     void setProgress(Progress progress) { m_progress = std::move(progress); }
 
@@ -56,12 +61,15 @@ private:
     /// Reads the file whole and parses it in one piece: the way that gives
     /// exact positions for every error.
     bool loadWhole(Attribute* target, bool beforeAttachDone);
+    /// Tells the host that the load has succeeded; true.
+    bool attached();
 
     FileInputStream& m_stream;
     int m_flags;
     ReferenceResolver* m_resolver;
     TypeRegistry* m_registry = nullptr;
     std::function<void()> m_beforeAttach;
+    std::function<void()> m_afterAttach;
     Progress m_progress;
     LoadError m_error;
     bool m_subtree = false;

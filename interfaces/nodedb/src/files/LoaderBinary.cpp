@@ -915,7 +915,11 @@ bool LoaderBinary::load(Attribute* target)
     m_subtree = tree.kind == files::FileKind::Subtree;
     if (m_beforeAttach)
         m_beforeAttach();
-    return files::attachLoaded(tree, target, m_resolver, m_error);
+    if (!files::attachLoaded(tree, target, m_resolver, m_error))
+        return false;
+    if (m_afterAttach)
+        m_afterAttach();
+    return true;
 }
 
 bool LoaderBinary::isBinaryFile(FileInputStream& stream)

@@ -293,7 +293,7 @@ bool LoaderXML::load(Attribute* target)
                 m_beforeAttach();
             beforeAttachDone = true;
             if (files::attachLoaded(tree, target, m_resolver, m_error))
-                return true;
+                return attached();
             // Its positions are those of the pieces: read whole for the exact ones.
             break;
         case SplitRead::Outcome::GaveUp:
@@ -303,6 +303,13 @@ bool LoaderXML::load(Attribute* target)
     m_error = LoadError();
     m_error.fileName = m_stream.getFileName();
     return loadWhole(target, beforeAttachDone);
+}
+
+bool LoaderXML::attached()
+{
+    if (m_afterAttach)
+        m_afterAttach();
+    return true;
 }
 
 bool LoaderXML::loadWhole(Attribute* target, bool beforeAttachDone)
@@ -351,7 +358,7 @@ bool LoaderXML::loadWhole(Attribute* target, bool beforeAttachDone)
     if (m_beforeAttach && !beforeAttachDone)
         m_beforeAttach();
     if (files::attachLoaded(tree, target, m_resolver, m_error))
-        return true;
+        return attached();
     if (m_error.offset > 0 && m_error.line == 0)
         m_error.line = lines.lineOf(m_error.offset);
     return false;

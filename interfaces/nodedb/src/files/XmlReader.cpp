@@ -1,6 +1,7 @@
 #include "XmlReader.h"
 
 #include "../AttributeTypes.h"
+#include "../Editor.h"
 #include "AllAttributes.h"
 #include "DefinitionText.h"
 #include "NumberText.h"
@@ -537,7 +538,7 @@ bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, 
         Node* node = readNode(child, depth + 1, false);
         if (!node)
             return false;
-        if (container.add(node))
+        if (detail::Editor::appendBuilt(container, *node))
             return true;
         std::string type = toUtf8(node->getClassID());
         delete node;
@@ -560,7 +561,7 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
         if (i + ahead < nodes.size())
             __builtin_prefetch(nodes[i + ahead], 1);
         Node*& node = nodes[i];
-        if (!container.add(node))
+        if (!detail::Editor::appendBuilt(container, *node))
             return fail(placeholder, "a node of a unit cannot go into its container");
         node = nullptr;
     }

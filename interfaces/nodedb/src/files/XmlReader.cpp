@@ -107,7 +107,17 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
         return fail(top, "the file holds no node");
     m_built = &tree.built;
     tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
-    return tree.root != nullptr;
+    if (!tree.root)
+        return false;
+    internPaths();
+    return true;
+}
+
+void XmlReader::internPaths()
+{
+    // A path's bytes are not checked for UTF-8 here: what it names is found, or not, where it is resolved.
+    std::size_t bad = 0;
+    m_built->internNoted(bad);
 }
 
 template <class F>
@@ -137,6 +147,8 @@ bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUni
             unit.nodes.push_back(node);
         return node != nullptr;
     });
+    if (unit.ok)
+        internPaths();
     return unit.ok;
 }
 
@@ -356,9 +368,10 @@ void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element,
     if (!local && begin == end)
         return; // null
     // The line is counted only if the pointer turns out bad: counting it
-    // here would make loading quadratic in the number of pointers.
-    m_built->pointerRead(attribute, index, local, begin, static_cast<std::size_t>(end - begin),
-                         static_cast<std::size_t>(element.offset_debug()));
+    // here would make loading quadratic in the number of pointers. The path
+    // is looked up with the others of the part, together (see internPaths).
+    m_built->pointerNoted(attribute, index, local, begin, static_cast<std::size_t>(end - begin),
+                          static_cast<std::size_t>(element.offset_debug()));
 }
 
 bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)
@@ -565,6 +578,7 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
             return fail(placeholder, "a node of a unit cannot go into its container");
         node = nullptr;
     }
+    internPaths(); // those of the skeleton read so far go before the unit's
     m_built->append(unit->built);
     return true;
 }

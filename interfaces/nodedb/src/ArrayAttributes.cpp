@@ -44,21 +44,36 @@ template <AttributeType Type, class T> bool ValueArrayAttribute<Type, T>::setEle
     return true;
 }
 
+namespace {
+
+/// Bounds every element, in place. Most arrays are of a type without limits,
+/// or of a definition without any: they are left as they are, not walked.
+template <AttributeType Type, class T>
+void limitAll(const AttributeDef& def, std::vector<T>& values)
+{
+    if constexpr (ElementTraits<Type>::s_limited)
+    {
+        if (!def.hasLimits())
+            return;
+        // auto&& as std::vector<bool> hands out proxies, not references.
+        for (auto&& element : values)
+            element = ElementTraits<Type>::limit(def, element);
+    }
+}
+
+} // namespace
+
 template <AttributeType Type, class T> void ValueArrayAttribute<Type, T>::setValues(const std::vector<T>& values)
 {
-    std::vector<T> copy;
-    copy.reserve(values.size());
-    for (const T& value : values)
-        copy.push_back(ElementTraits<Type>::limit(getDef(), value));
+    std::vector<T> copy(values);
+    limitAll<Type>(getDef(), copy);
     detail::Editor::ValueEdit edit(*this);
     m_values.swap(copy);
 }
 
 template <AttributeType Type, class T> void ValueArrayAttribute<Type, T>::setValues(std::vector<T>&& values)
 {
-    // auto&& as std::vector<bool> hands out proxies, not references.
-    for (auto&& element : values)
-        element = ElementTraits<Type>::limit(getDef(), element);
+    limitAll<Type>(getDef(), values);
     detail::Editor::ValueEdit edit(*this);
     m_values.swap(values);
 }

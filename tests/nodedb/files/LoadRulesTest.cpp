@@ -193,6 +193,26 @@ TEST(NumberText, FloatListsReadBackToTheSameBitsWhereverEachNumberEnds)
     }
 }
 
+TEST(LoadRules, ArraysBeyondTheirLimitsInAFileAreBroughtWithinThemAndNaNPasses)
+{
+    const auto document = [](const char* element, const char* text) {
+        return subtree(std::string("<node type=\"Script\" name=\"s\"><") + element +
+                       " name=\"v\" dynamic=\"1\" min=\"-5\" max=\"5\">" + text + "</" + element + "></node>");
+    };
+    db::Database database;
+    ASSERT_EQ(loadBytes(database, document("intArray", "-9 3 2147483647"), Format::Xml), "");
+    EXPECT_EQ(static_cast<db::IntArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"))->getValues(),
+              (std::vector<int>{-5, 3, 5}));
+    ASSERT_EQ(loadBytes(database, document("floatArray", "-9 nan 0.5 1e30"), Format::Xml), "");
+    const std::vector<float> floats =
+        static_cast<db::FloatArrayAttribute*>(lastTopNode(database)->findAttribute(L"v"))->getValues();
+    ASSERT_EQ(floats.size(), 4u);
+    EXPECT_EQ(floats[0], -5.0f);
+    EXPECT_TRUE(std::isnan(floats[1]));
+    EXPECT_EQ(floats[2], 0.5f);
+    EXPECT_EQ(floats[3], 5.0f);
+}
+
 TEST(LoadRules, DatabaseFileIntoAFilledDatabaseAddsItsNodesOnly)
 {
     ScratchFolder folder;

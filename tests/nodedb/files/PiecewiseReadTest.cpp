@@ -141,11 +141,14 @@ TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
     const std::size_t mesh = text.find("<node type=\"Mesh\"", late);
     std::string badType = text;
     badType.replace(mesh + 12, 4, "Vase");
+    std::string refused = text;
+    refused.insert(text.find("<node type=\"Mesh\"", mesh + 1), "<node type=\"Material\" name=\"Stray\"/>");
     const std::size_t pointer = text.find("<pointer name=\"material\" local=\"1\">", late);
     std::string badPointer = text;
     badPointer.insert(text.find('>', pointer) + 1, "Nowhere/");
     for (const auto& [bad, needle, what] :
          {std::make_tuple(badType, std::string("\"Vase\""), std::string("unknown node type \"Vase\"")),
+          std::make_tuple(refused, std::string("\"Stray\""), std::string("\"Material\" node cannot go into")),
           std::make_tuple(badPointer, std::string("Nowhere/"), std::string("names nothing in the file"))})
     {
         writeAll(folder.file("bad.xml"), bad);

@@ -1,6 +1,7 @@
 #include "XmlReader.h"
 
 #include "../AttributeTypes.h"
+#include "../Editor.h"
 #include "AllAttributes.h"
 #include "DefinitionText.h"
 #include "NumberText.h"
@@ -106,7 +107,17 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
         return fail(top, "the file holds no node");
     m_built = &tree.built;
     tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
-    return tree.root != nullptr;
+    if (!tree.root)
+        return false;
+    internPaths();
+    return true;
+}
+
+void XmlReader::internPaths()
+{
+    // A path's bytes are not checked for UTF-8 here: what it names is found, or not, where it is resolved.
+    std::size_t bad = 0;
+    m_built->internNoted(bad);
 }
 
 template <class F>
@@ -136,6 +147,8 @@ bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUni
             unit.nodes.push_back(node);
         return node != nullptr;
     });
+    if (unit.ok)
+        internPaths();
     return unit.ok;
 }
 
@@ -355,9 +368,10 @@ void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element,
     if (!local && begin == end)
         return; // null
     // The line is counted only if the pointer turns out bad: counting it
-    // here would make loading quadratic in the number of pointers.
-    m_built->pointerRead(attribute, index, local, begin, static_cast<std::size_t>(end - begin),
-                         static_cast<std::size_t>(element.offset_debug()));
+    // here would make loading quadratic in the number of pointers. The path
+    // is looked up with the others of the part, together (see internPaths).
+    m_built->pointerNoted(attribute, index, local, begin, static_cast<std::size_t>(end - begin),
+                          static_cast<std::size_t>(element.offset_debug()));
 }
 
 bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)
@@ -537,7 +551,7 @@ bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, 
         Node* node = readNode(child, depth + 1, false);
         if (!node)
             return false;
-        if (container.add(node))
+        if (detail::Editor::appendBuilt(container, *node))
             return true;
         std::string type = toUtf8(node->getClassID());
         delete node;
@@ -560,10 +574,11 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
         if (i + ahead < nodes.size())
             __builtin_prefetch(nodes[i + ahead], 1);
         Node*& node = nodes[i];
-        if (!container.add(node))
+        if (!detail::Editor::appendBuilt(container, *node))
             return fail(placeholder, "a node of a unit cannot go into its container");
         node = nullptr;
     }
+    internPaths(); // those of the skeleton read so far go before the unit's
     m_built->append(unit->built);
     return true;
 }

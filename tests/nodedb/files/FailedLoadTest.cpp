@@ -69,6 +69,10 @@ TEST(FailedLoads, BadXmlIsReportedWithItsLineAndLeavesTheDatabaseAlone)
         {"dangling local pointer",
          databaseFile("<node type=\"Camera\" name=\"c\"><pointer name=\"target\" local=\"1\">Nowhere</pointer></node>\n"),
          "names nothing in the file", 5},
+        {"pointer path not UTF-8",
+         databaseFile("<node type=\"Light\" name=\"l\"/>\n<node type=\"Camera\" name=\"c\">"
+                      "<pointer name=\"target\" local=\"1\">l\xff</pointer></node>\n"),
+         "bad UTF-8 in pointer path", 6},
         {"malformed", databaseFile("<node type=\"Light\" name=\"l\">\n<float name=\"range\">1</floot>\n</node>\n"),
          "malformed XML", 6},
         {"not ours", std::string(s_header) + "<html/>", "not a node database file", 0},

@@ -109,15 +109,23 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
     tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
     if (!tree.root)
         return false;
-    internPaths();
-    return true;
+    return internPaths();
 }
 
-void XmlReader::internPaths()
+bool XmlReader::internPaths()
 {
-    // A path's bytes are not checked for UTF-8 here: what it names is found, or not, where it is resolved.
+    // Text that is not UTF-8 has no wide form: looked up as far as it goes,
+    // such a path would name another node.
     std::size_t bad = 0;
-    m_built->internNoted(bad);
+    if (m_built->internNoted(bad))
+        return true;
+    if (m_error.what.empty())
+    {
+        m_error.offset = bad;
+        m_error.line = m_lines ? m_lines->lineOf(bad) : 0;
+        m_error.what = "bad UTF-8 in pointer path";
+    }
+    return false;
 }
 
 template <class F>
@@ -147,8 +155,7 @@ bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUni
             unit.nodes.push_back(node);
         return node != nullptr;
     });
-    if (unit.ok)
-        internPaths();
+    unit.ok = unit.ok && internPaths();
     return unit.ok;
 }
 
@@ -578,7 +585,8 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
             return fail(placeholder, "a node of a unit cannot go into its container");
         node = nullptr;
     }
-    internPaths(); // those of the skeleton read so far go before the unit's
+    if (!internPaths()) // those of the skeleton read so far go before the unit's
+        return false;
     m_built->append(unit->built);
     return true;
 }

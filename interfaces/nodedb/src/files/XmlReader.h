@@ -94,8 +94,9 @@ private:
     bool items(pugi::xml_node element, std::vector<pugi::xml_node>& out);
     bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end, int& value);
     void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end);
-    /// Looks up the paths of the pointers read since the last call, all together.
-    void internPaths();
+    /// Looks up the paths of the pointers read since the last call, all together;
+    /// false when one is not UTF-8.
+    bool internPaths();
     bool readValue(Attribute& attribute, pugi::xml_node element, int depth);
     template <class Traits>
     bool readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth);

@@ -255,24 +255,7 @@ private:
 
 using FileWriter = RecordWriter<BlockBuffer>;
 
-/// The pointer paths of one save, shared by the threads that write it.
-class SharedPaths
-{
-public:
-    explicit SharedPaths(const Attribute* savedRoot) : m_paths(savedRoot) {}
-
-    bool get(const Attribute* target, std::string& path, bool& local)
-    {
-        // Working out a path may put an attribute's stale position right, a
-        // write: one thread at a time.
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_paths.get(target, path, local);
-    }
-
-private:
-    files::SavePaths m_paths;
-    std::mutex m_mutex;
-};
+using files::SharedPaths;
 
 /// What a helper thread wrote of one piece. Its name indices count from 0 in
 /// the order its names first appear; the saving thread, which alone knows

@@ -61,18 +61,18 @@ const wxString s_binaryExtension = "dbb";
 bool writeDatabase(db::FileOutputStream& stream, const db::Database& database, Document::FileFormat format,
                    const db::Progress& progress, std::string& error)
 {
+    // One thread: a save in slices lets the windows read the database
+    // between them, and a crash's save should start no threads.
     bool saved = false;
     if (format == Document::FileFormat::Binary)
     {
-        db::SaverBinary saver(stream, 0);
+        db::SaverBinary saver(stream, db::SaverBinary::s_oneThread);
         saver.setProgress(progress);
         saved = saver.save(database);
         error = saver.getError();
     }
     else
     {
-        // One thread: a save in slices lets the windows read the database
-        // between them, and a crash's save should start no threads.
         db::SaverXML saver(stream, db::SaverXML::s_oneThread);
         saver.setProgress(progress);
         saved = saver.save(database);

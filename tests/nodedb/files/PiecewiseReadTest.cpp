@@ -135,6 +135,16 @@ TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
         ASSERT_TRUE(db::SaverXML(stream, db::SaverXML::s_oneThread).save(loaded));
         EXPECT_TRUE(readAll(folder.file("one.xml")) == text);
     }
+    {
+        // The binary file too, whose pieces number their names on their own.
+        db::FileOutputStream stream(folder.file("one.dbb"), db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
+        ASSERT_TRUE(db::SaverBinary(stream, db::SaverBinary::s_oneThread).save(loaded));
+        ASSERT_TRUE(save(loaded, folder.file("pieces.dbb"), Format::Binary));
+        EXPECT_TRUE(readAll(folder.file("pieces.dbb")) == readAll(folder.file("one.dbb")));
+        db::Database reloaded(L"Scene");
+        ASSERT_EQ(load(reloaded, folder.file("pieces.dbb"), Format::Binary), "");
+        EXPECT_EQ(xmlOf(reloaded, folder), text);
+    }
 
     // Errors far into the file, found while building a piece and while resolving pointers.
     const std::size_t late = text.size() * 3 / 4;

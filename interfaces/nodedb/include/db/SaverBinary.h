@@ -15,7 +15,12 @@ class Attribute;
 class DBUI_NODEDB_EXPORT SaverBinary
 {
 public:
-    /// `flags` is 0 (reserved).
+    /// Writes on the calling thread alone. Without it, big saves are written
+    /// on every processor, which read the database at once: for callers that
+    /// let others use the database between progress reports (a save in slices).
+    static constexpr int s_oneThread = 2;
+
+    /// `flags`: 0 or `s_oneThread`.
     SaverBinary(FileOutputStream& stream, int flags = 0);
 
     ///@{

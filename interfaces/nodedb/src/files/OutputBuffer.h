@@ -73,6 +73,8 @@ public:
     }
 
     char* data() { return m_data; }
+    /// Where the bytes at an offset already written lie.
+    char* at(std::size_t offset) { return m_data + offset; }
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
     /// Bytes `room` can hand out without growing.

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,6 +75,25 @@ private:
     std::vector<const Node*> m_children;
     std::vector<std::uint32_t> m_order;
     std::vector<std::uint64_t> m_hashes;
+};
+
+/// The pointer paths of one save, shared by the threads that write it.
+class SharedPaths
+{
+public:
+    explicit SharedPaths(const Attribute* savedRoot) : m_paths(savedRoot) {}
+
+    bool get(const Attribute* target, std::string& path, bool& local)
+    {
+        // Working out a path may put an attribute's stale position right, a
+        // write: one thread at a time.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_paths.get(target, path, local);
+    }
+
+private:
+    SavePaths m_paths;
+    std::mutex m_mutex;
 };
 
 /// Appends a name with the path separators \ / . [ ] escaped by a backslash, in UTF-8.

@@ -3,15 +3,19 @@
 #include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
+#include "ByteIO.h"
 #include "LoadSupport.h"
 #include "OutputBuffer.h"
 #include "SavePaths.h"
+#include "SavePieces.h"
+#include "UnitBuilder.h"
 #include "Utf8.h"
 
 #include <zlib.h>
 
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -33,7 +37,7 @@ class BlockBuffer
 public:
     char* room(std::size_t n)
     {
-        if (m_blocks.empty() || m_blocks.back()->bytes.spare() < n)
+        if (m_blocks.empty() || m_adopted || m_blocks.back()->bytes.spare() < n)
             addBlock(n);
         return m_blocks.back()->bytes.room(n);
     }
@@ -53,13 +57,28 @@ public:
     }
     std::size_t size() const { return m_blocks.empty() ? 0 : m_blocks.back()->start + m_blocks.back()->bytes.size(); }
 
-    /// The byte at an offset already written (record lengths are filled in afterwards).
-    char& at(std::size_t offset)
+    /// Where the bytes at an offset already written lie (record lengths are
+    /// filled in afterwards); a field asked `room` for at once is in one piece.
+    char* at(std::size_t offset)
     {
         // Patched records are mostly recent: search from the last block.
         for (auto block = m_blocks.rbegin();; ++block)
             if ((*block)->start <= offset)
-                return (*block)->bytes.data()[offset - (*block)->start];
+                return (*block)->bytes.data() + (offset - (*block)->start);
+    }
+
+    /// Takes `bytes` as they are for the next block; what follows goes into a block of its own.
+    void adopt(files::OutputBuffer&& bytes)
+    {
+        if (bytes.size() == 0)
+            return;
+        auto block = std::make_unique<Block>();
+        block->start = size();
+        block->bytes = std::move(bytes);
+        m_blocks.push_back(std::move(block));
+        m_adopted = true;
+        // What is written between adopted blocks is little: its blocks start small again.
+        m_lastCapacity = s_gapBlock / 2;
     }
 
     template <typename Each>
@@ -73,6 +92,7 @@ public:
 private:
     static constexpr std::size_t s_firstBlock = std::size_t(64) << 10;
     static constexpr std::size_t s_largestBlock = std::size_t(8) << 20;
+    static constexpr std::size_t s_gapBlock = std::size_t(4) << 10;
 
     struct Block
     {
@@ -89,14 +109,38 @@ private:
         block->bytes.room(capacity);
         m_blocks.push_back(std::move(block));
         m_lastCapacity = capacity;
+        m_adopted = false;
     }
 
     std::vector<std::unique_ptr<Block>> m_blocks;
     std::size_t m_lastCapacity = 0;
+    /// The last block was adopted: it is not to be written into.
+    bool m_adopted = false;
 };
 
+/// A 32-bit field at `p`, in the file's byte order.
+std::uint32_t getU32(const char* p)
+{
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v |= std::uint32_t(static_cast<unsigned char>(p[i])) << (8 * i);
+    return v;
+}
+
+template <typename T>
+void putLittle(char* p, T v)
+{
+    if constexpr (files::s_littleEndian)
+        std::memcpy(p, &v, sizeof(T));
+    else
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
 /// Little-endian records: values are copied whole, not a byte at a time, and
-/// strings are encoded in place.
+/// strings are encoded in place. The whole file goes into a `BlockBuffer`, a
+/// piece of it into an `OutputBuffer`.
+template <class Buffer>
 class RecordWriter
 {
 public:
@@ -162,7 +206,8 @@ public:
     void endRecord(std::size_t at) { patch(at, static_cast<std::uint32_t>(m_out.size() - at - 4)); }
 
     std::size_t size() const { return m_out.size(); }
-    const BlockBuffer& bytes() const { return m_out; }
+    const Buffer& bytes() const { return m_out; }
+    Buffer& bytes() { return m_out; }
 
     /// The elements of a float, int, double, vector or matrix list, each as its
     /// little-endian 32- or 64-bit fields. On little-endian hosts that is their
@@ -184,8 +229,7 @@ private:
     void little(T v)
     {
         char* p = m_out.room(sizeof(T));
-        for (std::size_t i = 0; i < sizeof(T); ++i)
-            p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        putLittle(p, v);
         m_out.setEnd(p + sizeof(T));
     }
 
@@ -204,19 +248,109 @@ private:
             each(m[row]);
     }
 
-    void patch(std::size_t at, std::uint32_t length)
-    {
-        for (std::size_t i = 0; i < 4; ++i)
-            m_out.at(at + i) = static_cast<char>((length >> (8 * i)) & 0xFF);
-    }
+    void patch(std::size_t at, std::uint32_t length) { putLittle(m_out.at(at), length); }
 
-    BlockBuffer m_out;
+    Buffer m_out;
 };
 
+using FileWriter = RecordWriter<BlockBuffer>;
+
+using files::SharedPaths;
+
+/// What a helper thread wrote of one piece. Its name indices count from 0 in
+/// the order its names first appear; the saving thread, which alone knows
+/// the names written before the piece, numbers them for the file.
+struct WrittenPiece
+{
+    files::SavePiece piece;
+    files::OutputBuffer bytes;
+    /// The piece's names by the index it wrote: what they were looked up by, and their text.
+    std::vector<std::pair<const void*, const std::wstring*>> names;
+    /// Where in `bytes` the name indices lie.
+    std::vector<std::uint32_t> nameAt;
+    std::string error;
+};
+
+using PieceBuilder = files::UnitBuilder<WrittenPiece>;
+
+/// A stretch of the body whose checksum a thread works out on its own.
+struct ChecksumPart
+{
+    std::vector<std::pair<const char*, std::size_t>> spans;
+    std::size_t length = 0;
+    uLong crc = 0;
+};
+
+/// `crc` carried on over `bytes`, in as many parts as there are threads to work them out.
+uLong checksum(uLong crc, const BlockBuffer& bytes, unsigned int workers)
+{
+    files::UnitBuilder<ChecksumPart> parts(
+        [](ChecksumPart& part) {
+            part.crc = crc32(0L, Z_NULL, 0);
+            for (const auto& [data, size] : part.spans)
+                part.crc = crc32_z(part.crc, reinterpret_cast<const Bytef*>(data), size);
+        },
+        workers);
+    const std::size_t partLength = bytes.size() / (workers + 1) + 1;
+    auto part = std::make_unique<ChecksumPart>();
+    bytes.forEachBlock([&](const char* data, std::size_t size) {
+        while (size > 0)
+        {
+            const std::size_t length = std::min(size, partLength - part->length);
+            part->spans.emplace_back(data, length);
+            part->length += length;
+            data += length;
+            size -= length;
+            if (part->length == partLength)
+            {
+                parts.add(std::move(part));
+                part = std::make_unique<ChecksumPart>();
+            }
+        }
+    });
+    parts.add(std::move(part));
+    for (std::size_t i = 0; i < parts.size(); ++i)
+    {
+        const ChecksumPart& done = parts.take(i);
+        crc = crc32_combine(crc, done.crc, static_cast<z_off_t>(done.length));
+    }
+    return crc;
+}
+
+/// Pieces of about this many nodes (some hundred KB) are written by helper
+/// threads; smaller saves are written by one.
+constexpr std::size_t s_pieceNodes = 250;
+constexpr std::size_t s_pieceBytes = std::size_t(128) << 10;
+
+/// Writes the file (into a `BlockBuffer`) or, on a helper thread, one piece of it (into an `OutputBuffer`).
+template <class Buffer>
 class BinaryWriter
 {
 public:
-    BinaryWriter(const Attribute* savedRoot, files::SaveProgress& progress) : m_paths(savedRoot), m_progress(progress) {}
+    BinaryWriter(SharedPaths& paths, files::SaveProgress& progress) : m_paths(paths), m_progress(progress) {}
+
+    /// The pieces other writers write, and where to wait for them.
+    void setPieces(const std::vector<files::SavePiece>* pieces, PieceBuilder* written)
+    {
+        m_pieces = pieces;
+        m_written = written;
+    }
+
+    /// Writes the nodes of `into.piece` into it.
+    void writePiece(WrittenPiece& into)
+    {
+        m_error.clear(); // a writer is kept for the next pieces
+        m_pieceNames.clear();
+        // Most pieces fit, and the pages are faulted in on this thread, not the saving one.
+        m_body.bytes().room(s_pieceBytes);
+        m_piece = &into;
+        const files::SavePiece& piece = into.piece;
+        for (unsigned int i = piece.first; i < piece.first + piece.count; ++i)
+            if (!writeAttribute(*piece.container->getAttribute(i), piece.depth))
+                break;
+        into.error = m_error;
+        into.bytes = std::move(m_body.bytes());
+    }
 
     bool writeNode(const Node& node, int depth)
     {
@@ -225,7 +359,7 @@ public:
         if (!m_progress.node())
             return fail("cancelled");
         std::size_t at = m_body.beginRecord(binary::s_tagNode);
-        m_body.u32(nameIndex(&node.getNodeDef(), node.getClassID()));
+        name(&node.getNodeDef(), node.getClassID());
         m_body.string(node.getName());
         if (!writeMembers(node, depth))
             return false;
@@ -234,7 +368,7 @@ public:
     }
 
     /// The names record, which goes before the node records in the file's body.
-    void names(RecordWriter& out) const
+    void names(FileWriter& out) const
     {
         std::size_t at = out.beginRecord(binary::s_tagNames);
         out.u32(static_cast<std::uint32_t>(m_names.size()));
@@ -242,7 +376,7 @@ public:
             out.string(name);
         out.endRecord(at);
     }
-    const RecordWriter& body() const { return m_body; }
+    const RecordWriter<Buffer>& body() const { return m_body; }
     const std::string& error() const { return m_error; }
 
     ///@{
@@ -254,22 +388,61 @@ public:
     void string(const std::wstring& text) { m_body.string(text); }
     void pointer(const Attribute* target)
     {
-        bool local = false;
-        if (!m_paths.get(target, m_path, local))
+        const KnownPath& path = pathOf(target);
+        if (!path.set)
         {
             m_body.u8(binary::s_pointerNull);
             return;
         }
-        m_body.u8(local ? binary::s_pointerLocal : binary::s_pointerAbsolute);
-        m_body.string(m_path);
+        m_body.u8(path.local ? binary::s_pointerLocal : binary::s_pointerAbsolute);
+        m_body.string(path.text);
     }
     ///@}
 
 private:
+    /// This writer writes the file, and takes the pieces helpers wrote.
+    static constexpr bool s_wholeFile = std::is_same<Buffer, BlockBuffer>::value;
+
     bool fail(const std::string& what)
     {
         m_error = what;
         return false;
+    }
+
+    struct KnownPath
+    {
+        std::string text;
+        bool set = false;
+        bool local = false;
+    };
+
+    /// Paths asked for before, for the next pointers to the same targets: a
+    /// file's pointers share a few targets, and the paths shared by the
+    /// threads take a lock that the writers queued for. Bounded, for files
+    /// whose pointers all differ.
+    const KnownPath& pathOf(const Attribute* target)
+    {
+        if (m_knownPaths.size() >= s_knownPathLimit)
+            m_knownPaths.clear();
+        auto [known, added] = m_knownPaths.try_emplace(target);
+        if (added)
+            known->second.set = m_paths.get(target, known->second.text, known->second.local);
+        return known->second;
+    }
+
+    /// A name's index: in the file's names, or in a piece's own.
+    void name(const void* key, const std::wstring& text)
+    {
+        if (!m_piece)
+        {
+            m_body.u32(nameIndex(key, text));
+            return;
+        }
+        auto [found, added] = m_pieceNames.try_emplace(key, static_cast<std::uint32_t>(m_piece->names.size()));
+        if (added)
+            m_piece->names.emplace_back(key, &text);
+        m_piece->nameAt.push_back(static_cast<std::uint32_t>(m_body.size()));
+        m_body.u32(found->second);
     }
 
     std::uint32_t nameIndex(const void* key, const std::wstring& name)
@@ -294,8 +467,44 @@ private:
     bool writeMembers(const CompositeAttribute& composite, int depth)
     {
         for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+        {
+            if constexpr (s_wholeFile)
+                if (pieceStartsAt(&composite, i))
+                {
+                    i += (*m_pieces)[m_nextPiece].count - 1;
+                    if (!writeWrittenPiece())
+                        return false;
+                    continue;
+                }
             if (!writeAttribute(*composite.getAttribute(i), depth + 1))
                 return false;
+        }
+        return true;
+    }
+
+    /// True when the next piece starts at member `index` of `composite`.
+    bool pieceStartsAt(const CompositeAttribute* composite, unsigned int index) const
+    {
+        return m_pieces && m_nextPiece < m_pieces->size() && (*m_pieces)[m_nextPiece].container == composite &&
+               (*m_pieces)[m_nextPiece].first == index;
+    }
+
+    /// Puts the next piece, as its helper wrote it, where it belongs, with its
+    /// names numbered as if this thread had written it.
+    bool writeWrittenPiece()
+    {
+        WrittenPiece& written = m_written->take(m_nextPiece++);
+        if (!written.error.empty())
+            return fail(written.error);
+        m_numbers.clear();
+        for (const auto& [key, text] : written.names)
+            m_numbers.push_back(nameIndex(key, *text));
+        char* bytes = written.bytes.data();
+        for (std::uint32_t at : written.nameAt)
+            putLittle(bytes + at, m_numbers[getU32(bytes + at)]);
+        m_body.bytes().adopt(std::move(written.bytes));
+        if (!m_progress.nodes(written.piece.nodes))
+            return fail("cancelled");
         return true;
     }
 
@@ -324,7 +533,7 @@ private:
                 tag |= binary::s_dynamicBit;
             std::size_t at = m_body.beginRecord(tag);
             if (!attribute.getParentAttribute() || !attribute.getParentAttribute()->isAttributeArray())
-                m_body.u32(nameIndex(&attribute.getDef(), attribute.getName()));
+                name(&attribute.getDef(), attribute.getName());
             if constexpr (shape == detail::TypeShape::Composite)
             {
                 if (attribute.isDynamic())
@@ -378,14 +587,54 @@ private:
             }
     }
 
-    files::SavePaths m_paths;
+    SharedPaths& m_paths;
     files::SaveProgress& m_progress;
-    std::string m_path;
-    RecordWriter m_body;
+    std::unordered_map<const Attribute*, KnownPath> m_knownPaths;
+    static constexpr std::size_t s_knownPathLimit = 1 << 14;
+    RecordWriter<Buffer> m_body;
     std::vector<std::wstring> m_names;
     std::unordered_map<const void*, std::uint32_t> m_byKey;
     std::unordered_map<std::wstring, std::uint32_t> m_byName;
     std::string m_error;
+    const std::vector<files::SavePiece>* m_pieces = nullptr;
+    PieceBuilder* m_written = nullptr;
+    std::size_t m_nextPiece = 0;
+    /// The file's indices of the names of the piece being put in.
+    std::vector<std::uint32_t> m_numbers;
+    /// The piece being written, by a helper; its names' indices by what they are looked up by.
+    WrittenPiece* m_piece = nullptr;
+    std::unordered_map<const void*, std::uint32_t> m_pieceNames;
+};
+
+/// Writers of pieces, kept for the next pieces with the paths they know.
+class HelperPool
+{
+public:
+    using Writer = BinaryWriter<files::OutputBuffer>;
+
+    HelperPool(SharedPaths& paths, files::SaveProgress& progress) : m_paths(paths), m_progress(progress) {}
+
+    /// One given back before, or a new one.
+    std::unique_ptr<Writer> take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_writers.empty())
+            return std::make_unique<Writer>(m_paths, m_progress);
+        std::unique_ptr<Writer> writer = std::move(m_writers.back());
+        m_writers.pop_back();
+        return writer;
+    }
+    void give(std::unique_ptr<Writer> writer)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_writers.push_back(std::move(writer));
+    }
+
+private:
+    SharedPaths& m_paths;
+    files::SaveProgress& m_progress;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<Writer>> m_writers;
 };
 
 } // namespace
@@ -398,24 +647,49 @@ bool SaverBinary::save(const Attribute* root)
         return false;
     // Building the file in memory is half the work, writing it the other half.
     files::SaveProgress progress(m_progress, *root, 2);
-    BinaryWriter writer(root, progress);
+    SharedPaths paths(root);
+    BinaryWriter<BlockBuffer> writer(paths, progress);
+
+    // Big saves: helpers write runs of nodes while this thread writes the
+    // rest and puts each piece in its place. The database is read from
+    // several threads: nobody else may use it meanwhile (see s_oneThread).
+    const Progress noProgress;
+    files::SaveProgress helperProgress(noProgress, *root, 2);
+    HelperPool writers(paths, helperProgress);
+    const unsigned int workers = (m_flags & s_oneThread) ? 0 : files::loadWorkerCount();
+    PieceBuilder helpers(
+        [&](WrittenPiece& piece) {
+            piece.error = "out of memory"; // unless the helper gets through
+            std::unique_ptr<HelperPool::Writer> helper = writers.take();
+            helper->writePiece(piece);
+            writers.give(std::move(helper));
+        },
+        workers);
+    std::vector<files::SavePiece> pieces;
+    if (workers > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
+        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes, [&](const files::SavePiece& piece) {
+            auto unit = std::make_unique<WrittenPiece>();
+            unit->piece = piece;
+            helpers.add(std::move(unit));
+        });
+    // Helpers stay a few pieces ahead of this thread (letting them run
+    // further ahead measured slower).
+    helpers.limitAhead(4 * (workers + 1));
+    writer.setPieces(&pieces, &helpers);
     if (!writer.writeNode(*root->asNode(), 1))
     {
         m_error = writer.error();
         return false;
     }
-    RecordWriter names;
+    FileWriter names;
     writer.names(names);
-    const RecordWriter& nodes = writer.body();
+    const FileWriter& nodes = writer.body();
 
     uLong crc = crc32(0L, Z_NULL, 0);
-    auto checksum = [&crc](const char* data, std::size_t size) {
-        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(data), size);
-    };
-    names.bytes().forEachBlock(checksum);
-    nodes.bytes().forEachBlock(checksum);
+    crc = checksum(crc, names.bytes(), 0);
+    crc = checksum(crc, nodes.bytes(), workers);
 
-    RecordWriter header;
+    FileWriter header;
     header.raw(binary::s_magic, sizeof binary::s_magic);
     header.u16(binary::s_version);
     header.u16(const_cast<Attribute*>(root)->asDatabase() ? binary::s_kindDatabase : binary::s_kindSubtree);

@@ -82,24 +82,7 @@ struct Snippet
     explicit Snippet(std::string_view from) : size(from.size()) { std::memcpy(text, from.data(), from.size()); }
 };
 
-/// The pointer paths of one save, shared by the threads that write it.
-class SharedPaths
-{
-public:
-    explicit SharedPaths(const Attribute* savedRoot) : m_paths(savedRoot) {}
-
-    bool get(const Attribute* target, std::string& path, bool& local)
-    {
-        // Working out a path may put an attribute's stale position right, a
-        // write: one thread at a time.
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_paths.get(target, path, local);
-    }
-
-private:
-    files::SavePaths m_paths;
-    std::mutex m_mutex;
-};
+using files::SharedPaths;
 
 /// What a helper thread wrote of one piece.
 struct WrittenPiece

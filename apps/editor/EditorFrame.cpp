@@ -134,7 +134,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
         dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
         dbui::NodeBrowserTreeControl::SubtreeCounts);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
-                                          dbui::NodeInspector::CollapsibleRows);
+                                          dbui::NodeInspector::CollapsibleRows |
+                                          dbui::NodeInspector::WideNumberBoxes);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_browser, 1, wxEXPAND);
     SetSizer(sizer);

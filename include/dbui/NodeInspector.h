@@ -49,6 +49,10 @@ public:
         /// Compound and attribute-array rows fold away by a click on their
         /// label; the inspector remembers which, per node type, while it lives.
         CollapsibleRows = 4,
+        /// Number boxes are wide enough for the longest number they show
+        /// ("-1.23457e-38"), instead of their 80-pixel minimum, where a long
+        /// number shows only its last digits and reads as another number.
+        WideNumberBoxes = 8,
     };
 
     /// Two-step creation: call Create next.

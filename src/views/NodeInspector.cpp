@@ -158,6 +158,21 @@ void NodeInspector::rebuild()
     updateScrollArea();
 }
 
+namespace
+{
+
+/// Gives a number row room for the longest text its box prints, with the
+/// box's padding and its spin button.
+void widenNumberBox(AttributeWidget& widget, db::AttributeType type)
+{
+    if (type != db::Int && type != db::Float && type != db::Double)
+        return;
+    const int wide = widget.GetTextExtent("-1.23457e-38").x + widget.FromDIP(48);
+    widget.SetMinSize(wxSize(std::max(widget.GetMinSize().x, wide), widget.GetMinSize().y));
+}
+
+} // namespace
+
 void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder)
 {
     db::AttributeDef& def = holder.getDef();
@@ -175,8 +190,11 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
         return;
     }
     widget->setAttributes(holder.m_attributes);
+    if (m_options & WideNumberBoxes)
+        widenNumberBox(*widget, def.getAttributeType());
     builder.addWindow(widget, 0, widget->GetMinSize().x == -1 ? wxEXPAND : 0);
 }
+
 
 // ---------------------------------------------------------------------------
 // Following the database

@@ -8,9 +8,11 @@
 #include <dbui/AttributeWidget.h>
 #include <dbui/CommonAttributeHolder.h>
 #include <dbui/NodeInspector.h>
+#include <dbui/TextBoxBasedAttributeWidget.h>
 
 #include <db/AttributeArray.h>
 #include <db/ChangeBlock.h>
+#include <db/DoubleAttribute.h>
 #include <db/FloatAttribute.h>
 #include <wxUtils/OrkButton.h>
 
@@ -349,6 +351,29 @@ private:
     db::Node& m_node;
     int m_marks = 0;
 };
+
+TEST(NodeInspector, WideNumberBoxesShowTheirLongestNumbersWhole)
+{
+    dbuitest::AllTypesScene scene(1);
+    scene.attribute(0, L"float")->asFloatAttribute()->setValue(-1.2345678e-38f);
+    scene.attribute(0, L"double")->asDoubleAttribute()->setValue(-1.2345678e-300);
+    for (const bool wide : {false, true})
+    {
+        Inspector inspector(scene.database, wide ? dbui::NodeInspector::WideNumberBoxes : 0);
+        inspector.window->setNodes({scene.nodes[0]});
+        wxtest::pump();
+        for (const char* name : {"FloatWidget", "DoubleWidget"})
+        {
+            auto* widget = inspector.part<dbui::TextBoxBasedAttributeWidget>(name);
+            ASSERT_TRUE(widget);
+            wxUtils::OrkSimpleTextCtrl* box = widget->getTextBox();
+            const int room = box->GetClientSize().x;
+            const int needed = box->GetTextExtent(box->GetValue()).x;
+            // Without the option the boxes keep the narrow width their widgets ask for.
+            EXPECT_EQ(room >= needed, wide) << name << ": " << box->GetValue() << " needs " << needed << ", has " << room;
+        }
+    }
+}
 
 TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
 {

@@ -195,7 +195,6 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     builder.addWindow(widget, 0, widget->GetMinSize().x == -1 ? wxEXPAND : 0);
 }
 
-
 // ---------------------------------------------------------------------------
 // Following the database
 // ---------------------------------------------------------------------------

@@ -48,6 +48,12 @@ constexpr std::size_t s_prefaulted = std::size_t(8) << 20;
 /// The worker faults in this much at a time.
 constexpr std::size_t s_prefaultPiece = std::size_t(4) << 20;
 
+/// Whether a buffer of `size` bytes is faulted in ahead, by a worker there is.
+bool prefaulted(std::size_t size)
+{
+    return size >= s_prefaulted && files::loadWorkerCount() > 0;
+}
+
 /// Part of a buffer to fault in.
 struct PrefaultPiece
 {
@@ -69,10 +75,10 @@ public:
                   (void)piece;
 #endif
               },
-              size >= s_prefaulted ? std::min(files::loadWorkerCount(), 1u) : 0)
+              prefaulted(size) ? 1 : 0)
     {
 #ifdef MADV_POPULATE_WRITE
-        if (size < s_prefaulted || files::loadWorkerCount() == 0)
+        if (!prefaulted(size))
             return;
         // madvise takes whole pages: the first and last part pages are left to the reading.
         const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));

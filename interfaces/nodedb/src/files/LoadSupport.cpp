@@ -95,14 +95,7 @@ bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
     const std::string_view spelt(bytes, size);
     const std::size_t hash = std::hash<std::string_view>()(spelt);
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (const Slot& slot = find(spelt, hash); slot.id != 0)
-        id = slot.id - 1;
-    else
-    {
-        std::wstring text;
-        const bool utf8 = fromUtf8(bytes, size, text);
-        id = add(spelt, hash, std::move(text), utf8);
-    }
+    id = idOf(spelt, hash);
     return m_utf8[id];
 }
 
@@ -123,18 +116,20 @@ std::size_t PathTable::internAll(const std::string_view* spellings, std::size_t 
         if (i + ahead < count)
             if (const Slot& next = m_slots[hashes[i + ahead] & mask]; next.id != 0)
                 __builtin_prefetch(m_spellings.data() + next.begin);
-        if (const Slot& slot = find(spellings[i], hashes[i]); slot.id != 0)
-            ids[i] = slot.id - 1;
-        else
-        {
-            std::wstring text;
-            const bool utf8 = fromUtf8(spellings[i].data(), spellings[i].size(), text);
-            ids[i] = add(spellings[i], hashes[i], std::move(text), utf8);
-        }
+        ids[i] = idOf(spellings[i], hashes[i]);
         if (!m_utf8[ids[i]] && firstBad == count)
             firstBad = i;
     }
     return firstBad;
+}
+
+std::uint32_t PathTable::idOf(std::string_view spelt, std::size_t hash)
+{
+    if (const Slot& slot = find(spelt, hash); slot.id != 0)
+        return slot.id - 1;
+    std::wstring text;
+    const bool utf8 = fromUtf8(spelt.data(), spelt.size(), text);
+    return add(spelt, hash, std::move(text), utf8);
 }
 
 PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)

@@ -80,6 +80,8 @@ private:
         std::uint32_t id = 0;
     };
 
+    /// The id of that spelling, added now if it is new; the table is locked.
+    std::uint32_t idOf(std::string_view spelling, std::size_t hash);
     /// The slot of that spelling, or the free slot where it goes.
     Slot& find(std::string_view spelling, std::size_t hash);
     std::uint32_t add(std::string_view spelling, std::size_t hash, std::wstring&& text, bool utf8);

@@ -44,7 +44,6 @@ void appendIndex(std::string& out, unsigned int index)
     out.push_back(']');
 }
 
-
 std::uint64_t nameHash(const std::wstring& name)
 {
     std::uint64_t hash = 0xcbf29ce484222325ull;

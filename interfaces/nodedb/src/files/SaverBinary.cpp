@@ -15,7 +15,6 @@
 
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -606,36 +605,7 @@ private:
     std::unordered_map<const void*, std::uint32_t> m_pieceNames;
 };
 
-/// Writers of pieces, kept for the next pieces with the paths they know.
-class HelperPool
-{
-public:
-    using Writer = BinaryWriter<files::OutputBuffer>;
-
-    HelperPool(SharedPaths& paths, files::SaveProgress& progress) : m_paths(paths), m_progress(progress) {}
-
-    /// One given back before, or a new one.
-    std::unique_ptr<Writer> take()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_writers.empty())
-            return std::make_unique<Writer>(m_paths, m_progress);
-        std::unique_ptr<Writer> writer = std::move(m_writers.back());
-        m_writers.pop_back();
-        return writer;
-    }
-    void give(std::unique_ptr<Writer> writer)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_writers.push_back(std::move(writer));
-    }
-
-private:
-    SharedPaths& m_paths;
-    files::SaveProgress& m_progress;
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<Writer>> m_writers;
-};
+using HelperWriter = BinaryWriter<files::OutputBuffer>;
 
 } // namespace
 
@@ -655,12 +625,14 @@ bool SaverBinary::save(const Attribute* root)
     // several threads: nobody else may use it meanwhile (see s_oneThread).
     const Progress noProgress;
     files::SaveProgress helperProgress(noProgress, *root, 2);
-    HelperPool writers(paths, helperProgress);
+    files::Pool<std::unique_ptr<HelperWriter>> writers;
     const unsigned int workers = (m_flags & s_oneThread) ? 0 : files::loadWorkerCount();
     PieceBuilder helpers(
         [&](WrittenPiece& piece) {
             piece.error = "out of memory"; // unless the helper gets through
-            std::unique_ptr<HelperPool::Writer> helper = writers.take();
+            std::unique_ptr<HelperWriter> helper = writers.take();
+            if (!helper)
+                helper = std::make_unique<HelperWriter>(paths, helperProgress);
             helper->writePiece(piece);
             writers.give(std::move(helper));
         },

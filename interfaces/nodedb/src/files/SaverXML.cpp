@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -92,35 +91,7 @@ struct WrittenPiece
     std::string error;
 };
 
-/// Things the writers of pieces are done with, for the next pieces: buffers
-/// (fresh memory for every piece would cost more than writing the text into
-/// it) and the writers themselves, with the paths they remember.
-template <typename T>
-class Pool
-{
-public:
-    /// One given back before, or a default-made one.
-    T take()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_items.empty())
-            return T();
-        T item = std::move(m_items.back());
-        m_items.pop_back();
-        return item;
-    }
-    void give(T&& item)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_items.push_back(std::move(item));
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<T> m_items;
-};
-
-using BufferPool = Pool<OutputBuffer>;
+using BufferPool = files::Pool<OutputBuffer>;
 
 /// A pointer target's path as a writer wrote it, in one cache line with the
 /// text of a short path; a longer one lies in the writer's path text.
@@ -842,7 +813,7 @@ bool SaverXML::save(const Attribute* root)
     // several threads: nobody else may use it meanwhile (see s_oneThread).
     // Helpers start on the first pieces while the later ones are planned.
     BufferPool buffers;
-    Pool<std::unique_ptr<XmlWriter>> helpers;
+    files::Pool<std::unique_ptr<XmlWriter>> helpers;
     const Progress noProgress;
     PieceBuilder written(
         [&](WrittenPiece& piece) {

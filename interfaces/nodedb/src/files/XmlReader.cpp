@@ -117,15 +117,7 @@ bool XmlReader::internPaths()
     // Text that is not UTF-8 has no wide form: looked up as far as it goes,
     // such a path would name another node.
     std::size_t bad = 0;
-    if (m_built->internNoted(bad))
-        return true;
-    if (m_error.what.empty())
-    {
-        m_error.offset = bad;
-        m_error.line = m_lines ? m_lines->lineOf(bad) : 0;
-        m_error.what = "bad UTF-8 in pointer path";
-    }
-    return false;
+    return m_built->internNoted(bad) || failAt(bad, "bad UTF-8 in pointer path");
 }
 
 template <class F>
@@ -167,10 +159,15 @@ void XmlReader::setProgress(const Progress* progress, std::size_t total)
 
 bool XmlReader::fail(pugi::xml_node where, const std::string& what)
 {
+    return failAt(where ? static_cast<std::size_t>(where.offset_debug()) : 0, what);
+}
+
+bool XmlReader::failAt(std::size_t offset, const std::string& what)
+{
     if (m_error.what.empty())
     {
-        m_error.offset = where ? static_cast<std::size_t>(where.offset_debug()) : 0;
-        m_error.line = m_lines ? m_lines->lineOf(m_error.offset) : 0;
+        m_error.offset = offset;
+        m_error.line = m_lines ? m_lines->lineOf(offset) : 0;
         m_error.what = what;
     }
     return false;

@@ -82,6 +82,8 @@ public:
 
 private:
     bool fail(pugi::xml_node where, const std::string& what);
+    /// fail at a byte offset into the text parsed.
+    bool failAt(std::size_t offset, const std::string& what);
     /// Calls `f` with each child element of `parent` until it returns false; text between them is refused.
     template <class F>
     bool eachElement(pugi::xml_node parent, F&& f);

@@ -118,6 +118,9 @@ protected:
     ///@}
 
 private:
+    /// With SubtreeCounts, widens the Type column to the longest text a closed row can show.
+    void fitTypeColumn();
+
     enum Command
     {
         CommandCopy,

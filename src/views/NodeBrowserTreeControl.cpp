@@ -104,8 +104,7 @@ void NodeBrowserTreeControl::setOptions(int options)
     EnableDragging((options & DragAndDrop) != 0);
     addColumn(0, options & ColumnHeaders ? "Name" : "");
     showColumnHeader((options & ColumnHeaders) != 0);
-    if (options & SubtreeCounts)
-        setColumnWidth(1, std::max(getColumnWidth(1), FromDIP(130))); // room for "Group (12345 nodes)"
+    fitTypeColumn();
     Refresh();
 }
 

@@ -4,10 +4,14 @@
 #include <dbui/NodeIcons.h>
 
 #include <db/ChangeSet.h>
+#include <db/Database.h>
 #include <db/Node.h>
 #include <db/NodeDef.h>
+#include <db/TypeRegistry.h>
 
 #include <wx/imaglist.h>
+
+#include <algorithm>
 
 namespace dbui
 {
@@ -15,7 +19,25 @@ namespace dbui
 void NodeBrowserTreeControl::rebuild()
 {
     m_typeImages.clear();
+    fitTypeColumn();
     NodeTreeControl::rebuild();
+}
+
+void NodeBrowserTreeControl::fitTypeColumn()
+{
+    const db::Database* database = getDatabase();
+    if (!database || !(m_options & SubtreeCounts))
+        return;
+    // The widest type with a count of every node, and room for six digits
+    // whatever the count now: a file is often opened into the tree after it
+    // was bound to an empty database.
+    int widest = 0;
+    for (const db::NodeDef* def : database->getTypeRegistry().getNodeDefs())
+        widest = std::max(widest, GetTextExtent(wxString(def->getName())).GetWidth());
+    const std::size_t most = std::max<std::size_t>(database->getTotalNodeCount(), 999999);
+    const wxString count = wxString::Format(" (%zu nodes)", most);
+    const int needed = widest + GetTextExtent(count).GetWidth() + FromDIP(12);
+    setColumnWidth(1, std::max(getColumnWidth(1), needed));
 }
 
 void NodeBrowserTreeControl::clear()

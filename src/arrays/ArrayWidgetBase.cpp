@@ -9,6 +9,8 @@
 
 #include <Orkutils/Vector.h>
 
+#include <algorithm>
+
 namespace dbui {
 
 namespace {
@@ -91,6 +93,15 @@ void ArrayWidgetBase::addColumns(std::initializer_list<const char*> titles)
     unsigned int column = 0;
     for (const char* title : titles)
         m_list->addColumn(column++, title);
+    if (titles.size() <= 2)
+        return; // one value to a row, which takes the room
+    // Several numbers to a row (vectors, matrix rows): columns of one width,
+    // room for a long number, and the index takes what is left. Otherwise the
+    // first number would take it all and the others crowd at the right.
+    const int width = m_list->GetTextExtent("-00000.000000").GetWidth() + m_list->FromDIP(16);
+    for (unsigned int c = 0; c + 1 < titles.size(); ++c)
+        m_list->setColumnWidth(c, std::max(m_list->getColumnWidth(c), width));
+    m_list->setStretchColumn(static_cast<int>(titles.size()) - 1);
 }
 
 void ArrayWidgetBase::handleDelete(wxCommandEvent& /*event*/)

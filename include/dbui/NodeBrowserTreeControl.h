@@ -32,7 +32,8 @@ public:
     {
         /// Cut, Copy and Paste through the system clipboard (see NodeClipboard),
         /// in the context menu and on Ctrl+X, Ctrl+C and Ctrl+V; the menu's
-        /// copy beside the original is then called "Duplicate".
+        /// copy beside the original is then called "Duplicate", and its Delete
+        /// and Rename name their keys (Del, F2) as the clipboard entries do.
         ClipboardCommands = 1,
         /// The selected nodes can be dragged onto a node (into its first
         /// container that takes them) or between rows (beside a node): a

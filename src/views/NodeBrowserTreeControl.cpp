@@ -133,11 +133,11 @@ void NodeBrowserTreeControl::buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::T
 
     if (item && !isRoot)
     {
-        menu.add(m_ids[CommandDelete], "&Delete", false, false, wxEmptyString);
+        menu.add(m_ids[CommandDelete], clipboard ? "&Delete\tDel" : "&Delete", false, false, wxEmptyString);
         menu.add(m_ids[CommandCopy], clipboard ? "D&uplicate" : "&Copy", false, false, wxEmptyString);
     }
     if (GetSelectedItemCount() == 1)
-        menu.add(m_ids[CommandRename], "&Rename", false, false, wxEmptyString);
+        menu.add(m_ids[CommandRename], clipboard ? "&Rename\tF2" : "&Rename", false, false, wxEmptyString);
     if (clipboard)
         addClipboardEntries(menu, item && !isRoot);
     if (isRoot)

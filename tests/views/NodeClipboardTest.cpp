@@ -138,7 +138,8 @@ TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
     wxtest::ChoosePopupMenuItem cut("Cut");
     viewstest::rightClick(trees.from, trees.from->getItemOfNode(scene.a2));
     const std::vector<wxString>& labels = cut.shownLabels();
-    for (const char* label : {"D&uplicate", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
+    for (const char* label :
+         {"&Delete\tDel", "D&uplicate", "&Rename\tF2", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
         EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
     EXPECT_EQ(std::find(labels.begin(), labels.end(), "&Copy"), labels.end());
     EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a3"}));

@@ -5,6 +5,7 @@
 
 #include "LoadSupport.h"
 #include "UnitBuilder.h"
+#include "UnitReader.h"
 #include "XmlReader.h"
 #include "XmlSplitter.h"
 
@@ -93,6 +94,9 @@ private:
     std::vector<Window> m_free;
     bool m_closed = false;
 };
+
+/// See LoaderXML::setPieceHook.
+std::function<void(bool)> s_pieceHook;
 
 /// A unit's place in the window it was read into, and what it became.
 struct XmlUnit : BuiltUnit
@@ -230,12 +234,20 @@ private:
     void build(XmlBatch& batch)
     {
         // Units of one window are parsed in place side by side: each writes only within its own bytes.
+        // Most are built straight from their text; the few the direct reader gives up go the general way.
+        files::UnitReader direct(m_registry);
         pugi::xml_document fragment;
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
         for (XmlUnit& unit : batch.units)
         {
             unit.built.paths = m_paths;
+            const char* text = batch.window.get() + unit.begin;
+            const bool built = direct.read(text, text + (unit.end - unit.begin), unit.depth, unit);
+            if (s_pieceHook)
+                s_pieceHook(built);
+            if (built)
+                continue;
             if (!fragment.load_buffer_inplace(batch.window.get() + unit.begin, unit.end - unit.begin,
                                               files::s_unitParseOptions, pugi::encoding_utf8) ||
                 !reader.readUnit(fragment, unit.depth, unit))
@@ -255,6 +267,11 @@ private:
 };
 
 } // namespace
+
+void LoaderXML::setPieceHook(std::function<void(bool direct)> hook)
+{
+    s_pieceHook = std::move(hook);
+}
 
 LoaderXML::LoaderXML(FileInputStream& stream, int flags, ReferenceResolver* resolver)
     : m_stream(stream), m_flags(flags), m_resolver(resolver)

@@ -72,10 +72,14 @@ const char* skipBlank(const char* p, const char* end)
     return p;
 }
 
+/// Steps over `word` if it comes next. The words are short: compared here rather than by a library call.
 bool take(const char*& p, const char* end, std::string_view word)
 {
-    if (static_cast<std::size_t>(end - p) < word.size() || std::memcmp(p, word.data(), word.size()) != 0)
+    if (static_cast<std::size_t>(end - p) < word.size())
         return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (p[i] != word[i])
+            return false;
     p += word.size();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -72,13 +73,26 @@ const char* skipBlank(const char* p, const char* end)
     return p;
 }
 
-/// Steps over `word` if it comes next. The words are short: compared here rather than by a library call.
+/// Steps over `word` if it comes next. The words are short: compared here
+/// rather than by a library call, eight bytes at a time.
 bool take(const char*& p, const char* end, std::string_view word)
 {
-    if (static_cast<std::size_t>(end - p) < word.size())
+    std::size_t n = word.size();
+    if (static_cast<std::size_t>(end - p) < n)
         return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (p[i] != word[i])
+    const char* a = p;
+    const char* b = word.data();
+    for (; n >= 8; n -= 8, a += 8, b += 8)
+    {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y)
+            return false;
+    }
+    for (; n > 0; --n)
+        if (*a++ != *b++)
             return false;
     p += word.size();
     return true;
@@ -282,13 +296,17 @@ bool UnitReader::attributeValue(std::string_view& value, std::string& decoded)
 bool UnitReader::endTag(std::string_view name)
 {
     const char* p = m_p;
-    if (!take(p, m_end, "</") || !take(p, m_end, name) || (p < m_end && isNameChar(*p)))
+    if (!take(p, m_end, "</") || !take(p, m_end, name) || p == m_end)
         return false;
-    m_p = p;
-    skipSpace();
-    if (m_p >= m_end || *m_p != '>')
-        return false;
-    ++m_p;
+    if (*p != '>')
+    {
+        if (isNameChar(*p))
+            return false;
+        p = skipBlank(p, m_end);
+        if (p == m_end || *p != '>')
+            return false;
+    }
+    m_p = p + 1;
     return true;
 }
 
@@ -396,7 +414,8 @@ bool UnitReader::member(CompositeAttribute& composite, int depth, unsigned int& 
     {
         // As the savers write it: the member comes next and is the one named.
         attribute = composite.getAttribute(next++);
-        tag.name = detail::xmlNameOf(attribute->getAttributeType());
+        tag.name = std::string_view(saved[next - 1]).substr(1, saved[next - 1].find(' ') - 1);
+        tag.known = true;
         tag.offset = static_cast<std::size_t>(start + 1 - m_begin);
         tag.hasName = true;
         if (!attributes(tag))
@@ -422,7 +441,7 @@ bool UnitReader::typed(Traits, Attribute& attribute, const Tag& tag, int depth)
                   shape == detail::TypeShape::Composite)
     {
         // Members are written under their own type's name.
-        if (tag.name != Traits::s_xmlName || (tag.hasLocal && Traits::s_type != Pointer))
+        if ((!tag.known && tag.name != Traits::s_xmlName) || (tag.hasLocal && Traits::s_type != Pointer))
             return false;
     }
     if constexpr (shape == detail::TypeShape::Value)

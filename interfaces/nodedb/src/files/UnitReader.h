@@ -45,6 +45,7 @@ private:
         bool local = false;
         bool hasLocal = false;
         bool empty = false; ///< closed in the start tag
+        bool known = false; ///< its name was found to be that of its member's type
     };
 
     bool readAll(int depth, BuiltUnit& unit);

@@ -104,9 +104,10 @@ void NodeBuilder::pointer(Attribute& attribute, int index, bool local, const cha
 bool NodeBuilder::enumValue(const EnumAttributeDef& def, const char* begin, const char* end, int& value,
                             std::string& why)
 {
-    std::wstring name;
-    fromUtf8(begin, static_cast<std::size_t>(end - begin), name);
-    const int index = def.findString(name);
+    // An option's name, in scratch kept between values: most are too long to be kept without the heap.
+    m_enumName.clear();
+    fromUtf8(begin, static_cast<std::size_t>(end - begin), m_enumName);
+    const int index = def.findString(m_enumName);
     if (index >= 0)
     {
         value = def.getStringValue(static_cast<unsigned int>(index));

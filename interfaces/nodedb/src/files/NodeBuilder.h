@@ -63,7 +63,7 @@ public:
 
     /// Reads one value's whole text: plain text by the table, an enum's by its definition's names.
     template <class Traits>
-    static bool parseValue(Traits, const AttributeDef& def, const char* begin, const char* end,
+    bool parseValue(Traits, const AttributeDef& def, const char* begin, const char* end,
                            typename Traits::Value& value, std::string& why);
     /// A single value's text, parsed and set (pointers are noted apart).
     template <class Traits>
@@ -73,8 +73,7 @@ public:
     bool setList(Traits, typename Traits::Class& attribute, const char* begin, const char* end, std::string& why);
 
 private:
-    static bool enumValue(const EnumAttributeDef& def, const char* begin, const char* end, int& value,
-                          std::string& why);
+    bool enumValue(const EnumAttributeDef& def, const char* begin, const char* end, int& value, std::string& why);
     /// Names the word at which reading stopped, if any: the list it is in may be long.
     template <class Traits>
     static std::string badValue(Traits, const char* at, const char* end);
@@ -88,6 +87,7 @@ private:
                std::vector<OrkP::Matrix34>>
         m_scratch;
     std::wstring m_text;
+    std::wstring m_enumName;
 };
 
 template <class Traits>

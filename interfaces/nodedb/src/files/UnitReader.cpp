@@ -505,7 +505,7 @@ bool UnitReader::array(Traits, typename Traits::Class& attribute, const Tag& tag
                 return true;
             }
             else
-                return NodeBuilder::parseValue(Element(), attribute.getDef(), begin, end, values.back(), m_why);
+                return m_builder.parseValue(Element(), attribute.getDef(), begin, end, values.back(), m_why);
         };
         if (!tag.empty && !children(tag.name, item))
             return false;

@@ -348,7 +348,7 @@ bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_n
                 return false;
             if constexpr (std::is_same_v<typename Element::Value, Attribute*>)
                 pending(attribute, static_cast<int>(i), list[i], begin, end);
-            else if (!NodeBuilder::parseValue(Element(), attribute.getDef(), begin, end, values[i], m_why))
+            else if (!m_builder.parseValue(Element(), attribute.getDef(), begin, end, values[i], m_why))
                 return fail(list[i], m_why);
         }
         if constexpr (!std::is_same_v<typename Element::Value, Attribute*>)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <tuple>
 #include <functional>
@@ -35,6 +36,24 @@ std::string outcome(const std::string& text, const ScratchFolder& folder)
     const std::string error = loadBytes(database, text, Format::Xml);
     return error.empty() ? xmlOf(database, folder) : error;
 }
+
+/// Counts how the pieces of the loads made meanwhile were built.
+class PieceCount
+{
+public:
+    PieceCount()
+    {
+        db::LoaderXML::setPieceHook([this](bool direct) { ++(direct ? m_direct : m_parsed); });
+    }
+    ~PieceCount() { db::LoaderXML::setPieceHook({}); }
+    /// True when there were pieces and every one was built straight from its text.
+    bool allDirect() const { return m_direct > 0 && m_parsed == 0; }
+    bool anyParsed() const { return m_parsed > 0; }
+
+private:
+    std::atomic<int> m_direct{0};
+    std::atomic<int> m_parsed{0};
+};
 
 /// The generated test scene as XML, the same in every test.
 const std::string& bigScene()
@@ -114,6 +133,65 @@ TEST(PiecewiseReading, UnusualTextGivesWhatReadingItWholeGives)
     }
 }
 
+TEST(PiecewiseReading, PiecesReadStraightFromTheirTextGiveWhatParsingGives)
+{
+    // Members of a node of every kind, as the savers write them; each spelling
+    // below that the direct reader leaves to the parser stands after a
+    // neighbour that it reads. Either way a load gives what reading the file whole gives.
+    const std::string every =
+        "<int name=\"int\">-12</int>\n  <bool name=\"bool\">true</bool>\n  <enum name=\"enum\">Blue</enum>"
+        "<float name=\"float\">0.33333334</float><double name=\"double\">1e+12</double>"
+        "<string name=\"string\">caf\xc3\xa9 &lt;&amp;&gt;&quot;&apos; \"q\" &#233;&#x1F600;&#65;</string>"
+        "<string name=\"script\">-- a\n\tb\n</string><vector3 name=\"vector3\">1 2 3</vector3>"
+        "<matrix34 name=\"matrix34\">1 0 0 0 1 0 0 0 1 4 5 6</matrix34><pointer name=\"pointer\" local=\"1\">l</pointer>"
+        "<intArray name=\"intArray\">-2147483648 0 2147483647</intArray>"
+        "<boolArray name=\"boolArray\">\n true\tfalse 1 0 </boolArray>"
+        "<enumArray name=\"enumArray\">\n <e>Low</e>\n <e>2</e>\n</enumArray>"
+        "<floatArray name=\"floatArray\">-1.5 nan -0 1e-45</floatArray><doubleArray name=\"doubleArray\">0.1 5e-324</doubleArray>"
+        "<stringArray name=\"stringArray\"><e></e><e/><e>  spaced  </e><e>\xc3\xbc</e></stringArray>"
+        "<vector3Array name=\"vector3Array\"/><matrix34Array name=\"matrix34Array\"></matrix34Array>"
+        "<pointerArray name=\"pointerArray\"><e local=\"1\">a.float</e><e/><e local=\"1\"/></pointerArray>"
+        "<container name=\"children\"/><attributeArray name=\"entries\"><compound><string name=\"label\">x</string>"
+        "<float name=\"amount\">2</float></compound><compound/></attributeArray><compound name=\"compound\">"
+        "<float name=\"width\">3</float><compound name=\"inner\"><bool name=\"flag\">1</bool></compound></compound>";
+    const std::tuple<const char*, std::string, bool> cases[] = {
+        {"every kind", every, true},
+        {"members in another order, some left out", "<double name=\"double\">2</double><int name=\"int\">3</int>", true},
+        {"spacing and quotes of other writers", "<float  name = 'float' >2</float >\n<string\tname=\"string\" />", true},
+        {"a carriage return", "<string name=\"string\">a\r\nb</string>", false},
+        {"an unknown reference", "<string name=\"string\">&nbsp;</string>", false},
+        {"a reference with a capital X", "<string name=\"string\">&#X41;</string>", false},
+        {"a reference to U+0000", "<string name=\"string\">&#0;</string>", false},
+        {"a reference to a surrogate", "<string name=\"string\">&#xD800;</string>", false},
+        {"a reference past the last code point", "<string name=\"string\">&#x110000;</string>", false},
+        {"a reference in a pointer path", "<pointer name=\"pointer\" local=\"1\">&#108;</pointer>", false},
+        {"a tab in an attribute value", "<float name=\"fl\toat\">2</float>", false},
+        {"spaces alone as a value", "<string name=\"string\">  </string>", false},
+        {"spaces alone in a compound", "<compound name=\"compound\"> </compound>", false},
+        {"a dynamic attribute", "<int name=\"extra\" dynamic=\"1\" default=\"0\"><e>3</e></int>", false},
+        {"an attribute of no meaning here", "<float name=\"float\" unit=\"m\">2</float>", false},
+        {"attributes run together", "<float name=\"float\"unit=\"m\">2</float>", false},
+        {"options among items", "<enumArray name=\"enumArray\"><option>x</option><e>Low</e></enumArray>", false},
+        {"the wrong type for a member", "<int name=\"float\">1</int>", false},
+        {"a number that does not read", "<float name=\"float\">1.5x</float>", false},
+        {"a list that does not read", "<floatArray name=\"floatArray\">1 &#50;</floatArray>", false},
+        {"bad UTF-8", "<string name=\"string\">\xff</string>", false},
+        {"text among members", "x<int name=\"int\">3</int>", false},
+    };
+    ScratchFolder folder;
+    for (const auto& [name, members, direct] : cases)
+    {
+        SCOPED_TRACE(name);
+        const std::string text = sceneFile("<node type=\"AllTypes\" name=\"a\">" + members +
+                                           "</node>\n<node type=\"Light\" name=\"l\"/>\n");
+        PieceCount pieces;
+        const std::string result = outcome(text, folder);
+        EXPECT_EQ(pieces.allDirect(), direct);
+        EXPECT_EQ(pieces.anyParsed(), !direct);
+        EXPECT_EQ(result, outcome(text + "<!---->", folder));
+    }
+}
+
 TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
 {
     ScratchFolder folder;
@@ -122,7 +200,11 @@ TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
     writeAll(folder.file("scene.xml"), text);
     db::Database loaded(L"Scene");
     nodedbtest::RecordingObserver observer(loaded);
-    ASSERT_EQ(load(loaded, folder.file("scene.xml"), Format::Xml), "");
+    {
+        PieceCount pieces;
+        ASSERT_EQ(load(loaded, folder.file("scene.xml"), Format::Xml), "");
+        EXPECT_TRUE(pieces.allDirect()) << "the savers' own text is read without a parser";
+    }
     EXPECT_EQ(xmlOf(loaded, folder), text);
     EXPECT_TRUE(countedRight(loaded));
     std::vector<db::Node*> nodes;

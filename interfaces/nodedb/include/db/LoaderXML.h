@@ -57,6 +57,11 @@ public:
     /// True when the last file read held one node's subtree rather than a whole database.
     bool isSubtreeFile() const { return m_subtree; }
 
+    /// Test-only: told, for each piece of a big file, whether it was built
+    /// straight from its text or had to be parsed first; called on the
+    /// threads that build the pieces. Pass an empty hook to clear.
+    static void setPieceHook(std::function<void(bool direct)> hook);
+
 private:
     /// Reads the file whole and parses it in one piece: the way that gives
     /// exact positions for every error.

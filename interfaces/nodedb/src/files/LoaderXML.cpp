@@ -5,6 +5,7 @@
 
 #include "LoadSupport.h"
 #include "UnitBuilder.h"
+#include "UnitReader.h"
 #include "XmlReader.h"
 #include "XmlSplitter.h"
 
@@ -93,6 +94,9 @@ private:
     std::vector<Window> m_free;
     bool m_closed = false;
 };
+
+/// See LoaderXML::setPieceHook.
+std::function<void(bool)> s_pieceHook;
 
 /// A unit's place in the window it was read into, and what it became.
 struct XmlUnit : BuiltUnit
@@ -230,18 +234,43 @@ private:
     void build(XmlBatch& batch)
     {
         // Units of one window are parsed in place side by side: each writes only within its own bytes.
+        // Most are built straight from their text; the few the direct reader gives up go the general way.
+        std::unique_ptr<files::UnitReader> direct = takeDirectReader();
         pugi::xml_document fragment;
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
         for (XmlUnit& unit : batch.units)
         {
             unit.built.paths = m_paths;
+            const char* text = batch.window.get() + unit.begin;
+            const bool built = direct->read(text, text + (unit.end - unit.begin), unit.depth, unit);
+            if (s_pieceHook)
+                s_pieceHook(built);
+            if (built)
+                continue;
             if (!fragment.load_buffer_inplace(batch.window.get() + unit.begin, unit.end - unit.begin,
                                               files::s_unitParseOptions, pugi::encoding_utf8) ||
                 !reader.readUnit(fragment, unit.depth, unit))
                 break; // the skeleton meets the unit that failed and gives up
         }
         batch.window.reset();
+        std::lock_guard<std::mutex> lock(m_readersMutex);
+        m_directReaders.push_back(std::move(direct));
+    }
+
+    /// A direct reader that built batches before, if one is free: it knows the types and tags of the file already.
+    std::unique_ptr<files::UnitReader> takeDirectReader()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_readersMutex);
+            if (!m_directReaders.empty())
+            {
+                std::unique_ptr<files::UnitReader> reader = std::move(m_directReaders.back());
+                m_directReaders.pop_back();
+                return reader;
+            }
+        }
+        return std::make_unique<files::UnitReader>(m_registry);
     }
 
     FileInputStream& m_stream;
@@ -250,11 +279,18 @@ private:
     std::string m_skeleton;
     WindowPool m_windows; // outlives the builder, whose batches hold windows
     std::shared_ptr<files::PathTable> m_paths = std::make_shared<files::PathTable>();
+    std::mutex m_readersMutex;
+    std::vector<std::unique_ptr<files::UnitReader>> m_directReaders; // outlives the builder, which gives them back
     files::UnitBuilder<XmlBatch> m_builder;
     files::BatchedUnits<XmlBatch> m_units;
 };
 
 } // namespace
+
+void LoaderXML::setPieceHook(std::function<void(bool direct)> hook)
+{
+    s_pieceHook = std::move(hook);
+}
 
 LoaderXML::LoaderXML(FileInputStream& stream, int flags, ReferenceResolver* resolver)
     : m_stream(stream), m_flags(flags), m_resolver(resolver)

@@ -18,13 +18,6 @@ namespace db::files {
 
 namespace {
 
-std::wstring wide(const char* text)
-{
-    std::wstring out;
-    fromUtf8(text, std::strlen(text), out);
-    return out;
-}
-
 /// strcmp(text, word) == 0 for the short names of the format, inlined: a
 /// library call per element and attribute is a good part of reading them.
 bool is(const char* text, const char* word)
@@ -34,24 +27,6 @@ bool is(const char* text, const char* word)
             return false;
     return *text == 0;
 }
-
-/// True when a schema name equals a UTF-8 name from the file, without converting either.
-bool sameName(const std::wstring& name, const char* utf8)
-{
-    std::size_t i = 0;
-    for (; i < name.size(); ++i)
-    {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c == 0 || c >= 0x80 || name[i] >= 0x80)
-            break;
-        if (static_cast<wchar_t>(c) != name[i])
-            return false;
-    }
-    if (i == name.size())
-        return utf8[i] == 0;
-    return name == wide(utf8);
-}
-
 
 } // namespace
 
@@ -71,7 +46,7 @@ std::size_t LineIndex::lineOf(std::size_t offset) const
 }
 
 XmlReader::XmlReader(const LineIndex* lines, TypeRegistry& registry, LoadError& error)
-    : m_lines(lines), m_registry(registry), m_error(error)
+    : m_lines(lines), m_error(error), m_builder(registry)
 {
 }
 
@@ -105,7 +80,7 @@ bool XmlReader::read(const pugi::xml_document& document, DetachedTree& tree)
     }
     if (!rootElement)
         return fail(top, "the file holds no node");
-    m_built = &tree.built;
+    m_builder.setPart(tree.built);
     tree.root.reset(readNode(rootElement, 1, tree.kind == FileKind::Database));
     if (!tree.root)
         return false;
@@ -117,7 +92,7 @@ bool XmlReader::internPaths()
     // Text that is not UTF-8 has no wide form: looked up as far as it goes,
     // such a path would name another node.
     std::size_t bad = 0;
-    return m_built->internNoted(bad) || failAt(bad, "bad UTF-8 in pointer path");
+    return m_builder.internPaths(bad) || failAt(bad, "bad UTF-8 in pointer path");
 }
 
 template <class F>
@@ -138,7 +113,7 @@ bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 
 bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
 {
-    m_built = &unit.built;
+    m_builder.setPart(unit.built);
     unit.ok = eachElement(fragment, [&](pugi::xml_node child) {
         if (!is(child.name(), "node"))
             return fail(child, "a container holds only <node> elements");
@@ -173,40 +148,6 @@ bool XmlReader::failAt(std::size_t offset, const std::string& what)
     return false;
 }
 
-/// The node type of that name; files use few types, many times over.
-NodeDef* XmlReader::nodeDef(const char* name)
-{
-    auto found = m_nodeDefs.find(name);
-    if (found != m_nodeDefs.end())
-        return found->second;
-    NodeDef* def = m_registry.findNodeDef(wide(name));
-    m_nodeDefs.emplace(name, def);
-    return def;
-}
-
-
-/// The member of that name. Files list members in schema order, so the ones
-/// after the previous match are tried before the name look-up.
-Attribute* XmlReader::member(CompositeAttribute& composite, const char* name, unsigned int& next)
-{
-    // Members left at their defaults may be missing: look a few places ahead.
-    const unsigned int end = std::min(composite.getAttributeCount(), next + 4);
-    for (unsigned int i = next; i < end; ++i)
-    {
-        Attribute* candidate = composite.getAttribute(i);
-        if (!candidate->isDynamic() && sameName(candidate->getName(), name))
-        {
-            next = i + 1;
-            return candidate;
-        }
-    }
-    Attribute* found = composite.findAttribute(wide(name));
-    if (found && found->getParentAttribute() == &composite)
-        next = found->getIndex() + 1;
-    return found;
-}
-
-
 Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
 {
     if (depth > s_maxDepth)
@@ -214,21 +155,10 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
         fail(element, "nodes are nested too deeply");
         return nullptr;
     }
-    const char* typeName = element.attribute("type").value();
-    NodeDef* def = nodeDef(typeName);
+    NodeDef* def = m_builder.nodeDef(element.attribute("type").value(), databaseRoot, m_why);
     if (!def)
     {
-        fail(element, "unknown node type \"" + std::string(typeName) + "\"");
-        return nullptr;
-    }
-    bool isDatabaseType = def == &m_registry.getDatabaseDef();
-    if (databaseRoot != isDatabaseType || (!databaseRoot && !def->isCreatable()))
-    {
-        if (databaseRoot)
-            fail(element, "a database file must start with a \"Database\" node that holds the others in its "
-                          "\"nodes\" container; this one starts with \"" + std::string(typeName) + "\"");
-        else
-            fail(element, "node type \"" + std::string(typeName) + "\" cannot be created here");
+        fail(element, m_why);
         return nullptr;
     }
     if (m_progress && !(*m_progress)(static_cast<std::size_t>(element.offset_debug()), m_progressTotal))
@@ -237,11 +167,11 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
         fail(element, "cancelled");
         return nullptr;
     }
-    auto node = std::make_unique<Node>(*def, wide(element.attribute("name").value()));
-    const std::size_t listed = m_built->started(*node);
+    std::size_t listed = 0;
+    std::unique_ptr<Node> node = m_builder.startNode(*def, element.attribute("name").value(), listed);
     if (!readMembers(*node, element, depth))
         return nullptr;
-    m_built->finished(*node, listed);
+    m_builder.finishNode(*node, listed);
     return node.release();
 }
 
@@ -271,7 +201,7 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
     if (!dynamic)
     {
         // Members are written under their own type's name: then the element's name needs no look-up.
-        attribute = member(composite, name, next);
+        attribute = m_builder.member(composite, name, next);
         if (attribute && attribute->getAttributeType() != NodeType &&
             is(element.name(), detail::xmlNameOf(attribute->getAttributeType())))
             return readValue(*attribute, element, depth);
@@ -295,8 +225,7 @@ bool XmlReader::readMember(CompositeAttribute& composite, pugi::xml_node element
     else
     {
         if (!attribute)
-            return fail(element, "no attribute \"" + std::string(name) + "\" in \""
-                                     + toUtf8(composite.getDef().getName()) + "\"");
+            return fail(element, NodeBuilder::noMember(composite, name));
         if (attribute->getAttributeType() != type)
             return fail(element, "attribute \"" + std::string(name) + "\" is a " +
                                      detail::xmlNameOf(attribute->getAttributeType()) + ", not a " + element.name());
@@ -348,34 +277,10 @@ bool XmlReader::items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
     });
 }
 
-bool XmlReader::enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end,
-               int& value)
-{
-    std::wstring name;
-    fromUtf8(begin, static_cast<std::size_t>(end - begin), name);
-    int index = def.findString(name);
-    if (index >= 0)
-    {
-        value = def.getStringValue(static_cast<unsigned int>(index));
-        return true;
-    }
-    const char* p = begin;
-    skipSpace(p, end);
-    if (p < end && parseInt(p, end, value) && p == end)
-        return true;
-    return fail(where, "bad enum value \"" + std::string(begin, end) + "\"");
-}
-
 void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end)
 {
-    bool local = element.attribute("local").as_bool();
-    if (!local && begin == end)
-        return; // null
-    // The line is counted only if the pointer turns out bad: counting it
-    // here would make loading quadratic in the number of pointers. The path
-    // is looked up with the others of the part, together (see internPaths).
-    m_built->pointerNoted(attribute, index, local, begin, static_cast<std::size_t>(end - begin),
-                          static_cast<std::size_t>(element.offset_debug()));
+    m_builder.pointer(attribute, index, element.attribute("local").as_bool(), begin, end,
+                      static_cast<std::size_t>(element.offset_debug()));
 }
 
 bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int depth)
@@ -417,21 +322,8 @@ bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_
         return false;
     if constexpr (pointer)
         pending(attribute, -1, valueElement, begin, end);
-    else
-    {
-        // Strings are read into scratch kept between values, whose buffer is reused: the attribute copies.
-        typename Traits::Value local{};
-        auto& value = [&]() -> typename Traits::Value&
-        {
-            if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
-                return m_text;
-            else
-                return local;
-        }();
-        if (!parseValue(Traits(), attribute.getDef(), valueElement, begin, end, value))
-            return false;
-        attribute.setValue(value);
-    }
+    else if (!m_builder.setSingle(Traits(), attribute, begin, end, m_why))
+        return fail(valueElement, m_why);
     return true;
 }
 
@@ -456,66 +348,21 @@ bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_n
                 return false;
             if constexpr (std::is_same_v<typename Element::Value, Attribute*>)
                 pending(attribute, static_cast<int>(i), list[i], begin, end);
-            else if (!parseValue(Element(), attribute.getDef(), list[i], begin, end, values[i]))
-                return false;
+            else if (!m_builder.parseValue(Element(), attribute.getDef(), begin, end, values[i], m_why))
+                return fail(list[i], m_why);
         }
         if constexpr (!std::is_same_v<typename Element::Value, Attribute*>)
             attribute.setValues(std::move(values));
     }
     else
     {
-        // A list of values apart, read into scratch kept between arrays: the attribute copies what it keeps.
+        // A list of values apart.
         if (!text(element, begin, end))
             return false;
-        skipSpace(begin, end);
-        auto& values = std::get<typename Traits::Value>(m_scratch);
-        values.clear();
-        typename Element::Value value{};
-        while (begin < end)
-        {
-            if (!Element::parseText(begin, end, value))
-                return fail(element, badValue(Element(), begin, end));
-            values.push_back(value);
-        }
-        attribute.setValues(values);
+        if (!m_builder.setList(Traits(), attribute, begin, end, m_why))
+            return fail(element, m_why);
     }
     return true;
-}
-
-/// One value's whole text: plain text by the table, an enum's by its definition's names.
-template <class Traits>
-bool XmlReader::parseValue(Traits, const AttributeDef& def, pugi::xml_node where, const char* begin, const char* end,
-                           typename Traits::Value& value)
-{
-    if constexpr (std::is_same_v<Traits, detail::TypeTraits<Enum>>)
-        return enumValue(where, static_cast<const EnumAttributeDef&>(def), begin, end, value);
-    else
-    {
-        // Values written apart may have space around them; strings and the like keep theirs.
-        if constexpr (!Traits::s_inElements)
-            skipSpace(begin, end);
-        if (Traits::parseText(begin, end, value) && begin == end)
-            return true;
-        return fail(where, badValue(Traits(), begin, end));
-    }
-}
-
-/// Names the word at which reading stopped, if any: the list it is in may be long.
-template <class Traits>
-std::string XmlReader::badValue(Traits, const char* at, const char* end)
-{
-    if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
-        return "bad UTF-8 in string";
-    else
-    {
-        std::string message = std::string("bad ") + Traits::s_xmlName + " value";
-        const char* wordEnd = at;
-        while (wordEnd < end && !(*wordEnd == ' ' || *wordEnd == '\t' || *wordEnd == '\n' || *wordEnd == '\r'))
-            ++wordEnd;
-        if (wordEnd != at)
-            message += " \"" + std::string(at, wordEnd) + "\"";
-        return message;
-    }
 }
 
 bool XmlReader::readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth)
@@ -584,7 +431,7 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
     }
     if (!internPaths()) // those of the skeleton read so far go before the unit's
         return false;
-    m_built->append(unit->built);
+    m_builder.part().append(unit->built);
     return true;
 }
 

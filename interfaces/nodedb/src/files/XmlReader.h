@@ -9,16 +9,12 @@
 #include <db/Progress.h>
 
 #include "LoadSupport.h"
+#include "NodeBuilder.h"
 
 #include <pugixml.hpp>
 
-#include <OrkP/Matrix34.h>
-#include <OrkP/Vector3.h>
-
 #include <cstdint>
 #include <string>
-#include <tuple>
-#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -87,14 +83,11 @@ private:
     /// Calls `f` with each child element of `parent` until it returns false; text between them is refused.
     template <class F>
     bool eachElement(pugi::xml_node parent, F&& f);
-    NodeDef* nodeDef(const char* name);
-    Attribute* member(CompositeAttribute& composite, const char* name, unsigned int& next);
     Node* readNode(pugi::xml_node element, int depth, bool databaseRoot);
     bool readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth);
     bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next);
     bool text(pugi::xml_node element, const char*& begin, const char*& end);
     bool items(pugi::xml_node element, std::vector<pugi::xml_node>& out);
-    bool enumValue(pugi::xml_node where, const EnumAttributeDef& def, const char* begin, const char* end, int& value);
     void pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end);
     /// Looks up the paths of the pointers read since the last call, all together;
     /// false when one is not UTF-8.
@@ -106,11 +99,6 @@ private:
     bool readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element);
     template <class Traits>
     bool readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element);
-    template <class Traits>
-    bool parseValue(Traits, const AttributeDef& def, pugi::xml_node where, const char* begin, const char* end,
-                    typename Traits::Value& value);
-    template <class Traits>
-    static std::string badValue(Traits, const char* at, const char* end);
     bool readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth);
     /// The element that holds a single value of type `typeName`; a dynamic one's must hold exactly one.
     bool singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value);
@@ -118,19 +106,13 @@ private:
     bool takeUnit(NodeContainer& container, pugi::xml_node placeholder);
 
     const LineIndex* m_lines;
-    TypeRegistry& m_registry;
     LoadError& m_error;
-    BuiltPart* m_built = nullptr;
-    std::unordered_map<std::string, NodeDef*> m_nodeDefs;
+    NodeBuilder m_builder;
     UnitSource* m_units = nullptr;
     const Progress* m_progress = nullptr;
     std::size_t m_progressTotal = 0;
     bool m_cancelled = false;
-    // Scratch for lists of values apart, kept between arrays: the attributes copy what they keep.
-    std::tuple<std::vector<int>, std::vector<bool>, std::vector<float>, std::vector<double>, std::vector<OrkP::Vector3>,
-               std::vector<OrkP::Matrix34>>
-        m_scratch;
-    std::wstring m_text;
+    std::string m_why;
 };
 
 } // namespace db::files

@@ -119,7 +119,7 @@ int loadInChild(const std::string& file)
 {
     // The heap as the editor sets it, so that the figure tells what the editor
     // adds to a load that any program could have as fast.
-    ::mallopt(M_TOP_PAD, 32 << 20);
+    ::mallopt(M_TOP_PAD, 64 << 20);
     auto* database = new db::Database(L"Database");
     const double ms = bench::millisecondsOf([&] {
         db::FileInputStream stream(file);

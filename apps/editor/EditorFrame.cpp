@@ -140,6 +140,9 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     sizer->Add(m_browser, 1, wxEXPAND);
     SetSizer(sizer);
     CreateStatusBar(StatusFieldCount);
+    // Beside the window it is about rather than over it, and lighter on a
+    // start that reads a big document meanwhile.
+    m_document->setProgressStatusBar(GetStatusBar());
     buildAutosaveGauge();
     buildMenus();
     connectEvents();

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class wxStatusBar;
+
 namespace db
 {
 class ChangeSet;
@@ -149,6 +151,14 @@ public:
     /// With ShowProgress: how long a load or save runs before its dialog shows.
     void setProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
     std::chrono::milliseconds getProgressDelay() const { return m_progressDelay; }
+    ///@}
+
+    ///@{
+    /// With ShowProgress: a status bar (not owned) that shows progress instead
+    /// of a dialog: a gauge, and for an open a Cancel button that Esc presses
+    /// too, while its frame's other windows take no input. Null, the default: a dialog.
+    void setProgressStatusBar(wxStatusBar* bar) { m_progressBar = bar; }
+    wxStatusBar* getProgressStatusBar() const { return m_progressBar; }
     ///@}
 
     // --- lifecycle --------------------------------------------------------
@@ -287,6 +297,7 @@ private:
     int m_options = 0;
     FileFormat m_fileFormat = FileFormat::Xml;
     std::chrono::milliseconds m_progressDelay = s_defaultProgressDelay;
+    wxStatusBar* m_progressBar = nullptr;
     /// Run by fileRead during a load that must make room first.
     std::function<void()> m_onFileRead;
     /// The progress shown for the load or save under way; null when none is.

@@ -347,7 +347,7 @@ std::unique_ptr<FileProgress> Document::watch(const wxString& activity, const wx
     if (!(m_options & ShowProgress))
         return nullptr;
     const wxString message = wxString::Format("%s '%s'", activity, wxFileName(fileName).GetFullName());
-    return std::make_unique<FileProgress>(message, cancellable, m_progressDelay);
+    return std::make_unique<FileProgress>(message, cancellable, m_progressDelay, m_progressBar);
 }
 
 db::Progress Document::getFileProgress() const

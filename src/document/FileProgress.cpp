@@ -1,5 +1,7 @@
 #include "FileProgress.h"
 
+#include "StatusBarProgress.h"
+
 #include <Tarn/Tarn.h>
 
 #include <wx/app.h>
@@ -24,12 +26,19 @@ constexpr std::chrono::milliseconds s_turn{40};
 constexpr std::chrono::milliseconds s_dialogTurn{200};
 } // namespace
 
-FileProgress::FileProgress(const wxString& message, bool cancellable, std::chrono::milliseconds delay)
-    : m_message(message), m_cancellable(cancellable), m_showFrom(Clock::now() + delay), m_nextTurn(Clock::now())
+FileProgress::FileProgress(const wxString& message, bool cancellable, std::chrono::milliseconds delay,
+                           wxStatusBar* bar)
+    : m_message(message), m_cancellable(cancellable), m_showFrom(Clock::now() + delay), m_nextTurn(Clock::now()),
+      m_bar(bar)
 {
 }
 
-FileProgress::~FileProgress() = default;
+FileProgress::~FileProgress()
+{
+    m_inBar.reset();
+    if (m_loop)
+        wxEventLoopBase::SetActive(nullptr);
+}
 
 bool FileProgress::update(std::size_t done, std::size_t total)
 {
@@ -45,14 +54,12 @@ bool FileProgress::update(double fraction)
         return true;
     m_nextTurn = now + s_turn;
     const int value = std::clamp(static_cast<int>(fraction * s_range), 0, s_range - 1);
-    if (!m_dialog && now >= m_showFrom)
+    if (!m_dialog && !m_inBar && now >= m_showFrom)
+        show();
+    if (m_inBar)
     {
-        long style = wxPD_APP_MODAL | wxPD_SMOOTH | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME;
-        if (m_cancellable)
-            style |= wxPD_CAN_ABORT;
-        m_dialog = std::make_unique<wxGenericProgressDialog>(gTarn.getEnvData().getAppDisplayName(), m_message,
-                                                             s_range, wxTheApp ? wxTheApp->GetTopWindow() : nullptr,
-                                                             style);
+        turnInBar(value);
+        return !m_cancelled;
     }
     if (m_dialog && now >= m_nextDialogTurn)
     {
@@ -64,6 +71,35 @@ bool FileProgress::update(double fraction)
     if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
         loop->YieldFor(wxEVT_CATEGORY_UI);
     return true;
+}
+
+void FileProgress::show()
+{
+    if (!m_bar)
+    {
+        long style = wxPD_APP_MODAL | wxPD_SMOOTH | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME;
+        if (m_cancellable)
+            style |= wxPD_CAN_ABORT;
+        m_dialog = std::make_unique<wxGenericProgressDialog>(gTarn.getEnvData().getAppDisplayName(), m_message,
+                                                             s_range, wxTheApp ? wxTheApp->GetTopWindow() : nullptr,
+                                                             style);
+        return;
+    }
+    // As the dialog does: without a loop, nothing would paint or press Cancel.
+    if (!wxEventLoopBase::GetActive())
+    {
+        m_loop = std::make_unique<wxEventLoop>();
+        wxEventLoopBase::SetActive(m_loop.get());
+    }
+    m_inBar = std::make_unique<StatusBarProgress>(*m_bar, m_message, m_cancellable, s_range);
+}
+
+void FileProgress::turnInBar(int value)
+{
+    m_inBar->setValue(value);
+    // Input too: the bar's Cancel and Esc; everything else takes none while it shows.
+    wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT);
+    m_cancelled = m_inBar->wasCancelled();
 }
 
 db::Progress FileProgress::callback()

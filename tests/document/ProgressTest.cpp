@@ -1,6 +1,7 @@
 // Long loads and saves of a document, as a user sees them: a progress dialog
-// after a moment, windows that go on repainting, and an open that can be
-// cancelled without losing the document that was open.
+// (or the status bar's progress) after a moment, windows that go on
+// repainting, and an open that can be cancelled without losing the document
+// that was open.
 
 #include "DocumentTestSupport.h"
 
@@ -8,7 +9,11 @@
 
 #include <wx/button.h>
 #include <wx/eventfilter.h>
+#include <wx/gauge.h>
 #include <wx/progdlg.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <chrono>
 #include <thread>
@@ -154,6 +159,62 @@ TEST_F(DocumentProgressTest, LongSavesShowProgressInEitherFormatAndQuickOnesDoNo
         m_document->close();
         ASSERT_EQ(m_document->open(path(name)), Document::Success);
         EXPECT_TRUE(hasNode(L"big4999"));
+    }
+}
+
+TEST_F(DocumentProgressTest, ProgressInTheStatusBarBlocksOtherInputAndCancelsByButtonOrEsc)
+{
+    m_document->setOptions(Document::KeepDocumentOnFailedOpen | Document::ShowProgress);
+    m_document->setProgressDelay(std::chrono::milliseconds(0));
+    fillBig();
+    writeFile(path("big.lvl"));
+    m_document->close();
+    fillDatabase(L"level");
+    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+
+    wxFrame* frame = wxtest::frame();
+    auto* box = new wxTextCtrl(frame, wxID_ANY, "typed");
+    wxStatusBar* bar = frame->CreateStatusBar(2);
+    bar->SetStatusText("3 nodes", 1);
+    wxtest::pump();
+    m_document->setProgressStatusBar(bar);
+
+    enum class Cancel
+    {
+        No,
+        Button,
+        Esc
+    };
+    for (const Cancel cancel : {Cancel::Button, Cancel::Esc, Cancel::No})
+    {
+        SCOPED_TRACE(static_cast<int>(cancel));
+        bool sawBar = false;
+        bool boxTookInput = false;
+        bool closed = false;
+        Document::ErrorCode result = Document::Success;
+        {
+            SlowDisk disk([&] {
+                wxWindow* button = bar->FindWindow(wxID_CANCEL);
+                if (!button || sawBar)
+                    return;
+                sawBar = openProgressDialog() == nullptr;
+                boxTookInput = box->IsEnabled();
+                closed = frame->Close();
+                if (cancel == Cancel::Button)
+                    click(button);
+                else if (cancel == Cancel::Esc)
+                    wxUIActionSimulator().Char(WXK_ESCAPE);
+            });
+            result = m_document->open(path("big.lvl"));
+        }
+        EXPECT_TRUE(sawBar) << "no progress in the status bar while a slow open went on";
+        EXPECT_FALSE(boxTookInput) << "the rest of the window could change the document under the load";
+        EXPECT_FALSE(closed) << "the window closed under the load";
+        EXPECT_EQ(result, cancel == Cancel::No ? Document::Success : Document::Cancelled);
+        EXPECT_EQ(hasNode(L"big0"), cancel == Cancel::No);
+        EXPECT_TRUE(box->IsEnabled());
+        EXPECT_EQ(bar->FindWindow(wxID_CANCEL), nullptr);
+        EXPECT_EQ(bar->GetStatusText(1), "3 nodes");
     }
 }
 

@@ -560,27 +560,34 @@ TEST(Editor, DocumentReadWhileStartingOpensAsAnyOpenDoes)
     }
 }
 
-/// Presses Cancel in the first progress dialog shown while it lives.
+/// Presses Cancel in the status bar's progress of `frame` once it has painted, while this lives.
 class CancelProgress : public wxEventFilter
 {
 public:
-    CancelProgress() { wxEvtHandler::AddFilter(this); }
+    explicit CancelProgress(wxFrame* frame) : m_frame(frame) { wxEvtHandler::AddFilter(this); }
     ~CancelProgress() override { wxEvtHandler::RemoveFilter(this); }
 
-    int FilterEvent(wxEvent&) override
+    int FilterEvent(wxEvent& event) override
     {
-        for (wxWindow* window : wxTopLevelWindows)
-            if (auto* dialog = dynamic_cast<wxGenericProgressDialog*>(window); dialog && dialog->IsShown() && !pressed)
-            {
-                pressed = true;
-                wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
-                click.SetEventObject(dialog->FindWindow(wxID_CANCEL));
-                dialog->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
-            }
+        wxWindow* button = m_frame->GetStatusBar()->FindWindow(wxID_CANCEL);
+        if (button && event.GetEventType() == wxEVT_PAINT && !pressed)
+        {
+            pressed = true;
+            sawDialog = std::any_of(wxTopLevelWindows.begin(), wxTopLevelWindows.end(), [](wxWindow* window) {
+                return dynamic_cast<wxGenericProgressDialog*>(window) != nullptr;
+            });
+            wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+            click.SetEventObject(button);
+            button->GetEventHandler()->ProcessEvent(click);
+        }
         return Event_Skip;
     }
 
     bool pressed = false;
+    bool sawDialog = false;
+
+private:
+    wxFrame* m_frame;
 };
 
 TEST(Editor, CancellingTheDocumentReadWhileStartingLeavesAnEmptyEditor)
@@ -597,14 +604,16 @@ TEST(Editor, CancellingTheDocumentReadWhileStartingLeavesAnEmptyEditor)
         }
         ASSERT_EQ(plain.frame->getDocument().save(big), dbui::Document::Success);
     }
-    // A slow disk: the window is up, and its progress dialog, long before the file is read.
+    // A slow disk: the window is up, and its progress, long before the file is read.
     db::FileInputStream::setReadHook([](std::size_t) { std::this_thread::sleep_for(std::chrono::milliseconds(150)); });
     {
         Editor editor(Editor::Starting{big});
         editor.frame->getDocument().setProgressDelay(std::chrono::milliseconds(0));
-        CancelProgress cancel;
+        CancelProgress cancel(editor.frame);
         EXPECT_FALSE(editor.openStarted());
         EXPECT_TRUE(cancel.pressed);
+        EXPECT_FALSE(cancel.sawDialog) << "the progress shows in the status bar, not over the window";
+        EXPECT_TRUE(editor.frame->getBrowser()->IsEnabled()) << "the window takes input again";
         EXPECT_EQ(editor.frame->getDocument().getFilename(), "");
         EXPECT_EQ(editor.database.findAttribute(L"notes0"), nullptr) << "nothing of the file is left";
         EXPECT_EQ(editor.status(0), "1 node");

@@ -84,10 +84,14 @@ bool restoresExactly(const DetachedTree& tree, Attribute* target)
 
 } // namespace
 
-BuiltUnit::~BuiltUnit()
+void BuiltUnit::discard()
 {
     for (Node* node : nodes)
         delete node;
+    nodes.clear();
+    std::shared_ptr<PathTable> paths = std::move(built.paths);
+    built = BuiltPart();
+    built.paths = std::move(paths);
 }
 
 bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)

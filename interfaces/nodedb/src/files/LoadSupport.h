@@ -149,9 +149,13 @@ struct BuiltUnit
 {
     BuiltUnit() = default;
     /// Frees the nodes the skeleton did not take.
-    ~BuiltUnit();
+    ~BuiltUnit() { discard(); }
     BuiltUnit(const BuiltUnit&) = delete;
     BuiltUnit& operator=(const BuiltUnit&) = delete;
+
+    /// Frees the nodes and forgets what was built with them, keeping the
+    /// table of paths: the unit is then as it was before it was built.
+    void discard();
 
     bool ok = false;
     std::vector<Node*> nodes;

@@ -4,6 +4,7 @@
 #include <db/ReferenceResolver.h>
 
 #include "LoadSupport.h"
+#include "Pool.h"
 #include "UnitBuilder.h"
 #include "UnitReader.h"
 #include "XmlReader.h"
@@ -235,7 +236,10 @@ private:
     {
         // Units of one window are parsed in place side by side: each writes only within its own bytes.
         // Most are built straight from their text; the few the direct reader gives up go the general way.
-        std::unique_ptr<files::UnitReader> direct = takeDirectReader();
+        // Readers that built batches before know the types and tags of the file already.
+        std::unique_ptr<files::UnitReader> direct = m_directReaders.take();
+        if (!direct)
+            direct = std::make_unique<files::UnitReader>(m_registry);
         pugi::xml_document fragment;
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
@@ -254,23 +258,7 @@ private:
                 break; // the skeleton meets the unit that failed and gives up
         }
         batch.window.reset();
-        std::lock_guard<std::mutex> lock(m_readersMutex);
-        m_directReaders.push_back(std::move(direct));
-    }
-
-    /// A direct reader that built batches before, if one is free: it knows the types and tags of the file already.
-    std::unique_ptr<files::UnitReader> takeDirectReader()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_readersMutex);
-            if (!m_directReaders.empty())
-            {
-                std::unique_ptr<files::UnitReader> reader = std::move(m_directReaders.back());
-                m_directReaders.pop_back();
-                return reader;
-            }
-        }
-        return std::make_unique<files::UnitReader>(m_registry);
+        m_directReaders.give(std::move(direct));
     }
 
     FileInputStream& m_stream;
@@ -279,8 +267,7 @@ private:
     std::string m_skeleton;
     WindowPool m_windows; // outlives the builder, whose batches hold windows
     std::shared_ptr<files::PathTable> m_paths = std::make_shared<files::PathTable>();
-    std::mutex m_readersMutex;
-    std::vector<std::unique_ptr<files::UnitReader>> m_directReaders; // outlives the builder, which gives them back
+    files::Pool<std::unique_ptr<files::UnitReader>> m_directReaders; // outlives the builder, which gives them back
     files::UnitBuilder<XmlBatch> m_builder;
     files::BatchedUnits<XmlBatch> m_units;
 };

@@ -38,7 +38,6 @@ class NodeBuilder
 public:
     explicit NodeBuilder(TypeRegistry& registry) : m_registry(registry) {}
 
-    TypeRegistry& registry() const { return m_registry; }
     void setPart(BuiltPart& part) { m_built = &part; }
     BuiltPart& part() const { return *m_built; }
 

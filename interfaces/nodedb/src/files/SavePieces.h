@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 namespace db {
@@ -32,33 +31,5 @@ struct SavePiece
 /// helpers start on the first runs while the rest of the tree is planned.
 std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes,
                                       const std::function<void(const SavePiece&)>& found);
-
-/// Things the writers of pieces are done with, for the next pieces: buffers
-/// (fresh memory for every piece would cost more than writing the text into
-/// it) and the writers themselves, with the paths they remember.
-template <typename T>
-class Pool
-{
-public:
-    /// One given back before, or a default-made one.
-    T take()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_items.empty())
-            return T();
-        T item = std::move(m_items.back());
-        m_items.pop_back();
-        return item;
-    }
-    void give(T&& item)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_items.push_back(std::move(item));
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<T> m_items;
-};
 
 } // namespace db::files

@@ -6,6 +6,7 @@
 #include "ByteIO.h"
 #include "LoadSupport.h"
 #include "OutputBuffer.h"
+#include "Pool.h"
 #include "SavePaths.h"
 #include "SavePieces.h"
 #include "UnitBuilder.h"

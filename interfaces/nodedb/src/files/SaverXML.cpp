@@ -5,6 +5,7 @@
 #include "LoadSupport.h"
 #include "NumberText.h"
 #include "OutputBuffer.h"
+#include "Pool.h"
 #include "SavePaths.h"
 #include "SavePieces.h"
 #include "UnitBuilder.h"

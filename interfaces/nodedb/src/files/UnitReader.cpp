@@ -169,14 +169,7 @@ bool UnitReader::read(const char* begin, const char* end, int depth, BuiltUnit& 
         unit.ok = true;
         return true;
     }
-    for (Node* node : unit.nodes)
-        delete node;
-    unit.nodes.clear();
-    BuiltPart& built = unit.built;
-    built.pointers.clear();
-    built.nodes.clear();
-    built.attributes = 0;
-    built.notedPaths.clear();
+    unit.discard();
     return false;
 }
 

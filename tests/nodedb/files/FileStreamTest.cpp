@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using db::FileOutputStream;
@@ -233,4 +234,59 @@ TEST(FileStreams, ReplacingLeavesNoDescriptorOpen)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_EQ(openDescriptors(), before) << (folderInTheWay ? "folder" : "file");
     }
+}
+
+TEST(FileStreams, SaveRemovesTemporariesOfKilledSavesOnly)
+{
+    ScratchFolder folder;
+    const std::string target = folder.file("doc.xml");
+    writeAll(target, "old");
+    // A save in progress shows how this machine names its temporary files.
+    FileOutputStream live(target);
+    ASSERT_TRUE(live.write("still saving", 12));
+    const std::vector<std::string> before = folder.entries();
+    const auto found = std::find_if(before.begin(), before.end(), [](const std::string& n) { return n[0] == '.'; });
+    ASSERT_NE(found, before.end());
+    const std::string ours = *found;
+    const std::string ownId = std::to_string(::getpid());
+    const std::size_t idAt = ours.rfind("-" + ownId + "-") + 1;
+    const std::string prefix = ours.substr(0, idAt);
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string gone = std::to_string(child);
+
+    struct Case
+    {
+        std::string name;
+        bool old;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {prefix + gone + "-aB3xYz", true, false},                       // killed long ago: removed
+        {prefix + gone + "-fresh1", false, true},                       // written lately: maybe alive elsewhere
+        {prefix + std::to_string(::getppid()) + "-parent", true, true}, // its process lives
+        {".other.xml" + ours.substr(8, idAt - 8) + gone + "-other1", true, true}, // another document's
+        {".doc.xml.tmp-elsewhere-" + gone + "-host01", true, true},               // another machine's
+        {prefix + gone + "-x", true, true},                                       // not a name saves make
+        {prefix + "12ab-cdefgh", true, true},
+    };
+    const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const Case& c : cases)
+    {
+        writeAll(folder.file(c.name), "partial");
+        if (c.old)
+            std::filesystem::last_write_time(folder.path() / c.name, longAgo);
+    }
+    ASSERT_TRUE(writeFile(target, "new"));
+
+    EXPECT_EQ(readAll(target), "new");
+    for (const Case& c : cases)
+        EXPECT_EQ(std::filesystem::exists(folder.path() / c.name), c.kept) << c.name;
+    // The save still under way is left alone and completes.
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / ours));
+    ASSERT_TRUE(live.commit());
+    EXPECT_EQ(readAll(target), "still saving");
 }

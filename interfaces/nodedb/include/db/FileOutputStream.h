@@ -21,7 +21,9 @@ enum class OutputStreamEncoding : int
 /// Writes a file without ever truncating the one it replaces: bytes go to a
 /// temporary file in the same folder, which `commit` flushes, syncs and renames
 /// over the target. A stream destroyed without a successful `commit` removes
-/// its temporary file and leaves the target as it was. A target that is a
+/// its temporary file and leaves the target as it was; one left by a process
+/// that was killed is removed by a later save of the same file on the same
+/// machine, once nothing has written to it for ten minutes. A target that is a
 /// symbolic link is written through: the file it points to is replaced and the
 /// link stays. A stream made with `ToMemory` writes no file at all: its bytes
 /// end up in a string (the clipboard, tests).

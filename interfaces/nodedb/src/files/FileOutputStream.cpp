@@ -2,11 +2,16 @@
 
 #include "Utf8.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -51,6 +56,64 @@ std::string followLinks(std::string fileName)
         fileName = link.front() == '/' ? link : folderOf(fileName) + "/" + link;
     }
     return fileName;
+}
+
+/// This machine's name as it may stand in a file name.
+std::string hostTag()
+{
+    char host[65] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
+        return "host";
+    std::string tag(host);
+    for (char& c : tag)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.')
+            c = '_';
+    return tag;
+}
+
+/// How the temporary files of saves of `base` begin, up to the process id:
+/// ".<base>.tmp-<host>-"; the id and six random characters follow. A long
+/// name is shortened so that the whole stays within what a folder allows.
+std::string tempPrefix(const std::string& base)
+{
+    constexpr std::size_t s_maxName = 255;
+    constexpr std::size_t s_after = 10 + 1 + 6; // the id, '-', the random part
+    const std::string tail = ".tmp-" + hostTag() + "-";
+    const std::size_t room = s_maxName - s_after - tail.size() - 1;
+    return "." + base.substr(0, room) + tail;
+}
+
+/// A save killed half way (the power, a crash, `kill -9`) leaves its
+/// temporary file behind, as big as the document. The next save of the same
+/// file removes those of this machine whose process is gone. One still
+/// written to is not touched: its process is alive, or, where this process
+/// cannot tell (a process id of another container), it was written lately.
+void removeAbandoned(const std::string& folder, const std::string& prefix)
+{
+    constexpr std::time_t s_quietFor = 10 * 60;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir))
+    {
+        const std::string_view name(entry->d_name);
+        if (name.size() <= prefix.size() + 7 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name[name.size() - 7] != '-')
+            continue;
+        const std::string digits(name.substr(prefix.size(), name.size() - prefix.size() - 7));
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const auto pid = static_cast<pid_t>(std::stol(digits));
+        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || now - info.st_mtime < s_quietFor)
+            continue;
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 /// Writes all of [bytes, bytes + size) to `fd`; 0, or the errno of the failure.
@@ -150,7 +213,7 @@ void FileOutputStream::open()
         fail(Step::Open, cannotCreate + std::strerror(ENOSPC));
         return;
     }
-    std::string pattern = folder + "/." + baseOf(m_targetName) + ".tmp-XXXXXX";
+    std::string pattern = folder + "/" + tempPrefix(baseOf(m_targetName)) + std::to_string(::getpid()) + "-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -292,6 +355,7 @@ bool FileOutputStream::commit()
         ::fsync(folder);
         ::close(folder);
     }
+    removeAbandoned(folderOf(m_targetName), tempPrefix(baseOf(m_targetName)));
     return true;
 }
 

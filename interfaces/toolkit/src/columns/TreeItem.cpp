@@ -184,7 +184,10 @@ void TreeItem::InsertChild(TreeItem* child, TreeItem* before)
     TreeControl* owner = GetOwner();
     wxCHECK_RET(child, "InsertChild with a null child");
     wxCHECK_RET(!child->GetParent() && child != owner->m_root, "InsertChild with an item that is already in a tree");
-    wxCHECK_RET(child != this && !IsDescendantOf(child), "InsertChild would make an item its own ancestor");
+    // Only an item with children can be an ancestor: new items, which a big
+    // fill inserts by the hundred thousand, skip the walk to the root.
+    wxCHECK_RET(child != this && !(child->HasChildren() && IsDescendantOf(child)),
+                "InsertChild would make an item its own ancestor");
     wxCHECK_RET(child->GetOwner() == owner, "InsertChild with an item of another tree control");
     wxCHECK_RET(!before || before->GetParent() == this, "InsertChild before an item that is not a child of this one");
     // Tested before it joins, so that its weight is right from the start.

@@ -280,6 +280,7 @@ void Node::accept(Visitor* visitor)
 namespace {
 
 void copyMembers(const CompositeAttribute& source, CompositeAttribute& target);
+Node* copyKeepingPointers(const Node& original, const std::wstring& name);
 
 void copyAttribute(const Attribute& source, Attribute& target)
 {
@@ -299,10 +300,13 @@ void copyAttribute(const Attribute& source, Attribute& target)
     {
         auto& container = *target.asNodeContainer();
         const auto& from = *source.asCompositeAttribute();
+        // Pointers are redirected once, by whoever copies the whole subtree:
+        // redirecting at every level would go over each node once for every
+        // ancestor it has.
         for (unsigned int i = 0; i < from.getAttributeCount(); ++i)
         {
             const Node* child = from.getAttribute(i)->asNode();
-            Node* copy = child->makeCopy(child->getName());
+            Node* copy = copyKeepingPointers(*child, child->getName());
             if (!container.add(copy))
                 delete copy;
         }

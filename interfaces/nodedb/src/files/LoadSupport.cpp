@@ -424,6 +424,41 @@ private:
     std::vector<std::pair<std::size_t, Node*>> m_steps;
 };
 
+/// What the absolute paths of pointers name in the target, once per path: a
+/// pasted group's thousands of pointers into a library of thousands of
+/// materials would otherwise scan the library's children for each.
+class AbsolutePaths
+{
+public:
+    AbsolutePaths(Attribute& root, std::size_t pathCount) : m_root(root), m_found(pathCount), m_known(pathCount) {}
+
+    Attribute* resolve(std::uint32_t id, const std::wstring& path)
+    {
+        if (!m_known[id])
+        {
+            m_found[id] = find(path);
+            m_known[id] = true;
+        }
+        return m_found[id];
+    }
+
+private:
+    Attribute* find(const std::wstring& path)
+    {
+        Node* node = m_root.asNode();
+        if (!node)
+            return m_root.attributeFromDatabasePath(path, true);
+        if (!m_paths)
+            m_paths = std::make_unique<LocalPaths>(*node);
+        return m_paths->resolve(path);
+    }
+
+    Attribute& m_root;
+    std::unique_ptr<LocalPaths> m_paths;
+    std::vector<Attribute*> m_found;
+    std::vector<bool> m_known;
+};
+
 /// Local paths resolved together on one thread.
 struct PathBatch
 {
@@ -591,6 +626,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     const PathTable& paths = *tree.built.pathTable();
     std::vector<Attribute*> resolved(pointers.size(), nullptr);
     const std::vector<Attribute*> local = resolveLocal(*root, paths, pointers);
+    AbsolutePaths absolute(*target->getRoot(), paths.size());
     {
         for (std::size_t i = 0; i < pointers.size(); ++i)
         {
@@ -609,7 +645,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
             }
             else
             {
-                resolved[i] = target->getRoot()->attributeFromDatabasePath(path, true);
+                resolved[i] = absolute.resolve(pending.path, path);
                 if (!resolved[i] && resolver)
                     resolved[i] = resolver->resolve(path, target);
             }

@@ -10,10 +10,14 @@
 #include <db/SaverXML.h>
 
 #include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 
+#include <chrono>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
+
+#include <unistd.h>
 
 namespace dbui
 {
@@ -124,6 +128,47 @@ std::vector<const db::Node*> copiedNodes(const std::vector<db::Node*>& nodes)
     return copied;
 }
 
+/// What this process last put on the clipboard. Text between programs goes
+/// through the display server and is converted both ways: for a copied
+/// group of thousands of nodes, seconds. The clipboard also carries a mark
+/// of the copy; while it carries this mark, a paste takes the text from here.
+struct LastCopy
+{
+    std::string mark;
+    std::string xml;
+};
+
+LastCopy& lastCopy()
+{
+    static LastCopy copy;
+    return copy;
+}
+
+const wxDataFormat& markFormat()
+{
+    static const wxDataFormat format("application/x-dbui-nodes-mark");
+    return format;
+}
+
+/// Unique to this copy among every copy of every process on the display.
+std::string newMark()
+{
+    static unsigned long count = 0;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    return std::to_string(::getpid()) + "-" + std::to_string(now) + "-" + std::to_string(++count);
+}
+
+/// The mark on the clipboard, empty when it has none; the clipboard is open.
+std::string markOnClipboard()
+{
+    if (!wxTheClipboard->IsSupported(markFormat()))
+        return {};
+    wxCustomDataObject mark(markFormat());
+    if (!wxTheClipboard->GetData(mark))
+        return {};
+    return std::string(static_cast<const char*>(mark.GetData()), mark.GetSize());
+}
+
 } // namespace
 
 std::string NodeClipboard::toXml(const std::vector<db::Node*>& nodes)
@@ -150,17 +195,41 @@ std::string NodeClipboard::toXml(const std::vector<db::Node*>& nodes)
 
 bool NodeClipboard::copy(const std::vector<db::Node*>& nodes)
 {
-    const std::string xml = toXml(nodes);
+    std::string xml = toXml(nodes);
     if (xml.empty())
         return false;
     wxClipboardLocker locker;
-    return !!locker && wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(xml)));
+    if (!locker)
+        return false;
+    LastCopy& last = lastCopy();
+    last.mark = newMark();
+    auto* data = new wxDataObjectComposite;
+    data->Add(new wxTextDataObject(wxString::FromUTF8(xml)), true);
+    auto* mark = new wxCustomDataObject(markFormat());
+    mark->SetData(last.mark.size(), last.mark.data());
+    data->Add(mark);
+    if (!wxTheClipboard->SetData(data))
+    {
+        last = LastCopy();
+        return false;
+    }
+    last.xml = std::move(xml);
+    return true;
 }
 
 std::string NodeClipboard::readText()
 {
     wxClipboardLocker locker;
-    if (!locker || !wxTheClipboard->IsSupported(wxDF_UNICODETEXT))
+    if (!locker)
+        return {};
+    LastCopy& last = lastCopy();
+    if (!last.mark.empty())
+    {
+        if (markOnClipboard() == last.mark)
+            return last.xml;
+        last = LastCopy(); // another copy took the clipboard: its text is what to paste
+    }
+    if (!wxTheClipboard->IsSupported(wxDF_UNICODETEXT))
         return {};
     wxTextDataObject data;
     if (!wxTheClipboard->GetData(data))

@@ -167,6 +167,8 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
     TwoTrees trees(scene.database, other.database);
     viewstest::selectNodes(trees.from, {scene.a2});
     const std::size_t nodes = scene.database.getTotalNodeCount();
+    // Text put on the clipboard after a copy of nodes is what pastes.
+    viewstest::pressCtrl(trees.from, 'c');
 
     struct Refused
     {

@@ -12,6 +12,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <unordered_map>
@@ -135,7 +136,44 @@ std::vector<const db::Node*> copiedNodes(const std::vector<db::Node*>& nodes)
 struct LastCopy
 {
     std::string mark;
-    std::string xml;
+    std::shared_ptr<const std::string> xml;
+};
+
+/// The copied text as the clipboard hands it out, straight from its UTF-8
+/// bytes: as a wxString it would take four bytes a character, and be turned
+/// back into UTF-8 for every program that asks for it.
+class CopiedText : public wxDataObjectSimple
+{
+public:
+    CopiedText(const wxDataFormat& format, std::shared_ptr<const std::string> xml)
+        : wxDataObjectSimple(format), m_xml(std::move(xml))
+    {
+    }
+
+    size_t GetDataSize() const override { return bytes().size(); }
+    bool GetDataHere(void* buffer) const override
+    {
+        const std::string& text = bytes();
+        std::copy(text.begin(), text.end(), static_cast<char*>(buffer));
+        return true;
+    }
+
+private:
+    /// UTF-8, or for the plain text format the text in the system's encoding, made when first asked for.
+    const std::string& bytes() const
+    {
+        if (GetFormat() == wxDF_UNICODETEXT || wxLocaleIsUtf8)
+            return *m_xml;
+        if (!m_local)
+        {
+            const wxCharBuffer local = wxString::FromUTF8(*m_xml).mb_str(wxConvLocal);
+            m_local = std::make_unique<std::string>(local.data() ? local.data() : "");
+        }
+        return *m_local;
+    }
+
+    std::shared_ptr<const std::string> m_xml;
+    mutable std::unique_ptr<std::string> m_local;
 };
 
 LastCopy& lastCopy()
@@ -195,8 +233,8 @@ std::string NodeClipboard::toXml(const std::vector<db::Node*>& nodes)
 
 bool NodeClipboard::copy(const std::vector<db::Node*>& nodes)
 {
-    std::string xml = toXml(nodes);
-    if (xml.empty())
+    auto xml = std::make_shared<const std::string>(toXml(nodes));
+    if (xml->empty())
         return false;
     wxClipboardLocker locker;
     if (!locker)
@@ -204,7 +242,13 @@ bool NodeClipboard::copy(const std::vector<db::Node*>& nodes)
     LastCopy& last = lastCopy();
     last.mark = newMark();
     auto* data = new wxDataObjectComposite;
-    data->Add(new wxTextDataObject(wxString::FromUTF8(xml)), true);
+#ifdef __WXGTK__
+    // The text formats of this port carry UTF-8.
+    data->Add(new CopiedText(wxDF_UNICODETEXT, xml), true);
+    data->Add(new CopiedText(wxDF_TEXT, xml));
+#else
+    data->Add(new wxTextDataObject(wxString::FromUTF8(*xml)), true);
+#endif
     auto* mark = new wxCustomDataObject(markFormat());
     mark->SetData(last.mark.size(), last.mark.data());
     data->Add(mark);
@@ -226,7 +270,7 @@ std::string NodeClipboard::readText()
     if (!last.mark.empty())
     {
         if (markOnClipboard() == last.mark)
-            return last.xml;
+            return *last.xml;
         last = LastCopy(); // another copy took the clipboard: its text is what to paste
     }
     if (!wxTheClipboard->IsSupported(wxDF_UNICODETEXT))

@@ -125,6 +125,12 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     EXPECT_EQ(pointerOf(scene.a2, L"material"), scene.a3) << "the originals keep theirs";
     EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
     EXPECT_TRUE(viewstest::mirrors(trees.from, scene.database));
+
+    // Other programs read the names as they are.
+    scene.light->setName(L"Lumi\u00e8re \u706f");
+    viewstest::selectNodes(trees.from, {scene.light});
+    viewstest::pressCtrl(trees.from, 'c');
+    EXPECT_NE(clipboardText().Find(L"name=\"Lumi\u00e8re \u706f\""), wxNOT_FOUND) << clipboardText();
 }
 
 TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)

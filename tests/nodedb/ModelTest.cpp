@@ -294,12 +294,21 @@ TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)
     camera->findAttribute(L"target")->asPointerAttribute()->setValue(mesh);
     mesh->findAttribute(L"material")->asPointerAttribute()->setValue(group);
     group->addDynamicString(L"note", L"hello");
-    addNode(database, L"Group", L"Group1");
+    db::Node* outside = addNode(database, L"Group", L"Group1");
+    // Two levels down, pointing up across the copy and out of it.
+    db::Node* inner = addNode(database, L"Group", L"inner", group);
+    db::Node* deep = addNode(database, L"Mesh", L"deep", inner);
+    deep->findAttribute(L"material")->asPointerAttribute()->setValue(camera);
+    db::Node* out = addNode(database, L"Mesh", L"out", inner);
+    out->findAttribute(L"material")->asPointerAttribute()->setValue(outside);
 
     std::unique_ptr<db::Node> copy(group->makeCopy(db::EmptyString()));
     EXPECT_EQ(copy->getName(), L"Group2");
     EXPECT_TRUE(copy->isDetached());
-    ASSERT_EQ(copy->getChildNodes().size(), 2u);
+    ASSERT_EQ(copy->getChildNodes().size(), 3u);
+    const std::vector<db::Node*> innerCopies = copy->getChildNodes()[2]->getChildNodes();
+    EXPECT_EQ(innerCopies[0]->findAttribute(L"material")->asPointerAttribute()->getValue(), copy->getChildNodes()[1]);
+    EXPECT_EQ(innerCopies[1]->findAttribute(L"material")->asPointerAttribute()->getValue(), outside);
     db::Node* meshCopy = copy->getChildNodes()[0];
     db::Node* cameraCopy = copy->getChildNodes()[1];
     EXPECT_NE(meshCopy, mesh);

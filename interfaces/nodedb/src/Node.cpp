@@ -322,17 +322,42 @@ void copyMembers(const CompositeAttribute& source, CompositeAttribute& target)
         copyAttribute(*source.getAttribute(i), *target.getAttribute(i));
 }
 
-/// Pairs each attribute of `source` with the one at the same place in `copy`.
-void mapCopies(Attribute& source, Attribute& copy, std::unordered_map<const Attribute*, Attribute*>& map)
+/// Adds what the pointers in and below `attribute` point at to `targets`.
+void collectTargets(Attribute& attribute, std::unordered_set<const Attribute*>& targets)
 {
-    map.emplace(&source, &copy);
+    if (PointerAttribute* pointer = attribute.asPointerAttribute())
+    {
+        if (pointer->getValue())
+            targets.insert(pointer->getValue());
+    }
+    else if (PointerArrayAttribute* array = attribute.asPointerArrayAttribute())
+    {
+        for (const Attribute* value : array->getValues())
+            if (value)
+                targets.insert(value);
+    }
+    else if (CompositeAttribute* composite = attribute.asCompositeAttribute())
+    {
+        for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+            collectTargets(*composite->getAttribute(i), targets);
+    }
+}
+
+/// Pairs each attribute of `source` that a pointer aims at with the one at
+/// the same place in `copy`. Only those: a copied group of thousands of nodes
+/// holds hundreds of thousands of attributes, and its pointers aim at a few.
+void mapCopies(const Attribute& source, Attribute& copy, const std::unordered_set<const Attribute*>& targets,
+               std::unordered_map<const Attribute*, Attribute*>& map)
+{
+    if (targets.count(&source) != 0)
+        map.emplace(&source, &copy);
     const CompositeAttribute* from = source.asCompositeAttribute();
     CompositeAttribute* to = copy.asCompositeAttribute();
     if (!from || !to)
         return;
     const unsigned int count = std::min(from->getAttributeCount(), to->getAttributeCount());
     for (unsigned int i = 0; i < count; ++i)
-        mapCopies(*from->getAttribute(i), *to->getAttribute(i), map);
+        mapCopies(*from->getAttribute(i), *to->getAttribute(i), targets, map);
 }
 
 void redirectPointers(Attribute& attribute, const std::unordered_map<const Attribute*, Attribute*>& map)
@@ -379,6 +404,24 @@ std::wstring nameForCopy(const Node& original)
     return Node::numberedName(original.getName(), taken);
 }
 
+/// Points the pointers of `copies` that aim into `originals` (the same
+/// subtrees, in the same order) at the copied attributes instead.
+void redirectInto(const std::vector<const Node*>& originals, const std::vector<Node*>& copies)
+{
+    std::unordered_set<const Attribute*> targets;
+    for (Node* copy : copies)
+        collectTargets(*copy, targets);
+    if (targets.empty())
+        return;
+    std::unordered_map<const Attribute*, Attribute*> map;
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        mapCopies(*originals[i], *copies[i], targets, map);
+    if (map.empty())
+        return;
+    for (Node* copy : copies)
+        redirectPointers(*copy, map);
+}
+
 /// A copy whose pointers still point where the original's do.
 Node* copyKeepingPointers(const Node& original, const std::wstring& name)
 {
@@ -403,23 +446,20 @@ Node* copyKeepingPointers(const Node& original, const std::wstring& name)
 Node* Node::makeCopy(const std::wstring& name) const
 {
     Node* copy = copyKeepingPointers(*this, name.empty() ? nameForCopy(*this) : name);
-    std::unordered_map<const Attribute*, Attribute*> map;
-    mapCopies(const_cast<Node&>(*this), *copy, map);
-    redirectPointers(*copy, map);
+    redirectInto({this}, {copy});
     return copy;
 }
 
 std::vector<std::unique_ptr<Node>> Node::makeCopies(const std::vector<const Node*>& nodes)
 {
     std::vector<std::unique_ptr<Node>> copies;
-    std::unordered_map<const Attribute*, Attribute*> map;
+    std::vector<Node*> made;
     for (const Node* node : nodes)
     {
         copies.emplace_back(copyKeepingPointers(*node, node->getName()));
-        mapCopies(const_cast<Node&>(*node), *copies.back(), map);
+        made.push_back(copies.back().get());
     }
-    for (const std::unique_ptr<Node>& copy : copies)
-        redirectPointers(*copy, map);
+    redirectInto(nodes, made);
     return copies;
 }
 

@@ -227,8 +227,9 @@ std::string NodeClipboard::toXml(const std::vector<db::Node*>& nodes)
     }
     std::string xml;
     db::FileOutputStream stream(db::FileOutputStream::ToMemory{xml});
-    db::SaverXML saver(stream, 0);
-    return saver.save(holder) ? xml : std::string();
+    if (!db::SaverXML(stream, 0).save(holder))
+        return {};
+    return xml;
 }
 
 bool NodeClipboard::copy(const std::vector<db::Node*>& nodes)

@@ -322,7 +322,10 @@ bool FileOutputStream::commit()
         return false;
     if (m_memory)
     {
-        m_memory->append(m_memoryBytes);
+        if (m_memory->empty())
+            m_memory->swap(m_memoryBytes); // a clipboard's megabytes are not copied again
+        else
+            m_memory->append(m_memoryBytes);
         m_committed = true;
         return true;
     }

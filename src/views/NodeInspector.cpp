@@ -19,6 +19,7 @@
 #include <wx/sizer.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace dbui
 {
@@ -210,28 +211,43 @@ void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& change
 
 bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)
 {
-    bool any = false;
-    for (db::Node* node : changes.RemovedNodes())
-    {
-        const auto it = std::find(m_nodes.begin(), m_nodes.end(), node);
-        if (it == m_nodes.end())
-            continue;
-        m_nodes.erase(it);
-        any = true;
-    }
+    const std::vector<db::Node*>& removed = changes.RemovedNodes();
+    if (m_nodes.empty() || removed.empty())
+        return false;
+    // Both lists may hold hundreds of thousands of nodes (everything
+    // selected, then deleted): the removed ones are sorted once and each
+    // inspected node is looked for among them.
+    std::vector<const db::Node*> gone(removed.begin(), removed.end());
+    std::sort(gone.begin(), gone.end());
+    const auto kept = std::remove_if(m_nodes.begin(), m_nodes.end(), [&gone](const db::Node* node) {
+        return std::binary_search(gone.begin(), gone.end(), node);
+    });
+    const bool any = kept != m_nodes.end();
+    m_nodes.erase(kept, m_nodes.end());
     return any;
 }
 
 bool NodeInspector::touchesInspectedNodes(const db::ChangeSet& changes) const
 {
-    for (db::Attribute* attribute : changes.AddedAttributes())
-        for (db::Node* node : m_nodes)
-            if (attribute->isDescendantOf(node))
+    if (m_nodes.empty() || (changes.AddedAttributes().empty() && changes.RemovedAttributes().empty()))
+        return false;
+    // Each attribute's ancestors are looked up among the inspected nodes,
+    // rather than each inspected node among its ancestors: a dynamic
+    // attribute added to ten thousand selected nodes is ten thousand
+    // attributes, each below one of ten thousand nodes.
+    const std::unordered_set<const db::Attribute*> inspected(m_nodes.begin(), m_nodes.end());
+    const auto below = [&inspected](const db::Attribute* attribute, bool former) {
+        for (const db::Attribute* a = attribute->getParentAttribute(); a; a = a->getParentAttribute())
+            if (inspected.count(a) != 0 && (former ? attribute->wasDescendantOf(a) : attribute->isDescendantOf(a)))
                 return true;
-    for (db::Attribute* attribute : changes.RemovedAttributes())
-        for (db::Node* node : m_nodes)
-            if (attribute->wasDescendantOf(node))
-                return true;
+        return false;
+    };
+    for (const db::Attribute* attribute : changes.AddedAttributes())
+        if (below(attribute, false))
+            return true;
+    for (const db::Attribute* attribute : changes.RemovedAttributes())
+        if (below(attribute, true))
+            return true;
     return false;
 }
 

@@ -1,9 +1,10 @@
 // Node tree speed on scene-shaped databases of 300,000 nodes, against the
 // stock wxTreeCtrl doing the same work in the same run; and copy and paste of
 // a big group of the generated scene against the database saving and loading
-// the same text. Prints FIGURE lines.
+// the same text, and deleting it all with everything selected. Prints FIGURE lines.
 // Run under an X server (Xvfb in CI).
 
+#include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeClipboard.h>
 #include <dbui/NodeTreeControl.h>
@@ -232,25 +233,72 @@ db::Node* groupBelow(db::Node& node, std::size_t limit, std::size_t& best)
     return found;
 }
 
+/// Deleting every node of the scene with every node selected, the inspector
+/// showing them, against deleting the same with only the top nodes selected.
+void measureDeleteEverything(dbui::NodeBrowser* browser, db::Database& scene)
+{
+    dbui::NodeTreeControl* tree = browser->getTreeControl();
+    const std::function<void(db::Node*, std::vector<wxUtils::TreeItem*>&)> collect =
+        [&](db::Node* node, std::vector<wxUtils::TreeItem*>& items) {
+            items.push_back(tree->getItemOfNode(node));
+            for (db::Node* child : node->getChildNodes())
+                collect(child, items);
+        };
+    // Selected afresh for every run: undoing a deletion makes new items.
+    std::size_t selected = 0;
+    auto deleteSelected = [&](bool everything) {
+        double best = 1e300;
+        for (int run = 0; run < 2; ++run)
+        {
+            std::vector<wxUtils::TreeItem*> items;
+            for (db::Node* node : scene.getChildNodes())
+            {
+                if (everything)
+                    collect(node, items);
+                else
+                    items.push_back(tree->getItemOfNode(node));
+            }
+            selected = items.size();
+            tree->SelectItems(items);
+            paint(browser);
+            best = std::min(best, millisecondsOf([&] {
+                                tree->deleteSelectedNodes(false);
+                                paint(browser);
+                            }));
+            scene.undo();
+            paint(browser);
+        }
+        return best;
+    };
+    const double topMs = deleteSelected(false);
+    const std::size_t topCount = selected;
+    const double everyMs = deleteSelected(true);
+    std::printf("# delete everything: %zu nodes selected %.1f ms, the %zu top nodes selected %.1f ms\n", selected,
+                everyMs, topCount, topMs);
+    figure("delete_everything_selected_300k_vs_top_nodes_selected", everyMs / topMs);
+}
+
 /// Copy and paste of a group of about 18,000 nodes of the generated
 /// 300,000-node scene, whose meshes point at materials of a library of
 /// 15,000, through the browser tree's commands and the system clipboard,
 /// against what the database does with the same text: saving the copied
 /// nodes as a document, and loading that document into an empty database.
-void measureClipboard(wxFrame* frame)
+/// Then deleting everything (measureDeleteEverything).
+void measureBrowserOnScene(wxFrame* frame)
 {
     db::Database scene(L"Scene");
     nodedb_tool::generateScene(scene, 300000, 7);
     scene.clearUndoHistory();
     std::size_t groupSize = 0;
     db::Node* group = groupBelow(scene, 20000, groupSize);
-    auto* tree = new dbui::NodeBrowserTreeControl(frame, wxID_ANY);
+    auto* browser = new dbui::NodeBrowser(frame, wxID_ANY);
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
     tree->setOptions(dbui::NodeBrowserTreeControl::ClipboardCommands);
     for (wxWindow* child : frame->GetChildren())
-        child->Show(child == tree);
-    tree->SetSize(frame->GetClientSize());
-    tree->setDatabase(&scene);
-    paint(tree);
+        child->Show(child == browser);
+    browser->SetSize(frame->GetClientSize());
+    browser->setDatabase(&scene);
+    paint(browser);
 
     const std::string text = dbui::NodeClipboard::toXml({group});
     db::Database holder(L"Holder", &scene.getTypeRegistry());
@@ -281,13 +329,16 @@ void measureClipboard(wxFrame* frame)
             paint(tree);
         });
     scene.undo();
-    tree->setDatabase(nullptr);
-    tree->Destroy();
+    paint(browser);
     std::printf("# copy of a %zu-node group: %.1f ms, saving its text %.1f ms; paste %.1f ms, loading its text "
                 "%.1f ms (%zu bytes)\n",
                 groupSize, copyMs, peerSaveMs, pasteMs, peerLoadMs, text.size());
     figure("copy_18k_of_300k_vs_save_of_its_text", copyMs / peerSaveMs);
     figure("paste_18k_into_300k_vs_load_of_its_text", pasteMs / peerLoadMs);
+
+    measureDeleteEverything(browser, scene);
+    browser->setDatabase(nullptr);
+    browser->Destroy();
 }
 
 void run()
@@ -562,7 +613,7 @@ void run()
         tree->setDatabase(nullptr);
     }
 
-    measureClipboard(frame);
+    measureBrowserOnScene(frame);
     frame->Destroy();
 }
 

@@ -339,6 +339,27 @@ void Editor::applyRemove(Database* db, CompositeAttribute& parent, Attribute& ch
         emitRemove(*builder, parent, child);
 }
 
+void Editor::detachNodes(CompositeAttribute& container, std::vector<Record>& records, ChangeSetBuilder& builder)
+{
+    ChildList& nodes = container.m_children;
+    std::vector<Node*> removed;
+    records.reserve(records.size() + nodes.size());
+    for (unsigned int i = 0; i < nodes.size(); ++i)
+    {
+        // Each keeps its parent and its place, as a removed attribute does.
+        Attribute& node = *nodes[i];
+        setParentRaw(node, &container, i);
+        node.setFlag(Attribute::s_removed, true);
+        records.push_back(Record{RecordKind::Remove, &node, &container, nullptr, i, 0, {}});
+        collectNodes(node, removed);
+    }
+    nodes.clear();
+    if (removed.empty())
+        return;
+    builder.nodesRemoved(removed);
+    builder.mark(&container);
+}
+
 void Editor::applyMove(Database*, Attribute& child, CompositeAttribute& newParent, unsigned int newIndex,
                        ChangeSetBuilder* builder)
 {

@@ -238,12 +238,6 @@ TEST_F(DocumentTest, ClosingEmptiesTheDatabaseInOneChangeAndLeavesNothingToUndo)
              m_database.undo();
          },
          0, "1"},
-        {"saved right after an edit",
-         [this] {
-             edit(L"bob");
-             ASSERT_EQ(m_document->save(), Document::Success);
-         },
-         0, "1"},
         {"cancelled at the prompt", [this] { edit(L"bob"); }, wxID_CANCEL, ""},
     };
     for (const Case& c : cases)

@@ -45,8 +45,17 @@ Database::Step::Step() : valueSet(std::make_shared<ChangeSet::ValueChanges>()) {
 
 Database::Step::~Step()
 {
+    if (!owning)
+        return;
     for (Attribute* target : ownedObjects())
         detail::Editor::destroy(target);
+}
+
+std::vector<Attribute*> Database::Step::handOverObjects()
+{
+    std::vector<Attribute*> owned = owning ? ownedObjects() : std::vector<Attribute*>();
+    owning = false;
+    return owned;
 }
 
 std::vector<Attribute*> Database::Step::ownedObjects() const
@@ -105,9 +114,27 @@ std::size_t Database::Step::estimateBytes() const
 
 // ------------------------------------------------------------------ releasing
 
-/// Destroys batches of retired steps on a thread of their own, one batch at a time.
+/// Destroys batches of objects that retired steps held on a thread of their
+/// own, one batch at a time.
 struct Database::Releaser
 {
+    /// Objects cut loose by Editor::severReferences, destroyed with it.
+    struct Batch
+    {
+        std::vector<Attribute*> objects;
+
+        explicit Batch(std::vector<Attribute*> list) : objects(std::move(list)) {}
+        Batch(Batch&& other) noexcept : objects(std::exchange(other.objects, {})) {}
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        Batch& operator=(Batch&&) = delete;
+        ~Batch()
+        {
+            for (Attribute* object : objects)
+                detail::Editor::destroy(object);
+        }
+    };
+
     std::thread thread;
 
     ~Releaser() { finish(); }
@@ -118,16 +145,14 @@ struct Database::Releaser
             thread.join();
     }
 
-    /// `steps` hold only trees cut loose by Editor::severReferences; they go in order.
-    void release(std::vector<std::unique_ptr<Step>> steps)
+    void release(std::vector<Attribute*> objects)
     {
         finish();
         try
         {
-            thread = std::thread([batch = std::move(steps)]() mutable {
+            thread = std::thread([batch = Batch(std::move(objects))]() mutable {
                 detail::Editor::destroyOnlySeveredTrees();
-                for (std::unique_ptr<Step>& step : batch)
-                    step.reset();
+                const Batch going = std::move(batch); // destroyed here, with the bookkeeping off
             });
         }
         catch (const std::system_error&)
@@ -506,17 +531,21 @@ void Database::releaseRetired()
     }
     // Once no report is under way nothing reaches the retired objects but
     // pointers from elsewhere, cut here; the thread then has them to itself.
+    // Which objects those are is settled here, once: the steps read some of
+    // them to tell, and the editing goes on beside the thread.
     std::vector<Attribute*> owned;
     for (const std::unique_ptr<Step>& step : m_retired)
     {
-        const std::vector<Attribute*> ofStep = step->ownedObjects();
+        const std::vector<Attribute*> ofStep = step->handOverObjects();
         owned.insert(owned.end(), ofStep.begin(), ofStep.end());
     }
+    m_retired.clear();
+    if (owned.empty())
+        return;
     detail::Editor::severReferences(owned);
     if (!m_releaser)
         m_releaser = std::make_unique<Releaser>();
-    m_releaser->release(std::move(m_retired));
-    m_retired.clear();
+    m_releaser->release(std::move(owned));
 }
 
 void Database::retireHistory()

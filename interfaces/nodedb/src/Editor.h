@@ -178,6 +178,8 @@ struct Database::Step
     std::vector<detail::ValueRecord> values;
     std::shared_ptr<ChangeSet::ValueChanges> valueSet;
     std::size_t bytes = 0;
+    /// False once the objects it would delete have been handed over.
+    bool owning = true;
 
     Step();
     ~Step();
@@ -187,6 +189,8 @@ struct Database::Step
     std::size_t estimateBytes() const;
     /// The detached objects this step deletes when it goes.
     std::vector<Attribute*> ownedObjects() const;
+    /// The same, for the caller to delete: the step then deletes nothing.
+    std::vector<Attribute*> handOverObjects();
 };
 
 struct Database::Recorder

@@ -6,6 +6,9 @@
 //                             fresh process with the heap set as the editor sets it
 //   autosave_pause_300k_ms    the longest single turn of the event loop (one event
 //                             or one idle round) during three autosaves, in ms
+//   close_300k_vs_load        closing the opened scene through its document, with
+//                             a browser bound as the editor binds it, until the
+//                             window is free again / the load alone (as above)
 // and, as comments, the absolute times and what a plain save takes on the spot.
 // Run under an X server: xvfb-run -a build/<dir>/bench/document_bench
 
@@ -15,12 +18,16 @@
 
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
+#include <dbui/NodeBrowser.h>
+#include <dbui/NodeBrowserTreeControl.h>
 
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
 
 #include <db/FileInputStream.h>
 #include <db/LoaderXML.h>
+
+#include <wx/frame.h>
 
 #include <algorithm>
 #include <chrono>
@@ -131,6 +138,45 @@ int loadInChild(const std::string& file)
     std::_Exit(0);
 }
 
+/// In a child, as the editor would: opens `file` as a document shown in a
+/// browser, waits for the window to settle, closes the document and prints
+/// "closed MS".
+int closeInChild(char** argv, const std::string& file)
+{
+    ::mallopt(M_TOP_PAD, 64 << 20);
+    return bench::runWithWindows(argv, "document_bench", [&] {
+        db::Database database(L"Database");
+        dbui::Document document(database, "xml");
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "document_bench", wxDefaultPosition, wxSize(800, 600));
+        auto* browser = new dbui::NodeBrowser(frame, wxID_ANY);
+        browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
+        browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::SubtreeCounts);
+        browser->setDatabase(&database);
+        frame->Show();
+        if (document.open(wxString(file)) != dbui::Document::Success)
+            std::abort();
+        bench::showOnScreen(frame);
+        const double ms = bench::millisecondsOf([&] {
+            document.close();
+            frame->Update();
+        });
+        std::printf("closed %.3f\n", ms);
+        std::fflush(stdout);
+        frame->Destroy();
+    });
+}
+
+/// The least of three runs of the child `mode` on `file`, each in a fresh process: the number after `word`.
+double bestInChild(const char* mode, const std::string& file, const std::filesystem::path& home, const char* word)
+{
+    return bench::bestResult(
+        [&] {
+            const ChildOutput output = runChild({"/proc/self/exe", mode, file}, home, word);
+            return std::stod(output.said.substr(output.said.find(word) + std::strlen(word)));
+        },
+        3);
+}
+
 void measureEditorOpen(const std::filesystem::path& folder, const std::string& file)
 {
     const std::filesystem::path home = folder / "home";
@@ -149,6 +195,10 @@ void measureEditorOpen(const std::filesystem::path& folder, const std::string& f
     std::printf("# the editor is ready after %.1f ms; the load alone, in a fresh process, takes %.1f ms\n", editor,
                 load);
     bench::figure("editor_open_300k_vs_load", editor / load);
+
+    const double close = bestInChild("--close-in-child", file, home, "closed");
+    std::printf("# closing the opened document takes %.1f ms\n", close);
+    bench::figure("close_300k_vs_load", close / load);
 }
 
 } // namespace
@@ -157,6 +207,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--load-in-child") == 0)
         return loadInChild(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--close-in-child") == 0)
+        return closeInChild(argv, argv[2]);
     return bench::runWithWindows(argv, "document_bench", [] {
         // A folder of this run's own: runs at once must not write over each other's files.
         const std::filesystem::path folder =

@@ -140,6 +140,8 @@ private:
     /// Shows `added`, every node of the database but its root, in an empty
     /// tree: false (and the tree half filled) unless they come in the tree's order.
     bool fillInOrder(const std::vector<db::Node*>& added);
+    /// Destroys every item but the root's, for a database that has just been emptied.
+    void removeAllNodeItems();
     /// True when `node` is the child of the node of `parentItem` next after those its items show.
     bool comesNext(const db::Node& node, const wxUtils::TreeItem& parentItem) const;
     /// What follows a fill: the index of the items' nodes, and the filter's count.

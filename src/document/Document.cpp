@@ -4,7 +4,6 @@
 #include "BackgroundSave.h"
 #include "FileProgress.h"
 
-#include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <db/FileInputStream.h>
 #include <db/FileOutputStream.h>
@@ -256,8 +255,10 @@ Document::ErrorCode Document::closeIfAllowed()
 Document::ErrorCode Document::doClose()
 {
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosing(); });
+    // Nothing of a closed document can be undone: its clearing need not be
+    // recorded, nor what it removed destroyed before the user gets on.
     if (m_database)
-        m_database->clear();
+        m_database->clearAndForgetHistory();
     forgetHistory();
     m_fileName.clear();
     m_title = s_noFileTitle;
@@ -271,13 +272,9 @@ Document::ErrorCode Document::createNew()
         return Cancelled;
     if (showFileNewDialog() != wxID_OK)
         return Cancelled;
-    {
-        // The database's observers see the whole clearing as one change.
-        db::ChangeBlock block(m_database, L"New Document");
-        doClose();
-    }
+    doClose();
+    // What the closed document's observers did to the database is part of the new one.
     forgetHistory();
-    m_fileName.clear();
     m_title = s_unnamedTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
     return Success;

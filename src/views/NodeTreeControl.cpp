@@ -268,6 +268,14 @@ void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
             rebuild();
         return;
     }
+    // A database emptied at once (a document closed, say): the items go at
+    // once too, rather than subtree by subtree, each of those found and
+    // forgotten one node at a time. What else the change lists then finds no
+    // item, but for the root's rename.
+    const bool emptied =
+        root && root->HasChildren() && m_database->getTotalNodeCount() == 1 && !changes.RemovedNodes().empty();
+    if (emptied)
+        removeAllNodeItems();
     // Before the items: the filter tests those it adds or renames now.
     m_filterHistory->follow(changes);
     // Moves first, so that removals and additions find items where the
@@ -275,8 +283,11 @@ void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
     // new node whose previous sibling is also new finds that sibling's item.
     for (db::Node* node : changes.ReparentedNodes())
         doReparentNode(node);
-    for (db::Node* node : changes.RemovedNodes())
-        doRemoveNode(node);
+    if (!emptied)
+    {
+        for (db::Node* node : changes.RemovedNodes())
+            doRemoveNode(node);
+    }
     for (db::Node* node : changes.RenamedNodes())
         doRenameNode(node);
     for (db::Node* node : changes.AddedNodes())
@@ -290,6 +301,16 @@ void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
     for (db::Node* node : changes.ReparentedNodes())
         refilterNode(node);
     sendFilterChanged();
+}
+
+void NodeTreeControl::removeAllNodeItems()
+{
+    // The root item stays, selected or not.
+    wxUtils::TreeItem* root = GetRoot();
+    m_filterHistory->clear();
+    m_nodeItemMap->clear();
+    m_nodeItemMap->insert(m_database, root);
+    DeleteChildren(root);
 }
 
 wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxUtils::TreeItem* parentItem) const

@@ -45,6 +45,27 @@ protected:
 
     wxString castle() const { return path("castle.lvl"); }
 
+    /// Saved as castle with enough nodes that a save takes several slices, so
+    /// that what happens during an autosave lands in the middle of one.
+    void makeBigSavedDocument()
+    {
+        {
+            db::ChangeBlock block(m_database, L"Fill");
+            for (int i = 0; i < 20000; ++i)
+                m_database.getRootContainer().add(db::makeNode(L"Group", L"g" + std::to_wstring(i)));
+        }
+        ASSERT_EQ(m_document->save(castle()), Document::Success);
+    }
+
+    /// Handles one event at a time until an autosave is under way, a slice or two into it at most.
+    static bool waitUntilAutosaving(const CrashRecovery& recovery)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!recovery.isAutosaving() && std::chrono::steady_clock::now() < deadline)
+            wxEventLoopBase::GetActive()->DispatchTimeout(10);
+        return recovery.isAutosaving();
+    }
+
     /// Sets a file's modification time `age` into the past, so that tests do
     /// not depend on how fast the disk and clock are.
     static void setAge(const wxString& file, std::chrono::seconds age)
@@ -128,13 +149,7 @@ TEST_F(CrashRecoveryTest, RecoveryFileIsWrittenOnlyForUnsavedWork)
 
 TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
 {
-    // Enough nodes that a save takes several slices, so that edits land in the middle of one.
-    {
-        db::ChangeBlock block(m_database, L"Fill");
-        for (int i = 0; i < 20000; ++i)
-            m_database.getRootContainer().add(db::makeNode(L"Group", L"g" + std::to_wstring(i)));
-    }
-    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    makeBigSavedDocument();
     CrashRecovery recovery(*m_document, 0);
     int autosaves = 0;
     recovery.setAutosaveListener([&] { ++autosaves; });
@@ -146,11 +161,7 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
 
     edit(L"bob");
-    // One event at a time, so that the save has had a slice or two at most.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!recovery.isAutosaving() && std::chrono::steady_clock::now() < deadline)
-        wxEventLoopBase::GetActive()->DispatchTimeout(10);
-    ASSERT_TRUE(recovery.isAutosaving());
+    ASSERT_TRUE(waitUntilAutosaving(recovery));
     {
         // Most likely while the database is being read: that save starts again.
         db::ChangeBlock block(m_database, L"Delete nodes");
@@ -183,6 +194,29 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > saved && !recovery.isAutosaving(); }));
     m_document->close();
     EXPECT_EQ(authorIn(castle() + ".recovery"), L"dan") << "closed unsaved, the work waits for the next start";
+}
+
+TEST_F(CrashRecoveryTest, ClosingDuringAnAutosaveSettlesItBeforeTheDatabaseEmpties)
+{
+    makeBigSavedDocument();
+    CrashRecovery recovery(*m_document, 0);
+    recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
+    edit(L"bob");
+    ASSERT_TRUE(waitUntilAutosaving(recovery));
+
+    m_document->close();
+    EXPECT_FALSE(recovery.isAutosaving());
+    EXPECT_EQ(m_database.getTotalNodeCount(), 1u);
+    const std::vector<std::string> names = entries();
+    EXPECT_TRUE(names == std::vector<std::string>{"castle.lvl"} ||
+                names == (std::vector<std::string>{"castle.lvl", "castle.lvl.recovery"}))
+        << "an autosave is written whole or not at all";
+    if (names.size() == 2)
+    {
+        EXPECT_EQ(authorIn(castle() + ".recovery"), L"bob") << "closed unsaved, the work waits for the next start";
+    }
+    wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    EXPECT_EQ(entries(), names) << "a closed document has nothing to autosave";
 }
 
 TEST_F(CrashRecoveryTest, AutosaveWaitsUntilTheUserRests)

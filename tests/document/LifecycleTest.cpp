@@ -8,6 +8,7 @@
 
 #include <wx/filefn.h>
 
+#include <functional>
 #include <optional>
 
 #include <sys/stat.h>
@@ -186,6 +187,103 @@ TEST_F(DocumentTest, CreateNewEmptiesTheDatabaseAndLeavesNothingToUndo)
     EXPECT_FALSE(hasNode(L"level"));
     EXPECT_FALSE(m_database.canUndo()) << "\"New Document\" must not be undoable";
     EXPECT_FALSE(m_database.canRedo());
+}
+
+/// What the document's observers find in the database when told of the close,
+/// and how often the database reports meanwhile.
+class CloseWitness : public dbui::DocumentObserver, public db::DatabaseObserver
+{
+public:
+    explicit CloseWitness(Document& document) : m_document(document) {}
+
+    void onDocumentClosing() override { closing = state(); }
+    void onDocumentClosed() override { closed = state(); }
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool) override
+    {
+        ++reports;
+        removedNodes += changes.RemovedNodes().size();
+    }
+
+    /// The nodes in the database, and "*" when it holds unsaved changes.
+    std::string state() const
+    {
+        return std::to_string(m_document.getDatabase()->getRootContainer().getNodeCount()) +
+               (m_document.hasChangedSinceLastSave() ? "*" : "");
+    }
+
+    std::string closing;
+    std::string closed;
+    int reports = 0;
+    std::size_t removedNodes = 0;
+
+private:
+    Document& m_document;
+};
+
+TEST_F(DocumentTest, ClosingEmptiesTheDatabaseInOneChangeAndLeavesNothingToUndo)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void()> before;
+        int answer;          // to the save prompt; 0: none shows
+        const char* closing; // what the closing hooks find: nodes, and "*" for unsaved changes
+    };
+    const Case cases[] = {
+        {"saved", [] {}, 0, "1"},
+        {"right after an edit", [this] { edit(L"bob"); }, wxID_NO, "1*"},
+        {"with an edit to redo",
+         [this] {
+             edit(L"bob");
+             m_database.undo();
+         },
+         0, "1"},
+        {"cancelled at the prompt", [this] { edit(L"bob"); }, wxID_CANCEL, ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        m_document->close();
+        fillDatabase(L"level");
+        m_database.getRootContainer().findNode(L"level")->findAttribute(L"children")->asNodeContainer()->add(
+            db::makeNode(L"Group", L"room"));
+        ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+        c.before();
+        CloseWitness witness(*m_document);
+        m_document->m_observers.add(&witness, ObserverMode::Deferred);
+        m_database.getObservers().add(&witness, ObserverMode::Deferred);
+        m_observer.clear();
+
+        Document::ErrorCode result = Document::Success;
+        if (c.answer == 0)
+            result = m_document->closeIfAllowed();
+        else
+            wxTEST_DIALOG(result = m_document->closeIfAllowed(), savePrompt(c.answer));
+        m_database.getObservers().remove(&witness, ObserverMode::Immediate);
+        m_document->m_observers.remove(&witness, ObserverMode::Immediate);
+
+        if (c.answer == wxID_CANCEL)
+        {
+            EXPECT_EQ(result, Document::Cancelled);
+            EXPECT_EQ(witness.reports, 0) << "a cancelled close changes nothing";
+            EXPECT_TRUE(m_observer.lifecycle().empty());
+            EXPECT_EQ(witness.state(), "1*");
+            ASSERT_TRUE(m_database.undo()) << "the work can still be undone";
+            EXPECT_EQ(author(), L"ann");
+            continue;
+        }
+        EXPECT_EQ(result, Document::Success);
+        EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"closing", "closed"}));
+        EXPECT_EQ(witness.closing, c.closing) << "the closing hooks see the document whole";
+        EXPECT_EQ(witness.closed, "0");
+        EXPECT_EQ(witness.reports, 1) << "the views empty themselves from one change";
+        EXPECT_EQ(witness.removedNodes, 2u);
+        EXPECT_FALSE(m_database.canUndo());
+        EXPECT_FALSE(m_database.canRedo());
+        EXPECT_EQ(m_database.getUndoMemoryUsage(), 0u);
+        EXPECT_EQ(m_database.findAttribute(L"author"), nullptr);
+        EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "No file open");
+    }
 }
 
 class RefusingNewDocument : public Document

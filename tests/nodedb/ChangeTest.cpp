@@ -1,5 +1,7 @@
 #include "NodeDbTestSupport.h"
 
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
 #include <db/Registry.h>
 #include <db/UndoObserver.h>
 
@@ -289,10 +291,9 @@ TEST(UndoHistory, ClearingTheDatabaseIsUndoableAndMemoryIsAccounted)
 
     RecordingObserver observer(database);
     {
+        // Inside a block, a document's clearing is the plain, undoable one.
         db::ChangeBlock block(database, L"New Document");
-        database.clear();
-        // What a document does while its block is still open.
-        database.clearUndoHistory();
+        database.clearAndForgetHistory();
         database.setCheckpoint();
     }
     EXPECT_EQ(database.getRootContainer().getNodeCount(), 0u);
@@ -443,8 +444,11 @@ public:
     {
         for (db::Node* node : changes.RemovedNodes())
             names.push_back(node->getName());
+        for (db::Attribute* attribute : changes.RemovedAttributes())
+            attributeNames.push_back(attribute->getName());
     }
     std::vector<std::wstring> names;
+    std::vector<std::wstring> attributeNames;
 };
 
 /// Makes one edit of its own while told of the first change, as a widget that
@@ -532,6 +536,160 @@ TEST(UndoHistory, DroppedStepsKeepTheirNodesUntilEveryObserverHasBeenTold)
         EXPECT_EQ(reader.names, (std::vector<std::wstring>{L"bulb", L"lamp"}));
         EXPECT_EQ(database.getRootContainer().getNodeCount(), 1u);
     }
+}
+
+// ---------------------------------------------------------------------------
+// Clearing for a closed document
+// ---------------------------------------------------------------------------
+
+/// The names of the nodes below `node`, parents first.
+std::vector<std::wstring> namesBelow(const db::Node& node)
+{
+    std::vector<std::wstring> names;
+    for (const db::Node* child : node.getChildNodes())
+    {
+        names.push_back(child->getName());
+        const std::vector<std::wstring> below = namesBelow(*child);
+        names.insert(names.end(), below.begin(), below.end());
+    }
+    return names;
+}
+
+TEST(UndoHistory, ClearingForAClosedDocumentIsOneReportAndLeavesNothingToUndo)
+{
+    struct Case
+    {
+        const char* name;
+        bool content;
+        std::function<void(db::Database&, db::Node* sun)> before;
+        const char* undoLog;
+    };
+    const Case cases[] = {
+        {"saved, nothing to undo", true, [](db::Database&, db::Node*) {}, ""},
+        {"right after an edit", true, [](db::Database&, db::Node* sun) { intensityOf(sun)->setValue(2); }, "U-"},
+        {"with a step to redo", true,
+         [](db::Database& database, db::Node* sun) {
+             intensityOf(sun)->setValue(2);
+             intensityOf(sun)->setValue(3);
+             database.undo();
+         },
+         "R-U-"},
+        {"with removed nodes kept for undo", true,
+         [](db::Database& database, db::Node* sun) {
+             sun->getChildNodes().front()->remove();
+             addNode(database, L"Light", L"lamp", sun);
+         },
+         "U-U-"},
+        {"an empty database", false, [](db::Database&, db::Node*) {}, ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        db::Database database(L"doc");
+        db::Node* sun = nullptr;
+        if (c.content)
+        {
+            sun = addNode(database, L"Light", L"sun");
+            addNode(database, L"Light", L"bulb", addNode(database, L"Light", L"glow", sun));
+            addNode(database, L"Group", L"props");
+            database.addDynamicBool(L"flag", true);
+        }
+        database.clearUndoHistory();
+        database.setCheckpoint();
+        c.before(database, sun);
+        const std::vector<std::wstring> removed = namesBelow(database);
+        UndoLog log;
+        database.getUndoObservers().add(&log, ObserverMode::Deferred);
+        RecordingObserver observer(database);
+        // What was removed can be read only while the observers are told.
+        RemovalReader reader;
+        database.getObservers().add(&reader, ObserverMode::Deferred);
+
+        database.clearAndForgetHistory();
+        database.getObservers().remove(&reader, ObserverMode::Immediate);
+
+        EXPECT_EQ(log.log, c.undoLog) << "told of each step that goes, of none that comes";
+        EXPECT_FALSE(database.canUndo());
+        EXPECT_FALSE(database.canRedo());
+        EXPECT_EQ(database.getUndoMemoryUsage(), 0u);
+        EXPECT_EQ(database.getTotalNodeCount(), 1u);
+        EXPECT_EQ(database.getTotalAttributeCount(), 2u);
+        EXPECT_EQ(database.name(), L"doc");
+        EXPECT_EQ(database.hasChangedSinceCheckpoint(), c.content) << "different from the saved state, unless empty";
+        if (!c.content)
+        {
+            EXPECT_TRUE(observer.reports.empty());
+        }
+        else
+        {
+            ASSERT_EQ(observer.reports.size(), 1u);
+            const db::ChangeSet& changes = observer.last();
+            EXPECT_EQ(reader.names, removed);
+            EXPECT_EQ(reader.attributeNames, std::vector<std::wstring>{L"flag"});
+            EXPECT_TRUE(changes.AddedNodes().empty());
+            EXPECT_TRUE(changes.hasChanged(&database.getRootContainer()));
+            EXPECT_EQ(changes.getOrigin(), db::ChangeSet::Origin::Edit);
+            EXPECT_EQ(changes.getDescription(), L"Clear");
+            EXPECT_FALSE(observer.reports.back().transient);
+        }
+
+        // Usable at once, with an undo history of its own.
+        addNode(database, L"Group", L"next");
+        EXPECT_TRUE(database.hasChangedSinceCheckpoint());
+        ASSERT_TRUE(database.undo());
+        EXPECT_EQ(database.getTotalNodeCount(), 1u);
+        database.getUndoObservers().remove(&log, ObserverMode::Immediate);
+    }
+}
+
+TEST(UndoHistory, ClearingAskedForDuringAReportWaitsUntilEveryObserverHasBeenTold)
+{
+    db::Database database;
+    db::Node* sun = addNode(database, L"Light", L"sun");
+    addNode(database, L"Light", L"bulb", sun);
+    EditOnce closer([&database] { database.clearAndForgetHistory(); });
+    RemovalReader reader;
+    database.getObservers().add(&closer, ObserverMode::Deferred);
+    database.getObservers().add(&reader, ObserverMode::Deferred);
+    intensityOf(sun)->setValue(3);
+    database.getObservers().remove(&reader, ObserverMode::Immediate);
+    database.getObservers().remove(&closer, ObserverMode::Immediate);
+    EXPECT_EQ(reader.names, (std::vector<std::wstring>{L"sun", L"bulb"}));
+    EXPECT_FALSE(database.canUndo());
+    EXPECT_EQ(database.getTotalNodeCount(), 1u);
+}
+
+TEST(UndoHistory, ClearingForAClosedDocumentCutsThePointersBetweenItsNodesAndOthers)
+{
+    auto target = [](db::Node* node) { return node->findAttribute(L"target")->asPointerAttribute(); };
+    auto targets = [](db::Node* node) { return node->findAttribute(L"targets")->asPointerArrayAttribute(); };
+    db::Database other(L"other");
+    db::Node* keeper = addNode(other, L"Camera", L"keeper");
+    db::Node* kept = addNode(other, L"Mesh", L"kept");
+    std::unique_ptr<db::Node> loose(db::makeNode(L"Script", L"loose"));
+    {
+        db::Database database(L"doc");
+        db::Node* camera = addNode(database, L"Camera", L"cam");
+        db::Node* mesh = addNode(database, L"Mesh", L"mesh");
+        db::Node* script = addNode(database, L"Script", L"script");
+        db::Node* gone = addNode(database, L"Camera", L"gone");
+        target(camera)->setValue(mesh);
+        targets(script)->setValues({mesh, kept, camera, kept});
+        target(gone)->setValue(kept);
+        target(keeper)->setValue(mesh);
+        targets(loose.get())->setValues({camera, kept});
+        gone->remove(); // kept for undo until the clearing
+        database.clearAndForgetHistory();
+
+        EXPECT_EQ(target(keeper)->getValue(), nullptr) << "pointers from elsewhere are cleared at once";
+        EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, kept}));
+        addNode(database, L"Mesh", L"next");
+    }
+    // The cleared nodes are gone; had they stayed on the lists of what they
+    // pointed at, destroying that would write into freed memory.
+    kept->remove();
+    other.clearUndoHistory();
+    EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, nullptr}));
 }
 
 } // namespace

@@ -268,6 +268,9 @@ TEST(TreeControl, HandlesLetGoOfItemsAsTheyAreDestroyed)
     TreeItemHandle parent(t.a);
     TreeItemHandle other(t.c);
     TreeItemHandle root(t.root);
+    TreeItemHandle below(t.b1);
+    tree->DeleteChildren(t.b);
+    EXPECT_FALSE(below) << "destroyed below its parent";
     t.a->RemoveAndDestroy();
     EXPECT_FALSE(child) << "destroyed with its parent";
     EXPECT_FALSE(parent);
@@ -339,6 +342,13 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
                                        [target](TreeItem* item) { return item == target || item->IsDescendantOf(target); }),
                         items.end());
             target->RemoveAndDestroy();
+        }
+        else if (action == 9 && items.size() > 50 && random() % 8 == 0)
+        {
+            items.erase(std::remove_if(items.begin(), items.end(),
+                                       [target](TreeItem* item) { return item->IsDescendantOf(target); }),
+                        items.end());
+            tree->DeleteChildren(target);
         }
         else if (action == 10)
             target->SetLabel(wxString::Format("n%d", ++serial));
@@ -505,6 +515,15 @@ TEST(TreeControl, HiddenAndDestroyedItemsLeaveTheSelection)
     EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"a3"}));
     EXPECT_EQ(log.items.back(), t.a3);
     EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), changes + 2);
+
+    // So does destroying every item below one, which stays.
+    mouse(tree, wxEVT_LEFT_DOWN, labelPoint(tree, t.c), wxMOD_CONTROL);
+    const int beforeEmptying = log.count(wxUTILS_EVT_TREE_SEL_CHANGED);
+    tree->DeleteChildren(t.a);
+    EXPECT_EQ(labels(tree->GetSelection()), (std::vector<wxString>{"c"}));
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), beforeEmptying);
+    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "c"}));
+    EXPECT_FALSE(t.a->HasChildren());
     tree->DeleteAllItems();
     EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
 }

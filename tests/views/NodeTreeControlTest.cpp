@@ -333,6 +333,38 @@ TEST(NodeTree, DatabaseDestroyedFirstEmptiesTheTreeAndANewOneAtItsAddressIsNotTa
     return ::testing::AssertionFailure() << "\"" << text << "\":" << walk.failure;
 }
 
+TEST(NodeTree, DatabaseEmptiedAtOnceLeavesTheRootItemAsItWas)
+{
+    for (const bool rootSelected : {true, false})
+        for (const char* filter : {"", "a"})
+        {
+            SCOPED_TRACE(testing::Message() << "root selected " << rootSelected << ", filter \"" << filter << "\"");
+            Scene scene;
+            auto tree = makeTree();
+            tree->setDatabase(&scene.database);
+            tree->setFilterText(filter);
+            TreeItem* root = tree->GetRoot();
+            tree->Select(rootSelected ? root : tree->getItemOfNode(scene.a1), true);
+
+            scene.database.clearAndForgetHistory(); // as a document closes
+
+            EXPECT_EQ(tree->GetRoot(), root);
+            EXPECT_EQ(tree->GetCount(), 1u);
+            EXPECT_TRUE(mirrors(tree, scene.database));
+            EXPECT_EQ(tree->getItemOfNode(scene.a1), nullptr);
+            EXPECT_EQ(tree->getSelectedNodes(),
+                      rootSelected ? std::vector<db::Node*>{&scene.database} : std::vector<db::Node*>{});
+            EXPECT_EQ(tree->GetFilterMatchCount(), 0u);
+
+            viewstest::addNode(&scene.database, L"Group", L"late");
+            EXPECT_TRUE(mirrors(tree, scene.database));
+            if (*filter)
+            {
+                EXPECT_TRUE(findsNamesHolding(tree, scene.database, filter));
+            }
+        }
+}
+
 TEST(NodeTree, TypingOnAndBackspacingFindWhatTheDatabaseHoldsNowAfterEdits)
 {
     Scene scene;

@@ -11,8 +11,11 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace db {
 
@@ -41,6 +44,21 @@ std::string narrow(const std::wstring& text)
 Database::Step::Step() : valueSet(std::make_shared<ChangeSet::ValueChanges>()) {}
 
 Database::Step::~Step()
+{
+    if (!owning)
+        return;
+    for (Attribute* target : ownedObjects())
+        detail::Editor::destroy(target);
+}
+
+std::vector<Attribute*> Database::Step::handOverObjects()
+{
+    std::vector<Attribute*> owned = owning ? ownedObjects() : std::vector<Attribute*>();
+    owning = false;
+    return owned;
+}
+
+std::vector<Attribute*> Database::Step::ownedObjects() const
 {
     // Which of the objects this step touched are its to delete: those it left
     // detached. Done, that is what its last record on them removed; undone,
@@ -71,8 +89,7 @@ Database::Step::~Step()
         if (mine && target->isDetached())
             owned.push_back(target);
     }
-    for (Attribute* target : owned)
-        detail::Editor::destroy(target);
+    return owned;
 }
 
 std::size_t Database::Step::estimateBytes() const
@@ -94,6 +111,57 @@ std::size_t Database::Step::estimateBytes() const
     }
     return total;
 }
+
+// ------------------------------------------------------------------ releasing
+
+/// Destroys batches of objects that retired steps held on a thread of their
+/// own, one batch at a time.
+struct Database::Releaser
+{
+    /// Objects cut loose by Editor::severReferences, destroyed with it.
+    struct Batch
+    {
+        std::vector<Attribute*> objects;
+
+        explicit Batch(std::vector<Attribute*> list) : objects(std::move(list)) {}
+        Batch(Batch&& other) noexcept : objects(std::exchange(other.objects, {})) {}
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        Batch& operator=(Batch&&) = delete;
+        ~Batch()
+        {
+            for (Attribute* object : objects)
+                detail::Editor::destroy(object);
+        }
+    };
+
+    std::thread thread;
+
+    ~Releaser() { finish(); }
+
+    void finish()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+
+    void release(std::vector<Attribute*> objects)
+    {
+        finish();
+        try
+        {
+            thread = std::thread([batch = Batch(std::move(objects))]() mutable {
+                detail::Editor::destroyOnlySeveredTrees();
+                const Batch going = std::move(batch); // destroyed here, with the bookkeeping off
+            });
+        }
+        catch (const std::system_error&)
+        {
+            // No thread to be had: the batch went with the thread's state,
+            // here, where the bookkeeping it skips finds nothing to do anyway.
+        }
+    }
+};
 
 // ---------------------------------------------------------------- construction
 
@@ -123,6 +191,8 @@ Database::~Database()
     m_destroying = true;
     m_observers.notify([this](DatabaseObserver* observer) { observer->onDatabaseDestroyed(this); });
     Registry::getInstance().unregisterDatabase(this);
+    // Whatever is still being destroyed apart goes before the database does.
+    m_releaser.reset();
     m_recorder.reset();
     m_redo.clear();
     m_undo.clear();
@@ -138,6 +208,55 @@ bool Database::setName(const std::wstring& newName)
 {
     name.setValue(newName);
     return true;
+}
+
+void Database::clearAndForgetHistory()
+{
+    if (m_depth > 0)
+    {
+        // The open block may have recorded edits of what would go.
+        clear();
+        clearUndoHistory();
+        return;
+    }
+    const bool atCheckpoint = !hasChangedSinceCheckpoint();
+    // Before the content: a step that goes reads the objects it touched,
+    // some of which may be in the tree.
+    retireHistory();
+    ChangeSetBuilder builder;
+    std::unique_ptr<Step> content = detachContent(builder);
+    const bool removed = !content->isEmpty();
+    // A new state with no way back to the old one, as after the two calls.
+    m_baseSerial = m_nextSerial++;
+    m_checkpoint = atCheckpoint && !removed ? m_baseSerial : 0;
+    m_releaseApart = true;
+    if (!removed)
+    {
+        releaseRetired();
+        return;
+    }
+    auto changes = builder.finish(content->valueSet, L"Clear", ChangeSet::Origin::Edit, false);
+    retire(std::move(content));
+    report(std::move(changes), false);
+}
+
+std::unique_ptr<Database::Step> Database::detachContent(ChangeSetBuilder& builder)
+{
+    auto step = std::make_unique<Step>();
+    for (unsigned int i = getAttributeCount(); i-- > getNodeDef().getAttributeDefCount();)
+    {
+        Attribute* attribute = getAttribute(i);
+        step->structure.push_back(detail::Record{detail::RecordKind::Remove, attribute, this, nullptr, i, 0, {}});
+        detail::Editor::applyRemove(this, *this, *attribute, &builder);
+    }
+    detail::Editor::detachNodes(*m_rootContainer, step->structure, builder);
+    // Counted again rather than subtracted: what is left is the root alone.
+    std::size_t nodes = 0;
+    std::size_t attributes = 0;
+    detail::Editor::countSubtree(*this, nodes, attributes);
+    m_nodeCount = nodes;
+    m_attributeCount = attributes;
+    return step;
 }
 
 void Database::clear()
@@ -402,8 +521,44 @@ void Database::retire(std::unique_ptr<Step> step)
 
 void Database::releaseRetired()
 {
-    if (!m_reporting)
+    if (m_reporting)
+        return;
+    const bool apart = std::exchange(m_releaseApart, false);
+    if (!apart || m_retired.empty())
+    {
         m_retired.clear();
+        return;
+    }
+    // Once no report is under way nothing reaches the retired objects but
+    // pointers from elsewhere, cut here; the thread then has them to itself.
+    // Which objects those are is settled here, once: the steps read some of
+    // them to tell, and the editing goes on beside the thread.
+    std::vector<Attribute*> owned;
+    for (const std::unique_ptr<Step>& step : m_retired)
+    {
+        const std::vector<Attribute*> ofStep = step->handOverObjects();
+        owned.insert(owned.end(), ofStep.begin(), ofStep.end());
+    }
+    m_retired.clear();
+    if (owned.empty())
+        return;
+    detail::Editor::severReferences(owned);
+    if (!m_releaser)
+        m_releaser = std::make_unique<Releaser>();
+    m_releaser->release(std::move(owned));
+}
+
+void Database::retireHistory()
+{
+    dropRedo();
+    while (!m_undo.empty())
+    {
+        std::unique_ptr<Step> step = std::move(m_undo.back());
+        m_undo.pop_back();
+        m_undoBytes -= step->bytes;
+        retire(std::move(step));
+        m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPopped(this); });
+    }
 }
 
 void Database::setMaxUndoItems(int count)
@@ -416,15 +571,7 @@ void Database::setMaxUndoItems(int count)
 void Database::clearUndoHistory()
 {
     const bool atCheckpoint = !hasChangedSinceCheckpoint();
-    dropRedo();
-    while (!m_undo.empty())
-    {
-        std::unique_ptr<Step> step = std::move(m_undo.back());
-        m_undo.pop_back();
-        m_undoBytes -= step->bytes;
-        retire(std::move(step));
-        m_undoObservers.notify([this](UndoObserver* o) { o->onUndoStackPopped(this); });
-    }
+    retireHistory();
     // The state itself did not change: it stays saved or unsaved as it was.
     m_baseSerial = m_nextSerial++;
     m_checkpoint = atCheckpoint ? m_baseSerial : 0;

@@ -2,6 +2,7 @@
 
 #include <db/CompoundAttributeDef.h>
 #include <db/Database.h>
+#include <db/Visitor.h>
 
 #include "AttributeTypes.h"
 
@@ -125,10 +126,32 @@ const CompoundAttributeDef* memberDef(const CompositeAttribute& composite, std::
 
 } // namespace
 
+namespace {
+class NodeCollector : public Visitor
+{
+public:
+    explicit NodeCollector(std::vector<Node*>& out) : m_out(out) {}
+    bool visitNodeEnter(Node* node) override
+    {
+        m_out.push_back(node);
+        return true;
+    }
+
+private:
+    std::vector<Node*>& m_out;
+};
+} // namespace
+
 void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)
 {
     if (Node* node = root.asNode())
-        out.push_back(node);
+    {
+        // A node's walk fetches the nodes ahead of the one it is at: below a
+        // big subtree's nodes, waiting for memory is most of the time spent.
+        NodeCollector collector(out);
+        node->accept(&collector);
+        return;
+    }
     if (!root.isComposite() || (!root.getDef().canHoldNodes() && !root.isNodeContainer()))
         return;
     auto& composite = *root.asCompositeAttribute();
@@ -314,6 +337,27 @@ void Editor::applyRemove(Database* db, CompositeAttribute& parent, Attribute& ch
     }
     if (builder)
         emitRemove(*builder, parent, child);
+}
+
+void Editor::detachNodes(CompositeAttribute& container, std::vector<Record>& records, ChangeSetBuilder& builder)
+{
+    ChildList& nodes = container.m_children;
+    std::vector<Node*> removed;
+    records.reserve(records.size() + nodes.size());
+    for (unsigned int i = 0; i < nodes.size(); ++i)
+    {
+        // Each keeps its parent and its place, as a removed attribute does.
+        Attribute& node = *nodes[i];
+        setParentRaw(node, &container, i);
+        node.setFlag(Attribute::s_removed, true);
+        records.push_back(Record{RecordKind::Remove, &node, &container, nullptr, i, 0, {}});
+        collectNodes(node, removed);
+    }
+    nodes.clear();
+    if (removed.empty())
+        return;
+    builder.nodesRemoved(removed);
+    builder.mark(&container);
 }
 
 void Editor::applyMove(Database*, Attribute& child, CompositeAttribute& newParent, unsigned int newIndex,

@@ -102,6 +102,10 @@ public:
     static void applyMove(Database* db, Attribute& child, CompositeAttribute& newParent, unsigned int newIndex,
                           ChangeSetBuilder* builder);
     static void applyRename(Node& node, std::wstring& name, ChangeSetBuilder* builder);
+    /// Takes every node out of `container` at once, as applyRemove would one
+    /// by one, adding a Remove record of each to `records`. The database's
+    /// counts are left to the caller.
+    static void detachNodes(CompositeAttribute& container, std::vector<Record>& records, ChangeSetBuilder& builder);
     static void reportValue(Database* db, Attribute& attribute, ChangeSetBuilder* builder);
 
     static void exchange(Attribute& attribute, ValueSlot& slot) { attribute.exchangeValue(slot); }
@@ -145,6 +149,17 @@ public:
     static void addReferrers(Attribute* target, Attribute* const* referrers, std::size_t count);
     /// Called as a referenced attribute is destroyed: its referrers forget it.
     static void targetDestroyed(Attribute* target);
+    /// Does for the pointers into and out of the trees under `roots` (detached
+    /// trees, about to be destroyed) what destroying them would: pointers
+    /// elsewhere to them are cleared, and they leave the referrer lists of
+    /// targets elsewhere. They can then be destroyed without the bookkeeping.
+    static void severReferences(const std::vector<Attribute*>& roots);
+    /// Points `referrer` (a pointer or pointer array) at nothing where it pointed at `target`.
+    static void forgetTarget(Attribute* referrer, const Attribute* target);
+    /// From now on this thread destroys only trees that severReferences has
+    /// cut loose: their destructors leave the referrer bookkeeping, which
+    /// belongs to the thread that edits, alone.
+    static void destroyOnlySeveredTrees();
 
     /// Starts an edit: the database recording it (opening a block of its own when
     /// none is open, `implicit` then true), or null for a detached attribute.
@@ -163,6 +178,8 @@ struct Database::Step
     std::vector<detail::ValueRecord> values;
     std::shared_ptr<ChangeSet::ValueChanges> valueSet;
     std::size_t bytes = 0;
+    /// False once the objects it would delete have been handed over.
+    bool owning = true;
 
     Step();
     ~Step();
@@ -170,6 +187,10 @@ struct Database::Step
     Step& operator=(const Step&) = delete;
     bool isEmpty() const { return structure.empty() && values.empty(); }
     std::size_t estimateBytes() const;
+    /// The detached objects this step deletes when it goes.
+    std::vector<Attribute*> ownedObjects() const;
+    /// The same, for the caller to delete: the step then deletes nothing.
+    std::vector<Attribute*> handOverObjects();
 };
 
 struct Database::Recorder

@@ -2,9 +2,12 @@
 
 #include <db/PointerArrayAttribute.h>
 #include <db/PointerAttribute.h>
+#include <db/Visitor.h>
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace db {
 
@@ -19,6 +22,10 @@ std::unordered_map<const Attribute*, std::vector<Attribute*>>& referrers()
     static std::unordered_map<const Attribute*, std::vector<Attribute*>> s_referrers;
     return s_referrers;
 }
+
+// Set on a thread that destroys trees cut loose by severReferences: the map
+// above is the editing thread's alone.
+thread_local bool t_severedOnly = false;
 } // namespace
 
 void Editor::addReferrer(Attribute* target, Attribute* referrer)
@@ -31,7 +38,7 @@ void Editor::addReferrer(Attribute* target, Attribute* referrer)
 
 void Editor::removeReferrer(Attribute* target, Attribute* referrer)
 {
-    if (!target)
+    if (!target || t_severedOnly)
         return;
     auto& map = referrers();
     const auto it = map.find(target);
@@ -82,8 +89,22 @@ void Editor::addReferrers(Attribute* target, Attribute* const* more, std::size_t
     target->setFlag(Attribute::s_pointerTarget, true);
 }
 
+void Editor::forgetTarget(Attribute* referrer, const Attribute* target)
+{
+    if (auto* pointer = referrer->asPointerAttribute())
+    {
+        if (pointer->m_value == target)
+            pointer->m_value = nullptr;
+    }
+    else if (auto* array = referrer->asPointerArrayAttribute())
+        std::replace(array->m_values.begin(), array->m_values.end(), const_cast<Attribute*>(target),
+                     static_cast<Attribute*>(nullptr));
+}
+
 void Editor::targetDestroyed(Attribute* target)
 {
+    if (t_severedOnly)
+        return;
     auto& map = referrers();
     const auto it = map.find(target);
     if (it == map.end())
@@ -91,17 +112,68 @@ void Editor::targetDestroyed(Attribute* target)
     const std::vector<Attribute*> list = std::move(it->second);
     map.erase(it);
     for (Attribute* referrer : list)
+        forgetTarget(referrer, target);
+}
+
+void Editor::severReferences(const std::vector<Attribute*>& roots)
+{
+    auto& map = referrers();
+    if (map.empty() || roots.empty())
+        return;
+    // One pass over every reference there is, rather than a walk through
+    // every attribute of the trees, which outnumber the references many
+    // times. Whether an attribute is in the trees is told by the nearest node
+    // at or above it, marked here, or else by the detached root it is under.
+    struct Marker : Visitor
     {
-        if (auto* pointer = referrer->asPointerAttribute())
+        bool visitNodeEnter(Node* node) override
         {
-            if (pointer->m_value == target)
-                pointer->m_value = nullptr;
+            node->setFlag(Attribute::s_doomed, true);
+            return true;
         }
-        else if (auto* array = referrer->asPointerArrayAttribute())
-        {
-            std::replace(array->m_values.begin(), array->m_values.end(), target, static_cast<Attribute*>(nullptr));
-        }
+    } marker;
+    std::vector<Node*> belowAttributes;
+    for (Attribute* root : roots)
+    {
+        if (Node* node = root->asNode())
+            node->accept(&marker);
+        else
+            collectNodes(*root, belowAttributes);
     }
+    for (Node* node : belowAttributes)
+        node->setFlag(Attribute::s_doomed, true);
+    const std::unordered_set<const Attribute*> doomedRoots(roots.begin(), roots.end());
+    auto inside = [&doomedRoots](const Attribute* attribute) {
+        for (const Attribute* at = attribute; at; at = at->m_parent)
+        {
+            if (at->hasFlag(Attribute::s_doomed))
+                return true;
+            if (at->hasFlag(Attribute::s_removed))
+                return doomedRoots.count(at) != 0;
+            if (at->isNode())
+                return false;
+        }
+        return false;
+    };
+    for (auto it = map.begin(); it != map.end();)
+    {
+        std::vector<Attribute*>& list = it->second;
+        if (inside(it->first))
+        {
+            for (Attribute* referrer : list)
+                if (!inside(referrer))
+                    forgetTarget(referrer, it->first);
+            it = map.erase(it);
+            continue;
+        }
+        list.erase(std::remove_if(list.begin(), list.end(), inside), list.end());
+        it = list.empty() ? map.erase(it) : std::next(it);
+    }
+}
+
+void Editor::destroyOnlySeveredTrees()
+{
+    t_severedOnly = true;
 }
 
 } // namespace detail

@@ -177,12 +177,14 @@ protected:
     ///@{
     /// Bits of the attribute's state, kept beside its index: removed (still
     /// alive for undo), owns its definition (dynamic), allocated in its node's
-    /// arena, the target of some pointer, a database itself.
+    /// arena, the target of some pointer, a database itself, a node about to
+    /// be destroyed together with many others.
     static constexpr std::uint32_t s_removed = 1;
     static constexpr std::uint32_t s_ownsDef = 2;
     static constexpr std::uint32_t s_inArena = 4;
     static constexpr std::uint32_t s_pointerTarget = 8;
     static constexpr std::uint32_t s_database = 16;
+    static constexpr std::uint32_t s_doomed = 32;
 
     bool hasFlag(std::uint32_t flag) const { return (m_flags & flag) != 0; }
     void setFlag(std::uint32_t flag, bool on)

@@ -71,6 +71,13 @@ public:
     /// Removes every node and every dynamic attribute of the root (one undo step
     /// outside a block). The name stays.
     void clear();
+    /// clear() and clearUndoHistory() in one, for closing a document: the
+    /// clearing is reported as one change set ("Clear") but recorded nowhere,
+    /// and what it removed is destroyed on a thread of its own once the
+    /// observers have been told (pointers elsewhere to it are cleared at once).
+    /// The undo observers hear of each step that goes. Inside a block it is
+    /// exactly the two calls.
+    void clearAndForgetHistory();
 
     // --- change blocks ---
     ///@{
@@ -165,6 +172,7 @@ private:
     friend class detail::Editor;
     struct Step;
     struct Recorder;
+    struct Releaser;
 
     /// Redoes a step (`forward`) or undoes it, reporting to `builder`.
     void apply(Step& step, bool forward, detail_ChangeSetAccess& builder);
@@ -178,6 +186,11 @@ private:
     /// Keeps a step that leaves the stacks until no report is under way.
     void retire(std::unique_ptr<Step> step);
     void releaseRetired();
+    /// Retires every undo and redo step, newest first.
+    void retireHistory();
+    /// Takes the root's nodes and dynamic attributes out of the tree as a
+    /// done step that removed them, reporting to `builder`.
+    std::unique_ptr<Step> detachContent(detail_ChangeSetAccess& builder);
     std::uint64_t currentSerial() const;
     void report(std::shared_ptr<ChangeSet> changes, bool transient);
 
@@ -193,6 +206,9 @@ private:
     std::deque<std::unique_ptr<Step>> m_redo;
     /// Steps off the stacks whose objects a pending report may still name.
     std::vector<std::unique_ptr<Step>> m_retired;
+    /// The retired steps go to the releaser's thread rather than being destroyed here.
+    bool m_releaseApart = false;
+    std::unique_ptr<Releaser> m_releaser;
     int m_maxUndoItems = -1;
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_baseSerial = 0;

@@ -59,6 +59,9 @@ public:
     TreeItem* GetRoot() const { return m_root; }
     /// Destroys every item.
     void DeleteAllItems();
+    /// Destroys every item below `item` at once, as RemoveAndDestroy on each
+    /// child would (selected ones leave the selection without an event).
+    void DeleteChildren(TreeItem* item);
     /// Number of items in the tree.
     std::size_t GetCount() const;
     /// Number of rows shown (items whose ancestors are all expanded).

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace wxUtils
 {
@@ -133,6 +134,11 @@ private:
     std::size_t rowWeight() const;
     void updateWeights();
     void detach();
+    /// Deletes every item below this one, telling `goes` of each first.
+    void destroyChildren(const std::function<void(TreeItem*)>& goes);
+    /// Deletes the items of `children` and everything below them, leaving it
+    /// empty; `goes`, when given, is told of each first.
+    static void deleteItems(detail::RowSequence& children, const std::function<void(TreeItem*)>& goes = nullptr);
     static TreeItem* itemOf(detail::RowNode* node) { return static_cast<TreeItem*>(node); }
 
     // The item's Data when it has one (which then knows the owner), else

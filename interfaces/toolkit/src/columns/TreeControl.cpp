@@ -90,6 +90,24 @@ void TreeControl::DeleteAllItems()
     itemsChanged();
 }
 
+void TreeControl::DeleteChildren(TreeItem* item)
+{
+    wxCHECK_RET(item && item->GetOwner() == this, "DeleteChildren needs an item of this tree control");
+    if (!item->HasChildren())
+        return;
+    if (m_editedItem && m_editedItem != item && m_editedItem->IsDescendantOf(item))
+    {
+        m_editedItem = nullptr;
+        endRename(false);
+    }
+    // What itemAboutToBeDestroyed does for each, in the walk that deletes them.
+    item->destroyChildren([this](TreeItem* doomed) {
+        forgetNode(nodeOf(doomed));
+        m_filterMatches -= doomed->m_matched ? 1 : 0;
+    });
+    itemsChanged();
+}
+
 std::size_t TreeControl::GetCount() const
 {
     std::size_t count = 0;

@@ -73,15 +73,13 @@ TreeItem::TreeItem(wxString&& label, TreeControl* owner, bool expanded) : TreeIt
     data.ownColumns = 1;
 }
 
-TreeItem::~TreeItem()
+void TreeItem::deleteItems(RowSequence& children, const std::function<void(TreeItem*)>& goes)
 {
-    Data* own = data();
-    if (!own)
-        return;
     // Iterative: a deep chain of items must not exhaust the stack.
     std::vector<TreeItem*> doomed;
     auto collect = [&doomed](RowNode* node) { doomed.push_back(itemOf(node)); };
-    own->children.forEach(collect);
+    children.forEach(collect);
+    children.clear();
     while (!doomed.empty())
     {
         TreeItem* item = doomed.back();
@@ -91,9 +89,34 @@ TreeItem::~TreeItem()
             data->children.forEach(collect);
             data->children.clear();
         }
+        if (goes)
+            goes(item);
         delete item;
     }
+}
+
+TreeItem::~TreeItem()
+{
+    Data* own = data();
+    if (!own)
+        return;
+    deleteItems(own->children);
     delete own;
+}
+
+void TreeItem::destroyChildren(const std::function<void(TreeItem*)>& goes)
+{
+    Data* own = data();
+    if (!own)
+        return;
+    deleteItems(own->children, goes);
+    // A plain leaf again, as after its last child's detach.
+    if (own->isUnused())
+    {
+        m_dataOrOwner = reinterpret_cast<std::uintptr_t>(own->owner) | 1;
+        delete own;
+    }
+    updateWeights();
 }
 
 void* TreeItem::operator new(std::size_t size)

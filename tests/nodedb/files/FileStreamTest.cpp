@@ -229,10 +229,11 @@ TEST(FileStreams, ReplacingLeavesNoDescriptorOpen)
         const auto before = openDescriptors();
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(writeFile(target, "new"), !folderInTheWay);
-        // The replaced file is let go of on a thread of its own.
-        for (int wait = 0; wait < 500 && openDescriptors() != before; ++wait)
+        // The replaced file is let go of on a thread of its own; so are those
+        // of tests before, which may still have been open when counted.
+        for (int wait = 0; wait < 500 && openDescriptors() > before; ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_EQ(openDescriptors(), before) << (folderInTheWay ? "folder" : "file");
+        EXPECT_LE(openDescriptors(), before) << (folderInTheWay ? "folder" : "file");
     }
 }
 

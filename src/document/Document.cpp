@@ -360,6 +360,9 @@ void Document::fileRead()
 
 Document::ErrorCode Document::doOpen(const wxString& fileName)
 {
+    // The document closed just before is still being destroyed.
+    if (m_database)
+        m_database->finishReleasing();
     const ErrorCode loaded = loadFileThen(fileName, nullptr);
     if (loaded != Success)
         return loaded;

@@ -240,6 +240,12 @@ void Database::clearAndForgetHistory()
     report(std::move(changes), false);
 }
 
+void Database::finishReleasing()
+{
+    if (m_releaser)
+        m_releaser->finish();
+}
+
 std::unique_ptr<Database::Step> Database::detachContent(ChangeSetBuilder& builder)
 {
     auto step = std::make_unique<Step>();

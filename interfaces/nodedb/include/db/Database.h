@@ -78,6 +78,10 @@ public:
     /// The undo observers hear of each step that goes. Inside a block it is
     /// exactly the two calls.
     void clearAndForgetHistory();
+    /// Waits until what clearAndForgetHistory gave its thread is destroyed:
+    /// before loading a big file, which would otherwise share the processors
+    /// with the destroying and could not reuse the memory it frees.
+    void finishReleasing();
 
     // --- change blocks ---
     ///@{

@@ -89,9 +89,18 @@ void BuiltUnit::discard()
     for (Node* node : nodes)
         delete node;
     nodes.clear();
+    types.clear();
     std::shared_ptr<PathTable> paths = std::move(built.paths);
     built = BuiltPart();
     built.paths = std::move(paths);
+}
+
+void BuiltUnit::add(Node& node)
+{
+    nodes.push_back(&node);
+    const NodeDef* type = node.asDatabase() ? nullptr : &node.getNodeDef();
+    if (std::find(types.begin(), types.end(), type) == types.end())
+        types.push_back(type);
 }
 
 bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)

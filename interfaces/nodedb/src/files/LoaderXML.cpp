@@ -6,6 +6,7 @@
 #include "LoadSupport.h"
 #include "Pool.h"
 #include "UnitBuilder.h"
+#include "UnitPlacer.h"
 #include "UnitReader.h"
 #include "XmlReader.h"
 #include "XmlSplitter.h"
@@ -154,8 +155,11 @@ public:
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
         tree.built.paths = m_paths;
-        reader.setUnits(&m_units);
-        if (!reader.read(document, tree) || m_units.nextUnit() != nullptr)
+        files::UnitPlacer placer;
+        reader.setUnits(&m_units, &placer);
+        const bool read = reader.read(document, tree);
+        placer.settle();
+        if (!read || m_units.nextUnit() != nullptr)
             return Outcome::GaveUp; // a unit without its place
         return Outcome::Read;
     }

@@ -50,6 +50,10 @@ public:
         m_changed.notify_all();
     }
 
+    /// Workers start once this many units wait (by default two, work for
+    /// more than one: small files load without any).
+    void startWorkersAt(std::size_t waitingUnits) { m_startAt = waitingUnits; }
+
     void add(std::unique_ptr<Unit> unit)
     {
         {
@@ -58,8 +62,7 @@ public:
             m_built.push_back(false);
         }
         m_changed.notify_one();
-        // Threads only once there is work for more than one: small files load without any.
-        if (m_workers.size() < m_maxWorkers && waiting() > 1)
+        if (m_workers.size() < m_maxWorkers && waiting() >= m_startAt)
             startWorker();
     }
 
@@ -170,6 +173,7 @@ private:
     std::vector<bool> m_built;
     std::size_t m_next = 0;
     std::size_t m_limitAhead = 0;
+    std::size_t m_startAt = 2;
     std::size_t m_taken = 0;
     bool m_stopping = false;
 };

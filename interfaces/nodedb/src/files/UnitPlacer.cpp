@@ -1,0 +1,76 @@
+#include "UnitPlacer.h"
+
+#include <db/Node.h>
+#include <db/NodeContainer.h>
+#include <db/NodeContainerDef.h>
+
+#include "Editor.h"
+
+namespace db::files {
+
+namespace {
+
+/// Nodes in a run: a few dozen runs for a large file, each a good while of
+/// work for a worker, yet the last, told on the reading thread, takes little.
+constexpr std::size_t s_runNodes = 2048;
+
+} // namespace
+
+UnitPlacer::UnitPlacer() : m_runs(&UnitPlacer::tell, loadWorkerCount())
+{
+    // Runs come one at a time, each soon after the last.
+    m_runs.startWorkersAt(1);
+}
+
+bool UnitPlacer::place(NodeContainer& container, BuiltUnit& unit)
+{
+    const NodeContainerDef& def = container.getContainerDef();
+    for (const NodeDef* type : unit.types)
+        if (!type || !def.accepts(*type))
+            return false;
+    // Handed over only now: the caller is done with the units of the run.
+    if (m_open && m_open->nodes.size() >= s_runNodes)
+        m_runs.add(std::move(m_open));
+    if (!m_open)
+        m_open = std::make_unique<Run>();
+    auto& children = detail::Editor::children(container);
+    m_open->pieces.push_back(Run::Piece{&container, children.size(), unit.nodes.size()});
+    for (Node* node : unit.nodes)
+        children.push_back(node);
+    m_open->nodes.insert(m_open->nodes.end(), unit.nodes.begin(), unit.nodes.end());
+    unit.nodes.clear();
+    unit.types.clear();
+    m_open->spent.push_back(&unit);
+    return true;
+}
+
+void UnitPlacer::settle() noexcept
+{
+    // The open run is told here rather than handed over: settling may come
+    // while a failure unwinds, when nothing more should be allocated.
+    if (m_open)
+    {
+        tell(*m_open);
+        m_open.reset();
+    }
+    for (; m_settled < m_runs.size(); ++m_settled)
+        m_runs.take(m_settled);
+}
+
+void UnitPlacer::tell(Run& run)
+{
+    // The nodes lie all over the heap: each is fetched a few nodes ahead.
+    constexpr std::size_t ahead = 8;
+    std::size_t next = 0;
+    for (const Run::Piece& piece : run.pieces)
+        for (std::size_t k = 0; k < piece.count; ++k, ++next)
+        {
+            if (next + ahead < run.nodes.size())
+                __builtin_prefetch(run.nodes[next + ahead], 1);
+            detail::Editor::setParentRaw(*run.nodes[next], piece.container, static_cast<unsigned int>(piece.first + k));
+        }
+    for (BuiltUnit* unit : run.spent)
+        unit->discard();
+}
+
+} // namespace db::files

@@ -231,7 +231,7 @@ void BuiltPart::append(BuiltPart& other)
     if (!paths)
         paths = std::move(other.paths);
     other.paths.reset();
-    if (pointers.empty())
+    if (pointers.empty() && pointers.capacity() < other.pointers.size()) // else kept: room reserved
         pointers.swap(other.pointers);
     else
         pointers.insert(pointers.end(), other.pointers.begin(), other.pointers.end());

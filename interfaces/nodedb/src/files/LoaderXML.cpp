@@ -37,6 +37,10 @@ constexpr std::size_t s_firstWindowSize = s_readPiece;
 constexpr std::size_t s_unitSize = std::size_t(256) << 10;
 /// Units read and not yet built before the loading thread stops reading to build.
 constexpr std::size_t s_maxWaiting = 48;
+/// Few nodes, and few pointers, take less text: the lists of what was built
+/// are reserved from the size of the file, instead of growing all the way
+/// while the units are put in place.
+constexpr std::size_t s_nodeBytes = 256;
 
 /// Windows whose units are built, kept for the next ones: fresh memory for
 /// every window costs a page fault for every page read into it, which takes
@@ -155,6 +159,8 @@ public:
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
         tree.built.paths = m_paths;
+        tree.built.nodes.reserve(m_stream.size() / s_nodeBytes);
+        tree.built.pointers.reserve(m_stream.size() / s_nodeBytes);
         files::UnitPlacer placer;
         reader.setUnits(&m_units, &placer);
         const bool read = reader.read(document, tree);

@@ -192,7 +192,15 @@ public:
         {
             Batch& batch = m_builder.take(m_batch);
             if (m_unit < batch.units.size())
+            {
+                // Built on another processor: what taking the next units
+                // reads is fetched while this one is taken.
+                if (m_unit + 2 < batch.units.size())
+                    __builtin_prefetch(&batch.units[m_unit + 2]);
+                if (m_unit + 1 < batch.units.size())
+                    batch.units[m_unit + 1].prefetch();
                 return &batch.units[m_unit++];
+            }
             ++m_batch;
             m_unit = 0;
         }

@@ -93,7 +93,9 @@ public:
         if (index > m_taken)
         {
             m_taken = index;
-            m_changed.notify_all();
+            // Only a limit waits for this: idle workers woken for nothing cost the taker a system call each time.
+            if (m_limitAhead > 0)
+                m_changed.notify_all();
         }
         while (!m_built[index])
         {

@@ -82,6 +82,12 @@ void Editor::addReferrers(Attribute* target, Attribute* const* more, std::size_t
     target->setFlag(Attribute::s_pointerTarget, true);
 }
 
+void Editor::expectReferred(std::size_t targets)
+{
+    auto& map = referrers();
+    map.reserve(map.size() + targets);
+}
+
 void Editor::targetDestroyed(Attribute* target)
 {
     auto& map = referrers();

@@ -567,13 +567,17 @@ void place(BuiltPart& built, FileKind kind, const Node& root,
 void tellByPath(const std::vector<std::pair<std::uint32_t, Attribute*>>& pointed, const std::vector<Attribute*>& targets)
 {
     std::vector<std::size_t> ends(targets.size() + 1, 0);
+    std::size_t referred = 0;
     for (const auto& entry : pointed)
-        ++ends[entry.first + 1];
+        if (ends[entry.first + 1]++ == 0)
+            ++referred;
     for (std::size_t k = 1; k < ends.size(); ++k)
         ends[k] += ends[k - 1];
     std::vector<Attribute*> owners(pointed.size());
     for (const auto& [path, owner] : pointed)
         owners[ends[path]++] = owner;
+    // A load may add tens of thousands of targets: the table grows once, not step by step.
+    detail::Editor::expectReferred(referred);
     std::size_t begin = 0;
     for (std::size_t path = 0; path < targets.size(); ++path)
     {

@@ -161,7 +161,7 @@ public:
         tree.built.paths = m_paths;
         tree.built.nodes.reserve(m_stream.size() / s_nodeBytes);
         tree.built.pointers.reserve(m_stream.size() / s_nodeBytes);
-        files::UnitPlacer placer;
+        files::UnitPlacer placer(m_builder);
         reader.setUnits(&m_units, &placer);
         const bool read = reader.read(document, tree);
         placer.settle();

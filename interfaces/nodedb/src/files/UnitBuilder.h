@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <csignal>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,8 +28,19 @@ inline unsigned int loadWorkerCount()
     return processors > 1 ? std::min(processors - 1, 3u) : 0;
 }
 
+/// Threads that take work of other kinds besides their own, when they have none of their own left.
+class Helpers
+{
+public:
+    virtual ~Helpers() = default;
+    /// Runs `task` on a helper, or on the thread that calls finishTasks.
+    virtual void addTask(std::function<void()> task) = 0;
+    /// Returns once every task added has run, running waiting ones meanwhile.
+    virtual void finishTasks() = 0;
+};
+
 template <typename Unit>
-class UnitBuilder
+class UnitBuilder : public Helpers
 {
 public:
     /// `build` runs once per unit, on a worker or on the loading thread.
@@ -36,7 +48,7 @@ public:
         : m_build(std::move(build)), m_maxWorkers(workers)
     {
     }
-    ~UnitBuilder() { stop(); }
+    ~UnitBuilder() override { stop(); }
     UnitBuilder(const UnitBuilder&) = delete;
     UnitBuilder& operator=(const UnitBuilder&) = delete;
 
@@ -50,10 +62,6 @@ public:
         m_changed.notify_all();
     }
 
-    /// Workers start once this many units wait (by default two, work for
-    /// more than one: small files load without any).
-    void startWorkersAt(std::size_t waitingUnits) { m_startAt = waitingUnits; }
-
     void add(std::unique_ptr<Unit> unit)
     {
         {
@@ -62,8 +70,30 @@ public:
             m_built.push_back(false);
         }
         m_changed.notify_one();
-        if (m_workers.size() < m_maxWorkers && waiting() >= m_startAt)
+        // Threads only once there is work for more than one: small files load without any.
+        if (m_workers.size() < m_maxWorkers && waiting() > 1)
             startWorker();
+    }
+
+    /// Tasks wait for the units: the workers take them when no unit waits.
+    void addTask(std::function<void()> task) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+            ++m_unfinishedTasks;
+        }
+        m_changed.notify_one();
+    }
+
+    void finishTasks() override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (m_unfinishedTasks > 0)
+        {
+            if (!runTask(lock))
+                m_changed.wait(lock);
+        }
     }
 
     std::size_t size() const
@@ -142,12 +172,28 @@ private:
         return true;
     }
 
+    /// Runs the first waiting task with the lock released meanwhile.
+    bool runTask(std::unique_lock<std::mutex>& lock)
+    {
+        if (m_tasks.empty())
+            return false;
+        std::function<void()> task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task();
+        task = nullptr;
+        lock.lock();
+        --m_unfinishedTasks;
+        m_changed.notify_all();
+        return true;
+    }
+
     void work()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_stopping)
         {
-            if (!buildNext(lock))
+            if (!buildNext(lock) && !runTask(lock))
                 m_changed.wait(lock);
         }
     }
@@ -175,7 +221,8 @@ private:
     std::vector<bool> m_built;
     std::size_t m_next = 0;
     std::size_t m_limitAhead = 0;
-    std::size_t m_startAt = 2;
+    std::deque<std::function<void()>> m_tasks;
+    std::size_t m_unfinishedTasks = 0;
     std::size_t m_taken = 0;
     bool m_stopping = false;
 };

@@ -16,12 +16,6 @@ constexpr std::size_t s_runNodes = 2048;
 
 } // namespace
 
-UnitPlacer::UnitPlacer() : m_runs(&UnitPlacer::tell, loadWorkerCount())
-{
-    // Runs come one at a time, each soon after the last.
-    m_runs.startWorkersAt(1);
-}
-
 bool UnitPlacer::place(NodeContainer& container, BuiltUnit& unit)
 {
     const NodeContainerDef& def = container.getContainerDef();
@@ -30,7 +24,7 @@ bool UnitPlacer::place(NodeContainer& container, BuiltUnit& unit)
             return false;
     // Handed over only now: the caller is done with the units of the run.
     if (m_open && m_open->nodes.size() >= s_runNodes)
-        m_runs.add(std::move(m_open));
+        m_helpers.addTask([run = std::shared_ptr<Run>(std::move(m_open))] { tell(*run); });
     if (!m_open)
         m_open = std::make_unique<Run>();
     auto& children = detail::Editor::children(container);
@@ -53,8 +47,7 @@ void UnitPlacer::settle() noexcept
         tell(*m_open);
         m_open.reset();
     }
-    for (; m_settled < m_runs.size(); ++m_settled)
-        m_runs.take(m_settled);
+    m_helpers.finishTasks();
 }
 
 void UnitPlacer::tell(Run& run)

@@ -18,14 +18,15 @@ namespace db::files {
 
 /// Each container's list of children grows at once, on the reading thread;
 /// the nodes themselves learn their parent and index on the workers, a run
-/// of units at a time. The nodes were built on other processors, a while
+/// of units at a time, once the workers have no units left to build. The nodes were built on other processors, a while
 /// before: fetching each of them to the reading thread costs it about as
 /// much as reading everything around the units. Until settle(), nothing may
 /// read a placed node's parent or index, nor free a placed node.
 class UnitPlacer
 {
 public:
-    UnitPlacer();
+    /// The nodes learn their places on `helpers`.
+    explicit UnitPlacer(Helpers& helpers) : m_helpers(helpers) {}
     ~UnitPlacer() { settle(); }
     UnitPlacer(const UnitPlacer&) = delete;
     UnitPlacer& operator=(const UnitPlacer&) = delete;
@@ -56,9 +57,8 @@ private:
 
     static void tell(Run& run);
 
-    UnitBuilder<Run> m_runs;
+    Helpers& m_helpers;
     std::unique_ptr<Run> m_open;
-    std::size_t m_settled = 0;
 };
 
 } // namespace db::files

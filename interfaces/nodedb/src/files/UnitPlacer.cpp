@@ -22,9 +22,6 @@ bool UnitPlacer::place(NodeContainer& container, BuiltUnit& unit)
     for (const NodeDef* type : unit.types)
         if (!type || !def.accepts(*type))
             return false;
-    // Handed over only now: the caller is done with the units of the run.
-    if (m_open && m_open->nodes.size() >= s_runNodes)
-        m_helpers.addTask([run = std::shared_ptr<Run>(std::move(m_open))] { tell(*run); });
     if (!m_open)
         m_open = std::make_unique<Run>();
     auto& children = detail::Editor::children(container);
@@ -34,7 +31,8 @@ bool UnitPlacer::place(NodeContainer& container, BuiltUnit& unit)
     m_open->nodes.insert(m_open->nodes.end(), unit.nodes.begin(), unit.nodes.end());
     unit.nodes.clear();
     unit.types.clear();
-    m_open->spent.push_back(&unit);
+    if (m_open->nodes.size() >= s_runNodes)
+        m_helpers.addTask([run = std::shared_ptr<Run>(std::move(m_open))] { tell(*run); });
     return true;
 }
 
@@ -62,8 +60,6 @@ void UnitPlacer::tell(Run& run)
                 __builtin_prefetch(run.nodes[next + ahead], 1);
             detail::Editor::setParentRaw(*run.nodes[next], piece.container, static_cast<unsigned int>(piece.first + k));
         }
-    for (BuiltUnit* unit : run.spent)
-        unit->discard();
 }
 
 } // namespace db::files

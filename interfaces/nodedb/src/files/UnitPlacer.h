@@ -33,8 +33,6 @@ public:
 
     /// Appends the top nodes of `unit` to `container`, taking them from the
     /// unit; false, and nothing done, when the container takes not all of them.
-    /// What the unit leaves behind is freed on a worker, not before the next
-    /// call: the caller may take the rest of what was built until then.
     bool place(NodeContainer& container, BuiltUnit& unit);
     /// Returns once every node placed knows its place.
     void settle() noexcept;
@@ -51,8 +49,6 @@ private:
         };
         std::vector<Piece> pieces;
         std::vector<Node*> nodes;
-        /// Units placed, to be freed.
-        std::vector<BuiltUnit*> spent;
     };
 
     static void tell(Run& run);

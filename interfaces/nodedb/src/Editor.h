@@ -147,6 +147,8 @@ public:
     static bool pointDetached(Attribute& owner, int index, Attribute* target);
     /// Marks `target` as referenced by `count` referrers at once.
     static void addReferrers(Attribute* target, Attribute* const* referrers, std::size_t count);
+    /// Makes room for `targets` more referenced attributes, about to be told of their referrers.
+    static void expectReferred(std::size_t targets);
     /// Called as a referenced attribute is destroyed: its referrers forget it.
     static void targetDestroyed(Attribute* target);
     /// Does for the pointers into and out of the trees under `roots` (detached

@@ -101,6 +101,12 @@ void Editor::forgetTarget(Attribute* referrer, const Attribute* target)
                      static_cast<Attribute*>(nullptr));
 }
 
+void Editor::expectReferred(std::size_t targets)
+{
+    auto& map = referrers();
+    map.reserve(map.size() + targets);
+}
+
 void Editor::targetDestroyed(Attribute* target)
 {
     if (t_severedOnly)

@@ -157,6 +157,19 @@ inline void countAll(const db::Attribute& root, std::size_t& nodes, std::size_t&
             countAll(*composite->getAttribute(i), nodes, attributes);
 }
 
+/// Whether every attribute below `root` knows the composite that holds it as its parent.
+inline bool placedRight(const db::Attribute& root)
+{
+    const db::CompositeAttribute* composite = root.asCompositeAttribute();
+    for (unsigned int i = 0; composite && i < composite->getAttributeCount(); ++i)
+    {
+        const db::Attribute& child = *composite->getAttribute(i);
+        if (child.getParentAttribute() != composite || !placedRight(child))
+            return false;
+    }
+    return true;
+}
+
 /// Whether the database's running counts are those of a full walk.
 inline bool countedRight(const db::Database& database)
 {

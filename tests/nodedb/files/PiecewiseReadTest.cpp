@@ -207,6 +207,7 @@ TEST(PiecewiseReading, BigScenesReadBackWholeAndTheirErrorsKeepTheirLines)
     }
     EXPECT_EQ(xmlOf(loaded, folder), text);
     EXPECT_TRUE(countedRight(loaded));
+    EXPECT_TRUE(placedRight(loaded));
     std::vector<db::Node*> nodes;
     nodesInOrder(loaded, nodes);
     ASSERT_EQ(observer.reports.size(), 1u);
@@ -311,7 +312,8 @@ TEST(PiecewiseReading, LoadsAndSavesTellTheirProgressAndStopWhenAsked)
         nodedbtest::RecordingObserver observer(loaded);
         ASSERT_TRUE(loadWith(loaded, record).empty());
         EXPECT_EQ(xmlOf(loaded, folder), xmlOf(source, folder));
-        // Built in pieces, the nodes are still counted and reported as one tree.
+        // Built in pieces, the nodes are still placed, counted and reported as one tree.
+        EXPECT_TRUE(placedRight(loaded));
         EXPECT_TRUE(countedRight(loaded));
         std::vector<db::Node*> nodes;
         nodesInOrder(loaded, nodes);

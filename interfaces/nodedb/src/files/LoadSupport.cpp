@@ -89,9 +89,18 @@ void BuiltUnit::discard()
     for (Node* node : nodes)
         delete node;
     nodes.clear();
+    types.clear();
     std::shared_ptr<PathTable> paths = std::move(built.paths);
     built = BuiltPart();
     built.paths = std::move(paths);
+}
+
+void BuiltUnit::add(Node& node)
+{
+    nodes.push_back(&node);
+    const NodeDef* type = node.asDatabase() ? nullptr : &node.getNodeDef();
+    if (std::find(types.begin(), types.end(), type) == types.end())
+        types.push_back(type);
 }
 
 bool PathTable::intern(const char* bytes, std::size_t size, std::uint32_t& id)
@@ -222,7 +231,7 @@ void BuiltPart::append(BuiltPart& other)
     if (!paths)
         paths = std::move(other.paths);
     other.paths.reset();
-    if (pointers.empty())
+    if (pointers.empty() && pointers.capacity() < other.pointers.size()) // else kept: room reserved
         pointers.swap(other.pointers);
     else
         pointers.insert(pointers.end(), other.pointers.begin(), other.pointers.end());
@@ -593,13 +602,17 @@ void place(BuiltPart& built, FileKind kind, const Node& root,
 void tellByPath(const std::vector<std::pair<std::uint32_t, Attribute*>>& pointed, const std::vector<Attribute*>& targets)
 {
     std::vector<std::size_t> ends(targets.size() + 1, 0);
+    std::size_t referred = 0;
     for (const auto& entry : pointed)
-        ++ends[entry.first + 1];
+        if (ends[entry.first + 1]++ == 0)
+            ++referred;
     for (std::size_t k = 1; k < ends.size(); ++k)
         ends[k] += ends[k - 1];
     std::vector<Attribute*> owners(pointed.size());
     for (const auto& [path, owner] : pointed)
         owners[ends[path]++] = owner;
+    // A load may add tens of thousands of targets: the table grows once, not step by step.
+    detail::Editor::expectReferred(referred);
     std::size_t begin = 0;
     for (std::size_t path = 0; path < targets.size(); ++path)
     {

@@ -17,6 +17,7 @@
 
 namespace db {
 class Node;
+class NodeDef;
 class ReferenceResolver;
 class TypeRegistry;
 } // namespace db
@@ -156,9 +157,22 @@ struct BuiltUnit
     /// Frees the nodes and forgets what was built with them, keeping the
     /// table of paths: the unit is then as it was before it was built.
     void discard();
+    /// Notes a top node as it is built, while it is at hand.
+    void add(Node& node);
+    /// Starts fetching the lists that taking the unit reads.
+    void prefetch() const
+    {
+        __builtin_prefetch(nodes.data());
+        __builtin_prefetch(types.data());
+        __builtin_prefetch(built.pointers.data());
+        __builtin_prefetch(built.nodes.data());
+    }
 
     bool ok = false;
     std::vector<Node*> nodes;
+    /// The node types among `nodes`, each once; null for a node that no
+    /// container takes. A container checks these, not every node.
+    std::vector<const NodeDef*> types;
     BuiltPart built;
 };
 

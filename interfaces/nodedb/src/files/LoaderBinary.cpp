@@ -71,7 +71,7 @@ public:
             Node* node = readNode(record, depth, false);
             if (!node)
                 return false;
-            unit.nodes.push_back(node);
+            unit.add(*node);
             if (!record.atEnd())
                 return fail(record, "record longer than its value");
         }

@@ -6,6 +6,7 @@
 #include "LoadSupport.h"
 #include "Pool.h"
 #include "UnitBuilder.h"
+#include "UnitPlacer.h"
 #include "UnitReader.h"
 #include "XmlReader.h"
 #include "XmlSplitter.h"
@@ -13,10 +14,10 @@
 #include <pugixml.hpp>
 
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace db {
 
@@ -36,6 +37,10 @@ constexpr std::size_t s_firstWindowSize = s_readPiece;
 constexpr std::size_t s_unitSize = std::size_t(256) << 10;
 /// Units read and not yet built before the loading thread stops reading to build.
 constexpr std::size_t s_maxWaiting = 48;
+/// Few nodes, and few pointers, take less text: the lists of what was built
+/// are reserved from the size of the file, instead of growing all the way
+/// while the units are put in place.
+constexpr std::size_t s_nodeBytes = 256;
 
 /// Windows whose units are built, kept for the next ones: fresh memory for
 /// every window costs a page fault for every page read into it, which takes
@@ -111,8 +116,8 @@ struct XmlUnit : BuiltUnit
 struct XmlBatch
 {
     std::shared_ptr<char[]> window;
-    std::deque<XmlUnit> units; // units stay where they are built
-    std::size_t bytes = 0;
+    /// Made at their number, and freed with one call: they stay where they are built.
+    std::vector<XmlUnit> units;
 };
 
 /// The fast way through a file: read piece by piece, cut into units and a
@@ -154,8 +159,13 @@ public:
         LoadError error;
         files::XmlReader reader(nullptr, m_registry, error);
         tree.built.paths = m_paths;
-        reader.setUnits(&m_units);
-        if (!reader.read(document, tree) || m_units.nextUnit() != nullptr)
+        tree.built.nodes.reserve(m_stream.size() / s_nodeBytes);
+        tree.built.pointers.reserve(m_stream.size() / s_nodeBytes);
+        files::UnitPlacer placer(m_builder);
+        reader.setUnits(&m_units, &placer);
+        const bool read = reader.read(document, tree);
+        placer.settle();
+        if (!read || m_units.nextUnit() != nullptr)
             return Outcome::GaveUp; // a unit without its place
         return Outcome::Read;
     }
@@ -212,24 +222,24 @@ private:
     /// Hands the units of a window to the builder in batches of about a unit's size.
     void batch(const std::shared_ptr<char[]>& window, const std::vector<files::XmlSplitter::Unit>& units)
     {
-        std::unique_ptr<XmlBatch> batch;
-        for (const auto& cut : units)
+        for (std::size_t first = 0; first < units.size();)
         {
-            if (!batch)
+            std::size_t end = first;
+            for (std::size_t bytes = 0; end < units.size() && bytes < s_unitSize; ++end)
+                bytes += units[end].end - units[end].begin;
+            auto batch = std::make_unique<XmlBatch>();
+            batch->window = window;
+            batch->units = std::vector<XmlUnit>(end - first);
+            for (std::size_t i = first; i < end; ++i)
             {
-                batch = std::make_unique<XmlBatch>();
-                batch->window = window;
+                XmlUnit& unit = batch->units[i - first];
+                unit.begin = units[i].begin;
+                unit.end = units[i].end;
+                unit.depth = units[i].depth;
             }
-            XmlUnit& unit = batch->units.emplace_back();
-            unit.begin = cut.begin;
-            unit.end = cut.end;
-            unit.depth = cut.depth;
-            batch->bytes += cut.end - cut.begin;
-            if (batch->bytes >= s_unitSize)
-                m_builder.add(std::move(batch));
-        }
-        if (batch)
             m_builder.add(std::move(batch));
+            first = end;
+        }
     }
 
     void build(XmlBatch& batch)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <csignal>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,8 +28,19 @@ inline unsigned int loadWorkerCount()
     return processors > 1 ? std::min(processors - 1, 3u) : 0;
 }
 
+/// Threads that take work of other kinds besides their own, when they have none of their own left.
+class Helpers
+{
+public:
+    virtual ~Helpers() = default;
+    /// Runs `task` on a helper, or on the thread that calls finishTasks.
+    virtual void addTask(std::function<void()> task) = 0;
+    /// Returns once every task added has run, running waiting ones meanwhile.
+    virtual void finishTasks() = 0;
+};
+
 template <typename Unit>
-class UnitBuilder
+class UnitBuilder : public Helpers
 {
 public:
     /// `build` runs once per unit, on a worker or on the loading thread.
@@ -36,7 +48,7 @@ public:
         : m_build(std::move(build)), m_maxWorkers(workers)
     {
     }
-    ~UnitBuilder() { stop(); }
+    ~UnitBuilder() override { stop(); }
     UnitBuilder(const UnitBuilder&) = delete;
     UnitBuilder& operator=(const UnitBuilder&) = delete;
 
@@ -61,6 +73,27 @@ public:
         // Threads only once there is work for more than one: small files load without any.
         if (m_workers.size() < m_maxWorkers && waiting() > 1)
             startWorker();
+    }
+
+    /// Tasks wait for the units: the workers take them when no unit waits.
+    void addTask(std::function<void()> task) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+            ++m_unfinishedTasks;
+        }
+        m_changed.notify_one();
+    }
+
+    void finishTasks() override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (m_unfinishedTasks > 0)
+        {
+            if (!runTask(lock))
+                m_changed.wait(lock);
+        }
     }
 
     std::size_t size() const
@@ -90,7 +123,9 @@ public:
         if (index > m_taken)
         {
             m_taken = index;
-            m_changed.notify_all();
+            // Only a limit waits for this: idle workers woken for nothing cost the taker a system call each time.
+            if (m_limitAhead > 0)
+                m_changed.notify_all();
         }
         while (!m_built[index])
         {
@@ -137,12 +172,28 @@ private:
         return true;
     }
 
+    /// Runs the first waiting task with the lock released meanwhile.
+    bool runTask(std::unique_lock<std::mutex>& lock)
+    {
+        if (m_tasks.empty())
+            return false;
+        std::function<void()> task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task();
+        task = nullptr;
+        lock.lock();
+        --m_unfinishedTasks;
+        m_changed.notify_all();
+        return true;
+    }
+
     void work()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_stopping)
         {
-            if (!buildNext(lock))
+            if (!buildNext(lock) && !runTask(lock))
                 m_changed.wait(lock);
         }
     }
@@ -170,6 +221,8 @@ private:
     std::vector<bool> m_built;
     std::size_t m_next = 0;
     std::size_t m_limitAhead = 0;
+    std::deque<std::function<void()>> m_tasks;
+    std::size_t m_unfinishedTasks = 0;
     std::size_t m_taken = 0;
     bool m_stopping = false;
 };
@@ -188,7 +241,15 @@ public:
         {
             Batch& batch = m_builder.take(m_batch);
             if (m_unit < batch.units.size())
+            {
+                // Built on another processor: what taking the next units
+                // reads is fetched while this one is taken.
+                if (m_unit + 2 < batch.units.size())
+                    __builtin_prefetch(&batch.units[m_unit + 2]);
+                if (m_unit + 1 < batch.units.size())
+                    batch.units[m_unit + 1].prefetch();
                 return &batch.units[m_unit++];
+            }
             ++m_batch;
             m_unit = 0;
         }

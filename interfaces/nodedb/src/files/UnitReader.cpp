@@ -183,7 +183,7 @@ bool UnitReader::readAll(int depth, BuiltUnit& unit)
         Node* built = *m_p == '<' ? node(depth) : nullptr;
         if (!built)
             return false;
-        unit.nodes.push_back(built);
+        unit.add(*built);
     }
     std::size_t bad = 0;
     return m_builder.internPaths(bad);

@@ -28,6 +28,17 @@ bool is(const char* text, const char* word)
     return *text == 0;
 }
 
+/// Settles the placer as it goes, unless let off before.
+struct SettleFirst
+{
+    UnitPlacer* placer;
+    ~SettleFirst()
+    {
+        if (placer)
+            placer->settle();
+    }
+};
+
 } // namespace
 
 LineIndex::LineIndex(const char* data, std::size_t size)
@@ -119,7 +130,7 @@ bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUni
             return fail(child, "a container holds only <node> elements");
         Node* node = readNode(child, depth, false);
         if (node)
-            unit.nodes.push_back(node);
+            unit.add(*node);
         return node != nullptr;
     });
     unit.ok = unit.ok && internPaths();
@@ -169,8 +180,11 @@ Node* XmlReader::readNode(pugi::xml_node element, int depth, bool databaseRoot)
     }
     std::size_t listed = 0;
     std::unique_ptr<Node> node = m_builder.startNode(*def, element.attribute("name").value(), listed);
+    // A node given up goes with the nodes placed in it: they must be settled first.
+    SettleFirst settle{m_placer};
     if (!readMembers(*node, element, depth))
         return nullptr;
+    settle.placer = nullptr;
     m_builder.finishNode(*node, listed);
     return node.release();
 }
@@ -405,6 +419,8 @@ bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, 
         if (detail::Editor::appendBuilt(container, *node))
             return true;
         std::string type = toUtf8(node->getClassID());
+        if (m_placer)
+            m_placer->settle();
         delete node;
         return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
     });
@@ -416,19 +432,8 @@ bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)
     if (!unit || !unit->ok)
         return fail(placeholder, "a unit failed");
     // What the container refuses is freed by the unit source with the rest.
-    // The nodes were built on another thread a while ago and are out of the
-    // cache: each is fetched a few nodes ahead of its insertion.
-    constexpr std::size_t ahead = 8;
-    std::vector<Node*>& nodes = unit->nodes;
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-    {
-        if (i + ahead < nodes.size())
-            __builtin_prefetch(nodes[i + ahead], 1);
-        Node*& node = nodes[i];
-        if (!detail::Editor::appendBuilt(container, *node))
-            return fail(placeholder, "a node of a unit cannot go into its container");
-        node = nullptr;
-    }
+    if (!m_placer->place(container, *unit))
+        return fail(placeholder, "a node of a unit cannot go into its container");
     if (!internPaths()) // those of the skeleton read so far go before the unit's
         return false;
     m_builder.part().append(unit->built);

@@ -10,6 +10,7 @@
 
 #include "LoadSupport.h"
 #include "NodeBuilder.h"
+#include "UnitPlacer.h"
 
 #include <pugixml.hpp>
 
@@ -69,8 +70,12 @@ public:
     /// Reads the nodes of a unit, parsed as a fragment, at `depth`; their pointers go to `unit`.
     bool readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit);
 
-    /// The skeleton's placeholders take their nodes from `units`.
-    void setUnits(UnitSource* units) { m_units = units; }
+    /// The skeleton's placeholders take their nodes from `units`, put in place by `placer`.
+    void setUnits(UnitSource* units, UnitPlacer* placer)
+    {
+        m_units = units;
+        m_placer = placer;
+    }
     /// Told the offset of each node element as it is read, against `total`.
     void setProgress(const Progress* progress, std::size_t total);
     /// True when the progress callback asked to stop.
@@ -109,6 +114,7 @@ private:
     LoadError& m_error;
     NodeBuilder m_builder;
     UnitSource* m_units = nullptr;
+    UnitPlacer* m_placer = nullptr;
     const Progress* m_progress = nullptr;
     std::size_t m_progressTotal = 0;
     bool m_cancelled = false;

@@ -124,9 +124,7 @@ const CompoundAttributeDef* memberDef(const CompositeAttribute& composite, std::
     return def && def->getAttributeDefCount() <= childCount ? def : nullptr;
 }
 
-} // namespace
-
-namespace {
+/// Lists the nodes of a walk, parents first.
 class NodeCollector : public Visitor
 {
 public:
@@ -140,6 +138,7 @@ public:
 private:
     std::vector<Node*>& m_out;
 };
+
 } // namespace
 
 void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)

@@ -2,7 +2,6 @@
 
 #include <db/PointerArrayAttribute.h>
 #include <db/PointerAttribute.h>
-#include <db/Visitor.h>
 
 #include <algorithm>
 #include <iterator>
@@ -130,23 +129,10 @@ void Editor::severReferences(const std::vector<Attribute*>& roots)
     // every attribute of the trees, which outnumber the references many
     // times. Whether an attribute is in the trees is told by the nearest node
     // at or above it, marked here, or else by the detached root it is under.
-    struct Marker : Visitor
-    {
-        bool visitNodeEnter(Node* node) override
-        {
-            node->setFlag(Attribute::s_doomed, true);
-            return true;
-        }
-    } marker;
-    std::vector<Node*> belowAttributes;
+    std::vector<Node*> doomed;
     for (Attribute* root : roots)
-    {
-        if (Node* node = root->asNode())
-            node->accept(&marker);
-        else
-            collectNodes(*root, belowAttributes);
-    }
-    for (Node* node : belowAttributes)
+        collectNodes(*root, doomed);
+    for (Node* node : doomed)
         node->setFlag(Attribute::s_doomed, true);
     const std::unordered_set<const Attribute*> doomedRoots(roots.begin(), roots.end());
     auto inside = [&doomedRoots](const Attribute* attribute) {

@@ -18,10 +18,11 @@ namespace db::files {
 
 /// Each container's list of children grows at once, on the reading thread;
 /// the nodes themselves learn their parent and index on the workers, a run
-/// of units at a time, once the workers have no units left to build. The nodes were built on other processors, a while
-/// before: fetching each of them to the reading thread costs it about as
-/// much as reading everything around the units. Until settle(), nothing may
-/// read a placed node's parent or index, nor free a placed node.
+/// of units at a time, once the workers have no units left to build. The
+/// nodes were built on other processors, a while before: fetching each of
+/// them to the reading thread costs it about as much as reading everything
+/// around the units. Until settle(), nothing may read a placed node's parent
+/// or index, nor free a placed node.
 class UnitPlacer
 {
 public:

@@ -318,6 +318,55 @@ TEST(SavedText, FloatsAreWrittenInTheirShortestFormAndReadBackExactly)
         EXPECT_EQ(std::memcmp(&readValues[i], &values[i], 4), 0) << "value " << i << ": " << values[i];
 }
 
+TEST(SavedText, FloatsWrittenByOtherToolsAreReadAsTheNearestFloat)
+{
+    // Other tools write more digits than the shortest form: the reader must
+    // round each text as a whole, right next to the points half way between
+    // two floats too, where a reading off by the smallest step would round
+    // the other way.
+    std::mt19937 random(20261207);
+    std::vector<std::string> texts = {"0.100000001490116", "0.300000011920929", "16777217", "16777217.0",
+                                      "0.000000059604645", "33554434.00000", "1.00000005960464", "99999.9960937500"};
+    auto add = [&texts](double value, int digits) {
+        char text[64];
+        texts.emplace_back(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits).ptr);
+    };
+    for (int i = 0; i < 20000; ++i)
+    {
+        const float below = std::uniform_real_distribution<float>(-10.0f, 10.0f)(random) * std::pow(10.0f, float(i % 12 - 7));
+        const double halfWay = (double(below) + double(std::nextafter(below, FLT_MAX))) / 2;
+        // Fifteen digits, the most the fast road takes: the nearest such text is a few of a double's steps away.
+        const int places = 14 - std::max(0, int(std::floor(std::log10(std::fabs(halfWay)))));
+        const double step = std::pow(10.0, -places);
+        for (double near : {halfWay - step, halfWay, halfWay + step})
+            add(near, places);
+        add(std::uniform_real_distribution<double>(-1.0, 1.0)(random), 1 + i % 14);
+    }
+
+    ScratchFolder folder;
+    db::Database database(L"floats");
+    db::Node* node = addNode(database, L"Mesh", L"samples");
+    node->addDynamicAttribute(std::make_unique<db::AttributeDef>(L"samples", db::FloatArray));
+    const std::string xml = xmlOf(database, folder);
+    const std::size_t tagEnd = xml.find('>', xml.find("<floatArray name=\"samples\"")) + 1;
+    std::string all;
+    for (const std::string& text : texts)
+        all += text + ' ';
+    const std::string file = folder.file("other-tool.xml");
+    writeAll(file, xml.substr(0, tagEnd) + all + xml.substr(xml.find('<', tagEnd)));
+
+    db::Database loaded(L"floats");
+    ASSERT_EQ(load(loaded, file, Format::Xml), "");
+    const auto& read = loaded.attributeFromDatabasePath(L"/samples.samples", true)->asFloatArrayAttribute()->getValues();
+    ASSERT_EQ(read.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+    {
+        float expected = 0;
+        std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), expected);
+        EXPECT_EQ(std::memcmp(&read[i], &expected, 4), 0) << texts[i] << " read as " << read[i];
+    }
+}
+
 TEST(SavedText, LongStringsAreEscapedAndEncodedThroughout)
 {
     // Long enough that the writers work through it in pieces: markup, control

@@ -659,37 +659,72 @@ TEST(UndoHistory, ClearingAskedForDuringAReportWaitsUntilEveryObserverHasBeenTol
     EXPECT_EQ(database.getTotalNodeCount(), 1u);
 }
 
-TEST(UndoHistory, ClearingForAClosedDocumentCutsThePointersBetweenItsNodesAndOthers)
+TEST(UndoHistory, NodesLeavingForGoodCutThePointersBetweenThemAndOthers)
 {
+    // However nodes leave for good, few (destroyed at once) or many (on the
+    // database's thread), pointers elsewhere to them are cleared at once, and
+    // they leave the lists of what they pointed at.
     auto target = [](db::Node* node) { return node->findAttribute(L"target")->asPointerAttribute(); };
     auto targets = [](db::Node* node) { return node->findAttribute(L"targets")->asPointerArrayAttribute(); };
-    db::Database other(L"other");
-    db::Node* keeper = addNode(other, L"Camera", L"keeper");
-    db::Node* kept = addNode(other, L"Mesh", L"kept");
-    std::unique_ptr<db::Node> loose(db::makeNode(L"Script", L"loose"));
+    struct Case
     {
-        db::Database database(L"doc");
-        db::Node* camera = addNode(database, L"Camera", L"cam");
-        db::Node* mesh = addNode(database, L"Mesh", L"mesh");
-        db::Node* script = addNode(database, L"Script", L"script");
-        db::Node* gone = addNode(database, L"Camera", L"gone");
-        target(camera)->setValue(mesh);
-        targets(script)->setValues({mesh, kept, camera, kept});
-        target(gone)->setValue(kept);
-        target(keeper)->setValue(mesh);
-        targets(loose.get())->setValues({camera, kept});
-        gone->remove(); // kept for undo until the clearing
-        database.clearAndForgetHistory();
+        const char* name;
+        std::function<void(db::Database&, db::Node* batch)> leave;
+    };
+    const Case cases[] = {
+        {"the document closed", [](db::Database& database, db::Node*) { database.clearAndForgetHistory(); }},
+        {"an undone paste overwritten by an edit",
+         [](db::Database& database, db::Node*) {
+             database.undo();
+             addNode(database, L"Mesh", L"next");
+         }},
+        {"a deletion pushed out of the undo history",
+         [](db::Database& database, db::Node* batch) {
+             batch->remove();
+             database.setMaxUndoItems(0);
+         }},
+        {"a deletion whose history was cleared",
+         [](db::Database& database, db::Node* batch) {
+             batch->remove();
+             database.clearUndoHistory();
+         }},
+    };
+    for (const Case& c : cases)
+        for (std::size_t filler : {std::size_t(0), std::size_t(1500)})
+        {
+            SCOPED_TRACE(std::string(c.name) + (filler ? ", many nodes" : ", few nodes"));
+            db::Database other(L"other");
+            db::Node* keeper = addNode(other, L"Camera", L"keeper");
+            db::Node* kept = addNode(other, L"Mesh", L"kept");
+            std::unique_ptr<db::Node> loose(db::makeNode(L"Script", L"loose"));
+            {
+                db::Database database(L"doc");
+                db::Node* batch = nullptr;
+                {
+                    db::ChangeBlock paste(database, L"Paste nodes");
+                    batch = addNode(database, L"Group", L"batch");
+                    db::Node* camera = addNode(database, L"Camera", L"cam", batch);
+                    db::Node* mesh = addNode(database, L"Mesh", L"mesh", batch);
+                    db::Node* outward = addNode(database, L"Camera", L"outward", batch);
+                    for (std::size_t i = 0; i < filler; ++i)
+                        addNode(database, L"Light", L"filler", batch);
+                    target(camera)->setValue(mesh);
+                    target(outward)->setValue(kept);
+                    target(keeper)->setValue(mesh);
+                    targets(loose.get())->setValues({camera, kept});
+                }
+                c.leave(database, batch);
 
-        EXPECT_EQ(target(keeper)->getValue(), nullptr) << "pointers from elsewhere are cleared at once";
-        EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, kept}));
-        addNode(database, L"Mesh", L"next");
-    }
-    // The cleared nodes are gone; had they stayed on the lists of what they
-    // pointed at, destroying that would write into freed memory.
-    kept->remove();
-    other.clearUndoHistory();
-    EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, nullptr}));
+                EXPECT_EQ(target(keeper)->getValue(), nullptr) << "pointers from elsewhere are cleared at once";
+                EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, kept}));
+                EXPECT_NE(addNode(database, L"Mesh", L"after"), nullptr) << "usable at once";
+            }
+            // The nodes are gone; had they stayed on the lists of what they
+            // pointed at, destroying that would write into freed memory.
+            kept->remove();
+            other.clearUndoHistory();
+            EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, nullptr}));
+        }
 }
 
 } // namespace

@@ -114,6 +114,12 @@ std::size_t Database::Step::estimateBytes() const
 
 // ------------------------------------------------------------------ releasing
 
+/// Retired steps that held this many nodes or more (the nodes of a big
+/// paste or load that was undone, of a big deletion that leaves the undo
+/// history) are destroyed on the releaser's thread: destroyed here, they
+/// would hold up the edit that retired them by milliseconds per thousand.
+constexpr std::size_t s_nodesReleasedApart = 1000;
+
 /// Destroys batches of objects that retired steps held on a thread of their
 /// own, one batch at a time.
 struct Database::Releaser
@@ -530,15 +536,8 @@ void Database::releaseRetired()
     if (m_reporting)
         return;
     const bool apart = std::exchange(m_releaseApart, false);
-    if (!apart || m_retired.empty())
-    {
-        m_retired.clear();
-        return;
-    }
-    // Once no report is under way nothing reaches the retired objects but
-    // pointers from elsewhere, cut here; the thread then has them to itself.
-    // Which objects those are is settled here, once: the steps read some of
-    // them to tell, and the editing goes on beside the thread.
+    // Which objects the steps held is settled here, once: the steps read
+    // some of them to tell, and the editing may go on beside the thread.
     std::vector<Attribute*> owned;
     for (const std::unique_ptr<Step>& step : m_retired)
     {
@@ -548,7 +547,18 @@ void Database::releaseRetired()
     m_retired.clear();
     if (owned.empty())
         return;
-    detail::Editor::severReferences(owned);
+    std::vector<Node*> nodes;
+    for (Attribute* root : owned)
+        detail::Editor::collectNodes(*root, nodes);
+    if (!apart && nodes.size() < s_nodesReleasedApart)
+    {
+        for (Attribute* object : owned)
+            detail::Editor::destroy(object);
+        return;
+    }
+    // Once no report is under way nothing reaches the retired objects but
+    // pointers from elsewhere, cut here; the thread then has them to itself.
+    detail::Editor::severReferences(owned, nodes);
     if (!m_releaser)
         m_releaser = std::make_unique<Releaser>();
     m_releaser->release(std::move(owned));

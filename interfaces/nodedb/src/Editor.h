@@ -155,7 +155,8 @@ public:
     /// trees, about to be destroyed) what destroying them would: pointers
     /// elsewhere to them are cleared, and they leave the referrer lists of
     /// targets elsewhere. They can then be destroyed without the bookkeeping.
-    static void severReferences(const std::vector<Attribute*>& roots);
+    /// `nodes` are the trees' nodes, as collectNodes lists them.
+    static void severReferences(const std::vector<Attribute*>& roots, const std::vector<Node*>& nodes);
     /// Points `referrer` (a pointer or pointer array) at nothing where it pointed at `target`.
     static void forgetTarget(Attribute* referrer, const Attribute* target);
     /// From now on this thread destroys only trees that severReferences has

@@ -120,7 +120,7 @@ void Editor::targetDestroyed(Attribute* target)
         forgetTarget(referrer, target);
 }
 
-void Editor::severReferences(const std::vector<Attribute*>& roots)
+void Editor::severReferences(const std::vector<Attribute*>& roots, const std::vector<Node*>& nodes)
 {
     auto& map = referrers();
     if (map.empty() || roots.empty())
@@ -129,10 +129,7 @@ void Editor::severReferences(const std::vector<Attribute*>& roots)
     // every attribute of the trees, which outnumber the references many
     // times. Whether an attribute is in the trees is told by the nearest node
     // at or above it, marked here, or else by the detached root it is under.
-    std::vector<Node*> doomed;
-    for (Attribute* root : roots)
-        collectNodes(*root, doomed);
-    for (Node* node : doomed)
+    for (Node* node : nodes)
         node->setFlag(Attribute::s_doomed, true);
     const std::unordered_set<const Attribute*> doomedRoots(roots.begin(), roots.end());
     auto inside = [&doomedRoots](const Attribute* attribute) {

@@ -78,9 +78,12 @@ public:
     /// The undo observers hear of each step that goes. Inside a block it is
     /// exactly the two calls.
     void clearAndForgetHistory();
-    /// Waits until what clearAndForgetHistory gave its thread is destroyed:
-    /// before loading a big file, which would otherwise share the processors
-    /// with the destroying and could not reuse the memory it frees.
+    /// Waits until what the database's thread was given is destroyed: what
+    /// clearAndForgetHistory removed, and the nodes of undo steps that held a
+    /// thousand or more when they left the history (a big deletion pushed out,
+    /// a big paste undone and then overwritten by a new edit). Before loading
+    /// a big file, which would otherwise share the processors with the
+    /// destroying and could not reuse the memory it frees.
     void finishReleasing();
 
     // --- change blocks ---
@@ -210,7 +213,7 @@ private:
     std::deque<std::unique_ptr<Step>> m_redo;
     /// Steps off the stacks whose objects a pending report may still name.
     std::vector<std::unique_ptr<Step>> m_retired;
-    /// The retired steps go to the releaser's thread rather than being destroyed here.
+    /// The retired steps go to the releaser's thread however few nodes they hold.
     bool m_releaseApart = false;
     std::unique_ptr<Releaser> m_releaser;
     int m_maxUndoItems = -1;

@@ -370,10 +370,14 @@ private:
     /// Null when the path is not a plain one (escapes, occurrences, empty steps) or names nothing.
     Attribute* resolveFast(const std::wstring& path)
     {
-        std::size_t end = path.find(L'.');
-        std::wstring_view nodes(path.data(), end == std::wstring::npos ? path.size() : end);
-        if (nodes.find_first_of(L"\\[]") != std::wstring_view::npos)
-            return nullptr;
+        // One pass for the end of the node part and the characters that make
+        // a path other than plain: a search for each would walk it again, and
+        // one for any of several characters costs a call per character.
+        std::size_t end = 0;
+        for (; end < path.size() && path[end] != L'.'; ++end)
+            if (path[end] == L'\\' || path[end] == L'[' || path[end] == L']')
+                return nullptr;
+        const std::wstring_view nodes(path.data(), end);
         Node* current = &m_root;
         std::size_t pos = nodes.empty() || nodes[0] != L'/' ? 0 : 1;
         resume(nodes, current, pos);
@@ -393,7 +397,7 @@ private:
                 return forget(); // a trailing "/"
         }
         m_previous.assign(nodes);
-        if (end == std::wstring::npos)
+        if (end == path.size())
             return current;
         return current->attributeFromDatabasePath(path.substr(end), false);
     }

@@ -1,5 +1,6 @@
 #include "UnitReader.h"
 
+#include "../Editor.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -165,6 +166,7 @@ bool UnitReader::read(const char* begin, const char* end, int depth, BuiltUnit& 
     m_begin = m_p = begin;
     m_end = end;
     m_builder.setPart(unit.built);
+    const detail::Editor::DetachedBuild detached;
     if (readAll(depth, unit))
     {
         unit.ok = true;

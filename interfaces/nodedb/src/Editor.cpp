@@ -418,8 +418,26 @@ void Editor::endEdit(Database* database, bool implicit, const wchar_t* descripti
         database->endChangeBlock(description);
 }
 
+namespace {
+/// See DetachedBuild: a loader builds millions of values, each a few parents below its node.
+thread_local bool t_detachedBuild = false;
+} // namespace
+
+Editor::DetachedBuild::DetachedBuild() : m_outer(!t_detachedBuild)
+{
+    t_detachedBuild = true;
+}
+
+Editor::DetachedBuild::~DetachedBuild()
+{
+    if (m_outer)
+        t_detachedBuild = false;
+}
+
 Editor::ValueEdit::ValueEdit(Attribute& attribute)
 {
+    if (t_detachedBuild)
+        return;
     bool implicit = false;
     m_database = beginEdit(attribute, implicit);
     if (!m_database)

@@ -71,6 +71,20 @@ public:
         bool m_implicit = false;
     };
 
+    /// Open while a loader sets the values of nodes it has just built, which no
+    /// database holds: the value edits of this thread skip looking for one.
+    class DetachedBuild
+    {
+    public:
+        DetachedBuild();
+        ~DetachedBuild();
+        DetachedBuild(const DetachedBuild&) = delete;
+        DetachedBuild& operator=(const DetachedBuild&) = delete;
+
+    private:
+        bool m_outer;
+    };
+
     /// Makes one element edit of `array` (see ArrayAttribute::replayElement)
     /// and records it, joining or opening a change block as ValueEdit does.
     static void editElement(ArrayAttribute& array, ElementOp op, unsigned int index, ValueSlot slot);

@@ -119,6 +119,16 @@ TEST(LoadedPointers, FindTheirTargetsAndArriveWithTheirNodesInOneUndoStep)
         EXPECT_EQ(xmlOf(loaded, folder), expected);
         EXPECT_EQ(pointee(scene.getNode(1), L"material"), materials.getNode(2));
 
+        // Values set once the load is over are edits like any other: the
+        // loading thread records them again.
+        auto* shininess = static_cast<db::FloatAttribute*>(materials.getNode(0)->findAttribute(L"shininess"));
+        const float loadedShininess = shininess->getValue();
+        shininess->setValue(loadedShininess + 1);
+        ASSERT_EQ(loaded.getUndoStackSize(), 2u);
+        ASSERT_TRUE(loaded.undo());
+        EXPECT_EQ(shininess->getValue(), loadedShininess);
+        EXPECT_EQ(xmlOf(loaded, folder), expected);
+
         // Targets that go for good still clear the loaded pointers to them.
         loaded.clearUndoHistory();
         ASSERT_TRUE(materials.getNode(2)->remove());

@@ -93,6 +93,10 @@ TEST(PiecewiseReading, UnusualTextGivesWhatReadingItWholeGives)
         {"node text in a value", sceneFile("<node type=\"Script\" name=\"s\"><string name=\"source\">"
                                            "&lt;node type=&quot;x&quot;&gt;</string></node>\n")},
         {"comment in a leaf", sceneFile("<node type=\"Light\" name=\"a\"><!-- </node> --></node>\n" + light)},
+        {"comment after members", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2</float>"
+                                            "<float name=\"intensity\">3</float><!-- x --></node>\n" + light)},
+        {"instruction after members", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2</float>"
+                                                "<float name=\"intensity\">3</float><?pi x?></node>\n" + light)},
         {"CDATA in a leaf", sceneFile("<node type=\"Script\" name=\"s\"><string name=\"source\"><![CDATA[</node>]]>"
                                       "</string></node>\n")},
         {"no declaration", sceneFile(light).substr(std::strlen(s_header))},

@@ -140,9 +140,9 @@ std::uint32_t PathTable::idOf(std::string_view spelt, std::size_t hash)
 {
     if (const Slot& slot = find(spelt, hash); slot.id != 0)
         return slot.id - 1;
-    std::wstring text;
-    const bool utf8 = fromUtf8(spelt.data(), spelt.size(), text);
-    return add(spelt, hash, std::move(text), utf8);
+    const std::size_t textBegin = m_texts.size();
+    const bool utf8 = fromUtf8(spelt.data(), spelt.size(), m_texts);
+    return add(spelt, hash, textBegin, utf8);
 }
 
 PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
@@ -157,9 +157,9 @@ PathTable::Slot& PathTable::find(std::string_view spelt, std::size_t hash)
     }
 }
 
-std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstring&& text, bool utf8)
+std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::size_t textBegin, bool utf8)
 {
-    const auto id = static_cast<std::uint32_t>(m_texts.size());
+    const auto id = static_cast<std::uint32_t>(m_textBegins.size());
     if (2 * (id + 1) > m_slots.size())
         m_slots = regrown(
             m_slots, 2 * m_slots.size(), [](const Slot& slot) { return slot.id != 0; },
@@ -168,7 +168,7 @@ std::uint32_t PathTable::add(std::string_view spelt, std::size_t hash, std::wstr
     m_begins.push_back(m_spellings.size());
     m_sizes.push_back(static_cast<std::uint32_t>(spelt.size()));
     m_spellings.append(spelt);
-    m_texts.push_back(std::move(text));
+    m_textBegins.push_back(textBegin);
     m_utf8.push_back(utf8);
     return id;
 }
@@ -288,14 +288,14 @@ class LocalPaths
 public:
     explicit LocalPaths(Node& root) : m_root(root) {}
 
-    Attribute* resolve(const std::wstring& path)
+    Attribute* resolve(std::wstring_view path)
     {
         if (path.empty())
             return &m_root;
         Attribute* found = resolveFast(path);
         if (!found)
             // Paths written from the top ("/[0]/Eye") resolve from the root as well.
-            found = m_root.attributeFromDatabasePath(path, path[0] == L'/');
+            found = m_root.attributeFromDatabasePath(std::wstring(path), path[0] == L'/');
         return found;
     }
 
@@ -368,12 +368,16 @@ private:
     }
 
     /// Null when the path is not a plain one (escapes, occurrences, empty steps) or names nothing.
-    Attribute* resolveFast(const std::wstring& path)
+    Attribute* resolveFast(std::wstring_view path)
     {
-        std::size_t end = path.find(L'.');
-        std::wstring_view nodes(path.data(), end == std::wstring::npos ? path.size() : end);
-        if (nodes.find_first_of(L"\\[]") != std::wstring_view::npos)
-            return nullptr;
+        // One pass for the end of the node part and the characters that make
+        // a path other than plain: a search for each would walk it again, and
+        // one for any of several characters costs a call per character.
+        std::size_t end = 0;
+        for (; end < path.size() && path[end] != L'.'; ++end)
+            if (path[end] == L'\\' || path[end] == L'[' || path[end] == L']')
+                return nullptr;
+        const std::wstring_view nodes(path.data(), end);
         Node* current = &m_root;
         std::size_t pos = nodes.empty() || nodes[0] != L'/' ? 0 : 1;
         resume(nodes, current, pos);
@@ -393,9 +397,9 @@ private:
                 return forget(); // a trailing "/"
         }
         m_previous.assign(nodes);
-        if (end == std::wstring::npos)
+        if (end == path.size())
             return current;
-        return current->attributeFromDatabasePath(path.substr(end), false);
+        return current->attributeFromDatabasePath(std::wstring(path.substr(end)), false);
     }
 
     /// Paths come sorted, and neighbours share most of their steps: the steps
@@ -441,7 +445,7 @@ class AbsolutePaths
 public:
     AbsolutePaths(Attribute& root, std::size_t pathCount) : m_root(root), m_found(pathCount), m_known(pathCount) {}
 
-    Attribute* resolve(std::uint32_t id, const std::wstring& path)
+    Attribute* resolve(std::uint32_t id, std::wstring_view path)
     {
         if (!m_known[id])
         {
@@ -452,11 +456,11 @@ public:
     }
 
 private:
-    Attribute* find(const std::wstring& path)
+    Attribute* find(std::wstring_view path)
     {
         Node* node = m_root.asNode();
         if (!node)
-            return m_root.attributeFromDatabasePath(path, true);
+            return m_root.attributeFromDatabasePath(std::wstring(path), true);
         if (!m_paths)
             m_paths = std::make_unique<LocalPaths>(*node);
         return m_paths->resolve(path);
@@ -644,7 +648,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
         for (std::size_t i = 0; i < pointers.size(); ++i)
         {
             const PendingPointer& pending = pointers[i];
-            const std::wstring& path = paths.text(pending.path);
+            const std::wstring_view path = paths.text(pending.path);
             if (pending.local)
             {
                 resolved[i] = local[pending.path];
@@ -652,7 +656,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
                 {
                     error.line = pending.line;
                     error.offset = pending.offset;
-                    error.what = "pointer path \"" + toUtf8(path) + "\" names nothing in the file";
+                    error.what = "pointer path \"" + toUtf8(std::wstring(path)) + "\" names nothing in the file";
                     return false;
                 }
             }
@@ -660,7 +664,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
             {
                 resolved[i] = absolute.resolve(pending.path, path);
                 if (!resolved[i] && resolver)
-                    resolved[i] = resolver->resolve(path, target);
+                    resolved[i] = resolver->resolve(std::wstring(path), target);
             }
         }
     }

@@ -62,13 +62,17 @@ public:
     std::size_t internAll(const std::string_view* spellings, std::size_t count, std::uint32_t* ids);
     /// The path as text; where its bytes are not UTF-8, what came before the
     /// fault. Valid for ids given so far, once no thread is interning.
-    const std::wstring& text(std::uint32_t id) const { return m_texts[id]; }
+    std::wstring_view text(std::uint32_t id) const
+    {
+        const std::size_t end = id + 1 < m_textBegins.size() ? m_textBegins[id + 1] : m_texts.size();
+        return std::wstring_view(m_texts).substr(m_textBegins[id], end - m_textBegins[id]);
+    }
     /// The bytes that spelt it; they sort as its text does.
     std::string_view spelling(std::uint32_t id) const
     {
         return std::string_view(m_spellings).substr(m_begins[id], m_sizes[id]);
     }
-    std::size_t size() const { return m_texts.size(); }
+    std::size_t size() const { return m_textBegins.size(); }
 
 private:
     /// A place of the open hash table: a spelling's hash, where it is in
@@ -85,12 +89,17 @@ private:
     std::uint32_t idOf(std::string_view spelling, std::size_t hash);
     /// The slot of that spelling, or the free slot where it goes.
     Slot& find(std::string_view spelling, std::size_t hash);
-    std::uint32_t add(std::string_view spelling, std::size_t hash, std::wstring&& text, bool utf8);
+    /// Notes a new spelling, whose text was appended to m_texts from `textBegin` on.
+    std::uint32_t add(std::string_view spelling, std::size_t hash, std::size_t textBegin, bool utf8);
 
     std::mutex m_mutex;
     std::vector<Slot> m_slots = std::vector<Slot>(64); ///< a power of two of them, at most half in use
     std::string m_spellings; ///< every spelling, one after the other
-    std::vector<std::wstring> m_texts;
+    /// Every text, one after the other: a load's ten thousand paths take a
+    /// few allocations, not one each to make and, on the loading thread at
+    /// the end, one each to free.
+    std::wstring m_texts;
+    std::vector<std::size_t> m_textBegins;
     std::vector<bool> m_utf8;
     /// Where each id's spelling is in m_spellings.
     std::vector<std::size_t> m_begins;

@@ -1,10 +1,12 @@
 #include "UnitReader.h"
 
+#include "../Editor.h"
 #include "Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -164,6 +166,7 @@ bool UnitReader::read(const char* begin, const char* end, int depth, BuiltUnit& 
     m_begin = m_p = begin;
     m_end = end;
     m_builder.setPart(unit.built);
+    const detail::Editor::DetachedBuild detached;
     if (readAll(depth, unit))
     {
         unit.ok = true;
@@ -371,13 +374,18 @@ Node* UnitReader::node(int depth)
 bool UnitReader::members(CompositeAttribute& composite, std::string_view name, int depth)
 {
     unsigned int next = 0;
-    const std::vector<std::string>& saved = savedTags(composite);
+    const std::vector<SavedTag>& saved = savedTags(composite);
     return children(name, [&] { return member(composite, depth + 1, next, saved); });
 }
 
-const std::vector<std::string>& UnitReader::savedTags(const CompositeAttribute& composite)
+const std::vector<UnitReader::SavedTag>& UnitReader::savedTags(const CompositeAttribute& composite)
 {
-    std::vector<std::string>& tags = m_savedTags[&composite.getDef()];
+    const AttributeDef* def = &composite.getDef();
+    Recent& recent = m_recent[(reinterpret_cast<std::uintptr_t>(def) >> 4) % std::size(m_recent)];
+    if (recent.def == def)
+        return *recent.tags;
+    std::vector<SavedTag>& tags = m_savedTags[def];
+    recent = Recent{def, &tags};
     if (!tags.empty() || composite.getAttributeCount() == 0)
         return tags;
     for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
@@ -391,23 +399,25 @@ const std::vector<std::string>& UnitReader::savedTags(const CompositeAttribute& 
                                const auto u = static_cast<unsigned char>(c);
                                return u > ' ' && u < 0x7F && u != '&' && u != '<' && u != '>' && u != '"' && u != '\'';
                            });
-        const std::string tag = plain ? std::string("<") + typeName + " name=\"" + name + "\"" : std::string();
-        tags.push_back(tag);
+        if (plain)
+            tags.push_back(SavedTag{std::string("<") + typeName + " name=\"" + name + "\"", std::strlen(typeName)});
+        else
+            tags.emplace_back();
     }
     return tags;
 }
 
 bool UnitReader::member(CompositeAttribute& composite, int depth, unsigned int& next,
-                        const std::vector<std::string>& saved)
+                        const std::vector<SavedTag>& saved)
 {
     Tag tag;
     Attribute* attribute = nullptr;
     const char* start = m_p;
-    if (next < saved.size() && !saved[next].empty() && take(m_p, m_end, saved[next]))
+    if (next < saved.size() && !saved[next].text.empty() && take(m_p, m_end, saved[next].text))
     {
         // As the savers write it: the member comes next and is the one named.
+        tag.name = std::string_view(saved[next].text).substr(1, saved[next].nameSize);
         attribute = composite.getAttribute(next++);
-        tag.name = std::string_view(saved[next - 1]).substr(1, saved[next - 1].find(' ') - 1);
         tag.known = true;
         tag.offset = static_cast<std::size_t>(start + 1 - m_begin);
         tag.hasName = true;

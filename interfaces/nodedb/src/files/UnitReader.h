@@ -64,9 +64,15 @@ private:
 
     Node* node(int depth);
     bool members(CompositeAttribute& composite, std::string_view name, int depth);
-    /// The start of each member's tag as the savers write it, by member index ("" where it may be spelt otherwise).
-    const std::vector<std::string>& savedTags(const CompositeAttribute& composite);
-    bool member(CompositeAttribute& composite, int depth, unsigned int& next, const std::vector<std::string>& saved);
+    /// The start of a member's tag as the savers write it ("" where it may be spelt otherwise).
+    struct SavedTag
+    {
+        std::string text;
+        std::size_t nameSize = 0; ///< of the element's name, after the '<'
+    };
+    /// The saved tags of the members of a composite, by member index.
+    const std::vector<SavedTag>& savedTags(const CompositeAttribute& composite);
+    bool member(CompositeAttribute& composite, int depth, unsigned int& next, const std::vector<SavedTag>& saved);
     template <class Traits>
     bool typed(Traits, Attribute& attribute, const Tag& tag, int depth);
     template <class Traits>
@@ -77,7 +83,15 @@ private:
 
     NodeBuilder m_builder;
     /// savedTags by the definition of the composites.
-    std::unordered_map<const AttributeDef*, std::vector<std::string>> m_savedTags;
+    std::unordered_map<const AttributeDef*, std::vector<SavedTag>> m_savedTags;
+    /// The definitions met last, by a few bits of their address: looked up for
+    /// every node and compound, a few types make most of a file.
+    struct Recent
+    {
+        const AttributeDef* def = nullptr;
+        const std::vector<SavedTag>* tags = nullptr;
+    };
+    Recent m_recent[16];
     const char* m_begin = nullptr;
     const char* m_p = nullptr;
     const char* m_end = nullptr;

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace db::files {
 
 namespace {
@@ -35,6 +39,32 @@ bool allSpace(const char* begin, const char* end)
         if (!isSpace(*begin))
             return false;
     return true;
+}
+
+/// The first '<' in [p, end) that can matter inside a candidate: one before
+/// "n", "/n", '!' or '?', or any among the last bytes, where the caller looks
+/// at what follows itself; or end. The members' tags, most of a file's, are
+/// stepped over here sixteen bytes at a time rather than by a search each.
+const char* nextNodeTag(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<');
+    // A '<' found here has at least eight bytes after it.
+    for (; end - p >= 24; p += 16)
+    {
+        auto hits = static_cast<unsigned int>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lt)));
+        for (; hits != 0; hits &= hits - 1)
+        {
+            const char* at = p + __builtin_ctz(hits);
+            const char next = at[1];
+            if (next == 'n' || next == '!' || next == '?' || (next == '/' && at[2] == 'n'))
+                return at;
+        }
+    }
+#endif
+    const void* found = std::memchr(p, '<', static_cast<std::size_t>(end - p));
+    return found ? static_cast<const char*>(found) : end;
 }
 
 /// True when `literal` is at `pos` (entirely within the window).
@@ -329,8 +359,8 @@ XmlSplitter::Step XmlSplitter::scanCandidate(const char* data, std::size_t size,
     // wrongly (at a "</node>" inside a comment, say) fails to parse.
     for (;;)
     {
-        const char* lt = static_cast<const char*>(std::memchr(data + m_pos, '<', size - m_pos));
-        if (!lt)
+        const char* lt = nextNodeTag(data + m_pos, data + size);
+        if (lt == data + size)
         {
             m_pos = size;
             return last ? Step::GiveUp : Step::WindowEnd;

@@ -1,13 +1,14 @@
 // Node tree speed on scene-shaped databases of 300,000 nodes, against the
 // stock wxTreeCtrl doing the same work in the same run; and copy and paste of
 // a big group of the generated scene against the database saving and loading
-// the same text, deleting it all with everything selected, and forgetting the
-// deleted nodes. Prints FIGURE lines.
+// the same text, selecting everything against binding, deleting it all with
+// everything selected, and forgetting the deleted nodes. Prints FIGURE lines.
 // Run under an X server (Xvfb in CI).
 
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeClipboard.h>
+#include <dbui/NodeInspector.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <db/ChangeBlock.h>
@@ -295,12 +296,61 @@ void measureDeleteEverything(dbui::NodeBrowser* browser, db::Database& scene)
     figure("forgetting_deleted_300k_vs_deleting_them", forgetMs / topMs);
 }
 
+/// Selecting every node of the scene (Ctrl+A), from the tree as binding
+/// leaves it (the top groups closed) to every row open and selected, the
+/// inspector, set up as the editor's, showing what the nodes share: nothing
+/// for everything, the attributes of meshes for the meshes the find box
+/// finds; against binding the same tree.
+void measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
+{
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    dbui::NodeInspector* inspector = browser->getInspector();
+    const int inspectorOptions = inspector->getOptions();
+    inspector->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
+                          dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes);
+    std::size_t selected = 0;
+    auto selectAllMs = [&](const wxString& filter) {
+        tree->setFilterText(filter);
+        const double ms = bestOf(
+            3, [&] {
+                tree->SelectItems({});
+                wxTheApp->ProcessIdle(); // the inspector's old rows go
+                tree->CollapseAll();
+                tree->GetRoot()->Expand();
+                paint(browser);
+            }, [&] {
+                tree->selectAllNodes();
+                paint(browser);
+            });
+        selected = tree->GetSelectedItemCount();
+        tree->setFilterText("");
+        return ms;
+    };
+    const double everythingMs = selectAllMs("");
+    const std::size_t everything = selected;
+    const double meshesMs = selectAllMs("type:Mesh");
+    const std::size_t rows = inspector->getHolders().size();
+    const double bindMs = bestOf(
+        2, [&] {
+            tree->setDatabase(nullptr);
+            paint(browser);
+        }, [&] {
+            tree->setDatabase(&scene);
+            paint(browser);
+        });
+    std::printf("# select all: %zu nodes %.1f ms, %zu meshes found %.1f ms (%zu rows); binding the tree %.1f ms\n",
+                everything, everythingMs, selected, meshesMs, rows, bindMs);
+    figure("select_all_300k_with_inspector_vs_bind", everythingMs / bindMs);
+    figure("select_all_200k_meshes_found_with_inspector_vs_bind", meshesMs / bindMs);
+    inspector->setOptions(inspectorOptions);
+}
+
 /// Copy and paste of a group of about 18,000 nodes of the generated
 /// 300,000-node scene, whose meshes point at materials of a library of
 /// 15,000, through the browser tree's commands and the system clipboard,
 /// against what the database does with the same text: saving the copied
 /// nodes as a document, and loading that document into an empty database.
-/// Then deleting everything (measureDeleteEverything).
+/// Then selecting everything (measureSelectAll) and deleting it (measureDeleteEverything).
 void measureBrowserOnScene(wxFrame* frame)
 {
     db::Database scene(L"Scene");
@@ -353,6 +403,7 @@ void measureBrowserOnScene(wxFrame* frame)
     figure("copy_18k_of_300k_vs_save_of_its_text", copyMs / peerSaveMs);
     figure("paste_18k_into_300k_vs_load_of_its_text", pasteMs / peerLoadMs);
 
+    measureSelectAll(browser, scene);
     measureDeleteEverything(browser, scene);
     browser->setDatabase(nullptr);
     browser->Destroy();

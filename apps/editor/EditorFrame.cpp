@@ -132,7 +132,7 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_browser->getTreeControl()->setOptions(
         dbui::NodeBrowserTreeControl::ClipboardCommands | dbui::NodeBrowserTreeControl::DragAndDrop |
         dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
-        dbui::NodeBrowserTreeControl::SubtreeCounts);
+        dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows |
                                           dbui::NodeInspector::WideNumberBoxes);
@@ -277,6 +277,8 @@ wxMenu* EditorFrame::buildEditMenu()
     edit->Append(wxID_DELETE, "&Delete\tDel");
     edit->Append(wxID_EDIT, "Re&name\tF2");
     edit->AppendSeparator();
+    edit->Append(wxID_SELECTALL, "Select &All\tCtrl+A");
+    edit->AppendSeparator();
     edit->Append(wxID_FIND, "&Find...\tCtrl+F");
     edit->Append(ID_FindNext, "Find &Next\tF3");
     edit->Append(ID_FindPrevious, "Find &Previous\tShift+F3");
@@ -302,6 +304,7 @@ void EditorFrame::connectEvents()
     Connect(wxID_PASTE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handlePaste));
     Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
     Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
+    Connect(wxID_SELECTALL, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSelectAll));
     Connect(wxID_FIND, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFind));
     Connect(ID_FindNext, ID_FindPrevious, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFindAgain));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
@@ -315,7 +318,7 @@ void EditorFrame::connectEvents()
         else
             (new DebugPanelWindow(this, &m_database))->Show();
     }, ID_DebugPanel);
-    for (int id : {wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, wxID_DELETE, wxID_EDIT})
+    for (int id : {wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, wxID_DELETE, wxID_EDIT, wxID_SELECTALL})
         Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
     // The browser passes the selection on to its inspector; the status bar listens too.
@@ -549,6 +552,15 @@ void EditorFrame::handleRename(wxCommandEvent&)
         tree->EditLabel(selection.front());
 }
 
+void EditorFrame::handleSelectAll(wxCommandEvent&)
+{
+    // As with Cut, Copy and Paste, a text box keeps the key a text box has everywhere.
+    if (wxTextEntryBase* text = focusedTextBox())
+        text->SelectAll();
+    else
+        m_browser->getTreeControl()->selectAllNodes();
+}
+
 void EditorFrame::handleFind(wxCommandEvent&)
 {
     m_browser->focusFilterBox();
@@ -620,6 +632,9 @@ void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
         break;
     case wxID_EDIT:
         event.Enable(selected == 1);
+        break;
+    case wxID_SELECTALL:
+        event.Enable(text ? !text->IsEmpty() : m_browser->getTreeControl()->getSelectableNodeCount() > 0);
         break;
     }
 }

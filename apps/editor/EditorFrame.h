@@ -96,6 +96,8 @@ private:
     void runClipboardCommand(void (wxTextEntryBase::*onText)(), bool (dbui::NodeBrowserTreeControl::*onNodes)());
     void handleDelete(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
+    /// The text of a focused text box, else every node of the tree.
+    void handleSelectAll(wxCommandEvent&);
     void handleFind(wxCommandEvent&);
     /// Find Next or Find Previous: the next (previous) node the browser's filter finds.
     void handleFindAgain(wxCommandEvent& event);

@@ -47,6 +47,8 @@ public:
         ColumnHeaders = 8,
         /// A closed node's Type column also counts the nodes below it: "Group (12 nodes)".
         SubtreeCounts = 16,
+        /// Ctrl+A selects every node (see selectAllNodes).
+        SelectAllKey = 32,
     };
 
     /// Two-step creation: call Create next.
@@ -99,7 +101,8 @@ protected:
     /// Runs the command chosen in the context menu on the remembered item.
     void handleContextMenuChoice(wxCommandEvent& event);
     /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
-    /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them; other keys go on to the tree.
+    /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them, with SelectAllKey Ctrl+A
+    /// selects every node; other keys go on to the tree.
     void onChar(wxKeyEvent& event);
 
     ///@{
@@ -167,7 +170,8 @@ private:
     void addDynamicAttributeMenu(wxUtils::OrkMenu& menu);
     void addClipboardEntries(wxUtils::OrkMenu& menu, bool canCut);
     bool handleClipboardChoice(int id);
-    bool handleClipboardKey(const wxKeyEvent& event);
+    /// Ctrl+A, and Ctrl+X, Ctrl+C and Ctrl+V; false for other keys or when their option is off.
+    bool handleControlKey(const wxKeyEvent& event);
     bool pasteAt(db::Node* selected);
     bool addDynamicAttribute(int id, db::Node& node);
     void copySelectedNodes(db::Node& contextNode);

@@ -75,6 +75,12 @@ public:
     /// Removes the selected subtrees as one undo step "Delete nodes", then
     /// selects a neighbour (next, else previous sibling, else the parent).
     virtual void deleteSelectedNodes(bool askFirst);
+    /// Selects every node below the root, those in closed groups too (which
+    /// open to show them); with a filter set, the nodes it finds, not the
+    /// ancestors shown around them. Selecting edits nothing: no undo step.
+    void selectAllNodes();
+    /// How many nodes selectAllNodes selects.
+    std::size_t getSelectableNodeCount() const;
 
     /// The database shown, or null.
     db::Database* getDatabase() const { return m_database; }

@@ -340,7 +340,7 @@ void NodeBrowserTreeControl::onChar(wxKeyEvent& event)
 {
     if (event.GetKeyCode() == WXK_DELETE)
         deleteSelectedNodes(true);
-    else if (handleClipboardKey(event))
+    else if (handleControlKey(event))
         return;
     else
         event.Skip(true);

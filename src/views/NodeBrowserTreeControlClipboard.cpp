@@ -1,4 +1,5 @@
-// The browser tree's clipboard commands (NodeBrowserTreeControl::ClipboardCommands).
+// The browser tree's clipboard commands (NodeBrowserTreeControl::ClipboardCommands),
+// and the other Ctrl+letter keys.
 
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeClipboard.h>
@@ -63,11 +64,17 @@ bool NodeBrowserTreeControl::handleClipboardChoice(int id)
     return true;
 }
 
-bool NodeBrowserTreeControl::handleClipboardKey(const wxKeyEvent& event)
+bool NodeBrowserTreeControl::handleControlKey(const wxKeyEvent& event)
 {
+    const int letter = controlLetter(event);
+    if (letter == 'A' && (m_options & SelectAllKey))
+    {
+        selectAllNodes();
+        return true;
+    }
     if (!(m_options & ClipboardCommands))
         return false;
-    switch (controlLetter(event))
+    switch (letter)
     {
     case 'C':
         copySelectedNodesToClipboard();

@@ -21,6 +21,18 @@ constexpr long s_multipleSelectionStyle = 0x2000;
 // Toolkit window style that keeps labels from being edited in place.
 constexpr long s_readOnlyLabelsStyle = 0x4000;
 
+/// The item after `item` in the order of the rows, closed groups included,
+/// within the subtree of `top`; null after its last.
+wxUtils::TreeItem* nextInTreeOrder(wxUtils::TreeItem* item, const wxUtils::TreeItem* top)
+{
+    if (wxUtils::TreeItem* child = item->GetFirstChild())
+        return child;
+    for (; item != top; item = item->GetParent())
+        if (wxUtils::TreeItem* sibling = item->GetNextSibling())
+            return sibling;
+    return nullptr;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -482,6 +494,34 @@ void NodeTreeControl::deleteSelectedNodes(bool)
     if (nextSelection)
         if (wxUtils::TreeItem* item = m_nodeItemMap->getItem(nextSelection->asNode()))
             Select(item, true);
+}
+
+void NodeTreeControl::selectAllNodes()
+{
+    wxUtils::TreeItem* root = GetRoot();
+    std::vector<wxUtils::TreeItem*> items;
+    items.reserve(getSelectableNodeCount());
+    // The root is the database itself, which no command can delete, cut or
+    // copy: selected with the rest, it would leave them nothing to act on.
+    for (wxUtils::TreeItem* item = root ? nextInTreeOrder(root, root) : nullptr; item;
+         item = nextInTreeOrder(item, root))
+        // Under a filter the ancestors only show where the matches are: the
+        // user asked for what was found, and deleting the ancestors would take
+        // what the filter hides with them.
+        if (!IsFiltered() || IsFilterMatch(item))
+            items.push_back(item);
+    SelectItems(items);
+}
+
+std::size_t NodeTreeControl::getSelectableNodeCount() const
+{
+    const wxUtils::TreeItem* root = GetRoot();
+    if (!root)
+        return 0;
+    if (IsFiltered())
+        return GetFilterMatchCount() - (IsFilterMatch(root) ? 1 : 0);
+    // Every node has its item: the database counts them at no cost.
+    return m_database ? m_database->getTotalNodeCount() - 1 : 0;
 }
 
 void NodeTreeControl::onBeginRename(wxUtils::TreeEvent&)

@@ -834,6 +834,81 @@ TEST(Editor, ClipboardKeysWorkOnTextInATextBoxAndOnNodesElsewhere)
     EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
 }
 
+TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
+{
+    Editor editor;
+    dbui::NodeBrowser* browser = editor.frame->getBrowser();
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    const unsigned int steps = editor.database.getUndoStackSize();
+    const auto enabled = [&] {
+        wxUpdateUIEvent event(wxID_SELECTALL);
+        event.SetEventObject(editor.frame);
+        editor.frame->ProcessWindowEvent(event);
+        return event.GetEnabled();
+    };
+    struct Case
+    {
+        const char* where;
+        /// Puts the focus there; the text box it is in, null for the tree.
+        std::function<wxTextCtrl*()> focus;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"tree", [&]() -> wxTextCtrl* { return nullptr; }, true},
+        {"name box",
+         [&] { return dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("InspectorName", editor.frame)); }, true},
+        {"number box", [&]() -> wxTextCtrl* { return editor.floatWidget(L"intensity")->getTextBox(); }, true},
+        {"rename in place",
+         [&] {
+             tree->EditLabel(tree->getItemOfNode(light));
+             return dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
+         },
+         true},
+        {"empty find box", [&]() -> wxTextCtrl* { return browser->getFilterBox(); }, false},
+    };
+    for (const Case& c : cases)
+        for (const bool byKey : {false, true})
+        {
+            SCOPED_TRACE(testing::Message() << c.where << (byKey ? ", Ctrl+A" : ", the menu"));
+            editor.select({light});
+            wxTextCtrl* box = c.focus();
+            wxWindow* focus = box ? static_cast<wxWindow*>(box) : tree;
+            focus->SetFocus();
+            ASSERT_TRUE(wxtest::pumpUntil([focus] { return wxWindow::FindFocus() == focus; }));
+            if (box)
+            {
+                wxtest::pump(); // a box that selects its text on focus does so later
+                box->SetInsertionPointEnd();
+                ASSERT_TRUE(box->GetStringSelection().empty());
+            }
+            EXPECT_EQ(enabled(), c.enabled);
+            if (!c.enabled)
+                continue;
+
+            if (byKey)
+                pressCtrl(focus, 'a');
+            else
+                editor.command(wxID_SELECTALL);
+            if (box)
+            {
+                EXPECT_FALSE(box->IsEmpty());
+                EXPECT_EQ(box->GetStringSelection(), box->GetValue());
+                EXPECT_EQ(tree->getSelectedNodes(), std::vector<db::Node*>{light});
+                if (tree->GetEditedItem())
+                    tree->EndEditLabel(false);
+            }
+            else
+            {
+                EXPECT_EQ(tree->GetSelectedItemCount(), editor.database.getTotalNodeCount() - 1);
+                EXPECT_EQ(browser->getInspector()->getNodes().size(), tree->GetSelectedItemCount());
+                EXPECT_EQ(editor.status(1), wxString::Format("%zu selected", tree->GetSelectedItemCount()));
+            }
+            EXPECT_EQ(editor.database.getUndoStackSize(), steps);
+            EXPECT_FALSE(editor.frame->GetTitle().Contains(" *"));
+        }
+}
+
 // A child editor, started by the test below: copies the first light, says
 // so, and goes on serving the clipboard until it is killed.
 TEST(CopyingEditorChild, CopiesALightThenWaits)

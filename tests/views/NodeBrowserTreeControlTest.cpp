@@ -191,6 +191,69 @@ TEST(NodeBrowserTree, DeleteFromTheMenuAndTheKeyRemovesTheSelectionAsOneStep)
     EXPECT_EQ(scene.database.getTotalNodeCount(), 8u);
 }
 
+/// The names of the selected nodes, in selection order.
+std::vector<std::wstring> selectedNames(dbui::NodeTreeControl* tree)
+{
+    std::vector<std::wstring> names;
+    for (db::Node* node : tree->getSelectedNodes())
+        names.push_back(node->getName());
+    return names;
+}
+
+TEST(NodeBrowserTree, CtrlASelectsEveryNodeOrWhatTheFindBoxFoundAndEditsNothing)
+{
+    struct Case
+    {
+        const char* filter;
+        int options;
+        std::vector<std::wstring> selected;
+    };
+    // Every case starts from the root alone selected and every group closed.
+    const Case cases[] = {
+        {"", NodeBrowserTreeControl::SelectAllKey, {L"A", L"a1", L"a2", L"a3", L"B", L"b1", L"L"}},
+        // A and B show around the matches, unselected.
+        {"1", NodeBrowserTreeControl::SelectAllKey, {L"a1", L"b1"}},
+        {"type:Light", NodeBrowserTreeControl::SelectAllKey, {L"a3", L"L"}},
+        // Only the root, the database itself, is found: nothing to select.
+        {"sce", NodeBrowserTreeControl::SelectAllKey, {}},
+        {"", NodeBrowserTreeControl::ClipboardCommands, {L"Scene"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "filter \"" << c.filter << "\", options " << c.options);
+        Scene scene;
+        auto tree = makeBrowserTree(scene);
+        tree->setOptions(c.options);
+        tree->setFilterText(c.filter);
+        tree->CollapseAll();
+        tree->Select(tree->GetRoot(), true);
+        const std::size_t selectable = c.options & NodeBrowserTreeControl::SelectAllKey ? c.selected.size() : 7u;
+        EXPECT_EQ(tree->getSelectableNodeCount(), selectable);
+
+        viewstest::pressCtrl(tree, 'a');
+        EXPECT_EQ(selectedNames(tree), c.selected);
+        for (db::Node* node : tree->getSelectedNodes())
+        {
+            std::size_t row = 0;
+            EXPECT_TRUE(tree->GetItemRow(tree->getItemOfNode(node), row)) << "a selected node shows";
+        }
+        EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
+    }
+
+    // An empty database, and none at all: nothing to select, nothing goes wrong.
+    db::Database empty(L"Empty");
+    viewstest::Owned<NodeBrowserTreeControl> tree(wxtest::show(new NodeBrowserTreeControl(wxtest::frame(), wxID_ANY)));
+    tree->setOptions(NodeBrowserTreeControl::SelectAllKey);
+    for (db::Database* database : {&empty, static_cast<db::Database*>(nullptr)})
+    {
+        tree->setDatabase(database);
+        EXPECT_EQ(tree->getSelectableNodeCount(), 0u);
+        viewstest::pressCtrl(tree, 'a');
+        EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
+    }
+    EXPECT_EQ(empty.getUndoStackSize(), 0u);
+}
+
 TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
 {
     Scene scene;

@@ -147,6 +147,9 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     buildMenus();
     connectEvents();
     m_browser->setDatabase(&m_database);
+    // The keys go to the tree from the start: arrows, Ctrl+A, Delete and F2
+    // work without a click first; Ctrl+F goes to the find box.
+    m_browser->getTreeControl()->SetFocus();
     rememberGeometry();
     refreshTitleAndStatus();
     showAutosaveStatus();
@@ -634,7 +637,7 @@ void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
         event.Enable(selected == 1);
         break;
     case wxID_SELECTALL:
-        event.Enable(text ? !text->IsEmpty() : m_browser->getTreeControl()->getSelectableNodeCount() > 0);
+        event.Enable(text ? !text->IsEmpty() : m_browser->getTreeControl()->hasSelectableNodes());
         break;
     }
 }

@@ -7,6 +7,7 @@
 
 #include <wxUtils/TreeControl.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,12 +76,12 @@ public:
     /// Removes the selected subtrees as one undo step "Delete nodes", then
     /// selects a neighbour (next, else previous sibling, else the parent).
     virtual void deleteSelectedNodes(bool askFirst);
-    /// Selects every node below the root, those in closed groups too (which
-    /// open to show them); with a filter set, the nodes it finds, not the
+    /// Selects every node whose row is shown (the root's row aside), not those
+    /// inside closed groups; with a filter set, the nodes it finds, not the
     /// ancestors shown around them. Selecting edits nothing: no undo step.
     void selectAllNodes();
-    /// How many nodes selectAllNodes selects.
-    std::size_t getSelectableNodeCount() const;
+    /// True when selectAllNodes would select something.
+    bool hasSelectableNodes() const;
 
     /// The database shown, or null.
     db::Database* getDatabase() const { return m_database; }
@@ -158,6 +159,8 @@ private:
     void refilterNode(const db::Node* node);
     /// Tells the parents how many nodes the filter finds, when that changed.
     void sendFilterChanged();
+    /// Hands the items selectAllNodes selects to `take`, in the order of the rows, until it returns false.
+    void forEachSelectable(const std::function<bool(wxUtils::TreeItem*)>& take) const;
 
     struct ShownNode
     {

@@ -21,12 +21,13 @@ constexpr long s_multipleSelectionStyle = 0x2000;
 // Toolkit window style that keeps labels from being edited in place.
 constexpr long s_readOnlyLabelsStyle = 0x4000;
 
-/// The item after `item` in the order of the rows, closed groups included,
-/// within the subtree of `top`; null after its last.
-wxUtils::TreeItem* nextInTreeOrder(wxUtils::TreeItem* item, const wxUtils::TreeItem* top)
+/// The row after `item` among those an open `top` shows: into a group only
+/// when it is open; null after the last.
+wxUtils::TreeItem* nextShown(wxUtils::TreeItem* item, const wxUtils::TreeItem* top)
 {
-    if (wxUtils::TreeItem* child = item->GetFirstChild())
-        return child;
+    if (item->IsExpanded())
+        if (wxUtils::TreeItem* child = item->GetFirstChild())
+            return child;
     for (; item != top; item = item->GetParent())
         if (wxUtils::TreeItem* sibling = item->GetNextSibling())
             return sibling;
@@ -498,30 +499,37 @@ void NodeTreeControl::deleteSelectedNodes(bool)
 
 void NodeTreeControl::selectAllNodes()
 {
-    wxUtils::TreeItem* root = GetRoot();
     std::vector<wxUtils::TreeItem*> items;
-    items.reserve(getSelectableNodeCount());
-    // The root is the database itself, which no command can delete, cut or
-    // copy: selected with the rest, it would leave them nothing to act on.
-    for (wxUtils::TreeItem* item = root ? nextInTreeOrder(root, root) : nullptr; item;
-         item = nextInTreeOrder(item, root))
-        // Under a filter the ancestors only show where the matches are: the
-        // user asked for what was found, and deleting the ancestors would take
-        // what the filter hides with them.
-        if (!IsFiltered() || IsFilterMatch(item))
-            items.push_back(item);
+    forEachSelectable([&items](wxUtils::TreeItem* item) {
+        items.push_back(item);
+        return true;
+    });
     SelectItems(items);
 }
 
-std::size_t NodeTreeControl::getSelectableNodeCount() const
+bool NodeTreeControl::hasSelectableNodes() const
 {
-    const wxUtils::TreeItem* root = GetRoot();
-    if (!root)
-        return 0;
-    if (IsFiltered())
-        return GetFilterMatchCount() - (IsFilterMatch(root) ? 1 : 0);
-    // Every node has its item: the database counts them at no cost.
-    return m_database ? m_database->getTotalNodeCount() - 1 : 0;
+    bool found = false;
+    forEachSelectable([&found](wxUtils::TreeItem*) {
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+void NodeTreeControl::forEachSelectable(const std::function<bool(wxUtils::TreeItem*)>& take) const
+{
+    // The rows shown, as the toolkit keeps hidden rows out of the selection:
+    // nothing is acted on that the user cannot see. The root is the database
+    // itself, which no command can delete, cut or copy: selected with the
+    // rest, it would leave them nothing to act on.
+    wxUtils::TreeItem* root = GetRoot();
+    for (wxUtils::TreeItem* item = root ? nextShown(root, root) : nullptr; item; item = nextShown(item, root))
+        // Under a filter the ancestors only show where the matches are: the
+        // user asked for what was found, and deleting the ancestors would take
+        // what the filter hides with them.
+        if ((!IsFiltered() || IsFilterMatch(item)) && !take(item))
+            return;
 }
 
 void NodeTreeControl::onBeginRename(wxUtils::TreeEvent&)

@@ -528,6 +528,34 @@ TEST(TreeControl, HiddenAndDestroyedItemsLeaveTheSelection)
     EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
 }
 
+TEST(TreeControl, SelectingManyItemsOpensTheirParentsAndShowsTheFirst)
+{
+    EventLog log;
+    TreeControl* tree = makeTree(&log);
+    const SmallTree t = fill(tree);
+    std::vector<TreeItem*> items = {t.a1};
+    for (int i = 0; i < 300; ++i)
+    {
+        auto* item = new TreeItem(wxString::Format("c%d", i), tree, false);
+        t.c->InsertChild(item, nullptr);
+        items.push_back(item);
+    }
+    tree->CollapseAll();
+    t.root->Expand();
+    tree->SelectItems(items);
+
+    EXPECT_TRUE(t.a->IsExpanded());
+    EXPECT_TRUE(t.c->IsExpanded());
+    EXPECT_FALSE(t.b->IsExpanded()) << "only the parents of selected items open";
+    EXPECT_EQ(tree->GetSelectedItemCount(), items.size());
+    EXPECT_EQ(tree->GetFocusedItem(), t.a1);
+    std::size_t row = 0;
+    ASSERT_TRUE(tree->GetItemRow(t.a1, row));
+    EXPECT_LE(tree->getFirstVisibleRow(), row) << "the first selected item shows";
+    EXPECT_LT(row, tree->getFirstVisibleRow() + tree->getVisibleRowCapacity());
+    EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), 1);
+}
+
 TEST(TreeControl, FilterShowsMatchesWithTheirParentsFollowsEditsAndClearingBringsBackTheExpansion)
 {
     EventLog log;

@@ -238,13 +238,19 @@ void TreeControl::SelectItems(const std::vector<TreeItem*>& items)
         wxCHECK2_MSG(item && isInTree(item), continue, "SelectItems with an item that is not in this tree");
         if (item->m_weight == 0)
             continue;
-        EnsureVisible(item);
+        // Opened, not scrolled to: finding each row of a long selection and
+        // scrolling to it would cost far more than selecting it.
+        for (TreeItem* parent = item->GetParent(); parent; parent = parent->GetParent())
+            parent->Expand();
         selectNode(nodeOf(item), true);
         if (!first)
             first = item;
     }
     if (first)
+    {
         setFocusNode(nodeOf(first));
+        EnsureVisible(first);
+    }
     sendEvent(wxUTILS_EVT_TREE_SEL_CHANGED, first);
 }
 

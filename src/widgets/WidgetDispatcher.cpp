@@ -9,6 +9,8 @@
 
 #include <wx/window.h>
 
+#include <absl/container/inlined_vector.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -36,14 +38,18 @@ struct WidgetDispatcher::Table
     /// widget left again is no longer in `arrivingIn`.
     std::vector<std::pair<AttributeWidget*, std::uint64_t>> arriving;
     absl::flat_hash_map<const AttributeWidget*, std::uint64_t> arrivingIn;
-    /// Every registered widget under each attribute bound to it.
-    absl::flat_hash_map<const db::Attribute*, std::vector<AttributeWidget*>> byAttribute;
+    /// Every registered widget under each attribute bound to it. Mostly one:
+    /// kept inline, an inspector of 200,000 nodes binds 1.8 million
+    /// attributes without a block allocated for each.
+    absl::flat_hash_map<const db::Attribute*, absl::InlinedVector<AttributeWidget*, 1>> byAttribute;
 
     bool isEmpty() const { return widgets.count() == 0 && arrivingIn.empty(); }
 
     void learn(AttributeWidget& widget)
     {
-        for (const db::Attribute* attribute : widget.getAttributes())
+        const std::vector<db::Attribute*>& attributes = widget.getAttributes();
+        byAttribute.reserve(byAttribute.size() + attributes.size());
+        for (const db::Attribute* attribute : attributes)
             byAttribute[attribute].push_back(&widget);
     }
 
@@ -54,7 +60,7 @@ struct WidgetDispatcher::Table
             const auto it = byAttribute.find(attribute);
             if (it == byAttribute.end())
                 continue;
-            std::vector<AttributeWidget*>& bound = it->second;
+            auto& bound = it->second;
             const auto found = std::find(bound.begin(), bound.end(), &widget);
             if (found != bound.end())
                 bound.erase(found);

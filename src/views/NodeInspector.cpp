@@ -11,6 +11,7 @@
 #include <db/ChangeSet.h>
 #include <db/Database.h>
 #include <db/Node.h>
+#include <db/NodeDef.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowFreezer.h>
@@ -118,10 +119,20 @@ void NodeInspector::findCommonality()
 
 bool NodeInspector::fillCommonAttributeHolder(db::Attribute* attribute, CommonAttributeHolder& holder) const
 {
+    // A node type's own attributes sit at the same place in every node of the
+    // type: looked up by name once per run of nodes of one type, not per node.
+    const std::wstring& name = attribute->getName();
+    const db::NodeDef* lastDef = nullptr;
+    int index = -1;
     for (db::Node* node : m_nodes)
     {
-        // Look-up by name is constant time, so this stays nodes x attributes overall.
-        db::Attribute* like = node->findAttribute(attribute->getName());
+        const db::NodeDef& def = node->getNodeDef();
+        if (&def != lastDef)
+        {
+            lastDef = &def;
+            index = def.findAttributeIndex(name);
+        }
+        db::Attribute* like = index >= 0 ? node->getAttribute(static_cast<unsigned int>(index)) : node->findAttribute(name);
         if (!like || like->getAttributeType() != attribute->getAttributeType())
             return false;
         if (!holder.m_attributes.empty() && !canMultiSelect(attribute))

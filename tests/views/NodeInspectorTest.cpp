@@ -179,6 +179,11 @@ TEST(NodeInspector, SeveralNodesShowOnlyWhatTheyShareAndMayEditTogether)
     otherLight->addDynamicBool(L"tag", true);
     inspector.window->setNodes({scene.light, otherLight});
     EXPECT_FALSE(inspector.hasRow(L"tag"));
+    // One of the same name and type is shared.
+    scene.light->addDynamicFloat(L"weight", 1.0f, 0.0f, 10.0f);
+    otherLight->addDynamicFloat(L"weight", 2.0f, 0.0f, 10.0f);
+    inspector.window->setNodes({scene.light, otherLight});
+    EXPECT_TRUE(inspector.hasRow(L"weight"));
 }
 
 TEST(NodeInspector, StructuralChangesRebuildAndValueChangesDoNot)

@@ -62,7 +62,8 @@ public:
     EditorDocument(db::Database& database, std::function<int()> prompt)
         : dbui::Document(database, s_documentExtension), m_prompt(std::move(prompt))
     {
-        setOptions(KeepDocumentOnFailedOpen | ExplainFileErrors | FormatByExtension | ShowProgress);
+        setOptions(KeepDocumentOnFailedOpen | ExplainFileErrors | FormatByExtension | ShowProgress |
+                   NoticeOutsideChanges);
     }
 
     int showPromptForSaveDialog() const override { return m_prompt(); }
@@ -324,6 +325,7 @@ void EditorFrame::connectEvents()
     for (int id : {wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, wxID_DELETE, wxID_EDIT, wxID_SELECTALL})
         Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
+    Connect(wxEVT_ACTIVATE, wxActivateEventHandler(EditorFrame::onActivate));
     // The browser passes the selection on to its inspector; the status bar listens too.
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
                                          wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
@@ -420,6 +422,30 @@ void EditorFrame::handleRevert(wxCommandEvent&)
     if (m_document->revert() == dbui::Document::LoadFailed)
         m_document->messageBox("Reverting failed.\n\n" + reasonOf(*m_document) +
                                    "\n\nThe document stays open with all its changes.",
+                               wxICON_EXCLAMATION);
+}
+
+void EditorFrame::onActivate(wxActivateEvent& event)
+{
+    event.Skip();
+    // Once the activation is through: a question asked from inside it would
+    // come before the window has the focus back.
+    if (event.GetActive())
+        CallAfter([this] { checkFileOnDisk(); });
+}
+
+void EditorFrame::checkFileOnDisk()
+{
+    // What is typed but not applied counts among the changes a reload would lose.
+    if (m_document->fileChangedOnDisk())
+        applyPendingEdits();
+    const bool hadChanges = m_document->hasChangedSinceLastSave();
+    const dbui::Document::ErrorCode result = m_document->checkFileOnDisk();
+    if (result == dbui::Document::Success && hadChanges)
+        m_recovery->discardRecoveryFiles(); // the user chose to lose them, as for Revert
+    else if (result == dbui::Document::LoadFailed)
+        m_document->messageBox("Reloading failed.\n\n" + reasonOf(*m_document) +
+                                   "\n\nThe document stays open as it was.",
                                wxICON_EXCLAMATION);
 }
 

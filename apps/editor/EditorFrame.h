@@ -10,6 +10,7 @@
 #include <memory>
 
 class StartFileLoad;
+class wxActivateEvent;
 class wxDropFilesEvent;
 class wxGauge;
 class wxTextEntryBase;
@@ -85,6 +86,9 @@ private:
     void handleSaveCopy(wxCommandEvent&);
     void handleRevert(wxCommandEvent&);
     void onUpdateRevert(wxUpdateUIEvent& event);
+    void onActivate(wxActivateEvent& event);
+    /// Tells the user of another program's changes to the document's file, offering to reload it.
+    void checkFileOnDisk();
     void handleClose(wxCommandEvent&);
     void handleQuit(wxCommandEvent&);
     void handleUndo(wxCommandEvent&);

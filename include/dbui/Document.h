@@ -75,6 +75,11 @@ public:
         /// delay show a progress dialog, and the windows keep repainting; an
         /// open can be cancelled there, which returns Cancelled.
         ShowProgress = 8,
+        /// Another program's changes to the document's file are noticed. Saving
+        /// over a file changed since it was opened or saved here asks first;
+        /// checkFileOnDisk offers to reload it; a file deleted behind the
+        /// document's back counts as an unsaved change, so that closing asks to save.
+        NoticeOutsideChanges = 16,
     };
 
     /// How documents are written.
@@ -119,7 +124,9 @@ public:
     wxString getTitle() const { return m_title; }
     /// The title followed by " *" while there are unsaved changes: the caption to show.
     wxString getTitleWithChangeIndicator() const;
-    /// True while the database differs from the last opened, saved, created or closed state.
+    /// True while the database differs from the last opened, saved, created or
+    /// closed state, and with NoticeOutsideChanges while checkFileOnDisk has
+    /// found the file deleted.
     bool hasChangedSinceLastSave() const;
 
     ///@{
@@ -196,6 +203,16 @@ public:
     ErrorCode revert();
     /// Success when there is nothing to save, the user saved, or agreed to lose the changes.
     ErrorCode userSavedOrAgreedToLoss();
+    /// With NoticeOutsideChanges, for hosts to call when their window becomes
+    /// active: if another program has changed or deleted the document's file
+    /// since it was opened or saved here, tells the user, once for each such
+    /// version, and offers to reload it (losing unsaved changes only when the
+    /// user says so). Success when reloaded; LoadFailed when the reload failed,
+    /// the document staying as it was; otherwise Cancelled.
+    ErrorCode checkFileOnDisk();
+    /// With NoticeOutsideChanges: true when checkFileOnDisk has news for the
+    /// user, so that a host can first apply what is typed but not yet applied.
+    bool fileChangedOnDisk() const;
 
     // --- database callback ------------------------------------------------
 
@@ -262,6 +279,30 @@ private:
     // Recovery takes over a document's name without loading it from that file.
     friend class CrashRecovery;
 
+    /// What tells one version of a file from another without reading it.
+    struct DiskStamp
+    {
+        bool exists = false;
+        unsigned long long device = 0;
+        unsigned long long inode = 0;
+        long long size = 0;
+        long long seconds = 0;
+        long long nanoseconds = 0;
+
+        bool operator==(const DiskStamp& other) const;
+        bool operator!=(const DiskStamp& other) const { return !(*this == other); }
+    };
+    static DiskStamp stampOf(const wxString& fileName);
+
+    /// NoticeOutsideChanges is on, and there is a file, known as it was read or
+    /// written here, and no load or save is under way.
+    bool watchesFile() const;
+    /// With NoticeOutsideChanges: false when the user declines to save over
+    /// another program's changes to `fileName`, the document's own file.
+    bool mayWriteOver(const wxString& fileName) const;
+    /// Takes note of the document's file being gone or back, telling the observers.
+    void setFileVanished(bool vanished);
+
     /// Removes the entry naming `fileName` from the recent-files list.
     void removeFromFileHistory(const wxString& fileName);
     void copyObserversFrom(const Document& other);
@@ -272,7 +313,10 @@ private:
     /// The bookkeeping of a successful save.
     void becomeSavedAs(const wxString& fileName);
     /// The bookkeeping of a successful load.
-    ErrorCode becomeOpened(const wxString& fileName);
+    ErrorCode becomeOpened(const wxString& fileName, const DiskStamp& stamp);
+    /// Loads `fileName`, running `beforeChange` as loadFileThen does, and makes the document its.
+    ErrorCode openFile(const wxString& fileName, const std::function<void()>& beforeChange,
+                       const wxString& activity = "Opening");
     /// Loads `fileName` with `beforeChange` run between reading the file and
     /// changing the database, showing `activity` ("Opening") when it takes long.
     /// LoadFailed, Cancelled by the user, or Success.
@@ -302,6 +346,15 @@ private:
     std::function<void()> m_onFileRead;
     /// The progress shown for the load or save under way; null when none is.
     FileProgress* m_progress = nullptr;
+    /// Loads and saves under way: the document is not checked against its file meanwhile.
+    int m_fileWork = 0;
+    /// The document's file as it was last read or written here.
+    DiskStamp m_diskStamp;
+    /// The version of the file the user last knew of: the one read or written
+    /// here, or another program's that the user was told of.
+    DiskStamp m_toldStamp;
+    /// The document's file was found deleted; see NoticeOutsideChanges.
+    bool m_fileVanished = false;
 };
 
 } // namespace dbui

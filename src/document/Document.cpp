@@ -124,7 +124,13 @@ Document::Document(const Document& other)
       m_fileExtension(other.m_fileExtension),
       m_fileHistory(other.m_fileHistory),
       m_lastFileError(other.m_lastFileError),
-      m_options(other.m_options)
+      m_options(other.m_options),
+      m_fileFormat(other.m_fileFormat),
+      m_progressDelay(other.m_progressDelay),
+      m_progressBar(other.m_progressBar),
+      m_diskStamp(other.m_diskStamp),
+      m_toldStamp(other.m_toldStamp),
+      m_fileVanished(other.m_fileVanished)
 {
     copyObserversFrom(other);
 }
@@ -149,6 +155,12 @@ Document& Document::operator=(const Document& other)
     m_fileHistory = other.m_fileHistory;
     m_lastFileError = other.m_lastFileError;
     m_options = other.m_options;
+    m_fileFormat = other.m_fileFormat;
+    m_progressDelay = other.m_progressDelay;
+    m_progressBar = other.m_progressBar;
+    m_diskStamp = other.m_diskStamp;
+    m_toldStamp = other.m_toldStamp;
+    m_fileVanished = other.m_fileVanished;
     return *this;
 }
 
@@ -169,7 +181,7 @@ void Document::copyObserversFrom(const Document& other)
 
 bool Document::hasChangedSinceLastSave() const
 {
-    return m_database && m_database->hasChangedSinceCheckpoint();
+    return (m_database && m_database->hasChangedSinceCheckpoint()) || m_fileVanished;
 }
 
 wxString Document::getTitleWithChangeIndicator() const
@@ -233,6 +245,88 @@ Document::ErrorCode Document::userSavedOrAgreedToLoss()
     }
 }
 
+Document::ErrorCode Document::checkFileOnDisk()
+{
+    if (!watchesFile())
+        return Cancelled;
+    const DiskStamp now = stampOf(m_fileName);
+    setFileVanished(!now.exists);
+    if (now == m_toldStamp)
+        return Cancelled;
+    // Before the question: the window's coming back to the front when it is
+    // answered must not ask again.
+    m_toldStamp = now;
+    const wxString name = wxFileName(m_fileName).GetFullName();
+    if (!now.exists)
+    {
+        messageBox(wxString::Format("'%s' has been deleted or moved by another program.\n\n"
+                                    "The document stays open; saving it writes the file again.",
+                                    name),
+                   wxOK | wxICON_EXCLAMATION);
+        return Cancelled;
+    }
+    const bool changed = hasChangedSinceLastSave();
+    const wxString question =
+        wxString::Format("'%s' has been changed by another program.\n\n%s", name,
+                         changed ? "Reload it and lose your unsaved changes?" : "Reload it?");
+    if (messageBox(question, wxYES_NO | wxICON_QUESTION | (changed ? wxNO_DEFAULT : 0)) != wxYES)
+        return Cancelled;
+    return revert();
+}
+
+bool Document::fileChangedOnDisk() const
+{
+    return watchesFile() && stampOf(m_fileName) != m_toldStamp;
+}
+
+bool Document::watchesFile() const
+{
+    return (m_options & NoticeOutsideChanges) && !m_fileName.empty() && m_diskStamp.exists && m_fileWork == 0;
+}
+
+bool Document::mayWriteOver(const wxString& fileName) const
+{
+    if (!(m_options & NoticeOutsideChanges) || fileName != m_fileName || !m_diskStamp.exists)
+        return true;
+    const DiskStamp now = stampOf(fileName);
+    if (!now.exists || now == m_diskStamp)
+        return true;
+    const wxString question = wxString::Format("'%s' has been changed by another program since it was opened or "
+                                               "saved here.\n\nSave over it and lose those changes?",
+                                               wxFileName(fileName).GetFullName());
+    return messageBox(question, wxYES_NO | wxNO_DEFAULT | wxICON_EXCLAMATION) == wxYES;
+}
+
+void Document::setFileVanished(bool vanished)
+{
+    if (vanished == m_fileVanished)
+        return;
+    m_fileVanished = vanished;
+    // The change mark comes or goes with it.
+    m_observers.notify([](DocumentObserver* o) { o->onDocumentModified(false); });
+}
+
+Document::DiskStamp Document::stampOf(const wxString& fileName)
+{
+    DiskStamp stamp;
+    struct stat info{};
+    if (::stat(toFileSystemName(fileName).c_str(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = info.st_size;
+    stamp.seconds = info.st_mtim.tv_sec;
+    stamp.nanoseconds = info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+bool Document::DiskStamp::operator==(const DiskStamp& other) const
+{
+    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+           seconds == other.seconds && nanoseconds == other.nanoseconds;
+}
+
 bool Document::canClose()
 {
     // A failed save does not stop the close: the user has been told, and
@@ -261,6 +355,8 @@ Document::ErrorCode Document::doClose()
         m_database->clearAndForgetHistory();
     forgetHistory();
     m_fileName.clear();
+    m_diskStamp = DiskStamp();
+    m_fileVanished = false;
     m_title = s_noFileTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
     return Success;
@@ -300,10 +396,7 @@ Document::ErrorCode Document::open(const wxString& fileName)
         return Cancelled;
     // The previous document goes only once everything that can fail in
     // reading the new file has passed.
-    const ErrorCode loaded = loadFileThen(fileName, [this] { doClose(); });
-    if (loaded != Success)
-        return loaded;
-    return becomeOpened(fileName);
+    return openFile(fileName, [this] { doClose(); });
 }
 
 Document::ErrorCode Document::revert()
@@ -311,10 +404,18 @@ Document::ErrorCode Document::revert()
     if (m_fileName.empty())
         return Cancelled;
     const wxString fileName = m_fileName;
-    const ErrorCode loaded = loadFileThen(fileName, [this] { doClose(); }, "Reverting");
+    return openFile(fileName, [this] { doClose(); }, "Reverting");
+}
+
+Document::ErrorCode Document::openFile(const wxString& fileName, const std::function<void()>& beforeChange,
+                                       const wxString& activity)
+{
+    // Taken before reading: a change made while the file is read is noticed later.
+    const DiskStamp stamp = stampOf(fileName);
+    const ErrorCode loaded = loadFileThen(fileName, beforeChange, activity);
     if (loaded != Success)
         return loaded;
-    return becomeOpened(fileName);
+    return becomeOpened(fileName, stamp);
 }
 
 Document::ErrorCode Document::loadFileThen(const wxString& fileName, const std::function<void()>& beforeChange,
@@ -322,6 +423,7 @@ Document::ErrorCode Document::loadFileThen(const wxString& fileName, const std::
 {
     const std::unique_ptr<FileProgress> progress = watch(activity, fileName, true);
     m_progress = progress.get();
+    ++m_fileWork;
     bool ran = false;
     m_onFileRead = [&] {
         ran = true;
@@ -331,6 +433,7 @@ Document::ErrorCode Document::loadFileThen(const wxString& fileName, const std::
     const bool loaded = loadFile(fileName.ToStdWstring());
     m_onFileRead = nullptr;
     m_progress = nullptr;
+    --m_fileWork;
     wxASSERT_MSG(!loaded || ran || !beforeChange,
                  "an overriding loadFile must call fileRead() before it changes the database");
     if (loaded)
@@ -363,16 +466,16 @@ Document::ErrorCode Document::doOpen(const wxString& fileName)
     // The document closed just before is still being destroyed.
     if (m_database)
         m_database->finishReleasing();
-    const ErrorCode loaded = loadFileThen(fileName, nullptr);
-    if (loaded != Success)
-        return loaded;
-    return becomeOpened(fileName);
+    return openFile(fileName, nullptr);
 }
 
-Document::ErrorCode Document::becomeOpened(const wxString& fileName)
+Document::ErrorCode Document::becomeOpened(const wxString& fileName, const DiskStamp& stamp)
 {
     forgetHistory();
     m_fileName = fileName;
+    m_diskStamp = stamp;
+    m_toldStamp = stamp;
+    m_fileVanished = false;
     addToFileHistory(fileName);
     setTitleFromFilename();
     m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
@@ -421,6 +524,8 @@ Document::ErrorCode Document::save(const wxString& fileName)
         signalCannotWrite(fileName);
         return Cancelled;
     }
+    if (!mayWriteOver(fileName))
+        return Cancelled;
     if (!saveFileShowingProgress(fileName))
         return SaveFailed;
     becomeSavedAs(fileName);
@@ -431,7 +536,9 @@ bool Document::saveFileShowingProgress(const wxString& fileName)
 {
     const std::unique_ptr<FileProgress> progress = watch("Saving", fileName, false);
     m_progress = progress.get();
+    ++m_fileWork;
     const bool saved = saveFile(fileName.ToStdWstring());
+    --m_fileWork;
     m_progress = nullptr;
     return saved;
 }
@@ -451,6 +558,9 @@ void Document::becomeSavedAs(const wxString& fileName)
         m_database->setCheckpoint();
     addToFileHistory(fileName);
     m_fileName = fileName;
+    m_diskStamp = stampOf(fileName);
+    m_toldStamp = m_diskStamp;
+    m_fileVanished = false;
     setTitleFromFilename();
     m_observers.notify([](DocumentObserver* o) { o->onDocumentSaved(); });
 }
@@ -508,6 +618,8 @@ void Document::onDatabaseDestroyed(db::Database* database)
     m_database->getObservers().remove(this, ObserverMode::Immediate);
     m_database = nullptr;
     m_fileName.clear();
+    m_diskStamp = DiskStamp();
+    m_fileVanished = false;
     m_title = s_noFileTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
 }

@@ -382,6 +382,150 @@ TEST_F(DocumentTest, RevertDropsUnsavedChangesOrKeepsThemWhenTheFileIsGone)
     EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
 }
 
+// ---------------------------------------------------------------------------
+// Another program's changes to the document's file
+// ---------------------------------------------------------------------------
+
+/// What another program does to a file: rewrites it in place (same size, same
+/// inode: only the time tells), replaces it through a rename, or deletes it.
+enum class Outside
+{
+    Rewrite,
+    Replace,
+    Delete,
+};
+
+void changeFromOutside(const wxString& file, Outside how)
+{
+    const std::string name(file.fn_str());
+    if (how == Outside::Delete)
+    {
+        std::filesystem::remove(name);
+        return;
+    }
+    std::ifstream in(name, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    const std::size_t at = text.find(">ann<");
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, 5, ">zed<");
+    const std::string target = how == Outside::Replace ? name + ".new" : name;
+    std::ofstream(target, std::ios::binary) << text;
+    if (how == Outside::Replace)
+        std::filesystem::rename(target, name);
+}
+
+ExpectMessage reloadQuestion(const char* file, bool losingChanges, int answer)
+{
+    return ExpectMessage(wxString::Format("'%s' has been changed by another program.\n\n%s", file,
+                                          losingChanges ? "Reload it and lose your unsaved changes?" : "Reload it?"),
+                         answer, wxYES_NO | wxICON_QUESTION);
+}
+
+ExpectMessage saveOverQuestion(const char* file, int answer)
+{
+    return ExpectMessage(wxString::Format("'%s' has been changed by another program since it was opened or saved "
+                                          "here.\n\nSave over it and lose those changes?",
+                                          file),
+                         answer, wxYES_NO | wxICON_EXCLAMATION);
+}
+
+TEST_F(DocumentTest, AnotherProgramsChangeIsOfferedForReloadOnceAndNeverSavedOverUnasked)
+{
+    struct Case
+    {
+        const char* name;
+        Outside how;
+        bool unsaved;  // the user has edited the document meanwhile
+        int reload;    // the answer to the reload question
+        int saveOver;  // the answer to the question the save asks
+    };
+    const Case cases[] = {
+        {"rewritten, reloaded", Outside::Rewrite, false, wxID_YES, 0},
+        {"replaced, kept, then saved over", Outside::Replace, false, wxID_NO, wxID_YES},
+        {"rewritten under edits, kept, save declined", Outside::Rewrite, true, wxID_NO, wxID_NO},
+        {"replaced under edits, reloaded", Outside::Replace, true, wxID_YES, 0},
+    };
+    m_document->setOptions(Document::NoticeOutsideChanges);
+    const wxString file = path("castle.lvl");
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        m_document->close();
+        fillDatabase(L"level");
+        ASSERT_EQ(m_document->save(file), Document::Success);
+        ASSERT_EQ(m_document->save(), Document::Success) << "our own saves ask nothing";
+        EXPECT_FALSE(m_document->fileChangedOnDisk());
+        EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled) << "nothing to tell";
+        if (c.unsaved)
+            edit(L"bob");
+        changeFromOutside(file, c.how);
+        EXPECT_TRUE(m_document->fileChangedOnDisk());
+
+        Document::ErrorCode result = Document::Success;
+        wxTEST_DIALOG(result = m_document->checkFileOnDisk(), reloadQuestion("castle.lvl", c.unsaved, c.reload));
+        if (c.reload == wxID_YES)
+        {
+            EXPECT_EQ(result, Document::Success);
+            EXPECT_EQ(author(), L"zed");
+            EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle");
+            EXPECT_FALSE(m_database.canUndo());
+            EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled) << "the version reloaded is ours now";
+            EXPECT_EQ(m_document->save(), Document::Success) << "and saving over it asks nothing";
+            continue;
+        }
+        EXPECT_EQ(result, Document::Cancelled);
+        EXPECT_EQ(author(), c.unsaved ? L"bob" : L"ann") << "the document stays as it was";
+        EXPECT_FALSE(m_document->fileChangedOnDisk());
+        EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled) << "told once for each version";
+
+        wxTEST_DIALOG(result = m_document->save(), saveOverQuestion("castle.lvl", c.saveOver));
+        if (c.saveOver == wxID_NO)
+        {
+            EXPECT_EQ(result, Document::Cancelled);
+            EXPECT_NE(readAll(file).find(">zed<"), std::string::npos) << "the other program's version stays";
+            EXPECT_TRUE(m_document->hasChangedSinceLastSave());
+            continue;
+        }
+        EXPECT_EQ(result, Document::Success);
+        EXPECT_NE(readAll(file).find(">ann<"), std::string::npos);
+        EXPECT_EQ(m_document->save(), Document::Success) << "once saved over, the file is ours again";
+    }
+}
+
+TEST_F(DocumentTest, FileDeletedBehindTheDocumentCountsAsUnsavedUntilWrittenAgain)
+{
+    const wxString file = path("castle.lvl");
+    ASSERT_EQ(m_document->save(file), Document::Success);
+    changeFromOutside(file, Outside::Delete);
+    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled);
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle") << "nothing is noticed without the option";
+
+    m_document->setOptions(Document::NoticeOutsideChanges);
+    m_observer.clear();
+    wxTEST_DIALOG(EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled),
+                  ExpectMessage("'castle.lvl' has been deleted or moved by another program.\n\nThe document stays "
+                                "open; saving it writes the file again.",
+                                wxID_OK, wxOK | wxICON_EXCLAMATION));
+    EXPECT_EQ(m_observer.calls, std::vector<std::string>{"modified"}) << "the title gets its change mark";
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled) << "told once";
+    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Cancelled), savePrompt(wxID_CANCEL));
+    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Success), savePrompt(wxID_YES));
+    EXPECT_NE(readAll(file).find(">ann<"), std::string::npos) << "the close wrote the file again";
+}
+
+TEST_F(DocumentTest, WithoutTheOptionAnotherProgramsChangeIsSavedOverAsBefore)
+{
+    const wxString file = path("castle.lvl");
+    ASSERT_EQ(m_document->save(file), Document::Success);
+    changeFromOutside(file, Outside::Replace);
+    EXPECT_FALSE(m_document->fileChangedOnDisk());
+    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled);
+    EXPECT_EQ(m_document->save(), Document::Success);
+    EXPECT_NE(readAll(file).find(">ann<"), std::string::npos);
+}
+
 TEST_F(DocumentTest, FailedOpenLeavesTheDocumentClosedAndSaysWhy)
 {
     writeText(path("broken.lvl"), "this is no document");
@@ -638,6 +782,8 @@ TEST_F(DocumentTest, SaveAfterCrashWritesBesideTheDocumentAndTakesItsName)
 TEST_F(DocumentTest, CopyTakesEverythingButIsNotRegisteredWithTheDatabase)
 {
     m_document->setFileHistory(m_history.get());
+    m_document->setFileFormat(Document::FileFormat::Binary);
+    m_document->setProgressDelay(std::chrono::milliseconds(7));
     ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
     // The database's observer list reports to the reporter its host gives it.
     ErrorReporter* const databaseReporter = db::Database::getErrorReporter();
@@ -649,6 +795,8 @@ TEST_F(DocumentTest, CopyTakesEverythingButIsNotRegisteredWithTheDatabase)
         EXPECT_EQ(copy.getTitle(), "castle");
         EXPECT_EQ(copy.getFilename(), path("castle.lvl"));
         EXPECT_EQ(copy.getFileHistory(), m_history.get());
+        EXPECT_EQ(copy.getFileFormat(), Document::FileFormat::Binary);
+        EXPECT_EQ(copy.getProgressDelay(), std::chrono::milliseconds(7));
         EXPECT_TRUE(copy.m_observers.contains(&m_observer));
 
         m_observer.clear();

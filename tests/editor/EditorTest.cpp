@@ -683,6 +683,46 @@ TEST(Editor, BinaryDocumentsSaveOpenAndRevertLikeXmlOnes)
     editor.frame->getRecovery().discardRecoveryFiles();
 }
 
+TEST(Editor, AnotherProgramsSaveIsToldWhenTheWindowComesBackWithoutLosingWhatIsTyped)
+{
+    Scratch folder;
+    const wxString file = folder.path("scene.xml");
+    Editor editor;
+    wxTEST_DIALOG(editor.command(wxID_SAVEAS), wxtest::ExpectFile(file));
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    const float saved = intensityOf(light);
+    const auto comeBackToTheWindow = [&] {
+        wxActivateEvent activate(wxEVT_ACTIVATE, true);
+        editor.frame->ProcessWindowEvent(activate);
+        EXPECT_TRUE(wxtest::pumpUntil([&] { return !editor.frame->getDocument().fileChangedOnDisk(); }));
+    };
+    const auto saveFromOutside = [&] { std::ofstream(std::string(file.fn_str()), std::ios::app) << "\n"; };
+
+    // Typed but not applied when the user went to the other program: it
+    // counts among the changes a reload would lose, and stays when kept.
+    editor.select({light});
+    wxUtils::OrkSimpleTextCtrl* box = editor.floatWidget(L"intensity")->getTextBox();
+    box->SetFocus();
+    box->ChangeValue("43");
+    box->MarkDirty();
+    saveFromOutside();
+    wxTEST_DIALOG(comeBackToTheWindow(),
+                  ExpectMessageContaining({"'scene.xml' has been changed by another program",
+                                           "Reload it and lose your unsaved changes?"},
+                                          wxID_NO));
+    EXPECT_EQ(intensityOf(light), 43.0f);
+    EXPECT_TRUE(editor.frame->GetTitle().Contains(" *"));
+    comeBackToTheWindow(); // told once
+
+    // Saving over the other program's version asks; reloading a later one drops the edits.
+    wxTEST_DIALOG(editor.command(wxID_SAVE), ExpectMessageContaining({"Save over it"}, wxID_NO));
+    EXPECT_TRUE(editor.frame->GetTitle().Contains(" *"));
+    saveFromOutside();
+    wxTEST_DIALOG(comeBackToTheWindow(), ExpectMessageContaining({"lose your unsaved changes"}, wxID_YES));
+    EXPECT_EQ(editor.firstLight(), saved);
+    EXPECT_FALSE(editor.frame->GetTitle().Contains(" *"));
+}
+
 TEST(Editor, UntitledWorkIsOfferedAtTheNextStart)
 {
     wxString kept;

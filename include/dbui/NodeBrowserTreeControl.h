@@ -32,8 +32,8 @@ public:
     {
         /// Cut, Copy and Paste through the system clipboard (see NodeClipboard),
         /// in the context menu and on Ctrl+X, Ctrl+C and Ctrl+V; the menu's
-        /// copy beside the original is then called "Duplicate", and its Delete
-        /// and Rename name their keys (Del, F2) as the clipboard entries do.
+        /// copy is then "Duplicate" (duplicateSelectedNodes, also on Ctrl+D),
+        /// and its Delete and Rename name their keys (Del, F2) as the clipboard entries do.
         ClipboardCommands = 1,
         /// The selected nodes can be dragged onto a node (into its first
         /// container that takes them) or between rows (beside a node): a
@@ -83,6 +83,10 @@ public:
     /// Pastes the clipboard's nodes into or beside the first selected node (see
     /// NodeClipboard::paste) and selects the first of them; says why in a message when nothing could be pasted.
     virtual bool pasteNodesFromClipboard();
+    /// Copies each selected node, with everything below it, right after
+    /// itself, as one undo step ("Duplicate node" or "Duplicate nodes"), and
+    /// selects the copies; false when nothing was copied.
+    virtual bool duplicateSelectedNodes();
 
 protected:
     /// Fills the context menu for `item` (null: opened on no item) and remembers the item.
@@ -175,6 +179,8 @@ private:
     bool pasteAt(db::Node* selected);
     bool addDynamicAttribute(int id, db::Node& node);
     void copySelectedNodes(db::Node& contextNode);
+    /// Selects the items of `nodes`, those that have one.
+    void selectNodes(const std::vector<db::Node*>& nodes);
     void copyPathToClipboard(db::Node& node);
     void createNode(wxCommandEvent& event);
     void saveSubtree(wxUtils::TreeItem* item, bool binary);

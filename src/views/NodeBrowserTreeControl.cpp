@@ -134,7 +134,7 @@ void NodeBrowserTreeControl::buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::T
     if (item && !isRoot)
     {
         menu.add(m_ids[CommandDelete], clipboard ? "&Delete\tDel" : "&Delete", false, false, wxEmptyString);
-        menu.add(m_ids[CommandCopy], clipboard ? "D&uplicate" : "&Copy", false, false, wxEmptyString);
+        menu.add(m_ids[CommandCopy], clipboard ? "D&uplicate\tCtrl+D" : "&Copy", false, false, wxEmptyString);
     }
     if (GetSelectedItemCount() == 1)
         menu.add(m_ids[CommandRename], clipboard ? "&Rename\tF2" : "&Rename", false, false, wxEmptyString);
@@ -235,7 +235,9 @@ void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
         deleteSelectedNodes(true);
     else if (id == m_ids[CommandCopy])
     {
-        if (contextNode)
+        if (m_options & ClipboardCommands)
+            duplicateSelectedNodes();
+        else if (contextNode)
             copySelectedNodes(*contextNode);
     }
     else if (id == m_ids[CommandLoadFromFile])

@@ -7,6 +7,7 @@
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <db/Node.h>
+#include <db/NodeContainer.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/OrkMenu.h>
 #include <wxUtils/OrkMessageBox.h>
@@ -79,6 +80,9 @@ bool NodeBrowserTreeControl::handleControlKey(const wxKeyEvent& event)
     case 'C':
         copySelectedNodesToClipboard();
         return true;
+    case 'D':
+        duplicateSelectedNodes();
+        return true;
     case 'X':
         cutSelectedNodesToClipboard();
         return true;
@@ -88,6 +92,41 @@ bool NodeBrowserTreeControl::handleControlKey(const wxKeyEvent& event)
     default:
         return false;
     }
+}
+
+bool NodeBrowserTreeControl::duplicateSelectedNodes()
+{
+    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
+    std::vector<db::Node*> copies;
+    {
+        db::ChangeBlock block(getDatabase(), nodes.size() > 1 ? L"Duplicate nodes" : L"Duplicate node");
+        for (db::Node* node : nodes)
+        {
+            db::CompositeAttribute* parent = node->getParentAttribute();
+            db::NodeContainer* container = parent ? parent->asNodeContainer() : nullptr;
+            db::Node* copy = container ? node->makeCopy(db::EmptyString()) : nullptr;
+            if (!copy)
+                continue;
+            if (container->insert(node->getIndex() + 1, copy))
+                copies.push_back(copy);
+            else
+                delete copy;
+        }
+    }
+    // The block has ended: the copies have their items now.
+    selectNodes(copies);
+    return !copies.empty();
+}
+
+void NodeBrowserTreeControl::selectNodes(const std::vector<db::Node*>& nodes)
+{
+    std::vector<wxUtils::TreeItem*> items;
+    for (db::Node* node : nodes)
+        if (wxUtils::TreeItem* item = getItemOfNode(node))
+            items.push_back(item);
+    if (!items.empty())
+        SelectItems(items);
 }
 
 bool NodeBrowserTreeControl::copySelectedNodesToClipboard()

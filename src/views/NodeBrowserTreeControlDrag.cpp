@@ -135,12 +135,7 @@ void NodeBrowserTreeControl::dropNodes(const DropTarget& target, const std::vect
         }
     }
     // The block has ended: the items of the landed nodes are there now.
-    std::vector<wxUtils::TreeItem*> items;
-    for (db::Node* node : landed)
-        if (wxUtils::TreeItem* item = getItemOfNode(node))
-            items.push_back(item);
-    if (!items.empty())
-        SelectItems(items);
+    selectNodes(landed);
 }
 
 } // namespace dbui

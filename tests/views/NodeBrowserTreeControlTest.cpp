@@ -19,6 +19,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <functional>
 
 using dbui::NodeBrowserTreeControl;
 using viewstest::childNames;
@@ -270,6 +271,67 @@ TEST(NodeBrowserTree, CtrlASelectsTheNodesShownOrWhatTheFindBoxFoundAndEditsNoth
         EXPECT_EQ(tree->GetSelectedItemCount(), 0u);
     }
     EXPECT_EQ(empty.getUndoStackSize(), 0u);
+}
+
+TEST(NodeBrowserTree, DuplicatePutsEachCopyRightAfterItsOriginalInOneStepAndSelectsTheCopies)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<std::vector<db::Node*>(Scene&)> selected;
+        bool byMenu; // the context menu on the last selected node, else Ctrl+D
+        const wchar_t* step; // the undo step; null: nothing is copied
+    };
+    const Case cases[] = {
+        {"one node by key", [](Scene& s) { return std::vector<db::Node*>{s.a2}; }, false, L"Duplicate node"},
+        {"nodes of two parents by the menu", [](Scene& s) { return std::vector<db::Node*>{s.a1, s.b1}; }, true,
+         L"Duplicate nodes"},
+        {"a node with its child: the child goes along only",
+         [](Scene& s) { return std::vector<db::Node*>{s.a, s.a3}; }, false, L"Duplicate node"},
+        {"the root: nothing", [](Scene& s) { return std::vector<db::Node*>{&s.database}; }, false, nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        auto tree = makeBrowserTree(scene);
+        tree->setOptions(NodeBrowserTreeControl::ClipboardCommands);
+        const std::vector<db::Node*> selected = c.selected(scene);
+        viewstest::selectNodes(tree, selected);
+        const std::vector<db::Node*> originals = tree->getSelectedNodesWithoutChildren();
+        if (c.byMenu)
+            menuOn(tree, tree->getItemOfNode(selected.back()), "Duplicate\tCtrl+D");
+        else
+            viewstest::pressCtrl(tree, 'd');
+
+        if (!c.step)
+        {
+            EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
+            continue;
+        }
+        ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
+        EXPECT_EQ(scene.database.getUndoDescription(0), c.step);
+        const std::vector<db::Node*> copies = tree->getSelectedNodes();
+        ASSERT_EQ(copies.size(), originals.size()) << "the copies are selected, the originals not";
+        for (std::size_t i = 0; i < copies.size(); ++i)
+        {
+            EXPECT_EQ(copies[i]->getPrevious(), originals[i]) << "right after its original";
+            EXPECT_EQ(copies[i]->getClassID(), originals[i]->getClassID());
+            EXPECT_EQ(copies[i]->getChildNodes().size(), originals[i]->getChildNodes().size());
+        }
+        EXPECT_TRUE(mirrors(tree, scene.database));
+        ASSERT_TRUE(scene.database.undo());
+        EXPECT_EQ(scene.a->getChildNodes().size(), 3u);
+        EXPECT_EQ(scene.database.getRootContainer().getNodeCount(), 3u);
+        EXPECT_TRUE(mirrors(tree, scene.database));
+    }
+
+    // Without the option Ctrl+D is no command of the tree's.
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    viewstest::selectNodes(tree, {scene.a2});
+    viewstest::pressCtrl(tree, 'd');
+    EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
 }
 
 TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)

@@ -145,7 +145,7 @@ TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
     viewstest::rightClick(trees.from, trees.from->getItemOfNode(scene.a2));
     const std::vector<wxString>& labels = cut.shownLabels();
     for (const char* label :
-         {"&Delete\tDel", "D&uplicate", "&Rename\tF2", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
+         {"&Delete\tDel", "D&uplicate\tCtrl+D", "&Rename\tF2", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
         EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
     EXPECT_EQ(std::find(labels.begin(), labels.end(), "&Copy"), labels.end());
     EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a3"}));

@@ -272,11 +272,13 @@ wxMenu* EditorFrame::buildEditMenu()
 {
     auto* edit = new wxMenu;
     edit->Append(wxID_UNDO, "&Undo\tCtrl+Z");
-    edit->Append(wxID_REDO, "&Redo\tCtrl+Y");
+    // Both keys that editors use for redo.
+    edit->Append(wxID_REDO, "&Redo\tCtrl+Y")->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z'));
     edit->AppendSeparator();
     edit->Append(wxID_CUT, "Cu&t\tCtrl+X");
     edit->Append(wxID_COPY, "&Copy\tCtrl+C");
     edit->Append(wxID_PASTE, "&Paste\tCtrl+V");
+    edit->Append(ID_Duplicate, "D&uplicate\tCtrl+D");
     edit->AppendSeparator();
     edit->Append(wxID_DELETE, "&Delete\tDel");
     edit->Append(wxID_EDIT, "Re&name\tF2");
@@ -307,6 +309,7 @@ void EditorFrame::connectEvents()
     Connect(wxID_COPY, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleCopy));
     Connect(wxID_PASTE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handlePaste));
     Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
+    Connect(ID_Duplicate, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDuplicate));
     Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
     Connect(wxID_SELECTALL, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSelectAll));
     Connect(wxID_FIND, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFind));
@@ -322,7 +325,8 @@ void EditorFrame::connectEvents()
         else
             (new DebugPanelWindow(this, &m_database))->Show();
     }, ID_DebugPanel);
-    for (int id : {wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, wxID_DELETE, wxID_EDIT, wxID_SELECTALL})
+    for (int id : std::initializer_list<int>{wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, ID_Duplicate,
+                                             wxID_DELETE, wxID_EDIT, wxID_SELECTALL})
         Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
     Connect(wxEVT_ACTIVATE, wxActivateEventHandler(EditorFrame::onActivate));
@@ -573,6 +577,11 @@ void EditorFrame::handleDelete(wxCommandEvent&)
     m_browser->getTreeControl()->deleteSelectedNodes(false);
 }
 
+void EditorFrame::handleDuplicate(wxCommandEvent&)
+{
+    m_browser->getTreeControl()->duplicateSelectedNodes();
+}
+
 void EditorFrame::handleRename(wxCommandEvent&)
 {
     dbui::NodeBrowserTreeControl* tree = m_browser->getTreeControl();
@@ -657,6 +666,7 @@ void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
                           : wxString("&Redo\tCtrl+Y"));
         break;
     case wxID_DELETE:
+    case ID_Duplicate:
         event.Enable(selected > 0);
         break;
     case wxID_EDIT:

@@ -67,6 +67,7 @@ public:
         ID_SaveCopy = wxID_HIGHEST + 1,
         ID_DebugPanel,
         ID_AutosaveSettings,
+        ID_Duplicate,
         ID_FindNext,
         ID_FindPrevious,
     };
@@ -99,6 +100,7 @@ private:
     /// Cut, Copy or Paste: on the text of a focused text box, else on the selected nodes.
     void runClipboardCommand(void (wxTextEntryBase::*onText)(), bool (dbui::NodeBrowserTreeControl::*onNodes)());
     void handleDelete(wxCommandEvent&);
+    void handleDuplicate(wxCommandEvent&);
     void handleRename(wxCommandEvent&);
     /// The text of a focused text box, else every node of the tree.
     void handleSelectAll(wxCommandEvent&);

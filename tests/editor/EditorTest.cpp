@@ -876,6 +876,27 @@ TEST(Editor, ClipboardKeysWorkOnTextInATextBoxAndOnNodesElsewhere)
     EXPECT_EQ(editor.database.getTotalNodeCount(), nodes + 1);
 }
 
+TEST(Editor, DuplicateCopiesTheSelectionBesideItselfWithWhatIsTypedAsOneStep)
+{
+    Editor editor;
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    editor.select({light});
+    wxUtils::OrkSimpleTextCtrl* box = editor.floatWidget(L"intensity")->getTextBox();
+    box->SetFocus();
+    box->ChangeValue("44");
+    box->MarkDirty();
+    const unsigned int steps = editor.database.getUndoStackSize();
+
+    editor.command(EditorFrame::ID_Duplicate);
+    ASSERT_EQ(editor.database.getUndoStackSize(), steps + 2) << "the typed value, then the copy";
+    EXPECT_EQ(editor.database.getUndoDescription(steps + 1), L"Duplicate node");
+    db::Node* copy = light->getNext();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->getClassID(), L"Light");
+    EXPECT_EQ(intensityOf(copy), 44.0f) << "the copy has what was typed";
+    EXPECT_EQ(editor.frame->getBrowser()->getTreeControl()->getSelectedNodes(), std::vector<db::Node*>{copy});
+}
+
 TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
 {
     Editor editor;

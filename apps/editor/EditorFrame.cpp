@@ -120,6 +120,7 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_document->m_observers.add(this, ObserverMode::Deferred);
     m_recovery = std::make_unique<dbui::CrashRecovery>(*m_document);
     m_recovery->setRecoveryFolder(stateFolder());
+    m_recovery->setDocumentLocking(true);
     m_recovery->setAutosave(std::chrono::seconds(autosaveSecondsSetting()));
     m_recovery->setAutosaveListener([this] { showAutosaveStatus(); });
     m_recovery->setAutosaveProgressListener(

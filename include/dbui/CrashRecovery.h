@@ -23,6 +23,7 @@ namespace dbui
 
 class Autosaver;
 class CrashSaver;
+class DocumentLock;
 
 /// Keeps a user's unsaved work when the program dies, and offers it back at
 /// the next start.
@@ -88,6 +89,13 @@ class CrashSaver;
 ///   - setAutosave: the recovery file is also written every so often while
 ///     there are unsaved changes, in the background, so that even a kill -9 or
 ///     a power cut loses no more than that interval.
+///   - setDocumentLocking: the document's file is locked while it is open
+///     here, and openOfferingRecovery asks before opening a file that another
+///     window holds open: "Open it here too?". Its recovery file there is that
+///     window's unsaved work, not a crash's, and is not offered. A window that
+///     opens it anyway writes its own unsaved work to the recovery folder as
+///     untitled work (so that the two never overwrite each other's), which
+///     offerUntitledRecovery offers if that window dies.
 ///
 /// Typical host set-up, right after creating the document:
 ///
@@ -155,6 +163,13 @@ public:
     ///@}
 
     ///@{
+    ///@{
+    /// See setDocumentLocking above; off by default.
+    void setDocumentLocking(bool on);
+    bool getDocumentLocking() const { return m_lock != nullptr; }
+    ///@}
+
+    ///@{
     /// Writes the recovery file in the background once the document has had
     /// unsaved changes for `interval` and keyboard and mouse have rested for
     /// `idle`; an interval of zero (the default) turns autosave off.
@@ -201,6 +216,12 @@ private:
     void onDocumentModified(bool transient) override;
 
     Document::ErrorCode recover(const wxString& fileName, const wxString& recoveryFile);
+    /// Opens `fileName`, which another window holds open, if the user agrees.
+    Document::ErrorCode openHeldElsewhere(const wxString& fileName);
+    /// True when unsaved work goes to the recovery folder as untitled work.
+    bool writesUntitledFile() const;
+    /// Locks the document's file, with setDocumentLocking.
+    void lockDocument();
     /// The recovery file of `documentFile` newer than it, among beside it and the recovery folder; empty for none.
     wxString findNewerRecoveryFile(const wxString& documentFile) const;
     /// The recovery folder's file for `documentFile`; empty without a folder.
@@ -228,6 +249,10 @@ private:
     /// Recovery files written for the document's unsaved work since it was opened or last saved, the latest last.
     std::vector<wxString> m_written;
     std::unique_ptr<Autosaver> m_autosaver;
+    /// Null without setDocumentLocking.
+    std::unique_ptr<DocumentLock> m_lock;
+    /// The document is open in another window too.
+    bool m_shared = false;
     std::unique_ptr<CrashSaver> m_crashSaver;
     std::function<void()> m_autosaveListener;
     AutosaveProgressListener m_autosaveProgressListener;

@@ -3,6 +3,7 @@
 
 #include "Autosaver.h"
 #include "CrashSignals.h"
+#include "DocumentLock.h"
 
 #include <db/Database.h>
 #include <db/FileOutputStream.h>
@@ -248,6 +249,25 @@ void CrashRecovery::setAutosave(std::chrono::milliseconds interval, std::chrono:
         m_autosaver = std::make_unique<Autosaver>(*this, interval, idle);
 }
 
+void CrashRecovery::setDocumentLocking(bool on)
+{
+    if (!on)
+        m_lock.reset();
+    else if (!m_lock)
+        m_lock = std::make_unique<DocumentLock>();
+    lockDocument();
+}
+
+void CrashRecovery::lockDocument()
+{
+    if (!m_lock)
+        return;
+    if (m_document.getFilename().empty())
+        m_lock->release();
+    else
+        m_lock->hold(toFileSystemName(m_document.getFilename()));
+}
+
 std::chrono::milliseconds CrashRecovery::getAutosaveInterval() const
 {
     return m_autosaver ? m_autosaver->getInterval() : std::chrono::milliseconds(0);
@@ -274,9 +294,14 @@ bool CrashRecovery::hasNewerRecoveryFile(const wxString& documentFile)
 
 wxString CrashRecovery::getRecoveryFilename() const
 {
-    if (m_document.getFilename().empty() && !m_folder.empty())
+    if (writesUntitledFile())
         return folderFileFor(wxString());
     return m_document.getCrashRecoveryFilename();
+}
+
+bool CrashRecovery::writesUntitledFile() const
+{
+    return (m_document.getFilename().empty() || m_shared) && !m_folder.empty();
 }
 
 wxString CrashRecovery::folderFileFor(const wxString& documentFile) const
@@ -298,7 +323,7 @@ std::unique_ptr<db::FileOutputStream> CrashRecovery::openRecoveryStream(wxString
                                                       db::OutputStreamEncoding::Utf8);
     };
     target = getRecoveryFilename();
-    if (m_document.getFilename().empty() && !m_folder.empty())
+    if (writesUntitledFile())
         makeFolder(m_folder);
     std::unique_ptr<db::FileOutputStream> stream = open(target);
     const wxString fallback = folderFileFor(m_document.getFilename());
@@ -322,7 +347,7 @@ bool CrashRecovery::saveRecoveryFile()
     if (!hasUnsavedWork(m_document.getDatabase()))
         return false;
     wxString target = getRecoveryFilename();
-    if (m_document.getFilename().empty() && !m_folder.empty())
+    if (writesUntitledFile())
         makeFolder(m_folder);
     // Through saveFile, not saveAfterCrash: the document keeps its own name,
     // and no dialog opens, which is the last thing a crashing program should do.
@@ -401,16 +426,22 @@ void CrashRecovery::onDocumentSaved()
     // a recovery file itself (saveAfterCrash) keeps that one.
     settleAutosave();
     removeRecoveryFiles(m_document.getFilename());
+    // A save writes a new file, and may be to another name.
+    lockDocument();
     updateCrashTargets();
 }
 
 void CrashRecovery::onDocumentCreated()
 {
+    m_shared = false;
+    lockDocument();
     updateCrashTargets();
 }
 
 void CrashRecovery::onDocumentClosed()
 {
+    m_shared = false;
+    lockDocument();
     updateCrashTargets();
 }
 
@@ -461,6 +492,8 @@ wxString CrashRecovery::findNewerRecoveryFile(const wxString& documentFile) cons
 
 Document::ErrorCode CrashRecovery::openOfferingRecovery(const wxString& fileName)
 {
+    if (m_lock && !fileName.empty() && m_lock->heldElsewhere(toFileSystemName(fileName)))
+        return openHeldElsewhere(fileName);
     const wxString recoveryFile = findNewerRecoveryFile(fileName);
     if (recoveryFile.empty())
         return m_document.open(fileName);
@@ -478,6 +511,22 @@ Document::ErrorCode CrashRecovery::openOfferingRecovery(const wxString& fileName
     default:
         return Document::Cancelled;
     }
+}
+
+Document::ErrorCode CrashRecovery::openHeldElsewhere(const wxString& fileName)
+{
+    const wxString question = wxString::Format("'%s' is already open in another window.\n\n"
+                                               "Open it here too? Each window's save then replaces the other's.",
+                                               fileName);
+    if (m_document.messageBox(question, wxYES_NO | wxNO_DEFAULT | wxICON_EXCLAMATION) != wxYES)
+        return Document::Cancelled;
+    const Document::ErrorCode opened = m_document.open(fileName);
+    if (opened == Document::Success)
+    {
+        m_shared = true;
+        updateCrashTargets();
+    }
+    return opened;
 }
 
 Document::ErrorCode CrashRecovery::offerUntitledRecovery()

@@ -284,6 +284,58 @@ TEST_F(CrashRecoveryTest, UntitledWorkAndUnwritableFoldersUseTheRecoveryFolder)
     ::chmod(m_dir.c_str(), 0700);
 }
 
+TEST_F(CrashRecoveryTest, DocumentOpenInAnotherWindowOpensOnlyWhenAskedAndLeavesThatWindowsWorkAlone)
+{
+    // The first window has castle open, with unsaved work autosaved beside it.
+    CrashRecovery first(*m_document, 0);
+    first.setRecoveryFolder(path("state"));
+    first.setDocumentLocking(true);
+    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    edit(L"bob");
+    ASSERT_TRUE(first.saveRecoveryFile());
+    ASSERT_EQ(first.getLastRecoveryFile(), castle() + ".recovery");
+
+    db::Database database(L"Second");
+    Document document(database, "lvl");
+    CrashRecovery second(document, 0);
+    second.setRecoveryFolder(path("state"));
+    second.setDocumentLocking(true);
+    const auto openHereToo = [&](int answer) {
+        return ExpectMessage("'" + castle() +
+                                 "' is already open in another window.\n\nOpen it here too? Each window's save "
+                                 "then replaces the other's.",
+                             answer, wxYES_NO | wxICON_EXCLAMATION);
+    };
+    wxTEST_DIALOG(EXPECT_EQ(second.openOfferingRecovery(castle()), Document::Cancelled), openHereToo(wxID_NO));
+    EXPECT_TRUE(document.getFilename().empty());
+    // Opened anyway: the first window's live work is no crash's to offer.
+    wxTEST_DIALOG(EXPECT_EQ(second.openOfferingRecovery(castle()), Document::Success), openHereToo(wxID_YES));
+    auto* author = dynamic_cast<db::StringAttribute*>(database.findAttribute(L"author"));
+    ASSERT_NE(author, nullptr);
+    EXPECT_EQ(author->getValue(), L"ann");
+    {
+        db::ChangeBlock block(database, L"Set string attribute(s)");
+        author->setValue(L"carl");
+    }
+    ASSERT_TRUE(second.saveRecoveryFile());
+    const wxString own = path("state/Unnamed-" + std::to_string(::getpid()) + ".recovery");
+    EXPECT_EQ(second.getLastRecoveryFile(), own) << "never over the first window's";
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"bob");
+    EXPECT_EQ(authorIn(own), L"carl");
+
+    // Both windows go (as a kill would let go of their locks): the next one is
+    // offered the first window's work as before.
+    document.close();
+    m_document->close();
+    wxTEST_DIALOG(EXPECT_EQ(second.openOfferingRecovery(castle()), Document::Cancelled), offer(castle(), wxID_CANCEL));
+
+    // Without the option nothing is asked.
+    second.setDocumentLocking(false);
+    first.setDocumentLocking(false);
+    ASSERT_EQ(m_document->open(castle()), Document::Success);
+    wxTEST_DIALOG(EXPECT_EQ(second.openOfferingRecovery(castle()), Document::Cancelled), offer(castle(), wxID_CANCEL));
+}
+
 TEST_F(CrashRecoveryTest, RecoveryFileCountsOnlyWhenNewerThanItsDocument)
 {
     EXPECT_FALSE(CrashRecovery::hasNewerRecoveryFile(castle())) << "neither file exists";

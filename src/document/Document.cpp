@@ -116,23 +116,10 @@ Document::~Document()
 }
 
 Document::Document(const Document& other)
-    : db::DatabaseObserver(other),
-      m_observers(other.m_observers.getErrorReporter()),
-      m_database(other.m_database),
-      m_title(other.m_title),
-      m_fileName(other.m_fileName),
-      m_fileExtension(other.m_fileExtension),
-      m_fileHistory(other.m_fileHistory),
-      m_lastFileError(other.m_lastFileError),
-      m_options(other.m_options),
-      m_fileFormat(other.m_fileFormat),
-      m_progressDelay(other.m_progressDelay),
-      m_progressBar(other.m_progressBar),
-      m_diskStamp(other.m_diskStamp),
-      m_toldStamp(other.m_toldStamp),
-      m_fileVanished(other.m_fileVanished)
+    : db::DatabaseObserver(other), m_observers(other.m_observers.getErrorReporter()), m_database(other.m_database)
 {
-    copyObserversFrom(other);
+    // One list of what a copy takes, the assignment's.
+    *this = other;
 }
 
 Document& Document::operator=(const Document& other)

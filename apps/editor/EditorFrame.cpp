@@ -134,7 +134,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_browser->getTreeControl()->setOptions(
         dbui::NodeBrowserTreeControl::ClipboardCommands | dbui::NodeBrowserTreeControl::DragAndDrop |
         dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
-        dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey);
+        dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey |
+        dbui::NodeBrowserTreeControl::SelectUndoneNodes);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows |
                                           dbui::NodeInspector::WideNumberBoxes);

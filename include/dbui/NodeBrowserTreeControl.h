@@ -49,6 +49,9 @@ public:
         SubtreeCounts = 16,
         /// Ctrl+A selects every node (see selectAllNodes).
         SelectAllKey = 32,
+        /// An undo or redo that brings nodes back or moves them selects them
+        /// (the top node of each subtree), so that the user sees what it did.
+        SelectUndoneNodes = 64,
     };
 
     /// Two-step creation: call Create next.
@@ -181,6 +184,8 @@ private:
     void copySelectedNodes(db::Node& contextNode);
     /// Selects the items of `nodes`, those that have one.
     void selectNodes(const std::vector<db::Node*>& nodes);
+    /// With SelectUndoneNodes, selects what an undo or redo brought back or moved.
+    void selectUndoneNodes(const db::ChangeSet& changes);
     void copyPathToClipboard(db::Node& node);
     void createNode(wxCommandEvent& event);
     void saveSubtree(wxUtils::TreeItem* item, bool binary);

@@ -1,4 +1,4 @@
-// How the browser tree's rows read: an icon per type, counts of closed subtrees.
+// How the browser tree's rows read (an icon per type, counts of closed subtrees), and what an undo selects.
 
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeIcons.h>
@@ -11,6 +11,8 @@
 #include <wxUtils/TreeItem.h>
 
 #include <wx/imaglist.h>
+
+#include <absl/container/flat_hash_set.h>
 
 #include <algorithm>
 #include <vector>
@@ -54,6 +56,32 @@ void NodeBrowserTreeControl::onDatabaseChanged(db::Database* database, const db:
     if (!changes.AddedNodes().empty() || !changes.RemovedNodes().empty() || !changes.ReparentedNodes().empty())
         m_subtreeCounts.clear();
     NodeTreeControl::onDatabaseChanged(database, changes, transient);
+    // The tree has the items of the nodes now.
+    if (m_options & SelectUndoneNodes)
+        selectUndoneNodes(changes);
+}
+
+void NodeBrowserTreeControl::selectUndoneNodes(const db::ChangeSet& changes)
+{
+    const db::ChangeSet::Origin origin = changes.getOrigin();
+    if (origin != db::ChangeSet::Origin::Undo && origin != db::ChangeSet::Origin::Redo)
+        return;
+    // Subtrees come whole, parents first: a node whose parent came too is shown by its subtree's top.
+    const std::vector<db::Node*>& added = changes.AddedNodes();
+    absl::flat_hash_set<const db::Node*> came;
+    came.reserve(added.size());
+    std::vector<db::Node*> tops;
+    for (db::Node* node : added)
+    {
+        if (!came.contains(node->getParentNode()))
+            tops.push_back(node);
+        came.insert(node);
+    }
+    for (db::Node* node : changes.ReparentedNodes())
+        if (!came.contains(node))
+            tops.push_back(node);
+    if (!tops.empty())
+        selectNodes(tops);
 }
 
 namespace

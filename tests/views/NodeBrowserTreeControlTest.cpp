@@ -4,6 +4,7 @@
 #include <dbui/NodeIcons.h>
 
 #include <db/AttributeType.h>
+#include <db/ChangeBlock.h>
 #include <db/FileOutputStream.h>
 #include <db/SchemaLoaderXML.h>
 #include <db/TypeRegistry.h>
@@ -332,6 +333,78 @@ TEST(NodeBrowserTree, DuplicatePutsEachCopyRightAfterItsOriginalInOneStepAndSele
     viewstest::selectNodes(tree, {scene.a2});
     viewstest::pressCtrl(tree, 'd');
     EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
+}
+
+TEST(NodeBrowserTree, UndoAndRedoSelectTheNodesTheyBringBackOrMove)
+{
+    using Nodes = std::vector<db::Node*>;
+    struct Case
+    {
+        const char* name;
+        std::function<void(Scene&, NodeBrowserTreeControl&)> edit; // one undo step, made with {b} selected
+        std::function<Nodes(Scene&)> afterUndo;                      // what the undo selects
+        std::function<Nodes(Scene&)> afterRedo;
+    };
+    const auto nodes = [](std::function<Nodes(Scene&)> f) { return f; };
+    const auto unchanged = nodes([](Scene& s) { return Nodes{s.b}; });
+    const Case cases[] = {
+        {"deleting two nodes",
+         [](Scene& s, NodeBrowserTreeControl& tree) {
+             viewstest::selectNodes(&tree, {s.a1, s.b1});
+             tree.deleteSelectedNodes(false);
+             viewstest::selectNodes(&tree, {s.b});
+         },
+         nodes([](Scene& s) { return Nodes{s.a1, s.b1}; }), unchanged},
+        {"adding a group with a child",
+         [](Scene& s, NodeBrowserTreeControl&) {
+             db::ChangeBlock block(s.database, L"Add");
+             db::Node* group = viewstest::addNode(s.a, L"Group", L"new");
+             viewstest::addNode(group, L"Light", L"inside");
+         },
+         unchanged, nodes([](Scene& s) { return Nodes{viewstest::childrenOf(s.a)->findNode(L"new")}; })},
+        {"moving a node",
+         [](Scene& s, NodeBrowserTreeControl&) {
+             db::ChangeBlock block(s.database, L"Move");
+             s.a3->remove();
+             viewstest::childrenOf(s.b)->add(s.a3);
+         },
+         nodes([](Scene& s) { return Nodes{s.a3}; }), nodes([](Scene& s) { return Nodes{s.a3}; })},
+        {"a value", [](Scene& s, NodeBrowserTreeControl&) { s.database.addDynamicBool(L"flag", true); }, unchanged,
+         unchanged},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        auto tree = makeBrowserTree(scene);
+        tree->setOptions(NodeBrowserTreeControl::SelectUndoneNodes);
+        viewstest::selectNodes(tree, {scene.b});
+        c.edit(scene, *tree);
+        EXPECT_EQ(tree->getSelectedNodes(), Nodes{scene.b}) << "an edit selects nothing of itself";
+        const auto selection = [&tree] {
+            Nodes selected = tree->getSelectedNodes();
+            std::sort(selected.begin(), selected.end());
+            return selected;
+        };
+        const auto sorted = [](Nodes n) {
+            std::sort(n.begin(), n.end());
+            return n;
+        };
+        ASSERT_TRUE(scene.database.undo());
+        EXPECT_EQ(selection(), sorted(c.afterUndo(scene)));
+        viewstest::selectNodes(tree, {scene.b});
+        ASSERT_TRUE(scene.database.redo());
+        EXPECT_EQ(selection(), sorted(c.afterRedo(scene)));
+    }
+
+    // Without the option an undo leaves the selection to the tree's own rules.
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    viewstest::selectNodes(tree, {scene.a1});
+    tree->deleteSelectedNodes(false);
+    viewstest::selectNodes(tree, {scene.b});
+    ASSERT_TRUE(scene.database.undo());
+    EXPECT_EQ(tree->getSelectedNodes(), Nodes{scene.b});
 }
 
 TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)

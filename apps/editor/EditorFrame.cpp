@@ -534,12 +534,15 @@ void EditorFrame::onCloseWindow(wxCloseEvent& event)
 void EditorFrame::handleUndo(wxCommandEvent&)
 {
     applyPendingEdits();
+    // Undoing the deletion of a big scene takes a while.
+    wxBusyCursor busy;
     m_database.undo();
 }
 
 void EditorFrame::handleRedo(wxCommandEvent&)
 {
     applyPendingEdits();
+    wxBusyCursor busy;
     m_database.redo();
 }
 

@@ -13,6 +13,8 @@
 #include <wxUtils/OrkMessageBox.h>
 #include <wxUtils/TreeItem.h>
 
+#include <wx/utils.h>
+
 #include <cctype>
 
 namespace dbui
@@ -31,6 +33,13 @@ int controlLetter(const wxKeyEvent& event)
     if (code >= 1 && code <= 26)
         return 'A' + code - 1;
     return code < 128 ? std::toupper(code) : 0;
+}
+
+/// Puts `nodes` on the clipboard; a big subtree takes a while to write out.
+bool copyToClipboard(const std::vector<db::Node*>& nodes)
+{
+    wxBusyCursor busy;
+    return NodeClipboard::copy(nodes);
 }
 
 void tellClipboardUnavailable(wxWindow* parent, const wxString& caption)
@@ -97,6 +106,7 @@ bool NodeBrowserTreeControl::handleControlKey(const wxKeyEvent& event)
 bool NodeBrowserTreeControl::duplicateSelectedNodes()
 {
     wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+    wxBusyCursor busy;
     const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
     std::vector<db::Node*> copies;
     {
@@ -135,7 +145,7 @@ bool NodeBrowserTreeControl::copySelectedNodesToClipboard()
     const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
     if (nodes.empty())
         return false;
-    if (NodeClipboard::copy(nodes))
+    if (copyToClipboard(nodes))
         return true;
     tellClipboardUnavailable(this, "Copy");
     return false;
@@ -148,11 +158,13 @@ bool NodeBrowserTreeControl::cutSelectedNodesToClipboard()
     if (nodes.empty() || !getDatabase())
         return false;
     // The nodes go only once the clipboard holds them.
-    if (!NodeClipboard::copy(nodes))
+    if (!copyToClipboard(nodes))
     {
         tellClipboardUnavailable(this, "Cut");
         return false;
     }
+    // Outlives the block, whose end tells every view.
+    wxBusyCursor busy;
     db::ChangeBlock block(getDatabase(), L"Cut nodes");
     deleteSelectedNodes(true);
     return true;
@@ -171,7 +183,11 @@ bool NodeBrowserTreeControl::pasteAt(db::Node* selected)
     if (!database)
         return false;
     std::string error;
-    const std::vector<db::Node*> pasted = NodeClipboard::paste(*database, selected, NodeClipboard::readText(), error);
+    std::vector<db::Node*> pasted;
+    {
+        wxBusyCursor busy;
+        pasted = NodeClipboard::paste(*database, selected, NodeClipboard::readText(), error);
+    }
     if (pasted.empty())
     {
         wxUtils::OrkMessageBox("Nothing was pasted: the clipboard holds no nodes that can go here.\n\n" +

@@ -9,6 +9,8 @@
 #include <db/NodeContainerDef.h>
 #include <db/NodeDef.h>
 
+#include <wx/utils.h>
+
 #include <algorithm>
 
 namespace dbui
@@ -114,6 +116,7 @@ NodeBrowserTreeControl::DropTarget NodeBrowserTreeControl::findDropTarget(const 
 
 void NodeBrowserTreeControl::dropNodes(const DropTarget& target, const std::vector<db::Node*>& nodes, bool copy)
 {
+    wxBusyCursor busy;
     const bool several = nodes.size() > 1;
     const wchar_t* description = copy ? (several ? L"Copy nodes" : L"Copy node") : (several ? L"Move nodes" : L"Move node");
     // The nodes land in a row before `before`; a moved node cannot mark the place.

@@ -9,6 +9,7 @@
 #include <db/Node.h>
 
 #include <wx/imaglist.h>
+#include <wx/utils.h>
 
 namespace dbui
 {
@@ -476,6 +477,8 @@ std::vector<db::Node*> NodeTreeControl::getSelectedNodesWithoutChildren()
 
 void NodeTreeControl::deleteSelectedNodes(bool)
 {
+    // A few groups selected can be most of a big scene.
+    wxBusyCursor busy;
     db::Node* nextSelection = nullptr;
     {
         db::ChangeBlock block(m_database, L"Delete nodes");
@@ -499,6 +502,8 @@ void NodeTreeControl::deleteSelectedNodes(bool)
 
 void NodeTreeControl::selectAllNodes()
 {
+    // Showing what so many nodes share takes a while.
+    wxBusyCursor busy;
     std::vector<wxUtils::TreeItem*> items;
     forEachSelectable([&items](wxUtils::TreeItem* item) {
         items.push_back(item);

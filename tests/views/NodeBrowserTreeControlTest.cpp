@@ -407,6 +407,31 @@ TEST(NodeBrowserTree, UndoAndRedoSelectTheNodesTheyBringBackOrMove)
     EXPECT_EQ(tree->getSelectedNodes(), Nodes{scene.b});
 }
 
+TEST(NodeBrowserTree, NodeCommandsShowTheBusyCursorWhileTheyChangeTheDatabase)
+{
+    // What each change finds: a command on a big scene can take a second.
+    struct BusyWitness : db::DatabaseObserver
+    {
+        std::vector<bool> busy;
+        void onDatabaseChanged(db::Database*, const db::ChangeSet&, bool) override { busy.push_back(wxIsBusy()); }
+    };
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    tree->setOptions(NodeBrowserTreeControl::ClipboardCommands);
+    BusyWitness witness;
+    scene.database.getObservers().add(&witness, ObserverMode::Immediate);
+    viewstest::selectNodes(tree, {scene.a1});
+    viewstest::pressCtrl(tree, 'd');
+    viewstest::pressCtrl(tree, 'c');
+    viewstest::pressCtrl(tree, 'v');
+    viewstest::pressCtrl(tree, 'x');
+    viewstest::selectNodes(tree, {scene.a2});
+    tree->deleteSelectedNodes(false);
+    scene.database.getObservers().remove(&witness, ObserverMode::Immediate);
+    EXPECT_EQ(witness.busy, std::vector<bool>(4, true)) << "duplicate, paste, cut and delete";
+    EXPECT_FALSE(wxIsBusy());
+}
+
 TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
 {
     Scene scene;

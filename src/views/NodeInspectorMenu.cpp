@@ -143,7 +143,7 @@ void NodeInspector::handleResetToDefault(const CommonAttributeHolder& row)
 {
     // Attributes already at their default are left out, so that a row all at
     // its default makes no undo step at all.
-    db::ChangeBlock block(row.m_attributes.front()->getDatabase(), L"Reset attribute(s) to default");
+    db::ChangeBlock block(row.m_attributes.front()->getDatabase(), L"Reset attribute(s)");
     for (db::Attribute* attribute : row.m_attributes)
         attribute->resetToDefault();
 }
@@ -170,6 +170,7 @@ void NodeInspector::handlePasteValue(const CommonAttributeHolder& row)
     }
     db::Attribute& first = *row.m_attributes.front();
     const wxString name(first.getName());
+    const wxString type(db::attributeTypeName(first.getAttributeType()));
     std::wstring why;
     bool pasted = false;
     {
@@ -185,7 +186,9 @@ void NodeInspector::handlePasteValue(const CommonAttributeHolder& row)
     // Told once the block is closed: nothing may join it while the box is up,
     // and the row may be gone, rebuilt by the edit.
     if (!pasted)
-        tell(this, "Nothing was pasted: \"" + excerpt(data.GetText()) + "\" is no value of " + name + ".\n\n" + wxString(why),
+        tell(this,
+             "Nothing was pasted into \"" + name + "\" (" + type + "): the clipboard holds \"" +
+                 excerpt(data.GetText()) + "\".\n\n" + wxString(why),
              "Paste Value");
 }
 

@@ -435,20 +435,11 @@ TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
 // ---------------------------------------------------------------------------
 // The rows' menu
 
-/// Right-clicks the label of the row `name` and answers its menu with
-/// `choice` (empty: dismisses it). Returns the items as the user saw them,
-/// "(off)" after the disabled ones; empty when no menu was shown.
-std::vector<wxString> rowMenu(const Inspector& inspector, const wxString& name, const wxString& choice = wxString())
+/// Right-clicks `target` at `point` and answers the menu with `choice`
+/// (empty: dismisses it). Returns the items as the user saw them, "(off)"
+/// after the disabled ones; empty when no menu was shown.
+std::vector<wxString> menuAt(wxWindow* target, const wxPoint& point, const wxString& choice)
 {
-    wxWindow* label = nullptr;
-    for (wxWindow* child : inspector.window->getScrollPanel()->GetChildren())
-        if (dynamic_cast<wxStaticText*>(child) && child->IsShown() && child->GetLabel() == name)
-            label = child;
-    if (!label)
-    {
-        ADD_FAILURE() << "no label " << name;
-        return {};
-    }
     std::vector<wxString> items;
     wxUtils::OrkPopupMenu::setChooserForTesting([&](const wxUtils::OrkPopupMenu& popup) {
         int chosen = wxID_NONE;
@@ -463,10 +454,30 @@ std::vector<wxString> rowMenu(const Inspector& inspector, const wxString& name, 
         EXPECT_TRUE(choice.empty() || chosen != wxID_NONE) << "cannot choose " << choice;
         return chosen;
     });
-    wxtest::requestContextMenu(label, wxPoint(2, label->GetSize().y / 2));
+    wxtest::requestContextMenu(target, point);
     wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
     wxtest::pump();
     return items;
+}
+
+/// menuAt on the label of the row `name`.
+std::vector<wxString> rowMenu(const Inspector& inspector, const wxString& name, const wxString& choice = wxString())
+{
+    wxWindow* label = nullptr;
+    for (wxWindow* child : inspector.window->getScrollPanel()->GetChildren())
+    {
+        // A folding label starts with its mark.
+        const wxString text = dynamic_cast<wxGenericStaticText*>(child) ? child->GetLabel().Mid(2) : child->GetLabel();
+        if ((dynamic_cast<wxStaticText*>(child) || dynamic_cast<wxGenericStaticText*>(child)) && child->IsShown() &&
+            text == name)
+            label = child;
+    }
+    if (!label)
+    {
+        ADD_FAILURE() << "no label " << name;
+        return {};
+    }
+    return menuAt(label, wxPoint(2, label->GetSize().y / 2), choice);
 }
 
 /// The value of `node`'s attribute `name` as the clipboard carries it.
@@ -539,7 +550,7 @@ TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
 
             rowMenu(inspector, c.name, "Reset to Default");
             EXPECT_EQ(valuesNow(), all(c.byDefault));
-            EXPECT_EQ(scene.topUndo(), L"Reset attribute(s) to default");
+            EXPECT_EQ(scene.topUndo(), L"Reset attribute(s)");
             EXPECT_EQ(rowMenu(inspector, c.name).front(), "Reset to Default (off)");
             scene.database.undo();
             EXPECT_EQ(valuesNow(), before);
@@ -564,7 +575,7 @@ TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
     plain.window->setNodes({scene.nodes[0]});
     EXPECT_TRUE(rowMenu(plain, "int").empty());
 
-    Inspector inspector(scene.database, dbui::NodeInspector::ValueCommands);
+    Inspector inspector(scene.database, dbui::NodeInspector::ValueCommands | dbui::NodeInspector::CollapsibleRows);
     inspector.window->setNodes({scene.nodes[0]});
     // Typed, not yet entered: the menu copies what the box shows.
     wxUtils::OrkSimpleTextCtrl* box = viewstest::textBoxOf(inspector.window, scene.attribute(0, L"int"), 0);
@@ -576,8 +587,17 @@ TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
     rowMenu(inspector, "int", "Copy Value");
     EXPECT_EQ(viewstest::clipboardText(), "55");
     EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "55");
+    // Beside a short label, on the panel itself: that row's menu as well.
+    wxWindow* label = wxWindow::FindWindowByLabel("int", inspector.window->getScrollPanel());
+    ASSERT_NE(label, nullptr);
+    rowMenu(inspector, "int", "Reset to Default");
+    EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "7");
+    menuAt(inspector.window->getScrollPanel(), wxPoint(label->GetRect().GetRight() + 4, label->GetRect().GetTop() + 2),
+           "Paste Value");
+    EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "55");
 
-    // Compounds go back member by member; kinds without a text form copy nothing.
+    // Compounds (their labels fold them) go back member by member; kinds
+    // without a text form copy nothing.
     std::wstring why;
     ASSERT_TRUE(db::setValueFromText(*scene.attributeAt(0, L".compound.width"), L"9", why));
     EXPECT_EQ(rowMenu(inspector, "compound", "Reset to Default"),
@@ -590,8 +610,6 @@ TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
     scene.database.clearUndoHistory();
     wxtest::ChoosePopupMenuItem choose("Reset to Default");
     choose.whileShown([&] { inspector.window->setNodes({scene.nodes[0]}); });
-    wxWindow* label = wxWindow::FindWindowByLabel("int", inspector.window->getScrollPanel());
-    ASSERT_NE(label, nullptr);
     wxtest::requestContextMenu(label, wxPoint(2, 2));
     EXPECT_EQ(scene.undoSize(), 0u);
 }

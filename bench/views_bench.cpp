@@ -306,7 +306,8 @@ void measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
     dbui::NodeInspector* inspector = browser->getInspector();
     const int inspectorOptions = inspector->getOptions();
     inspector->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
-                          dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes);
+                          dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes |
+                          dbui::NodeInspector::ValueCommands);
     std::size_t selected = 0;
     auto selectAllMs = [&](const wxString& filter) {
         tree->setFilterText(filter);

@@ -138,7 +138,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
         dbui::NodeBrowserTreeControl::SelectUndoneNodes);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows |
-                                          dbui::NodeInspector::WideNumberBoxes);
+                                          dbui::NodeInspector::WideNumberBoxes |
+                                          dbui::NodeInspector::ValueCommands);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_browser, 1, wxEXPAND);
     SetSizer(sizer);

@@ -5,6 +5,8 @@
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkScrollWindow.h>
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -16,10 +18,14 @@ class Attribute;
 class Node;
 } // namespace db
 
+class wxContextMenuEvent;
+class wxSizerItem;
+
 namespace wxUtils
 {
+class OrkMenu;
 class PanelBuilder;
-}
+} // namespace wxUtils
 
 namespace dbui
 {
@@ -53,6 +59,11 @@ public:
         /// ("-1.23457e-38"), instead of their 80-pixel minimum, where a long
         /// number shows only its last digits and reads as another number.
         WideNumberBoxes = 8,
+        /// A right click on a row's label (or between rows) offers "Reset to
+        /// Default", "Copy Value" and "Paste Value" for that row's attributes
+        /// on every inspected node, each one undo step; values go to and from
+        /// the clipboard as text in the form of the database's XML files.
+        ValueCommands = 16,
     };
 
     /// Two-step creation: call Create next.
@@ -97,6 +108,9 @@ protected:
     virtual bool fillCommonAttributeHolder(db::Attribute* attribute, CommonAttributeHolder& holder) const;
     /// Whether attributes like `attribute` of several nodes can share one widget.
     virtual bool canMultiSelect(db::Attribute* attribute) const;
+    /// Fills the menu of `row` (ValueCommands); a host may add its own items,
+    /// whose choices reach the inspector and its parents as menu events.
+    virtual void buildContextMenu(wxUtils::OrkMenu& menu, const CommonAttributeHolder& row);
 
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
     /// Empties the panel and forgets the database, as setDatabase(nullptr) does.
@@ -110,6 +124,18 @@ private:
     /// Hides the rows the filter leaves out and the folded rows' widgets.
     void showRowsAsChosen();
     std::wstring foldKey(const CommonAttributeHolder& holder) const;
+    /// Calls `each` with every shown row and its label and widget (or spacer)
+    /// items of the grid, in order, while it returns true.
+    void forEachGridRow(
+        const std::function<bool(const CommonAttributeHolder&, wxSizerItem& label, wxSizerItem* widget)>& each);
+
+    void onContextMenu(wxContextMenuEvent& event);
+    /// The row whose label is `clicked`, or, on the panel itself, whose band holds `point` (screen).
+    const CommonAttributeHolder* rowAt(const wxWindow* clicked, const wxPoint& point);
+    void handleRowCommand(wxCommandEvent& event);
+    void handleResetToDefault(const CommonAttributeHolder& row);
+    void handleCopyValue(const CommonAttributeHolder& row);
+    void handlePasteValue(const CommonAttributeHolder& row);
     bool dropRemovedNodes(const db::ChangeSet& changes);
     bool touchesInspectedNodes(const db::ChangeSet& changes) const;
 
@@ -122,6 +148,10 @@ private:
     std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;
     /// Folded rows, as "node type/attribute name".
     std::set<std::wstring> m_foldedRows;
+    /// Ids of "Reset to Default", "Copy Value" and "Paste Value".
+    std::array<int, 3> m_rowCommandIds{};
+    /// The row whose menu is open; cleared when the rows go.
+    const CommonAttributeHolder* m_menuRow = nullptr;
 };
 
 } // namespace dbui

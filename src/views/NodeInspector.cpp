@@ -25,7 +25,11 @@
 namespace dbui
 {
 
-NodeInspector::NodeInspector() : m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this)) {}
+NodeInspector::NodeInspector() : m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
+{
+    for (int& id : m_rowCommandIds)
+        id = wxWindow::NewControlId();
+}
 
 NodeInspector::NodeInspector(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                              const wxString& name)
@@ -40,12 +44,22 @@ NodeInspector::~NodeInspector()
         m_header->ensureChangesApplied();
     setDatabase(nullptr);
     clear();
+    for (int id : m_rowCommandIds)
+        wxWindow::UnreserveControlId(id);
 }
 
 bool NodeInspector::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                            const wxString& name)
 {
-    return OrkScrollWindow::Create(parent, id, pos, size, style, name);
+    if (!OrkScrollWindow::Create(parent, id, pos, size, style, name))
+        return false;
+    // Native labels take no clicks of their own: a right click on one reaches
+    // the panel beneath it.
+    getScrollPanel()->Connect(wxEVT_CONTEXT_MENU, wxContextMenuEventHandler(NodeInspector::onContextMenu), nullptr,
+                              this);
+    for (int id : m_rowCommandIds)
+        Connect(id, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(NodeInspector::handleRowCommand));
+    return true;
 }
 
 void NodeInspector::setDatabase(db::Database* database)
@@ -81,6 +95,7 @@ void NodeInspector::clear()
     for (CommonAttributeHolder* holder : m_holders)
         delete holder;
     m_holders.clear();
+    m_menuRow = nullptr;
     if (wxSizer* sizer = panel->GetSizer())
     {
         // A row may be inside one of its own handlers: the edit it makes (an

@@ -112,11 +112,27 @@ void NodeInspector::applyViewOptions()
 
 void NodeInspector::showRowsAsChosen()
 {
-    wxSizer* grid = getScrollPanel()->GetSizer();
-    if (!grid || !(m_options & (ShowAttributeFilter | CollapsibleRows)))
+    if (!getScrollPanel()->GetSizer() || !(m_options & (ShowAttributeFilter | CollapsibleRows)))
         return;
     wxUtils::WindowFreezer freezer(this);
     const wxString filter = m_header ? m_header->getFilter() : wxString();
+    forEachGridRow([&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem* widget) {
+        const bool shown = filter.empty() || namesContain(holder.getDef(), filter);
+        const bool folded = (m_options & CollapsibleRows) && m_foldedRows.count(foldKey(holder)) != 0;
+        label.Show(shown);
+        if (widget)
+            widget->Show(shown && !folded);
+        return true;
+    });
+    updateScrollArea();
+}
+
+void NodeInspector::forEachGridRow(
+    const std::function<bool(const CommonAttributeHolder&, wxSizerItem& label, wxSizerItem* widget)>& each)
+{
+    const wxSizer* grid = getScrollPanel()->GetSizer();
+    if (!grid)
+        return;
     const wxSizerItemList& items = grid->GetChildren();
     auto item = items.begin();
     // The grid holds a label and a widget (or a spacer) per row, in holder
@@ -126,14 +142,12 @@ void NodeInspector::showRowsAsChosen()
         if (holder->getDef().getAttributeType() == db::NodeContainerType)
             continue;
         if (item == items.end())
-            break;
-        const bool shown = filter.empty() || namesContain(holder->getDef(), filter);
-        const bool folded = (m_options & CollapsibleRows) && m_foldedRows.count(foldKey(*holder)) != 0;
-        (*item++)->Show(shown);
-        if (item != items.end())
-            (*item++)->Show(shown && !folded);
+            return;
+        wxSizerItem& label = **item++;
+        wxSizerItem* widget = item != items.end() ? *item++ : nullptr;
+        if (!each(*holder, label, widget))
+            return;
     }
-    updateScrollArea();
 }
 
 } // namespace dbui

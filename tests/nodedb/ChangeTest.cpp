@@ -1,5 +1,6 @@
 #include "NodeDbTestSupport.h"
 
+#include <db/IntArrayAttribute.h>
 #include <db/PointerArrayAttribute.h>
 #include <db/PointerAttribute.h>
 #include <db/Registry.h>
@@ -725,6 +726,51 @@ TEST(UndoHistory, NodesLeavingForGoodCutThePointersBetweenThemAndOthers)
             other.clearUndoHistory();
             EXPECT_EQ(targets(loose.get())->getValues(), (std::vector<db::Attribute*>{nullptr, nullptr}));
         }
+}
+
+TEST(Defaults, ResetPutsBackWhatANewNodeHoldsAsOneStepAndOnlyWhereNeeded)
+{
+    db::Database database;
+    db::Node* fresh = addNode(database, L"AllTypes", L"fresh");
+    db::Node* edited = addNode(database, L"AllTypes", L"edited");
+    edited->findAttribute(L"int")->asIntAttribute()->setValue(-5);
+    edited->findAttribute(L"enum")->asEnumAttribute()->setValue(0);
+    edited->findAttribute(L"string")->asStringAttribute()->setValue(L"changed");
+    edited->findAttribute(L"pointer")->asPointerAttribute()->setValue(fresh);
+    edited->findAttribute(L"intArray")->asIntArrayAttribute()->setValues({1, 2});
+    edited->findAttribute(L"entries")->asAttributeArray()->add(false);
+    edited->attributeFromDatabasePath(L".compound.inner.note", false)->asStringAttribute()->setValue(L"deep");
+    // A dynamic attribute's default is the value it was added with.
+    db::FloatAttribute* dynamic = edited->addDynamicFloat(L"weight", 2.0f, 0.0f, 10.0f);
+    dynamic->setValue(3.0f);
+    database.clearUndoHistory();
+    const std::string before = describe(*edited);
+
+    for (unsigned int i = 0; i < fresh->getAttributeCount(); ++i)
+        EXPECT_TRUE(fresh->getAttribute(i)->holdsDefault()) << describe(*fresh->getAttribute(i));
+    {
+        db::ChangeBlock block(database, L"Reset");
+        for (unsigned int i = 0; i < edited->getAttributeCount(); ++i)
+            edited->getAttribute(i)->resetToDefault();
+    }
+    ASSERT_EQ(database.getUndoStackSize(), 1u);
+    for (unsigned int i = 0; i < fresh->getAttributeCount(); ++i)
+    {
+        EXPECT_TRUE(edited->getAttribute(i)->holdsDefault()) << describe(*edited->getAttribute(i));
+        EXPECT_TRUE(edited->getAttribute(i)->hasSameValue(*fresh->getAttribute(i))) << describe(*edited->getAttribute(i));
+    }
+    EXPECT_EQ(dynamic->getValue(), 2.0f);
+
+    database.undo();
+    EXPECT_EQ(describe(*edited), before);
+    database.redo();
+    // Nothing left to put back: no step.
+    {
+        db::ChangeBlock block(database, L"Reset");
+        for (unsigned int i = 0; i < edited->getAttributeCount(); ++i)
+            edited->getAttribute(i)->resetToDefault();
+    }
+    EXPECT_EQ(database.getUndoStackSize(), 1u);
 }
 
 } // namespace

@@ -14,7 +14,11 @@
 #include <db/ChangeBlock.h>
 #include <db/DoubleAttribute.h>
 #include <db/FloatAttribute.h>
+#include <db/ValueText.h>
 #include <wxUtils/OrkButton.h>
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkMenuItem.h>
+#include <wxUtils/OrkPopupMenu.h>
 
 #include <wx/stattext.h>
 // After the native label, which it needs.
@@ -426,6 +430,188 @@ TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
         const std::vector<wxString> labels = inspector.labels();
         EXPECT_EQ(std::count(labels.begin(), labels.end(), "string"), 1) << "each row shown once";
     }
+}
+
+// ---------------------------------------------------------------------------
+// The rows' menu
+
+/// Right-clicks `target` at `point` and answers the menu with `choice`
+/// (empty: dismisses it). Returns the items as the user saw them, "(off)"
+/// after the disabled ones; empty when no menu was shown.
+std::vector<wxString> menuAt(wxWindow* target, const wxPoint& point, const wxString& choice)
+{
+    std::vector<wxString> items;
+    wxUtils::OrkPopupMenu::setChooserForTesting([&](const wxUtils::OrkPopupMenu& popup) {
+        int chosen = wxID_NONE;
+        for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
+        {
+            const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i);
+            const wxString shown = wxStripMenuCodes(item->getLabel());
+            items.push_back(shown + (item->isEnabled() ? "" : " (off)"));
+            if (shown == choice && item->isEnabled())
+                chosen = item->getId();
+        }
+        EXPECT_TRUE(choice.empty() || chosen != wxID_NONE) << "cannot choose " << choice;
+        return chosen;
+    });
+    wxtest::requestContextMenu(target, point);
+    wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
+    wxtest::pump();
+    return items;
+}
+
+/// menuAt on the label of the row `name`.
+std::vector<wxString> rowMenu(const Inspector& inspector, const wxString& name, const wxString& choice = wxString())
+{
+    wxWindow* label = nullptr;
+    for (wxWindow* child : inspector.window->getScrollPanel()->GetChildren())
+    {
+        // A folding label starts with its mark.
+        const wxString text = dynamic_cast<wxGenericStaticText*>(child) ? child->GetLabel().Mid(2) : child->GetLabel();
+        if ((dynamic_cast<wxStaticText*>(child) || dynamic_cast<wxGenericStaticText*>(child)) && child->IsShown() &&
+            text == name)
+            label = child;
+    }
+    if (!label)
+    {
+        ADD_FAILURE() << "no label " << name;
+        return {};
+    }
+    return menuAt(label, wxPoint(2, label->GetSize().y / 2), choice);
+}
+
+/// The value of `node`'s attribute `name` as the clipboard carries it.
+wxString valueOf(db::Node* node, const wchar_t* name)
+{
+    std::wstring text;
+    db::valueToText(*node->findAttribute(name), text);
+    return text;
+}
+
+TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
+{
+    struct Case
+    {
+        const wchar_t* name;
+        std::vector<wxString> values; // one for each of three nodes
+        const char* pasted;
+        const char* afterPaste;
+        const char* byDefault;
+        const char* bad; // null: every text is a value
+    };
+    const Case cases[] = {
+        {L"int", {"12", "-3", "400"}, "5000", "1000", "7", "12abc"},
+        {L"float", {"0.25", "0.25", "0.25"}, " -2.5 ", "-2.5", "0.5", "2,5"},
+        {L"string", {"one", "two", "three"}, "pasted text", "pasted text", "text", nullptr},
+        {L"vector3", {"4 5 6", "0 0 0", "4 5 6"}, "7 8 9", "7 8 9", "1 2 3", "7 8"},
+        {L"pointer", {"/node1", "/node2", "/node0"}, "/node2", "/node2", "", "/nowhere"},
+        {L"bool", {"true", "true", "true"}, "false", "false", "false", "yes"},
+        {L"enum", {"Red", "Blue", "Red"}, "Blue", "Blue", "Green", "Purple"},
+    };
+    for (const Case& c : cases)
+    {
+        for (const int count : {1, 3})
+        {
+            SCOPED_TRACE(wxString(c.name) + " on " + std::to_string(count) + " node(s)");
+            dbuitest::AllTypesScene scene(3);
+            std::vector<db::Node*> nodes(scene.nodes.begin(), scene.nodes.begin() + count);
+            for (int i = 0; i < count; ++i)
+            {
+                std::wstring why;
+                ASSERT_TRUE(db::setValueFromText(*nodes[i]->findAttribute(c.name), c.values[i].ToStdWstring(), why));
+            }
+            scene.database.clearUndoHistory();
+            Inspector inspector(scene.database, dbui::NodeInspector::ValueCommands);
+            inspector.window->setNodes(nodes);
+            const auto valuesNow = [&] {
+                std::vector<wxString> now;
+                for (db::Node* node : nodes)
+                    now.push_back(valueOf(node, c.name));
+                return now;
+            };
+            const std::vector<wxString> before = valuesNow();
+            const auto all = [&](const wxString& value) { return std::vector<wxString>(nodes.size(), value); };
+
+            // Copy takes the value all the nodes share, and only then.
+            const bool agree = std::all_of(before.begin(), before.end(), [&](const wxString& v) { return v == before[0]; });
+            viewstest::setClipboardText("untouched");
+            const std::vector<wxString> items = rowMenu(inspector, c.name, agree ? "Copy Value" : "");
+            EXPECT_EQ(items, (std::vector<wxString>{"Reset to Default", agree ? "Copy Value" : "Copy Value (off)",
+                                                     "Paste Value"}));
+            EXPECT_EQ(viewstest::clipboardText(), agree ? before[0] : wxString("untouched"));
+
+            viewstest::setClipboardText(c.pasted);
+            rowMenu(inspector, c.name, "Paste Value");
+            EXPECT_EQ(valuesNow(), all(c.afterPaste));
+            EXPECT_EQ(scene.undoSize(), 1u);
+            EXPECT_EQ(scene.topUndo(), L"Paste attribute value(s)");
+            scene.database.undo();
+            EXPECT_EQ(valuesNow(), before);
+
+            rowMenu(inspector, c.name, "Reset to Default");
+            EXPECT_EQ(valuesNow(), all(c.byDefault));
+            EXPECT_EQ(scene.topUndo(), L"Reset attribute(s)");
+            EXPECT_EQ(rowMenu(inspector, c.name).front(), "Reset to Default (off)");
+            scene.database.undo();
+            EXPECT_EQ(valuesNow(), before);
+            EXPECT_EQ(scene.database.getRedoStackSize(), 1u);
+
+            if (c.bad)
+            {
+                viewstest::setClipboardText(c.bad);
+                wxTEST_DIALOG(rowMenu(inspector, c.name, "Paste Value"),
+                              viewstest::ExpectMessageContaining({"Nothing was pasted", c.bad}, wxID_OK));
+                EXPECT_EQ(valuesNow(), before);
+                EXPECT_EQ(scene.database.getRedoStackSize(), 1u) << "a step was made";
+            }
+        }
+    }
+}
+
+TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
+{
+    dbuitest::AllTypesScene scene(1);
+    Inspector plain(scene.database);
+    plain.window->setNodes({scene.nodes[0]});
+    EXPECT_TRUE(rowMenu(plain, "int").empty());
+
+    Inspector inspector(scene.database, dbui::NodeInspector::ValueCommands | dbui::NodeInspector::CollapsibleRows);
+    inspector.window->setNodes({scene.nodes[0]});
+    // Typed, not yet entered: the menu copies what the box shows.
+    wxUtils::OrkSimpleTextCtrl* box = viewstest::textBoxOf(inspector.window, scene.attribute(0, L"int"), 0);
+    ASSERT_NE(box, nullptr);
+    box->SetFocus();
+    ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
+    box->ChangeValue("55");
+    box->MarkDirty();
+    rowMenu(inspector, "int", "Copy Value");
+    EXPECT_EQ(viewstest::clipboardText(), "55");
+    EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "55");
+    // Beside a short label, on the panel itself: that row's menu as well.
+    wxWindow* label = wxWindow::FindWindowByLabel("int", inspector.window->getScrollPanel());
+    ASSERT_NE(label, nullptr);
+    rowMenu(inspector, "int", "Reset to Default");
+    EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "7");
+    menuAt(inspector.window->getScrollPanel(), wxPoint(label->GetRect().GetRight() + 4, label->GetRect().GetTop() + 2),
+           "Paste Value");
+    EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "55");
+
+    // Compounds (their labels fold them) go back member by member; kinds
+    // without a text form copy nothing.
+    std::wstring why;
+    ASSERT_TRUE(db::setValueFromText(*scene.attributeAt(0, L".compound.width"), L"9", why));
+    EXPECT_EQ(rowMenu(inspector, "compound", "Reset to Default"),
+              (std::vector<wxString>{"Reset to Default", "Copy Value (off)", "Paste Value (off)"}));
+    std::wstring width;
+    db::valueToText(*scene.attributeAt(0, L".compound.width"), width);
+    EXPECT_EQ(width, L"1");
+
+    // The rows change while the menu is open: the choice does nothing.
+    scene.database.clearUndoHistory();
+    wxtest::ChoosePopupMenuItem choose("Reset to Default");
+    choose.whileShown([&] { inspector.window->setNodes({scene.nodes[0]}); });
+    wxtest::requestContextMenu(label, wxPoint(2, 2));
+    EXPECT_EQ(scene.undoSize(), 0u);
 }
 
 } // namespace

@@ -544,4 +544,16 @@ struct ElementOf<Traits, std::void_t<typename Traits::Element>>
     using type = typename Traits::Element;
 };
 
+/// The class of a type's attributes; Attribute for numbers outside the list.
+template <class Traits, class = void>
+struct ClassOf
+{
+    using type = Attribute;
+};
+template <class Traits>
+struct ClassOf<Traits, std::void_t<typename Traits::Class>>
+{
+    using type = typename Traits::Class;
+};
+
 } // namespace db::detail

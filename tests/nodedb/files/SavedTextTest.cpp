@@ -7,8 +7,19 @@
 #include "NodeDbTestSupport.h"
 
 #include <db/AttributeDef.h>
+#include <db/BoolArrayAttribute.h>
+#include <db/BoolAttribute.h>
+#include <db/DoubleArrayAttribute.h>
+#include <db/DoubleAttribute.h>
+#include <db/IntArrayAttribute.h>
+#include <db/Matrix34ArrayAttribute.h>
+#include <db/Matrix34Attribute.h>
+#include <db/PointerAttribute.h>
+#include <db/Vector3ArrayAttribute.h>
+#include <db/Vector3Attribute.h>
 #include <db/FloatArrayAttribute.h>
 #include <db/PointerArrayAttribute.h>
+#include <db/ValueText.h>
 #include <db/Visitor.h>
 
 #include <gtest/gtest.h>
@@ -436,3 +447,124 @@ TEST(SavedText, LongStringsAreEscapedAndEncodedThroughout)
 }
 
 } // namespace
+
+namespace {
+
+/// The text of the element `<type name="name">` in `xml`; "(none)" when there is none.
+std::string elementText(const std::string& xml, const std::string& type, const std::wstring& name)
+{
+    const std::string open = "<" + type + " name=\"" + std::string(name.begin(), name.end()) + "\">";
+    const std::size_t begin = xml.find(open);
+    if (begin == std::string::npos)
+        return "(none)";
+    const std::size_t textBegin = begin + open.size();
+    return xml.substr(textBegin, xml.find('<', textBegin) - textBegin);
+}
+
+std::wstring textOf(const db::Attribute& attribute)
+{
+    std::wstring text;
+    EXPECT_TRUE(db::valueToText(attribute, text));
+    return text;
+}
+
+std::string utf8Of(const std::wstring& text)
+{
+    std::string utf8;
+    for (wchar_t c : text)
+        appendUtf8(utf8, static_cast<unsigned long>(c));
+    return utf8;
+}
+
+} // namespace
+
+TEST(SavedText, AValueAsTextIsWhatFilesHoldAndReadsBackAsTheSameValue)
+{
+    ScratchFolder folder;
+    db::Database database(L"values");
+    db::Node* source = addNode(database, L"AllTypes", L"source");
+    db::Node* copy = addNode(database, L"AllTypes", L"copy");
+    const auto at = [source](const wchar_t* name) { return source->findAttribute(name); };
+    at(L"int")->asIntAttribute()->setValue(-42);
+    at(L"bool")->asBoolAttribute()->setValue(true);
+    at(L"enum")->asEnumAttribute()->setValue(2);
+    at(L"float")->asFloatAttribute()->setValue(0.1f);
+    at(L"double")->asDoubleAttribute()->setValue(-1.0e-300);
+    at(L"string")->asStringAttribute()->setValue(L"two w\u00f6rds");
+    at(L"vector3")->asVector3Attribute()->setValue(OrkP::Vector3(0.5f, -1.0f, 3.0e-7f));
+    at(L"matrix34")->asMatrix34Attribute()->setValue(OrkP::Matrix34::identity());
+    at(L"pointer")->asPointerAttribute()->setValue(copy);
+    at(L"intArray")->asIntArrayAttribute()->setValues({1, -2, 3});
+    at(L"boolArray")->asBoolArrayAttribute()->setValues({true, false});
+    at(L"floatArray")->asFloatArrayAttribute()->setValues({0.25f, 1.0e10f});
+    at(L"doubleArray")->asDoubleArrayAttribute()->setValues({});
+    at(L"vector3Array")->asVector3ArrayAttribute()->setValues({OrkP::Vector3(1, 2, 3), OrkP::Vector3(-4, 5.5f, 6)});
+    at(L"matrix34Array")->asMatrix34ArrayAttribute()->setValues({OrkP::Matrix34::identity()});
+    const std::string xml = xmlOf(*source, folder);
+
+    struct Case
+    {
+        const wchar_t* name;
+        const char* element;
+    };
+    const Case cases[] = {{L"int", "int"},           {L"bool", "bool"},
+                          {L"enum", "enum"},         {L"float", "float"},
+                          {L"double", "double"},     {L"string", "string"},
+                          {L"vector3", "vector3"},   {L"matrix34", "matrix34"},
+                          {L"intArray", "intArray"}, {L"boolArray", "boolArray"},
+                          {L"floatArray", "floatArray"}, {L"vector3Array", "vector3Array"},
+                          {L"matrix34Array", "matrix34Array"}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.element));
+        const std::wstring text = textOf(*at(c.name));
+        EXPECT_EQ(utf8Of(text), elementText(xml, c.element, c.name));
+        std::wstring why;
+        EXPECT_TRUE(db::setValueFromText(*copy->findAttribute(c.name), text, why));
+        EXPECT_TRUE(copy->findAttribute(c.name)->hasSameValue(*at(c.name)));
+    }
+    // What a user reads and types: names, words and paths.
+    EXPECT_EQ(textOf(*at(L"enum")), L"Blue");
+    EXPECT_EQ(textOf(*at(L"bool")), L"true");
+    EXPECT_EQ(textOf(*at(L"doubleArray")), L"");
+    EXPECT_EQ(textOf(*at(L"pointer")), L"/copy");
+    std::wstring why;
+    EXPECT_TRUE(db::setValueFromText(*copy->findAttribute(L"pointer"), L"/source", why));
+    EXPECT_EQ(copy->findAttribute(L"pointer")->asPointerAttribute()->getValue(), source);
+    EXPECT_TRUE(db::setValueFromText(*copy->findAttribute(L"pointer"), L"", why));
+    EXPECT_EQ(copy->findAttribute(L"pointer")->asPointerAttribute()->getValue(), nullptr);
+    // Limits apply as they do to typing; space around a number is no fault.
+    EXPECT_TRUE(db::setValueFromText(*copy->findAttribute(L"int"), L" 5000\n", why));
+    EXPECT_EQ(copy->findAttribute(L"int")->asIntAttribute()->getValue(), 1000);
+
+    // Kinds that files spread over elements have no text of their own.
+    for (const wchar_t* name : {L"stringArray", L"enumArray", L"pointerArray", L"entries", L"compound"})
+    {
+        std::wstring text = L"left over";
+        EXPECT_FALSE(db::valueToText(*at(name), text));
+        EXPECT_EQ(text, L"");
+        EXPECT_FALSE(db::setValueFromText(*at(name), L"", why));
+        EXPECT_FALSE(why.empty());
+    }
+}
+
+TEST(SavedText, TextThatIsNoValueOfTheTypeChangesNothingAndSaysWhy)
+{
+    db::Database database(L"values");
+    db::Node* node = addNode(database, L"AllTypes", L"node");
+    database.clearUndoHistory();
+    const std::string before = nodedbtest::describe(*node);
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"int", L"12abc"},      {L"int", L"99999999999"}, {L"int", L""},        {L"bool", L"yes"},
+        {L"enum", L"Purple"},    {L"float", L"1.5.2"},     {L"double", L"1e999"}, {L"vector3", L"1 2"},
+        {L"matrix34", L"1 2 3"}, {L"pointer", L"/nowhere"}, {L"intArray", L"1 x 3"}, {L"vector3Array", L"1 2 3 4"},
+    };
+    for (const auto& [name, text] : cases)
+    {
+        std::wstring why;
+        EXPECT_FALSE(db::setValueFromText(*node->findAttribute(name), text, why)) << utf8Of(text);
+        EXPECT_FALSE(why.empty());
+    }
+    EXPECT_EQ(nodedbtest::describe(*node), before);
+    EXPECT_EQ(database.getUndoStackSize(), 0u);
+}

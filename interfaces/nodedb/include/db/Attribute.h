@@ -149,6 +149,14 @@ public:
     virtual bool copyValueFrom(const Attribute& other);
     /// Element count of arrays, child count of composites, 0 for single values.
     virtual unsigned int getSize() const { return 0; }
+    /// True when the attribute holds what a new one of its definition holds:
+    /// the definition's default (limits applied), no target for pointers, no
+    /// elements for arrays and attribute arrays, and for compounds every member
+    /// its own default. Node containers always do.
+    bool holdsDefault() const;
+    /// Gives the attribute what holdsDefault looks for, as ordinary edits of the
+    /// open change block; members and elements that already hold it are left alone.
+    void resetToDefault();
 
     /// Walks this attribute: visitAttributeEnter, its members (unless the visitor
     /// skipped them), visitAttributeExit. Nodes are visited with the node callbacks.

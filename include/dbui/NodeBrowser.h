@@ -75,11 +75,15 @@ protected:
     void onTreeControlSelectionChanged(wxUtils::TreeEvent& event);
     /// The filter's keys, wherever the focus is inside the browser.
     void onCharHook(wxKeyEvent& event);
+    /// The inspector's "Go to Target": the tree selects the targets, the find
+    /// box emptied first if it hides one of them.
+    void onInspectorGoToNodes(wxCommandEvent& event);
 
 
 private:
     void addFilterBox();
     bool handleFilterKey(const wxKeyEvent& event);
+    void clearFilter();
 
     NodeBrowserTreeControl* m_treeControl = nullptr;
     wxUtils::OrkSimpleTextCtrl* m_filterBox = nullptr;

@@ -34,6 +34,12 @@ class CommonAttributeHolder;
 class InspectorHeader;
 class WidgetDispatcher;
 
+/// Sent by a NodeInspector (it travels up the parents) when the user asks to
+/// go to what a pointer row points at: GetClientData() is a
+/// `const std::vector<db::Node*>*`, the nodes of the targets, valid while the
+/// event is handled. NodeBrowser selects them in its tree.
+wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_INSPECTOR_GO_TO_NODES, wxCommandEvent);
+
 /// A scrolling panel of one row per attribute common to the inspected nodes:
 /// a label and the factory's editor widget bound to the like attributes of all
 /// of them. It rebuilds when the structure under its nodes changes; value
@@ -62,7 +68,8 @@ public:
         /// A right click on a row's label (or between rows) offers "Reset to
         /// Default", "Copy Value" and "Paste Value" for that row's attributes
         /// on every inspected node, each one undo step; values go to and from
-        /// the clipboard as text in the form of the database's XML files.
+        /// the clipboard as text in the form of the database's XML files; on a
+        /// pointer row also "Go to Target" (EVT_INSPECTOR_GO_TO_NODES).
         ValueCommands = 16,
     };
 
@@ -136,6 +143,7 @@ private:
     void handleResetToDefault(const CommonAttributeHolder& row);
     void handleCopyValue(const CommonAttributeHolder& row);
     void handlePasteValue(const CommonAttributeHolder& row);
+    void handleGoToTarget(const CommonAttributeHolder& row);
     bool dropRemovedNodes(const db::ChangeSet& changes);
     bool touchesInspectedNodes(const db::ChangeSet& changes) const;
 
@@ -148,8 +156,8 @@ private:
     std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;
     /// Folded rows, as "node type/attribute name".
     std::set<std::wstring> m_foldedRows;
-    /// Ids of "Reset to Default", "Copy Value" and "Paste Value".
-    std::array<int, 3> m_rowCommandIds{};
+    /// Ids of "Reset to Default", "Copy Value", "Paste Value" and "Go to Target".
+    std::array<int, 4> m_rowCommandIds{};
     /// The row whose menu is open; cleared when the rows go.
     const CommonAttributeHolder* m_menuRow = nullptr;
 };

@@ -10,6 +10,9 @@
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace dbui
 {
 
@@ -33,6 +36,7 @@ bool NodeBrowser::Create(wxWindow* parent, int id, const wxPoint& pos, const wxS
     Connect(m_treeControl->GetId(), wxUTILS_EVT_TREE_SEL_CHANGED,
             wxUTILS_TREE_EVENT_HANDLER(NodeBrowser::onTreeControlSelectionChanged));
     Connect(wxEVT_CHAR_HOOK, wxKeyEventHandler(NodeBrowser::onCharHook));
+    Connect(m_inspector->GetId(), EVT_INSPECTOR_GO_TO_NODES, wxCommandEventHandler(NodeBrowser::onInspectorGoToNodes));
     return true;
 }
 
@@ -50,6 +54,28 @@ db::Database* NodeBrowser::getDatabase() const
 void NodeBrowser::onTreeControlSelectionChanged(wxUtils::TreeEvent&)
 {
     m_inspector->setNodes(m_treeControl->getSelectedNodes());
+}
+
+void NodeBrowser::onInspectorGoToNodes(wxCommandEvent& event)
+{
+    const auto* nodes = static_cast<const std::vector<db::Node*>*>(event.GetClientData());
+    if (!nodes)
+        return;
+    // A target that the find box hides (though its item is there) leaves the selection at once.
+    const auto found = [this](const db::Node* node) {
+        const wxUtils::TreeItem* item = m_treeControl->getItemOfNode(node);
+        return item && m_treeControl->IsFilterMatch(item);
+    };
+    if (m_treeControl->IsFiltered() && !std::all_of(nodes->begin(), nodes->end(), found))
+        clearFilter();
+    std::vector<wxUtils::TreeItem*> items;
+    for (const db::Node* node : *nodes)
+        if (wxUtils::TreeItem* item = m_treeControl->getItemOfNode(node))
+            items.push_back(item);
+    if (items.empty())
+        return;
+    m_treeControl->SelectItems(items);
+    m_treeControl->SetFocus();
 }
 
 // ---------------------------------------------------------------------------
@@ -79,6 +105,13 @@ void NodeBrowser::addFilterBox()
     pane->SetSizer(sizer);
     pane->Layout();
     m_filterBox->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_treeControl->setFilterText(m_filterBox->getText()); });
+}
+
+void NodeBrowser::clearFilter()
+{
+    if (m_filterBox)
+        m_filterBox->clear();
+    m_treeControl->setFilterText(wxString());
 }
 
 bool NodeBrowser::focusFilterBox()
@@ -117,8 +150,7 @@ bool NodeBrowser::handleFilterKey(const wxKeyEvent& event)
         selectFilterMatch(wxUtils::TreeControl::Forward);
     else if (inBox && key == WXK_ESCAPE)
     {
-        m_filterBox->clear();
-        m_treeControl->setFilterText(wxString());
+        clearFilter();
         m_treeControl->SetFocus();
     }
     else

@@ -7,6 +7,9 @@
 
 #include <db/Attribute.h>
 #include <db/ChangeBlock.h>
+#include <db/Node.h>
+#include <db/PointerArrayAttribute.h>
+#include <db/PointerAttribute.h>
 #include <db/ValueText.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/OrkMenu.h>
@@ -24,6 +27,8 @@
 namespace dbui
 {
 
+wxDEFINE_EVENT(EVT_INSPECTOR_GO_TO_NODES, wxCommandEvent);
+
 namespace
 {
 
@@ -32,7 +37,34 @@ enum RowCommand
     ResetToDefault,
     CopyValue,
     PasteValue,
+    GoToTarget,
 };
+
+/// The nodes that a pointer row's attributes point at (or into), each once, in row order.
+std::vector<db::Node*> targetNodesOf(const CommonAttributeHolder& row)
+{
+    std::vector<db::Node*> nodes;
+    const auto add = [&nodes](const db::Attribute* target) {
+        db::Node* node = target ? target->getOwnerNode() : nullptr;
+        if (node && std::find(nodes.begin(), nodes.end(), node) == nodes.end())
+            nodes.push_back(node);
+    };
+    for (db::Attribute* attribute : row.m_attributes)
+    {
+        if (const db::PointerAttribute* pointer = attribute->asPointerAttribute())
+            add(pointer->getValue());
+        else if (const db::PointerArrayAttribute* array = attribute->asPointerArrayAttribute())
+            for (const db::Attribute* target : array->getValues())
+                add(target);
+    }
+    return nodes;
+}
+
+bool isPointerRow(const CommonAttributeHolder& row)
+{
+    db::Attribute& first = *row.m_attributes.front();
+    return first.asPointerAttribute() || first.asPointerArrayAttribute();
+}
 
 /// Whether every attribute of the row holds the first one's value: what a
 /// copy would take is then what the row shows.
@@ -122,6 +154,11 @@ void NodeInspector::buildContextMenu(wxUtils::OrkMenu& menu, const CommonAttribu
     menu.add(m_rowCommandIds[ResetToDefault], "&Reset to Default")->setEnabled(resettable);
     menu.add(m_rowCommandIds[CopyValue], "&Copy Value")->setEnabled(textual && valuesAgree(row));
     menu.add(m_rowCommandIds[PasteValue], "&Paste Value")->setEnabled(textual);
+    if (isPointerRow(row))
+    {
+        menu.addSeparator();
+        menu.add(m_rowCommandIds[GoToTarget], "&Go to Target")->setEnabled(!targetNodesOf(row).empty());
+    }
 }
 
 void NodeInspector::handleRowCommand(wxCommandEvent& event)
@@ -137,6 +174,19 @@ void NodeInspector::handleRowCommand(wxCommandEvent& event)
         handleCopyValue(*row);
     else if (id == m_rowCommandIds[PasteValue])
         handlePasteValue(*row);
+    else if (id == m_rowCommandIds[GoToTarget])
+        handleGoToTarget(*row);
+}
+
+void NodeInspector::handleGoToTarget(const CommonAttributeHolder& row)
+{
+    const std::vector<db::Node*> targets = targetNodesOf(row);
+    if (targets.empty())
+        return;
+    wxCommandEvent event(EVT_INSPECTOR_GO_TO_NODES, GetId());
+    event.SetEventObject(this);
+    event.SetClientData(const_cast<std::vector<db::Node*>*>(&targets));
+    ProcessWindowEvent(event);
 }
 
 void NodeInspector::handleResetToDefault(const CommonAttributeHolder& row)

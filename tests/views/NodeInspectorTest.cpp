@@ -7,6 +7,8 @@
 #include <dbui/AttributeArrayWidget.h>
 #include <dbui/AttributeWidget.h>
 #include <dbui/CommonAttributeHolder.h>
+#include <dbui/NodeBrowser.h>
+#include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeInspector.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
@@ -19,6 +21,7 @@
 #include <wxUtils/OrkMenu.h>
 #include <wxUtils/OrkMenuItem.h>
 #include <wxUtils/OrkPopupMenu.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
 
 #include <wx/stattext.h>
 // After the native label, which it needs.
@@ -437,7 +440,7 @@ TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
 
 /// Right-clicks `target` at `point` and answers the menu with `choice`
 /// (empty: dismisses it). Returns the items as the user saw them, "(off)"
-/// after the disabled ones; empty when no menu was shown.
+/// after the disabled ones and "-" for separators; empty when no menu was shown.
 std::vector<wxString> menuAt(wxWindow* target, const wxPoint& point, const wxString& choice)
 {
     std::vector<wxString> items;
@@ -446,6 +449,11 @@ std::vector<wxString> menuAt(wxWindow* target, const wxPoint& point, const wxStr
         for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
         {
             const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i);
+            if (item->isSeparator())
+            {
+                items.push_back("-");
+                continue;
+            }
             const wxString shown = wxStripMenuCodes(item->getLabel());
             items.push_back(shown + (item->isEnabled() ? "" : " (off)"));
             if (shown == choice && item->isEnabled())
@@ -461,10 +469,10 @@ std::vector<wxString> menuAt(wxWindow* target, const wxPoint& point, const wxStr
 }
 
 /// menuAt on the label of the row `name`.
-std::vector<wxString> rowMenu(const Inspector& inspector, const wxString& name, const wxString& choice = wxString())
+std::vector<wxString> rowMenu(dbui::NodeInspector* inspector, const wxString& name, const wxString& choice = wxString())
 {
     wxWindow* label = nullptr;
-    for (wxWindow* child : inspector.window->getScrollPanel()->GetChildren())
+    for (wxWindow* child : inspector->getScrollPanel()->GetChildren())
     {
         // A folding label starts with its mark.
         const wxString text = dynamic_cast<wxGenericStaticText*>(child) ? child->GetLabel().Mid(2) : child->GetLabel();
@@ -535,23 +543,25 @@ TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
             // Copy takes the value all the nodes share, and only then.
             const bool agree = std::all_of(before.begin(), before.end(), [&](const wxString& v) { return v == before[0]; });
             viewstest::setClipboardText("untouched");
-            const std::vector<wxString> items = rowMenu(inspector, c.name, agree ? "Copy Value" : "");
-            EXPECT_EQ(items, (std::vector<wxString>{"Reset to Default", agree ? "Copy Value" : "Copy Value (off)",
-                                                     "Paste Value"}));
+            const std::vector<wxString> items = rowMenu(inspector.window, c.name, agree ? "Copy Value" : "");
+            std::vector<wxString> expected{"Reset to Default", agree ? "Copy Value" : "Copy Value (off)", "Paste Value"};
+            if (wxString(c.name) == "pointer")
+                expected.insert(expected.end(), {"-", "Go to Target"});
+            EXPECT_EQ(items, expected);
             EXPECT_EQ(viewstest::clipboardText(), agree ? before[0] : wxString("untouched"));
 
             viewstest::setClipboardText(c.pasted);
-            rowMenu(inspector, c.name, "Paste Value");
+            rowMenu(inspector.window, c.name, "Paste Value");
             EXPECT_EQ(valuesNow(), all(c.afterPaste));
             EXPECT_EQ(scene.undoSize(), 1u);
             EXPECT_EQ(scene.topUndo(), L"Paste attribute value(s)");
             scene.database.undo();
             EXPECT_EQ(valuesNow(), before);
 
-            rowMenu(inspector, c.name, "Reset to Default");
+            rowMenu(inspector.window, c.name, "Reset to Default");
             EXPECT_EQ(valuesNow(), all(c.byDefault));
             EXPECT_EQ(scene.topUndo(), L"Reset attribute(s)");
-            EXPECT_EQ(rowMenu(inspector, c.name).front(), "Reset to Default (off)");
+            EXPECT_EQ(rowMenu(inspector.window, c.name).front(), "Reset to Default (off)");
             scene.database.undo();
             EXPECT_EQ(valuesNow(), before);
             EXPECT_EQ(scene.database.getRedoStackSize(), 1u);
@@ -559,7 +569,7 @@ TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
             if (c.bad)
             {
                 viewstest::setClipboardText(c.bad);
-                wxTEST_DIALOG(rowMenu(inspector, c.name, "Paste Value"),
+                wxTEST_DIALOG(rowMenu(inspector.window, c.name, "Paste Value"),
                               viewstest::ExpectMessageContaining({"Nothing was pasted", c.bad}, wxID_OK));
                 EXPECT_EQ(valuesNow(), before);
                 EXPECT_EQ(scene.database.getRedoStackSize(), 1u) << "a step was made";
@@ -568,12 +578,44 @@ TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
     }
 }
 
+TEST(NodeInspector, GoToTargetSelectsInTheBrowserWhatPointerRowsPointAt)
+{
+    dbuitest::AllTypesScene scene(3);
+    const wchar_t* targets[] = {L"/node2", L"/node2", L""};
+    for (int i = 0; i < 3; ++i)
+    {
+        std::wstring why;
+        ASSERT_TRUE(db::setValueFromText(*scene.attribute(i, L"pointer"), targets[i], why)) << why;
+    }
+    scene.database.clearUndoHistory();
+    viewstest::Owned<dbui::NodeBrowser> browser(wxtest::show(new dbui::NodeBrowser(wxtest::frame(), wxID_ANY)));
+    browser->setOptions(dbui::NodeBrowser::FilterBox);
+    browser->getInspector()->setOptions(dbui::NodeInspector::ValueCommands);
+    browser->setDatabase(&scene.database);
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    using Nodes = std::vector<db::Node*>;
+
+    viewstest::selectNodes(tree, {scene.nodes[0], scene.nodes[1]});
+    rowMenu(browser->getInspector(), "pointer", "Go to Target");
+    EXPECT_EQ(tree->getSelectedNodes(), Nodes{scene.nodes[2]}) << "one target shared by both";
+    EXPECT_EQ(rowMenu(browser->getInspector(), "pointer").back(), "Go to Target (off)") << "node2 points nowhere";
+
+    // A target the find box hides: the box empties, the target shows.
+    browser->getFilterBox()->SetValue("node0");
+    viewstest::selectNodes(tree, {scene.nodes[0]});
+    rowMenu(browser->getInspector(), "pointer", "Go to Target");
+    EXPECT_EQ(tree->getFilterText(), "");
+    EXPECT_EQ(browser->getFilterBox()->GetValue(), "");
+    EXPECT_EQ(tree->getSelectedNodes(), Nodes{scene.nodes[2]});
+    EXPECT_EQ(scene.database.getUndoStackSize(), 0u) << "going somewhere edits nothing";
+}
+
 TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
 {
     dbuitest::AllTypesScene scene(1);
     Inspector plain(scene.database);
     plain.window->setNodes({scene.nodes[0]});
-    EXPECT_TRUE(rowMenu(plain, "int").empty());
+    EXPECT_TRUE(rowMenu(plain.window, "int").empty());
 
     Inspector inspector(scene.database, dbui::NodeInspector::ValueCommands | dbui::NodeInspector::CollapsibleRows);
     inspector.window->setNodes({scene.nodes[0]});
@@ -584,13 +626,13 @@ TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
     ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));
     box->ChangeValue("55");
     box->MarkDirty();
-    rowMenu(inspector, "int", "Copy Value");
+    rowMenu(inspector.window, "int", "Copy Value");
     EXPECT_EQ(viewstest::clipboardText(), "55");
     EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "55");
     // Beside a short label, on the panel itself: that row's menu as well.
     wxWindow* label = wxWindow::FindWindowByLabel("int", inspector.window->getScrollPanel());
     ASSERT_NE(label, nullptr);
-    rowMenu(inspector, "int", "Reset to Default");
+    rowMenu(inspector.window, "int", "Reset to Default");
     EXPECT_EQ(valueOf(scene.nodes[0], L"int"), "7");
     menuAt(inspector.window->getScrollPanel(), wxPoint(label->GetRect().GetRight() + 4, label->GetRect().GetTop() + 2),
            "Paste Value");
@@ -600,7 +642,7 @@ TEST(NodeInspector, RowMenuKeepsTypingAndStaysOffUnlessAskedFor)
     // without a text form copy nothing.
     std::wstring why;
     ASSERT_TRUE(db::setValueFromText(*scene.attributeAt(0, L".compound.width"), L"9", why));
-    EXPECT_EQ(rowMenu(inspector, "compound", "Reset to Default"),
+    EXPECT_EQ(rowMenu(inspector.window, "compound", "Reset to Default"),
               (std::vector<wxString>{"Reset to Default", "Copy Value (off)", "Paste Value (off)"}));
     std::wstring width;
     db::valueToText(*scene.attributeAt(0, L".compound.width"), width);

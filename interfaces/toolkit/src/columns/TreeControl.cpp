@@ -352,14 +352,33 @@ void TreeControl::storeWeight(TreeItem* item)
 
 void TreeControl::setExpandedRecursively(TreeItem* top, bool expanded)
 {
-    // Read backwards, the list has every item after all of its descendants:
-    // each weight is rebuilt once from the final ones below, rather than
-    // climbing to the root once per item.
-    const std::vector<TreeItem*>& items = collectSubtree(top);
-    for (auto it = items.rbegin(); it != items.rend(); ++it)
+    // Depth first, each item's weight stored once its children's are final:
+    // one pass over the branch rather than a climb to the root per item.
+    // The stack is our own, so that a deep chain of items cannot exhaust the
+    // thread's; siblings are visited in turn, close together in memory.
+    struct Frame
     {
-        (*it)->m_expanded = expanded;
-        storeWeight(*it);
+        TreeItem* item;
+        RowNode* nextChild;
+    };
+    std::vector<Frame> stack;
+    auto enter = [&stack, expanded](TreeItem* item) {
+        item->m_expanded = expanded;
+        const detail::RowSequence* children = item->children();
+        stack.push_back({item, children ? children->first() : nullptr});
+    };
+    enter(top);
+    while (!stack.empty())
+    {
+        Frame& frame = stack.back();
+        if (RowNode* child = frame.nextChild)
+        {
+            frame.nextChild = frame.item->children()->next(child);
+            enter(itemOf(child)); // may move the frames: `frame` is not used after
+            continue;
+        }
+        storeWeight(frame.item);
+        stack.pop_back();
     }
     if (TreeItem* parent = top->GetParent())
         parent->updateWeights();

@@ -359,13 +359,16 @@ void TreeControl::setExpandedRecursively(TreeItem* top, bool expanded)
     struct Frame
     {
         TreeItem* item;
+        const detail::RowSequence* children;
         RowNode* nextChild;
     };
     std::vector<Frame> stack;
     auto enter = [&stack, expanded](TreeItem* item) {
         item->m_expanded = expanded;
-        const detail::RowSequence* children = item->children();
-        stack.push_back({item, children ? children->first() : nullptr});
+        if (const detail::RowSequence* children = item->children())
+            stack.push_back({item, children, children->first()});
+        else
+            storeWeight(item); // a leaf, most of a big tree: final at once
     };
     enter(top);
     while (!stack.empty())
@@ -373,7 +376,7 @@ void TreeControl::setExpandedRecursively(TreeItem* top, bool expanded)
         Frame& frame = stack.back();
         if (RowNode* child = frame.nextChild)
         {
-            frame.nextChild = frame.item->children()->next(child);
+            frame.nextChild = frame.children->next(child);
             enter(itemOf(child)); // may move the frames: `frame` is not used after
             continue;
         }

@@ -300,7 +300,7 @@ void measureDeleteEverything(dbui::NodeBrowser* browser, db::Database& scene)
 /// inspector, set up as the editor's, showing what the nodes share: nothing
 /// for everything, the attributes of meshes for the meshes the find box
 /// finds; against binding the same tree.
-void measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
+double measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
 {
     dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
     dbui::NodeInspector* inspector = browser->getInspector();
@@ -343,6 +343,53 @@ void measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
     figure("select_all_300k_with_inspector_vs_bind", everythingMs / bindMs);
     figure("select_all_200k_meshes_found_with_inspector_vs_bind", meshesMs / bindMs);
     inspector->setOptions(inspectorOptions);
+    return bindMs;
+}
+
+/// Opening the whole scene from closed (Expand All on the root) and closing
+/// it again, each painted; and closing a group of `group`'s size by its
+/// expander while every node is selected, which drops the group's nodes from
+/// the selection. Against binding the same tree (`bindMs`).
+void measureBranches(dbui::NodeBrowser* browser, db::Node* group, std::size_t groupSize, double bindMs)
+{
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    const double expandMs = bestOf(
+        3, [&] {
+            tree->CollapseAll();
+            paint(browser);
+        }, [&] {
+            tree->ExpandAll(); // what Expand All on the root does
+            paint(browser);
+        });
+    const double collapseMs = bestOf(
+        3, [&] {
+            tree->ExpandAll();
+            paint(browser);
+        }, [&] {
+            tree->CollapseAll();
+            paint(browser);
+        });
+    wxUtils::TreeItem* groupItem = tree->getItemOfNode(group);
+    std::size_t selected = 0;
+    const double collapseSelectedMs = bestOf(
+        3, [&] {
+            tree->ExpandAll();
+            tree->selectAllNodes();
+            selected = tree->GetSelectedItemCount();
+            wxTheApp->ProcessIdle(); // the inspector shows the selection
+            paint(browser);
+        }, [&] {
+            groupItem->Collapse();
+            paint(tree);
+        });
+    tree->SelectItems({});
+    wxTheApp->ProcessIdle();
+    std::printf("# expand all %.1f ms, collapse all %.1f ms, closing a %zu-node group with %zu selected %.2f ms; "
+                "bind %.1f ms\n",
+                expandMs, collapseMs, groupSize, selected, collapseSelectedMs, bindMs);
+    figure("expand_all_300k_vs_bind", expandMs / bindMs);
+    figure("collapse_all_300k_vs_bind", collapseMs / bindMs);
+    figure("collapse_18k_group_with_300k_selected_vs_bind", collapseSelectedMs / bindMs);
 }
 
 /// Copy and paste of a group of about 18,000 nodes of the generated
@@ -350,7 +397,8 @@ void measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
 /// 15,000, through the browser tree's commands and the system clipboard,
 /// against what the database does with the same text: saving the copied
 /// nodes as a document, and loading that document into an empty database.
-/// Then selecting everything (measureSelectAll) and deleting it (measureDeleteEverything).
+/// Then selecting everything (measureSelectAll), opening and closing the
+/// whole scene (measureBranches) and deleting it (measureDeleteEverything).
 void measureBrowserOnScene(wxFrame* frame)
 {
     db::Database scene(L"Scene");
@@ -403,7 +451,8 @@ void measureBrowserOnScene(wxFrame* frame)
     figure("copy_18k_of_300k_vs_save_of_its_text", copyMs / peerSaveMs);
     figure("paste_18k_into_300k_vs_load_of_its_text", pasteMs / peerLoadMs);
 
-    measureSelectAll(browser, scene);
+    const double bindMs = measureSelectAll(browser, scene);
+    measureBranches(browser, group, groupSize, bindMs);
     measureDeleteEverything(browser, scene);
     browser->setDatabase(nullptr);
     browser->Destroy();

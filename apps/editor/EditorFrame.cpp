@@ -135,7 +135,7 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
         dbui::NodeBrowserTreeControl::ClipboardCommands | dbui::NodeBrowserTreeControl::DragAndDrop |
         dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
         dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey |
-        dbui::NodeBrowserTreeControl::SelectUndoneNodes);
+        dbui::NodeBrowserTreeControl::BranchCommands | dbui::NodeBrowserTreeControl::SelectUndoneNodes);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows |
                                           dbui::NodeInspector::WideNumberBoxes |
@@ -243,6 +243,11 @@ void EditorFrame::buildMenus()
     bar->Append(buildFileMenu(), "&File");
     bar->Append(buildEditMenu(), "&Edit");
     auto* view = new wxMenu;
+    // No shortcut: the tree answers the keypad's * itself, and taken by the
+    // menu the key would no longer type * into the find box.
+    view->Append(ID_ExpandBranches, "E&xpand All");
+    view->Append(ID_CollapseBranches, "Co&llapse All");
+    view->AppendSeparator();
     view->Append(ID_DebugPanel, "&Debug Panel");
     bar->Append(view, "&View");
     auto* help = new wxMenu;
@@ -317,6 +322,7 @@ void EditorFrame::connectEvents()
     Connect(wxID_SELECTALL, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSelectAll));
     Connect(wxID_FIND, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFind));
     Connect(ID_FindNext, ID_FindPrevious, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFindAgain));
+    Connect(ID_ExpandBranches, ID_CollapseBranches, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleBranches));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
     Connect(ID_AutosaveSettings, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAutosaveSettings));
     DragAcceptFiles(true);
@@ -608,6 +614,14 @@ void EditorFrame::handleSelectAll(wxCommandEvent&)
 void EditorFrame::handleFind(wxCommandEvent&)
 {
     m_browser->focusFilterBox();
+}
+
+void EditorFrame::handleBranches(wxCommandEvent& event)
+{
+    dbui::NodeBrowserTreeControl* tree = m_browser->getTreeControl();
+    tree->setBranchesExpanded(tree->getSelectedBranches(), event.GetId() == ID_ExpandBranches
+                                                               ? dbui::NodeTreeControl::BranchState::Expanded
+                                                               : dbui::NodeTreeControl::BranchState::Collapsed);
 }
 
 void EditorFrame::handleFindAgain(wxCommandEvent& event)

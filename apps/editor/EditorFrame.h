@@ -70,6 +70,8 @@ public:
         ID_Duplicate,
         ID_FindNext,
         ID_FindPrevious,
+        ID_ExpandBranches,
+        ID_CollapseBranches,
     };
 
 private:
@@ -107,6 +109,8 @@ private:
     void handleFind(wxCommandEvent&);
     /// Find Next or Find Previous: the next (previous) node the browser's filter finds.
     void handleFindAgain(wxCommandEvent& event);
+    /// Expand All and Collapse All: the selected branches, or the whole tree.
+    void handleBranches(wxCommandEvent& event);
     void handleAbout(wxCommandEvent&);
     void handleAutosaveSettings(wxCommandEvent&);
     void onDropFiles(wxDropFilesEvent& event);

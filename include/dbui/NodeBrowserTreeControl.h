@@ -49,9 +49,14 @@ public:
         SubtreeCounts = 16,
         /// Ctrl+A selects every node (see selectAllNodes).
         SelectAllKey = 32,
+        /// "Expand All" and "Collapse All" in the menu of a node with children
+        /// open or close its whole branch (the root's: the whole tree), and
+        /// the keypad's * opens the branches of the selected nodes (see
+        /// setBranchesExpanded).
+        BranchCommands = 64,
         /// An undo or redo that brings nodes back or moves them selects them
         /// (the top node of each subtree), so that the user sees what it did.
-        SelectUndoneNodes = 64,
+        SelectUndoneNodes = 128,
     };
 
     /// Two-step creation: call Create next.
@@ -102,6 +107,8 @@ protected:
     wxString itemText(const wxUtils::TreeItem& item, unsigned int column) const override;
     /// Also forgets the counts of nodes below nodes when nodes came, went or moved.
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
+    /// With BranchCommands, the keypad's * opens the selected branches.
+    bool previewKey(wxKeyEvent& event) override;
 
     /// Right click or the menu key: shows the menu buildContextMenu fills.
     void onContextMenu(wxUtils::TreeEvent& event);
@@ -158,6 +165,8 @@ private:
         CommandCut,
         CommandCopyToClipboard,
         CommandPaste,
+        CommandExpandBranch,
+        CommandCollapseBranch,
         CommandCount
     };
 

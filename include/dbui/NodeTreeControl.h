@@ -83,6 +83,21 @@ public:
     /// True when selectAllNodes would select something.
     bool hasSelectableNodes() const;
 
+    /// How setBranchesExpanded leaves the branches it acts on.
+    enum class BranchState
+    {
+        Expanded,
+        Collapsed,
+    };
+    /// Opens (closes) each of `items` and every group below it, as one change
+    /// of the rows however big the branch; with a filter set, what it hides
+    /// stays hidden. Closing drops the nodes it hides from the selection and
+    /// tells of it (wxUTILS_EVT_TREE_SEL_CHANGED). Edits nothing.
+    void setBranchesExpanded(const std::vector<wxUtils::TreeItem*>& items, BranchState state);
+    /// The items of the selected nodes but those below another selected one;
+    /// the root's alone when nothing is selected.
+    std::vector<wxUtils::TreeItem*> getSelectedBranches() const;
+
     /// The database shown, or null.
     db::Database* getDatabase() const { return m_database; }
 

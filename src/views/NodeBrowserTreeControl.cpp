@@ -140,6 +140,12 @@ void NodeBrowserTreeControl::buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::T
         menu.add(m_ids[CommandRename], clipboard ? "&Rename\tF2" : "&Rename", false, false, wxEmptyString);
     if (clipboard)
         addClipboardEntries(menu, item && !isRoot);
+    if ((m_options & BranchCommands) && item && item->HasChildren())
+    {
+        menu.addSeparator();
+        menu.add(m_ids[CommandExpandBranch], "E&xpand All", false, false, wxEmptyString);
+        menu.add(m_ids[CommandCollapseBranch], "Co&llapse All", false, false, wxEmptyString);
+    }
     if (isRoot)
     {
         menu.addSeparator();
@@ -251,6 +257,12 @@ void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
         if (contextNode)
             copyPathToClipboard(*contextNode);
     }
+    else if (id == m_ids[CommandExpandBranch] || id == m_ids[CommandCollapseBranch])
+    {
+        if (contextItem)
+            setBranchesExpanded({contextItem}, id == m_ids[CommandExpandBranch] ? BranchState::Expanded
+                                                                                 : BranchState::Collapsed);
+    }
     else if (contextNode && !addDynamicAttribute(id, *contextNode))
         createNode(event);
 }
@@ -336,6 +348,16 @@ void NodeBrowserTreeControl::createNode(wxCommandEvent& event)
     db::Node* node = db::makeNode(event.GetId(), db::EmptyString(), registry, false);
     if (node && !container->add(node))
         delete node;
+}
+
+bool NodeBrowserTreeControl::previewKey(wxKeyEvent& event)
+{
+    // The keypad's key, the one trees answer: the * among the letters takes
+    // Shift on some layouts and not on others.
+    if (!(m_options & BranchCommands) || event.GetKeyCode() != WXK_NUMPAD_MULTIPLY || event.HasAnyModifiers())
+        return NodeTreeControl::previewKey(event);
+    setBranchesExpanded(GetSelectionWithoutChildren(), BranchState::Expanded);
+    return true;
 }
 
 void NodeBrowserTreeControl::onChar(wxKeyEvent& event)

@@ -522,6 +522,28 @@ bool NodeTreeControl::hasSelectableNodes() const
     return found;
 }
 
+void NodeTreeControl::setBranchesExpanded(const std::vector<wxUtils::TreeItem*>& items, BranchState state)
+{
+    const std::size_t selectedBefore = GetSelectedItemCount();
+    for (wxUtils::TreeItem* item : items)
+    {
+        if (state == BranchState::Expanded)
+            ExpandAllChildren(item);
+        else
+            CollapseAllChildren(item);
+    }
+    if (GetSelectedItemCount() != selectedBefore)
+        onSelectionChanged();
+}
+
+std::vector<wxUtils::TreeItem*> NodeTreeControl::getSelectedBranches() const
+{
+    std::vector<wxUtils::TreeItem*> items = GetSelectionWithoutChildren();
+    if (items.empty() && GetRoot())
+        items.push_back(GetRoot());
+    return items;
+}
+
 void NodeTreeControl::forEachSelectable(const std::function<bool(wxUtils::TreeItem*)>& take) const
 {
     // The rows shown, as the toolkit keeps hidden rows out of the selection:

@@ -987,6 +987,32 @@ TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
         }
 }
 
+TEST(Editor, ViewMenuOpensAndClosesTheSelectedBranchesOrTheWholeTree)
+{
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    db::Node* group = light->getParentNode();
+    const unsigned int steps = editor.database.getUndoStackSize();
+
+    editor.command(EditorFrame::ID_ExpandBranches);
+    EXPECT_EQ(tree->GetVisibleCount(), editor.database.getTotalNodeCount()) << "nothing selected: the whole tree";
+
+    // The light closes away with its group and leaves the selection; the inspector follows.
+    editor.select({group, light});
+    editor.command(EditorFrame::ID_CollapseBranches);
+    EXPECT_FALSE(tree->getItemOfNode(group)->IsExpanded());
+    EXPECT_EQ(tree->getSelectedNodes(), std::vector<db::Node*>{group});
+    dbui::NodeInspector* inspector = editor.frame->getBrowser()->getInspector();
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return inspector->getNodes() == std::vector<db::Node*>{group}; }));
+    EXPECT_EQ(editor.status(1), "1 selected");
+
+    tree->UnselectAll();
+    editor.command(EditorFrame::ID_CollapseBranches);
+    EXPECT_EQ(tree->GetVisibleCount(), 1u);
+    EXPECT_EQ(editor.database.getUndoStackSize(), steps);
+}
+
 // A child editor, started by the test below: copies the first light, says
 // so, and goes on serving the clipboard until it is killed.
 TEST(CopyingEditorChild, CopiesALightThenWaits)

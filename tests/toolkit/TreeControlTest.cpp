@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <random>
+#include <set>
 #include <vector>
 
 using wxUtils::TreeControl;
@@ -308,6 +309,12 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
     Filter filter = GetParam() ? labelHolds("3") : nullptr;
     if (filter)
         tree->SetFilter(filter);
+    // What stays selected: what was selected, less what stopped showing or went.
+    std::set<const TreeItem*> selected;
+    auto forgetBelow = [&selected](const TreeItem* top) {
+        for (auto it = selected.begin(); it != selected.end();)
+            it = (*it)->IsDescendantOf(top) ? selected.erase(it) : std::next(it);
+    };
 
     for (int step = 0; step < 3000; ++step)
     {
@@ -341,6 +348,8 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
             items.erase(std::remove_if(items.begin(), items.end(),
                                        [target](TreeItem* item) { return item == target || item->IsDescendantOf(target); }),
                         items.end());
+            forgetBelow(target);
+            selected.erase(target);
             target->RemoveAndDestroy();
         }
         else if (action == 9 && items.size() > 50 && random() % 8 == 0)
@@ -348,17 +357,43 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
             items.erase(std::remove_if(items.begin(), items.end(),
                                        [target](TreeItem* item) { return item->IsDescendantOf(target); }),
                         items.end());
+            forgetBelow(target);
             tree->DeleteChildren(target);
         }
         else if (action == 10)
             target->SetLabel(wxString::Format("n%d", ++serial));
-        else if (action == 11 && filter)
+        else if (action == 11 && filter && random() % 2)
         {
             filter = labelHolds(wxString::Format("%d", static_cast<int>(random() % 10)));
             tree->SetFilter(filter);
         }
+        else if (action == 11)
+        {
+            std::vector<TreeItem*> chosen;
+            for (std::size_t i = random() % items.size(); i < items.size(); i += 1 + random() % 4)
+                chosen.push_back(items[i]);
+            tree->SelectItems(chosen);
+            const auto now = tree->GetSelection();
+            selected = std::set<const TreeItem*>(now.begin(), now.end());
+        }
+        else if (action == 9)
+        {
+            if (random() % 2)
+                tree->ExpandAllChildren(target);
+            else
+                tree->CollapseAllChildren(target);
+        }
         else
             target->Toggle();
+
+        std::vector<const TreeItem*> shown;
+        visibleOrder(root, shown, filter);
+        const std::set<const TreeItem*> shownSet(shown.begin(), shown.end());
+        for (auto it = selected.begin(); it != selected.end();)
+            it = shownSet.count(*it) ? std::next(it) : selected.erase(it);
+        const auto now = tree->GetSelection();
+        ASSERT_EQ(std::set<const TreeItem*>(now.begin(), now.end()), selected) << "at step " << step;
+        ASSERT_TRUE(!tree->GetFocusedItem() || shownSet.count(tree->GetFocusedItem())) << "at step " << step;
 
         if (step % 100 == 0 || step == 2999)
         {
@@ -554,6 +589,81 @@ TEST(TreeControl, SelectingManyItemsOpensTheirParentsAndShowsTheFirst)
     EXPECT_LE(tree->getFirstVisibleRow(), row) << "the first selected item shows";
     EXPECT_LT(row, tree->getFirstVisibleRow() + tree->getVisibleRowCapacity());
     EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), 1);
+}
+
+TEST(TreeControl, WholeBranchesOpenAndCloseAndWhatClosingHidesLeavesTheSelection)
+{
+    using Labels = std::vector<wxString>;
+    using Member = TreeItem* SmallTree::*;
+    enum Action
+    {
+        Expand,
+        Collapse
+    };
+    struct Case
+    {
+        const char* filter;
+        /// Closed once everything is open and the filter set; then the rows of `selected` are selected.
+        std::vector<Member> closed;
+        Labels selected;
+        Action action;
+        Member item;
+        Labels rows;
+        Labels selectedAfter;
+        const char* focusAfter;
+    };
+    const Labels everything{"root", "a", "a1", "x", "y", "a2", "a3", "b", "b1", "c"};
+    const Case cases[] = {
+        {"", {&SmallTree::a1, &SmallTree::a, &SmallTree::b}, {"b"}, Expand, &SmallTree::a,
+         {"root", "a", "a1", "x", "y", "a2", "a3", "b", "c"}, {"b"}, "b"},
+        {"", {&SmallTree::a1, &SmallTree::a, &SmallTree::b}, {}, Expand, &SmallTree::root, everything, {}, ""},
+        {"", {}, {"y", "a3", "b1"}, Collapse, &SmallTree::a1, {"root", "a", "a1", "a2", "a3", "b", "b1", "c"},
+         {"a3", "b1"}, "a1"},
+        {"", {}, {"root", "y", "c"}, Collapse, &SmallTree::root, {"root"}, {"root"}, "root"},
+        // A filter keeps hiding what it does not find: the branch opens on its matches.
+        {"1", {&SmallTree::a}, {"b1"}, Expand, &SmallTree::root, {"root", "a", "a1", "b", "b1"}, {"b1"}, "b1"},
+        {"y", {}, {"y"}, Collapse, &SmallTree::a, {"root", "a"}, {}, "a"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << (c.action == Expand ? "expand" : "collapse") << ", filter \"" << c.filter
+                                        << "\", " << c.selected.size() << " selected");
+        EventLog log;
+        TreeControl* tree = makeTree(&log);
+        SmallTree t = fill(tree);
+        auto* x = new TreeItem("x", tree, false);
+        t.a1->AppendChild(x);
+        x->AppendChild(new TreeItem("y", tree, false));
+        tree->ExpandAll();
+        if (*c.filter)
+            tree->SetFilter(labelHolds(c.filter));
+        for (Member closed : c.closed)
+            (t.*closed)->Collapse();
+        std::vector<TreeItem*> chosen;
+        for (const wxString& label : c.selected)
+            for (std::size_t row = 0; row < tree->GetVisibleCount(); ++row)
+                if (tree->GetItemAtRow(row)->GetLabel() == label)
+                    chosen.push_back(tree->GetItemAtRow(row));
+        ASSERT_EQ(chosen.size(), c.selected.size()) << "selected rows show";
+        tree->SelectItems(chosen);
+        const int events = log.count(wxUTILS_EVT_TREE_SEL_CHANGED);
+
+        if (c.action == Expand)
+            tree->ExpandAllChildren(t.*c.item);
+        else
+            tree->CollapseAllChildren(t.*c.item);
+        EXPECT_EQ(rowLabels(tree), c.rows);
+        EXPECT_EQ(labels(tree->GetSelection()), c.selectedAfter);
+        EXPECT_EQ(tree->GetFocusedItem() ? tree->GetFocusedItem()->GetLabel() : wxString(), c.focusAfter);
+        EXPECT_EQ(log.count(wxUTILS_EVT_TREE_SEL_CHANGED), events) << "a call tells of nothing";
+        if (*c.filter)
+        {
+            // What the branch did under the filter goes with it.
+            tree->ClearFilter();
+            EXPECT_EQ(rowLabels(tree), everything);
+        }
+        tree->GetParent()->Destroy();
+    }
 }
 
 TEST(TreeControl, FilterShowsMatchesWithTheirParentsFollowsEditsAndClearingBringsBackTheExpansion)

@@ -432,6 +432,95 @@ TEST(NodeBrowserTree, NodeCommandsShowTheBusyCursorWhileTheyChangeTheDatabase)
     EXPECT_FALSE(wxIsBusy());
 }
 
+TEST(NodeBrowserTree, ExpandAllAndCollapseAllOpenAndCloseWholeBranchesAndTheKeypadStarOpensTheSelected)
+{
+    using Names = std::vector<std::wstring>;
+    using Member = db::Node* Scene::*;
+    enum Gesture
+    {
+        MenuExpand,
+        MenuCollapse,
+        KeypadStar,
+    };
+    struct Case
+    {
+        int options;
+        const char* filter;
+        /// Everything open to start with, or only the root.
+        bool open;
+        /// Closed once the filter is set, as by the user.
+        std::vector<Member> closed;
+        /// Selected before the gesture; a menu opened on one of them keeps them.
+        std::vector<Member> selected;
+        Gesture gesture;
+        /// Where the menu opens (after the key, to see its entries); null: on the root.
+        Member on;
+        Names rows;
+        Names selectedAfter;
+        /// Selection events, the right click's included.
+        int events;
+    };
+    constexpr int on = NodeBrowserTreeControl::BranchCommands;
+    const Names everything{L"Scene", L"A", L"a1", L"deep", L"a2", L"a3", L"B", L"b1", L"L"};
+    const Case cases[] = {
+        {on, "", false, {}, {&Scene::a, &Scene::b}, MenuExpand, &Scene::a,
+         {L"Scene", L"A", L"a1", L"deep", L"a2", L"a3", L"B", L"L"}, {L"A", L"B"}, 0},
+        {on, "", false, {}, {}, MenuExpand, nullptr, everything, {L"Scene"}, 1},
+        // The selected nodes the closing hides leave the selection, and the user is told; the others stay.
+        {on, "", true, {}, {&Scene::a, &Scene::a2, &Scene::b1}, MenuCollapse, &Scene::a,
+         {L"Scene", L"A", L"B", L"b1", L"L"}, {L"A", L"b1"}, 1},
+        {on, "", true, {}, {&Scene::a1}, MenuCollapse, nullptr, {L"Scene"}, {L"Scene"}, 1},
+        {on, "", false, {}, {&Scene::a, &Scene::b}, KeypadStar, &Scene::a, everything, {L"A", L"B"}, 0},
+        // Under a filter the branch opens on what the find box found, not on everything.
+        {on, "1", true, {&Scene::a}, {}, MenuExpand, nullptr, {L"Scene", L"A", L"a1", L"B", L"b1"}, {L"Scene"}, 1},
+        {on, "1", true, {}, {&Scene::b, &Scene::b1}, MenuCollapse, &Scene::b, {L"Scene", L"A", L"a1", L"B"}, {L"B"},
+         1},
+        // Off: neither the menu entries nor the key.
+        {0, "", false, {}, {&Scene::a}, KeypadStar, &Scene::a, {L"Scene", L"A", L"B", L"L"}, {L"A"}, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "gesture " << c.gesture << ", filter \"" << c.filter << "\", options "
+                                        << c.options << ", " << c.selected.size() << " selected");
+        Scene scene;
+        viewstest::addNode(scene.a1, L"Mesh", L"deep");
+        auto tree = makeBrowserTree(scene);
+        tree->setOptions(c.options);
+        if (!c.open)
+        {
+            tree->CollapseAll();
+            tree->GetRoot()->Expand();
+        }
+        tree->setFilterText(c.filter);
+        for (Member closed : c.closed)
+            tree->getItemOfNode(scene.*closed)->Collapse();
+        std::vector<db::Node*> selected;
+        for (Member node : c.selected)
+            selected.push_back(scene.*node);
+        viewstest::selectNodes(tree, selected);
+        int selectionEvents = 0;
+        tree->Bind(wxUTILS_EVT_TREE_SEL_CHANGED, [&selectionEvents](wxUtils::TreeEvent&) { ++selectionEvents; });
+        TreeItem* item = c.on ? tree->getItemOfNode(scene.*c.on) : tree->GetRoot();
+
+        if (c.gesture == KeypadStar)
+        {
+            wxtest::key(tree, WXK_NUMPAD_MULTIPLY);
+            const Labels shown = menuOn(tree, item);
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), "E&xpand All"), c.options ? 1 : 0);
+        }
+        else
+            menuOn(tree, item, c.gesture == MenuExpand ? "Expand All" : "Collapse All");
+
+        Names rows;
+        for (std::size_t row = 0; row < tree->GetVisibleCount(); ++row)
+            rows.push_back(tree->getNodeOfItem(tree->GetItemAtRow(row))->getName());
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(selectedNames(tree), c.selectedAfter);
+        EXPECT_EQ(selectionEvents, c.events) << "the inspector follows the selection";
+        EXPECT_EQ(scene.database.getUndoStackSize(), 1u) << "opening and closing edit nothing";
+    }
+}
+
 TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
 {
     Scene scene;

@@ -168,6 +168,14 @@ protected:
     std::size_t getSelectedCount() const { return m_selection.size(); }
     /// Selected nodes in the order they were selected.
     std::vector<detail::RowNode*> selectedNodes() const;
+    /// Calls `f` with each selected node, in no order: for callers that need
+    /// none, a big selection is not sorted.
+    template <class F>
+    void forEachSelectedNode(F f) const
+    {
+        for (const auto& entry : m_selection)
+            f(entry.first);
+    }
     /// Adds the node to the selection (or takes it out) and repaints; no event.
     void selectNode(detail::RowNode* node, bool select);
     /// Empties the selection without sending an event.

@@ -93,6 +93,14 @@ public:
     void ExpandAll();
     void CollapseAll();
     ///@}
+    ///@{
+    /// Expands (collapses) `item` and every item below it, as one change of
+    /// the rows however many the branch holds; sends no event. Collapsing
+    /// drops the items it hides from the selection and moves a hidden focus
+    /// to `item`. With a filter set, the items it hides stay hidden.
+    void ExpandAllChildren(TreeItem* item);
+    void CollapseAllChildren(TreeItem* item);
+    ///@}
     /// The item shown at a point (client coordinates), or null.
     TreeItem* HitTest(const wxPoint& point) const;
     /// The row an item shows on; false when hidden in a collapsed parent.
@@ -225,7 +233,27 @@ private:
     // Called by items: keep selection, focus and the rename box consistent.
     void itemsChanged() { rowsChanged(); }
     void itemAboutToBeDestroyed(TreeItem* item);
-    void itemHidden(TreeItem* item);
+    /// Which rows of a branch stop showing.
+    enum HiddenRows
+    {
+        /// Those below its top item, which is about to collapse.
+        RowsBelow,
+        /// The top item's and those below it: it went into a collapsed parent.
+        ItemAndRowsBelow,
+    };
+    /// Drops from the selection the items of `top`'s branch that stop
+    /// showing, read from the rows the branch shows now: costs what is
+    /// hidden or what is selected, whichever is less.
+    void branchHiding(TreeItem* top, HiddenRows hidden);
+    /// Drops every hidden item from the selection (a filter hid them).
+    void dropHiddenFromSelection();
+    /// Items went from below `parent` (null: none): under a filter, the
+    /// ancestors that showed only for matches among them hide, and leave the selection.
+    void matchesMayHaveGone(TreeItem* parent);
+    /// Moves a focus that no longer shows to its nearest shown ancestor.
+    void settleFocus();
+    /// Stores the weight `item` has now where its parent (or the tree, for the root) keeps it.
+    static void storeWeight(TreeItem* item);
     wxRect expanderRect(const TreeItem* item, const wxRect& rowRect) const;
     int labelInset(const TreeItem* item) const;
     void sendEvent(wxEventType type, TreeItem* item, const wxPoint& point = wxDefaultPosition,

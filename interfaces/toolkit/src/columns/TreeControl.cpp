@@ -157,27 +157,90 @@ void TreeControl::itemAboutToBeDestroyed(TreeItem* item)
     }
 }
 
-void TreeControl::itemHidden(TreeItem* item)
+void TreeControl::branchHiding(TreeItem* top, HiddenRows hidden)
 {
-    if (!isInTree(item))
-        return;
     // Hidden items leave the selection: acting on items the user cannot see
-    // (deleting them, say) would surprise.
-    for (RowNode* node : selectedNodes())
+    // (deleting them, say) would surprise. Only rows that show can be
+    // selected, so what leaves is what the branch shows now.
+    const std::size_t selected = GetSelectedItemCount();
+    if (selected == 0)
+        return;
+    const std::size_t shownBelow = top->m_expanded && hasShownChildren(top) ? top->children()->weight() : 0;
+    const std::size_t hiding = shownBelow + (hidden == ItemAndRowsBelow ? 1 : 0);
+    if (hiding == 0)
+        return;
+    std::vector<RowNode*> leaving;
+    if (selected <= hiding)
     {
+        // A few selected among many rows: each asks whether it lies in the branch.
+        forEachSelectedNode([&](RowNode* node) {
+            const TreeItem* item = itemOf(node);
+            if ((hidden == ItemAndRowsBelow && item == top) || item->IsDescendantOf(top))
+                leaving.push_back(node);
+        });
+    }
+    else
+    {
+        // Many selected: the rows the branch shows are walked, not the selection.
+        std::vector<TreeItem*> pending{top};
+        if (hidden == ItemAndRowsBelow && top->m_selected)
+            leaving.push_back(nodeOf(top));
+        while (!pending.empty())
+        {
+            const TreeItem* item = pending.back();
+            pending.pop_back();
+            if (!item->m_expanded || !item->children())
+                continue;
+            item->children()->forEach([&](RowNode* node) {
+                if (node->m_weight == 0)
+                    return; // hidden by the filter, so not selected
+                if (node->m_selected)
+                    leaving.push_back(node);
+                pending.push_back(itemOf(node));
+            });
+        }
+    }
+    if (leaving.size() == selected)
+        clearSelectionSilently();
+    else
+        for (RowNode* node : leaving)
+            selectNode(node, false);
+}
+
+void TreeControl::dropHiddenFromSelection()
+{
+    std::vector<RowNode*> leaving;
+    forEachSelectedNode([&](RowNode* node) {
         std::size_t row = 0;
         if (!rowOfNode(node, row))
-            selectNode(node, false);
-    }
+            leaving.push_back(node);
+    });
+    for (RowNode* node : leaving)
+        selectNode(node, false);
+    settleFocus();
+}
+
+void TreeControl::matchesMayHaveGone(TreeItem* parent)
+{
+    if (!IsFiltered())
+        return;
+    // A branch left without a match showed only the chain of ancestors of
+    // the matches that went: that chain is all that hides.
+    for (TreeItem* item = parent; item && item->m_weight == 0; item = item->GetParent())
+        selectNode(nodeOf(item), false);
+    settleFocus();
+}
+
+void TreeControl::settleFocus()
+{
     RowNode* focus = getFocusNode();
     std::size_t row = 0;
-    if (focus && !rowOfNode(focus, row))
-    {
-        TreeItem* visible = itemOf(focus);
-        while (visible && !rowOfNode(nodeOf(visible), row))
-            visible = visible->GetParent();
-        setFocusNode(visible ? nodeOf(visible) : nullptr);
-    }
+    if (!focus || rowOfNode(focus, row))
+        return;
+    TreeItem* visible = itemOf(focus);
+    while (visible && !rowOfNode(nodeOf(visible), row))
+        visible = visible->GetParent();
+    setFocusNode(visible ? nodeOf(visible) : nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -278,14 +341,8 @@ void TreeControl::EnsureVisible(TreeItem* item)
         ensureRowVisible(row);
 }
 
-void TreeControl::setExpandedRecursively(TreeItem* item, bool expanded)
+void TreeControl::storeWeight(TreeItem* item)
 {
-    // Weights are rebuilt bottom-up in one pass rather than climbing to the
-    // root once per item.
-    item->m_expanded = expanded;
-    const detail::RowSequence* children = item->children();
-    if (children)
-        children->forEach([this, expanded](RowNode* node) { setExpandedRecursively(itemOf(node), expanded); });
     const std::size_t weight = item->rowWeight();
     if (TreeItem* parent = item->GetParent())
         parent->children()->setWeight(item, weight);
@@ -293,19 +350,69 @@ void TreeControl::setExpandedRecursively(TreeItem* item, bool expanded)
         item->m_weight = static_cast<std::uint32_t>(weight);
 }
 
+void TreeControl::setExpandedRecursively(TreeItem* top, bool expanded)
+{
+    // Depth first, each item's weight stored once its children's are final:
+    // one pass over the branch rather than a climb to the root per item.
+    // The stack is our own, so that a deep chain of items cannot exhaust the
+    // thread's; siblings are visited in turn, close together in memory.
+    struct Frame
+    {
+        TreeItem* item;
+        const detail::RowSequence* children;
+        RowNode* nextChild;
+    };
+    std::vector<Frame> stack;
+    auto enter = [&stack, expanded](TreeItem* item) {
+        item->m_expanded = expanded;
+        if (const detail::RowSequence* children = item->children())
+            stack.push_back({item, children, children->first()});
+        else
+            storeWeight(item); // a leaf, most of a big tree: final at once
+    };
+    enter(top);
+    while (!stack.empty())
+    {
+        Frame& frame = stack.back();
+        if (RowNode* child = frame.nextChild)
+        {
+            frame.nextChild = frame.children->next(child);
+            enter(itemOf(child)); // may move the frames: `frame` is not used after
+            continue;
+        }
+        storeWeight(frame.item);
+        stack.pop_back();
+    }
+    if (TreeItem* parent = top->GetParent())
+        parent->updateWeights();
+}
+
 void TreeControl::ExpandAll()
 {
     if (m_root)
-        setExpandedRecursively(m_root, true);
-    itemsChanged();
+        ExpandAllChildren(m_root);
 }
 
 void TreeControl::CollapseAll()
 {
-    if (!m_root)
-        return;
-    setExpandedRecursively(m_root, false);
-    itemHidden(m_root);
+    if (m_root)
+        CollapseAllChildren(m_root);
+}
+
+void TreeControl::ExpandAllChildren(TreeItem* item)
+{
+    wxCHECK_RET(item && isInTree(item), "ExpandAllChildren on an item that is not in this tree");
+    setExpandedRecursively(item, true);
+    itemsChanged();
+}
+
+void TreeControl::CollapseAllChildren(TreeItem* item)
+{
+    wxCHECK_RET(item && isInTree(item), "CollapseAllChildren on an item that is not in this tree");
+    // Read before the branch closes: what it shows now is what goes.
+    branchHiding(item, RowsBelow);
+    setExpandedRecursively(item, false);
+    settleFocus();
     itemsChanged();
 }
 

@@ -80,11 +80,7 @@ void TreeControl::ClearFilter()
             TreeItem* item = *it;
             item->m_matched = false;
             item->m_expanded = item->m_expandedBeforeFilter;
-            const std::size_t weight = item->rowWeight();
-            if (TreeItem* parent = item->GetParent())
-                parent->children()->setWeight(item, weight);
-            else
-                item->m_weight = static_cast<std::uint32_t>(weight);
+            storeWeight(item);
         }
     }
     itemsChanged();
@@ -156,12 +152,8 @@ bool TreeControl::filterSubtree(TreeItem* top, FilterPass pass)
         // closed since stays closed.
         if (hasShownChildren(item) && (pass != Retest || item->m_weight == 0))
             item->m_expanded = true;
-        const std::size_t weight = item->rowWeight();
         // Above `top` the caller climbs (updateWeights) from its parent.
-        if (TreeItem* parent = item->GetParent())
-            parent->children()->setWeight(item, weight);
-        else
-            item->m_weight = static_cast<std::uint32_t>(weight);
+        storeWeight(item);
     }
     return newMatch;
 }
@@ -176,7 +168,7 @@ void TreeControl::settleAfterFilter(std::size_t selectedBefore)
 {
     if (!m_root)
         return;
-    itemHidden(m_root);
+    dropHiddenFromSelection();
     if (GetSelectedItemCount() != selectedBefore)
         onSelectionChanged();
 }

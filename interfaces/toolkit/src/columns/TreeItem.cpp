@@ -233,13 +233,18 @@ void TreeItem::Reparent(TreeItem* newParent, TreeItem* before)
         before = GetNextSibling();
     if (owner->m_editedItem && (owner->m_editedItem == this || owner->m_editedItem->IsDescendantOf(this)))
         owner->EndEditLabel(false);
+    TreeItem* oldParent = GetParent();
     detach();
     newParent->ensureData().children.insert(this, before);
     newParent->updateWeights();
+    owner->matchesMayHaveGone(oldParent);
     // A match that moves under a parent the filter had hidden shows there.
     if (owner->IsFiltered() && m_weight > 0)
         owner->revealAncestors(this);
-    owner->itemHidden(this);
+    std::size_t row = 0;
+    if (!owner->rowOfNode(this, row))
+        owner->branchHiding(this, TreeControl::ItemAndRowsBelow);
+    owner->settleFocus();
     owner->itemsChanged();
 }
 
@@ -247,8 +252,10 @@ void TreeItem::RemoveAndDestroy()
 {
     TreeControl* owner = GetOwner();
     owner->itemAboutToBeDestroyed(this);
+    TreeItem* parent = GetParent();
     detach();
     delete this;
+    owner->matchesMayHaveGone(parent);
     owner->itemsChanged();
 }
 
@@ -302,11 +309,14 @@ void TreeItem::setExpanded(bool expanded)
 {
     if (expanded == m_expanded)
         return;
+    TreeControl* owner = GetOwner();
+    // Read before the item closes: what it shows now is what goes.
+    if (!expanded)
+        owner->branchHiding(this, TreeControl::RowsBelow);
     m_expanded = expanded;
     updateWeights();
-    TreeControl* owner = GetOwner();
     if (!expanded)
-        owner->itemHidden(this);
+        owner->settleFocus();
     owner->itemsChanged();
 }
 

@@ -336,6 +336,41 @@ TEST_F(CrashRecoveryTest, DocumentOpenInAnotherWindowOpensOnlyWhenAskedAndLeaves
     wxTEST_DIALOG(EXPECT_EQ(second.openOfferingRecovery(castle()), Document::Cancelled), offer(castle(), wxID_CANCEL));
 }
 
+// Started by the test below in a process of its own: another editor's window
+// holding the document open, until it is killed.
+TEST_F(CrashRecoveryTest, ChildHoldingTheDocumentOpen)
+{
+    wxString document;
+    if (!wxGetEnv("DBUI_HELD_DOCUMENT", &document))
+        GTEST_SKIP() << "run by DocumentOfAWindowKilledOpensWithoutAsking";
+    CrashRecovery recovery(*m_document, 0);
+    recovery.setDocumentLocking(true);
+    ASSERT_EQ(recovery.openOfferingRecovery(document), Document::Success);
+    writeText(document + ".held", "");
+    wxtest::pumpUntil([] { return false; }, std::chrono::seconds(30));
+    ADD_FAILURE() << "the program was not killed";
+}
+
+TEST_F(CrashRecoveryTest, DocumentOfAWindowKilledOpensWithoutAsking)
+{
+    ASSERT_EQ(m_document->save(castle()), Document::Success);
+    m_document->close();
+    const pid_t child = dbuitest::startSelf("CrashRecoveryTest.ChildHoldingTheDocumentOpen", "DBUI_HELD_DOCUMENT",
+                                            std::string(castle().fn_str()));
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxFileExists(castle() + ".held"); }, std::chrono::seconds(30)));
+    CrashRecovery recovery(*m_document, 0);
+    recovery.setDocumentLocking(true);
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Cancelled),
+                  ExpectMessage("'" + castle() +
+                                    "' is already open in another window.\n\nOpen it here too? Each window's save "
+                                    "then replaces the other's.",
+                                wxID_NO, wxYES_NO | wxICON_EXCLAMATION));
+    ::kill(child, SIGKILL);
+    dbuitest::waitForEnd(child, std::chrono::seconds(10));
+    EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success) << "the system let go of its lock";
+}
+
 TEST_F(CrashRecoveryTest, RecoveryFileCountsOnlyWhenNewerThanItsDocument)
 {
     EXPECT_FALSE(CrashRecovery::hasNewerRecoveryFile(castle())) << "neither file exists";

@@ -69,6 +69,23 @@ wxWindow* widgetParent(bool inInspector)
     return new wxPanel(wxtest::frame());
 }
 
+/// Two probes bound to the first node's float of a two-node scene, for
+/// `test`, in a plain window and in the inspector.
+void withTwoProbes(const std::function<void(Scene&, ProbeWidget* first, ProbeWidget*& second)>& test)
+{
+    for (const bool inInspector : {false, true})
+    {
+        SCOPED_TRACE(inInspector ? "in the inspector" : "registered");
+        Scene scene(2);
+        wxWindow* parent = widgetParent(inInspector);
+        auto* first = new ProbeWidget(parent);
+        ProbeWidget* second = new ProbeWidget(parent);
+        first->setAttribute(scene.attribute(0, L"float"));
+        second->setAttribute(scene.attribute(0, L"float"));
+        test(scene, first, second);
+    }
+}
+
 } // namespace
 
 TEST(AttributeWidgetTest, BindingTheSameListAgainKeepsTheControlsButEnablesTheWindow)
@@ -191,15 +208,7 @@ TEST(AttributeWidgetTest, ASizeGivenToTheConstructorBecomesTheMinimumSize)
 
 TEST(AttributeWidgetTest, AWidgetReboundDuringANotificationHearsOnlyOfLaterChanges)
 {
-    for (const bool inInspector : {false, true})
-    {
-        SCOPED_TRACE(inInspector ? "in the inspector" : "registered");
-        Scene scene(2);
-        wxWindow* parent = widgetParent(inInspector);
-        auto* first = new ProbeWidget(parent);
-        auto* second = new ProbeWidget(parent);
-        first->setAttribute(scene.attribute(0, L"float"));
-        second->setAttribute(scene.attribute(0, L"float"));
+    withTwoProbes([](Scene& scene, ProbeWidget* first, ProbeWidget*& second) {
         first->onChange = [&] { second->setAttribute(scene.attribute(1, L"float")); };
 
         setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
@@ -212,20 +221,12 @@ TEST(AttributeWidgetTest, AWidgetReboundDuringANotificationHearsOnlyOfLaterChang
         EXPECT_EQ(second->changes.size(), 1u);
         setFloat(scene.database, scene.attribute(0, L"float"), 4.0f);
         EXPECT_EQ(second->changes.size(), 1u) << "nor any call for what it was bound to before";
-    }
+    });
 }
 
 TEST(AttributeWidgetTest, AWidgetDestroyedDuringANotificationIsNotCalledAgain)
 {
-    for (const bool inInspector : {false, true})
-    {
-        SCOPED_TRACE(inInspector ? "in the inspector" : "registered");
-        Scene scene(1);
-        wxWindow* parent = widgetParent(inInspector);
-        auto* first = new ProbeWidget(parent);
-        auto* second = new ProbeWidget(parent);
-        first->setAttribute(scene.attribute(0, L"float"));
-        second->setAttribute(scene.attribute(0, L"float"));
+    withTwoProbes([](Scene& scene, ProbeWidget* first, ProbeWidget*& second) {
         first->onChange = [&] {
             delete second;
             second = nullptr;
@@ -236,7 +237,7 @@ TEST(AttributeWidgetTest, AWidgetDestroyedDuringANotificationIsNotCalledAgain)
 
         delete first;
         EXPECT_EQ(scene.database.getObservers().count(), 0u);
-    }
+    });
 }
 
 TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
@@ -250,52 +251,37 @@ TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
         std::function<void(Scene&)> make;
         const char* reaches; // the probes called, by name, in order of binding
     };
+    // Each in a block of its own, as a widget's edit is.
+    const auto inBlock = [](std::function<void(Scene&)> edit) {
+        return [edit](Scene& s) {
+            db::ChangeBlock block(s.database, L"edit");
+            edit(s);
+        };
+    };
+    const auto setFloatAt = [&](int node, const wchar_t* path) {
+        return inBlock([node, path](Scene& s) { s.attributeAt(node, path)->asFloatAttribute()->setValue(2.0f); });
+    };
     const std::vector<Edit> edits = {
-        {"one value among hundreds bound", [](Scene& s) { setFloat(s.database, s.attribute(300, L"float"), 5.0f); },
-         "high"},
+        {"one value among hundreds bound", setFloatAt(300, L".float"), "high"},
         {"every bound value at once",
-         [](Scene& s) {
-             db::ChangeBlock block(s.database, L"edit");
+         inBlock([](Scene& s) {
              for (db::Attribute* attribute : s.attributes(L"float"))
                  attribute->asFloatAttribute()->setValue(6.0f);
-         },
+         }),
          "high low"},
         {"a value of another definition",
-         [](Scene& s) {
-             db::ChangeBlock block(s.database, L"edit");
-             s.attribute(0, L"int")->asIntAttribute()->setValue(3);
-         },
-         "ints"},
+         inBlock([](Scene& s) { s.attribute(0, L"int")->asIntAttribute()->setValue(3); }), "ints"},
         {"a value nothing is bound to",
-         [](Scene& s) {
-             db::ChangeBlock block(s.database, L"edit");
-             s.attribute(0, L"bool")->asBoolAttribute()->setValue(true);
-         },
-         ""},
-        {"a bound compound member", [](Scene& s) { setFloat(s.database, s.attributeAt(9, L".compound.width"), 2.0f); },
-         "width"},
-        {"its neighbour member", [](Scene& s) { setFloat(s.database, s.attributeAt(9, L".compound.height"), 2.0f); },
-         ""},
+         inBlock([](Scene& s) { s.attribute(0, L"bool")->asBoolAttribute()->setValue(true); }), ""},
+        {"a bound compound member", setFloatAt(9, L".compound.width"), "width"},
+        {"its neighbour member", setFloatAt(9, L".compound.height"), ""},
         {"an element added to a bound array",
-         [](Scene& s) {
-             db::ChangeBlock block(s.database, L"edit");
-             s.attribute(3, L"entries")->asAttributeArray()->add();
-         },
-         "entries"},
-        {"the element's value", [](Scene& s) { setFloat(s.database, s.attributeAt(3, L".entries[0].amount"), 9.0f); },
-         ""},
+         inBlock([](Scene& s) { s.attribute(3, L"entries")->asAttributeArray()->add(); }), "entries"},
+        {"the element's value", setFloatAt(3, L".entries[0].amount"), ""},
         {"the element removed again",
-         [](Scene& s) {
-             db::ChangeBlock block(s.database, L"edit");
-             s.attribute(3, L"entries")->asAttributeArray()->removeElement(0);
-         },
-         "entries"},
+         inBlock([](Scene& s) { s.attribute(3, L"entries")->asAttributeArray()->removeElement(0); }), "entries"},
         {"an attribute added under a bound node",
-         [](Scene& s) {
-             db::ChangeBlock block(s.database, L"edit");
-             s.nodes[4]->addDynamicFloat(L"extra", 1.0f, 0.0f, 2.0f);
-         },
-         ""},
+         inBlock([](Scene& s) { s.nodes[4]->addDynamicFloat(L"extra", 1.0f, 0.0f, 2.0f); }), ""},
         {"undone", [](Scene& s) { s.database.undo(); }, ""},
         {"the element's removal undone", [](Scene& s) { s.database.undo(); }, "entries"},
         {"a drag over one bound value",

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 namespace dbui
 {
@@ -128,29 +129,38 @@ void NodeInspector::findCommonality()
     {
         CommonAttributeHolder holder;
         if (fillCommonAttributeHolder(first->getAttribute(i), holder))
-            m_holders.push_back(new CommonAttributeHolder(holder));
+            m_holders.push_back(new CommonAttributeHolder(std::move(holder)));
     }
 }
 
 bool NodeInspector::fillCommonAttributeHolder(db::Attribute* attribute, CommonAttributeHolder& holder) const
 {
     // A node type's own attributes sit at the same place in every node of the
-    // type: looked up by name once per run of nodes of one type, not per node.
+    // type, of the same type: looked up by name and checked once per run of
+    // nodes of one type, not per node. A selection may hold 200,000 nodes.
     const std::wstring& name = attribute->getName();
-    const db::NodeDef* lastDef = nullptr;
+    const db::AttributeDef* lastDef = nullptr;
     int index = -1;
+    bool sameType = false;
+    holder.m_attributes.reserve(m_nodes.size());
     for (db::Node* node : m_nodes)
     {
-        const db::NodeDef& def = node->getNodeDef();
-        if (&def != lastDef)
+        const db::AttributeDef* def = &node->getDef();
+        db::Attribute* like = nullptr;
+        if (def == lastDef && index >= 0)
+            like = node->getAttribute(static_cast<unsigned int>(index));
+        else
         {
-            lastDef = &def;
-            index = def.findAttributeIndex(name);
+            if (def != lastDef)
+                index = node->getNodeDef().findAttributeIndex(name);
+            lastDef = def;
+            like = index >= 0 ? node->getAttribute(static_cast<unsigned int>(index)) : node->findAttribute(name);
+            sameType = like && like->getAttributeType() == attribute->getAttributeType();
         }
-        db::Attribute* like = index >= 0 ? node->getAttribute(static_cast<unsigned int>(index)) : node->findAttribute(name);
-        if (!like || like->getAttributeType() != attribute->getAttributeType())
+        if (!sameType)
             return false;
-        if (!holder.m_attributes.empty() && !canMultiSelect(attribute))
+        // Asked once, at the second node: the answer is the attribute's.
+        if (holder.m_attributes.size() == 1 && !canMultiSelect(attribute))
             return false;
         holder.m_attributes.push_back(like);
     }

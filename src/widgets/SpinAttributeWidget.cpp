@@ -59,9 +59,10 @@ void SpinAttributeWidget::populateFromData(bool immediate)
     if (immediate)
         return;
     // One step would move differing values by the same amount, but the box
-    // cannot show where they stand: hide the button until they agree.
+    // cannot show where they stand: hide the button until they agree. The box
+    // has just compared them, all 200,000 of a big selection maybe.
     if (wxSizer* sizer = GetSizer())
-        sizer->Show(m_spinButton, isValueCommon(), false);
+        sizer->Show(m_spinButton, !getTextBox()->isIndeterminate(), false);
     Layout();
 }
 

@@ -18,7 +18,8 @@ class AttributeWidget;
 
 /// Observes a database once for all the attribute widgets inside one window
 /// (the inspector, a compound or attribute-array widget) and hands each change
-/// only to the widgets bound to an attribute it touched, found by hashing.
+/// only to the widgets bound to attributes of the definitions it touched: the
+/// few widgets a change may concern, found without indexing every attribute.
 /// Every widget gets the calls, in the order, that it would get registered with
 /// the database itself: a widget bound while the database notifies is first
 /// called in the next notification, one unbound gets no further call.

@@ -2,14 +2,21 @@
 
 #include <dbui/AttributeWidget.h>
 #include <dbui/AttributeWidgetFactory.h>
+#include <dbui/NodeInspector.h>
 
+#include <db/AttributeArray.h>
+#include <db/BoolAttribute.h>
 #include <db/ChangeBlock.h>
 #include <db/FloatAttribute.h>
 #include <db/IntAttribute.h>
 #include <wxUtils/FocusReliantWindow.h>
 
+#include <wx/panel.h>
+
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
 using widgettest::Scene;
 using widgettest::typeInto;
@@ -50,6 +57,33 @@ void setFloat(db::Database& database, db::Attribute* attribute, float value)
 bool isRegistered(db::Database& database, dbui::AttributeWidget* widget)
 {
     return database.getObservers().contains(widget);
+}
+
+/// Where the widgets of a notification test live: in a plain window, each
+/// registered with the database itself, or in the inspector, which observes
+/// the database for them and must tell each exactly the same.
+wxWindow* widgetParent(bool inInspector)
+{
+    if (inInspector)
+        return new dbui::NodeInspector(wxtest::frame(), wxID_ANY);
+    return new wxPanel(wxtest::frame());
+}
+
+/// Two probes bound to the first node's float of a two-node scene, for
+/// `test`, in a plain window and in the inspector.
+void withTwoProbes(const std::function<void(Scene&, ProbeWidget* first, ProbeWidget*& second)>& test)
+{
+    for (const bool inInspector : {false, true})
+    {
+        SCOPED_TRACE(inInspector ? "in the inspector" : "registered");
+        Scene scene(2);
+        wxWindow* parent = widgetParent(inInspector);
+        auto* first = new ProbeWidget(parent);
+        ProbeWidget* second = new ProbeWidget(parent);
+        first->setAttribute(scene.attribute(0, L"float"));
+        second->setAttribute(scene.attribute(0, L"float"));
+        test(scene, first, second);
+    }
 }
 
 } // namespace
@@ -174,40 +208,121 @@ TEST(AttributeWidgetTest, ASizeGivenToTheConstructorBecomesTheMinimumSize)
 
 TEST(AttributeWidgetTest, AWidgetReboundDuringANotificationHearsOnlyOfLaterChanges)
 {
-    Scene scene(2);
-    auto* first = new ProbeWidget(wxtest::frame());
-    auto* second = new ProbeWidget(wxtest::frame());
-    first->setAttribute(scene.attribute(0, L"float"));
-    second->setAttribute(scene.attribute(0, L"float"));
-    first->onChange = [&] { second->setAttribute(scene.attribute(1, L"float")); };
+    withTwoProbes([](Scene& scene, ProbeWidget* first, ProbeWidget*& second) {
+        first->onChange = [&] { second->setAttribute(scene.attribute(1, L"float")); };
 
-    setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
-    EXPECT_EQ(first->changes.size(), 1u);
-    EXPECT_TRUE(second->changes.empty()) << "a rebound widget gets no further call in the running notification";
-    EXPECT_EQ(second->getAttributes().front(), scene.attribute(1, L"float"));
+        setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
+        EXPECT_EQ(first->changes.size(), 1u);
+        EXPECT_TRUE(second->changes.empty()) << "a rebound widget gets no further call in the running notification";
+        EXPECT_EQ(second->getAttributes().front(), scene.attribute(1, L"float"));
 
-    first->onChange = nullptr;
-    setFloat(scene.database, scene.attribute(1, L"float"), 3.0f);
-    EXPECT_EQ(second->changes.size(), 1u);
+        first->onChange = nullptr;
+        setFloat(scene.database, scene.attribute(1, L"float"), 3.0f);
+        EXPECT_EQ(second->changes.size(), 1u);
+        setFloat(scene.database, scene.attribute(0, L"float"), 4.0f);
+        EXPECT_EQ(second->changes.size(), 1u) << "nor any call for what it was bound to before";
+    });
 }
 
 TEST(AttributeWidgetTest, AWidgetDestroyedDuringANotificationIsNotCalledAgain)
 {
-    Scene scene(1);
-    auto* first = new ProbeWidget(wxtest::frame());
-    auto* second = new ProbeWidget(wxtest::frame());
-    first->setAttribute(scene.attribute(0, L"float"));
-    second->setAttribute(scene.attribute(0, L"float"));
-    first->onChange = [&] {
-        delete second;
-        second = nullptr;
-    };
-    setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
-    EXPECT_EQ(second, nullptr);
-    EXPECT_EQ(scene.database.getObservers().count(), 1u);
+    withTwoProbes([](Scene& scene, ProbeWidget* first, ProbeWidget*& second) {
+        first->onChange = [&] {
+            delete second;
+            second = nullptr;
+        };
+        setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
+        EXPECT_EQ(second, nullptr);
+        EXPECT_EQ(scene.database.getObservers().count(), 1u);
 
-    delete first;
-    EXPECT_EQ(scene.database.getObservers().count(), 0u);
+        delete first;
+        EXPECT_EQ(scene.database.getObservers().count(), 0u);
+    });
+}
+
+TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
+{
+    // Widgets bound across many nodes, two of them to attributes of one
+    // definition, one to members of a compound, one to attribute arrays.
+    constexpr int s_nodes = 400;
+    struct Edit
+    {
+        const char* what;
+        std::function<void(Scene&)> make;
+        const char* reaches; // the probes called, by name, in order of binding
+    };
+    // Each in a block of its own, as a widget's edit is.
+    const auto inBlock = [](std::function<void(Scene&)> edit) {
+        return [edit](Scene& s) {
+            db::ChangeBlock block(s.database, L"edit");
+            edit(s);
+        };
+    };
+    const auto setFloatAt = [&](int node, const wchar_t* path) {
+        return inBlock([node, path](Scene& s) { s.attributeAt(node, path)->asFloatAttribute()->setValue(2.0f); });
+    };
+    const std::vector<Edit> edits = {
+        {"one value among hundreds bound", setFloatAt(300, L".float"), "high"},
+        {"every bound value at once",
+         inBlock([](Scene& s) {
+             for (db::Attribute* attribute : s.attributes(L"float"))
+                 attribute->asFloatAttribute()->setValue(6.0f);
+         }),
+         "high low"},
+        {"a value of another definition",
+         inBlock([](Scene& s) { s.attribute(0, L"int")->asIntAttribute()->setValue(3); }), "ints"},
+        {"a value nothing is bound to",
+         inBlock([](Scene& s) { s.attribute(0, L"bool")->asBoolAttribute()->setValue(true); }), ""},
+        {"a bound compound member", setFloatAt(9, L".compound.width"), "width"},
+        {"its neighbour member", setFloatAt(9, L".compound.height"), ""},
+        {"an element added to a bound array",
+         inBlock([](Scene& s) { s.attribute(3, L"entries")->asAttributeArray()->add(); }), "entries"},
+        {"the element's value", setFloatAt(3, L".entries[0].amount"), ""},
+        {"the element removed again",
+         inBlock([](Scene& s) { s.attribute(3, L"entries")->asAttributeArray()->removeElement(0); }), "entries"},
+        {"an attribute added under a bound node",
+         inBlock([](Scene& s) { s.nodes[4]->addDynamicFloat(L"extra", 1.0f, 0.0f, 2.0f); }), ""},
+        {"undone", [](Scene& s) { s.database.undo(); }, ""},
+        {"the element's removal undone", [](Scene& s) { s.database.undo(); }, "entries"},
+        {"a drag over one bound value",
+         [](Scene& s) {
+             s.database.beginChangeBlock(db::ChangeMode::Transient);
+             s.attribute(20, L"float")->asFloatAttribute()->setValue(1.0f);
+             s.database.commitTransient();
+             s.database.endChangeBlock(L"drag");
+         },
+         "low low"},
+    };
+    for (const bool inInspector : {false, true})
+    {
+        SCOPED_TRACE(inInspector ? "in the inspector" : "registered");
+        Scene scene(s_nodes);
+        wxWindow* parent = widgetParent(inInspector);
+        const std::vector<db::Attribute*> floats = scene.attributes(L"float");
+        std::vector<db::Attribute*> widths;
+        for (int i = 0; i < s_nodes; ++i)
+            widths.push_back(scene.attributeAt(i, L".compound.width"));
+        const std::map<std::string, std::vector<db::Attribute*>> bindings = {
+            {"low", {floats.begin(), floats.begin() + s_nodes / 2}},
+            {"high", {floats.begin() + s_nodes / 2, floats.end()}},
+            {"ints", scene.attributes(L"int")},
+            {"width", widths},
+            {"entries", scene.attributes(L"entries")},
+        };
+        std::string reached;
+        for (const auto& [name, attributes] : bindings)
+        {
+            auto* probe = new ProbeWidget(parent);
+            probe->setAttributes(attributes);
+            probe->onChange = [&reached, name = name] { reached += (reached.empty() ? "" : " ") + name; };
+        }
+        for (const Edit& edit : edits)
+        {
+            reached.clear();
+            edit.make(scene);
+            EXPECT_EQ(reached, edit.reaches) << edit.what;
+        }
+    }
 }
 
 TEST(AttributeWidgetTest, TypedTextGoesToTheAttributesItWasTypedForAndNowhereElse)

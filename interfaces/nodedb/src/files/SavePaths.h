@@ -29,8 +29,12 @@ namespace db::files {
 class SavePaths
 {
 public:
-    /// Paths are relative to `savedRoot`, the top node of the file, where the target lies below it.
-    explicit SavePaths(const Attribute* savedRoot);
+    /// Paths are relative to `savedRoot`, the top node of the file, where the
+    /// target lies below it. With `topNodes`, as though copies of them
+    /// (Node::makeCopies) were the saved database's top-level nodes: paths
+    /// into them are relative to the file, named after their copies there;
+    /// paths elsewhere are absolute.
+    explicit SavePaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes = {});
 
     /// The path of `target` into `path` (UTF-8): relative to the saved root with
     /// `local` set when inside it, absolute otherwise. False for a null target.
@@ -50,6 +54,10 @@ private:
     };
 
     void appendPath(std::string& out, const Attribute& attribute);
+    /// get() for a save of top nodes that lie elsewhere.
+    bool getAmongTopNodes(const Attribute& target, std::string& path, bool& local);
+    /// The top node whose subtree holds `target` as a copy of it would, or null.
+    const Node* topNodeAbove(const Attribute& target) const;
     /// Puts the path of a node into m_pathText, once; returns its slot.
     Slot& knowPath(const Node& node);
     /// The slot of `node`, made on first use. Valid until the next call.
@@ -64,6 +72,9 @@ private:
     void collectChildren(const CompositeAttribute& composite);
 
     const Attribute* m_savedRoot;
+    /// The top nodes of a save of nodes that lie elsewhere, each with how
+    /// many top nodes before it share its name.
+    std::unordered_map<const Attribute*, std::uint32_t> m_topNodes;
     std::string m_rootPath;
     bool m_rootPathKnown = false;
     std::vector<Slot> m_slots;
@@ -81,7 +92,11 @@ private:
 class SharedPaths
 {
 public:
-    explicit SharedPaths(const Attribute* savedRoot) : m_paths(savedRoot) {}
+    /// See SavePaths.
+    explicit SharedPaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes = {})
+        : m_paths(savedRoot, topNodes)
+    {
+    }
 
     bool get(const Attribute* target, std::string& path, bool& local)
     {
@@ -112,7 +127,12 @@ class SaveProgress
 public:
     /// `progress` may be empty; then nothing is counted.
     SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, const Attribute& root, std::size_t scale)
-        : m_progress(progress ? &progress : nullptr), m_total(progress ? nodesToSave(root) * scale : 0)
+        : SaveProgress(progress, progress ? nodesToSave(root) * scale : 0)
+    {
+    }
+    /// For a save whose work is `total` units.
+    SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, std::size_t total)
+        : m_progress(progress ? &progress : nullptr), m_total(progress ? total : 0)
     {
     }
 

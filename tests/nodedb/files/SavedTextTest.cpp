@@ -641,7 +641,7 @@ TEST(SavedText, NodesWrittenAsTopNodesAreTheTextOfCopiesOfThem)
     point(all, L"pointer", summerMesh);
     all->findAttribute(L"pointerArray")
         ->asPointerArrayAttribute()
-        ->setValues({nullptr, group, unnamedLight, childAt(twinWithLights, 1), &database, childAt(library, 1),
+        ->setValues({nullptr, group, unnamedLight, childAt(twinWithLights, 1), &database, script,
                      all->findAttribute(L"odd.name[0]"), gone, removedLabel, all, twinGroup, childAt(group, 10),
                      all->findAttribute(L"compound")->asCompositeAttribute()->getAttribute(2)});
     script->findAttribute(L"targets")->asPointerArrayAttribute()->setValues({all, twinMesh, script, library});
@@ -662,15 +662,11 @@ TEST(SavedText, NodesWrittenAsTopNodesAreTheTextOfCopiesOfThem)
 
     // Enough nodes for helpers to write pieces of them, with names repeated among the top nodes.
     db::Node* bulk = addNode(database, L"Group", L"bulk");
-    std::vector<const db::Node*> bulkNodes;
     for (int i = 0; i < 1500; ++i)
-    {
-        db::Node* mesh = addNode(database, L"Mesh", i % 7 == 0 ? L"" : L"m" + std::to_wstring(i % 5), bulk);
-        bulkNodes.push_back(mesh);
-    }
-    for (std::size_t i = 0; i < bulkNodes.size(); ++i)
-        point(const_cast<db::Node*>(bulkNodes[i]), L"material",
-              i % 3 == 0 ? static_cast<db::Attribute*>(all) : const_cast<db::Node*>(bulkNodes[(i * 7) % bulkNodes.size()]));
+        addNode(database, L"Mesh", i % 7 == 0 ? L"" : L"m" + std::to_wstring(i % 5), bulk);
+    const std::vector<db::Node*> meshes = bulk->getChildNodes();
+    for (std::size_t i = 0; i < meshes.size(); ++i)
+        point(meshes[i], L"material", i % 3 == 0 ? static_cast<db::Attribute*>(all) : meshes[i * 7 % meshes.size()]);
 
     // A tree in no database, with a pointer inside it.
     std::unique_ptr<db::Node> loose(db::makeNode(L"Group", L"loose"));
@@ -696,7 +692,7 @@ TEST(SavedText, NodesWrittenAsTopNodesAreTheTextOfCopiesOfThem)
         {"unnamed nodes", {unnamedLight, childAt(twinWithLights, 0), childAt(twinWithLights, 1)}},
         {"a script pointing at what was copied with it", {script, summerMesh, twinMesh}},
         {"a group big enough to be written in pieces", {bulk}},
-        {"many top nodes with repeated names", bulkNodes},
+        {"many top nodes with repeated names", {meshes.begin(), meshes.end()}},
         {"a tree in no database", {loose.get()}},
     };
     for (const Case& c : cases)

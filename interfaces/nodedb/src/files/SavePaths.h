@@ -98,7 +98,7 @@ class SpinLock
 public:
     void lock()
     {
-        for (int tries = 0; m_locked.exchange(true, std::memory_order_acquire);)
+        for (unsigned int tries = 0; m_locked.exchange(true, std::memory_order_acquire);)
             while (m_locked.load(std::memory_order_relaxed))
             {
                 // Its holder may be waiting for a processor: then give it this one.

@@ -11,6 +11,7 @@
 #include <db/BoolAttribute.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
+#include <db/EnumAttributeDef.h>
 #include <db/IntArrayAttribute.h>
 #include <db/Matrix34ArrayAttribute.h>
 #include <db/Matrix34Attribute.h>
@@ -567,4 +568,147 @@ TEST(SavedText, TextThatIsNoValueOfTheTypeChangesNothingAndSaysWhy)
     }
     EXPECT_EQ(nodedbtest::describe(*node), before);
     EXPECT_EQ(database.getUndoStackSize(), 0u);
+}
+
+namespace {
+
+struct TopNodesText
+{
+    std::string xml;
+    /// The last progress report, done and total.
+    std::pair<std::size_t, std::size_t> progress;
+};
+
+/// `nodes` written as the top-level nodes of a database: through copies of
+/// them in a database of their own, the reference, or from the nodes themselves.
+TopNodesText savedAsTopNodes(const std::vector<const db::Node*>& nodes, int flags, bool throughCopies)
+{
+    db::Database* source = nodes.front()->getDatabase();
+    db::Database holder(source ? source->getName() : L"Clipboard", source ? &source->getTypeRegistry() : nullptr);
+    TopNodesText text;
+    db::FileOutputStream stream(db::FileOutputStream::ToMemory{text.xml});
+    db::SaverXML saver(stream, flags);
+    saver.setProgress([&text](std::size_t done, std::size_t total) {
+        text.progress = {done, total};
+        return true;
+    });
+    bool saved = false;
+    if (throughCopies)
+    {
+        for (std::unique_ptr<db::Node>& copy : db::Node::makeCopies(nodes))
+            if (holder.getRootContainer().add(copy.get()))
+                copy.release();
+        saved = saver.save(holder);
+    }
+    else
+        saved = saver.saveAsTopNodes(holder, nodes);
+    if (!saved)
+        text.xml = "<save failed: " + saver.getError() + ">";
+    return text;
+}
+
+db::Node* childAt(const db::Node* node, std::size_t index)
+{
+    return node->getChildNodes().at(index);
+}
+
+} // namespace
+
+TEST(SavedText, NodesWrittenAsTopNodesAreTheTextOfCopiesOfThem)
+{
+    db::Database database(L"source <of> \"copies\" & more");
+    db::Node* group = buildAwkwardScene(database);
+    db::Node* all = database.getChildNodes()[1];
+    db::Node* twinGroup = database.getChildNodes()[2];
+    db::Node* library = database.getChildNodes()[3];
+    db::Node* twinMesh = childAt(group, 0);
+    db::Node* twinWithLights = childAt(group, 1);
+    db::Node* unnamedLight = childAt(group, 2);
+    db::Node* summerMesh = childAt(group, 3);
+    db::Node* script = childAt(library, 1);
+    auto* entries = all->findAttribute(L"entries")->asAttributeArray();
+    db::Attribute* amount = entries->getAttribute(1)->asCompositeAttribute()->getAttribute(1);
+    db::Attribute* gone = addNode(database, L"Light", L"gone", twinWithLights);
+    gone->remove();
+    db::Attribute* removedLabel = entries->add(false)->getAttribute(0);
+    entries->removeElement(entries->getSize() - 1);
+    const auto point = [](db::Node* node, const wchar_t* name, db::Attribute* target) {
+        node->findAttribute(name)->asPointerAttribute()->setValue(target);
+    };
+    point(twinMesh, L"material", twinWithLights);
+    point(summerMesh, L"material", amount);
+    point(twinWithLights, L"material", twinGroup);
+    point(all, L"pointer", summerMesh);
+    all->findAttribute(L"pointerArray")
+        ->asPointerArrayAttribute()
+        ->setValues({nullptr, group, unnamedLight, childAt(twinWithLights, 1), &database, script,
+                     all->findAttribute(L"odd.name[0]"), gone, removedLabel, all, twinGroup, childAt(group, 10),
+                     all->findAttribute(L"compound")->asCompositeAttribute()->getAttribute(2)});
+    script->findAttribute(L"targets")->asPointerArrayAttribute()->setValues({all, twinMesh, script, library});
+    childAt(library, 2)->findAttribute(L"targets")->asPointerArrayAttribute()->setValues({twinGroup, childAt(library, 0)});
+    point(addNode(database, L"Camera", L"eye", twinGroup), L"target", script);
+    // Dynamic attributes write their definitions: options, units, limits, defaults.
+    auto colours = std::make_unique<db::EnumAttributeDef>(L"shade <&>", db::Enum, 2);
+    colours->addString(L"Dark \"one\"", 4);
+    colours->addString(L"Light", 9);
+    colours->setDefaultNumber(9);
+    all->addDynamicAttribute(std::move(colours));
+    twinMesh->addDynamicFloat(L"weight", 0.25f, -1, 1);
+    twinMesh->addDynamicIntArray(L"counts", 3, 0, 10)->setValues({1, 2});
+    auto* dynamicPointer = static_cast<db::PointerAttribute*>(
+        twinMesh->addDynamicAttribute(std::make_unique<db::AttributeDef>(L"also", db::Pointer)));
+    dynamicPointer->setValue(twinMesh->findAttribute(L"weight"));
+    addPointerArray(*summerMesh, L"around", {twinMesh, nullptr, group, all});
+
+    // Enough nodes for helpers to write pieces of them, with names repeated among the top nodes.
+    db::Node* bulk = addNode(database, L"Group", L"bulk");
+    for (int i = 0; i < 1500; ++i)
+        addNode(database, L"Mesh", i % 7 == 0 ? L"" : L"m" + std::to_wstring(i % 5), bulk);
+    const std::vector<db::Node*> meshes = bulk->getChildNodes();
+    for (std::size_t i = 0; i < meshes.size(); ++i)
+        point(meshes[i], L"material", i % 3 == 0 ? static_cast<db::Attribute*>(all) : meshes[i * 7 % meshes.size()]);
+
+    // A tree in no database, with a pointer inside it.
+    std::unique_ptr<db::Node> loose(db::makeNode(L"Group", L"loose"));
+    db::Node* looseMesh = db::makeNode(L"Mesh", L"inside");
+    loose->findAttribute(L"children")->asNodeContainer()->add(looseMesh);
+    point(looseMesh, L"material", loose.get());
+    loose->addDynamicString(L"note", L"x");
+    db::Node* looseCamera = db::makeNode(L"Camera", L"");
+    loose->findAttribute(L"children")->asNodeContainer()->add(looseCamera);
+    point(looseCamera, L"target", loose->findAttribute(L"note"));
+    addPointerArray(*loose, L"inside", {looseMesh, looseCamera});
+
+    struct Case
+    {
+        const char* what;
+        std::vector<const db::Node*> nodes;
+    };
+    const Case cases[] = {
+        {"one node, pointers inside it and out", {group}},
+        {"two top nodes pointing at each other, in reverse order", {all, group}},
+        {"pointers out of the copied node", {all}},
+        {"like-named nodes from different places", {twinMesh, twinGroup, childAt(library, 0), childAt(library, 2)}},
+        {"unnamed nodes", {unnamedLight, childAt(twinWithLights, 0), childAt(twinWithLights, 1)}},
+        {"a script pointing at what was copied with it", {script, summerMesh, twinMesh}},
+        {"a group big enough to be written in pieces", {bulk}},
+        {"many top nodes with repeated names", {meshes.begin(), meshes.end()}},
+        {"a tree in no database", {loose.get()}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        for (int flags : {0, db::SaverXML::s_compact, db::SaverXML::s_oneThread})
+        {
+            SCOPED_TRACE("flags " + std::to_string(flags));
+            const TopNodesText expected = savedAsTopNodes(c.nodes, flags, true);
+            const TopNodesText written = savedAsTopNodes(c.nodes, flags, false);
+            EXPECT_EQ(difference(written.xml, expected.xml), "");
+            EXPECT_EQ(written.progress, expected.progress);
+        }
+    }
+    // The reference holds paths of both kinds, so that the texts compared them.
+    const std::string reference = savedAsTopNodes({all, group}, 0, true).xml;
+    EXPECT_NE(reference.find("<pointer name=\"pointer\" local=\"1\">a\\/b"), std::string::npos) << reference;
+    EXPECT_NE(reference.find("<e>/twin[1]/"), std::string::npos) << reference;
 }

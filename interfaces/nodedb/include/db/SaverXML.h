@@ -5,10 +5,13 @@
 #include <db/Progress.h>
 
 #include <string>
+#include <vector>
 
 namespace db {
 
 class Attribute;
+class Database;
+class Node;
 
 /// Writes a database, or one node with everything below it, as XML: UTF-8,
 /// indented, attributes in the order the node holds them, numbers that read
@@ -32,6 +35,12 @@ public:
     bool save(const Attribute* root);
     bool save(const Attribute& root) { return save(&root); }
     ///@}
+    /// Writes `database` with `nodes` in place of its top-level nodes, as it
+    /// would be written holding copies of them (Node::makeCopies): pointers
+    /// into the copied subtrees relative to the file, the others as database
+    /// paths. The nodes may lie in any database, none below another. The text
+    /// of copies without the copies.
+    bool saveAsTopNodes(const Database& database, const std::vector<const Node*>& nodes);
 
     /// Follows the save in nodes written; see Progress. The file is then
     /// synced, which is not followed.
@@ -41,6 +50,9 @@ public:
     const std::string& getError() const { return m_error; }
 
 private:
+    /// save() or saveAsTopNodes(), this without `topNodes`.
+    bool write(const Attribute* root, const std::vector<const Node*>* topNodes);
+
     FileOutputStream& m_stream;
     int m_flags;
     Progress m_progress;

@@ -54,11 +54,14 @@ std::uint64_t nameHash(const std::wstring& name)
 
 } // namespace
 
-SavePaths::SavePaths(const Attribute* savedRoot) : m_savedRoot(savedRoot)
+SavePaths::SavePaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes) : m_savedRoot(savedRoot)
 {
     // Most saves name a good share of their nodes: start big enough that the
     // first thousands never regrow.
     m_slots.resize(8192);
+    std::unordered_map<std::wstring, std::uint32_t> named;
+    for (const Node* node : topNodes)
+        m_topNodes.emplace(node, named[node->getName()]++);
 }
 
 bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
@@ -72,6 +75,8 @@ bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
         local = true;
         return true;
     }
+    if (!m_topNodes.empty())
+        return getAmongTopNodes(*target, path, local);
     appendPath(path, *target);
     if (!target->isDescendantOf(m_savedRoot))
         return true;
@@ -91,6 +96,43 @@ bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
     if (!path.empty() && path[0] == '[')
         path.insert(path.begin(), '/');
     return true;
+}
+
+bool SavePaths::getAmongTopNodes(const Attribute& target, std::string& path, bool& local)
+{
+    appendPath(path, target);
+    const Node* top = topNodeAbove(target);
+    if (!top)
+        return true;
+    // What follows the top node's own path is the same below its copy.
+    const Slot& topSlot = knowPath(*top);
+    std::string below = path.substr(topSlot.pathLength);
+    // A node out of any tree has "/" for its path, and its children no separator after it.
+    if (topSlot.pathLength == 1 && !below.empty() && below[0] != '.')
+        below.insert(below.begin(), '/');
+    // The copy's path in the file, relative: its name, counted among the top nodes.
+    path.clear();
+    appendPathName(path, top->getName());
+    const std::uint32_t count = m_topNodes.find(top)->second;
+    if (count > 0 || top->getName().empty())
+        appendIndex(path, count);
+    if (path[0] == '[')
+        path.insert(path.begin(), '/');
+    path += below;
+    local = true;
+    return true;
+}
+
+const Node* SavePaths::topNodeAbove(const Attribute& target) const
+{
+    // Copies are made of what their originals hold: a removed attribute is not copied.
+    for (const Attribute* above = &target;; above = above->getParentAttribute())
+    {
+        if (m_topNodes.count(above) != 0)
+            return static_cast<const Node*>(above);
+        if (above->isDetached())
+            return nullptr;
+    }
 }
 
 void SavePaths::appendPath(std::string& out, const Attribute& attribute)

@@ -7,11 +7,13 @@
 // its parent's, and counts a parent's like-named children in one pass for all
 // of them. The text is what `Attribute::toDatabasePath` gives, in UTF-8.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -29,8 +31,12 @@ namespace db::files {
 class SavePaths
 {
 public:
-    /// Paths are relative to `savedRoot`, the top node of the file, where the target lies below it.
-    explicit SavePaths(const Attribute* savedRoot);
+    /// Paths are relative to `savedRoot`, the top node of the file, where the
+    /// target lies below it. With `topNodes`, as though copies of them
+    /// (Node::makeCopies) were the saved database's top-level nodes: paths
+    /// into them are relative to the file, named after their copies there;
+    /// paths elsewhere are absolute.
+    explicit SavePaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes = {});
 
     /// The path of `target` into `path` (UTF-8): relative to the saved root with
     /// `local` set when inside it, absolute otherwise. False for a null target.
@@ -50,6 +56,10 @@ private:
     };
 
     void appendPath(std::string& out, const Attribute& attribute);
+    /// get() for a save of top nodes that lie elsewhere.
+    bool getAmongTopNodes(const Attribute& target, std::string& path, bool& local);
+    /// The top node whose subtree holds `target` as a copy of it would, or null.
+    const Node* topNodeAbove(const Attribute& target) const;
     /// Puts the path of a node into m_pathText, once; returns its slot.
     Slot& knowPath(const Node& node);
     /// The slot of `node`, made on first use. Valid until the next call.
@@ -64,6 +74,9 @@ private:
     void collectChildren(const CompositeAttribute& composite);
 
     const Attribute* m_savedRoot;
+    /// The top nodes of a save of nodes that lie elsewhere, each with how
+    /// many top nodes before it share its name.
+    std::unordered_map<const Attribute*, std::uint32_t> m_topNodes;
     std::string m_rootPath;
     bool m_rootPathKnown = false;
     std::vector<Slot> m_slots;
@@ -77,23 +90,53 @@ private:
     std::vector<std::uint64_t> m_hashes;
 };
 
+/// A lock held for a microsecond at a time, by a few threads: waiting for
+/// it in the kernel, and waking the waiter, took longer than the work it
+/// guards (a copied group's thousands of pointers at a library's materials).
+class SpinLock
+{
+public:
+    void lock()
+    {
+        for (unsigned int tries = 0; m_locked.exchange(true, std::memory_order_acquire);)
+            while (m_locked.load(std::memory_order_relaxed))
+            {
+                // Its holder may be waiting for a processor: then give it this one.
+                if (++tries % 64 == 0)
+                    std::this_thread::yield();
+#if defined(__x86_64__) || defined(__i386__)
+                else
+                    __builtin_ia32_pause();
+#endif
+            }
+    }
+    void unlock() { m_locked.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> m_locked{false};
+};
+
 /// The pointer paths of one save, shared by the threads that write it.
 class SharedPaths
 {
 public:
-    explicit SharedPaths(const Attribute* savedRoot) : m_paths(savedRoot) {}
+    /// See SavePaths.
+    explicit SharedPaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes = {})
+        : m_paths(savedRoot, topNodes)
+    {
+    }
 
     bool get(const Attribute* target, std::string& path, bool& local)
     {
         // Working out a path may put an attribute's stale position right, a
         // write: one thread at a time.
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<SpinLock> lock(m_lock);
         return m_paths.get(target, path, local);
     }
 
 private:
     SavePaths m_paths;
-    std::mutex m_mutex;
+    SpinLock m_lock;
 };
 
 /// Appends a name with the path separators \ / . [ ] escaped by a backslash, in UTF-8.
@@ -112,7 +155,12 @@ class SaveProgress
 public:
     /// `progress` may be empty; then nothing is counted.
     SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, const Attribute& root, std::size_t scale)
-        : m_progress(progress ? &progress : nullptr), m_total(progress ? nodesToSave(root) * scale : 0)
+        : SaveProgress(progress, progress ? nodesToSave(root) * scale : 0)
+    {
+    }
+    /// For a save whose work is `total` units.
+    SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, std::size_t total)
+        : m_progress(progress ? &progress : nullptr), m_total(progress ? total : 0)
     {
     }
 

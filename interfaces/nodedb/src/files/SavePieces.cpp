@@ -11,8 +11,9 @@ namespace {
 class Planner
 {
 public:
-    Planner(std::size_t pieceNodes, std::vector<SavePiece>& pieces, const std::function<void(const SavePiece&)>& found)
-        : m_pieceNodes(pieceNodes), m_pieces(pieces), m_found(found)
+    Planner(std::size_t pieceNodes, std::vector<SavePiece>& pieces, const std::function<void(const SavePiece&)>& found,
+            const StandIns& standIns)
+        : m_pieceNodes(pieceNodes), m_pieces(pieces), m_found(found), m_standIns(standIns)
     {
     }
 
@@ -57,7 +58,7 @@ private:
     {
         std::size_t nodes = 0;
         bool open = false;
-        const unsigned int count = container.getAttributeCount();
+        const unsigned int count = m_standIns.countIn(container);
         for (unsigned int i = 0; i < count; ++i)
         {
             // Each node and its members lie apart from the others, and this
@@ -67,13 +68,13 @@ private:
             // function of its own, the compiler dropped the requests.)
             if (i + s_nodeDistance < count)
             {
-                const char* ahead = reinterpret_cast<const char*>(container.getAttribute(i + s_nodeDistance));
+                const char* ahead = reinterpret_cast<const char*>(m_standIns.childOf(container, i + s_nodeDistance));
                 __builtin_prefetch(ahead);
                 __builtin_prefetch(ahead + 56); // its first fields, where the block starts mid-line
             }
             if (i + s_memberDistance < count)
             {
-                const Attribute* near = container.getAttribute(i + s_memberDistance);
+                const Attribute* near = m_standIns.childOf(container, i + s_memberDistance);
                 const auto* composite = static_cast<const CompositeAttribute*>(near);
                 if (near->isNode() && composite->getAttributeCount() > 0)
                 {
@@ -82,7 +83,7 @@ private:
                         __builtin_prefetch(members + 64 * line);
                 }
             }
-            const Node* node = container.getAttribute(i)->asNode();
+            const Node* node = m_standIns.childOf(container, i)->asNode();
             if (!node)
                 continue;
             // The open run stays last while the node is looked into: pieces
@@ -117,16 +118,17 @@ private:
     std::size_t m_pieceNodes;
     std::vector<SavePiece>& m_pieces;
     const std::function<void(const SavePiece&)>& m_found;
+    const StandIns& m_standIns;
     std::size_t m_handedOver = 0;
 };
 
 } // namespace
 
 std::vector<SavePiece> planSavePieces(const Node& root, int rootDepth, std::size_t pieceNodes,
-                                      const std::function<void(const SavePiece&)>& found)
+                                      const std::function<void(const SavePiece&)>& found, const StandIns& standIns)
 {
     std::vector<SavePiece> pieces;
-    Planner planner(pieceNodes, pieces, found);
+    Planner planner(pieceNodes, pieces, found, standIns);
     planner.members(root, rootDepth + 1);
     planner.handOver();
     return pieces;

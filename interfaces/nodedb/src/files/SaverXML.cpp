@@ -116,9 +116,10 @@ using PieceBuilder = files::UnitBuilder<WrittenPiece>;
 class XmlWriter
 {
 public:
-    XmlWriter(FileOutputStream* stream, SharedPaths& paths, const Attribute* savedRoot, bool indent,
-              const Progress& progress)
-        : m_stream(stream), m_paths(paths), m_indent(indent), m_progress(progress, *savedRoot, 1)
+    /// `nodes`: how many nodes the whole save writes, for `progress`.
+    XmlWriter(FileOutputStream* stream, SharedPaths& paths, const files::StandIns& standIns, bool indent,
+              const Progress& progress, std::size_t nodes)
+        : m_stream(stream), m_paths(paths), m_standIns(standIns), m_indent(indent), m_progress(progress, nodes)
     {
         detail::forEachType([this](auto traits) {
             m_openTags[traits.s_type] = Snippet("<" + std::string(traits.s_xmlName));
@@ -146,7 +147,7 @@ public:
         m_error.clear(); // a writer is kept for the next pieces
         const files::SavePiece& piece = into.piece;
         for (unsigned int i = piece.first; i < piece.first + piece.count; ++i)
-            if (!writeAttribute(*piece.container->getAttribute(i), piece.depth))
+            if (!writeAttribute(childOf(*piece.container, i), piece.depth))
                 break;
         into.error = m_error;
         std::swap(into.text, m_out);
@@ -682,15 +683,23 @@ private:
         pointerElement(target, false, owner, depth);
     }
 
+    /// Child `index` of `composite` as the save writes it (see files::StandIns).
+    Attribute& childOf(const CompositeAttribute& composite, unsigned int index) const
+    {
+        // The savers only read; the typed views they use are not const.
+        return *const_cast<Attribute*>(m_standIns.childOf(composite, index));
+    }
+
     bool writeComposite(CompositeAttribute& composite, int depth)
     {
-        if (composite.getAttributeCount() == 0)
+        const unsigned int count = m_standIns.countIn(composite);
+        if (count == 0)
         {
             m_out.literal("/>");
             return true;
         }
         m_out.put('>');
-        for (unsigned int i = 0; i < composite.getAttributeCount(); ++i)
+        for (unsigned int i = 0; i < count; ++i)
         {
             if (pieceStartsAt(&composite, i))
             {
@@ -698,7 +707,7 @@ private:
                 if (!writeWrittenPiece())
                     return false;
             }
-            else if (!writeAttribute(*composite.getAttribute(i), depth + 1))
+            else if (!writeAttribute(childOf(composite, i), depth + 1))
                 return false;
         }
         closeBlock(composite.getAttributeType(), depth);
@@ -755,6 +764,7 @@ private:
 
     FileOutputStream* m_stream;
     SharedPaths& m_paths;
+    const files::StandIns& m_standIns;
     bool m_indent;
     Snippet m_openTags[NodeType + 1];
     Snippet m_closeTags[NodeType + 1];
@@ -795,19 +805,47 @@ private:
 /// it, and the copy cost twice as much.
 constexpr std::size_t s_pieceNodes = 250;
 
+/// How many nodes a save writes: those of `root`, with the stand-ins in place of their container's own.
+std::size_t nodesWritten(const Attribute& root, const files::StandIns& standIns)
+{
+    std::size_t count = files::nodesToSave(root);
+    if (const CompositeAttribute* container = standIns.container)
+    {
+        for (unsigned int i = 0; i < container->getAttributeCount(); ++i)
+            count -= files::nodesToSave(*container->getAttribute(i));
+        for (const Node* node : *standIns.nodes)
+            count += files::nodesToSave(*node);
+    }
+    return count;
+}
+
 } // namespace
 
 SaverXML::SaverXML(FileOutputStream& stream, int flags) : m_stream(stream), m_flags(flags) {}
 
 bool SaverXML::save(const Attribute* root)
 {
+    return write(root, nullptr);
+}
+
+bool SaverXML::saveAsTopNodes(const Database& database, const std::vector<const Node*>& nodes)
+{
+    return write(&database, &nodes);
+}
+
+bool SaverXML::write(const Attribute* root, const std::vector<const Node*>* topNodes)
+{
     if (!files::canSave(root, m_stream, m_error))
         return false;
     // The savers only read; the typed views they use are not const.
     auto* mutableRoot = const_cast<Attribute*>(root);
     const bool indent = (m_flags & s_compact) == 0;
-    SharedPaths paths(root);
-    XmlWriter writer(&m_stream, paths, root, indent, m_progress);
+    files::StandIns standIns;
+    const std::vector<const Node*> noTopNodes;
+    if (topNodes)
+        standIns = {&mutableRoot->asDatabase()->getRootContainer(), topNodes};
+    SharedPaths paths(root, topNodes ? *topNodes : noTopNodes);
+    XmlWriter writer(&m_stream, paths, standIns, indent, m_progress, m_progress ? nodesWritten(*root, standIns) : 0);
 
     // Big saves: helpers write runs of nodes while this thread writes the
     // rest, each piece into the file in its turn. The database is read from
@@ -821,18 +859,24 @@ bool SaverXML::save(const Attribute* root)
             piece.error = "out of memory"; // unless the helper gets through
             std::unique_ptr<XmlWriter> helper = helpers.take();
             if (!helper)
-                helper = std::make_unique<XmlWriter>(nullptr, paths, root, indent, noProgress);
+                helper = std::make_unique<XmlWriter>(nullptr, paths, standIns, indent, noProgress, 0);
             helper->writePiece(piece, buffers);
             helpers.give(std::move(helper));
         },
         files::loadWorkerCount());
+    // Top nodes from elsewhere are not counted first: planning costs less,
+    // and helpers only start for more than one piece.
     std::vector<files::SavePiece> pieces;
-    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
-        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes, [&](const files::SavePiece& piece) {
-            auto unit = std::make_unique<WrittenPiece>();
-            unit->piece = piece;
-            written.add(std::move(unit));
-        });
+    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0
+        && (topNodes || files::nodesToSave(*root) > 4 * s_pieceNodes))
+        pieces = files::planSavePieces(
+            *root->asNode(), 1, s_pieceNodes,
+            [&](const files::SavePiece& piece) {
+                auto unit = std::make_unique<WrittenPiece>();
+                unit->piece = piece;
+                written.add(std::move(unit));
+            },
+            standIns);
     // Once planned, helpers stay a few pieces ahead of the file, so that what
     // waits in memory stays small; while this thread plans, the file waits
     // for it, and the helpers write what it has planned.

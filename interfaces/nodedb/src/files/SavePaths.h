@@ -7,13 +7,11 @@
 // its parent's, and counts a parent's like-named children in one pass for all
 // of them. The text is what `Attribute::toDatabasePath` gives, in UTF-8.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -90,32 +88,6 @@ private:
     std::vector<std::uint64_t> m_hashes;
 };
 
-/// A lock held for a microsecond at a time, by a few threads: waiting for
-/// it in the kernel, and waking the waiter, took longer than the work it
-/// guards (a copied group's thousands of pointers at a library's materials).
-class SpinLock
-{
-public:
-    void lock()
-    {
-        for (unsigned int tries = 0; m_locked.exchange(true, std::memory_order_acquire);)
-            while (m_locked.load(std::memory_order_relaxed))
-            {
-                // Its holder may be waiting for a processor: then give it this one.
-                if (++tries % 64 == 0)
-                    std::this_thread::yield();
-#if defined(__x86_64__) || defined(__i386__)
-                else
-                    __builtin_ia32_pause();
-#endif
-            }
-    }
-    void unlock() { m_locked.store(false, std::memory_order_release); }
-
-private:
-    std::atomic<bool> m_locked{false};
-};
-
 /// The pointer paths of one save, shared by the threads that write it.
 class SharedPaths
 {
@@ -130,13 +102,13 @@ public:
     {
         // Working out a path may put an attribute's stale position right, a
         // write: one thread at a time.
-        std::lock_guard<SpinLock> lock(m_lock);
+        std::lock_guard<std::mutex> lock(m_mutex);
         return m_paths.get(target, path, local);
     }
 
 private:
     SavePaths m_paths;
-    SpinLock m_lock;
+    std::mutex m_mutex;
 };
 
 /// Appends a name with the path separators \ / . [ ] escaped by a backslash, in UTF-8.

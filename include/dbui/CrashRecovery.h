@@ -222,6 +222,8 @@ private:
     bool writesUntitledFile() const;
     /// Locks the document's file, with setDocumentLocking.
     void lockDocument();
+    /// The document's file is another now, or was written anew: its lock and crash targets follow.
+    void followDocumentFile();
     /// The recovery file of `documentFile` newer than it, among beside it and the recovery folder; empty for none.
     wxString findNewerRecoveryFile(const wxString& documentFile) const;
     /// The recovery folder's file for `documentFile`; empty without a folder.

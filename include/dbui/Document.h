@@ -300,6 +300,8 @@ private:
     /// With NoticeOutsideChanges: false when the user declines to save over
     /// another program's changes to `fileName`, the document's own file.
     bool mayWriteOver(const wxString& fileName) const;
+    /// The document's file is as `stamp` says, read or written here (or there is none).
+    void knowFileAs(const DiskStamp& stamp);
     /// Takes note of the document's file being gone or back, telling the observers.
     void setFileVanished(bool vanished);
 

@@ -191,8 +191,6 @@ private:
     bool pasteAt(db::Node* selected);
     bool addDynamicAttribute(int id, db::Node& node);
     void copySelectedNodes(db::Node& contextNode);
-    /// Selects the items of `nodes`, those that have one.
-    void selectNodes(const std::vector<db::Node*>& nodes);
     /// With SelectUndoneNodes, selects what an undo or redo brought back or moved.
     void selectUndoneNodes(const db::ChangeSet& changes);
     void copyPathToClipboard(db::Node& node);

@@ -82,6 +82,9 @@ public:
     void selectAllNodes();
     /// True when selectAllNodes would select something.
     bool hasSelectableNodes() const;
+    /// Selects the items of `nodes` (those that have one), opening their
+    /// parents and showing the first; false, the selection untouched, when none has.
+    bool selectNodes(const std::vector<db::Node*>& nodes);
 
     /// How setBranchesExpanded leaves the branches it acts on.
     enum class BranchState

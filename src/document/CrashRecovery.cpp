@@ -427,20 +427,23 @@ void CrashRecovery::onDocumentSaved()
     settleAutosave();
     removeRecoveryFiles(m_document.getFilename());
     // A save writes a new file, and may be to another name.
-    lockDocument();
-    updateCrashTargets();
+    followDocumentFile();
 }
 
 void CrashRecovery::onDocumentCreated()
 {
     m_shared = false;
-    lockDocument();
-    updateCrashTargets();
+    followDocumentFile();
 }
 
 void CrashRecovery::onDocumentClosed()
 {
     m_shared = false;
+    followDocumentFile();
+}
+
+void CrashRecovery::followDocumentFile()
+{
     lockDocument();
     updateCrashTargets();
 }

@@ -284,6 +284,13 @@ bool Document::mayWriteOver(const wxString& fileName) const
     return messageBox(question, wxYES_NO | wxNO_DEFAULT | wxICON_EXCLAMATION) == wxYES;
 }
 
+void Document::knowFileAs(const DiskStamp& stamp)
+{
+    m_diskStamp = stamp;
+    m_toldStamp = stamp;
+    m_fileVanished = false;
+}
+
 void Document::setFileVanished(bool vanished)
 {
     if (vanished == m_fileVanished)
@@ -342,8 +349,7 @@ Document::ErrorCode Document::doClose()
         m_database->clearAndForgetHistory();
     forgetHistory();
     m_fileName.clear();
-    m_diskStamp = DiskStamp();
-    m_fileVanished = false;
+    knowFileAs(DiskStamp());
     m_title = s_noFileTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
     return Success;
@@ -460,9 +466,7 @@ Document::ErrorCode Document::becomeOpened(const wxString& fileName, const DiskS
 {
     forgetHistory();
     m_fileName = fileName;
-    m_diskStamp = stamp;
-    m_toldStamp = stamp;
-    m_fileVanished = false;
+    knowFileAs(stamp);
     addToFileHistory(fileName);
     setTitleFromFilename();
     m_observers.notify([](DocumentObserver* o) { o->onDocumentCreated(); });
@@ -545,9 +549,7 @@ void Document::becomeSavedAs(const wxString& fileName)
         m_database->setCheckpoint();
     addToFileHistory(fileName);
     m_fileName = fileName;
-    m_diskStamp = stampOf(fileName);
-    m_toldStamp = m_diskStamp;
-    m_fileVanished = false;
+    knowFileAs(stampOf(fileName));
     setTitleFromFilename();
     m_observers.notify([](DocumentObserver* o) { o->onDocumentSaved(); });
 }
@@ -605,8 +607,7 @@ void Document::onDatabaseDestroyed(db::Database* database)
     m_database->getObservers().remove(this, ObserverMode::Immediate);
     m_database = nullptr;
     m_fileName.clear();
-    m_diskStamp = DiskStamp();
-    m_fileVanished = false;
+    knowFileAs(DiskStamp());
     m_title = s_noFileTitle;
     m_observers.notify([](DocumentObserver* o) { o->onDocumentClosed(); });
 }

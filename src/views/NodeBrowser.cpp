@@ -68,14 +68,8 @@ void NodeBrowser::onInspectorGoToNodes(wxCommandEvent& event)
     };
     if (m_treeControl->IsFiltered() && !std::all_of(nodes->begin(), nodes->end(), found))
         clearFilter();
-    std::vector<wxUtils::TreeItem*> items;
-    for (const db::Node* node : *nodes)
-        if (wxUtils::TreeItem* item = m_treeControl->getItemOfNode(node))
-            items.push_back(item);
-    if (items.empty())
-        return;
-    m_treeControl->SelectItems(items);
-    m_treeControl->SetFocus();
+    if (m_treeControl->selectNodes(*nodes))
+        m_treeControl->SetFocus();
 }
 
 // ---------------------------------------------------------------------------

@@ -129,16 +129,6 @@ bool NodeBrowserTreeControl::duplicateSelectedNodes()
     return !copies.empty();
 }
 
-void NodeBrowserTreeControl::selectNodes(const std::vector<db::Node*>& nodes)
-{
-    std::vector<wxUtils::TreeItem*> items;
-    for (db::Node* node : nodes)
-        if (wxUtils::TreeItem* item = getItemOfNode(node))
-            items.push_back(item);
-    if (!items.empty())
-        SelectItems(items);
-}
-
 bool NodeBrowserTreeControl::copySelectedNodesToClipboard()
 {
     wxUtils::FocusReliantWindow::ensureAllChangesApplied();

@@ -80,8 +80,7 @@ void NodeBrowserTreeControl::selectUndoneNodes(const db::ChangeSet& changes)
     for (db::Node* node : changes.ReparentedNodes())
         if (!came.contains(node))
             tops.push_back(node);
-    if (!tops.empty())
-        selectNodes(tops);
+    selectNodes(tops);
 }
 
 namespace

@@ -98,12 +98,6 @@ bool valuesAgree(const CommonAttributeHolder& row)
                        [&first](const db::Attribute* other) { return other->hasSameValue(first); });
 }
 
-bool hasTextForm(const db::Attribute& attribute)
-{
-    std::wstring text;
-    return db::valueToText(attribute, text);
-}
-
 /// The start of a text that may be a whole document, for a message.
 wxString excerpt(const wxString& text)
 {
@@ -173,7 +167,7 @@ void NodeInspector::buildContextMenu(wxUtils::OrkMenu& menu, const CommonAttribu
     // values of the row, which stays quick for a row of 200,000 nodes.
     const bool resettable = std::any_of(row.m_attributes.begin(), row.m_attributes.end(),
                                         [](const db::Attribute* attribute) { return !attribute->holdsDefault(); });
-    const bool textual = hasTextForm(*row.m_attributes.front());
+    const bool textual = db::hasValueText(*row.m_attributes.front());
     menu.add(m_rowCommandIds[ResetToDefault], "&Reset to Default")->setEnabled(resettable);
     menu.add(m_rowCommandIds[CopyValue], "&Copy Value")->setEnabled(textual && valuesAgree(row));
     menu.add(m_rowCommandIds[PasteValue], "&Paste Value")->setEnabled(textual);

@@ -512,6 +512,18 @@ void NodeTreeControl::selectAllNodes()
     SelectItems(items);
 }
 
+bool NodeTreeControl::selectNodes(const std::vector<db::Node*>& nodes)
+{
+    std::vector<wxUtils::TreeItem*> items;
+    for (const db::Node* node : nodes)
+        if (wxUtils::TreeItem* item = getItemOfNode(node))
+            items.push_back(item);
+    if (items.empty())
+        return false;
+    SelectItems(items);
+    return true;
+}
+
 bool NodeTreeControl::hasSelectableNodes() const
 {
     bool found = false;

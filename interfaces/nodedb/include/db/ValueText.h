@@ -17,6 +17,10 @@ class Attribute;
 /// several elements: arrays of strings, enums and pointers, and composites.
 DBUI_NODEDB_EXPORT bool valueToText(const Attribute& attribute, std::wstring& text);
 
+/// Whether valueToText and setValueFromText take `attribute`'s kind, without
+/// writing its value (which for a long array is a long text).
+DBUI_NODEDB_EXPORT bool hasValueText(const Attribute& attribute);
+
 /// Reads `text` as the loader of XML files reads a value of `attribute`'s type
 /// (valueToText's form; space around numbers allowed) and sets it, limits
 /// applied, as an edit of the open change block. A pointer's path is looked up

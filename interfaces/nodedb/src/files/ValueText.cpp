@@ -57,6 +57,18 @@ private:
     std::string& m_out;
 };
 
+/// Values of the type have one text: not the kinds files spread over several elements.
+template <class Traits>
+constexpr bool hasText()
+{
+    if constexpr (Traits::s_shape == detail::TypeShape::Value)
+        return true;
+    else if constexpr (Traits::s_shape == detail::TypeShape::Array)
+        return !Traits::Element::s_inElements;
+    else
+        return false;
+}
+
 bool noTextForm(const char* typeName, std::string& why)
 {
     why = std::string(typeName ? typeName : "such") + " attributes have no value as text";
@@ -73,7 +85,9 @@ bool valueToText(const Attribute& attribute, std::wstring& text)
     const bool written = detail::withType(attribute.getAttributeType(), [&](auto traits) {
         using Traits = decltype(traits);
         using Class = typename detail::ClassOf<Traits>::type;
-        if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
+        if constexpr (!hasText<Traits>())
+            return false;
+        else if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
         {
             if (const Attribute* target = static_cast<const PointerAttribute&>(attribute).getValue())
                 target->toDatabasePath(text);
@@ -84,27 +98,25 @@ bool valueToText(const Attribute& attribute, std::wstring& text)
             Traits::printText(writer, attribute.getDef(), static_cast<const Class&>(attribute).getValue());
             return true;
         }
-        else if constexpr (Traits::s_shape == detail::TypeShape::Array)
-        {
-            if constexpr (Traits::Element::s_inElements)
-                return false;
-            else
-            {
-                for (const auto& value : static_cast<const Class&>(attribute).getValues())
-                {
-                    if (!out.empty())
-                        out += ' ';
-                    Traits::Element::printText(writer, attribute.getDef(), value);
-                }
-                return true;
-            }
-        }
         else
-            return false;
+        {
+            for (const auto& value : static_cast<const Class&>(attribute).getValues())
+            {
+                if (!out.empty())
+                    out += ' ';
+                Traits::Element::printText(writer, attribute.getDef(), value);
+            }
+            return true;
+        }
     });
     if (!out.empty())
         text = files::fromUtf8Lenient(out);
     return written;
+}
+
+bool hasValueText(const Attribute& attribute)
+{
+    return detail::withType(attribute.getAttributeType(), [](auto traits) { return hasText<decltype(traits)>(); });
 }
 
 bool setValueFromText(Attribute& attribute, const std::wstring& text, std::wstring& why)
@@ -117,7 +129,9 @@ bool setValueFromText(Attribute& attribute, const std::wstring& text, std::wstri
     const bool set = detail::withType(attribute.getAttributeType(), [&](auto traits) {
         using Traits = decltype(traits);
         using Class = typename detail::ClassOf<Traits>::type;
-        if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
+        if constexpr (!hasText<Traits>())
+            return noTextForm(Traits::s_xmlName, problem);
+        else if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
         {
             Attribute* target = nullptr;
             if (!text.empty())
@@ -134,15 +148,8 @@ bool setValueFromText(Attribute& attribute, const std::wstring& text, std::wstri
         }
         else if constexpr (Traits::s_shape == detail::TypeShape::Value)
             return builder.setSingle(traits, static_cast<Class&>(attribute), begin, end, problem);
-        else if constexpr (Traits::s_shape == detail::TypeShape::Array)
-        {
-            if constexpr (!Traits::Element::s_inElements)
-                return builder.setList(traits, static_cast<Class&>(attribute), begin, end, problem);
-            else
-                return noTextForm(Traits::s_xmlName, problem);
-        }
         else
-            return noTextForm(Traits::s_xmlName, problem);
+            return builder.setList(traits, static_cast<Class&>(attribute), begin, end, problem);
     });
     why = set ? std::wstring() : files::fromUtf8Lenient(problem);
     return set;

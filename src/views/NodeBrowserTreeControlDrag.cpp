@@ -110,6 +110,7 @@ NodeBrowserTreeControl::DropTarget NodeBrowserTreeControl::findDropTarget(const 
             {
                 target.refusal = "A node cannot go into itself";
                 target.container = nullptr;
+                break;
             }
     return target;
 }

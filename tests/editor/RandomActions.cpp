@@ -1,0 +1,895 @@
+// Random user actions on the editor's window and the checks after each.
+//
+// Sections:
+//   - actions as text, and drawing them
+//   - answering every dialog and popup menu
+//   - finding what to act on
+//   - the actions
+//   - what must hold
+
+#include "RandomActions.h"
+
+#include "EditorFrame.h"
+#include "ViewsTestSupport.h"
+
+#include <dbui/CommonAttributeHolder.h>
+#include <dbui/Document.h>
+#include <dbui/NodeBrowser.h>
+#include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/NodeInspector.h>
+
+#include <db/Attribute.h>
+#include <db/AttributeType.h>
+#include <db/Database.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
+#include <db/LoaderXML.h>
+#include <db/Node.h>
+#include <db/NodeDef.h>
+#include <db/SaverXML.h>
+#include <db/TypeRegistry.h>
+
+#include <wxUtils/OrkButton.h>
+#include <wxUtils/OrkCheckBox.h>
+#include <wxUtils/OrkComboBox.h>
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkMenuItem.h>
+#include <wxUtils/OrkPopupMenu.h>
+#include <wxUtils/OrkSimpleMultiOptionDialog.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
+#include <wxUtils/TreeItem.h>
+
+#include <wx/filedlg.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+#include <wx/textdlg.h>
+#include <wx/uiaction.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <functional>
+#include <random>
+#include <sstream>
+
+namespace randomui
+{
+
+// ---------------------------------------------------------------------------
+// Actions as text, and drawing them
+// ---------------------------------------------------------------------------
+
+namespace
+{
+
+/// Texts a user might type anywhere: odd on purpose.
+const std::vector<wxString>& oddTexts()
+{
+    static const std::vector<wxString> texts = {
+        "", "0", "-1", "42", "3.5", "1e39", "-1e400", "99999999999999999999", "nan", "inf", "-inf", "0x10",
+        " 7 ", "abc", wxString(L"\u00dcn\u00efc\u00f8d\u00e9 \u2713"),
+        wxString(L"\u65e5\u672c\u8a9e"), "a\tb", wxString(10000, 'x'), "1,5", "true",
+        "Group", "light", "L", "e", "a", "type:Light", "type:Mesh", "type:nosuch", "/", "/Scene", "  ",
+        "\"quoted\"", "<xml>&amp;", "a/b", "-0", "2147483648", "-2147483649", "1e-45", "mesh",
+    };
+    return texts;
+}
+
+const wxString& oddText(std::uint32_t index)
+{
+    return oddTexts()[index % oddTexts().size()];
+}
+
+struct Weighted
+{
+    const char* kind;
+    int weight;
+};
+
+const std::vector<Weighted>& weights()
+{
+    static const std::vector<Weighted> table = {
+        {"click", 20}, {"menu", 16}, {"key", 10}, {"type", 12}, {"drag", 8},   {"context", 8},
+        {"find", 5},   {"rename", 4}, {"undo", 6}, {"redo", 4}, {"toggle", 4}, {"button", 3},
+        {"inspect", 4}, {"wheel", 2}, {"resize", 2},
+    };
+    return table;
+}
+
+} // namespace
+
+const std::vector<std::string>& actionKinds()
+{
+    static const std::vector<std::string> kinds = [] {
+        std::vector<std::string> names;
+        for (const Weighted& w : weights())
+            names.emplace_back(w.kind);
+        return names;
+    }();
+    return kinds;
+}
+
+std::string Action::toLine() const
+{
+    std::ostringstream out;
+    out << kind << ' ' << a << ' ' << b << ' ' << c << ' ' << text;
+    return out.str();
+}
+
+bool Action::fromLine(const std::string& line, Action& action)
+{
+    std::istringstream in(line);
+    Action read;
+    if (!(in >> read.kind >> read.a >> read.b >> read.c >> read.text))
+        return false;
+    if (std::find(actionKinds().begin(), actionKinds().end(), read.kind) == actionKinds().end())
+        return false;
+    action = read;
+    return true;
+}
+
+ActionList generateActions(std::uint64_t seed, std::size_t count)
+{
+    std::mt19937_64 random(seed);
+    int total = 0;
+    for (const Weighted& w : weights())
+        total += w.weight;
+    ActionList actions;
+    actions.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        int pick = static_cast<int>(random() % static_cast<std::uint64_t>(total));
+        const Weighted* chosen = &weights().front();
+        for (const Weighted& w : weights())
+        {
+            if (pick < w.weight)
+            {
+                chosen = &w;
+                break;
+            }
+            pick -= w.weight;
+        }
+        Action action;
+        action.kind = chosen->kind;
+        action.a = static_cast<std::uint32_t>(random() % 1000);
+        action.b = static_cast<std::uint32_t>(random() % 1000);
+        action.c = static_cast<std::uint32_t>(random() % 1000);
+        action.text = static_cast<std::uint32_t>(random() % 1000);
+        actions.push_back(action);
+    }
+    return actions;
+}
+
+std::string formatActions(const ActionList& actions)
+{
+    std::string text;
+    for (const Action& action : actions)
+        text += action.toLine() + "\n";
+    return text;
+}
+
+ActionList parseActions(const std::string& text)
+{
+    ActionList actions;
+    std::istringstream in(text);
+    std::string line;
+    Action action;
+    while (std::getline(in, line))
+        if (Action::fromLine(line, action))
+            actions.push_back(action);
+    return actions;
+}
+
+// ---------------------------------------------------------------------------
+// Answering every dialog and popup menu
+// ---------------------------------------------------------------------------
+
+namespace
+{
+
+/// Answers whatever dialog an action opens, as a user clicking about would:
+/// each answer drawn from the action's own number, so that a replay answers alike.
+class AnswerEveryDialog : public wxModalDialogHook
+{
+public:
+    explicit AnswerEveryDialog(const std::string& scratch) : m_scratch(wxString::FromUTF8(scratch)) {}
+
+    void answerWith(std::uint32_t choice) { m_choice = choice; }
+
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        const std::uint32_t choice = m_choice++;
+        if (auto* file = dynamic_cast<wxFileDialog*>(dialog))
+            return answerFile(*file, choice);
+        if (auto* message = dynamic_cast<wxMessageDialog*>(dialog))
+            return answerMessage(*message, choice);
+        if (auto* options = dynamic_cast<wxUtils::OrkSimpleMultiOptionDialog*>(dialog))
+        {
+            for (const wxString& name : options->getItemNames())
+                if (options->getTextControl(name))
+                    options->setTextValue(name, oddText(choice));
+            return choice % 4 == 0 ? wxID_CANCEL : wxID_OK;
+        }
+        if (auto* entry = dynamic_cast<wxTextEntryDialog*>(dialog))
+        {
+            entry->SetValue(oddText(choice));
+            return choice % 4 == 0 ? wxID_CANCEL : wxID_OK;
+        }
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    int answerFile(wxFileDialog& dialog, std::uint32_t choice) const
+    {
+        static const char* const s_names[] = {"doc.xml", "doc.dbb", "sub.xml", "sub.dbb", "missing.xml"};
+        const wxString path = m_scratch + "/" + s_names[choice % 5];
+        wxtest::fileChooserAnswered();
+        dialog.SetPath(path);
+        wxtest::pumpUntil([&] { return dialog.GetPath() == path; });
+        return choice % 7 == 0 ? wxID_CANCEL : wxID_OK;
+    }
+
+    static int answerMessage(const wxMessageDialog& dialog, std::uint32_t choice)
+    {
+        std::vector<int> answers;
+        const long style = dialog.GetMessageDialogStyle();
+        if (style & wxYES_NO)
+            answers.insert(answers.end(), {wxID_YES, wxID_NO});
+        if (style & wxCANCEL)
+            answers.push_back(wxID_CANCEL);
+        if (answers.empty() || (style & wxOK))
+            answers.push_back(wxID_OK);
+        return answers[choice % answers.size()];
+    }
+
+    wxString m_scratch;
+    std::uint32_t m_choice = 0;
+};
+
+void collectChoosable(const wxUtils::OrkMenu& menu, std::vector<const wxUtils::OrkMenuItem*>& items)
+{
+    for (std::size_t i = 0; i < menu.getItemCount(); ++i)
+    {
+        const wxUtils::OrkMenuItem* item = menu.getItem(i);
+        if (item->getSubMenu())
+            collectChoosable(*item->getSubMenu(), items);
+        else if (!item->isSeparator() && item->isEnabled())
+            items.push_back(item);
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Finding what to act on
+// ---------------------------------------------------------------------------
+
+namespace
+{
+
+template <class T>
+void collectShown(wxWindow* window, std::vector<T*>& found)
+{
+    for (wxWindow* child : window->GetChildren())
+    {
+        if (!child->IsShown() || child->IsTopLevel())
+            continue;
+        if (auto* wanted = dynamic_cast<T*>(child); wanted && child->IsEnabled())
+            found.push_back(wanted);
+        collectShown(child, found);
+    }
+}
+
+template <class T>
+T* pickShown(wxWindow* window, std::uint32_t index)
+{
+    std::vector<T*> found;
+    collectShown(window, found);
+    return found.empty() ? nullptr : found[index % found.size()];
+}
+
+/// A window scrolled so that `window` shows, as far as its parents allow.
+void bringIntoView(wxWindow* window)
+{
+    for (wxWindow* parent = window->GetParent(); parent && !parent->IsTopLevel(); parent = parent->GetParent())
+        if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(parent))
+        {
+            int x = 0;
+            int y = 0;
+            scrolled->CalcUnscrolledPosition(window->GetPosition().x, window->GetPosition().y, &x, &y);
+            int unitX = 1;
+            int unitY = 1;
+            scrolled->GetScrollPixelsPerUnit(&unitX, &unitY);
+            if (unitY > 0)
+                scrolled->Scroll(-1, y / unitY);
+            break;
+        }
+}
+
+const int s_menuCommands[] = {
+    wxID_UNDO,
+    wxID_REDO,
+    wxID_CUT,
+    wxID_COPY,
+    wxID_PASTE,
+    EditorFrame::ID_Duplicate,
+    wxID_DELETE,
+    wxID_EDIT,
+    wxID_SELECTALL,
+    wxID_FIND,
+    EditorFrame::ID_FindNext,
+    EditorFrame::ID_FindPrevious,
+    EditorFrame::ID_ExpandBranches,
+    EditorFrame::ID_CollapseBranches,
+    wxID_SAVE,
+    wxID_SAVEAS,
+    EditorFrame::ID_SaveCopy,
+    wxID_REVERT_TO_SAVED,
+    wxID_NEW,
+    wxID_OPEN,
+    wxID_CLOSE,
+    EditorFrame::ID_DebugPanel,
+};
+
+struct Keystroke
+{
+    int code;
+    int modifiers;
+};
+
+const Keystroke s_keys[] = {
+    {WXK_F2, wxMOD_NONE},        {WXK_DELETE, wxMOD_NONE},   {'C', wxMOD_CONTROL},   {'X', wxMOD_CONTROL},
+    {'V', wxMOD_CONTROL},        {'D', wxMOD_CONTROL},       {'Z', wxMOD_CONTROL},   {'Y', wxMOD_CONTROL},
+    {'Z', wxMOD_CONTROL | wxMOD_SHIFT}, {'A', wxMOD_CONTROL}, {'F', wxMOD_CONTROL},  {WXK_F3, wxMOD_NONE},
+    {WXK_F3, wxMOD_SHIFT},       {WXK_UP, wxMOD_NONE},       {WXK_DOWN, wxMOD_SHIFT}, {WXK_LEFT, wxMOD_NONE},
+    {WXK_RIGHT, wxMOD_NONE},     {WXK_HOME, wxMOD_NONE},     {WXK_END, wxMOD_SHIFT}, {WXK_NUMPAD_MULTIPLY, wxMOD_NONE},
+    {WXK_ESCAPE, wxMOD_NONE},    {WXK_RETURN, wxMOD_NONE},   {WXK_TAB, wxMOD_NONE},  {WXK_PAGEDOWN, wxMOD_NONE},
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The actions
+// ---------------------------------------------------------------------------
+
+struct Driver::Impl
+{
+    Impl(EditorFrame& editor, const std::string& scratchFolder)
+        : frame(editor), database(*editor.getDocument().getDatabase()), scratch(scratchFolder), dialogs(scratchFolder)
+    {
+        dialogs.Register();
+        wxUtils::OrkPopupMenu::setChooserForTesting([this](const wxUtils::OrkPopupMenu& popup) {
+            std::vector<const wxUtils::OrkMenuItem*> items;
+            collectChoosable(popup.getMenu(), items);
+            // One in eight menus is dismissed.
+            if (items.empty() || menuChoice % 8 == 7)
+                return static_cast<int>(wxID_NONE);
+            return items[menuChoice % items.size()]->getId();
+        });
+    }
+    ~Impl()
+    {
+        wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
+        dialogs.Unregister();
+    }
+
+    dbui::NodeBrowser* browser() const { return frame.getBrowser(); }
+    dbui::NodeBrowserTreeControl* tree() const { return browser()->getTreeControl(); }
+    dbui::NodeInspector* inspector() const { return browser()->getInspector(); }
+
+    /// The rows of the tree that are on screen now.
+    std::vector<std::size_t> rowsOnScreen() const
+    {
+        std::vector<std::size_t> rows;
+        const wxRect client(tree()->GetClientSize());
+        for (std::size_t row = 0; row < tree()->GetVisibleCount(); ++row)
+        {
+            const wxRect rect = tree()->getRowRect(row);
+            if (rect.GetTop() >= 0 && rect.GetBottom() < client.GetBottom())
+                rows.push_back(row);
+            else if (!rows.empty())
+                break;
+        }
+        return rows;
+    }
+
+    /// The tree item at row `index` modulo the rows shown, scrolled into view; null when none shows.
+    wxUtils::TreeItem* rowItem(std::uint32_t index) const
+    {
+        const std::size_t count = tree()->GetVisibleCount();
+        if (count == 0)
+            return nullptr;
+        wxUtils::TreeItem* item = tree()->GetItemAtRow(index % count);
+        tree()->EnsureVisible(item);
+        wxtest::pump();
+        return item;
+    }
+
+    bool focus(wxWindow* window) const
+    {
+        window->SetFocus();
+        return wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; },
+                                 std::chrono::milliseconds(500));
+    }
+
+    void press(const Keystroke& key) const
+    {
+        wxUIActionSimulator().Char(key.code, key.modifiers);
+        wxtest::pump();
+    }
+
+    bool click(const Action& action)
+    {
+        wxUtils::TreeItem* item = rowItem(action.a);
+        if (!item)
+            return false;
+        static const int s_modifiers[] = {wxMOD_NONE, wxMOD_NONE, wxMOD_CONTROL, wxMOD_SHIFT};
+        const int modifiers = s_modifiers[action.b % 4];
+        const wxPoint point = wxtest::labelPoint(tree(), item);
+        wxtest::mouse(tree(), wxEVT_LEFT_DOWN, point, modifiers);
+        wxtest::mouse(tree(), wxEVT_LEFT_UP, point, modifiers);
+        return true;
+    }
+
+    bool drag(const Action& action)
+    {
+        const std::vector<std::size_t> rows = rowsOnScreen();
+        if (rows.size() < 2)
+            return false;
+        wxUtils::TreeItem* from = tree()->GetItemAtRow(rows[action.a % rows.size()]);
+        const wxRect to = tree()->getRowRect(rows[action.b % rows.size()]);
+        // Dragging an unselected row drags it alone; a selected one drags the selection.
+        const wxPoint start = wxtest::labelPoint(tree(), from);
+        if (!from->IsSelected())
+        {
+            wxtest::mouse(tree(), wxEVT_LEFT_DOWN, start);
+            wxtest::mouse(tree(), wxEVT_LEFT_UP, start);
+            wxtest::pump();
+        }
+        const int heights[] = {to.y + 1, to.y + to.height / 2, to.GetBottom() - 1};
+        wxtest::MouseDrag drag(tree(), start);
+        if (action.c & 4)
+            drag.holdCtrl();
+        drag.moveTo(wxPoint(start.x + 4, start.y + 12));
+        drag.moveTo(wxPoint(to.x + 40, heights[action.c % 3]));
+        drag.release();
+        wxtest::pump();
+        return true;
+    }
+
+    bool context(const Action& action)
+    {
+        menuChoice = action.b;
+        const std::size_t count = tree()->GetVisibleCount();
+        // One row past the last: a right click below the rows.
+        if (count == 0 || action.a % (count + 1) == count)
+        {
+            viewstest::rightClickAt(tree(), viewstest::emptySpace(tree()));
+        }
+        else
+        {
+            wxUtils::TreeItem* item = rowItem(action.a);
+            viewstest::rightClick(tree(), item);
+        }
+        wxtest::pump();
+        return true;
+    }
+
+    bool menu(const Action& action)
+    {
+        const int id = s_menuCommands[action.a % std::size(s_menuCommands)];
+        wxUpdateUIEvent update(id);
+        update.SetEventObject(&frame);
+        frame.ProcessWindowEvent(update);
+        if (update.GetSetEnabled() && !update.GetEnabled())
+            return false;
+        wxCommandEvent event(wxEVT_MENU, id);
+        event.SetEventObject(&frame);
+        frame.ProcessWindowEvent(event);
+        wxtest::pump();
+        return true;
+    }
+
+    bool key(const Action& action)
+    {
+        // Keys go to what has the focus, which is the tree more often than not.
+        if (action.b % 3 != 0)
+            focus(tree());
+        press(s_keys[action.a % std::size(s_keys)]);
+        return true;
+    }
+
+    /// How a typed text is left: Enter, Tab, Esc or a click elsewhere.
+    void finishTyping(std::uint32_t how)
+    {
+        switch (how % 4)
+        {
+        case 0:
+            press({WXK_RETURN, wxMOD_NONE});
+            break;
+        case 1:
+            press({WXK_TAB, wxMOD_NONE});
+            break;
+        case 2:
+            press({WXK_ESCAPE, wxMOD_NONE});
+            break;
+        default:
+            if (wxUtils::TreeItem* item = rowItem(how / 4))
+            {
+                focus(tree());
+                const wxPoint point = wxtest::labelPoint(tree(), item);
+                wxtest::mouse(tree(), wxEVT_LEFT_DOWN, point);
+                wxtest::mouse(tree(), wxEVT_LEFT_UP, point);
+            }
+        }
+        wxtest::pump();
+    }
+
+    void typeInto(wxTextCtrl* box, const wxString& text)
+    {
+        focus(box);
+        box->SelectAll();
+        box->WriteText(text);
+        box->MarkDirty();
+        wxtest::pump();
+    }
+
+    bool type(const Action& action)
+    {
+        auto* box = pickShown<wxTextCtrl>(inspector(), action.a);
+        if (!box || !box->IsEditable())
+            return false;
+        bringIntoView(box);
+        typeInto(box, oddText(action.text));
+        finishTyping(action.b);
+        return true;
+    }
+
+    bool find(const Action& action)
+    {
+        wxTextCtrl* box = browser()->getFilterBox();
+        if (!box)
+            return false;
+        typeInto(box, oddText(action.text));
+        static const Keystroke s_ends[] = {{0, 0}, {WXK_RETURN, wxMOD_NONE}, {WXK_F3, wxMOD_NONE}, {WXK_ESCAPE, wxMOD_NONE}};
+        if (const Keystroke& end = s_ends[action.b % 4]; end.code != 0)
+            press(end);
+        return true;
+    }
+
+    bool rename(const Action& action)
+    {
+        wxUtils::TreeItem* item = rowItem(action.a);
+        if (!item)
+            return false;
+        tree()->EditLabel(item);
+        wxtest::pump();
+        auto* box = pickShown<wxTextCtrl>(tree(), 0);
+        if (!box)
+            return true;
+        typeInto(box, oddText(action.text));
+        finishTyping(action.b);
+        return true;
+    }
+
+    bool history(const Action& action, int id)
+    {
+        for (std::uint32_t i = 0; i < 1 + action.a % 6; ++i)
+            if (!menu(Action{"menu", static_cast<std::uint32_t>(
+                                         std::find(std::begin(s_menuCommands), std::end(s_menuCommands), id) -
+                                         std::begin(s_menuCommands))}))
+                break;
+        return true;
+    }
+
+    bool toggle(const Action& action)
+    {
+        std::vector<wxUtils::OrkCheckBox*> checks;
+        collectShown(inspector(), checks);
+        std::vector<wxUtils::OrkComboBox*> combos;
+        collectShown(inspector(), combos);
+        const std::size_t count = checks.size() + combos.size();
+        if (count == 0)
+            return false;
+        const std::size_t index = action.a % count;
+        if (index < checks.size())
+        {
+            wxCommandEvent event(wxEVT_CHECKBOX, checks[index]->GetId());
+            event.SetEventObject(checks[index]);
+            checks[index]->HandleWindowEvent(event);
+        }
+        else if (wxUtils::OrkComboBox* combo = combos[index - checks.size()]; combo->getCount() > 0)
+        {
+            const int choice = static_cast<int>(action.b % static_cast<std::uint32_t>(combo->getCount()));
+            combo->SetSelection(choice);
+            wxCommandEvent event(wxEVT_CHOICE, combo->GetId());
+            event.SetEventObject(combo);
+            event.SetInt(choice);
+            event.SetString(combo->getString(choice));
+            combo->HandleWindowEvent(event);
+        }
+        wxtest::pump();
+        return true;
+    }
+
+    bool button(const Action& action)
+    {
+        auto* button = pickShown<wxUtils::OrkButton>(inspector(), action.a);
+        if (!button)
+            return false;
+        wxtest::click(button);
+        wxtest::pump();
+        return true;
+    }
+
+    bool inspect(const Action& action)
+    {
+        std::vector<wxWindow*> windows;
+        collectShown(inspector()->getScrollPanel(), windows);
+        if (windows.empty())
+            return false;
+        wxWindow* target = windows[action.a % windows.size()];
+        menuChoice = action.b;
+        const wxSize size = target->GetClientSize();
+        wxtest::requestContextMenu(target, wxPoint(size.x / 2, size.y / 2));
+        wxtest::pump();
+        return true;
+    }
+
+    bool wheel(const Action& action)
+    {
+        wxUtils::TreeItem* item = rowItem(action.a);
+        if (!item)
+            return false;
+        wxUIActionSimulator().MouseMove(tree()->ClientToScreen(wxtest::labelPoint(tree(), item)));
+        wxtest::pump();
+        wxtest::turnMouseWheel(static_cast<int>(action.b % 11) - 5);
+        wxtest::pump();
+        return true;
+    }
+
+    bool resize(const Action& action)
+    {
+        frame.SetSize(wxSize(300 + static_cast<int>(action.a % 1300), 200 + static_cast<int>(action.b % 1000)));
+        wxtest::pump();
+        return true;
+    }
+
+    bool perform(const Action& action)
+    {
+        dialogs.answerWith(action.c);
+        menuChoice = action.b;
+        using Step = bool (Impl::*)(const Action&);
+        static const std::vector<std::pair<std::string, Step>> s_steps = {
+            {"click", &Impl::click},   {"drag", &Impl::drag},     {"context", &Impl::context},
+            {"menu", &Impl::menu},     {"key", &Impl::key},       {"type", &Impl::type},
+            {"find", &Impl::find},     {"rename", &Impl::rename}, {"toggle", &Impl::toggle},
+            {"button", &Impl::button}, {"inspect", &Impl::inspect}, {"wheel", &Impl::wheel},
+            {"resize", &Impl::resize},
+        };
+        if (action.kind == "undo")
+            return history(action, wxID_UNDO);
+        if (action.kind == "redo")
+            return history(action, wxID_REDO);
+        for (const auto& [kind, step] : s_steps)
+            if (kind == action.kind)
+                return (this->*step)(action);
+        return false;
+    }
+
+    // -----------------------------------------------------------------------
+    // What must hold
+    // -----------------------------------------------------------------------
+
+    std::string savedText() const
+    {
+        std::string bytes;
+        db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
+        db::SaverXML saver(stream);
+        if (!saver.save(database))
+            return "(save failed: " + saver.getError() + ")";
+        return bytes;
+    }
+
+    /// After an action: where undo all must lead.
+    void followHistory()
+    {
+        if (database.getUndoStackSize() == 0)
+        {
+            baseline = savedText();
+            baselineKnown = true;
+        }
+        else if (static_cast<int>(database.getUndoStackSize()) >= database.getMaxUndoItems())
+            baselineKnown = false;
+    }
+
+    bool nodeMatchesFilter(const db::Node& node, const wxString& filter) const
+    {
+        const wxString lower = filter.Lower();
+        if (filter.StartsWith("/"))
+        {
+            std::wstring path;
+            node.toDatabasePath(path);
+            const wxString text = wxString(path).Lower();
+            return text.StartsWith(lower) && text.find('/', lower.size()) == wxString::npos;
+        }
+        if (lower.StartsWith("type:"))
+        {
+            const wxString type = lower.Mid(5).Strip(wxString::both);
+            for (const db::NodeDef* def = &node.getNodeDef(); def; def = def->getBaseDef())
+                if (wxString(def->getName()).Lower() == type)
+                    return true;
+            return false;
+        }
+        return wxString(node.getName()).Lower().Contains(lower);
+    }
+
+    std::string checkFilter() const
+    {
+        const wxString filter = tree()->getFilterText();
+        if (!tree()->IsFiltered())
+            return filter.empty() ? std::string() : "the tree is not filtered by \"" + filter.ToStdString() + "\"";
+        std::string failure;
+        std::function<void(db::Node*)> walk = [&](db::Node* node) {
+            if (!failure.empty())
+                return;
+            if (node != &database)
+            {
+                const bool expected = nodeMatchesFilter(*node, filter);
+                if (tree()->IsFilterMatch(tree()->getItemOfNode(node)) != expected)
+                    failure = wxString::Format("\"%s\" %s match the filter \"%s\"", wxString(node->getName()),
+                                               expected ? "does not" : "wrongly does", filter)
+                                  .ToStdString();
+            }
+            for (db::Node* child : node->getChildNodes())
+                walk(child);
+        };
+        walk(&database);
+        return failure;
+    }
+
+    std::string checkInspector() const
+    {
+        const std::vector<db::Node*> selected = tree()->getSelectedNodes();
+        if (inspector()->getNodes() != selected)
+            return "the inspector shows " + std::to_string(inspector()->getNodes().size()) + " nodes for " +
+                   std::to_string(selected.size()) + " selected";
+        std::vector<std::vector<db::Attribute*>> expected;
+        if (!selected.empty())
+            for (unsigned int i = 0; i < selected.front()->getAttributeCount(); ++i)
+            {
+                db::Attribute* first = selected.front()->getAttribute(i);
+                if (selected.size() > 1 && (first->isNodeContainer() || first->isCompound() || first->isAttributeArray()))
+                    continue;
+                std::vector<db::Attribute*> row;
+                for (db::Node* node : selected)
+                {
+                    db::Attribute* like = node->findAttribute(first->getName());
+                    if (!like || like->getAttributeType() != first->getAttributeType())
+                        break;
+                    row.push_back(like);
+                }
+                if (row.size() == selected.size())
+                    expected.push_back(std::move(row));
+            }
+        const auto& holders = inspector()->getHolders();
+        if (holders.size() != expected.size())
+            return "the inspector has " + std::to_string(holders.size()) + " rows for " +
+                   std::to_string(expected.size()) + " common attributes";
+        for (std::size_t i = 0; i < holders.size(); ++i)
+            if (holders[i]->m_attributes != expected[i])
+                return "inspector row " + std::to_string(i) + " (" + wxString(holders[i]->getName()).ToStdString() +
+                       ") does not hold the selection's attributes";
+        return {};
+    }
+
+    std::string checkTitle() const
+    {
+        const bool changed = database.hasChangedSinceCheckpoint();
+        const wxString title = frame.GetTitle();
+        if (title.BeforeLast('-').Trim().EndsWith(" *") != (changed || frame.getDocument().hasChangedSinceLastSave()))
+            return "title \"" + title.ToStdString() + "\" while the database has " + (changed ? "" : "no ") +
+                   "unsaved changes";
+        const wxString count = frame.GetStatusBar()->GetStatusText(0);
+        const wxString nodes = wxString::Format("%zu node", database.getTotalNodeCount());
+        if (!count.Contains(nodes))
+            return "status bar says \"" + count.ToStdString() + "\" for " + nodes.ToStdString() + "s";
+        return {};
+    }
+
+    std::string checkInvariants() const
+    {
+        if (const ::testing::AssertionResult mirrored = viewstest::mirrors(tree(), database); !mirrored)
+            return std::string("tree: ") + mirrored.message();
+        for (const std::string& failure : {checkFilter(), checkInspector(), checkTitle()})
+            if (!failure.empty())
+                return failure;
+        return {};
+    }
+
+    std::string checkHistory()
+    {
+        // Text typed and not yet entered becomes a step of its own first.
+        focus(tree());
+        wxtest::pump();
+        followHistory();
+        const std::string last = savedText();
+        const unsigned int steps = database.getUndoStackSize();
+        for (unsigned int i = 0; i < steps; ++i)
+            menu(Action{"menu", 0});
+        if (database.getUndoStackSize() != 0)
+            return "Edit > Undo stopped with " + std::to_string(database.getUndoStackSize()) + " steps left";
+        if (baselineKnown && savedText() != baseline)
+            return "undo all does not give back the document as it was loaded";
+        if (std::string failure = checkInvariants(); !failure.empty())
+            return "after undo all: " + failure;
+        while (database.canRedo())
+            if (!menu(Action{"menu", 1}))
+                return "Edit > Redo is disabled with steps left";
+        if (savedText() != last)
+            return "redo all does not give back the last state";
+        if (std::string failure = checkInvariants(); !failure.empty())
+            return "after redo all: " + failure;
+        return reloaded(last);
+    }
+
+    /// Saves, loads into a new database and compares.
+    std::string reloaded(const std::string& text) const
+    {
+        const std::string file = scratch + "/reloaded.xml";
+        {
+            db::FileOutputStream stream(file);
+            db::SaverXML saver(stream);
+            if (!saver.save(database))
+                return "the document cannot be saved: " + saver.getError();
+        }
+        db::Database copy(database.getName());
+        db::FileInputStream in(file);
+        db::LoaderXML loader(in);
+        if (!loader.load(copy))
+            return "the saved document does not load";
+        std::string bytes;
+        db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
+        db::SaverXML saver(stream);
+        saver.save(copy);
+        return bytes == text ? std::string()
+                                                               : "saved and loaded again, the document differs";
+    }
+
+    EditorFrame& frame;
+    db::Database& database;
+    std::string scratch;
+    AnswerEveryDialog dialogs;
+    std::uint32_t menuChoice = 0;
+    std::string baseline;
+    bool baselineKnown = false;
+};
+
+Driver::Driver(EditorFrame& frame, const std::string& scratch) : m_impl(std::make_unique<Impl>(frame, scratch))
+{
+    m_impl->followHistory();
+}
+
+Driver::~Driver() = default;
+
+void Driver::perform(const Action& action)
+{
+    if (!m_impl->perform(action))
+        ++m_skipped;
+    wxtest::pump();
+    m_impl->followHistory();
+}
+
+std::string Driver::checkInvariants()
+{
+    return m_impl->checkInvariants();
+}
+
+std::string Driver::checkHistory()
+{
+    return m_impl->checkHistory();
+}
+
+} // namespace randomui

@@ -383,14 +383,22 @@ struct Driver::Impl
     std::vector<std::size_t> rowsOnScreen() const
     {
         std::vector<std::size_t> rows;
-        const wxRect client(tree()->GetClientSize());
-        for (std::size_t row = 0; row < tree()->GetVisibleCount(); ++row)
+        const std::size_t count = tree()->GetVisibleCount();
+        if (count == 0)
+            return rows;
+        const wxSize client = tree()->GetClientSize();
+        std::size_t first = 0;
+        std::size_t last = count - 1;
+        // Looked up from the ends of the window, not walked from the top: a big tree has 300,000 rows.
+        if (const wxUtils::TreeItem* top = tree()->HitTest(wxPoint(client.x / 2, 2)))
+            tree()->GetItemRow(top, first);
+        if (const wxUtils::TreeItem* bottom = tree()->HitTest(wxPoint(client.x / 2, client.y - 2)))
+            tree()->GetItemRow(bottom, last);
+        for (std::size_t row = first; row <= last && row < count; ++row)
         {
             const wxRect rect = tree()->getRowRect(row);
-            if (rect.GetTop() >= 0 && rect.GetBottom() < client.GetBottom())
+            if (rect.GetTop() >= 0 && rect.GetBottom() < client.y)
                 rows.push_back(row);
-            else if (!rows.empty())
-                break;
         }
         return rows;
     }

@@ -7,6 +7,7 @@
 #include <dbui/Document.h>
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/NodeClipboard.h>
 #include <dbui/NodeInspector.h>
 
 #include <db/Database.h>
@@ -667,9 +668,9 @@ void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
         event.Enable(text ? text->CanCopy() : selected > 0);
         break;
     case wxID_PASTE:
-        // Asking the clipboard what it holds takes a round trip to the display
-        // server, too slow for every update: a paste of no nodes says so.
-        event.Enable(!text || text->IsEditable());
+        // Menus are updated as they open, not while idle: a round trip to the
+        // display server to ask the clipboard what it holds costs nothing then.
+        event.Enable(text ? text->CanPaste() : dbui::NodeClipboard::holdsText());
         break;
     case wxID_UNDO:
         event.Enable(m_database.canUndo());

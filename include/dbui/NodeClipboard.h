@@ -31,6 +31,8 @@ public:
     static bool copy(const std::vector<db::Node*>& nodes);
     /// The clipboard's text in UTF-8; empty when it holds none.
     static std::string readText();
+    /// Whether the clipboard holds text, which a paste may take; one round trip to the display server.
+    static bool holdsText();
 
     /// Adds the nodes of `xml` to `database` as one undo step, "Paste nodes":
     /// into `selected` when its containers take them all, else right after it in

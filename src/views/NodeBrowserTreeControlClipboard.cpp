@@ -2,6 +2,7 @@
 // and the other Ctrl+letter keys.
 
 #include <dbui/NodeBrowserTreeControl.h>
+
 #include <dbui/NodeClipboard.h>
 
 #include <db/ChangeBlock.h>
@@ -10,6 +11,7 @@
 #include <db/NodeContainer.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkMenuItem.h>
 #include <wxUtils/OrkMessageBox.h>
 #include <wxUtils/TreeItem.h>
 
@@ -57,7 +59,7 @@ void NodeBrowserTreeControl::addClipboardEntries(wxUtils::OrkMenu& menu, bool ca
         menu.add(m_ids[CommandCut], "Cu&t\tCtrl+X", false, false, wxEmptyString);
     if (GetSelectedItemCount() > 0)
         menu.add(m_ids[CommandCopyToClipboard], "&Copy\tCtrl+C", false, false, wxEmptyString);
-    menu.add(m_ids[CommandPaste], "&Paste\tCtrl+V", false, false, wxEmptyString);
+    menu.add(m_ids[CommandPaste], "&Paste\tCtrl+V", false, false, wxEmptyString)->setEnabled(NodeClipboard::holdsText());
 }
 
 bool NodeBrowserTreeControl::handleClipboardChoice(int id)
@@ -172,11 +174,16 @@ bool NodeBrowserTreeControl::pasteAt(db::Node* selected)
     db::Database* database = getDatabase();
     if (!database)
         return false;
+    // Paste does nothing while the clipboard holds no text, as its disabled
+    // menu entries say; only text that holds no nodes is worth a message.
+    const std::string text = NodeClipboard::readText();
+    if (text.empty())
+        return false;
     std::string error;
     std::vector<db::Node*> pasted;
     {
         wxBusyCursor busy;
-        pasted = NodeClipboard::paste(*database, selected, NodeClipboard::readText(), error);
+        pasted = NodeClipboard::paste(*database, selected, text, error);
     }
     if (pasted.empty())
     {

@@ -278,6 +278,12 @@ std::string NodeClipboard::readText()
     return data.GetText().utf8_string();
 }
 
+bool NodeClipboard::holdsText()
+{
+    wxClipboardLocker locker;
+    return !!locker && wxTheClipboard->IsSupported(wxDF_UNICODETEXT);
+}
+
 std::vector<db::Node*> NodeClipboard::paste(db::Database& database, db::Node* selected, const std::string& xml,
                                             std::string& error)
 {

@@ -91,7 +91,7 @@ const std::vector<Weighted>& weights()
     static const std::vector<Weighted> table = {
         {"click", 20}, {"menu", 16}, {"key", 10}, {"type", 12}, {"drag", 8},   {"context", 8},
         {"find", 5},   {"rename", 4}, {"undo", 6}, {"redo", 4}, {"toggle", 4}, {"button", 3},
-        {"inspect", 4}, {"wheel", 2}, {"resize", 2},
+        {"inspect", 4}, {"wheel", 2}, {"resize", 2}, {"header", 2},
     };
     return table;
 }
@@ -268,6 +268,19 @@ void collectChoosable(const wxUtils::OrkMenu& menu, std::vector<const wxUtils::O
 
 namespace
 {
+
+/// The first line where two texts differ, as "expected" and "found".
+std::string firstDifference(const std::string& expected, const std::string& found)
+{
+    const auto [e, f] = std::mismatch(expected.begin(), expected.end(), found.begin(), found.end());
+    auto lineAround = [](const std::string& text, std::string::const_iterator at) {
+        const std::size_t offset = static_cast<std::size_t>(at - text.begin());
+        const std::size_t start = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+        const std::size_t begin = start == std::string::npos ? 0 : start + 1;
+        return text.substr(begin, std::min<std::size_t>(text.find('\n', offset) - begin, 300));
+    };
+    return "expected \"" + lineAround(expected, e) + "\", found \"" + lineAround(found, f) + "\"";
+}
 
 template <class T>
 void collectShown(wxWindow* window, std::vector<T*>& found)
@@ -658,6 +671,26 @@ struct Driver::Impl
         return true;
     }
 
+    /// A drag on the tree's column header, the wheel turned right after it.
+    bool header(const Action& action)
+    {
+        const int height = tree()->getHeaderHeight();
+        const int width = tree()->GetClientSize().x;
+        if (height <= 0 || width <= 0)
+            return false;
+        const wxPoint from(static_cast<int>(action.a % static_cast<std::uint32_t>(width)), height / 2);
+        {
+            wxtest::MouseDrag drag(tree(), from);
+            drag.moveTo(wxPoint(from.x + static_cast<int>(action.b % 200) - 100,
+                                from.y + static_cast<int>(action.c % 40) - 20));
+            drag.release();
+        }
+        wxtest::pump();
+        wxtest::turnMouseWheel(static_cast<int>(action.text % 7) - 3);
+        wxtest::pump();
+        return true;
+    }
+
     bool resize(const Action& action)
     {
         frame.SetSize(wxSize(300 + static_cast<int>(action.a % 1300), 200 + static_cast<int>(action.b % 1000)));
@@ -675,7 +708,7 @@ struct Driver::Impl
             {"menu", &Impl::menu},     {"key", &Impl::key},       {"type", &Impl::type},
             {"find", &Impl::find},     {"rename", &Impl::rename}, {"toggle", &Impl::toggle},
             {"button", &Impl::button}, {"inspect", &Impl::inspect}, {"wheel", &Impl::wheel},
-            {"resize", &Impl::resize},
+            {"resize", &Impl::resize}, {"header", &Impl::header},
         };
         if (action.kind == "undo")
             return history(action, wxID_UNDO);
@@ -822,6 +855,10 @@ struct Driver::Impl
         // Text typed and not yet entered becomes a step of its own first.
         focus(tree());
         wxtest::pump();
+        // The last state is the newest one the history holds: steps undone at the end come back first.
+        while (database.canRedo())
+            if (!menu(Action{"menu", 1}))
+                return "Edit > Redo is disabled with steps left";
         followHistory();
         const std::string last = savedText();
         const unsigned int steps = database.getUndoStackSize();
@@ -829,15 +866,15 @@ struct Driver::Impl
             menu(Action{"menu", 0});
         if (database.getUndoStackSize() != 0)
             return "Edit > Undo stopped with " + std::to_string(database.getUndoStackSize()) + " steps left";
-        if (baselineKnown && savedText() != baseline)
-            return "undo all does not give back the document as it was loaded";
+        if (const std::string now = savedText(); baselineKnown && now != baseline)
+            return "undo all does not give back the document as it was loaded: " + firstDifference(baseline, now);
         if (std::string failure = checkInvariants(); !failure.empty())
             return "after undo all: " + failure;
         while (database.canRedo())
             if (!menu(Action{"menu", 1}))
                 return "Edit > Redo is disabled with steps left";
-        if (savedText() != last)
-            return "redo all does not give back the last state";
+        if (const std::string now = savedText(); now != last)
+            return "redo all does not give back the last state: " + firstDifference(last, now);
         if (std::string failure = checkInvariants(); !failure.empty())
             return "after redo all: " + failure;
         return reloaded(last);
@@ -862,8 +899,7 @@ struct Driver::Impl
         db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
         db::SaverXML saver(stream);
         saver.save(copy);
-        return bytes == text ? std::string()
-                                                               : "saved and loaded again, the document differs";
+        return bytes == text ? std::string() : "saved and loaded again, the document differs: " + firstDifference(text, bytes);
     }
 
     EditorFrame& frame;

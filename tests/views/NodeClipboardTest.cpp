@@ -182,7 +182,6 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
         const char* why;
     };
     const Refused refused[] = {
-        {"", "the clipboard holds no text"},
         {"a line of prose", "malformed XML"},
         {"<nodedb version=\"1\" kind=\"subtree\"><node type=\"Robto\" name=\"r\"/></nodedb>",
          "clipboard: line 1: unknown node type \"Robto\""},
@@ -197,6 +196,17 @@ TEST(NodeClipboard, TextFromAFilePastesWhenValidElseSaysWhyAndChangesNothing)
         wxTEST_DIALOG(viewstest::pressCtrl(trees.from, 'v'),
                       ExpectMessageContaining({"Nothing was pasted", wxString::FromUTF8(r.why)}, wxID_OK));
         EXPECT_EQ(scene.database.getTotalNodeCount(), nodes);
+        EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
+    }
+
+    // A clipboard without text pastes nothing, and says nothing: Paste is disabled then.
+    for (const bool empty : {true, false})
+    {
+        if (empty)
+            setClipboardText("");
+        else if (wxClipboardLocker locker; !!locker)
+            wxTheClipboard->Clear();
+        viewstest::pressCtrl(trees.from, 'v');
         EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
     }
 

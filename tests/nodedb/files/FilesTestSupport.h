@@ -52,7 +52,8 @@ private:
 /// passes absolute source paths to the compiler).
 inline std::filesystem::path sourceRoot()
 {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path();
+    // Not from __FILE__: compiled through ccache, that path is relative to the build folder.
+    return std::filesystem::path(DBUI_SOURCE_DIR);
 }
 
 inline std::string readAll(const std::string& fileName)

@@ -12,6 +12,7 @@
 #include <glib.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace
 {
@@ -35,8 +36,30 @@ void onGtkLog(const gchar* domain, GLogLevelFlags level, const gchar* message, g
         std::fprintf(stderr, "%s: %s\n", domain ? domain : "GLib", message);
 }
 
+/// GTK reports most of its criticals through structured logging, which
+/// passes by the handlers of g_log_set_handler and reaches only the writer.
+GLogWriterOutput writeGLibLog(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer data)
+{
+    if (level & (G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR))
+    {
+        const char* domain = "GLib";
+        const char* message = "";
+        for (gsize i = 0; i < count; ++i)
+        {
+            if (std::strcmp(fields[i].key, "GLIB_DOMAIN") == 0 && fields[i].length < 0)
+                domain = static_cast<const char*>(fields[i].value);
+            else if (std::strcmp(fields[i].key, "MESSAGE") == 0 && fields[i].length < 0)
+                message = static_cast<const char*>(fields[i].value);
+        }
+        if (!wxtest::isFileChooserTeardownReport(message))
+            ADD_FAILURE() << domain << " critical: " << message;
+    }
+    return g_log_writer_default(level, fields, count, data);
+}
+
 void installLogHandlers()
 {
+    g_log_set_writer_func(writeGLibLog, nullptr, nullptr);
     static const char* const s_domains[] = {"Gtk", "Gdk", "GLib", "GLib-GObject", "GLib-GIO", "GdkPixbuf", "Pango",
                                             "Atk", nullptr};
     const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_FLAG_FATAL |

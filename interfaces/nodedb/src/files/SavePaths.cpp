@@ -78,8 +78,11 @@ bool SavePaths::get(const Attribute* target, std::string& path, bool& local)
     if (!m_topNodes.empty())
         return getAmongTopNodes(*target, path, local);
     appendPath(path, *target);
+    // A node removed from the database (kept for its undo step) has no path
+    // that leads to it: written as its name, it would point at nothing when
+    // read back, or at whatever else bears that name.
     if (!target->isDescendantOf(m_savedRoot))
-        return true;
+        return target->getDatabase() != nullptr;
     local = true;
     if (!m_rootPathKnown)
     {
@@ -103,7 +106,7 @@ bool SavePaths::getAmongTopNodes(const Attribute& target, std::string& path, boo
     appendPath(path, target);
     const Node* top = topNodeAbove(target);
     if (!top)
-        return true;
+        return target.getDatabase() != nullptr;
     // What follows the top node's own path is the same below its copy.
     const Slot& topSlot = knowPath(*top);
     std::string below = path.substr(topSlot.pathLength);

@@ -37,7 +37,7 @@ public:
     explicit SavePaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes = {});
 
     /// The path of `target` into `path` (UTF-8): relative to the saved root with
-    /// `local` set when inside it, absolute otherwise. False for a null target.
+    /// `local` set when inside it, absolute otherwise. False for a null target, and for one outside the saved root that no database holds (a removed node).
     bool get(const Attribute* target, std::string& path, bool& local);
 
 private:

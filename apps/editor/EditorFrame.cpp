@@ -150,6 +150,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_document->setProgressStatusBar(GetStatusBar());
     buildAutosaveGauge();
     buildMenus();
+    // Once the menu and status bars take their share of the window.
+    SetMinClientSize(m_browser->GetMinSize());
     connectEvents();
     m_browser->setDatabase(&m_database);
     // The keys go to the tree from the start: arrows, Ctrl+A, Delete and F2

@@ -22,6 +22,14 @@ NodeBrowser::NodeBrowser(wxWindow* parent, int id, const wxPoint& pos, const wxS
     Create(parent, id, pos, size, style, name);
 }
 
+namespace
+{
+/// The height of the tree's pane and of the inspector's, at the least: the
+/// inspector's header, path and filter box, and three rows below them.
+constexpr int s_minimumPaneHeight = 150;
+constexpr int s_minimumWidth = 240;
+} // namespace
+
 bool NodeBrowser::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                          const wxString& name)
 {
@@ -33,6 +41,12 @@ bool NodeBrowser::Create(wxWindow* parent, int id, const wxPoint& pos, const wxS
                                                "NodeBrowserTreeControl");
     m_inspector = new NodeInspector(panes, -1, wxDefaultPosition, wxDefaultSize, 0x5C0, "NodeBrowser");
     splitHorizontally(m_treeControl, m_inspector, SashProportional, 0.5);
+    // A pane squeezed below the length of its scroll bar is laid out wrong
+    // by GTK: neither pane goes below a few rows, by the sash or by the
+    // window's size, and the browser asks its parent for room for both.
+    const int pane = FromDIP(s_minimumPaneHeight);
+    getSplitterWindow()->SetMinimumPaneSize(pane);
+    SetMinSize(wxSize(FromDIP(s_minimumWidth), 2 * pane + getSplitterWindow()->GetSashSize()));
     Connect(m_treeControl->GetId(), wxUTILS_EVT_TREE_SEL_CHANGED,
             wxUTILS_TREE_EVENT_HANDLER(NodeBrowser::onTreeControlSelectionChanged));
     Connect(wxEVT_CHAR_HOOK, wxKeyEventHandler(NodeBrowser::onCharHook));

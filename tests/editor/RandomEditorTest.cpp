@@ -7,6 +7,7 @@
 //   DBUI_RANDOM_ACTIONS  actions per seed (default 80)
 //   DBUI_RANDOM_REPLAY   a file of actions to do instead (one "kind a b c text" a line)
 //   DBUI_RANDOM_SHRINK   a file of actions that fail, to shrink to the few that still do
+//   DBUI_RANDOM_SHOTS    a folder for a picture of the window after each action
 // The running seed's actions are written to random-actions.txt as they are
 // done, so that even a crash leaves a list to replay.
 
@@ -83,8 +84,9 @@ struct Session
     Session()
     {
         wxSetEnv("XDG_STATE_HOME", wxString::FromUTF8(scratch.path()));
-        if (!dynamic_cast<wxMemoryConfig*>(wxConfigBase::Get(false)))
-            delete wxConfigBase::Set(new wxMemoryConfig);
+        // Settings of a fresh user: a list of actions then does the same
+        // replayed alone (the window's size and split are kept in them).
+        delete wxConfigBase::Set(new wxMemoryConfig);
         frame = new EditorFrame(database,
                                 std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
         frame->SetPosition(wxPoint(0, 0));
@@ -119,6 +121,8 @@ std::string run(const randomui::ActionList& actions, const std::string& log, std
         out << actions[i].toLine() << std::endl;
         driver.perform(actions[i]);
         ++done;
+        if (const std::string shots = setting("DBUI_RANDOM_SHOTS"); !shots.empty())
+            wxtest::saveWindowPng(session.frame, wxString::Format("%s/%03zu.png", shots, i + 1));
         const std::string where = "after action " + std::to_string(i + 1) + " (" + actions[i].toLine() + "): ";
         if (::testing::Test::HasFailure())
             return where + "an assert or GTK critical, reported above";

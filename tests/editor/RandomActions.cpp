@@ -537,9 +537,10 @@ struct Driver::Impl
             press({WXK_ESCAPE, wxMOD_NONE});
             break;
         default:
+            // The press takes the focus first: what it leaves may change the rows.
+            focus(tree());
             if (wxUtils::TreeItem* item = rowItem(how / 4))
             {
-                focus(tree());
                 const wxPoint point = wxtest::labelPoint(tree(), item);
                 wxtest::mouse(tree(), wxEVT_LEFT_DOWN, point);
                 wxtest::mouse(tree(), wxEVT_LEFT_UP, point);

@@ -25,8 +25,9 @@ NodeBrowser::NodeBrowser(wxWindow* parent, int id, const wxPoint& pos, const wxS
 namespace
 {
 /// The height of the tree's pane and of the inspector's, at the least: the
-/// inspector's header, path and filter box, and three rows below them.
-constexpr int s_minimumPaneHeight = 150;
+/// inspector's header, path and filter box, and below them room for the
+/// shortest scroll bar GTK draws.
+constexpr int s_minimumPaneHeight = 190;
 constexpr int s_minimumWidth = 240;
 } // namespace
 

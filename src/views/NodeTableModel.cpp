@@ -1,0 +1,231 @@
+#include "NodeTableModel.h"
+
+#include <db/Node.h>
+#include <db/NodeDef.h>
+
+#include <algorithm>
+#include <numeric>
+#include <unordered_set>
+
+namespace dbui
+{
+
+using detail::TableColumn;
+
+NodeTableModel::NodeTableModel()
+{
+    m_columns.emplace_back(TableColumn::Kind::Name);
+    m_columns.emplace_back(TableColumn::Kind::Type);
+}
+
+// ---------------------------------------------------------------------------
+// Rows
+// ---------------------------------------------------------------------------
+
+int NodeTableModel::setNodes(const std::vector<db::Node*>& nodes)
+{
+    const int before = GetNumberRows();
+    m_nodes = nodes;
+    m_order.resize(m_nodes.size());
+    std::iota(m_order.begin(), m_order.end(), 0u);
+    m_rowOf = m_order;
+    m_byAddress.clear();
+    m_indexed = false;
+    m_sortColumn = -1;
+    return before;
+}
+
+void NodeTableModel::buildIndex() const
+{
+    if (m_indexed)
+        return;
+    // Built at the first change set rather than when fed: showing 100,000
+    // rows need not wait for it, and a table that is only looked at never pays.
+    m_byAddress.resize(m_nodes.size());
+    for (unsigned int i = 0; i < m_nodes.size(); ++i)
+        m_byAddress[i] = {m_nodes[i], i};
+    std::sort(m_byAddress.begin(), m_byAddress.end());
+    m_indexed = true;
+}
+
+int NodeTableModel::fedIndexOf(const db::Node* node) const
+{
+    buildIndex();
+    const auto at = std::lower_bound(m_byAddress.begin(), m_byAddress.end(), std::make_pair(node, 0u));
+    return at != m_byAddress.end() && at->first == node ? static_cast<int>(at->second) : -1;
+}
+
+int NodeTableModel::rowOf(const db::Node* node) const
+{
+    const int index = fedIndexOf(node);
+    if (index < 0 || m_rowOf[static_cast<std::size_t>(index)] == s_noRow)
+        return -1;
+    return static_cast<int>(m_rowOf[static_cast<std::size_t>(index)]);
+}
+
+void NodeTableModel::renumberRows()
+{
+    std::fill(m_rowOf.begin(), m_rowOf.end(), s_noRow);
+    for (unsigned int row = 0; row < m_order.size(); ++row)
+        m_rowOf[m_order[row]] = row;
+}
+
+std::vector<int> NodeTableModel::hideNodes(const std::vector<db::Node*>& nodes)
+{
+    std::vector<int> rows;
+    for (const db::Node* node : nodes)
+        if (const int row = rowOf(node); row >= 0)
+            rows.push_back(row);
+    if (rows.empty())
+        return rows;
+    std::sort(rows.rbegin(), rows.rend());
+    for (int row : rows)
+        m_rowOf[m_order[static_cast<std::size_t>(row)]] = s_noRow;
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(), [this](unsigned int index) {
+                      return m_rowOf[index] == s_noRow;
+                  }),
+                  m_order.end());
+    renumberRows();
+    return rows;
+}
+
+std::size_t NodeTableModel::showNodes(const std::vector<db::Node*>& nodes)
+{
+    std::size_t shown = 0;
+    for (const db::Node* node : nodes)
+    {
+        const int index = fedIndexOf(node);
+        if (index < 0 || m_rowOf[static_cast<std::size_t>(index)] != s_noRow)
+            continue;
+        insertRow(static_cast<unsigned int>(index));
+        ++shown;
+    }
+    if (shown > 0)
+        renumberRows();
+    return shown;
+}
+
+bool NodeTableModel::rowsBefore(unsigned int a, unsigned int b) const
+{
+    if (m_sortColumn < 0)
+        return a < b;
+    const TableColumn& by = column(m_sortColumn);
+    db::Node& first = *m_nodes[m_ascending ? a : b];
+    db::Node& second = *m_nodes[m_ascending ? b : a];
+    if (by.isNumeric())
+    {
+        const double x = by.number(first);
+        const double y = by.number(second);
+        if (x != y)
+            return x < y;
+    }
+    else if (int order = by.shownText(first).compare(by.shownText(second)); order != 0)
+        return order < 0;
+    return a < b;
+}
+
+void NodeTableModel::insertRow(unsigned int index)
+{
+    // A node brought back by an undo goes where the order in force puts it.
+    m_rowOf[index] = 0;
+    const auto at = std::lower_bound(m_order.begin(), m_order.end(), index,
+                                     [this](unsigned int a, unsigned int b) { return rowsBefore(a, b); });
+    m_order.insert(at, index);
+}
+
+void NodeTableModel::sortBy(int col, bool ascending)
+{
+    m_sortColumn = col;
+    m_ascending = ascending;
+    const TableColumn& by = column(col);
+    // Each value is read once, not at every comparison.
+    if (by.isNumeric())
+    {
+        std::vector<std::pair<double, unsigned int>> keys(m_order.size());
+        for (std::size_t row = 0; row < m_order.size(); ++row)
+            keys[row] = {by.number(*m_nodes[m_order[row]]), m_order[row]};
+        const auto before = [ascending](const auto& a, const auto& b) {
+            if (a.first != b.first)
+                return ascending ? a.first < b.first : b.first < a.first;
+            return a.second < b.second;
+        };
+        std::sort(keys.begin(), keys.end(), before);
+        for (std::size_t row = 0; row < keys.size(); ++row)
+            m_order[row] = keys[row].second;
+    }
+    else
+    {
+        std::vector<std::pair<std::wstring, unsigned int>> keys(m_order.size());
+        for (std::size_t row = 0; row < m_order.size(); ++row)
+            keys[row] = {by.shownText(*m_nodes[m_order[row]]), m_order[row]};
+        const auto before = [ascending](const auto& a, const auto& b) {
+            if (const int order = a.first.compare(b.first); order != 0)
+                return ascending ? order < 0 : order > 0;
+            return a.second < b.second;
+        };
+        std::sort(keys.begin(), keys.end(), before);
+        for (std::size_t row = 0; row < keys.size(); ++row)
+            m_order[row] = keys[row].second;
+    }
+    renumberRows();
+}
+
+// ---------------------------------------------------------------------------
+// Columns
+// ---------------------------------------------------------------------------
+
+std::vector<const db::NodeDef*> NodeTableModel::rowTypes() const
+{
+    std::vector<const db::NodeDef*> types;
+    std::unordered_set<const db::NodeDef*> seen;
+    const db::NodeDef* last = nullptr;
+    for (const db::Node* node : m_nodes)
+    {
+        const db::NodeDef* def = &node->getNodeDef();
+        if (def != last && seen.insert(def).second)
+            types.push_back(def);
+        last = def;
+    }
+    return types;
+}
+
+std::vector<std::wstring> NodeTableModel::sharedPaths() const
+{
+    const std::vector<const db::NodeDef*> types = rowTypes();
+    if (types.empty())
+        return {};
+    std::vector<std::wstring> paths = TableColumn::pathsOf(*types.front());
+    paths.erase(std::remove_if(paths.begin(), paths.end(),
+                               [&types](const std::wstring& path) {
+                                   const db::AttributeType type = TableColumn(path, *types.front()).type();
+                                   return std::any_of(types.begin() + 1, types.end(), [&](const db::NodeDef* def) {
+                                       return !TableColumn::isSharedBy(path, type, *def);
+                                   });
+                               }),
+                paths.end());
+    return paths;
+}
+
+void NodeTableModel::setColumns(const std::vector<std::wstring>& paths)
+{
+    m_columns.erase(m_columns.begin() + s_fixedColumns, m_columns.end());
+    const std::vector<std::wstring> shared = sharedPaths();
+    if (shared.empty())
+        return;
+    const db::NodeDef& first = m_nodes.front()->getNodeDef();
+    for (const std::wstring& path : paths)
+        if (std::find(shared.begin(), shared.end(), path) != shared.end())
+            m_columns.emplace_back(path, first);
+    // The rows keep their order; what it was sorted by may have gone or moved.
+    m_sortColumn = -1;
+}
+
+wxString NodeTableModel::GetValue(int row, int col)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_order.size() || col < 0 ||
+        static_cast<std::size_t>(col) >= m_columns.size())
+        return wxString();
+    return wxString(column(col).shownText(nodeAt(row)));
+}
+
+} // namespace dbui

@@ -56,8 +56,8 @@ public:
     db::Database* getDatabase() const { return m_database; }
 
     /// Shows one row per node of `nodes` (of the current database), in their
-    /// order, with the columns kept from before that the nodes still share,
-    /// or every single-valued attribute they share when none is left.
+    /// order, with the columns last chosen that the nodes share, or every
+    /// single-valued attribute they share when they share none of those.
     void setNodes(const std::vector<db::Node*>& nodes);
     /// The nodes fed, as given to setNodes, less those removed since.
     std::vector<db::Node*> getNodes() const;
@@ -67,7 +67,8 @@ public:
     /// The attribute columns shown, as paths from the node: "intensity",
     /// "colour.x", "attenuation.linear", "vertices.length".
     std::vector<std::wstring> getColumns() const;
-    /// Shows these columns, in order, leaving out those the rows do not share.
+    /// Shows these columns, in order, leaving out those the rows do not share;
+    /// the choice holds for the nodes fed later too.
     void setColumns(const std::vector<std::wstring>& paths);
     /// Every column the rows could show, in the order of their types' members.
     std::vector<std::wstring> getAvailableColumns() const;
@@ -101,6 +102,7 @@ private:
     };
 
     // Building (NodeTable.cpp)
+    void showColumns(const std::vector<std::wstring>& paths);
     void applyColumns();
     void sizeColumnsToVisibleRows();
     void onLabelRightClick(wxGridEvent& event);
@@ -121,6 +123,8 @@ private:
 
     db::Database* m_database = nullptr;
     NodeTableModel* m_model = nullptr;
+    /// The columns last chosen, shown as far as the rows share them.
+    std::vector<std::wstring> m_chosenColumns;
     /// Ids of the header menu: sort up, sort down, remove, and the first of the column toggles.
     std::array<int, 3> m_headerIds{};
     int m_firstToggleId = 0;

@@ -14,6 +14,8 @@
 
 #include <wx/combobox.h>
 #include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/renderer.h>
 
 #include <algorithm>
 
@@ -37,7 +39,7 @@ enum HeaderCommand
 
 /// More columns than a type could sensibly offer in one menu.
 constexpr int s_toggleIdCount = 256;
-/// Rows measured for a column's width: those a window shows, never all of them.
+/// Rows measured for a column's width at most: those a window shows, never all of them.
 constexpr int s_measuredRows = 60;
 /// Beyond this many rows a change repaints the whole grid rather than row by row.
 constexpr std::size_t s_rowsRefreshedApart = 40;
@@ -74,18 +76,67 @@ public:
     /// The key that opened the editor is the first letter of what is typed, as in a text cell.
     void StartingKey(wxKeyEvent& event) override
     {
-        const wxChar typed = event.GetUnicodeKey();
-        if (typed == WXK_NONE || !Combo())
+        const int typed = event.GetUnicodeKey();
+        if (typed == static_cast<int>(WXK_NONE) || !Combo())
         {
             event.Skip();
             return;
         }
-        Combo()->SetValue(wxString(typed));
+        Combo()->SetValue(wxString(static_cast<wxChar>(typed)));
         Combo()->SetInsertionPointEnd();
     }
 
 private:
     wxArrayString m_choices;
+};
+
+/// Check boxes drawn once per state and background, then copied: GTK takes
+/// milliseconds for each native one, and a screenful took a fifth of a second.
+class CheckRenderer : public wxGridCellRenderer
+{
+public:
+    void Draw(wxGrid& grid, wxGridCellAttr& attr, wxDC& dc, const wxRect& rect, int row, int col,
+              bool isSelected) override
+    {
+        // The base fills the background and leaves its brush in the DC.
+        wxGridCellRenderer::Draw(grid, attr, dc, rect, row, col, isSelected);
+        const wxBitmap& box = boxFor(grid, !grid.GetTable()->GetValue(row, col).empty(), dc.GetBrush().GetColour());
+        dc.DrawBitmap(box, rect.x + (rect.width - box.GetWidth()) / 2, rect.y + (rect.height - box.GetHeight()) / 2);
+    }
+
+    wxSize GetBestSize(wxGrid& grid, wxGridCellAttr&, wxDC&, int, int) override
+    {
+        return wxRendererNative::Get().GetCheckBoxSize(&grid) + wxSize(4, 4);
+    }
+
+    wxGridCellRenderer* Clone() const override { return new CheckRenderer; }
+
+private:
+    struct Box
+    {
+        bool checked;
+        wxColour background;
+        wxBitmap bitmap;
+    };
+
+    const wxBitmap& boxFor(wxGrid& grid, bool checked, const wxColour& background)
+    {
+        for (const Box& box : m_boxes)
+            if (box.checked == checked && box.background == background)
+                return box.bitmap;
+        const wxSize size = wxRendererNative::Get().GetCheckBoxSize(&grid);
+        wxBitmap bitmap(size);
+        {
+            wxMemoryDC dc(bitmap);
+            dc.SetBackground(wxBrush(background));
+            dc.Clear();
+            wxRendererNative::Get().DrawCheckBox(&grid, dc, wxRect(size), checked ? int(wxCONTROL_CHECKED) : 0);
+        }
+        m_boxes.push_back({checked, background, bitmap});
+        return m_boxes.back().bitmap;
+    }
+
+    std::vector<Box> m_boxes;
 };
 
 wxArrayString enumChoices(const db::Node& node, const TableColumn& column)
@@ -131,6 +182,8 @@ bool NodeTable::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSiz
     SetTable(m_model, true);
     HideRowLabels();
     DisableDragRowSize();
+    // A long text would make the grid look at the cells to its right on every paint.
+    SetDefaultCellOverflow(false);
     SetColLabelAlignment(wxALIGN_LEFT, wxALIGN_CENTRE);
     FreezeTo(0, NodeTableModel::s_fixedColumns);
     applyColumns();
@@ -171,7 +224,6 @@ void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
 {
     if (IsCellEditControlShown())
         DisableCellEditControl();
-    const std::vector<std::wstring> kept = getColumns();
     const int rowsBefore = m_model->setNodes(nodes);
     if (rowsBefore > 0)
     {
@@ -183,16 +235,16 @@ void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
         wxGridTableMessage message(m_model, wxGRIDTABLE_NOTIFY_ROWS_APPENDED, static_cast<int>(nodes.size()));
         ProcessTableMessage(message);
     }
-    UnsetSortingColumn();
-    setColumns(kept);
-    if (m_model->columnCount() == NodeTableModel::s_fixedColumns)
-    {
-        std::vector<std::wstring> defaults;
-        for (const std::wstring& path : m_model->sharedPaths())
-            if (TableColumn(path, nodes.front()->getNodeDef()).isShownByDefault())
-                defaults.push_back(path);
-        setColumns(defaults);
-    }
+    // The columns last chosen, or when the nodes share none of them, their single values.
+    const std::vector<std::wstring> shared = m_model->sharedPaths();
+    const bool anyChosen = std::any_of(m_chosenColumns.begin(), m_chosenColumns.end(), [&shared](const auto& path) {
+        return std::find(shared.begin(), shared.end(), path) != shared.end();
+    });
+    std::vector<std::wstring> defaults;
+    for (const std::wstring& path : anyChosen ? std::vector<std::wstring>() : shared)
+        if (TableColumn(path, nodes.front()->getNodeDef()).isShownByDefault())
+            defaults.push_back(path);
+    showColumns(anyChosen ? m_chosenColumns : defaults);
     if (GetNumberRows() > 0)
         SetGridCursor(0, 0);
 }
@@ -230,6 +282,12 @@ std::vector<std::wstring> NodeTable::getAvailableColumns() const
 
 void NodeTable::setColumns(const std::vector<std::wstring>& paths)
 {
+    m_chosenColumns = paths;
+    showColumns(paths);
+}
+
+void NodeTable::showColumns(const std::vector<std::wstring>& paths)
+{
     const int colsBefore = GetNumberCols();
     m_model->setColumns(paths);
     const int cols = static_cast<int>(m_model->columnCount());
@@ -257,7 +315,7 @@ void NodeTable::applyColumns()
             attr->SetReadOnly();
         if (column.kind() == TableColumn::Kind::Value && column.type() == db::Bool)
         {
-            attr->SetRenderer(new wxGridCellBoolRenderer);
+            attr->SetRenderer(new CheckRenderer);
             attr->SetEditor(new wxGridCellBoolEditor);
             attr->SetAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
         }
@@ -284,7 +342,8 @@ void NodeTable::sizeColumnsToVisibleRows()
     wxClientDC labelDc(GetGridColLabelWindow());
     labelDc.SetFont(GetLabelFont());
     const int first = std::max(0, GetFirstFullyVisibleRow());
-    const int last = std::min(GetNumberRows(), first + s_measuredRows);
+    const int shown = GetGridWindow()->GetClientSize().y / std::max(1, GetDefaultRowSize()) + 1;
+    const int last = std::min(GetNumberRows(), first + std::min(shown, s_measuredRows));
     const int padding = FromDIP(12);
     for (int col = 0; col < GetNumberCols(); ++col)
     {
@@ -403,20 +462,22 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
             ForceRefresh();
         }
     }
+    // Past a screenful of rows the whole grid is repainted: the others need not be looked for.
     std::vector<int> rows;
-    const auto note = [&](const db::Attribute* attribute) {
-        if (const db::Node* node = attribute->getOwnerNode(); node)
-            if (const int row = m_model->rowOf(node); row >= 0)
-                rows.push_back(row);
+    const auto note = [&](const auto& attributes) {
+        for (const db::Attribute* attribute : attributes)
+        {
+            if (rows.size() > s_rowsRefreshedApart)
+                return;
+            if (const db::Node* node = attribute->getOwnerNode(); node)
+                if (const int row = m_model->rowOf(node); row >= 0)
+                    rows.push_back(row);
+        }
     };
-    for (const db::Node* node : changes.RenamedNodes())
-        note(node);
-    for (const db::Attribute* attribute : changes.ChangedAttributes())
-        note(attribute);
-    for (const db::Attribute* attribute : changes.AddedAttributes())
-        note(attribute);
-    for (const db::Attribute* attribute : changes.RemovedAttributes())
-        note(attribute);
+    note(changes.RenamedNodes());
+    note(changes.ChangedAttributes());
+    note(changes.AddedAttributes());
+    note(changes.RemovedAttributes());
     // Paths shown in pointer columns name nodes anywhere in the database.
     const bool pathsMoved = !changes.RenamedNodes().empty() || !changes.ReparentedNodes().empty();
     bool pointers = false;

@@ -12,7 +12,6 @@
 #include <wx/clipbrd.h>
 
 #include <algorithm>
-#include <map>
 
 namespace dbui
 {
@@ -71,15 +70,15 @@ bool NodeTable::applyTexts(const std::vector<std::pair<Cell, std::wstring>>& tex
     bool applied = true;
     // A text that fills many cells of a column is read once, into the first,
     // and copied from there: 10,000 cells need not parse it 10,000 times.
-    std::map<std::pair<int, const std::wstring*>, db::Node*> parsed;
     const bool oneText = std::all_of(texts.begin(), texts.end(),
                                      [&texts](const auto& cell) { return cell.second == texts.front().second; });
+    std::vector<db::Node*> parsedIn(oneText ? m_model->columnCount() : 0, nullptr);
     m_database->beginChangeBlock();
     for (const auto& [cell, text] : texts)
     {
         const TableColumn& column = m_model->column(cell.col);
         db::Node& node = m_model->nodeAt(cell.row);
-        db::Node*& source = parsed[{cell.col, oneText ? &texts.front().second : &text}];
+        db::Node* source = oneText ? parsedIn[static_cast<std::size_t>(cell.col)] : nullptr;
         if (source && column.copyCell(*source, node))
             continue;
         if (!column.setText(node, text, why))
@@ -87,7 +86,8 @@ bool NodeTable::applyTexts(const std::vector<std::pair<Cell, std::wstring>>& tex
             applied = false;
             break;
         }
-        source = &node;
+        if (oneText)
+            parsedIn[static_cast<std::size_t>(cell.col)] = &node;
     }
     if (applied)
         m_database->endChangeBlock(description);

@@ -26,6 +26,16 @@ int NodeTableModel::setNodes(const std::vector<db::Node*>& nodes)
 {
     const int before = GetNumberRows();
     m_nodes = nodes;
+    m_types.clear();
+    std::unordered_set<const db::NodeDef*> seen;
+    const db::NodeDef* last = nullptr;
+    for (const db::Node* node : m_nodes)
+    {
+        const db::NodeDef* def = &node->getNodeDef();
+        if (def != last && seen.insert(def).second)
+            m_types.push_back(def);
+        last = def;
+    }
     m_order.resize(m_nodes.size());
     std::iota(m_order.begin(), m_order.end(), 0u);
     m_rowOf = m_order;
@@ -174,24 +184,9 @@ void NodeTableModel::sortBy(int col, bool ascending)
 // Columns
 // ---------------------------------------------------------------------------
 
-std::vector<const db::NodeDef*> NodeTableModel::rowTypes() const
-{
-    std::vector<const db::NodeDef*> types;
-    std::unordered_set<const db::NodeDef*> seen;
-    const db::NodeDef* last = nullptr;
-    for (const db::Node* node : m_nodes)
-    {
-        const db::NodeDef* def = &node->getNodeDef();
-        if (def != last && seen.insert(def).second)
-            types.push_back(def);
-        last = def;
-    }
-    return types;
-}
-
 std::vector<std::wstring> NodeTableModel::sharedPaths() const
 {
-    const std::vector<const db::NodeDef*> types = rowTypes();
+    const std::vector<const db::NodeDef*>& types = m_types;
     if (types.empty())
         return {};
     std::vector<std::wstring> paths = TableColumn::pathsOf(*types.front());

@@ -66,8 +66,6 @@ public:
     wxString GetColLabelValue(int col) override { return wxString(column(col).path()); }
 
 private:
-    /// The distinct types of the fed nodes, in order of first appearance.
-    std::vector<const db::NodeDef*> rowTypes() const;
     /// The index of fed nodes by address, built when a change first asks.
     void buildIndex() const;
     int fedIndexOf(const db::Node* node) const;
@@ -76,6 +74,8 @@ private:
     void insertRow(unsigned int index);
 
     std::vector<db::Node*> m_nodes;
+    /// The distinct types of the fed nodes, in order of first appearance.
+    std::vector<const db::NodeDef*> m_types;
     /// Row to index in m_nodes.
     std::vector<unsigned int> m_order;
     /// Index in m_nodes to row, s_noRow for nodes hidden since removed.

@@ -1,21 +1,18 @@
 #include <dbui/NodeTable.h>
 
+#include "NodeTableCells.h"
 #include "NodeTableModel.h"
 
 #include <db/Attribute.h>
 #include <db/ChangeSet.h>
 #include <db/Database.h>
-#include <db/EnumAttributeDef.h>
 #include <db/Node.h>
 #include <db/NodeDef.h>
 #include <wxUtils/OrkMenu.h>
 #include <wxUtils/OrkMenuItem.h>
 #include <wxUtils/OrkPopupMenu.h>
 
-#include <wx/combobox.h>
 #include <wx/dcclient.h>
-#include <wx/dcmemory.h>
-#include <wx/renderer.h>
 
 #include <algorithm>
 
@@ -43,111 +40,6 @@ constexpr int s_toggleIdCount = 256;
 constexpr int s_measuredRows = 60;
 /// Beyond this many rows a change repaints the whole grid rather than row by row.
 constexpr std::size_t s_rowsRefreshedApart = 40;
-
-/// Cell editors that report every edit, even of an unchanged text: typed
-/// over a range, the current cell's own value is still meant for the others.
-template <class Base>
-class ReportingEditor : public Base
-{
-public:
-    using Base::Base;
-
-    bool EndEdit(int row, int col, const wxGrid* grid, const wxString& oldval, wxString* newval) override
-    {
-        Base::EndEdit(row, col, grid, oldval, newval);
-        if (newval)
-            *newval = this->GetValue();
-        return true;
-    }
-};
-
-class TextEditor : public ReportingEditor<wxGridCellTextEditor>
-{
-public:
-    wxGridCellEditor* Clone() const override { return new TextEditor; }
-};
-
-class ChoiceEditor : public ReportingEditor<wxGridCellChoiceEditor>
-{
-public:
-    explicit ChoiceEditor(const wxArrayString& choices) : ReportingEditor(choices, true), m_choices(choices) {}
-    wxGridCellEditor* Clone() const override { return new ChoiceEditor(m_choices); }
-
-    /// The key that opened the editor is the first letter of what is typed, as in a text cell.
-    void StartingKey(wxKeyEvent& event) override
-    {
-        const int typed = event.GetUnicodeKey();
-        if (typed == static_cast<int>(WXK_NONE) || !Combo())
-        {
-            event.Skip();
-            return;
-        }
-        Combo()->SetValue(wxString(static_cast<wxChar>(typed)));
-        Combo()->SetInsertionPointEnd();
-    }
-
-private:
-    wxArrayString m_choices;
-};
-
-/// Check boxes drawn once per state and background, then copied: GTK takes
-/// milliseconds for each native one, and a screenful took a fifth of a second.
-class CheckRenderer : public wxGridCellRenderer
-{
-public:
-    void Draw(wxGrid& grid, wxGridCellAttr& attr, wxDC& dc, const wxRect& rect, int row, int col,
-              bool isSelected) override
-    {
-        // The base fills the background and leaves its brush in the DC.
-        wxGridCellRenderer::Draw(grid, attr, dc, rect, row, col, isSelected);
-        const wxBitmap& box = boxFor(grid, !grid.GetTable()->GetValue(row, col).empty(), dc.GetBrush().GetColour());
-        dc.DrawBitmap(box, rect.x + (rect.width - box.GetWidth()) / 2, rect.y + (rect.height - box.GetHeight()) / 2);
-    }
-
-    wxSize GetBestSize(wxGrid& grid, wxGridCellAttr&, wxDC&, int, int) override
-    {
-        return wxRendererNative::Get().GetCheckBoxSize(&grid) + wxSize(4, 4);
-    }
-
-    wxGridCellRenderer* Clone() const override { return new CheckRenderer; }
-
-private:
-    struct Box
-    {
-        bool checked;
-        wxColour background;
-        wxBitmap bitmap;
-    };
-
-    const wxBitmap& boxFor(wxGrid& grid, bool checked, const wxColour& background)
-    {
-        for (const Box& box : m_boxes)
-            if (box.checked == checked && box.background == background)
-                return box.bitmap;
-        const wxSize size = wxRendererNative::Get().GetCheckBoxSize(&grid);
-        wxBitmap bitmap(size);
-        {
-            wxMemoryDC dc(bitmap);
-            dc.SetBackground(wxBrush(background));
-            dc.Clear();
-            wxRendererNative::Get().DrawCheckBox(&grid, dc, wxRect(size), checked ? int(wxCONTROL_CHECKED) : 0);
-        }
-        m_boxes.push_back({checked, background, bitmap});
-        return m_boxes.back().bitmap;
-    }
-
-    std::vector<Box> m_boxes;
-};
-
-wxArrayString enumChoices(const db::Node& node, const TableColumn& column)
-{
-    wxArrayString choices;
-    const db::Attribute* attribute = column.resolve(const_cast<db::Node&>(node));
-    if (const db::EnumAttributeDef* def = attribute ? attribute->getDef().asEnumAttributeDef() : nullptr)
-        for (unsigned int i = 0; i < def->getStringCount(); ++i)
-            choices.Add(def->getString(i));
-    return choices;
-}
 
 } // namespace
 
@@ -245,8 +137,6 @@ void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
         if (TableColumn(path, nodes.front()->getNodeDef()).isShownByDefault())
             defaults.push_back(path);
     showColumns(anyChosen ? m_chosenColumns : defaults);
-    if (GetNumberRows() > 0)
-        SetGridCursor(0, 0);
 }
 
 std::vector<db::Node*> NodeTable::getNodes() const
@@ -309,25 +199,8 @@ void NodeTable::applyColumns()
 {
     for (int col = 0; col < GetNumberCols(); ++col)
     {
-        const TableColumn& column = m_model->column(col);
-        auto* attr = new wxGridCellAttr;
-        if (!column.isEditable())
-            attr->SetReadOnly();
-        if (column.kind() == TableColumn::Kind::Value && column.type() == db::Bool)
-        {
-            attr->SetRenderer(new CheckRenderer);
-            attr->SetEditor(new wxGridCellBoolEditor);
-            attr->SetAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
-        }
-        else if (column.kind() == TableColumn::Kind::Value && column.type() == db::Enum && m_model->rowCount() > 0)
-            attr->SetEditor(new ChoiceEditor(enumChoices(m_model->nodeAt(0), column)));
-        else
-        {
-            attr->SetEditor(new TextEditor);
-            if (column.isNumeric())
-                attr->SetAlignment(wxALIGN_RIGHT, wxALIGN_CENTRE);
-        }
-        SetColAttr(col, attr);
+        db::Node* sample = m_model->rowCount() > 0 ? &m_model->nodeAt(0) : nullptr;
+        SetColAttr(col, detail::makeCellAttr(m_model->column(col), sample));
     }
     sizeColumnsToVisibleRows();
     ForceRefresh();

@@ -15,6 +15,7 @@
 #include <wx/config.h>
 #include <wx/memconf.h>
 #include <wx/statusbr.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 
@@ -34,14 +35,32 @@ std::vector<db::Node*> nodesOfType(db::Node& root, const std::wstring& type)
     return found;
 }
 
+/// The editor's window over a database of its own, gone before the database.
+struct Editor
+{
+    Editor()
+    {
+        if (!dynamic_cast<wxMemoryConfig*>(wxConfigBase::Get(false)))
+            delete wxConfigBase::Set(new wxMemoryConfig);
+        frame->Show();
+    }
+    ~Editor()
+    {
+        frame->getDocument().close();
+        frame->Destroy();
+        wxtest::pump();
+    }
+
+    db::Database database;
+    EditorFrame* frame =
+        new EditorFrame(database, std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
+};
+
 TEST(EditorTable, ShowsTheSelectionRemembersColumnsPerTypeAndPutsRefusalsInTheStatusBar)
 {
-    if (!dynamic_cast<wxMemoryConfig*>(wxConfigBase::Get(false)))
-        delete wxConfigBase::Set(new wxMemoryConfig);
-    db::Database database;
-    auto* frame = new EditorFrame(database,
-                                  std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
-    frame->Show();
+    Editor editor;
+    db::Database& database = editor.database;
+    EditorFrame* frame = editor.frame;
     ASSERT_EQ(frame->getDocument().open(DBUI_SAMPLE_DOCUMENT), dbui::Document::Success);
     dbui::NodeBrowserTreeControl* tree = frame->getBrowser()->getTreeControl();
     std::vector<db::Node*> lights = nodesOfType(database, L"Light");
@@ -75,9 +94,16 @@ TEST(EditorTable, ShowsTheSelectionRemembersColumnsPerTypeAndPutsRefusalsInTheSt
     table->pasteText("-5");
     EXPECT_TRUE(frame->GetStatusBar()->GetStatusText(1).Contains("outside the limits of intensity"));
 
-    frame->getDocument().close();
-    frame->Destroy();
+    // With the focus in the table its keys are its own: Ctrl+D fills down rather than duplicating nodes.
+    const std::size_t nodeCount = database.getTotalNodeCount();
+    table->SetFocus();
+    ASSERT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == table; }));
+    table->SelectBlock(0, intensity, 1, intensity);
+    wxUIActionSimulator().Char('D', wxMOD_CONTROL);
     wxtest::pump();
+    EXPECT_EQ(database.getTotalNodeCount(), nodeCount);
+    EXPECT_EQ(table->GetCellValue(1, intensity), table->GetCellValue(0, intensity));
+    EXPECT_EQ(database.getUndoDescription(database.getUndoStackSize() - 1), L"Fill down table cells");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <dbui/NodeTable.h>
 
+#include <db/BoolAttribute.h>
 #include <db/FloatAttribute.h>
 #include <db/ValueText.h>
 #include <db/Vector3Attribute.h>
@@ -58,6 +59,7 @@ struct Lights
 constexpr int s_intensity = 2;
 constexpr int s_colourX = 3;
 constexpr int s_kind = 4;
+constexpr int s_visible = 5;
 
 struct Table
 {
@@ -67,7 +69,7 @@ struct Table
         grid->Bind(dbui::EVT_NODE_TABLE_COLUMNS_CHANGED, [this](wxCommandEvent&) { ++columnChanges; });
         grid->setDatabase(&scene.database);
         grid->setNodes(scene.lights);
-        grid->setColumns({L"intensity", L"colour.x", L"kind"});
+        grid->setColumns({L"intensity", L"colour.x", L"kind", L"visible"});
         wxtest::pump();
     }
 
@@ -196,6 +198,14 @@ TEST(NodeTable, TypingIntoACellOrARangeIsOneNamedStepAndRefusedValuesChangeNothi
     table.click(4, s_kind);
     table.type("Spot");
     EXPECT_EQ(table.grid->GetCellValue(4, s_kind), "Spot");
+
+    // Space on a check box flips it, and a click on the current one too.
+    table.click(2, s_visible);
+    Table::press(WXK_SPACE);
+    EXPECT_FALSE(scene.lights[2]->findAttribute(L"visible")->asBoolAttribute()->getValue());
+    EXPECT_EQ(scene.lastStep(), L"Set table cell");
+    table.click(2, s_visible);
+    EXPECT_TRUE(scene.lights[2]->findAttribute(L"visible")->asBoolAttribute()->getValue());
 }
 
 TEST(NodeTable, FillDownResetCopyAndSpreadsheetPasteGoThroughKeysAndTheRealClipboard)

@@ -120,6 +120,8 @@ private:
     /// nothing done, the reason sent, when one is refused.
     bool applyTexts(const std::vector<std::pair<Cell, std::wstring>>& texts, const wchar_t* description);
     void refuse(const wxString& reason);
+    /// Closes the cell editor without writing: the row it was opened on moved or went.
+    void dropOpenEdit();
 
     db::Database* m_database = nullptr;
     NodeTableModel* m_model = nullptr;
@@ -130,6 +132,7 @@ private:
     int m_firstToggleId = 0;
     std::vector<std::wstring> m_toggleChoices;
     int m_menuColumn = -1;
+    bool m_droppingEdit = false;
 };
 
 } // namespace dbui

@@ -114,8 +114,7 @@ void NodeTable::onDatabaseDestroyed(db::Database* database)
 
 void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
 {
-    if (IsCellEditControlShown())
-        DisableCellEditControl();
+    dropOpenEdit();
     const int rowsBefore = m_model->setNodes(nodes);
     if (rowsBefore > 0)
     {
@@ -300,6 +299,7 @@ void NodeTable::sortByColumn(int col, bool ascending)
 {
     if (col < 0 || col >= GetNumberCols())
         return;
+    dropOpenEdit();
     m_model->sortBy(col, ascending);
     SetSortingColumn(col, ascending);
     ForceRefresh();
@@ -316,6 +316,8 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
     if (!changes.RemovedNodes().empty())
     {
         const std::vector<int> gone = m_model->hideNodes(changes.RemovedNodes());
+        if (!gone.empty())
+            dropOpenEdit();
         // Row by row, so that the selection below them moves up with them.
         const bool apart = gone.size() <= s_rowsRefreshedApart;
         for (std::size_t i = 0; i < (apart ? gone.size() : 1); ++i)
@@ -330,6 +332,7 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
     {
         if (const std::size_t back = m_model->showNodes(changes.AddedNodes()); back > 0)
         {
+            dropOpenEdit();
             wxGridTableMessage message(m_model, wxGRIDTABLE_NOTIFY_ROWS_APPENDED, static_cast<int>(back));
             ProcessTableMessage(message);
             ForceRefresh();

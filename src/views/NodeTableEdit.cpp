@@ -107,6 +107,8 @@ void NodeTable::onCellChanging(wxGridEvent& event)
     event.Veto();
     const int row = event.GetRow();
     const int col = event.GetCol();
+    if (m_droppingEdit)
+        return;
     const std::wstring text = event.GetString().ToStdWstring();
     std::vector<std::pair<Cell, std::wstring>> texts;
     if (IsInSelection(row, col))
@@ -119,6 +121,15 @@ void NodeTable::onCellChanging(wxGridEvent& event)
     if (texts.size() == 1 && text == m_model->column(col).shownText(m_model->nodeAt(row)))
         return;
     applyTexts(texts, texts.size() == 1 ? L"Set table cell" : L"Set table cells");
+}
+
+void NodeTable::dropOpenEdit()
+{
+    if (!IsCellEditControlEnabled())
+        return;
+    m_droppingEdit = true;
+    DisableCellEditControl();
+    m_droppingEdit = false;
 }
 
 bool NodeTable::fillDown()

@@ -7,6 +7,7 @@
 #include <wx/grid.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,8 +117,12 @@ private:
     void onKeyDown(wxKeyEvent& event);
     /// The cells that an edit of the selection acts on, column by column; the cursor's cell without a selection.
     std::vector<Cell> selectedCells() const;
-    /// Sets every cell of `cells` from its text in one undo step named `description`; false and
-    /// nothing done, the reason sent, when one is refused.
+    /// Runs `edit` in one undo step named `description`; when it fails, nothing
+    /// of it stays and the reason it gives is sent.
+    bool editInOneStep(const wchar_t* description, const std::function<bool(std::wstring& why)>& edit);
+    /// Sets `cells` from one text, read once per column. One undo step, or nothing.
+    bool applyText(const std::vector<Cell>& cells, const std::wstring& text, const wchar_t* description);
+    /// Sets each cell from its own text. One undo step, or nothing.
     bool applyTexts(const std::vector<std::pair<Cell, std::wstring>>& texts, const wchar_t* description);
     void refuse(const wxString& reason);
     /// Closes the cell editor without writing: the row it was opened on moved or went.

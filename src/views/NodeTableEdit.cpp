@@ -62,42 +62,52 @@ void NodeTable::refuse(const wxString& reason)
     ProcessWindowEvent(event);
 }
 
-bool NodeTable::applyTexts(const std::vector<std::pair<Cell, std::wstring>>& texts, const wchar_t* description)
+bool NodeTable::editInOneStep(const wchar_t* description, const std::function<bool(std::wstring& why)>& edit)
 {
-    if (!m_database || texts.empty())
+    if (!m_database)
         return false;
     std::wstring why;
-    bool applied = true;
-    // A text that fills many cells of a column is read once, into the first,
-    // and copied from there: 10,000 cells need not parse it 10,000 times.
-    const bool oneText = std::all_of(texts.begin(), texts.end(),
-                                     [&texts](const auto& cell) { return cell.second == texts.front().second; });
-    std::vector<db::Node*> parsedIn(oneText ? m_model->columnCount() : 0, nullptr);
     m_database->beginChangeBlock();
-    for (const auto& [cell, text] : texts)
+    if (edit(why))
     {
-        const TableColumn& column = m_model->column(cell.col);
-        db::Node& node = m_model->nodeAt(cell.row);
-        db::Node* source = oneText ? parsedIn[static_cast<std::size_t>(cell.col)] : nullptr;
-        if (source && column.copyCell(*source, node))
-            continue;
-        if (!column.setText(node, text, why))
-        {
-            applied = false;
-            break;
-        }
-        if (oneText)
-            parsedIn[static_cast<std::size_t>(cell.col)] = &node;
-    }
-    if (applied)
         m_database->endChangeBlock(description);
-    else
-    {
-        // Nothing half-applied: the cells set before the refused one go back too.
-        m_database->cancelChangeBlock();
-        refuse(why);
+        return true;
     }
-    return applied;
+    // Nothing half-applied: the cells set before the refused one go back too.
+    m_database->cancelChangeBlock();
+    refuse(why);
+    return false;
+}
+
+bool NodeTable::applyText(const std::vector<Cell>& cells, const std::wstring& text, const wchar_t* description)
+{
+    return editInOneStep(description, [&](std::wstring& why) {
+        // The text is read into the first cell of each column and copied from
+        // there: 10,000 cells need not parse it 10,000 times.
+        std::vector<db::Node*> readInto(m_model->columnCount(), nullptr);
+        for (const Cell& cell : cells)
+        {
+            const TableColumn& column = m_model->column(cell.col);
+            db::Node& node = m_model->nodeAt(cell.row);
+            db::Node*& source = readInto[static_cast<std::size_t>(cell.col)];
+            if (source && column.copyCell(*source, node))
+                continue;
+            if (!column.setText(node, text, why))
+                return false;
+            source = &node;
+        }
+        return true;
+    });
+}
+
+bool NodeTable::applyTexts(const std::vector<std::pair<Cell, std::wstring>>& texts, const wchar_t* description)
+{
+    return editInOneStep(description, [&](std::wstring& why) {
+        for (const auto& [cell, text] : texts)
+            if (!m_model->column(cell.col).setText(m_model->nodeAt(cell.row), text, why))
+                return false;
+        return true;
+    });
 }
 
 void NodeTable::onCellChanging(wxGridEvent& event)
@@ -110,17 +120,17 @@ void NodeTable::onCellChanging(wxGridEvent& event)
     if (m_droppingEdit)
         return;
     const std::wstring text = event.GetString().ToStdWstring();
-    std::vector<std::pair<Cell, std::wstring>> texts;
+    std::vector<Cell> cells;
     if (IsInSelection(row, col))
         for (const Cell& cell : selectedCells())
             if (cell.col == col)
-                texts.emplace_back(cell, text);
-    if (texts.empty())
-        texts.emplace_back(Cell{row, col}, text);
+                cells.push_back(cell);
+    if (cells.empty())
+        cells.push_back({row, col});
     // Enter on an untouched cell is no edit: its text is rounded for showing.
-    if (texts.size() == 1 && text == m_model->column(col).shownText(m_model->nodeAt(row)))
+    if (cells.size() == 1 && text == m_model->column(col).shownText(m_model->nodeAt(row)))
         return;
-    applyTexts(texts, texts.size() == 1 ? L"Set table cell" : L"Set table cells");
+    applyText(cells, text, cells.size() == 1 ? L"Set table cell" : L"Set table cells");
 }
 
 void NodeTable::dropOpenEdit()
@@ -194,13 +204,9 @@ bool NodeTable::pasteText(const wxString& text)
     const std::vector<Cell> selected = selectedCells();
     if (lines.empty() || selected.empty())
         return false;
-    std::vector<std::pair<Cell, std::wstring>> texts;
     if (lines.size() == 1 && lines.front().size() == 1)
-    {
-        for (const Cell& cell : selected)
-            texts.emplace_back(cell, lines.front().front());
-        return applyTexts(texts, L"Paste table cells");
-    }
+        return applyText(selected, lines.front().front(), L"Paste table cells");
+    std::vector<std::pair<Cell, std::wstring>> texts;
     // A block goes in at the selection's top-left corner, whole or not at all.
     Cell corner = selected.front();
     for (const Cell& cell : selected)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace db
@@ -132,6 +133,8 @@ private:
     NodeTableModel* m_model = nullptr;
     /// The columns last chosen, shown as far as the rows share them.
     std::vector<std::wstring> m_chosenColumns;
+    /// The width each column path had when last shown.
+    std::unordered_map<std::wstring, int> m_widths;
     /// Ids of the header menu: sort up, sort down, remove, and the first of the column toggles.
     std::array<int, 3> m_headerIds{};
     int m_firstToggleId = 0;

@@ -115,6 +115,8 @@ void NodeTable::onDatabaseDestroyed(db::Database* database)
 void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
 {
     dropOpenEdit();
+    // One layout and one repaint for the rows and the columns together.
+    wxGridUpdateLocker batch(this);
     const int rowsBefore = m_model->setNodes(nodes);
     if (rowsBefore > 0)
     {
@@ -178,6 +180,8 @@ void NodeTable::setColumns(const std::vector<std::wstring>& paths)
 void NodeTable::showColumns(const std::vector<std::wstring>& paths)
 {
     const int colsBefore = GetNumberCols();
+    for (int col = 0; col < colsBefore; ++col)
+        m_widths[m_model->column(col).path()] = GetColSize(col);
     m_model->setColumns(paths);
     const int cols = static_cast<int>(m_model->columnCount());
     if (cols < colsBefore)
@@ -208,7 +212,9 @@ void NodeTable::applyColumns()
 void NodeTable::sizeColumnsToVisibleRows()
 {
     // AutoSizeColumn would read every row: a 100,000-row table would wait
-    // seconds for widths that the rows on screen already give.
+    // seconds for widths that the rows on screen already give. A column
+    // keeps the width it had (measured, or dragged by the user) when the
+    // table shows it again: columns that jump at every selection are hard to read.
     wxClientDC dc(GetGridWindow());
     dc.SetFont(GetDefaultCellFont());
     wxClientDC labelDc(GetGridColLabelWindow());
@@ -219,6 +225,11 @@ void NodeTable::sizeColumnsToVisibleRows()
     const int padding = FromDIP(12);
     for (int col = 0; col < GetNumberCols(); ++col)
     {
+        if (const auto known = m_widths.find(m_model->column(col).path()); known != m_widths.end())
+        {
+            SetColSize(col, known->second);
+            continue;
+        }
         int width = labelDc.GetTextExtent(GetColLabelValue(col)).x + padding + FromDIP(12);
         for (int row = first; row < last; ++row)
             width = std::max(width, dc.GetTextExtent(m_model->GetValue(row, col)).x + padding);

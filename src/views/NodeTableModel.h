@@ -44,9 +44,6 @@ public:
     std::size_t showNodes(const std::vector<db::Node*>& nodes);
     /// Orders the rows by `col`, ties kept in the order they were fed.
     void sortBy(int col, bool ascending);
-    /// The sort order in force: the column, or -1 for the order fed.
-    int sortColumn() const { return m_sortColumn; }
-    bool sortAscending() const { return m_ascending; }
 
     // --- columns ---
     /// The name and type columns, then these paths as far as every row's type has them.

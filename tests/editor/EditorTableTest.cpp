@@ -104,6 +104,11 @@ TEST(EditorTable, ShowsTheSelectionRemembersColumnsPerTypeAndPutsRefusalsInTheSt
     EXPECT_EQ(database.getTotalNodeCount(), nodeCount);
     EXPECT_EQ(table->GetCellValue(1, intensity), table->GetCellValue(0, intensity));
     EXPECT_EQ(database.getUndoDescription(database.getUndoStackSize() - 1), L"Fill down table cells");
+
+    // With one node selected, what the find box finds fills the table.
+    viewstest::selectNodes(tree, {cameras.front()});
+    tree->setFilterText("type:Light");
+    EXPECT_EQ(table->getNodes(), nodesOfType(database, L"Light"));
 }
 
 } // namespace

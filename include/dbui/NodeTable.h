@@ -3,6 +3,7 @@
 #include <dbui/Export.h>
 
 #include <db/DatabaseObserver.h>
+#include <db/UndoObserver.h>
 
 #include <wx/grid.h>
 
@@ -38,7 +39,7 @@ wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_NODE_TABLE_COLUMNS_CHANGED, wxCommandE
 /// tab-separated paste) is one undo step, and Ctrl+C copies the selection
 /// out in the same form. Sorting reorders the rows, never the database; the
 /// table follows change sets row by row.
-class DBUI_EXPORT NodeTable : public wxGrid, public db::DatabaseObserver
+class DBUI_EXPORT NodeTable : public wxGrid, public db::DatabaseObserver, public db::UndoObserver
 {
 public:
     /// Two-step creation: call Create next.
@@ -94,6 +95,8 @@ public:
 protected:
     void onDatabaseChanged(db::Database* database, const db::ChangeSet& changes, bool transient) override;
     void onDatabaseDestroyed(db::Database* database) override;
+    /// The oldest undo steps go with the nodes they removed: their rows cannot come back.
+    void onUndoStackPoppedFront(db::Database* database) override;
 
 private:
     friend class NodeTableModel;

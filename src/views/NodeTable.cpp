@@ -99,10 +99,16 @@ void NodeTable::setDatabase(db::Database* database)
     if (database == m_database)
         return;
     if (m_database)
+    {
         m_database->getObservers().remove(this, ObserverMode::Immediate);
+        m_database->getUndoObservers().remove(this, ObserverMode::Immediate);
+    }
     m_database = database;
     if (m_database)
+    {
         m_database->getObservers().add(this, ObserverMode::Deferred);
+        m_database->getUndoObservers().add(this, ObserverMode::Deferred);
+    }
     setNodes({});
 }
 
@@ -110,6 +116,11 @@ void NodeTable::onDatabaseDestroyed(db::Database* database)
 {
     if (database == m_database)
         setDatabase(nullptr);
+}
+
+void NodeTable::onUndoStackPoppedFront(db::Database*)
+{
+    m_model->forgetHiddenNodes();
 }
 
 void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
@@ -339,7 +350,11 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
             ProcessTableMessage(message);
         }
     }
-    if (!changes.AddedNodes().empty())
+    // Only an undo or redo brings back the very nodes that went: a new node
+    // may have the address of one long destroyed.
+    const bool replay = changes.getOrigin() == db::ChangeSet::Origin::Undo ||
+                        changes.getOrigin() == db::ChangeSet::Origin::Redo;
+    if (replay && !changes.AddedNodes().empty())
     {
         if (const std::size_t back = m_model->showNodes(changes.AddedNodes()); back > 0)
         {

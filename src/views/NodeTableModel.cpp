@@ -143,6 +143,27 @@ std::vector<int> NodeTableModel::hideNodes(const std::vector<db::Node*>& nodes)
     return rows;
 }
 
+void NodeTableModel::forgetHiddenNodes()
+{
+    std::vector<unsigned int> kept(m_nodes.size(), s_noRow);
+    std::vector<db::Node*> nodes;
+    for (unsigned int index = 0; index < m_nodes.size(); ++index)
+        if (m_rowOf[index] != s_noRow)
+        {
+            kept[index] = static_cast<unsigned int>(nodes.size());
+            nodes.push_back(m_nodes[index]);
+        }
+    if (nodes.size() == m_nodes.size())
+        return;
+    m_nodes = std::move(nodes);
+    for (unsigned int& index : m_order)
+        index = kept[index];
+    m_rowOf.resize(m_nodes.size());
+    renumberRows();
+    m_byAddress.clear();
+    m_indexed = false;
+}
+
 std::size_t NodeTableModel::showNodes(const std::vector<db::Node*>& nodes)
 {
     std::size_t shown = 0;
@@ -255,7 +276,8 @@ void NodeTableModel::setColumns(const std::vector<std::wstring>& paths)
     const std::vector<std::wstring> shared = sharedPaths();
     if (shared.empty())
         return;
-    const db::NodeDef& first = m_nodes.front()->getNodeDef();
+    // A type, not the first node: that one may be gone from the database.
+    const db::NodeDef& first = *m_types.front();
     for (const std::wstring& path : paths)
         if (std::find(shared.begin(), shared.end(), path) != shared.end())
             m_columns.emplace_back(path, first);

@@ -42,6 +42,9 @@ public:
     std::vector<int> hideNodes(const std::vector<db::Node*>& nodes);
     /// Shows again the fed nodes among `nodes` that were hidden; returns how many came back.
     std::size_t showNodes(const std::vector<db::Node*>& nodes);
+    /// Forgets the hidden nodes: no undo can bring them back any more, and
+    /// their memory may come back as other nodes.
+    void forgetHiddenNodes();
     /// Orders the rows by `col`, ties kept in the order they were fed.
     void sortBy(int col, bool ascending);
 

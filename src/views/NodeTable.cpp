@@ -314,7 +314,8 @@ void NodeTable::onColumnSort(wxGridEvent& event)
     // The grid shows the arrow itself once this returns unvetoed.
     const int col = event.GetCol();
     m_model->sortBy(col, IsSortingBy(col) ? !IsSortOrderAscending() : true);
-    ForceRefresh();
+    // The same rows in another order: a repaint, no new layout.
+    Refresh();
 }
 
 void NodeTable::sortByColumn(int col, bool ascending)
@@ -324,7 +325,7 @@ void NodeTable::sortByColumn(int col, bool ascending)
     dropOpenEdit();
     m_model->sortBy(col, ascending);
     SetSortingColumn(col, ascending);
-    ForceRefresh();
+    Refresh();
 }
 
 // ---------------------------------------------------------------------------
@@ -361,7 +362,7 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
             dropOpenEdit();
             wxGridTableMessage message(m_model, wxGRIDTABLE_NOTIFY_ROWS_APPENDED, static_cast<int>(back));
             ProcessTableMessage(message);
-            ForceRefresh();
+            Refresh();
         }
     }
     // Past a screenful of rows the whole grid is repainted: the others need not be looked for.

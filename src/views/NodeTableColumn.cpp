@@ -200,7 +200,13 @@ db::Attribute* TableColumn::resolve(db::Node& node) const
     {
         m_lastDef = def;
         m_lastIndex = def->findAttributeIndex(m_steps.front());
+        m_lastIsColumn = m_lastIndex >= 0 && m_steps.size() == 1 &&
+                         def->getAttributeDef(static_cast<unsigned int>(m_lastIndex)).getAttributeType() == m_type;
     }
+    // A member of the type is where the type says, of the type it says:
+    // nothing of the attribute itself need be read to find it.
+    if (m_lastIsColumn)
+        return node.getAttribute(static_cast<unsigned int>(m_lastIndex));
     // Dynamic attributes sit after the type's members, at no fixed place.
     db::Attribute* attribute = m_lastIndex >= 0 ? node.getAttribute(static_cast<unsigned int>(m_lastIndex))
                                                 : node.findAttribute(m_steps.front());
@@ -331,14 +337,19 @@ bool TableColumn::copyCell(db::Node& from, db::Node& to) const
 {
     if (m_kind == Kind::Name)
         return to.setName(from.getName());
-    db::Attribute* source = resolve(from);
+    const db::Attribute* source = resolve(from);
+    return source && copyValue(*source, to);
+}
+
+bool TableColumn::copyValue(const db::Attribute& source, db::Node& to) const
+{
     db::Attribute* target = resolve(to);
-    if (!source || !target || !isEditable())
+    if (!target || !isEditable() || m_kind == Kind::Name)
         return false;
     if (m_kind != Kind::Component)
-        return target->copyValueFrom(*source);
+        return target->copyValueFrom(source);
     OrkP::Vector3 v = target->asVector3Attribute()->getValue();
-    v[m_component] = source->asVector3Attribute()->getValue()[m_component];
+    v[m_component] = static_cast<const db::Vector3Attribute&>(source).getValue()[m_component];
     target->asVector3Attribute()->setValue(v);
     return true;
 }

@@ -71,6 +71,9 @@ public:
     bool setText(db::Node& node, const std::wstring& text, std::wstring& why) const;
     /// Gives `to`'s cell the value of `from`'s; false when either lacks the attribute.
     bool copyCell(db::Node& from, db::Node& to) const;
+    /// Gives `to`'s cell the value of `source`, the attribute this column resolved
+    /// in another row (not for the name column); false when `to` lacks the attribute.
+    bool copyValue(const db::Attribute& source, db::Node& to) const;
     /// Puts the cell back to its default; false when it has none to go back to.
     bool resetCell(db::Node& node) const;
 
@@ -84,6 +87,8 @@ private:
     // is looked up once per run.
     mutable const db::NodeDef* m_lastDef = nullptr;
     mutable int m_lastIndex = -1;
+    /// The member at m_lastIndex is this column's attribute, of its type.
+    mutable bool m_lastIsColumn = false;
 };
 
 } // namespace dbui::detail

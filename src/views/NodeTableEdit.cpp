@@ -85,16 +85,19 @@ bool NodeTable::applyText(const std::vector<Cell>& cells, const std::wstring& te
         // The text is read into the first cell of each column and copied from
         // there: 10,000 cells need not parse it 10,000 times.
         std::vector<db::Node*> readInto(m_model->columnCount(), nullptr);
+        std::vector<const db::Attribute*> readValue(m_model->columnCount(), nullptr);
         for (const Cell& cell : cells)
         {
+            const std::size_t col = static_cast<std::size_t>(cell.col);
             const TableColumn& column = m_model->column(cell.col);
             db::Node& node = m_model->nodeAt(cell.row);
-            db::Node*& source = readInto[static_cast<std::size_t>(cell.col)];
-            if (source && column.copyCell(*source, node))
+            if (readValue[col] ? column.copyValue(*readValue[col], node)
+                               : readInto[col] && column.copyCell(*readInto[col], node))
                 continue;
             if (!column.setText(node, text, why))
                 return false;
-            source = &node;
+            readInto[col] = &node;
+            readValue[col] = column.resolve(node);
         }
         return true;
     });

@@ -2,13 +2,16 @@
 // stock wxTreeCtrl doing the same work in the same run; and copy and paste of
 // a big group of the generated scene against the database saving and loading
 // the same text, selecting everything against binding, deleting it all with
-// everything selected, and forgetting the deleted nodes. Prints FIGURE lines.
-// Run under an X server (Xvfb in CI).
+// everything selected, and forgetting the deleted nodes; the node table on
+// 100,000 meshes against the tree and the inspector. Prints FIGURE lines.
+// Run under an X server (Xvfb in CI); "views_bench table" runs the table's part only.
 
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeClipboard.h>
+#include <dbui/DoubleWidget.h>
 #include <dbui/NodeInspector.h>
+#include <dbui/NodeTable.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <db/ChangeBlock.h>
@@ -17,10 +20,13 @@
 #include <db/LoaderXML.h>
 #include <db/SaverXML.h>
 #include <db/Database.h>
+#include <db/DoubleAttribute.h>
+#include <db/FloatAttribute.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
 
+#include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
 #include <Orkutils/MemoryTracker.h>
@@ -40,6 +46,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -458,6 +465,142 @@ void measureBrowserOnScene(wxFrame* frame)
     browser->Destroy();
 }
 
+/// The node table on 100,000 meshes of one container: shown with 8 columns
+/// against binding the same nodes in the tree, sorted by a floating-point
+/// column against showing, one value typed into 10,000 selected cells against
+/// the inspector setting it on the same nodes, and what an unrelated change
+/// costs with the table open.
+void measureTable(wxFrame* frame)
+{
+    constexpr int s_rows = 100000;
+    constexpr int s_setCells = 10000;
+    auto flat = std::make_unique<db::Database>(L"Flat");
+    std::vector<db::Node*> meshes;
+    {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> distance(1.0, 1000.0);
+        db::ChangeBlock block(*flat, L"Generate");
+        for (int i = 0; i < s_rows; ++i)
+        {
+            db::Node* mesh = db::makeNode(L"Mesh", L"mesh" + std::to_wstring(i));
+            // Set while detached: no undo record for each.
+            mesh->findAttribute(L"lodDistance")->asDoubleAttribute()->setValue(distance(random));
+            flat->getRootContainer().add(mesh);
+            meshes.push_back(mesh);
+        }
+    }
+    db::Node* elsewhere = db::makeNode(L"Light", L"elsewhere");
+    flat->getRootContainer().add(elsewhere);
+    flat->clearUndoHistory();
+
+    auto* tree = new dbui::NodeTreeControl(frame, wxID_ANY);
+    auto* table = new dbui::NodeTable(frame, wxID_ANY);
+    auto* inspector = new dbui::NodeInspector(frame, wxID_ANY);
+    auto showOnly = [frame](wxWindow* window) {
+        for (wxWindow* child : frame->GetChildren())
+            child->Show(child == window);
+        window->SetSize(frame->GetClientSize());
+        bench::showOnScreen(window);
+    };
+
+    showOnly(tree);
+    tree->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
+    const double bindMs = bestOf(
+        3, [&] {
+            tree->setDatabase(nullptr);
+            paint(tree);
+        }, [&] {
+            tree->setDatabase(flat.get());
+            paint(tree);
+        });
+    tree->setDatabase(nullptr);
+
+    showOnly(table);
+    table->setDatabase(flat.get());
+    table->setColumns({L"visible", L"material", L"castShadows", L"lodDistance", L"vertices.length",
+                       L"indices.length"});
+    const double showMs = bestOf(
+        3, [&] {
+            table->setNodes({});
+            paint(table);
+        }, [&] {
+            table->setNodes(meshes);
+            paint(table);
+        });
+    const int lodColumn = 5;
+    const double sortMs = bestOf(
+        3, [&] {
+            table->setNodes(meshes);
+            paint(table);
+        }, [&] {
+            table->sortByColumn(lodColumn, true);
+            paint(table);
+        });
+    std::printf("# table of %d meshes, %d columns: shown %.1f ms, sorted %.1f ms; the tree binds them in %.1f ms\n",
+                s_rows, table->GetNumberCols(), showMs, sortMs, bindMs);
+    figure("table_100k_rows_show_vs_tree_bind", showMs / bindMs);
+    figure("table_sort_100k_vs_show", sortMs / showMs);
+
+    // One value typed into the selected cells of a column, as the cell editor reports it.
+    table->setNodes(meshes);
+    table->SelectBlock(0, lodColumn, s_setCells - 1, lodColumn);
+    int typed = 0;
+    const double tableSetMs = bestOf(5, [&] {
+        wxGridEvent changing(table->GetId(), wxEVT_GRID_CELL_CHANGING, table, 0, lodColumn);
+        changing.SetString(wxString::Format("%d", 10 + ++typed % 2));
+        table->ProcessWindowEvent(changing);
+        paint(table);
+    });
+    showOnly(inspector);
+    inspector->setDatabase(flat.get());
+    inspector->setNodes(std::vector<db::Node*>(meshes.begin(), meshes.begin() + s_setCells));
+    paint(inspector);
+    dbui::DoubleWidget* lodWidget = nullptr;
+    for (wxWindow* child : inspector->getScrollPanel()->GetChildren())
+        if (auto* widget = dynamic_cast<dbui::DoubleWidget*>(child))
+            if (widget->getAttributes().front()->getName() == L"lodDistance")
+                lodWidget = widget;
+    const double inspectorSetMs = bestOf(5, [&] {
+        wxUtils::OrkSimpleTextCtrl* box = lodWidget->getTextBox();
+        box->ChangeValue(wxString::Format("%d", 10 + ++typed % 2));
+        box->MarkDirty();
+        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
+        enter.SetEventObject(box);
+        box->ProcessWindowEvent(enter);
+        paint(inspector);
+    });
+    inspector->setDatabase(nullptr);
+    std::printf("# one value into %d cells: table %.1f ms, inspector %.1f ms\n", s_setCells, tableSetMs,
+                inspectorSetMs);
+    figure("table_set_10k_cells_vs_inspector_set_10k", tableSetMs / inspectorSetMs);
+
+    // An edit of a node the table does not show, without and with the table open.
+    showOnly(table);
+    db::FloatAttribute* intensity = elsewhere->findAttribute(L"intensity")->asFloatAttribute();
+    constexpr int s_changes = 2000;
+    auto perChangeUs = [&] {
+        // The same history behind both: the undo steps of the runs before would otherwise weigh on the later.
+        flat->clearUndoHistory();
+        intensity->setValue(0.0f); // the table's index of its rows is made at the first change
+        return bestOf(3, [&] {
+                   for (int i = 0; i < s_changes; ++i)
+                       intensity->setValue(static_cast<float>(i));
+               }) * 1000.0 / s_changes;
+    };
+    table->setDatabase(nullptr);
+    const double closedUs = perChangeUs();
+    table->setDatabase(flat.get());
+    table->setNodes(meshes);
+    const double openUs = perChangeUs();
+    std::printf("# an unrelated change: %.2f us with the table open on %d rows, %.2f us without it\n", openUs,
+                s_rows, closedUs);
+    figure("table_change_elsewhere_100k_rows_us", openUs);
+
+    tree->Destroy();
+    table->Destroy();
+    inspector->Destroy();
+}
+
 void run()
 {
     auto* frame = new wxFrame(nullptr, wxID_ANY, "views_bench", wxDefaultPosition, wxSize(800, 600));
@@ -731,12 +874,24 @@ void run()
     }
 
     measureBrowserOnScene(frame);
+    measureTable(frame);
     frame->Destroy();
 }
 
 } // namespace
 
-int main(int, char** argv)
+int main(int argc, char** argv)
 {
-    return bench::runWithWindows(argv, "views_bench", run);
+    const bool tableOnly = argc > 1 && std::string(argv[1]) == "table";
+    return bench::runWithWindows(argv, "views_bench", [tableOnly] {
+        if (!tableOnly)
+        {
+            run();
+            return;
+        }
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "views_bench", wxDefaultPosition, wxSize(800, 600));
+        frame->Show();
+        measureTable(frame);
+        frame->Destroy();
+    });
 }

@@ -1,6 +1,7 @@
 #include "EditorFrame.h"
 
 #include "DebugPanelWindow.h"
+#include "EditorTable.h"
 #include "StartFileLoad.h"
 
 #include <dbui/CrashRecovery.h>
@@ -141,8 +142,12 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
                                           dbui::NodeInspector::CollapsibleRows |
                                           dbui::NodeInspector::WideNumberBoxes |
                                           dbui::NodeInspector::ValueCommands);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    // The table goes beside the browser, whose tree and inspector lie one above the other.
+    auto* sizer = new wxBoxSizer(wxHORIZONTAL);
     sizer->Add(m_browser, 1, wxEXPAND);
+    m_table = new EditorTable(this, *m_browser);
+    m_table->Hide();
+    sizer->Add(m_table, 1, wxEXPAND | wxLEFT, FromDIP(4));
     SetSizer(sizer);
     CreateStatusBar(StatusFieldCount);
     // Beside the window it is about rather than over it, and lighter on a
@@ -251,6 +256,7 @@ void EditorFrame::buildMenus()
     view->Append(ID_ExpandBranches, "E&xpand All");
     view->Append(ID_CollapseBranches, "Co&llapse All");
     view->AppendSeparator();
+    view->AppendCheckItem(ID_Table, "&Table");
     view->Append(ID_DebugPanel, "&Debug Panel");
     bar->Append(view, "&View");
     auto* help = new wxMenu;
@@ -346,6 +352,11 @@ void EditorFrame::connectEvents()
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
                                          wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
     Bind(dbui::EVT_NODE_FILTER_CHANGED, [this](wxCommandEvent&) { refreshTitleAndStatus(); });
+    Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+        m_table->follow(event.IsChecked());
+        Layout();
+    }, ID_Table);
+    Bind(dbui::EVT_NODE_TABLE_REFUSED, [this](wxCommandEvent& event) { SetStatusText(event.GetString(), SelectionField); });
 }
 
 // ---------------------------------------------------------------------------

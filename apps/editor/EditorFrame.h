@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 
+class EditorTable;
 class StartFileLoad;
 class wxActivateEvent;
 class wxDropFilesEvent;
@@ -72,6 +73,7 @@ public:
         ID_FindPrevious,
         ID_ExpandBranches,
         ID_CollapseBranches,
+        ID_Table,
     };
 
 private:
@@ -150,4 +152,6 @@ private:
     dbui::NodeBrowser* m_browser = nullptr;
     wxMenu* m_recentMenu = nullptr;
     wxGauge* m_autosaveGauge = nullptr;
+    /// View > Table, beside the browser while shown.
+    EditorTable* m_table = nullptr;
 };

@@ -17,6 +17,7 @@
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeInspector.h>
+#include <dbui/NodeTable.h>
 
 #include <db/Attribute.h>
 #include <db/AttributeType.h>
@@ -91,7 +92,7 @@ const std::vector<Weighted>& weights()
     static const std::vector<Weighted> table = {
         {"click", 20}, {"menu", 16}, {"key", 10}, {"type", 12}, {"drag", 8},   {"context", 8},
         {"find", 5},   {"rename", 4}, {"undo", 6}, {"redo", 4}, {"toggle", 4}, {"button", 3},
-        {"inspect", 4}, {"wheel", 2}, {"resize", 2}, {"header", 2},
+        {"inspect", 4}, {"wheel", 2}, {"resize", 2}, {"header", 2}, {"table", 5},
     };
     return table;
 }
@@ -344,6 +345,7 @@ const int s_menuCommands[] = {
     wxID_OPEN,
     wxID_CLOSE,
     EditorFrame::ID_DebugPanel,
+    EditorFrame::ID_Table,
 };
 
 struct Keystroke
@@ -672,6 +674,50 @@ struct Driver::Impl
         return true;
     }
 
+    /// The table beside the browser, when it shows.
+    dbui::NodeTable* nodeTable() const { return pickShown<dbui::NodeTable>(&frame, 0); }
+
+    /// In the table: a click on a cell, then text typed into it, Ctrl+D or Delete.
+    bool table(const Action& action)
+    {
+        dbui::NodeTable* grid = nodeTable();
+        if (!grid || grid->GetNumberRows() == 0 || grid->GetNumberCols() == 0)
+            return false;
+        const int row = static_cast<int>(action.a % static_cast<std::uint32_t>(grid->GetNumberRows()));
+        const int col = static_cast<int>(action.b % static_cast<std::uint32_t>(grid->GetNumberCols()));
+        grid->MakeCellVisible(row, col);
+        wxtest::pump();
+        const wxRect cell = grid->CellToRect(row, col);
+        int x = 0;
+        int y = 0;
+        grid->CalcScrolledPosition(cell.x + cell.width / 2, cell.y + cell.height / 2, &x, &y);
+        focus(grid->GetGridWindow());
+        const int modifiers = action.c % 5 == 4 ? wxMOD_SHIFT : wxMOD_NONE;
+        wxtest::mouse(grid->GetGridWindow(), wxEVT_LEFT_DOWN, wxPoint(x, y), modifiers);
+        wxtest::mouse(grid->GetGridWindow(), wxEVT_LEFT_UP, wxPoint(x, y), modifiers);
+        wxtest::pump();
+        switch (action.c % 4)
+        {
+        case 0:
+        {
+            // Typed key by key: the long texts would take the simulator minutes.
+            const wxString& text = oddText(action.text);
+            wxUIActionSimulator().Text(text.length() < 40 && text.IsAscii() ? text.ToStdString().c_str() : "7");
+            press({WXK_RETURN, wxMOD_NONE});
+            break;
+        }
+        case 1:
+            press({'D', wxMOD_CONTROL});
+            break;
+        case 2:
+            press({WXK_DELETE, wxMOD_NONE});
+            break;
+        default:
+            press({WXK_ESCAPE, wxMOD_NONE});
+        }
+        return true;
+    }
+
     /// A drag on the tree's column header, the wheel turned right after it.
     bool header(const Action& action)
     {
@@ -709,7 +755,7 @@ struct Driver::Impl
             {"menu", &Impl::menu},     {"key", &Impl::key},       {"type", &Impl::type},
             {"find", &Impl::find},     {"rename", &Impl::rename}, {"toggle", &Impl::toggle},
             {"button", &Impl::button}, {"inspect", &Impl::inspect}, {"wheel", &Impl::wheel},
-            {"resize", &Impl::resize}, {"header", &Impl::header},
+            {"resize", &Impl::resize}, {"header", &Impl::header}, {"table", &Impl::table},
         };
         if (action.kind == "undo")
             return history(action, wxID_UNDO);
@@ -841,11 +887,24 @@ struct Driver::Impl
         return {};
     }
 
+    /// Every row of the table holds a node of the database.
+    std::string checkTable() const
+    {
+        const dbui::NodeTable* grid = nodeTable();
+        for (int row = 0; grid && row < grid->GetNumberRows(); ++row)
+        {
+            const db::Node* node = grid->getRowNode(row);
+            if (!node || node->getDatabase() != &database)
+                return "table row " + std::to_string(row) + " holds a node that is not in the database";
+        }
+        return {};
+    }
+
     std::string checkInvariants() const
     {
         if (const ::testing::AssertionResult mirrored = viewstest::mirrors(tree(), database); !mirrored)
             return std::string("tree: ") + mirrored.message();
-        for (const std::string& failure : {checkFilter(), checkInspector(), checkTitle()})
+        for (const std::string& failure : {checkFilter(), checkInspector(), checkTitle(), checkTable()})
             if (!failure.empty())
                 return failure;
         return {};

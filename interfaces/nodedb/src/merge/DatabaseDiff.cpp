@@ -1,0 +1,294 @@
+#include <db/DatabaseDiff.h>
+
+#include "merge/TreeIndex.h"
+#include "merge/Values.h"
+
+#include <db/Database.h>
+#include <db/NodeContainer.h>
+
+#include <algorithm>
+#include <tuple>
+
+namespace db {
+
+namespace {
+
+using detail::Identity;
+using detail::Match;
+using detail::TreeIndex;
+
+const wchar_t* s_arrow = L" \u2192 ";
+
+std::wstring nodePath(const Node& node)
+{
+    std::wstring path;
+    node.toDatabasePath(path);
+    return path;
+}
+
+/// Positions in `sequence` that are not in one of its longest increasing runs:
+/// the fewest elements whose moving explains the new order.
+std::vector<bool> outOfOrder(const std::vector<int>& sequence)
+{
+    std::vector<int> tails;
+    std::vector<int> tailAt;
+    std::vector<int> previous(sequence.size(), -1);
+    for (std::size_t i = 0; i < sequence.size(); ++i)
+    {
+        auto at = std::lower_bound(tails.begin(), tails.end(), sequence[i]) - tails.begin();
+        if (at > 0)
+            previous[i] = tailAt[static_cast<std::size_t>(at - 1)];
+        if (static_cast<std::size_t>(at) == tails.size())
+        {
+            tails.push_back(sequence[i]);
+            tailAt.push_back(static_cast<int>(i));
+        }
+        else
+        {
+            tails[static_cast<std::size_t>(at)] = sequence[i];
+            tailAt[static_cast<std::size_t>(at)] = static_cast<int>(i);
+        }
+    }
+    std::vector<bool> moved(sequence.size(), true);
+    for (int at = tailAt.empty() ? -1 : tailAt.back(); at >= 0; at = previous[static_cast<std::size_t>(at)])
+        moved[static_cast<std::size_t>(at)] = false;
+    return moved;
+}
+
+class Differ
+{
+public:
+    Differ(const Database& older, const Database& newer)
+        : m_old(older), m_new(newer), m_match(detail::matchTrees(m_old, m_new, detail::TypeRule::AnyType)),
+          m_oldIds(m_old, nullptr, 0), m_newIds(m_new, &m_match, 1)
+    {
+    }
+
+    std::vector<DatabaseDiff::Entry> run()
+    {
+        for (std::size_t n = 1; n < m_new.size(); ++n)
+            visitNew(static_cast<int>(n));
+        for (std::size_t o = 1; o < m_old.size(); ++o)
+            visitOld(static_cast<int>(o));
+        for (std::size_t n = 0; n < m_new.size(); ++n)
+            if (m_match.toBase[n] >= 0)
+                findReordered(static_cast<int>(n));
+        std::stable_sort(m_found.begin(), m_found.end(),
+                         [](const Found& a, const Found& b) { return a.key < b.key; });
+        std::vector<DatabaseDiff::Entry> entries;
+        entries.reserve(m_found.size());
+        for (Found& found : m_found)
+            entries.push_back(std::move(found.entry));
+        return entries;
+    }
+
+private:
+    struct Found
+    {
+        std::tuple<int, int, int> key;
+        DatabaseDiff::Entry entry;
+    };
+
+    void add(int newIndex, int sub, DatabaseDiff::Kind kind, std::wstring path, std::wstring detail)
+    {
+        const int rank = m_new.preorder[static_cast<std::size_t>(newIndex)];
+        m_found.push_back({{rank, sub, static_cast<int>(m_found.size())}, {kind, std::move(path), std::move(detail)}});
+    }
+
+    void visitNew(int n)
+    {
+        const Node& node = *m_new.nodes[static_cast<std::size_t>(n)];
+        const int o = m_match.toBase[static_cast<std::size_t>(n)];
+        const int parent = m_new.parent[static_cast<std::size_t>(n)];
+        if (o < 0)
+        {
+            if (m_match.toBase[static_cast<std::size_t>(parent)] >= 0)
+                add(n, 0, DatabaseDiff::Kind::Added, nodePath(node), L"(" + node.getClassID() + L")");
+            return;
+        }
+        const Node& was = *m_old.nodes[static_cast<std::size_t>(o)];
+        const std::wstring path = nodePath(node);
+        if (was.getTypeId() != node.getTypeId())
+            add(n, 0, DatabaseDiff::Kind::Retyped, path, was.getClassID() + s_arrow + node.getClassID());
+        if (was.getName() != node.getName())
+            add(n, 0, DatabaseDiff::Kind::Renamed, path, L"from \"" + was.getName() + L"\"");
+        const int oldParent = m_old.parent[static_cast<std::size_t>(o)];
+        if (m_match.toBase[static_cast<std::size_t>(parent)] != oldParent)
+            add(n, 0, DatabaseDiff::Kind::Moved, path, L"from " + nodePath(*m_old.nodes[static_cast<std::size_t>(oldParent)]));
+        else if (m_old.container[static_cast<std::size_t>(o)]->getName() != m_new.container[static_cast<std::size_t>(n)]->getName())
+            add(n, 0, DatabaseDiff::Kind::Moved, path, L"from container " + m_old.container[static_cast<std::size_t>(o)]->getName());
+        compareMembers(n, was, node, path);
+    }
+
+    void visitOld(int o)
+    {
+        if (m_match.toSide[static_cast<std::size_t>(o)] >= 0)
+            return;
+        // Below the nearest node that is still there, after that node's own lines.
+        int anchor = m_old.parent[static_cast<std::size_t>(o)];
+        if (m_match.toSide[static_cast<std::size_t>(anchor)] < 0)
+            return;
+        const Node& node = *m_old.nodes[static_cast<std::size_t>(o)];
+        add(m_match.toSide[static_cast<std::size_t>(anchor)], 1, DatabaseDiff::Kind::Removed, nodePath(node),
+            L"(" + node.getClassID() + L")");
+    }
+
+    void findReordered(int n)
+    {
+        const int first = m_new.firstChild[static_cast<std::size_t>(n)];
+        const int count = m_new.childCount[static_cast<std::size_t>(n)];
+        const int o = m_match.toBase[static_cast<std::size_t>(n)];
+        std::vector<int> oldPlaces;
+        std::vector<int> who;
+        for (int c = first; c < first + count; ++c)
+        {
+            const int was = m_match.toBase[static_cast<std::size_t>(c)];
+            if (was >= 0 && m_old.parent[static_cast<std::size_t>(was)] == o)
+            {
+                oldPlaces.push_back(was);
+                who.push_back(c);
+            }
+        }
+        const std::vector<bool> moved = outOfOrder(oldPlaces);
+        for (std::size_t i = 0; i < moved.size(); ++i)
+            if (moved[i])
+                add(who[i], 0, DatabaseDiff::Kind::Reordered, nodePath(*m_new.nodes[static_cast<std::size_t>(who[i])]),
+                    L"to place " + std::to_wstring(who[i] - first));
+    }
+
+    void compareMembers(int n, const Node& was, const Node& node, const std::wstring& path)
+    {
+        const bool sameType = was.getTypeId() == node.getTypeId();
+        for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
+        {
+            const Attribute& now = *node.getAttribute(i);
+            if (now.isNodeContainer())
+                continue;
+            const Attribute* before = sameType && !now.isDynamic() ? was.getAttribute(i) : was.findAttribute(now.getName());
+            const std::wstring member = path + L"." + now.getName();
+            if (!before || before->getAttributeType() != now.getAttributeType())
+                add(n, 0, DatabaseDiff::Kind::Changed, member, L"added = " + detail::valueText(now));
+            else
+                compareValue(n, *before, now, member);
+        }
+        for (unsigned int i = 0; i < was.getAttributeCount(); ++i)
+        {
+            const Attribute& before = *was.getAttribute(i);
+            const Attribute* now = node.findAttribute(before.getName());
+            if (!before.isNodeContainer() && (!now || now->getAttributeType() != before.getAttributeType()))
+                add(n, 0, DatabaseDiff::Kind::Changed, path + L"." + before.getName(), L"removed");
+        }
+    }
+
+    void compareValue(int n, const Attribute& before, const Attribute& now, const std::wstring& path)
+    {
+        if (detail::sameValue(before, m_oldIds, now, m_newIds))
+            return;
+        const AttributeType type = now.getAttributeType();
+        if (type == Compound)
+        {
+            const CompositeAttribute& a = *before.asCompositeAttribute();
+            const CompositeAttribute& b = *now.asCompositeAttribute();
+            for (unsigned int i = 0; i < b.getAttributeCount(); ++i)
+                compareValue(n, *a.getAttribute(i), *b.getAttribute(i), path + L"." + b.getAttribute(i)->getName());
+            return;
+        }
+        if (type == AttributeArrayType && before.getSize() == now.getSize())
+        {
+            const CompositeAttribute& a = *before.asCompositeAttribute();
+            const CompositeAttribute& b = *now.asCompositeAttribute();
+            for (unsigned int i = 0; i < b.getAttributeCount(); ++i)
+                compareValue(n, *a.getAttribute(i), *b.getAttribute(i), path + L"[" + std::to_wstring(i) + L"]");
+            return;
+        }
+        if (isArrayType(type) || type == AttributeArrayType)
+        {
+            compareElements(n, before, now, path);
+            return;
+        }
+        add(n, 0, DatabaseDiff::Kind::Changed, path, detail::valueText(before) + s_arrow + detail::valueText(now));
+    }
+
+    /// Arrays by element: what the common start and end leave between them
+    /// changed place by place, then inserted or removed.
+    void compareElements(int n, const Attribute& before, const Attribute& now, const std::wstring& path)
+    {
+        const std::vector<std::wstring> a = detail::elementTexts(before, &m_oldIds);
+        const std::vector<std::wstring> b = detail::elementTexts(now, &m_newIds);
+        std::size_t prefix = 0;
+        while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
+            ++prefix;
+        std::size_t suffix = 0;
+        while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+               a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+            ++suffix;
+        const std::vector<std::wstring> shownA = before.getAttributeType() == PointerArray ? detail::elementTexts(before) : a;
+        const std::vector<std::wstring> shownB = now.getAttributeType() == PointerArray ? detail::elementTexts(now) : b;
+        const std::size_t midA = a.size() - prefix - suffix;
+        const std::size_t midB = b.size() - prefix - suffix;
+        auto at = [&](std::size_t i) { return path + L"[" + std::to_wstring(i) + L"]"; };
+        for (std::size_t i = 0; i < std::min(midA, midB); ++i)
+            add(n, 0, DatabaseDiff::Kind::Changed, at(prefix + i), shownA[prefix + i] + s_arrow + shownB[prefix + i]);
+        for (std::size_t i = midA; i < midB; ++i)
+            add(n, 0, DatabaseDiff::Kind::Changed, at(prefix + i), L"inserted " + shownB[prefix + i]);
+        for (std::size_t i = midB; i < midA; ++i)
+            add(n, 0, DatabaseDiff::Kind::Changed, at(prefix + i), L"removed " + shownA[prefix + i]);
+    }
+
+    TreeIndex m_old;
+    TreeIndex m_new;
+    Match m_match;
+    Identity m_oldIds;
+    Identity m_newIds;
+    std::vector<Found> m_found;
+};
+
+} // namespace
+
+void DatabaseDiff::compare(const Database& older, const Database& newer)
+{
+    m_entries = Differ(older, newer).run();
+}
+
+std::size_t DatabaseDiff::count(Kind kind) const
+{
+    return static_cast<std::size_t>(
+        std::count_if(m_entries.begin(), m_entries.end(), [kind](const Entry& entry) { return entry.kind == kind; }));
+}
+
+std::wstring DatabaseDiff::getStat() const
+{
+    const std::pair<Kind, const wchar_t*> kinds[] = {
+        {Kind::Added, L"added"},       {Kind::Removed, L"removed"},     {Kind::Renamed, L"renamed"},
+        {Kind::Moved, L"moved"},       {Kind::Reordered, L"reordered"}, {Kind::Retyped, L"retyped"},
+        {Kind::Changed, L"values changed"},
+    };
+    std::wstring line;
+    for (const auto& [kind, name] : kinds)
+        line += (line.empty() ? L"" : L", ") + std::to_wstring(count(kind)) + L" " + name;
+    return line;
+}
+
+std::wstring DatabaseDiff::format(const Entry& entry)
+{
+    switch (entry.kind)
+    {
+    case Kind::Added:
+        return L"+ " + entry.path + L" " + entry.detail;
+    case Kind::Removed:
+        return L"- " + entry.path + L" " + entry.detail;
+    case Kind::Renamed:
+        return L"R " + entry.path + L": renamed " + entry.detail;
+    case Kind::Moved:
+        return L"M " + entry.path + L": moved " + entry.detail;
+    case Kind::Reordered:
+        return L"M " + entry.path + L": reordered " + entry.detail;
+    case Kind::Retyped:
+        return L"T " + entry.path + L": retyped " + entry.detail;
+    case Kind::Changed:
+        break;
+    }
+    return L"~ " + entry.path + L": " + entry.detail;
+}
+
+} // namespace db

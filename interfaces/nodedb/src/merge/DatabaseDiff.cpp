@@ -7,6 +7,7 @@
 #include <db/NodeContainer.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <tuple>
 
 namespace db {
@@ -224,16 +225,55 @@ private:
             ++suffix;
         const std::vector<std::wstring> shownA = before.getAttributeType() == PointerArray ? detail::elementTexts(before) : a;
         const std::vector<std::wstring> shownB = now.getAttributeType() == PointerArray ? detail::elementTexts(now) : b;
-        const std::size_t midA = a.size() - prefix - suffix;
-        const std::size_t midB = b.size() - prefix - suffix;
         auto at = [&](std::size_t i) { return path + L"[" + std::to_wstring(i) + L"]"; };
-        for (std::size_t i = 0; i < std::min(midA, midB); ++i)
-            add(n, 0, DatabaseDiff::Kind::Changed, at(prefix + i), shownA[prefix + i] + s_arrow + shownB[prefix + i]);
-        for (std::size_t i = midA; i < midB; ++i)
-            add(n, 0, DatabaseDiff::Kind::Changed, at(prefix + i), L"inserted " + shownB[prefix + i]);
-        for (std::size_t i = midB; i < midA; ++i)
-            add(n, 0, DatabaseDiff::Kind::Changed, at(prefix + i), L"removed " + shownA[prefix + i]);
+        // Runs between elements the two share: paired up as changes, the rest inserted or removed.
+        auto gap = [&](std::size_t fromA, std::size_t toA, std::size_t fromB, std::size_t toB) {
+            const std::size_t paired = std::min(toA - fromA, toB - fromB);
+            for (std::size_t i = 0; i < paired; ++i)
+                add(n, 0, DatabaseDiff::Kind::Changed, at(fromB + i), shownA[fromA + i] + s_arrow + shownB[fromB + i]);
+            for (std::size_t i = fromB + paired; i < toB; ++i)
+                add(n, 0, DatabaseDiff::Kind::Changed, at(i), L"inserted " + shownB[i]);
+            for (std::size_t i = fromA + paired; i < toA; ++i)
+                add(n, 0, DatabaseDiff::Kind::Changed, at(i), L"removed " + shownA[i]);
+        };
+        const std::size_t endA = a.size() - suffix;
+        const std::size_t endB = b.size() - suffix;
+        const std::size_t midA = endA - prefix;
+        const std::size_t midB = endB - prefix;
+        if (midA * midB > s_maxAligned)
+        {
+            gap(prefix, endA, prefix, endB);
+            return;
+        }
+        // Longest common subsequence of the middles, table from the end.
+        std::vector<std::uint32_t> table((midA + 1) * (midB + 1), 0);
+        auto cell = [&](std::size_t i, std::size_t j) -> std::uint32_t& { return table[i * (midB + 1) + j]; };
+        for (std::size_t i = midA; i-- > 0;)
+            for (std::size_t j = midB; j-- > 0;)
+                cell(i, j) = a[prefix + i] == b[prefix + j] ? cell(i + 1, j + 1) + 1 : std::max(cell(i + 1, j), cell(i, j + 1));
+        std::size_t i = 0;
+        std::size_t j = 0;
+        std::size_t runA = 0;
+        std::size_t runB = 0;
+        while (i < midA || j < midB)
+        {
+            if (i < midA && j < midB && a[prefix + i] == b[prefix + j])
+            {
+                gap(prefix + runA, prefix + i, prefix + runB, prefix + j);
+                runA = ++i;
+                runB = ++j;
+            }
+            else if (j < midB && (i == midA || cell(i, j + 1) >= cell(i + 1, j)))
+                ++j;
+            else
+                ++i;
+        }
+        gap(prefix + runA, endA, prefix + runB, endB);
     }
+
+    /// Elements of two array versions aligned one by one at most; longer arrays
+    /// that changed in the middle are compared place by place.
+    static constexpr std::size_t s_maxAligned = std::size_t(1) << 22;
 
     TreeIndex m_old;
     TreeIndex m_new;

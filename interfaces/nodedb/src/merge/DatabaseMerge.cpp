@@ -489,12 +489,18 @@ private:
                 ourCommon.push_back(node);
             }
         }
+        if (ourCommon == common)
+            theyMoved.clear(); // both sides put them in the same order
         const std::vector<bool> movedByUs = outOfOrder(ourRanks);
+        std::unordered_set<const Node*> weMoved;
         for (std::size_t i = 0; i < ourCommon.size(); ++i)
-            if (movedByUs[i] && theyMoved.count(ourCommon[i]))
+            if (movedByUs[i])
+                weMoved.insert(ourCommon[i]);
+        for (const Node* node : ourCommon)
+            if (weMoved.count(node) && theyMoved.count(node))
             {
-                conflict(L"order", pathOf(*ourCommon[i]), L"place " + std::to_wstring(ourRanks[i] - m_base.firstChild[at(b)]),
-                         L"kept", L"moved among its siblings");
+                conflict(L"order", pathOf(*node), L"in its place", L"moved among its siblings (kept)",
+                         L"moved among its siblings otherwise");
                 theyMoved.clear();
                 break;
             }
@@ -502,25 +508,29 @@ private:
             ++m_summary.reordered;
 
         std::vector<Node*> merged;
+        std::unordered_set<const Node*> inTheirs(theirs.begin(), theirs.end());
         for (Node* node : ours)
+        {
             if (!theyMoved.count(node))
                 merged.push_back(node);
-        std::unordered_set<const Node*> inTheirs(theirs.begin(), theirs.end());
+            if (!inTheirs.count(node))
+                weMoved.insert(node);
+        }
         Node* previous = nullptr;
         for (Node* node : theirs)
         {
             if (theyMoved.count(node) || m_placed.count(node))
-                place(merged, node, previous, inTheirs);
+                place(merged, node, previous, weMoved);
             previous = node;
         }
         applyOrder(holder, merged);
     }
 
-    /// Puts `node` after `previous` (first when null), past the nodes only we
+    /// Puts `node` after `previous` (first when null), past the nodes our side
     /// put there that sort before it, so that both sides' insertions at one
     /// place come in an order that does not depend on which side is which.
     static void place(std::vector<Node*>& list, Node* node, Node* previous,
-                      const std::unordered_set<const Node*>& inTheirs)
+                      const std::unordered_set<const Node*>& weMoved)
     {
         auto where = list.begin();
         if (previous)
@@ -528,7 +538,7 @@ private:
             where = std::find(list.begin(), list.end(), previous);
             where = where == list.end() ? list.end() : where + 1;
         }
-        while (where != list.end() && !inTheirs.count(*where) &&
+        while (where != list.end() && weMoved.count(*where) &&
                std::make_pair((*where)->getName(), (*where)->getClassID()) < std::make_pair(node->getName(), node->getClassID()))
             ++where;
         list.insert(where, node);

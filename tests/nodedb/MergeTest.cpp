@@ -221,7 +221,7 @@ void expectPointersResolve(db::Database& database)
 
 TEST(MergeProperties, RandomEditScriptsMergeByTheRules)
 {
-    for (unsigned int seed = 1; seed <= 80; ++seed)
+    for (unsigned int seed = 1; seed <= 40; ++seed)
     {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 random(seed);

@@ -235,7 +235,8 @@ private:
         }
         if (b < 0)
         {
-            addTheirs(t);
+            if (!m_result[at(t)]) // else part of a subtree both sides added alike
+                addTheirs(t);
             return;
         }
         const int o = m_toOurs.toSide[at(b)];
@@ -516,12 +517,14 @@ private:
             if (!inTheirs.count(node))
                 weMoved.insert(node);
         }
+        // A node our side moved away is no landmark for where theirs go.
         Node* previous = nullptr;
         for (Node* node : theirs)
         {
             if (theyMoved.count(node) || m_placed.count(node))
                 place(merged, node, previous, weMoved);
-            previous = node;
+            if (!weMoved.count(node))
+                previous = node;
         }
         applyOrder(holder, merged);
     }

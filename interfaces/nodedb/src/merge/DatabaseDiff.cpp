@@ -5,6 +5,7 @@
 
 #include <db/Database.h>
 #include <db/NodeContainer.h>
+#include <db/NodeDef.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -108,17 +109,23 @@ private:
             return;
         }
         const Node& was = *m_old.nodes[static_cast<std::size_t>(o)];
-        const std::wstring path = nodePath(node);
+        // Paths cost a walk over siblings: made only for nodes with something to report.
+        std::wstring path;
+        auto pathOf = [&]() -> const std::wstring& {
+            if (path.empty())
+                path = nodePath(node);
+            return path;
+        };
         if (was.getTypeId() != node.getTypeId())
-            add(n, 0, DatabaseDiff::Kind::Retyped, path, was.getClassID() + s_arrow + node.getClassID());
+            add(n, 0, DatabaseDiff::Kind::Retyped, pathOf(), was.getClassID() + s_arrow + node.getClassID());
         if (was.getName() != node.getName())
-            add(n, 0, DatabaseDiff::Kind::Renamed, path, L"from \"" + was.getName() + L"\"");
+            add(n, 0, DatabaseDiff::Kind::Renamed, pathOf(), L"from \"" + was.getName() + L"\"");
         const int oldParent = m_old.parent[static_cast<std::size_t>(o)];
         if (m_match.toBase[static_cast<std::size_t>(parent)] != oldParent)
-            add(n, 0, DatabaseDiff::Kind::Moved, path, L"from " + nodePath(*m_old.nodes[static_cast<std::size_t>(oldParent)]));
+            add(n, 0, DatabaseDiff::Kind::Moved, pathOf(), L"from " + nodePath(*m_old.nodes[static_cast<std::size_t>(oldParent)]));
         else if (m_old.container[static_cast<std::size_t>(o)]->getName() != m_new.container[static_cast<std::size_t>(n)]->getName())
-            add(n, 0, DatabaseDiff::Kind::Moved, path, L"from container " + m_old.container[static_cast<std::size_t>(o)]->getName());
-        compareMembers(n, was, node, path);
+            add(n, 0, DatabaseDiff::Kind::Moved, pathOf(), L"from container " + m_old.container[static_cast<std::size_t>(o)]->getName());
+        compareMembers(n, was, node, pathOf);
     }
 
     void visitOld(int o)
@@ -157,7 +164,7 @@ private:
                     L"to place " + std::to_wstring(who[i] - first));
     }
 
-    void compareMembers(int n, const Node& was, const Node& node, const std::wstring& path)
+    template <class Path> void compareMembers(int n, const Node& was, const Node& node, Path& pathOf)
     {
         const bool sameType = was.getTypeId() == node.getTypeId();
         for (unsigned int i = 0; i < node.getAttributeCount(); ++i)
@@ -166,18 +173,17 @@ private:
             if (now.isNodeContainer())
                 continue;
             const Attribute* before = sameType && !now.isDynamic() ? was.getAttribute(i) : was.findAttribute(now.getName());
-            const std::wstring member = path + L"." + now.getName();
             if (!before || before->getAttributeType() != now.getAttributeType())
-                add(n, 0, DatabaseDiff::Kind::Changed, member, L"added = " + detail::valueText(now));
-            else
-                compareValue(n, *before, now, member);
+                add(n, 0, DatabaseDiff::Kind::Changed, pathOf() + L"." + now.getName(), L"added = " + detail::valueText(now));
+            else if (!detail::sameValue(*before, m_oldIds, now, m_newIds))
+                compareValue(n, *before, now, pathOf() + L"." + now.getName());
         }
-        for (unsigned int i = 0; i < was.getAttributeCount(); ++i)
+        for (unsigned int i = sameType ? node.getNodeDef().getAttributeDefCount() : 0; i < was.getAttributeCount(); ++i)
         {
             const Attribute& before = *was.getAttribute(i);
             const Attribute* now = node.findAttribute(before.getName());
             if (!before.isNodeContainer() && (!now || now->getAttributeType() != before.getAttributeType()))
-                add(n, 0, DatabaseDiff::Kind::Changed, path + L"." + before.getName(), L"removed");
+                add(n, 0, DatabaseDiff::Kind::Changed, pathOf() + L"." + before.getName(), L"removed");
         }
     }
 

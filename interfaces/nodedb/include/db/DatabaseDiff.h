@@ -33,9 +33,9 @@ public:
     /// path for Removed) and what became of it.
     struct Entry
     {
-        Kind kind;
-        std::wstring path;
-        std::wstring detail;
+        Kind kind;           ///< what happened
+        std::wstring path;   ///< the node's or attribute's path
+        std::wstring detail; ///< "from \"Lamp\"", "1 → 2", "inserted 9", "(Light)"
     };
 
     /// Compares `older` with `newer`, replacing what an earlier call found.

@@ -23,12 +23,12 @@ public:
     /// What the merge took from their side on its own.
     struct Summary
     {
-        std::size_t values = 0;
-        std::size_t added = 0;
-        std::size_t removed = 0;
-        std::size_t renamed = 0;
-        std::size_t moved = 0;
-        std::size_t reordered = 0;
+        std::size_t values = 0;    ///< values and arrays set from theirs, dynamic attributes added or removed
+        std::size_t added = 0;     ///< nodes they added
+        std::size_t removed = 0;   ///< subtrees they removed
+        std::size_t renamed = 0;   ///< nodes they renamed
+        std::size_t moved = 0;     ///< nodes they moved to another parent
+        std::size_t reordered = 0; ///< containers whose order they changed
     };
 
     /// Turns `ours` into the merged document: applies what `theirs` changed

@@ -15,12 +15,13 @@ struct DBUI_NODEDB_EXPORT MergeConflict
     std::wstring what;
     /// The path of the node or attribute in the merged document.
     std::wstring where;
-    std::wstring base;
-    std::wstring ours;
-    std::wstring theirs;
+    std::wstring base;   ///< the common ancestor's version
+    std::wstring ours;   ///< our side's version: the one the document holds
+    std::wstring theirs; ///< their side's version
 
     /// True when the conflict is about one value, which its texts can set.
     bool isValue() const { return what == L"value"; }
+    /// True when all five texts are equal.
     bool operator==(const MergeConflict& other) const
     {
         return what == other.what && where == other.where && base == other.base && ours == other.ours &&

@@ -1,5 +1,6 @@
 #include <db/DatabaseDiff.h>
 
+#include "merge/Sequences.h"
 #include "merge/TreeIndex.h"
 #include "merge/Values.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 using detail::Identity;
 using detail::Match;
+using detail::outOfOrder;
 using detail::TreeIndex;
 
 const wchar_t* s_arrow = L" \u2192 ";
@@ -26,35 +28,6 @@ std::wstring nodePath(const Node& node)
     std::wstring path;
     node.toDatabasePath(path);
     return path;
-}
-
-/// Positions in `sequence` that are not in one of its longest increasing runs:
-/// the fewest elements whose moving explains the new order.
-std::vector<bool> outOfOrder(const std::vector<int>& sequence)
-{
-    std::vector<int> tails;
-    std::vector<int> tailAt;
-    std::vector<int> previous(sequence.size(), -1);
-    for (std::size_t i = 0; i < sequence.size(); ++i)
-    {
-        auto at = std::lower_bound(tails.begin(), tails.end(), sequence[i]) - tails.begin();
-        if (at > 0)
-            previous[i] = tailAt[static_cast<std::size_t>(at - 1)];
-        if (static_cast<std::size_t>(at) == tails.size())
-        {
-            tails.push_back(sequence[i]);
-            tailAt.push_back(static_cast<int>(i));
-        }
-        else
-        {
-            tails[static_cast<std::size_t>(at)] = sequence[i];
-            tailAt[static_cast<std::size_t>(at)] = static_cast<int>(i);
-        }
-    }
-    std::vector<bool> moved(sequence.size(), true);
-    for (int at = tailAt.empty() ? -1 : tailAt.back(); at >= 0; at = previous[static_cast<std::size_t>(at)])
-        moved[static_cast<std::size_t>(at)] = false;
-    return moved;
 }
 
 class Differ

@@ -410,6 +410,9 @@ TEST(MergeCases, ConflictRecordsSurviveSavingAndGoWhenResolved)
     find(*theirs, L"/World/Wall")->setName(L"Wall\nB");
     db::DatabaseMerge merger;
     EXPECT_FALSE(merger.merge(*load(base), *ours, *theirs));
+    db::DatabaseMerge again;
+    EXPECT_TRUE(again.merge(*load(base), *ours, *load(base)));
+    EXPECT_EQ(db::MergeConflicts::read(*ours), merger.getConflicts()) << "a later merge keeps the records";
     for (bool binary : {false, true})
     {
         auto reloaded = load(saveText(*ours, binary));

@@ -32,9 +32,9 @@ public:
     };
 
     /// Turns `ours` into the merged document: applies what `theirs` changed
-    /// since `base`, writes the conflict records into it (see MergeConflicts)
-    /// and forgets its undo history. The three must share one type registry.
-    /// True when the merge is clean.
+    /// since `base`, adds the conflict records to those it holds (see
+    /// MergeConflicts) and forgets its undo history. The three must share one
+    /// type registry. True when the merge is clean.
     bool merge(const Database& base, Database& ours, const Database& theirs);
 
     /// The conflicts of the last merge, in tree order of their side.

@@ -456,6 +456,8 @@ private:
         for (unsigned int i = members; i < theirs.getAttributeCount(); ++i)
         {
             const Attribute& their = *theirs.getAttribute(i);
+            if (isConflictRecord(result, their))
+                continue;
             const Attribute* was = base.findAttribute(their.getName());
             Attribute* mine = result.findAttribute(their.getName());
             if (was && mine)
@@ -472,8 +474,7 @@ private:
         {
             const Attribute& was = *base.getAttribute(i);
             Attribute* mine = result.findAttribute(was.getName());
-            if (theirs.findAttribute(was.getName()) || !mine ||
-                (&result == &m_ours && was.getName() == MergeConflicts::attributeName()))
+            if (theirs.findAttribute(was.getName()) || !mine || isConflictRecord(result, was))
                 continue;
             if (detail::sameValue(*mine, m_ourIds, was, m_baseIds))
             {
@@ -483,6 +484,12 @@ private:
             else
                 conflict(L"removed/changed", pathOf(*mine), detail::valueText(was), detail::valueText(*mine), L"removed");
         }
+    }
+
+    /// The records of earlier merges are ours to keep, whatever the sides did with theirs.
+    bool isConflictRecord(const Node& result, const Attribute& attribute) const
+    {
+        return &result == &m_ours && attribute.getName() == MergeConflicts::attributeName();
     }
 
     void addDynamic(Node& result, const Attribute& theirs)
@@ -781,8 +788,10 @@ bool DatabaseMerge::merge(const Database& base, Database& ours, const Database& 
     m_summary = {};
     {
         ChangeBlock block(ours, L"Merge");
+        std::vector<MergeConflict> records = MergeConflicts::read(ours);
         Merger(base, ours, theirs).run(m_conflicts, m_summary);
-        MergeConflicts::write(ours, m_conflicts);
+        records.insert(records.end(), m_conflicts.begin(), m_conflicts.end());
+        MergeConflicts::write(ours, records);
     }
     // What the merge removed is destroyed now, not when an undo step lapses.
     ours.clearUndoHistory();

@@ -36,7 +36,6 @@
 #include <db/Vector3ArrayAttribute.h>
 
 #include <algorithm>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace db {

@@ -23,6 +23,8 @@ TreeIndex::TreeIndex(const Database& database)
     nodes.reserve(expected);
     parent.reserve(expected);
     container.reserve(expected);
+    firstChild.reserve(expected);
+    childCount.reserve(expected);
     nodes.push_back(const_cast<Database*>(&database));
     parent.push_back(-1);
     container.push_back(nullptr);
@@ -44,9 +46,18 @@ TreeIndex::TreeIndex(const Database& database)
         }
         childCount.push_back(static_cast<int>(nodes.size()) - firstChild.back());
     }
-    index.reserve(nodes.size());
+    std::size_t capacity = 16;
+    while (capacity < nodes.size() * 2)
+        capacity *= 2;
+    m_mask = capacity - 1;
+    m_keys.assign(capacity, nullptr);
+    m_values.assign(capacity, -1);
     for (std::size_t i = 0; i < nodes.size(); ++i)
-        index.emplace(nodes[i], static_cast<int>(i));
+    {
+        const std::size_t slot = slotOf(nodes[i]);
+        m_keys[slot] = nodes[i];
+        m_values[slot] = static_cast<int>(i);
+    }
     // Depth-first ranks: children lie side by side, so a stack of them will do.
     preorder.assign(nodes.size(), 0);
     std::vector<int> stack{0};
@@ -61,10 +72,17 @@ TreeIndex::TreeIndex(const Database& database)
     }
 }
 
+std::size_t TreeIndex::slotOf(const Attribute* node) const
+{
+    std::size_t slot = (reinterpret_cast<std::uintptr_t>(node) >> 4) * 0x9E3779B97F4A7C15ULL >> 20 & m_mask;
+    while (m_keys[slot] && m_keys[slot] != node)
+        slot = (slot + 1) & m_mask;
+    return slot;
+}
+
 int TreeIndex::indexOf(const Attribute* node) const
 {
-    auto found = index.find(node);
-    return found == index.end() ? -1 : found->second;
+    return node ? m_values[slotOf(node)] : -1;
 }
 
 namespace {

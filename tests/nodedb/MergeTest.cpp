@@ -376,6 +376,9 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
         {"moves that make a cycle", [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
          [](auto& d) { moveInto(d, L"/World/Shed", L"/World/Lamp"); }, {L"move cycle"},
          [](auto& d) { EXPECT_NE(find(d, L"/World/Shed/Lamp"), nullptr); }},
+        {"an attribute added to the root on one side", [](auto&) {},
+         [](auto& d) { d.addDynamicString(L"note", L"hi"); }, {},
+         [](auto& d) { EXPECT_NE(d.findAttribute(L"note"), nullptr); }},
         {"renamed two ways", [](auto& d) { find(d, L"/World/Lamp")->setName(L"A"); },
          [](auto& d) { find(d, L"/World/Lamp")->setName(L"B"); }, {L"rename"},
          [](auto& d) { EXPECT_NE(find(d, L"/World/A"), nullptr); }},
@@ -441,12 +444,14 @@ TEST(Diff, ReportsWhatHappenedToEachNode)
     newer->attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->setValues({1, 5, 3, 9});
     find(*newer, L"/Library/Oak")->remove();
     addChild(*newer, L"/World", L"Camera", L"Eye");
+    newer->addDynamicString(L"note", L"hi");
     db::DatabaseDiff diff;
     diff.compare(*older, *newer);
     std::vector<std::wstring> lines;
     for (const auto& entry : diff.getEntries())
         lines.push_back(db::DatabaseDiff::format(entry));
     const std::vector<std::wstring> expected = {
+        L"~ /.note: added = hi",
         L"- /Library/Oak (Material)",
         L"M /World/Shed: reordered to place 0",
         L"M /World/Shed/Wall: moved from /World",

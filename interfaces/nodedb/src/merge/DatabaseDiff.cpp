@@ -41,6 +41,9 @@ public:
 
     std::vector<DatabaseDiff::Entry> run()
     {
+        std::wstring root = L"/";
+        auto rootPath = [&root]() -> const std::wstring& { return root; };
+        compareMembers(0, *m_old.nodes[0], *m_new.nodes[0], rootPath);
         for (std::size_t n = 1; n < m_new.size(); ++n)
             visitNew(static_cast<int>(n));
         for (std::size_t o = 1; o < m_old.size(); ++o)

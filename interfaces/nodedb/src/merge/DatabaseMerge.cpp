@@ -94,6 +94,7 @@ public:
         std::vector<int> order(m_theirs.size());
         for (std::size_t t = 0; t < m_theirs.size(); ++t)
             order[at(m_theirs.preorder[t])] = static_cast<int>(t);
+        m_triples.push_back({0, 0, 0}); // the root's name and dynamic attributes
         for (std::size_t i = 1; i < order.size(); ++i)
             visitTheirs(order[i]);
         for (std::size_t i = 0; i < order.size(); ++i)

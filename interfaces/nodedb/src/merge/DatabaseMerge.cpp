@@ -582,7 +582,10 @@ private:
             const auto& source = static_cast<const PointerArrayAttribute&>(theirs).getValues();
             std::vector<Attribute*> merged;
             for (const Pick& pick : picks)
-                merged.push_back(pick.theirs ? translate(source[pick.index], result) : target.getValues()[pick.index]);
+                if (merged.emplace_back(pick.theirs ? translate(source[pick.index], result) : target.getValues()[pick.index]) ==
+                        nullptr &&
+                    pick.theirs && source[pick.index])
+                    return;
             target.setValues(merged);
             break;
         }
@@ -596,15 +599,21 @@ private:
     {
         switch (result.getAttributeType())
         {
+        // A target our side removed keeps our value, with the conflict translate records.
         case Pointer:
-            static_cast<PointerAttribute&>(result).setValue(
-                translate(static_cast<const PointerAttribute&>(theirs).getValue(), result));
+        {
+            Attribute* their = static_cast<const PointerAttribute&>(theirs).getValue();
+            Attribute* mine = translate(their, result);
+            if (mine || !their)
+                static_cast<PointerAttribute&>(result).setValue(mine);
             return;
+        }
         case PointerArray:
         {
             std::vector<Attribute*> targets;
             for (Attribute* target : static_cast<const PointerArrayAttribute&>(theirs).getValues())
-                targets.push_back(translate(target, result));
+                if (targets.emplace_back(translate(target, result)) == nullptr && target)
+                    return;
             static_cast<PointerArrayAttribute&>(result).setValues(targets);
             return;
         }
@@ -657,9 +666,11 @@ private:
         const unsigned int members = theirs.getNodeDef().getAttributeDefCount();
         for (unsigned int i = 0; i < theirs.getAttributeCount(); ++i)
         {
-            if (i >= members)
-                copy.addDynamicAttribute(std::unique_ptr<AttributeDef>(theirs.getAttribute(i)->getDef().makeCopy()));
-            assign(*copy.getAttribute(i), *theirs.getAttribute(i));
+            const Attribute& their = *theirs.getAttribute(i);
+            Attribute* mine = i < members ? copy.getAttribute(i)
+                                          : copy.addDynamicAttribute(std::unique_ptr<AttributeDef>(their.getDef().makeCopy()));
+            if (mine)
+                assign(*mine, their);
         }
     }
 

@@ -35,7 +35,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t s_nodes = 300000;
 constexpr int s_edits = 1000;
@@ -91,7 +92,8 @@ void edit(db::Database& database, unsigned int seed)
         else if (type == L"Material")
             materials.push_back(node);
     }
-    auto pick = [&random](const std::vector<db::Node*>& from) {
+    auto pick = [&random](const std::vector<db::Node*>& from)
+    {
         for (;;)
             if (db::Node* node = from[random() % from.size()]; node->getDatabase())
                 return node;
@@ -134,10 +136,12 @@ void edit(db::Database& database, unsigned int seed)
 double loadAll(const std::vector<std::string>& files, Databases& into)
 {
     into.clear();
-    return bench::millisecondsOf([&] {
-        for (const std::string& file : files)
-            into.push_back(load(file));
-    });
+    return bench::millisecondsOf(
+        [&]
+        {
+            for (const std::string& file : files)
+                into.push_back(load(file));
+        });
 }
 
 } // namespace
@@ -177,7 +181,8 @@ int main()
         db::DatabaseDiff differ;
         diff = std::min(diff, bench::millisecondsOf([&] { differ.compare(*databases[0], *databases[1]); }));
         db::DatabaseMerge merger;
-        merge = std::min(merge, bench::millisecondsOf([&] { merger.merge(*databases[0], *databases[1], *databases[2]); }));
+        merge =
+            std::min(merge, bench::millisecondsOf([&] { merger.merge(*databases[0], *databases[1], *databases[2]); }));
         if (run == 0)
         {
             const std::wstring summary = merger.getSummaryText();

@@ -83,7 +83,7 @@ void ConflictsPanel::onChoice(wxCommandEvent& event)
         m_message->SetLabel("Select a conflict first.");
         return;
     }
-    const db::MergeConflicts::Side side = event.GetId() == ID_UseBase   ? db::MergeConflicts::Side::Base
+    const db::MergeConflicts::Side side = event.GetId() == ID_UseBase    ? db::MergeConflicts::Side::Base
                                           : event.GetId() == ID_KeepOurs ? db::MergeConflicts::Side::Ours
                                                                          : db::MergeConflicts::Side::Theirs;
     std::wstring why;

@@ -17,11 +17,11 @@
 #include <db/MergeConflicts.h>
 #include <db/NodeContainer.h>
 #include <db/NodeDef.h>
-#include <db/TypeRegistry.h>
 #include <db/NodeFactory.h>
 #include <db/PointerAttribute.h>
 #include <db/SaverBinary.h>
 #include <db/SaverXML.h>
+#include <db/TypeRegistry.h>
 #include <db/Visitor.h>
 
 #include <gtest/gtest.h>
@@ -33,15 +33,16 @@
 #include <random>
 #include <set>
 
-namespace {
+namespace
+{
 
 using Edit = std::function<void(db::Database&)>;
 
 std::string saveText(const db::Database& database, bool binary = false)
 {
     std::string bytes;
-    db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes}, binary ? db::OutputStreamEncoding::Raw
-                                                                              : db::OutputStreamEncoding::Utf8);
+    db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes},
+                                binary ? db::OutputStreamEncoding::Raw : db::OutputStreamEncoding::Utf8);
     if (binary)
         db::SaverBinary(stream).save(database);
     else
@@ -89,8 +90,9 @@ Merged merge(const std::string& base, const std::string& ours, const std::string
             ++line;
             start = i + 1;
         }
-    return ::testing::AssertionFailure() << "line " << line << ":\n" << a.substr(start, a.find('\n', start) - start)
-                                         << "\n" << b.substr(start, b.find('\n', start) - start);
+    return ::testing::AssertionFailure() << "line " << line << ":\n"
+                                         << a.substr(start, a.find('\n', start) - start) << "\n"
+                                         << b.substr(start, b.find('\n', start) - start);
 }
 
 std::vector<db::Node*> nodesOf(const db::Node& root)
@@ -120,10 +122,10 @@ db::Node* find(db::Database& database, const std::wstring& path)
 void randomEdit(db::Database& database, std::mt19937& random, const std::wstring& tag)
 {
     std::vector<db::Node*> nodes = nodesOf(database);
-    auto pick = [&](const std::vector<db::Node*>& from) {
-        return from.empty() ? nullptr : from[random() % from.size()];
-    };
-    auto ofType = [&](const wchar_t* type) {
+    auto pick = [&](const std::vector<db::Node*>& from)
+    { return from.empty() ? nullptr : from[random() % from.size()]; };
+    auto ofType = [&](const wchar_t* type)
+    {
         std::vector<db::Node*> found;
         for (db::Node* node : nodes)
             if (node->getClassID() == type)
@@ -144,9 +146,10 @@ void randomEdit(db::Database& database, std::mt19937& random, const std::wstring
         break;
     case 1:
         if (group)
-            group->findAttribute(L"children")->asNodeContainer()->insert(
-                static_cast<unsigned int>(random() % (group->findAttribute(L"children")->getSize() + 1)),
-                db::makeNode(random() % 2 ? L"Group" : L"Light", L"New" + tag));
+            group->findAttribute(L"children")
+                ->asNodeContainer()
+                ->insert(static_cast<unsigned int>(random() % (group->findAttribute(L"children")->getSize() + 1)),
+                         db::makeNode(random() % 2 ? L"Group" : L"Light", L"New" + tag));
         break;
     case 2:
         if (!topLevel)
@@ -156,7 +159,8 @@ void randomEdit(db::Database& database, std::mt19937& random, const std::wstring
         node->setName(L"Renamed" + tag);
         break;
     case 4:
-        if (group && !topLevel && group != node && !group->isDescendantOf(node) && node->getNodeDef().isKindOf(database.getTypeRegistry().findNodeDef(L"SceneObject")))
+        if (group && !topLevel && group != node && !group->isDescendantOf(node) &&
+            node->getNodeDef().isKindOf(database.getTypeRegistry().findNodeDef(L"SceneObject")))
             group->findAttribute(L"children")->asNodeContainer()->add(node);
         break;
     case 5:
@@ -175,7 +179,8 @@ void randomEdit(db::Database& database, std::mt19937& random, const std::wstring
             if (random() % 2 && indices->getSize() > 0)
                 indices->removeElement(static_cast<unsigned int>(random() % indices->getSize()));
             else
-                indices->insert(static_cast<unsigned int>(random() % (indices->getSize() + 1)), static_cast<int>(random() % 9));
+                indices->insert(static_cast<unsigned int>(random() % (indices->getSize() + 1)),
+                                static_cast<int>(random() % 9));
         }
     }
 }
@@ -283,7 +288,8 @@ std::string smallScene()
         library->findAttribute(L"materials")->asNodeContainer()->add(db::makeNode(L"Material", name));
     db::Node* world = db::makeNode(L"Group", L"World");
     database.getRootContainer().add(world);
-    for (auto [type, name] : {std::pair{L"Mesh", L"Crate"}, {L"Mesh", L"Wall"}, {L"Light", L"Lamp"}, {L"Group", L"Shed"}})
+    for (auto [type, name] :
+         {std::pair{L"Mesh", L"Crate"}, {L"Mesh", L"Wall"}, {L"Light", L"Lamp"}, {L"Group", L"Shed"}})
         world->findAttribute(L"children")->asNodeContainer()->add(db::makeNode(type, name));
     db::Node* crate = find(database, L"/World/Crate");
     crate->findAttribute(L"material")->asPointerAttribute()->setValue(find(database, L"/Library/Steel"));
@@ -321,66 +327,119 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
         std::vector<std::wstring> conflicts; // kinds, in order
         std::function<void(db::Database&)> check;
     };
-    auto intensity = [](db::Database& d) { return d.attributeFromDatabasePath(L"/World/Lamp.intensity")->asFloatAttribute()->getValue(); };
+    auto intensity = [](db::Database& d)
+    { return d.attributeFromDatabasePath(L"/World/Lamp.intensity")->asFloatAttribute()->getValue(); };
     const Case cases[] = {
-        {"both add the same child", [](auto& d) { addChild(d, L"/World/Shed", L"Light", L"Bulb"); },
-         [](auto& d) { addChild(d, L"/World/Shed", L"Light", L"Bulb"); }, {},
+        {"both add the same child",
+         [](auto& d) { addChild(d, L"/World/Shed", L"Light", L"Bulb"); },
+         [](auto& d) { addChild(d, L"/World/Shed", L"Light", L"Bulb"); },
+         {},
          [](auto& d) { EXPECT_EQ(find(d, L"/World/Shed")->getChildNodes().size(), 1u); }},
-        {"both add a like-named child with other contents", [](auto& d) { addChild(d, L"/World/Shed", L"Light", L"Bulb"); },
-         [](auto& d) { addChild(d, L"/World/Shed", L"Group", L"Bulb"); }, {L"both added"},
+        {"both add a like-named child with other contents",
+         [](auto& d) { addChild(d, L"/World/Shed", L"Light", L"Bulb"); },
+         [](auto& d) { addChild(d, L"/World/Shed", L"Group", L"Bulb"); },
+         {L"both added"},
          [](auto& d) { EXPECT_EQ(find(d, L"/World/Shed/Bulb")->getClassID(), L"Light"); }},
         {"both append to one array",
          [](auto& d) { d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->add(7); },
-         [](auto& d) { d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->add(4); }, {},
-         [](auto& d) {
+         [](auto& d) { d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->add(4); },
+         {},
+         [](auto& d)
+         {
              EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->getValues(),
                        (std::vector<int>{1, 2, 3, 4, 7}));
          }},
-        {"rename on one side, edit on the other", [](auto& d) { find(d, L"/World/Lamp")->setName(L"Torch"); },
-         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 5); }, {},
-         [](auto& d) { EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Torch.intensity")->asFloatAttribute()->getValue(), 5); }},
-        {"move on one side, edit on the other", [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
-         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 5); }, {},
-         [](auto& d) { EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Shed/Lamp.intensity")->asFloatAttribute()->getValue(), 5); }},
+        {"rename on one side, edit on the other",
+         [](auto& d) { find(d, L"/World/Lamp")->setName(L"Torch"); },
+         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 5); },
+         {},
+         [](auto& d)
+         { EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Torch.intensity")->asFloatAttribute()->getValue(), 5); }},
+        {"move on one side, edit on the other",
+         [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
+         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 5); },
+         {},
+         [](auto& d)
+         { EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Shed/Lamp.intensity")->asFloatAttribute()->getValue(), 5); }},
         {"pointer follows a rename",
          [](auto& d) { find(d, L"/Library/Steel")->setName(L"Iron"); },
-         [](auto& d) { find(d, L"/World/Wall")->findAttribute(L"material")->asPointerAttribute()->setValue(find(d, L"/Library/Steel")); },
-         {}, [](auto& d) {
-             EXPECT_EQ(find(d, L"/World/Wall")->findAttribute(L"material")->asPointerAttribute()->getValue(), find(d, L"/Library/Iron"));
+         [](auto& d) {
+             find(d, L"/World/Wall")
+                 ->findAttribute(L"material")
+                 ->asPointerAttribute()
+                 ->setValue(find(d, L"/Library/Steel"));
+         },
+         {},
+         [](auto& d)
+         {
+             EXPECT_EQ(find(d, L"/World/Wall")->findAttribute(L"material")->asPointerAttribute()->getValue(),
+                       find(d, L"/Library/Iron"));
          }},
         {"delete a node the other side points at",
-         [](auto& d) { find(d, L"/World/Wall")->findAttribute(L"material")->asPointerAttribute()->setValue(find(d, L"/Library/Oak")); },
-         [](auto& d) { find(d, L"/Library/Oak")->remove(); }, {L"removed/pointed at"},
+         [](auto& d) {
+             find(d, L"/World/Wall")
+                 ->findAttribute(L"material")
+                 ->asPointerAttribute()
+                 ->setValue(find(d, L"/Library/Oak"));
+         },
+         [](auto& d) { find(d, L"/Library/Oak")->remove(); },
+         {L"removed/pointed at"},
          [](auto& d) { EXPECT_NE(find(d, L"/Library/Oak"), nullptr); }},
-        {"point at a node the other side deleted", [](auto& d) { find(d, L"/Library/Oak")->remove(); },
-         [](auto& d) { find(d, L"/World/Wall")->findAttribute(L"material")->asPointerAttribute()->setValue(find(d, L"/Library/Oak")); },
-         {L"pointer to removed"}, [](auto& d) { EXPECT_EQ(find(d, L"/Library/Oak"), nullptr); }},
-        {"reorder different siblings on both sides", [](auto& d) { toFront(d, L"/World/Lamp"); },
-         [](auto& d) { toFront(d, L"/World/Shed"); }, {}, [](auto& d) {
+        {"point at a node the other side deleted",
+         [](auto& d) { find(d, L"/Library/Oak")->remove(); },
+         [](auto& d) {
+             find(d, L"/World/Wall")
+                 ->findAttribute(L"material")
+                 ->asPointerAttribute()
+                 ->setValue(find(d, L"/Library/Oak"));
+         },
+         {L"pointer to removed"},
+         [](auto& d) { EXPECT_EQ(find(d, L"/Library/Oak"), nullptr); }},
+        {"reorder different siblings on both sides",
+         [](auto& d) { toFront(d, L"/World/Lamp"); },
+         [](auto& d) { toFront(d, L"/World/Shed"); },
+         {},
+         [](auto& d)
+         {
              const auto children = find(d, L"/World")->getChildNodes();
              EXPECT_EQ(children.back()->getName(), L"Wall");
              EXPECT_EQ(children.size(), 4u);
          }},
-        {"reorder one sibling two ways", [](auto& d) { toFront(d, L"/World/Lamp"); },
-         [](auto& d) { find(d, L"/World")->findAttribute(L"children")->asNodeContainer()->insert(1, find(d, L"/World/Lamp")); },
-         {L"order"}, [](auto& d) { EXPECT_EQ(find(d, L"/World")->getChildNodes()[0]->getName(), L"Lamp"); }},
-        {"same value changed two ways", [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 2); },
-         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 3); }, {L"value"},
+        {"reorder one sibling two ways",
+         [](auto& d) { toFront(d, L"/World/Lamp"); },
+         [](auto& d)
+         { find(d, L"/World")->findAttribute(L"children")->asNodeContainer()->insert(1, find(d, L"/World/Lamp")); },
+         {L"order"},
+         [](auto& d) { EXPECT_EQ(find(d, L"/World")->getChildNodes()[0]->getName(), L"Lamp"); }},
+        {"same value changed two ways",
+         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 2); },
+         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 3); },
+         {L"value"},
          [intensity](auto& d) { EXPECT_EQ(intensity(d), 2); }},
-        {"delete against edit", [](auto& d) { find(d, L"/World/Lamp")->remove(); },
-         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 3); }, {L"removed/changed"},
+        {"delete against edit",
+         [](auto& d) { find(d, L"/World/Lamp")->remove(); },
+         [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 3); },
+         {L"removed/changed"},
          [](auto& d) { EXPECT_EQ(find(d, L"/World/Lamp"), nullptr); }},
-        {"move into a subtree the other side removed", [](auto& d) { find(d, L"/World/Shed")->remove(); },
-         [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); }, {L"move into removed"},
+        {"move into a subtree the other side removed",
+         [](auto& d) { find(d, L"/World/Shed")->remove(); },
+         [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
+         {L"move into removed"},
          [](auto& d) { EXPECT_NE(find(d, L"/World/Lamp"), nullptr); }},
-        {"moves that make a cycle", [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
-         [](auto& d) { moveInto(d, L"/World/Shed", L"/World/Lamp"); }, {L"move cycle"},
+        {"moves that make a cycle",
+         [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
+         [](auto& d) { moveInto(d, L"/World/Shed", L"/World/Lamp"); },
+         {L"move cycle"},
          [](auto& d) { EXPECT_NE(find(d, L"/World/Shed/Lamp"), nullptr); }},
-        {"an attribute added to the root on one side", [](auto&) {},
-         [](auto& d) { d.addDynamicString(L"note", L"hi"); }, {},
+        {"an attribute added to the root on one side",
+         [](auto&) {},
+         [](auto& d) { d.addDynamicString(L"note", L"hi"); },
+         {},
          [](auto& d) { EXPECT_NE(d.findAttribute(L"note"), nullptr); }},
-        {"renamed two ways", [](auto& d) { find(d, L"/World/Lamp")->setName(L"A"); },
-         [](auto& d) { find(d, L"/World/Lamp")->setName(L"B"); }, {L"rename"},
+        {"renamed two ways",
+         [](auto& d) { find(d, L"/World/Lamp")->setName(L"A"); },
+         [](auto& d) { find(d, L"/World/Lamp")->setName(L"B"); },
+         {L"rename"},
          [](auto& d) { EXPECT_NE(find(d, L"/World/A"), nullptr); }},
     };
     const std::string base = smallScene();

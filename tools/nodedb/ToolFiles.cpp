@@ -11,7 +11,8 @@
 
 #include <cstdio>
 
-namespace nodedb_tool {
+namespace nodedb_tool
+{
 
 bool endsWith(const std::string& text, const std::string& suffix)
 {
@@ -28,7 +29,8 @@ Loaded loadFile(db::Database& database, const std::string& fileName, const db::P
         result.error = fileName + ": " + stream.getError();
         return result;
     }
-    auto load = [&](auto& loader) {
+    auto load = [&](auto& loader)
+    {
         loader.setProgress(progress);
         result.ok = loader.load(database);
         result.subtree = loader.isSubtreeFile();
@@ -51,7 +53,8 @@ Loaded loadFile(db::Database& database, const std::string& fileName, const db::P
 bool saveFile(const db::Attribute& node, const std::string& fileName, std::string& error, FileFormat format,
               const db::Progress& progress)
 {
-    auto save = [&](auto& saver) {
+    auto save = [&](auto& saver)
+    {
         saver.setProgress(progress);
         if (saver.save(node))
             return true;

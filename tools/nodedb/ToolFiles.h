@@ -7,12 +7,14 @@
 #include <cstddef>
 #include <string>
 
-namespace db {
+namespace db
+{
 class Attribute;
 class Database;
-}
+} // namespace db
 
-namespace nodedb_tool {
+namespace nodedb_tool
+{
 
 /// How a file is written: chosen by its name (.dbb is binary), or as given.
 enum class FileFormat

@@ -16,9 +16,11 @@
 
 #include <unistd.h>
 
-namespace nodedb_tool {
+namespace nodedb_tool
+{
 
-namespace {
+namespace
+{
 
 constexpr int s_exitTrouble = 2;
 
@@ -82,8 +84,8 @@ int diffFiles(db::TypeRegistry& registry, const std::string& older, const std::s
     return diff.isEmpty() ? 0 : 1;
 }
 
-int mergeFiles(db::TypeRegistry& registry, const std::string& base, const std::string& ours,
-               const std::string& theirs, const std::string& out)
+int mergeFiles(db::TypeRegistry& registry, const std::string& base, const std::string& ours, const std::string& theirs,
+               const std::string& out)
 {
     Loaded oursLoaded;
     std::unique_ptr<db::Database> baseDb = load(registry, base);

@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 /// One thing a three-way merge could not decide: where it is, what kind of
 /// disagreement it is, and the three versions of it as text. The merged

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Database;
 

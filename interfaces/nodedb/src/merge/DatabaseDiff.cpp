@@ -12,9 +12,11 @@
 #include <cstdint>
 #include <tuple>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 using detail::Identity;
 using detail::Match;
@@ -51,8 +53,7 @@ public:
         for (std::size_t n = 0; n < m_new.size(); ++n)
             if (m_match.toBase[n] >= 0)
                 findReordered(static_cast<int>(n));
-        std::stable_sort(m_found.begin(), m_found.end(),
-                         [](const Found& a, const Found& b) { return a.key < b.key; });
+        std::stable_sort(m_found.begin(), m_found.end(), [](const Found& a, const Found& b) { return a.key < b.key; });
         std::vector<DatabaseDiff::Entry> entries;
         entries.reserve(m_found.size());
         for (Found& found : m_found)
@@ -87,7 +88,8 @@ private:
         const Node& was = *m_old.nodes[static_cast<std::size_t>(o)];
         // Paths cost a walk over siblings: made only for nodes with something to report.
         std::wstring path;
-        auto pathOf = [&]() -> const std::wstring& {
+        auto pathOf = [&]() -> const std::wstring&
+        {
             if (path.empty())
                 path = nodePath(node);
             return path;
@@ -98,9 +100,12 @@ private:
             add(n, 0, DatabaseDiff::Kind::Renamed, pathOf(), L"from \"" + was.getName() + L"\"");
         const int oldParent = m_old.parent[static_cast<std::size_t>(o)];
         if (m_match.toBase[static_cast<std::size_t>(parent)] != oldParent)
-            add(n, 0, DatabaseDiff::Kind::Moved, pathOf(), L"from " + nodePath(*m_old.nodes[static_cast<std::size_t>(oldParent)]));
-        else if (m_old.container[static_cast<std::size_t>(o)]->getName() != m_new.container[static_cast<std::size_t>(n)]->getName())
-            add(n, 0, DatabaseDiff::Kind::Moved, pathOf(), L"from container " + m_old.container[static_cast<std::size_t>(o)]->getName());
+            add(n, 0, DatabaseDiff::Kind::Moved, pathOf(),
+                L"from " + nodePath(*m_old.nodes[static_cast<std::size_t>(oldParent)]));
+        else if (m_old.container[static_cast<std::size_t>(o)]->getName() !=
+                 m_new.container[static_cast<std::size_t>(n)]->getName())
+            add(n, 0, DatabaseDiff::Kind::Moved, pathOf(),
+                L"from container " + m_old.container[static_cast<std::size_t>(o)]->getName());
         compareMembers(n, was, node, pathOf);
     }
 
@@ -148,9 +153,11 @@ private:
             const Attribute& now = *node.getAttribute(i);
             if (now.isNodeContainer())
                 continue;
-            const Attribute* before = sameType && !now.isDynamic() ? was.getAttribute(i) : was.findAttribute(now.getName());
+            const Attribute* before =
+                sameType && !now.isDynamic() ? was.getAttribute(i) : was.findAttribute(now.getName());
             if (!before || before->getAttributeType() != now.getAttributeType())
-                add(n, 0, DatabaseDiff::Kind::Changed, pathOf() + L"." + now.getName(), L"added = " + detail::valueText(now));
+                add(n, 0, DatabaseDiff::Kind::Changed, pathOf() + L"." + now.getName(),
+                    L"added = " + detail::valueText(now));
             else if (!detail::sameValue(*before, m_oldIds, now, m_newIds))
                 compareValue(n, *before, now, pathOf() + L"." + now.getName());
         }
@@ -205,11 +212,13 @@ private:
         while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
                a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
             ++suffix;
-        const std::vector<std::wstring> shownA = before.getAttributeType() == PointerArray ? detail::elementTexts(before) : a;
+        const std::vector<std::wstring> shownA =
+            before.getAttributeType() == PointerArray ? detail::elementTexts(before) : a;
         const std::vector<std::wstring> shownB = now.getAttributeType() == PointerArray ? detail::elementTexts(now) : b;
         auto at = [&](std::size_t i) { return path + L"[" + std::to_wstring(i) + L"]"; };
         // Runs between elements the two share: paired up as changes, the rest inserted or removed.
-        auto gap = [&](std::size_t fromA, std::size_t toA, std::size_t fromB, std::size_t toB) {
+        auto gap = [&](std::size_t fromA, std::size_t toA, std::size_t fromB, std::size_t toB)
+        {
             const std::size_t paired = std::min(toA - fromA, toB - fromB);
             for (std::size_t i = 0; i < paired; ++i)
                 add(n, 0, DatabaseDiff::Kind::Changed, at(fromB + i), shownA[fromA + i] + s_arrow + shownB[fromB + i]);
@@ -232,7 +241,8 @@ private:
         auto cell = [&](std::size_t i, std::size_t j) -> std::uint32_t& { return table[i * (midB + 1) + j]; };
         for (std::size_t i = midA; i-- > 0;)
             for (std::size_t j = midB; j-- > 0;)
-                cell(i, j) = a[prefix + i] == b[prefix + j] ? cell(i + 1, j + 1) + 1 : std::max(cell(i + 1, j), cell(i, j + 1));
+                cell(i, j) =
+                    a[prefix + i] == b[prefix + j] ? cell(i + 1, j + 1) + 1 : std::max(cell(i + 1, j), cell(i, j + 1));
         std::size_t i = 0;
         std::size_t j = 0;
         std::size_t runA = 0;
@@ -281,8 +291,12 @@ std::size_t DatabaseDiff::count(Kind kind) const
 std::wstring DatabaseDiff::getStat() const
 {
     const std::pair<Kind, const wchar_t*> kinds[] = {
-        {Kind::Added, L"added"},       {Kind::Removed, L"removed"},     {Kind::Renamed, L"renamed"},
-        {Kind::Moved, L"moved"},       {Kind::Reordered, L"reordered"}, {Kind::Retyped, L"retyped"},
+        {Kind::Added, L"added"},
+        {Kind::Removed, L"removed"},
+        {Kind::Renamed, L"renamed"},
+        {Kind::Moved, L"moved"},
+        {Kind::Reordered, L"reordered"},
+        {Kind::Retyped, L"retyped"},
         {Kind::Changed, L"values changed"},
     };
     std::wstring line;

@@ -38,9 +38,11 @@
 #include <algorithm>
 #include <unordered_set>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 using detail::Identity;
 using detail::Match;
@@ -163,7 +165,8 @@ private:
         if (!parent)
         {
             m_skipped[at(t)] = 1;
-            conflict(L"added under removed", pathOf(added), L"absent", L"parent removed", L"added (" + added.getClassID() + L")");
+            conflict(L"added under removed", pathOf(added), L"absent", L"parent removed",
+                     L"added (" + added.getClassID() + L")");
             return;
         }
         if (Node* twin = ourTwin(*parent, added))
@@ -259,7 +262,8 @@ private:
             return;
         Node* target = m_result[at(theirParent)];
         const int ourParent = m_mine.parent[at(o)];
-        const bool oursMoved = m_toOurs.toBase[at(ourParent)] != baseParent || m_mine.container[at(o)]->getName() != baseHolder;
+        const bool oursMoved =
+            m_toOurs.toBase[at(ourParent)] != baseParent || m_mine.container[at(o)]->getName() != baseHolder;
         const std::wstring theirPlace = pathOf(*m_theirs.nodes[at(theirParent)]);
         if (oursMoved)
         {
@@ -311,7 +315,8 @@ private:
             while (to < end && m_theirs.container[at(to)] == theirHolder)
                 ++to;
             if (!unchangedOrder(b, theirHolder->getName(), from, to))
-                if (Attribute* holder = parent->findAttribute(theirHolder->getName()); holder && holder->asNodeContainer())
+                if (Attribute* holder = parent->findAttribute(theirHolder->getName());
+                    holder && holder->asNodeContainer())
                     mergeContainerOrder(*holder->asNodeContainer(), b, from, to);
             from = to;
         }
@@ -337,11 +342,11 @@ private:
     void mergeContainerOrder(NodeContainer& holder, int b, int from, int to)
     {
         // Base rank of the nodes that all three have here.
-        auto baseRank = [&](const Node* node) -> int {
+        auto baseRank = [&](const Node* node) -> int
+        {
             const int o = m_mine.indexOf(node);
             const int base = o < 0 ? -1 : m_toOurs.toBase[at(o)];
-            if (base < 0 || m_base.parent[at(base)] != b ||
-                m_base.container[at(base)]->getName() != holder.getName())
+            if (base < 0 || m_base.parent[at(base)] != b || m_base.container[at(base)]->getName() != holder.getName())
                 return -1;
             const int t = m_toTheirs.toSide[at(base)];
             return t >= from && t < to ? base : -1;
@@ -431,7 +436,8 @@ private:
             where = where == list.end() ? list.end() : where + 1;
         }
         while (where != list.end() && weMoved.count(*where) &&
-               std::make_pair((*where)->getName(), (*where)->getClassID()) < std::make_pair(node->getName(), node->getClassID()))
+               std::make_pair((*where)->getName(), (*where)->getClassID()) <
+                   std::make_pair(node->getName(), node->getClassID()))
             ++where;
         list.insert(where, node);
     }
@@ -482,7 +488,8 @@ private:
                 ++m_summary.values;
             }
             else
-                conflict(L"removed/changed", pathOf(*mine), detail::valueText(was), detail::valueText(*mine), L"removed");
+                conflict(L"removed/changed", pathOf(*mine), detail::valueText(was), detail::valueText(*mine),
+                         L"removed");
         }
     }
 
@@ -530,7 +537,8 @@ private:
 
     void valueConflict(const Attribute& result, const Attribute& base, const Attribute& theirs)
     {
-        conflict(L"value", pathOf(result), detail::valueText(base), detail::valueText(result), detail::valueText(theirs));
+        conflict(L"value", pathOf(result), detail::valueText(base), detail::valueText(result),
+                 detail::valueText(theirs));
     }
 
     /// Element by element when no side changed the length, else as sequences.
@@ -568,22 +576,38 @@ private:
     {
         switch (result.getAttributeType())
         {
-        case IntArray: rebuildAs<IntArrayAttribute>(result, theirs, picks); break;
-        case BoolArray: rebuildAs<BoolArrayAttribute>(result, theirs, picks); break;
-        case EnumArray: rebuildAs<EnumArrayAttribute>(result, theirs, picks); break;
-        case FloatArray: rebuildAs<FloatArrayAttribute>(result, theirs, picks); break;
-        case DoubleArray: rebuildAs<DoubleArrayAttribute>(result, theirs, picks); break;
-        case StringArray: rebuildAs<StringArrayAttribute>(result, theirs, picks); break;
-        case Vector3Array: rebuildAs<Vector3ArrayAttribute>(result, theirs, picks); break;
-        case Matrix34Array: rebuildAs<Matrix34ArrayAttribute>(result, theirs, picks); break;
+        case IntArray:
+            rebuildAs<IntArrayAttribute>(result, theirs, picks);
+            break;
+        case BoolArray:
+            rebuildAs<BoolArrayAttribute>(result, theirs, picks);
+            break;
+        case EnumArray:
+            rebuildAs<EnumArrayAttribute>(result, theirs, picks);
+            break;
+        case FloatArray:
+            rebuildAs<FloatArrayAttribute>(result, theirs, picks);
+            break;
+        case DoubleArray:
+            rebuildAs<DoubleArrayAttribute>(result, theirs, picks);
+            break;
+        case StringArray:
+            rebuildAs<StringArrayAttribute>(result, theirs, picks);
+            break;
+        case Vector3Array:
+            rebuildAs<Vector3ArrayAttribute>(result, theirs, picks);
+            break;
+        case Matrix34Array:
+            rebuildAs<Matrix34ArrayAttribute>(result, theirs, picks);
+            break;
         case PointerArray:
         {
             auto& target = static_cast<PointerArrayAttribute&>(result);
             const auto& source = static_cast<const PointerArrayAttribute&>(theirs).getValues();
             std::vector<Attribute*> merged;
             for (const Pick& pick : picks)
-                if (merged.emplace_back(pick.theirs ? translate(source[pick.index], result) : target.getValues()[pick.index]) ==
-                        nullptr &&
+                if (merged.emplace_back(pick.theirs ? translate(source[pick.index], result)
+                                                    : target.getValues()[pick.index]) == nullptr &&
                     pick.theirs && source[pick.index])
                     return;
             target.setValues(merged);
@@ -628,7 +652,8 @@ private:
         }
         case Compound:
             for (unsigned int i = 0; i < theirs.getSize(); ++i)
-                assign(*result.asCompositeAttribute()->getAttribute(i), *theirs.asCompositeAttribute()->getAttribute(i));
+                assign(*result.asCompositeAttribute()->getAttribute(i),
+                       *theirs.asCompositeAttribute()->getAttribute(i));
             return;
         case NodeContainerType:
             return;
@@ -667,8 +692,9 @@ private:
         for (unsigned int i = 0; i < theirs.getAttributeCount(); ++i)
         {
             const Attribute& their = *theirs.getAttribute(i);
-            Attribute* mine = i < members ? copy.getAttribute(i)
-                                          : copy.addDynamicAttribute(std::unique_ptr<AttributeDef>(their.getDef().makeCopy()));
+            Attribute* mine = i < members
+                                  ? copy.getAttribute(i)
+                                  : copy.addDynamicAttribute(std::unique_ptr<AttributeDef>(their.getDef().makeCopy()));
             if (mine)
                 assign(*mine, their);
         }
@@ -699,15 +725,16 @@ private:
         for (const Node* node : doomed)
             if (!doomed.count(node->getParentNode()))
                 roots.push_back(const_cast<Node*>(node));
-        std::sort(roots.begin(), roots.end(), [this](const Node* a, const Node* b) {
-            return m_mine.preorder[at(m_mine.indexOf(a))] < m_mine.preorder[at(m_mine.indexOf(b))];
-        });
+        std::sort(roots.begin(), roots.end(),
+                  [this](const Node* a, const Node* b)
+                  { return m_mine.preorder[at(m_mine.indexOf(a))] < m_mine.preorder[at(m_mine.indexOf(b))]; });
         std::unordered_set<const Node*> kept;
         for (Node* root : roots)
             if (!wholeSubtreeDoomed(*root, doomed))
             {
                 kept.insert(root);
-                conflict(L"removed/added below", pathOf(*root), L"present", L"nodes added or moved below it", L"removed");
+                conflict(L"removed/added below", pathOf(*root), L"present", L"nodes added or moved below it",
+                         L"removed");
             }
         keepTargets(roots, kept);
         for (Node* root : roots)
@@ -732,14 +759,16 @@ private:
     void keepTargets(const std::vector<Node*>& roots, std::unordered_set<const Node*>& kept)
     {
         std::unordered_set<const Node*> rootSet(roots.begin(), roots.end());
-        auto rootOf = [&rootSet](const Attribute* target) -> const Node* {
+        auto rootOf = [&rootSet](const Attribute* target) -> const Node*
+        {
             for (const Node* node = target->asNode() ? target->asNode() : target->getOwnerNode(); node;
                  node = node->getParentNode())
                 if (rootSet.count(node))
                     return node;
             return nullptr;
         };
-        auto check = [&](const Attribute& pointer, const Attribute* target) {
+        auto check = [&](const Attribute& pointer, const Attribute* target)
+        {
             const Node* root = target ? rootOf(target) : nullptr;
             if (!root || kept.count(root) || pointer.isDescendantOf(root))
                 return;

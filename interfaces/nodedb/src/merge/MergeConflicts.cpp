@@ -5,9 +5,11 @@
 #include <db/StringArrayAttribute.h>
 #include <db/ValueText.h>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 // A record is its five texts joined by tabs; tabs, line breaks and
 // backslashes inside them are escaped so that a record stays one element.

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace db::detail {
+namespace db::detail
+{
 
 std::vector<bool> outOfOrder(const std::vector<int>& sequence)
 {
@@ -38,7 +39,8 @@ bool mergeSequence(const std::vector<std::wstring>& base, const std::vector<std:
     {
         std::size_t begin, end, insertEnd; // base [begin, end) became side [begin, insertEnd)
     };
-    auto changeOf = [&base](const std::vector<std::wstring>& side) {
+    auto changeOf = [&base](const std::vector<std::wstring>& side)
+    {
         std::size_t prefix = 0;
         while (prefix < base.size() && prefix < side.size() && base[prefix] == side[prefix])
             ++prefix;
@@ -51,19 +53,23 @@ bool mergeSequence(const std::vector<std::wstring>& base, const std::vector<std:
     const Change o = changeOf(ours);
     const Change t = changeOf(theirs);
     const long long shift = static_cast<long long>(ours.size()) - static_cast<long long>(base.size());
-    auto oursRun = [&picks](std::size_t from, std::size_t to) {
+    auto oursRun = [&picks](std::size_t from, std::size_t to)
+    {
         for (std::size_t i = from; i < to; ++i)
             picks.push_back({false, i});
     };
-    auto theirsRun = [&picks](std::size_t from, std::size_t to) {
+    auto theirsRun = [&picks](std::size_t from, std::size_t to)
+    {
         for (std::size_t i = from; i < to; ++i)
             picks.push_back({true, i});
     };
     const bool sameInsertion = o.begin == o.end && t.begin == t.end && o.begin == t.begin;
     if (sameInsertion)
     {
-        const std::vector<std::wstring> a(ours.begin() + static_cast<long>(o.begin), ours.begin() + static_cast<long>(o.insertEnd));
-        const std::vector<std::wstring> b(theirs.begin() + static_cast<long>(t.begin), theirs.begin() + static_cast<long>(t.insertEnd));
+        const std::vector<std::wstring> a(ours.begin() + static_cast<long>(o.begin),
+                                          ours.begin() + static_cast<long>(o.insertEnd));
+        const std::vector<std::wstring> b(theirs.begin() + static_cast<long>(t.begin),
+                                          theirs.begin() + static_cast<long>(t.insertEnd));
         oursRun(0, o.begin);
         if (a == b)
             oursRun(o.begin, o.insertEnd);

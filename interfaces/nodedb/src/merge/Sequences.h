@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace db::detail {
+namespace db::detail
+{
 
 /// An element of a merged sequence: taken from our side or from theirs.
 struct Pick

@@ -15,7 +15,8 @@
 #include <functional>
 #include <unordered_map>
 
-namespace db::detail {
+namespace db::detail
+{
 
 TreeIndex::TreeIndex(const Database& database)
 {
@@ -85,7 +86,8 @@ int TreeIndex::indexOf(const Attribute* node) const
     return node ? m_values[slotOf(node)] : -1;
 }
 
-namespace {
+namespace
+{
 
 class Matcher
 {
@@ -111,8 +113,8 @@ public:
 private:
     bool compatible(int b, int s) const
     {
-        return m_rule == TypeRule::AnyType ||
-               m_base.nodes[static_cast<std::size_t>(b)]->getTypeId() == m_side.nodes[static_cast<std::size_t>(s)]->getTypeId();
+        return m_rule == TypeRule::AnyType || m_base.nodes[static_cast<std::size_t>(b)]->getTypeId() ==
+                                                  m_side.nodes[static_cast<std::size_t>(s)]->getTypeId();
     }
 
     void pair(int b, int s)
@@ -221,17 +223,18 @@ private:
                 sides.push_back(static_cast<int>(s));
         if (bases.empty() || sides.empty())
             return false;
-        auto byContent = [](const Node& node) {
-            return contentHash(node) * 31 + static_cast<std::uint64_t>(node.getTypeId());
-        };
+        auto byContent = [](const Node& node)
+        { return contentHash(node) * 31 + static_cast<std::uint64_t>(node.getTypeId()); };
         if (pairUnique(bases, sides, byContent, [](int, int) { return true; }))
             return true;
-        auto byName = [](const Node& node) {
-            return std::hash<std::wstring>()(node.getName()) * 31 + static_cast<std::uint64_t>(node.getTypeId());
-        };
-        if (pairUnique(bases, sides, byName, [this](int b, int s) {
-                return similarity(*m_base.nodes[static_cast<std::size_t>(b)], *m_side.nodes[static_cast<std::size_t>(s)]) >= s_similar;
-            }))
+        auto byName = [](const Node& node)
+        { return std::hash<std::wstring>()(node.getName()) * 31 + static_cast<std::uint64_t>(node.getTypeId()); };
+        if (pairUnique(bases, sides, byName,
+                       [this](int b, int s)
+                       {
+                           return similarity(*m_base.nodes[static_cast<std::size_t>(b)],
+                                             *m_side.nodes[static_cast<std::size_t>(s)]) >= s_similar;
+                       }))
             return true;
         return pairRenamedInPlace(bases, sides);
     }
@@ -243,9 +246,8 @@ private:
     {
         constexpr std::size_t maxCandidates = 32;
         std::unordered_map<std::uint64_t, std::vector<int>> byPlace;
-        auto place = [](int parent, const Node& node) {
-            return (static_cast<std::uint64_t>(parent) << 24) ^ static_cast<std::uint64_t>(node.getTypeId());
-        };
+        auto place = [](int parent, const Node& node)
+        { return (static_cast<std::uint64_t>(parent) << 24) ^ static_cast<std::uint64_t>(node.getTypeId()); };
         for (int b : bases)
         {
             const int parent = m_match.toSide[static_cast<std::size_t>(m_base.parent[static_cast<std::size_t>(b)])];
@@ -255,7 +257,8 @@ private:
         bool paired = false;
         for (int s : sides)
         {
-            auto found = byPlace.find(place(m_side.parent[static_cast<std::size_t>(s)], *m_side.nodes[static_cast<std::size_t>(s)]));
+            auto found = byPlace.find(
+                place(m_side.parent[static_cast<std::size_t>(s)], *m_side.nodes[static_cast<std::size_t>(s)]));
             if (found == byPlace.end() || found->second.size() > maxCandidates)
                 continue;
             int best = -1;
@@ -265,7 +268,8 @@ private:
             {
                 if (m_match.toSide[static_cast<std::size_t>(b)] >= 0)
                     continue;
-                const double score = similarity(*m_base.nodes[static_cast<std::size_t>(b)], *m_side.nodes[static_cast<std::size_t>(s)]);
+                const double score =
+                    similarity(*m_base.nodes[static_cast<std::size_t>(b)], *m_side.nodes[static_cast<std::size_t>(s)]);
                 tie = score == bestScore || (tie && score < bestScore);
                 if (score > bestScore)
                 {

@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 class Database;
 class Node;
 class NodeContainer;
 
-namespace detail {
+namespace detail
+{
 
 /// Every node of a database in breadth-first order, so that the children of
 /// a node lie side by side; index 0 is the database itself.

@@ -13,9 +13,11 @@
 #include <functional>
 #include <sstream>
 
-namespace db::detail {
+namespace db::detail
+{
 
-namespace {
+namespace
+{
 
 /// Numbers stay apart by their text, where NaN equals NaN as a merge wants.
 bool isFloatKind(AttributeType type)
@@ -172,7 +174,8 @@ std::vector<std::wstring> elementTexts(const Attribute& array, const Identity* i
         for (int value : enums.getValues())
         {
             const int at = enums.getEnumDef().findValue(value);
-            out.push_back(at >= 0 ? enums.getEnumDef().getString(static_cast<unsigned int>(at)) : std::to_wstring(value));
+            out.push_back(at >= 0 ? enums.getEnumDef().getString(static_cast<unsigned int>(at))
+                                  : std::to_wstring(value));
         }
         return out;
     }
@@ -243,15 +246,16 @@ double similarity(const Node& a, const Node& b)
     for (unsigned int i = 0; i < a.getAttributeCount(); ++i)
     {
         const Attribute& left = *a.getAttribute(i);
-        const Attribute* right = i < b.getAttributeCount() && !left.isDynamic() ? b.getAttribute(i)
-                                                                                 : b.findAttribute(left.getName());
+        const Attribute* right =
+            i < b.getAttributeCount() && !left.isDynamic() ? b.getAttribute(i) : b.findAttribute(left.getName());
         if (left.isNodeContainer())
             continue;
         ++total;
         if (!right || right->getAttributeType() != left.getAttributeType())
             continue;
         if (isPointerKind(left.getAttributeType()))
-            same += (valueText(left).empty() == valueText(*right).empty() && left.getSize() == right->getSize()) ? 1 : 0;
+            same +=
+                (valueText(left).empty() == valueText(*right).empty() && left.getSize() == right->getSize()) ? 1 : 0;
         else
             same += left.hasSameValue(*right) ? 1 : 0;
     }

@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 class Node;
 
-namespace detail {
+namespace detail
+{
 
 struct Match;
 struct TreeIndex;

@@ -26,8 +26,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <random>
@@ -235,12 +233,6 @@ TEST(MergeProperties, RandomEditScriptsMergeByTheRules)
         const std::string base = saveText(scene);
         const std::string x = edited(base, random, L"X");
         const std::string y = edited(base, random, L"Y");
-        if (std::getenv("MERGE_DUMP") && std::to_string(seed) == std::getenv("MERGE_DUMP"))
-        {
-            std::ofstream("/tmp/m29/b.xml") << base;
-            std::ofstream("/tmp/m29/x.xml") << x;
-            std::ofstream("/tmp/m29/y.xml") << y;
-        }
 
         EXPECT_TRUE(sameDocument(merge(base, x, x).bytes, x));
         EXPECT_TRUE(sameDocument(merge(base, base, x).bytes, x));

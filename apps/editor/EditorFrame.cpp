@@ -1,5 +1,6 @@
 #include "EditorFrame.h"
 
+#include "ConflictsPanel.h"
 #include "DebugPanelWindow.h"
 #include "EditorTable.h"
 #include "StartFileLoad.h"
@@ -142,12 +143,21 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
                                           dbui::NodeInspector::CollapsibleRows |
                                           dbui::NodeInspector::WideNumberBoxes |
                                           dbui::NodeInspector::ValueCommands);
-    // The table goes beside the browser, whose tree and inspector lie one above the other.
-    auto* sizer = new wxBoxSizer(wxHORIZONTAL);
-    sizer->Add(m_browser, 1, wxEXPAND);
+    m_conflicts = new ConflictsPanel(this, m_database, [this](db::Node* node) {
+        m_browser->getTreeControl()->selectNodes({node});
+        m_browser->getTreeControl()->SetFocus();
+    });
+    m_conflicts->Show(m_conflicts->getConflictCount() > 0);
+    // The table goes beside the browser, whose tree and inspector lie one
+    // above the other; the conflicts of a merge below both.
+    auto* views = new wxBoxSizer(wxHORIZONTAL);
+    views->Add(m_browser, 1, wxEXPAND);
     m_table = new EditorTable(this, *m_browser);
     m_table->Hide();
-    sizer->Add(m_table, 1, wxEXPAND | wxLEFT, FromDIP(4));
+    views->Add(m_table, 1, wxEXPAND | wxLEFT, FromDIP(4));
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(views, 1, wxEXPAND);
+    sizer->Add(m_conflicts, 0, wxEXPAND);
     SetSizer(sizer);
     CreateStatusBar(StatusFieldCount);
     // Beside the window it is about rather than over it, and lighter on a
@@ -414,13 +424,27 @@ bool EditorFrame::openFile(const wxString& fileName)
 void EditorFrame::handleSave(wxCommandEvent&)
 {
     applyPendingEdits();
-    reportSave(m_document->save());
+    if (confirmSaveWithConflicts())
+        reportSave(m_document->save());
 }
 
 void EditorFrame::handleSaveAs(wxCommandEvent&)
 {
     applyPendingEdits();
-    reportSave(m_document->saveAs(wxEmptyString));
+    if (confirmSaveWithConflicts())
+        reportSave(m_document->saveAs(wxEmptyString));
+}
+
+bool EditorFrame::confirmSaveWithConflicts()
+{
+    const std::size_t left = m_conflicts->getConflictCount();
+    if (left == 0)
+        return true;
+    const wxString question = wxString::Format(
+        "%zu merge conflict%s unresolved. The file will keep %s record%s, and our side's version at each.\n\n"
+        "Save anyway?",
+        left, left == 1 ? " is" : "s are", left == 1 ? "its" : "their", left == 1 ? "" : "s");
+    return m_document->messageBox(question, wxYES_NO | wxICON_QUESTION) == wxYES;
 }
 
 void EditorFrame::handleSaveCopy(wxCommandEvent&)
@@ -734,9 +758,24 @@ void EditorFrame::onSelectionChanged(wxUtils::TreeEvent& event)
     event.Skip(); // the browser needs it as well
 }
 
+wxString EditorFrame::refreshConflicts()
+{
+    if (!m_conflicts)
+        return wxEmptyString;
+    if (m_conflicts->refresh() && m_conflicts->IsShown() != (m_conflicts->getConflictCount() > 0))
+    {
+        m_conflicts->Show(m_conflicts->getConflictCount() > 0);
+        Layout();
+    }
+    const std::size_t left = m_conflicts->getConflictCount();
+    return left == 0 ? wxString() : left == 1 ? wxString("1 conflict") : wxString::Format("%zu conflicts", left);
+}
+
 void EditorFrame::refreshTitleAndStatus()
 {
-    SetTitle(m_document->getTitleWithChangeIndicator() + " - " + gTarn.getEnvData().getAppDisplayName());
+    const wxString conflicts = refreshConflicts();
+    SetTitle(m_document->getTitleWithChangeIndicator() + (conflicts.empty() ? "" : " (" + conflicts + ")") + " - " +
+             gTarn.getEnvData().getAppDisplayName());
     const std::size_t nodes = m_database.getTotalNodeCount();
     wxString count = nodes == 1 ? wxString("1 node") : wxString::Format("%zu nodes", nodes);
     const dbui::NodeBrowserTreeControl* tree = m_browser ? m_browser->getTreeControl() : nullptr;
@@ -745,7 +784,7 @@ void EditorFrame::refreshTitleAndStatus()
         const std::size_t found = tree->GetFilterMatchCount();
         count = (found == 1 ? wxString("1 match") : wxString::Format("%zu matches", found)) + " in " + count;
     }
-    SetStatusText(count, NodeCountField);
+    SetStatusText(conflicts.empty() ? count : count + ", " + conflicts, NodeCountField);
     const std::size_t selected = m_browser ? m_browser->getTreeControl()->GetSelectedItemCount() : 0;
     SetStatusText(selected == 0 ? wxString("Nothing selected") : wxString::Format("%zu selected", selected),
                   SelectionField);

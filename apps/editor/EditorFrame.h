@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 
+class ConflictsPanel;
 class EditorTable;
 class StartFileLoad;
 class wxActivateEvent;
@@ -59,6 +60,8 @@ public:
     dbui::Document& getDocument() { return *m_document; }
     dbui::CrashRecovery& getRecovery() { return *m_recovery; }
     dbui::NodeBrowser* getBrowser() const { return m_browser; }
+    /// The merge conflicts of the document; shown while there are any.
+    ConflictsPanel* getConflictsPanel() const { return m_conflicts; }
     /// Opens the top-level nodes and selects the one with the most attributes to show.
     void selectRichestTopLevelNode();
 
@@ -128,6 +131,10 @@ private:
     void postDatabaseChanged(db::Database* database, bool transient) override;
 
     void refreshTitleAndStatus();
+    /// Shows the conflicts panel while the document carries conflicts; their count, "" for none.
+    wxString refreshConflicts();
+    /// Asks before a save that would keep unresolved conflicts; true to go on.
+    bool confirmSaveWithConflicts();
     void showAutosaveStatus();
     void buildAutosaveGauge();
     void placeAutosaveGauge();
@@ -150,6 +157,7 @@ private:
     std::unique_ptr<dbui::Document> m_document;
     std::unique_ptr<dbui::CrashRecovery> m_recovery;
     dbui::NodeBrowser* m_browser = nullptr;
+    ConflictsPanel* m_conflicts = nullptr;
     wxMenu* m_recentMenu = nullptr;
     wxGauge* m_autosaveGauge = nullptr;
     /// View > Table, beside the browser while shown.

@@ -1,6 +1,7 @@
 // The editor end to end: a user opens the sample, edits two nodes at once
 // in the inspector, undoes, redoes, saves, reopens and closes.
 
+#include "ConflictsPanel.h"
 #include "EditorFrame.h"
 #include "FileSystemFaults.h"
 #include "StartFileLoad.h"
@@ -15,8 +16,13 @@
 
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
+#include <db/DatabaseMerge.h>
+#include <db/FileOutputStream.h>
 #include <db/FileInputStream.h>
 #include <db/FloatAttribute.h>
+#include <db/NodeContainer.h>
+#include <db/NodeFactory.h>
+#include <db/SaverXML.h>
 #include <db/Visitor.h>
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
@@ -25,6 +31,7 @@
 #include <wx/config.h>
 #include <wx/eventfilter.h>
 #include <wx/filename.h>
+#include <wx/listctrl.h>
 #include <wx/memconf.h>
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
@@ -1103,6 +1110,78 @@ TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
     EXPECT_NE(tree->getSelectedNodes(), first);
     editor.command(EditorFrame::ID_FindPrevious);
     EXPECT_EQ(tree->getSelectedNodes(), first);
+}
+
+/// A document merged with two conflicts: the lamp's intensity set 2 and 3, the crate renamed A and B.
+wxString writeConflictedDocument(const Scratch& folder)
+{
+    auto version = [](float intensity, const wchar_t* crate) {
+        auto database = std::make_unique<db::Database>(L"Scene");
+        db::Node* world = db::makeNode(L"Group", L"World");
+        database->getRootContainer().add(world);
+        db::Node* lamp = db::makeNode(L"Light", L"Lamp");
+        world->findAttribute(L"children")->asNodeContainer()->add(lamp);
+        world->findAttribute(L"children")->asNodeContainer()->add(db::makeNode(L"Mesh", crate));
+        lamp->findAttribute(L"intensity")->asFloatAttribute()->setValue(intensity);
+        return database;
+    };
+    auto ours = version(2, L"A");
+    db::DatabaseMerge merge;
+    EXPECT_FALSE(merge.merge(*version(1, L"Crate"), *ours, *version(3, L"B")));
+    const wxString file = folder.path("merged.xml");
+    db::FileOutputStream stream(std::string(file.utf8_str()));
+    EXPECT_TRUE(db::SaverXML(stream).save(*ours));
+    return file;
+}
+
+TEST(Editor, ConflictsPanelResolvesEachConflictAsOneStepAndTheLastLeavesNoTrace)
+{
+    Scratch folder;
+    const wxString file = writeConflictedDocument(folder);
+    Editor editor(file);
+    ConflictsPanel* panel = editor.frame->getConflictsPanel();
+    wxListCtrl* list = panel->getList();
+    ASSERT_TRUE(panel->IsShown());
+    ASSERT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(list->GetItemText(0, 1), "rename");
+    EXPECT_EQ(list->GetItemText(1, 0), "/World/Lamp.intensity");
+    EXPECT_EQ(list->GetItemText(1, 4), "3");
+    EXPECT_TRUE(editor.frame->GetTitle().Contains("(2 conflicts)"));
+    EXPECT_TRUE(editor.status(0).Contains("2 conflicts"));
+
+    auto choose = [&](long row, int button) {
+        list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        wxCommandEvent click(wxEVT_BUTTON, button);
+        click.SetEventObject(panel->FindWindow(button));
+        panel->FindWindow(button)->ProcessWindowEvent(click);
+        wxtest::pump();
+    };
+    wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
+    activate.m_itemIndex = 1;
+    activate.SetEventObject(list);
+    list->ProcessWindowEvent(activate);
+    db::Node* lamp = editor.database.attributeFromDatabasePath(L"/World/Lamp")->asNode();
+    EXPECT_EQ(editor.frame->getBrowser()->getTreeControl()->getSelectedNodes(), std::vector<db::Node*>{lamp});
+
+    choose(0, ConflictsPanel::ID_UseTheirs);
+    EXPECT_FALSE(panel->getMessage().empty()) << "a rename cannot take their text";
+    const unsigned int steps = editor.database.getUndoStackSize();
+    choose(1, ConflictsPanel::ID_UseTheirs);
+    EXPECT_EQ(intensityOf(lamp), 3.0f);
+    EXPECT_EQ(editor.database.getUndoStackSize(), steps + 1);
+    EXPECT_TRUE(editor.frame->GetTitle().Contains("(1 conflict)"));
+    editor.command(wxID_UNDO);
+    EXPECT_EQ(intensityOf(lamp), 2.0f);
+    EXPECT_EQ(list->GetItemCount(), 2);
+    editor.command(wxID_REDO);
+
+    wxTEST_DIALOG(editor.command(wxID_SAVE), ExpectMessageContaining({"1 merge conflict is unresolved"}, wxID_YES));
+    EXPECT_NE(readAll(file).find("mergeConflicts"), std::string::npos);
+    choose(0, ConflictsPanel::ID_KeepOurs);
+    EXPECT_FALSE(panel->IsShown());
+    EXPECT_FALSE(editor.frame->GetTitle().Contains("conflict"));
+    editor.command(wxID_SAVE); // no question now
+    EXPECT_EQ(readAll(file).find("mergeConflicts"), std::string::npos);
 }
 
 } // namespace

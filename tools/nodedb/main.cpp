@@ -1,7 +1,10 @@
-// nodedb: validate, convert, inspect and generate node database files.
-// Exit codes: 0 success, 1 a file failed, 2 wrong usage.
+// nodedb: validate, convert, inspect, generate, compare and merge node database files.
+// Exit codes: 0 success, 1 a file failed, 2 wrong usage; diff and merge
+// follow diff(1) instead: 0 same or clean, 1 different or conflicts, 2 trouble.
 
 #include "SceneGenerator.h"
+#include "ToolFiles.h"
+#include "VersionCommands.h"
 
 #include <db/Database.h>
 #include <db/FileInputStream.h>
@@ -32,6 +35,8 @@
 #include <unistd.h>
 
 namespace {
+
+using namespace nodedb_tool;
 
 constexpr int s_exitFailed = 1;
 constexpr int s_exitUsage = 2;
@@ -100,71 +105,6 @@ private:
     const char* m_phase = nullptr;
 };
 
-struct Loaded
-{
-    bool ok = false;
-    bool subtree = false;
-    std::string error; ///< "FILE: WHERE: WHAT"
-    std::size_t bytes = 0;
-};
-
-bool endsWith(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-/// Reads XML or binary, told apart by the binary format's magic bytes rather than by the name.
-Loaded loadFile(db::Database& database, const std::string& fileName, const db::Progress& progress = {})
-{
-    Loaded result;
-    db::FileInputStream stream(fileName, db::FileOpenMode::Binary);
-    result.bytes = stream.size();
-    if (!stream.isOpen())
-    {
-        result.error = fileName + ": " + stream.getError();
-        return result;
-    }
-    auto load = [&](auto& loader) {
-        loader.setProgress(progress);
-        result.ok = loader.load(database);
-        result.subtree = loader.isSubtreeFile();
-        result.error = loader.getError().toString();
-    };
-    if (db::LoaderBinary::isBinaryFile(stream))
-    {
-        db::LoaderBinary loader(stream, 0, nullptr);
-        load(loader);
-    }
-    else
-    {
-        db::LoaderXML loader(stream, 0, nullptr);
-        load(loader);
-    }
-    return result;
-}
-
-/// Saves by the name's extension; `node` is the database or the one node of a subtree file.
-bool saveFile(const db::Attribute& node, const std::string& fileName, std::string& error,
-              const db::Progress& progress = {})
-{
-    auto save = [&](auto& saver) {
-        saver.setProgress(progress);
-        if (saver.save(node))
-            return true;
-        error = fileName + ": " + saver.getError();
-        return false;
-    };
-    if (endsWith(fileName, ".dbb"))
-    {
-        db::FileOutputStream stream(fileName, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
-        db::SaverBinary saver(stream, 0);
-        return save(saver);
-    }
-    db::FileOutputStream stream(fileName, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
-    db::SaverXML saver(stream, 0);
-    return save(saver);
-}
-
 /// The size of a file, for deciding on a progress bar; 0 when it cannot be told.
 std::size_t fileSize(const std::string& fileName)
 {
@@ -197,9 +137,9 @@ int validate(db::TypeRegistry& registry, const std::vector<std::string>& files)
 
 int convert(db::TypeRegistry& registry, const std::string& in, const std::string& out)
 {
-    if (!knownExtension(out))
+    if (!knownExtension(out) && out != "-")
     {
-        std::cerr << out << ": unknown output format (use .xml or .dbb)\n";
+        std::cerr << out << ": unknown output format (use .xml, .dbb or - for XML on standard output)\n";
         return s_exitUsage;
     }
     db::Database database(L"Database", &registry);
@@ -211,12 +151,8 @@ int convert(db::TypeRegistry& registry, const std::string& in, const std::string
         std::cerr << loaded.error << "\n";
         return s_exitFailed;
     }
-    // A subtree file stays a subtree file: save the one node it added.
-    const db::Attribute* root = &database;
-    if (loaded.subtree && database.getRootContainer().getNodeCount() == 1)
-        root = database.getRootContainer().getNode(0);
     std::string error;
-    const bool saved = saveFile(*root, out, error, bar.phase("writing"));
+    const bool saved = saveFile(savedRoot(database, loaded), out, error, FileFormat::ByName, bar.phase("writing"));
     bar.erase();
     if (!saved)
     {
@@ -286,7 +222,7 @@ int generate(db::TypeRegistry& registry, std::size_t nodes, unsigned int seed, c
         return s_exitFailed;
     }
     std::string error;
-    if (!saveFile(database, out, error))
+    if (!saveFile(database, out, error, FileFormat::ByName))
     {
         std::cerr << error << "\n";
         return s_exitFailed;
@@ -317,7 +253,7 @@ int main(int argc, char** argv)
     std::string convertOut;
     CLI::App* convertCommand = app.add_subcommand("convert", "Convert between XML and binary, chosen by OUT's extension");
     convertCommand->add_option("in", convertIn, "File to read")->required();
-    convertCommand->add_option("out", convertOut, "File to write (.xml or .dbb)")->required();
+    convertCommand->add_option("out", convertOut, "File to write (.xml or .dbb; - for XML on standard output)")->required();
 
     std::string statsFile;
     CLI::App* statsCommand = app.add_subcommand("stats", "Node and attribute counts by type, file size and load time");
@@ -330,6 +266,25 @@ int main(int argc, char** argv)
     generateCommand->add_option("--nodes", generateNodes, "About how many nodes")->required()->check(CLI::Range(1, 100000000));
     generateCommand->add_option("--seed", generateSeed, "Random seed (same seed, same file)");
     generateCommand->add_option("out", generateOut, "File to write (.xml or .dbb)")->required();
+
+    std::vector<std::string> diffFiles;
+    bool diffStat = false;
+    CLI::App* diffCommand = app.add_subcommand("diff", "What changed from OLD to NEW, node by node (exit 0 same, 1 different, 2 trouble)");
+    diffCommand->add_option("files", diffFiles, "OLD NEW (either format)")->required()->expected(2);
+    diffCommand->add_flag("--stat", diffStat, "Counts only");
+
+    std::vector<std::string> mergeFiles;
+    std::string mergeOut;
+    CLI::App* mergeCommand = app.add_subcommand(
+        "merge", "Three-way merge, as a git merge driver: BASE OURS THEIRS, the result written to OURS or -o OUT "
+                 "(exit 0 clean, 1 conflicts, 2 trouble)");
+    mergeCommand->add_option("files", mergeFiles, "BASE OURS THEIRS")->required()->expected(3);
+    mergeCommand->add_option("-o,--output", mergeOut, "Where the result goes (default: OURS), in the format of OURS");
+
+    std::vector<std::string> setupPatterns{"*.dbb", "*.xml"};
+    CLI::App* setupCommand = app.add_subcommand(
+        "git-setup", "Installs the merge driver, the textconv and the difftool in the current git repository");
+    setupCommand->add_option("--pattern", setupPatterns, "Files the driver serves (default: *.dbb *.xml)");
 
     try
     {
@@ -362,6 +317,12 @@ int main(int argc, char** argv)
         return s_exitFailed;
     }
 
+    if (setupCommand->parsed())
+        return gitSetup(setupPatterns, schemaFile);
+    if (diffCommand->parsed())
+        return nodedb_tool::diffFiles(registry, diffFiles[0], diffFiles[1], diffStat);
+    if (mergeCommand->parsed())
+        return nodedb_tool::mergeFiles(registry, mergeFiles[0], mergeFiles[1], mergeFiles[2], mergeOut);
     if (validateCommand->parsed())
         return validate(registry, validateFiles);
     if (convertCommand->parsed())

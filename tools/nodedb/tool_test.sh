@@ -47,6 +47,21 @@ expect 1 "convert a bad file" "$tool" convert "$work/bad.xml" "$work/target.dbb"
 [ "$(cat "$work/target.dbb")" = "precious" ] || { echo "FAIL: convert touched its target"; failures=$((failures + 1)); }
 expect 1 "missing file" "$tool" validate "$work/none.xml"
 
+# diff and merge: exit codes as diff's, either format, nothing written on trouble.
+sed 's/<float name="intensity">[^<]*</<float name="intensity">5</' "$work/g.xml" >"$work/edited.xml"
+expect 0 "diff of one scene in two formats" "$tool" diff "$work/g.xml" "$work/g.dbb"
+expect 1 "diff of an edit, mixed formats" "$tool" diff "$work/g.dbb" "$work/edited.xml"
+grep -q '^~ /.*\.intensity: .* → 5$' "$work/out" || { echo "FAIL: diff shows no value change"; failures=$((failures + 1)); }
+expect 1 "diff --stat" "$tool" diff --stat "$work/g.xml" "$work/edited.xml"
+grep -q "values changed" "$work/out" || { echo "FAIL: no counts from --stat"; failures=$((failures + 1)); }
+expect 2 "diff of a bad file" "$tool" diff "$work/g.xml" "$work/bad.xml"
+expect 0 "a clean merge" "$tool" merge "$work/g.xml" "$work/g.dbb" "$work/edited.xml" -o "$work/merged.dbb"
+expect 0 "the merge holds the edit" "$tool" diff "$work/edited.xml" "$work/merged.dbb"
+expect 2 "merge with a bad file" "$tool" merge "$work/g.xml" "$work/target.dbb" "$work/bad.xml"
+[ "$(cat "$work/target.dbb")" = "precious" ] || { echo "FAIL: merge touched its target"; failures=$((failures + 1)); }
+expect 0 "convert to standard output" "$tool" convert "$work/g.dbb" -
+cmp -s "$work/out" "$work/g.xml" || { echo "FAIL: convert - wrote other XML"; failures=$((failures + 1)); }
+
 # Big files show a progress bar, but only on a terminal.
 expect 0 "generate a few megabytes" "$tool" generate --nodes 5000 "$work/big.xml"
 expect 0 "convert with no terminal" "$tool" convert "$work/big.xml" "$work/big.dbb"

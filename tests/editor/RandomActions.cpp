@@ -954,7 +954,7 @@ struct Driver::Impl
         db::FileInputStream in(file);
         db::LoaderXML loader(in);
         if (!loader.load(copy))
-            return "the saved document does not load";
+            return "the saved document does not load: " + loader.getError().what;
         std::string bytes;
         db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
         db::SaverXML saver(stream);

@@ -115,7 +115,9 @@ std::string describe(EditorFrame& frame, const Timed& timed)
     const randomui::Action& action = timed.action;
     const int id = randomui::menuCommandOf(action);
     if (id == wxID_NONE)
-        return timed.choice.empty() ? action.kind : action.kind + " \"" + timed.choice + "\"";
+        return timed.choice.empty()
+                   ? action.kind
+                   : action.kind + " \"" + wxStripMenuCodes(wxString::FromUTF8(timed.choice)).ToStdString() + "\"";
     const wxMenuItem* item = frame.GetMenuBar() ? frame.GetMenuBar()->FindItem(id) : nullptr;
     return "menu \"" + (item ? item->GetItemLabelText().ToStdString() : std::to_string(id)) + "\"";
 }

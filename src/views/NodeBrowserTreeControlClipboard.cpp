@@ -18,6 +18,7 @@
 #include <wx/utils.h>
 
 #include <cctype>
+#include <unordered_map>
 
 namespace dbui
 {
@@ -111,13 +112,25 @@ bool NodeBrowserTreeControl::duplicateSelectedNodes()
     wxBusyCursor busy;
     const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
     std::vector<db::Node*> copies;
+    // The names of each container are gathered once, not once for each copy:
+    // duplicating many of thousands of siblings would cost the product.
+    std::unordered_map<const db::NodeContainer*, db::Node::TakenNames> takenIn;
     {
         db::ChangeBlock block(getDatabase(), nodes.size() > 1 ? L"Duplicate nodes" : L"Duplicate node");
         for (db::Node* node : nodes)
         {
             db::CompositeAttribute* parent = node->getParentAttribute();
             db::NodeContainer* container = parent ? parent->asNodeContainer() : nullptr;
-            db::Node* copy = container ? node->makeCopy(db::EmptyString()) : nullptr;
+            if (!container)
+                continue;
+            auto [entry, fresh] = takenIn.try_emplace(container);
+            db::Node::TakenNames& taken = entry->second;
+            if (fresh)
+                for (unsigned int i = 0; i < container->getNodeCount(); ++i)
+                    taken.names.insert(container->getNode(i)->getName());
+            const std::wstring name = db::Node::numberedName(node->getName(), taken);
+            taken.names.insert(name);
+            db::Node* copy = node->makeCopy(name);
             if (!copy)
                 continue;
             if (container->insert(node->getIndex() + 1, copy))

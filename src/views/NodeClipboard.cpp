@@ -87,19 +87,19 @@ bool load(const Destination& destination, const std::string& xml, std::vector<db
 void nameUniquely(const std::vector<db::Node*>& pasted)
 {
     const std::unordered_set<const db::Attribute*> isPasted(pasted.begin(), pasted.end());
-    std::unordered_map<const db::CompositeAttribute*, std::unordered_set<std::wstring>> takenIn;
+    std::unordered_map<const db::CompositeAttribute*, db::Node::TakenNames> takenIn;
     for (db::Node* node : pasted)
     {
         const db::CompositeAttribute* container = node->getParentAttribute();
         auto [entry, fresh] = takenIn.try_emplace(container);
-        std::unordered_set<std::wstring>& taken = entry->second;
+        db::Node::TakenNames& taken = entry->second;
         if (fresh)
             for (unsigned int i = 0; i < container->getAttributeCount(); ++i)
                 if (isPasted.count(container->getAttribute(i)) == 0)
-                    taken.insert(container->getAttribute(i)->getName());
-        if (taken.count(node->getName()) != 0)
+                    taken.names.insert(container->getAttribute(i)->getName());
+        if (taken.names.count(node->getName()) != 0)
             node->setName(db::Node::numberedName(node->getName(), taken));
-        taken.insert(node->getName());
+        taken.names.insert(node->getName());
     }
 }
 

@@ -69,6 +69,7 @@ public:
         {
             m_kind = Path;
             m_text = foldedText(text);
+            m_steps = separatorsIn(m_text);
         }
         else if (text.Lower().StartsWith(s_typePrefix))
         {
@@ -106,8 +107,36 @@ private:
         Path
     };
 
+    /// The unescaped slashes of a path: one a step down from the database.
+    static std::size_t separatorsIn(const std::wstring& path)
+    {
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < path.size(); ++i)
+        {
+            if (path[i] == L'\\')
+                ++i;
+            else if (path[i] == L'/')
+                ++count;
+        }
+        return count;
+    }
+
+    /// The slashes of the node's path, found without writing it: "/" for the database, one a level below it.
+    static std::size_t stepsOf(const db::Node& node)
+    {
+        std::size_t steps = 0;
+        for (const db::Node* above = node.getParentNode(); above; above = above->getParentNode())
+            ++steps;
+        return std::max<std::size_t>(steps, 1);
+    }
+
     bool pathMatches(const db::Node& node) const
     {
+        // The rest of a matching path holds no slash, so the text holds them all:
+        // nodes at other depths are passed over without writing their paths,
+        // each of which costs a walk over the siblings of every step.
+        if (stepsOf(node) != m_steps)
+            return false;
         node.toDatabasePath(m_path);
         // Found up to the last step: the rest of the path is within the node's own name.
         return beginsFolded(m_path, m_text) && m_path.find(L'/', m_text.size()) == std::wstring::npos;
@@ -116,6 +145,7 @@ private:
     Kind m_kind = Name;
     std::wstring m_text;
     const db::NodeDef* m_type = nullptr;
+    std::size_t m_steps = 0;
     // Kept from node to node: a path filter over a big tree should not allocate per node.
     mutable std::wstring m_path;
 };

@@ -381,7 +381,9 @@ struct Driver::Impl
             // One in eight menus is dismissed.
             if (items.empty() || menuChoice % 8 == 7)
                 return static_cast<int>(wxID_NONE);
-            return items[menuChoice % items.size()]->getId();
+            const wxUtils::OrkMenuItem* item = items[menuChoice % items.size()];
+            chosen = item->getLabel().ToStdString();
+            return item->getId();
         });
     }
     ~Impl()
@@ -747,6 +749,7 @@ struct Driver::Impl
 
     bool perform(const Action& action)
     {
+        chosen.clear();
         dialogs.answerWith(action.c);
         menuChoice = action.b;
         using Step = bool (Impl::*)(const Action&);
@@ -967,13 +970,21 @@ struct Driver::Impl
     std::string scratch;
     AnswerEveryDialog dialogs;
     std::uint32_t menuChoice = 0;
+    std::string chosen;
     std::string baseline;
     bool baselineKnown = false;
 };
 
-Driver::Driver(EditorFrame& frame, const std::string& scratch) : m_impl(std::make_unique<Impl>(frame, scratch))
+int menuCommandOf(const Action& action)
 {
-    m_impl->followHistory();
+    return action.kind == "menu" ? s_menuCommands[action.a % std::size(s_menuCommands)] : wxID_NONE;
+}
+
+Driver::Driver(EditorFrame& frame, const std::string& scratch, History history)
+    : m_impl(std::make_unique<Impl>(frame, scratch)), m_history(history)
+{
+    if (m_history == History::Followed)
+        m_impl->followHistory();
 }
 
 Driver::~Driver() = default;
@@ -983,7 +994,13 @@ void Driver::perform(const Action& action)
     if (!m_impl->perform(action))
         ++m_skipped;
     wxtest::pump();
-    m_impl->followHistory();
+    if (m_history == History::Followed)
+        m_impl->followHistory();
+}
+
+std::string Driver::lastMenuChoice() const
+{
+    return m_impl->chosen;
 }
 
 std::string Driver::checkInvariants()
@@ -993,6 +1010,7 @@ std::string Driver::checkInvariants()
 
 std::string Driver::checkHistory()
 {
+    wxASSERT_MSG(m_history == History::Followed, "a driver that ignores the history cannot check it");
     return m_impl->checkHistory();
 }
 

@@ -39,12 +39,24 @@ ActionList generateActions(std::uint64_t seed, std::size_t count);
 std::string formatActions(const ActionList& actions);
 ActionList parseActions(const std::string& text);
 
+/// The menu command a "menu" action chooses; wxID_NONE for any other kind.
+int menuCommandOf(const Action& action);
+
 /// Drives one editor window: performs actions and checks it.
 class Driver
 {
 public:
-    /// `scratch` is a folder for the documents the actions save and open.
-    Driver(EditorFrame& frame, const std::string& scratch);
+    /// Whether the driver keeps where undo all must lead after each action,
+    /// which costs a save of the whole database whenever there is no undo step.
+    enum class History
+    {
+        Followed,
+        Ignored,
+    };
+
+    /// `scratch` is a folder for the documents the actions save and open;
+    /// checkHistory needs History::Followed.
+    Driver(EditorFrame& frame, const std::string& scratch, History history = History::Followed);
     ~Driver();
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
@@ -58,10 +70,13 @@ public:
     std::string checkHistory();
     /// Number of actions the driver skipped as impossible (nothing to click).
     std::size_t skipped() const { return m_skipped; }
+    /// The label of the item the last action chose in a popup menu; empty when it chose none.
+    std::string lastMenuChoice() const;
 
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+    History m_history;
     std::size_t m_skipped = 0;
 };
 

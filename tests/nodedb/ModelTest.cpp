@@ -26,6 +26,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 using namespace nodedbtest;
@@ -317,6 +318,32 @@ TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)
     EXPECT_EQ(copy->findAttribute(L"note")->asStringAttribute()->getValue(), L"hello");
     EXPECT_TRUE(copy->findAttribute(L"note")->isDynamic());
     EXPECT_EQ(std::unique_ptr<db::Node>(mesh->makeCopy(L"named"))->getName(), L"named");
+}
+
+TEST(NodeModel, NamesNumberedInARowAreTheLowestFreeAsIfEachWereAskedAfresh)
+{
+    // Taken names, then names to number one after the other; each result is taken from then on.
+    const struct
+    {
+        std::vector<std::wstring> taken;
+        std::vector<std::wstring> asked;
+    } cases[] = {
+        {{L"Lamp1", L"Lamp2"}, {L"Lamp", L"Lamp1", L"Lamp7", L"Lamp"}},
+        {{L"a", L"a1", L"a3", L"b2"}, {L"a", L"b", L"a3", L"a", L"b2", L"b"}},
+        {{}, {L"", L"", L"9", L"x9", L"x"}},
+    };
+    for (const auto& c : cases)
+    {
+        std::unordered_set<std::wstring> afresh(c.taken.begin(), c.taken.end());
+        db::Node::TakenNames inARow{afresh, {}};
+        for (const std::wstring& name : c.asked)
+        {
+            const std::wstring expected = db::Node::numberedName(name, afresh);
+            EXPECT_EQ(db::Node::numberedName(name, inARow), expected) << "numbering \"" << name << "\"";
+            afresh.insert(expected);
+            inARow.names.insert(expected);
+        }
+    }
 }
 
 TEST(NodeModel, PointersForgetTargetsThatAreDestroyedForGood)

@@ -463,17 +463,37 @@ std::vector<std::unique_ptr<Node>> Node::makeCopies(const std::vector<const Node
     return copies;
 }
 
-std::wstring Node::numberedName(const std::wstring& name, const std::unordered_set<std::wstring>& taken)
+namespace {
+
+std::wstring numberedAmong(const std::wstring& name, const std::unordered_set<std::wstring>& taken, unsigned long& n)
 {
     std::wstring base = name;
     while (!base.empty() && std::iswdigit(static_cast<wint_t>(base.back())))
         base.pop_back();
-    for (unsigned long n = 1;; ++n)
+    for (;; ++n)
     {
         std::wstring candidate = base + std::to_wstring(n);
         if (taken.count(candidate) == 0)
             return candidate;
     }
+}
+
+} // namespace
+
+std::wstring Node::numberedName(const std::wstring& name, const std::unordered_set<std::wstring>& taken)
+{
+    unsigned long first = 1;
+    return numberedAmong(name, taken, first);
+}
+
+std::wstring Node::numberedName(const std::wstring& name, TakenNames& taken)
+{
+    std::wstring base = name;
+    while (!base.empty() && std::iswdigit(static_cast<wint_t>(base.back())))
+        base.pop_back();
+    // The numbers below the kept one were all taken when last asked, and
+    // the names have only grown since.
+    return numberedAmong(base, taken.names, taken.next.try_emplace(base, 1).first->second);
 }
 
 // ----------------------------------------------------------- dynamic attributes

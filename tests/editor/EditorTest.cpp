@@ -1082,12 +1082,12 @@ TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
     {
         Editor editor;
         editor.frame->SetSize(wxSize(900, 640));
-        editor.frame->getBrowser()->setSashRatio(0.3);
+        editor.frame->getBrowser()->setSashRatio(0.4);
         wxtest::pump();
     }
     Editor editor;
     EXPECT_EQ(editor.frame->GetSize(), wxSize(900, 640));
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return std::abs(editor.frame->getBrowser()->getSashRatio() - 0.3) < 0.01; }))
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return std::abs(editor.frame->getBrowser()->getSashRatio() - 0.4) < 0.01; }))
         << "sash at " << editor.frame->getBrowser()->getSashRatio();
 }
 

@@ -49,6 +49,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -269,6 +270,12 @@ void collectChoosable(const wxUtils::OrkMenu& menu, std::vector<const wxUtils::O
 
 namespace
 {
+
+std::string readText(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 /// The first line where two texts differ, as "expected" and "found".
 std::string firstDifference(const std::string& expected, const std::string& found)
@@ -957,7 +964,16 @@ struct Driver::Impl
         db::FileInputStream in(file);
         db::LoaderXML loader(in);
         if (!loader.load(copy))
-            return "the saved document does not load: " + loader.getError().what;
+        {
+            const db::LoadError& error = loader.getError();
+            std::ofstream("random-failure-unloadable.xml", std::ios::binary) << readText(file);
+            std::istringstream lines(readText(file));
+            std::string line;
+            for (std::size_t n = 0; n < error.line && std::getline(lines, line);)
+                ++n;
+            return "the saved document does not load (it is in random-failure-unloadable.xml): line " +
+                   std::to_string(error.line) + ": " + error.what + ": " + line.substr(0, 300);
+        }
         std::string bytes;
         db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
         db::SaverXML saver(stream);

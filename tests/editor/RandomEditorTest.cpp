@@ -21,6 +21,7 @@
 #include <db/Database.h>
 #include <wxUtils/OrkFileHistory2.h>
 
+#include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/memconf.h>
 #include <wx/utils.h>
@@ -89,6 +90,9 @@ struct Session
         // Settings of a fresh user: a list of actions then does the same
         // replayed alone (the window's size and split are kept in them).
         delete wxConfigBase::Set(new wxMemoryConfig);
+        // Nor does a list find on the clipboard what the one before it copied.
+        if (wxClipboardLocker locker; !!locker)
+            wxTheClipboard->Clear();
         frame = new EditorFrame(database,
                                 std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
         frame->SetPosition(wxPoint(0, 0));

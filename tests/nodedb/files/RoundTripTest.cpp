@@ -96,8 +96,9 @@ void addEveryDynamicType(db::Node& node)
                 attribute->remove();
             continue;
         }
+        // None, one or two elements: an empty dynamic list is written open and closed.
         if (db::ArrayAttribute* array = attribute->asArrayAttribute())
-            for (int i = 0; i < 2; ++i)
+            for (int i = 0; i < static_cast<int>(type) % 3; ++i)
                 array->addDefault();
         setDefaults(attribute->getDef(), -1, L"2nd", OrkP::Vector3(0, 0, 1));
     }

@@ -106,15 +106,27 @@ bool XmlReader::internPaths()
     return m_builder.internPaths(bad) || failAt(bad, "bad UTF-8 in pointer path");
 }
 
+namespace
+{
+/// Layout between elements: kept by the parser, since a string's value may be all spaces.
+bool isBlank(const char* text)
+{
+    for (; *text; ++text)
+        if (*text != ' ' && *text != '\n' && *text != '\t' && *text != '\r')
+            return false;
+    return true;
+}
+} // namespace
+
 template <class F>
 bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 {
-    if (*parent.value())
+    if (!isBlank(parent.value()))
         return fail(parent, "unexpected text"); // kept in the element itself, see s_unitParseOptions
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
     {
         const pugi::xml_node_type type = child.type();
-        if (type == pugi::node_pcdata || type == pugi::node_cdata)
+        if ((type == pugi::node_pcdata && !isBlank(child.value())) || type == pugi::node_cdata)
             return fail(child, "unexpected text");
         if (type == pugi::node_element && !f(child))
             return false;

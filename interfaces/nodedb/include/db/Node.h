@@ -68,7 +68,9 @@ public:
     /// k + n look-ups instead of k × n.
     struct TakenNames
     {
+        /// Every name taken so far.
         std::unordered_set<std::wstring> names;
+        /// For a name without its trailing digits, the lowest number not yet known to be taken.
         std::unordered_map<std::wstring, unsigned long> next;
     };
     /// numberedName against `taken`, whose names may only have grown since it was last asked.

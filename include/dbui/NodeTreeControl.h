@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 class wxImageList;
@@ -147,6 +148,8 @@ protected:
     void doRenameNode(db::Node* node);
     /// Moves a node's item (with the items below it) to the node's new place.
     void doReparentNode(db::Node* node);
+    /// doReparentNode for each of a change set's moved nodes, in any order.
+    void replayMoves(const std::vector<db::Node*>& moved);
 
     /// Any item may be renamed: nothing to check.
     void onBeginRename(wxUtils::TreeEvent& event);
@@ -198,6 +201,9 @@ private:
     wxString m_filterText;
     std::unique_ptr<NodeFilterHistory> m_filterHistory;
     std::size_t m_filterMatchesSent = 0;
+    /// While a change set's moves are replayed: the moved nodes whose items
+    /// are not yet where their nodes are, which are no landmark for the others.
+    const std::unordered_set<const db::Node*>* m_unplacedMoves = nullptr;
 };
 
 } // namespace dbui

@@ -295,8 +295,7 @@ void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
     // Moves first, so that removals and additions find items where the
     // database now has their nodes; additions last, in list order, so that a
     // new node whose previous sibling is also new finds that sibling's item.
-    for (db::Node* node : changes.ReparentedNodes())
-        doReparentNode(node);
+    replayMoves(changes.ReparentedNodes());
     if (!emptied)
     {
         for (db::Node* node : changes.RemovedNodes())
@@ -337,6 +336,9 @@ wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxU
     // Siblings without an item yet (added later in the same change set) or
     // whose item still sits elsewhere are passed over: they place themselves
     // relative to this one when their turn comes.
+    const auto placed = [this](const db::Node* sibling) {
+        return !m_unplacedMoves || m_unplacedMoves->count(sibling) == 0;
+    };
     const db::Node* previous = node->getPrevious();
     const db::Node* next = node->getNext();
     while (previous || next)
@@ -344,14 +346,14 @@ wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxU
         if (previous)
         {
             wxUtils::TreeItem* previousItem = m_nodeItemMap->getItem(previous);
-            if (previousItem && previousItem->GetParent() == parentItem)
+            if (previousItem && previousItem->GetParent() == parentItem && placed(previous))
                 return previousItem->GetNextSibling();
             previous = previous->getPrevious();
         }
         if (next)
         {
             wxUtils::TreeItem* nextItem = m_nodeItemMap->getItem(next);
-            if (nextItem && nextItem->GetParent() == parentItem)
+            if (nextItem && nextItem->GetParent() == parentItem && placed(next))
                 return nextItem;
             next = next->getNext();
         }
@@ -427,6 +429,27 @@ void NodeTreeControl::doRenameNode(db::Node* node)
         item->SetLabel(wxString(node->getName()));
     else
         rowsChanged(); // the row asks for the new name when it repaints
+}
+
+void NodeTreeControl::replayMoves(const std::vector<db::Node*>& moved)
+{
+    if (moved.size() < 2)
+    {
+        for (db::Node* node : moved)
+            doReparentNode(node);
+        return;
+    }
+    // Several siblings moved (or moved back by an undo) within one parent:
+    // the item of one not yet placed still sits where its node was, and a
+    // node placed beside it would land there too.
+    std::unordered_set<const db::Node*> unplaced(moved.begin(), moved.end());
+    m_unplacedMoves = &unplaced;
+    for (db::Node* node : moved)
+    {
+        doReparentNode(node);
+        unplaced.erase(node);
+    }
+    m_unplacedMoves = nullptr;
 }
 
 void NodeTreeControl::doReparentNode(db::Node* node)

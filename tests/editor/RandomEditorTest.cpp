@@ -285,6 +285,11 @@ const Found s_found[] = {
     {"APointerToARemovedNodeIsSavedAsPointingAtNothing",
      "drag 82 956 6 250\nclick 875 821 10 239\nkey 435 874 780 386\ndrag 527 667 399 263\n"
      "menu 438 823 657 198\ncontext 405 733 307 799\nmenu 552 959 440 386\n"},
+    // Library and World dragged below EveryKind, then undone: the tree put
+    // each back beside the other's item, which had not moved back yet.
+    {"UndoingAMoveOfTwoSiblingsPutsTheirRowsBackInOrder",
+     "click 948 459 310 729\nkey 307 598 720 593\ncontext 985 978 213 360\nclick 1 591 557 279\n"
+     "resize 709 315 796 476\ndrag 766 977 282 748\nundo 281 447 281 972\n"},
     // The window made lower than its two panes need, with more rows in the
     // inspector than it shows: GTK's scroll bar got a negative length.
     {"AWindowTooLowForItsPanesKeepsThemLaidOut",

@@ -509,9 +509,11 @@ struct Driver::Impl
         return true;
     }
 
-    bool menu(const Action& action)
+    bool menu(const Action& action) { return command(s_menuCommands[action.a % std::size(s_menuCommands)]); }
+
+    /// The menu command `id`, as a user chooses it: not when its menu shows it disabled.
+    bool command(int id)
     {
-        const int id = s_menuCommands[action.a % std::size(s_menuCommands)];
         wxUpdateUIEvent update(id);
         update.SetEventObject(&frame);
         frame.ProcessWindowEvent(update);
@@ -610,9 +612,7 @@ struct Driver::Impl
     bool history(const Action& action, int id)
     {
         for (std::uint32_t i = 0; i < 1 + action.a % 6; ++i)
-            if (!menu(Action{"menu", static_cast<std::uint32_t>(
-                                         std::find(std::begin(s_menuCommands), std::end(s_menuCommands), id) -
-                                         std::begin(s_menuCommands))}))
+            if (!command(id))
                 break;
         return true;
     }
@@ -781,15 +781,18 @@ struct Driver::Impl
     // What must hold
     // -----------------------------------------------------------------------
 
-    std::string savedText() const
+    /// The XML text of `source`, as a save would write it.
+    static std::string textOf(const db::Database& source)
     {
         std::string bytes;
         db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
         db::SaverXML saver(stream);
-        if (!saver.save(database))
+        if (!saver.save(source))
             return "(save failed: " + saver.getError() + ")";
         return bytes;
     }
+
+    std::string savedText() const { return textOf(database); }
 
     /// After an action: where undo all must lead.
     void followHistory()
@@ -927,13 +930,13 @@ struct Driver::Impl
         wxtest::pump();
         // The last state is the newest one the history holds: steps undone at the end come back first.
         while (database.canRedo())
-            if (!menu(Action{"menu", 1}))
+            if (!command(wxID_REDO))
                 return "Edit > Redo is disabled with steps left";
         followHistory();
         const std::string last = savedText();
         const unsigned int steps = database.getUndoStackSize();
         for (unsigned int i = 0; i < steps; ++i)
-            menu(Action{"menu", 0});
+            command(wxID_UNDO);
         if (database.getUndoStackSize() != 0)
             return "Edit > Undo stopped with " + std::to_string(database.getUndoStackSize()) + " steps left";
         if (const std::string now = savedText(); baselineKnown && now != baseline)
@@ -941,7 +944,7 @@ struct Driver::Impl
         if (std::string failure = checkInvariants(); !failure.empty())
             return "after undo all: " + failure;
         while (database.canRedo())
-            if (!menu(Action{"menu", 1}))
+            if (!command(wxID_REDO))
                 return "Edit > Redo is disabled with steps left";
         if (const std::string now = savedText(); now != last)
             return "redo all does not give back the last state: " + firstDifference(last, now);
@@ -966,19 +969,17 @@ struct Driver::Impl
         if (!loader.load(copy))
         {
             const db::LoadError& error = loader.getError();
-            std::ofstream("random-failure-unloadable.xml", std::ios::binary) << readText(file);
-            std::istringstream lines(readText(file));
+            const std::string written = readText(file);
+            std::ofstream("random-failure-unloadable.xml", std::ios::binary) << written;
+            std::istringstream lines(written);
             std::string line;
             for (std::size_t n = 0; n < error.line && std::getline(lines, line);)
                 ++n;
             return "the saved document does not load (it is in random-failure-unloadable.xml): line " +
                    std::to_string(error.line) + ": " + error.what + ": " + line.substr(0, 300);
         }
-        std::string bytes;
-        db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes});
-        db::SaverXML saver(stream);
-        saver.save(copy);
-        return bytes == text ? std::string() : "saved and loaded again, the document differs: " + firstDifference(text, bytes);
+        const std::string again = textOf(copy);
+        return again == text ? std::string() : "saved and loaded again, the document differs: " + firstDifference(text, again);
     }
 
     EditorFrame& frame;

@@ -91,32 +91,11 @@ const db::Attribute& savedRoot(const db::Database& database, const Loaded& loade
 
 std::string toUtf8(const std::wstring& text)
 {
+    // The files' own encoder, through a stream that writes to memory.
     std::string out;
-    out.reserve(text.size());
-    for (wchar_t wide : text)
-    {
-        const auto c = static_cast<unsigned long>(wide);
-        if (c < 0x80)
-            out += static_cast<char>(c);
-        else if (c < 0x800)
-        {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x10000)
-        {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else
-        {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    db::FileOutputStream stream(db::FileOutputStream::ToMemory{out});
+    stream.writeText(text);
+    stream.commit();
     return out;
 }
 

@@ -34,7 +34,8 @@ inline double bestOf(int runs, const std::function<void()>& prepare, const std::
 
 inline double bestOf(int runs, const std::function<void()>& work)
 {
-    return bestOf(runs, [] {}, work);
+    return bestOf(
+        runs, [] {}, work);
 }
 
 /// The least result of several runs of a measurement that returns its own time.

@@ -47,8 +47,8 @@ void paint(wxWindow* window)
 class BenchFloatArrayWidget : public dbui::FloatArrayWidget
 {
 public:
-    using dbui::FloatArrayWidget::FloatArrayWidget;
     using dbui::FloatArrayWidget::deleteSelectedItems;
+    using dbui::FloatArrayWidget::FloatArrayWidget;
 };
 
 struct AddSteps
@@ -70,12 +70,14 @@ AddSteps addOneAtATime(unsigned int initialSize)
     database.clearUndoHistory();
     const double ms = bestOf(
         3,
-        [&] {
+        [&]
+        {
             while (database.canUndo())
                 database.undo();
             database.clearUndoHistory();
         },
-        [&] {
+        [&]
+        {
             for (unsigned int i = 0; i < s_addSteps; ++i)
                 array->add(static_cast<float>(i));
         });
@@ -111,8 +113,14 @@ void run()
     auto* widget = new BenchFloatArrayWidget(frame, wxDefaultSize, 0, "FloatArrayWidget");
     widget->SetSize(frame->GetClientSize());
     const double bindMs = bestOf(
-        3, [&] { widget->clearAttributes(); paint(widget); },
-        [&] {
+        3,
+        [&]
+        {
+            widget->clearAttributes();
+            paint(widget);
+        },
+        [&]
+        {
             widget->setAttribute(array);
             paint(widget);
         });
@@ -122,8 +130,14 @@ void run()
     native->AppendColumn("Value");
     native->AppendColumn("Index");
     const double nativeMs = bestOf(
-        3, [&] { native->DeleteAllItems(); paint(native); },
-        [&] {
+        3,
+        [&]
+        {
+            native->DeleteAllItems();
+            paint(native);
+        },
+        [&]
+        {
             for (unsigned int i = 0; i < s_elements; ++i)
             {
                 const long row = native->InsertItem(static_cast<long>(i),
@@ -140,7 +154,8 @@ void run()
     wxUtils::OrkListControl* list = widget->getListControl();
     const double deleteMs = bestOf(
         3,
-        [&] {
+        [&]
+        {
             while (database.canUndo())
                 database.undo();
             list->clearSelection();
@@ -148,7 +163,8 @@ void run()
                 list->selectItem(list->getItem(i * (s_elements / s_deleted)), true);
             paint(widget);
         },
-        [&] {
+        [&]
+        {
             widget->deleteSelectedItems();
             paint(widget);
         });

@@ -52,8 +52,7 @@ constexpr std::size_t s_nodes = 300000;
 constexpr int s_autosaves = 3;
 
 /// Runs the event loop until `done`, one event or idle round at a time; the longest of them in ms.
-template <class Done>
-double longestTurnUntil(Done done)
+template <class Done> double longestTurnUntil(Done done)
 {
     double longest = 0;
     while (!done())
@@ -128,11 +127,13 @@ int loadInChild(const std::string& file)
     // adds to a load that any program could have as fast.
     ::mallopt(M_TOP_PAD, 64 << 20);
     auto* database = new db::Database(L"Database");
-    const double ms = bench::millisecondsOf([&] {
-        db::FileInputStream stream(file);
-        if (!db::LoaderXML(stream).load(*database))
-            std::abort();
-    });
+    const double ms = bench::millisecondsOf(
+        [&]
+        {
+            db::FileInputStream stream(file);
+            if (!db::LoaderXML(stream).load(*database))
+                std::abort();
+        });
     std::printf("loaded %.3f\n", ms);
     std::fflush(stdout);
     std::_Exit(0);
@@ -144,33 +145,39 @@ int loadInChild(const std::string& file)
 int closeInChild(char** argv, const std::string& file)
 {
     ::mallopt(M_TOP_PAD, 64 << 20);
-    return bench::runWithWindows(argv, "document_bench", [&] {
-        db::Database database(L"Database");
-        dbui::Document document(database, "xml");
-        auto* frame = new wxFrame(nullptr, wxID_ANY, "document_bench", wxDefaultPosition, wxSize(800, 600));
-        auto* browser = new dbui::NodeBrowser(frame, wxID_ANY);
-        browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
-        browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::SubtreeCounts);
-        browser->setDatabase(&database);
-        frame->Show();
-        if (document.open(wxString(file)) != dbui::Document::Success)
-            std::abort();
-        bench::showOnScreen(frame);
-        const double ms = bench::millisecondsOf([&] {
-            document.close();
-            frame->Update();
+    return bench::runWithWindows(
+        argv, "document_bench",
+        [&]
+        {
+            db::Database database(L"Database");
+            dbui::Document document(database, "xml");
+            auto* frame = new wxFrame(nullptr, wxID_ANY, "document_bench", wxDefaultPosition, wxSize(800, 600));
+            auto* browser = new dbui::NodeBrowser(frame, wxID_ANY);
+            browser->getTreeControl()->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
+            browser->getTreeControl()->setOptions(dbui::NodeBrowserTreeControl::SubtreeCounts);
+            browser->setDatabase(&database);
+            frame->Show();
+            if (document.open(wxString(file)) != dbui::Document::Success)
+                std::abort();
+            bench::showOnScreen(frame);
+            const double ms = bench::millisecondsOf(
+                [&]
+                {
+                    document.close();
+                    frame->Update();
+                });
+            std::printf("closed %.3f\n", ms);
+            std::fflush(stdout);
+            frame->Destroy();
         });
-        std::printf("closed %.3f\n", ms);
-        std::fflush(stdout);
-        frame->Destroy();
-    });
 }
 
 /// The least of three runs of the child `mode` on `file`, each in a fresh process: the number after `word`.
 double bestInChild(const char* mode, const std::string& file, const std::filesystem::path& home, const char* word)
 {
     return bench::bestResult(
-        [&] {
+        [&]
+        {
             const ChildOutput output = runChild({"/proc/self/exe", mode, file}, home, word);
             return std::stod(output.said.substr(output.said.find(word) + std::strlen(word)));
         },
@@ -209,49 +216,56 @@ int main(int argc, char** argv)
         return loadInChild(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--close-in-child") == 0)
         return closeInChild(argv, argv[2]);
-    return bench::runWithWindows(argv, "document_bench", [] {
-        // A folder of this run's own: runs at once must not write over each other's files.
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("dbui-document-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        const wxString file = wxString((folder / "scene.xml").string());
-
-        db::Database database(L"Bench");
-        nodedb_tool::generateScene(database, s_nodes, 7);
-        std::printf("database: %zu nodes, %zu attributes\n", database.getTotalNodeCount(),
-                    database.getTotalAttributeCount());
-        dbui::Document document(database, "xml");
-        const double saveMs = bench::millisecondsOf([&] {
-            if (document.save(file) != dbui::Document::Success)
-                std::abort();
-        });
-        std::printf("# a plain save takes %.1f ms\n", saveMs);
-
-        dbui::CrashRecovery recovery(document, 0);
-        int autosaves = 0;
-        recovery.setAutosaveListener([&] {
-            if (!recovery.getLastAutosaveError().empty())
-                std::abort();
-            ++autosaves;
-        });
-        recovery.setAutosave(std::chrono::milliseconds(1), std::chrono::milliseconds(0));
-        double longest = 0;
-        for (int i = 0; i < s_autosaves; ++i)
+    return bench::runWithWindows(
+        argv, "document_bench",
+        []
         {
+            // A folder of this run's own: runs at once must not write over each other's files.
+            const std::filesystem::path folder =
+                std::filesystem::temp_directory_path() / ("dbui-document-bench-" + std::to_string(::getpid()));
+            std::filesystem::create_directories(folder);
+            const wxString file = wxString((folder / "scene.xml").string());
+
+            db::Database database(L"Bench");
+            nodedb_tool::generateScene(database, s_nodes, 7);
+            std::printf("database: %zu nodes, %zu attributes\n", database.getTotalNodeCount(),
+                        database.getTotalAttributeCount());
+            dbui::Document document(database, "xml");
+            const double saveMs = bench::millisecondsOf(
+                [&]
+                {
+                    if (document.save(file) != dbui::Document::Success)
+                        std::abort();
+                });
+            std::printf("# a plain save takes %.1f ms\n", saveMs);
+
+            dbui::CrashRecovery recovery(document, 0);
+            int autosaves = 0;
+            recovery.setAutosaveListener(
+                [&]
+                {
+                    if (!recovery.getLastAutosaveError().empty())
+                        std::abort();
+                    ++autosaves;
+                });
+            recovery.setAutosave(std::chrono::milliseconds(1), std::chrono::milliseconds(0));
+            double longest = 0;
+            for (int i = 0; i < s_autosaves; ++i)
             {
-                db::ChangeBlock block(database, L"Rename");
-                database.setName(i % 2 ? L"Bench" : L"Bench edited");
+                {
+                    db::ChangeBlock block(database, L"Rename");
+                    database.setName(i % 2 ? L"Bench" : L"Bench edited");
+                }
+                const int before = autosaves;
+                const double ms = bench::millisecondsOf(
+                    [&] { longest = std::max(longest, longestTurnUntil([&] { return autosaves > before; })); });
+                std::printf("# autosave %d done in %.1f ms\n", i + 1, ms);
             }
-            const int before = autosaves;
-            const double ms = bench::millisecondsOf(
-                [&] { longest = std::max(longest, longestTurnUntil([&] { return autosaves > before; })); });
-            std::printf("# autosave %d done in %.1f ms\n", i + 1, ms);
-        }
-        bench::figure("autosave_pause_300k_ms", longest);
-        recovery.discardRecoveryFiles();
-        document.close();
-        // Last: the loads it measures leave the process's memory otherwise than they found it.
-        measureEditorOpen(folder, file.ToStdString());
-        std::filesystem::remove_all(folder);
-    });
+            bench::figure("autosave_pause_300k_ms", longest);
+            recovery.discardRecoveryFiles();
+            document.close();
+            // Last: the loads it measures leave the process's memory otherwise than they found it.
+            measureEditorOpen(folder, file.ToStdString());
+            std::filesystem::remove_all(folder);
+        });
 }

@@ -69,8 +69,8 @@ std::size_t setting(const char* name, std::size_t otherwise)
 /// replace the document.
 bool isDocumentCommand(int id)
 {
-    static const int s_ids[] = {wxID_SAVE, wxID_SAVEAS, EditorFrame::ID_SaveCopy, wxID_OPEN,
-                                wxID_REVERT_TO_SAVED, wxID_NEW, wxID_CLOSE};
+    static const int s_ids[] = {wxID_SAVE, wxID_SAVEAS, EditorFrame::ID_SaveCopy, wxID_OPEN, wxID_REVERT_TO_SAVED,
+                                wxID_NEW,  wxID_CLOSE};
     return std::find(std::begin(s_ids), std::end(s_ids), id) != std::end(s_ids);
 }
 
@@ -234,10 +234,12 @@ TEST(EditorActionsBench, RandomActionsOnTheScene)
         const randomui::Action& action = actions[i];
         const Sizes sizes = sizesOf(session.frame());
         const double cpuBefore = threadCpuMs();
-        const double ms = bench::millisecondsOf([&] {
-            driver.perform(action);
-            session.painted();
-        });
+        const double ms = bench::millisecondsOf(
+            [&]
+            {
+                driver.perform(action);
+                session.painted();
+            });
         const Timed timed{i + 1, action, ms, threadCpuMs() - cpuBefore, sizes, driver.lastMenuChoice()};
         if (isDocumentCommand(randomui::menuCommandOf(action)))
             apart.push_back(timed);
@@ -281,24 +283,26 @@ TEST(EditorActionsBench, PasteBesideANodeInABigContainer)
     db::NodeContainer* materials = library->findAttribute(L"materials")->asNodeContainer();
     for (unsigned int k : {10u, 100u, 1000u, 4000u})
         for (db::Node* target : {materials->getNode(10), library})
-    {
-        std::vector<db::Node*> copied;
-        for (unsigned int i = 0; i < k; ++i)
-            copied.push_back(materials->getNode(i));
-        ASSERT_TRUE(dbui::NodeClipboard::copy(copied));
-        tree->selectNodes({target});
-        session.painted();
-        const unsigned int before = materials->getNodeCount();
-        const double ms = bench::millisecondsOf([&] {
-            tree->pasteNodesFromClipboard();
+        {
+            std::vector<db::Node*> copied;
+            for (unsigned int i = 0; i < k; ++i)
+                copied.push_back(materials->getNode(i));
+            ASSERT_TRUE(dbui::NodeClipboard::copy(copied));
+            tree->selectNodes({target});
             session.painted();
-        });
-        ASSERT_EQ(materials->getNodeCount(), before + k);
-        std::printf("# paste of %u %s a container of %u: %.1f ms, %.1f us a node\n", k,
-                    target == library ? "at the end of" : "beside a node in", before, ms, ms * 1000 / k);
-        database.undo();
-        session.painted();
-    }
+            const unsigned int before = materials->getNodeCount();
+            const double ms = bench::millisecondsOf(
+                [&]
+                {
+                    tree->pasteNodesFromClipboard();
+                    session.painted();
+                });
+            ASSERT_EQ(materials->getNodeCount(), before + k);
+            std::printf("# paste of %u %s a container of %u: %.1f ms, %.1f us a node\n", k,
+                        target == library ? "at the end of" : "beside a node in", before, ms, ms * 1000 / k);
+            database.undo();
+            session.painted();
+        }
     for (unsigned int k : {10u, 100u, 1000u, 4000u})
     {
         std::vector<db::Node*> selected;
@@ -307,10 +311,12 @@ TEST(EditorActionsBench, PasteBesideANodeInABigContainer)
         tree->selectNodes(selected);
         session.painted();
         const unsigned int before = materials->getNodeCount();
-        const double ms = bench::millisecondsOf([&] {
-            tree->duplicateSelectedNodes();
-            session.painted();
-        });
+        const double ms = bench::millisecondsOf(
+            [&]
+            {
+                tree->duplicateSelectedNodes();
+                session.painted();
+            });
         ASSERT_EQ(materials->getNodeCount(), before + k);
         std::printf("# duplicating %u in a container of %u: %.1f ms, %.1f us a node\n", k, before, ms, ms * 1000 / k);
         database.undo();

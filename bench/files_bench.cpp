@@ -45,7 +45,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t s_targetAttributes = 1000000;
 constexpr std::size_t s_memoryNodes = 300000;
@@ -117,7 +118,9 @@ double residentShare(const std::string& file)
     const int fd = ::open(file.c_str(), O_RDONLY);
     if (fd < 0)
         return 0;
-    struct stat info {};
+    struct stat info
+    {
+    };
     const bool sized = ::fstat(fd, &info) == 0 && info.st_size > 0;
     const auto size = static_cast<std::size_t>(info.st_size);
     void* map = sized ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
@@ -175,7 +178,7 @@ std::size_t peakOfChild(const std::string& how, const std::string& file)
         ::_exit(127);
     }
     int status = 0;
-    rusage usage {};
+    rusage usage{};
     if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         std::abort();
     return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
@@ -225,12 +228,14 @@ int main(int argc, char** argv)
     std::printf("# database: %zu nodes, %zu attributes\n", source->getTotalNodeCount(),
                 source->getTotalAttributeCount());
 
-    auto saveOurs = [&] {
+    auto saveOurs = [&]
+    {
         db::FileOutputStream stream(xmlFile, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
         if (!db::SaverXML(stream, 0).save(*source))
             std::abort();
     };
-    auto saveBinary = [&] {
+    auto saveBinary = [&]
+    {
         db::FileOutputStream stream(binaryFile, db::FileOpenMode::Binary, db::OutputStreamEncoding::Raw);
         if (!db::SaverBinary(stream, 0).save(*source))
             std::abort();
@@ -251,13 +256,16 @@ int main(int argc, char** argv)
         pugiBytes = heapInUse() - before;
         for (int i = 0; i < s_saveRepeats; ++i)
         {
-            pugiSave = std::min(pugiSave, millisecondsOf([&] {
-                db::FileOutputStream stream(pugiFile, db::FileOpenMode::Text, db::OutputStreamEncoding::Utf8);
-                StreamWriter writer(stream);
-                document.save(writer, "  ");
-                if (!stream.commit())
-                    std::abort();
-            }));
+            pugiSave = std::min(pugiSave, millisecondsOf(
+                                              [&]
+                                              {
+                                                  db::FileOutputStream stream(pugiFile, db::FileOpenMode::Text,
+                                                                              db::OutputStreamEncoding::Utf8);
+                                                  StreamWriter writer(stream);
+                                                  document.save(writer, "  ");
+                                                  if (!stream.commit())
+                                                      std::abort();
+                                              }));
             ourSave = std::min(ourSave, millisecondsOf(saveOurs));
             binarySave = std::min(binarySave, millisecondsOf(saveBinary));
         }
@@ -273,22 +281,26 @@ int main(int argc, char** argv)
     // a load is timed to its result being there, on both sides.
     std::unique_ptr<db::Database> loaded;
     std::unique_ptr<pugi::xml_document> pugiLoaded;
-    auto ourXmlLoad = [&] {
+    auto ourXmlLoad = [&]
+    {
         loaded = std::make_unique<db::Database>(L"Bench");
         if (!loadXml(*loaded, xmlFile))
             std::abort();
     };
-    auto ourBinaryLoad = [&] {
+    auto ourBinaryLoad = [&]
+    {
         loaded = std::make_unique<db::Database>(L"Bench");
         if (!loadBinary(*loaded, binaryFile))
             std::abort();
     };
     auto pugiLoad = [&] { pugiLoaded = loadWithPugixml(xmlFile); };
-    auto warm = [&] {
+    auto warm = [&]
+    {
         loaded.reset();
         pugiLoaded.reset();
     };
-    auto cold = [&] {
+    auto cold = [&]
+    {
         warm();
         dropFromPageCache(xmlFile);
         dropFromPageCache(binaryFile);

@@ -58,12 +58,24 @@ void addMixedAttributes(db::Node* node, int count = s_attributeCount)
         const std::wstring name = L"attribute" + std::to_wstring(i);
         switch (i % 6)
         {
-        case 0: node->addDynamicInt(name, i, 0, 1000); break;
-        case 1: node->addDynamicBool(name, i % 2 == 0); break;
-        case 2: node->addDynamicFloat(name, 0.5f * i, -1e6f, 1e6f); break;
-        case 3: node->addDynamicDouble(name, 0.25 * i, -1e9, 1e9); break;
-        case 4: node->addDynamicString(name, L"text " + std::to_wstring(i)); break;
-        default: node->addDynamicVector3(name, OrkP::Vector3{1.0f, 2.0f, 3.0f}); break;
+        case 0:
+            node->addDynamicInt(name, i, 0, 1000);
+            break;
+        case 1:
+            node->addDynamicBool(name, i % 2 == 0);
+            break;
+        case 2:
+            node->addDynamicFloat(name, 0.5f * i, -1e6f, 1e6f);
+            break;
+        case 3:
+            node->addDynamicDouble(name, 0.25 * i, -1e9, 1e9);
+            break;
+        case 4:
+            node->addDynamicString(name, L"text " + std::to_wstring(i));
+            break;
+        default:
+            node->addDynamicVector3(name, OrkP::Vector3{1.0f, 2.0f, 3.0f});
+            break;
         }
     }
 }
@@ -113,18 +125,24 @@ void measureInspector()
     inspector->setDatabase(&database);
     const std::vector<db::Node*> one{nodes.front()};
 
-    const double flexGrid = bestOf(5, [&] {
-        fillFlexGrid(panel);
-        paint(frame);
-    });
-    const double oneNode = bestOf(5, [&] {
-        inspector->setNodes(one);
-        paint(frame);
-    });
-    const double thousandNodes = bestOf(5, [&] {
-        inspector->setNodes(nodes);
-        paint(frame);
-    });
+    const double flexGrid = bestOf(5,
+                                   [&]
+                                   {
+                                       fillFlexGrid(panel);
+                                       paint(frame);
+                                   });
+    const double oneNode = bestOf(5,
+                                  [&]
+                                  {
+                                      inspector->setNodes(one);
+                                      paint(frame);
+                                  });
+    const double thousandNodes = bestOf(5,
+                                        [&]
+                                        {
+                                            inspector->setNodes(nodes);
+                                            paint(frame);
+                                        });
     std::printf("# flex grid %.2f ms, inspector of 1 node %.2f ms, of 1000 nodes %.2f ms\n", flexGrid, oneNode,
                 thousandNodes);
     figure("inspector_50_rows_vs_flexgrid", oneNode / flexGrid);
@@ -161,16 +179,19 @@ ChangeTimes changeOneValue(wxFrame* frame, int rows)
 
     constexpr int s_changes = 200;
     float value = 0;
-    auto timeChanges = [&](db::Node* owner) {
+    auto timeChanges = [&](db::Node* owner)
+    {
         // A float row near the top, in view in both inspectors.
         auto* edited = owner->findAttribute(L"attribute20")->asFloatAttribute();
-        return bestOf(5, [&] {
-                   for (int i = 0; i < s_changes; ++i)
-                   {
-                       db::ChangeBlock block(database, L"Set float attribute(s)");
-                       edited->setValue(value += 1.0f);
-                   }
-               }) /
+        return bestOf(5,
+                      [&]
+                      {
+                          for (int i = 0; i < s_changes; ++i)
+                          {
+                              db::ChangeBlock block(database, L"Set float attribute(s)");
+                              edited->setValue(value += 1.0f);
+                          }
+                      }) /
                s_changes;
     };
     const ChangeTimes times{timeChanges(node), timeChanges(other)};
@@ -218,10 +239,12 @@ void measureEditorStart(const char* editor)
 
 int main(int argc, char** argv)
 {
-    return bench::runWithWindows(argv, "inspector_bench", [&] {
-        measureInspector();
-        measureChange();
-        if (argc > 1)
-            measureEditorStart(argv[1]);
-    });
+    return bench::runWithWindows(argv, "inspector_bench",
+                                 [&]
+                                 {
+                                     measureInspector();
+                                     measureChange();
+                                     if (argc > 1)
+                                         measureEditorStart(argv[1]);
+                                 });
 }

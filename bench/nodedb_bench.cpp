@@ -22,7 +22,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int s_floatsPerNode = 20;
 
@@ -30,7 +31,8 @@ constexpr int s_floatsPerNode = 20;
 /// counts are exact.
 db::TypeRegistry& benchTypes()
 {
-    static db::TypeRegistry* s_types = [] {
+    static db::TypeRegistry* s_types = []
+    {
         auto* types = new db::TypeRegistry();
         db::NodeDef* block = types->registerNodeDef(1000, L"Block");
         for (int i = 0; i < s_floatsPerNode; ++i)
@@ -218,7 +220,8 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
 
     const auto& t = reporter.s_times;
-    auto find = [&t](const std::string& name) {
+    auto find = [&t](const std::string& name)
+    {
         const auto it = t.find(name);
         return it == t.end() ? 0.0 : it->second;
     };

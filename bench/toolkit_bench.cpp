@@ -39,10 +39,12 @@ int s_paints = 0;
 // runs first and passes the event on.
 void countPaints(wxWindow* window)
 {
-    window->Bind(wxEVT_PAINT, [](wxPaintEvent& event) {
-        ++s_paints;
-        event.Skip();
-    });
+    window->Bind(wxEVT_PAINT,
+                 [](wxPaintEvent& event)
+                 {
+                     ++s_paints;
+                     event.Skip();
+                 });
 }
 
 // Returns once the window has painted what it was asked to. GTK 3 paints on
@@ -158,8 +160,8 @@ double stockPopulate(int flatCount, const SceneShape* scene)
 {
     settle();
     const auto start = Clock::now();
-    auto* tree = new wxTreeCtrl(s_frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
+    auto* tree =
+        new wxTreeCtrl(s_frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
     countPaints(tree);
     place(tree);
     const wxTreeItemId root = tree->AddRoot("root");
@@ -232,8 +234,8 @@ double oursOperations(int count, int repeats)
 
 double stockOperations(int count, int repeats)
 {
-    auto* tree = new wxTreeCtrl(s_frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
+    auto* tree =
+        new wxTreeCtrl(s_frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
     countPaints(tree);
     place(tree);
     const wxTreeItemId root = tree->AddRoot("root");
@@ -348,24 +350,28 @@ BENCHMARK(BM_TreeInsertIntoLargeParent)->Arg(1000)->Arg(300000);
 
 int main(int argc, char** argv)
 {
-    return bench::runWithWindows(argv, "toolkit_bench", [&] {
-        s_frame = new wxFrame(nullptr, wxID_ANY, "toolkit_bench", wxDefaultPosition, wxSize(900, 700));
-        s_frame->Show();
-        pump();
+    return bench::runWithWindows(
+        argv, "toolkit_bench",
+        [&]
+        {
+            s_frame = new wxFrame(nullptr, wxID_ANY, "toolkit_bench", wxDefaultPosition, wxSize(900, 700));
+            s_frame->Show();
+            pump();
 
-        const SceneShape scene{30, 100, 99}; // 300,000 items with the groups
-        figure("tree_flat300k_vs_wxtreectrl", best([] { return oursPopulate(300000, nullptr); }),
-               best([] { return stockPopulate(300000, nullptr); }));
-        figure("tree_scene300k_vs_wxtreectrl", best([&scene] { return oursPopulate(0, &scene); }),
-               best([&scene] { return stockPopulate(0, &scene); }));
-        const double ours300k = oursOperations(300000, 15);
-        figure("tree_op_flat300k_vs_wxtreectrl", ours300k, stockOperations(300000, 15));
-        figure("tree_op_300k_vs_1k", ours300k, oursOperations(1000, 15));
-        figure("list_100k_vs_wxlistctrl", best([] { return oursList(100000); }), best([] { return stockList(100000); }));
+            const SceneShape scene{30, 100, 99}; // 300,000 items with the groups
+            figure("tree_flat300k_vs_wxtreectrl", best([] { return oursPopulate(300000, nullptr); }),
+                   best([] { return stockPopulate(300000, nullptr); }));
+            figure("tree_scene300k_vs_wxtreectrl", best([&scene] { return oursPopulate(0, &scene); }),
+                   best([&scene] { return stockPopulate(0, &scene); }));
+            const double ours300k = oursOperations(300000, 15);
+            figure("tree_op_flat300k_vs_wxtreectrl", ours300k, stockOperations(300000, 15));
+            figure("tree_op_300k_vs_1k", ours300k, oursOperations(1000, 15));
+            figure("list_100k_vs_wxlistctrl", best([] { return oursList(100000); }),
+                   best([] { return stockList(100000); }));
 
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        s_frame->Destroy();
-    });
+            benchmark::Initialize(&argc, argv);
+            benchmark::RunSpecifiedBenchmarks();
+            benchmark::Shutdown();
+            s_frame->Destroy();
+        });
 }

@@ -6,25 +6,25 @@
 // 100,000 meshes against the tree and the inspector. Prints FIGURE lines.
 // Run under an X server (Xvfb in CI); "views_bench table" runs the table's part only.
 
+#include <dbui/DoubleWidget.h>
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeClipboard.h>
-#include <dbui/DoubleWidget.h>
 #include <dbui/NodeInspector.h>
 #include <dbui/NodeTable.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <db/ChangeBlock.h>
-#include <db/FileInputStream.h>
-#include <db/FileOutputStream.h>
-#include <db/LoaderXML.h>
-#include <db/SaverXML.h>
 #include <db/Database.h>
 #include <db/DoubleAttribute.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
 #include <db/FloatAttribute.h>
+#include <db/LoaderXML.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
+#include <db/SaverXML.h>
 
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
@@ -182,8 +182,8 @@ private:
         while (previous && !m_items.count(previous))
             previous = previous->getPrevious();
         const wxString label(node->getName());
-        m_items[node] = previous ? m_tree->InsertItem(parent, m_items.at(previous), label)
-                                 : m_tree->PrependItem(parent, label);
+        m_items[node] =
+            previous ? m_tree->InsertItem(parent, m_items.at(previous), label) : m_tree->PrependItem(parent, label);
     }
 
     wxTreeCtrl* m_tree;
@@ -250,14 +250,16 @@ void measureDeleteEverything(dbui::NodeBrowser* browser, db::Database& scene)
 {
     dbui::NodeTreeControl* tree = browser->getTreeControl();
     const std::function<void(db::Node*, std::vector<wxUtils::TreeItem*>&)> collect =
-        [&](db::Node* node, std::vector<wxUtils::TreeItem*>& items) {
-            items.push_back(tree->getItemOfNode(node));
-            for (db::Node* child : node->getChildNodes())
-                collect(child, items);
-        };
+        [&](db::Node* node, std::vector<wxUtils::TreeItem*>& items)
+    {
+        items.push_back(tree->getItemOfNode(node));
+        for (db::Node* child : node->getChildNodes())
+            collect(child, items);
+    };
     // Selected afresh for every run: undoing a deletion makes new items.
     std::size_t selected = 0;
-    auto deleteSelected = [&](bool everything) {
+    auto deleteSelected = [&](bool everything)
+    {
         double best = 1e300;
         for (int run = 0; run < 2; ++run)
         {
@@ -272,10 +274,12 @@ void measureDeleteEverything(dbui::NodeBrowser* browser, db::Database& scene)
             selected = items.size();
             tree->SelectItems(items);
             paint(browser);
-            best = std::min(best, millisecondsOf([&] {
-                                tree->deleteSelectedNodes(false);
-                                paint(browser);
-                            }));
+            best = std::min(best, millisecondsOf(
+                                      [&]
+                                      {
+                                          tree->deleteSelectedNodes(false);
+                                          paint(browser);
+                                      }));
             scene.undo();
             paint(browser);
         }
@@ -295,10 +299,12 @@ void measureDeleteEverything(dbui::NodeBrowser* browser, db::Database& scene)
     tree->SelectItems(tops);
     tree->deleteSelectedNodes(false);
     paint(browser);
-    const double forgetMs = millisecondsOf([&] {
-        scene.clearUndoHistory();
-        paint(browser);
-    });
+    const double forgetMs = millisecondsOf(
+        [&]
+        {
+            scene.clearUndoHistory();
+            paint(browser);
+        });
     std::printf("# clearing the undo history that holds the deleted scene: %.1f ms\n", forgetMs);
     figure("forgetting_deleted_300k_vs_deleting_them", forgetMs / topMs);
 }
@@ -316,16 +322,21 @@ double measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
                           dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes |
                           dbui::NodeInspector::ValueCommands);
     std::size_t selected = 0;
-    auto selectAllMs = [&](const wxString& filter) {
+    auto selectAllMs = [&](const wxString& filter)
+    {
         tree->setFilterText(filter);
         const double ms = bestOf(
-            3, [&] {
+            3,
+            [&]
+            {
                 tree->SelectItems({});
                 wxTheApp->ProcessIdle(); // the inspector's old rows go
                 if (filter.empty())
                     tree->ExpandAll();
                 paint(browser);
-            }, [&] {
+            },
+            [&]
+            {
                 tree->selectAllNodes();
                 paint(browser);
             });
@@ -338,10 +349,14 @@ double measureSelectAll(dbui::NodeBrowser* browser, db::Database& scene)
     const double meshesMs = selectAllMs("type:Mesh");
     const std::size_t rows = inspector->getHolders().size();
     const double bindMs = bestOf(
-        2, [&] {
+        2,
+        [&]
+        {
             tree->setDatabase(nullptr);
             paint(browser);
-        }, [&] {
+        },
+        [&]
+        {
             tree->setDatabase(&scene);
             paint(browser);
         });
@@ -361,31 +376,43 @@ void measureBranches(dbui::NodeBrowser* browser, db::Node* group, std::size_t gr
 {
     dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
     const double expandMs = bestOf(
-        3, [&] {
+        3,
+        [&]
+        {
             tree->CollapseAll();
             paint(browser);
-        }, [&] {
+        },
+        [&]
+        {
             tree->ExpandAll(); // what Expand All on the root does
             paint(browser);
         });
     const double collapseMs = bestOf(
-        3, [&] {
+        3,
+        [&]
+        {
             tree->ExpandAll();
             paint(browser);
-        }, [&] {
+        },
+        [&]
+        {
             tree->CollapseAll();
             paint(browser);
         });
     wxUtils::TreeItem* groupItem = tree->getItemOfNode(group);
     std::size_t selected = 0;
     const double collapseSelectedMs = bestOf(
-        3, [&] {
+        3,
+        [&]
+        {
             tree->ExpandAll();
             tree->selectAllNodes();
             selected = tree->GetSelectedItemCount();
             wxTheApp->ProcessIdle(); // the inspector shows the selection
             paint(browser);
-        }, [&] {
+        },
+        [&]
+        {
             groupItem->Collapse();
             paint(tree);
         });
@@ -425,27 +452,37 @@ void measureBrowserOnScene(wxFrame* frame)
     const std::string text = dbui::NodeClipboard::toXml({group});
     db::Database holder(L"Holder", &scene.getTypeRegistry());
     {
-        db::FileInputStream in = db::FileInputStream::fromMemory(text.data(), text.size(), "copy", db::FileOpenMode::Text);
+        db::FileInputStream in =
+            db::FileInputStream::fromMemory(text.data(), text.size(), "copy", db::FileOpenMode::Text);
         db::LoaderXML(in).load(holder);
     }
-    const double peerSaveMs = bestOf(3, [&] {
-        std::string out;
-        db::FileOutputStream stream(db::FileOutputStream::ToMemory{out});
-        db::SaverXML(stream, 0).save(holder);
-    });
-    const double peerLoadMs = bestOf(3, [&] {
-        db::Database empty(L"Empty", &scene.getTypeRegistry());
-        db::FileInputStream in = db::FileInputStream::fromMemory(text.data(), text.size(), "copy", db::FileOpenMode::Text);
-        db::LoaderXML(in).load(empty);
-    });
+    const double peerSaveMs = bestOf(3,
+                                     [&]
+                                     {
+                                         std::string out;
+                                         db::FileOutputStream stream(db::FileOutputStream::ToMemory{out});
+                                         db::SaverXML(stream, 0).save(holder);
+                                     });
+    const double peerLoadMs = bestOf(3,
+                                     [&]
+                                     {
+                                         db::Database empty(L"Empty", &scene.getTypeRegistry());
+                                         db::FileInputStream in = db::FileInputStream::fromMemory(
+                                             text.data(), text.size(), "copy", db::FileOpenMode::Text);
+                                         db::LoaderXML(in).load(empty);
+                                     });
 
     tree->Select(tree->getItemOfNode(group), true);
-    const double copyMs = bestOf(3, [&] {
-        tree->copySelectedNodesToClipboard();
-        paint(tree);
-    });
+    const double copyMs = bestOf(3,
+                                 [&]
+                                 {
+                                     tree->copySelectedNodesToClipboard();
+                                     paint(tree);
+                                 });
     const double pasteMs = bestOf(
-        3, [&] { scene.undo(); }, [&] {
+        3, [&] { scene.undo(); },
+        [&]
+        {
             tree->Select(tree->getItemOfNode(group), true);
             tree->pasteNodesFromClipboard();
             paint(tree);
@@ -496,7 +533,8 @@ void measureTable(wxFrame* frame)
     auto* tree = new dbui::NodeTreeControl(frame, wxID_ANY);
     auto* table = new dbui::NodeTable(frame, wxID_ANY);
     auto* inspector = new dbui::NodeInspector(frame, wxID_ANY);
-    auto showOnly = [frame](wxWindow* window) {
+    auto showOnly = [frame](wxWindow* window)
+    {
         for (wxWindow* child : frame->GetChildren())
             child->Show(child == window);
         window->SetSize(frame->GetClientSize());
@@ -506,10 +544,14 @@ void measureTable(wxFrame* frame)
     showOnly(tree);
     tree->setLabelSource(dbui::NodeTreeControl::LabelSource::Node);
     const double bindMs = bestOf(
-        3, [&] {
+        3,
+        [&]
+        {
             tree->setDatabase(nullptr);
             paint(tree);
-        }, [&] {
+        },
+        [&]
+        {
             tree->setDatabase(flat.get());
             paint(tree);
         });
@@ -517,22 +559,29 @@ void measureTable(wxFrame* frame)
 
     showOnly(table);
     table->setDatabase(flat.get());
-    table->setColumns({L"visible", L"material", L"castShadows", L"lodDistance", L"vertices.length",
-                       L"indices.length"});
+    table->setColumns({L"visible", L"material", L"castShadows", L"lodDistance", L"vertices.length", L"indices.length"});
     const double showMs = bestOf(
-        3, [&] {
+        3,
+        [&]
+        {
             table->setNodes({});
             paint(table);
-        }, [&] {
+        },
+        [&]
+        {
             table->setNodes(meshes);
             paint(table);
         });
     const int lodColumn = 5;
     const double sortMs = bestOf(
-        3, [&] {
+        3,
+        [&]
+        {
             table->setNodes(meshes);
             paint(table);
-        }, [&] {
+        },
+        [&]
+        {
             table->sortByColumn(lodColumn, true);
             paint(table);
         });
@@ -545,12 +594,15 @@ void measureTable(wxFrame* frame)
     table->setNodes(meshes);
     table->SelectBlock(0, lodColumn, s_setCells - 1, lodColumn);
     int typed = 0;
-    const double tableSetMs = bestOf(5, [&] {
-        wxGridEvent changing(table->GetId(), wxEVT_GRID_CELL_CHANGING, table, 0, lodColumn);
-        changing.SetString(wxString::Format("%d", 10 + ++typed % 2));
-        table->ProcessWindowEvent(changing);
-        paint(table);
-    });
+    const double tableSetMs =
+        bestOf(5,
+               [&]
+               {
+                   wxGridEvent changing(table->GetId(), wxEVT_GRID_CELL_CHANGING, table, 0, lodColumn);
+                   changing.SetString(wxString::Format("%d", 10 + ++typed % 2));
+                   table->ProcessWindowEvent(changing);
+                   paint(table);
+               });
     showOnly(inspector);
     inspector->setDatabase(flat.get());
     inspector->setNodes(std::vector<db::Node*>(meshes.begin(), meshes.begin() + s_setCells));
@@ -560,15 +612,17 @@ void measureTable(wxFrame* frame)
         if (auto* widget = dynamic_cast<dbui::DoubleWidget*>(child))
             if (widget->getAttributes().front()->getName() == L"lodDistance")
                 lodWidget = widget;
-    const double inspectorSetMs = bestOf(5, [&] {
-        wxUtils::OrkSimpleTextCtrl* box = lodWidget->getTextBox();
-        box->ChangeValue(wxString::Format("%d", 10 + ++typed % 2));
-        box->MarkDirty();
-        wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
-        enter.SetEventObject(box);
-        box->ProcessWindowEvent(enter);
-        paint(inspector);
-    });
+    const double inspectorSetMs = bestOf(5,
+                                         [&]
+                                         {
+                                             wxUtils::OrkSimpleTextCtrl* box = lodWidget->getTextBox();
+                                             box->ChangeValue(wxString::Format("%d", 10 + ++typed % 2));
+                                             box->MarkDirty();
+                                             wxCommandEvent enter(wxEVT_TEXT_ENTER, box->GetId());
+                                             enter.SetEventObject(box);
+                                             box->ProcessWindowEvent(enter);
+                                             paint(inspector);
+                                         });
     inspector->setDatabase(nullptr);
     std::printf("# one value into %d cells: table %.1f ms, inspector %.1f ms\n", s_setCells, tableSetMs,
                 inspectorSetMs);
@@ -578,22 +632,26 @@ void measureTable(wxFrame* frame)
     showOnly(table);
     db::FloatAttribute* intensity = elsewhere->findAttribute(L"intensity")->asFloatAttribute();
     constexpr int s_changes = 2000;
-    auto perChangeUs = [&] {
+    auto perChangeUs = [&]
+    {
         // The same history behind both: the undo steps of the runs before would otherwise weigh on the later.
         flat->clearUndoHistory();
         intensity->setValue(0.0f); // the table's index of its rows is made at the first change
-        return bestOf(3, [&] {
-                   for (int i = 0; i < s_changes; ++i)
-                       intensity->setValue(static_cast<float>(i));
-               }) * 1000.0 / s_changes;
+        return bestOf(3,
+                      [&]
+                      {
+                          for (int i = 0; i < s_changes; ++i)
+                              intensity->setValue(static_cast<float>(i));
+                      }) *
+               1000.0 / s_changes;
     };
     table->setDatabase(nullptr);
     const double closedUs = perChangeUs();
     table->setDatabase(flat.get());
     table->setNodes(meshes);
     const double openUs = perChangeUs();
-    std::printf("# an unrelated change: %.2f us with the table open on %d rows, %.2f us without it\n", openUs,
-                s_rows, closedUs);
+    std::printf("# an unrelated change: %.2f us with the table open on %d rows, %.2f us without it\n", openUs, s_rows,
+                closedUs);
     figure("table_change_elsewhere_100k_rows_us", openUs);
 
     tree->Destroy();
@@ -613,9 +671,10 @@ void run()
     std::printf("# nodes: %zu and %zu\n", bigScene->getTotalNodeCount(), smallScene->getTotalNodeCount());
 
     auto* tree = new dbui::NodeTreeControl(frame, wxID_ANY);
-    auto* native = new wxTreeCtrl(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                  wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
-    auto showOnly = [frame](wxWindow* window) {
+    auto* native =
+        new wxTreeCtrl(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTR_DEFAULT_STYLE | wxTR_MULTIPLE);
+    auto showOnly = [frame](wxWindow* window)
+    {
         for (wxWindow* child : frame->GetChildren())
             child->Show(child == window);
         window->SetSize(frame->GetClientSize());
@@ -627,14 +686,17 @@ void run()
     // library's default, for the record.
     using LabelSource = dbui::NodeTreeControl::LabelSource;
     showOnly(tree);
-    auto bindMs = [&](LabelSource source) {
+    auto bindMs = [&](LabelSource source)
+    {
         tree->setDatabase(nullptr);
         tree->setLabelSource(source);
         // Once untimed, so that neither side pays for the process's first touch of its memory.
         tree->setDatabase(bigScene.get());
         paint(tree);
         return bestOf(
-            2, [&] { tree->setDatabase(nullptr); }, [&] {
+            2, [&] { tree->setDatabase(nullptr); },
+            [&]
+            {
                 tree->setDatabase(bigScene.get());
                 paint(tree);
             });
@@ -647,13 +709,17 @@ void run()
     const double indexMs = millisecondsOf([&] { tree->getItemOfNode(firstTopNode); });
     showOnly(native);
     const double nativeFillMs = bestOf(
-        2, [&] { native->DeleteAllItems(); }, [&] {
+        2, [&] { native->DeleteAllItems(); },
+        [&]
+        {
             const wxTreeItemId root = native->AddRoot(wxString(bigScene->getName()));
             fillWxTree(native, root, bigScene.get());
             paint(native);
         });
     const double nativeWalkFillMs = bestOf(
-        2, [&] { native->DeleteAllItems(); }, [&] {
+        2, [&] { native->DeleteAllItems(); },
+        [&]
+        {
             fillWxTreeByWalk(native, *bigScene);
             paint(native);
         });
@@ -674,28 +740,30 @@ void run()
         } walker;
         const double walkMs = millisecondsOf([&] { bigScene->accept(&walker); });
         tree->setDatabase(nullptr);
-        const double itemsMs = millisecondsOf([&] {
-            struct ItemVisitor : db::Visitor
+        const double itemsMs = millisecondsOf(
+            [&]
             {
-                wxUtils::TreeControl* tree;
-                std::vector<std::pair<db::Node*, wxUtils::TreeItem*>> open;
-                bool visitNodeEnter(db::Node* node) override
+                struct ItemVisitor : db::Visitor
                 {
-                    auto* item = new wxUtils::TreeItem(tree, false);
-                    while (!open.empty() && open.back().first != node->getParentNode())
-                        open.pop_back();
-                    if (open.empty())
-                        tree->SetRoot(item);
-                    else
-                        open.back().second->InsertChild(item, nullptr);
-                    open.emplace_back(node, item);
-                    return true;
-                }
-            } filler;
-            filler.tree = tree;
-            bigScene->accept(&filler);
-            paint(tree);
-        });
+                    wxUtils::TreeControl* tree;
+                    std::vector<std::pair<db::Node*, wxUtils::TreeItem*>> open;
+                    bool visitNodeEnter(db::Node* node) override
+                    {
+                        auto* item = new wxUtils::TreeItem(tree, false);
+                        while (!open.empty() && open.back().first != node->getParentNode())
+                            open.pop_back();
+                        if (open.empty())
+                            tree->SetRoot(item);
+                        else
+                            open.back().second->InsertChild(item, nullptr);
+                        open.emplace_back(node, item);
+                        return true;
+                    }
+                } filler;
+                filler.tree = tree;
+                bigScene->accept(&filler);
+                paint(tree);
+            });
         tree->DeleteAllItems();
         std::printf("# of which: database walk %.1f ms, toolkit items without the map %.1f ms\n", walkMs, itemsMs);
     }
@@ -704,7 +772,8 @@ void run()
 
     // Heap held per node by the bound tree: items, their texts and the node-item index.
     showOnly(tree);
-    auto bytesPerNode = [&](LabelSource source) {
+    auto bytesPerNode = [&](LabelSource source)
+    {
         tree->setDatabase(nullptr);
         tree->setLabelSource(source);
         const std::size_t before = Orkutils::MemoryTracker::getInstance()->getCurrentBytesUsed();
@@ -719,13 +788,16 @@ void run()
 
     // --- one rename, replayed and painted ---
     showOnly(tree);
-    auto renameMs = [&](db::Database& database) {
+    auto renameMs = [&](db::Database& database)
+    {
         tree->setDatabase(&database);
         paint(tree);
         db::Node* node = database.getRootContainer().getNode(0);
         int flip = 0;
         return bestOf(
-            20, [] {}, [&] {
+            20, [] {},
+            [&]
+            {
                 node->setName(++flip % 2 ? L"renamed" : L"group0");
                 paint(tree);
             });
@@ -740,13 +812,17 @@ void run()
     // groups either way), and a backspace back to "item1", which the same run
     // of typing found before.
     tree->setDatabase(bigScene.get());
-    auto keystrokeMs = [&](const wxString& from, const wxString& to) {
+    auto keystrokeMs = [&](const wxString& from, const wxString& to)
+    {
         return bestOf(
-            6, [&] {
+            6,
+            [&]
+            {
                 tree->setFilterText(from);
                 paint(tree);
             },
-            [&] {
+            [&]
+            {
                 tree->setFilterText(to);
                 paint(tree);
             });
@@ -775,14 +851,18 @@ void run()
         select();
         if (tree->GetSelectedItemCount() != 1000)
             std::printf("# warning: %zu items selected\n", tree->GetSelectedItemCount());
-        deleteMs = std::min(deleteMs, millisecondsOf([&] {
-                                tree->deleteSelectedNodes(true);
-                                paint(tree);
-                            }));
-        undoMs = std::min(undoMs, millisecondsOf([&] {
-                              bigScene->undo();
-                              paint(tree);
-                          }));
+        deleteMs = std::min(deleteMs, millisecondsOf(
+                                          [&]
+                                          {
+                                              tree->deleteSelectedNodes(true);
+                                              paint(tree);
+                                          }));
+        undoMs = std::min(undoMs, millisecondsOf(
+                                      [&]
+                                      {
+                                          bigScene->undo();
+                                          paint(tree);
+                                      }));
     }
 
     showOnly(native);
@@ -808,11 +888,13 @@ void run()
         for (const wxTreeItemId& leaf : nativeVictims)
             native->SelectItem(leaf, true);
         paint(native);
-        nativeDeleteMs = std::min(nativeDeleteMs, millisecondsOf([&] {
-                                      for (const wxTreeItemId& leaf : nativeVictims)
-                                          native->Delete(leaf);
-                                      paint(native);
-                                  }));
+        nativeDeleteMs = std::min(nativeDeleteMs, millisecondsOf(
+                                                      [&]
+                                                      {
+                                                          for (const wxTreeItemId& leaf : nativeVictims)
+                                                              native->Delete(leaf);
+                                                          paint(native);
+                                                      }));
         for (int k = 999; k >= 0; --k)
             native->PrependItem(nativeWide, "item" + std::to_string(k));
     }
@@ -831,14 +913,16 @@ void run()
             for (db::Node* node : victims)
                 native->SelectItem(wired.itemOf(node), true);
             paint(native);
-            wiredDeleteMs = std::min(wiredDeleteMs, millisecondsOf([&] {
-                                         {
-                                             db::ChangeBlock block(*bigScene, L"Delete nodes");
-                                             for (db::Node* node : victims)
-                                                 node->remove();
-                                         }
-                                         paint(native);
-                                     }));
+            wiredDeleteMs = std::min(wiredDeleteMs, millisecondsOf(
+                                                        [&]
+                                                        {
+                                                            {
+                                                                db::ChangeBlock block(*bigScene, L"Delete nodes");
+                                                                for (db::Node* node : victims)
+                                                                    node->remove();
+                                                            }
+                                                            paint(native);
+                                                        }));
             bigScene->undo();
         }
     }
@@ -861,14 +945,18 @@ void run()
         tree->setDatabase(flat.get());
         paint(tree);
         shiftSelect(tree, flat->getRootContainer().getNode(100000), flat->getRootContainer().getNode(100999));
-        const double flatDeleteMs = millisecondsOf([&] {
-            tree->deleteSelectedNodes(true);
-            paint(tree);
-        });
-        const double flatUndoMs = millisecondsOf([&] {
-            flat->undo();
-            paint(tree);
-        });
+        const double flatDeleteMs = millisecondsOf(
+            [&]
+            {
+                tree->deleteSelectedNodes(true);
+                paint(tree);
+            });
+        const double flatUndoMs = millisecondsOf(
+            [&]
+            {
+                flat->undo();
+                paint(tree);
+            });
         std::printf("# delete 1000 of 300,000 siblings: %.1f ms; undo %.1f ms\n", flatDeleteMs, flatUndoMs);
         tree->setDatabase(nullptr);
     }
@@ -883,15 +971,18 @@ void run()
 int main(int argc, char** argv)
 {
     const bool tableOnly = argc > 1 && std::string(argv[1]) == "table";
-    return bench::runWithWindows(argv, "views_bench", [tableOnly] {
-        if (!tableOnly)
-        {
-            run();
-            return;
-        }
-        auto* frame = new wxFrame(nullptr, wxID_ANY, "views_bench", wxDefaultPosition, wxSize(800, 600));
-        frame->Show();
-        measureTable(frame);
-        frame->Destroy();
-    });
+    return bench::runWithWindows(argv, "views_bench",
+                                 [tableOnly]
+                                 {
+                                     if (!tableOnly)
+                                     {
+                                         run();
+                                         return;
+                                     }
+                                     auto* frame = new wxFrame(nullptr, wxID_ANY, "views_bench", wxDefaultPosition,
+                                                               wxSize(800, 600));
+                                     frame->Show();
+                                     measureTable(frame);
+                                     frame->Destroy();
+                                 });
 }

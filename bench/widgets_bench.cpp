@@ -32,7 +32,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using bench::figure;
 using bench::pump;
@@ -158,8 +159,8 @@ double stepsThroughWidget()
 double stepsWithoutWidget(bool shown)
 {
     Scene scene(s_attributeCount);
-    auto* text = new wxTextCtrl(s_frame, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(80, -1),
-                                wxTE_PROCESS_ENTER);
+    auto* text =
+        new wxTextCtrl(s_frame, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(80, -1), wxTE_PROCESS_ENTER);
     auto* button = new wxSpinButton(s_frame, wxID_ANY, wxPoint(80, 0));
     bench::showOnScreen(text);
     scene.database.beginChangeBlock(db::ChangeMode::Transient);
@@ -202,8 +203,8 @@ double createStockPairs()
     const auto start = Clock::now();
     for (int i = 0; i < s_creations; ++i)
     {
-        auto* text = new wxTextCtrl(s_frame, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                    wxTE_PROCESS_ENTER);
+        auto* text =
+            new wxTextCtrl(s_frame, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
         auto* button = new wxSpinButton(s_frame, wxID_ANY);
         delete button;
         delete text;
@@ -229,25 +230,29 @@ BENCHMARK(BM_BindFloatWidget)->Arg(1)->Arg(1000);
 
 int main(int argc, char** argv)
 {
-    return bench::runWithWindows(argv, "widgets_bench", [&] {
-        s_frame = new wxFrame(nullptr, wxID_ANY, "widgets_bench", wxDefaultPosition, wxSize(600, 400));
-        s_frame->Show();
-        pump();
+    return bench::runWithWindows(
+        argv, "widgets_bench",
+        [&]
+        {
+            s_frame = new wxFrame(nullptr, wxID_ANY, "widgets_bench", wxDefaultPosition, wxSize(600, 400));
+            s_frame->Show();
+            pump();
 
-        figure("edit_1000_bound_vs_raw", best(editsThroughWidget), best(editsWithoutWidget));
-        std::printf("# spin step: database alone %.3f ms\n", best([] { return stepsWithoutWidget(false); }) * 1e3 / s_steps);
-        // The first run that paints after runs that do not has been seen to
-        // take half the time of every later one, whichever side it measured
-        // (under Xvfb, about every other program run): the best of that side
-        // was then that run. One such run is made first and not counted.
-        stepsWithoutWidget(true);
-        const double stepsOurs = best(stepsThroughWidget);
-        figure("spin_step_vs_raw", stepsOurs, best([] { return stepsWithoutWidget(true); }));
-        figure("widget_create_vs_textctrl", best(createWidgets), best(createStockPairs));
+            figure("edit_1000_bound_vs_raw", best(editsThroughWidget), best(editsWithoutWidget));
+            std::printf("# spin step: database alone %.3f ms\n",
+                        best([] { return stepsWithoutWidget(false); }) * 1e3 / s_steps);
+            // The first run that paints after runs that do not has been seen to
+            // take half the time of every later one, whichever side it measured
+            // (under Xvfb, about every other program run): the best of that side
+            // was then that run. One such run is made first and not counted.
+            stepsWithoutWidget(true);
+            const double stepsOurs = best(stepsThroughWidget);
+            figure("spin_step_vs_raw", stepsOurs, best([] { return stepsWithoutWidget(true); }));
+            figure("widget_create_vs_textctrl", best(createWidgets), best(createStockPairs));
 
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        s_frame->Destroy();
-    });
+            benchmark::Initialize(&argc, argv);
+            benchmark::RunSpecifiedBenchmarks();
+            benchmark::Shutdown();
+            s_frame->Destroy();
+        });
 }

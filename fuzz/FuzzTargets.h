@@ -23,7 +23,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace fuzztargets {
+namespace fuzztargets
+{
 
 inline db::FileInputStream streamOf(const std::uint8_t* data, std::size_t size)
 {
@@ -33,8 +34,8 @@ inline db::FileInputStream streamOf(const std::uint8_t* data, std::size_t size)
 /// A failed load must leave the database exactly as it was: empty here.
 inline bool untouchedAfterFailure(bool loaded, db::Database& database)
 {
-    return loaded || (database.getRootContainer().getNodeCount() == 0 && database.getDynamicAttributeCount() == 0
-                      && database.getUndoStackSize() == 0);
+    return loaded || (database.getRootContainer().getNodeCount() == 0 && database.getDynamicAttributeCount() == 0 &&
+                      database.getUndoStackSize() == 0);
 }
 
 inline bool binaryLoad(const std::uint8_t* data, std::size_t size)
@@ -59,16 +60,14 @@ inline std::string contents(const std::string& fileName)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-template <typename Loader>
-inline bool loadFile(db::Database& database, const std::string& fileName)
+template <typename Loader> inline bool loadFile(db::Database& database, const std::string& fileName)
 {
     db::FileInputStream stream(fileName);
     Loader loader(stream, 0, nullptr);
     return loader.load(database);
 }
 
-template <typename Saver>
-inline bool saveFile(const db::Attribute& root, const std::string& fileName)
+template <typename Saver> inline bool saveFile(const db::Attribute& root, const std::string& fileName)
 {
     db::FileOutputStream stream(fileName);
     Saver saver(stream, 0);
@@ -105,8 +104,8 @@ inline bool xmlLoad(const std::uint8_t* data, std::size_t size)
     db::FileInputStream stream = streamOf(data, size);
     db::LoaderXML loader(stream, 0, nullptr);
     bool loaded = loader.load(database);
-    return untouchedAfterFailure(loaded, database) && (loaded ? sameAsReadWhole(data, size, database)
-                                                              : !loader.getError().what.empty());
+    return untouchedAfterFailure(loaded, database) &&
+           (loaded ? sameAsReadWhole(data, size, database) : !loader.getError().what.empty());
 }
 
 /// Whatever loads must save, load again and save to the same bytes, in both formats.
@@ -114,9 +113,12 @@ inline bool roundTrip(const std::uint8_t* data, std::size_t size)
 {
     db::Database first;
     db::FileInputStream stream = streamOf(data, size);
-    bool binary = size >= 4 && std::memcmp(data, "\x89" "DBB", 4) == 0;
-    bool loaded = binary ? db::LoaderBinary(stream, 0, nullptr).load(first)
-                         : db::LoaderXML(stream, 0, nullptr).load(first);
+    bool binary = size >= 4 && std::memcmp(data,
+                                           "\x89"
+                                           "DBB",
+                                           4) == 0;
+    bool loaded =
+        binary ? db::LoaderBinary(stream, 0, nullptr).load(first) : db::LoaderXML(stream, 0, nullptr).load(first);
     if (!loaded)
         return untouchedAfterFailure(loaded, first);
 

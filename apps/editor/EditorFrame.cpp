@@ -12,9 +12,9 @@
 #include <dbui/NodeClipboard.h>
 #include <dbui/NodeInspector.h>
 
+#include <Tarn/Tarn.h>
 #include <db/Database.h>
 #include <db/Node.h>
-#include <Tarn/Tarn.h>
 #include <wxUtils/FocusReliantWindow.h>
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/PersistentSplitter.h>
@@ -31,8 +31,8 @@
 #include <wx/msgdlg.h>
 #include <wx/persist/toplevel.h>
 #include <wx/sizer.h>
-#include <wx/textentry.h>
 #include <wx/statusbr.h>
+#include <wx/textentry.h>
 #include <wx/utils.h>
 
 #include <chrono>
@@ -115,8 +115,7 @@ wxString reasonOf(const dbui::Document& document)
 EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFileHistory2> history)
     : wxFrame(nullptr, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(1100, 800), wxDEFAULT_FRAME_STYLE,
               "EditorFrame"),
-      m_database(database),
-      m_history(history ? std::move(history) : std::make_unique<wxUtils::OrkFileHistory2>())
+      m_database(database), m_history(history ? std::move(history) : std::make_unique<wxUtils::OrkFileHistory2>())
 {
     m_document = std::make_unique<EditorDocument>(m_database, [this] { return promptToKeepWork(); });
     m_document->setFileHistory(m_history.get());
@@ -126,8 +125,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_recovery->setDocumentLocking(true);
     m_recovery->setAutosave(std::chrono::seconds(autosaveSecondsSetting()));
     m_recovery->setAutosaveListener([this] { showAutosaveStatus(); });
-    m_recovery->setAutosaveProgressListener(
-        [this](double fraction, std::chrono::milliseconds running) { showAutosaveProgress(fraction, running); });
+    m_recovery->setAutosaveProgressListener([this](double fraction, std::chrono::milliseconds running)
+                                            { showAutosaveProgress(fraction, running); });
     m_database.getObservers().add(this, ObserverMode::Deferred);
 
     m_browser = new dbui::NodeBrowser(this, wxID_ANY);
@@ -140,13 +139,14 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
         dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey |
         dbui::NodeBrowserTreeControl::BranchCommands | dbui::NodeBrowserTreeControl::SelectUndoneNodes);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
-                                          dbui::NodeInspector::CollapsibleRows |
-                                          dbui::NodeInspector::WideNumberBoxes |
+                                          dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes |
                                           dbui::NodeInspector::ValueCommands);
-    m_conflicts = new ConflictsPanel(this, m_database, [this](db::Node* node) {
-        m_browser->getTreeControl()->selectNodes({node});
-        m_browser->getTreeControl()->SetFocus();
-    });
+    m_conflicts = new ConflictsPanel(this, m_database,
+                                     [this](db::Node* node)
+                                     {
+                                         m_browser->getTreeControl()->selectNodes({node});
+                                         m_browser->getTreeControl()->SetFocus();
+                                     });
     m_conflicts->Show(m_conflicts->getConflictCount() > 0);
     // The table goes beside the browser, whose tree and inspector lie one
     // above the other; the conflicts of a merge below both.
@@ -347,12 +347,16 @@ void EditorFrame::connectEvents()
     DragAcceptFiles(true);
     Connect(wxEVT_DROP_FILES, wxDropFilesEventHandler(EditorFrame::onDropFiles));
     // One debug window at a time: asking again brings the open one forward.
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-        if (wxWindow* open = FindWindowByName(DebugPanelWindow::s_windowName, this))
-            open->Raise();
-        else
-            (new DebugPanelWindow(this, &m_database))->Show();
-    }, ID_DebugPanel);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&)
+        {
+            if (wxWindow* open = FindWindowByName(DebugPanelWindow::s_windowName, this))
+                open->Raise();
+            else
+                (new DebugPanelWindow(this, &m_database))->Show();
+        },
+        ID_DebugPanel);
     for (int id : std::initializer_list<int>{wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, ID_Duplicate,
                                              wxID_DELETE, wxID_EDIT, wxID_SELECTALL})
         Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
@@ -362,11 +366,16 @@ void EditorFrame::connectEvents()
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
                                          wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
     Bind(dbui::EVT_NODE_FILTER_CHANGED, [this](wxCommandEvent&) { refreshTitleAndStatus(); });
-    Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
-        m_table->follow(event.IsChecked());
-        Layout();
-    }, ID_Table);
-    Bind(dbui::EVT_NODE_TABLE_REFUSED, [this](wxCommandEvent& event) { SetStatusText(event.GetString(), SelectionField); });
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event)
+        {
+            m_table->follow(event.IsChecked());
+            Layout();
+        },
+        ID_Table);
+    Bind(dbui::EVT_NODE_TABLE_REFUSED,
+         [this](wxCommandEvent& event) { SetStatusText(event.GetString(), SelectionField); });
 }
 
 // ---------------------------------------------------------------------------
@@ -463,8 +472,7 @@ void EditorFrame::handleRevert(wxCommandEvent&)
         return;
     if (m_document->hasChangedSinceLastSave())
     {
-        const wxString question =
-            "Discard your changes and go back to the version of '" + fileName + "' last saved?";
+        const wxString question = "Discard your changes and go back to the version of '" + fileName + "' last saved?";
         if (m_document->messageBox(question, wxYES_NO | wxICON_QUESTION) != wxYES)
             return;
         // Asked and answered: the changes are not to be offered back either.
@@ -544,8 +552,10 @@ int EditorFrame::promptToKeepWork()
                                wxICON_EXCLAMATION);
         return wxNO;
     }
-    m_document->messageBox("Saving failed.\n\n" + reason + "\n\nThe changes could not be kept in a recovery file "
-                               "either (" + reasonOf(*m_document) + "), so the document stays open.",
+    m_document->messageBox("Saving failed.\n\n" + reason +
+                               "\n\nThe changes could not be kept in a recovery file "
+                               "either (" +
+                               reasonOf(*m_document) + "), so the document stays open.",
                            wxICON_EXCLAMATION);
     return wxCANCEL;
 }
@@ -679,7 +689,8 @@ void EditorFrame::handleAbout(wxCommandEvent&)
 void EditorFrame::handleAutosaveSettings(wxCommandEvent&)
 {
     wxUtils::OrkSimpleMultiOptionDialog dialog(this, "Autosave");
-    dialog.addTextItem("seconds", "Seconds between autosaves (0: never)", wxString::Format("%d", autosaveSecondsSetting()),
+    dialog.addTextItem("seconds", "Seconds between autosaves (0: never)",
+                       wxString::Format("%d", autosaveSecondsSetting()),
                        wxUtils::OrkSimpleMultiOptionDialog::ItemNumeric);
     if (dialog.ShowModal() != wxID_OK)
         return;
@@ -797,10 +808,12 @@ void EditorFrame::buildAutosaveGauge()
     m_autosaveGauge->Hide();
     const int widths[StatusFieldCount] = {-1, -1, -2, 140};
     bar->SetStatusWidths(StatusFieldCount, widths);
-    bar->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-        placeAutosaveGauge();
-        event.Skip();
-    });
+    bar->Bind(wxEVT_SIZE,
+              [this](wxSizeEvent& event)
+              {
+                  placeAutosaveGauge();
+                  event.Skip();
+              });
 }
 
 void EditorFrame::placeAutosaveGauge()
@@ -834,8 +847,10 @@ void EditorFrame::showAutosaveStatus()
     else if (m_recovery->getLastAutosaveTime().IsValid())
         text = "Autosaved at " + m_recovery->getLastAutosaveTime().FormatISOTime();
     else
-        text = wxString::Format("Autosave every %lld s", static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(
-                                                             m_recovery->getAutosaveInterval()).count()));
+        text = wxString::Format(
+            "Autosave every %lld s",
+            static_cast<long long>(
+                std::chrono::duration_cast<std::chrono::seconds>(m_recovery->getAutosaveInterval()).count()));
     SetStatusText(text, AutosaveField);
 }
 

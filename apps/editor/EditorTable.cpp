@@ -17,14 +17,18 @@ EditorTable::EditorTable(wxWindow* parent, dbui::NodeBrowser& browser)
 {
     setDatabase(browser.getDatabase());
     // Both events go on to the frame and the browser, which want them too.
-    browser.getTreeControl()->Bind(wxUTILS_EVT_TREE_SEL_CHANGED, [this](wxUtils::TreeEvent& event) {
-        feed();
-        event.Skip();
-    });
-    browser.Bind(dbui::EVT_NODE_FILTER_CHANGED, [this](wxCommandEvent& event) {
-        feed();
-        event.Skip();
-    });
+    browser.getTreeControl()->Bind(wxUTILS_EVT_TREE_SEL_CHANGED,
+                                   [this](wxUtils::TreeEvent& event)
+                                   {
+                                       feed();
+                                       event.Skip();
+                                   });
+    browser.Bind(dbui::EVT_NODE_FILTER_CHANGED,
+                 [this](wxCommandEvent& event)
+                 {
+                     feed();
+                     event.Skip();
+                 });
     Bind(dbui::EVT_NODE_TABLE_COLUMNS_CHANGED, [this](wxCommandEvent&) { rememberColumns(); });
 }
 

@@ -18,17 +18,18 @@ namespace
 constexpr std::chrono::milliseconds s_turn{10};
 } // namespace
 
-template <class Loader>
-bool StartFileLoad::load(Loader& loader)
+template <class Loader> bool StartFileLoad::load(Loader& loader)
 {
     loader.setBeforeAttach([this] { waitToAttach(); });
     // The taker goes on while the loader frees what it read with.
     loader.setAfterAttach([this] { finish(true); });
-    loader.setProgress([this](std::size_t done, std::size_t total) {
-        m_done = done;
-        m_total = total;
-        return !m_cancelled;
-    });
+    loader.setProgress(
+        [this](std::size_t done, std::size_t total)
+        {
+            m_done = done;
+            m_total = total;
+            return !m_cancelled;
+        });
     return loader.load(m_database);
 }
 
@@ -36,25 +37,27 @@ StartFileLoad::StartFileLoad(db::Database& database, const wxString& fileName)
     : m_database(database), m_fileName(fileName)
 {
     // Converted here: the reading thread asks nothing of wxWidgets.
-    m_thread = std::thread([this, bytes = dbui::toFileSystemName(fileName)] {
-        db::FileInputStream stream(bytes, db::FileOpenMode::Text);
-        bool loaded = false;
-        if (stream.isOpen())
+    m_thread = std::thread(
+        [this, bytes = dbui::toFileSystemName(fileName)]
         {
-            // By content, as the editor's document reads files.
-            if (db::LoaderBinary::isBinaryFile(stream))
+            db::FileInputStream stream(bytes, db::FileOpenMode::Text);
+            bool loaded = false;
+            if (stream.isOpen())
             {
-                db::LoaderBinary loader(stream, 0, nullptr);
-                loaded = load(loader);
+                // By content, as the editor's document reads files.
+                if (db::LoaderBinary::isBinaryFile(stream))
+                {
+                    db::LoaderBinary loader(stream, 0, nullptr);
+                    loaded = load(loader);
+                }
+                else
+                {
+                    db::LoaderXML loader(stream, 0, nullptr);
+                    loaded = load(loader);
+                }
             }
-            else
-            {
-                db::LoaderXML loader(stream, 0, nullptr);
-                loaded = load(loader);
-            }
-        }
-        finish(loaded);
-    });
+            finish(loaded);
+        });
 }
 
 void StartFileLoad::finish(bool loaded)
@@ -84,10 +87,12 @@ StartFileLoad::Outcome StartFileLoad::take(const std::function<void()>& beforeCh
 {
     wxASSERT_MSG(!m_taken, "a load of the start file can be taken only once");
     m_taken = true;
-    waitWhile(State::Reading, [&] {
-        if (progress && !m_cancelled && !progress(m_done, m_total))
-            m_cancelled = true;
-    });
+    waitWhile(State::Reading,
+              [&]
+              {
+                  if (progress && !m_cancelled && !progress(m_done, m_total))
+                      m_cancelled = true;
+              });
     if (m_cancelled)
     {
         attachHere(false);

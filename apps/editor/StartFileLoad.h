@@ -64,8 +64,7 @@ private:
     };
 
     /// Runs `loader` on the reading thread, stopping before it attaches.
-    template <class Loader>
-    bool load(Loader& loader);
+    template <class Loader> bool load(Loader& loader);
     /// The reading thread, read whole: waits until the taker lets it change the database.
     void waitToAttach();
     /// The reading thread: the load has come to `loaded`, once.

@@ -7,11 +7,11 @@
 #include <dbui/FileSystemName.h>
 #include <dbui/NodeBrowser.h>
 
+#include <Tarn/Tarn.h>
 #include <db/Database.h>
 #include <db/FileInputStream.h>
 #include <db/SchemaLoaderXML.h>
 #include <db/TypeRegistry.h>
-#include <Tarn/Tarn.h>
 #include <wxUtils/OrkFileHistory2.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/Screenshot.h>

@@ -38,21 +38,27 @@ public:
         auto* menuBar = new wxMenuBar;
         menuBar->Append(fileMenu, "&File");
         frame->SetMenuBar(menuBar);
-        frame->Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-            // Text still being typed in a box becomes an undo step before the file is written.
-            wxUtils::FocusReliantWindow::ensureAllChangesApplied();
-            m_document->save();
-        }, wxID_SAVE);
+        frame->Bind(
+            wxEVT_MENU,
+            [this](wxCommandEvent&)
+            {
+                // Text still being typed in a box becomes an undo step before the file is written.
+                wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+                m_document->save();
+            },
+            wxID_SAVE);
 
         if (m_quitWhenPainted)
-            browser->getTreeControl()->Bind(wxEVT_PAINT, [this, frame](wxPaintEvent& event) {
-                event.Skip();
-                if (!m_quitWhenPainted)
-                    return; // only the first paint counts
-                m_quitWhenPainted = false;
-                std::printf("painted %zu nodes\n", m_database.getTotalNodeCount());
-                frame->CallAfter([frame] { frame->Destroy(); });
-            });
+            browser->getTreeControl()->Bind(wxEVT_PAINT,
+                                            [this, frame](wxPaintEvent& event)
+                                            {
+                                                event.Skip();
+                                                if (!m_quitWhenPainted)
+                                                    return; // only the first paint counts
+                                                m_quitWhenPainted = false;
+                                                std::printf("painted %zu nodes\n", m_database.getTotalNodeCount());
+                                                frame->CallAfter([frame] { frame->Destroy(); });
+                                            });
         frame->Show();
         return true;
     }

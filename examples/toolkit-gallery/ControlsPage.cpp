@@ -18,14 +18,13 @@
 namespace
 {
 
-const char* const s_sampleScript =
-    "-- Opens the crate when the player comes near\n"
-    "local crate = scene:find(\"Crate_01\")\n"
-    "function onEnter(player)\n"
-    "    if player.hasKey and not crate.locked then\n"
-    "        crate:open(0.75) -- seconds\n"
-    "    end\n"
-    "end\n";
+const char* const s_sampleScript = "-- Opens the crate when the player comes near\n"
+                                   "local crate = scene:find(\"Crate_01\")\n"
+                                   "function onEnter(player)\n"
+                                   "    if player.hasKey and not crate.locked then\n"
+                                   "        crate:open(0.75) -- seconds\n"
+                                   "    end\n"
+                                   "end\n";
 
 // The inspector-like form: a heading per group, then label and control pairs.
 class ControlsPage : public wxUtils::OrkScrollWindow
@@ -116,18 +115,20 @@ private:
     {
         m_spin->Bind(wxUTILS_EVT_SPIN_INCREMENT, [this](wxCommandEvent&) { stepMass(0.5); });
         m_spin->Bind(wxUTILS_EVT_SPIN_DECREMENT, [this](wxCommandEvent&) { stepMass(-0.5); });
-        m_more->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-            wxUtils::OrkMenu menu(-1);
-            menu.add(wxID_COPY, "&Copy");
-            menu.add(wxID_DELETE, "&Delete");
-            menu.addSeparator();
-            auto* create = new wxUtils::OrkMenu(-1);
-            create->add(wxID_HIGHEST + 1, "Light");
-            create->add(wxID_HIGHEST + 2, "Mesh");
-            menu.addSubMenu(create, "Create children");
-            menu.add(wxID_HIGHEST + 3, "Snap to grid", true, true);
-            m_more->popupMenu(menu, wxPoint(0, m_more->GetSize().y), nullptr);
-        });
+        m_more->Bind(wxEVT_BUTTON,
+                     [this](wxCommandEvent&)
+                     {
+                         wxUtils::OrkMenu menu(-1);
+                         menu.add(wxID_COPY, "&Copy");
+                         menu.add(wxID_DELETE, "&Delete");
+                         menu.addSeparator();
+                         auto* create = new wxUtils::OrkMenu(-1);
+                         create->add(wxID_HIGHEST + 1, "Light");
+                         create->add(wxID_HIGHEST + 2, "Mesh");
+                         menu.addSubMenu(create, "Create children");
+                         menu.add(wxID_HIGHEST + 3, "Snap to grid", true, true);
+                         m_more->popupMenu(menu, wxPoint(0, m_more->GetSize().y), nullptr);
+                     });
     }
 
     void stepMass(double delta)

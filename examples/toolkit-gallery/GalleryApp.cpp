@@ -74,12 +74,19 @@ private:
         bar->Append(file, "&File");
         bar->Append(view, "&View");
         SetMenuBar(bar);
-        Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
-        Bind(wxEVT_MENU, [](wxCommandEvent& event) {
-            using Mode = Tarn::ColourManager::Mode;
-            const int choice = event.GetId() - (wxID_HIGHEST + 10);
-            gTarn.getColourManager().setMode(choice == 1 ? Mode::Light : choice == 2 ? Mode::Dark : Mode::FollowSystem);
-        }, wxID_HIGHEST + 10, wxID_HIGHEST + 12);
+        Bind(
+            wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
+        Bind(
+            wxEVT_MENU,
+            [](wxCommandEvent& event)
+            {
+                using Mode = Tarn::ColourManager::Mode;
+                const int choice = event.GetId() - (wxID_HIGHEST + 10);
+                gTarn.getColourManager().setMode(choice == 1   ? Mode::Light
+                                                 : choice == 2 ? Mode::Dark
+                                                               : Mode::FollowSystem);
+            },
+            wxID_HIGHEST + 10, wxID_HIGHEST + 12);
     }
 
     void updateMemory()
@@ -142,7 +149,8 @@ private:
         m_poll.Stop();
         m_frame->Update();
         const bool saved = wxUtils::saveWindowAsPng(m_frame, m_screenshot);
-        std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", static_cast<const char*>(m_screenshot.utf8_str()));
+        std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n",
+                     static_cast<const char*>(m_screenshot.utf8_str()));
         m_exitCode = saved && !s_asserted ? 0 : 1;
         m_frame->Close(true);
     }

@@ -99,11 +99,12 @@ wxWindow* makeListsPage(wxWindow* parent)
 
     auto* status = new wxStaticText(page, wxID_ANY, wxEmptyString);
     const std::size_t itemCount = tree->GetCount();
-    auto tell = [tree, list, status, itemCount]() {
+    auto tell = [tree, list, status, itemCount]()
+    {
         status->SetLabel(wxString::Format("Tree: %zu of %zu items selected.  List: %zu of %zu rows selected.  "
                                           "F2 renames, Left and Right fold the tree.",
-                                          tree->GetSelectedItemCount(), itemCount,
-                                          list->getSelectedItemCount(), list->getItemCount()));
+                                          tree->GetSelectedItemCount(), itemCount, list->getSelectedItemCount(),
+                                          list->getItemCount()));
     };
     tree->Bind(wxUTILS_EVT_TREE_SEL_CHANGED, [tell](wxUtils::TreeEvent&) { tell(); });
     list->Bind(wxUTILS_EVT_LC_SELECTION_CHANGED, [tell](wxUtils::OrkListEvent&) { tell(); });

@@ -36,7 +36,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 bool s_asserted = false;
 
@@ -49,8 +50,8 @@ void printAssert(const wxString& file, int line, const wxString& func, const wxS
 }
 
 // The attributes of the example type that this family of editors covers.
-const wchar_t* const s_attributeNames[] = {L"int",     L"bool",    L"enum",     L"float",  L"double",
-                                           L"string",  L"script",  L"vector3",  L"matrix34", L"pointer"};
+const wchar_t* const s_attributeNames[] = {L"int",    L"bool",   L"enum",    L"float",    L"double",
+                                           L"string", L"script", L"vector3", L"matrix34", L"pointer"};
 
 /// Two nodes whose every value differs, and a third for the pointers to aim at.
 void fillDatabase(db::Database& database, db::Node*& first, db::Node*& second)
@@ -121,8 +122,10 @@ public:
         auto* bar = new wxMenuBar;
         bar->Append(edit, "&Edit");
         SetMenuBar(bar);
-        Bind(wxEVT_MENU, [&database](wxCommandEvent&) { database.undo(); }, wxID_UNDO);
-        Bind(wxEVT_MENU, [&database](wxCommandEvent&) { database.redo(); }, wxID_REDO);
+        Bind(
+            wxEVT_MENU, [&database](wxCommandEvent&) { database.undo(); }, wxID_UNDO);
+        Bind(
+            wxEVT_MENU, [&database](wxCommandEvent&) { database.redo(); }, wxID_REDO);
     }
 
     ~DemoFrame() override

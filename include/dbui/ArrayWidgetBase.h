@@ -5,12 +5,14 @@
 
 #include <initializer_list>
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkListControl;
 class OrkListEvent;
 } // namespace wxUtils
 
-namespace dbui {
+namespace dbui
+{
 
 /// Base of the list editors of array attributes: one list row per element of the
 /// first bound attribute, in element order. The list is rebuilt on every change

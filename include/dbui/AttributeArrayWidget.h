@@ -9,12 +9,14 @@
 
 class wxFlexGridSizer;
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkButton;
 class PanelBuilder;
 } // namespace wxUtils
 
-namespace dbui {
+namespace dbui
+{
 
 class WidgetDispatcher;
 

@@ -7,13 +7,15 @@
 
 #include <vector>
 
-namespace db {
+namespace db
+{
 class Attribute;
 class ChangeSet;
 class Database;
 } // namespace db
 
-namespace dbui {
+namespace dbui
+{
 
 class WidgetDispatcher;
 

@@ -4,14 +4,17 @@
 
 class wxWindow;
 
-namespace db {
+namespace db
+{
 class AttributeDef;
 }
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkWindow;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 class AttributeWidget;
 

@@ -3,12 +3,14 @@
 #include <dbui/AttributeWidget.h>
 #include <dbui/Export.h>
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkCheckBox;
 class OrkCheckBoxEvent;
 } // namespace wxUtils
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits bool attributes with one check box; differing values show the mixed state.
 class DBUI_EXPORT BoolWidget : public AttributeWidget

@@ -7,11 +7,13 @@
 
 #include <memory>
 
-namespace wxUtils {
+namespace wxUtils
+{
 class PanelBuilder;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 class WidgetDispatcher;
 

@@ -17,7 +17,7 @@ namespace db
 class ChangeSet;
 class Database;
 class Node;
-}
+} // namespace db
 namespace wxUtils
 {
 class OrkButton;
@@ -26,7 +26,7 @@ class OrkCheckBoxEvent;
 class OrkComboBox;
 class OrkListControl;
 class OrkSimpleTextCtrl;
-}
+} // namespace wxUtils
 
 namespace dbui
 {
@@ -37,9 +37,9 @@ class NodeBrowser;
 /// tree, statistics, memory figures and undo and redo stacks, step through its
 /// history and change its undo limit. Follows the registry on its own.
 class DBUI_EXPORT DatabaseDebugPanel : public wxUtils::OrkPanel,
-                           public db::DatabaseObserver,
-                           public db::RegistryObserver,
-                           public db::UndoObserver
+                                       public db::DatabaseObserver,
+                                       public db::RegistryObserver,
+                                       public db::UndoObserver
 {
 public:
     /// Rows of the statistics list, top to bottom.
@@ -61,8 +61,7 @@ public:
     /// Lays the panel out, offers every registered database (selecting the first)
     /// and follows the registry from then on.
     DatabaseDebugPanel(wxWindow* parent, int id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
-                       const wxSize& size = wxDefaultSize, long style = 0,
-                       const wxString& name = "DatabaseDebugPanel");
+                       const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "DatabaseDebugPanel");
     ~DatabaseDebugPanel() override;
 
     /// Offers `database` in the chooser (once); does not select it.

@@ -3,15 +3,15 @@
 #include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits double attributes: typed text or spin steps of 1.
 class DBUI_EXPORT DoubleWidget : public SpinAttributeWidget
 {
 public:
     /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
-    DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
-                 const wxString& name);
+    DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator, const wxString& name);
     ~DoubleWidget() override;
 
 protected:

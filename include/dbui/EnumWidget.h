@@ -3,11 +3,13 @@
 #include <dbui/AttributeWidget.h>
 #include <dbui/Export.h>
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkComboBox;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits enum attributes with a combo box of the first attribute's names.
 class DBUI_EXPORT EnumWidget : public AttributeWidget

@@ -3,15 +3,15 @@
 #include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits float attributes: typed text or spin steps of the spin delta.
 class DBUI_EXPORT FloatWidget : public SpinAttributeWidget
 {
 public:
     /// An unbound widget, created in one step; `validator` checks what is typed in the text box.
-    FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
-                const wxString& name);
+    FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator, const wxString& name);
     ~FloatWidget() override;
 
     /// The amount one spin step adds or subtracts (1 unless changed).

@@ -3,7 +3,8 @@
 #include <dbui/Export.h>
 #include <dbui/SpinAttributeWidget.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits int attributes: typed text or spin steps of 1.
 class DBUI_EXPORT IntWidget : public SpinAttributeWidget

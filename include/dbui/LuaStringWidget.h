@@ -9,11 +9,13 @@
 class wxFocusEvent;
 class wxKeyEvent;
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkScriptControl;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits string attributes that hold Lua script in a multi-line script editor.
 /// The text is written on Control+Enter, when the focus leaves the editor, or
@@ -24,10 +26,10 @@ public:
     /// One row of the script editor's style table.
     struct EditorStyle
     {
-        int style;          ///< the styled-text style number (wxSTC_LUA_...)
+        int style;           ///< the styled-text style number (wxSTC_LUA_...)
         wxColour foreground; ///< text colour
         wxColour background; ///< background colour
-        bool bold;          ///< drawn in bold
+        bool bold;           ///< drawn in bold
     };
 
     /// Characters that make up Lua identifiers.

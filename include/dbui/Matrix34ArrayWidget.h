@@ -3,7 +3,8 @@
 #include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits an array of matrices: three rows per element (matrix rows 0 to 2), three value columns and the index.
 class DBUI_EXPORT Matrix34ArrayWidget : public ArrayWidgetBase

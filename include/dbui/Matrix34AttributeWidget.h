@@ -3,7 +3,8 @@
 #include <dbui/Export.h>
 #include <dbui/MultiTextBoxBasedAttributeWidget.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits Matrix34 attributes with a 4 by 3 grid of boxes: three axis rows, then the translation.
 class DBUI_EXPORT Matrix34AttributeWidget : public MultiTextBoxBasedAttributeWidget

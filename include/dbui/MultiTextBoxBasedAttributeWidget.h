@@ -12,11 +12,13 @@ class wxChildFocusEvent;
 class wxFocusEvent;
 class wxFlexGridSizer;
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkSimpleTextCtrl;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 /// Abstract editor of a value made of several numbers: a grid of text boxes,
 /// one per number, each with its own mixed state and its own undo step.

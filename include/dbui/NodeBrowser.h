@@ -79,7 +79,6 @@ protected:
     /// box emptied first if it hides one of them.
     void onInspectorGoToNodes(wxCommandEvent& event);
 
-
 private:
     void addFilterBox();
     bool handleFilterKey(const wxKeyEvent& event);

@@ -68,9 +68,8 @@ public:
     ~NodeBrowserTreeControl() override;
 
     /// Two-step creation; false (and nothing connected) when the window could not be made.
-    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
-                const wxSize& size = wxDefaultSize, long style = 0,
-                const wxString& name = "NodeBrowserTreeControl");
+    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                long style = 0, const wxString& name = "NodeBrowserTreeControl");
 
     ///@{
     /// A combination of Options.

@@ -5,16 +5,19 @@
 
 #include <map>
 
-namespace db {
+namespace db
+{
 class Node;
 }
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkListControl;
 class OrkListEvent;
 class OrkListItem_;
 } // namespace wxUtils
 
-namespace dbui {
+namespace dbui
+{
 
 /// Lists the nodes of a node container attribute by name, one row each, and
 /// keeps the rows in step with added, removed, moved and renamed nodes. Rows are

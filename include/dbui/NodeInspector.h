@@ -76,8 +76,8 @@ public:
     /// Two-step creation: call Create next.
     NodeInspector();
     /// Creates the window at once; see Create.
-    NodeInspector(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
-                  const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeInspector");
+    NodeInspector(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                  long style = 0, const wxString& name = "NodeInspector");
     ~NodeInspector() override;
 
     /// Two-step creation; false (and nothing connected) when the window could not be made.

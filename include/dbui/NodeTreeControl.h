@@ -56,13 +56,12 @@ public:
     NodeTreeControl();
     /// Creates the window at once; see Create.
     NodeTreeControl(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
-                    const wxSize& size = wxDefaultSize, long style = 0,
-                    const wxString& name = "NodeTreeControl");
+                    const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeTreeControl");
     ~NodeTreeControl() override;
 
     /// Makes the window; false (and nothing connected) when the toolkit cannot.
-    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition,
-                const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "NodeTreeControl");
+    bool Create(wxWindow* parent, int id, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                long style = 0, const wxString& name = "NodeTreeControl");
 
     /// Shows `database` (null for none) and observes it; the same database again does nothing.
     virtual void setDatabase(db::Database* database);

@@ -3,7 +3,8 @@
 #include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits pointer attributes as the database path of their target; an empty
 /// box stands for no target.

@@ -3,11 +3,13 @@
 #include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkSpinButton;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 /// Abstract numeric editor: a text box with a spin button beside it. A spin
 /// gesture (drag or arrow clicks) steps every bound attribute from its own

@@ -3,7 +3,8 @@
 #include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits an array of string values as a value column and an index column.
 class DBUI_EXPORT StringArrayWidget : public ArrayWidgetBase

@@ -9,11 +9,13 @@
 class wxChildFocusEvent;
 class wxFocusEvent;
 
-namespace wxUtils {
+namespace wxUtils
+{
 class OrkSimpleTextCtrl;
 }
 
-namespace dbui {
+namespace dbui
+{
 
 /// Abstract editor that shows the common value as text in one text box and
 /// applies the text on Enter, or when a modified box loses the focus.

@@ -3,7 +3,8 @@
 #include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits an array of vectors: X, Y and Z columns and the index.
 class DBUI_EXPORT Vector3ArrayWidget : public ArrayWidgetBase

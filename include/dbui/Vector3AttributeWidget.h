@@ -3,7 +3,8 @@
 #include <dbui/Export.h>
 #include <dbui/MultiTextBoxBasedAttributeWidget.h>
 
-namespace dbui {
+namespace dbui
+{
 
 /// Edits Vector3 attributes with one box per component (x, y, z from top to bottom).
 class DBUI_EXPORT Vector3AttributeWidget : public MultiTextBoxBasedAttributeWidget

@@ -11,9 +11,11 @@
 
 #include <algorithm>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 constexpr int s_deleteKey = WXK_DELETE;
 constexpr long s_multipleSelection = 0x2000;

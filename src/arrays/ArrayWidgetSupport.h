@@ -9,13 +9,14 @@
 #include <cwchar>
 #include <memory>
 
-namespace dbui::arrays {
+namespace dbui::arrays
+{
 
 /// The dialog that asks for a new array element, titled like the standard text-entry dialog.
 inline std::unique_ptr<wxUtils::OrkSimpleMultiOptionDialog> makeAddDialog(wxWindow* parent)
 {
     return std::make_unique<wxUtils::OrkSimpleMultiOptionDialog>(parent, wxGetTextFromUserPromptStr,
-                                                                  wxDEFAULT_DIALOG_STYLE, wxDefaultPosition);
+                                                                 wxDEFAULT_DIALOG_STYLE, wxDefaultPosition);
 }
 
 /// Asks for one number, "0" to start with; false when the user cancels.

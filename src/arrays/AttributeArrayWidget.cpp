@@ -18,16 +18,19 @@
 #include <utility>
 #include <vector>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 const wxString s_removeLabel = "Remove";
 
 } // namespace
 
 AttributeArrayWidget::AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
-    : AttributeWidget(parent, size, style, name), db::Visitor(0), m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
+    : AttributeWidget(parent, size, style, name), db::Visitor(0),
+      m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
 {
     Connect(wxID_ANY, wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(AttributeArrayWidget::onRemoveAttribute));
 }

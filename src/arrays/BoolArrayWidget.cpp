@@ -5,7 +5,8 @@
 #include <db/BoolArrayAttribute.h>
 #include <wxUtils/OrkListControl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 BoolArrayWidget::BoolArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : ArrayWidgetBase(parent, size, style, name)

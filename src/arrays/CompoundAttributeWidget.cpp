@@ -8,11 +8,12 @@
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowUtils.h>
 
-namespace dbui {
+namespace dbui
+{
 
-CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style,
-                                                 const wxString& name)
-    : AttributeWidget(parent, size, style, name), db::Visitor(0), m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
+CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : AttributeWidget(parent, size, style, name), db::Visitor(0),
+      m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
 {
 }
 

@@ -5,7 +5,8 @@
 #include <db/DoubleArrayAttribute.h>
 #include <wxUtils/OrkListControl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 DoubleArrayWidget::DoubleArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : ArrayWidgetBase(parent, size, style, name)

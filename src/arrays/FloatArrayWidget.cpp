@@ -5,7 +5,8 @@
 #include <db/FloatArrayAttribute.h>
 #include <wxUtils/OrkListControl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 FloatArrayWidget::FloatArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : ArrayWidgetBase(parent, size, style, name)

@@ -5,7 +5,8 @@
 #include <db/IntArrayAttribute.h>
 #include <wxUtils/OrkListControl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 IntArrayWidget::IntArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : ArrayWidgetBase(parent, size, style, name)

@@ -5,7 +5,8 @@
 #include <db/Matrix34ArrayAttribute.h>
 #include <wxUtils/OrkListControl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 Matrix34ArrayWidget::Matrix34ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : ArrayWidgetBase(parent, size, style, name)
@@ -45,7 +46,8 @@ void Matrix34ArrayWidget::handleAdd(wxCommandEvent& /*event*/)
     OrkP::Matrix34 value;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c)
-            value.set(r, c, static_cast<float>(arrays::textToDouble(dialog->getTextValue(wxString::Format("r%dc%d", r, c)))));
+            value.set(r, c,
+                      static_cast<float>(arrays::textToDouble(dialog->getTextValue(wxString::Format("r%dc%d", r, c)))));
     if (db::Matrix34ArrayAttribute* array = getAttributes().front()->asMatrix34ArrayAttribute())
         array->add(value);
 }

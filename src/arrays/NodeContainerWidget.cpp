@@ -11,9 +11,11 @@
 
 #include <Orkutils/Vector.h>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 constexpr long s_multipleSelection = 0x2000;
 

@@ -5,7 +5,8 @@
 #include <db/Vector3ArrayAttribute.h>
 #include <wxUtils/OrkListControl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 Vector3ArrayWidget::Vector3ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : ArrayWidgetBase(parent, size, style, name)
@@ -21,8 +22,7 @@ void Vector3ArrayWidget::fillListControl()
     for (unsigned int i = 0; i < array->getSize(); ++i)
     {
         const OrkP::Vector3& v = array->getElement(i);
-        appendRow({arrays::formatReal(v.x), arrays::formatReal(v.y), arrays::formatReal(v.z),
-                   arrays::formatIndex(i)});
+        appendRow({arrays::formatReal(v.x), arrays::formatReal(v.y), arrays::formatReal(v.z), arrays::formatIndex(i)});
     }
 }
 

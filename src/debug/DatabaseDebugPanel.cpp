@@ -42,8 +42,8 @@ const int s_memoryRefreshMilliseconds = 500;
 
 } // namespace
 
-DatabaseDebugPanel::DatabaseDebugPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size,
-                                       long style, const wxString& name)
+DatabaseDebugPanel::DatabaseDebugPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                                       const wxString& name)
     : OrkPanel(parent, id, pos, size, style, name)
 {
     buildLayout();
@@ -93,8 +93,8 @@ void DatabaseDebugPanel::buildLayout()
     m_statsList->setStretchColumn(0);
     // The list sits in a sizer slot that does not grow, so it must ask for
     // the height of all its rows itself.
-    m_statsList->SetMinSize(wxSize(-1, m_statsList->getHeaderHeight() +
-                                           m_statsList->getRowHeight() * (StatRowCount + 1)));
+    m_statsList->SetMinSize(
+        wxSize(-1, m_statsList->getHeaderHeight() + m_statsList->getRowHeight() * (StatRowCount + 1)));
     m_statsList->setColumnWidth(1, 110);
     populateStatsList();
 

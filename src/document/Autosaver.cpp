@@ -103,18 +103,18 @@ void Autosaver::start()
     m_changedSince.reset();
     m_saveStarted = Clock::now();
     db::Database& database = *m_recovery.getDocument().getDatabase();
-    m_save = std::make_unique<BackgroundSave>(database, std::move(stream),
-                                              [&database](db::FileOutputStream& out, const db::Progress& progress,
-                                                          std::string& error) {
-                                                  // Compact: nobody reads a recovery file but the loader, and it
-                                                  // is smaller and quicker to write.
-                                                  db::SaverXML saver(out, db::SaverXML::s_compact |
-                                                                              db::SaverXML::s_oneThread);
-                                                  saver.setProgress(progress);
-                                                  const bool saved = saver.save(&database);
-                                                  error = saver.getError();
-                                                  return saved;
-                                              });
+    m_save = std::make_unique<BackgroundSave>(
+        database, std::move(stream),
+        [&database](db::FileOutputStream& out, const db::Progress& progress, std::string& error)
+        {
+            // Compact: nobody reads a recovery file but the loader, and it
+            // is smaller and quicker to write.
+            db::SaverXML saver(out, db::SaverXML::s_compact | db::SaverXML::s_oneThread);
+            saver.setProgress(progress);
+            const bool saved = saver.save(&database);
+            error = saver.getError();
+            return saved;
+        });
     wxWakeUpIdle();
 }
 
@@ -140,8 +140,8 @@ void Autosaver::onIdle(wxIdleEvent& event)
             return;
         }
         m_save->runSlice(s_slice);
-        m_recovery.autosaveProgressed(m_save->getProgress(), std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                Clock::now() - m_saveStarted));
+        m_recovery.autosaveProgressed(
+            m_save->getProgress(), std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_saveStarted));
         if (!m_save->hasReleasedDatabase())
         {
             event.RequestMore();

@@ -64,10 +64,14 @@ void BackgroundSave::run()
         error.clear();
         // The writer's own reports are places to pause as well: a binary file
         // is built whole in memory before the stream sees any of it.
-        saved = m_write(*m_stream, [this](std::size_t done, std::size_t total) {
-            m_progress = total > 0 ? double(done) / double(total) : 0.0;
-            return onProgress(db::FileOutputStream::Step::Write);
-        }, error);
+        saved = m_write(
+            *m_stream,
+            [this](std::size_t done, std::size_t total)
+            {
+                m_progress = total > 0 ? double(done) / double(total) : 0.0;
+                return onProgress(db::FileOutputStream::Step::Write);
+            },
+            error);
     }
     // A stream that did not commit removes its temporary file here, off the user-interface thread.
     m_stream.reset();

@@ -5,8 +5,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,11 +20,10 @@ class Database;
 namespace dbui
 {
 
-/// Saves a database without holding up the user-interface thread for long. The database has no locks, so the worker thread reads it only in
-/// slices that the user-interface thread hands out and waits for: the two
-/// never run at once, and between slices events are handled as usual. Once
-/// the whole database has been read, the worker syncs and renames the file on
-/// its own while the user goes on.
+/// Saves a database without holding up the user-interface thread for long. The database has no locks, so the worker
+/// thread reads it only in slices that the user-interface thread hands out and waits for: the two never run at once,
+/// and between slices events are handled as usual. Once the whole database has been read, the worker syncs and renames
+/// the file on its own while the user goes on.
 ///
 /// A slice must not be handed out once the database changed since the save
 /// began: the worker stands in the middle of its tree. Cancel instead.
@@ -73,8 +72,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::chrono::steady_clock::time_point m_sliceEnd;
-    bool m_running = false;   ///< the worker holds the database now
-    bool m_released = false;  ///< the worker is done with the database
+    bool m_running = false;  ///< the worker holds the database now
+    bool m_released = false; ///< the worker is done with the database
     bool m_finished = false;
     bool m_cancelled = false;
     bool m_succeeded = false;

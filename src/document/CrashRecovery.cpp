@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -318,7 +318,8 @@ wxString CrashRecovery::folderFileFor(const wxString& documentFile) const
 
 std::unique_ptr<db::FileOutputStream> CrashRecovery::openRecoveryStream(wxString& target) const
 {
-    const auto open = [](const wxString& name) {
+    const auto open = [](const wxString& name)
+    {
         return std::make_unique<db::FileOutputStream>(toFileSystemName(name), db::FileOpenMode::Text,
                                                       db::OutputStreamEncoding::Utf8);
     };
@@ -591,8 +592,8 @@ Document::ErrorCode CrashRecovery::recover(const wxString& fileName, const wxStr
     database.beginChangeBlock();
     // Cleared only once the recovery file has been read whole: a broken one
     // leaves the saved version as it is.
-    const Document::ErrorCode loaded =
-        m_document.loadFileThen(recoveryFile, [&database] { database.clear(); }, "Recovering");
+    const Document::ErrorCode loaded = m_document.loadFileThen(
+        recoveryFile, [&database] { database.clear(); }, "Recovering");
     if (loaded != Document::Success)
     {
         database.cancelChangeBlock();

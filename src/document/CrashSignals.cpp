@@ -121,7 +121,9 @@ void passOnSignal(std::size_t index, int number, siginfo_t* info, void* context)
     }
     // The default action: restore it and deliver the signal again, so the
     // program ends the way it would have without us (core dump included).
-    struct sigaction dfl{};
+    struct sigaction dfl
+    {
+    };
     dfl.sa_handler = SIG_DFL;
     sigemptyset(&dfl.sa_mask);
     sigaction(number, &dfl, nullptr);
@@ -149,7 +151,9 @@ void onSignal(int number, siginfo_t* info, void* context)
 
 struct sigaction ourAction()
 {
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_sigaction = &onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESTART;
@@ -238,7 +242,9 @@ void installSignal(std::size_t i)
 {
     CrashState& s = state();
     const int number = s_signals[i].number;
-    struct sigaction previous{};
+    struct sigaction previous
+    {
+    };
     sigaction(number, nullptr, &previous);
     // A host that ignores a signal (nohup, for one) keeps ignoring it.
     if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler == SIG_IGN)

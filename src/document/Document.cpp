@@ -42,7 +42,9 @@ const wxString s_unnamedTitle = "Unnamed";
 bool existsButCannotBeWritten(const wxString& fileName)
 {
     const std::string bytes = toFileSystemName(fileName);
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::stat(bytes.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(bytes.c_str(), W_OK) != 0;
 }
 
@@ -253,9 +255,8 @@ Document::ErrorCode Document::checkFileOnDisk()
         return Cancelled;
     }
     const bool changed = hasChangedSinceLastSave();
-    const wxString question =
-        wxString::Format("'%s' has been changed by another program.\n\n%s", name,
-                         changed ? "Reload it and lose your unsaved changes?" : "Reload it?");
+    const wxString question = wxString::Format("'%s' has been changed by another program.\n\n%s", name,
+                                               changed ? "Reload it and lose your unsaved changes?" : "Reload it?");
     if (messageBox(question, wxYES_NO | wxICON_QUESTION | (changed ? wxNO_DEFAULT : 0)) != wxYES)
         return Cancelled;
     return revert();
@@ -303,7 +304,9 @@ void Document::setFileVanished(bool vanished)
 Document::DiskStamp Document::stampOf(const wxString& fileName)
 {
     DiskStamp stamp;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(toFileSystemName(fileName).c_str(), &info) != 0)
         return stamp;
     stamp.exists = true;
@@ -397,7 +400,8 @@ Document::ErrorCode Document::revert()
     if (m_fileName.empty())
         return Cancelled;
     const wxString fileName = m_fileName;
-    return openFile(fileName, [this] { doClose(); }, "Reverting");
+    return openFile(
+        fileName, [this] { doClose(); }, "Reverting");
 }
 
 Document::ErrorCode Document::openFile(const wxString& fileName, const std::function<void()>& beforeChange,
@@ -418,7 +422,8 @@ Document::ErrorCode Document::loadFileThen(const wxString& fileName, const std::
     m_progress = progress.get();
     ++m_fileWork;
     bool ran = false;
-    m_onFileRead = [&] {
+    m_onFileRead = [&]
+    {
         ran = true;
         if (beforeChange)
             beforeChange();
@@ -642,9 +647,10 @@ bool Document::loadFile(const std::wstring& fileName)
         return false;
     }
     // By content where both kinds are documents: a renamed file still opens.
-    const bool binary = (m_options & FormatByExtension) ? db::LoaderBinary::isBinaryFile(stream)
-                                                        : m_fileFormat == FileFormat::Binary;
-    auto load = [&](auto& loader) {
+    const bool binary =
+        (m_options & FormatByExtension) ? db::LoaderBinary::isBinaryFile(stream) : m_fileFormat == FileFormat::Binary;
+    auto load = [&](auto& loader)
+    {
         loader.setBeforeAttach([this] { fileRead(); });
         loader.setProgress(getFileProgress());
         if (loader.load(m_database))
@@ -704,9 +710,8 @@ bool Document::saveInBackground(const std::wstring& fileName)
         return false;
     }
     BackgroundSave save(*m_database, std::move(stream),
-                        [this, format](db::FileOutputStream& out, const db::Progress& progress, std::string& error) {
-                            return writeDatabase(out, *m_database, format, progress, error);
-                        });
+                        [this, format](db::FileOutputStream& out, const db::Progress& progress, std::string& error)
+                        { return writeDatabase(out, *m_database, format, progress, error); });
     while (!save.hasReleasedDatabase())
     {
         save.runSlice(s_saveSlice);

@@ -26,8 +26,7 @@ constexpr std::chrono::milliseconds s_turn{40};
 constexpr std::chrono::milliseconds s_dialogTurn{200};
 } // namespace
 
-FileProgress::FileProgress(const wxString& message, bool cancellable, std::chrono::milliseconds delay,
-                           wxStatusBar* bar)
+FileProgress::FileProgress(const wxString& message, bool cancellable, std::chrono::milliseconds delay, wxStatusBar* bar)
     : m_message(message), m_cancellable(cancellable), m_showFrom(Clock::now() + delay), m_nextTurn(Clock::now()),
       m_bar(bar)
 {
@@ -80,9 +79,8 @@ void FileProgress::show()
         long style = wxPD_APP_MODAL | wxPD_SMOOTH | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME;
         if (m_cancellable)
             style |= wxPD_CAN_ABORT;
-        m_dialog = std::make_unique<wxGenericProgressDialog>(gTarn.getEnvData().getAppDisplayName(), m_message,
-                                                             s_range, wxTheApp ? wxTheApp->GetTopWindow() : nullptr,
-                                                             style);
+        m_dialog = std::make_unique<wxGenericProgressDialog>(gTarn.getEnvData().getAppDisplayName(), m_message, s_range,
+                                                             wxTheApp ? wxTheApp->GetTopWindow() : nullptr, style);
         return;
     }
     // As the dialog does: without a loop, nothing would paint or press Cancel.

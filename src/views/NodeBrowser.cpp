@@ -38,8 +38,8 @@ bool NodeBrowser::Create(wxWindow* parent, int id, const wxPoint& pos, const wxS
         return false;
     // The panes must be children of the window the splitter lays out.
     wxWindow* panes = getContentWindow();
-    m_treeControl = new NodeBrowserTreeControl(panes, -1, wxDefaultPosition, wxDefaultSize, 0,
-                                               "NodeBrowserTreeControl");
+    m_treeControl =
+        new NodeBrowserTreeControl(panes, -1, wxDefaultPosition, wxDefaultSize, 0, "NodeBrowserTreeControl");
     m_inspector = new NodeInspector(panes, -1, wxDefaultPosition, wxDefaultSize, 0x5C0, "NodeBrowser");
     splitHorizontally(m_treeControl, m_inspector, SashProportional, 0.5);
     // A pane squeezed below the length of its scroll bar is laid out wrong
@@ -77,7 +77,8 @@ void NodeBrowser::onInspectorGoToNodes(wxCommandEvent& event)
     if (!nodes)
         return;
     // A target that the find box hides (though its item is there) leaves the selection at once.
-    const auto found = [this](const db::Node* node) {
+    const auto found = [this](const db::Node* node)
+    {
         const wxUtils::TreeItem* item = m_treeControl->getItemOfNode(node);
         return item && m_treeControl->IsFilterMatch(item);
     };

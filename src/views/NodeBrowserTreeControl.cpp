@@ -1,5 +1,5 @@
-#include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/FileSystemName.h>
+#include <dbui/NodeBrowserTreeControl.h>
 
 #include <db/AttributeDef.h>
 #include <db/ChangeBlock.h>
@@ -13,9 +13,9 @@
 #include <db/NodeContainerDef.h>
 #include <db/NodeDef.h>
 #include <db/NodeFactory.h>
-#include <db/TypeRegistry.h>
 #include <db/SaverBinary.h>
 #include <db/SaverXML.h>
+#include <db/TypeRegistry.h>
 
 #include <OrkP/Matrix34.h>
 #include <OrkP/Vector3.h>
@@ -40,8 +40,7 @@ namespace dbui
 namespace
 {
 
-const wxString s_loadWildcard =
-    "XML Files (*.xml)|*.xml|Binary Files (*.dbb)|*.dbb|tessera:link Files (*.tlk)|*.tlk";
+const wxString s_loadWildcard = "XML Files (*.xml)|*.xml|Binary Files (*.dbb)|*.dbb|tessera:link Files (*.tlk)|*.tlk";
 const wxString s_xmlWildcard = "XML Files (*.xml)|*.xml";
 const wxString s_binaryWildcard = "dbb Files (*.dbb)|*.dbb";
 
@@ -260,8 +259,8 @@ void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
     else if (id == m_ids[CommandExpandBranch] || id == m_ids[CommandCollapseBranch])
     {
         if (contextItem)
-            setBranchesExpanded({contextItem}, id == m_ids[CommandExpandBranch] ? BranchState::Expanded
-                                                                                 : BranchState::Collapsed);
+            setBranchesExpanded({contextItem},
+                                id == m_ids[CommandExpandBranch] ? BranchState::Expanded : BranchState::Collapsed);
     }
     else if (contextNode && !addDynamicAttribute(id, *contextNode))
         createNode(event);
@@ -400,8 +399,8 @@ void NodeBrowserTreeControl::loadDatabaseFromFile()
     }
     else
     {
-        wxUtils::OrkMessageBox("Can't load files of that type", wxMessageBoxCaptionStr, s_messageStyle, nullptr, -1,
-                               -1, nullptr);
+        wxUtils::OrkMessageBox("Can't load files of that type", wxMessageBoxCaptionStr, s_messageStyle, nullptr, -1, -1,
+                               nullptr);
     }
 }
 
@@ -444,8 +443,7 @@ void NodeBrowserTreeControl::saveSubtree(wxUtils::TreeItem* item, bool binary)
         db::SaverXML saver(stream, 0);
         saved = saver.save(node);
     }
-    wxUtils::OrkMessageBox(saved ? "Save succeeded" : "Save failed", caption, s_messageStyle, nullptr, -1, -1,
-                           nullptr);
+    wxUtils::OrkMessageBox(saved ? "Save succeeded" : "Save failed", caption, s_messageStyle, nullptr, -1, -1, nullptr);
 }
 
 } // namespace dbui

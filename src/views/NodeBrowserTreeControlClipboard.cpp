@@ -60,7 +60,8 @@ void NodeBrowserTreeControl::addClipboardEntries(wxUtils::OrkMenu& menu, bool ca
         menu.add(m_ids[CommandCut], "Cu&t\tCtrl+X", false, false, wxEmptyString);
     if (GetSelectedItemCount() > 0)
         menu.add(m_ids[CommandCopyToClipboard], "&Copy\tCtrl+C", false, false, wxEmptyString);
-    menu.add(m_ids[CommandPaste], "&Paste\tCtrl+V", false, false, wxEmptyString)->setEnabled(NodeClipboard::holdsText());
+    menu.add(m_ids[CommandPaste], "&Paste\tCtrl+V", false, false, wxEmptyString)
+        ->setEnabled(NodeClipboard::holdsText());
 }
 
 bool NodeBrowserTreeControl::handleClipboardChoice(int id)

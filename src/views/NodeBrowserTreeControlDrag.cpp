@@ -30,8 +30,7 @@ const db::Node* firstRefused(const db::NodeContainer& container, const std::vect
 
 wxString refusalOf(const db::NodeContainer& container, const db::Node& refused)
 {
-    return wxString::Format("%s does not hold %s nodes", wxString(container.getName()),
-                            wxString(refused.getClassID()));
+    return wxString::Format("%s does not hold %s nodes", wxString(container.getName()), wxString(refused.getClassID()));
 }
 
 } // namespace
@@ -119,7 +118,8 @@ void NodeBrowserTreeControl::dropNodes(const DropTarget& target, const std::vect
 {
     wxBusyCursor busy;
     const bool several = nodes.size() > 1;
-    const wchar_t* description = copy ? (several ? L"Copy nodes" : L"Copy node") : (several ? L"Move nodes" : L"Move node");
+    const wchar_t* description =
+        copy ? (several ? L"Copy nodes" : L"Copy node") : (several ? L"Move nodes" : L"Move node");
     // The nodes land in a row before `before`; a moved node cannot mark the place.
     db::Node* before = target.before;
     while (before && !copy && std::find(nodes.begin(), nodes.end(), before) != nodes.end())

@@ -60,8 +60,7 @@ std::vector<Destination> destinationsFor(db::Database& database, db::Node* selec
 }
 
 /// Loads `xml` into the destination and lists the nodes it added; false with `error` set when it cannot.
-bool load(const Destination& destination, const std::string& xml, std::vector<db::Node*>& pasted,
-          db::LoadError& error)
+bool load(const Destination& destination, const std::string& xml, std::vector<db::Node*>& pasted, db::LoadError& error)
 {
     std::vector<unsigned int> counts;
     for (const db::NodeContainer* container : destination.containers)

@@ -26,8 +26,8 @@ const EmbeddedIcon* findIcon(const wxString& name)
 /// Words of type names and the icon each calls for, the more particular first:
 /// a "MaterialLibrary" is a library before it is a material.
 const char* const s_iconByWord[][2] = {
-    {"database", "database"}, {"library", "library"}, {"group", "group"},       {"folder", "group"},
-    {"mesh", "mesh"},         {"model", "mesh"},      {"light", "light"},       {"lamp", "light"},
+    {"database", "database"}, {"library", "library"},   {"group", "group"},     {"folder", "group"},
+    {"mesh", "mesh"},         {"model", "mesh"},        {"light", "light"},     {"lamp", "light"},
     {"camera", "camera"},     {"material", "material"}, {"shader", "material"}, {"script", "script"},
 };
 

@@ -255,9 +255,9 @@ bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)
     // inspected node is looked for among them.
     std::vector<const db::Node*> gone(removed.begin(), removed.end());
     std::sort(gone.begin(), gone.end());
-    const auto kept = std::remove_if(m_nodes.begin(), m_nodes.end(), [&gone](const db::Node* node) {
-        return std::binary_search(gone.begin(), gone.end(), node);
-    });
+    const auto kept =
+        std::remove_if(m_nodes.begin(), m_nodes.end(),
+                       [&gone](const db::Node* node) { return std::binary_search(gone.begin(), gone.end(), node); });
     const bool any = kept != m_nodes.end();
     m_nodes.erase(kept, m_nodes.end());
     return any;
@@ -272,7 +272,8 @@ bool NodeInspector::touchesInspectedNodes(const db::ChangeSet& changes) const
     // attribute added to ten thousand selected nodes is ten thousand
     // attributes, each below one of ten thousand nodes.
     const std::unordered_set<const db::Attribute*> inspected(m_nodes.begin(), m_nodes.end());
-    const auto below = [&inspected](const db::Attribute* attribute, bool former) {
+    const auto below = [&inspected](const db::Attribute* attribute, bool former)
+    {
         for (const db::Attribute* a = attribute->getParentAttribute(); a; a = a->getParentAttribute())
             if (inspected.count(a) != 0 && (former ? attribute->wasDescendantOf(a) : attribute->isDescendantOf(a)))
                 return true;

@@ -42,8 +42,7 @@ enum RowCommand
 };
 
 /// Calls `each` with every target of a pointer row's attributes, in row order, while it returns true.
-template <class Each>
-void forEachTarget(const CommonAttributeHolder& row, Each each)
+template <class Each> void forEachTarget(const CommonAttributeHolder& row, Each each)
 {
     for (db::Attribute* attribute : row.m_attributes)
     {
@@ -74,12 +73,14 @@ std::vector<db::Node*> targetNodesOf(const CommonAttributeHolder& row)
 {
     std::vector<db::Node*> nodes;
     std::unordered_set<const db::Node*> seen;
-    forEachTarget(row, [&](const db::Attribute* target) {
-        db::Node* node = target->getOwnerNode();
-        if (node && seen.insert(node).second)
-            nodes.push_back(node);
-        return true;
-    });
+    forEachTarget(row,
+                  [&](const db::Attribute* target)
+                  {
+                      db::Node* node = target->getOwnerNode();
+                      if (node && seen.insert(node).second)
+                          nodes.push_back(node);
+                      return true;
+                  });
     return nodes;
 }
 
@@ -142,22 +143,24 @@ const CommonAttributeHolder* NodeInspector::rowAt(const wxWindow* clicked, const
 {
     const wxPoint at = getScrollPanel()->ScreenToClient(point);
     const CommonAttributeHolder* found = nullptr;
-    forEachGridRow([&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem* widget) {
-        if (!label.IsShown())
-            return true;
-        if (clicked == label.GetWindow())
-            found = &holder;
-        else if (clicked == getScrollPanel())
+    forEachGridRow(
+        [&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem* widget)
         {
-            // The band of the row: its label's height, or its widget's when taller.
-            wxRect band = label.GetWindow()->GetRect();
-            if (widget && widget->IsShown() && widget->GetWindow())
-                band.Union(widget->GetWindow()->GetRect());
-            if (at.y >= band.GetTop() && at.y <= band.GetBottom())
+            if (!label.IsShown())
+                return true;
+            if (clicked == label.GetWindow())
                 found = &holder;
-        }
-        return found == nullptr;
-    });
+            else if (clicked == getScrollPanel())
+            {
+                // The band of the row: its label's height, or its widget's when taller.
+                wxRect band = label.GetWindow()->GetRect();
+                if (widget && widget->IsShown() && widget->GetWindow())
+                    band.Union(widget->GetWindow()->GetRect());
+                if (at.y >= band.GetTop() && at.y <= band.GetBottom())
+                    found = &holder;
+            }
+            return found == nullptr;
+        });
     return found;
 }
 

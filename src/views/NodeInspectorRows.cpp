@@ -85,14 +85,16 @@ void NodeInspector::addRowLabel(wxUtils::PanelBuilder& builder, const CommonAttr
     label->SetName("InspectorFold");
     label->SetCursor(wxCursor(wxCURSOR_HAND));
     label->SetToolTip(folded ? "Click to show" : "Click to hide");
-    label->Bind(wxEVT_LEFT_UP, [this, label, key, name](wxMouseEvent&) {
-        const bool fold = m_foldedRows.insert(key).second;
-        if (!fold)
-            m_foldedRows.erase(key);
-        label->SetLabel((fold ? s_folded : s_unfolded) + name);
-        label->SetToolTip(fold ? "Click to show" : "Click to hide");
-        showRowsAsChosen();
-    });
+    label->Bind(wxEVT_LEFT_UP,
+                [this, label, key, name](wxMouseEvent&)
+                {
+                    const bool fold = m_foldedRows.insert(key).second;
+                    if (!fold)
+                        m_foldedRows.erase(key);
+                    label->SetLabel((fold ? s_folded : s_unfolded) + name);
+                    label->SetToolTip(fold ? "Click to show" : "Click to hide");
+                    showRowsAsChosen();
+                });
     // Level with the top of the block it folds, not its middle.
     builder.addWindow(label, 0, 0);
 }
@@ -116,14 +118,16 @@ void NodeInspector::showRowsAsChosen()
         return;
     wxUtils::WindowFreezer freezer(this);
     const wxString filter = m_header ? m_header->getFilter() : wxString();
-    forEachGridRow([&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem* widget) {
-        const bool shown = filter.empty() || namesContain(holder.getDef(), filter);
-        const bool folded = (m_options & CollapsibleRows) && m_foldedRows.count(foldKey(holder)) != 0;
-        label.Show(shown);
-        if (widget)
-            widget->Show(shown && !folded);
-        return true;
-    });
+    forEachGridRow(
+        [&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem* widget)
+        {
+            const bool shown = filter.empty() || namesContain(holder.getDef(), filter);
+            const bool folded = (m_options & CollapsibleRows) && m_foldedRows.count(foldKey(holder)) != 0;
+            label.Show(shown);
+            if (widget)
+                widget->Show(shown && !folded);
+            return true;
+        });
     updateScrollArea();
 }
 

@@ -50,8 +50,7 @@ NodeTable::NodeTable() : m_model(new NodeTableModel)
     m_firstToggleId = wxWindow::NewControlId(s_toggleIdCount);
 }
 
-NodeTable::NodeTable(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
-                     const wxString& name)
+NodeTable::NodeTable(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style, const wxString& name)
     : NodeTable()
 {
     Create(parent, id, pos, size, style, name);
@@ -141,9 +140,9 @@ void NodeTable::setNodes(const std::vector<db::Node*>& nodes)
     }
     // The columns last chosen, or when the nodes share none of them, their single values.
     const std::vector<std::wstring> shared = m_model->sharedPaths();
-    const bool anyChosen = std::any_of(m_chosenColumns.begin(), m_chosenColumns.end(), [&shared](const auto& path) {
-        return std::find(shared.begin(), shared.end(), path) != shared.end();
-    });
+    const bool anyChosen = std::any_of(m_chosenColumns.begin(), m_chosenColumns.end(),
+                                       [&shared](const auto& path)
+                                       { return std::find(shared.begin(), shared.end(), path) != shared.end(); });
     std::vector<std::wstring> defaults;
     for (const std::wstring& path : anyChosen ? std::vector<std::wstring>() : shared)
         if (TableColumn(path, nodes.front()->getNodeDef()).isShownByDefault())
@@ -353,8 +352,8 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
     }
     // Only an undo or redo brings back the very nodes that went: a new node
     // may have the address of one long destroyed.
-    const bool replay = changes.getOrigin() == db::ChangeSet::Origin::Undo ||
-                        changes.getOrigin() == db::ChangeSet::Origin::Redo;
+    const bool replay =
+        changes.getOrigin() == db::ChangeSet::Origin::Undo || changes.getOrigin() == db::ChangeSet::Origin::Redo;
     if (replay && !changes.AddedNodes().empty())
     {
         if (const std::size_t back = m_model->showNodes(changes.AddedNodes()); back > 0)
@@ -367,7 +366,8 @@ void NodeTable::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, b
     }
     // Past a screenful of rows the whole grid is repainted: the others need not be looked for.
     std::vector<int> rows;
-    const auto note = [&](const auto& attributes) {
+    const auto note = [&](const auto& attributes)
+    {
         for (const db::Attribute* attribute : attributes)
         {
             if (rows.size() > s_rowsRefreshedApart)

@@ -21,8 +21,7 @@ namespace
 
 /// Cell editors that report every edit, even of an unchanged text: typed
 /// over a range, the current cell's own value is still meant for the others.
-template <class Base>
-class ReportingEditor : public Base
+template <class Base> class ReportingEditor : public Base
 {
 public:
     using Base::Base;

@@ -4,13 +4,13 @@
 
 #include <db/Attribute.h>
 #include <db/AttributeDef.h>
+#include <db/BoolAttribute.h>
 #include <db/CompositeAttribute.h>
 #include <db/CompoundAttributeDef.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumAttribute.h>
 #include <db/FloatAttribute.h>
 #include <db/IntAttribute.h>
-#include <db/BoolAttribute.h>
 #include <db/Node.h>
 #include <db/NodeDef.h>
 #include <db/PointerAttribute.h>
@@ -126,7 +126,9 @@ bool withinLimits(const db::AttributeDef& def, const std::wstring& text, std::ws
 
 } // namespace
 
-TableColumn::TableColumn(Kind kind) : m_kind(kind), m_path(kind == Kind::Name ? L"name" : L"type") {}
+TableColumn::TableColumn(Kind kind) : m_kind(kind), m_path(kind == Kind::Name ? L"name" : L"type")
+{
+}
 
 TableColumn::TableColumn(const std::wstring& path, const db::NodeDef& def)
     : m_kind(Kind::Value), m_path(path), m_steps(split(path))

@@ -81,36 +81,40 @@ bool NodeTable::editInOneStep(const wchar_t* description, const std::function<bo
 
 bool NodeTable::applyText(const std::vector<Cell>& cells, const std::wstring& text, const wchar_t* description)
 {
-    return editInOneStep(description, [&](std::wstring& why) {
-        // The text is read into the first cell of each column and copied from
-        // there: 10,000 cells need not parse it 10,000 times.
-        std::vector<db::Node*> readInto(m_model->columnCount(), nullptr);
-        std::vector<const db::Attribute*> readValue(m_model->columnCount(), nullptr);
-        for (const Cell& cell : cells)
-        {
-            const std::size_t col = static_cast<std::size_t>(cell.col);
-            const TableColumn& column = m_model->column(cell.col);
-            db::Node& node = m_model->nodeAt(cell.row);
-            if (readValue[col] ? column.copyValue(*readValue[col], node)
-                               : readInto[col] && column.copyCell(*readInto[col], node))
-                continue;
-            if (!column.setText(node, text, why))
-                return false;
-            readInto[col] = &node;
-            readValue[col] = column.resolve(node);
-        }
-        return true;
-    });
+    return editInOneStep(description,
+                         [&](std::wstring& why)
+                         {
+                             // The text is read into the first cell of each column and copied from
+                             // there: 10,000 cells need not parse it 10,000 times.
+                             std::vector<db::Node*> readInto(m_model->columnCount(), nullptr);
+                             std::vector<const db::Attribute*> readValue(m_model->columnCount(), nullptr);
+                             for (const Cell& cell : cells)
+                             {
+                                 const std::size_t col = static_cast<std::size_t>(cell.col);
+                                 const TableColumn& column = m_model->column(cell.col);
+                                 db::Node& node = m_model->nodeAt(cell.row);
+                                 if (readValue[col] ? column.copyValue(*readValue[col], node)
+                                                    : readInto[col] && column.copyCell(*readInto[col], node))
+                                     continue;
+                                 if (!column.setText(node, text, why))
+                                     return false;
+                                 readInto[col] = &node;
+                                 readValue[col] = column.resolve(node);
+                             }
+                             return true;
+                         });
 }
 
 bool NodeTable::applyTexts(const std::vector<std::pair<Cell, std::wstring>>& texts, const wchar_t* description)
 {
-    return editInOneStep(description, [&](std::wstring& why) {
-        for (const auto& [cell, text] : texts)
-            if (!m_model->column(cell.col).setText(m_model->nodeAt(cell.row), text, why))
-                return false;
-        return true;
-    });
+    return editInOneStep(description,
+                         [&](std::wstring& why)
+                         {
+                             for (const auto& [cell, text] : texts)
+                                 if (!m_model->column(cell.col).setText(m_model->nodeAt(cell.row), text, why))
+                                     return false;
+                             return true;
+                         });
 }
 
 void NodeTable::onCellChanging(wxGridEvent& event)

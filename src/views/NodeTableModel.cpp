@@ -39,7 +39,8 @@ void radixSort(std::vector<Keyed>& keys)
     std::vector<std::size_t> starts(std::size_t(1) << 16);
     for (int shift = 0; shift < 64; shift += 16)
     {
-        const auto digit = [shift](const Keyed& key) { return static_cast<std::size_t>((key.first >> shift) & 0xffff); };
+        const auto digit = [shift](const Keyed& key)
+        { return static_cast<std::size_t>((key.first >> shift) & 0xffff); };
         std::fill(starts.begin(), starts.end(), 0);
         for (const Keyed& key : keys)
             ++starts[digit(key)];
@@ -135,9 +136,8 @@ std::vector<int> NodeTableModel::hideNodes(const std::vector<db::Node*>& nodes)
     std::sort(rows.rbegin(), rows.rend());
     for (int row : rows)
         m_rowOf[m_order[static_cast<std::size_t>(row)]] = s_noRow;
-    m_order.erase(std::remove_if(m_order.begin(), m_order.end(), [this](unsigned int index) {
-                      return m_rowOf[index] == s_noRow;
-                  }),
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(),
+                                 [this](unsigned int index) { return m_rowOf[index] == s_noRow; }),
                   m_order.end());
     renumberRows();
     return rows;
@@ -208,7 +208,6 @@ void NodeTableModel::insertRow(unsigned int index)
     m_order.insert(at, index);
 }
 
-
 void NodeTableModel::sortBy(int col, bool ascending)
 {
     m_sortColumn = col;
@@ -237,7 +236,8 @@ void NodeTableModel::sortBy(int col, bool ascending)
         for (unsigned int index = 0; index < m_nodes.size(); ++index)
             if (m_rowOf[index] != s_noRow)
                 keys.emplace_back(by.shownText(*m_nodes[index]), index);
-        const auto before = [ascending](const auto& a, const auto& b) {
+        const auto before = [ascending](const auto& a, const auto& b)
+        {
             if (const int order = a.first.compare(b.first); order != 0)
                 return ascending ? order < 0 : order > 0;
             return a.second < b.second;
@@ -260,11 +260,12 @@ std::vector<std::wstring> NodeTableModel::sharedPaths() const
         return {};
     std::vector<std::wstring> paths = TableColumn::pathsOf(*types.front());
     paths.erase(std::remove_if(paths.begin(), paths.end(),
-                               [&types](const std::wstring& path) {
+                               [&types](const std::wstring& path)
+                               {
                                    const db::AttributeType type = TableColumn(path, *types.front()).type();
-                                   return std::any_of(types.begin() + 1, types.end(), [&](const db::NodeDef* def) {
-                                       return !TableColumn::isSharedBy(path, type, *def);
-                                   });
+                                   return std::any_of(types.begin() + 1, types.end(),
+                                                      [&](const db::NodeDef* def)
+                                                      { return !TableColumn::isSharedBy(path, type, *def); });
                                }),
                 paths.end());
     return paths;

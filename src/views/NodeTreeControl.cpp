@@ -84,10 +84,12 @@ bool NodeTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos, const
         Connect(wxID_ANY, wxUTILS_EVT_TREE_END_LABEL_EDIT, wxUTILS_TREE_EVENT_HANDLER(NodeTreeControl::onEndRename));
     }
     // The index of the items' nodes that a fill leaves for later.
-    Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
-        m_nodeItemMap->settle();
-        event.Skip();
-    });
+    Bind(wxEVT_IDLE,
+         [this](wxIdleEvent& event)
+         {
+             m_nodeItemMap->settle();
+             event.Skip();
+         });
     addColumn(1, "Type");
     showColumnHeader(false);
     return true;
@@ -152,7 +154,8 @@ void NodeTreeControl::finishFill()
 bool NodeTreeControl::fillInOrder(const std::vector<db::Node*>& added)
 {
     wxUtils::TreeItem* root = GetRoot();
-    if (!m_database || m_nodeItemMap->getNode(root) != m_database || added.size() + 1 != m_database->getTotalNodeCount())
+    if (!m_database || m_nodeItemMap->getNode(root) != m_database ||
+        added.size() + 1 != m_database->getTotalNodeCount())
         return false;
     m_filterHistory->clear();
     m_nodeItemMap->reserve(added.size() + 1);
@@ -336,9 +339,8 @@ wxUtils::TreeItem* NodeTreeControl::findInsertionPoint(const db::Node* node, wxU
     // Siblings without an item yet (added later in the same change set) or
     // whose item still sits elsewhere are passed over: they place themselves
     // relative to this one when their turn comes.
-    const auto placed = [this](const db::Node* sibling) {
-        return !m_unplacedMoves || m_unplacedMoves->count(sibling) == 0;
-    };
+    const auto placed = [this](const db::Node* sibling)
+    { return !m_unplacedMoves || m_unplacedMoves->count(sibling) == 0; };
     const db::Node* previous = node->getPrevious();
     const db::Node* next = node->getNext();
     while (previous || next)
@@ -528,10 +530,12 @@ void NodeTreeControl::selectAllNodes()
     // Showing what so many nodes share takes a while.
     wxBusyCursor busy;
     std::vector<wxUtils::TreeItem*> items;
-    forEachSelectable([&items](wxUtils::TreeItem* item) {
-        items.push_back(item);
-        return true;
-    });
+    forEachSelectable(
+        [&items](wxUtils::TreeItem* item)
+        {
+            items.push_back(item);
+            return true;
+        });
     SelectItems(items);
 }
 
@@ -550,10 +554,12 @@ bool NodeTreeControl::selectNodes(const std::vector<db::Node*>& nodes)
 bool NodeTreeControl::hasSelectableNodes() const
 {
     bool found = false;
-    forEachSelectable([&found](wxUtils::TreeItem*) {
-        found = true;
-        return false;
-    });
+    forEachSelectable(
+        [&found](wxUtils::TreeItem*)
+        {
+            found = true;
+            return false;
+        });
     return found;
 }
 

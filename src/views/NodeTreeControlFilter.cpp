@@ -166,7 +166,8 @@ std::vector<const db::Node*> foundByOneOnly(const NodeFilterHistory::NodeSet& on
                                             const NodeFilterHistory::NodeSet& other)
 {
     std::vector<const db::Node*> nodes;
-    auto addOnlyIn = [&nodes](const NodeFilterHistory::NodeSet& set, const NodeFilterHistory::NodeSet& without) {
+    auto addOnlyIn = [&nodes](const NodeFilterHistory::NodeSet& set, const NodeFilterHistory::NodeSet& without)
+    {
         for (const db::Node* node : set)
             if (!without.contains(node))
                 nodes.push_back(node);
@@ -199,8 +200,9 @@ std::size_t NodeTreeControl::setFilterText(const wxString& text)
         // other did not. (Typing on reads the shown items in the tree's order
         // instead: their nodes come in the order they lie in memory, quicker
         // than looking up the item of each node.)
-        const NodeFilterHistory::NodeSet* shown =
-            pass->known && IsFiltered() && isNameQuery(previous) ? m_filterHistory->find(foldedText(previous)) : nullptr;
+        const NodeFilterHistory::NodeSet* shown = pass->known && IsFiltered() && isNameQuery(previous)
+                                                      ? m_filterHistory->find(foldedText(previous))
+                                                      : nullptr;
         // A name that holds the new text holds the old one it contains: typing
         // on needs to read only the nodes found so far, while the items tell
         // what the old text found (their verdicts change after the new test).
@@ -208,7 +210,8 @@ std::size_t NodeTreeControl::setFilterText(const wxString& text)
                           text.Lower().Contains(previous.Lower());
         if (nameQuery && !pass->known)
             pass->found = &m_filterHistory->record(folded);
-        auto test = [this, pass, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item) {
+        auto test = [this, pass, matcher = NodeMatcher(text, m_database)](const wxUtils::TreeItem& item)
+        {
             const db::Node* node = m_database ? getNodeOfItem(&item) : nullptr;
             if (!node)
                 return false;
@@ -263,9 +266,8 @@ void NodeTreeControl::sendFilterChanged()
 void NodeFilterHistory::keepTextsWithin(const std::wstring& folded)
 {
     m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
-                                   [&folded](const Entry& entry) {
-                                       return folded.find(entry.folded) == std::wstring::npos;
-                                   }),
+                                   [&folded](const Entry& entry)
+                                   { return folded.find(entry.folded) == std::wstring::npos; }),
                     m_entries.end());
 }
 
@@ -291,7 +293,8 @@ void NodeFilterHistory::follow(const db::ChangeSet& changes)
     {
         for (const db::Node* node : changes.RemovedNodes())
             entry.nodes.erase(node);
-        auto retest = [&entry](const db::Node* node) {
+        auto retest = [&entry](const db::Node* node)
+        {
             if (holdsFolded(node->getName(), entry.folded))
                 entry.nodes.insert(node);
             else

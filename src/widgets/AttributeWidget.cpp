@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <utility>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 // Removed attributes stay alive for undo, so the former parent is still there
 // to walk to; what tells them apart is the removed mark on the way up.

@@ -24,9 +24,11 @@
 #include <db/AttributeDef.h>
 #include <wxUtils/OrkWindow.h>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 // Script text is marked by this units value on a string definition.
 constexpr int s_scriptUnits = 1;

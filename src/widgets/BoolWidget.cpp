@@ -6,9 +6,11 @@
 #include <wxUtils/OrkCheckBox.h>
 #include <wxUtils/PanelBuilder.h>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 constexpr long s_checkBoxStyle = 0x30;
 

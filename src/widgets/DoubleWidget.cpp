@@ -7,7 +7,8 @@
 #include <db/DoubleAttribute.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 DoubleWidget::DoubleWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                            const wxString& name)

@@ -8,9 +8,11 @@
 #include <wxUtils/OrkComboBox.h>
 #include <wxUtils/PanelBuilder.h>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 constexpr long s_comboBoxStyle = 0x100;
 }
 

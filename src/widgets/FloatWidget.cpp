@@ -7,7 +7,8 @@
 #include <db/FloatAttribute.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 FloatWidget::FloatWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                          const wxString& name)

@@ -9,7 +9,8 @@
 
 #include <climits>
 
-namespace dbui {
+namespace dbui
+{
 
 IntWidget::IntWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                      const wxString& name)

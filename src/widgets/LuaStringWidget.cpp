@@ -1,21 +1,23 @@
 #include <dbui/LuaStringWidget.h>
 
+#include <Tarn/Tarn.h>
 #include <db/Attribute.h>
 #include <db/ChangeBlock.h>
 #include <db/StringAttribute.h>
-#include <Tarn/Tarn.h>
 #include <wxUtils/OrkScriptControl.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowUtils.h>
 
-namespace dbui {
+namespace dbui
+{
 
 const wxString LuaStringWidget::s_identifierCharacters = "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 const wxString LuaStringWidget::s_wordCharacters =
     "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890.:[]*";
 const wxString LuaStringWidget::s_memberSeparators = ".:";
 
-namespace {
+namespace
+{
 const wxColour s_black(0, 0, 0);
 const wxColour s_white(255, 255, 255);
 const wxColour s_green(0, 180, 0);
@@ -23,35 +25,19 @@ const wxColour s_blue(0, 0, 255);
 } // namespace
 
 const LuaStringWidget::EditorStyle LuaStringWidget::s_editorStyles[s_editorStyleCount] = {
-    {32, s_black, s_white, false},
-    {128, s_black, s_blue, false},
-    {34, s_black, wxColour(0, 255, 0), true},
-    {33, s_black, s_white, false},
-    {11, s_black, s_white, false},
-    {1, s_green, s_white, false},
-    {2, s_green, s_white, false},
-    {5, s_blue, s_white, true},
-    {6, s_black, s_white, true},
-    {4, s_black, s_white, true},
-    {10, s_black, s_white, true},
-    {8, s_black, s_white, true},
-    {0, s_black, s_white, false},
-    {1, s_green, s_white, false},
-    {2, s_black, s_white, true},
-    {3, s_black, s_white, true},
-    {4, s_black, s_white, true},
-    {5, s_black, s_white, true},
-    {6, s_black, s_white, true},
-    {7, s_black, s_white, true},
-    {8, s_black, s_white, true},
-    {9, s_black, s_white, true},
-    {10, s_black, s_white, true},
-    {11, s_black, s_white, true},
-    {12, s_black, s_white, true},
-    {13, s_black, s_white, true},
+    {32, s_black, s_white, false}, {128, s_black, s_blue, false}, {34, s_black, wxColour(0, 255, 0), true},
+    {33, s_black, s_white, false}, {11, s_black, s_white, false}, {1, s_green, s_white, false},
+    {2, s_green, s_white, false},  {5, s_blue, s_white, true},    {6, s_black, s_white, true},
+    {4, s_black, s_white, true},   {10, s_black, s_white, true},  {8, s_black, s_white, true},
+    {0, s_black, s_white, false},  {1, s_green, s_white, false},  {2, s_black, s_white, true},
+    {3, s_black, s_white, true},   {4, s_black, s_white, true},   {5, s_black, s_white, true},
+    {6, s_black, s_white, true},   {7, s_black, s_white, true},   {8, s_black, s_white, true},
+    {9, s_black, s_white, true},   {10, s_black, s_white, true},  {11, s_black, s_white, true},
+    {12, s_black, s_white, true},  {13, s_black, s_white, true},
 };
 
-namespace {
+namespace
+{
 
 constexpr int s_returnKey = 13;
 // The left Control key, by its virtual-key number.

@@ -7,7 +7,8 @@
 #include <db/Matrix34Attribute.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 Matrix34AttributeWidget::Matrix34AttributeWidget(wxWindow* parent, const wxSize& size, long style,
                                                  const wxValidator& validator, const wxString& name)

@@ -5,12 +5,12 @@
 
 #include <wx/sizer.h>
 
-namespace dbui {
+namespace dbui
+{
 
 MultiTextBoxBasedAttributeWidget::MultiTextBoxBasedAttributeWidget(int rows, int cols, wxWindow* parent,
                                                                    const wxSize& size, long style,
-                                                                   const wxValidator& validator,
-                                                                   const wxString& name)
+                                                                   const wxValidator& validator, const wxString& name)
     : AttributeWidget(parent, size, style, name)
 {
     wxUtils::PanelBuilder builder(this, 2);

@@ -9,9 +9,11 @@
 #include <sstream>
 #include <string>
 
-namespace dbui::detail {
+namespace dbui::detail
+{
 
-namespace {
+namespace
+{
 
 bool isDigit(wchar_t c)
 {
@@ -26,8 +28,7 @@ std::size_t skipSpace(const std::wstring& text)
     return i;
 }
 
-template <class T>
-std::wstring format(T value)
+template <class T> std::wstring format(T value)
 {
     std::wostringstream stream;
     // The host may have installed a global locale with a decimal comma; the
@@ -122,8 +123,8 @@ double parseDoubleLeniently(const std::wstring& text)
     }
 
     double value = 0.0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range)
     {
         if (!significant)

@@ -2,7 +2,8 @@
 
 #include <string>
 
-namespace dbui::detail {
+namespace dbui::detail
+{
 
 /// A decimal integer as the classic C runtime reads it: leading white space, an
 /// optional sign, digits up to the first other character; no digits gives 0.

@@ -7,7 +7,8 @@
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/PanelBuilder.h>
 
-namespace dbui {
+namespace dbui
+{
 
 PointerWidget::PointerWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
     : TextBoxBasedAttributeWidget(parent, size, style, wxDefaultValidator, name)

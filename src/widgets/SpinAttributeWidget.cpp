@@ -8,14 +8,16 @@
 
 #include <wx/sizer.h>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 constexpr long s_numericTextStyle = 0x10;
 }
 
-SpinAttributeWidget::SpinAttributeWidget(wxWindow* parent, const wxSize& size, long style,
-                                         const wxValidator& validator, const wxString& name)
+SpinAttributeWidget::SpinAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
+                                         const wxString& name)
     : TextBoxBasedAttributeWidget(parent, size, style, validator, name)
 {
     wxUtils::OrkSimpleTextCtrl* box = getTextBox();

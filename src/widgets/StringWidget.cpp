@@ -6,7 +6,8 @@
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/PanelBuilder.h>
 
-namespace dbui {
+namespace dbui
+{
 
 StringWidget::StringWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                            const wxString& name)

@@ -2,14 +2,15 @@
 
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 TextBoxBasedAttributeWidget::TextBoxBasedAttributeWidget(wxWindow* parent, const wxSize& size, long style,
                                                          const wxValidator& validator, const wxString& name)
     : AttributeWidget(parent, size, style, name)
 {
-    m_textBox = new wxUtils::OrkSimpleTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                               style, wxDefaultValidator, "OrkSimpleTextCtrl");
+    m_textBox = new wxUtils::OrkSimpleTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, style,
+                                               wxDefaultValidator, "OrkSimpleTextCtrl");
     m_textBox->SetValidator(validator);
 
     Connect(m_textBox->GetId(), wxEVT_COMMAND_TEXT_ENTER,

@@ -7,7 +7,8 @@
 #include <db/Vector3Attribute.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
-namespace dbui {
+namespace dbui
+{
 
 Vector3AttributeWidget::Vector3AttributeWidget(wxWindow* parent, const wxSize& size, long style,
                                                const wxValidator& validator, const wxString& name)

@@ -16,9 +16,11 @@
 #include <utility>
 #include <vector>
 
-namespace dbui {
+namespace dbui
+{
 
-namespace {
+namespace
+{
 
 absl::flat_hash_map<const wxWindow*, WidgetDispatcher*>& hosts()
 {
@@ -108,7 +110,8 @@ struct WidgetDispatcher::Table
         std::vector<AttributeWidget*> touched;
         absl::flat_hash_set<const db::AttributeDef*> seen;
         const db::AttributeDef* last = nullptr;
-        auto collect = [&](const db::Attribute* attribute) {
+        auto collect = [&](const db::Attribute* attribute)
+        {
             const db::AttributeDef* definition = &attribute->getDef();
             if (definition == last)
                 return;
@@ -243,9 +246,9 @@ void WidgetDispatcher::onDatabaseChanged(db::Database* database, const db::Chang
     Table* table = settledTable(database);
     if (!table)
         return;
-    table->widgets.notifyAmong(table->touchedBy(changes), [&](AttributeWidget* widget) {
-        static_cast<db::DatabaseObserver*>(widget)->onDatabaseChanged(database, changes, transient);
-    });
+    table->widgets.notifyAmong(
+        table->touchedBy(changes), [&](AttributeWidget* widget)
+        { static_cast<db::DatabaseObserver*>(widget)->onDatabaseChanged(database, changes, transient); });
     dropIfEmpty(*database);
 }
 
@@ -254,9 +257,8 @@ void WidgetDispatcher::postDatabaseChanged(db::Database* database, bool transien
     Table* table = settledTable(database);
     if (!table)
         return;
-    table->widgets.notify([&](AttributeWidget* widget) {
-        static_cast<db::DatabaseObserver*>(widget)->postDatabaseChanged(database, transient);
-    });
+    table->widgets.notify([&](AttributeWidget* widget)
+                          { static_cast<db::DatabaseObserver*>(widget)->postDatabaseChanged(database, transient); });
     dropIfEmpty(*database);
 }
 
@@ -265,9 +267,8 @@ void WidgetDispatcher::onDatabaseDestroyed(db::Database* database)
     Table* table = settledTable(database);
     if (!table)
         return;
-    table->widgets.notify([&](AttributeWidget* widget) {
-        static_cast<db::DatabaseObserver*>(widget)->onDatabaseDestroyed(database);
-    });
+    table->widgets.notify([&](AttributeWidget* widget)
+                          { static_cast<db::DatabaseObserver*>(widget)->onDatabaseDestroyed(database); });
     dropIfEmpty(*database);
     wxASSERT_MSG(m_tables.find(database) == m_tables.end(), "a widget kept a database that was destroyed");
 }

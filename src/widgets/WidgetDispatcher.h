@@ -8,11 +8,13 @@
 
 class wxWindow;
 
-namespace db {
+namespace db
+{
 class Database;
 } // namespace db
 
-namespace dbui {
+namespace dbui
+{
 
 class AttributeWidget;
 

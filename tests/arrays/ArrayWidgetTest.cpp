@@ -25,10 +25,10 @@ using arraystest::selectRows;
 using Dialog = wxUtils::OrkSimpleMultiOptionDialog;
 using Strings = std::vector<wxString>;
 
-namespace {
+namespace
+{
 
-template <class W>
-W* makeWidget(const wxString& name)
+template <class W> W* makeWidget(const wxString& name)
 {
     return wxtest::show(new W(wxtest::frame(), wxDefaultSize, 0, name));
 }
@@ -53,7 +53,8 @@ TEST(ScalarArrayWidgets, RowsShowValueThenIndexInEachFormat)
     scene.attribute(0, L"boolArray")->asBoolArrayAttribute()->setValues({true, false});
     scene.attribute(0, L"stringArray")->asStringArrayAttribute()->setValues({L"a b", L""});
     // The list of `widget` once bound to the named attribute.
-    const auto listOf = [&](auto* widget, const wchar_t* attribute) {
+    const auto listOf = [&](auto* widget, const wchar_t* attribute)
+    {
         widget->setAttribute(scene.attribute(0, attribute));
         return widget->getListControl();
     };
@@ -99,10 +100,12 @@ TEST(ScalarArrayWidgets, AddDialogConvertsTextLikeTheCLibraryAndCancelChangesNot
     widget->setAttribute(array);
     wxUtils::OrkListControl* list = widget->getListControl();
 
-    const std::pair<const char*, int> answers[] = {{"12abc", wxID_OK}, {"abc", wxID_OK}, {"-4", wxID_OK}, {"99", wxID_CANCEL}};
+    const std::pair<const char*, int> answers[] = {
+        {"12abc", wxID_OK}, {"abc", wxID_OK}, {"-4", wxID_OK}, {"99", wxID_CANCEL}};
     for (const auto& [text, answer] : answers)
     {
-        EXPECT_EQ(addThroughMenu(list, wxExpectModal<Dialog>(answer).items({"Value"}).showing("Value", "0").text("Value", text)),
+        EXPECT_EQ(addThroughMenu(
+                      list, wxExpectModal<Dialog>(answer).items({"Value"}).showing("Value", "0").text("Value", text)),
                   (Strings{"Add Value"}));
     }
     EXPECT_EQ(array->getValues(), (std::vector<int>{12, 0, -4}));

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-namespace arraystest {
+namespace arraystest
+{
 
 using Scene = dbuitest::AllTypesScene;
 
@@ -22,8 +23,9 @@ using wxtest::columnTexts;
 /// A right click (the context-menu request) on a row, or below the rows when `row` is -1.
 inline void rightClick(wxUtils::OrkListControl* list, int row)
 {
-    wxtest::requestContextMenu(list, row >= 0 ? list->getRowRect(static_cast<std::size_t>(row)).GetPosition() + wxPoint(4, 4)
-                                              : wxPoint(4, list->GetClientSize().GetHeight() - 4));
+    wxtest::requestContextMenu(list, row >= 0
+                                         ? list->getRowRect(static_cast<std::size_t>(row)).GetPosition() + wxPoint(4, 4)
+                                         : wxPoint(4, list->GetClientSize().GetHeight() - 4));
 }
 
 inline void selectRows(wxUtils::OrkListControl* list, std::initializer_list<int> rows)

@@ -23,7 +23,8 @@ using arraystest::selectRows;
 using Strings = std::vector<wxString>;
 using wxtest::click;
 
-namespace {
+namespace
+{
 
 /// The labels of the static texts shown directly inside `window`, in window order.
 Strings labelsOf(wxWindow* window)
@@ -45,7 +46,9 @@ Strings cellsOf(wxSizer* grid)
         if (auto* button = dynamic_cast<wxUtils::OrkButton*>(window))
             cells.push_back(button->getLabel());
         else if (auto* widget = dynamic_cast<dbui::AttributeWidget*>(window))
-            cells.push_back(widget->getAttributes().empty() ? "?" : wxString::Format("%u", widget->getAttributes().front()->getIndex()));
+            cells.push_back(widget->getAttributes().empty()
+                                ? "?"
+                                : wxString::Format("%u", widget->getAttributes().front()->getIndex()));
         else
             cells.push_back("");
     }
@@ -71,7 +74,8 @@ TEST(CompoundAttributeWidget, NestedCompoundMembersShareTheGridAndFollowUndo)
 {
     Scene scene(1);
     db::Attribute* compound = scene.attribute(0, L"compound");
-    auto* widget = wxtest::show(new dbui::CompoundAttributeWidget(wxtest::frame(), wxDefaultSize, 0, "CompoundAttributeWidget"));
+    auto* widget =
+        wxtest::show(new dbui::CompoundAttributeWidget(wxtest::frame(), wxDefaultSize, 0, "CompoundAttributeWidget"));
     widget->setAttribute(compound);
 
     // The inner compound gets no row of its own; its members join this grid.
@@ -97,7 +101,8 @@ TEST(AttributeArrayWidget, AddAndRemovePatchTheGridInPlace)
 {
     Scene scene(1);
     db::Attribute* entries = scene.attribute(0, L"entries");
-    auto* widget = wxtest::show(new dbui::AttributeArrayWidget(wxtest::frame(), wxDefaultSize, 0, "ArrayAttributeWidget"));
+    auto* widget =
+        wxtest::show(new dbui::AttributeArrayWidget(wxtest::frame(), wxDefaultSize, 0, "ArrayAttributeWidget"));
     widget->setAttribute(entries);
     // An empty array shows only "Add", in the right-hand column.
     EXPECT_EQ(cellsOf(widget->getGridSizer()), (Strings{"", "Add"}));
@@ -133,7 +138,8 @@ TEST(AttributeArrayWidget, SeveralRemovalsInOneBlockTakeOutTheirOwnRows)
     auto* entries = scene.attribute(0, L"entries")->asAttributeArray();
     for (int i = 0; i < 5; ++i)
         entries->add(false);
-    auto* widget = wxtest::show(new dbui::AttributeArrayWidget(wxtest::frame(), wxDefaultSize, 0, "ArrayAttributeWidget"));
+    auto* widget =
+        wxtest::show(new dbui::AttributeArrayWidget(wxtest::frame(), wxDefaultSize, 0, "ArrayAttributeWidget"));
     widget->setAttribute(entries);
     db::Attribute* kept[] = {entries->getElement(1), entries->getElement(3)};
     {
@@ -163,7 +169,8 @@ TEST(NodeContainerWidget, RowsFollowAddsRemovesMovesAndRenames)
     container->add(b);
     container->add(a);
 
-    auto* widget = wxtest::show(new dbui::NodeContainerWidget(wxtest::frame(), wxDefaultSize, 0, "NodeContainerWidget"));
+    auto* widget =
+        wxtest::show(new dbui::NodeContainerWidget(wxtest::frame(), wxDefaultSize, 0, "NodeContainerWidget"));
     widget->setAttribute(container);
     wxUtils::OrkListControl* list = widget->getListControl();
     EXPECT_EQ(columnTexts(list, 0), (Strings{"b", "a"}));
@@ -195,7 +202,8 @@ TEST(NodeContainerWidget, DeletingSelectedNodesIsOneUndoStep)
         container->add(db::makeNode(L"AllTypes", name));
     scene.database.clearUndoHistory();
 
-    auto* widget = wxtest::show(new dbui::NodeContainerWidget(wxtest::frame(), wxDefaultSize, 0, "NodeContainerWidget"));
+    auto* widget =
+        wxtest::show(new dbui::NodeContainerWidget(wxtest::frame(), wxDefaultSize, 0, "NodeContainerWidget"));
     widget->setAttribute(container);
     wxUtils::OrkListControl* list = widget->getListControl();
 

@@ -18,10 +18,10 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
-template <class T>
-std::function<bool(dbui::AttributeWidget*)> is()
+template <class T> std::function<bool(dbui::AttributeWidget*)> is()
 {
     return [](dbui::AttributeWidget* widget) { return dynamic_cast<T*>(widget) != nullptr; };
 }

@@ -160,7 +160,10 @@ TEST(DebugPanel, StatisticsShowTheSelectedDatabaseInTheirFixedRowsAndFollowItsEd
 
     struct CounterInstalled
     {
-        CounterInstalled() { Orkutils::MemoryTracker::setAllocationCounter([]() -> std::size_t { return 4321; }); }
+        CounterInstalled()
+        {
+            Orkutils::MemoryTracker::setAllocationCounter([]() -> std::size_t { return 4321; });
+        }
         ~CounterInstalled() { Orkutils::MemoryTracker::setAllocationCounter(nullptr); }
     } counter;
     db::Node* added = db::makeNode(L"Light", L"L");
@@ -245,8 +248,8 @@ TEST(DebugPanel, UndoLimitBoxReadsNumbersAsTheCLibraryDoesAndDropsTheOldestRows)
         int limit;
         const char* shown;
     };
-    for (const Case& c : {Case{"-1", -1, "Unlimited"}, Case{"abc", 0, "0"}, Case{"12abc", 12, "12"},
-                          Case{" 7", 7, "7"}, Case{"", 0, "0"}})
+    for (const Case& c : {Case{"-1", -1, "Unlimited"}, Case{"abc", 0, "0"}, Case{"12abc", 12, "12"}, Case{" 7", 7, "7"},
+                          Case{"", 0, "0"}})
     {
         enterLimit(panel.get(), c.typed);
         EXPECT_EQ(scene.database.getMaxUndoItems(), c.limit) << "typed \"" << c.typed << "\"";

@@ -15,8 +15,8 @@
 TEST(DebugPanelInEditor, ViewMenuOpensOnePanelWindowOverTheEditorsDatabase)
 {
     db::Database database(L"Edited");
-    auto* frame = new EditorFrame(database,
-                                  std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
+    auto* frame =
+        new EditorFrame(database, std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
     frame->Show();
     wxtest::pump();
     wxMenuBar* bar = frame->GetMenuBar();
@@ -25,7 +25,8 @@ TEST(DebugPanelInEditor, ViewMenuOpensOnePanelWindowOverTheEditorsDatabase)
     ASSERT_NE(viewIndex, wxNOT_FOUND);
     EXPECT_NE(bar->GetMenu(static_cast<size_t>(viewIndex))->FindItem(EditorFrame::ID_DebugPanel), nullptr);
 
-    auto open = [frame] {
+    auto open = [frame]
+    {
         wxCommandEvent event(wxEVT_MENU, EditorFrame::ID_DebugPanel);
         event.SetEventObject(frame);
         frame->ProcessWindowEvent(event);

@@ -40,8 +40,7 @@ TEST(DebugPanelSample, SampleSceneShowsItsFiguresAndHistoryAndIsCaptured)
     database.undo();
 
     wxUtils::OrkListControl* stats = panel->getStatsList();
-    EXPECT_EQ(stats->getItemText(stats->getItem(0), 1),
-              wxString::Format("%d", int(database.getTotalNodeCount())));
+    EXPECT_EQ(stats->getItemText(stats->getItem(0), 1), wxString::Format("%d", int(database.getTotalNodeCount())));
     EXPECT_EQ(stats->getItemText(stats->getItem(4), 1), "50");
     EXPECT_EQ(panel->getRedoList()->getItemCount(), 1u);
     EXPECT_TRUE(panel->getRedoButton()->getNativeButton()->IsEnabled()) << "the button the user clicks";

@@ -154,10 +154,12 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
     int autosaves = 0;
     recovery.setAutosaveListener([&] { ++autosaves; });
     std::vector<double> progress;
-    recovery.setAutosaveProgressListener([&](double fraction, std::chrono::milliseconds) {
-        if (autosaves == 0)
-            progress.push_back(fraction);
-    });
+    recovery.setAutosaveProgressListener(
+        [&](double fraction, std::chrono::milliseconds)
+        {
+            if (autosaves == 0)
+                progress.push_back(fraction);
+        });
     recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
 
     edit(L"bob");
@@ -169,8 +171,8 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
             m_database.getRootContainer().remove(m_database.getRootContainer().getNode(1)); // g0, g1, ...
     }
     edit(L"cy");
-    ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > 0 && !recovery.isAutosaving(); },
-                                  std::chrono::milliseconds(20000)));
+    ASSERT_TRUE(
+        wxtest::pumpUntil([&] { return autosaves > 0 && !recovery.isAutosaving(); }, std::chrono::milliseconds(20000)));
     EXPECT_EQ(autosaves, 1) << "the save overtaken by the edits wrote nothing";
     ASSERT_FALSE(progress.empty()) << "the status bar is told how far an autosave has come";
     EXPECT_TRUE(std::all_of(progress.begin(), progress.end(), [](double f) { return f >= 0 && f <= 1; }));
@@ -300,7 +302,8 @@ TEST_F(CrashRecoveryTest, DocumentOpenInAnotherWindowOpensOnlyWhenAskedAndLeaves
     CrashRecovery second(document, 0);
     second.setRecoveryFolder(path("state"));
     second.setDocumentLocking(true);
-    const auto openHereToo = [&](int answer) {
+    const auto openHereToo = [&](int answer)
+    {
         return ExpectMessage("'" + castle() +
                                  "' is already open in another window.\n\nOpen it here too? Each window's save "
                                  "then replaces the other's.",

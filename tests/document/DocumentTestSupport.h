@@ -72,7 +72,8 @@ class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage>
 {
 public:
     /// `answer` is a dialog id: wxID_YES, wxID_NO, wxID_OK or wxID_CANCEL.
-    ExpectMessage(const wxString& message, int answer, long style) : m_message(message), m_answer(answer), m_style(style)
+    ExpectMessage(const wxString& message, int answer, long style)
+        : m_message(message), m_answer(answer), m_style(style)
     {
     }
 
@@ -238,10 +239,7 @@ protected:
     bool hasNode(const std::wstring& name) const { return m_database.getRootContainer().findNode(name) != nullptr; }
 
     /// Writes the current database to `name` through a plain document save, then forgets the save.
-    void writeFile(const wxString& name)
-    {
-        ASSERT_TRUE(m_document->saveFile(name.ToStdWstring()));
-    }
+    void writeFile(const wxString& name) { ASSERT_TRUE(m_document->saveFile(name.ToStdWstring())); }
 
     static std::string readAll(const wxString& name)
     {

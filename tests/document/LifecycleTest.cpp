@@ -233,7 +233,8 @@ TEST_F(DocumentTest, ClosingEmptiesTheDatabaseInOneChangeAndLeavesNothingToUndo)
         {"saved", [] {}, 0, "1"},
         {"right after an edit", [this] { edit(L"bob"); }, wxID_NO, "1*"},
         {"with an edit to redo",
-         [this] {
+         [this]
+         {
              edit(L"bob");
              m_database.undo();
          },
@@ -245,8 +246,11 @@ TEST_F(DocumentTest, ClosingEmptiesTheDatabaseInOneChangeAndLeavesNothingToUndo)
         SCOPED_TRACE(c.name);
         m_document->close();
         fillDatabase(L"level");
-        m_database.getRootContainer().findNode(L"level")->findAttribute(L"children")->asNodeContainer()->add(
-            db::makeNode(L"Group", L"room"));
+        m_database.getRootContainer()
+            .findNode(L"level")
+            ->findAttribute(L"children")
+            ->asNodeContainer()
+            ->add(db::makeNode(L"Group", L"room"));
         ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
         c.before();
         CloseWitness witness(*m_document);
@@ -328,7 +332,8 @@ TEST_F(DocumentTest, OpenBringsBackWhatWasSaved)
 
 TEST_F(DocumentTest, DocumentsAreXmlUnlessTheHostChoosesOrTheNameSaysBinary)
 {
-    const std::string binaryMark = "\x89" "DBB";
+    const std::string binaryMark = "\x89"
+                                   "DBB";
     auto kindOf = [](const wxString& name) { return readAll(name).substr(0, 4); };
     ASSERT_EQ(m_document->save(path("plain.dbb")), Document::Success);
     EXPECT_EQ(kindOf(path("plain.dbb")), "<?xm") << "without the option every document is XML";
@@ -436,9 +441,9 @@ TEST_F(DocumentTest, AnotherProgramsChangeIsOfferedForReloadOnceAndNeverSavedOve
     {
         const char* name;
         Outside how;
-        bool unsaved;  // the user has edited the document meanwhile
-        int reload;    // the answer to the reload question
-        int saveOver;  // the answer to the question the save asks
+        bool unsaved; // the user has edited the document meanwhile
+        int reload;   // the answer to the reload question
+        int saveOver; // the answer to the question the save asks
     };
     const Case cases[] = {
         {"rewritten, reloaded", Outside::Rewrite, false, wxID_YES, 0},
@@ -725,9 +730,8 @@ TEST_F(DocumentTest, FailedWriteKeepsTheOldFileAndTheDocumentAsItWas)
     edit(L"bob");
     m_observer.clear();
 
-    db::FileOutputStream::setFailureHook([](db::FileOutputStream::Step step) {
-        return step == db::FileOutputStream::Step::Rename;
-    });
+    db::FileOutputStream::setFailureHook([](db::FileOutputStream::Step step)
+                                         { return step == db::FileOutputStream::Step::Rename; });
     const Document::ErrorCode toSame = m_document->save();
     const Document::ErrorCode toOther = m_document->save(path("elsewhere.lvl"));
     db::FileOutputStream::setFailureHook({});

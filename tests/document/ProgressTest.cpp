@@ -64,10 +64,12 @@ class SlowDisk
 public:
     explicit SlowDisk(std::function<void()> meanwhile)
     {
-        db::FileInputStream::setReadHook([meanwhile](std::size_t) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            meanwhile();
-        });
+        db::FileInputStream::setReadHook(
+            [meanwhile](std::size_t)
+            {
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+                meanwhile();
+            });
     }
     ~SlowDisk() { db::FileInputStream::setReadHook({}); }
 };
@@ -101,24 +103,28 @@ TEST_F(DocumentProgressTest, LongOpenShowsProgressKeepsRepaintingAndCanBeCancell
     edit(L"bob");
 
     int paints = 0;
-    wxtest::frame()->Bind(wxEVT_PAINT, [&paints](wxPaintEvent& event) {
-        ++paints;
-        event.Skip();
-    });
+    wxtest::frame()->Bind(wxEVT_PAINT,
+                          [&paints](wxPaintEvent& event)
+                          {
+                              ++paints;
+                              event.Skip();
+                          });
     int paintsWhileLoading = 0;
     bool sawDialog = false;
     Document::ErrorCode result = Document::Success;
     {
-        SlowDisk disk([&] {
-            // The user looks at the window, then presses Cancel once there is a dialog.
-            paintsWhileLoading = paints;
-            wxtest::frame()->Refresh();
-            if (wxGenericProgressDialog* dialog = openProgressDialog())
+        SlowDisk disk(
+            [&]
             {
-                sawDialog = true;
-                click(dialog->FindWindow(wxID_CANCEL));
-            }
-        });
+                // The user looks at the window, then presses Cancel once there is a dialog.
+                paintsWhileLoading = paints;
+                wxtest::frame()->Refresh();
+                if (wxGenericProgressDialog* dialog = openProgressDialog())
+                {
+                    sawDialog = true;
+                    click(dialog->FindWindow(wxID_CANCEL));
+                }
+            });
         paints = 0;
         wxTEST_DIALOG(result = m_document->open(path("big.lvl")), savePrompt(wxID_NO));
     }
@@ -193,18 +199,20 @@ TEST_F(DocumentProgressTest, ProgressInTheStatusBarBlocksOtherInputAndCancelsByB
         bool closed = false;
         Document::ErrorCode result = Document::Success;
         {
-            SlowDisk disk([&] {
-                wxWindow* button = bar->FindWindow(wxID_CANCEL);
-                if (!button || sawBar)
-                    return;
-                sawBar = openProgressDialog() == nullptr;
-                boxTookInput = box->IsEnabled();
-                closed = frame->Close();
-                if (cancel == Cancel::Button)
-                    click(button);
-                else if (cancel == Cancel::Esc)
-                    wxUIActionSimulator().Char(WXK_ESCAPE);
-            });
+            SlowDisk disk(
+                [&]
+                {
+                    wxWindow* button = bar->FindWindow(wxID_CANCEL);
+                    if (!button || sawBar)
+                        return;
+                    sawBar = openProgressDialog() == nullptr;
+                    boxTookInput = box->IsEnabled();
+                    closed = frame->Close();
+                    if (cancel == Cancel::Button)
+                        click(button);
+                    else if (cancel == Cancel::Esc)
+                        wxUIActionSimulator().Char(WXK_ESCAPE);
+                });
             result = m_document->open(path("big.lvl"));
         }
         EXPECT_TRUE(sawBar) << "no progress in the status bar while a slow open went on";

@@ -89,7 +89,8 @@ TEST(EditorTable, ShowsTheSelectionRemembersColumnsPerTypeAndPutsRefusalsInTheSt
     const std::vector<std::wstring> columns = table->getColumns();
     EXPECT_EQ(columns.back(), L"colour.x");
 
-    const int intensity = 2 + static_cast<int>(std::find(columns.begin(), columns.end(), L"intensity") - columns.begin());
+    const int intensity =
+        2 + static_cast<int>(std::find(columns.begin(), columns.end(), L"intensity") - columns.begin());
     table->SetGridCursor(0, intensity);
     table->pasteText("-5");
     EXPECT_TRUE(frame->GetStatusBar()->GetStatusText(1).Contains("outside the limits of intensity"));

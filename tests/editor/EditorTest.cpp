@@ -17,8 +17,8 @@
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <db/DatabaseMerge.h>
-#include <db/FileOutputStream.h>
 #include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
 #include <db/FloatAttribute.h>
 #include <db/NodeContainer.h>
 #include <db/NodeFactory.h>
@@ -322,8 +322,9 @@ TEST(Editor, SaveOntoAFullDiskSaysWhyAndClosingKeepsTheWorkForTheNextStart)
         Editor editor(document);
         disk.fill();
         editor.editLight(9.0f);
-        wxTEST_DIALOG(editor.command(wxID_SAVE),
-                      ExpectMessageContaining({"Saving failed.", document, "No space left on device", "Save As"}, wxID_OK));
+        wxTEST_DIALOG(
+            editor.command(wxID_SAVE),
+            ExpectMessageContaining({"Saving failed.", document, "No space left on device", "Save As"}, wxID_OK));
         EXPECT_TRUE(editor.frame->GetTitle().Contains("scene *")) << "the document stays changed";
         EXPECT_EQ(editor.firstLight(), 9.0f);
         EXPECT_EQ(readAll(document), saved);
@@ -333,8 +334,9 @@ TEST(Editor, SaveOntoAFullDiskSaysWhyAndClosingKeepsTheWorkForTheNextStart)
         // Quitting, the user asks to save; that fails again, and the work goes
         // to the recovery folder, since the disk beside it is full.
         const wxString kept = editor.frame->getRecovery().getRecoveryFolder();
-        wxTEST_DIALOG(EXPECT_TRUE(editor.closeWindow()), savePrompt(wxID_YES),
-                      ExpectMessageContaining({"Saving failed.", "No space left on device", "kept in '" + kept}, wxID_OK));
+        wxTEST_DIALOG(
+            EXPECT_TRUE(editor.closeWindow()), savePrompt(wxID_YES),
+            ExpectMessageContaining({"Saving failed.", "No space left on device", "kept in '" + kept}, wxID_OK));
     }
     Editor next;
     bool opened = false;
@@ -411,15 +413,17 @@ TEST(Editor, FailedOpenByAnyPathSaysWhyAndKeepsThePreviousDocument)
     editor.editLight(9.0f);
     const wxString title = editor.frame->GetTitle();
     const wxString nodes = editor.status(0);
-    auto keptThePreviousDocument = [&](const char* how) {
+    auto keptThePreviousDocument = [&](const char* how)
+    {
         EXPECT_EQ(editor.frame->GetTitle(), title) << how;
         EXPECT_EQ(editor.status(0), nodes) << how;
         EXPECT_EQ(editor.firstLight(), 9.0f) << how;
     };
 
-    wxTEST_DIALOG(editor.command(wxID_OPEN), wxtest::ExpectFile(folder.path("ghost.xml")), savePrompt(wxID_NO),
-                  ExpectMessageContaining({"Opening failed.", folder.path("ghost.xml") + ": line 8: unknown node type \"Ghost\""},
-                                          wxID_OK));
+    wxTEST_DIALOG(
+        editor.command(wxID_OPEN), wxtest::ExpectFile(folder.path("ghost.xml")), savePrompt(wxID_NO),
+        ExpectMessageContaining({"Opening failed.", folder.path("ghost.xml") + ": line 8: unknown node type \"Ghost\""},
+                                wxID_OK));
     keptThePreviousDocument("Open");
 
     wxTEST_DIALOG(editor.drop(folder.path("missing.xml")), savePrompt(wxID_NO),
@@ -434,10 +438,11 @@ TEST(Editor, FailedOpenByAnyPathSaysWhyAndKeepsThePreviousDocument)
     recent.addFileToHistory(folder.path("locked.xml"));
     {
         dbuitest::OrdinaryUser user;
-        wxTEST_DIALOG(editor.command(wxID_FILE1), savePrompt(wxID_NO),
-                      ExpectMessageContaining({"Opening failed.", folder.path("locked.xml") + ": cannot open: Permission denied",
-                                               "Remove '" + folder.path("locked.xml") + "' from the recent files list?"},
-                                              wxID_YES));
+        wxTEST_DIALOG(
+            editor.command(wxID_FILE1), savePrompt(wxID_NO),
+            ExpectMessageContaining({"Opening failed.", folder.path("locked.xml") + ": cannot open: Permission denied",
+                                     "Remove '" + folder.path("locked.xml") + "' from the recent files list?"},
+                                    wxID_YES));
     }
     keptThePreviousDocument("Open Recent");
     EXPECT_NE(recent.getHistoryFile(0), folder.path("locked.xml")) << "removed from the list as asked";
@@ -460,7 +465,11 @@ TEST(Editor, EveryWayOfOpeningOffersTheRecoveredWork)
     editor.frame->getDocument().getFileHistory()->addFileToHistory(DBUI_SAMPLE_DOCUMENT);
     const std::vector<std::pair<const char*, std::function<void()>>> ways = {
         {"the command line", [&] { editor.frame->openAtStart(document); }},
-        {"Open", [&] { wxTEST_DIALOG(editor.command(wxID_OPEN), wxtest::ExpectFile(document), recoveryOffer(document, wxID_CANCEL)); }},
+        {"Open",
+         [&] {
+             wxTEST_DIALOG(editor.command(wxID_OPEN), wxtest::ExpectFile(document),
+                           recoveryOffer(document, wxID_CANCEL));
+         }},
         {"Open Recent", [&] { editor.command(wxID_FILE2); }},
         {"a dropped file", [&] { editor.drop(document); }},
     };
@@ -470,7 +479,8 @@ TEST(Editor, EveryWayOfOpeningOffersTheRecoveredWork)
             open();
         else
             wxTEST_DIALOG(open(), recoveryOffer(document, wxID_CANCEL));
-        EXPECT_EQ(editor.frame->getDocument().getFilename(), DBUI_SAMPLE_DOCUMENT) << how << ": cancelled, nothing opens";
+        EXPECT_EQ(editor.frame->getDocument().getFilename(), DBUI_SAMPLE_DOCUMENT)
+            << how << ": cancelled, nothing opens";
     }
     wxTEST_DIALOG(editor.drop(document), recoveryOffer(document, wxID_YES));
     EXPECT_EQ(editor.frame->getDocument().getFilename(), document);
@@ -504,15 +514,19 @@ TEST(Editor, DocumentReadWhileStartingOpensAsAnyOpenDoes)
         ASSERT_TRUE(plain.frame->getRecovery().saveRecoveryFile());
         plain.frame->getDocument().close(); // the program ended without asking
     }
-    auto answering = [](const wxString& file, int answer) {
-        return [file, answer](Editor& editor) {
+    auto answering = [](const wxString& file, int answer)
+    {
+        return [file, answer](Editor& editor)
+        {
             bool opened = false;
             wxTEST_DIALOG(opened = editor.openStarted(), recoveryOffer(file, answer));
             return opened;
         };
     };
-    auto failing = [](std::vector<wxString> message) {
-        return [message](Editor& editor) {
+    auto failing = [](std::vector<wxString> message)
+    {
+        return [message](Editor& editor)
+        {
             bool opened = false;
             wxTEST_DIALOG(opened = editor.openStarted(), ExpectMessageContaining(message, wxID_OK));
             return opened;
@@ -535,7 +549,8 @@ TEST(Editor, DocumentReadWhileStartingOpensAsAnyOpenDoes)
         {"a missing file", folder.path("missing.xml"),
          failing({"Opening failed.", folder.path("missing.xml"), "No such file or directory"}), "", 0, false},
         {"a file of an unknown type", folder.path("ghost.xml"),
-         failing({"Opening failed.", folder.path("ghost.xml") + ": line 8: unknown node type \"Ghost\""}), "", 0, false},
+         failing({"Opening failed.", folder.path("ghost.xml") + ": line 8: unknown node type \"Ghost\""}), "", 0,
+         false},
         {"recovered work, offer cancelled", crashed, answering(crashed, wxID_CANCEL), "", 0, false},
         {"recovered work, taken", crashed, answering(crashed, wxID_YES), crashed, 9.0f, true},
         {"recovered work, declined", crashed, answering(crashed, wxID_NO), crashed, saved, false},
@@ -582,9 +597,9 @@ public:
         if (button && event.GetEventType() == wxEVT_PAINT && !pressed)
         {
             pressed = true;
-            sawDialog = std::any_of(wxTopLevelWindows.begin(), wxTopLevelWindows.end(), [](wxWindow* window) {
-                return dynamic_cast<wxGenericProgressDialog*>(window) != nullptr;
-            });
+            sawDialog =
+                std::any_of(wxTopLevelWindows.begin(), wxTopLevelWindows.end(),
+                            [](wxWindow* window) { return dynamic_cast<wxGenericProgressDialog*>(window) != nullptr; });
             wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
             click.SetEventObject(button);
             button->GetEventHandler()->ProcessEvent(click);
@@ -663,7 +678,9 @@ TEST(Editor, BinaryDocumentsSaveOpenAndRevertLikeXmlOnes)
         wxTEST_DIALOG(editor.command(wxID_SAVEAS), wxtest::ExpectFile(binary));
         editor.editLight(7.0f);
         editor.command(wxID_SAVE);
-        EXPECT_EQ(readAll(binary).substr(0, 4), "\x89" "DBB") << "the name chose the binary kind";
+        EXPECT_EQ(readAll(binary).substr(0, 4), "\x89"
+                                                "DBB")
+            << "the name chose the binary kind";
         EXPECT_FALSE(editor.frame->GetTitle().Contains(" *"));
     }
 
@@ -683,8 +700,7 @@ TEST(Editor, BinaryDocumentsSaveOpenAndRevertLikeXmlOnes)
 
     editor.editLight(9.0f);
     wxRemoveFile(binary);
-    wxTEST_DIALOG(editor.command(wxID_REVERT_TO_SAVED),
-                  ExpectMessageContaining({"Discard your changes"}, wxID_YES),
+    wxTEST_DIALOG(editor.command(wxID_REVERT_TO_SAVED), ExpectMessageContaining({"Discard your changes"}, wxID_YES),
                   ExpectMessageContaining({"Reverting failed", "scene.dbb"}, wxID_OK));
     EXPECT_EQ(editor.firstLight(), 9.0f) << "the changes stay when the saved version is gone";
     editor.frame->getRecovery().discardRecoveryFiles();
@@ -698,7 +714,8 @@ TEST(Editor, AnotherProgramsSaveIsToldWhenTheWindowComesBackWithoutLosingWhatIsT
     wxTEST_DIALOG(editor.command(wxID_SAVEAS), wxtest::ExpectFile(file));
     db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
     const float saved = intensityOf(light);
-    const auto comeBackToTheWindow = [&] {
+    const auto comeBackToTheWindow = [&]
+    {
         wxActivateEvent activate(wxEVT_ACTIVATE, true);
         editor.frame->ProcessWindowEvent(activate);
         EXPECT_TRUE(wxtest::pumpUntil([&] { return !editor.frame->getDocument().fileChangedOnDisk(); }));
@@ -713,10 +730,9 @@ TEST(Editor, AnotherProgramsSaveIsToldWhenTheWindowComesBackWithoutLosingWhatIsT
     box->ChangeValue("43");
     box->MarkDirty();
     saveFromOutside();
-    wxTEST_DIALOG(comeBackToTheWindow(),
-                  ExpectMessageContaining({"'scene.xml' has been changed by another program",
-                                           "Reload it and lose your unsaved changes?"},
-                                          wxID_NO));
+    wxTEST_DIALOG(comeBackToTheWindow(), ExpectMessageContaining({"'scene.xml' has been changed by another program",
+                                                                  "Reload it and lose your unsaved changes?"},
+                                                                 wxID_NO));
     EXPECT_EQ(intensityOf(light), 43.0f);
     EXPECT_TRUE(editor.frame->GetTitle().Contains(" *"));
     comeBackToTheWindow(); // told once
@@ -784,8 +800,8 @@ TEST(Editor, KilledEditorLosesNoMoreThanTheAutosaveInterval)
     const pid_t child =
         dbuitest::startSelf("KilledEditorChild.*", "DBUI_KILLED_EDITOR_DOCUMENT", std::string(document.fn_str()));
     ASSERT_GT(child, 0);
-    const bool ready = wxtest::pumpUntil([&] { return wxFileExists(document + ".ready"); },
-                                         std::chrono::milliseconds(60000));
+    const bool ready =
+        wxtest::pumpUntil([&] { return wxFileExists(document + ".ready"); }, std::chrono::milliseconds(60000));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -805,7 +821,8 @@ TEST(Editor, TextStillBeingTypedSurvivesAMenuCommandAndClosingTheWindow)
 {
     Editor editor;
     db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
-    const auto typeIntensity = [&](const wxString& text) {
+    const auto typeIntensity = [&](const wxString& text)
+    {
         editor.select({light});
         wxUtils::OrkSimpleTextCtrl* box = editor.floatWidget(L"intensity")->getTextBox();
         box->SetFocus();
@@ -913,7 +930,8 @@ TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
     const unsigned int steps = editor.database.getUndoStackSize();
     EXPECT_TRUE(wxtest::pumpUntil([tree] { return wxWindow::FindFocus() == tree; }))
         << "the keys go to the tree from the start, not to the empty find box";
-    const auto enabled = [&] {
+    const auto enabled = [&]
+    {
         wxUpdateUIEvent event(wxID_SELECTALL);
         event.SetEventObject(editor.frame);
         editor.frame->ProcessWindowEvent(event);
@@ -932,7 +950,8 @@ TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
          [&] { return dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("InspectorName", editor.frame)); }, true},
         {"number box", [&]() -> wxTextCtrl* { return editor.floatWidget(L"intensity")->getTextBox(); }, true},
         {"rename in place",
-         [&] {
+         [&]
+         {
              tree->EditLabel(tree->getItemOfNode(light));
              return dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
          },
@@ -974,7 +993,8 @@ TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
             {
                 // The nodes whose rows show: those around the light, not those inside closed groups.
                 std::size_t shown = 0;
-                const std::function<void(const wxUtils::TreeItem*)> count = [&](const wxUtils::TreeItem* item) {
+                const std::function<void(const wxUtils::TreeItem*)> count = [&](const wxUtils::TreeItem* item)
+                {
                     for (auto* child = item->GetFirstChild(); child; child = child->GetNextSibling())
                     {
                         std::size_t row = 0;
@@ -1040,8 +1060,8 @@ TEST(Editor, NodesCopiedInOneEditorPasteInAnother)
     Scratch folder;
     const wxString ready = folder.path("ready");
     viewstest::setClipboardText("no nodes: what this program copied before must not count");
-    const pid_t child = dbuitest::startSelf("CopyingEditorChild.*", "DBUI_COPYING_EDITOR_READY",
-                                            std::string(ready.fn_str()));
+    const pid_t child =
+        dbuitest::startSelf("CopyingEditorChild.*", "DBUI_COPYING_EDITOR_READY", std::string(ready.fn_str()));
     ASSERT_GT(child, 0);
     const bool copied = wxtest::pumpUntil([&] { return wxFileExists(ready); }, std::chrono::milliseconds(60000));
     Editor editor;
@@ -1071,7 +1091,8 @@ TEST(Editor, FindingNodesCountsThemInTheStatusBar)
     wxtest::pump();
     const std::size_t lights = tree->GetFilterMatchCount();
     EXPECT_GT(lights, 0u);
-    EXPECT_EQ(editor.status(0), wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
+    EXPECT_EQ(editor.status(0),
+              wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
     wxUIActionSimulator().Char(WXK_ESCAPE);
     wxtest::pump();
     EXPECT_EQ(editor.status(0), wxString::Format("%zu nodes", editor.database.getTotalNodeCount()));
@@ -1115,7 +1136,8 @@ TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
 /// A document merged with two conflicts: the lamp's intensity set 2 and 3, the crate renamed A and B.
 wxString writeConflictedDocument(const Scratch& folder)
 {
-    auto version = [](float intensity, const wchar_t* crate) {
+    auto version = [](float intensity, const wchar_t* crate)
+    {
         auto database = std::make_unique<db::Database>(L"Scene");
         db::Node* world = db::makeNode(L"Group", L"World");
         database->getRootContainer().add(world);
@@ -1149,7 +1171,8 @@ TEST(Editor, ConflictsPanelResolvesEachConflictAsOneStepAndTheLastLeavesNoTrace)
     EXPECT_TRUE(editor.frame->GetTitle().Contains("(2 conflicts)"));
     EXPECT_TRUE(editor.status(0).Contains("2 conflicts"));
 
-    auto choose = [&](long row, int button) {
+    auto choose = [&](long row, int button)
+    {
         list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
         wxCommandEvent click(wxEVT_BUTTON, button);
         click.SetEventObject(panel->FindWindow(button));

@@ -68,11 +68,45 @@ namespace
 const std::vector<wxString>& oddTexts()
 {
     static const std::vector<wxString> texts = {
-        "", "0", "-1", "42", "3.5", "1e39", "-1e400", "99999999999999999999", "nan", "inf", "-inf", "0x10",
-        " 7 ", "abc", wxString(L"\u00dcn\u00efc\u00f8d\u00e9 \u2713"),
-        wxString(L"\u65e5\u672c\u8a9e"), "a\tb", wxString(10000, 'x'), "1,5", "true",
-        "Group", "light", "L", "e", "a", "type:Light", "type:Mesh", "type:nosuch", "/", "/Scene", "  ",
-        "\"quoted\"", "<xml>&amp;", "a/b", "-0", "2147483648", "-2147483649", "1e-45", "mesh",
+        "",
+        "0",
+        "-1",
+        "42",
+        "3.5",
+        "1e39",
+        "-1e400",
+        "99999999999999999999",
+        "nan",
+        "inf",
+        "-inf",
+        "0x10",
+        " 7 ",
+        "abc",
+        wxString(L"\u00dcn\u00efc\u00f8d\u00e9 \u2713"),
+        wxString(L"\u65e5\u672c\u8a9e"),
+        "a\tb",
+        wxString(10000, 'x'),
+        "1,5",
+        "true",
+        "Group",
+        "light",
+        "L",
+        "e",
+        "a",
+        "type:Light",
+        "type:Mesh",
+        "type:nosuch",
+        "/",
+        "/Scene",
+        "  ",
+        "\"quoted\"",
+        "<xml>&amp;",
+        "a/b",
+        "-0",
+        "2147483648",
+        "-2147483649",
+        "1e-45",
+        "mesh",
     };
     return texts;
 }
@@ -91,9 +125,9 @@ struct Weighted
 const std::vector<Weighted>& weights()
 {
     static const std::vector<Weighted> table = {
-        {"click", 20}, {"menu", 16}, {"key", 10}, {"type", 12}, {"drag", 8},   {"context", 8},
-        {"find", 5},   {"rename", 4}, {"undo", 6}, {"redo", 4}, {"toggle", 4}, {"button", 3},
-        {"inspect", 4}, {"wheel", 2}, {"resize", 2}, {"header", 2}, {"table", 5},
+        {"click", 20},  {"menu", 16},  {"key", 10},   {"type", 12},  {"drag", 8},   {"context", 8},
+        {"find", 5},    {"rename", 4}, {"undo", 6},   {"redo", 4},   {"toggle", 4}, {"button", 3},
+        {"inspect", 4}, {"wheel", 2},  {"resize", 2}, {"header", 2}, {"table", 5},
     };
     return table;
 }
@@ -102,7 +136,8 @@ const std::vector<Weighted>& weights()
 
 const std::vector<std::string>& actionKinds()
 {
-    static const std::vector<std::string> kinds = [] {
+    static const std::vector<std::string> kinds = []
+    {
         std::vector<std::string> names;
         for (const Weighted& w : weights())
             names.emplace_back(w.kind);
@@ -281,7 +316,8 @@ std::string readText(const std::string& file)
 std::string firstDifference(const std::string& expected, const std::string& found)
 {
     const auto [e, f] = std::mismatch(expected.begin(), expected.end(), found.begin(), found.end());
-    auto lineAround = [](const std::string& text, std::string::const_iterator at) {
+    auto lineAround = [](const std::string& text, std::string::const_iterator at)
+    {
         const std::size_t offset = static_cast<std::size_t>(at - text.begin());
         const std::size_t start = text.rfind('\n', offset == 0 ? 0 : offset - 1);
         const std::size_t begin = start == std::string::npos ? 0 : start + 1;
@@ -290,8 +326,7 @@ std::string firstDifference(const std::string& expected, const std::string& foun
     return "expected \"" + lineAround(expected, e) + "\", found \"" + lineAround(found, f) + "\"";
 }
 
-template <class T>
-void collectShown(wxWindow* window, std::vector<T*>& found)
+template <class T> void collectShown(wxWindow* window, std::vector<T*>& found)
 {
     for (wxWindow* child : window->GetChildren())
     {
@@ -303,8 +338,7 @@ void collectShown(wxWindow* window, std::vector<T*>& found)
     }
 }
 
-template <class T>
-T* pickShown(wxWindow* window, std::uint32_t index)
+template <class T> T* pickShown(wxWindow* window, std::uint32_t index)
 {
     std::vector<T*> found;
     collectShown(window, found);
@@ -362,12 +396,30 @@ struct Keystroke
 };
 
 const Keystroke s_keys[] = {
-    {WXK_F2, wxMOD_NONE},        {WXK_DELETE, wxMOD_NONE},   {'C', wxMOD_CONTROL},   {'X', wxMOD_CONTROL},
-    {'V', wxMOD_CONTROL},        {'D', wxMOD_CONTROL},       {'Z', wxMOD_CONTROL},   {'Y', wxMOD_CONTROL},
-    {'Z', wxMOD_CONTROL | wxMOD_SHIFT}, {'A', wxMOD_CONTROL}, {'F', wxMOD_CONTROL},  {WXK_F3, wxMOD_NONE},
-    {WXK_F3, wxMOD_SHIFT},       {WXK_UP, wxMOD_NONE},       {WXK_DOWN, wxMOD_SHIFT}, {WXK_LEFT, wxMOD_NONE},
-    {WXK_RIGHT, wxMOD_NONE},     {WXK_HOME, wxMOD_NONE},     {WXK_END, wxMOD_SHIFT}, {WXK_NUMPAD_MULTIPLY, wxMOD_NONE},
-    {WXK_ESCAPE, wxMOD_NONE},    {WXK_RETURN, wxMOD_NONE},   {WXK_TAB, wxMOD_NONE},  {WXK_PAGEDOWN, wxMOD_NONE},
+    {WXK_F2, wxMOD_NONE},
+    {WXK_DELETE, wxMOD_NONE},
+    {'C', wxMOD_CONTROL},
+    {'X', wxMOD_CONTROL},
+    {'V', wxMOD_CONTROL},
+    {'D', wxMOD_CONTROL},
+    {'Z', wxMOD_CONTROL},
+    {'Y', wxMOD_CONTROL},
+    {'Z', wxMOD_CONTROL | wxMOD_SHIFT},
+    {'A', wxMOD_CONTROL},
+    {'F', wxMOD_CONTROL},
+    {WXK_F3, wxMOD_NONE},
+    {WXK_F3, wxMOD_SHIFT},
+    {WXK_UP, wxMOD_NONE},
+    {WXK_DOWN, wxMOD_SHIFT},
+    {WXK_LEFT, wxMOD_NONE},
+    {WXK_RIGHT, wxMOD_NONE},
+    {WXK_HOME, wxMOD_NONE},
+    {WXK_END, wxMOD_SHIFT},
+    {WXK_NUMPAD_MULTIPLY, wxMOD_NONE},
+    {WXK_ESCAPE, wxMOD_NONE},
+    {WXK_RETURN, wxMOD_NONE},
+    {WXK_TAB, wxMOD_NONE},
+    {WXK_PAGEDOWN, wxMOD_NONE},
 };
 
 } // namespace
@@ -382,16 +434,18 @@ struct Driver::Impl
         : frame(editor), database(*editor.getDocument().getDatabase()), scratch(scratchFolder), dialogs(scratchFolder)
     {
         dialogs.Register();
-        wxUtils::OrkPopupMenu::setChooserForTesting([this](const wxUtils::OrkPopupMenu& popup) {
-            std::vector<const wxUtils::OrkMenuItem*> items;
-            collectChoosable(popup.getMenu(), items);
-            // One in eight menus is dismissed.
-            if (items.empty() || menuChoice % 8 == 7)
-                return static_cast<int>(wxID_NONE);
-            const wxUtils::OrkMenuItem* item = items[menuChoice % items.size()];
-            chosen = item->getLabel().ToStdString();
-            return item->getId();
-        });
+        wxUtils::OrkPopupMenu::setChooserForTesting(
+            [this](const wxUtils::OrkPopupMenu& popup)
+            {
+                std::vector<const wxUtils::OrkMenuItem*> items;
+                collectChoosable(popup.getMenu(), items);
+                // One in eight menus is dismissed.
+                if (items.empty() || menuChoice % 8 == 7)
+                    return static_cast<int>(wxID_NONE);
+                const wxUtils::OrkMenuItem* item = items[menuChoice % items.size()];
+                chosen = item->getLabel().ToStdString();
+                return item->getId();
+            });
     }
     ~Impl()
     {
@@ -442,8 +496,7 @@ struct Driver::Impl
     bool focus(wxWindow* window) const
     {
         window->SetFocus();
-        return wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; },
-                                 std::chrono::milliseconds(500));
+        return wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; }, std::chrono::milliseconds(500));
     }
 
     void press(const Keystroke& key) const
@@ -588,7 +641,8 @@ struct Driver::Impl
         if (!box)
             return false;
         typeInto(box, oddText(action.text));
-        static const Keystroke s_ends[] = {{0, 0}, {WXK_RETURN, wxMOD_NONE}, {WXK_F3, wxMOD_NONE}, {WXK_ESCAPE, wxMOD_NONE}};
+        static const Keystroke s_ends[] = {
+            {0, 0}, {WXK_RETURN, wxMOD_NONE}, {WXK_F3, wxMOD_NONE}, {WXK_ESCAPE, wxMOD_NONE}};
         if (const Keystroke& end = s_ends[action.b % 4]; end.code != 0)
             press(end);
         return true;
@@ -761,11 +815,11 @@ struct Driver::Impl
         menuChoice = action.b;
         using Step = bool (Impl::*)(const Action&);
         static const std::vector<std::pair<std::string, Step>> s_steps = {
-            {"click", &Impl::click},   {"drag", &Impl::drag},     {"context", &Impl::context},
-            {"menu", &Impl::menu},     {"key", &Impl::key},       {"type", &Impl::type},
-            {"find", &Impl::find},     {"rename", &Impl::rename}, {"toggle", &Impl::toggle},
+            {"click", &Impl::click},   {"drag", &Impl::drag},       {"context", &Impl::context},
+            {"menu", &Impl::menu},     {"key", &Impl::key},         {"type", &Impl::type},
+            {"find", &Impl::find},     {"rename", &Impl::rename},   {"toggle", &Impl::toggle},
             {"button", &Impl::button}, {"inspect", &Impl::inspect}, {"wheel", &Impl::wheel},
-            {"resize", &Impl::resize}, {"header", &Impl::header}, {"table", &Impl::table},
+            {"resize", &Impl::resize}, {"header", &Impl::header},   {"table", &Impl::table},
         };
         if (action.kind == "undo")
             return history(action, wxID_UNDO);
@@ -833,7 +887,8 @@ struct Driver::Impl
         if (!tree()->IsFiltered())
             return filter.empty() ? std::string() : "the tree is not filtered by \"" + filter.ToStdString() + "\"";
         std::string failure;
-        std::function<void(db::Node*)> walk = [&](db::Node* node) {
+        std::function<void(db::Node*)> walk = [&](db::Node* node)
+        {
             if (!failure.empty())
                 return;
             if (node != &database)
@@ -862,7 +917,8 @@ struct Driver::Impl
             for (unsigned int i = 0; i < selected.front()->getAttributeCount(); ++i)
             {
                 db::Attribute* first = selected.front()->getAttribute(i);
-                if (selected.size() > 1 && (first->isNodeContainer() || first->isCompound() || first->isAttributeArray()))
+                if (selected.size() > 1 &&
+                    (first->isNodeContainer() || first->isCompound() || first->isAttributeArray()))
                     continue;
                 std::vector<db::Attribute*> row;
                 for (db::Node* node : selected)
@@ -979,7 +1035,8 @@ struct Driver::Impl
                    std::to_string(error.line) + ": " + error.what + ": " + line.substr(0, 300);
         }
         const std::string again = textOf(copy);
-        return again == text ? std::string() : "saved and loaded again, the document differs: " + firstDifference(text, again);
+        return again == text ? std::string()
+                             : "saved and loaded again, the document differs: " + firstDifference(text, again);
     }
 
     EditorFrame& frame;

@@ -93,8 +93,8 @@ struct Session
         // Nor does a list find on the clipboard what the one before it copied.
         if (wxClipboardLocker locker; !!locker)
             wxTheClipboard->Clear();
-        frame = new EditorFrame(database,
-                                std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
+        frame =
+            new EditorFrame(database, std::make_unique<wxUtils::OrkFileHistory2>(wxUtils::OrkFileHistory2::MemoryOnly));
         frame->SetPosition(wxPoint(0, 0));
         frame->Show();
         EXPECT_EQ(frame->getDocument().open(wxString::FromUTF8(scratch.path() + "/doc.xml")), dbui::Document::Success);
@@ -157,9 +157,8 @@ std::string runAndReport(const randomui::ActionList& actions, const std::string&
         writeFile(file, randomui::formatActions(randomui::ActionList(actions.begin(), actions.begin() + done)));
         std::cerr << name << " failed " << failure << "\nafter these actions:\n"
                   << randomui::formatActions(randomui::ActionList(actions.begin(), actions.begin() + done))
-                  << "they are in " << file
-                  << "; replay them with DBUI_RANDOM_REPLAY=" << file << ", shrink them with DBUI_RANDOM_SHRINK="
-                  << file << "\n";
+                  << "they are in " << file << "; replay them with DBUI_RANDOM_REPLAY=" << file
+                  << ", shrink them with DBUI_RANDOM_SHRINK=" << file << "\n";
     }
     return failure;
 }
@@ -234,7 +233,8 @@ TEST(RandomEditor, SeededActionsKeepTreeInspectorTitleAndHistoryTrue)
     std::size_t actions = 0;
     for (std::uint64_t seed = first; seeds == 0 || std::chrono::steady_clock::now() - start < budget; ++seed, ++seeds)
     {
-        const std::string failure = runAndReport(randomui::generateActions(seed, count), "seed-" + std::to_string(seed));
+        const std::string failure =
+            runAndReport(randomui::generateActions(seed, count), "seed-" + std::to_string(seed));
         ASSERT_EQ(failure, "") << "seed " << seed;
         actions += count;
     }

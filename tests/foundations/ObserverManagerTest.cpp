@@ -118,7 +118,8 @@ TEST_F(ObserverManagerTest, ImmediateAdditionJoinsTheRunningNotification)
 TEST_F(ObserverManagerTest, ReAddingAPendingRemovalKeepsItsPlace)
 {
     addAll({&a, &b, &c});
-    a.action = [&] {
+    a.action = [&]
+    {
         manager.remove(&b, ObserverMode::Deferred);
         EXPECT_TRUE(manager.add(&b, ObserverMode::Deferred));
     };
@@ -132,7 +133,8 @@ TEST_F(ObserverManagerTest, ReAddingAPendingRemovalKeepsItsPlace)
 TEST_F(ObserverManagerTest, RemovingAPendingAdditionCancelsItSilently)
 {
     manager.add(&a, ObserverMode::Deferred);
-    a.action = [&] {
+    a.action = [&]
+    {
         manager.add(&b, ObserverMode::Deferred);
         manager.remove(&b, ObserverMode::Immediate);
     };
@@ -147,7 +149,8 @@ TEST_F(ObserverManagerTest, RemovingAPendingAdditionCancelsItSilently)
 TEST_F(ObserverManagerTest, ObserverRemovingItselfAndOthersLeavesACleanList)
 {
     addAll({&a, &b, &c});
-    b.action = [&] {
+    b.action = [&]
+    {
         manager.remove(&b, ObserverMode::Immediate);
         manager.remove(&a, ObserverMode::Immediate);
     };
@@ -162,7 +165,8 @@ TEST_F(ObserverManagerTest, NestedNotificationDoesNotDisturbTheOuterOne)
 {
     addAll({&a, &b, &c});
     bool nested = false;
-    a.action = [&] {
+    a.action = [&]
+    {
         if (nested)
             return;
         nested = true;
@@ -179,11 +183,13 @@ TEST_F(ObserverManagerTest, ObserverThatThrowsLeavesTheListAsAfterANormalNotific
 {
     addAll({&a, &b});
     // The throw leaves from inside a nested notification.
-    a.action = [&] {
+    a.action = [&]
+    {
         a.action = nullptr;
         notifyAll();
     };
-    b.action = [&] {
+    b.action = [&]
+    {
         manager.remove(&a, ObserverMode::Immediate);
         manager.add(&c, ObserverMode::Deferred);
         throw std::runtime_error("observer failed");

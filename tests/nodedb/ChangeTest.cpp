@@ -15,7 +15,8 @@
 
 using namespace nodedbtest;
 
-namespace {
+namespace
+{
 
 db::FloatAttribute* intensityOf(db::Node* light)
 {
@@ -68,7 +69,9 @@ TEST(ChangeBlocks, EditsOutsideBlocksAndOnNullDatabasesAreTheirOwnSteps)
     EXPECT_EQ(database.getUndoDescription(1), L"Rename node");
 
     // An empty block is no step and no report.
-    { db::ChangeBlock empty(database, L"Delete nodes"); }
+    {
+        db::ChangeBlock empty(database, L"Delete nodes");
+    }
     EXPECT_EQ(database.getUndoStackSize(), 2u);
     EXPECT_EQ(observer.reports.size(), 2u);
 }
@@ -356,8 +359,7 @@ TEST(DatabaseRegistry, DatabasesComeAndGoInOrder)
 class HoldingObserver : public db::DatabaseObserver
 {
 public:
-    explicit HoldingObserver(db::Database& database, bool removeItself)
-        : held(&database), m_removeItself(removeItself)
+    explicit HoldingObserver(db::Database& database, bool removeItself) : held(&database), m_removeItself(removeItself)
     {
         database.getObservers().add(this, ObserverMode::Deferred);
     }
@@ -436,7 +438,6 @@ TEST(ChangeBlocks, BlocksOpenedInsideANotificationAreReportedAfterIt)
     EXPECT_EQ(database.getUndoStackSize(), 5u);
 }
 
-
 /// Reads the name of every removed node, as a view taking its items out does.
 class RemovalReader : public db::DatabaseObserver
 {
@@ -497,7 +498,8 @@ TEST(UndoHistory, DroppedStepsKeepTheirNodesUntilEveryObserverHasBeenTold)
         SCOPED_TRACE(c.name);
         db::Database database;
         db::Node* sun = addNode(database, L"Light", L"sun");
-        const auto addLamp = [&database] {
+        const auto addLamp = [&database]
+        {
             db::ChangeBlock block(database, L"Add lamp");
             db::Node* lamp = addNode(database, L"Light", L"lamp");
             addNode(database, L"Light", L"bulb", lamp);
@@ -510,7 +512,8 @@ TEST(UndoHistory, DroppedStepsKeepTheirNodesUntilEveryObserverHasBeenTold)
             addLamp();
         std::function<void()> edit = [&] { intensityOf(sun)->setValue(4); };
         if (c.action == CancelAddingLamp)
-            edit = [&] {
+            edit = [&]
+            {
                 database.beginChangeBlock();
                 addLamp();
                 database.cancelChangeBlock();
@@ -569,14 +572,16 @@ TEST(UndoHistory, ClearingForAClosedDocumentIsOneReportAndLeavesNothingToUndo)
         {"saved, nothing to undo", true, [](db::Database&, db::Node*) {}, ""},
         {"right after an edit", true, [](db::Database&, db::Node* sun) { intensityOf(sun)->setValue(2); }, "U-"},
         {"with a step to redo", true,
-         [](db::Database& database, db::Node* sun) {
+         [](db::Database& database, db::Node* sun)
+         {
              intensityOf(sun)->setValue(2);
              intensityOf(sun)->setValue(3);
              database.undo();
          },
          "R-U-"},
         {"with removed nodes kept for undo", true,
-         [](db::Database& database, db::Node* sun) {
+         [](db::Database& database, db::Node* sun)
+         {
              sun->getChildNodes().front()->remove();
              addNode(database, L"Light", L"lamp", sun);
          },
@@ -675,17 +680,20 @@ TEST(UndoHistory, NodesLeavingForGoodCutThePointersBetweenThemAndOthers)
     const Case cases[] = {
         {"the document closed", [](db::Database& database, db::Node*) { database.clearAndForgetHistory(); }},
         {"an undone paste overwritten by an edit",
-         [](db::Database& database, db::Node*) {
+         [](db::Database& database, db::Node*)
+         {
              database.undo();
              addNode(database, L"Mesh", L"next");
          }},
         {"a deletion pushed out of the undo history",
-         [](db::Database& database, db::Node* batch) {
+         [](db::Database& database, db::Node* batch)
+         {
              batch->remove();
              database.setMaxUndoItems(0);
          }},
         {"a deletion whose history was cleared",
-         [](db::Database& database, db::Node* batch) {
+         [](db::Database& database, db::Node* batch)
+         {
              batch->remove();
              database.clearUndoHistory();
          }},
@@ -757,7 +765,8 @@ TEST(Defaults, ResetPutsBackWhatANewNodeHoldsAsOneStepAndOnlyWhereNeeded)
     for (unsigned int i = 0; i < fresh->getAttributeCount(); ++i)
     {
         EXPECT_TRUE(edited->getAttribute(i)->holdsDefault()) << describe(*edited->getAttribute(i));
-        EXPECT_TRUE(edited->getAttribute(i)->hasSameValue(*fresh->getAttribute(i))) << describe(*edited->getAttribute(i));
+        EXPECT_TRUE(edited->getAttribute(i)->hasSameValue(*fresh->getAttribute(i)))
+            << describe(*edited->getAttribute(i));
     }
     EXPECT_EQ(dynamic->getValue(), 2.0f);
 

@@ -1,8 +1,8 @@
 #include "NodeDbTestSupport.h"
 
 #include <db/AttributeArrayDef.h>
-#include <db/ChangeBlock.h>
 #include <db/BoolAttribute.h>
+#include <db/ChangeBlock.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/EnumAttributeDef.h>
 #include <db/FloatArrayAttribute.h>
@@ -20,10 +20,10 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <climits>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -31,7 +31,8 @@
 
 using namespace nodedbtest;
 
-namespace {
+namespace
+{
 
 TEST(NodeModel, EveryAttributeTypeGetsItsClassKindAndDefaultFromTheSchema)
 {
@@ -45,16 +46,26 @@ TEST(NodeModel, EveryAttributeTypeGetsItsClassKindAndDefaultFromTheSchema)
         const wchar_t* name;
         db::AttributeType type;
     } expected[] = {
-        {L"int", db::Int},           {L"bool", db::Bool},
-        {L"enum", db::Enum},         {L"float", db::Float},
-        {L"double", db::Double},     {L"string", db::String},
-        {L"vector3", db::Vector3},   {L"matrix34", db::Matrix34},
-        {L"pointer", db::Pointer},   {L"intArray", db::IntArray},
-        {L"boolArray", db::BoolArray}, {L"enumArray", db::EnumArray},
-        {L"floatArray", db::FloatArray}, {L"doubleArray", db::DoubleArray},
-        {L"stringArray", db::StringArray}, {L"vector3Array", db::Vector3Array},
-        {L"matrix34Array", db::Matrix34Array}, {L"pointerArray", db::PointerArray},
-        {L"children", db::NodeContainerType}, {L"entries", db::AttributeArrayType},
+        {L"int", db::Int},
+        {L"bool", db::Bool},
+        {L"enum", db::Enum},
+        {L"float", db::Float},
+        {L"double", db::Double},
+        {L"string", db::String},
+        {L"vector3", db::Vector3},
+        {L"matrix34", db::Matrix34},
+        {L"pointer", db::Pointer},
+        {L"intArray", db::IntArray},
+        {L"boolArray", db::BoolArray},
+        {L"enumArray", db::EnumArray},
+        {L"floatArray", db::FloatArray},
+        {L"doubleArray", db::DoubleArray},
+        {L"stringArray", db::StringArray},
+        {L"vector3Array", db::Vector3Array},
+        {L"matrix34Array", db::Matrix34Array},
+        {L"pointerArray", db::PointerArray},
+        {L"children", db::NodeContainerType},
+        {L"entries", db::AttributeArrayType},
         {L"compound", db::Compound},
     };
     for (const auto& row : expected)
@@ -259,7 +270,8 @@ TEST(NodeModel, IndicesStayRightThroughManyEditsOfABigContainer)
         nodes.push_back(db::makeNode(L"Group", L"g" + std::to_wstring(i)));
         root.add(nodes.back());
     }
-    auto expectIndicesRight = [&root] {
+    auto expectIndicesRight = [&root]
+    {
         for (unsigned int i = 0; i < root.getNodeCount(); ++i)
             ASSERT_EQ(root.getNode(i)->getIndex(), i);
         for (unsigned int i = 0; i + 1 < root.getNodeCount(); ++i)
@@ -398,8 +410,8 @@ TEST(NodeModel, VisitorsSeeParentsFirstSiblingsInOrderAndCanSkip)
 
     CountingVisitor visitor;
     database.accept(&visitor);
-    EXPECT_EQ(visitor.order, (std::vector<std::wstring>{L"+db", L"+a", L"+a1", L"-a1", L"+a2", L"-a2", L"-a", L"+b",
-                                                        L"-b", L"-db"}));
+    EXPECT_EQ(visitor.order,
+              (std::vector<std::wstring>{L"+db", L"+a", L"+a1", L"-a1", L"+a2", L"-a2", L"-a", L"+b", L"-b", L"-db"}));
     EXPECT_EQ(visitor.attributes, 0);
 
     CountingVisitor skipping;
@@ -435,7 +447,8 @@ TEST(NodeModel, WalksOverLongSiblingRunsMatchTheChildListsAndSeeRemovals)
     addNode(database, L"Group", L"last");
 
     std::vector<std::wstring> expected;
-    std::function<void(db::Node*)> expect = [&](db::Node* node) {
+    std::function<void(db::Node*)> expect = [&](db::Node* node)
+    {
         expected.push_back(L"+" + node->getName());
         for (db::Node* child : node->getChildNodes())
             expect(child);

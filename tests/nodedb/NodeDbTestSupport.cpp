@@ -17,9 +17,11 @@
 
 #include <iomanip>
 
-namespace nodedbtest {
+namespace nodedbtest
+{
 
-namespace {
+namespace
+{
 
 std::string narrow(const std::wstring& text)
 {

@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace nodedbtest {
+namespace nodedbtest
+{
 
 /// Remembers every report a database sends.
 class RecordingObserver : public db::DatabaseObserver
@@ -55,8 +56,8 @@ inline db::Node* addNode(db::Database& database, const std::wstring& type, const
                          db::Node* parent = nullptr)
 {
     db::Node* node = db::makeNode(type, name);
-    db::NodeContainer* container = parent ? parent->findAttribute(L"children")->asNodeContainer()
-                                          : &database.getRootContainer();
+    db::NodeContainer* container =
+        parent ? parent->findAttribute(L"children")->asNodeContainer() : &database.getRootContainer();
     container->add(node);
     return node;
 }

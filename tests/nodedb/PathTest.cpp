@@ -8,7 +8,8 @@
 
 using namespace nodedbtest;
 
-namespace {
+namespace
+{
 
 /// A scene with awkward names: separators, duplicates, empty names.
 void buildAwkwardScene(db::Database& database)
@@ -40,8 +41,7 @@ TEST(DatabasePaths, EveryNodeAndAttributeRoundTripsThroughItsPath)
     {
         std::wstring path;
         attribute->toDatabasePath(path, nullptr, false);
-        EXPECT_EQ(database.attributeFromDatabasePath(path, true), attribute)
-            << std::string(path.begin(), path.end());
+        EXPECT_EQ(database.attributeFromDatabasePath(path, true), attribute) << std::string(path.begin(), path.end());
         // The same from any attribute of the tree, since the path starts at the root.
         EXPECT_EQ(attribute->attributeFromDatabasePath(path, true), attribute);
     }
@@ -56,7 +56,8 @@ TEST(DatabasePaths, PathsReadTheWayUsersExpect)
     all->findAttribute(L"entries")->asAttributeArray()->add(false);
     all->findAttribute(L"entries")->asAttributeArray()->add(false);
 
-    auto pathOf = [](const db::Attribute* attribute) {
+    auto pathOf = [](const db::Attribute* attribute)
+    {
         std::wstring path;
         attribute->toDatabasePath(path);
         return path;
@@ -81,9 +82,18 @@ TEST(DatabasePaths, PathsThatNameNothingGiveNull)
     db::Node* scene = addNode(database, L"Group", L"Scene");
     addNode(database, L"Mesh", L"Cube", scene);
     const wchar_t* broken[] = {
-        L"/Nothing",        L"/Scene/Nothing", L"/Scene.nothing", L"/Scene/Cube.transform.x",
-        L"/Scene[1]",       L"/Scene[x]",      L"/Scene[",        L"/Scene/Cube.vertices[0]",
-        L"/Scene\\",        L"/Scene//Cube",   L"/Scene/Cube]",   L"Scene/Cube/",
+        L"/Nothing",
+        L"/Scene/Nothing",
+        L"/Scene.nothing",
+        L"/Scene/Cube.transform.x",
+        L"/Scene[1]",
+        L"/Scene[x]",
+        L"/Scene[",
+        L"/Scene/Cube.vertices[0]",
+        L"/Scene\\",
+        L"/Scene//Cube",
+        L"/Scene/Cube]",
+        L"Scene/Cube/",
         L"/Scene[99999999999]",
     };
     for (const wchar_t* path : broken)

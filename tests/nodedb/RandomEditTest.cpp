@@ -37,7 +37,8 @@
 
 using namespace nodedbtest;
 
-namespace {
+namespace
+{
 
 bool longMode()
 {
@@ -156,8 +157,7 @@ private:
 
 /// What undo and redo should bring back: the states before and after each
 /// step on the undo stack, and those undone since.
-template <class State>
-struct UndoModel
+template <class State> struct UndoModel
 {
     explicit UndoModel(State start) : history{std::move(start)} {}
     void stepped(State after)
@@ -185,8 +185,9 @@ struct UndoModel
 /// Undoes every step, then redoes as many (steps undone earlier stay on the
 /// redo stack), checking what `read` gives against the start and the end.
 template <class Read>
-void undoAllAndRedo(db::Database& database, const Read& read, const decltype(read())& start,
-                    const std::function<void()>& afterEach = [] {})
+void undoAllAndRedo(
+    db::Database& database, const Read& read, const decltype(read())& start,
+    const std::function<void()>& afterEach = [] {})
 {
     const auto end = read();
     int undone = 0;
@@ -270,15 +271,15 @@ public:
         else if (db::AttributeArray* elements = a.asAttributeArray())
         {
             if (elements->getAttributeCount() > 0 && chance(40))
-                elements->removeElement(static_cast<unsigned int>(pick(static_cast<int>(elements->getAttributeCount()))));
+                elements->removeElement(
+                    static_cast<unsigned int>(pick(static_cast<int>(elements->getAttributeCount()))));
             else
                 elements->add(chance(50));
         }
     }
 
     /// One element inserted or replaced at a random place, typed to the array.
-    template <class Array, class Value>
-    bool editElement(Array* array, Value value)
+    template <class Array, class Value> bool editElement(Array* array, Value value)
     {
         if (!array)
             return false;
@@ -370,8 +371,9 @@ public:
         db::getCreatableTypes(container->getContainerDef().getContainedDef(), types);
         if (types.empty())
             return;
-        db::Node* node = db::makeNode(types[static_cast<std::size_t>(pick(static_cast<int>(types.size())))]->getTypeId(),
-                                      L"n" + std::to_wstring(pick(50)));
+        db::Node* node =
+            db::makeNode(types[static_cast<std::size_t>(pick(static_cast<int>(types.size())))]->getTypeId(),
+                         L"n" + std::to_wstring(pick(50)));
         const unsigned int index = static_cast<unsigned int>(pick(static_cast<int>(container->getNodeCount()) + 1));
         if (!container->insert(index, node))
             delete node;
@@ -383,7 +385,8 @@ public:
         {
         case 0:
         case 1:
-        case 2: {
+        case 2:
+        {
             db::Node* node = anyNode(true);
             std::vector<db::Attribute*> attributes = attributesOf(*node);
             if (!attributes.empty())
@@ -538,7 +541,8 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
             ASSERT_EQ(describe(database), model.history.back()) << "a change left no undo step";
         }
     }
-    undoAllAndRedo(database, [&] { return describe(database); }, start, [&] { mirror.check(); });
+    undoAllAndRedo(
+        database, [&] { return describe(database); }, start, [&] { mirror.check(); });
 }
 
 TEST(RandomEdits, UndoAllRestoresTheStartAndRedoAllTheEnd)
@@ -619,7 +623,8 @@ TEST(RandomEdits, ArrayElementEditsUndoAndRedoAsAPlainVectorDoes)
     {
         SCOPED_TRACE("seed " + std::to_string(seed));
         db::Database database;
-        db::IntArrayAttribute& array = *addNode(database, L"AllTypes", L"all")->findAttribute(L"intArray")->asIntArrayAttribute();
+        db::IntArrayAttribute& array =
+            *addNode(database, L"AllTypes", L"all")->findAttribute(L"intArray")->asIntArrayAttribute();
         std::vector<int> model(40);
         std::iota(model.begin(), model.end(), 0);
         array.setValues(model);
@@ -664,7 +669,8 @@ TEST(RandomEdits, ArrayElementEditsUndoAndRedoAsAPlainVectorDoes)
                 states.stepped(model);
             ASSERT_EQ(array.getValues(), model) << "step " << step << " of kind " << kind;
         }
-        undoAllAndRedo(database, [&] { return array.getValues(); }, states.history.front());
+        undoAllAndRedo(
+            database, [&] { return array.getValues(); }, states.history.front());
     }
 }
 
@@ -768,8 +774,7 @@ public:
         else if (!contains(pendingRemove, who))
             pendingRemove.push_back(who);
     }
-    template <class F>
-    void notify(F&& call)
+    template <class F> void notify(F&& call)
     {
         notifying = true;
         for (std::size_t i = 0; i < observers.size(); ++i)
@@ -865,16 +870,18 @@ TEST(ObserverChurn, ObserversComingAndGoingDuringNotificationsFollowTheListRules
         {
             ChurningObserver::round = round;
             light->findAttribute(L"range")->asFloatAttribute()->setValue(static_cast<float>(round));
-            model.notify([&](int who) {
-                expected.push_back("c" + std::to_string(who));
-                for (const Action& action : actionsFor(seed, round, who, population))
+            model.notify(
+                [&](int who)
                 {
-                    if (action.add)
-                        model.add(action.target, action.mode);
-                    else
-                        model.remove(action.target, action.mode);
-                }
-            });
+                    expected.push_back("c" + std::to_string(who));
+                    for (const Action& action : actionsFor(seed, round, who, population))
+                    {
+                        if (action.add)
+                            model.add(action.target, action.mode);
+                        else
+                            model.remove(action.target, action.mode);
+                    }
+                });
             model.notify([&](int who) { expected.push_back("p" + std::to_string(who)); });
             ASSERT_EQ(log, expected) << "round " << round;
             EXPECT_EQ(reporter.count, model.reports);

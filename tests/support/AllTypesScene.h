@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace dbuitest {
+namespace dbuitest
+{
 
 /// A database of `count` nodes of the example type that holds every attribute kind,
 /// with an empty undo history.
@@ -86,7 +87,8 @@ inline const std::vector<TypedEdit>& typedEdits()
         {L".double", 0, "2.25", L"Set double attribute(s)",
          [](db::Attribute* a) { return a->asDoubleAttribute()->getValue() == 2.25; }},
         {L".pointer", 0, "/node1", L"Set pointer attribute(s)",
-         [](db::Attribute* a) {
+         [](db::Attribute* a)
+         {
              const db::Attribute* target = a->asPointerAttribute()->getValue();
              return target && target->getName() == L"node1";
          }},

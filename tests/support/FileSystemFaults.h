@@ -21,7 +21,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace dbuitest {
+namespace dbuitest
+{
 
 /// While alive, the process runs as the user "nobody" (real and effective),
 /// so that permissions deny it as they deny any user; root gets its rights
@@ -145,7 +146,7 @@ inline int waitForEnd(pid_t child, std::chrono::seconds limit)
 }
 
 /// Skips the test when the disk could not be made.
-#define DBUI_REQUIRE_SMALL_DISK(disk)                                                                                 \
+#define DBUI_REQUIRE_SMALL_DISK(disk)                                                                                  \
     if (!(disk).mounted())                                                                                             \
     GTEST_SKIP() << "a full disk is simulated with a tmpfs, which needs root to mount"
 

@@ -23,8 +23,10 @@ class EventLog : public wxUtils::OrkPanel
 public:
     explicit EventLog(wxWindow* parent) : wxUtils::OrkPanel(parent)
     {
-        auto log = [this](const char* name) {
-            return [this, name](wxCommandEvent& event) {
+        auto log = [this](const char* name)
+        {
+            return [this, name](wxCommandEvent& event)
+            {
                 m_events.push_back(name);
                 m_lastId = event.GetId();
                 m_lastObject = event.GetEventObject();
@@ -40,21 +42,24 @@ public:
         Bind(wxEVT_TEXT_ENTER, log("enter"));
         Bind(wxEVT_TEXT, log("text"));
         Bind(wxEVT_BUTTON, log("button"));
-        Bind(wxEVT_CHILD_KILL_FOCUS, [this](wxChildFocusEvent& event) {
-            m_events.push_back("killfocus");
-            m_lastId = event.GetId();
-            m_lastObject = event.GetEventObject();
-        });
-        Bind(wxUTILS_EVT_CHECKBOX_CHANGED, [this](wxUtils::OrkCheckBoxEvent& event) {
-            m_events.push_back("check");
-            m_checkStates.push_back({event.getState(), event.getNewState()});
-            m_lastObject = event.GetEventObject();
-        });
+        Bind(wxEVT_CHILD_KILL_FOCUS,
+             [this](wxChildFocusEvent& event)
+             {
+                 m_events.push_back("killfocus");
+                 m_lastId = event.GetId();
+                 m_lastObject = event.GetEventObject();
+             });
+        Bind(wxUTILS_EVT_CHECKBOX_CHANGED,
+             [this](wxUtils::OrkCheckBoxEvent& event)
+             {
+                 m_events.push_back("check");
+                 m_checkStates.push_back({event.getState(), event.getNewState()});
+                 m_lastObject = event.GetEventObject();
+             });
         SetSizer(new wxBoxSizer(wxVERTICAL));
     }
 
-    template <class W>
-    W* add(W* window)
+    template <class W> W* add(W* window)
     {
         GetSizer()->Add(window, 0, wxEXPAND | wxALL, 4);
         Layout();
@@ -179,7 +184,8 @@ TEST(OrkSimpleTextCtrlTest, ClickingIntoANumberBoxSelectsItsWholeText)
     // GTK selects everything on keyboard focus by itself; a click places the
     // caret, unless the box asked to select.
     wxUIActionSimulator sim;
-    auto clickInto = [&sim](wxWindow* box) {
+    auto clickInto = [&sim](wxWindow* box)
+    {
         sim.MouseMove(box->GetScreenPosition() + wxPoint(box->GetSize().x / 2, box->GetSize().y / 2));
         wxtest::pump();
         sim.MouseClick();
@@ -192,10 +198,13 @@ TEST(OrkSimpleTextCtrlTest, ClickingIntoANumberBoxSelectsItsWholeText)
     EXPECT_EQ(from, to);
 
     clickInto(number);
-    ASSERT_TRUE(wxtest::pumpUntil([&] {
-        number->GetSelection(&from, &to);
-        return wxWindow::FindFocus() == number && from == 0 && to == 4;
-    })) << from << ".." << to;
+    ASSERT_TRUE(wxtest::pumpUntil(
+        [&]
+        {
+            number->GetSelection(&from, &to);
+            return wxWindow::FindFocus() == number && from == 0 && to == 4;
+        }))
+        << from << ".." << to;
 }
 
 // ---------------------------------------------------------------------------
@@ -205,7 +214,8 @@ TEST(OrkCheckBoxTest, ClickReportsThePreviousStateAndNeverLeavesItMixed)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
     auto* box = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Visible", wxDefaultPosition, wxDefaultSize, 0x30));
-    auto click = [box] {
+    auto click = [box]
+    {
         wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
         event.SetEventObject(box);
         box->ProcessWindowEvent(event);
@@ -310,7 +320,8 @@ TEST(OrkComboBoxTest, MixedEntryIsShownButNeverCountedOrChosen)
     EXPECT_EQ(combo->getSelection(), -1);
     EXPECT_EQ(combo->getSelectionString(), "");
 
-    auto choose = [combo](int nativeIndex) {
+    auto choose = [combo](int nativeIndex)
+    {
         combo->SetSelection(nativeIndex);
         wxCommandEvent event(wxEVT_CHOICE, combo->GetId());
         event.SetEventObject(combo);
@@ -422,10 +433,12 @@ TEST(OrkButtonTest, ClickArrivesWithTheToolkitButtonAsEventObject)
     int element = 5;
     button->setUserData(&element);
     wxObject* clicked = nullptr;
-    log->Bind(wxEVT_BUTTON, [&clicked](wxCommandEvent& event) {
-        clicked = event.GetEventObject();
-        event.Skip();
-    });
+    log->Bind(wxEVT_BUTTON,
+              [&clicked](wxCommandEvent& event)
+              {
+                  clicked = event.GetEventObject();
+                  event.Skip();
+              });
 
     wxCommandEvent click(wxEVT_BUTTON, button->getNativeButton()->GetId());
     click.SetEventObject(button->getNativeButton());

@@ -108,7 +108,7 @@ TEST(PanelBuilderTest, MisuseIsCaughtByAsserts)
         builder.addStretchSpacer(1); // no sizer yet
         builder.beginHSizer(0, 0);
         builder.columnExpands(0, 0); // not a grid
-    } // destroyed with a sizer open
+    }                                // destroyed with a sizer open
     EXPECT_EQ(asserts.count(), 3);
 }
 

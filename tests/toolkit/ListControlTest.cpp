@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <vector>
 
-using wxUtils::OrkListControl;
-using wxUtils::OrkListEvent;
-using wxUtils::OrkListItem_;
 using wxtest::columnTexts;
 using wxtest::key;
 using wxtest::mouse;
+using wxUtils::OrkListControl;
+using wxUtils::OrkListEvent;
+using wxUtils::OrkListItem_;
 
 namespace
 {
@@ -52,7 +52,8 @@ OrkListControl* makeList(EventLog* log, long style = OrkListControl::MultipleSel
     list->addColumn(1, "Index");
     if (log)
     {
-        auto record = [log](OrkListEvent& event) {
+        auto record = [log](OrkListEvent& event)
+        {
             log->types.push_back(event.GetEventType());
             log->items.push_back(event.getItem());
             log->points.push_back(event.getPoint());
@@ -243,8 +244,7 @@ TEST(ListControl, AlphabeticalSortIgnoresCaseOrdersNumbersByValueAndIsStable)
     for (const wxString& name : names)
         list->setItemText(list->appendItem(name), 1, name + "!");
     list->sort(wxUtils::OrkListItemCompareStrategyAlphabetical(0));
-    EXPECT_EQ(columnTexts(list),
-              (std::vector<wxString>{"A", "a", "B", "b", "item02", "item2", "item10", "Zed"}));
+    EXPECT_EQ(columnTexts(list), (std::vector<wxString>{"A", "a", "B", "b", "item02", "item2", "item10", "Zed"}));
     EXPECT_EQ(columnTexts(list, 1)[7], "Zed!") << "rows move whole";
     for (std::size_t i = 0; i < list->getItemCount(); ++i)
         EXPECT_EQ(list->getItemIndex(list->getItem(i)), static_cast<int>(i));
@@ -274,7 +274,8 @@ TEST(ListControl, DraggingAHeaderBorderResizesColumnsWhileTheFirstFillsTheWidth)
     EXPECT_EQ(list->getColumnWidth(0) + 200, width);
 
     // The border between "Index" and "Extra" moves right by 30 pixels.
-    auto drag = [list](int fromX, int toX) {
+    auto drag = [list](int fromX, int toX)
+    {
         const int y = list->getHeaderHeight() / 2;
         mouse(list, wxEVT_LEFT_DOWN, wxPoint(fromX, y));
         wxMouseEvent motion(wxEVT_MOTION);

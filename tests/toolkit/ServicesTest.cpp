@@ -32,12 +32,14 @@ struct MenuChoice
 
 void recordMenuChoices(wxEvtHandler* handler, MenuChoice& choice)
 {
-    handler->Bind(wxEVT_MENU, [&choice](wxCommandEvent& event) {
-        choice.id = event.GetId();
-        // The popup only lives while it is handled: look at it now.
-        choice.fromPopup = dynamic_cast<wxUtils::OrkPopupMenu*>(event.GetEventObject()) != nullptr;
-        ++choice.count;
-    });
+    handler->Bind(wxEVT_MENU,
+                  [&choice](wxCommandEvent& event)
+                  {
+                      choice.id = event.GetId();
+                      // The popup only lives while it is handled: look at it now.
+                      choice.fromPopup = dynamic_cast<wxUtils::OrkPopupMenu*>(event.GetEventObject()) != nullptr;
+                      ++choice.count;
+                  });
 }
 } // namespace
 
@@ -83,12 +85,14 @@ TEST(PopupMenuTest, ChoiceTravelsUpFromTheControlWithThePopupAsEventObject)
     MenuChoice choice;
     recordMenuChoices(outer, choice);
     wxUtils::OrkMenuItem* chosen = nullptr;
-    outer->Bind(wxEVT_MENU, [&chosen](wxCommandEvent& event) {
-        auto* popup = dynamic_cast<wxUtils::OrkPopupMenu*>(event.GetEventObject());
-        ASSERT_NE(popup, nullptr);
-        chosen = popup->getMenu().findItem(event.GetId(), false);
-        event.Skip();
-    });
+    outer->Bind(wxEVT_MENU,
+                [&chosen](wxCommandEvent& event)
+                {
+                    auto* popup = dynamic_cast<wxUtils::OrkPopupMenu*>(event.GetEventObject());
+                    ASSERT_NE(popup, nullptr);
+                    chosen = popup->getMenu().findItem(event.GetId(), false);
+                    event.Skip();
+                });
 
     wxUtils::OrkMenu menu(-1);
     menu.add(10, "Int");

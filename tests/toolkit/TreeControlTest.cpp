@@ -15,14 +15,14 @@
 #include <set>
 #include <vector>
 
-using wxUtils::TreeControl;
-using wxUtils::TreeEvent;
-using wxUtils::TreeItem;
-using wxUtils::TreeItemHandle;
 using wxtest::key;
 using wxtest::labelPoint;
 using wxtest::mouse;
 using wxtest::requestContextMenu;
+using wxUtils::TreeControl;
+using wxUtils::TreeEvent;
+using wxUtils::TreeItem;
+using wxUtils::TreeItemHandle;
 
 namespace
 {
@@ -101,7 +101,8 @@ TreeControl* makeTree(EventLog* log, long style = TreeControl::MultipleSelection
     tree->addColumn(1, "Type");
     if (log)
     {
-        auto record = [log](TreeEvent& event) {
+        auto record = [log](TreeEvent& event)
+        {
             log->types.push_back(event.GetEventType());
             log->items.push_back(event.GetItem());
             log->labels.push_back(event.GetLabel());
@@ -111,9 +112,9 @@ TreeControl* makeTree(EventLog* log, long style = TreeControl::MultipleSelection
             if (event.GetEventType() == wxUTILS_EVT_TREE_END_LABEL_EDIT && !log->handleEnd)
                 event.Skip();
         };
-        for (auto type : {wxUTILS_EVT_TREE_SEL_CHANGED, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU,
-                          wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT, wxUTILS_EVT_TREE_END_LABEL_EDIT,
-                          wxUTILS_EVT_TREE_ITEM_ACTIVATED})
+        for (auto type :
+             {wxUTILS_EVT_TREE_SEL_CHANGED, wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, wxUTILS_EVT_TREE_BEGIN_LABEL_EDIT,
+              wxUTILS_EVT_TREE_END_LABEL_EDIT, wxUTILS_EVT_TREE_ITEM_ACTIVATED})
             panel->Bind(type, record, tree->GetId());
     }
     wxtest::showInParent(tree);
@@ -141,7 +142,8 @@ SmallTree fill(TreeControl* tree)
     SmallTree t{};
     t.root = new TreeItem("root", tree, false);
     tree->SetRoot(t.root);
-    auto add = [tree](TreeItem* parent, const char* label) {
+    auto add = [tree](TreeItem* parent, const char* label)
+    {
         auto* item = new TreeItem(label, tree, true);
         item->SetColumnText(1, "Node");
         parent->InsertChild(item, nullptr);
@@ -227,10 +229,12 @@ TEST(TreeControl, HandlersThatDestroyTheirItemLeaveNothingBehindThatReadsIt)
     {
         TreeControl* tree = makeTree(nullptr);
         const SmallTree t = fill(tree);
-        tree->Bind(wxUTILS_EVT_TREE_END_LABEL_EDIT, [](TreeEvent& event) {
-            event.GetItem()->RemoveAndDestroy();
-            event.Skip();
-        });
+        tree->Bind(wxUTILS_EVT_TREE_END_LABEL_EDIT,
+                   [](TreeEvent& event)
+                   {
+                       event.GetItem()->RemoveAndDestroy();
+                       event.Skip();
+                   });
         tree->EditLabel(t.b1);
         auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
         ASSERT_NE(box, nullptr);
@@ -244,16 +248,20 @@ TEST(TreeControl, HandlersThatDestroyTheirItemLeaveNothingBehindThatReadsIt)
     {
         TreeControl* tree = makeTree(nullptr);
         const SmallTree t = fill(tree);
-        tree->Bind(wxUTILS_EVT_TREE_SEL_CHANGED, [&t](TreeEvent& event) {
-            if (event.GetItem() == t.c)
-                t.c->RemoveAndDestroy();
-        });
+        tree->Bind(wxUTILS_EVT_TREE_SEL_CHANGED,
+                   [&t](TreeEvent& event)
+                   {
+                       if (event.GetItem() == t.c)
+                           t.c->RemoveAndDestroy();
+                   });
         std::vector<wxString> menusFor;
-        tree->Bind(wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU, [&menusFor](TreeEvent& event) {
-            // As a menu's builder does, look at the item.
-            const TreeItem* item = event.GetItem();
-            menusFor.push_back(item && item->IsSelected() ? item->GetLabel() : "?");
-        });
+        tree->Bind(wxUTILS_EVT_TREE_ITEM_CONTEXT_MENU,
+                   [&menusFor](TreeEvent& event)
+                   {
+                       // As a menu's builder does, look at the item.
+                       const TreeItem* item = event.GetItem();
+                       menusFor.push_back(item && item->IsSelected() ? item->GetLabel() : "?");
+                   });
         requestContextMenu(tree, labelPoint(tree, t.c));
         EXPECT_TRUE(menusFor.empty());
         requestContextMenu(tree, labelPoint(tree, t.b));
@@ -294,9 +302,8 @@ class TreeRows : public ::testing::TestWithParam<bool>
 };
 
 INSTANTIATE_TEST_SUITE_P(TreeControl, TreeRows, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("Filtered") : std::string("Unfiltered");
-                         });
+                         [](const ::testing::TestParamInfo<bool>& info)
+                         { return info.param ? std::string("Filtered") : std::string("Unfiltered"); });
 
 TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansions)
 {
@@ -311,7 +318,8 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
         tree->SetFilter(filter);
     // What stays selected: what was selected, less what stopped showing or went.
     std::set<const TreeItem*> selected;
-    auto forgetBelow = [&selected](const TreeItem* top) {
+    auto forgetBelow = [&selected](const TreeItem* top)
+    {
         for (auto it = selected.begin(); it != selected.end();)
             it = (*it)->IsDescendantOf(top) ? selected.erase(it) : std::next(it);
     };
@@ -324,9 +332,8 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
         {
             // Parents with many children cross the storage block size.
             TreeItem* parent = (random() % 4 == 0) ? root : target;
-            TreeItem* before = parent->HasChildren() && random() % 2
-                                   ? parent->GetChild(random() % parent->GetChildCount())
-                                   : nullptr;
+            TreeItem* before =
+                parent->HasChildren() && random() % 2 ? parent->GetChild(random() % parent->GetChildCount()) : nullptr;
             auto* item = new TreeItem(wxString::Format("n%d", ++serial), tree, random() % 2 == 0);
             parent->InsertChild(item, before);
             items.push_back(item);
@@ -346,7 +353,8 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
             std::vector<const TreeItem*> doomed;
             visibleOrder(target, doomed);
             items.erase(std::remove_if(items.begin(), items.end(),
-                                       [target](TreeItem* item) { return item == target || item->IsDescendantOf(target); }),
+                                       [target](TreeItem* item)
+                                       { return item == target || item->IsDescendantOf(target); }),
                         items.end());
             forgetBelow(target);
             selected.erase(target);
@@ -614,11 +622,23 @@ TEST(TreeControl, WholeBranchesOpenAndCloseAndWhatClosingHidesLeavesTheSelection
     };
     const Labels everything{"root", "a", "a1", "x", "y", "a2", "a3", "b", "b1", "c"};
     const Case cases[] = {
-        {"", {&SmallTree::a1, &SmallTree::a, &SmallTree::b}, {"b"}, Expand, &SmallTree::a,
-         {"root", "a", "a1", "x", "y", "a2", "a3", "b", "c"}, {"b"}, "b"},
+        {"",
+         {&SmallTree::a1, &SmallTree::a, &SmallTree::b},
+         {"b"},
+         Expand,
+         &SmallTree::a,
+         {"root", "a", "a1", "x", "y", "a2", "a3", "b", "c"},
+         {"b"},
+         "b"},
         {"", {&SmallTree::a1, &SmallTree::a, &SmallTree::b}, {}, Expand, &SmallTree::root, everything, {}, ""},
-        {"", {}, {"y", "a3", "b1"}, Collapse, &SmallTree::a1, {"root", "a", "a1", "a2", "a3", "b", "b1", "c"},
-         {"a3", "b1"}, "a1"},
+        {"",
+         {},
+         {"y", "a3", "b1"},
+         Collapse,
+         &SmallTree::a1,
+         {"root", "a", "a1", "a2", "a3", "b", "b1", "c"},
+         {"a3", "b1"},
+         "a1"},
         {"", {}, {"root", "y", "c"}, Collapse, &SmallTree::root, {"root"}, {"root"}, "root"},
         // A filter keeps hiding what it does not find: the branch opens on its matches.
         {"1", {&SmallTree::a}, {"b1"}, Expand, &SmallTree::root, {"root", "a", "a1", "b", "b1"}, {"b1"}, "b1"},
@@ -752,14 +772,18 @@ struct DragLog
     std::vector<bool> copies;
     wxString refused; // label of the item drags may not land on or beside
 
-    std::size_t drops() const { return static_cast<std::size_t>(std::count(types.begin(), types.end(), wxUTILS_EVT_TREE_END_DRAG)); }
+    std::size_t drops() const
+    {
+        return static_cast<std::size_t>(std::count(types.begin(), types.end(), wxUTILS_EVT_TREE_END_DRAG));
+    }
 };
 
 TreeControl* makeDraggingTree(DragLog& log)
 {
     TreeControl* tree = makeTree(nullptr);
     tree->EnableDragging(true);
-    auto record = [&log](TreeEvent& event) {
+    auto record = [&log](TreeEvent& event)
+    {
         log.types.push_back(event.GetEventType());
         log.items.push_back(event.GetItem() ? event.GetItem()->GetLabel() : wxString("-"));
         log.positions.push_back(event.GetDropPosition());
@@ -891,8 +915,7 @@ TEST(TreeControl, DraggingNearAnEdgeScrollsAndRestingOnAClosedItemOpensIt)
     EXPECT_TRUE(wxtest::pumpUntil([tree] { return tree->getFirstVisibleRow() >= 5; }))
         << "at the bottom edge the rows move up";
     drag.moveTo(wxPoint(labelPoint(tree, leaf).x, tree->getHeaderHeight() + 2));
-    EXPECT_TRUE(wxtest::pumpUntil([tree] { return tree->getFirstVisibleRow() == 0; }))
-        << "at the top edge back down";
+    EXPECT_TRUE(wxtest::pumpUntil([tree] { return tree->getFirstVisibleRow() == 0; })) << "at the top edge back down";
     drag.release();
     EXPECT_EQ(log.drops(), 1u);
 }

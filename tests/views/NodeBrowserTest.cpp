@@ -281,12 +281,14 @@ const std::vector<FocusTaker>& focusTakers()
     static const std::vector<FocusTaker> s_takers = {
         {"another node", [](EditingBrowser& b) { b.clickNode(b.scene.nodes[1]); }},
         {"the tree's empty area",
-         [](EditingBrowser& b) {
+         [](EditingBrowser& b)
+         {
              b.clickAt(b.tree(), viewstest::emptySpace(b.tree()));
              EXPECT_TRUE(wxtest::pumpUntil([&] { return b.inspector()->getNodes().empty(); }));
          }},
         {"Tab",
-         [](EditingBrowser&) {
+         [](EditingBrowser&)
+         {
              wxWindow* before = wxWindow::FindFocus();
              wxUIActionSimulator().Char(WXK_TAB);
              EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() != before; }));
@@ -294,7 +296,8 @@ const std::vector<FocusTaker>& focusTakers()
         {"another application", [](EditingBrowser&) { wxtest::OtherApplication other; }},
         // A toolbar button takes no focus: the host applies what is pending.
         {"a toolbar",
-         [](EditingBrowser& b) {
+         [](EditingBrowser& b)
+         {
              wxToolBar* toolbar = wxtest::frame()->GetToolBar();
              b.clickAt(toolbar, wxPoint(toolbar->GetToolSize().x / 2 + 2, toolbar->GetClientSize().y / 2));
          }},
@@ -362,9 +365,11 @@ TEST(NodeBrowser, ANameTypedInTheInspectorHeaderRenamesItsNodeWhateverTakesTheFo
 {
     EditingBrowser b;
     b.inspector()->setOptions(dbui::NodeInspector::ShowHeader);
-    const auto typeName = [&b] {
+    const auto typeName = [&b]
+    {
         viewstest::click(b.tree(), b.tree()->getItemOfNode(b.scene.nodes[0]));
-        auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName("InspectorName", b.inspector()));
+        auto* box =
+            dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName("InspectorName", b.inspector()));
         ASSERT_NE(box, nullptr);
         box->SetFocus();
         ASSERT_TRUE(wxtest::pumpUntil([box] { return wxWindow::FindFocus() == box; }));

@@ -102,9 +102,9 @@ wxString tempPath(const wxString& name)
         .GetFullPath();
 }
 
-const Labels s_dynamicKinds{"Int",       "Bool",       "Float",        "Double",       "String",
-                            "Vector3",   "Matrix34",   "-",            "Int Array",    "Bool Array",
-                            "Float Array", "Double Array", "String Array", "Vector3 Array", "Matrix34 Array"};
+const Labels s_dynamicKinds{
+    "Int",       "Bool",       "Float",       "Double",       "String",       "Vector3",       "Matrix34",      "-",
+    "Int Array", "Bool Array", "Float Array", "Double Array", "String Array", "Vector3 Array", "Matrix34 Array"};
 
 Labels concat(std::initializer_list<Labels> parts)
 {
@@ -129,9 +129,9 @@ TEST(NodeBrowserTree, MenuOffersWhatFitsTheItemAndTheSelection)
 
     // As built: entries in order, separators where the conditions put them.
     tree->Select(root, true);
-    EXPECT_EQ(tree->build(root), (Labels{"&Rename", "-", "Load From File", "-", "Save As &XML", "Save As &Binary",
-                                         "-", "Create nodes", "-", "Add Dynamic Attribute", "-", "-",
-                                         "Copy database path to clipboard"}));
+    EXPECT_EQ(tree->build(root),
+              (Labels{"&Rename", "-", "Load From File", "-", "Save As &XML", "Save As &Binary", "-", "Create nodes",
+                      "-", "Add Dynamic Attribute", "-", "-", "Copy database path to clipboard"}));
     EXPECT_EQ(tree->build(nullptr), (Labels{"&Rename", "-"}));
     tree->Select(light, true);
     EXPECT_EQ(tree->build(light),
@@ -146,11 +146,11 @@ TEST(NodeBrowserTree, MenuOffersWhatFitsTheItemAndTheSelection)
 
     // As shown by a right click on a group: its container offers the scene object types.
     const Labels onGroup = menuOn(tree, group);
-    EXPECT_EQ(onGroup, concat({{"&Delete", "&Copy", "&Rename", "-", "Save As &XML", "Save As &Binary", "-",
-                                "Create children", "-", "Add Dynamic Attribute", "-", "-",
-                                "Copy database path to clipboard"},
-                               {"Camera", "Group", "Light", "Mesh"},
-                               s_dynamicKinds}));
+    EXPECT_EQ(onGroup,
+              concat({{"&Delete", "&Copy", "&Rename", "-", "Save As &XML", "Save As &Binary", "-", "Create children",
+                       "-", "Add Dynamic Attribute", "-", "-", "Copy database path to clipboard"},
+                      {"Camera", "Group", "Light", "Mesh"},
+                      s_dynamicKinds}));
 
     // Several selected: no Rename; on empty space then nothing at all is left.
     tree->Select(group, true);
@@ -209,9 +209,9 @@ TEST(NodeBrowserTree, CtrlASelectsTheNodesShownOrWhatTheFindBoxFoundAndEditsNoth
         const char* filter;
         int options;
         /// Opened after the filter is set, the tree's groups closed but for what a filter opens.
-        std::vector<db::Node* Scene::*> open;
+        std::vector<db::Node * Scene::*> open;
         /// Closed after that, as by the user.
-        std::vector<db::Node* Scene::*> closed;
+        std::vector<db::Node * Scene::*> closed;
         std::vector<std::wstring> selected;
     };
     // Every case starts from the root alone selected.
@@ -280,15 +280,21 @@ TEST(NodeBrowserTree, DuplicatePutsEachCopyRightAfterItsOriginalInOneStepAndSele
     {
         const char* name;
         std::function<std::vector<db::Node*>(Scene&)> selected;
-        bool byMenu; // the context menu on the last selected node, else Ctrl+D
+        bool byMenu;         // the context menu on the last selected node, else Ctrl+D
         const wchar_t* step; // the undo step; null: nothing is copied
     };
     const Case cases[] = {
         {"one node by key", [](Scene& s) { return std::vector<db::Node*>{s.a2}; }, false, L"Duplicate node"},
-        {"nodes of two parents by the menu", [](Scene& s) { return std::vector<db::Node*>{s.a1, s.b1}; }, true,
-         L"Duplicate nodes"},
+        {"nodes of two parents by the menu",
+         [](Scene& s) {
+             return std::vector<db::Node*>{s.a1, s.b1};
+         },
+         true, L"Duplicate nodes"},
         {"a node with its child: the child goes along only",
-         [](Scene& s) { return std::vector<db::Node*>{s.a, s.a3}; }, false, L"Duplicate node"},
+         [](Scene& s) {
+             return std::vector<db::Node*>{s.a, s.a3};
+         },
+         false, L"Duplicate node"},
         {"the root: nothing", [](Scene& s) { return std::vector<db::Node*>{&s.database}; }, false, nullptr},
     };
     for (const Case& c : cases)
@@ -342,28 +348,35 @@ TEST(NodeBrowserTree, UndoAndRedoSelectTheNodesTheyBringBackOrMove)
     {
         const char* name;
         std::function<void(Scene&, NodeBrowserTreeControl&)> edit; // one undo step, made with {b} selected
-        std::function<Nodes(Scene&)> afterUndo;                      // what the undo selects
+        std::function<Nodes(Scene&)> afterUndo;                    // what the undo selects
         std::function<Nodes(Scene&)> afterRedo;
     };
     const auto nodes = [](std::function<Nodes(Scene&)> f) { return f; };
     const auto unchanged = nodes([](Scene& s) { return Nodes{s.b}; });
     const Case cases[] = {
         {"deleting two nodes",
-         [](Scene& s, NodeBrowserTreeControl& tree) {
+         [](Scene& s, NodeBrowserTreeControl& tree)
+         {
              viewstest::selectNodes(&tree, {s.a1, s.b1});
              tree.deleteSelectedNodes(false);
              viewstest::selectNodes(&tree, {s.b});
          },
-         nodes([](Scene& s) { return Nodes{s.a1, s.b1}; }), unchanged},
+         nodes(
+             [](Scene& s) {
+                 return Nodes{s.a1, s.b1};
+             }),
+         unchanged},
         {"adding a group with a child",
-         [](Scene& s, NodeBrowserTreeControl&) {
+         [](Scene& s, NodeBrowserTreeControl&)
+         {
              db::ChangeBlock block(s.database, L"Add");
              db::Node* group = viewstest::addNode(s.a, L"Group", L"new");
              viewstest::addNode(group, L"Light", L"inside");
          },
          unchanged, nodes([](Scene& s) { return Nodes{viewstest::childrenOf(s.a)->findNode(L"new")}; })},
         {"moving a node",
-         [](Scene& s, NodeBrowserTreeControl&) {
+         [](Scene& s, NodeBrowserTreeControl&)
+         {
              db::ChangeBlock block(s.database, L"Move");
              s.a3->remove();
              viewstest::childrenOf(s.b)->add(s.a3);
@@ -381,12 +394,14 @@ TEST(NodeBrowserTree, UndoAndRedoSelectTheNodesTheyBringBackOrMove)
         viewstest::selectNodes(tree, {scene.b});
         c.edit(scene, *tree);
         EXPECT_EQ(tree->getSelectedNodes(), Nodes{scene.b}) << "an edit selects nothing of itself";
-        const auto selection = [&tree] {
+        const auto selection = [&tree]
+        {
             Nodes selected = tree->getSelectedNodes();
             std::sort(selected.begin(), selected.end());
             return selected;
         };
-        const auto sorted = [](Nodes n) {
+        const auto sorted = [](Nodes n)
+        {
             std::sort(n.begin(), n.end());
             return n;
         };
@@ -463,18 +478,33 @@ TEST(NodeBrowserTree, ExpandAllAndCollapseAllOpenAndCloseWholeBranchesAndTheKeyp
     constexpr int on = NodeBrowserTreeControl::BranchCommands;
     const Names everything{L"Scene", L"A", L"a1", L"deep", L"a2", L"a3", L"B", L"b1", L"L"};
     const Case cases[] = {
-        {on, "", false, {}, {&Scene::a, &Scene::b}, MenuExpand, &Scene::a,
-         {L"Scene", L"A", L"a1", L"deep", L"a2", L"a3", L"B", L"L"}, {L"A", L"B"}, 0},
+        {on,
+         "",
+         false,
+         {},
+         {&Scene::a, &Scene::b},
+         MenuExpand,
+         &Scene::a,
+         {L"Scene", L"A", L"a1", L"deep", L"a2", L"a3", L"B", L"L"},
+         {L"A", L"B"},
+         0},
         {on, "", false, {}, {}, MenuExpand, nullptr, everything, {L"Scene"}, 1},
         // The selected nodes the closing hides leave the selection, and the user is told; the others stay.
-        {on, "", true, {}, {&Scene::a, &Scene::a2, &Scene::b1}, MenuCollapse, &Scene::a,
-         {L"Scene", L"A", L"B", L"b1", L"L"}, {L"A", L"b1"}, 1},
+        {on,
+         "",
+         true,
+         {},
+         {&Scene::a, &Scene::a2, &Scene::b1},
+         MenuCollapse,
+         &Scene::a,
+         {L"Scene", L"A", L"B", L"b1", L"L"},
+         {L"A", L"b1"},
+         1},
         {on, "", true, {}, {&Scene::a1}, MenuCollapse, nullptr, {L"Scene"}, {L"Scene"}, 1},
         {on, "", false, {}, {&Scene::a, &Scene::b}, KeypadStar, &Scene::a, everything, {L"A", L"B"}, 0},
         // Under a filter the branch opens on what the find box found, not on everything.
         {on, "1", true, {&Scene::a}, {}, MenuExpand, nullptr, {L"Scene", L"A", L"a1", L"B", L"b1"}, {L"Scene"}, 1},
-        {on, "1", true, {}, {&Scene::b, &Scene::b1}, MenuCollapse, &Scene::b, {L"Scene", L"A", L"a1", L"B"}, {L"B"},
-         1},
+        {on, "1", true, {}, {&Scene::b, &Scene::b1}, MenuCollapse, &Scene::b, {L"Scene", L"A", L"a1", L"B"}, {L"B"}, 1},
         // Off: neither the menu entries nor the key.
         {0, "", false, {}, {&Scene::a}, KeypadStar, &Scene::a, {L"Scene", L"A", L"B", L"L"}, {L"A"}, 0},
     };
@@ -636,8 +666,8 @@ TEST(NodeBrowserTree, CopyPathPutsTheNodesDatabasePathOnTheClipboard)
 
 TEST(NodeBrowserTree, CommandsOfAMenuWhoseNodeWentWhileItWasOpenDoNothing)
 {
-    for (const char* command : {"Rename", "Copy", "Save As XML", "Save As Binary", "Int",
-                                "Copy database path to clipboard", "Mesh"})
+    for (const char* command :
+         {"Rename", "Copy", "Save As XML", "Save As Binary", "Int", "Copy database path to clipboard", "Mesh"})
     {
         SCOPED_TRACE(command);
         Scene scene;
@@ -701,11 +731,10 @@ TEST(NodeBrowserTree, SaveAsWritesTheSubtreeReportsTheOutcomeAndLoadFromFileRead
 
     // A disk that fills up: the save fails, says so and leaves no file.
     wxRemoveFile(xmlPath);
-    db::FileOutputStream::setFailureHook([](db::FileOutputStream::Step step) {
-        return step == db::FileOutputStream::Step::Write || step == db::FileOutputStream::Step::Sync;
-    });
-    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath),
-                  ExpectMessage("Save failed", "Save as XML"));
+    db::FileOutputStream::setFailureHook(
+        [](db::FileOutputStream::Step step)
+        { return step == db::FileOutputStream::Step::Write || step == db::FileOutputStream::Step::Sync; });
+    wxTEST_DIALOG(menuOn(tree, item, "Save As XML"), ExpectFile(xmlPath), ExpectMessage("Save failed", "Save as XML"));
     db::FileOutputStream::setFailureHook({});
     EXPECT_FALSE(wxFileExists(xmlPath));
 }
@@ -722,7 +751,8 @@ TEST(NodeBrowserTree, DraggedNodesMoveOrCopyWhereTheSchemaAllowsAsOneStep)
     // (0 its top edge, 1 its bottom); each drag starts a little further right, as
     // GTK takes two presses at one spot for a double click.
     int shift = 0;
-    auto drag = [&](db::Node* from, db::Node* over, double fraction, bool ctrl) {
+    auto drag = [&](db::Node* from, db::Node* over, double fraction, bool ctrl)
+    {
         wxtest::MouseDrag mouse(tree, viewstest::labelPoint(tree, tree->getItemOfNode(from)) + wxPoint(shift += 6, 0));
         std::size_t row = 0;
         ASSERT_TRUE(tree->GetItemRow(tree->getItemOfNode(over), row));
@@ -790,8 +820,8 @@ TEST(NodeBrowserTree, TypesShowTheIconTheirSchemaNamesOrTheirNameSuggests)
     db::SchemaLoaderXML loader(stream);
     ASSERT_TRUE(loader.load(registry));
     const std::pair<const wchar_t*, const char*> cases[] = {
-        {L"Thing", "node"},       {L"SpotLamp", "light"}, {L"Rig", "camera"},
-        {L"TinyRig", "camera"},   {L"Odd", "node"},       {L"MaterialLibrary", "library"},
+        {L"Thing", "node"},     {L"SpotLamp", "light"}, {L"Rig", "camera"},
+        {L"TinyRig", "camera"}, {L"Odd", "node"},       {L"MaterialLibrary", "library"},
     };
     for (const auto& [type, icon] : cases)
         EXPECT_EQ(dbui::NodeIcons::getIconName(*registry.findNodeDef(type)), icon) << wxString(type);

@@ -17,10 +17,10 @@ namespace
 {
 
 using dbui::NodeBrowserTreeControl;
-using viewstest::ExpectMessageContaining;
-using viewstest::Owned;
 using viewstest::childNames;
 using viewstest::clipboardText;
+using viewstest::ExpectMessageContaining;
+using viewstest::Owned;
 using viewstest::setClipboardText;
 
 db::Attribute* pointerOf(db::Node* node, const wchar_t* name)
@@ -118,8 +118,7 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     // path finds the light again.
     viewstest::selectNodes(trees.from, {scene.script});
     viewstest::pressCtrl(trees.from, 'v');
-    EXPECT_EQ(childNames(&scene.database),
-              (std::vector<std::wstring>{L"A", L"B", L"L", L"s", L"A1", L"b1", L"L2"}));
+    EXPECT_EQ(childNames(&scene.database), (std::vector<std::wstring>{L"A", L"B", L"L", L"s", L"A1", L"b1", L"L2"}));
     db::Node* pastedCamera = scene.database.getChildNodes()[5];
     EXPECT_EQ(pointerOf(pastedCamera, L"target"), scene.light);
     EXPECT_EQ(pointerOf(scene.a2, L"material"), scene.a3) << "the originals keep theirs";

@@ -46,8 +46,7 @@ struct Inspector
         window->setDatabase(&database);
     }
 
-    template <class W = wxWindow>
-    W* part(const wxString& name) const
+    template <class W = wxWindow> W* part(const wxString& name) const
     {
         W* found = dynamic_cast<W*>(wxWindow::FindWindowByName(name, window));
         EXPECT_NE(found, nullptr) << "no " << name;
@@ -76,7 +75,8 @@ struct Inspector
     static void click(wxWindow* target)
     {
         wxUIActionSimulator sim;
-        sim.MouseMove(target->GetScreenRect().GetLeft() + 6, target->GetScreenRect().GetTop() + target->GetSize().y / 2);
+        sim.MouseMove(target->GetScreenRect().GetLeft() + 6,
+                      target->GetScreenRect().GetTop() + target->GetSize().y / 2);
         wxtest::pump();
         sim.MouseClick();
         wxtest::pump();
@@ -382,7 +382,8 @@ TEST(NodeInspector, WideNumberBoxesShowTheirLongestNumbersWhole)
             const int room = box->GetClientSize().x;
             const int needed = box->GetTextExtent(box->GetValue()).x;
             // Without the option the boxes keep the narrow width their widgets ask for.
-            EXPECT_EQ(room >= needed, wide) << name << ": " << box->GetValue() << " needs " << needed << ", has " << room;
+            EXPECT_EQ(room >= needed, wide)
+                << name << ": " << box->GetValue() << " needs " << needed << ", has " << room;
         }
     }
 }
@@ -394,8 +395,10 @@ TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
         const char* what;
         std::function<void(Inspector&, dbuitest::AllTypesScene&)> act;
     };
-    const auto enterIn = [](const wchar_t* path, int index, const char* typed) {
-        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene) {
+    const auto enterIn = [](const wchar_t* path, int index, const char* typed)
+    {
+        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene)
+        {
             wxUtils::OrkSimpleTextCtrl* box = viewstest::textBoxOf(inspector.window, scene.attributeAt(0, path), index);
             ASSERT_NE(box, nullptr);
             box->SetFocus();
@@ -405,8 +408,10 @@ TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
             wxUIActionSimulator().Char(WXK_RETURN);
         };
     };
-    const auto click = [](const char* label) {
-        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene) {
+    const auto click = [](const char* label)
+    {
+        return [=](Inspector& inspector, dbuitest::AllTypesScene& scene)
+        {
             wxUtils::OrkButton* button = arrayButton(inspector, scene.attribute(0, L"entries"), label);
             ASSERT_NE(button, nullptr);
             wxtest::click(button);
@@ -444,24 +449,26 @@ TEST(NodeInspector, RowWhoseOwnEventRebuildsTheInspectorLivesThroughTheEvent)
 std::vector<wxString> menuAt(wxWindow* target, const wxPoint& point, const wxString& choice)
 {
     std::vector<wxString> items;
-    wxUtils::OrkPopupMenu::setChooserForTesting([&](const wxUtils::OrkPopupMenu& popup) {
-        int chosen = wxID_NONE;
-        for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
+    wxUtils::OrkPopupMenu::setChooserForTesting(
+        [&](const wxUtils::OrkPopupMenu& popup)
         {
-            const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i);
-            if (item->isSeparator())
+            int chosen = wxID_NONE;
+            for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
             {
-                items.push_back("-");
-                continue;
+                const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i);
+                if (item->isSeparator())
+                {
+                    items.push_back("-");
+                    continue;
+                }
+                const wxString shown = wxStripMenuCodes(item->getLabel());
+                items.push_back(shown + (item->isEnabled() ? "" : " (off)"));
+                if (shown == choice && item->isEnabled())
+                    chosen = item->getId();
             }
-            const wxString shown = wxStripMenuCodes(item->getLabel());
-            items.push_back(shown + (item->isEnabled() ? "" : " (off)"));
-            if (shown == choice && item->isEnabled())
-                chosen = item->getId();
-        }
-        EXPECT_TRUE(choice.empty() || chosen != wxID_NONE) << "cannot choose " << choice;
-        return chosen;
-    });
+            EXPECT_TRUE(choice.empty() || chosen != wxID_NONE) << "cannot choose " << choice;
+            return chosen;
+        });
     wxtest::requestContextMenu(target, point);
     wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
     wxtest::pump();
@@ -531,7 +538,8 @@ TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
             scene.database.clearUndoHistory();
             Inspector inspector(scene.database, dbui::NodeInspector::ValueCommands);
             inspector.window->setNodes(nodes);
-            const auto valuesNow = [&] {
+            const auto valuesNow = [&]
+            {
                 std::vector<wxString> now;
                 for (db::Node* node : nodes)
                     now.push_back(valueOf(node, c.name));
@@ -541,10 +549,12 @@ TEST(NodeInspector, RowMenuResetsCopiesAndPastesValuesOfEveryNodeAsOneStep)
             const auto all = [&](const wxString& value) { return std::vector<wxString>(nodes.size(), value); };
 
             // Copy takes the value all the nodes share, and only then.
-            const bool agree = std::all_of(before.begin(), before.end(), [&](const wxString& v) { return v == before[0]; });
+            const bool agree =
+                std::all_of(before.begin(), before.end(), [&](const wxString& v) { return v == before[0]; });
             viewstest::setClipboardText("untouched");
             const std::vector<wxString> items = rowMenu(inspector.window, c.name, agree ? "Copy Value" : "");
-            std::vector<wxString> expected{"Reset to Default", agree ? "Copy Value" : "Copy Value (off)", "Paste Value"};
+            std::vector<wxString> expected{"Reset to Default", agree ? "Copy Value" : "Copy Value (off)",
+                                           "Paste Value"};
             if (wxString(c.name) == "pointer")
                 expected.insert(expected.end(), {"-", "Go to Target"});
             EXPECT_EQ(items, expected);

@@ -65,7 +65,8 @@ struct Table
 {
     explicit Table(Lights& scene) : grid(wxtest::show(new dbui::NodeTable(wxtest::frame(), wxID_ANY)))
     {
-        grid->Bind(dbui::EVT_NODE_TABLE_REFUSED, [this](wxCommandEvent& event) { refusals.push_back(event.GetString()); });
+        grid->Bind(dbui::EVT_NODE_TABLE_REFUSED,
+                   [this](wxCommandEvent& event) { refusals.push_back(event.GetString()); });
         grid->Bind(dbui::EVT_NODE_TABLE_COLUMNS_CHANGED, [this](wxCommandEvent&) { ++columnChanges; });
         grid->setDatabase(&scene.database);
         grid->setNodes(scene.lights);
@@ -267,7 +268,8 @@ TEST(NodeTable, SortingByAHeaderClickReordersRowsOnlyAndTheRowsFollowAnUndo)
     wxUIActionSimulator sim;
     wxWindow* header = table.grid->GetGridColLabelWindow();
     const wxRect rect = table.grid->CellToRect(0, s_intensity);
-    const wxPoint label = header->ClientToScreen(wxPoint(rect.GetLeft() + rect.GetWidth() / 2, header->GetSize().y / 2));
+    const wxPoint label =
+        header->ClientToScreen(wxPoint(rect.GetLeft() + rect.GetWidth() / 2, header->GetSize().y / 2));
     for (const auto& expected : {texts({"1", "3", "5", "7", "9"}), texts({"9", "7", "5", "3", "1"})})
     {
         sim.MouseMove(label);
@@ -276,7 +278,8 @@ TEST(NodeTable, SortingByAHeaderClickReordersRowsOnlyAndTheRowsFollowAnUndo)
         wxtest::pump();
         EXPECT_EQ(table.column(s_intensity), expected);
     }
-    EXPECT_EQ(viewstest::childNames(&scene.database), (std::vector<std::wstring>{L"L0", L"L1", L"L2", L"L3", L"L4", L"C"}));
+    EXPECT_EQ(viewstest::childNames(&scene.database),
+              (std::vector<std::wstring>{L"L0", L"L1", L"L2", L"L3", L"L4", L"C"}));
     EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
 
     // Row 0 is now L2 (9): an edit there and its undo show in place.
@@ -306,7 +309,8 @@ TEST(NodeTable, RandomEditsKeepTheTableTrueAndUndoAllGivesTheSceneBack)
     Lights scene;
     Table table(scene);
     table.grid->setColumns({L"intensity", L"colour.x", L"kind", L"range", L"visible"});
-    const auto snapshot = [&] {
+    const auto snapshot = [&]
+    {
         std::vector<std::wstring> all;
         for (db::Node* node : scene.lights)
             for (const wchar_t* path : {L"intensity", L"colour", L"kind", L"range", L"visible"})

@@ -105,16 +105,16 @@ TEST(NodeTree, ReplaysMovesRemovalsRenamesAndAdditionsOfOneBlockInPlace)
 
     {
         db::ChangeBlock block(scene.database, L"Shuffle");
-        viewstest::childrenOf(scene.b)->insert(0, scene.a3);   // move to the front of another parent
-        scene.a1->remove();                                    // remove a subtree
-        scene.a2->setName(L"renamed");                         // rename
-        db::Node* second = db::makeNode(L"Group", L"second");  // added at the end...
+        viewstest::childrenOf(scene.b)->insert(0, scene.a3);  // move to the front of another parent
+        scene.a1->remove();                                   // remove a subtree
+        scene.a2->setName(L"renamed");                        // rename
+        db::Node* second = db::makeNode(L"Group", L"second"); // added at the end...
         viewstest::childrenOf(scene.a)->add(second);
-        db::Node* first = db::makeNode(L"Group", L"first");    // ...then one before it: its next
-        viewstest::childrenOf(scene.a)->insert(0, first);       // sibling is new too
-        db::Node* inner = db::makeNode(L"Light", L"inner");     // inside a new node
+        db::Node* first = db::makeNode(L"Group", L"first"); // ...then one before it: its next
+        viewstest::childrenOf(scene.a)->insert(0, first);   // sibling is new too
+        db::Node* inner = db::makeNode(L"Light", L"inner"); // inside a new node
         viewstest::childrenOf(second)->add(inner);
-        db::Node* front = db::makeNode(L"Camera", L"front");    // first child of a parent with children
+        db::Node* front = db::makeNode(L"Camera", L"front"); // first child of a parent with children
         viewstest::childrenOf(&scene.database)->insert(0, front);
     }
     EXPECT_TRUE(mirrors(tree, scene.database));
@@ -381,9 +381,9 @@ TEST(NodeTree, TypingOnAndBackspacingFindWhatTheDatabaseHoldsNowAfterEdits)
     const Step steps[] = {
         {"A", {}},
         {"a3", {}},
-        {"a3", [&] { scene.b1->setName(L"xA3"); }},        // starts matching while narrowed
+        {"a3", [&] { scene.b1->setName(L"xA3"); }}, // starts matching while narrowed
         {"a3", [&] { added = viewstest::addNode(scene.b, L"Mesh", L"ka3"); }},
-        {"a", [&] { scene.a2->setName(L"q"); }},          // stops matching the recalled text
+        {"a", [&] { scene.a2->setName(L"q"); }}, // stops matching the recalled text
         {"a", [&] { scene.a1->remove(); }},
         {"a3", [&] { scene.light->setName(L"La3"); }},
         // Each step also adds a node, one undo step: two undos take back the step's edit.
@@ -436,7 +436,8 @@ TEST(NodeTree, ThousandsOfNodesAddedToAnEmptyTreeShowAsTheDatabaseHoldsThem)
     const std::vector<std::pair<const char*, Groups>> arrivals{
         {"in the tree's order",
          [](db::Database& database, int group) {
-             addNodes(viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group)), L"children", L"Light", 30);
+             addNodes(viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group)), L"children", L"Light",
+                      30);
          }},
         {"children last first",
          [](db::Database& database, int group) {
@@ -444,13 +445,15 @@ TEST(NodeTree, ThousandsOfNodesAddedToAnEmptyTreeShowAsTheDatabaseHoldsThem)
                       true);
          }},
         {"nodes in two containers of their parent",
-         [](db::Database& database, int group) {
+         [](db::Database& database, int group)
+         {
              db::Node* library = viewstest::addNode(&database, L"MaterialLibrary", L"g" + std::to_wstring(group));
              addNodes(library, L"materials", L"Material", 12);
              addNodes(library, L"scripts", L"Script", 12);
          }},
         {"groups moved into the group before them",
-         [](db::Database& database, int group) {
+         [](db::Database& database, int group)
+         {
              db::Node* node = viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group));
              addNodes(node, L"children", L"Light", 30);
              if (group % 2)
@@ -505,10 +508,10 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
     tree->setDatabase(&database);
 
     std::mt19937 random(20261206);
-    auto pick = [&random](std::size_t count) {
-        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
-    };
-    auto allNodes = [&database]() {
+    auto pick = [&random](std::size_t count)
+    { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); };
+    auto allNodes = [&database]()
+    {
         std::vector<db::Node*> nodes;
         std::vector<db::Node*> pending{&database};
         while (!pending.empty())
@@ -521,7 +524,8 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
         }
         return nodes;
     };
-    auto groups = [&allNodes]() {
+    auto groups = [&allNodes]()
+    {
         std::vector<db::Node*> result;
         for (db::Node* node : allNodes())
             if (viewstest::childrenOf(node))
@@ -529,11 +533,13 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
         return result;
     };
     int counter = 0;
-    auto edit = [&]() {
+    auto edit = [&]()
+    {
         const std::vector<db::Node*> nodes = allNodes();
         switch (pick(4))
         {
-        case 0: { // add somewhere
+        case 0:
+        { // add somewhere
             db::Node* parent = groups()[pick(groups().size())];
             db::NodeContainer* container = viewstest::childrenOf(parent);
             db::Node* node = db::makeNode(pick(3) == 0 ? L"Light" : L"Group", L"n" + std::to_wstring(++counter));
@@ -548,7 +554,8 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
         case 2: // rename
             nodes[pick(nodes.size())]->setName(L"r" + std::to_wstring(++counter));
             break;
-        case 3: { // move
+        case 3:
+        { // move
             if (nodes.size() < 2)
                 break;
             db::Node* node = nodes[1 + pick(nodes.size() - 1)];

@@ -29,8 +29,7 @@ namespace viewstest
 
 /// A window of the test frame destroyed when the test's scope ends, so that
 /// it unregisters from a database declared before it while that still lives.
-template <class T>
-class Owned
+template <class T> class Owned
 {
 public:
     explicit Owned(T* window) : m_window(window) {}
@@ -157,8 +156,8 @@ inline ::testing::AssertionResult mirrors(const dbui::NodeTreeControl* tree, db:
     if (!walk.check(&database, tree->GetRoot(), ""))
         return ::testing::AssertionFailure() << walk.failure;
     if (tree->GetCount() != database.getTotalNodeCount())
-        return ::testing::AssertionFailure() << "tree holds " << tree->GetCount() << " items for "
-                                             << database.getTotalNodeCount() << " nodes";
+        return ::testing::AssertionFailure()
+               << "tree holds " << tree->GetCount() << " items for " << database.getTotalNodeCount() << " nodes";
     return ::testing::AssertionSuccess();
 }
 
@@ -253,7 +252,7 @@ protected:
     {
         for (const wxString& part : m_parts)
             EXPECT_NE(dialog->GetMessage().Find(part), wxNOT_FOUND) << "\"" << part << "\" is not in the message:\n"
-                                                                   << dialog->GetMessage();
+                                                                    << dialog->GetMessage();
         return m_answer;
     }
     wxString GetDefaultDescription() const override { return "message box saying \"" + m_parts.front() + "\""; }
@@ -267,7 +266,8 @@ private:
 inline wxUtils::OrkSimpleTextCtrl* textBoxOf(dbui::NodeInspector* inspector, db::Attribute* attribute, int index)
 {
     std::vector<wxUtils::OrkSimpleTextCtrl*> boxes;
-    std::function<void(wxWindow*)> collect = [&](wxWindow* window) {
+    std::function<void(wxWindow*)> collect = [&](wxWindow* window)
+    {
         for (wxWindow* child : window->GetChildren())
         {
             // Rows on their way out are hidden.

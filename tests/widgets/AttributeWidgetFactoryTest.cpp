@@ -17,7 +17,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 struct Row
 {
@@ -28,8 +29,7 @@ struct Row
     std::function<bool(dbui::AttributeWidget*)> isExpectedClass;
 };
 
-template <class T>
-std::function<bool(dbui::AttributeWidget*)> is()
+template <class T> std::function<bool(dbui::AttributeWidget*)> is()
 {
     return [](dbui::AttributeWidget* widget) { return dynamic_cast<T*>(widget) != nullptr; };
 }

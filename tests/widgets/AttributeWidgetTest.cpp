@@ -21,7 +21,8 @@
 using widgettest::Scene;
 using widgettest::typeInto;
 
-namespace {
+namespace
+{
 
 /// Counts what the base asks of a concrete widget.
 class ProbeWidget : public dbui::AttributeWidget
@@ -208,36 +209,41 @@ TEST(AttributeWidgetTest, ASizeGivenToTheConstructorBecomesTheMinimumSize)
 
 TEST(AttributeWidgetTest, AWidgetReboundDuringANotificationHearsOnlyOfLaterChanges)
 {
-    withTwoProbes([](Scene& scene, ProbeWidget* first, ProbeWidget*& second) {
-        first->onChange = [&] { second->setAttribute(scene.attribute(1, L"float")); };
+    withTwoProbes(
+        [](Scene& scene, ProbeWidget* first, ProbeWidget*& second)
+        {
+            first->onChange = [&] { second->setAttribute(scene.attribute(1, L"float")); };
 
-        setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
-        EXPECT_EQ(first->changes.size(), 1u);
-        EXPECT_TRUE(second->changes.empty()) << "a rebound widget gets no further call in the running notification";
-        EXPECT_EQ(second->getAttributes().front(), scene.attribute(1, L"float"));
+            setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
+            EXPECT_EQ(first->changes.size(), 1u);
+            EXPECT_TRUE(second->changes.empty()) << "a rebound widget gets no further call in the running notification";
+            EXPECT_EQ(second->getAttributes().front(), scene.attribute(1, L"float"));
 
-        first->onChange = nullptr;
-        setFloat(scene.database, scene.attribute(1, L"float"), 3.0f);
-        EXPECT_EQ(second->changes.size(), 1u);
-        setFloat(scene.database, scene.attribute(0, L"float"), 4.0f);
-        EXPECT_EQ(second->changes.size(), 1u) << "nor any call for what it was bound to before";
-    });
+            first->onChange = nullptr;
+            setFloat(scene.database, scene.attribute(1, L"float"), 3.0f);
+            EXPECT_EQ(second->changes.size(), 1u);
+            setFloat(scene.database, scene.attribute(0, L"float"), 4.0f);
+            EXPECT_EQ(second->changes.size(), 1u) << "nor any call for what it was bound to before";
+        });
 }
 
 TEST(AttributeWidgetTest, AWidgetDestroyedDuringANotificationIsNotCalledAgain)
 {
-    withTwoProbes([](Scene& scene, ProbeWidget* first, ProbeWidget*& second) {
-        first->onChange = [&] {
-            delete second;
-            second = nullptr;
-        };
-        setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
-        EXPECT_EQ(second, nullptr);
-        EXPECT_EQ(scene.database.getObservers().count(), 1u);
+    withTwoProbes(
+        [](Scene& scene, ProbeWidget* first, ProbeWidget*& second)
+        {
+            first->onChange = [&]
+            {
+                delete second;
+                second = nullptr;
+            };
+            setFloat(scene.database, scene.attribute(0, L"float"), 3.0f);
+            EXPECT_EQ(second, nullptr);
+            EXPECT_EQ(scene.database.getObservers().count(), 1u);
 
-        delete first;
-        EXPECT_EQ(scene.database.getObservers().count(), 0u);
-    });
+            delete first;
+            EXPECT_EQ(scene.database.getObservers().count(), 0u);
+        });
 }
 
 TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
@@ -252,22 +258,25 @@ TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
         const char* reaches; // the probes called, by name, in order of binding
     };
     // Each in a block of its own, as a widget's edit is.
-    const auto inBlock = [](std::function<void(Scene&)> edit) {
-        return [edit](Scene& s) {
+    const auto inBlock = [](std::function<void(Scene&)> edit)
+    {
+        return [edit](Scene& s)
+        {
             db::ChangeBlock block(s.database, L"edit");
             edit(s);
         };
     };
-    const auto setFloatAt = [&](int node, const wchar_t* path) {
-        return inBlock([node, path](Scene& s) { s.attributeAt(node, path)->asFloatAttribute()->setValue(2.0f); });
-    };
+    const auto setFloatAt = [&](int node, const wchar_t* path)
+    { return inBlock([node, path](Scene& s) { s.attributeAt(node, path)->asFloatAttribute()->setValue(2.0f); }); };
     const std::vector<Edit> edits = {
         {"one value among hundreds bound", setFloatAt(300, L".float"), "high"},
         {"every bound value at once",
-         inBlock([](Scene& s) {
-             for (db::Attribute* attribute : s.attributes(L"float"))
-                 attribute->asFloatAttribute()->setValue(6.0f);
-         }),
+         inBlock(
+             [](Scene& s)
+             {
+                 for (db::Attribute* attribute : s.attributes(L"float"))
+                     attribute->asFloatAttribute()->setValue(6.0f);
+             }),
          "high low"},
         {"a value of another definition",
          inBlock([](Scene& s) { s.attribute(0, L"int")->asIntAttribute()->setValue(3); }), "ints"},
@@ -285,7 +294,8 @@ TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
         {"undone", [](Scene& s) { s.database.undo(); }, ""},
         {"the element's removal undone", [](Scene& s) { s.database.undo(); }, "entries"},
         {"a drag over one bound value",
-         [](Scene& s) {
+         [](Scene& s)
+         {
              s.database.beginChangeBlock(db::ChangeMode::Transient);
              s.attribute(20, L"float")->asFloatAttribute()->setValue(1.0f);
              s.database.commitTransient();

@@ -11,7 +11,8 @@
 
 using widgettest::Scene;
 
-namespace {
+namespace
+{
 
 /// A click on the check box, as the native control reports it.
 void click(wxUtils::OrkCheckBox* box)

@@ -14,7 +14,8 @@
 
 using widgettest::Scene;
 
-namespace {
+namespace
+{
 
 std::wstring script(db::Attribute* attribute)
 {

@@ -14,11 +14,11 @@ using widgettest::pressEnter;
 using widgettest::Scene;
 using widgettest::typeInto;
 
-namespace {
+namespace
+{
 
 // The boxes are the widget's own business; tests reach them the way a subclass would.
-template <class Base>
-struct Exposed : Base
+template <class Base> struct Exposed : Base
 {
     Exposed() : Base(wxtest::frame(), wxDefaultSize, 0, wxDefaultValidator, "Exposed") {}
     using Base::getTextBox;

@@ -14,10 +14,21 @@ using dbui::detail::parseIntLeniently;
 TEST(NumberTextTest, IntegersAreReadUpToTheFirstCharacterThatCannotContinueThem)
 {
     const std::pair<const wchar_t*, int> cases[] = {
-        {L"42", 42},         {L"-4", -4},          {L"+7", 7},       {L"  \t12", 12},   {L"12abc", 12},
-        {L"3.9", 3},         {L"", 0},             {L"abc", 0},      {L"-", 0},         {L"- 5", 0},
-        {L"0x1F", 0},        {L"2147483647", 2147483647},            {L"99999999999", 2147483647},
-        {L"-2147483648", -2147483647 - 1},         {L"-99999999999999999999", -2147483647 - 1},
+        {L"42", 42},
+        {L"-4", -4},
+        {L"+7", 7},
+        {L"  \t12", 12},
+        {L"12abc", 12},
+        {L"3.9", 3},
+        {L"", 0},
+        {L"abc", 0},
+        {L"-", 0},
+        {L"- 5", 0},
+        {L"0x1F", 0},
+        {L"2147483647", 2147483647},
+        {L"99999999999", 2147483647},
+        {L"-2147483648", -2147483647 - 1},
+        {L"-99999999999999999999", -2147483647 - 1},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(parseIntLeniently(text), expected) << '"' << wxString(text) << '"';
@@ -26,10 +37,10 @@ TEST(NumberTextTest, IntegersAreReadUpToTheFirstCharacterThatCannotContinueThem)
 TEST(NumberTextTest, DecimalsAreReadLenientlyAndWithoutRegardToTheLocale)
 {
     const std::pair<const wchar_t*, double> cases[] = {
-        {L"2.5", 2.5},     {L"-0.25", -0.25},  {L" +1e3", 1000.0},  {L".5", 0.5},     {L"5.", 5.0},
-        {L"1.5e", 1.5},    {L"1.5e+", 1.5},    {L"2e-2x", 0.02},    {L"3,75", 3.0},   {L"12 apples", 12.0},
-        {L"", 0.0},        {L"abc", 0.0},      {L".", 0.0},         {L"-", 0.0},      {L"inf", 0.0},
-        {L"nan", 0.0},     {L"1e-400", 0.0},   {L"0.0000e999", 0.0}, {L"3.14159", 3.14159},
+        {L"2.5", 2.5},  {L"-0.25", -0.25}, {L" +1e3", 1000.0},   {L".5", 0.5},          {L"5.", 5.0},
+        {L"1.5e", 1.5}, {L"1.5e+", 1.5},   {L"2e-2x", 0.02},     {L"3,75", 3.0},        {L"12 apples", 12.0},
+        {L"", 0.0},     {L"abc", 0.0},     {L".", 0.0},          {L"-", 0.0},           {L"inf", 0.0},
+        {L"nan", 0.0},  {L"1e-400", 0.0},  {L"0.0000e999", 0.0}, {L"3.14159", 3.14159},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(parseDoubleLeniently(text), expected) << '"' << wxString(text) << '"';
@@ -48,7 +59,6 @@ TEST(NumberTextTest, NumbersAreShownAsAStreamShowsThemWithAPointInAnyLocale)
     EXPECT_EQ(formatAsStream(1234567.0), L"1.23457e+06");
     EXPECT_EQ(formatAsStream(0.00001f), L"1e-05");
     EXPECT_EQ(formatAsStream(-0.1f), L"-0.1");
-
 }
 
 TEST(NumberTextTest, WhatIsShownReadsBackToTheShownValue)

@@ -15,7 +15,8 @@ using widgettest::pressEnter;
 using widgettest::Scene;
 using widgettest::typeInto;
 
-namespace {
+namespace
+{
 
 /// What the spin button reports while the user works it.
 void spin(wxUtils::OrkSpinButton* button, wxEventType type)
@@ -25,8 +26,7 @@ void spin(wxUtils::OrkSpinButton* button, wxEventType type)
     button->HandleWindowEvent(event);
 }
 
-template <class W>
-W* makeWidget()
+template <class W> W* makeWidget()
 {
     return wxtest::show(new W(wxtest::frame(), wxSize(80, -1), 0, wxDefaultValidator, "SpinWidget"));
 }

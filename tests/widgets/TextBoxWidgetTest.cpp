@@ -14,7 +14,8 @@ using widgettest::pressEnter;
 using widgettest::Scene;
 using widgettest::typeInto;
 
-namespace {
+namespace
+{
 
 std::wstring stringValue(db::Attribute* attribute)
 {

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-namespace widgettest {
+namespace widgettest
+{
 
 using Scene = dbuitest::AllTypesScene;
 

@@ -34,9 +34,11 @@
 #include <string>
 #include <vector>
 
-namespace nodedb_tool {
+namespace nodedb_tool
+{
 
-namespace {
+namespace
+{
 
 using namespace db;
 
@@ -48,8 +50,8 @@ public:
     bool run(std::size_t nodeCount)
     {
         TypeRegistry& types = m_database.getTypeRegistry();
-        for (const wchar_t* name : {L"Group", L"Mesh", L"Light", L"Camera", L"Material", L"Script",
-                                    L"MaterialLibrary", L"AllTypes"})
+        for (const wchar_t* name :
+             {L"Group", L"Mesh", L"Light", L"Camera", L"Material", L"Script", L"MaterialLibrary", L"AllTypes"})
             if (!types.findNodeDef(name))
                 return false;
 
@@ -89,11 +91,7 @@ private:
         return node->findAttribute(name)->asNodeContainer();
     }
 
-    template <typename T>
-    T* get(Node* node, const wchar_t* name)
-    {
-        return static_cast<T*>(node->findAttribute(name));
-    }
+    template <typename T> T* get(Node* node, const wchar_t* name) { return static_cast<T*>(node->findAttribute(name)); }
 
     float real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(m_random); }
     int integer(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
@@ -138,8 +136,8 @@ private:
     {
         Node* node = make(L"Script", L"Behaviour_" + std::to_wstring(index));
         get<StringAttribute>(node, L"source")
-            ->setValue(L"-- behaviour " + std::to_wstring(index)
-                       + L"\nfunction update(self, dt)\n  self.angle = self.angle + dt * 0.5\nend\n");
+            ->setValue(L"-- behaviour " + std::to_wstring(index) +
+                       L"\nfunction update(self, dt)\n  self.angle = self.angle + dt * 0.5\nend\n");
         get<StringArrayAttribute>(node, L"parameters")->setValues({L"speed=0.5", L"axis=y"});
         m_scripts.push_back(node);
         return node;
@@ -261,7 +259,8 @@ private:
         get<DoubleArrayAttribute>(node, L"doubleArray")
             ->setValues({-DBL_MAX, 0.1, DBL_MIN, std::numeric_limits<double>::denorm_min(), DBL_MAX,
                          -std::numeric_limits<double>::infinity()});
-        get<StringArrayAttribute>(node, L"stringArray")->setValues({L"", L"  spaced  ", L"line\nbreak", L"\u00fcml\u00e4ut"});
+        get<StringArrayAttribute>(node, L"stringArray")
+            ->setValues({L"", L"  spaced  ", L"line\nbreak", L"\u00fcml\u00e4ut"});
         get<Vector3ArrayAttribute>(node, L"vector3Array")->setValues({point(10), point(10)});
         get<Matrix34ArrayAttribute>(node, L"matrix34Array")->setValues({OrkP::Matrix34(), placement()});
         auto* entries = get<AttributeArray>(node, L"entries");
@@ -285,16 +284,18 @@ private:
 
         auto* pointer = get<PointerAttribute>(node, L"pointer");
         auto* pointers = get<PointerArrayAttribute>(node, L"pointerArray");
-        m_links.push_back([this, pointer, pointers, child, node] {
-            pointer->setValue(child);
-            std::vector<Attribute*> targets{node->findAttribute(L"float"), nullptr, &m_database};
-            if (!m_meshes.empty())
-                targets.push_back(m_meshes.front());
-            pointers->setValues(targets);
-            if (!m_scripts.empty() && !m_meshes.empty())
-                get<PointerArrayAttribute>(m_scripts.front(), L"targets")
-                    ->setValues({m_meshes.front(), m_meshes.back()});
-        });
+        m_links.push_back(
+            [this, pointer, pointers, child, node]
+            {
+                pointer->setValue(child);
+                std::vector<Attribute*> targets{node->findAttribute(L"float"), nullptr, &m_database};
+                if (!m_meshes.empty())
+                    targets.push_back(m_meshes.front());
+                pointers->setValues(targets);
+                if (!m_scripts.empty() && !m_meshes.empty())
+                    get<PointerArrayAttribute>(m_scripts.front(), L"targets")
+                        ->setValues({m_meshes.front(), m_meshes.back()});
+            });
         return node;
     }
 

@@ -2,11 +2,13 @@
 
 #include <cstddef>
 
-namespace db {
+namespace db
+{
 class Database;
 }
 
-namespace nodedb_tool {
+namespace nodedb_tool
+{
 
 /// Fills `database` with about `nodeCount` nodes of the example scene schema:
 /// a material library with scripts, and a scene of nested groups holding

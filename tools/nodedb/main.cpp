@@ -34,7 +34,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using namespace nodedb_tool;
 
@@ -52,7 +53,7 @@ public:
     TerminalProgress(const std::string& fileName, std::size_t bytes)
         : m_label(fileName), m_shown(bytes >= s_progressFrom && ::isatty(STDERR_FILENO) == 1)
     {
-        winsize size {};
+        winsize size{};
         if (m_shown && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
             m_columns = size.ws_col;
     }
@@ -65,8 +66,10 @@ public:
     {
         if (!m_shown)
             return {};
-        return [this, what](std::size_t done, std::size_t total) {
-            draw(what, total > 0 ? static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total)) : 0);
+        return [this, what](std::size_t done, std::size_t total)
+        {
+            draw(what,
+                 total > 0 ? static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total)) : 0);
             return true;
         };
     }
@@ -108,7 +111,9 @@ private:
 /// The size of a file, for deciding on a progress bar; 0 when it cannot be told.
 std::size_t fileSize(const std::string& fileName)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(fileName.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
@@ -246,14 +251,17 @@ int main(int argc, char** argv)
         ->check(CLI::ExistingFile);
 
     std::vector<std::string> validateFiles;
-    CLI::App* validateCommand = app.add_subcommand("validate", "Load each file; report every failure as FILE: WHERE: WHAT");
+    CLI::App* validateCommand =
+        app.add_subcommand("validate", "Load each file; report every failure as FILE: WHERE: WHAT");
     validateCommand->add_option("files", validateFiles, "Files to check")->required();
 
     std::string convertIn;
     std::string convertOut;
-    CLI::App* convertCommand = app.add_subcommand("convert", "Convert between XML and binary, chosen by OUT's extension");
+    CLI::App* convertCommand =
+        app.add_subcommand("convert", "Convert between XML and binary, chosen by OUT's extension");
     convertCommand->add_option("in", convertIn, "File to read")->required();
-    convertCommand->add_option("out", convertOut, "File to write (.xml or .dbb; - for XML on standard output)")->required();
+    convertCommand->add_option("out", convertOut, "File to write (.xml or .dbb; - for XML on standard output)")
+        ->required();
 
     std::string statsFile;
     CLI::App* statsCommand = app.add_subcommand("stats", "Node and attribute counts by type, file size and load time");
@@ -263,13 +271,16 @@ int main(int argc, char** argv)
     unsigned int generateSeed = 1;
     std::string generateOut;
     CLI::App* generateCommand = app.add_subcommand("generate", "Write a synthetic scene of the example schema");
-    generateCommand->add_option("--nodes", generateNodes, "About how many nodes")->required()->check(CLI::Range(1, 100000000));
+    generateCommand->add_option("--nodes", generateNodes, "About how many nodes")
+        ->required()
+        ->check(CLI::Range(1, 100000000));
     generateCommand->add_option("--seed", generateSeed, "Random seed (same seed, same file)");
     generateCommand->add_option("out", generateOut, "File to write (.xml or .dbb)")->required();
 
     std::vector<std::string> diffFiles;
     bool diffStat = false;
-    CLI::App* diffCommand = app.add_subcommand("diff", "What changed from OLD to NEW, node by node (exit 0 same, 1 different, 2 trouble)");
+    CLI::App* diffCommand =
+        app.add_subcommand("diff", "What changed from OLD to NEW, node by node (exit 0 same, 1 different, 2 trouble)");
     diffCommand->add_option("files", diffFiles, "OLD NEW (either format)")->required()->expected(2);
     diffCommand->add_flag("--stat", diffStat, "Counts only");
 

@@ -44,12 +44,12 @@ template <AttributeType Type, class T> bool ValueArrayAttribute<Type, T>::setEle
     return true;
 }
 
-namespace {
+namespace
+{
 
 /// Bounds every element, in place. Most arrays are of a type without limits,
 /// or of a definition without any: they are left as they are, not walked.
-template <AttributeType Type, class T>
-void limitAll(const AttributeDef& def, std::vector<T>& values)
+template <AttributeType Type, class T> void limitAll(const AttributeDef& def, std::vector<T>& values)
 {
     if constexpr (ElementTraits<Type>::s_limited)
     {

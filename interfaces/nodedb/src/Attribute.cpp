@@ -1,8 +1,8 @@
 #include "Editor.h"
 
 #include <db/ArrayAttribute.h>
-#include <db/AttributeArray.h>
 #include <db/Attribute.h>
+#include <db/AttributeArray.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
 #include <db/CompositeAttribute.h>
@@ -29,9 +29,12 @@
 
 #include <algorithm>
 
-namespace db {
+namespace db
+{
 
-Attribute::Attribute(AttributeDef& def) : m_def(&def), m_index(0), m_flags(0) {}
+Attribute::Attribute(AttributeDef& def) : m_def(&def), m_index(0), m_flags(0)
+{
+}
 
 Attribute::~Attribute()
 {
@@ -80,7 +83,8 @@ unsigned int Attribute::getIndex() const
     return locateInParent();
 }
 
-namespace {
+namespace
+{
 
 // How far the last stale index was off. Edits come in runs (removing a block
 // of siblings one by one, say), and then the next sibling asked for is off by
@@ -94,7 +98,8 @@ unsigned int Attribute::locateInParent() const
     const auto& siblings = m_parent->m_children;
     const long size = static_cast<long>(siblings.size());
     const long stored = static_cast<long>(m_index);
-    auto found = [this, stored](long index) {
+    auto found = [this, stored](long index)
+    {
         s_lastShift = index - stored;
         return m_index = static_cast<std::uint32_t>(index);
     };
@@ -222,7 +227,10 @@ bool Attribute::isArray() const
 // ------------------------------------------------------------------ typed views
 
 #define DB_TYPED_VIEW(Class, Type)                                                                                     \
-    Class* Attribute::as##Class() { return getAttributeType() == Type ? static_cast<Class*>(this) : nullptr; }
+    Class* Attribute::as##Class()                                                                                      \
+    {                                                                                                                  \
+        return getAttributeType() == Type ? static_cast<Class*>(this) : nullptr;                                       \
+    }
 
 DB_TYPED_VIEW(IntAttribute, Int)
 DB_TYPED_VIEW(BoolAttribute, Bool)
@@ -290,9 +298,13 @@ bool Attribute::copyValueFrom(const Attribute& other)
     return getAttributeType() == other.getAttributeType();
 }
 
-void Attribute::exchangeValue(detail::ValueSlot&) {}
+void Attribute::exchangeValue(detail::ValueSlot&)
+{
+}
 
-void Attribute::saveValue(detail::ValueSlot&) const {}
+void Attribute::saveValue(detail::ValueSlot&) const
+{
+}
 
 void Attribute::accept(Visitor* visitor)
 {

@@ -2,7 +2,8 @@
 
 #include <db/AttributeType.h>
 
-namespace db {
+namespace db
+{
 
 const wchar_t* attributeTypeName(AttributeType type)
 {
@@ -12,10 +13,12 @@ const wchar_t* attributeTypeName(AttributeType type)
 AttributeType attributeTypeFromName(const std::wstring& name)
 {
     AttributeType found = Invalid;
-    detail::forEachType([&](auto traits) {
-        if (found == Invalid && name == traits.s_name)
-            found = traits.s_type;
-    });
+    detail::forEachType(
+        [&](auto traits)
+        {
+            if (found == Invalid && name == traits.s_name)
+                found = traits.s_type;
+        });
     return found;
 }
 

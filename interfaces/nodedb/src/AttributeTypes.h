@@ -46,7 +46,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db::detail {
+namespace db::detail
+{
 
 /// What an attribute of a type holds: one value, an array of values, other attributes.
 enum class TypeShape
@@ -85,12 +86,10 @@ enum class TypeShape
     X(NodeType, Node, Node, "node", L"node")
 
 /// A type's line of the list: its number, shape, class and names.
-template <AttributeType Type>
-struct TypeBase;
+template <AttributeType Type> struct TypeBase;
 
 #define DB_TYPE_BASE(Type, Shape, ClassName, xmlName, name)                                                            \
-    template <>                                                                                                        \
-    struct TypeBase<Type>                                                                                              \
+    template <> struct TypeBase<Type>                                                                                  \
     {                                                                                                                  \
         static constexpr AttributeType s_type = Type;                                                                  \
         static constexpr TypeShape s_shape = TypeShape::Shape;                                                         \
@@ -102,8 +101,7 @@ DB_ATTRIBUTE_TYPES(DB_TYPE_BASE)
 #undef DB_TYPE_BASE
 
 /// Numbers outside the list.
-template <>
-struct TypeBase<Invalid>
+template <> struct TypeBase<Invalid>
 {
     static constexpr AttributeType s_type = Invalid;
     static constexpr TypeShape s_shape = TypeShape::None;
@@ -112,8 +110,7 @@ struct TypeBase<Invalid>
 };
 
 /// A type's whole description: its line of the list, and for values and arrays what follows.
-template <AttributeType Type>
-struct TypeTraits;
+template <AttributeType Type> struct TypeTraits;
 
 // ------------------------------------------------------------------ values
 //
@@ -150,8 +147,7 @@ struct IntegerDefault : NumberDefault
 };
 
 /// Types without limits.
-template <class T>
-struct Unlimited
+template <class T> struct Unlimited
 {
     static constexpr bool s_limited = false;
     static const T& limit(const AttributeDef&, const T& value) { return value; }
@@ -160,8 +156,7 @@ struct Unlimited
 /// Plain-text values: their text is the value itself, written by the writer's `text`.
 struct PlainText
 {
-    template <class Out, class T>
-    static void printText(Out& out, const AttributeDef&, const T& value)
+    template <class Out, class T> static void printText(Out& out, const AttributeDef&, const T& value)
     {
         out.text(value);
     }
@@ -169,8 +164,7 @@ struct PlainText
 };
 
 /// Floats and doubles: their IEEE fields as they are, NaN passing the limits unchanged.
-template <AttributeType Type, class T>
-struct RealTraits : TypeBase<Type>, NumberDefault, PlainText
+template <AttributeType Type, class T> struct RealTraits : TypeBase<Type>, NumberDefault, PlainText
 {
     static constexpr bool s_single = sizeof(T) == 4;
     using Value = T;
@@ -200,8 +194,7 @@ struct RealTraits : TypeBase<Type>, NumberDefault, PlainText
             value = in.f64();
         return nullptr;
     }
-    template <class Out>
-    static void writeBinary(Out& out, T value)
+    template <class Out> static void writeBinary(Out& out, T value)
     {
         if constexpr (s_single)
             out.f32(value);
@@ -223,8 +216,7 @@ struct OwnDefault : TypeBase<Type>, Unlimited<T>
     static bool fits(double value) { return !std::isnan(value); }
 };
 
-template <>
-struct TypeTraits<Int> : TypeBase<Int>, IntegerDefault, PlainText
+template <> struct TypeTraits<Int> : TypeBase<Int>, IntegerDefault, PlainText
 {
     using Value = int;
     using Default = TypeTraits<Double>;
@@ -241,7 +233,10 @@ struct TypeTraits<Int> : TypeBase<Int>, IntegerDefault, PlainText
         return static_cast<int>(clamped);
     }
     static int initial(const AttributeDef& def) { return limit(def, def.getDefaultInt()); }
-    static bool parseText(const char*& begin, const char* end, int& value) { return files::parseInt(begin, end, value); }
+    static bool parseText(const char*& begin, const char* end, int& value)
+    {
+        return files::parseInt(begin, end, value);
+    }
     static constexpr std::size_t s_binarySize = 4;
     static constexpr bool s_packed = true;
     static const char* readBinary(files::ByteReader& in, int& value)
@@ -249,15 +244,10 @@ struct TypeTraits<Int> : TypeBase<Int>, IntegerDefault, PlainText
         value = in.i32();
         return nullptr;
     }
-    template <class Out>
-    static void writeBinary(Out& out, int value)
-    {
-        out.i32(value);
-    }
+    template <class Out> static void writeBinary(Out& out, int value) { out.i32(value); }
 };
 
-template <>
-struct TypeTraits<Bool> : TypeBase<Bool>, IntegerDefault, Unlimited<bool>, PlainText
+template <> struct TypeTraits<Bool> : TypeBase<Bool>, IntegerDefault, Unlimited<bool>, PlainText
 {
     using Value = bool;
     using Default = TypeTraits<Double>;
@@ -295,15 +285,10 @@ struct TypeTraits<Bool> : TypeBase<Bool>, IntegerDefault, Unlimited<bool>, Plain
         value = byte != 0;
         return byte > 1 ? "bad bool value" : nullptr;
     }
-    template <class Out>
-    static void writeBinary(Out& out, bool value)
-    {
-        out.u8(value ? 1 : 0);
-    }
+    template <class Out> static void writeBinary(Out& out, bool value) { out.u8(value ? 1 : 0); }
 };
 
-template <>
-struct TypeTraits<Enum> : TypeBase<Enum>, IntegerDefault, Unlimited<int>
+template <> struct TypeTraits<Enum> : TypeBase<Enum>, IntegerDefault, Unlimited<int>
 {
     using Value = int;
     using Default = TypeTraits<Double>;
@@ -321,8 +306,7 @@ struct TypeTraits<Enum> : TypeBase<Enum>, IntegerDefault, Unlimited<int>
         return true;
     }
     /// A value without a name is written as its number.
-    template <class Out>
-    static void printText(Out& out, const AttributeDef& def, int value)
+    template <class Out> static void printText(Out& out, const AttributeDef& def, int value)
     {
         out.enumText(static_cast<const EnumAttributeDef&>(def), value);
     }
@@ -330,20 +314,14 @@ struct TypeTraits<Enum> : TypeBase<Enum>, IntegerDefault, Unlimited<int>
     static constexpr std::size_t s_binarySize = 4;
     static constexpr bool s_packed = true;
     static const char* readBinary(files::ByteReader& in, int& value) { return TypeTraits<Int>::readBinary(in, value); }
-    template <class Out>
-    static void writeBinary(Out& out, int value)
-    {
-        out.i32(value);
-    }
+    template <class Out> static void writeBinary(Out& out, int value) { out.i32(value); }
 };
 
-template <>
-struct TypeTraits<Float> : RealTraits<Float, float>
+template <> struct TypeTraits<Float> : RealTraits<Float, float>
 {
 };
 
-template <>
-struct TypeTraits<Double> : RealTraits<Double, double>
+template <> struct TypeTraits<Double> : RealTraits<Double, double>
 {
 };
 
@@ -370,11 +348,7 @@ struct TypeTraits<String>
         value.clear();
         return files::fromUtf8(text.data(), text.size(), value) ? nullptr : "bad UTF-8 in string";
     }
-    template <class Out>
-    static void writeBinary(Out& out, const std::wstring& value)
-    {
-        out.string(value);
-    }
+    template <class Out> static void writeBinary(Out& out, const std::wstring& value) { out.string(value); }
 };
 
 template <>
@@ -384,8 +358,8 @@ struct TypeTraits<Vector3>
     /// Three floats apart.
     static bool parseText(const char*& begin, const char* end, OrkP::Vector3& value)
     {
-        return files::parseFloat(begin, end, value.x) && files::parseFloat(begin, end, value.y)
-               && files::parseFloat(begin, end, value.z);
+        return files::parseFloat(begin, end, value.x) && files::parseFloat(begin, end, value.y) &&
+               files::parseFloat(begin, end, value.z);
     }
     static constexpr std::size_t s_binarySize = 12;
     static constexpr bool s_packed = true;
@@ -396,8 +370,7 @@ struct TypeTraits<Vector3>
         value.z = in.f32();
         return nullptr;
     }
-    template <class Out>
-    static void writeBinary(Out& out, const OrkP::Vector3& value)
+    template <class Out> static void writeBinary(Out& out, const OrkP::Vector3& value)
     {
         out.f32(value.x);
         out.f32(value.y);
@@ -426,8 +399,7 @@ struct TypeTraits<Matrix34>
             TypeTraits<Vector3>::readBinary(in, value[row]);
         return nullptr;
     }
-    template <class Out>
-    static void writeBinary(Out& out, const OrkP::Matrix34& value)
+    template <class Out> static void writeBinary(Out& out, const OrkP::Matrix34& value)
     {
         for (int row = 0; row < 4; ++row)
             TypeTraits<Vector3>::writeBinary(out, value[row]);
@@ -436,8 +408,7 @@ struct TypeTraits<Matrix34>
 
 /// Pointers are written as paths, which only the loaders and savers can work
 /// out: their text and fields go through the writer's `pointer`.
-template <>
-struct TypeTraits<Pointer> : TypeBase<Pointer>, NumberDefault, Unlimited<Attribute*>
+template <> struct TypeTraits<Pointer> : TypeBase<Pointer>, NumberDefault, Unlimited<Attribute*>
 {
     using Value = Attribute*;
     using Default = TypeTraits<Double>;
@@ -446,18 +417,13 @@ struct TypeTraits<Pointer> : TypeBase<Pointer>, NumberDefault, Unlimited<Attribu
     static constexpr bool s_inElements = true;
     static constexpr std::size_t s_binarySize = 1;
     static constexpr bool s_packed = false;
-    template <class Out>
-    static void writeBinary(Out& out, const Attribute* target)
-    {
-        out.pointer(target);
-    }
+    template <class Out> static void writeBinary(Out& out, const Attribute* target) { out.pointer(target); }
 };
 
 // ------------------------------------------------------------------ arrays
 
 /// An array of `Element` values: its default and limits are its elements'.
-template <AttributeType Type, AttributeType ElementType>
-struct ArrayTraits : TypeBase<Type>
+template <AttributeType Type, AttributeType ElementType> struct ArrayTraits : TypeBase<Type>
 {
     using Element = TypeTraits<ElementType>;
     using Value = std::vector<typename Element::Value>;
@@ -485,16 +451,17 @@ template <> struct TypeTraits<Invalid> : TypeBase<Invalid> {};
 // ---------------------------------------------------------------- dispatch
 
 /// Calls `f` with the description of `type` (of Invalid for unknown numbers) and returns what it returns.
-template <class F>
-decltype(auto) withType(AttributeType type, F&& f)
+template <class F> decltype(auto) withType(AttributeType type, F&& f)
 {
     switch (type)
     {
 #define DB_TYPE_CASE(Type, ...)                                                                                        \
-    case Type: return f(TypeTraits<Type>{});
+    case Type:                                                                                                         \
+        return f(TypeTraits<Type>{});
         DB_ATTRIBUTE_TYPES(DB_TYPE_CASE)
 #undef DB_TYPE_CASE
-    default: return f(TypeTraits<Invalid>{});
+    default:
+        return f(TypeTraits<Invalid>{});
     }
 }
 
@@ -505,8 +472,7 @@ inline TypeShape shapeOf(AttributeType type)
 }
 
 /// Calls `f` with the description of every type, in the order of their numbers.
-template <class F>
-void forEachType(F&& f)
+template <class F> void forEachType(F&& f)
 {
 #define DB_TYPE_CALL(Type, ...) f(TypeTraits<Type>{});
     DB_ATTRIBUTE_TYPES(DB_TYPE_CALL)
@@ -517,7 +483,8 @@ void forEachType(F&& f)
 inline AttributeType typeFromXmlName(std::string_view name)
 {
     // Asked for every element of a file: a look-up, not a scan of the names.
-    static const std::unordered_map<std::string_view, AttributeType> s_types = [] {
+    static const std::unordered_map<std::string_view, AttributeType> s_types = []
+    {
         std::unordered_map<std::string_view, AttributeType> types;
         forEachType([&](auto traits) { types.emplace(traits.s_xmlName, traits.s_type); });
         return types;
@@ -533,25 +500,21 @@ inline const char* xmlNameOf(AttributeType type)
 }
 
 /// The value types' element description: the type's own for values, its elements' for arrays.
-template <class Traits, class = void>
-struct ElementOf
+template <class Traits, class = void> struct ElementOf
 {
     using type = Traits;
 };
-template <class Traits>
-struct ElementOf<Traits, std::void_t<typename Traits::Element>>
+template <class Traits> struct ElementOf<Traits, std::void_t<typename Traits::Element>>
 {
     using type = typename Traits::Element;
 };
 
 /// The class of a type's attributes; Attribute for numbers outside the list.
-template <class Traits, class = void>
-struct ClassOf
+template <class Traits, class = void> struct ClassOf
 {
     using type = Attribute;
 };
-template <class Traits>
-struct ClassOf<Traits, std::void_t<typename Traits::Class>>
+template <class Traits> struct ClassOf<Traits, std::void_t<typename Traits::Class>>
 {
     using type = typename Traits::Class;
 };

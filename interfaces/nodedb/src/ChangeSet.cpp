@@ -4,7 +4,8 @@
 #include <db/CompositeAttribute.h>
 #include <db/Node.h>
 
-namespace db {
+namespace db
+{
 
 ChangeSet::ChangeSet() = default;
 ChangeSet::~ChangeSet() = default;
@@ -56,7 +57,8 @@ bool ChangeSet::hasChangedAny(const std::vector<Attribute*>& attributes, bool in
         // Everything above a changed attribute "has a changed descendant". Built
         // once per change set, on the first question that needs it.
         m_ancestors = std::make_unique<std::unordered_set<const Attribute*>>();
-        auto addAncestors = [this](const Attribute* attribute) {
+        auto addAncestors = [this](const Attribute* attribute)
+        {
             for (const Attribute* p = attribute->getParentAttribute(); p; p = p->getParentAttribute())
             {
                 if (!m_ancestors->insert(p).second)
@@ -84,14 +86,13 @@ bool ChangeSet::hasChangedAny(const std::vector<Attribute*>& attributes, bool in
 bool ChangeSet::isEmpty() const
 {
     return (!m_values || m_values->order.empty()) && m_structural.empty() && m_addedNodes.empty() &&
-           m_removedNodes.empty() && m_renamedNodes.empty() && m_reparentedNodes.empty() &&
-           m_addedAttributes.empty() && m_removedAttributes.empty();
+           m_removedNodes.empty() && m_renamedNodes.empty() && m_reparentedNodes.empty() && m_addedAttributes.empty() &&
+           m_removedAttributes.empty();
 }
 
 // --------------------------------------------------------------------- builder
 
-template <class T>
-void ChangeSetBuilder::NettedList<T>::index()
+template <class T> void ChangeSetBuilder::NettedList<T>::index()
 {
     if (indexed)
         return;
@@ -103,23 +104,20 @@ void ChangeSetBuilder::NettedList<T>::index()
     }
 }
 
-template <class T>
-bool ChangeSetBuilder::NettedList<T>::isAdded(const T* item)
+template <class T> bool ChangeSetBuilder::NettedList<T>::isAdded(const T* item)
 {
     index();
     return addedAt.count(item) != 0;
 }
 
-template <class T>
-void ChangeSetBuilder::NettedList<T>::add(T* item)
+template <class T> void ChangeSetBuilder::NettedList<T>::add(T* item)
 {
     if (indexed)
         addedAt[item] = added.size();
     added.push_back(item);
 }
 
-template <class T>
-void ChangeSetBuilder::NettedList<T>::remove(T* item)
+template <class T> void ChangeSetBuilder::NettedList<T>::remove(T* item)
 {
     index();
     const auto it = addedAt.find(item);

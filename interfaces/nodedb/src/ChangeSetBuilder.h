@@ -7,7 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 struct ChangeSet::ValueChanges
 {
@@ -46,8 +47,7 @@ public:
                                       ChangeSet::Origin origin, bool transient);
 
 private:
-    template <class T>
-    struct NettedList
+    template <class T> struct NettedList
     {
         std::vector<T*> added;
         std::vector<T*> removed;

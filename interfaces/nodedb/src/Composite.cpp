@@ -10,7 +10,8 @@
 #include <db/NodeDef.h>
 #include <db/Visitor.h>
 
-namespace db {
+namespace db
+{
 
 // ----------------------------------------------------------- CompositeAttribute
 
@@ -20,7 +21,9 @@ CompositeAttribute::CompositeAttribute(AttributeDef& def) : Attribute(def)
         createMembers(*compound);
 }
 
-CompositeAttribute::CompositeAttribute(AttributeDef& def, NoMembers) : Attribute(def) {}
+CompositeAttribute::CompositeAttribute(AttributeDef& def, NoMembers) : Attribute(def)
+{
+}
 
 CompositeAttribute::~CompositeAttribute()
 {
@@ -128,7 +131,9 @@ void CompositeAttribute::accept(Visitor* visitor)
 
 // --------------------------------------------------------------- AttributeArray
 
-AttributeArray::AttributeArray(AttributeDef& def) : CompositeAttribute(def, NoMembers{}) {}
+AttributeArray::AttributeArray(AttributeDef& def) : CompositeAttribute(def, NoMembers{})
+{
+}
 
 const AttributeArrayDef& AttributeArray::getArrayDef() const
 {
@@ -165,7 +170,9 @@ bool AttributeArray::accepts(const Attribute& child) const
 
 // ---------------------------------------------------------------- NodeContainer
 
-NodeContainer::NodeContainer(AttributeDef& def) : CompositeAttribute(def, NoMembers{}) {}
+NodeContainer::NodeContainer(AttributeDef& def) : CompositeAttribute(def, NoMembers{})
+{
+}
 
 const NodeContainerDef& NodeContainer::getContainerDef() const
 {

@@ -17,9 +17,11 @@
 #include <unordered_set>
 #include <utility>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 bool s_trace = false;
 bool s_observerTiming = false;
 double s_timingThresholdMs = 5.0;
@@ -41,7 +43,9 @@ std::string narrow(const std::wstring& text)
 
 // ------------------------------------------------------------------------- steps
 
-Database::Step::Step() : valueSet(std::make_shared<ChangeSet::ValueChanges>()) {}
+Database::Step::Step() : valueSet(std::make_shared<ChangeSet::ValueChanges>())
+{
+}
 
 Database::Step::~Step()
 {
@@ -156,10 +160,12 @@ struct Database::Releaser
         finish();
         try
         {
-            thread = std::thread([batch = Batch(std::move(objects))]() mutable {
-                detail::Editor::destroyOnlySeveredTrees();
-                const Batch going = std::move(batch); // destroyed here, with the bookkeeping off
-            });
+            thread = std::thread(
+                [batch = Batch(std::move(objects))]() mutable
+                {
+                    detail::Editor::destroyOnlySeveredTrees();
+                    const Batch going = std::move(batch); // destroyed here, with the bookkeeping off
+                });
         }
         catch (const std::system_error&)
         {
@@ -384,7 +390,8 @@ bool Database::canRedo() const
     return m_depth == 0 && !m_redo.empty();
 }
 
-namespace {
+namespace
+{
 
 /// Applies one structural record, as it was made (`forward`) or undone.
 void applyRecord(Database* db, detail::Record& record, bool forward, ChangeSetBuilder& builder)
@@ -430,7 +437,8 @@ void Database::apply(Step& step, bool forward, ChangeSetBuilder& builder)
     // Value records are independent of the structure (each holds its own
     // object alive), so their order against it does not matter. Among
     // themselves it does: element edits of one array go back last first.
-    auto replay = [this, forward, &builder](detail::ValueRecord& record) {
+    auto replay = [this, forward, &builder](detail::ValueRecord& record)
+    {
         detail::Editor::replay(record, forward);
         detail::Editor::reportValue(this, *record.attribute, &builder);
     };
@@ -459,9 +467,8 @@ bool Database::travel(bool forward)
     std::unique_ptr<Step> step = std::move(from.back());
     from.pop_back();
     m_undoBytes -= step->bytes;
-    m_undoObservers.notify([this, forward](UndoObserver* o) {
-        forward ? o->onRedoStackPopped(this) : o->onUndoStackPopped(this);
-    });
+    m_undoObservers.notify([this, forward](UndoObserver* o)
+                           { forward ? o->onRedoStackPopped(this) : o->onUndoStackPopped(this); });
     ChangeSetBuilder builder;
     apply(*step, forward, builder);
     step->done = forward;
@@ -470,9 +477,8 @@ bool Database::travel(bool forward)
     step->bytes = step->estimateBytes();
     m_undoBytes += step->bytes;
     to.push_back(std::move(step));
-    m_undoObservers.notify([this, forward](UndoObserver* o) {
-        forward ? o->onUndoStackPushed(this) : o->onRedoStackPushed(this);
-    });
+    m_undoObservers.notify([this, forward](UndoObserver* o)
+                           { forward ? o->onUndoStackPushed(this) : o->onRedoStackPushed(this); });
     report(std::move(changes), false);
     return true;
 }
@@ -633,35 +639,36 @@ void Database::report(std::shared_ptr<ChangeSet> changes, bool transient)
             std::fprintf(stderr,
                          "[db] %s \"%s\"%s: %zu values, +%zu/-%zu nodes, %zu renamed, %zu moved, +%zu/-%zu "
                          "attributes\n",
-                         narrow(getName()).c_str(), narrow(set->getDescription()).c_str(),
-                         flag ? " (transient)" : "", set->ChangedAttributes().size(), set->AddedNodes().size(),
-                         set->RemovedNodes().size(), set->RenamedNodes().size(), set->ReparentedNodes().size(),
-                         set->AddedAttributes().size(), set->RemovedAttributes().size());
+                         narrow(getName()).c_str(), narrow(set->getDescription()).c_str(), flag ? " (transient)" : "",
+                         set->ChangedAttributes().size(), set->AddedNodes().size(), set->RemovedNodes().size(),
+                         set->RenamedNodes().size(), set->ReparentedNodes().size(), set->AddedAttributes().size(),
+                         set->RemovedAttributes().size());
         }
         const ChangeSet& changes = *set;
         const bool isTransient = flag;
-        m_observers.notify([this, &changes, isTransient](DatabaseObserver* observer) {
-            if (!s_observerTiming)
+        m_observers.notify(
+            [this, &changes, isTransient](DatabaseObserver* observer)
             {
+                if (!s_observerTiming)
+                {
+                    observer->onDatabaseChanged(this, changes, isTransient);
+                    return;
+                }
+                const auto start = std::chrono::steady_clock::now();
                 observer->onDatabaseChanged(this, changes, isTransient);
-                return;
-            }
-            const auto start = std::chrono::steady_clock::now();
-            observer->onDatabaseChanged(this, changes, isTransient);
-            const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
-            if (spent.count() >= s_timingThresholdMs)
-            {
-                const std::wstring message = L"Slow database observer: " + std::to_wstring(spent.count()) +
-                                             L" ms in onDatabaseChanged";
-                if (s_errorReporter)
-                    s_errorReporter->report(0, message);
-                else
-                    std::fprintf(stderr, "[db] %s\n", narrow(message).c_str());
-            }
-        });
-        m_observers.notify([this, isTransient](DatabaseObserver* observer) {
-            observer->postDatabaseChanged(this, isTransient);
-        });
+                const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+                if (spent.count() >= s_timingThresholdMs)
+                {
+                    const std::wstring message =
+                        L"Slow database observer: " + std::to_wstring(spent.count()) + L" ms in onDatabaseChanged";
+                    if (s_errorReporter)
+                        s_errorReporter->report(0, message);
+                    else
+                        std::fprintf(stderr, "[db] %s\n", narrow(message).c_str());
+                }
+            });
+        m_observers.notify([this, isTransient](DatabaseObserver* observer)
+                           { observer->postDatabaseChanged(this, isTransient); });
     }
     m_reporting = false;
     releaseRetired();
@@ -746,7 +753,9 @@ ChangeBlock::ChangeBlock(Database* database, const std::wstring& description)
         m_database->beginChangeBlock(ChangeMode::Normal);
 }
 
-ChangeBlock::ChangeBlock(Database& database, const std::wstring& description) : ChangeBlock(&database, description) {}
+ChangeBlock::ChangeBlock(Database& database, const std::wstring& description) : ChangeBlock(&database, description)
+{
+}
 
 ChangeBlock::~ChangeBlock()
 {

@@ -9,7 +9,8 @@
 
 #include <utility>
 
-namespace db {
+namespace db
+{
 
 // ---------------------------------------------------------------- AttributeDef
 

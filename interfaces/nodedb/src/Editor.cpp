@@ -10,13 +10,14 @@
 #include <new>
 #include <type_traits>
 
-namespace db::detail {
+namespace db::detail
+{
 
 // ----------------------------------------------------------------------- factory
 
-namespace {
-template <class T>
-Attribute* make(AttributeDef& def, void* where)
+namespace
+{
+template <class T> Attribute* make(AttributeDef& def, void* where)
 {
     return where ? static_cast<Attribute*>(new (where) T(def)) : static_cast<Attribute*>(new T(def));
 }
@@ -24,16 +25,17 @@ Attribute* make(AttributeDef& def, void* where)
 /// Calls `f` with a null pointer to the class made from a definition of `type`.
 /// Nodes are made apart: a definition of one, or of no known type, makes a
 /// plain composite, as a compound's does.
-template <class F>
-decltype(auto) withMadeClass(AttributeType type, F&& f)
+template <class F> decltype(auto) withMadeClass(AttributeType type, F&& f)
 {
-    return withType(type, [&](auto traits) {
-        using Traits = decltype(traits);
-        if constexpr (Traits::s_shape == TypeShape::Node || Traits::s_shape == TypeShape::None)
-            return f(static_cast<CompositeAttribute*>(nullptr));
-        else
-            return f(static_cast<typename Traits::Class*>(nullptr));
-    });
+    return withType(type,
+                    [&](auto traits)
+                    {
+                        using Traits = decltype(traits);
+                        if constexpr (Traits::s_shape == TypeShape::Node || Traits::s_shape == TypeShape::None)
+                            return f(static_cast<CompositeAttribute*>(nullptr));
+                        else
+                            return f(static_cast<typename Traits::Class*>(nullptr));
+                    });
 }
 } // namespace
 
@@ -43,7 +45,8 @@ Attribute* Editor::createAttribute(AttributeDef& def, void* where)
                          [&](auto* made) { return make<std::remove_pointer_t<decltype(made)>>(def, where); });
 }
 
-namespace {
+namespace
+{
 std::size_t aligned(std::size_t size)
 {
     return (size + 7) & ~std::size_t(7);
@@ -111,7 +114,8 @@ void Editor::setParentRaw(Attribute& child, CompositeAttribute* parent, unsigned
 
 // ---------------------------------------------------------------- subtree facts
 
-namespace {
+namespace
+{
 
 /// The definition whose members are, in order, the first children of `composite`
 /// (nodes and compounds built from it), or null.
@@ -165,7 +169,8 @@ void Editor::collectNodes(Attribute& root, std::vector<Node*>& out)
         collectNodes(*child, out);
 }
 
-namespace {
+namespace
+{
 
 /// countSubtree's walk; with `intoNodes` false, the nodes of containers are left out.
 void count(const Attribute& root, std::size_t& nodes, std::size_t& attributes, bool intoNodes)
@@ -232,7 +237,8 @@ std::size_t Editor::subtreeBytes(const Attribute& root)
 std::size_t ValueSlot::heapBytes() const
 {
     return std::visit(
-        [](const auto& v) -> std::size_t {
+        [](const auto& v) -> std::size_t
+        {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::wstring>)
                 return v.capacity() * sizeof(wchar_t);
@@ -259,7 +265,8 @@ std::size_t ValueSlot::heapBytes() const
 
 // ------------------------------------------------------------------ raw surgery
 
-namespace {
+namespace
+{
 
 // The later siblings keep their stored indices; getIndex corrects them when asked.
 void rawInsert(CompositeAttribute& parent, unsigned int index, Attribute& child)
@@ -418,7 +425,8 @@ void Editor::endEdit(Database* database, bool implicit, const wchar_t* descripti
         database->endChangeBlock(description);
 }
 
-namespace {
+namespace
+{
 /// See DetachedBuild: a loader builds millions of values, each a few parents below its node.
 thread_local bool t_detachedBuild = false;
 } // namespace
@@ -463,7 +471,8 @@ Editor::ValueEdit::~ValueEdit()
     endEdit(m_database, m_implicit, L"Set value");
 }
 
-namespace {
+namespace
+{
 
 // Element records of one array in one block are kept while they take less
 // room than a copy of it would: more than one per this many elements, and the
@@ -615,7 +624,8 @@ void Editor::insertBuilt(const std::vector<std::pair<CompositeAttribute*, Node*>
     recording->m_nodeCount += subtree.size();
     recording->m_attributeCount += attributes;
     Database::Recorder& recorder = *recording->m_recorder;
-    auto report = [&](ChangeSetBuilder& builder) {
+    auto report = [&](ChangeSetBuilder& builder)
+    {
         builder.nodesAdded(subtree);
         const CompositeAttribute* marked = nullptr;
         for (const auto& placement : placements)

@@ -15,8 +15,10 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db {
-namespace detail {
+namespace db
+{
+namespace detail
+{
 
 enum class RecordKind : std::uint8_t
 {

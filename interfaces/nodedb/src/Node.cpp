@@ -9,19 +9,21 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 /// Calls `f` on each node container within `composite`, in attribute order,
 /// not crossing into nodes below.
-template <class F>
-void forEachContainer(const CompositeAttribute& composite, F&& f)
+template <class F> void forEachContainer(const CompositeAttribute& composite, F&& f)
 {
     const AttributeDef& def = composite.getDef();
     if (!def.canHoldNodes())
         return;
-    auto visit = [&f](Attribute* child) {
+    auto visit = [&f](Attribute* child)
+    {
         if (NodeContainer* container = child->asNodeContainer())
             f(container);
         else if (child->isCompound() || child->isAttributeArray())
@@ -70,7 +72,8 @@ void visitNodes(CompositeAttribute& container, Visitor* visitor)
     constexpr std::size_t distance = 4;
     // What the walk reads of a node is its composite part; of a node
     // container only the list of its nodes, the composite's last member.
-    auto fetch = [](const void* address, std::size_t from) {
+    auto fetch = [](const void* address, std::size_t from)
+    {
         const char* bytes = static_cast<const char*>(address);
         __builtin_prefetch(bytes + from);
         __builtin_prefetch(bytes + sizeof(CompositeAttribute) - 1);
@@ -104,7 +107,9 @@ Node::Node(NodeDef& def, std::wstring&& name) : CompositeAttribute(def, NoMember
     buildMembers();
 }
 
-Node::Node(NodeDef& def, const std::wstring& name, NoMembers) : CompositeAttribute(def, NoMembers{}), m_name(name) {}
+Node::Node(NodeDef& def, const std::wstring& name, NoMembers) : CompositeAttribute(def, NoMembers{}), m_name(name)
+{
+}
 
 Node::~Node()
 {
@@ -193,10 +198,12 @@ Node* Node::getNext() const
 std::vector<Node*> Node::getChildNodes() const
 {
     std::vector<Node*> nodes;
-    forEachContainer(*this, [&nodes](NodeContainer* container) {
-        for (unsigned int i = 0; i < container->getNodeCount(); ++i)
-            nodes.push_back(container->getNode(i));
-    });
+    forEachContainer(*this,
+                     [&nodes](NodeContainer* container)
+                     {
+                         for (unsigned int i = 0; i < container->getNodeCount(); ++i)
+                             nodes.push_back(container->getNode(i));
+                     });
     return nodes;
 }
 
@@ -277,7 +284,8 @@ void Node::accept(Visitor* visitor)
 
 // ------------------------------------------------------------------------ copies
 
-namespace {
+namespace
+{
 
 void copyMembers(const CompositeAttribute& source, CompositeAttribute& target);
 Node* copyKeepingPointers(const Node& original, const std::wstring& name);
@@ -463,7 +471,8 @@ std::vector<std::unique_ptr<Node>> Node::makeCopies(const std::vector<const Node
     return copies;
 }
 
-namespace {
+namespace
+{
 
 std::wstring numberedAmong(const std::wstring& name, const std::unordered_set<std::wstring>& taken, unsigned long& n)
 {
@@ -522,7 +531,8 @@ Attribute* Node::addDynamicAttribute(std::unique_ptr<AttributeDef> def)
     return attribute;
 }
 
-namespace {
+namespace
+{
 
 std::wstring uniqueAttributeName(const Node& node, const std::wstring& name)
 {
@@ -541,16 +551,14 @@ std::unique_ptr<AttributeDef> makeDef(const Node& node, const std::wstring& name
     return std::make_unique<AttributeDef>(uniqueAttributeName(node, name), type);
 }
 
-template <class T>
-T* addTyped(Node& node, std::unique_ptr<AttributeDef> def)
+template <class T> T* addTyped(Node& node, std::unique_ptr<AttributeDef> def)
 {
     Attribute* attribute = node.addDynamicAttribute(std::move(def));
     return attribute ? static_cast<T*>(attribute) : nullptr;
 }
 
 /// A dynamic value or array of `Type`; `value` is its default (each new element's for arrays).
-template <AttributeType Type, class Value>
-auto* addDynamic(Node& node, const std::wstring& name, const Value& value)
+template <AttributeType Type, class Value> auto* addDynamic(Node& node, const std::wstring& name, const Value& value)
 {
     using Traits = detail::TypeTraits<Type>;
     auto def = makeDef(node, name, Type);

@@ -8,8 +8,8 @@
 // always written with its count. The characters \ / . [ ] in names are escaped
 // with a backslash.
 
-#include <db/AttributeArray.h>
 #include <db/Attribute.h>
+#include <db/AttributeArray.h>
 #include <db/CompositeAttribute.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
@@ -17,9 +17,11 @@
 #include <cwctype>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 void appendEscaped(std::wstring& out, const std::wstring& name)
 {

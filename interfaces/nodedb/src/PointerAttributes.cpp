@@ -8,11 +8,14 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace db {
+namespace db
+{
 
-namespace detail {
+namespace detail
+{
 
-namespace {
+namespace
+{
 // Which attributes point at which: lets a target that is destroyed for good
 // clear the pointers to it instead of leaving them dangling. One entry per
 // reference, so a pointer array that names a target twice is listed twice.
@@ -55,7 +58,8 @@ void Editor::setDetachedPointer(Attribute& owner, int index, Attribute* target)
 {
     if (auto* pointer = owner.asPointerAttribute())
         pointer->retarget(target);
-    else if (auto* array = owner.asPointerArrayAttribute(); array && index >= 0 && std::size_t(index) < array->m_values.size())
+    else if (auto* array = owner.asPointerArrayAttribute();
+             array && index >= 0 && std::size_t(index) < array->m_values.size())
     {
         removeReferrer(array->m_values[std::size_t(index)], array);
         array->m_values[std::size_t(index)] = target;
@@ -132,7 +136,8 @@ void Editor::severReferences(const std::vector<Attribute*>& roots, const std::ve
     for (Node* node : nodes)
         node->setFlag(Attribute::s_doomed, true);
     const std::unordered_set<const Attribute*> doomedRoots(roots.begin(), roots.end());
-    auto inside = [&doomedRoots](const Attribute* attribute) {
+    auto inside = [&doomedRoots](const Attribute* attribute)
+    {
         for (const Attribute* at = attribute; at; at = at->m_parent)
         {
             if (at->hasFlag(Attribute::s_doomed))
@@ -169,7 +174,9 @@ void Editor::destroyOnlySeveredTrees()
 
 // ------------------------------------------------------------- PointerAttribute
 
-PointerAttribute::PointerAttribute(AttributeDef& def) : Attribute(def) {}
+PointerAttribute::PointerAttribute(AttributeDef& def) : Attribute(def)
+{
+}
 
 PointerAttribute::~PointerAttribute()
 {
@@ -222,7 +229,9 @@ void PointerAttribute::saveValue(detail::ValueSlot& slot) const
 
 // -------------------------------------------------------- PointerArrayAttribute
 
-PointerArrayAttribute::PointerArrayAttribute(AttributeDef& def) : ArrayAttribute(def) {}
+PointerArrayAttribute::PointerArrayAttribute(AttributeDef& def) : ArrayAttribute(def)
+{
+}
 
 PointerArrayAttribute::~PointerArrayAttribute()
 {

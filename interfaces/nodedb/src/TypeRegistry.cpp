@@ -10,9 +10,11 @@
 #include <cfloat>
 #include <climits>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 TypeRegistry* s_installed = nullptr;
 } // namespace
 
@@ -31,7 +33,8 @@ TypeRegistry& TypeRegistry::getDefault()
 {
     if (s_installed)
         return *s_installed;
-    static TypeRegistry* s_builtIn = [] {
+    static TypeRegistry* s_builtIn = []
+    {
         auto* registry = new TypeRegistry();
         registerExampleSchema(*registry);
         return registry;
@@ -75,7 +78,8 @@ NodeDef* TypeRegistry::findNodeDef(const std::wstring& name) const
 
 // ------------------------------------------------------------------ factory
 
-namespace {
+namespace
+{
 
 Node* makeNodeOf(NodeDef* def, const std::wstring& name, bool reportErrors, const std::wstring& what)
 {
@@ -117,7 +121,8 @@ void getCreatableTypes(const NodeDef* base, std::vector<NodeDef*>& list, TypeReg
 
 // ------------------------------------------------------------ example schema
 
-namespace {
+namespace
+{
 
 AttributeDef* addNumber(CompoundAttributeDef& owner, const std::wstring& name, AttributeType type, double value,
                         double minimum, double maximum, int units = 0)
@@ -129,8 +134,7 @@ AttributeDef* addNumber(CompoundAttributeDef& owner, const std::wstring& name, A
 }
 
 EnumAttributeDef* addEnum(CompoundAttributeDef& owner, const std::wstring& name,
-                          std::initializer_list<const wchar_t*> strings, int value = 0,
-                          AttributeType type = Enum)
+                          std::initializer_list<const wchar_t*> strings, int value = 0, AttributeType type = Enum)
 {
     auto def = std::make_unique<EnumAttributeDef>(name, type);
     for (const wchar_t* text : strings)

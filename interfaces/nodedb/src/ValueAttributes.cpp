@@ -3,15 +3,16 @@
 
 #include <db/EnumAttributeDef.h>
 
-namespace db {
+namespace db
+{
 
 template <AttributeType Type, class T>
-ValueAttribute<Type, T>::ValueAttribute(AttributeDef& def) : Attribute(def), m_value(detail::TypeTraits<Type>::initial(def))
+ValueAttribute<Type, T>::ValueAttribute(AttributeDef& def)
+    : Attribute(def), m_value(detail::TypeTraits<Type>::initial(def))
 {
 }
 
-template <AttributeType Type, class T>
-void ValueAttribute<Type, T>::setValue(Param value)
+template <AttributeType Type, class T> void ValueAttribute<Type, T>::setValue(Param value)
 {
     // The edit is opened (recording the old value once per block) before the member changes.
     if constexpr (detail::TypeTraits<Type>::s_limited)
@@ -27,14 +28,13 @@ void ValueAttribute<Type, T>::setValue(Param value)
     }
 }
 
-template <AttributeType Type, class T>
-bool ValueAttribute<Type, T>::hasSameValue(const Attribute& other) const
+template <AttributeType Type, class T> bool ValueAttribute<Type, T>::hasSameValue(const Attribute& other) const
 {
-    return other.getAttributeType() == getAttributeType() && static_cast<const ValueAttribute&>(other).m_value == m_value;
+    return other.getAttributeType() == getAttributeType() &&
+           static_cast<const ValueAttribute&>(other).m_value == m_value;
 }
 
-template <AttributeType Type, class T>
-bool ValueAttribute<Type, T>::copyValueFrom(const Attribute& other)
+template <AttributeType Type, class T> bool ValueAttribute<Type, T>::copyValueFrom(const Attribute& other)
 {
     if (other.getAttributeType() != getAttributeType())
         return false;
@@ -42,14 +42,12 @@ bool ValueAttribute<Type, T>::copyValueFrom(const Attribute& other)
     return true;
 }
 
-template <AttributeType Type, class T>
-void ValueAttribute<Type, T>::exchangeValue(detail::ValueSlot& slot)
+template <AttributeType Type, class T> void ValueAttribute<Type, T>::exchangeValue(detail::ValueSlot& slot)
 {
     detail::exchangeWith(m_value, slot);
 }
 
-template <AttributeType Type, class T>
-void ValueAttribute<Type, T>::saveValue(detail::ValueSlot& slot) const
+template <AttributeType Type, class T> void ValueAttribute<Type, T>::saveValue(detail::ValueSlot& slot) const
 {
     slot.value = m_value;
 }

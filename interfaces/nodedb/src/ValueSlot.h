@@ -11,14 +11,16 @@
 #include <variant>
 #include <vector>
 
-namespace db::detail {
+namespace db::detail
+{
 
 /// A saved value of any attribute type, for undo records and cancelled blocks.
 struct ValueSlot
 {
     std::variant<std::monostate, int, bool, float, double, std::wstring, OrkP::Vector3, OrkP::Matrix34, Attribute*,
-                 std::vector<int>, std::vector<bool>, std::vector<float>, std::vector<double>, std::vector<std::wstring>,
-                 std::vector<OrkP::Vector3>, std::vector<OrkP::Matrix34>, std::vector<Attribute*>>
+                 std::vector<int>, std::vector<bool>, std::vector<float>, std::vector<double>,
+                 std::vector<std::wstring>, std::vector<OrkP::Vector3>, std::vector<OrkP::Matrix34>,
+                 std::vector<Attribute*>>
         value;
 
     /// Heap bytes held beyond the slot itself (for the undo memory figure).
@@ -26,8 +28,7 @@ struct ValueSlot
 };
 
 /// A slot holding `value`.
-template <class T>
-ValueSlot slotOf(T value)
+template <class T> ValueSlot slotOf(T value)
 {
     ValueSlot slot;
     slot.value.template emplace<T>(std::move(value));
@@ -49,8 +50,7 @@ inline ElementOp inverse(ElementOp op)
 
 /// Applies an element edit to `values`; the slot holds the element that is
 /// out of the array before and after (empty when there is none).
-template <class T>
-void replayElement(std::vector<T>& values, ElementOp op, unsigned int index, ValueSlot& slot)
+template <class T> void replayElement(std::vector<T>& values, ElementOp op, unsigned int index, ValueSlot& slot)
 {
     switch (op)
     {
@@ -62,7 +62,8 @@ void replayElement(std::vector<T>& values, ElementOp op, unsigned int index, Val
         slot.value.template emplace<T>(std::move(values[index]));
         values.erase(values.begin() + index);
         break;
-    case ElementOp::Exchange: {
+    case ElementOp::Exchange:
+    {
         T current = std::move(values[index]);
         values[index] = std::move(std::get<T>(slot.value));
         std::get<T>(slot.value) = std::move(current);
@@ -72,8 +73,7 @@ void replayElement(std::vector<T>& values, ElementOp op, unsigned int index, Val
 }
 
 /// Swaps `member` with the slot's value of the same type (the slot must hold one).
-template <class T>
-void exchangeWith(T& member, ValueSlot& slot)
+template <class T> void exchangeWith(T& member, ValueSlot& slot)
 {
     if (T* saved = std::get_if<T>(&slot.value))
     {

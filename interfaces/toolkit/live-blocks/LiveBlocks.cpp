@@ -143,4 +143,3 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept
 {
     release(p);
 }
-

@@ -19,12 +19,10 @@ namespace
 // Word characters of Lua code as the editor treats them when selecting a word
 // by double click: identifiers plus the member and index punctuation, so that
 // a whole "table.field[1]" path is one word.
-const char* const s_luaWordCharacters =
-    "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890.:[]*";
+const char* const s_luaWordCharacters = "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890.:[]*";
 
-const char* const s_luaKeywords =
-    "and break do else elseif end false for function goto if in local nil not or "
-    "repeat return then true until while";
+const char* const s_luaKeywords = "and break do else elseif end false for function goto if in local nil not or "
+                                  "repeat return then true until while";
 
 struct EditorStyle
 {
@@ -38,23 +36,29 @@ struct EditorStyle
 // twice; the first entry of a number is the one that counts, the later ones
 // are fallbacks kept for lexers that number their styles differently.
 const EditorStyle s_luaStyles[] = {
-    {32, {0, 0, 0}, {255, 255, 255}, false},   {128, {0, 0, 0}, {0, 0, 255}, false},
-    {34, {0, 0, 0}, {0, 255, 0}, true},        {33, {0, 0, 0}, {255, 255, 255}, false},
-    {11, {0, 0, 0}, {255, 255, 255}, false},   {1, {0, 180, 0}, {255, 255, 255}, false},
-    {2, {0, 180, 0}, {255, 255, 255}, false},  {5, {0, 0, 255}, {255, 255, 255}, true},
-    {6, {0, 0, 0}, {255, 255, 255}, true},     {4, {0, 0, 0}, {255, 255, 255}, true},
-    {10, {0, 0, 0}, {255, 255, 255}, true},    {8, {0, 0, 0}, {255, 255, 255}, true},
-    {0, {0, 0, 0}, {255, 255, 255}, false},    {1, {0, 180, 0}, {255, 255, 255}, false},
-    {2, {0, 0, 0}, {255, 255, 255}, true},     {3, {0, 0, 0}, {255, 255, 255}, true},
-    {4, {0, 0, 0}, {255, 255, 255}, true},     {5, {0, 0, 0}, {255, 255, 255}, true},
-    {6, {0, 0, 0}, {255, 255, 255}, true},     {7, {0, 0, 0}, {255, 255, 255}, true},
-    {8, {0, 0, 0}, {255, 255, 255}, true},     {9, {0, 0, 0}, {255, 255, 255}, true},
-    {10, {0, 0, 0}, {255, 255, 255}, true},    {11, {0, 0, 0}, {255, 255, 255}, true},
-    {12, {0, 0, 0}, {255, 255, 255}, true},    {13, {0, 0, 0}, {255, 255, 255}, true},
+    {32, {0, 0, 0}, {255, 255, 255}, false},  {128, {0, 0, 0}, {0, 0, 255}, false},
+    {34, {0, 0, 0}, {0, 255, 0}, true},       {33, {0, 0, 0}, {255, 255, 255}, false},
+    {11, {0, 0, 0}, {255, 255, 255}, false},  {1, {0, 180, 0}, {255, 255, 255}, false},
+    {2, {0, 180, 0}, {255, 255, 255}, false}, {5, {0, 0, 255}, {255, 255, 255}, true},
+    {6, {0, 0, 0}, {255, 255, 255}, true},    {4, {0, 0, 0}, {255, 255, 255}, true},
+    {10, {0, 0, 0}, {255, 255, 255}, true},   {8, {0, 0, 0}, {255, 255, 255}, true},
+    {0, {0, 0, 0}, {255, 255, 255}, false},   {1, {0, 180, 0}, {255, 255, 255}, false},
+    {2, {0, 0, 0}, {255, 255, 255}, true},    {3, {0, 0, 0}, {255, 255, 255}, true},
+    {4, {0, 0, 0}, {255, 255, 255}, true},    {5, {0, 0, 0}, {255, 255, 255}, true},
+    {6, {0, 0, 0}, {255, 255, 255}, true},    {7, {0, 0, 0}, {255, 255, 255}, true},
+    {8, {0, 0, 0}, {255, 255, 255}, true},    {9, {0, 0, 0}, {255, 255, 255}, true},
+    {10, {0, 0, 0}, {255, 255, 255}, true},   {11, {0, 0, 0}, {255, 255, 255}, true},
+    {12, {0, 0, 0}, {255, 255, 255}, true},   {13, {0, 0, 0}, {255, 255, 255}, true},
 };
 
-bool isWhite(const unsigned char c[3]) { return c[0] == 255 && c[1] == 255 && c[2] == 255; }
-bool isBlack(const unsigned char c[3]) { return c[0] == 0 && c[1] == 0 && c[2] == 0; }
+bool isWhite(const unsigned char c[3])
+{
+    return c[0] == 255 && c[1] == 255 && c[2] == 255;
+}
+bool isBlack(const unsigned char c[3])
+{
+    return c[0] == 0 && c[1] == 0 && c[2] == 0;
+}
 
 // The table is written for a white page; in the dark scheme black text turns
 // to the scheme's text colour, the page to its background, and the accents are
@@ -114,7 +118,9 @@ ColourScheme ColourScheme::darkScheme()
     return s;
 }
 
-ColourManager::ColourManager() : m_scheme(ColourScheme::lightScheme()) {}
+ColourManager::ColourManager() : m_scheme(ColourScheme::lightScheme())
+{
+}
 
 namespace
 {

@@ -12,7 +12,9 @@ ColourSchemeClient::ColourSchemeClient()
     gTarn.getColourManager().addClient(this);
 }
 
-ColourSchemeClient::ColourSchemeClient(const ColourSchemeClient&) : ColourSchemeClient() {}
+ColourSchemeClient::ColourSchemeClient(const ColourSchemeClient&) : ColourSchemeClient()
+{
+}
 
 ColourSchemeClient::~ColourSchemeClient()
 {

@@ -25,7 +25,9 @@ FocusReliantWindow::FocusReliantWindow()
     instances().add(this, ObserverMode::Deferred);
 }
 
-FocusReliantWindow::FocusReliantWindow(const FocusReliantWindow&) : FocusReliantWindow() {}
+FocusReliantWindow::FocusReliantWindow(const FocusReliantWindow&) : FocusReliantWindow()
+{
+}
 
 FocusReliantWindow::~FocusReliantWindow()
 {
@@ -39,11 +41,13 @@ void FocusReliantWindow::ensureAllChangesApplied()
 
 void FocusReliantWindow::ensureChangesAppliedWithin(const wxWindow* root)
 {
-    instances().notify([root](FocusReliantWindow* reliant) {
-        const auto* window = dynamic_cast<const wxWindow*>(reliant);
-        if (window && isDescendedFrom(window, root))
-            reliant->ensureChangesApplied();
-    });
+    instances().notify(
+        [root](FocusReliantWindow* reliant)
+        {
+            const auto* window = dynamic_cast<const wxWindow*>(reliant);
+            if (window && isDescendedFrom(window, root))
+                reliant->ensureChangesApplied();
+        });
 }
 
 std::size_t FocusReliantWindow::getInstanceCount()

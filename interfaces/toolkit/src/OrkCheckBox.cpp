@@ -14,8 +14,8 @@ OrkCheckBoxEvent::OrkCheckBoxEvent(wxEventType type, int id, int previousState, 
 // The low style bits are the toolkit's; the native box is always a
 // three-state one so that the mixed state can be shown, but users can only
 // choose checked or unchecked.
-OrkCheckBox::OrkCheckBox(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
-                         const wxSize& size, long style, const wxString& name)
+OrkCheckBox::OrkCheckBox(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos, const wxSize& size,
+                         long style, const wxString& name)
     : wxCheckBox(parent, id, label, pos, size,
                  (style & ~0xFFFFL) | wxCHK_3STATE | ((style & StyleLabelLeft) ? static_cast<long>(wxALIGN_RIGHT) : 0L),
                  wxDefaultValidator, name),

@@ -17,15 +17,17 @@ void OrkMenuItem::setSubMenu(std::unique_ptr<OrkMenu> subMenu)
     m_subMenu = std::move(subMenu);
 }
 
-OrkMenu::OrkMenu(int id) : m_id(id) {}
+OrkMenu::OrkMenu(int id) : m_id(id)
+{
+}
 
 OrkMenu::~OrkMenu() = default;
 
 OrkMenuItem* OrkMenu::add(int id, const wxString& label, bool checkable, bool checked, const wxString& help)
 {
     wxASSERT_MSG(id != wxID_SEPARATOR, "use addSeparator for separators");
-    auto item = std::make_unique<OrkMenuItem>(id, label, checkable ? OrkMenuItem::Kind::Check : OrkMenuItem::Kind::Normal,
-                                              help);
+    auto item = std::make_unique<OrkMenuItem>(id, label,
+                                              checkable ? OrkMenuItem::Kind::Check : OrkMenuItem::Kind::Normal, help);
     item->setChecked(checkable && checked);
     m_items.push_back(std::move(item));
     return m_items.back().get();

@@ -12,10 +12,14 @@ int answerFor(int id)
 {
     switch (id)
     {
-    case wxID_YES: return wxYES;
-    case wxID_NO: return wxNO;
-    case wxID_OK: return wxOK;
-    default: return wxCANCEL;
+    case wxID_YES:
+        return wxYES;
+    case wxID_NO:
+        return wxNO;
+    case wxID_OK:
+        return wxOK;
+    default:
+        return wxCANCEL;
     }
 }
 

@@ -96,7 +96,8 @@ void popupMenu(wxWindow* window, OrkMenu& menu, const wxPoint& point, wxEvtHandl
     {
         // Bound after the constructor's own handler, so it runs first and
         // must set the event object itself.
-        auto forward = [&popup, handler](wxCommandEvent& event) {
+        auto forward = [&popup, handler](wxCommandEvent& event)
+        {
             event.SetEventObject(&popup);
             handler->ProcessEvent(event);
         };

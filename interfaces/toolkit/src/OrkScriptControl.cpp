@@ -3,8 +3,8 @@
 namespace wxUtils
 {
 
-OrkScriptControl::OrkScriptControl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-                                   long style, const wxString& name)
+OrkScriptControl::OrkScriptControl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                                   const wxString& name)
     : wxStyledTextCtrl(parent, id, pos, size, style & ~0xFFFFL, name)
 {
     // A script box inside a form should not grow past its layout; a few

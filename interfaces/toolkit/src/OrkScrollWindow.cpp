@@ -66,15 +66,17 @@ void OrkScrollWindow::createScrollPanel()
     // the window there instead.
     m_scrollPanel->ShowScrollbars(m_scrollHorizontal ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER,
                                   m_scrollVertical ? wxSHOW_SB_DEFAULT : wxSHOW_SB_NEVER);
-    m_scrollPanel->Bind(wxEVT_DESTROY, [this, panel = m_scrollPanel](wxWindowDestroyEvent& event) {
-        event.Skip();
-        if (event.GetEventObject() == panel && m_scrollPanel == panel)
-        {
-            m_scrollPanel = nullptr;
-            if (GetSizer())
-                GetSizer()->Detach(panel);
-        }
-    });
+    m_scrollPanel->Bind(wxEVT_DESTROY,
+                        [this, panel = m_scrollPanel](wxWindowDestroyEvent& event)
+                        {
+                            event.Skip();
+                            if (event.GetEventObject() == panel && m_scrollPanel == panel)
+                            {
+                                m_scrollPanel = nullptr;
+                                if (GetSizer())
+                                    GetSizer()->Detach(panel);
+                            }
+                        });
     GetSizer()->Add(m_scrollPanel, 1, wxEXPAND);
     Layout();
 }

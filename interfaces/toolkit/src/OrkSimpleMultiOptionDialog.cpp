@@ -22,8 +22,8 @@ OrkSimpleMultiOptionDialog::OrkSimpleMultiOptionDialog(wxWindow* parent, const w
     SetSizer(top);
 }
 
-void OrkSimpleMultiOptionDialog::addTextItem(const wxString& name, const wxString& label,
-                                             const wxString& defaultText, long flags)
+void OrkSimpleMultiOptionDialog::addTextItem(const wxString& name, const wxString& label, const wxString& defaultText,
+                                             long flags)
 {
     wxASSERT_MSG(!hasItem(name), "every item of the dialog needs its own name");
     long textStyle = 0;
@@ -38,8 +38,8 @@ void OrkSimpleMultiOptionDialog::addTextItem(const wxString& name, const wxStrin
         textStyle |= wxTE_RIGHT;
     }
     m_grid->Add(new wxStaticText(this, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    auto* text = new wxTextCtrl(this, wxID_ANY, defaultText, wxDefaultPosition, FromDIP(wxSize(180, -1)),
-                                textStyle, validator ? *validator : wxDefaultValidator, name);
+    auto* text = new wxTextCtrl(this, wxID_ANY, defaultText, wxDefaultPosition, FromDIP(wxSize(180, -1)), textStyle,
+                                validator ? *validator : wxDefaultValidator, name);
     delete validator;
     m_grid->Add(text, 1, wxEXPAND);
     m_items.push_back({name, text, nullptr});

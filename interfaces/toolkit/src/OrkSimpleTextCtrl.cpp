@@ -23,8 +23,7 @@ long OrkSimpleTextCtrl::nativeStyle(long style)
 }
 
 OrkSimpleTextCtrl::OrkSimpleTextCtrl(wxWindow* parent, wxWindowID id, const wxString& value, const wxPoint& pos,
-                                     const wxSize& size, long style, const wxValidator& validator,
-                                     const wxString& name)
+                                     const wxSize& size, long style, const wxValidator& validator, const wxString& name)
     : wxTextCtrl(parent, id, value, pos, size, nativeStyle(style), validator, name), m_orkStyle(style)
 {
     Bind(wxEVT_KILL_FOCUS, &OrkSimpleTextCtrl::onKillFocus, this);

@@ -205,7 +205,8 @@ void OrkSpinButton::onPaint(wxPaintEvent&)
     dc.SetPen(*wxTRANSPARENT_PEN);
     dc.SetBrush(wxBrush(ink));
     const int w = std::max(2, std::min(size.x, half) / 4);
-    auto triangle = [&](const wxRect& r, bool up) {
+    auto triangle = [&](const wxRect& r, bool up)
+    {
         const wxPoint c(r.x + r.width / 2, r.y + r.height / 2);
         const int h = std::max(1, w / 2 + 1);
         wxPoint points[3];

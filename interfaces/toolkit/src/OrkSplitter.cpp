@@ -24,11 +24,13 @@ bool OrkSplitter::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
     sizer->Add(m_splitter, 1, wxEXPAND);
     SetSizer(sizer);
     // The share can only become pixels once the splitter has its size.
-    m_splitter->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-        event.Skip();
-        if (m_ratioPending)
-            CallAfter([this] { applyRatio(); });
-    });
+    m_splitter->Bind(wxEVT_SIZE,
+                     [this](wxSizeEvent& event)
+                     {
+                         event.Skip();
+                         if (m_ratioPending)
+                             CallAfter([this] { applyRatio(); });
+                     });
     return true;
 }
 

@@ -186,14 +186,12 @@ OrkSplitter* PanelBuilder::beginSplitter(bool horizontal, int proportion, int fl
     return splitter;
 }
 
-OrkSplitter* PanelBuilder::beginVSplitter(int proportion, int flags, const wxSize& size, long style,
-                                          double sashGravity)
+OrkSplitter* PanelBuilder::beginVSplitter(int proportion, int flags, const wxSize& size, long style, double sashGravity)
 {
     return beginSplitter(false, proportion, flags, size, style, sashGravity);
 }
 
-OrkSplitter* PanelBuilder::beginHSplitter(int proportion, int flags, const wxSize& size, long style,
-                                          double sashGravity)
+OrkSplitter* PanelBuilder::beginHSplitter(int proportion, int flags, const wxSize& size, long style, double sashGravity)
 {
     return beginSplitter(true, proportion, flags, size, style, sashGravity);
 }
@@ -249,8 +247,7 @@ OrkSimpleTextCtrl* PanelBuilder::addTextBox(int proportion, int flags, const wxS
     return box;
 }
 
-OrkCheckBox* PanelBuilder::addCheckBox(const wxString& label, int proportion, int flags, const wxSize& size,
-                                       long style)
+OrkCheckBox* PanelBuilder::addCheckBox(const wxString& label, int proportion, int flags, const wxSize& size, long style)
 {
     auto* box = new OrkCheckBox(getParentWindow(), wxID_ANY, label, wxDefaultPosition, size, style);
     place(box, proportion, centredVertically(flags));

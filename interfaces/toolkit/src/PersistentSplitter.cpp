@@ -12,7 +12,9 @@ const wxString s_shareKey = "SashShare";
 constexpr double s_shareScale = 10000.0;
 } // namespace
 
-PersistentSplitter::PersistentSplitter(OrkSplitter* splitter) : wxPersistentWindow<OrkSplitter>(splitter) {}
+PersistentSplitter::PersistentSplitter(OrkSplitter* splitter) : wxPersistentWindow<OrkSplitter>(splitter)
+{
+}
 
 void PersistentSplitter::Save() const
 {

@@ -66,26 +66,52 @@ wxKeyCode keyForVirtualKey(int vk)
         return static_cast<wxKeyCode>(WXK_F1 + (vk - 0x70));
     switch (vk)
     {
-    case 0x08: return WXK_BACK;
-    case 0x09: return WXK_TAB;
-    case 0x0D: return WXK_RETURN;
-    case 0x10: case 0xA0: case 0xA1: return WXK_SHIFT;
-    case 0x11: case 0xA2: case 0xA3: return WXK_CONTROL;
-    case 0x12: case 0xA4: case 0xA5: return WXK_ALT;
-    case 0x14: return WXK_CAPITAL;
-    case 0x1B: return WXK_ESCAPE;
-    case 0x20: return WXK_SPACE;
-    case 0x21: return WXK_PAGEUP;
-    case 0x22: return WXK_PAGEDOWN;
-    case 0x23: return WXK_END;
-    case 0x24: return WXK_HOME;
-    case 0x25: return WXK_LEFT;
-    case 0x26: return WXK_UP;
-    case 0x27: return WXK_RIGHT;
-    case 0x28: return WXK_DOWN;
-    case 0x2D: return WXK_INSERT;
-    case 0x2E: return WXK_DELETE;
-    default: return WXK_NONE;
+    case 0x08:
+        return WXK_BACK;
+    case 0x09:
+        return WXK_TAB;
+    case 0x0D:
+        return WXK_RETURN;
+    case 0x10:
+    case 0xA0:
+    case 0xA1:
+        return WXK_SHIFT;
+    case 0x11:
+    case 0xA2:
+    case 0xA3:
+        return WXK_CONTROL;
+    case 0x12:
+    case 0xA4:
+    case 0xA5:
+        return WXK_ALT;
+    case 0x14:
+        return WXK_CAPITAL;
+    case 0x1B:
+        return WXK_ESCAPE;
+    case 0x20:
+        return WXK_SPACE;
+    case 0x21:
+        return WXK_PAGEUP;
+    case 0x22:
+        return WXK_PAGEDOWN;
+    case 0x23:
+        return WXK_END;
+    case 0x24:
+        return WXK_HOME;
+    case 0x25:
+        return WXK_LEFT;
+    case 0x26:
+        return WXK_UP;
+    case 0x27:
+        return WXK_RIGHT;
+    case 0x28:
+        return WXK_DOWN;
+    case 0x2D:
+        return WXK_INSERT;
+    case 0x2E:
+        return WXK_DELETE;
+    default:
+        return WXK_NONE;
     }
 }
 } // namespace

@@ -14,7 +14,8 @@
 
 #include <sstream>
 
-namespace {
+namespace
+{
 
 struct Example
 {

@@ -9,15 +9,17 @@
 
 using namespace filestest;
 
-namespace {
+namespace
+{
 
 const char* const s_header = "<?xml version=\"1.0\"?>\n";
 
 std::string databaseFile(const std::string& nodes)
 {
-    return std::string(s_header)
-           + "<nodedb version=\"1\" kind=\"database\">\n<node type=\"Database\" name=\"D\">\n<container name=\"nodes\">\n"
-           + nodes + "</container>\n</node>\n</nodedb>\n";
+    return std::string(s_header) +
+           "<nodedb version=\"1\" kind=\"database\">\n<node type=\"Database\" name=\"D\">\n<container "
+           "name=\"nodes\">\n" +
+           nodes + "</container>\n</node>\n</nodedb>\n";
 }
 
 /// A database with one node, to show that failed loads change nothing.
@@ -42,20 +44,25 @@ TEST(FailedLoads, BadXmlIsReportedWithItsLineAndLeavesTheDatabaseAlone)
 {
     const BadXml cases[] = {
         {"unknown type", databaseFile("<node type=\"Teapot\" name=\"t\"/>\n"), "unknown node type \"Teapot\"", 5},
-        {"bad float", databaseFile("<node type=\"Light\" name=\"l\">\n<float name=\"intensity\">bright</float>\n</node>\n"),
+        {"bad float",
+         databaseFile("<node type=\"Light\" name=\"l\">\n<float name=\"intensity\">bright</float>\n</node>\n"),
          "bad float value", 6},
         {"float with junk", databaseFile("<node type=\"Light\" name=\"l\"><float name=\"range\">1.5x</float></node>\n"),
          "bad float value", 5},
-        {"int out of range", databaseFile("<node type=\"Group\" name=\"g\"><int name=\"layer\">99999999999</int></node>\n"),
+        {"int out of range",
+         databaseFile("<node type=\"Group\" name=\"g\"><int name=\"layer\">99999999999</int></node>\n"),
          "bad int value", 5},
-        {"unknown attribute", databaseFile("<node type=\"Light\" name=\"l\"><float name=\"wattage\">1</float></node>\n"),
+        {"unknown attribute",
+         databaseFile("<node type=\"Light\" name=\"l\"><float name=\"wattage\">1</float></node>\n"),
          "no attribute \"wattage\"", 5},
         {"wrong element type", databaseFile("<node type=\"Light\" name=\"l\"><int name=\"intensity\">1</int></node>\n"),
          "is a float, not a int", 5},
-        {"short vector", databaseFile("<node type=\"Light\" name=\"l\"><vector3 name=\"colour\">1 2</vector3></node>\n"),
+        {"short vector",
+         databaseFile("<node type=\"Light\" name=\"l\"><vector3 name=\"colour\">1 2</vector3></node>\n"),
          "bad vector3 value", 5},
-        {"bad word in a list", databaseFile("<node type=\"Light\" name=\"l\"><boolArray name=\"b\" dynamic=\"1\">true maybe"
-                                            "</boolArray></node>\n"),
+        {"bad word in a list",
+         databaseFile("<node type=\"Light\" name=\"l\"><boolArray name=\"b\" dynamic=\"1\">true maybe"
+                      "</boolArray></node>\n"),
          "bad bool value \"maybe\"", 5},
         {"bad number in a vector list",
          databaseFile("<node type=\"Light\" name=\"l\"><vector3Array name=\"v\" dynamic=\"1\">1 2 3 4 x 6"
@@ -63,11 +70,13 @@ TEST(FailedLoads, BadXmlIsReportedWithItsLineAndLeavesTheDatabaseAlone)
          "bad vector3 value \"x\"", 5},
         {"bad enum", databaseFile("<node type=\"Light\" name=\"l\"><enum name=\"kind\">Laser</enum></node>\n"),
          "bad enum value \"Laser\"", 5},
-        {"material in scene", databaseFile("<node type=\"Group\" name=\"g\"><container name=\"children\">"
-                                           "<node type=\"Material\" name=\"m\"/></container></node>\n"),
+        {"material in scene",
+         databaseFile("<node type=\"Group\" name=\"g\"><container name=\"children\">"
+                      "<node type=\"Material\" name=\"m\"/></container></node>\n"),
          "cannot go into \"children\"", 5},
         {"dangling local pointer",
-         databaseFile("<node type=\"Camera\" name=\"c\"><pointer name=\"target\" local=\"1\">Nowhere</pointer></node>\n"),
+         databaseFile(
+             "<node type=\"Camera\" name=\"c\"><pointer name=\"target\" local=\"1\">Nowhere</pointer></node>\n"),
          "names nothing in the file", 5},
         {"pointer path not UTF-8",
          databaseFile("<node type=\"Light\" name=\"l\"/>\n<node type=\"Camera\" name=\"c\">"
@@ -76,11 +85,12 @@ TEST(FailedLoads, BadXmlIsReportedWithItsLineAndLeavesTheDatabaseAlone)
         {"malformed", databaseFile("<node type=\"Light\" name=\"l\">\n<float name=\"range\">1</floot>\n</node>\n"),
          "malformed XML", 6},
         {"not ours", std::string(s_header) + "<html/>", "not a node database file", 0},
-        {"future version", std::string(s_header) + "<nodedb version=\"7\" kind=\"database\"/>", "unsupported file version", 0},
+        {"future version", std::string(s_header) + "<nodedb version=\"7\" kind=\"database\"/>",
+         "unsupported file version", 0},
         {"empty file", "", "malformed XML", 0},
         {"entity bomb",
-         std::string(s_header) + "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>\n"
-             + "<nodedb version=\"1\" kind=\"subtree\"><node type=\"Script\" name=\"&b;\"/></nodedb>",
+         std::string(s_header) + "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>\n" +
+             "<nodedb version=\"1\" kind=\"subtree\"><node type=\"Script\" name=\"&b;\"/></nodedb>",
          "DTDs are not allowed", 2},
     };
     for (const BadXml& bad : cases)
@@ -169,8 +179,9 @@ TEST(FailedLoads, MissingFileAndWrongTargetsSayWhy)
     std::string before = xmlOf(database, folder);
     EXPECT_NE(load(*light, folder.file("material.xml"), Format::Xml).find("takes no node of type \"Material\""),
               std::string::npos);
-    EXPECT_NE(load(*light->findAttribute(L"intensity"), folder.file("material.xml"), Format::Xml).find("cannot load into"),
-              std::string::npos);
+    EXPECT_NE(
+        load(*light->findAttribute(L"intensity"), folder.file("material.xml"), Format::Xml).find("cannot load into"),
+        std::string::npos);
     EXPECT_EQ(xmlOf(database, folder), before);
 }
 
@@ -192,11 +203,14 @@ TEST(FailedLoads, OnlyASuccessTellsTheHostThatTheNodesAreInPlace)
             db::Database target;
             int told = 0;
             std::size_t nodesWhenTold = 0;
-            const auto run = [&](auto& loader) {
-                loader.setAfterAttach([&] {
-                    ++told;
-                    nodesWhenTold = target.getRootContainer().getNodeCount();
-                });
+            const auto run = [&](auto& loader)
+            {
+                loader.setAfterAttach(
+                    [&]
+                    {
+                        ++told;
+                        nodesWhenTold = target.getRootContainer().getNodeCount();
+                    });
                 return loader.load(&target);
             };
             db::FileInputStream stream = db::FileInputStream::fromMemory(bytes.data(), bytes.size(), "mem");

@@ -20,7 +20,8 @@ using filestest::readAll;
 using filestest::ScratchFolder;
 using filestest::writeAll;
 
-namespace {
+namespace
+{
 
 /// Makes one step of every stream fail while it lives.
 class FailAt
@@ -71,15 +72,14 @@ TEST(FileStreams, UnicodeFileNamesWorkFromWideStrings)
 
 TEST(FileStreams, EveryFailingStepKeepsTheOldFileAndLeavesNoTemporary)
 {
-    for (auto step : {FileOutputStream::Step::Open, FileOutputStream::Step::Write,
-                      FileOutputStream::Step::Sync, FileOutputStream::Step::Rename})
+    for (auto step : {FileOutputStream::Step::Open, FileOutputStream::Step::Write, FileOutputStream::Step::Sync,
+                      FileOutputStream::Step::Rename})
     {
         ScratchFolder folder;
         writeAll(folder.file("doc.xml"), "old contents");
         {
             FailAt failure(step);
-            EXPECT_FALSE(writeFile(folder.file("doc.xml"), "new contents"))
-                << "step " << static_cast<int>(step);
+            EXPECT_FALSE(writeFile(folder.file("doc.xml"), "new contents")) << "step " << static_cast<int>(step);
         }
         EXPECT_EQ(readAll(folder.file("doc.xml")), "old contents");
         EXPECT_EQ(folder.entries(), std::vector<std::string>{"doc.xml"});
@@ -145,7 +145,9 @@ TEST(FileStreams, SavingThroughALinkReplacesWhatItPointsAtAndKeepsTheLink)
     EXPECT_EQ(readAll(folder.file("real/new.xml")), "born") << "a link to a file not made yet makes it";
     for (const char* link : {"link.xml", "link-to-link.xml", "ahead.xml"})
         EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / link)) << link;
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(folder.file("real/doc.xml").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     auto names = folder.entries();
@@ -166,15 +168,17 @@ TEST(FileStreams, ProgressFollowsTheSaveAndCanCancelIt)
     const std::string big(200000, 'x');
     {
         FileOutputStream out(folder.file("doc.xml"));
-        out.setProgress([&](FileOutputStream::Step step, std::size_t bytes) {
-            seen.emplace_back(step, bytes);
-            return true;
-        });
+        out.setProgress(
+            [&](FileOutputStream::Step step, std::size_t bytes)
+            {
+                seen.emplace_back(step, bytes);
+                return true;
+            });
         ASSERT_TRUE(out.write(big.data(), big.size()) && out.write("!", 1) && out.commit());
     }
     using Step = FileOutputStream::Step;
-    EXPECT_EQ(seen, (std::vector<std::pair<Step, std::size_t>>{{Step::Write, 200000}, {Step::Write, 200001},
-                                                                {Step::Sync, 200001}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<Step, std::size_t>>{
+                        {Step::Write, 200000}, {Step::Write, 200001}, {Step::Sync, 200001}}));
     {
         FileOutputStream out(folder.file("doc.xml"));
         out.setProgress([](FileOutputStream::Step step, std::size_t) { return step != Step::Sync; });
@@ -191,7 +195,9 @@ TEST(FileStreams, ReplacedFileKeepsItsPermissions)
     writeAll(folder.file("doc.xml"), "old");
     ::chmod(folder.file("doc.xml").c_str(), 0640);
     ASSERT_TRUE(writeFile(folder.file("doc.xml"), "new"));
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(folder.file("doc.xml").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
@@ -214,9 +220,7 @@ TEST(FileStreams, MissingOrOddInputsReportWhy)
 
 TEST(FileStreams, ReplacingLeavesNoDescriptorOpen)
 {
-    const auto openDescriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-    };
+    const auto openDescriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
     // A file replaced, and a folder in the way, which cannot be.
     for (const bool folderInTheWay : {false, true})
     {

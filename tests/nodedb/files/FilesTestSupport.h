@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-namespace filestest {
+namespace filestest
+{
 
 /// A fresh folder under the system's temporary folder, removed with its contents.
 class ScratchFolder
@@ -78,7 +79,8 @@ inline void writeAll(const std::string& fileName, const std::string& bytes)
 #include <db/SaverBinary.h>
 #include <db/SaverXML.h>
 
-namespace filestest {
+namespace filestest
+{
 
 enum class Format
 {

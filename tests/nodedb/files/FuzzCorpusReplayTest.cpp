@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Target = bool (*)(const std::uint8_t*, std::size_t);
 

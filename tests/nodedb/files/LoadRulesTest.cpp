@@ -19,7 +19,8 @@
 
 using namespace filestest;
 
-namespace {
+namespace
+{
 
 std::string subtree(const std::string& body)
 {
@@ -39,8 +40,7 @@ db::Node* lastTopNode(db::Database& database)
 }
 
 /// A hand-written list and what it reads as; `ok` false: refused.
-template <class T>
-struct ListCase
+template <class T> struct ListCase
 {
     const char* text;
     std::vector<T> values;
@@ -195,7 +195,8 @@ TEST(NumberText, FloatListsReadBackToTheSameBitsWhereverEachNumberEnds)
 
 TEST(LoadRules, ArraysBeyondTheirLimitsInAFileAreBroughtWithinThemAndNaNPasses)
 {
-    const auto document = [](const char* element, const char* text) {
+    const auto document = [](const char* element, const char* text)
+    {
         return subtree(std::string("<node type=\"Script\" name=\"s\"><") + element +
                        " name=\"v\" dynamic=\"1\" min=\"-5\" max=\"5\">" + text + "</" + element + "></node>");
     };
@@ -244,8 +245,8 @@ TEST(LoadRules, ContainersTakeFilesDirectlyAndTheResolverFindsOutsidePointers)
     database.getRootContainer().add(group);
     db::NodeContainer* children = group->findAttribute(L"children")->asNodeContainer();
 
-    const std::string camera = subtree(
-        "<node type=\"Camera\" name=\"Cam\"><pointer name=\"target\">/Elsewhere/Thing</pointer></node>");
+    const std::string camera =
+        subtree("<node type=\"Camera\" name=\"Cam\"><pointer name=\"target\">/Elsewhere/Thing</pointer></node>");
     FixedResolver resolver(group);
     db::FileInputStream stream = db::FileInputStream::fromMemory(camera.data(), camera.size(), "cam.xml");
     db::LoaderXML loader(stream, 0, &resolver);
@@ -273,7 +274,8 @@ TEST(LoadRules, UtfSixteenFilesLoadLikeUtfEight)
 {
     const std::string text = subtree("<node type=\"Script\" name=\"\xc3\xa9t\xc3\xa9\"/>");
     std::string utf16 = "\xff\xfe"; // little-endian byte order mark
-    std::wstring wide = L"<nodedb version=\"1\" kind=\"subtree\"><node type=\"Script\" name=\"\u00e9t\u00e9\"/></nodedb>";
+    std::wstring wide =
+        L"<nodedb version=\"1\" kind=\"subtree\"><node type=\"Script\" name=\"\u00e9t\u00e9\"/></nodedb>";
     for (wchar_t c : wide)
     {
         utf16.push_back(static_cast<char>(c & 0xFF));
@@ -298,13 +300,14 @@ TEST(BinaryLayout, HeaderFieldsSitWhereTheFormatPageSays)
     const std::string subtreeBytes = readAll(folder.file("s.dbb"));
     const std::string databaseBytes = readAll(folder.file("d.dbb"));
     ASSERT_GT(subtreeBytes.size(), 24u);
-    EXPECT_EQ(subtreeBytes.substr(0, 8), std::string("\x89" "DBB\r\n\x1a\n", 8));
-    EXPECT_EQ(subtreeBytes.substr(8, 4), std::string("\x01\x00\x01\x00", 4)); // version 1, subtree
+    EXPECT_EQ(subtreeBytes.substr(0, 8), std::string("\x89"
+                                                     "DBB\r\n\x1a\n",
+                                                     8));
+    EXPECT_EQ(subtreeBytes.substr(8, 4), std::string("\x01\x00\x01\x00", 4));  // version 1, subtree
     EXPECT_EQ(databaseBytes.substr(8, 4), std::string("\x01\x00\x00\x00", 4)); // version 1, database
     std::uint64_t length = 0;
     for (int i = 7; i >= 0; --i)
         length = (length << 8) | static_cast<unsigned char>(subtreeBytes[16 + static_cast<std::size_t>(i)]);
     EXPECT_EQ(length, subtreeBytes.size() - 24);
     EXPECT_EQ(static_cast<unsigned char>(subtreeBytes[24]), 64u); // the names record comes first
-
 }

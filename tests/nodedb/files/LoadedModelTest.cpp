@@ -28,14 +28,15 @@
 
 using namespace filestest;
 
-namespace {
+namespace
+{
 
 db::Node* add(db::Database& database, db::Node* parent, const wchar_t* container, const wchar_t* type,
               const std::wstring& name)
 {
     db::Node* node = db::makeNode(type, name, &database.getTypeRegistry());
-    db::NodeContainer* target = parent ? parent->findAttribute(container)->asNodeContainer()
-                                       : &database.getRootContainer();
+    db::NodeContainer* target =
+        parent ? parent->findAttribute(container)->asNodeContainer() : &database.getRootContainer();
     EXPECT_TRUE(target->add(node));
     return node;
 }
@@ -65,8 +66,9 @@ void fillLinked(db::Database& database)
     first->findAttribute(L"material")->asPointerAttribute()->setValue(twinA);
     second->findAttribute(L"material")->asPointerAttribute()->setValue(twinB);
     camera->findAttribute(L"target")->asPointerAttribute()->setValue(second);
-    script->findAttribute(L"targets")->asPointerArrayAttribute()->setValues(
-        {twinB, dotted, steel->findAttribute(L"diffuse"), nullptr, world});
+    script->findAttribute(L"targets")
+        ->asPointerArrayAttribute()
+        ->setValues({twinB, dotted, steel->findAttribute(L"diffuse"), nullptr, world});
     // Pointers to and from the database's own attributes are placed again after the nodes arrive.
     every->findAttribute(L"pointer")->asPointerAttribute()->setValue(&database.name);
     auto focus = std::make_unique<db::AttributeDef>(L"focus", db::Pointer);
@@ -140,13 +142,12 @@ TEST(LoadedPointers, FindTheirTargetsAndArriveWithTheirNodesInOneUndoStep)
 
 TEST(LoadedPointers, APointerGivenTwiceKeepsTheLastTargetWhichClearsItWhenItGoes)
 {
-    const std::string text =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nodedb version=\"1\" kind=\"database\">\n"
-        "<node type=\"Database\" name=\"D\"><container name=\"nodes\">\n"
-        "<node type=\"Camera\" name=\"c\"><pointer name=\"target\" local=\"1\">a</pointer>"
-        "<pointer name=\"target\" local=\"1\">b</pointer></node>\n"
-        "<node type=\"Light\" name=\"a\"/><node type=\"Light\" name=\"b\"/>\n"
-        "</container></node>\n</nodedb>\n";
+    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nodedb version=\"1\" kind=\"database\">\n"
+                             "<node type=\"Database\" name=\"D\"><container name=\"nodes\">\n"
+                             "<node type=\"Camera\" name=\"c\"><pointer name=\"target\" local=\"1\">a</pointer>"
+                             "<pointer name=\"target\" local=\"1\">b</pointer></node>\n"
+                             "<node type=\"Light\" name=\"a\"/><node type=\"Light\" name=\"b\"/>\n"
+                             "</container></node>\n</nodedb>\n";
     db::Database database;
     ASSERT_EQ(loadBytes(database, text, Format::Xml), "");
     db::NodeContainer& nodes = database.getRootContainer();
@@ -352,7 +353,8 @@ TEST(NodeLayout, DynamicAttributesOutgrowTheMembersBlockAndEverythingStaysInPlac
     }
 }
 
-namespace {
+namespace
+{
 
 void expectCounted(const db::Database& database)
 {

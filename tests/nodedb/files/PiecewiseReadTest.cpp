@@ -13,19 +13,21 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <tuple>
 #include <functional>
+#include <tuple>
 
 using namespace filestest;
 
-namespace {
+namespace
+{
 
 const char* const s_header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 std::string sceneFile(const std::string& nodes)
 {
     return std::string(s_header) +
-           "<nodedb version=\"1\" kind=\"database\">\n<node type=\"Database\" name=\"D\">\n<container name=\"nodes\">\n" +
+           "<nodedb version=\"1\" kind=\"database\">\n<node type=\"Database\" name=\"D\">\n<container "
+           "name=\"nodes\">\n" +
            nodes + "</container>\n</node>\n</nodedb>\n";
 }
 
@@ -58,7 +60,8 @@ private:
 /// The generated test scene as XML, the same in every test.
 const std::string& bigScene()
 {
-    static const std::string s_text = [] {
+    static const std::string s_text = []
+    {
         ScratchFolder folder;
         db::Database database(L"Scene");
         nodedb_tool::generateScene(database, 12000, 3);
@@ -82,8 +85,8 @@ TEST(PiecewiseReading, UnusualTextGivesWhatReadingItWholeGives)
     // A comment after the top element makes the loader read the file whole;
     // it changes no line of what comes before.
     const std::string light = "<node type=\"Light\" name=\"l\"><float name=\"range\">2</float></node>\n";
-    const std::string group = "<node type=\"Group\" name=\"g\"><container name=\"children\">\n" + light +
-                              light + "</container><int name=\"layer\">3</int></node>\n";
+    const std::string group = "<node type=\"Group\" name=\"g\"><container name=\"children\">\n" + light + light +
+                              "</container><int name=\"layer\">3</int></node>\n";
     const std::pair<const char*, std::string> cases[] = {
         {"leaves and groups", sceneFile(light + group + light + group)},
         {"empty tags", sceneFile("<node type=\"Light\" name=\"a\"/>\n<node type=\"Light\" name=\"b\" />\n")},
@@ -94,9 +97,11 @@ TEST(PiecewiseReading, UnusualTextGivesWhatReadingItWholeGives)
                                            "&lt;node type=&quot;x&quot;&gt;</string></node>\n")},
         {"comment in a leaf", sceneFile("<node type=\"Light\" name=\"a\"><!-- </node> --></node>\n" + light)},
         {"comment after members", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2</float>"
-                                            "<float name=\"intensity\">3</float><!-- x --></node>\n" + light)},
+                                            "<float name=\"intensity\">3</float><!-- x --></node>\n" +
+                                            light)},
         {"instruction after members", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2</float>"
-                                                "<float name=\"intensity\">3</float><?pi x?></node>\n" + light)},
+                                                "<float name=\"intensity\">3</float><?pi x?></node>\n" +
+                                                light)},
         {"CDATA in a leaf", sceneFile("<node type=\"Script\" name=\"s\"><string name=\"source\"><![CDATA[</node>]]>"
                                       "</string></node>\n")},
         {"no declaration", sceneFile(light).substr(std::strlen(s_header))},
@@ -109,15 +114,19 @@ TEST(PiecewiseReading, UnusualTextGivesWhatReadingItWholeGives)
         {"a mismatched end tag", sceneFile("<node type=\"Light\" name=\"l\"><float name=\"range\">2</int></node>\n")},
         {"a node that never ends", sceneFile("<node type=\"Light\" name=\"l\">")},
         {"a second top element", sceneFile(light) + "<nodedb/>"},
-        {"nodes in a compound", sceneFile("<node type=\"AllTypes\" name=\"a\"><compound name=\"compound\">" + light +
-                                          "</compound></node>\n")},
+        {"nodes in a compound",
+         sceneFile("<node type=\"AllTypes\" name=\"a\"><compound name=\"compound\">" + light + "</compound></node>\n")},
         // Where text may and may not stand in the elements of a unit.
         {"text before members", sceneFile("<node type=\"Light\" name=\"a\">x<float name=\"range\">2</float></node>\n")},
         {"text after members", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2</float>x</node>\n")},
-        {"an element in a value", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2<b/></float></node>\n")},
-        {"a value in pieces", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2<b/>3</float></node>\n")},
-        {"an element then a value", sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\"><b/>2</float></node>\n")},
-        {"spaces as a value", sceneFile("<node type=\"Script\" name=\"s\"><string name=\"source\"> \t </string></node>\n")},
+        {"an element in a value",
+         sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2<b/></float></node>\n")},
+        {"a value in pieces",
+         sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\">2<b/>3</float></node>\n")},
+        {"an element then a value",
+         sceneFile("<node type=\"Light\" name=\"a\"><float name=\"range\"><b/>2</float></node>\n")},
+        {"spaces as a value",
+         sceneFile("<node type=\"Script\" name=\"s\"><string name=\"source\"> \t </string></node>\n")},
         {"text in a container", sceneFile("<node type=\"Group\" name=\"g\"><container name=\"children\">x</container>"
                                           "</node>\n")},
         {"text in a compound", sceneFile("<node type=\"AllTypes\" name=\"a\"><compound name=\"compound\">x"
@@ -147,11 +156,13 @@ TEST(PiecewiseReading, PiecesReadStraightFromTheirTextGiveWhatParsingGives)
         "<float name=\"float\">0.33333334</float><double name=\"double\">1e+12</double>"
         "<string name=\"string\">caf\xc3\xa9 &lt;&amp;&gt;&quot;&apos; \"q\" &#233;&#x1F600;&#65;</string>"
         "<string name=\"script\">-- a\n\tb\n</string><vector3 name=\"vector3\">1 2 3</vector3>"
-        "<matrix34 name=\"matrix34\">1 0 0 0 1 0 0 0 1 4 5 6</matrix34><pointer name=\"pointer\" local=\"1\">l</pointer>"
+        "<matrix34 name=\"matrix34\">1 0 0 0 1 0 0 0 1 4 5 6</matrix34><pointer name=\"pointer\" "
+        "local=\"1\">l</pointer>"
         "<intArray name=\"intArray\">-2147483648 0 2147483647</intArray>"
         "<boolArray name=\"boolArray\">\n true\tfalse 1 0 </boolArray>"
         "<enumArray name=\"enumArray\">\n <e>Low</e>\n <e>2</e>\n</enumArray>"
-        "<floatArray name=\"floatArray\">-1.5 nan -0 1e-45</floatArray><doubleArray name=\"doubleArray\">0.1 5e-324</doubleArray>"
+        "<floatArray name=\"floatArray\">-1.5 nan -0 1e-45</floatArray><doubleArray name=\"doubleArray\">0.1 "
+        "5e-324</doubleArray>"
         "<stringArray name=\"stringArray\"><e></e><e/><e>  spaced  </e><e>\xc3\xbc</e></stringArray>"
         "<vector3Array name=\"vector3Array\"/><matrix34Array name=\"matrix34Array\"></matrix34Array>"
         "<pointerArray name=\"pointerArray\"><e local=\"1\">a.float</e><e/><e local=\"1\"/></pointerArray>"
@@ -160,8 +171,10 @@ TEST(PiecewiseReading, PiecesReadStraightFromTheirTextGiveWhatParsingGives)
         "<float name=\"width\">3</float><compound name=\"inner\"><bool name=\"flag\">1</bool></compound></compound>";
     const std::tuple<const char*, std::string, bool> cases[] = {
         {"every kind", every, true},
-        {"members in another order, some left out", "<double name=\"double\">2</double><int name=\"int\">3</int>", true},
-        {"spacing and quotes of other writers", "<float  name = 'float' >2</float >\n<string\tname=\"string\" />", true},
+        {"members in another order, some left out", "<double name=\"double\">2</double><int name=\"int\">3</int>",
+         true},
+        {"spacing and quotes of other writers", "<float  name = 'float' >2</float >\n<string\tname=\"string\" />",
+         true},
         {"a carriage return", "<string name=\"string\">a\r\nb</string>", false},
         {"an unknown reference", "<string name=\"string\">&nbsp;</string>", false},
         {"a reference with a capital X", "<string name=\"string\">&#X41;</string>", false},
@@ -186,8 +199,8 @@ TEST(PiecewiseReading, PiecesReadStraightFromTheirTextGiveWhatParsingGives)
     for (const auto& [name, members, direct] : cases)
     {
         SCOPED_TRACE(name);
-        const std::string text = sceneFile("<node type=\"AllTypes\" name=\"a\">" + members +
-                                           "</node>\n<node type=\"Light\" name=\"l\"/>\n");
+        const std::string text =
+            sceneFile("<node type=\"AllTypes\" name=\"a\">" + members + "</node>\n<node type=\"Light\" name=\"l\"/>\n");
         PieceCount pieces;
         const std::string result = outcome(text, folder);
         EXPECT_EQ(pieces.allDirect(), direct);
@@ -270,7 +283,8 @@ TEST(PiecewiseReading, LoadsAndSavesTellTheirProgressAndStopWhenAsked)
 
         // Saving: steps forward to the whole, then a cancel keeps the file there.
         std::vector<std::pair<std::size_t, std::size_t>> steps;
-        auto saveWith = [&](const db::Progress& progress) {
+        auto saveWith = [&](const db::Progress& progress)
+        {
             db::FileOutputStream stream(file, db::FileOpenMode::Binary, db::OutputStreamEncoding::Utf8);
             if (format == Format::Xml)
             {
@@ -282,7 +296,8 @@ TEST(PiecewiseReading, LoadsAndSavesTellTheirProgressAndStopWhenAsked)
             saver.setProgress(progress);
             return saver.save(source) ? std::string() : saver.getError();
         };
-        auto record = [&steps](std::size_t done, std::size_t total) {
+        auto record = [&steps](std::size_t done, std::size_t total)
+        {
             steps.emplace_back(done, total);
             return true;
         };
@@ -295,11 +310,13 @@ TEST(PiecewiseReading, LoadsAndSavesTellTheirProgressAndStopWhenAsked)
         EXPECT_EQ(saveWith([&calls](std::size_t, std::size_t) { return ++calls < 2; }), "cancelled");
         EXPECT_EQ(readAll(file), saved);
         const auto entries = folder.entries();
-        EXPECT_TRUE(std::none_of(entries.begin(), entries.end(), [](const std::string& name) { return name[0] == '.'; }))
+        EXPECT_TRUE(
+            std::none_of(entries.begin(), entries.end(), [](const std::string& name) { return name[0] == '.'; }))
             << "a temporary file was left";
 
         // Loading: bytes read forward to the whole, and a cancel changes nothing.
-        auto loadWith = [&](db::Database& database, const db::Progress& progress) {
+        auto loadWith = [&](db::Database& database, const db::Progress& progress)
+        {
             db::FileInputStream stream(file, db::FileOpenMode::Binary);
             if (format == Format::Xml)
             {

@@ -2,10 +2,11 @@
 #include "NodeDbTestSupport.h"
 
 #include <db/ArrayAttribute.h>
+#include <db/AttributeArray.h>
 #include <db/AttributeDef.h>
-#include <db/CompoundAttributeDef.h>
-#include <db/BoolAttribute.h>
 #include <db/BoolArrayAttribute.h>
+#include <db/BoolAttribute.h>
+#include <db/CompoundAttributeDef.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumArrayAttribute.h>
@@ -15,7 +16,6 @@
 #include <db/FloatAttribute.h>
 #include <db/IntArrayAttribute.h>
 #include <db/IntAttribute.h>
-#include <db/AttributeArray.h>
 #include <db/Matrix34ArrayAttribute.h>
 #include <db/Matrix34Attribute.h>
 #include <db/NodeContainer.h>
@@ -29,18 +29,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cstring>
-#include <algorithm>
 #include <limits>
 
 using namespace filestest;
 
-namespace {
+namespace
+{
 
-template <typename T>
-T* member(db::Attribute* composite, const wchar_t* name)
+template <typename T> T* member(db::Attribute* composite, const wchar_t* name)
 {
     return static_cast<T*>(composite->asCompositeAttribute()->findAttribute(name));
 }
@@ -59,8 +59,7 @@ double doubleFromBits(std::uint64_t bits)
     return d;
 }
 
-template <typename T, typename Bits>
-Bits bitsOf(T value)
+template <typename T, typename Bits> Bits bitsOf(T value)
 {
     Bits bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -83,7 +82,8 @@ void addEveryDynamicType(db::Node& node)
     db::CompoundAttributeDef kinds(L"kinds");
     for (auto type = db::Int; *db::attributeTypeName(type); type = db::AttributeType(type + 1))
     {
-        const db::AttributeDef* made = kinds.addAttributeDef(std::wstring(L"dynamic ") + db::attributeTypeName(type), type);
+        const db::AttributeDef* made =
+            kinds.addAttributeDef(std::wstring(L"dynamic ") + db::attributeTypeName(type), type);
         std::unique_ptr<db::AttributeDef> def(made ? made->makeCopy() : nullptr);
         if (!def)
             continue;
@@ -118,7 +118,8 @@ db::Attribute* newValueOf(db::Node& scratch, const db::AttributeDef& def)
 /// every reach, and dynamic attributes without limits.
 void fillEveryKind(db::Database& database)
 {
-    db::Node* every = db::makeNode(L"AllTypes", L"Every <kind> & \"quotes\" / dots.and[0]", &database.getTypeRegistry());
+    db::Node* every =
+        db::makeNode(L"AllTypes", L"Every <kind> & \"quotes\" / dots.and[0]", &database.getTypeRegistry());
     database.getRootContainer().add(every);
     db::Node* group = db::makeNode(L"Group", L"\u7fa4 \U0001F600", &database.getTypeRegistry());
     database.getRootContainer().add(group);
@@ -132,15 +133,21 @@ void fillEveryKind(db::Database& database)
     member<db::DoubleAttribute>(every, L"double")->setValue(0.1);
     member<db::StringAttribute>(every, L"string")->setValue(std::wstring(L"  lead\r\ntab\there\x01 <&>]]> \u00e9  "));
     member<db::StringAttribute>(every, L"script")->setValue(std::wstring(200000, L'x') + L"\n");
-    member<db::Vector3Attribute>(every, L"vector3")->setValue(OrkP::Vector3(-FLT_MAX, FLT_MIN, std::numeric_limits<float>::denorm_min()));
-    member<db::Matrix34Attribute>(every, L"matrix34")->setValue(OrkP::Matrix34(OrkP::Vector3(0.1f, 0.2f, 0.3f), OrkP::Vector3(1e-30f, 1e30f, -7), OrkP::Vector3(0, -0.0f, 1), OrkP::Vector3(3, 4, 5)));
+    member<db::Vector3Attribute>(every, L"vector3")
+        ->setValue(OrkP::Vector3(-FLT_MAX, FLT_MIN, std::numeric_limits<float>::denorm_min()));
+    member<db::Matrix34Attribute>(every, L"matrix34")
+        ->setValue(OrkP::Matrix34(OrkP::Vector3(0.1f, 0.2f, 0.3f), OrkP::Vector3(1e-30f, 1e30f, -7),
+                                  OrkP::Vector3(0, -0.0f, 1), OrkP::Vector3(3, 4, 5)));
     member<db::IntArrayAttribute>(every, L"intArray")->setValues({INT_MIN, 0, INT_MAX});
     member<db::BoolArrayAttribute>(every, L"boolArray")->setValues({true, false});
     member<db::EnumArrayAttribute>(every, L"enumArray")->setValues({2, 0, 1, 1});
-    member<db::FloatArrayAttribute>(every, L"floatArray")->setValues({FLT_MAX, -FLT_MAX, 1.0f / 3.0f, floatFromBits(0x7fc00001u)});
-    member<db::DoubleArrayAttribute>(every, L"doubleArray")->setValues({DBL_MAX, 1.0 / 3.0, std::numeric_limits<double>::denorm_min()});
+    member<db::FloatArrayAttribute>(every, L"floatArray")
+        ->setValues({FLT_MAX, -FLT_MAX, 1.0f / 3.0f, floatFromBits(0x7fc00001u)});
+    member<db::DoubleArrayAttribute>(every, L"doubleArray")
+        ->setValues({DBL_MAX, 1.0 / 3.0, std::numeric_limits<double>::denorm_min()});
     member<db::StringArrayAttribute>(every, L"stringArray")->setValues({L"", L"   ", L"a\nb", L"\u00fc"});
-    member<db::Vector3ArrayAttribute>(every, L"vector3Array")->setValues({OrkP::Vector3(1, 2, 3), OrkP::Vector3(-1, -2, -3)});
+    member<db::Vector3ArrayAttribute>(every, L"vector3Array")
+        ->setValues({OrkP::Vector3(1, 2, 3), OrkP::Vector3(-1, -2, -3)});
     member<db::Matrix34ArrayAttribute>(every, L"matrix34Array")->setValues({OrkP::Matrix34(), OrkP::Matrix34()});
 
     auto* entries = member<db::AttributeArray>(every, L"entries");

@@ -12,21 +12,21 @@
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumAttributeDef.h>
+#include <db/FloatArrayAttribute.h>
 #include <db/IntArrayAttribute.h>
 #include <db/Matrix34ArrayAttribute.h>
 #include <db/Matrix34Attribute.h>
+#include <db/PointerArrayAttribute.h>
 #include <db/PointerAttribute.h>
+#include <db/ValueText.h>
 #include <db/Vector3ArrayAttribute.h>
 #include <db/Vector3Attribute.h>
-#include <db/FloatArrayAttribute.h>
-#include <db/PointerArrayAttribute.h>
-#include <db/ValueText.h>
 #include <db/Visitor.h>
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -37,7 +37,8 @@ using namespace filestest;
 using nodedbtest::addNode;
 using nodedbtest::Everything;
 
-namespace {
+namespace
+{
 
 void appendUtf8(std::string& out, unsigned long c)
 {
@@ -101,8 +102,8 @@ std::string difference(const std::string& actual, const std::string& expected)
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
         ++at;
     std::size_t from = at < 20 ? 0 : at - 20;
-    return "at byte " + std::to_string(at) + ": written \"" + actual.substr(from, 60) + "\", expected \""
-           + expected.substr(from, 60) + "\"";
+    return "at byte " + std::to_string(at) + ": written \"" + actual.substr(from, 60) + "\", expected \"" +
+           expected.substr(from, 60) + "\"";
 }
 
 /// The text between the end of the first tag that starts with `start` and the following `end`.
@@ -267,16 +268,16 @@ TEST(SavedText, FloatsAreWrittenInTheirShortestFormAndReadBackExactly)
     // Values where a shortest-digits writer goes wrong: powers of two and of
     // ten, whole numbers past 2^24 (written exactly, not rounded to zeros),
     // the plain/scientific boundary, subnormals, extremes, signed zero.
-    std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.1f, 0.3f, 1.0f / 3.0f, 2.0f / 3.0f, 100.0f, 1000.0f,
-                                 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f, 1e13f, 1e14f, 1e15f, 1e16f, 1e20f, 1e-4f,
-                                 1e-5f, 1e-6f, 1e-7f, 123456.7f, 1234567.0f, 12345678.0f, 123456789.0f, 16777216.0f,
-                                 16777218.0f, 33554436.0f, 33649928.0f, 99999992.0f, 4294967296.0f, FLT_MAX, -FLT_MAX,
-                                 FLT_MIN, std::numeric_limits<float>::denorm_min(), floatFromBits(0x00000015u),
-                                 floatFromBits(0x007fffffu), floatFromBits(0x00400000u), 0.000123f, 0.0001234567f,
-                                 std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-                                 // short decimals, carries into a new digit, the fewest and most digits around the point
-                                 1.5f, 0.75f, 12.125f, 99999.5f, 0.0015f, 0.099999994f, 9.999999f, 99999.99f, 0.9999999f,
-                                 1.0000001f, 1234.5677f, 0.0012345678f, 0.0010000001f, 65536.01f};
+    std::vector<float> values = {
+        0.0f, -0.0f, 1.0f, -1.0f, 0.1f, 0.3f, 1.0f / 3.0f, 2.0f / 3.0f, 100.0f, 1000.0f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f,
+        1e9f, 1e10f, 1e13f, 1e14f, 1e15f, 1e16f, 1e20f, 1e-4f, 1e-5f, 1e-6f, 1e-7f, 123456.7f, 1234567.0f, 12345678.0f,
+        123456789.0f, 16777216.0f, 16777218.0f, 33554436.0f, 33649928.0f, 99999992.0f, 4294967296.0f, FLT_MAX, -FLT_MAX,
+        FLT_MIN, std::numeric_limits<float>::denorm_min(), floatFromBits(0x00000015u), floatFromBits(0x007fffffu),
+        floatFromBits(0x00400000u), 0.000123f, 0.0001234567f, std::numeric_limits<float>::infinity(),
+        -std::numeric_limits<float>::infinity(),
+        // short decimals, carries into a new digit, the fewest and most digits around the point
+        1.5f, 0.75f, 12.125f, 99999.5f, 0.0015f, 0.099999994f, 9.999999f, 99999.99f, 0.9999999f, 1.0000001f, 1234.5677f,
+        0.0012345678f, 0.0010000001f, 65536.01f};
     for (int exponent = -149; exponent <= 127; ++exponent)
         values.push_back(std::ldexp(1.0f, exponent));
     for (float decade = 1e-38f; decade < 1e38f; decade *= 10.0f)
@@ -298,7 +299,8 @@ TEST(SavedText, FloatsAreWrittenInTheirShortestFormAndReadBackExactly)
         for (float value : {std::nextafter(edge, 0.0f), edge, std::nextafter(edge, FLT_MAX)})
             values.insert(values.end(), {value, -value});
     for (int i = 0; i < 9000; ++i)
-        values.push_back(std::uniform_real_distribution<float>(-1.0f, 1.0f)(random) * std::pow(10.0f, float(i % 9 - 3)));
+        values.push_back(std::uniform_real_distribution<float>(-1.0f, 1.0f)(random) *
+                         std::pow(10.0f, float(i % 9 - 3)));
 
     std::string expected;
     for (float value : values)
@@ -337,15 +339,17 @@ TEST(SavedText, FloatsWrittenByOtherToolsAreReadAsTheNearestFloat)
     // two floats too, where a reading off by the smallest step would round
     // the other way.
     std::mt19937 random(20261207);
-    std::vector<std::string> texts = {"0.100000001490116", "0.300000011920929", "16777217", "16777217.0",
-                                      "0.000000059604645", "33554434.00000", "1.00000005960464", "99999.9960937500"};
-    auto add = [&texts](double value, int digits) {
+    std::vector<std::string> texts = {"0.100000001490116", "0.300000011920929", "16777217",         "16777217.0",
+                                      "0.000000059604645", "33554434.00000",    "1.00000005960464", "99999.9960937500"};
+    auto add = [&texts](double value, int digits)
+    {
         char text[64];
         texts.emplace_back(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits).ptr);
     };
     for (int i = 0; i < 20000; ++i)
     {
-        const float below = std::uniform_real_distribution<float>(-10.0f, 10.0f)(random) * std::pow(10.0f, float(i % 12 - 7));
+        const float below =
+            std::uniform_real_distribution<float>(-10.0f, 10.0f)(random) * std::pow(10.0f, float(i % 12 - 7));
         const double halfWay = (double(below) + double(std::nextafter(below, FLT_MAX))) / 2;
         // Fifteen digits, the most the fast road takes: the nearest such text is a few of a double's steps away.
         const int places = 14 - std::max(0, int(std::floor(std::log10(std::fabs(halfWay)))));
@@ -369,7 +373,8 @@ TEST(SavedText, FloatsWrittenByOtherToolsAreReadAsTheNearestFloat)
 
     db::Database loaded(L"floats");
     ASSERT_EQ(load(loaded, file, Format::Xml), "");
-    const auto& read = loaded.attributeFromDatabasePath(L"/samples.samples", true)->asFloatArrayAttribute()->getValues();
+    const auto& read =
+        loaded.attributeFromDatabasePath(L"/samples.samples", true)->asFloatArrayAttribute()->getValues();
     ASSERT_EQ(read.size(), texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
     {
@@ -449,7 +454,8 @@ TEST(SavedText, LongStringsAreEscapedAndEncodedThroughout)
 
 } // namespace
 
-namespace {
+namespace
+{
 
 /// The text of the element `<type name="name">` in `xml`; "(none)" when there is none.
 std::string elementText(const std::string& xml, const std::string& type, const std::wstring& name)
@@ -508,12 +514,18 @@ TEST(SavedText, AValueAsTextIsWhatFilesHoldAndReadsBackAsTheSameValue)
         const wchar_t* name;
         const char* element;
     };
-    const Case cases[] = {{L"int", "int"},           {L"bool", "bool"},
-                          {L"enum", "enum"},         {L"float", "float"},
-                          {L"double", "double"},     {L"string", "string"},
-                          {L"vector3", "vector3"},   {L"matrix34", "matrix34"},
-                          {L"intArray", "intArray"}, {L"boolArray", "boolArray"},
-                          {L"floatArray", "floatArray"}, {L"vector3Array", "vector3Array"},
+    const Case cases[] = {{L"int", "int"},
+                          {L"bool", "bool"},
+                          {L"enum", "enum"},
+                          {L"float", "float"},
+                          {L"double", "double"},
+                          {L"string", "string"},
+                          {L"vector3", "vector3"},
+                          {L"matrix34", "matrix34"},
+                          {L"intArray", "intArray"},
+                          {L"boolArray", "boolArray"},
+                          {L"floatArray", "floatArray"},
+                          {L"vector3Array", "vector3Array"},
                           {L"matrix34Array", "matrix34Array"}};
     for (const Case& c : cases)
     {
@@ -556,8 +568,8 @@ TEST(SavedText, TextThatIsNoValueOfTheTypeChangesNothingAndSaysWhy)
     database.clearUndoHistory();
     const std::string before = nodedbtest::describe(*node);
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"int", L"12abc"},      {L"int", L"99999999999"}, {L"int", L""},        {L"bool", L"yes"},
-        {L"enum", L"Purple"},    {L"float", L"1.5.2"},     {L"double", L"1e999"}, {L"vector3", L"1 2"},
+        {L"int", L"12abc"},      {L"int", L"99999999999"},  {L"int", L""},           {L"bool", L"yes"},
+        {L"enum", L"Purple"},    {L"float", L"1.5.2"},      {L"double", L"1e999"},   {L"vector3", L"1 2"},
         {L"matrix34", L"1 2 3"}, {L"pointer", L"/nowhere"}, {L"intArray", L"1 x 3"}, {L"vector3Array", L"1 2 3 4"},
     };
     for (const auto& [name, text] : cases)
@@ -570,7 +582,8 @@ TEST(SavedText, TextThatIsNoValueOfTheTypeChangesNothingAndSaysWhy)
     EXPECT_EQ(database.getUndoStackSize(), 0u);
 }
 
-namespace {
+namespace
+{
 
 struct TopNodesText
 {
@@ -588,10 +601,12 @@ TopNodesText savedAsTopNodes(const std::vector<const db::Node*>& nodes, int flag
     TopNodesText text;
     db::FileOutputStream stream(db::FileOutputStream::ToMemory{text.xml});
     db::SaverXML saver(stream, flags);
-    saver.setProgress([&text](std::size_t done, std::size_t total) {
-        text.progress = {done, total};
-        return true;
-    });
+    saver.setProgress(
+        [&text](std::size_t done, std::size_t total)
+        {
+            text.progress = {done, total};
+            return true;
+        });
     bool saved = false;
     if (throughCopies)
     {
@@ -632,9 +647,8 @@ TEST(SavedText, NodesWrittenAsTopNodesAreTheTextOfCopiesOfThem)
     gone->remove();
     db::Attribute* removedLabel = entries->add(false)->getAttribute(0);
     entries->removeElement(entries->getSize() - 1);
-    const auto point = [](db::Node* node, const wchar_t* name, db::Attribute* target) {
-        node->findAttribute(name)->asPointerAttribute()->setValue(target);
-    };
+    const auto point = [](db::Node* node, const wchar_t* name, db::Attribute* target)
+    { node->findAttribute(name)->asPointerAttribute()->setValue(target); };
     point(twinMesh, L"material", twinWithLights);
     point(summerMesh, L"material", amount);
     point(twinWithLights, L"material", twinGroup);
@@ -645,7 +659,10 @@ TEST(SavedText, NodesWrittenAsTopNodesAreTheTextOfCopiesOfThem)
                      all->findAttribute(L"odd.name[0]"), gone, removedLabel, all, twinGroup, childAt(group, 10),
                      all->findAttribute(L"compound")->asCompositeAttribute()->getAttribute(2)});
     script->findAttribute(L"targets")->asPointerArrayAttribute()->setValues({all, twinMesh, script, library});
-    childAt(library, 2)->findAttribute(L"targets")->asPointerArrayAttribute()->setValues({twinGroup, childAt(library, 0)});
+    childAt(library, 2)
+        ->findAttribute(L"targets")
+        ->asPointerArrayAttribute()
+        ->setValues({twinGroup, childAt(library, 0)});
     point(addNode(database, L"Camera", L"eye", twinGroup), L"target", script);
     // Dynamic attributes write their definitions: options, units, limits, defaults.
     auto colours = std::make_unique<db::EnumAttributeDef>(L"shade <&>", db::Enum, 2);

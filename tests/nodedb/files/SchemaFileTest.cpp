@@ -10,7 +10,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 std::string describe(const db::AttributeDef& def);
 
@@ -30,14 +31,14 @@ std::string narrow(const std::wstring& text)
 /// Everything a definition says, as text, so that differences show in the failure message.
 std::string describe(const db::AttributeDef& def)
 {
-    std::string text = narrow(def.getName()) + ":" + std::to_string(def.getAttributeType()) + " units "
-                       + std::to_string(def.getUnits());
+    std::string text = narrow(def.getName()) + ":" + std::to_string(def.getAttributeType()) + " units " +
+                       std::to_string(def.getUnits());
     if (def.hasLimits())
-        text += " limits " + std::to_string(def.getMinimum()) + ".." + std::to_string(def.getMaximum())
-                + (def.getMinimum() == -def.getMaximum() ? " symmetric" : "");
-    text += " default " + std::to_string(def.getDefaultDouble()) + " '" + narrow(def.getDefaultString()) + "' "
-            + std::to_string(def.getDefaultVector3().x) + "," + std::to_string(def.getDefaultVector3().y) + ","
-            + std::to_string(def.getDefaultVector3().z);
+        text += " limits " + std::to_string(def.getMinimum()) + ".." + std::to_string(def.getMaximum()) +
+                (def.getMinimum() == -def.getMaximum() ? " symmetric" : "");
+    text += " default " + std::to_string(def.getDefaultDouble()) + " '" + narrow(def.getDefaultString()) + "' " +
+            std::to_string(def.getDefaultVector3().x) + "," + std::to_string(def.getDefaultVector3().y) + "," +
+            std::to_string(def.getDefaultVector3().z);
     if (def.getDefaultMatrix34() != OrkP::Matrix34())
         text += " matrix";
     if (const db::EnumAttributeDef* enumDef = def.asEnumAttributeDef())
@@ -50,9 +51,9 @@ std::string describe(const db::AttributeDef& def)
     if (def.getAttributeType() == db::Compound)
         text += describeMembers(*def.asCompoundAttributeDef());
     if (const db::NodeDef* node = def.asNodeDef())
-        text += " id " + std::to_string(node->getTypeId()) + " base "
-                + (node->getBaseDef() ? narrow(node->getBaseDef()->getName()) : "-")
-                + (node->isCreatable() ? " creatable" : " abstract") + describeMembers(*node);
+        text += " id " + std::to_string(node->getTypeId()) + " base " +
+                (node->getBaseDef() ? narrow(node->getBaseDef()->getName()) : "-") +
+                (node->isCreatable() ? " creatable" : " abstract") + describeMembers(*node);
     return text;
 }
 
@@ -158,7 +159,8 @@ TEST(SchemaFiles, TypesMayNameTypesDeclaredFurtherDown)
     // Registered in the file's order, whatever order they were built in.
     const auto& types = registry.getNodeDefs();
     ASSERT_GE(types.size(), 3u);
-    EXPECT_EQ((std::vector<db::NodeDef*>(types.end() - 3, types.end())), (std::vector<db::NodeDef*>{robot, gripper, part}));
+    EXPECT_EQ((std::vector<db::NodeDef*>(types.end() - 3, types.end())),
+              (std::vector<db::NodeDef*>{robot, gripper, part}));
 
     db::Database database(L"Workshop", &registry);
     const std::string document = R"(<nodedb version="1" kind="subtree"><node type="Robot" name="R">
@@ -175,15 +177,18 @@ TEST(SchemaFiles, BadSchemaRegistersNothingAndSaysWhere)
         const char* expected;
     };
     const Case cases[] = {
-        {"<schema version=\"1\">\n<type name=\"A\" id=\"600\"/>\n<type name=\"B\" id=\"601\" base=\"Nope\"/>\n</schema>",
+        {"<schema version=\"1\">\n<type name=\"A\" id=\"600\"/>\n<type name=\"B\" id=\"601\" "
+         "base=\"Nope\"/>\n</schema>",
          "schema.xml: line 3: unknown base type \"Nope\""},
         {"<schema version=\"1\">\n<type name=\"A\" id=\"600\">\n<attribute name=\"x\" type=\"float\"/>\n"
          "<attribute name=\"x\" type=\"int\"/>\n</type>\n</schema>",
          "line 4: attribute \"x\" is declared twice"},
         {"<schema version=\"1\"><type name=\"A\" id=\"1\"/></schema>", "is taken"},
-        {"<schema version=\"1\"><type name=\"A\" id=\"600\"><attribute name=\"x\" type=\"quaternion\"/></type></schema>",
+        {"<schema version=\"1\"><type name=\"A\" id=\"600\"><attribute name=\"x\" "
+         "type=\"quaternion\"/></type></schema>",
          "unknown attribute type \"quaternion\""},
-        {"<schema version=\"1\"><type name=\"A\" id=\"600\"><attribute name=\"x\" type=\"float\" min=\"0\"/></type></schema>",
+        {"<schema version=\"1\"><type name=\"A\" id=\"600\"><attribute name=\"x\" type=\"float\" "
+         "min=\"0\"/></type></schema>",
          "limits need both min and max"},
         {"<schema version=\"1\">\n<type name=\"A\" id=\"600\">\n"
          "<attribute name=\"c\" type=\"container\" holds=\"Nope\"/></type>\n</schema>",

@@ -8,9 +8,9 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/textctrl.h>
 #include <wx/evtloop.h>
 #include <wx/sizer.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include <gtk/gtk.h>
@@ -81,8 +81,8 @@ int UnexpectedDialogHook::Enter(wxDialog* dialog)
 
 void onAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
 {
-    std::string text = std::string("wxWidgets assert \"") + cond.utf8_str().data() + "\" in " +
-                       func.utf8_str().data() + ": " + msg.utf8_str().data();
+    std::string text = std::string("wxWidgets assert \"") + cond.utf8_str().data() + "\" in " + func.utf8_str().data() +
+                       ": " + msg.utf8_str().data();
     if (s_assertCountingDepth > 0)
     {
         ++s_countedAsserts;
@@ -221,11 +221,14 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 bool saveWindowPng(wxWindow* window, const wxString& path)
 {
     // GTK sizes and paints a window some time after wxWidgets laid it out.
-    pumpUntil([window] {
-        GtkAllocation area;
-        gtk_widget_get_allocation(window->GetHandle(), &area);
-        return area.width == window->GetSize().x && area.height == window->GetSize().y;
-    }, std::chrono::milliseconds(2000));
+    pumpUntil(
+        [window]
+        {
+            GtkAllocation area;
+            gtk_widget_get_allocation(window->GetHandle(), &area);
+            return area.width == window->GetSize().x && area.height == window->GetSize().y;
+        },
+        std::chrono::milliseconds(2000));
     window->Refresh();
     window->Update();
     pump();
@@ -254,22 +257,24 @@ void collectLabels(const wxUtils::OrkMenu& menu, std::vector<wxString>& labels)
 
 ChoosePopupMenuItem::ChoosePopupMenuItem(const wxString& label, bool optional) : m_label(label), m_optional(optional)
 {
-    wxUtils::OrkPopupMenu::setChooserForTesting([this](const wxUtils::OrkPopupMenu& popup) {
-        ++m_shown;
-        m_labels.clear();
-        collectLabels(popup.getMenu(), m_labels);
-        if (m_whileShown)
-            m_whileShown();
-        if (m_label.empty())
-            return static_cast<int>(wxID_NONE);
-        wxUtils::OrkMenuItem* item = popup.getMenu().findItemByLabel(m_label);
-        if (!item)
+    wxUtils::OrkPopupMenu::setChooserForTesting(
+        [this](const wxUtils::OrkPopupMenu& popup)
         {
-            ADD_FAILURE() << "the popup menu has no item \"" << m_label.utf8_str() << "\"";
-            return static_cast<int>(wxID_NONE);
-        }
-        return item->getId();
-    });
+            ++m_shown;
+            m_labels.clear();
+            collectLabels(popup.getMenu(), m_labels);
+            if (m_whileShown)
+                m_whileShown();
+            if (m_label.empty())
+                return static_cast<int>(wxID_NONE);
+            wxUtils::OrkMenuItem* item = popup.getMenu().findItemByLabel(m_label);
+            if (!item)
+            {
+                ADD_FAILURE() << "the popup menu has no item \"" << m_label.utf8_str() << "\"";
+                return static_cast<int>(wxID_NONE);
+            }
+            return item->getId();
+        });
 }
 
 ChoosePopupMenuItem::~ChoosePopupMenuItem()
@@ -446,11 +451,13 @@ OtherApplication::OtherApplication() : m_client(new Client)
     c.window = XCreateSimpleWindow(c.display, DefaultRootWindow(c.display), 0, 0, 40, 40, 0, 0, 0);
     XMapRaised(c.display, c.window);
     XSync(c.display, False);
-    const bool mapped = pumpUntil([&c] {
-        XWindowAttributes attributes;
-        XGetWindowAttributes(c.display, c.window, &attributes);
-        return attributes.map_state == IsViewable;
-    });
+    const bool mapped = pumpUntil(
+        [&c]
+        {
+            XWindowAttributes attributes;
+            XGetWindowAttributes(c.display, c.window, &attributes);
+            return attributes.map_state == IsViewable;
+        });
     EXPECT_TRUE(mapped) << "the other application's window never showed";
     XSetInputFocus(c.display, c.window, RevertToPointerRoot, CurrentTime);
     XSync(c.display, False);

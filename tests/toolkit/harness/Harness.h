@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
-#include <wx/frame.h>
 #include <wx/filedlg.h>
+#include <wx/frame.h>
 #include <wx/modalhook.h>
 
 #include <chrono>
@@ -61,8 +61,7 @@ wxFrame* frame();
 
 /// Makes `content` fill the test frame, lays it out and waits until it is on
 /// screen. Returns `content` for chaining.
-template <class W>
-W* show(W* content);
+template <class W> W* show(W* content);
 void showInFrame(wxWindow* content);
 /// Makes `content` fill its parent, a window of the test frame (a panel
 /// that gets the content's events as a widget would), and shows that.
@@ -186,8 +185,7 @@ private:
     Client* m_client;
 };
 
-template <class W>
-W* show(W* content)
+template <class W> W* show(W* content)
 {
     showInFrame(content);
     return content;
@@ -229,8 +227,7 @@ private:
 /// Answers an OrkSimpleMultiOptionDialog: fills in texts and checks by item
 /// name, can verify the texts it was shown with, and returns the given id.
 template <>
-class wxExpectModal<wxUtils::OrkSimpleMultiOptionDialog>
-    : public wxExpectModalBase<wxUtils::OrkSimpleMultiOptionDialog>
+class wxExpectModal<wxUtils::OrkSimpleMultiOptionDialog> : public wxExpectModalBase<wxUtils::OrkSimpleMultiOptionDialog>
 {
 public:
     explicit wxExpectModal(int id = wxID_OK) : m_id(id) {}

@@ -67,10 +67,12 @@ public:
 
     int OnRun() override
     {
-        CallAfter([this] {
-            s_result = RUN_ALL_TESTS();
-            ExitMainLoop();
-        });
+        CallAfter(
+            [this]
+            {
+                s_result = RUN_ALL_TESTS();
+                ExitMainLoop();
+            });
         return wxApp::OnRun();
     }
 };

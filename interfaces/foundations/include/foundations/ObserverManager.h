@@ -24,8 +24,7 @@ enum class ObserverMode
 /// decides whether that touches the running notification. No pointer is owned.
 /// Adding, removing and asking after one observer take constant time, so that
 /// views which register thousands of observers can also let go of them.
-template <class Observer>
-class ObserverManager
+template <class Observer> class ObserverManager
 {
 public:
     /// An empty list that tells `reporter` (not owned, may be null) of bad removals.
@@ -76,8 +75,7 @@ public:
     /// Calls f(observer) on every registered observer in order of registration.
     /// The length is read anew at each step so that observers added in
     /// immediate mode during the notification are called too.
-    template <class F>
-    void notify(F&& f)
+    template <class F> void notify(F&& f)
     {
         Running running(*this);
         for (std::size_t i = 0; i < m_observers.slotCount(); ++i)
@@ -90,8 +88,7 @@ public:
     /// Calls f(observer) on those of `observers` that are registered, once each,
     /// in order of registration: a notification that only these take part in,
     /// with the same rules for observers that come and go while it runs.
-    template <class F>
-    void notifyAmong(const std::vector<Observer*>& observers, F&& f)
+    template <class F> void notifyAmong(const std::vector<Observer*>& observers, F&& f)
     {
         std::vector<std::size_t> places;
         places.reserve(observers.size());
@@ -110,10 +107,7 @@ public:
     }
 
     /// Observers that will be registered once any running notification ends.
-    std::size_t count() const
-    {
-        return m_observers.size() - m_pendingRemovals.size() + m_pendingAdditions.size();
-    }
+    std::size_t count() const { return m_observers.size() - m_pendingRemovals.size() + m_pendingAdditions.size(); }
 
     /// True when `observer` is registered, or will be once the running notification ends.
     bool contains(const Observer* observer) const

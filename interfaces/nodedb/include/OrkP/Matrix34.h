@@ -2,7 +2,8 @@
 
 #include <OrkP/Vector3.h>
 
-namespace OrkP {
+namespace OrkP
+{
 
 /// An affine transform as four rows of three floats: three rotation/scale rows
 /// and the translation row. The value type of matrix attributes.

@@ -1,6 +1,7 @@
 #pragma once
 
-namespace OrkP {
+namespace OrkP
+{
 
 /// A point or direction in 3D space; the value type of vector attributes.
 class Vector3

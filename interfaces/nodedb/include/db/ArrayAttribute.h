@@ -5,9 +5,11 @@
 
 #include <cstdint>
 
-namespace db {
+namespace db
+{
 
-namespace detail {
+namespace detail
+{
 enum class ElementOp : std::uint8_t;
 } // namespace detail
 

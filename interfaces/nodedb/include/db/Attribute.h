@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-namespace db {
+namespace db
+{
 
 class ArrayAttribute;
 class AttributeArray;
@@ -35,7 +36,8 @@ class Vector3ArrayAttribute;
 class Vector3Attribute;
 class Visitor;
 
-namespace detail {
+namespace detail
+{
 struct ValueSlot;
 class Editor;
 } // namespace detail
@@ -195,10 +197,7 @@ protected:
     static constexpr std::uint32_t s_doomed = 32;
 
     bool hasFlag(std::uint32_t flag) const { return (m_flags & flag) != 0; }
-    void setFlag(std::uint32_t flag, bool on)
-    {
-        m_flags = on ? (m_flags | flag) : (m_flags & ~flag);
-    }
+    void setFlag(std::uint32_t flag, bool on) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
     ///@}
 
 private:

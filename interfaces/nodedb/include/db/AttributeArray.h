@@ -3,7 +3,8 @@
 #include <db/CompositeAttribute.h>
 #include <db/Export.h>
 
-namespace db {
+namespace db
+{
 
 class AttributeArrayDef;
 

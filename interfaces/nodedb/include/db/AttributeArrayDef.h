@@ -5,7 +5,8 @@
 
 #include <memory>
 
-namespace db {
+namespace db
+{
 
 /// Definition of an attribute array: a growable list of composite elements,
 /// each built from the element definition.

@@ -8,7 +8,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 class AttributeArrayDef;
 class CompoundAttributeDef;

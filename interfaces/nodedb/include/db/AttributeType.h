@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 /// The kind of an attribute. The numbers are stable: files and widget
 /// factories store and switch on them.
@@ -37,7 +38,10 @@ enum AttributeType : int
 };
 
 /// True for the value arrays (10 to 18).
-inline bool isArrayType(AttributeType type) { return type >= IntArray && type <= PointerArray; }
+inline bool isArrayType(AttributeType type)
+{
+    return type >= IntArray && type <= PointerArray;
+}
 
 /// The type's name as files and messages spell it ("int", "float array", ...); "" for unknown numbers.
 DBUI_NODEDB_EXPORT const wchar_t* attributeTypeName(AttributeType type);

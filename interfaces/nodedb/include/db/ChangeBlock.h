@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 class Database;
 

@@ -7,7 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 class Database;

@@ -7,11 +7,13 @@
 #include <cstring>
 #include <new>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 
-namespace detail {
+namespace detail
+{
 
 /// The children of a composite: a growable array of attribute pointers, two
 /// words where a vector takes three, that can start in storage its owner

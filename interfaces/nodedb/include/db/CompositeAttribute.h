@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 /// An attribute made of child attributes: compound attributes (type 21) and,
 /// through subclasses, nodes, attribute arrays and node containers. Owns its children.

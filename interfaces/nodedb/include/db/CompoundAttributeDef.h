@@ -8,7 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 /// Definition of a composite attribute: an ordered list of member definitions
 /// with a constant-time look-up by name. Serves compound attributes, the

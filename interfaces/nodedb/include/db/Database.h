@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class NodeContainer;
 class StringAttribute;

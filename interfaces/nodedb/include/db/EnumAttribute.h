@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 extern template class DBUI_NODEDB_EXPORT ValueAttribute<Enum, int>;
 

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 /// Definition of an enum (or enum array) attribute: a list of named values.
 /// An enum attribute stores the value; its text is the matching name.

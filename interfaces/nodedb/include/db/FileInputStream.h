@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-namespace db {
+namespace db
+{
 
 /// How a file is opened. Both modes read the same bytes; text mode marks a file
 /// that the XML loader reads, binary mode one that the binary loader reads.
@@ -44,8 +45,7 @@ public:
     ///@}
 
     /// Wraps bytes already in memory (fuzzers, tests, the clipboard); `name` is used in messages.
-    static FileInputStream fromMemory(const void* data, std::size_t size,
-                                      const std::string& name = "<memory>",
+    static FileInputStream fromMemory(const void* data, std::size_t size, const std::string& name = "<memory>",
                                       FileOpenMode mode = FileOpenMode::Binary);
 
     /// True while the file can be read: it was opened and no read has failed.

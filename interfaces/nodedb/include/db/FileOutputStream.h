@@ -9,7 +9,8 @@
 
 #include <db/FileInputStream.h>
 
-namespace db {
+namespace db
+{
 
 /// How the bytes handed to a stream are encoded on disk.
 enum class OutputStreamEncoding : int

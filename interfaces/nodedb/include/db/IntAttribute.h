@@ -3,7 +3,8 @@
 #include <db/Export.h>
 #include <db/ValueAttribute.h>
 
-namespace db {
+namespace db
+{
 
 extern template class DBUI_NODEDB_EXPORT ValueAttribute<Int, int>;
 

@@ -7,7 +7,8 @@
 
 #include <functional>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 class ReferenceResolver;

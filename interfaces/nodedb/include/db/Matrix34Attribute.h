@@ -1,10 +1,11 @@
 #pragma once
 
+#include <OrkP/Matrix34.h>
 #include <db/Export.h>
 #include <db/ValueAttribute.h>
-#include <OrkP/Matrix34.h>
 
-namespace db {
+namespace db
+{
 
 extern template class DBUI_NODEDB_EXPORT ValueAttribute<Matrix34, OrkP::Matrix34>;
 

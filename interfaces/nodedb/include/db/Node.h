@@ -12,7 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class BoolArrayAttribute;
 class NodeDef;

@@ -3,7 +3,8 @@
 #include <db/AttributeDef.h>
 #include <db/Export.h>
 
-namespace db {
+namespace db
+{
 
 class NodeDef;
 

@@ -5,7 +5,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 /// Definition of a node type: a type id, a name, a base type whose members
 /// come first, and its own member definitions.

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Node;
 class NodeDef;

@@ -5,7 +5,8 @@
 
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 /// A growable array of references to other attributes (null entries allowed).
 /// Entries whose target is destroyed for good become null.

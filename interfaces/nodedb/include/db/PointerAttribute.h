@@ -3,7 +3,8 @@
 #include <db/Attribute.h>
 #include <db/Export.h>
 
-namespace db {
+namespace db
+{
 
 /// An attribute that refers to another attribute (usually a node), or to
 /// nothing. The target is not owned; when a target is destroyed for good, the

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <functional>
 
-namespace db {
+namespace db
+{
 
 /// Follows a long load or save: told that `done` of `total` units of work are
 /// finished (bytes of the file for loaders, nodes for savers), from the thread

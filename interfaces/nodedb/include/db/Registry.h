@@ -7,7 +7,8 @@
 
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Database;
 

@@ -2,7 +2,8 @@
 
 #include <db/Export.h>
 
-namespace db {
+namespace db
+{
 
 class Database;
 

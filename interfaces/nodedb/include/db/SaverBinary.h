@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 

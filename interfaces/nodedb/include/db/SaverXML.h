@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 class Attribute;
 class Database;

@@ -4,7 +4,8 @@
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
-namespace db {
+namespace db
+{
 
 class TypeRegistry;
 

@@ -4,7 +4,8 @@
 #include <db/ValueAttribute.h>
 #include <string>
 
-namespace db {
+namespace db
+{
 
 extern template class DBUI_NODEDB_EXPORT ValueAttribute<String, std::wstring>;
 

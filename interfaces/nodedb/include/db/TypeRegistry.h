@@ -8,7 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
 /// The node types known to a program. Every registry starts with the core
 /// types "Node" (id 1, the abstract base of all nodes) and "Database" (id 2,

@@ -5,13 +5,13 @@
 
 #include <type_traits>
 
-namespace db {
+namespace db
+{
 
 /// The body shared by the attributes that hold one plain value (`IntAttribute`,
 /// `StringAttribute`, ...): each is this template for its type and value, with
 /// what its type adds besides. Instantiated in the library for those types only.
-template <AttributeType Type, class T>
-class DBUI_NODEDB_EXPORT ValueAttribute : public Attribute
+template <AttributeType Type, class T> class DBUI_NODEDB_EXPORT ValueAttribute : public Attribute
 {
 public:
     /// Numbers go in and out by value, the rest by reference.

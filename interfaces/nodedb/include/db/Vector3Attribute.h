@@ -1,10 +1,11 @@
 #pragma once
 
+#include <OrkP/Vector3.h>
 #include <db/Export.h>
 #include <db/ValueAttribute.h>
-#include <OrkP/Vector3.h>
 
-namespace db {
+namespace db
+{
 
 extern template class DBUI_NODEDB_EXPORT ValueAttribute<Vector3, OrkP::Vector3>;
 

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace db::files::binary {
+namespace db::files::binary
+{
 
 constexpr unsigned char s_magic[8] = {0x89, 'D', 'B', 'B', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::uint16_t s_version = 1;

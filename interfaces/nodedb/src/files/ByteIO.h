@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-namespace db::files {
+namespace db::files
+{
 
 /// Whether the file's byte order is the processor's: values are then copied as they lie.
 constexpr bool s_littleEndian =

@@ -10,7 +10,8 @@
 #include <cstring>
 #include <type_traits>
 
-namespace db::files {
+namespace db::files
+{
 
 std::wstring wideText(const char* utf8)
 {
@@ -19,7 +20,8 @@ std::wstring wideText(const char* utf8)
     return out;
 }
 
-namespace {
+namespace
+{
 
 bool doubleOf(const char* text, double& value)
 {
@@ -30,8 +32,7 @@ bool doubleOf(const char* text, double& value)
 }
 
 /// Sets the default of a definition whose values `Element` describes from its text.
-template <class Element>
-bool defaultFromText(Element, const char* text, AttributeDef& def)
+template <class Element> bool defaultFromText(Element, const char* text, AttributeDef& def)
 {
     using Default = typename Element::Default;
     typename Default::Value value{};
@@ -57,8 +58,7 @@ bool defaultFromText(Element, const char* text, AttributeDef& def)
 }
 
 /// Reads the limits and default of a definition whose values `Element` describes.
-template <class Element>
-bool readLimitsAndDefault(Element, pugi::xml_node element, AttributeDef& def, std::string& why)
+template <class Element> bool readLimitsAndDefault(Element, pugi::xml_node element, AttributeDef& def, std::string& why)
 {
     pugi::xml_attribute minimum = element.attribute("min");
     pugi::xml_attribute maximum = element.attribute("max");
@@ -111,26 +111,30 @@ std::unique_ptr<AttributeDef> definitionFromXml(pugi::xml_node element, Attribut
 {
     std::wstring name = wideText(element.attribute("name").value());
     int units = element.attribute("units").as_int(0);
-    return detail::withType(type, [&](auto traits) -> std::unique_ptr<AttributeDef> {
-        using Traits = decltype(traits);
-        if constexpr (Traits::s_shape != detail::TypeShape::Value && Traits::s_shape != detail::TypeShape::Array)
-        {
-            why = std::string("dynamic ") + (Traits::s_xmlName ? Traits::s_xmlName : "?") + " attributes are not supported";
-            return nullptr;
-        }
-        else
-        {
-            using Element = typename detail::ElementOf<Traits>::type;
-            std::unique_ptr<AttributeDef> def;
-            if constexpr (std::is_same_v<Element, detail::TypeTraits<Enum>>)
-                def = enumDefinition(element, name, type, units, why);
-            else
-                def = std::make_unique<AttributeDef>(name, type, units);
-            if (!def || !readLimitsAndDefault(Element(), element, *def, why))
-                return nullptr;
-            return def;
-        }
-    });
+    return detail::withType(type,
+                            [&](auto traits) -> std::unique_ptr<AttributeDef>
+                            {
+                                using Traits = decltype(traits);
+                                if constexpr (Traits::s_shape != detail::TypeShape::Value &&
+                                              Traits::s_shape != detail::TypeShape::Array)
+                                {
+                                    why = std::string("dynamic ") + (Traits::s_xmlName ? Traits::s_xmlName : "?") +
+                                          " attributes are not supported";
+                                    return nullptr;
+                                }
+                                else
+                                {
+                                    using Element = typename detail::ElementOf<Traits>::type;
+                                    std::unique_ptr<AttributeDef> def;
+                                    if constexpr (std::is_same_v<Element, detail::TypeTraits<Enum>>)
+                                        def = enumDefinition(element, name, type, units, why);
+                                    else
+                                        def = std::make_unique<AttributeDef>(name, type, units);
+                                    if (!def || !readLimitsAndDefault(Element(), element, *def, why))
+                                        return nullptr;
+                                    return def;
+                                }
+                            });
 }
 
 } // namespace db::files

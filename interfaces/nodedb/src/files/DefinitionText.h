@@ -12,7 +12,8 @@
 #include <memory>
 #include <string>
 
-namespace db::files {
+namespace db::files
+{
 
 /// A new definition of `type` from `element`; null with `why` set on a bad definition.
 std::unique_ptr<AttributeDef> definitionFromXml(pugi::xml_node element, AttributeType type, std::string& why);

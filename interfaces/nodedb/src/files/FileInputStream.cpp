@@ -7,18 +7,20 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <new>
-#include <utility>
 #include <fcntl.h>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
-namespace db {
+namespace db
+{
 
 std::function<void(std::size_t)> FileInputStream::s_readHook;
 
-namespace {
+namespace
+{
 /// Whole files are read in pieces of this size, so that progress can be told between them.
 constexpr std::size_t s_piece = std::size_t(1) << 20;
 /// How far ahead of the reading the disk is asked to fetch: reading piece by
@@ -68,7 +70,8 @@ class Prefaulter
 public:
     Prefaulter(char* buffer, std::size_t size)
         : m_pieces(
-              [](PrefaultPiece& piece) {
+              [](PrefaultPiece& piece)
+              {
 #ifdef MADV_POPULATE_WRITE
                   ::madvise(piece.begin, piece.size, MADV_POPULATE_WRITE);
 #else
@@ -108,8 +111,7 @@ FileInputStream::FileInputStream(const std::wstring& fileName, FileOpenMode mode
     open();
 }
 
-FileInputStream::FileInputStream(const std::string& fileName, FileOpenMode mode)
-    : m_fileName(fileName), m_mode(mode)
+FileInputStream::FileInputStream(const std::string& fileName, FileOpenMode mode) : m_fileName(fileName), m_mode(mode)
 {
     open();
 }
@@ -147,8 +149,8 @@ void FileInputStream::setReadHook(std::function<void(std::size_t)> hook)
     s_readHook = std::move(hook);
 }
 
-FileInputStream FileInputStream::fromMemory(const void* data, std::size_t size,
-                                            const std::string& name, FileOpenMode mode)
+FileInputStream FileInputStream::fromMemory(const void* data, std::size_t size, const std::string& name,
+                                            FileOpenMode mode)
 {
     FileInputStream stream;
     stream.m_fileName = name;
@@ -178,7 +180,9 @@ void FileInputStream::open()
         m_error = std::string("cannot open: ") + std::strerror(errno);
         return;
     }
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
     {
         m_error = "not a regular file";

@@ -17,11 +17,13 @@
 #include <thread>
 #include <unistd.h>
 
-namespace db {
+namespace db
+{
 
 FileOutputStream::FailureHook FileOutputStream::s_failureHook;
 
-namespace {
+namespace
+{
 
 constexpr std::size_t s_bufferSize = 1 << 16;
 
@@ -107,7 +109,9 @@ void removeAbandoned(const std::string& folder, const std::string& prefix)
         const auto pid = static_cast<pid_t>(std::stol(digits));
         if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
             continue;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
             info.st_uid != ::geteuid() || now - info.st_mtime < s_quietFor)
             continue;
@@ -157,23 +161,20 @@ void releaseInBackground(int fd)
 
 } // namespace
 
-FileOutputStream::FileOutputStream(const std::wstring& fileName, FileOpenMode mode,
-                                   OutputStreamEncoding encoding)
+FileOutputStream::FileOutputStream(const std::wstring& fileName, FileOpenMode mode, OutputStreamEncoding encoding)
     : m_fileName(files::toUtf8(fileName)), m_mode(mode), m_encoding(encoding)
 {
     open();
 }
 
-FileOutputStream::FileOutputStream(const std::string& fileName, FileOpenMode mode,
-                                   OutputStreamEncoding encoding)
+FileOutputStream::FileOutputStream(const std::string& fileName, FileOpenMode mode, OutputStreamEncoding encoding)
     : m_fileName(fileName), m_mode(mode), m_encoding(encoding)
 {
     open();
 }
 
 FileOutputStream::FileOutputStream(ToMemory target, OutputStreamEncoding encoding)
-    : m_fileName("<memory>"), m_mode(FileOpenMode::Text), m_encoding(encoding),
-      m_memory(&target.bytes)
+    : m_fileName("<memory>"), m_mode(FileOpenMode::Text), m_encoding(encoding), m_memory(&target.bytes)
 {
     m_buffer.reserve(s_bufferSize);
 }
@@ -226,7 +227,9 @@ void FileOutputStream::open()
 
     // mkstemp makes the file private; give it the permissions the target has,
     // or those a newly created file would get.
-    struct stat info {};
+    struct stat info
+    {
+    };
     mode_t permissions = 0;
     if (::stat(m_targetName.c_str(), &info) == 0)
         permissions = info.st_mode & 07777;

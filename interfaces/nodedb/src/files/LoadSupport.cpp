@@ -24,9 +24,11 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 /// The first container of `node` that takes nodes of type `def`.
 NodeContainer* containerFor(const Node& node, const NodeDef& def)
@@ -78,8 +80,8 @@ std::vector<NodeContainer*> destinations(const DetachedTree& tree, Attribute* ta
 bool restoresExactly(const DetachedTree& tree, Attribute* target)
 {
     Database* database = target->asDatabase();
-    return tree.kind == FileKind::Database && database
-           && &database->getNodeDef() == &tree.root->getNodeDef() && isEmptyDatabase(*database);
+    return tree.kind == FileKind::Database && database && &database->getNodeDef() == &tree.root->getNodeDef() &&
+           isEmptyDatabase(*database);
 }
 
 } // namespace
@@ -277,7 +279,8 @@ bool canAttach(const DetachedTree& tree, Attribute* target, std::string& why)
     return true;
 }
 
-namespace {
+namespace
+{
 
 /// Resolves the paths of a file's local pointers inside its detached tree. Most
 /// are plain node paths ("Library/Steel_12"); their children are looked up by
@@ -503,7 +506,8 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
         }
     std::mutex idleMutex;
     std::vector<std::unique_ptr<LocalPaths>> idle;
-    auto resolveAll = [&](const std::vector<std::uint32_t>& some) {
+    auto resolveAll = [&](const std::vector<std::uint32_t>& some)
+    {
         std::unique_ptr<LocalPaths> local;
         {
             const std::lock_guard<std::mutex> lock(idleMutex);
@@ -530,7 +534,8 @@ std::vector<Attribute*> resolveLocal(Node& root, const PathTable& paths, const s
               [&](std::uint32_t a, std::uint32_t b) { return paths.spelling(a) < paths.spelling(b); });
     const unsigned int workers = loadWorkerCount();
     UnitBuilder<PathBatch> builder(
-        [&](PathBatch& batch) {
+        [&](PathBatch& batch)
+        {
             resolveAll(batch.ids);
             batch.done = true;
         },
@@ -603,7 +608,8 @@ void place(BuiltPart& built, FileKind kind, const Node& root,
 }
 
 /// Tells the target of each path the referrers `pointed` lists with the path.
-void tellByPath(const std::vector<std::pair<std::uint32_t, Attribute*>>& pointed, const std::vector<Attribute*>& targets)
+void tellByPath(const std::vector<std::pair<std::uint32_t, Attribute*>>& pointed,
+                const std::vector<Attribute*>& targets)
 {
     std::vector<std::size_t> ends(targets.size() + 1, 0);
     std::size_t referred = 0;
@@ -692,7 +698,8 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
     // gives it twice) is set the general way, after what waits is told.
     std::vector<std::pair<std::uint32_t, Attribute*>> pointed;
     pointed.reserve(pointers.size());
-    auto tellOneByOne = [&] {
+    auto tellOneByOne = [&]
+    {
         for (auto& [path, owner] : pointed)
             detail::Editor::addReferrers(local[path], &owner, 1);
         pointed.clear();
@@ -727,7 +734,8 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
             pending.attribute->toDatabasePath(holderOwnerPaths.back(), root);
     }
     tellByPath(pointed, local);
-    auto remap = [&](Attribute* a, const std::wstring& holderPath) -> Attribute* {
+    auto remap = [&](Attribute* a, const std::wstring& holderPath) -> Attribute*
+    {
         if (!ownedByHolder(a))
             return a;
         if (a == root)
@@ -745,8 +753,7 @@ bool attachLoaded(DetachedTree& tree, Attribute* target, ReferenceResolver* reso
             Attribute* from = root->getAttribute(i);
             if (from->isDynamic())
             {
-                Attribute* to = database->addDynamicAttribute(
-                    std::unique_ptr<AttributeDef>(from->getDef().makeCopy()));
+                Attribute* to = database->addDynamicAttribute(std::unique_ptr<AttributeDef>(from->getDef().makeCopy()));
                 if (to)
                     to->copyValueFrom(*from);
             }
@@ -798,4 +805,3 @@ std::size_t lineOf(const char* data, std::size_t size, std::size_t offset)
 }
 
 } // namespace db::files
-

@@ -15,14 +15,16 @@
 #include <string_view>
 #include <vector>
 
-namespace db {
+namespace db
+{
 class Node;
 class NodeDef;
 class ReferenceResolver;
 class TypeRegistry;
 } // namespace db
 
-namespace db::files {
+namespace db::files
+{
 
 /// Hostile-input limits shared by both formats.
 constexpr int s_maxDepth = 256;
@@ -94,7 +96,7 @@ private:
 
     std::mutex m_mutex;
     std::vector<Slot> m_slots = std::vector<Slot>(64); ///< a power of two of them, at most half in use
-    std::string m_spellings; ///< every spelling, one after the other
+    std::string m_spellings;                           ///< every spelling, one after the other
     /// Every text, one after the other: a load's ten thousand paths take a
     /// few allocations, not one each to make and, on the loading thread at
     /// the end, one each to free.

@@ -22,9 +22,11 @@
 #include <string_view>
 #include <type_traits>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 namespace binary = files::binary;
 using files::ByteReader;
@@ -192,8 +194,8 @@ private:
         return true;
     }
 
-    bool readMember(CompositeAttribute& composite, std::uint8_t tag, ByteReader& payload, std::size_t start,
-                    int depth, unsigned int& next)
+    bool readMember(CompositeAttribute& composite, std::uint8_t tag, ByteReader& payload, std::size_t start, int depth,
+                    unsigned int& next)
     {
         if (depth > files::s_maxDepth)
             return failAt(start, "attributes are nested too deeply");
@@ -224,8 +226,8 @@ private:
         {
             attribute = member(composite, nameIndex, next);
             if (!attribute)
-                return failAt(start, "no attribute \"" + files::toUtf8(name) + "\" in \""
-                                         + files::toUtf8(composite.getDef().getName()) + "\"");
+                return failAt(start, "no attribute \"" + files::toUtf8(name) + "\" in \"" +
+                                         files::toUtf8(composite.getDef().getName()) + "\"");
             if (attribute->getAttributeType() != type)
                 return failAt(start, "attribute \"" + files::toUtf8(name) + "\" is a " +
                                          detail::xmlNameOf(attribute->getAttributeType()) + ", not a " +
@@ -361,8 +363,7 @@ private:
                                 [&](auto traits) { return readTyped(traits, attribute, in, start, depth); });
     }
 
-    template <class Traits>
-    bool readTyped(Traits, Attribute& attribute, ByteReader& in, std::size_t start, int depth)
+    template <class Traits> bool readTyped(Traits, Attribute& attribute, ByteReader& in, std::size_t start, int depth)
     {
         constexpr detail::TypeShape shape = Traits::s_shape;
         if constexpr (shape == detail::TypeShape::Value)
@@ -401,8 +402,7 @@ private:
     }
 
     /// A count, then each element's fields.
-    template <class Traits>
-    bool readArray(Traits, typename Traits::Class& attribute, ByteReader& in, std::size_t start)
+    template <class Traits> bool readArray(Traits, typename Traits::Class& attribute, ByteReader& in, std::size_t start)
     {
         using Element = typename Traits::Element;
         std::uint32_t count = 0;
@@ -569,8 +569,12 @@ private:
             bool ok = true;
             switch (tag)
             {
-            case NodeContainerType: ok = payload.skip(4) && container(payload, attributeDepth); break;
-            case Compound: ok = payload.skip(4) && members(payload, attributeDepth); break;
+            case NodeContainerType:
+                ok = payload.skip(4) && container(payload, attributeDepth);
+                break;
+            case Compound:
+                ok = payload.skip(4) && members(payload, attributeDepth);
+                break;
             case AttributeArrayType:
                 ok = payload.skip(4);
                 while (ok && !payload.atEnd())
@@ -579,7 +583,8 @@ private:
                     ok = payload.record(tag, item) && members(item, attributeDepth + 1);
                 }
                 break;
-            default: break; // values, and dynamic attributes, which hold no nodes
+            default:
+                break; // values, and dynamic attributes, which hold no nodes
             }
             if (!ok)
                 return false;
@@ -620,7 +625,7 @@ private:
 /// Runs built together on one thread.
 struct BinaryBatch
 {
-    std::size_t first = 0; ///< index of its first run
+    std::size_t first = 0;              ///< index of its first run
     std::deque<files::BuiltUnit> units; ///< its runs, as built
     std::size_t bytes = 0;
 };
@@ -716,7 +721,8 @@ class BodyChecksum
 public:
     BodyChecksum()
         : m_pieces(
-              [](ChecksumPiece& piece) {
+              [](ChecksumPiece& piece)
+              {
                   piece.crc = libdeflate_crc32(0, piece.bytes, piece.size);
                   piece.done = true;
               },
@@ -782,10 +788,12 @@ bool LoaderBinary::load(Attribute* target)
     // Reading is the first half of the work, building the second.
     const std::size_t fileSize = m_stream.size();
     BodyChecksum checksumming;
-    const bool read = m_stream.readWhole([&](std::size_t done, std::size_t) {
-        checksumming.readUpTo(m_stream.dataSoFar(), done);
-        return !m_progress || m_progress(done, 2 * fileSize);
-    });
+    const bool read = m_stream.readWhole(
+        [&](std::size_t done, std::size_t)
+        {
+            checksumming.readUpTo(m_stream.dataSoFar(), done);
+            return !m_progress || m_progress(done, 2 * fileSize);
+        });
     if (!read)
     {
         if (m_stream.isOpen())
@@ -852,8 +860,8 @@ bool LoaderBinary::load(Attribute* target)
         return false;
     }
 
-    const files::FileKind fileKind = kind == binary::s_kindDatabase ? files::FileKind::Database
-                                                                     : files::FileKind::Subtree;
+    const files::FileKind fileKind =
+        kind == binary::s_kindDatabase ? files::FileKind::Database : files::FileKind::Subtree;
     TypeRegistry& registry = files::registryFor(target, m_registry);
     files::DetachedTree tree;
     tree.kind = fileKind;
@@ -885,9 +893,8 @@ bool LoaderBinary::load(Attribute* target)
     if (RunFinder(places).node(nodeRecord, 1) && !places.empty())
     {
         ParallelRuns runs(places, reader, data, registry, tree.built.pathTable());
-        const bool going = runs.help([&](std::size_t built) {
-            return !m_progress || m_progress(size + std::min(built, size), 2 * size);
-        });
+        const bool going = runs.help([&](std::size_t built)
+                                     { return !m_progress || m_progress(size + std::min(built, size), 2 * size); });
         if (!going)
             return cancelled();
         LoadError runError;

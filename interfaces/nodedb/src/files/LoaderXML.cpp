@@ -19,9 +19,11 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 using files::BuiltUnit;
 using files::DetachedTree;
@@ -71,12 +73,15 @@ public:
             window = Window{std::unique_ptr<char[]>(new char[room]), room};
         }
         const std::size_t capacity = window.size;
-        return std::shared_ptr<char[]>(window.bytes.release(), [this, capacity](char* bytes) {
-            std::unique_ptr<char[]> owned(bytes);
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (!m_closed && m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
-                m_free.push_back(Window{std::move(owned), capacity});
-        });
+        return std::shared_ptr<char[]>(
+            window.bytes.release(),
+            [this, capacity](char* bytes)
+            {
+                std::unique_ptr<char[]> owned(bytes);
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (!m_closed && m_free.size() < s_keptWindows) // room reserved: a deleter must not allocate
+                    m_free.push_back(Window{std::move(owned), capacity});
+            });
     }
 
     /// Gives the kept windows back to the system, and those let go later too.
@@ -361,10 +366,9 @@ bool LoaderXML::loadWhole(Attribute* target, bool beforeAttachDone)
     pugi::xml_document document;
     char empty[1] = {0};
     pugi::xml_parse_result parsed =
-        m_stream.size() > 0
-            ? document.load_buffer_inplace(m_stream.buffer(), m_stream.size(), files::s_xmlParseOptions,
-                                           pugi::encoding_auto)
-            : document.load_buffer_inplace(empty, 0, files::s_xmlParseOptions, pugi::encoding_auto);
+        m_stream.size() > 0 ? document.load_buffer_inplace(m_stream.buffer(), m_stream.size(), files::s_xmlParseOptions,
+                                                           pugi::encoding_auto)
+                            : document.load_buffer_inplace(empty, 0, files::s_xmlParseOptions, pugi::encoding_auto);
     if (!parsed)
     {
         m_error.offset = static_cast<std::size_t>(parsed.offset);

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 std::wstring wide(std::string_view text)
 {
@@ -53,7 +55,8 @@ NodeDef* NodeBuilder::nodeDef(std::string_view typeName, bool databaseRoot, std:
         return def;
     if (databaseRoot)
         why = "a database file must start with a \"Database\" node that holds the others in its \"nodes\" container; "
-              "this one starts with \"" + m_key + "\"";
+              "this one starts with \"" +
+              m_key + "\"";
     else
         why = "node type \"" + m_key + "\" cannot be created here";
     return nullptr;

@@ -21,7 +21,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db {
+namespace db
+{
 class AttributeDef;
 class CompositeAttribute;
 class EnumAttributeDef;
@@ -29,7 +30,8 @@ class NodeDef;
 class TypeRegistry;
 } // namespace db
 
-namespace db::files {
+namespace db::files
+{
 
 /// Builds nodes into one part at a time. Each check gives false (or null) and
 /// says why in `why`; the parsed-file reader turns that into its message.
@@ -54,16 +56,15 @@ public:
     static std::string noMember(CompositeAttribute& composite, std::string_view name);
 
     /// Notes a pointer whose text is [begin, end); the bytes must stay until internPaths.
-    void pointer(Attribute& attribute, int index, bool local, const char* begin, const char* end,
-                 std::size_t offset);
+    void pointer(Attribute& attribute, int index, bool local, const char* begin, const char* end, std::size_t offset);
     /// Looks up the paths of the pointers noted since the last call, all
     /// together; false when one is not UTF-8, whose offset goes to `bad`.
     bool internPaths(std::size_t& bad) { return m_built->internNoted(bad); }
 
     /// Reads one value's whole text: plain text by the table, an enum's by its definition's names.
     template <class Traits>
-    bool parseValue(Traits, const AttributeDef& def, const char* begin, const char* end,
-                           typename Traits::Value& value, std::string& why);
+    bool parseValue(Traits, const AttributeDef& def, const char* begin, const char* end, typename Traits::Value& value,
+                    std::string& why);
     /// A single value's text, parsed and set (pointers are noted apart).
     template <class Traits>
     bool setSingle(Traits, typename Traits::Class& attribute, const char* begin, const char* end, std::string& why);
@@ -74,8 +75,7 @@ public:
 private:
     bool enumValue(const EnumAttributeDef& def, const char* begin, const char* end, int& value, std::string& why);
     /// Names the word at which reading stopped, if any: the list it is in may be long.
-    template <class Traits>
-    static std::string badValue(Traits, const char* at, const char* end);
+    template <class Traits> static std::string badValue(Traits, const char* at, const char* end);
 
     TypeRegistry& m_registry;
     BuiltPart* m_built = nullptr;
@@ -113,7 +113,8 @@ bool NodeBuilder::setSingle(Traits, typename Traits::Class& attribute, const cha
 {
     // Strings are read into scratch kept between values, whose buffer is reused: the attribute copies.
     typename Traits::Value local{};
-    auto& value = [&]() -> typename Traits::Value& {
+    auto& value = [&]() -> typename Traits::Value&
+    {
         if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
             return m_text;
         else
@@ -147,8 +148,7 @@ bool NodeBuilder::setList(Traits, typename Traits::Class& attribute, const char*
     return true;
 }
 
-template <class Traits>
-std::string NodeBuilder::badValue(Traits, const char* at, const char* end)
+template <class Traits> std::string NodeBuilder::badValue(Traits, const char* at, const char* end)
 {
     if constexpr (std::is_same_v<typename Traits::Value, std::wstring>)
         return "bad UTF-8 in string";

@@ -6,12 +6,13 @@
 #include <cstring>
 #include <limits>
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
-template <typename Bits>
-char* putNan(char* p, bool negative, Bits mantissa, Bits quietOnly)
+template <typename Bits> char* putNan(char* p, bool negative, Bits mantissa, Bits quietOnly)
 {
     if (negative)
         *p++ = '-';
@@ -47,8 +48,8 @@ bool isSpace(char c)
 
 // The special values: [-]inf, [-]nan, [-]nan(0xPAYLOAD).
 template <typename T, typename Bits>
-bool parseSpecial(const char*& p, const char* end, T& value, Bits mantissaMask, Bits exponentBits,
-                  Bits quietOnly, int signShift)
+bool parseSpecial(const char*& p, const char* end, T& value, Bits mantissaMask, Bits exponentBits, Bits quietOnly,
+                  int signShift)
 {
     const char* q = p;
     bool negative = false;
@@ -151,8 +152,7 @@ inline const char* readFraction(const char* p, const char* end, std::uint64_t& d
 /// fast path). A float is rounded from that double unless the double sits
 /// exactly half way between two floats, where rounding twice could differ.
 /// False when the text is of another form, which the general parser takes.
-template <typename T>
-bool parseSimpleReal(const char*& begin, const char* end, T& value)
+template <typename T> bool parseSimpleReal(const char*& begin, const char* end, T& value)
 {
     const char* p = begin;
     const bool negative = p < end && *p == '-';
@@ -189,17 +189,15 @@ bool parseSimpleReal(const char*& begin, const char* end, T& value)
 }
 
 /// Everything but the common case: special values, exponents, long digit runs.
-template <typename T>
-__attribute__((noinline)) bool parseGeneralReal(const char*& begin, const char* end, T& value)
+template <typename T> __attribute__((noinline)) bool parseGeneralReal(const char*& begin, const char* end, T& value)
 {
     const char* p = begin;
     bool special = false;
     if constexpr (sizeof(T) == 4)
-        special = parseSpecial<float, std::uint32_t>(p, end, value, 0x7FFFFFu, 0x7F800000u,
-                                                     0x400000u, 31);
+        special = parseSpecial<float, std::uint32_t>(p, end, value, 0x7FFFFFu, 0x7F800000u, 0x400000u, 31);
     else
-        special = parseSpecial<double, std::uint64_t>(p, end, value, 0xFFFFFFFFFFFFFull,
-                                                      0x7FF0000000000000ull, 0x8000000000000ull, 63);
+        special = parseSpecial<double, std::uint64_t>(p, end, value, 0xFFFFFFFFFFFFFull, 0x7FF0000000000000ull,
+                                                      0x8000000000000ull, 63);
     if (!special)
     {
         // from_chars would take "nan(...)" forms we do not write; refuse them.
@@ -217,8 +215,7 @@ __attribute__((noinline)) bool parseGeneralReal(const char*& begin, const char* 
     return true;
 }
 
-template <typename T>
-bool parseReal(const char*& begin, const char* end, T& value)
+template <typename T> bool parseReal(const char*& begin, const char* end, T& value)
 {
     const char* p = begin;
     if (p == end)
@@ -239,20 +236,13 @@ void skipSpace(const char*& begin, const char* end)
         ++begin;
 }
 
-namespace {
+namespace
+{
 
 __extension__ typedef unsigned __int128 Wide;
 
-constexpr std::uint64_t s_powersOfTen[] = {1ull,
-                                           10ull,
-                                           100ull,
-                                           1000ull,
-                                           10000ull,
-                                           100000ull,
-                                           1000000ull,
-                                           10000000ull,
-                                           100000000ull,
-                                           1000000000ull};
+constexpr std::uint64_t s_powersOfTen[] = {1ull,      10ull,      100ull,      1000ull,      10000ull,
+                                           100000ull, 1000000ull, 10000000ull, 100000000ull, 1000000000ull};
 
 /// The digits of `high` and then of `low` (each below 10^4, four digits with
 /// leading zeros), one per byte from the lowest byte on, as numbers 0 to 9:
@@ -491,7 +481,8 @@ bool parseInt(const char*& begin, const char* end, std::int32_t& value)
     {
         if (digits > (negative ? 2147483648ull : 2147483647ull))
             return false;
-        value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(digits) : static_cast<std::int64_t>(digits));
+        value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(digits)
+                                                   : static_cast<std::int64_t>(digits));
     }
     else
     {

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-namespace db::files {
+namespace db::files
+{
 
 /// Room that `putFloat`, `putDouble` and `putInt` may need at most.
 constexpr std::size_t s_maxNumberChars = 32;

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace db::files {
+namespace db::files
+{
 
 /// Hashes an address, for tables keyed by objects.
 inline std::size_t hashOfAddress(const void* key)

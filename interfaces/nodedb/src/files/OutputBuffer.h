@@ -20,7 +20,8 @@
 #include <sys/mman.h>
 #endif
 
-namespace db::files {
+namespace db::files
+{
 
 class OutputBuffer
 {
@@ -66,11 +67,7 @@ public:
         m_size += n;
     }
     void append(std::string_view text) { append(text.data(), text.size()); }
-    template <std::size_t N>
-    void literal(const char (&text)[N])
-    {
-        append(text, N - 1);
-    }
+    template <std::size_t N> void literal(const char (&text)[N]) { append(text, N - 1); }
 
     char* data() { return m_data; }
     /// Where the bytes at an offset already written lie.
@@ -104,8 +101,8 @@ private:
     static char* map(std::size_t capacity)
     {
 #if defined(__linux__)
-        void* block = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
-                             -1, 0);
+        void* block =
+            ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
         return block == MAP_FAILED ? nullptr : static_cast<char*>(block);
 #else
         return static_cast<char*>(std::malloc(capacity));

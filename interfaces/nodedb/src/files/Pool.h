@@ -3,13 +3,13 @@
 #include <mutex>
 #include <vector>
 
-namespace db::files {
+namespace db::files
+{
 
 /// Things the threads of a load or a save are done with, for the next piece
 /// of work: buffers (fresh memory for every piece would cost more than
 /// writing the text into it) and readers and writers, with what they learnt.
-template <typename T>
-class Pool
+template <typename T> class Pool
 {
 public:
     /// One given back before, or a default-made one.

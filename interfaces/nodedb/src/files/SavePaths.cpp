@@ -3,16 +3,17 @@
 #include "Utf8.h"
 
 #include <db/AttributeDef.h>
+#include <db/CompositeAttribute.h>
 #include <db/Database.h>
 #include <db/FileOutputStream.h>
-#include <db/CompositeAttribute.h>
 #include <db/Node.h>
 #include <db/NodeContainer.h>
 
 #include <algorithm>
 #include <charconv>
 
-namespace db::files {
+namespace db::files
+{
 
 void appendPathName(std::string& out, const std::wstring& name)
 {
@@ -34,7 +35,8 @@ void appendPathName(std::string& out, const std::wstring& name)
     appendUtf8(out, text + runStart, name.size() - runStart);
 }
 
-namespace {
+namespace
+{
 
 void appendIndex(std::string& out, unsigned int index)
 {
@@ -247,7 +249,8 @@ void SavePaths::collectChildren(const CompositeAttribute& composite)
     }
 }
 
-namespace {
+namespace
+{
 
 /// True when `node` is among `parent`'s child nodes: held by a container
 /// that collectChildren looks into.
@@ -260,8 +263,8 @@ bool listedUnder(const Node& node, const Node& parent)
     for (const CompositeAttribute* above = holder->getParentAttribute(); above != &parent;
          above = above->getParentAttribute())
     {
-        if (!above || above->isDetached() || !(above->isCompound() || above->isAttributeArray())
-            || !above->getDef().canHoldNodes())
+        if (!above || above->isDetached() || !(above->isCompound() || above->isAttributeArray()) ||
+            !above->getDef().canHoldNodes())
             return false;
     }
     return parent.getDef().canHoldNodes();
@@ -322,12 +325,14 @@ void SavePaths::countRepeats()
     m_order.resize(count);
     for (std::uint32_t i = 0; i < count; ++i)
         m_order[i] = i;
-    std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
-        if (m_hashes[a] != m_hashes[b])
-            return m_hashes[a] < m_hashes[b];
-        int order = m_children[a]->getName().compare(m_children[b]->getName());
-        return order < 0 || (order == 0 && a < b);
-    });
+    std::sort(m_order.begin(), m_order.end(),
+              [this](std::uint32_t a, std::uint32_t b)
+              {
+                  if (m_hashes[a] != m_hashes[b])
+                      return m_hashes[a] < m_hashes[b];
+                  int order = m_children[a]->getName().compare(m_children[b]->getName());
+                  return order < 0 || (order == 0 && a < b);
+              });
     std::uint32_t earlier = 0;
     for (std::size_t i = 1; i < count; ++i)
     {

@@ -17,14 +17,16 @@
 
 #include "OpenTable.h"
 
-namespace db {
+namespace db
+{
 class Attribute;
 class CompositeAttribute;
 class FileOutputStream;
 class Node;
 } // namespace db
 
-namespace db::files {
+namespace db::files
+{
 
 class SavePaths
 {
@@ -37,7 +39,8 @@ public:
     explicit SavePaths(const Attribute* savedRoot, const std::vector<const Node*>& topNodes = {});
 
     /// The path of `target` into `path` (UTF-8): relative to the saved root with
-    /// `local` set when inside it, absolute otherwise. False for a null target, and for one outside the saved root that no database holds (a removed node).
+    /// `local` set when inside it, absolute otherwise. False for a null target, and for one outside the saved root that
+    /// no database holds (a removed node).
     bool get(const Attribute* target, std::string& path, bool& local);
 
 private:
@@ -126,7 +129,8 @@ class SaveProgress
 {
 public:
     /// `progress` may be empty; then nothing is counted.
-    SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, const Attribute& root, std::size_t scale)
+    SaveProgress(const std::function<bool(std::size_t, std::size_t)>& progress, const Attribute& root,
+                 std::size_t scale)
         : SaveProgress(progress, progress ? nodesToSave(root) * scale : 0)
     {
     }
@@ -137,10 +141,7 @@ public:
     }
 
     /// One more node; false when the callback asked to stop.
-    bool node()
-    {
-        return !m_progress || (++m_done & 0xFF) != 0 || (*m_progress)(m_done, m_total);
-    }
+    bool node() { return !m_progress || (++m_done & 0xFF) != 0 || (*m_progress)(m_done, m_total); }
     /// `count` more nodes at once; false when the callback asked to stop.
     bool nodes(std::size_t count)
     {

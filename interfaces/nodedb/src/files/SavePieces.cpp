@@ -4,9 +4,11 @@
 #include <db/CompoundAttributeDef.h>
 #include <db/Node.h>
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 class Planner
 {
@@ -24,7 +26,8 @@ public:
         if (!def.canHoldNodes())
             return 0;
         std::size_t nodes = 0;
-        auto visit = [&](const Attribute& member) {
+        auto visit = [&](const Attribute& member)
+        {
             if (member.isNodeContainer())
                 nodes += container(*member.asCompositeAttribute(), depth);
             else if (member.getDef().canHoldNodes())

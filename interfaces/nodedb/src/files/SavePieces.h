@@ -11,7 +11,8 @@
 #include <functional>
 #include <vector>
 
-namespace db::files {
+namespace db::files
+{
 
 /// Nodes that a save writes in place of one container's own: the top-level
 /// nodes of a database written from nodes that lie in another.
@@ -36,8 +37,8 @@ struct SavePiece
     const CompositeAttribute* container;
     unsigned int first; ///< index of the run's first node in the container
     unsigned int count;
-    int depth;          ///< the writer's depth of the run's nodes
-    std::size_t nodes;  ///< nodes in the run, those below included
+    int depth;         ///< the writer's depth of the run's nodes
+    std::size_t nodes; ///< nodes in the run, those below included
 };
 
 /// Runs of about `pieceNodes` nodes below `root`, in file order, where a

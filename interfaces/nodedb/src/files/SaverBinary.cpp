@@ -20,9 +20,11 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 namespace binary = files::binary;
 
@@ -81,8 +83,7 @@ public:
         m_lastCapacity = s_gapBlock / 2;
     }
 
-    template <typename Each>
-    void forEachBlock(Each each) const
+    template <typename Each> void forEachBlock(Each each) const
     {
         for (const auto& block : m_blocks)
             if (block->bytes.size() > 0)
@@ -127,8 +128,7 @@ std::uint32_t getU32(const char* p)
     return v;
 }
 
-template <typename T>
-void putLittle(char* p, T v)
+template <typename T> void putLittle(char* p, T v)
 {
     if constexpr (files::s_littleEndian)
         std::memcpy(p, &v, sizeof(T));
@@ -140,8 +140,7 @@ void putLittle(char* p, T v)
 /// Little-endian records: values are copied whole, not a byte at a time, and
 /// strings are encoded in place. The whole file goes into a `BlockBuffer`, a
 /// piece of it into an `OutputBuffer`.
-template <class Buffer>
-class RecordWriter
+template <class Buffer> class RecordWriter
 {
 public:
     void u8(std::uint8_t v) { m_out.put(static_cast<char>(v)); }
@@ -212,8 +211,7 @@ public:
     /// The elements of a float, int, double, vector or matrix list, each as its
     /// little-endian 32- or 64-bit fields. On little-endian hosts that is their
     /// memory as it is, copied in one piece.
-    template <typename T>
-    void values(const std::vector<T>& list)
+    template <typename T> void values(const std::vector<T>& list)
     {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
         static_assert(sizeof(T) % 4 == 0 && std::is_trivially_copyable<T>::value, "packed fields only");
@@ -225,17 +223,25 @@ public:
     }
 
 private:
-    template <typename T>
-    void little(T v)
+    template <typename T> void little(T v)
     {
         char* p = m_out.room(sizeof(T));
         putLittle(p, v);
         m_out.setEnd(p + sizeof(T));
     }
 
-    void each(std::int32_t v) { i32(v); }
-    void each(float v) { f32(v); }
-    void each(double v) { f64(v); }
+    void each(std::int32_t v)
+    {
+        i32(v);
+    }
+    void each(float v)
+    {
+        f32(v);
+    }
+    void each(double v)
+    {
+        f64(v);
+    }
     void each(const OrkP::Vector3& v)
     {
         f32(v.x);
@@ -248,7 +254,10 @@ private:
             each(m[row]);
     }
 
-    void patch(std::size_t at, std::uint32_t length) { putLittle(m_out.at(at), length); }
+    void patch(std::size_t at, std::uint32_t length)
+    {
+        putLittle(m_out.at(at), length);
+    }
 
     Buffer m_out;
 };
@@ -285,7 +294,8 @@ struct ChecksumPart
 uLong checksum(uLong crc, const BlockBuffer& bytes, unsigned int workers)
 {
     files::UnitBuilder<ChecksumPart> parts(
-        [](ChecksumPart& part) {
+        [](ChecksumPart& part)
+        {
             part.crc = crc32(0L, Z_NULL, 0);
             for (const auto& [data, size] : part.spans)
                 part.crc = crc32_z(part.crc, reinterpret_cast<const Bytef*>(data), size);
@@ -293,21 +303,23 @@ uLong checksum(uLong crc, const BlockBuffer& bytes, unsigned int workers)
         workers);
     const std::size_t partLength = bytes.size() / (workers + 1) + 1;
     auto part = std::make_unique<ChecksumPart>();
-    bytes.forEachBlock([&](const char* data, std::size_t size) {
-        while (size > 0)
+    bytes.forEachBlock(
+        [&](const char* data, std::size_t size)
         {
-            const std::size_t length = std::min(size, partLength - part->length);
-            part->spans.emplace_back(data, length);
-            part->length += length;
-            data += length;
-            size -= length;
-            if (part->length == partLength)
+            while (size > 0)
             {
-                parts.add(std::move(part));
-                part = std::make_unique<ChecksumPart>();
+                const std::size_t length = std::min(size, partLength - part->length);
+                part->spans.emplace_back(data, length);
+                part->length += length;
+                data += length;
+                size -= length;
+                if (part->length == partLength)
+                {
+                    parts.add(std::move(part));
+                    part = std::make_unique<ChecksumPart>();
+                }
             }
-        }
-    });
+        });
     parts.add(std::move(part));
     for (std::size_t i = 0; i < parts.size(); ++i)
     {
@@ -323,8 +335,7 @@ constexpr std::size_t s_pieceNodes = 250;
 constexpr std::size_t s_pieceBytes = std::size_t(128) << 10;
 
 /// Writes the file (into a `BlockBuffer`) or, on a helper thread, one piece of it (into an `OutputBuffer`).
-template <class Buffer>
-class BinaryWriter
+template <class Buffer> class BinaryWriter
 {
 public:
     BinaryWriter(SharedPaths& paths, files::SaveProgress& progress) : m_paths(paths), m_progress(progress) {}
@@ -518,8 +529,7 @@ private:
                                 [&](auto traits) { return writeTyped(traits, attribute, depth); });
     }
 
-    template <class Traits>
-    bool writeTyped(Traits, Attribute& attribute, int depth)
+    template <class Traits> bool writeTyped(Traits, Attribute& attribute, int depth)
     {
         constexpr detail::TypeShape shape = Traits::s_shape;
         if constexpr (shape == detail::TypeShape::None)
@@ -556,8 +566,7 @@ private:
         }
     }
 
-    template <class Element, class Values>
-    void values(Element, const Values& list)
+    template <class Element, class Values> void values(Element, const Values& list)
     {
         m_body.u32(static_cast<std::uint32_t>(list.size()));
         if constexpr (Element::s_packed)
@@ -567,8 +576,7 @@ private:
                 Element::writeBinary(*this, value);
     }
 
-    template <class Traits>
-    void definition(Traits, const AttributeDef& def)
+    template <class Traits> void definition(Traits, const AttributeDef& def)
     {
         m_body.i32(def.getUnits());
         m_body.u8(def.hasLimits() ? 1 : 0);
@@ -610,7 +618,9 @@ using HelperWriter = BinaryWriter<files::OutputBuffer>;
 
 } // namespace
 
-SaverBinary::SaverBinary(FileOutputStream& stream, int flags) : m_stream(stream), m_flags(flags) {}
+SaverBinary::SaverBinary(FileOutputStream& stream, int flags) : m_stream(stream), m_flags(flags)
+{
+}
 
 bool SaverBinary::save(const Attribute* root)
 {
@@ -629,7 +639,8 @@ bool SaverBinary::save(const Attribute* root)
     files::Pool<std::unique_ptr<HelperWriter>> writers;
     const unsigned int workers = (m_flags & s_oneThread) ? 0 : files::loadWorkerCount();
     PieceBuilder helpers(
-        [&](WrittenPiece& piece) {
+        [&](WrittenPiece& piece)
+        {
             piece.error = "out of memory"; // unless the helper gets through
             std::unique_ptr<HelperWriter> helper = writers.take();
             if (!helper)
@@ -640,11 +651,13 @@ bool SaverBinary::save(const Attribute* root)
         workers);
     std::vector<files::SavePiece> pieces;
     if (workers > 0 && files::nodesToSave(*root) > 4 * s_pieceNodes)
-        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes, [&](const files::SavePiece& piece) {
-            auto unit = std::make_unique<WrittenPiece>();
-            unit->piece = piece;
-            helpers.add(std::move(unit));
-        });
+        pieces = files::planSavePieces(*root->asNode(), 1, s_pieceNodes,
+                                       [&](const files::SavePiece& piece)
+                                       {
+                                           auto unit = std::make_unique<WrittenPiece>();
+                                           unit->piece = piece;
+                                           helpers.add(std::move(unit));
+                                       });
     // Helpers stay a few pieces ahead of this thread (letting them run
     // further ahead measured slower).
     helpers.limitAhead(4 * (workers + 1));
@@ -674,7 +687,8 @@ bool SaverBinary::save(const Attribute* root)
     std::size_t writtenBytes = 0;
     // Handed over in pieces of a size the kernel copies fastest; whole blocks
     // measured markedly slower.
-    auto write = [&](const char* data, std::size_t size) {
+    auto write = [&](const char* data, std::size_t size)
+    {
         constexpr std::size_t piece = std::size_t(256) << 10;
         for (std::size_t done = 0; written && done < size; done += piece)
         {

@@ -20,9 +20,11 @@
 #include <utility>
 #include <vector>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 using files::OutputBuffer;
 
@@ -121,10 +123,12 @@ public:
               const Progress& progress, std::size_t nodes)
         : m_stream(stream), m_paths(paths), m_standIns(standIns), m_indent(indent), m_progress(progress, nodes)
     {
-        detail::forEachType([this](auto traits) {
-            m_openTags[traits.s_type] = Snippet("<" + std::string(traits.s_xmlName));
-            m_closeTags[traits.s_type] = Snippet("</" + std::string(traits.s_xmlName) + ">");
-        });
+        detail::forEachType(
+            [this](auto traits)
+            {
+                m_openTags[traits.s_type] = Snippet("<" + std::string(traits.s_xmlName));
+                m_closeTags[traits.s_type] = Snippet("</" + std::string(traits.s_xmlName) + ">");
+            });
         m_indentText.assign(1, '\n');
         m_indentText.append(static_cast<std::size_t>(files::s_maxDepth + 2) * 2 + Snippet::s_capacity, ' ');
         m_nameSlots.assign(1024, 0);
@@ -244,11 +248,7 @@ private:
         m_out.setEnd(p + length);
     }
 
-    template <typename Put>
-    void number(Put put)
-    {
-        m_out.setEnd(put(m_out.room(files::s_maxNumberChars)));
-    }
+    template <typename Put> void number(Put put) { m_out.setEnd(put(m_out.room(files::s_maxNumberChars))); }
     void putInt(int value)
     {
         number([value](char* p) { return files::putInt(p, value); });
@@ -287,8 +287,11 @@ private:
                     ++i;
                     switch (kinds[c])
                     {
-                    case EscapeTable::Plain: *p++ = static_cast<char>(c); break;
-                    case EscapeTable::Drop: break;
+                    case EscapeTable::Plain:
+                        *p++ = static_cast<char>(c);
+                        break;
+                    case EscapeTable::Drop:
+                        break;
                     case EscapeTable::Reference:
                         for (const char* r = s_escapes.reference[c]; *r; ++r)
                             *p++ = *r;
@@ -328,8 +331,8 @@ private:
     {
         newline(depth);
         put(m_openTags[type]);
-        if (!attribute.isNode() && attribute.getParentAttribute()
-            && !attribute.getParentAttribute()->isAttributeArray())
+        if (!attribute.isNode() && attribute.getParentAttribute() &&
+            !attribute.getParentAttribute()->isAttributeArray())
             nameAttribute(attribute.getName());
     }
 
@@ -449,8 +452,7 @@ private:
     // -------------------------------------------- definitions and pointers
 
     /// The definition of a dynamic value or array, as XML attributes and option children.
-    template <class Traits>
-    void dynamicDef(Traits, const AttributeDef& def, int depth, bool& hasChildren)
+    template <class Traits> void dynamicDef(Traits, const AttributeDef& def, int depth, bool& hasChildren)
     {
         m_out.literal(" dynamic=\"1\"");
         if (def.getUnits() != 0)
@@ -551,8 +553,7 @@ private:
         return known;
     }
 
-    template <typename Values, typename Each>
-    void list(const Values& values, Each each)
+    template <typename Values, typename Each> void list(const Values& values, Each each)
     {
         bool first = true;
         for (const auto& value : values)
@@ -579,8 +580,7 @@ private:
                                 [&](auto traits) { return writeTyped(traits, attribute, depth); });
     }
 
-    template <class Traits>
-    bool writeTyped(Traits, Attribute& attribute, int depth)
+    template <class Traits> bool writeTyped(Traits, Attribute& attribute, int depth)
     {
         constexpr detail::TypeShape shape = Traits::s_shape;
         if constexpr (shape == detail::TypeShape::None)
@@ -661,7 +661,8 @@ private:
         else
         {
             m_out.put('>');
-            list(attribute.getValues(), [&](const auto& value) { Element::printText(*this, attribute.getDef(), value); });
+            list(attribute.getValues(),
+                 [&](const auto& value) { Element::printText(*this, attribute.getDef(), value); });
             close(Traits::s_type);
         }
         return true;
@@ -677,8 +678,7 @@ private:
         m_out.literal("</e>");
     }
 
-    template <class Traits>
-    void valueElement(Traits, const Attribute& owner, Attribute* target, int depth)
+    template <class Traits> void valueElement(Traits, const Attribute& owner, Attribute* target, int depth)
     {
         pointerElement(target, false, owner, depth);
     }
@@ -821,7 +821,9 @@ std::size_t nodesWritten(const Attribute& root, const files::StandIns& standIns)
 
 } // namespace
 
-SaverXML::SaverXML(FileOutputStream& stream, int flags) : m_stream(stream), m_flags(flags) {}
+SaverXML::SaverXML(FileOutputStream& stream, int flags) : m_stream(stream), m_flags(flags)
+{
+}
 
 bool SaverXML::save(const Attribute* root)
 {
@@ -855,7 +857,8 @@ bool SaverXML::write(const Attribute* root, const std::vector<const Node*>* topN
     files::Pool<std::unique_ptr<XmlWriter>> helpers;
     const Progress noProgress;
     PieceBuilder written(
-        [&](WrittenPiece& piece) {
+        [&](WrittenPiece& piece)
+        {
             piece.error = "out of memory"; // unless the helper gets through
             std::unique_ptr<XmlWriter> helper = helpers.take();
             if (!helper)
@@ -867,11 +870,12 @@ bool SaverXML::write(const Attribute* root, const std::vector<const Node*>* topN
     // Top nodes from elsewhere are not counted first: planning costs less,
     // and helpers only start for more than one piece.
     std::vector<files::SavePiece> pieces;
-    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0
-        && (topNodes || files::nodesToSave(*root) > 4 * s_pieceNodes))
+    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 &&
+        (topNodes || files::nodesToSave(*root) > 4 * s_pieceNodes))
         pieces = files::planSavePieces(
             *root->asNode(), 1, s_pieceNodes,
-            [&](const files::SavePiece& piece) {
+            [&](const files::SavePiece& piece)
+            {
                 auto unit = std::make_unique<WrittenPiece>();
                 unit->piece = piece;
                 written.add(std::move(unit));

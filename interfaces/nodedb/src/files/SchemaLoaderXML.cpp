@@ -14,9 +14,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 using files::wideText;
 
@@ -249,7 +251,9 @@ private:
 
 } // namespace
 
-SchemaLoaderXML::SchemaLoaderXML(FileInputStream& stream) : m_stream(stream) {}
+SchemaLoaderXML::SchemaLoaderXML(FileInputStream& stream) : m_stream(stream)
+{
+}
 
 bool SchemaLoaderXML::load(TypeRegistry& registry)
 {
@@ -276,8 +280,8 @@ bool SchemaLoaderXML::load(TypeRegistry& registry)
 bool SchemaLoaderXML::loadExampleSchema(TypeRegistry& registry)
 {
     const char* text = getExampleSchemaText();
-    FileInputStream stream = FileInputStream::fromMemory(text, std::strlen(text), "scene-schema.xml",
-                                                         FileOpenMode::Text);
+    FileInputStream stream =
+        FileInputStream::fromMemory(text, std::strlen(text), "scene-schema.xml", FileOpenMode::Text);
     SchemaLoaderXML loader(stream);
     return loader.load(registry);
 }

@@ -19,7 +19,8 @@
 
 #include "LoadSupport.h"
 
-namespace db::files {
+namespace db::files
+{
 
 /// Worker threads for a load: one fewer than the processors, the loading thread being the last.
 inline unsigned int loadWorkerCount()
@@ -39,8 +40,7 @@ public:
     virtual void finishTasks() = 0;
 };
 
-template <typename Unit>
-class UnitBuilder : public Helpers
+template <typename Unit> class UnitBuilder : public Helpers
 {
 public:
     /// `build` runs once per unit, on a worker or on the loading thread.
@@ -229,8 +229,7 @@ private:
 
 /// The units of batches built by a UnitBuilder, in order, each once its
 /// batch is built. A batch holds its units in `units`.
-template <typename Batch>
-class BatchedUnits : public UnitSource
+template <typename Batch> class BatchedUnits : public UnitSource
 {
 public:
     explicit BatchedUnits(UnitBuilder<Batch>& builder) : m_builder(builder) {}

@@ -6,9 +6,11 @@
 
 #include "Editor.h"
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 /// Nodes in a run: a few dozen runs for a large file, each a good while of
 /// work for a worker, yet the last, told on the reading thread, takes little.

@@ -9,12 +9,14 @@
 #include <memory>
 #include <vector>
 
-namespace db {
+namespace db
+{
 class CompositeAttribute;
 class NodeContainer;
 } // namespace db
 
-namespace db::files {
+namespace db::files
+{
 
 /// Each container's list of children grows at once, on the reading thread;
 /// the nodes themselves learn their parent and index on the workers, a run

@@ -13,9 +13,11 @@
 #include <emmintrin.h>
 #endif
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 /// The white space the savers write. A carriage return is left to the
 /// general parser, which turns it into a newline.
@@ -63,9 +65,9 @@ const char* skipBlank(const char* p, const char* end)
     for (; end - p >= 16; p += 16)
     {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i blank =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
-                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
+        const __m128i blank = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+            _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
         if (const unsigned int other = ~static_cast<unsigned int>(_mm_movemask_epi8(blank)) & 0xFFFFu)
             return p + __builtin_ctz(other);
     }
@@ -306,8 +308,7 @@ bool UnitReader::endTag(std::string_view name)
     return true;
 }
 
-template <class F>
-bool UnitReader::children(std::string_view name, F&& child)
+template <class F> bool UnitReader::children(std::string_view name, F&& child)
 {
     bool any = false;
     for (;;)
@@ -394,11 +395,14 @@ const std::vector<UnitReader::SavedTag>& UnitReader::savedTags(const CompositeAt
         const char* typeName = detail::xmlNameOf(attribute.getAttributeType());
         const std::string name = toUtf8(attribute.getName());
         // Names the savers escape, and those the general parser reads apart, are left to the general way.
-        const bool plain = typeName && !attribute.isDynamic() && attribute.getAttributeType() != NodeType &&
-                           !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-                               const auto u = static_cast<unsigned char>(c);
-                               return u > ' ' && u < 0x7F && u != '&' && u != '<' && u != '>' && u != '"' && u != '\'';
-                           });
+        const bool plain =
+            typeName && !attribute.isDynamic() && attribute.getAttributeType() != NodeType && !name.empty() &&
+            std::all_of(name.begin(), name.end(),
+                        [](char c)
+                        {
+                            const auto u = static_cast<unsigned char>(c);
+                            return u > ' ' && u < 0x7F && u != '&' && u != '<' && u != '>' && u != '"' && u != '\'';
+                        });
         if (plain)
             tags.push_back(SavedTag{std::string("<") + typeName + " name=\"" + name + "\"", std::strlen(typeName)});
         else
@@ -436,8 +440,7 @@ bool UnitReader::member(CompositeAttribute& composite, int depth, unsigned int& 
                             [&](auto traits) { return typed(traits, *attribute, tag, depth); });
 }
 
-template <class Traits>
-bool UnitReader::typed(Traits, Attribute& attribute, const Tag& tag, int depth)
+template <class Traits> bool UnitReader::typed(Traits, Attribute& attribute, const Tag& tag, int depth)
 {
     constexpr detail::TypeShape shape = Traits::s_shape;
     if constexpr (shape == detail::TypeShape::Value || shape == detail::TypeShape::Array ||
@@ -461,8 +464,7 @@ bool UnitReader::typed(Traits, Attribute& attribute, const Tag& tag, int depth)
         return false;
 }
 
-template <class Traits>
-bool UnitReader::single(Traits, typename Traits::Class& attribute, const Tag& tag)
+template <class Traits> bool UnitReader::single(Traits, typename Traits::Class& attribute, const Tag& tag)
 {
     const char* begin;
     const char* end;
@@ -480,8 +482,7 @@ bool UnitReader::single(Traits, typename Traits::Class& attribute, const Tag& ta
         return m_builder.setSingle(Traits(), attribute, begin, end, m_why);
 }
 
-template <class Traits>
-bool UnitReader::array(Traits, typename Traits::Class& attribute, const Tag& tag)
+template <class Traits> bool UnitReader::array(Traits, typename Traits::Class& attribute, const Tag& tag)
 {
     using Element = typename Traits::Element;
     constexpr bool pointers = std::is_same_v<typename Element::Value, Attribute*>;
@@ -489,7 +490,8 @@ bool UnitReader::array(Traits, typename Traits::Class& attribute, const Tag& tag
     {
         // One <e> per value.
         typename Traits::Value values;
-        const auto item = [&] {
+        const auto item = [&]
+        {
             Tag element;
             if (!startTag(element) || element.name != "e" || element.hasName || element.hasType ||
                 (element.hasLocal && !pointers))
@@ -535,13 +537,16 @@ bool UnitReader::array(Traits, typename Traits::Class& attribute, const Tag& tag
 
 bool UnitReader::attributeArray(AttributeArray& array, const Tag& tag, int depth)
 {
-    return tag.empty || children(tag.name, [&] {
-               Tag item;
-               if (!startTag(item) || item.name != "compound" || item.hasName || item.hasType || item.hasLocal)
-                   return false;
-               CompositeAttribute* added = array.add();
-               return added && (item.empty || members(*added, item.name, depth + 1));
-           });
+    return tag.empty ||
+           children(tag.name,
+                    [&]
+                    {
+                        Tag item;
+                        if (!startTag(item) || item.name != "compound" || item.hasName || item.hasType || item.hasLocal)
+                            return false;
+                        CompositeAttribute* added = array.add();
+                        return added && (item.empty || members(*added, item.name, depth + 1));
+                    });
 }
 
 } // namespace db::files

@@ -17,11 +17,13 @@
 #include <unordered_map>
 #include <vector>
 
-namespace db {
+namespace db
+{
 class TypeRegistry;
 } // namespace db
 
-namespace db::files {
+namespace db::files
+{
 
 class UnitReader
 {
@@ -56,8 +58,7 @@ private:
     bool attributeValue(std::string_view& value, std::string& decoded);
     bool endTag(std::string_view name);
     /// Calls `child` at each child element's '<' and then reads the end tag.
-    template <class F>
-    bool children(std::string_view name, F&& child);
+    template <class F> bool children(std::string_view name, F&& child);
     /// The text up to the end tag, with references replaced (into scratch that the next text reuses).
     bool text(const char*& begin, const char*& end);
     bool value(const Tag& tag, const char*& begin, const char*& end);
@@ -73,12 +74,9 @@ private:
     /// The saved tags of the members of a composite, by member index.
     const std::vector<SavedTag>& savedTags(const CompositeAttribute& composite);
     bool member(CompositeAttribute& composite, int depth, unsigned int& next, const std::vector<SavedTag>& saved);
-    template <class Traits>
-    bool typed(Traits, Attribute& attribute, const Tag& tag, int depth);
-    template <class Traits>
-    bool single(Traits, typename Traits::Class& attribute, const Tag& tag);
-    template <class Traits>
-    bool array(Traits, typename Traits::Class& attribute, const Tag& tag);
+    template <class Traits> bool typed(Traits, Attribute& attribute, const Tag& tag, int depth);
+    template <class Traits> bool single(Traits, typename Traits::Class& attribute, const Tag& tag);
+    template <class Traits> bool array(Traits, typename Traits::Class& attribute, const Tag& tag);
     bool attributeArray(AttributeArray& array, const Tag& tag, int depth);
 
     NodeBuilder m_builder;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace db::files {
+namespace db::files
+{
 
 void appendUtf8(std::string& out, const wchar_t* text, std::size_t length)
 {
@@ -22,7 +23,8 @@ void appendUtf8(std::string& out, const wchar_t* text, std::size_t length)
     out.resize(static_cast<std::size_t>(p - begin));
 }
 
-namespace {
+namespace
+{
 
 void appendCodePoint(std::wstring& out, unsigned long c)
 {
@@ -66,9 +68,24 @@ bool fromUtf8(const char* text, std::size_t length, std::wstring& out)
         int extra = 0;
         unsigned long c = 0;
         unsigned long minimum = 0;
-        if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; minimum = 0x80; }
-        else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; minimum = 0x800; }
-        else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; minimum = 0x10000; }
+        if ((b & 0xE0) == 0xC0)
+        {
+            extra = 1;
+            c = b & 0x1F;
+            minimum = 0x80;
+        }
+        else if ((b & 0xF0) == 0xE0)
+        {
+            extra = 2;
+            c = b & 0x0F;
+            minimum = 0x800;
+        }
+        else if ((b & 0xF8) == 0xF0)
+        {
+            extra = 3;
+            c = b & 0x07;
+            minimum = 0x10000;
+        }
         else
             return false;
         if (static_cast<std::size_t>(extra) >= length - i)

@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <string>
 
-namespace db::files {
+namespace db::files
+{
 
 void appendUtf8(std::string& out, const wchar_t* text, std::size_t length);
 

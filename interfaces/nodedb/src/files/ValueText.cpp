@@ -12,9 +12,11 @@
 
 #include <type_traits>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 /// The writer the types' printText expects, writing plain UTF-8.
 class PlainWriter
@@ -58,8 +60,7 @@ private:
 };
 
 /// Values of the type have one text: not the kinds files spread over several elements.
-template <class Traits>
-constexpr bool hasText()
+template <class Traits> constexpr bool hasText()
 {
     if constexpr (Traits::s_shape == detail::TypeShape::Value)
         return true;
@@ -82,33 +83,36 @@ bool valueToText(const Attribute& attribute, std::wstring& text)
     text.clear();
     std::string out;
     PlainWriter writer(out);
-    const bool written = detail::withType(attribute.getAttributeType(), [&](auto traits) {
-        using Traits = decltype(traits);
-        using Class = typename detail::ClassOf<Traits>::type;
-        if constexpr (!hasText<Traits>())
-            return false;
-        else if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
+    const bool written = detail::withType(
+        attribute.getAttributeType(),
+        [&](auto traits)
         {
-            if (const Attribute* target = static_cast<const PointerAttribute&>(attribute).getValue())
-                target->toDatabasePath(text);
-            return true;
-        }
-        else if constexpr (Traits::s_shape == detail::TypeShape::Value)
-        {
-            Traits::printText(writer, attribute.getDef(), static_cast<const Class&>(attribute).getValue());
-            return true;
-        }
-        else
-        {
-            for (const auto& value : static_cast<const Class&>(attribute).getValues())
+            using Traits = decltype(traits);
+            using Class = typename detail::ClassOf<Traits>::type;
+            if constexpr (!hasText<Traits>())
+                return false;
+            else if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
             {
-                if (!out.empty())
-                    out += ' ';
-                Traits::Element::printText(writer, attribute.getDef(), value);
+                if (const Attribute* target = static_cast<const PointerAttribute&>(attribute).getValue())
+                    target->toDatabasePath(text);
+                return true;
             }
-            return true;
-        }
-    });
+            else if constexpr (Traits::s_shape == detail::TypeShape::Value)
+            {
+                Traits::printText(writer, attribute.getDef(), static_cast<const Class&>(attribute).getValue());
+                return true;
+            }
+            else
+            {
+                for (const auto& value : static_cast<const Class&>(attribute).getValues())
+                {
+                    if (!out.empty())
+                        out += ' ';
+                    Traits::Element::printText(writer, attribute.getDef(), value);
+                }
+                return true;
+            }
+        });
     if (!out.empty())
         text = files::fromUtf8Lenient(out);
     return written;
@@ -126,31 +130,34 @@ bool setValueFromText(Attribute& attribute, const std::wstring& text, std::wstri
     const char* end = begin + utf8.size();
     files::NodeBuilder builder(files::registryFor(&attribute, nullptr));
     std::string problem;
-    const bool set = detail::withType(attribute.getAttributeType(), [&](auto traits) {
-        using Traits = decltype(traits);
-        using Class = typename detail::ClassOf<Traits>::type;
-        if constexpr (!hasText<Traits>())
-            return noTextForm(Traits::s_xmlName, problem);
-        else if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
+    const bool set = detail::withType(
+        attribute.getAttributeType(),
+        [&](auto traits)
         {
-            Attribute* target = nullptr;
-            if (!text.empty())
+            using Traits = decltype(traits);
+            using Class = typename detail::ClassOf<Traits>::type;
+            if constexpr (!hasText<Traits>())
+                return noTextForm(Traits::s_xmlName, problem);
+            else if constexpr (Traits::s_shape == detail::TypeShape::Value && std::is_same_v<Class, PointerAttribute>)
             {
-                target = attribute.attributeFromDatabasePath(text);
-                if (!target)
+                Attribute* target = nullptr;
+                if (!text.empty())
                 {
-                    problem = "nothing is at the path " + utf8;
-                    return false;
+                    target = attribute.attributeFromDatabasePath(text);
+                    if (!target)
+                    {
+                        problem = "nothing is at the path " + utf8;
+                        return false;
+                    }
                 }
+                static_cast<PointerAttribute&>(attribute).setValue(target);
+                return true;
             }
-            static_cast<PointerAttribute&>(attribute).setValue(target);
-            return true;
-        }
-        else if constexpr (Traits::s_shape == detail::TypeShape::Value)
-            return builder.setSingle(traits, static_cast<Class&>(attribute), begin, end, problem);
-        else
-            return builder.setList(traits, static_cast<Class&>(attribute), begin, end, problem);
-    });
+            else if constexpr (Traits::s_shape == detail::TypeShape::Value)
+                return builder.setSingle(traits, static_cast<Class&>(attribute), begin, end, problem);
+            else
+                return builder.setList(traits, static_cast<Class&>(attribute), begin, end, problem);
+        });
     why = set ? std::wstring() : files::fromUtf8Lenient(problem);
     return set;
 }

@@ -14,9 +14,11 @@
 #include <memory>
 #include <type_traits>
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 /// strcmp(text, word) == 0 for the short names of the format, inlined: a
 /// library call per element and attribute is a good part of reading them.
@@ -118,8 +120,7 @@ bool isBlank(const char* text)
 }
 } // namespace
 
-template <class F>
-bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
+template <class F> bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 {
     if (!isBlank(parent.value()))
         return fail(parent, "unexpected text"); // kept in the element itself, see s_unitParseOptions
@@ -137,14 +138,16 @@ bool XmlReader::eachElement(pugi::xml_node parent, F&& f)
 bool XmlReader::readUnit(const pugi::xml_document& fragment, int depth, BuiltUnit& unit)
 {
     m_builder.setPart(unit.built);
-    unit.ok = eachElement(fragment, [&](pugi::xml_node child) {
-        if (!is(child.name(), "node"))
-            return fail(child, "a container holds only <node> elements");
-        Node* node = readNode(child, depth, false);
-        if (node)
-            unit.add(*node);
-        return node != nullptr;
-    });
+    unit.ok = eachElement(fragment,
+                          [&](pugi::xml_node child)
+                          {
+                              if (!is(child.name(), "node"))
+                                  return fail(child, "a container holds only <node> elements");
+                              Node* node = readNode(child, depth, false);
+                              if (node)
+                                  unit.add(*node);
+                              return node != nullptr;
+                          });
     unit.ok = unit.ok && internPaths();
     return unit.ok;
 }
@@ -293,14 +296,16 @@ bool XmlReader::text(pugi::xml_node element, const char*& begin, const char*& en
 /// The <e> children of list elements, checked to be nothing else.
 bool XmlReader::items(pugi::xml_node element, std::vector<pugi::xml_node>& out)
 {
-    return eachElement(element, [&](pugi::xml_node child) {
-        if (is(child.name(), "option"))
-            return true;
-        if (!is(child.name(), "e"))
-            return fail(child, "unexpected element <" + std::string(child.name()) + ">");
-        out.push_back(child);
-        return true;
-    });
+    return eachElement(element,
+                       [&](pugi::xml_node child)
+                       {
+                           if (is(child.name(), "option"))
+                               return true;
+                           if (!is(child.name(), "e"))
+                               return fail(child, "unexpected element <" + std::string(child.name()) + ">");
+                           out.push_back(child);
+                           return true;
+                       });
 }
 
 void XmlReader::pending(Attribute& attribute, int index, pugi::xml_node element, const char* begin, const char* end)
@@ -315,8 +320,7 @@ bool XmlReader::readValue(Attribute& attribute, pugi::xml_node element, int dept
                             [&](auto traits) { return readTyped(traits, attribute, element, depth); });
 }
 
-template <class Traits>
-bool XmlReader::readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth)
+template <class Traits> bool XmlReader::readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth)
 {
     constexpr detail::TypeShape shape = Traits::s_shape;
     if constexpr (shape == detail::TypeShape::Value)
@@ -333,8 +337,7 @@ bool XmlReader::readTyped(Traits, Attribute& attribute, pugi::xml_node element, 
         return fail(element, "unexpected element <" + std::string(element.name()) + ">");
 }
 
-template <class Traits>
-bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element)
+template <class Traits> bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element)
 {
     const char* begin;
     const char* end;
@@ -353,8 +356,7 @@ bool XmlReader::readSingle(Traits, typename Traits::Class& attribute, pugi::xml_
     return true;
 }
 
-template <class Traits>
-bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element)
+template <class Traits> bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element)
 {
     using Element = typename Traits::Element;
     const char* begin;
@@ -393,14 +395,16 @@ bool XmlReader::readArray(Traits, typename Traits::Class& attribute, pugi::xml_n
 
 bool XmlReader::readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth)
 {
-    return eachElement(element, [&](pugi::xml_node child) {
-        if (!is(child.name(), "compound"))
-            return fail(child, "an attribute array holds only <compound> elements");
-        CompositeAttribute* item = array.add();
-        if (!item)
-            return fail(child, "cannot add an element");
-        return readMembers(*item, child, depth + 1);
-    });
+    return eachElement(element,
+                       [&](pugi::xml_node child)
+                       {
+                           if (!is(child.name(), "compound"))
+                               return fail(child, "an attribute array holds only <compound> elements");
+                           CompositeAttribute* item = array.add();
+                           if (!item)
+                               return fail(child, "cannot add an element");
+                           return readMembers(*item, child, depth + 1);
+                       });
 }
 
 bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value)
@@ -420,22 +424,25 @@ bool XmlReader::singleValue(Attribute& attribute, pugi::xml_node element, const 
 
 bool XmlReader::readContainer(NodeContainer& container, pugi::xml_node element, int depth)
 {
-    return eachElement(element, [&](pugi::xml_node child) {
-        if (m_units && is(child.name(), s_unitPlaceholder))
-            return takeUnit(container, child);
-        if (!is(child.name(), "node"))
-            return fail(child, "a container holds only <node> elements");
-        Node* node = readNode(child, depth + 1, false);
-        if (!node)
-            return false;
-        if (detail::Editor::appendBuilt(container, *node))
-            return true;
-        std::string type = toUtf8(node->getClassID());
-        if (m_placer)
-            m_placer->settle();
-        delete node;
-        return fail(child, "a \"" + type + "\" node cannot go into \"" + toUtf8(container.getName()) + "\"");
-    });
+    return eachElement(element,
+                       [&](pugi::xml_node child)
+                       {
+                           if (m_units && is(child.name(), s_unitPlaceholder))
+                               return takeUnit(container, child);
+                           if (!is(child.name(), "node"))
+                               return fail(child, "a container holds only <node> elements");
+                           Node* node = readNode(child, depth + 1, false);
+                           if (!node)
+                               return false;
+                           if (detail::Editor::appendBuilt(container, *node))
+                               return true;
+                           std::string type = toUtf8(node->getClassID());
+                           if (m_placer)
+                               m_placer->settle();
+                           delete node;
+                           return fail(child, "a \"" + type + "\" node cannot go into \"" +
+                                                  toUtf8(container.getName()) + "\"");
+                       });
 }
 
 bool XmlReader::takeUnit(NodeContainer& container, pugi::xml_node placeholder)

@@ -18,7 +18,8 @@
 #include <string>
 #include <vector>
 
-namespace db {
+namespace db
+{
 class AttributeArray;
 class AttributeDef;
 class CompositeAttribute;
@@ -26,7 +27,8 @@ class NodeDef;
 class TypeRegistry;
 } // namespace db
 
-namespace db::files {
+namespace db::files
+{
 
 /// The pugixml options every node database file is parsed with. Whitespace-only
 /// text is kept when it is an element's only content: it is the value of a
@@ -86,8 +88,7 @@ private:
     /// fail at a byte offset into the text parsed.
     bool failAt(std::size_t offset, const std::string& what);
     /// Calls `f` with each child element of `parent` until it returns false; text between them is refused.
-    template <class F>
-    bool eachElement(pugi::xml_node parent, F&& f);
+    template <class F> bool eachElement(pugi::xml_node parent, F&& f);
     Node* readNode(pugi::xml_node element, int depth, bool databaseRoot);
     bool readMembers(CompositeAttribute& composite, pugi::xml_node element, int depth);
     bool readMember(CompositeAttribute& composite, pugi::xml_node element, int depth, unsigned int& next);
@@ -98,12 +99,9 @@ private:
     /// false when one is not UTF-8.
     bool internPaths();
     bool readValue(Attribute& attribute, pugi::xml_node element, int depth);
-    template <class Traits>
-    bool readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth);
-    template <class Traits>
-    bool readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element);
-    template <class Traits>
-    bool readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element);
+    template <class Traits> bool readTyped(Traits, Attribute& attribute, pugi::xml_node element, int depth);
+    template <class Traits> bool readSingle(Traits, typename Traits::Class& attribute, pugi::xml_node element);
+    template <class Traits> bool readArray(Traits, typename Traits::Class& attribute, pugi::xml_node element);
     bool readAttributeArray(AttributeArray& array, pugi::xml_node element, int depth);
     /// The element that holds a single value of type `typeName`; a dynamic one's must hold exactly one.
     bool singleValue(Attribute& attribute, pugi::xml_node element, const char* typeName, pugi::xml_node& value);

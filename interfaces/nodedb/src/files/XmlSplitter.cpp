@@ -9,9 +9,11 @@
 #include <emmintrin.h>
 #endif
 
-namespace db::files {
+namespace db::files
+{
 
-namespace {
+namespace
+{
 
 /// Deeper files are left to the whole-file reader, which knows the exact limits.
 constexpr std::size_t s_maxNesting = 200;
@@ -284,8 +286,8 @@ XmlSplitter::State XmlSplitter::scan(const char* data, std::size_t size, bool la
     }
 }
 
-XmlSplitter::Step XmlSplitter::scanStructure(const char* data, std::size_t size, bool last,
-                                              std::vector<Unit>& units, std::string& skeleton)
+XmlSplitter::Step XmlSplitter::scanStructure(const char* data, std::size_t size, bool last, std::vector<Unit>& units,
+                                             std::string& skeleton)
 {
     const char* lt = static_cast<const char*>(std::memchr(data + m_pos, '<', size - m_pos));
     const std::size_t pos = lt ? static_cast<std::size_t>(lt - data) : size;
@@ -351,8 +353,8 @@ XmlSplitter::Step XmlSplitter::scanStructure(const char* data, std::size_t size,
     return Step::Next;
 }
 
-XmlSplitter::Step XmlSplitter::scanCandidate(const char* data, std::size_t size, bool last,
-                                              std::vector<Unit>& units, std::string& skeleton)
+XmlSplitter::Step XmlSplitter::scanCandidate(const char* data, std::size_t size, bool last, std::vector<Unit>& units,
+                                             std::string& skeleton)
 {
     // Inside a candidate only <node> and </node> matter: the first </node>
     // ends it unless a <node> comes first, which makes it skeleton. A unit cut

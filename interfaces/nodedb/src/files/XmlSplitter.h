@@ -18,7 +18,8 @@
 #include <string>
 #include <vector>
 
-namespace db::files {
+namespace db::files
+{
 
 class XmlSplitter
 {
@@ -71,10 +72,8 @@ private:
         WindowEnd, ///< the window ends here (at m_pos)
         GiveUp,
     };
-    Step scanStructure(const char* data, std::size_t size, bool last, std::vector<Unit>& units,
-                       std::string& skeleton);
-    Step scanCandidate(const char* data, std::size_t size, bool last, std::vector<Unit>& units,
-                       std::string& skeleton);
+    Step scanStructure(const char* data, std::size_t size, bool last, std::vector<Unit>& units, std::string& skeleton);
+    Step scanCandidate(const char* data, std::size_t size, bool last, std::vector<Unit>& units, std::string& skeleton);
     State prolog(const char* data, std::size_t size, bool last);
     void emitSkeleton(const char* data, std::size_t upTo, std::string& skeleton);
     void closeRun(std::vector<Unit>& units, std::string& skeleton);

@@ -9,8 +9,7 @@ namespace Orkutils
 
 /// The toolkit's sequence type: a std::vector (use it as one) with the
 /// toolkit's traditional names for the common operations.
-template <class T>
-class Vector : public std::vector<T>
+template <class T> class Vector : public std::vector<T>
 {
 public:
     using std::vector<T>::vector;

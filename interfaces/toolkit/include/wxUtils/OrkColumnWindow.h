@@ -61,8 +61,7 @@ public:
     OrkColumnWindow();
     /// Creates the window at once; see Create.
     OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
-                    const wxSize& size = wxDefaultSize, long style = 0,
-                    const wxString& name = "OrkColumnWindow");
+                    const wxSize& size = wxDefaultSize, long style = 0, const wxString& name = "OrkColumnWindow");
     ~OrkColumnWindow() override;
 
     /// Two-step creation; false when the window could not be made.
@@ -170,8 +169,7 @@ protected:
     std::vector<detail::RowNode*> selectedNodes() const;
     /// Calls `f` with each selected node, in no order: for callers that need
     /// none, a big selection is not sorted.
-    template <class F>
-    void forEachSelectedNode(F f) const
+    template <class F> void forEachSelectedNode(F f) const
     {
         for (const auto& entry : m_selection)
             f(entry.first);
@@ -201,8 +199,7 @@ protected:
     /// The x of a column's left edge in client coordinates, scrolling included.
     int getColumnLeft(unsigned int index) const;
     /// Draws text clipped to a column's cell of a row, starting `inset` pixels in.
-    void drawCellText(wxDC& dc, unsigned int column, const wxRect& rowRect, const wxString& text,
-                      int inset = 0) const;
+    void drawCellText(wxDC& dc, unsigned int column, const wxRect& rowRect, const wxString& text, int inset = 0) const;
     /// The padding around a cell's text, in pixels.
     int getTextPadding() const { return m_padding; }
 

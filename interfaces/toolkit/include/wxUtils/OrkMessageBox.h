@@ -17,7 +17,6 @@ namespace wxUtils
 /// answer (wxYES or wxOK) returns at once; otherwise the user's tick is
 /// stored there.
 DBUI_TOOLKIT_EXPORT int OrkMessageBox(const wxString& message, const wxString& caption, long style,
-                                      wxWindow* parent = nullptr, int x = -1, int y = -1,
-                                      bool* dontAskAgain = nullptr);
+                                      wxWindow* parent = nullptr, int x = -1, int y = -1, bool* dontAskAgain = nullptr);
 
 } // namespace wxUtils

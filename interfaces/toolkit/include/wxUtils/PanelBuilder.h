@@ -63,11 +63,11 @@ public:
 
     /// Side-by-side panes (a vertical sash); `sashGravity` is the first pane's
     /// share, kept on resizing.
-    OrkSplitter* beginVSplitter(int proportion = 1, int flags = 0, const wxSize& size = wxDefaultSize,
-                                long style = 0, double sashGravity = 0.5);
+    OrkSplitter* beginVSplitter(int proportion = 1, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0,
+                                double sashGravity = 0.5);
     /// Panes one above the other.
-    OrkSplitter* beginHSplitter(int proportion = 1, int flags = 0, const wxSize& size = wxDefaultSize,
-                                long style = 0, double sashGravity = 0.5);
+    OrkSplitter* beginHSplitter(int proportion = 1, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0,
+                                double sashGravity = 0.5);
 
     /// Adds a new panel and builds into it until endPanel.
     OrkPanel* beginPanel(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
@@ -83,12 +83,11 @@ public:
     OrkCheckBox* addCheckBox(const wxString& label, int proportion = 0, int flags = 0,
                              const wxSize& size = wxDefaultSize, long style = 0);
     OrkComboBox* addComboBox(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
-    OrkSpinButton* addSpinButton(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize,
-                                 long style = 0);
+    OrkSpinButton* addSpinButton(int proportion = 0, int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
     ///@}
     /// `help` becomes the button's tooltip when not empty.
-    OrkButton* addButton(const wxString& label, const wxString& help = wxEmptyString, int proportion = 0,
-                         int flags = 0, const wxSize& size = wxDefaultSize, long style = 0);
+    OrkButton* addButton(const wxString& label, const wxString& help = wxEmptyString, int proportion = 0, int flags = 0,
+                         const wxSize& size = wxDefaultSize, long style = 0);
     /// `wrapWidth` above 0 wraps the text at that many pixels.
     OrkStaticText* addStaticText(const wxString& text, int proportion = 0, int flags = 0,
                                  const wxSize& size = wxDefaultSize, long style = 0, int wrapWidth = 0);

@@ -50,8 +50,8 @@ OrkColumnWindow::OrkColumnWindow()
     init();
 }
 
-OrkColumnWindow::OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-                                 long style, const wxString& name)
+OrkColumnWindow::OrkColumnWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                                 const wxString& name)
 {
     init();
     Create(parent, id, pos, size, style, name);
@@ -72,13 +72,14 @@ OrkColumnWindow::~OrkColumnWindow()
         m_renameCtrl->disown();
 }
 
-void OrkColumnWindow::init() {}
+void OrkColumnWindow::init()
+{
+}
 
 bool OrkColumnWindow::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                              const wxString& name)
 {
-    if (!OrkPanel::Create(parent, id, pos, size, style | wxVSCROLL | wxHSCROLL | wxFULL_REPAINT_ON_RESIZE,
-                          name))
+    if (!OrkPanel::Create(parent, id, pos, size, style | wxVSCROLL | wxHSCROLL | wxFULL_REPAINT_ON_RESIZE, name))
         return false;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     m_renameTimer.SetOwner(this);
@@ -92,9 +93,9 @@ void OrkColumnWindow::connectEvents()
 {
     Bind(wxEVT_PAINT, &OrkColumnWindow::onPaint, this);
     Bind(wxEVT_SIZE, &OrkColumnWindow::onSize, this);
-    for (const auto type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
-                            wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN,
-                            wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
+    for (const auto type :
+         {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN,
+          wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN, wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
         Bind(type, &OrkColumnWindow::onScrollWin, this);
     Bind(wxEVT_MOUSEWHEEL, &OrkColumnWindow::onMouseWheel, this);
     Bind(wxEVT_LEFT_DOWN, &OrkColumnWindow::onLeftDown, this);
@@ -111,11 +112,13 @@ void OrkColumnWindow::connectEvents()
     Bind(wxEVT_TIMER, &OrkColumnWindow::onDragTimer, this, m_dragTimer.GetId());
     Bind(wxEVT_SYS_COLOUR_CHANGED, &OrkColumnWindow::onSysColourChanged, this);
     Bind(wxEVT_DPI_CHANGED, &OrkColumnWindow::onDpiChanged, this);
-    Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
-        event.Skip();
-        if (m_scrollbarsDirty)
-            updateScrollbars();
-    });
+    Bind(wxEVT_IDLE,
+         [this](wxIdleEvent& event)
+         {
+             event.Skip();
+             if (m_scrollbarsDirty)
+                 updateScrollbars();
+         });
 }
 
 void OrkColumnWindow::updateMetrics()
@@ -748,13 +751,21 @@ bool OrkColumnWindow::beginRowDrag(RowNode*)
     return false;
 }
 
-void OrkColumnWindow::dragRowsOver(const wxPoint&, bool) {}
+void OrkColumnWindow::dragRowsOver(const wxPoint&, bool)
+{
+}
 
-void OrkColumnWindow::dropRows(const wxPoint&, bool) {}
+void OrkColumnWindow::dropRows(const wxPoint&, bool)
+{
+}
 
-void OrkColumnWindow::cancelRowDrag() {}
+void OrkColumnWindow::cancelRowDrag()
+{
+}
 
-void OrkColumnWindow::paintOverlay(wxDC&) {}
+void OrkColumnWindow::paintOverlay(wxDC&)
+{
+}
 
 void OrkColumnWindow::maybeBeginDrag(const wxPoint& point)
 {
@@ -948,11 +959,17 @@ bool OrkColumnWindow::clickDecoration(RowNode*, const wxPoint&)
     return false;
 }
 
-void OrkColumnWindow::onRowDoubleClicked(RowNode*) {}
+void OrkColumnWindow::onRowDoubleClicked(RowNode*)
+{
+}
 
-void OrkColumnWindow::onRowContextMenu(RowNode*, const wxPoint&) {}
+void OrkColumnWindow::onRowContextMenu(RowNode*, const wxPoint&)
+{
+}
 
-void OrkColumnWindow::onRenameRequested(RowNode*) {}
+void OrkColumnWindow::onRenameRequested(RowNode*)
+{
+}
 
 void OrkColumnWindow::onFocus(wxFocusEvent& event)
 {
@@ -1053,10 +1070,9 @@ void OrkColumnWindow::onPaint(wxPaintEvent&)
         const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT);
         const wxColour window = wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOX);
         // Without the focus the selection stays visible but steps back, as in native lists.
-        const wxColour quietHighlight(
-            static_cast<unsigned char>((highlight.Red() + 2 * window.Red()) / 3),
-            static_cast<unsigned char>((highlight.Green() + 2 * window.Green()) / 3),
-            static_cast<unsigned char>((highlight.Blue() + 2 * window.Blue()) / 3));
+        const wxColour quietHighlight(static_cast<unsigned char>((highlight.Red() + 2 * window.Red()) / 3),
+                                      static_cast<unsigned char>((highlight.Green() + 2 * window.Green()) / 3),
+                                      static_cast<unsigned char>((highlight.Blue() + 2 * window.Blue()) / 3));
         dc.SetPen(*wxTRANSPARENT_PEN);
         RowNode* node = row <= lastRow ? nodeAtRow(row) : nullptr;
         for (; node && row <= lastRow; ++row, node = nodeAfter(node))

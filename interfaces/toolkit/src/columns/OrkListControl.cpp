@@ -14,9 +14,13 @@ namespace wxUtils
 
 using detail::RowNode;
 
-OrkListEvent::OrkListEvent(wxEventType type, int id) : wxNotifyEvent(type, id) {}
+OrkListEvent::OrkListEvent(wxEventType type, int id) : wxNotifyEvent(type, id)
+{
+}
 
-OrkListItem_::OrkListItem_(const wxString& label, void* userData) : m_texts{label}, m_userData(userData) {}
+OrkListItem_::OrkListItem_(const wxString& label, void* userData) : m_texts{label}, m_userData(userData)
+{
+}
 
 const wxString& OrkListItem_::getText(unsigned int column) const
 {
@@ -76,8 +80,8 @@ void OrkListControl::setItemText(OrkListItem_* item, unsigned int column, const 
         item->m_texts.resize(column + 1);
     item->m_texts[column] = text;
     std::size_t row = 0;
-    if (!isRefreshPending() && rowOfNode(nodeOf(item), row) && row >= getFirstVisibleRow()
-        && row < getFirstVisibleRow() + getVisibleRowCapacity() + 1)
+    if (!isRefreshPending() && rowOfNode(nodeOf(item), row) && row >= getFirstVisibleRow() &&
+        row < getFirstVisibleRow() + getVisibleRowCapacity() + 1)
         RefreshRect(getRowRect(row));
 }
 
@@ -181,9 +185,8 @@ void OrkListControl::sort(const OrkListItemCompareStrategy& strategy)
     std::vector<RowNode*> nodes;
     nodes.reserve(m_rows.size());
     m_rows.forEach([&nodes](RowNode* node) { nodes.push_back(node); });
-    std::stable_sort(nodes.begin(), nodes.end(), [&strategy](RowNode* a, RowNode* b) {
-        return strategy.compare(*itemOf(a), *itemOf(b)) < 0;
-    });
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&strategy](RowNode* a, RowNode* b) { return strategy.compare(*itemOf(a), *itemOf(b)) < 0; });
     m_rows.assign(nodes);
     rowsChanged();
 }

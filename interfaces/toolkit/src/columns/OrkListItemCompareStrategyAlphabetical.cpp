@@ -59,8 +59,7 @@ int compareNatural(const wxString& a, const wxString& b)
 } // namespace
 
 OrkListItemCompareStrategyAlphabetical::OrkListItemCompareStrategyAlphabetical(unsigned int column, bool descending)
-    : m_column(column)
-    , m_descending(descending)
+    : m_column(column), m_descending(descending)
 {
 }
 

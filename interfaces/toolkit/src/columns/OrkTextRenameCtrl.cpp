@@ -9,8 +9,8 @@ namespace wxUtils
 
 OrkTextRenameCtrl::OrkTextRenameCtrl(wxWindow* parent, OrkTextRenameCtrlOwner* owner, const wxRect& rect,
                                      const wxString& text)
-    : wxTextCtrl(parent, wxID_ANY, text, rect.GetPosition(), rect.GetSize(), wxTE_PROCESS_ENTER | wxBORDER_SIMPLE)
-    , m_owner(owner)
+    : wxTextCtrl(parent, wxID_ANY, text, rect.GetPosition(), rect.GetSize(), wxTE_PROCESS_ENTER | wxBORDER_SIMPLE),
+      m_owner(owner)
 {
     Bind(wxEVT_TEXT_ENTER, &OrkTextRenameCtrl::onEnter, this);
     Bind(wxEVT_KEY_DOWN, &OrkTextRenameCtrl::onKeyDown, this);

@@ -24,8 +24,8 @@ RowNode* RowSequence::at(std::size_t index) const
 
 std::size_t RowSequence::indexOf(const RowNode* node) const
 {
-    wxASSERT_MSG(node->m_block && node->m_block->m_index < m_blocks.size()
-                     && m_blocks[node->m_block->m_index].get() == node->m_block,
+    wxASSERT_MSG(node->m_block && node->m_block->m_index < m_blocks.size() &&
+                     m_blocks[node->m_block->m_index].get() == node->m_block,
                  "asked for the position of a node that is not in this sequence");
     std::size_t index = slotOf(node);
     for (std::size_t b = 0; b < node->m_block->m_index; ++b)

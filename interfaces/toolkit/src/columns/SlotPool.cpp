@@ -38,9 +38,9 @@ struct SlotPool::Slab
 };
 
 SlotPool::SlotPool(std::size_t slotSize)
-    : m_slotSize((slotSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t))
-    , m_firstSlot((sizeof(Slab) + m_slotSize - 1) / m_slotSize * m_slotSize)
-    , m_slotsPerSlab(static_cast<std::uint32_t>((s_slabBytes - m_firstSlot) / m_slotSize))
+    : m_slotSize((slotSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t)),
+      m_firstSlot((sizeof(Slab) + m_slotSize - 1) / m_slotSize * m_slotSize),
+      m_slotsPerSlab(static_cast<std::uint32_t>((s_slabBytes - m_firstSlot) / m_slotSize))
 {
     wxASSERT_MSG(m_slotsPerSlab > 0, "SlotPool slots must be much smaller than a slab");
 }

@@ -22,7 +22,9 @@ namespace wxUtils
 
 using detail::RowNode;
 
-TreeEvent::TreeEvent(wxEventType type, int id) : wxNotifyEvent(type, id) {}
+TreeEvent::TreeEvent(wxEventType type, int id) : wxNotifyEvent(type, id)
+{
+}
 
 TreeControl::TreeControl() = default;
 
@@ -101,10 +103,12 @@ void TreeControl::DeleteChildren(TreeItem* item)
         endRename(false);
     }
     // What itemAboutToBeDestroyed does for each, in the walk that deletes them.
-    item->destroyChildren([this](TreeItem* doomed) {
-        forgetNode(nodeOf(doomed));
-        m_filterMatches -= doomed->m_matched ? 1 : 0;
-    });
+    item->destroyChildren(
+        [this](TreeItem* doomed)
+        {
+            forgetNode(nodeOf(doomed));
+            m_filterMatches -= doomed->m_matched ? 1 : 0;
+        });
     itemsChanged();
 }
 
@@ -173,11 +177,13 @@ void TreeControl::branchHiding(TreeItem* top, HiddenRows hidden)
     if (selected <= hiding)
     {
         // A few selected among many rows: each asks whether it lies in the branch.
-        forEachSelectedNode([&](RowNode* node) {
-            const TreeItem* item = itemOf(node);
-            if ((hidden == ItemAndRowsBelow && item == top) || item->IsDescendantOf(top))
-                leaving.push_back(node);
-        });
+        forEachSelectedNode(
+            [&](RowNode* node)
+            {
+                const TreeItem* item = itemOf(node);
+                if ((hidden == ItemAndRowsBelow && item == top) || item->IsDescendantOf(top))
+                    leaving.push_back(node);
+            });
     }
     else
     {
@@ -191,13 +197,15 @@ void TreeControl::branchHiding(TreeItem* top, HiddenRows hidden)
             pending.pop_back();
             if (!item->m_expanded || !item->children())
                 continue;
-            item->children()->forEach([&](RowNode* node) {
-                if (node->m_weight == 0)
-                    return; // hidden by the filter, so not selected
-                if (node->m_selected)
-                    leaving.push_back(node);
-                pending.push_back(itemOf(node));
-            });
+            item->children()->forEach(
+                [&](RowNode* node)
+                {
+                    if (node->m_weight == 0)
+                        return; // hidden by the filter, so not selected
+                    if (node->m_selected)
+                        leaving.push_back(node);
+                    pending.push_back(itemOf(node));
+                });
         }
     }
     if (leaving.size() == selected)
@@ -210,11 +218,13 @@ void TreeControl::branchHiding(TreeItem* top, HiddenRows hidden)
 void TreeControl::dropHiddenFromSelection()
 {
     std::vector<RowNode*> leaving;
-    forEachSelectedNode([&](RowNode* node) {
-        std::size_t row = 0;
-        if (!rowOfNode(node, row))
-            leaving.push_back(node);
-    });
+    forEachSelectedNode(
+        [&](RowNode* node)
+        {
+            std::size_t row = 0;
+            if (!rowOfNode(node, row))
+                leaving.push_back(node);
+        });
     for (RowNode* node : leaving)
         selectNode(node, false);
     settleFocus();
@@ -363,7 +373,8 @@ void TreeControl::setExpandedRecursively(TreeItem* top, bool expanded)
         RowNode* nextChild;
     };
     std::vector<Frame> stack;
-    auto enter = [&stack, expanded](TreeItem* item) {
+    auto enter = [&stack, expanded](TreeItem* item)
+    {
         item->m_expanded = expanded;
         if (const detail::RowSequence* children = item->children())
             stack.push_back({item, children, children->first()});
@@ -685,8 +696,7 @@ void TreeControl::EditLabel(TreeItem* item)
     const wxRect rowRect = getRowRect(row);
     const int left = getColumnLeft(0) + labelInset(item);
     const int right = getColumnLeft(0) + getColumnWidth(0);
-    beginRename(this, wxRect(left, rowRect.y, std::max(right - left, FromDIP(60)), rowRect.height),
-                item->GetLabel());
+    beginRename(this, wxRect(left, rowRect.y, std::max(right - left, FromDIP(60)), rowRect.height), item->GetLabel());
     m_editedItem = item;
 }
 

@@ -165,9 +165,9 @@ void TreeControl::paintOverlay(wxDC& dc)
         dc.SetPen(wxPen(colour, FromDIP(2)));
         dc.SetBrush(*wxTRANSPARENT_BRUSH);
         if (m_dropPosition == TreeEvent::DropInto)
-            dc.DrawRoundedRectangle(wxRect(left - getTextPadding(), rect.y + 1, right - left + getTextPadding(),
-                                           rect.height - 2),
-                                    FromDIP(3));
+            dc.DrawRoundedRectangle(
+                wxRect(left - getTextPadding(), rect.y + 1, right - left + getTextPadding(), rect.height - 2),
+                FromDIP(3));
         else
         {
             const int y = m_dropPosition == TreeEvent::DropBefore ? rect.y : rect.GetBottom();

@@ -123,10 +123,12 @@ const std::vector<TreeItem*>& TreeControl::collectSubtree(TreeItem* top, FilterP
     items.push_back(top);
     for (std::size_t i = 0; i < items.size(); ++i)
         if (const detail::RowSequence* children = items[i]->children())
-            children->forEach([&items, shownOnly](RowNode* node) {
-                if (!shownOnly || node->m_weight > 0)
-                    items.push_back(itemOf(node));
-            });
+            children->forEach(
+                [&items, shownOnly](RowNode* node)
+                {
+                    if (!shownOnly || node->m_weight > 0)
+                        items.push_back(itemOf(node));
+                });
     return items;
 }
 
@@ -197,7 +199,8 @@ TreeItem* TreeControl::FindFilterMatch(const TreeItem* from, SearchDirection dir
 
 TreeItem* TreeControl::shownNeighbour(const TreeItem* item, SearchDirection direction) const
 {
-    auto deepestLast = [](const TreeItem* from) {
+    auto deepestLast = [](const TreeItem* from)
+    {
         // The last shown row of a subtree, collapsed parents opened.
         while (hasShownChildren(from))
             from = itemOf(from->children()->lastShown());

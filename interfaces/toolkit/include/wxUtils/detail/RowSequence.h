@@ -103,8 +103,7 @@ public:
     /// Replaces the contents, in the given order (used after sorting).
     void assign(const std::vector<RowNode*>& nodes);
 
-    template <class F>
-    void forEach(F f) const
+    template <class F> void forEach(F f) const
     {
         for (const auto& block : m_blocks)
             for (RowNode* node : block->m_nodes)

@@ -29,9 +29,12 @@ void ConflictsPanel::buildLayout()
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->Add(new wxStaticText(this, wxID_ANY, "Merge conflicts: resolve the selected one with"), 0,
                  wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
-    buttons->Add(new wxButton(this, ID_UseBase, "Base"), 0, wxRIGHT, 4);
-    buttons->Add(new wxButton(this, ID_KeepOurs, "Ours"), 0, wxRIGHT, 4);
-    buttons->Add(new wxButton(this, ID_UseTheirs, "Theirs"), 0, wxRIGHT, 8);
+    const char* const labels[] = {"Base", "Ours", "Theirs"};
+    for (int side = 0; side < 3; ++side)
+    {
+        m_buttons[side] = new wxButton(this, ID_UseBase + side, labels[side]);
+        buttons->Add(m_buttons[side], 0, wxRIGHT, side == 2 ? 8 : 4);
+    }
     m_message = new wxStaticText(this, wxID_ANY, wxEmptyString);
     buttons->Add(m_message, 1, wxALIGN_CENTER_VERTICAL);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -44,6 +47,8 @@ void ConflictsPanel::connectEvents()
 {
     Connect(ID_UseBase, ID_UseTheirs, wxEVT_BUTTON, wxCommandEventHandler(ConflictsPanel::onChoice));
     m_list->Connect(wxEVT_LIST_ITEM_ACTIVATED, wxListEventHandler(ConflictsPanel::onActivated), nullptr, this);
+    m_list->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { updateButtons(); });
+    m_list->Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent&) { updateButtons(); });
 }
 
 bool ConflictsPanel::refresh()
@@ -73,11 +78,34 @@ void ConflictsPanel::fillList()
         m_list->SetItem(item, 3, wxString(conflict.ours));
         m_list->SetItem(item, 4, wxString(conflict.theirs));
     }
+    updateButtons();
+}
+
+long ConflictsPanel::selectedRow() const
+{
+    return m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+void ConflictsPanel::updateButtons()
+{
+    const long row = selectedRow();
+    wxString message;
+    for (int side = 0; side < 3; ++side)
+    {
+        std::wstring why;
+        const bool can = row < 0 || db::MergeConflicts::canResolve(m_database, static_cast<std::size_t>(row),
+                                                                   static_cast<db::MergeConflicts::Side>(side), why);
+        m_buttons[side]->Enable(can);
+        m_buttons[side]->SetToolTip(wxString(why));
+        if (!can && message.empty())
+            message = m_buttons[side]->GetLabel() + ": " + wxString(why);
+    }
+    m_message->SetLabel(message);
 }
 
 void ConflictsPanel::onChoice(wxCommandEvent& event)
 {
-    const long row = m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    const long row = selectedRow();
     if (row < 0)
     {
         m_message->SetLabel("Select a conflict first.");

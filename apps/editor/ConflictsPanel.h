@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class wxButton;
 class wxListCtrl;
 class wxListEvent;
 class wxStaticText;
@@ -20,7 +21,8 @@ class Node;
 
 /// The merge conflicts a document carries, one row each with its path, kind
 /// and three versions. Choosing base, ours or theirs resolves the selected
-/// one as one undo step; a double-click shows its node.
+/// one as one undo step; a side the record cannot put back is greyed, its
+/// button's tip saying why. A double-click shows the conflict's node.
 class ConflictsPanel : public wxPanel
 {
 public:
@@ -48,10 +50,13 @@ private:
     void fillList();
     void onChoice(wxCommandEvent& event);
     void onActivated(wxListEvent& event);
+    void updateButtons();
+    long selectedRow() const;
 
     db::Database& m_database;
     std::function<void(db::Node*)> m_showNode;
     wxListCtrl* m_list = nullptr;
     wxStaticText* m_message = nullptr;
+    wxButton* m_buttons[3] = {};
     std::vector<db::MergeConflict> m_conflicts;
 };

@@ -21,6 +21,7 @@
 #include <db/PointerAttribute.h>
 #include <db/SaverBinary.h>
 #include <db/SaverXML.h>
+#include <db/StringArrayAttribute.h>
 #include <db/TypeRegistry.h>
 #include <db/Visitor.h>
 
@@ -309,6 +310,26 @@ void toFront(db::Database& d, const wchar_t* node)
     find(d, node)->getParentAttribute()->insertAttribute(0, find(d, node));
 }
 
+/// Resolving the first conflict to their side is one undo step that `expected` checks, or, without
+/// `expected`, is refused with a reason and changes nothing.
+void expectTheirSideApplies(db::Database& merged, const std::function<void(db::Database&)>& expected)
+{
+    const auto theirs = db::MergeConflicts::Side::Theirs;
+    const std::string before = saveText(merged);
+    std::wstring why;
+    EXPECT_EQ(db::MergeConflicts::canResolve(merged, 0, theirs, why), expected != nullptr) << why;
+    EXPECT_EQ(db::MergeConflicts::resolve(merged, 0, theirs, why), expected != nullptr);
+    if (!expected)
+    {
+        EXPECT_FALSE(why.empty());
+        EXPECT_EQ(saveText(merged), before);
+        return;
+    }
+    expected(merged);
+    EXPECT_TRUE(merged.undo());
+    EXPECT_EQ(saveText(merged), before);
+}
+
 TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
 {
     struct Case
@@ -318,6 +339,8 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
         Edit theirs;
         std::vector<std::wstring> conflicts; // kinds, in order
         std::function<void(db::Database&)> check;
+        // The document once the first conflict is resolved to their side; none when it cannot be.
+        std::function<void(db::Database&)> afterTheirs = nullptr;
     };
     auto intensity = [](db::Database& d)
     { return d.attributeFromDatabasePath(L"/World/Lamp.intensity")->asFloatAttribute()->getValue(); };
@@ -376,7 +399,8 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
          },
          [](auto& d) { find(d, L"/Library/Oak")->remove(); },
          {L"removed/pointed at"},
-         [](auto& d) { EXPECT_NE(find(d, L"/Library/Oak"), nullptr); }},
+         [](auto& d) { EXPECT_NE(find(d, L"/Library/Oak"), nullptr); },
+         [](auto& d) { EXPECT_EQ(find(d, L"/Library/Oak"), nullptr); }},
         {"point at a node the other side deleted",
          [](auto& d) { find(d, L"/Library/Oak")->remove(); },
          [](auto& d) {
@@ -407,7 +431,8 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
          [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 2); },
          [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 3); },
          {L"value"},
-         [intensity](auto& d) { EXPECT_EQ(intensity(d), 2); }},
+         [intensity](auto& d) { EXPECT_EQ(intensity(d), 2); },
+         [intensity](auto& d) { EXPECT_EQ(intensity(d), 3); }},
         {"delete against edit",
          [](auto& d) { find(d, L"/World/Lamp")->remove(); },
          [](auto& d) { setFloat(d, L"/World/Lamp.intensity", 3); },
@@ -428,11 +453,41 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
          [](auto& d) { d.addDynamicString(L"note", L"hi"); },
          {},
          [](auto& d) { EXPECT_NE(d.findAttribute(L"note"), nullptr); }},
+        {"one element changed two ways",
+         [](auto& d) { d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->setElement(0, 8); },
+         [](auto& d) { d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->setElement(0, 9); },
+         {L"element"},
+         [](auto& d)
+         { EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->getElement(0), 8); },
+         [](auto& d)
+         {
+             EXPECT_EQ(d.attributeFromDatabasePath(L"/World/Crate.indices")->asIntArrayAttribute()->getValues(),
+                       (std::vector<int>{9, 2, 3}));
+         }},
+        {"moved to two places",
+         [](auto& d) { moveInto(d, L"/World/Lamp", L"/World/Shed"); },
+         [](auto& d) { d.getRootContainer().add(find(d, L"/World/Lamp")); },
+         {L"move"},
+         [](auto& d) { EXPECT_NE(find(d, L"/World/Shed/Lamp"), nullptr); },
+         [](auto& d) { EXPECT_NE(find(d, L"/Lamp"), nullptr); }},
+        {"both add one list two ways",
+         [](auto& d) { d.addDynamicStringArray(L"tags", L"")->setValues({L"a"}); },
+         [](auto& d) {
+             d.addDynamicStringArray(L"tags", L"")->setValues({L"b \"q\", r", L""});
+         },
+         {L"both added"},
+         [](auto& d) { EXPECT_EQ(d.findAttribute(L"tags")->asStringArrayAttribute()->getValues().size(), 1u); },
+         [](auto& d)
+         {
+             EXPECT_EQ(d.findAttribute(L"tags")->asStringArrayAttribute()->getValues(),
+                       (std::vector<std::wstring>{L"b \"q\", r", L""}));
+         }},
         {"renamed two ways",
          [](auto& d) { find(d, L"/World/Lamp")->setName(L"A"); },
          [](auto& d) { find(d, L"/World/Lamp")->setName(L"B"); },
          {L"rename"},
-         [](auto& d) { EXPECT_NE(find(d, L"/World/A"), nullptr); }},
+         [](auto& d) { EXPECT_NE(find(d, L"/World/A"), nullptr); },
+         [](auto& d) { EXPECT_NE(find(d, L"/World/B"), nullptr); }},
     };
     const std::string base = smallScene();
     for (const Case& c : cases)
@@ -450,6 +505,8 @@ TEST(MergeCases, HardCasesMergeOrConflictAsUsersExpect)
         EXPECT_EQ(kinds, c.conflicts);
         c.check(*ours);
         EXPECT_EQ(saveText(*load(saveText(*ours))), saveText(*ours));
+        if (!c.conflicts.empty())
+            expectTheirSideApplies(*ours, c.afterTheirs);
     }
 }
 
@@ -473,10 +530,10 @@ TEST(MergeCases, ConflictRecordsSurviveSavingAndGoWhenResolved)
         EXPECT_EQ(db::MergeConflicts::read(*reloaded), merger.getConflicts());
         std::wstring why;
         ASSERT_EQ(db::MergeConflicts::read(*reloaded)[0].what, L"rename");
-        EXPECT_FALSE(db::MergeConflicts::resolve(*reloaded, 0, db::MergeConflicts::Side::Theirs, why));
-        EXPECT_TRUE(db::MergeConflicts::resolve(*reloaded, 1, db::MergeConflicts::Side::Theirs, why));
+        EXPECT_TRUE(db::MergeConflicts::resolve(*reloaded, 0, db::MergeConflicts::Side::Theirs, why)) << why;
+        EXPECT_NE(find(*reloaded, L"/World")->findChildNode(L"Wall\nB"), nullptr);
+        EXPECT_TRUE(db::MergeConflicts::resolve(*reloaded, 0, db::MergeConflicts::Side::Theirs, why)) << why;
         EXPECT_EQ(reloaded->attributeFromDatabasePath(L"/World/Lamp.intensity")->asFloatAttribute()->getValue(), 3);
-        EXPECT_TRUE(db::MergeConflicts::resolve(*reloaded, 0, db::MergeConflicts::Side::Ours, why));
         EXPECT_EQ(reloaded->findAttribute(db::MergeConflicts::attributeName()), nullptr);
         EXPECT_TRUE(reloaded->undo());
         EXPECT_EQ(db::MergeConflicts::read(*reloaded).size(), 1u);

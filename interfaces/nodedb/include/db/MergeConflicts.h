@@ -36,11 +36,17 @@ public:
     static void write(Database& database, const std::vector<MergeConflict>& conflicts);
 
     /// Resolves conflict `index` to `side` as one undo step ("Resolve conflict"):
-    /// a value conflict takes that side's value, and the record goes. Keeping
-    /// ours resolves any conflict; base or theirs only value conflicts. False,
-    /// with `why` set and nothing changed, when it cannot be done.
+    /// the document takes that side's version as the record tells it (a value,
+    /// an array element, a name, a place, a removal) and the record goes. Keeping
+    /// ours resolves any conflict. False, with `why` set and nothing changed,
+    /// when it cannot be done: the record does not hold that version's contents
+    /// (a node one side removed and the other changed), or the document no
+    /// longer has room for it (the place it names is gone).
     static bool resolve(Database& database, std::size_t index, Side side, std::wstring& why);
 
+    /// Whether resolve(database, index, side) would succeed, without editing;
+    /// false with `why` saying what stands in the way.
+    static bool canResolve(const Database& database, std::size_t index, Side side, std::wstring& why);
     /// One record as one line: "value /World/Cube.mass: base 1, ours 2, theirs 3".
     static std::wstring format(const MergeConflict& conflict);
 };

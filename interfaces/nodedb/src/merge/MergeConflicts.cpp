@@ -1,9 +1,10 @@
 #include <db/MergeConflicts.h>
 
+#include "ConflictResolution.h"
+
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <db/StringArrayAttribute.h>
-#include <db/ValueText.h>
 
 namespace db
 {
@@ -104,28 +105,24 @@ bool MergeConflicts::resolve(Database& database, std::size_t index, Side side, s
         return false;
     }
     const MergeConflict conflict = conflicts[index];
-    Attribute* target = nullptr;
-    if (side != Side::Ours)
-    {
-        if (!conflict.isValue())
-        {
-            why = L"only ours can be kept for a conflict of kind \"" + conflict.what + L"\"";
-            return false;
-        }
-        target = database.attributeFromDatabasePath(conflict.where);
-        if (!target)
-        {
-            why = L"nothing at " + conflict.where;
-            return false;
-        }
-    }
+    if (!detail::canApply(database, conflict, side, why))
+        return false;
     // A text that does not set changes nothing, so the block then ends empty.
     ChangeBlock block(database, L"Resolve conflict");
-    if (target && !setValueFromText(*target, side == Side::Base ? conflict.base : conflict.theirs, why))
+    if (!detail::apply(database, conflict, side, why))
         return false;
     conflicts.erase(conflicts.begin() + static_cast<std::ptrdiff_t>(index));
     write(database, conflicts);
     return true;
+}
+
+bool MergeConflicts::canResolve(const Database& database, std::size_t index, Side side, std::wstring& why)
+{
+    const std::vector<MergeConflict> conflicts = read(database);
+    if (index < conflicts.size())
+        return detail::canApply(database, conflicts[index], side, why);
+    why = L"no such conflict";
+    return false;
 }
 
 std::wstring MergeConflicts::format(const MergeConflict& conflict)

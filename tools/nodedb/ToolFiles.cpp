@@ -10,6 +10,8 @@
 #include <db/SaverXML.h>
 
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 
 namespace nodedb_tool
 {
@@ -17,6 +19,38 @@ namespace nodedb_tool
 bool endsWith(const std::string& text, const std::string& suffix)
 {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool isNodeDatabaseFile(const std::string& fileName)
+{
+    {
+        db::FileInputStream stream(fileName, db::FileOpenMode::Binary);
+        if (!stream.isOpen())
+            return false;
+        if (db::LoaderBinary::isBinaryFile(stream))
+            return true;
+    }
+    std::ifstream in(fileName, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    // Past the declaration, comments and space before the top element.
+    while (at < head.size())
+    {
+        at = head.find_first_not_of(" \t\r\n", at);
+        if (at == std::string::npos || head[at] != '<')
+            return false;
+        const char* end = head.compare(at, 2, "<?") == 0 ? "?>" : head.compare(at, 4, "<!--") == 0 ? "-->" : nullptr;
+        if (!end)
+            break;
+        at = head.find(end, at);
+        at = at == std::string::npos ? head.size() : at + std::strlen(end);
+    }
+    static const char top[] = "<nodedb";
+    const std::size_t after = at + std::strlen(top);
+    return head.compare(at, std::strlen(top), top) == 0 && after < head.size() && head[after] != '\0' &&
+           std::strchr(" \t\r\n>/", head[after]) != nullptr;
 }
 
 Loaded loadFile(db::Database& database, const std::string& fileName, const db::Progress& progress)

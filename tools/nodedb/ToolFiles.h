@@ -44,6 +44,10 @@ bool saveFile(const db::Attribute& node, const std::string& fileName, std::strin
 /// What a file that loaded as `loaded` into `database` holds: the database, or the subtree's node.
 const db::Attribute& savedRoot(const db::Database& database, const Loaded& loaded);
 
+/// Whether a file holds a node database of either format, by its first bytes:
+/// the binary format's magic, or <nodedb> as the XML document's top element.
+/// A file that cannot be read does not.
+bool isNodeDatabaseFile(const std::string& fileName);
 /// Text for the terminal.
 std::string toUtf8(const std::wstring& text);
 

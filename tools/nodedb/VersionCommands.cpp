@@ -9,11 +9,13 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace nodedb_tool
@@ -66,10 +68,53 @@ bool gitConfig(const std::string& key, const std::string& value)
     return false;
 }
 
+/// The exit status of an sh command; -1 when it did not run to its end.
+int run(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool anyOther(const std::vector<std::string>& files)
+{
+    for (const std::string& file : files)
+        if (!isNodeDatabaseFile(file))
+            return true;
+    return false;
+}
+
+bool isEmptyFile(const std::string& file)
+{
+    std::error_code error;
+    return std::filesystem::file_size(file, error) == 0 && !error;
+}
+
+/// git's line merge of text files, into `out` (ours when empty): 0 clean, 1 conflicts, 2 trouble.
+int mergeAsText(const std::string& base, const std::string& ours, const std::string& theirs, const std::string& out)
+{
+    std::error_code error;
+    if (!out.empty() && out != ours &&
+        !std::filesystem::copy_file(ours, out, std::filesystem::copy_options::overwrite_existing, error))
+    {
+        std::cerr << out << ": " << error.message() << "\n";
+        return s_exitTrouble;
+    }
+    const int status = run("git merge-file -L ours -L base -L theirs " + quoted(out.empty() ? ours : out) + " " +
+                           quoted(base) + " " + quoted(theirs));
+    std::cout << "merged as text: not a node database\n";
+    return status == 0 ? 0 : status > 0 && status < 128 ? 1 : s_exitTrouble;
+}
+
 } // namespace
 
-int diffFiles(db::TypeRegistry& registry, const std::string& older, const std::string& newer, bool statOnly)
+int diffFiles(db::TypeRegistry& registry, const std::string& older, const std::string& newer, bool statOnly,
+              Others others)
 {
+    if (others == Others::AsText && anyOther({older, newer}))
+    {
+        const int status = run("diff -u " + quoted(older) + " " + quoted(newer));
+        return status >= 0 && status <= 1 ? status : s_exitTrouble;
+    }
     std::unique_ptr<db::Database> before = load(registry, older);
     std::unique_ptr<db::Database> after = before ? load(registry, newer) : nullptr;
     if (!after)
@@ -85,10 +130,14 @@ int diffFiles(db::TypeRegistry& registry, const std::string& older, const std::s
 }
 
 int mergeFiles(db::TypeRegistry& registry, const std::string& base, const std::string& ours, const std::string& theirs,
-               const std::string& out)
+               const std::string& out, Others others)
 {
+    const bool baseEmpty = isEmptyFile(base);
+    if (others == Others::AsText && anyOther(baseEmpty ? std::vector{ours, theirs} : std::vector{base, ours, theirs}))
+        return mergeAsText(base, ours, theirs, out);
     Loaded oursLoaded;
-    std::unique_ptr<db::Database> baseDb = load(registry, base);
+    std::unique_ptr<db::Database> baseDb =
+        baseEmpty ? std::make_unique<db::Database>(L"Database", &registry) : load(registry, base);
     std::unique_ptr<db::Database> oursDb = baseDb ? load(registry, ours, &oursLoaded) : nullptr;
     std::unique_ptr<db::Database> theirsDb = oursDb ? load(registry, theirs) : nullptr;
     if (!theirsDb)
@@ -113,7 +162,7 @@ int mergeFiles(db::TypeRegistry& registry, const std::string& base, const std::s
 
 int gitSetup(const std::vector<std::string>& patterns, const std::string& schemaFile)
 {
-    std::string program = quoted(thisProgram());
+    std::string program = quoted(thisProgram()) + " --others-as-text";
     if (!schemaFile.empty())
     {
         char resolved[PATH_MAX];

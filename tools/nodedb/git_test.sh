@@ -73,5 +73,24 @@ for format in xml dbb; do
     cd "$work" || exit 1
 done
 
+# The default patterns take every XML file: the others still get git's line
+# merge and text diff, and a scene both branches added merges from nothing.
+format=others
+repo="$work/others" && mkdir "$repo" && cd "$repo" || exit 1
+git init -q -b main . && "$tool" git-setup >/dev/null || fail "git-setup"
+printf '<config>\n  <a>1</a>\n  <b>1</b>\n  <c>1</c>\n  <d>1</d>\n</config>\n' >config.xml
+git add -A && git commit -qm base
+git checkout -qb ours && sed -i 's|<a>1|<a>2|' config.xml && git commit -qam "ours: a"
+intensity 42 <"$work/base.xml" >added.xml && git add added.xml && git commit -qm "ours: a scene"
+git checkout -q main && git checkout -qb theirs && sed -i 's|<d>1|<d>3|' config.xml && git commit -qam "theirs: d"
+range 99 <"$work/base.xml" >added.xml && git add added.xml && git commit -qm "theirs: the scene otherwise"
+git diff HEAD~2 -- config.xml | grep -q '^+  <d>3</d>$' || fail "git diff shows no text of another XML file"
+git checkout -q ours
+if git merge -q --no-edit theirs >"$work/out" 2>&1; then fail "both adding one scene two ways went through"; fi
+grep -q '<a>2</a>' config.xml && grep -q '<d>3</d>' config.xml || fail "another XML file was not merged by line"
+[ "$(git diff --name-only --diff-filter=U)" = "added.xml" ] || fail "git does not report only added.xml as conflicted"
+"$tool" validate added.xml || fail "a scene both sides added holds conflict markers"
+grep -q '<e>both added	' added.xml || fail "no conflict record in a scene both sides added"
+
 [ "$failures" -eq 0 ] && echo "all git checks passed"
 exit "$failures"

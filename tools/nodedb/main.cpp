@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -140,8 +141,15 @@ int validate(db::TypeRegistry& registry, const std::vector<std::string>& files)
     return exitCode;
 }
 
-int convert(db::TypeRegistry& registry, const std::string& in, const std::string& out)
+int convert(db::TypeRegistry& registry, const std::string& in, const std::string& out, nodedb_tool::Others others)
 {
+    // As a textconv, a file that is not a node database shows as it is.
+    if (others == nodedb_tool::Others::AsText && out == "-" && !isNodeDatabaseFile(in))
+    {
+        std::ifstream file(in, std::ios::binary);
+        std::cout << file.rdbuf();
+        return file ? 0 : s_exitFailed;
+    }
     if (!knownExtension(out) && out != "-")
     {
         std::cerr << out << ": unknown output format (use .xml, .dbb or - for XML on standard output)\n";
@@ -249,6 +257,9 @@ int main(int argc, char** argv)
     std::string schemaFile;
     app.add_option("--schema", schemaFile, "Schema file declaring the node types (default: the example scene schema)")
         ->check(CLI::ExistingFile);
+    bool othersAsText = false;
+    app.add_flag("--others-as-text", othersAsText,
+                 "Files that are not node databases are shown, compared and merged as plain text (for git)");
 
     std::vector<std::string> validateFiles;
     CLI::App* validateCommand =
@@ -330,14 +341,15 @@ int main(int argc, char** argv)
 
     if (setupCommand->parsed())
         return gitSetup(setupPatterns, schemaFile);
+    const nodedb_tool::Others others = othersAsText ? nodedb_tool::Others::AsText : nodedb_tool::Others::Refused;
     if (diffCommand->parsed())
-        return nodedb_tool::diffFiles(registry, diffFiles[0], diffFiles[1], diffStat);
+        return nodedb_tool::diffFiles(registry, diffFiles[0], diffFiles[1], diffStat, others);
     if (mergeCommand->parsed())
-        return nodedb_tool::mergeFiles(registry, mergeFiles[0], mergeFiles[1], mergeFiles[2], mergeOut);
+        return nodedb_tool::mergeFiles(registry, mergeFiles[0], mergeFiles[1], mergeFiles[2], mergeOut, others);
     if (validateCommand->parsed())
         return validate(registry, validateFiles);
     if (convertCommand->parsed())
-        return convert(registry, convertIn, convertOut);
+        return convert(registry, convertIn, convertOut, others);
     if (statsCommand->parsed())
         return stats(registry, statsFile);
     return generate(registry, generateNodes, generateSeed, generateOut);

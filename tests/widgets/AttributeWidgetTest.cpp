@@ -199,14 +199,6 @@ TEST(AttributeWidgetTest, ValueIsCommonOnlyWhenEveryAttributeHoldsTheFirstOnesVa
     EXPECT_FALSE(probe->isValueCommon()) << "the middle one still differs";
 }
 
-TEST(AttributeWidgetTest, ASizeGivenToTheConstructorBecomesTheMinimumSize)
-{
-    auto* free = new ProbeWidget(wxtest::frame(), wxDefaultSize);
-    EXPECT_EQ(free->GetMinSize(), wxDefaultSize);
-    auto* narrow = new ProbeWidget(wxtest::frame(), wxSize(80, -1));
-    EXPECT_EQ(narrow->GetMinSize(), wxSize(80, -1));
-}
-
 TEST(AttributeWidgetTest, AWidgetReboundDuringANotificationHearsOnlyOfLaterChanges)
 {
     withTwoProbes(

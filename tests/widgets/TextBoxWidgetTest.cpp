@@ -2,10 +2,12 @@
 
 #include <dbui/PointerWidget.h>
 #include <dbui/StringWidget.h>
+#include <dbui/Vector3AttributeWidget.h>
 
 #include <db/ChangeBlock.h>
 #include <db/PointerAttribute.h>
 #include <db/StringAttribute.h>
+#include <db/Vector3Attribute.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
 #include <wx/button.h>
@@ -28,32 +30,6 @@ dbui::StringWidget* makeStringWidget()
 }
 
 } // namespace
-
-TEST(StringWidgetTest, DifferingTextsShowAnEmptyMixedBoxAndEnterWritesAllInOneStep)
-{
-    Scene scene(2);
-    scene.attribute(1, L"string")->asStringAttribute()->setValue(L"other");
-    scene.database.clearUndoHistory();
-    auto* widget = makeStringWidget();
-    widget->setAttributes(scene.attributes(L"string"));
-    wxUtils::OrkSimpleTextCtrl* box = widget->getTextBox();
-    EXPECT_TRUE(box->isIndeterminate());
-    EXPECT_EQ(box->getText(), "");
-
-    typeInto(box, "same for both");
-    pressEnter(box);
-    EXPECT_EQ(stringValue(scene.attribute(0, L"string")), L"same for both");
-    EXPECT_EQ(stringValue(scene.attribute(1, L"string")), L"same for both");
-    EXPECT_EQ(scene.undoSize(), 1u);
-    EXPECT_EQ(scene.topUndo(), L"Set string attribute(s)");
-    EXPECT_FALSE(box->isIndeterminate());
-    EXPECT_EQ(box->getText(), "same for both");
-    EXPECT_FALSE(box->isModified());
-
-    scene.database.undo();
-    EXPECT_TRUE(box->isIndeterminate()) << "undo brings the mixed state back";
-    EXPECT_EQ(box->getText(), "");
-}
 
 TEST(StringWidgetTest, EnterAlwaysWritesButLeavingWritesOnlyTypedText)
 {
@@ -161,4 +137,31 @@ TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingOrMixedAndResolvesTypedPaths
     EXPECT_EQ(scene.attribute(1, L"pointer")->asPointerAttribute()->getValue(), nullptr);
     EXPECT_EQ(box->getText(), "") << "the box follows the data, not the typing";
     EXPECT_EQ(scene.undoSize(), 3u);
+}
+
+TEST(Vector3WidgetTest, LeavingABoxWritesOnlyWhatWasTyped)
+{
+    Scene scene(1);
+    auto* widget = wxtest::show(
+        new dbui::Vector3AttributeWidget(wxtest::frame(), wxDefaultSize, 0, wxDefaultValidator, "Vector3Widget"));
+    const auto box = [&](int row) { return widgettest::boxesOf(widget)[row]; };
+    auto* other = new wxButton(wxtest::frame(), wxID_ANY, "elsewhere", wxPoint(0, 200));
+    widget->setAttribute(scene.attribute(0, L"vector3"));
+
+    ASSERT_TRUE(widgettest::moveFocus(box(1), other));
+    EXPECT_EQ(scene.undoSize(), 0u);
+
+    ASSERT_TRUE(widgettest::moveFocus(other, box(1)));
+    typeInto(box(1), "-6");
+    other->SetFocus();
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return scene.undoSize() == 1u; }));
+    EXPECT_EQ(scene.attribute(0, L"vector3")->asVector3Attribute()->getValue(), OrkP::Vector3(1, -6, 3));
+
+    // Enter that writes an unchanged number leaves nothing for the focus loss to write again.
+    ASSERT_TRUE(widgettest::moveFocus(other, box(0)));
+    typeInto(box(0), "1");
+    pressEnter(box(0));
+    const unsigned int afterEnter = scene.undoSize();
+    ASSERT_TRUE(widgettest::moveFocus(box(0), other));
+    EXPECT_EQ(scene.undoSize(), afterEnter);
 }

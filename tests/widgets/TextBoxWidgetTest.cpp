@@ -1,5 +1,6 @@
 #include "WidgetTestSupport.h"
 
+#include <dbui/AttributeWidgetFactory.h>
 #include <dbui/PointerWidget.h>
 #include <dbui/StringWidget.h>
 #include <dbui/Vector3AttributeWidget.h>
@@ -11,6 +12,8 @@
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
 #include <wx/button.h>
+
+#include <functional>
 
 using widgettest::pressEnter;
 using widgettest::Scene;
@@ -30,29 +33,6 @@ dbui::StringWidget* makeStringWidget()
 }
 
 } // namespace
-
-TEST(StringWidgetTest, EnterAlwaysWritesButLeavingWritesOnlyTypedText)
-{
-    Scene scene(1);
-    auto* widget = wxtest::show(makeStringWidget());
-    auto* other = new wxButton(wxtest::frame(), wxID_ANY, "elsewhere", wxPoint(0, 100));
-    widget->setAttribute(scene.attribute(0, L"string"));
-    wxUtils::OrkSimpleTextCtrl* box = widget->getTextBox();
-    EXPECT_EQ(box->getText(), "text");
-
-    pressEnter(box);
-    EXPECT_EQ(scene.undoSize(), 1u) << "Enter re-applies the shown text";
-
-    ASSERT_TRUE(widgettest::moveFocus(box, other));
-    EXPECT_EQ(scene.undoSize(), 1u) << "leaving an untouched box writes nothing";
-
-    ASSERT_TRUE(widgettest::moveFocus(box, box));
-    typeInto(box, "typed, then left");
-    other->SetFocus();
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return scene.undoSize() == 2u; }));
-    EXPECT_EQ(stringValue(scene.attribute(0, L"string")), L"typed, then left");
-    EXPECT_EQ(scene.topUndo(), L"Set string attribute(s)");
-}
 
 TEST(StringWidgetTest, ARefillSelectsAllInAFocusedBoxAndPutsTheCaretLastOtherwise)
 {
@@ -139,29 +119,50 @@ TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingOrMixedAndResolvesTypedPaths
     EXPECT_EQ(scene.undoSize(), 3u);
 }
 
-TEST(Vector3WidgetTest, LeavingABoxWritesOnlyWhatWasTyped)
+TEST(TextBoxWidgetTest, LeavingABoxWritesOnlyWhatWasTypedAndEnterAlwaysWritesOnce)
 {
-    Scene scene(1);
-    auto* widget = wxtest::show(
-        new dbui::Vector3AttributeWidget(wxtest::frame(), wxDefaultSize, 0, wxDefaultValidator, "Vector3Widget"));
-    const auto box = [&](int row) { return widgettest::boxesOf(widget)[row]; };
-    auto* other = new wxButton(wxtest::frame(), wxID_ANY, "elsewhere", wxPoint(0, 200));
-    widget->setAttribute(scene.attribute(0, L"vector3"));
+    struct Box
+    {
+        const wchar_t* attribute;
+        int box;
+        const char* typed;
+        std::function<bool(db::Attribute*)> holdsTyped;
+    };
+    const Box boxes[] = {
+        {L"string", 0, "typed, then left", [](db::Attribute* a) { return stringValue(a) == L"typed, then left"; }},
+        {L"vector3", 1, "-6",
+         [](db::Attribute* a) { return a->asVector3Attribute()->getValue() == OrkP::Vector3(1, -6, 3); }},
+    };
+    for (const Box& b : boxes)
+    {
+        SCOPED_TRACE(wxString(b.attribute).utf8_str());
+        Scene scene(1);
+        db::Attribute* attribute = scene.attribute(0, b.attribute);
+        auto* widget = wxtest::show(dbui::makeAttributeWidget(attribute->getDef(), wxtest::frame()));
+        auto* other = new wxButton(wxtest::frame(), wxID_ANY, "elsewhere", wxPoint(0, 300));
+        widget->setAttribute(attribute);
+        wxUtils::OrkSimpleTextCtrl* box = widgettest::boxesOf(widget)[b.box];
 
-    ASSERT_TRUE(widgettest::moveFocus(box(1), other));
-    EXPECT_EQ(scene.undoSize(), 0u);
+        ASSERT_TRUE(widgettest::moveFocus(box, other));
+        EXPECT_EQ(scene.undoSize(), 0u) << "leaving an untouched box writes nothing";
 
-    ASSERT_TRUE(widgettest::moveFocus(other, box(1)));
-    typeInto(box(1), "-6");
-    other->SetFocus();
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return scene.undoSize() == 1u; }));
-    EXPECT_EQ(scene.attribute(0, L"vector3")->asVector3Attribute()->getValue(), OrkP::Vector3(1, -6, 3));
+        ASSERT_TRUE(widgettest::moveFocus(other, box));
+        typeInto(box, b.typed);
+        other->SetFocus();
+        EXPECT_TRUE(wxtest::pumpUntil([&] { return scene.undoSize() == 1u; }));
+        EXPECT_TRUE(b.holdsTyped(attribute));
 
-    // Enter that writes an unchanged number leaves nothing for the focus loss to write again.
-    ASSERT_TRUE(widgettest::moveFocus(other, box(0)));
-    typeInto(box(0), "1");
-    pressEnter(box(0));
-    const unsigned int afterEnter = scene.undoSize();
-    ASSERT_TRUE(widgettest::moveFocus(box(0), other));
-    EXPECT_EQ(scene.undoSize(), afterEnter);
+        // Enter writes what the box shows, typed or not, and leaves nothing
+        // for the focus loss to write again.
+        ASSERT_TRUE(widgettest::moveFocus(other, box));
+        pressEnter(box);
+        EXPECT_EQ(scene.undoSize(), 2u);
+        typeInto(box, b.typed);
+        pressEnter(box);
+        EXPECT_EQ(scene.undoSize(), 3u);
+        ASSERT_TRUE(widgettest::moveFocus(box, other));
+        EXPECT_EQ(scene.undoSize(), 3u);
+        widget->Destroy();
+        other->Destroy();
+    }
 }

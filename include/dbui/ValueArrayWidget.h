@@ -23,6 +23,7 @@ public:
 protected:
     /// Appends each element's rows, its index in the last column.
     void fillListControl() override;
+    /// The element of a row: a matrix takes three rows, other elements one.
     int elementOfRow(int row) const override;
     /// Asks for a new element; on OK appends it to the first attribute.
     void handleAdd(wxCommandEvent& event) override;

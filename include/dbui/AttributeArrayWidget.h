@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/AttributeWidgetCreator.h>
 #include <dbui/Export.h>
 
 #include <db/Visitor.h>
@@ -27,7 +28,11 @@ class DBUI_EXPORT AttributeArrayWidget : public AttributeWidget, public db::Visi
 {
 public:
     /// An unbound widget, created in one step; bind attributes with setAttributes.
+    /// Its members' widgets come from makeAttributeWidget.
     AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+    /// The same, its members' widgets made by `makeMember`.
+    AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name,
+                         AttributeWidgetCreator makeMember);
     ~AttributeArrayWidget() override;
 
     ///@{
@@ -54,6 +59,8 @@ protected:
     void onRemoveAttribute(wxCommandEvent& event);
 
 private:
+    /// Makes the widget of each member.
+    AttributeWidgetCreator m_makeMember;
     wxUtils::PanelBuilder* m_builder = nullptr;
     /// Tells the widgets inside of their changes, unless an inspector around does.
     std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/AttributeWidget.h>
+#include <dbui/AttributeWidgetCreator.h>
 #include <dbui/Export.h>
 
 #include <db/Visitor.h>
@@ -23,7 +24,11 @@ class DBUI_EXPORT CompoundAttributeWidget : public AttributeWidget, public db::V
 {
 public:
     /// An unbound widget, created in one step; bind attributes with setAttributes.
+    /// Its members' widgets come from makeAttributeWidget.
     CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
+    /// The same, its members' widgets made by `makeMember`.
+    CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name,
+                            AttributeWidgetCreator makeMember);
     ~CompoundAttributeWidget() override;
 
 protected:
@@ -36,6 +41,8 @@ protected:
     bool visitAttributeExit(db::Attribute* attribute) override;
 
 private:
+    /// Makes the widget of each member.
+    AttributeWidgetCreator m_makeMember;
     wxUtils::PanelBuilder* m_builder = nullptr;
     /// Tells the widgets inside of their changes, unless an inspector around does.
     std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;

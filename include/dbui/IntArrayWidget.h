@@ -1,22 +1,18 @@
 #pragma once
 
-#include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
+#include <dbui/ValueArrayWidget.h>
 
 namespace dbui
 {
 
+extern template class DBUI_EXPORT ValueArrayWidget<db::IntArray, int>;
+
 /// Edits an array of int values as a value column and an index column.
-class DBUI_EXPORT IntArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT IntArrayWidget : public ValueArrayWidget<db::IntArray, int>
 {
 public:
-    /// An unbound widget, created in one step; bind attributes with setAttributes.
-    IntArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
-
-protected:
-    void fillListControl() override;
-    /// Asks for a new element; on OK appends it to the first attribute.
-    void handleAdd(wxCommandEvent& event) override;
+    using ValueArrayWidget::ValueArrayWidget;
 };
 
 } // namespace dbui

@@ -1,23 +1,20 @@
 #pragma once
 
-#include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
+#include <dbui/ValueArrayWidget.h>
+
+#include <OrkP/Matrix34.h>
 
 namespace dbui
 {
 
+extern template class DBUI_EXPORT ValueArrayWidget<db::Matrix34Array, OrkP::Matrix34>;
+
 /// Edits an array of matrices: three rows per element (matrix rows 0 to 2), three value columns and the index.
-class DBUI_EXPORT Matrix34ArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT Matrix34ArrayWidget : public ValueArrayWidget<db::Matrix34Array, OrkP::Matrix34>
 {
 public:
-    /// An unbound widget, created in one step; bind attributes with setAttributes.
-    Matrix34ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
-
-protected:
-    void fillListControl() override;
-    int elementOfRow(int row) const override { return row / 3; }
-    /// Asks for a new element; on OK appends it to the first attribute.
-    void handleAdd(wxCommandEvent& event) override;
+    using ValueArrayWidget::ValueArrayWidget;
 };
 
 } // namespace dbui

@@ -1,22 +1,20 @@
 #pragma once
 
-#include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
+#include <dbui/ValueArrayWidget.h>
+
+#include <string>
 
 namespace dbui
 {
 
-/// Edits an array of string values as a value column and an index column.
-class DBUI_EXPORT StringArrayWidget : public ArrayWidgetBase
+extern template class DBUI_EXPORT ValueArrayWidget<db::StringArray, std::wstring>;
+
+/// Edits an array of strings as a value column and an index column.
+class DBUI_EXPORT StringArrayWidget : public ValueArrayWidget<db::StringArray, std::wstring>
 {
 public:
-    /// An unbound widget, created in one step; bind attributes with setAttributes.
-    StringArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
-
-protected:
-    void fillListControl() override;
-    /// Asks for a new element; on OK appends it to the first attribute.
-    void handleAdd(wxCommandEvent& event) override;
+    using ValueArrayWidget::ValueArrayWidget;
 };
 
 } // namespace dbui

@@ -1,22 +1,20 @@
 #pragma once
 
-#include <dbui/ArrayWidgetBase.h>
 #include <dbui/Export.h>
+#include <dbui/ValueArrayWidget.h>
+
+#include <OrkP/Vector3.h>
 
 namespace dbui
 {
 
+extern template class DBUI_EXPORT ValueArrayWidget<db::Vector3Array, OrkP::Vector3>;
+
 /// Edits an array of vectors: X, Y and Z columns and the index.
-class DBUI_EXPORT Vector3ArrayWidget : public ArrayWidgetBase
+class DBUI_EXPORT Vector3ArrayWidget : public ValueArrayWidget<db::Vector3Array, OrkP::Vector3>
 {
 public:
-    /// An unbound widget, created in one step; bind attributes with setAttributes.
-    Vector3ArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name);
-
-protected:
-    void fillListControl() override;
-    /// Asks for a new element; on OK appends it to the first attribute.
-    void handleAdd(wxCommandEvent& event) override;
+    using ValueArrayWidget::ValueArrayWidget;
 };
 
 } // namespace dbui

@@ -1,7 +1,5 @@
 #include <dbui/AttributeArrayWidget.h>
 
-#include <dbui/AttributeWidgetFactory.h>
-
 #include "widgets/WidgetDispatcher.h"
 
 #include <db/Attribute.h>
@@ -28,10 +26,12 @@ const wxString s_removeLabel = "Remove";
 
 } // namespace
 
-AttributeArrayWidget::AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
-    : AttributeWidget(parent, size, style, name), db::Visitor(0),
+AttributeArrayWidget::AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name,
+                                           AttributeWidgetCreator makeMember)
+    : AttributeWidget(parent, size, style, name), db::Visitor(0), m_makeMember(std::move(makeMember)),
       m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
 {
+    wxASSERT_MSG(m_makeMember, "give the widget a creator of its members' widgets");
     Connect(wxID_ANY, wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(AttributeArrayWidget::onRemoveAttribute));
 }
 
@@ -63,7 +63,7 @@ void AttributeArrayWidget::populateFromData(bool /*immediate*/)
 
 AttributeWidget* AttributeArrayWidget::makeWidget(db::Attribute* element)
 {
-    AttributeWidget* child = makeAttributeWidget(element->getDef(), this);
+    AttributeWidget* child = m_makeMember(element->getDef(), this);
     // Bound as the inspector binds its rows, so that the element's edits are
     // undoable steps of their own and undo, redo and other views show in it.
     if (child)

@@ -1,20 +1,22 @@
 #include <dbui/CompoundAttributeWidget.h>
 
-#include <dbui/AttributeWidgetFactory.h>
-
 #include "widgets/WidgetDispatcher.h"
 
 #include <db/Attribute.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowUtils.h>
 
+#include <utility>
+
 namespace dbui
 {
 
-CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
-    : AttributeWidget(parent, size, style, name), db::Visitor(0),
+CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name,
+                                                 AttributeWidgetCreator makeMember)
+    : AttributeWidget(parent, size, style, name), db::Visitor(0), m_makeMember(std::move(makeMember)),
       m_widgetDispatcher(std::make_unique<WidgetDispatcher>(*this))
 {
+    wxASSERT_MSG(m_makeMember, "give the widget a creator of its members' widgets");
 }
 
 CompoundAttributeWidget::~CompoundAttributeWidget()
@@ -60,7 +62,7 @@ bool CompoundAttributeWidget::visitAttributeEnter(db::Attribute* attribute)
     if (attribute->isCompound())
         return true;
 
-    AttributeWidget* child = makeAttributeWidget(attribute->getDef(), this);
+    AttributeWidget* child = m_makeMember(attribute->getDef(), this);
     if (!child)
         return true;
     // Bound as the inspector binds its rows, so that the member's edits are

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -150,6 +151,14 @@ std::wstring formatAsStream(float value)
 std::wstring formatAsStream(double value)
 {
     return format(value);
+}
+
+std::wstring formatFixed(double value)
+{
+    // Room for the largest double written out in full, six decimals and a sign.
+    char text[DBL_MAX_10_EXP + 16];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::wstring(text, result.ptr);
 }
 
 } // namespace dbui::detail

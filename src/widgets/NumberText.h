@@ -22,4 +22,8 @@ double parseDoubleLeniently(const std::wstring& text);
 std::wstring formatAsStream(float value);
 std::wstring formatAsStream(double value);
 
+/// The text "%f" makes of the number in the C locale: six decimals after a
+/// point, whatever locale the host runs in.
+std::wstring formatFixed(double value);
+
 } // namespace dbui::detail

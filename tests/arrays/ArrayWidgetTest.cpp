@@ -1,228 +1,216 @@
 #include "ArraysTestSupport.h"
 
-#include <dbui/BoolArrayWidget.h>
-#include <dbui/DoubleArrayWidget.h>
-#include <dbui/FloatArrayWidget.h>
+#include <dbui/AttributeWidgetFactory.h>
 #include <dbui/IntArrayWidget.h>
-#include <dbui/Matrix34ArrayWidget.h>
-#include <dbui/StringArrayWidget.h>
-#include <dbui/Vector3ArrayWidget.h>
 
-#include <db/BoolArrayAttribute.h>
-#include <db/DoubleArrayAttribute.h>
-#include <db/FloatArrayAttribute.h>
 #include <db/IntArrayAttribute.h>
-#include <db/Matrix34ArrayAttribute.h>
-#include <db/StringArrayAttribute.h>
-#include <db/Vector3ArrayAttribute.h>
 
 #include <gtest/gtest.h>
 
-using arraystest::columnTexts;
+#include <clocale>
+#include <functional>
+#include <string>
+
 using arraystest::rightClick;
 using arraystest::Scene;
 using arraystest::selectRows;
 using Dialog = wxUtils::OrkSimpleMultiOptionDialog;
+using Answer = wxExpectModal<Dialog>;
 using Strings = std::vector<wxString>;
 
 namespace
 {
 
-template <class W> W* makeWidget(const wxString& name)
+template <class W> W* makeWidget()
 {
-    return wxtest::show(new W(wxtest::frame(), wxDefaultSize, 0, name));
+    return wxtest::show(new W(wxtest::frame(), wxDefaultSize, 0, "ArrayWidget"));
 }
 
-/// Chooses "Add Value" below the rows and answers its dialog with `answer`;
-/// the menu shown.
-Strings addThroughMenu(wxUtils::OrkListControl* list, const wxExpectModal<Dialog>& answer)
+/// Every row of the list, its columns joined by "|".
+Strings rowsOf(const wxUtils::OrkListControl* list)
+{
+    Strings rows(list->getItemCount());
+    for (unsigned int column = 0; column < list->getColumnCount(); ++column)
+    {
+        const Strings texts = wxtest::columnTexts(list, column);
+        for (std::size_t row = 0; row < rows.size(); ++row)
+            rows[row] += (column ? "|" : "") + texts[row];
+    }
+    return rows;
+}
+
+/// Chooses "Add Value" below the rows and answers its dialog; the menu shown.
+Strings addThroughMenu(wxUtils::OrkListControl* list, const Answer& answer)
 {
     wxtest::ChoosePopupMenuItem choose("Add Value");
     wxTEST_DIALOG(rightClick(list, -1), answer);
     return choose.shownLabels();
 }
 
-} // namespace
-
-TEST(ScalarArrayWidgets, RowsShowValueThenIndexInEachFormat)
+/// One array type: answers to its add dialog, the rows of the elements they
+/// add to an empty array, rows then selected for deletion and the rows left.
+struct ArrayType
 {
-    Scene scene(1);
-    scene.attribute(0, L"intArray")->asIntArrayAttribute()->setValues({7, -2});
-    scene.attribute(0, L"floatArray")->asFloatArrayAttribute()->setValues({1.5f});
-    scene.attribute(0, L"doubleArray")->asDoubleArrayAttribute()->setValues({0.1});
-    scene.attribute(0, L"boolArray")->asBoolArrayAttribute()->setValues({true, false});
-    scene.attribute(0, L"stringArray")->asStringArrayAttribute()->setValues({L"a b", L""});
-    // The list of `widget` once bound to the named attribute.
-    const auto listOf = [&](auto* widget, const wchar_t* attribute)
-    {
-        widget->setAttribute(scene.attribute(0, attribute));
-        return widget->getListControl();
+    const wchar_t* attribute;
+    std::vector<Answer> answers;
+    Strings rows;
+    std::vector<int> deleted;
+    Strings left;
+};
+
+std::vector<ArrayType> arrayTypes()
+{
+    const Answer value = Answer().items({"Value"});
+    Strings matrixItems;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            matrixItems.push_back(wxString::Format("r%dc%d", r, c));
+    return {
+        {L"intArray",
+         {value.showing("Value", "0").text("Value", "7"), value.text("Value", "-2"), value.text("Value", "12abc"),
+          value.text("Value", "abc"), Answer(wxID_CANCEL).text("Value", "99")},
+         {"7|0", "-2|1", "12|2", "0|3"},
+         {1, 3},
+         {"7|0", "12|1"}},
+        {L"floatArray",
+         {value.showing("Value", "0").text("Value", "1.5"), value.text("Value", "3,75")},
+         {"1.500000|0", "3.000000|1"},
+         {0},
+         {"3.000000|0"}},
+        {L"doubleArray",
+         {value.text("Value", "0.1"), value.text("Value", "-1e3x")},
+         {"0.100000|0", "-1000.000000|1"},
+         {1},
+         {"0.100000|0"}},
+        {L"boolArray", {value, value.check("Value", true)}, {"false|0", "true|1"}, {0, 1}, {}},
+        {L"stringArray", {value.showing("Value", ""), value.text("Value", "1.5 x")}, {"|0", "1.5 x|1"}, {1}, {"|0"}},
+        {L"vector3Array",
+         {Answer()
+              .items({"X Value", "Y Value", "Z Value"})
+              .showing("Y Value", "0")
+              .text("X Value", "4")
+              .text("Y Value", "oops")
+              .text("Z Value", "-1.25")},
+         {"4.000000|0.000000|-1.250000|0"},
+         {0},
+         {}},
+        // Three rows to an element: the matrix rows but the translation. Rows
+        // of one element delete it once.
+        {L"matrix34Array",
+         {Answer().items(matrixItems).showing("r1c1", "1").showing("r3c0", "0").text("r2c1", "0.5"), Answer()},
+         {"1.000000|0.000000|0.000000|0", "0.000000|1.000000|0.000000|0", "0.000000|0.500000|1.000000|0",
+          "1.000000|0.000000|0.000000|1", "0.000000|1.000000|0.000000|1", "0.000000|0.000000|1.000000|1"},
+         {1, 2},
+         {"1.000000|0.000000|0.000000|0", "0.000000|1.000000|0.000000|0", "0.000000|0.000000|1.000000|0"}},
     };
-    wxUtils::OrkListControl* ints = listOf(makeWidget<dbui::IntArrayWidget>("IntArrayWidget"), L"intArray");
-    EXPECT_EQ(columnTexts(ints, 0), (Strings{"7", "-2"}));
-    EXPECT_EQ(columnTexts(ints, 1), (Strings{"0", "1"}));
-    EXPECT_EQ(columnTexts(listOf(makeWidget<dbui::FloatArrayWidget>("FloatArrayWidget"), L"floatArray")),
-              (Strings{"1.500000"}));
-    EXPECT_EQ(columnTexts(listOf(makeWidget<dbui::DoubleArrayWidget>("DoubleArrayWidget"), L"doubleArray")),
-              (Strings{"0.100000"}));
-    EXPECT_EQ(columnTexts(listOf(makeWidget<dbui::BoolArrayWidget>("BoolArrayWidget"), L"boolArray")),
-              (Strings{"true", "false"}));
-    wxUtils::OrkListControl* strings = listOf(makeWidget<dbui::StringArrayWidget>("StringArrayWidget"), L"stringArray");
-    EXPECT_EQ(columnTexts(strings, 0), (Strings{"a b", ""}));
-    EXPECT_EQ(columnTexts(strings, 1), (Strings{"0", "1"}));
 }
 
-TEST(ScalarArrayWidgets, ArraysThatDifferShowNothingAndEqualOnesShowTheFirst)
+/// Switches the C library to a locale that writes and reads a decimal comma,
+/// for as long as it lives; false when the system has none.
+class CommaLocale
+{
+public:
+    CommaLocale() : m_old(std::setlocale(LC_ALL, nullptr))
+    {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+            if (std::setlocale(LC_ALL, name))
+            {
+                m_active = true;
+                break;
+            }
+    }
+    ~CommaLocale() { std::setlocale(LC_ALL, m_old.c_str()); }
+    explicit operator bool() const { return m_active; }
+
+private:
+    std::string m_old;
+    bool m_active = false;
+};
+
+/// Every array type adds what its dialog reads, shows it and deletes it, the
+/// same in a locale with a decimal comma.
+void checkEveryType(const char* locale)
+{
+    for (const ArrayType& type : arrayTypes())
+    {
+        SCOPED_TRACE(wxString(type.attribute) + " in " + locale);
+        Scene scene(1);
+        db::Attribute* array = scene.attribute(0, type.attribute);
+        auto* widget = wxtest::show(
+            static_cast<dbui::ArrayWidgetBase*>(dbui::makeAttributeWidget(array->getDef(), wxtest::frame())));
+        widget->setAttribute(array);
+        wxUtils::OrkListControl* list = widget->getListControl();
+        // An empty array offers only "Add Value".
+        for (const Answer& answer : type.answers)
+            EXPECT_EQ(addThroughMenu(list, answer), (Strings{"Add Value"}));
+        // The list follows each add, the newest element last.
+        EXPECT_EQ(rowsOf(list), type.rows);
+
+        // The Delete key removes the selected rows' elements in one undo step.
+        const unsigned int steps = scene.undoSize();
+        selectRows(list, type.deleted);
+        wxtest::key(list, WXK_DELETE);
+        EXPECT_EQ(rowsOf(list), type.left);
+        EXPECT_EQ(scene.undoSize(), steps + 1);
+        EXPECT_EQ(scene.topUndo(), L"Delete array item(s)");
+        ASSERT_TRUE(scene.database.undo());
+        EXPECT_EQ(rowsOf(list), type.rows);
+        widget->Destroy();
+    }
+}
+
+} // namespace
+
+TEST(ArrayWidgets, EachTypeAddsShowsAndDeletesItsElementsInAnyLocale)
+{
+    checkEveryType("C");
+    CommaLocale comma;
+    if (!comma)
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    checkEveryType(std::setlocale(LC_NUMERIC, nullptr));
+}
+
+TEST(ArrayWidgets, ArraysThatDifferShowNothingAndEditsGoToTheFirstOnly)
 {
     Scene scene(2);
     scene.attribute(0, L"intArray")->asIntArrayAttribute()->setValues({1, 2});
     scene.attribute(1, L"intArray")->asIntArrayAttribute()->setValues({1, 3});
-    auto* widget = makeWidget<dbui::IntArrayWidget>("IntArrayWidget");
+    auto* widget = makeWidget<dbui::IntArrayWidget>();
     widget->setAttributes({scene.attribute(0, L"intArray"), scene.attribute(1, L"intArray")});
     EXPECT_EQ(widget->getListControl()->getItemCount(), 0u);
 
     // Making them equal reaches the widget as a change and fills the list.
     scene.attribute(1, L"intArray")->asIntArrayAttribute()->setElement(1, 2);
-    EXPECT_EQ(columnTexts(widget->getListControl(), 0), (Strings{"1", "2"}));
+    EXPECT_EQ(rowsOf(widget->getListControl()), (Strings{"1|0", "2|1"}));
 
     // A delete edits only the first attribute, so the arrays differ again.
     selectRows(widget->getListControl(), {0});
     wxtest::key(widget->getListControl(), WXK_DELETE);
     EXPECT_EQ(scene.attribute(1, L"intArray")->getSize(), 2u);
     EXPECT_EQ(widget->getListControl()->getItemCount(), 0u);
+    addThroughMenu(widget->getListControl(), Answer().text("Value", "5"));
+    EXPECT_EQ(scene.attribute(0, L"intArray")->asIntArrayAttribute()->getValues(), (std::vector<int>{2, 5}));
+    EXPECT_EQ(scene.attribute(1, L"intArray")->getSize(), 2u);
 }
 
-TEST(ScalarArrayWidgets, AddDialogConvertsTextLikeTheCLibraryAndCancelChangesNothing)
-{
-    Scene scene(1);
-    auto* array = scene.attribute(0, L"intArray")->asIntArrayAttribute();
-    auto* widget = makeWidget<dbui::IntArrayWidget>("IntArrayWidget");
-    widget->setAttribute(array);
-    wxUtils::OrkListControl* list = widget->getListControl();
-
-    const std::pair<const char*, int> answers[] = {
-        {"12abc", wxID_OK}, {"abc", wxID_OK}, {"-4", wxID_OK}, {"99", wxID_CANCEL}};
-    for (const auto& [text, answer] : answers)
-    {
-        EXPECT_EQ(addThroughMenu(
-                      list, wxExpectModal<Dialog>(answer).items({"Value"}).showing("Value", "0").text("Value", text)),
-                  (Strings{"Add Value"}));
-    }
-    EXPECT_EQ(array->getValues(), (std::vector<int>{12, 0, -4}));
-    // The list follows each add, the newest element last.
-    EXPECT_EQ(columnTexts(list, 0), (Strings{"12", "0", "-4"}));
-
-    auto* floats = makeWidget<dbui::FloatArrayWidget>("FloatArrayWidget");
-    floats->setAttribute(scene.attribute(0, L"floatArray"));
-    addThroughMenu(floats->getListControl(), wxExpectModal<Dialog>().text("Value", "2.5"));
-    EXPECT_EQ(columnTexts(floats->getListControl(), 0), (Strings{"2.500000"}));
-}
-
-TEST(ScalarArrayWidgets, BoolAndStringDialogsOfferTheirOwnItems)
-{
-    Scene scene(1);
-    auto* bools = makeWidget<dbui::BoolArrayWidget>("BoolArrayWidget");
-    bools->setAttribute(scene.attribute(0, L"boolArray"));
-    addThroughMenu(bools->getListControl(), wxExpectModal<Dialog>().items({"Value"}));
-    addThroughMenu(bools->getListControl(), wxExpectModal<Dialog>().check("Value", true));
-    EXPECT_EQ(columnTexts(bools->getListControl(), 0), (Strings{"false", "true"}));
-
-    auto* strings = makeWidget<dbui::StringArrayWidget>("StringArrayWidget");
-    strings->setAttribute(scene.attribute(0, L"stringArray"));
-    addThroughMenu(strings->getListControl(), wxExpectModal<Dialog>().showing("Value", ""));
-    EXPECT_EQ(scene.attribute(0, L"stringArray")->asStringArrayAttribute()->getValues(),
-              (std::vector<std::wstring>{L""}));
-}
-
-TEST(ScalarArrayWidgets, DeletingSelectedRowsIsOneUndoStep)
+TEST(ArrayWidgets, ARowsMenuDeletesTheSelectionAndOtherKeysGoToTheList)
 {
     Scene scene(1);
     auto* array = scene.attribute(0, L"intArray")->asIntArrayAttribute();
     array->setValues({10, 11, 12, 13, 14});
-    scene.database.clearUndoHistory();
-    auto* widget = makeWidget<dbui::IntArrayWidget>("IntArrayWidget");
+    auto* widget = makeWidget<dbui::IntArrayWidget>();
     widget->setAttribute(array);
     wxUtils::OrkListControl* list = widget->getListControl();
 
     selectRows(list, {1, 3});
+    wxtest::key(list, WXK_DOWN);
+    EXPECT_EQ(array->getSize(), 5u);
     {
         // A row's menu holds only "Delete".
         wxtest::ChoosePopupMenuItem choose("Delete");
+        selectRows(list, {1, 3});
         rightClick(list, 3);
         EXPECT_EQ(choose.shownLabels(), (Strings{"Delete"}));
     }
-    EXPECT_EQ(array->getValues(), (std::vector<int>{10, 12, 14}));
-    EXPECT_EQ(columnTexts(list, 1), (Strings{"0", "1", "2"}));
-    EXPECT_EQ(scene.undoSize(), 1u);
-    EXPECT_EQ(scene.topUndo(), L"Delete array item(s)");
-
-    ASSERT_TRUE(scene.database.undo());
-    EXPECT_EQ(columnTexts(list, 0), (Strings{"10", "11", "12", "13", "14"}));
-
-    // The Delete key does the same; other keys are left to the list.
-    selectRows(list, {0, 1, 4});
-    wxtest::key(list, WXK_DOWN);
-    EXPECT_EQ(array->getSize(), 5u);
-    selectRows(list, {0, 1, 4});
-    wxtest::key(list, WXK_DELETE);
-    EXPECT_EQ(array->getValues(), (std::vector<int>{12, 13}));
-}
-
-TEST(VectorAndMatrixArrayWidgets, ColumnsRowsAndAddDialogs)
-{
-    Scene scene(1);
-    auto* vectors = scene.attribute(0, L"vector3Array")->asVector3ArrayAttribute();
-    vectors->setValues({OrkP::Vector3(1, 2, 3)});
-    auto* vectorWidget = makeWidget<dbui::Vector3ArrayWidget>("Vector3ArrayWidget");
-    vectorWidget->setAttribute(vectors);
-    wxUtils::OrkListControl* list = vectorWidget->getListControl();
-    EXPECT_EQ(list->getItemText(list->getItem(0), 0), "1.000000");
-    EXPECT_EQ(list->getItemText(list->getItem(0), 2), "3.000000");
-    EXPECT_EQ(list->getItemText(list->getItem(0), 3), "0");
-    addThroughMenu(list, wxExpectModal<Dialog>()
-                             .items({"X Value", "Y Value", "Z Value"})
-                             .text("X Value", "4")
-                             .text("Y Value", "oops")
-                             .text("Z Value", "-1.25"));
-    ASSERT_EQ(vectors->getSize(), 2u);
-    EXPECT_EQ(vectors->getElement(1), OrkP::Vector3(4, 0, -1.25f));
-
-    auto* matrices = scene.attribute(0, L"matrix34Array")->asMatrix34ArrayAttribute();
-    auto* matrixWidget = makeWidget<dbui::Matrix34ArrayWidget>("Matrix34ArrayWidget");
-    matrixWidget->setAttribute(matrices);
-    list = matrixWidget->getListControl();
-    std::vector<wxString> names;
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 3; ++c)
-            names.push_back(wxString::Format("r%dc%d", r, c));
-    for (int i = 0; i < 2; ++i)
-        addThroughMenu(list, wxExpectModal<Dialog>().items(names).showing("r1c1", "1").showing("r3c0", "0"));
-    ASSERT_EQ(matrices->getSize(), 2u);
-    EXPECT_EQ(matrices->getElement(1), OrkP::Matrix34::identity());
-    EXPECT_EQ(columnTexts(list, 3), (Strings{"0", "0", "0", "1", "1", "1"}));
-    EXPECT_EQ(columnTexts(list, 1), (Strings{"0.000000", "1.000000", "0.000000", "0.000000", "1.000000", "0.000000"}));
-}
-
-TEST(VectorAndMatrixArrayWidgets, MatrixRowsDeleteTheirElementOnce)
-{
-    Scene scene(1);
-    auto* matrices = scene.attribute(0, L"matrix34Array")->asMatrix34ArrayAttribute();
-    OrkP::Matrix34 scaled;
-    scaled.set(0, 0, 2);
-    OrkP::Matrix34 moved;
-    moved.set(3, 1, 5);
-    matrices->setValues({OrkP::Matrix34(), scaled, moved});
-    scene.database.clearUndoHistory();
-    auto* widget = makeWidget<dbui::Matrix34ArrayWidget>("Matrix34ArrayWidget");
-    widget->setAttribute(matrices);
-    wxUtils::OrkListControl* list = widget->getListControl();
-    ASSERT_EQ(list->getItemCount(), 9u);
-
-    // Two rows of the first element and the last row of the third.
-    selectRows(list, {1, 2, 8});
-    wxtest::key(list, WXK_DELETE);
-    ASSERT_EQ(matrices->getSize(), 1u);
-    EXPECT_EQ(matrices->getElement(0), scaled);
-    EXPECT_EQ(scene.undoSize(), 1u);
-    EXPECT_EQ(columnTexts(list, 0), (Strings{"2.000000", "0.000000", "0.000000"}));
+    EXPECT_EQ(rowsOf(list), (Strings{"10|0", "12|1", "14|2"}));
 }

@@ -28,7 +28,7 @@ inline void rightClick(wxUtils::OrkListControl* list, int row)
                                          : wxPoint(4, list->GetClientSize().GetHeight() - 4));
 }
 
-inline void selectRows(wxUtils::OrkListControl* list, std::initializer_list<int> rows)
+inline void selectRows(wxUtils::OrkListControl* list, const std::vector<int>& rows)
 {
     list->clearSelection();
     for (int row : rows)

@@ -1,15 +1,25 @@
 #include "WidgetTestSupport.h"
 
+#include <dbui/AttributeArrayWidget.h>
 #include <dbui/AttributeWidgetFactory.h>
+#include <dbui/BoolArrayWidget.h>
 #include <dbui/BoolWidget.h>
+#include <dbui/CompoundAttributeWidget.h>
+#include <dbui/DoubleArrayWidget.h>
 #include <dbui/DoubleWidget.h>
 #include <dbui/EnumWidget.h>
+#include <dbui/FloatArrayWidget.h>
 #include <dbui/FloatWidget.h>
+#include <dbui/IntArrayWidget.h>
 #include <dbui/IntWidget.h>
 #include <dbui/LuaStringWidget.h>
+#include <dbui/Matrix34ArrayWidget.h>
 #include <dbui/Matrix34AttributeWidget.h>
+#include <dbui/NodeContainerWidget.h>
 #include <dbui/PointerWidget.h>
+#include <dbui/StringArrayWidget.h>
 #include <dbui/StringWidget.h>
+#include <dbui/Vector3ArrayWidget.h>
 #include <dbui/Vector3AttributeWidget.h>
 
 #include <db/AttributeDef.h>
@@ -36,7 +46,7 @@ template <class T> std::function<bool(dbui::AttributeWidget*)> is()
 
 } // namespace
 
-TEST(AttributeWidgetFactoryTest, EachValueTypeGetsItsEditorUnboundWithItsNameAndMinimumSize)
+TEST(AttributeWidgetFactoryTest, EachTypeGetsItsEditorUnboundWithItsNameAndMinimumSize)
 {
     const Row rows[] = {
         {db::Int, 0, "IntWidget", wxSize(80, -1), is<dbui::IntWidget>()},
@@ -51,6 +61,16 @@ TEST(AttributeWidgetFactoryTest, EachValueTypeGetsItsEditorUnboundWithItsNameAnd
         {db::Vector3, 0, "Vector3Widget", wxDefaultSize, is<dbui::Vector3AttributeWidget>()},
         {db::Matrix34, 0, "Matrix34Widget", wxDefaultSize, is<dbui::Matrix34AttributeWidget>()},
         {db::Pointer, 0, "PointerWidget", wxDefaultSize, is<dbui::PointerWidget>()},
+        {db::IntArray, 0, "IntArrayWidget", wxDefaultSize, is<dbui::IntArrayWidget>()},
+        {db::BoolArray, 0, "BoolArrayWidget", wxDefaultSize, is<dbui::BoolArrayWidget>()},
+        {db::FloatArray, 0, "FloatArrayWidget", wxDefaultSize, is<dbui::FloatArrayWidget>()},
+        {db::DoubleArray, 0, "DoubleArrayWidget", wxDefaultSize, is<dbui::DoubleArrayWidget>()},
+        {db::StringArray, 0, "StringArrayWidget", wxDefaultSize, is<dbui::StringArrayWidget>()},
+        {db::Vector3Array, 0, "Vector3ArrayWidget", wxDefaultSize, is<dbui::Vector3ArrayWidget>()},
+        {db::Matrix34Array, 0, "Matrix34ArrayWidget", wxDefaultSize, is<dbui::Matrix34ArrayWidget>()},
+        {db::NodeContainerType, 0, "NodeContainerWidget", wxDefaultSize, is<dbui::NodeContainerWidget>()},
+        {db::AttributeArrayType, 0, "ArrayAttributeWidget", wxDefaultSize, is<dbui::AttributeArrayWidget>()},
+        {db::Compound, 0, "CompoundAttributeWidget", wxDefaultSize, is<dbui::CompoundAttributeWidget>()},
     };
     auto* parent = new wxUtils::OrkPanel(wxtest::frame());
     for (const Row& row : rows)
@@ -65,6 +85,7 @@ TEST(AttributeWidgetFactoryTest, EachValueTypeGetsItsEditorUnboundWithItsNameAnd
         EXPECT_EQ(widget->GetMinSize(), row.minimumSize);
         EXPECT_TRUE(widget->getAttributes().empty());
         EXPECT_EQ(widget->getDatabase(), nullptr);
+        widget->Destroy();
     }
 }
 

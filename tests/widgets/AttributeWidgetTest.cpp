@@ -89,10 +89,11 @@ void withTwoProbes(const std::function<void(Scene&, ProbeWidget* first, ProbeWid
 
 } // namespace
 
-TEST(AttributeWidgetTest, BindingTheSameListAgainKeepsTheControlsButEnablesTheWindow)
+TEST(AttributeWidgetTest, BindingTheSameListKeepsTheControlsAndBindingNothingClearsDisablesAndUnregisters)
 {
     Scene scene(2);
     auto* probe = new ProbeWidget(wxtest::frame());
+    EXPECT_TRUE(probe->IsEnabled()) << "a new widget is not disabled before it is bound";
     probe->setAttributes(scene.attributes(L"float"));
     EXPECT_EQ(probe->clears, 1);
     EXPECT_EQ(probe->populates, 1);
@@ -110,24 +111,14 @@ TEST(AttributeWidgetTest, BindingTheSameListAgainKeepsTheControlsButEnablesTheWi
     EXPECT_EQ(probe->clears, 2);
     EXPECT_EQ(probe->populates, 2);
     EXPECT_EQ(scene.database.getObservers().count(), 1u);
-}
-
-TEST(AttributeWidgetTest, BindingNothingClearsDisablesAndUnregisters)
-{
-    Scene scene(1);
-    auto* probe = new ProbeWidget(wxtest::frame());
-    EXPECT_TRUE(probe->IsEnabled()) << "a new widget is not disabled before it is bound";
-    probe->setAttribute(scene.attribute(0, L"float"));
-    ASSERT_TRUE(isRegistered(scene.database, probe));
 
     probe->setAttribute(nullptr);
     EXPECT_FALSE(probe->IsEnabled());
     EXPECT_EQ(probe->getDatabase(), nullptr);
     EXPECT_TRUE(probe->getAttributes().empty());
     EXPECT_FALSE(isRegistered(scene.database, probe));
-    EXPECT_EQ(probe->clears, 2);
-    EXPECT_EQ(probe->populates, 1) << "an empty binding only clears";
-
+    EXPECT_EQ(probe->clears, 3);
+    EXPECT_EQ(probe->populates, 2) << "an empty binding only clears";
     setFloat(scene.database, scene.attribute(0, L"float"), 4.0f);
     EXPECT_TRUE(probe->changes.empty());
 }
@@ -197,14 +188,6 @@ TEST(AttributeWidgetTest, ValueIsCommonOnlyWhenEveryAttributeHoldsTheFirstOnesVa
     EXPECT_FALSE(probe->isValueCommon());
     setFloat(scene.database, scene.attribute(0, L"float"), 1.5f);
     EXPECT_FALSE(probe->isValueCommon()) << "the middle one still differs";
-}
-
-TEST(AttributeWidgetTest, ASizeGivenToTheConstructorBecomesTheMinimumSize)
-{
-    auto* free = new ProbeWidget(wxtest::frame(), wxDefaultSize);
-    EXPECT_EQ(free->GetMinSize(), wxDefaultSize);
-    auto* narrow = new ProbeWidget(wxtest::frame(), wxSize(80, -1));
-    EXPECT_EQ(narrow->GetMinSize(), wxSize(80, -1));
 }
 
 TEST(AttributeWidgetTest, AWidgetReboundDuringANotificationHearsOnlyOfLaterChanges)

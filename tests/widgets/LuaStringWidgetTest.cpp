@@ -121,32 +121,6 @@ TEST(LuaStringWidgetTest, PlainEnterIsANewLineAndLeavingWritesOnlyAnEdit)
     EXPECT_FALSE(f.editor->GetModify());
 }
 
-TEST(LuaStringWidgetTest, MixedScriptsShowAnEmptyEditorAndApplyingWritesAllInOneStep)
-{
-    LuaFixture f(3);
-    f.scene.attribute(2, L"script")->asStringAttribute()->setValue(L"other()\n");
-    f.scene.database.clearUndoHistory();
-    f.widget->setAttributes(f.scene.attributes(L"script"));
-    EXPECT_EQ(f.editor->GetText(), "");
-    EXPECT_FALSE(f.editor->GetModify());
-
-    f.widget->ensureChangesApplied();
-    EXPECT_EQ(f.scene.undoSize(), 0u) << "nothing typed, nothing written";
-
-    f.editor->SetText("shared()");
-    f.widget->ensureChangesApplied();
-    EXPECT_EQ(f.scene.undoSize(), 1u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(script(f.scene.attribute(i, L"script")), L"shared()\n");
-    EXPECT_EQ(f.editor->GetText(), "shared()\n");
-
-    // The host's "apply everything" reaches the widget too.
-    f.editor->SetText("again()\n");
-    wxUtils::FocusReliantWindow::ensureAllChangesApplied();
-    EXPECT_EQ(script(f.scene.attribute(1, L"script")), L"again()\n");
-    EXPECT_EQ(f.scene.undoSize(), 2u);
-}
-
 TEST(LuaStringWidgetTest, AnEditGoesToTheScriptItWasTypedForOrNowhere)
 {
     LuaFixture f(2);

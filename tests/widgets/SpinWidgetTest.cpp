@@ -31,53 +31,12 @@ template <class W> W* makeWidget()
     return wxtest::show(new W(wxtest::frame(), wxSize(80, -1), 0, wxDefaultValidator, "SpinWidget"));
 }
 
-int intValue(db::Attribute* attribute)
-{
-    return attribute->asIntAttribute()->getValue();
-}
-
 float floatValue(db::Attribute* attribute)
 {
     return attribute->asFloatAttribute()->getValue();
 }
 
 } // namespace
-
-TEST(IntWidgetTest, DifferingValuesHideTheSpinButtonUntilATypedValueJoinsThem)
-{
-    Scene scene(2);
-    scene.attribute(0, L"int")->asIntAttribute()->setValue(3);
-    scene.database.clearUndoHistory();
-    auto* widget = makeWidget<dbui::IntWidget>();
-    widget->setAttributes(scene.attributes(L"int"));
-    EXPECT_TRUE(widget->getTextBox()->isIndeterminate());
-    EXPECT_EQ(widget->getTextBox()->getText(), "");
-    EXPECT_FALSE(widget->getSpinButton()->IsShown());
-
-    typeInto(widget->getTextBox(), "5");
-    pressEnter(widget->getTextBox());
-    EXPECT_EQ(intValue(scene.attribute(0, L"int")), 5);
-    EXPECT_EQ(intValue(scene.attribute(1, L"int")), 5);
-    EXPECT_EQ(scene.undoSize(), 1u);
-    EXPECT_EQ(scene.topUndo(), L"Set int attribute(s)");
-    EXPECT_TRUE(widget->getSpinButton()->IsShown());
-    EXPECT_EQ(widget->getTextBox()->getText(), "5");
-}
-
-TEST(IntWidgetTest, TypedTextIsReadUpToTheFirstCharacterThatIsNoDigit)
-{
-    Scene scene(1);
-    auto* widget = makeWidget<dbui::IntWidget>();
-    widget->setAttribute(scene.attribute(0, L"int"));
-    const std::pair<const char*, int> cases[] = {{"12abc", 12}, {"-4", -4}, {"", 0}, {"  +8", 8}, {"x9", 0}};
-    for (const auto& [text, expected] : cases)
-    {
-        typeInto(widget->getTextBox(), text);
-        pressEnter(widget->getTextBox());
-        EXPECT_EQ(intValue(scene.attribute(0, L"int")), expected) << '"' << text << '"';
-    }
-    EXPECT_EQ(scene.undoSize(), 5u);
-}
 
 TEST(FloatWidgetTest, ASpinDragIsOneUndoStepAndShowsEachStep)
 {

@@ -1,14 +1,19 @@
 #include "WidgetTestSupport.h"
 
+#include <dbui/AttributeWidgetFactory.h>
 #include <dbui/PointerWidget.h>
 #include <dbui/StringWidget.h>
+#include <dbui/Vector3AttributeWidget.h>
 
 #include <db/ChangeBlock.h>
 #include <db/PointerAttribute.h>
 #include <db/StringAttribute.h>
+#include <db/Vector3Attribute.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
 #include <wx/button.h>
+
+#include <functional>
 
 using widgettest::pressEnter;
 using widgettest::Scene;
@@ -28,55 +33,6 @@ dbui::StringWidget* makeStringWidget()
 }
 
 } // namespace
-
-TEST(StringWidgetTest, DifferingTextsShowAnEmptyMixedBoxAndEnterWritesAllInOneStep)
-{
-    Scene scene(2);
-    scene.attribute(1, L"string")->asStringAttribute()->setValue(L"other");
-    scene.database.clearUndoHistory();
-    auto* widget = makeStringWidget();
-    widget->setAttributes(scene.attributes(L"string"));
-    wxUtils::OrkSimpleTextCtrl* box = widget->getTextBox();
-    EXPECT_TRUE(box->isIndeterminate());
-    EXPECT_EQ(box->getText(), "");
-
-    typeInto(box, "same for both");
-    pressEnter(box);
-    EXPECT_EQ(stringValue(scene.attribute(0, L"string")), L"same for both");
-    EXPECT_EQ(stringValue(scene.attribute(1, L"string")), L"same for both");
-    EXPECT_EQ(scene.undoSize(), 1u);
-    EXPECT_EQ(scene.topUndo(), L"Set string attribute(s)");
-    EXPECT_FALSE(box->isIndeterminate());
-    EXPECT_EQ(box->getText(), "same for both");
-    EXPECT_FALSE(box->isModified());
-
-    scene.database.undo();
-    EXPECT_TRUE(box->isIndeterminate()) << "undo brings the mixed state back";
-    EXPECT_EQ(box->getText(), "");
-}
-
-TEST(StringWidgetTest, EnterAlwaysWritesButLeavingWritesOnlyTypedText)
-{
-    Scene scene(1);
-    auto* widget = wxtest::show(makeStringWidget());
-    auto* other = new wxButton(wxtest::frame(), wxID_ANY, "elsewhere", wxPoint(0, 100));
-    widget->setAttribute(scene.attribute(0, L"string"));
-    wxUtils::OrkSimpleTextCtrl* box = widget->getTextBox();
-    EXPECT_EQ(box->getText(), "text");
-
-    pressEnter(box);
-    EXPECT_EQ(scene.undoSize(), 1u) << "Enter re-applies the shown text";
-
-    ASSERT_TRUE(widgettest::moveFocus(box, other));
-    EXPECT_EQ(scene.undoSize(), 1u) << "leaving an untouched box writes nothing";
-
-    ASSERT_TRUE(widgettest::moveFocus(box, box));
-    typeInto(box, "typed, then left");
-    other->SetFocus();
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return scene.undoSize() == 2u; }));
-    EXPECT_EQ(stringValue(scene.attribute(0, L"string")), L"typed, then left");
-    EXPECT_EQ(scene.topUndo(), L"Set string attribute(s)");
-}
 
 TEST(StringWidgetTest, ARefillSelectsAllInAFocusedBoxAndPutsTheCaretLastOtherwise)
 {
@@ -161,4 +117,52 @@ TEST(PointerWidgetTest, ShowsTheTargetsPathOrNothingOrMixedAndResolvesTypedPaths
     EXPECT_EQ(scene.attribute(1, L"pointer")->asPointerAttribute()->getValue(), nullptr);
     EXPECT_EQ(box->getText(), "") << "the box follows the data, not the typing";
     EXPECT_EQ(scene.undoSize(), 3u);
+}
+
+TEST(TextBoxWidgetTest, LeavingABoxWritesOnlyWhatWasTypedAndEnterAlwaysWritesOnce)
+{
+    struct Box
+    {
+        const wchar_t* attribute;
+        int box;
+        const char* typed;
+        std::function<bool(db::Attribute*)> holdsTyped;
+    };
+    const Box boxes[] = {
+        {L"string", 0, "typed, then left", [](db::Attribute* a) { return stringValue(a) == L"typed, then left"; }},
+        {L"vector3", 1, "-6",
+         [](db::Attribute* a) { return a->asVector3Attribute()->getValue() == OrkP::Vector3(1, -6, 3); }},
+    };
+    for (const Box& b : boxes)
+    {
+        SCOPED_TRACE(wxString(b.attribute).utf8_str());
+        Scene scene(1);
+        db::Attribute* attribute = scene.attribute(0, b.attribute);
+        auto* widget = wxtest::show(dbui::makeAttributeWidget(attribute->getDef(), wxtest::frame()));
+        auto* other = new wxButton(wxtest::frame(), wxID_ANY, "elsewhere", wxPoint(0, 300));
+        widget->setAttribute(attribute);
+        wxUtils::OrkSimpleTextCtrl* box = widgettest::boxesOf(widget)[b.box];
+
+        ASSERT_TRUE(widgettest::moveFocus(box, other));
+        EXPECT_EQ(scene.undoSize(), 0u) << "leaving an untouched box writes nothing";
+
+        ASSERT_TRUE(widgettest::moveFocus(other, box));
+        typeInto(box, b.typed);
+        other->SetFocus();
+        EXPECT_TRUE(wxtest::pumpUntil([&] { return scene.undoSize() == 1u; }));
+        EXPECT_TRUE(b.holdsTyped(attribute));
+
+        // Enter writes what the box shows, typed or not, and leaves nothing
+        // for the focus loss to write again.
+        ASSERT_TRUE(widgettest::moveFocus(other, box));
+        pressEnter(box);
+        EXPECT_EQ(scene.undoSize(), 2u);
+        typeInto(box, b.typed);
+        pressEnter(box);
+        EXPECT_EQ(scene.undoSize(), 3u);
+        ASSERT_TRUE(widgettest::moveFocus(box, other));
+        EXPECT_EQ(scene.undoSize(), 3u);
+        widget->Destroy();
+        other->Destroy();
+    }
 }

@@ -36,7 +36,15 @@ constexpr int s_scriptUnits = 1;
 const wxSize s_narrow(80, -1);
 const wxSize s_enumSize(150, -1);
 
+// Members of compounds and attribute arrays get their widgets from here too.
+AttributeWidget* makeMember(db::AttributeDef& def, wxWindow* parent)
+{
+    return makeAttributeWidget(def, parent);
+}
+
 } // namespace
+
+// ------------------------------------------------------------------ the one entry point
 
 AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent)
 {
@@ -84,13 +92,29 @@ AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent)
     case db::NodeContainerType:
         return new NodeContainerWidget(parent, wxDefaultSize, 0, "NodeContainerWidget");
     case db::AttributeArrayType:
-        return new AttributeArrayWidget(parent, wxDefaultSize, 0, "ArrayAttributeWidget");
+        return new AttributeArrayWidget(parent, wxDefaultSize, 0, "ArrayAttributeWidget", makeMember);
     case db::Compound:
-        return new CompoundAttributeWidget(parent, wxDefaultSize, 0, "CompoundAttributeWidget");
+        return new CompoundAttributeWidget(parent, wxDefaultSize, 0, "CompoundAttributeWidget", makeMember);
     default:
         // Enum and pointer arrays, like any other number, have no editor.
         return nullptr;
     }
+}
+
+// ------------------------------------------------------------------ containers made by hand
+
+// A compound or attribute array that a host makes itself gets its members'
+// widgets from this factory, as one the factory makes does: defined here, so
+// that the containers need not know the factory that sits above them.
+
+CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : CompoundAttributeWidget(parent, size, style, name, makeMember)
+{
+}
+
+AttributeArrayWidget::AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
+    : AttributeArrayWidget(parent, size, style, name, makeMember)
+{
 }
 
 } // namespace dbui

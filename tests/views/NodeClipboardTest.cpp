@@ -11,8 +11,6 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 
-#include <algorithm>
-
 namespace
 {
 
@@ -142,11 +140,6 @@ TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
     viewstest::selectNodes(trees.from, {scene.a2});
     wxtest::ChoosePopupMenuItem cut("Cut");
     viewstest::rightClick(trees.from, trees.from->getItemOfNode(scene.a2));
-    const std::vector<wxString>& labels = cut.shownLabels();
-    for (const char* label :
-         {"&Delete\tDel", "D&uplicate\tCtrl+D", "&Rename\tF2", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
-        EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
-    EXPECT_EQ(std::find(labels.begin(), labels.end(), "&Copy"), labels.end());
     EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a3"}));
     EXPECT_EQ(scene.database.getUndoDescription(0), L"Cut nodes");
     EXPECT_EQ(scene.database.getUndoStackSize(), 1u);

@@ -77,31 +77,22 @@ protected:
     /// The offer of `document`'s work, kept beside it unless `kept` says where.
     static ExpectMessage offer(const wxString& document, int answer, const wxString& kept = wxString())
     {
-        return ExpectMessage("The program ended before '" + document +
-                                 "' was saved; its unsaved changes were kept in '" +
-                                 (kept.empty() ? document + ".recovery" : kept) +
-                                 "'.\n\nYes: open the document with the recovered changes.\n"
-                                 "No: open the last saved version and set the recovered changes aside.\n"
-                                 "Cancel: open nothing now.",
-                             answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+        return ExpectMessage::containing(
+            {"'" + document + "' was saved", "'" + (kept.empty() ? document + ".recovery" : kept) + "'"}, answer,
+            wxYES_NO | wxCANCEL | wxICON_QUESTION);
     }
 
     /// The question before opening a document another window holds open.
     ExpectMessage openHereToo(int answer) const
     {
-        return ExpectMessage("'" + castle() +
-                                 "' is already open in another window.\n\nOpen it here too? Each window's save "
-                                 "then replaces the other's.",
-                             answer, wxYES_NO | wxICON_EXCLAMATION);
+        return ExpectMessage::containing({"'" + castle() + "' is already open in another window"}, answer,
+                                         wxYES_NO | wxICON_EXCLAMATION);
     }
 
     static ExpectMessage untitledOffer(const wxString& recoveryFile, int answer)
     {
-        return ExpectMessage("The program ended before an unnamed document was saved; its changes were kept in '" +
-                                 recoveryFile +
-                                 "'.\n\nYes: open the recovered document.\nNo: set the recovered document aside.\n"
-                                 "Cancel: do nothing now.",
-                             answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+        return ExpectMessage::containing({"unnamed document", "'" + recoveryFile + "'"}, answer,
+                                         wxYES_NO | wxCANCEL | wxICON_QUESTION);
     }
 
     /// The author held by a recovery file, read as the next start would.

@@ -82,6 +82,7 @@ protected:
     {
         fillBig();
         writeFile(path("big.lvl"));
+        ASSERT_GT(wxFileName::GetSize(path("big.lvl")).ToULong(), 4u << 20);
         m_document->close();
         fillDatabase(L"level");
         ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
@@ -105,7 +106,6 @@ TEST_F(DocumentProgressTest, LongOpenShowsProgressKeepsRepaintingAndCanBeCancell
 {
     m_document->setOptions(Document::KeepDocumentOnFailedOpen | Document::ShowProgress);
     bigFileBesideCastle();
-    ASSERT_GT(wxFileName::GetSize(path("big.lvl")).ToULong(), 4u << 20);
     edit(L"bob");
 
     int paints = 0;

@@ -84,7 +84,7 @@ struct TwoTrees
 
 } // namespace
 
-TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPointers)
+TEST(NodeClipboard, CopiedOrCutNodesPasteIntoAnotherDatabaseOrBesideANodeWithTheirPointersAsOneStep)
 {
     PointingScene scene;
     OtherDatabase other;
@@ -128,13 +128,10 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     viewstest::selectNodes(trees.from, {scene.light});
     viewstest::pressCtrl(trees.from, 'c');
     EXPECT_NE(clipboardText().Find(L"name=\"Lumi\u00e8re \u706f\""), wxNOT_FOUND) << clipboardText();
-}
+    scene.database.undo();
+    scene.database.undo();
 
-TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
-{
-    PointingScene scene;
-    OtherDatabase other;
-    TwoTrees trees(scene.database, other.database);
+    // Cut from the menu is one step, and Paste goes where the menu was opened.
     const std::size_t nodes = scene.database.getTotalNodeCount();
 
     viewstest::selectNodes(trees.from, {scene.a2});

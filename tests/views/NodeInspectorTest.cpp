@@ -268,11 +268,13 @@ TEST(NodeInspector, HeaderNamesWhatIsInspectedRenamesInPlaceAndCopiesThePath)
     EXPECT_EQ(inspector.text("InspectorSummary"), "Nothing selected");
 }
 
-TEST(NodeInspector, FilterShowsOnlyRowsWhoseNamesHoldItAcrossSelectionsUntilEscape)
+TEST(NodeInspector, FilterShowsRowsWhoseNamesHoldItUntilEscapeAndFoldedRowsStayFoldedForTheirNodeType)
 {
     Scene scene;
     db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
-    Inspector inspector(scene.database, dbui::NodeInspector::ShowAttributeFilter);
+    db::Node* material = viewstest::addNode(&scene.database, L"Material", L"M");
+    Inspector inspector(scene.database,
+                        dbui::NodeInspector::ShowAttributeFilter | dbui::NodeInspector::CollapsibleRows);
     inspector.window->setNodes({scene.light});
     const std::vector<wxString> all = inspector.labels();
 
@@ -288,14 +290,8 @@ TEST(NodeInspector, FilterShowsOnlyRowsWhoseNamesHoldItAcrossSelectionsUntilEsca
     wxtest::pump();
     EXPECT_EQ(inspector.part<wxUtils::OrkSimpleTextCtrl>("InspectorFilter")->getText(), "");
     EXPECT_EQ(inspector.labels(), all);
-}
 
-TEST(NodeInspector, FoldedRowsStayFoldedForTheirNodeTypeOnly)
-{
-    Scene scene;
-    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
-    db::Node* material = viewstest::addNode(&scene.database, L"Material", L"M");
-    Inspector inspector(scene.database, dbui::NodeInspector::CollapsibleRows);
+    // Folded rows stay folded for their node type only.
     inspector.window->setNodes({scene.light});
     EXPECT_TRUE(inspector.widgetShown(scene.light, L"attenuation"));
 

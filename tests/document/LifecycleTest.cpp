@@ -388,7 +388,7 @@ ExpectMessage saveOverQuestion(const char* file, int answer)
                                      wxYES_NO | wxICON_EXCLAMATION);
 }
 
-TEST_F(DocumentTest, AnotherProgramsChangeIsOfferedForReloadOnceAndNeverSavedOverUnasked)
+TEST_F(DocumentTest, AnotherProgramsChangeIsOfferedForReloadOnceAndNeverSavedOverUnaskedAndADeletionCountsAsUnsaved)
 {
     struct Case
     {
@@ -404,8 +404,25 @@ TEST_F(DocumentTest, AnotherProgramsChangeIsOfferedForReloadOnceAndNeverSavedOve
         {"rewritten under edits, kept, save declined", Outside::Rewrite, true, wxID_NO, wxID_NO},
         {"replaced under edits, reloaded", Outside::Replace, true, wxID_YES, 0},
     };
-    m_document->setOptions(Document::NoticeOutsideChanges);
+    // Deleted: counts as unsaved until written again.
     const wxString file = path("castle.lvl");
+    ASSERT_EQ(m_document->save(file), Document::Success);
+    changeFromOutside(file, Outside::Delete);
+    EXPECT_FALSE(m_document->fileChangedOnDisk());
+    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled);
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle") << "nothing is noticed without the option";
+
+    m_document->setOptions(Document::NoticeOutsideChanges);
+    m_observer.clear();
+    wxTEST_DIALOG(EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled),
+                  ExpectMessage::containing({"'castle.lvl' has been deleted"}, wxID_OK, wxOK | wxICON_EXCLAMATION));
+    EXPECT_EQ(m_observer.calls, std::vector<std::string>{"modified"}) << "the title gets its change mark";
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled) << "told once";
+    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Cancelled), savePrompt(wxID_CANCEL));
+    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Success), savePrompt(wxID_YES));
+    EXPECT_NE(readAll(file).find(">ann<"), std::string::npos) << "the close wrote the file again";
+
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -449,27 +466,6 @@ TEST_F(DocumentTest, AnotherProgramsChangeIsOfferedForReloadOnceAndNeverSavedOve
         EXPECT_NE(readAll(file).find(">ann<"), std::string::npos);
         EXPECT_EQ(m_document->save(), Document::Success) << "once saved over, the file is ours again";
     }
-}
-
-TEST_F(DocumentTest, FileDeletedBehindTheDocumentCountsAsUnsavedUntilWrittenAgain)
-{
-    const wxString file = path("castle.lvl");
-    ASSERT_EQ(m_document->save(file), Document::Success);
-    changeFromOutside(file, Outside::Delete);
-    EXPECT_FALSE(m_document->fileChangedOnDisk());
-    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled);
-    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle") << "nothing is noticed without the option";
-
-    m_document->setOptions(Document::NoticeOutsideChanges);
-    m_observer.clear();
-    wxTEST_DIALOG(EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled),
-                  ExpectMessage::containing({"'castle.lvl' has been deleted"}, wxID_OK, wxOK | wxICON_EXCLAMATION));
-    EXPECT_EQ(m_observer.calls, std::vector<std::string>{"modified"}) << "the title gets its change mark";
-    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
-    EXPECT_EQ(m_document->checkFileOnDisk(), Document::Cancelled) << "told once";
-    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Cancelled), savePrompt(wxID_CANCEL));
-    wxTEST_DIALOG(EXPECT_EQ(m_document->closeIfAllowed(), Document::Success), savePrompt(wxID_YES));
-    EXPECT_NE(readAll(file).find(">ann<"), std::string::npos) << "the close wrote the file again";
 }
 
 TEST_F(DocumentTest, FailedOpenCanKeepThePreviousDocumentUntouched)

@@ -77,22 +77,22 @@ protected:
     /// The offer of `document`'s work, kept beside it unless `kept` says where.
     static ExpectMessage offer(const wxString& document, int answer, const wxString& kept = wxString())
     {
-        return ExpectMessage("The program ended before '" + document +
-                                 "' was saved; its unsaved changes were kept in '" +
-                                 (kept.empty() ? document + ".recovery" : kept) +
-                                 "'.\n\nYes: open the document with the recovered changes.\n"
-                                 "No: open the last saved version and set the recovered changes aside.\n"
-                                 "Cancel: open nothing now.",
-                             answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+        return ExpectMessage::containing(
+            {"'" + document + "' was saved", "'" + (kept.empty() ? document + ".recovery" : kept) + "'"}, answer,
+            wxYES_NO | wxCANCEL | wxICON_QUESTION);
+    }
+
+    /// The question before opening a document another window holds open.
+    ExpectMessage openHereToo(int answer) const
+    {
+        return ExpectMessage::containing({"'" + castle() + "' is already open in another window"}, answer,
+                                         wxYES_NO | wxICON_EXCLAMATION);
     }
 
     static ExpectMessage untitledOffer(const wxString& recoveryFile, int answer)
     {
-        return ExpectMessage("The program ended before an unnamed document was saved; its changes were kept in '" +
-                                 recoveryFile +
-                                 "'.\n\nYes: open the recovered document.\nNo: set the recovered document aside.\n"
-                                 "Cancel: do nothing now.",
-                             answer, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+        return ExpectMessage::containing({"unnamed document", "'" + recoveryFile + "'"}, answer,
+                                         wxYES_NO | wxCANCEL | wxICON_QUESTION);
     }
 
     /// The author held by a recovery file, read as the next start would.
@@ -129,8 +129,9 @@ protected:
 // Writing the recovery file
 // ---------------------------------------------------------------------------
 
-TEST_F(CrashRecoveryTest, RecoveryFileIsWrittenOnlyForUnsavedWork)
+TEST_F(CrashRecoveryTest, RecoveryFileIsWrittenOnlyForUnsavedWorkAndCountsOnlyWhenNewerThanItsDocument)
 {
+    EXPECT_FALSE(CrashRecovery::hasNewerRecoveryFile(castle())) << "neither file exists";
     CrashRecovery recovery(*m_document);
     m_document->setFileHistory(m_history.get());
     ASSERT_EQ(m_document->save(castle()), Document::Success);
@@ -144,10 +145,16 @@ TEST_F(CrashRecoveryTest, RecoveryFileIsWrittenOnlyForUnsavedWork)
     EXPECT_EQ(m_history->getHistoryFile(0), castle());
     EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *") << "the document keeps its name";
     EXPECT_EQ(recovery.getLastRecoveryFile(), castle() + ".recovery");
+    setAge(castle(), std::chrono::seconds(10));
+    setAge(castle() + ".recovery", std::chrono::seconds(20));
+    EXPECT_FALSE(CrashRecovery::hasNewerRecoveryFile(castle())) << "saved after the crash";
+    setAge(castle() + ".recovery", std::chrono::seconds(5));
     EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle()));
+    std::filesystem::remove(std::string(castle().fn_str()));
+    EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle())) << "the recovery file is all that is left";
 }
 
-TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
+TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSavedAndSettlesAtAClose)
 {
     makeBigSavedDocument();
     CrashRecovery recovery(*m_document, 0);
@@ -194,31 +201,19 @@ TEST_F(CrashRecoveryTest, AutosaveKeepsUnsavedWorkInTheBackgroundUntilItIsSaved)
 
     edit(L"dan");
     ASSERT_TRUE(wxtest::pumpUntil([&] { return autosaves > saved && !recovery.isAutosaving(); }));
-    m_document->close();
-    EXPECT_EQ(authorIn(castle() + ".recovery"), L"dan") << "closed unsaved, the work waits for the next start";
-}
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"dan");
 
-TEST_F(CrashRecoveryTest, ClosingDuringAnAutosaveSettlesItBeforeTheDatabaseEmpties)
-{
-    makeBigSavedDocument();
-    CrashRecovery recovery(*m_document, 0);
-    recovery.setAutosave(std::chrono::milliseconds(50), std::chrono::milliseconds(0));
-    edit(L"bob");
+    // Closed in the middle of an autosave: it is settled before the database empties.
+    edit(L"eve");
     ASSERT_TRUE(waitUntilAutosaving(recovery));
-
     m_document->close();
     EXPECT_FALSE(recovery.isAutosaving());
     EXPECT_EQ(m_database.getTotalNodeCount(), 1u);
-    const std::vector<std::string> names = entries();
-    EXPECT_TRUE(names == std::vector<std::string>{"castle.lvl"} ||
-                names == (std::vector<std::string>{"castle.lvl", "castle.lvl.recovery"}))
-        << "an autosave is written whole or not at all";
-    if (names.size() == 2)
-    {
-        EXPECT_EQ(authorIn(castle() + ".recovery"), L"bob") << "closed unsaved, the work waits for the next start";
-    }
+    const std::wstring kept = authorIn(castle() + ".recovery");
+    EXPECT_TRUE(kept == L"dan" || kept == L"eve") << "an autosave is written whole or not at all";
+    EXPECT_EQ(entries(), (std::vector<std::string>{"castle.lvl", "castle.lvl.recovery"})) << "no temporary file left";
     wxtest::pumpUntil([] { return false; }, std::chrono::milliseconds(200));
-    EXPECT_EQ(entries(), names) << "a closed document has nothing to autosave";
+    EXPECT_EQ(authorIn(castle() + ".recovery"), kept) << "a closed document has nothing to autosave";
 }
 
 TEST_F(CrashRecoveryTest, AutosaveWaitsUntilTheUserRests)
@@ -302,13 +297,6 @@ TEST_F(CrashRecoveryTest, DocumentOpenInAnotherWindowOpensOnlyWhenAskedAndLeaves
     CrashRecovery second(document, 0);
     second.setRecoveryFolder(path("state"));
     second.setDocumentLocking(true);
-    const auto openHereToo = [&](int answer)
-    {
-        return ExpectMessage("'" + castle() +
-                                 "' is already open in another window.\n\nOpen it here too? Each window's save "
-                                 "then replaces the other's.",
-                             answer, wxYES_NO | wxICON_EXCLAMATION);
-    };
     wxTEST_DIALOG(EXPECT_EQ(second.openOfferingRecovery(castle()), Document::Cancelled), openHereToo(wxID_NO));
     EXPECT_TRUE(document.getFilename().empty());
     // Opened anyway: the first window's live work is no crash's to offer.
@@ -364,48 +352,10 @@ TEST_F(CrashRecoveryTest, DocumentOfAWindowKilledOpensWithoutAsking)
     EXPECT_TRUE(wxtest::pumpUntil([&] { return wxFileExists(castle() + ".held"); }, std::chrono::seconds(30)));
     CrashRecovery recovery(*m_document, 0);
     recovery.setDocumentLocking(true);
-    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Cancelled),
-                  ExpectMessage("'" + castle() +
-                                    "' is already open in another window.\n\nOpen it here too? Each window's save "
-                                    "then replaces the other's.",
-                                wxID_NO, wxYES_NO | wxICON_EXCLAMATION));
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Cancelled), openHereToo(wxID_NO));
     ::kill(child, SIGKILL);
     dbuitest::waitForEnd(child, std::chrono::seconds(10));
     EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success) << "the system let go of its lock";
-}
-
-TEST_F(CrashRecoveryTest, RecoveryFileCountsOnlyWhenNewerThanItsDocument)
-{
-    EXPECT_FALSE(CrashRecovery::hasNewerRecoveryFile(castle())) << "neither file exists";
-    writeText(castle(), "saved");
-    writeText(castle() + ".recovery", "recovered");
-    setAge(castle(), std::chrono::seconds(10));
-    setAge(castle() + ".recovery", std::chrono::seconds(20));
-    EXPECT_FALSE(CrashRecovery::hasNewerRecoveryFile(castle())) << "saved after the crash";
-    setAge(castle() + ".recovery", std::chrono::seconds(5));
-    EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle()));
-    std::filesystem::remove(std::string(castle().fn_str()));
-    EXPECT_TRUE(CrashRecovery::hasNewerRecoveryFile(castle())) << "the recovery file is all that is left";
-}
-
-TEST_F(CrashRecoveryTest, FatalSignalOrUnhandledExceptionWritesTheRecoveryFile)
-{
-    testing::FLAGS_gtest_death_test_style = "fast";
-    ASSERT_EQ(m_document->save(castle()), Document::Success);
-    edit(L"bob");
-    {
-        CrashRecovery recovery(*m_document);
-        EXPECT_DEATH(std::raise(SIGSEGV), "");
-    }
-    EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
-    EXPECT_EQ(m_document->getFilename(), castle()) << "only the crashed process took the recovery name";
-
-    ASSERT_TRUE(wxRemoveFile(castle() + ".recovery"));
-    {
-        CrashRecovery recovery(*m_document, CrashRecovery::UnhandledExceptions);
-        EXPECT_DEATH(std::terminate(), "");
-    }
-    EXPECT_NE(readAll(castle() + ".recovery").find("bob"), std::string::npos);
 }
 
 /// A host's document whose own saving goes through windows (a progress
@@ -423,7 +373,7 @@ public:
     bool m_windowsGone = false;
 };
 
-TEST_F(CrashRecoveryTest, FatalSignalInTheMiddleOfAnEditWritesTheRecoveryFileOnItsOwn)
+TEST_F(CrashRecoveryTest, FatalSignalOrUnhandledExceptionEvenInTheMiddleOfAnEditWritesTheRecoveryFileOnItsOwn)
 {
     testing::FLAGS_gtest_death_test_style = "fast";
     WindowedSaveDocument host(m_database, "lvl");
@@ -443,6 +393,22 @@ TEST_F(CrashRecoveryTest, FatalSignalInTheMiddleOfAnEditWritesTheRecoveryFileOnI
     }
     EXPECT_EQ(authorIn(castle() + ".recovery"), L"bob") << "what the edit had done when the program died";
     EXPECT_EQ(roomsIn(castle() + ".recovery"), 20u);
+    EXPECT_EQ(host.getFilename(), castle()) << "only the crashed process took the recovery name";
+
+    // Outside any edit, and at an exception nothing caught.
+    edit(L"cid");
+    ASSERT_TRUE(wxRemoveFile(castle() + ".recovery"));
+    {
+        CrashRecovery recovery(host);
+        EXPECT_DEATH(std::raise(SIGSEGV), "");
+    }
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"cid");
+    ASSERT_TRUE(wxRemoveFile(castle() + ".recovery"));
+    {
+        CrashRecovery recovery(host, CrashRecovery::UnhandledExceptions);
+        EXPECT_DEATH(std::terminate(), "");
+    }
+    EXPECT_EQ(authorIn(castle() + ".recovery"), L"cid");
 }
 
 // Started by the test below in a process of its own: opens the document,
@@ -506,7 +472,7 @@ TEST_F(CrashRecoveryTest, TerminationSignalDuringAnEditKeepsTheWholeEdit)
 // Offering recovery at the next start
 // ---------------------------------------------------------------------------
 
-TEST_F(CrashRecoveryTest, AcceptedRecoveryIsAnUndoableChangeOfTheDocument)
+TEST_F(CrashRecoveryTest, AcceptedRecoveryIsAnUndoableChangeOfTheDocumentEvenOfOneLostInTheCrash)
 {
     makeCrashedDocument();
     CrashRecovery recovery(*m_document);
@@ -528,6 +494,18 @@ TEST_F(CrashRecoveryTest, AcceptedRecoveryIsAnUndoableChangeOfTheDocument)
     ASSERT_EQ(m_document->save(), Document::Success);
     EXPECT_NE(readAll(castle()).find("bob"), std::string::npos);
     EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "saved work needs no recovery file";
+
+    // A document lost in the crash comes back under its name.
+    m_document->close();
+    fillDatabase(L"level");
+    makeCrashedDocument();
+    std::filesystem::remove(std::string(castle().fn_str()));
+    wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success), offer(castle(), wxID_YES));
+    EXPECT_EQ(author(), L"bob");
+    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
+    EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"closing", "closed", "created"}));
+    ASSERT_EQ(m_document->save(), Document::Success);
+    EXPECT_NE(readAll(castle()).find("bob"), std::string::npos);
 }
 
 TEST_F(CrashRecoveryTest, RecoveryFileOutlivesItsClosedDocumentUntilSavedOrDiscarded)
@@ -553,7 +531,8 @@ TEST_F(CrashRecoveryTest, RecoveryFileOutlivesItsClosedDocumentUntilSavedOrDisca
     EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "the user chose to lose it";
 }
 
-TEST_F(CrashRecoveryTest, DeclinedRecoverySetsTheChangesAsideAndCancelKeepsEverything)
+TEST_F(CrashRecoveryTest,
+       DeclinedRecoverySetsTheChangesAsideCancelKeepsEverythingAndOldOrBrokenFilesOpenTheSavedVersion)
 {
     makeCrashedDocument();
     CrashRecovery recovery(*m_document);
@@ -567,41 +546,19 @@ TEST_F(CrashRecoveryTest, DeclinedRecoverySetsTheChangesAsideAndCancelKeepsEvery
     EXPECT_FALSE(m_document->hasChangedSinceLastSave());
     EXPECT_FALSE(wxFileExists(castle() + ".recovery")) << "no question at the next start";
     EXPECT_NE(readAll(castle() + ".recovery.discarded").find("bob"), std::string::npos) << "but nothing destroyed";
-}
 
-TEST_F(CrashRecoveryTest, WithoutNewerRecoveryFileTheDocumentSimplyOpens)
-{
-    makeCrashedDocument();
-    setAge(castle(), std::chrono::seconds(1)); // saved after the crash
-    CrashRecovery recovery(*m_document);
+    // A recovery file older than its document is no crash's: the document simply opens.
+    writeText(castle() + ".recovery", "older");
+    setAge(castle() + ".recovery", std::chrono::hours(3));
+    m_document->close();
     EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::Success); // no dialog may show
     EXPECT_EQ(author(), L"ann");
-}
 
-TEST_F(CrashRecoveryTest, RecoveryOfLostDocumentRestoresItUnderItsName)
-{
-    makeCrashedDocument();
-    std::filesystem::remove(std::string(castle().fn_str()));
-    CrashRecovery recovery(*m_document);
-    Document::ErrorCode result = Document::Cancelled;
-    wxTEST_DIALOG(result = recovery.openOfferingRecovery(castle()), offer(castle(), wxID_YES));
-    ASSERT_EQ(result, Document::Success);
-    EXPECT_EQ(author(), L"bob");
-    EXPECT_EQ(m_document->getFilename(), castle());
-    EXPECT_EQ(m_document->getTitleWithChangeIndicator(), "castle *");
-    EXPECT_EQ(m_observer.lifecycle(), (std::vector<std::string>{"closing", "closed", "created"}));
-    ASSERT_EQ(m_document->save(), Document::Success);
-    EXPECT_NE(readAll(castle()).find("bob"), std::string::npos);
-}
-
-TEST_F(CrashRecoveryTest, BrokenRecoveryFileLeavesTheSavedVersion)
-{
-    makeCrashedDocument();
+    // A broken recovery file leaves the saved version open and unharmed.
     writeText(castle() + ".recovery", "<half a file");
-    setAge(castle() + ".recovery", std::chrono::seconds(1));
-    CrashRecovery recovery(*m_document);
+    m_document->close();
     wxTEST_DIALOG(EXPECT_EQ(recovery.openOfferingRecovery(castle()), Document::LoadFailed), offer(castle(), wxID_YES));
-    EXPECT_EQ(author(), L"ann") << "the saved version is open and unharmed";
+    EXPECT_EQ(author(), L"ann");
     EXPECT_FALSE(m_document->hasChangedSinceLastSave());
     EXPECT_FALSE(m_database.canUndo());
 }

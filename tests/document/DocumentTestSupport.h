@@ -76,11 +76,23 @@ public:
         : m_message(message), m_answer(answer), m_style(style)
     {
     }
+    /// A box whose text holds each of `parts`: the names and words that tell it from the others.
+    static ExpectMessage containing(const std::vector<wxString>& parts, int answer, long style)
+    {
+        ExpectMessage expect(parts.front(), answer, style);
+        expect.m_parts = parts;
+        return expect;
+    }
 
 protected:
     int OnInvoked(wxMessageDialog* dialog) const override
     {
-        EXPECT_EQ(dialog->GetMessage(), m_message);
+        if (m_parts.empty())
+        {
+            EXPECT_EQ(dialog->GetMessage(), m_message);
+        }
+        for (const wxString& part : m_parts)
+            EXPECT_NE(dialog->GetMessage().Find(part), wxNOT_FOUND) << part << " is not in " << dialog->GetMessage();
         EXPECT_EQ(dialog->GetCaption(), s_appName);
         const long buttons = wxYES_NO | wxOK | wxCANCEL | wxICON_QUESTION | wxICON_EXCLAMATION;
         long expected = m_style & buttons;
@@ -94,6 +106,7 @@ protected:
 
 private:
     wxString m_message;
+    std::vector<wxString> m_parts;
     int m_answer;
     long m_style;
 };

@@ -77,6 +77,17 @@ public:
 class DocumentProgressTest : public DocumentTest
 {
 protected:
+    /// Writes a few megabytes to big.lvl, then opens a document castle.lvl of its own.
+    void bigFileBesideCastle()
+    {
+        fillBig();
+        writeFile(path("big.lvl"));
+        ASSERT_GT(wxFileName::GetSize(path("big.lvl")).ToULong(), 4u << 20);
+        m_document->close();
+        fillDatabase(L"level");
+        ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    }
+
     /// Makes the document a few megabytes big.
     void fillBig()
     {
@@ -94,12 +105,7 @@ protected:
 TEST_F(DocumentProgressTest, LongOpenShowsProgressKeepsRepaintingAndCanBeCancelled)
 {
     m_document->setOptions(Document::KeepDocumentOnFailedOpen | Document::ShowProgress);
-    fillBig();
-    writeFile(path("big.lvl"));
-    ASSERT_GT(wxFileName::GetSize(path("big.lvl")).ToULong(), 4u << 20);
-    m_document->close();
-    fillDatabase(L"level");
-    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    bigFileBesideCastle();
     edit(L"bob");
 
     int paints = 0;
@@ -172,11 +178,7 @@ TEST_F(DocumentProgressTest, ProgressInTheStatusBarBlocksOtherInputAndCancelsByB
 {
     m_document->setOptions(Document::KeepDocumentOnFailedOpen | Document::ShowProgress);
     m_document->setProgressDelay(std::chrono::milliseconds(0));
-    fillBig();
-    writeFile(path("big.lvl"));
-    m_document->close();
-    fillDatabase(L"level");
-    ASSERT_EQ(m_document->save(path("castle.lvl")), Document::Success);
+    bigFileBesideCastle();
 
     wxFrame* frame = wxtest::frame();
     auto* box = new wxTextCtrl(frame, wxID_ANY, "typed");

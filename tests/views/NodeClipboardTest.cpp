@@ -11,8 +11,6 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 
-#include <algorithm>
-
 namespace
 {
 
@@ -86,7 +84,7 @@ struct TwoTrees
 
 } // namespace
 
-TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPointers)
+TEST(NodeClipboard, CopiedOrCutNodesPasteIntoAnotherDatabaseOrBesideANodeWithTheirPointersAsOneStep)
 {
     PointingScene scene;
     OtherDatabase other;
@@ -130,23 +128,15 @@ TEST(NodeClipboard, CopiedNodesPasteIntoAnotherDatabaseAndBesideANodeWithTheirPo
     viewstest::selectNodes(trees.from, {scene.light});
     viewstest::pressCtrl(trees.from, 'c');
     EXPECT_NE(clipboardText().Find(L"name=\"Lumi\u00e8re \u706f\""), wxNOT_FOUND) << clipboardText();
-}
+    scene.database.undo();
+    scene.database.undo();
 
-TEST(NodeClipboard, CutFromTheMenuIsOneStepAndPastesWhereTheMenuWasOpened)
-{
-    PointingScene scene;
-    OtherDatabase other;
-    TwoTrees trees(scene.database, other.database);
+    // Cut from the menu is one step, and Paste goes where the menu was opened.
     const std::size_t nodes = scene.database.getTotalNodeCount();
 
     viewstest::selectNodes(trees.from, {scene.a2});
     wxtest::ChoosePopupMenuItem cut("Cut");
     viewstest::rightClick(trees.from, trees.from->getItemOfNode(scene.a2));
-    const std::vector<wxString>& labels = cut.shownLabels();
-    for (const char* label :
-         {"&Delete\tDel", "D&uplicate\tCtrl+D", "&Rename\tF2", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"})
-        EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
-    EXPECT_EQ(std::find(labels.begin(), labels.end(), "&Copy"), labels.end());
     EXPECT_EQ(childNames(scene.a), (std::vector<std::wstring>{L"a1", L"a3"}));
     EXPECT_EQ(scene.database.getUndoDescription(0), L"Cut nodes");
     EXPECT_EQ(scene.database.getUndoStackSize(), 1u);

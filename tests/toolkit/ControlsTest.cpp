@@ -101,18 +101,6 @@ void sendMouse(wxWindow* target, wxEventType type, int x, int y)
 // ---------------------------------------------------------------------------
 // Text box
 
-TEST(OrkSimpleTextCtrlTest, FillingFromCodeSendsNothingAndLeavesItUnmodified)
-{
-    auto* log = wxtest::show(new EventLog(wxtest::frame()));
-    auto* box = log->add(new wxUtils::OrkSimpleTextCtrl(log));
-    box->setText("12.5");
-    box->clear();
-    box->setText("abc");
-    EXPECT_EQ(box->getText(), "abc");
-    EXPECT_FALSE(box->isModified());
-    EXPECT_EQ(log->joined(), "");
-}
-
 TEST(OrkSimpleTextCtrlTest, TypingMarksModifiedAndEnterReachesTheParentWithTheBoxId)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
@@ -152,10 +140,18 @@ TEST(OrkSimpleTextCtrlTest, LosingTheFocusTellsTheParentOnceWithTheBoxAsObject)
     EXPECT_EQ(log->m_lastObject, box);
 }
 
-TEST(OrkSimpleTextCtrlTest, MixedLookKeepsTheBoxEmptyAndToolkitStyleBitsStayOurs)
+TEST(OrkSimpleTextCtrlTest, FillingFromCodeSendsNothingMixedKeepsItEmptyAndToolkitStyleBitsStayOurs)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
     auto* box = log->add(new wxUtils::OrkSimpleTextCtrl(log));
+    box->setText("12.5");
+    box->clear();
+    box->setText("abc");
+    EXPECT_EQ(box->getText(), "abc");
+    EXPECT_FALSE(box->isModified());
+    EXPECT_EQ(log->joined(), "");
+
+    box->clear();
     box->setIsIndeterminate(true);
     EXPECT_TRUE(box->isIndeterminate());
     EXPECT_EQ(box->getText(), "");
@@ -210,10 +206,25 @@ TEST(OrkSimpleTextCtrlTest, ClickingIntoANumberBoxSelectsItsWholeText)
 // ---------------------------------------------------------------------------
 // Check box
 
-TEST(OrkCheckBoxTest, ClickReportsThePreviousStateAndNeverLeavesItMixed)
+TEST(OrkCheckBoxTest, SettersSendNothingAndAClickReportsThePreviousStateAndNeverLeavesItMixed)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
     auto* box = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Visible", wxDefaultPosition, wxDefaultSize, 0x30));
+    box->setState(2);
+    EXPECT_EQ(box->Get3StateValue(), wxCHK_UNDETERMINED);
+    box->setChecked(true);
+    EXPECT_TRUE(box->isChecked());
+    box->setState(0);
+    EXPECT_FALSE(box->IsChecked());
+    EXPECT_EQ(log->joined(), "");
+    // A box not made for it cannot be set mixed by mistake.
+    {
+        auto* plain = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Enable debug trace"));
+        wxtest::ExpectAsserts asserts;
+        plain->setState(2);
+        EXPECT_EQ(asserts.count(), 1);
+    }
+
     auto click = [box]
     {
         wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
@@ -239,25 +250,6 @@ TEST(OrkCheckBoxTest, ClickReportsThePreviousStateAndNeverLeavesItMixed)
         EXPECT_EQ(box->Get3StateValue(), row.after == 1 ? wxCHK_CHECKED : wxCHK_UNCHECKED);
     }
     EXPECT_EQ(log->m_lastObject, box);
-}
-
-TEST(OrkCheckBoxTest, SettersShowTheStateWithoutEvents)
-{
-    auto* log = wxtest::show(new EventLog(wxtest::frame()));
-    auto* box = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 0x10));
-    box->setState(2);
-    EXPECT_EQ(box->Get3StateValue(), wxCHK_UNDETERMINED);
-    box->setChecked(true);
-    EXPECT_TRUE(box->isChecked());
-    box->setState(0);
-    EXPECT_FALSE(box->IsChecked());
-    EXPECT_EQ(log->joined(), "");
-
-    // A box not made for it cannot be set mixed by mistake.
-    auto* plain = log->add(new wxUtils::OrkCheckBox(log, wxID_ANY, "Enable debug trace"));
-    wxtest::ExpectAsserts asserts;
-    plain->setState(2);
-    EXPECT_EQ(asserts.count(), 1);
 }
 
 TEST(OrkCheckBoxTest, RealMouseClickOnMixedBoxChecksIt)
@@ -348,46 +340,33 @@ TEST(OrkComboBoxTest, MixedEntryIsShownButNeverCountedOrChosen)
 // ---------------------------------------------------------------------------
 // Spin button
 
-TEST(OrkSpinButtonTest, ClickOnAnArrowIsAOneStepGesture)
+TEST(OrkSpinButtonTest, ClicksAreOneStepDragsStepByDistanceAndEscapeOrLostCaptureCancel)
 {
     auto* log = wxtest::show(new EventLog(wxtest::frame()));
     auto* spin = log->add(new wxUtils::OrkSpinButton(log, 9));
     wxtest::pump();
     const wxSize size = spin->GetClientSize();
+    const int x = size.x / 2;
+    const int step = wxUtils::OrkSpinButton::getDragStep();
 
-    sendMouse(spin, wxEVT_LEFT_DOWN, size.x / 2, 2);
+    sendMouse(spin, wxEVT_LEFT_DOWN, x, 2);
     EXPECT_TRUE(spin->isDragging());
-    sendMouse(spin, wxEVT_LEFT_UP, size.x / 2, 2);
-    sendMouse(spin, wxEVT_LEFT_DOWN, size.x / 2, size.y - 2);
-    sendMouse(spin, wxEVT_LEFT_UP, size.x / 2, size.y - 2);
+    sendMouse(spin, wxEVT_LEFT_UP, x, 2);
+    sendMouse(spin, wxEVT_LEFT_DOWN, x, size.y - 2);
+    sendMouse(spin, wxEVT_LEFT_UP, x, size.y - 2);
     EXPECT_EQ(log->joined(), "begin + end begin - end");
     EXPECT_EQ(log->m_lastId, 9);
     EXPECT_FALSE(spin->isDragging());
-}
 
-TEST(OrkSpinButtonTest, DraggingStepsByDistanceInBothDirections)
-{
-    auto* log = wxtest::show(new EventLog(wxtest::frame()));
-    auto* spin = log->add(new wxUtils::OrkSpinButton(log));
-    wxtest::pump();
-    const int x = spin->GetClientSize().x / 2;
-    const int step = wxUtils::OrkSpinButton::getDragStep();
-
+    log->m_events.clear();
     sendMouse(spin, wxEVT_LEFT_DOWN, x, 4);
     sendMouse(spin, wxEVT_MOTION, x, 5); // a tremble is not a drag
     sendMouse(spin, wxEVT_MOTION, x, 4 - 2 * step);
     sendMouse(spin, wxEVT_MOTION, x, 4 + step);
     sendMouse(spin, wxEVT_LEFT_UP, x, 4 + step);
     EXPECT_EQ(log->joined(), "begin + + + - - - end");
-}
 
-TEST(OrkSpinButtonTest, EscapeOrLostCaptureCancelsAndNothingFollows)
-{
-    auto* log = wxtest::show(new EventLog(wxtest::frame()));
-    auto* spin = log->add(new wxUtils::OrkSpinButton(log));
-    wxtest::pump();
-    const int x = spin->GetClientSize().x / 2;
-
+    log->m_events.clear();
     sendMouse(spin, wxEVT_LEFT_DOWN, x, 2);
     wxKeyEvent escape(wxEVT_KEY_DOWN);
     escape.m_keyCode = WXK_ESCAPE;

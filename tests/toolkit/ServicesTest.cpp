@@ -295,16 +295,18 @@ TEST(ScriptEditorTest, InitEditorSetsUpLuaAndMixedColoursChangeOnlyTheBackground
     EXPECT_EQ(editor->GetLexer(), wxSTC_LEX_LUA);
     EXPECT_TRUE(editor->isLineWrappingEnabled());
     EXPECT_EQ(editor->GetText(), "local x = 1 -- one");
-    EXPECT_EQ(editor->StyleGetForeground(wxSTC_LUA_WORD), wxColour(0, 0, 255)); // keywords stand out
-    EXPECT_EQ(editor->StyleGetBackground(wxSTC_STYLE_BRACELIGHT), wxColour(0, 255, 0));
+    const wxColour keyword = editor->StyleGetForeground(wxSTC_LUA_WORD);
+    const wxColour brace = editor->StyleGetBackground(wxSTC_STYLE_BRACELIGHT);
     const wxColour normal = editor->StyleGetBackground(wxSTC_STYLE_DEFAULT);
+    EXPECT_NE(keyword, editor->StyleGetForeground(wxSTC_STYLE_DEFAULT)) << "keywords stand out";
+    EXPECT_NE(brace, normal) << "so do matching braces";
 
     colours.initEditorColours(editor, true);
     const wxColour mixed = editor->StyleGetBackground(wxSTC_STYLE_DEFAULT);
     EXPECT_NE(mixed, normal);
     EXPECT_EQ(editor->StyleGetBackground(wxSTC_LUA_WORD), mixed);
-    EXPECT_EQ(editor->StyleGetBackground(wxSTC_STYLE_BRACELIGHT), wxColour(0, 255, 0));
-    EXPECT_EQ(editor->StyleGetForeground(wxSTC_LUA_WORD), wxColour(0, 0, 255));
+    EXPECT_EQ(editor->StyleGetBackground(wxSTC_STYLE_BRACELIGHT), brace);
+    EXPECT_EQ(editor->StyleGetForeground(wxSTC_LUA_WORD), keyword);
 
     colours.setMode(Tarn::ColourManager::Mode::Dark);
     colours.initEditor(editor, false);

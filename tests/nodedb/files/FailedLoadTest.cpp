@@ -30,6 +30,17 @@ void fillSmall(db::Database& database)
     static_cast<db::FloatAttribute*>(light->findAttribute(L"intensity"))->setValue(4.0f);
 }
 
+/// Groups nested `depth` deep.
+std::string nested(int depth)
+{
+    std::string nodes;
+    for (int i = 0; i < depth; ++i)
+        nodes += "<node type=\"Group\" name=\"g\"><container name=\"children\">";
+    for (int i = 0; i < depth; ++i)
+        nodes += "</container></node>";
+    return nodes;
+}
+
 struct BadXml
 {
     const char* name;
@@ -92,6 +103,7 @@ TEST(FailedLoads, BadXmlIsReportedWithItsLineAndLeavesTheDatabaseAlone)
          std::string(s_header) + "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>\n" +
              "<nodedb version=\"1\" kind=\"subtree\"><node type=\"Script\" name=\"&b;\"/></nodedb>",
          "DTDs are not allowed", 2},
+        {"nested too deeply", databaseFile(nested(300)), "nested too deeply", 0},
     };
     for (const BadXml& bad : cases)
     {

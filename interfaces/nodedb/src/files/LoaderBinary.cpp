@@ -6,6 +6,7 @@
 #include "../Editor.h"
 #include "AllAttributes.h"
 #include "BinaryFormat.h"
+#include "BinaryRuns.h"
 #include "ByteIO.h"
 #include "LoadSupport.h"
 #include "UnitBuilder.h"
@@ -30,15 +31,7 @@ namespace
 
 namespace binary = files::binary;
 using files::ByteReader;
-
-/// Where a run of sibling node records lies in the file, and at what depth
-/// its nodes are read.
-struct RunPlace
-{
-    std::size_t offset;
-    std::size_t bytes;
-    int depth;
-};
+using files::RunPlace;
 
 /// Builds a detached tree from the records of a checked body; stops at the first problem.
 class BinaryReader
@@ -528,182 +521,6 @@ private:
     bool m_notePaths = false;
 };
 
-// ---------------------------------------------------------------------------
-// Reading runs of small nodes in parallel
-// ---------------------------------------------------------------------------
-
-/// Node records up to this size join runs; bigger ones are looked into.
-constexpr std::size_t s_smallNode = std::size_t(64) << 10;
-/// Runs, and batches of runs, close at this size.
-constexpr std::size_t s_runSize = std::size_t(256) << 10;
-/// Few node records take less: the lists of the nodes built are reserved from
-/// the bytes they are built from, instead of growing all the way.
-constexpr std::size_t s_nodeBytes = 128;
-
-/// Finds the runs of small sibling node records by their record headers
-/// alone, at the depths the reader will read them at.
-class RunFinder
-{
-public:
-    explicit RunFinder(std::vector<RunPlace>& places) : m_places(places) {}
-
-    /// The payload of a node record read at `depth`; false on anything malformed.
-    bool node(ByteReader payload, int depth)
-    {
-        payload.u32();
-        const std::uint32_t nameLength = payload.u32();
-        return payload.skip(nameLength) && members(payload, depth);
-    }
-
-private:
-    /// Member records that the reader reads with readMembers at `depth`.
-    bool members(ByteReader records, int depth)
-    {
-        while (!records.atEnd())
-        {
-            std::uint8_t tag = 0;
-            ByteReader payload(nullptr, 0);
-            if (!records.record(tag, payload))
-                return false;
-            const int attributeDepth = depth + 1;
-            bool ok = true;
-            switch (tag)
-            {
-            case NodeContainerType:
-                ok = payload.skip(4) && container(payload, attributeDepth);
-                break;
-            case Compound:
-                ok = payload.skip(4) && members(payload, attributeDepth);
-                break;
-            case AttributeArrayType:
-                ok = payload.skip(4);
-                while (ok && !payload.atEnd())
-                {
-                    ByteReader item(nullptr, 0);
-                    ok = payload.record(tag, item) && members(item, attributeDepth + 1);
-                }
-                break;
-            default:
-                break; // values, and dynamic attributes, which hold no nodes
-            }
-            if (!ok)
-                return false;
-        }
-        return true;
-    }
-
-    /// The node records of a container read at `depth`.
-    bool container(ByteReader records, int depth)
-    {
-        bool open = false;
-        while (!records.atEnd())
-        {
-            const std::size_t at = records.offset();
-            std::uint8_t tag = 0;
-            ByteReader payload(nullptr, 0);
-            if (!records.record(tag, payload) || tag != binary::s_tagNode)
-                return false;
-            const std::size_t bytes = records.offset() - at;
-            if (bytes > s_smallNode)
-            {
-                open = false;
-                if (!node(payload, depth + 1))
-                    return false;
-                continue;
-            }
-            if (!open || m_places.back().bytes >= s_runSize)
-                m_places.push_back(RunPlace{at, 0, depth + 1});
-            open = true;
-            m_places.back().bytes += bytes;
-        }
-        return true;
-    }
-
-    std::vector<RunPlace>& m_places;
-};
-
-/// Runs built together on one thread.
-struct BinaryBatch
-{
-    std::size_t first = 0;              ///< index of its first run
-    std::deque<files::BuiltUnit> units; ///< its runs, as built
-    std::size_t bytes = 0;
-};
-
-/// Builds the runs of a checked body on all processors and hands them to the
-/// reader of the rest in file order.
-class ParallelRuns
-{
-public:
-    ParallelRuns(const std::vector<RunPlace>& places, const BinaryReader& names, const char* file,
-                 TypeRegistry& registry, std::shared_ptr<files::PathTable> paths)
-        : m_places(places), m_names(names), m_file(file), m_registry(registry), m_paths(std::move(paths)),
-          m_builder([this](BinaryBatch& batch) { build(batch); }, files::loadWorkerCount()), m_units(m_builder)
-    {
-        std::unique_ptr<BinaryBatch> batch;
-        for (std::size_t i = 0; i < places.size(); ++i)
-        {
-            if (!batch)
-            {
-                batch = std::make_unique<BinaryBatch>();
-                batch->first = i;
-            }
-            batch->units.emplace_back();
-            batch->bytes += places[i].bytes;
-            if (batch->bytes >= s_runSize)
-                m_builder.add(std::move(batch));
-        }
-        if (batch)
-            m_builder.add(std::move(batch));
-    }
-
-    ~ParallelRuns() { m_builder.stop(); }
-
-    /// Builds runs on this thread too, telling `built` the bytes done; false when it said stop.
-    bool help(const std::function<bool(std::size_t)>& built)
-    {
-        std::size_t bytes = 0;
-        for (std::size_t i = 0; i < m_builder.size(); ++i)
-        {
-            if (!m_builder.buildOne())
-                break;
-            bytes += s_runSize;
-            if (built && !built(bytes))
-                return false;
-        }
-        return true;
-    }
-
-    /// The runs, in file order.
-    files::UnitSource& units() { return m_units; }
-
-private:
-    void build(BinaryBatch& batch)
-    {
-        LoadError error;
-        files::BuiltPart unused;
-        BinaryReader reader(m_registry, error, unused);
-        reader.shareNames(m_names);
-        for (std::size_t i = 0; i < batch.units.size(); ++i)
-        {
-            const RunPlace& place = m_places[batch.first + i];
-            ByteReader records(m_file + place.offset, place.bytes, place.offset);
-            batch.units[i].built.paths = m_paths;
-            batch.units[i].built.nodes.reserve(place.bytes / s_nodeBytes);
-            if (!reader.readRun(records, place.depth, batch.units[i]))
-                break; // the reader of the rest meets the run that failed
-        }
-    }
-
-    const std::vector<RunPlace>& m_places;
-    const BinaryReader& m_names;
-    const char* m_file;
-    TypeRegistry& m_registry;
-    std::shared_ptr<files::PathTable> m_paths;
-    files::UnitBuilder<BinaryBatch> m_builder;
-    files::BatchedUnits<BinaryBatch> m_units;
-};
-
 /// A piece of the body whose checksum is worked out on its own.
 struct ChecksumPiece
 {
@@ -890,15 +707,32 @@ bool LoaderBinary::load(Attribute* target)
     // them. Anything that fails there is read again in file order, which
     // reports the first problem exactly.
     std::vector<RunPlace> places;
-    if (RunFinder(places).node(nodeRecord, 1) && !places.empty())
+    if (files::findRuns(nodeRecord, 1, places) && !places.empty())
     {
-        ParallelRuns runs(places, reader, data, registry, tree.built.pathTable());
+        const std::shared_ptr<files::PathTable> paths = tree.built.pathTable();
+        files::ParallelRuns runs(places,
+                                 [&](files::BinaryBatch& batch)
+                                 {
+                                     LoadError error;
+                                     files::BuiltPart unused;
+                                     BinaryReader runReader(registry, error, unused);
+                                     runReader.shareNames(reader);
+                                     for (std::size_t i = 0; i < batch.units.size(); ++i)
+                                     {
+                                         const RunPlace& place = places[batch.first + i];
+                                         ByteReader run(data + place.offset, place.bytes, place.offset);
+                                         batch.units[i].built.paths = paths;
+                                         batch.units[i].built.nodes.reserve(place.bytes / files::s_binaryNodeBytes);
+                                         if (!runReader.readRun(run, place.depth, batch.units[i]))
+                                             break; // the reader of the rest meets the run that failed
+                                     }
+                                 });
         const bool going = runs.help([&](std::size_t built)
                                      { return !m_progress || m_progress(size + std::min(built, size), 2 * size); });
         if (!going)
             return cancelled();
         LoadError runError;
-        tree.built.nodes.reserve(bodySize / s_nodeBytes);
+        tree.built.nodes.reserve(bodySize / files::s_binaryNodeBytes);
         BinaryReader around(registry, runError, tree.built);
         around.shareNames(reader);
         around.setRuns(&places, &runs.units());

@@ -3,13 +3,10 @@
 #include "../AttributeTypes.h"
 #include "AllAttributes.h"
 #include "LoadSupport.h"
-#include "NumberText.h"
-#include "OutputBuffer.h"
 #include "Pool.h"
 #include "SavePaths.h"
-#include "SavePieces.h"
-#include "UnitBuilder.h"
-#include "Utf8.h"
+#include "XmlPieces.h"
+#include "XmlWriter.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,75 +23,8 @@ namespace db
 namespace
 {
 
-using files::OutputBuffer;
-
-/// What each ASCII character becomes inside XML text: itself (plain), dropped
-/// (U+0000, which XML cannot hold) or a reference. Control characters that XML
-/// would drop or normalise are written as character references; pugixml reads
-/// those back unchanged. Quotes, tabs and line breaks only need one inside
-/// attribute values.
-struct EscapeTable
-{
-    enum Kind : unsigned char
-    {
-        Plain,
-        Drop,
-        Reference,
-    };
-    Kind text[128];
-    Kind attribute[128];
-    char reference[128][8];
-
-    EscapeTable()
-    {
-        for (int c = 0; c < 128; ++c)
-        {
-            Kind kind = c == 0 ? Drop : c < 0x20 ? Reference : Plain;
-            text[c] = attribute[c] = kind;
-            std::string ref = "&#" + std::to_string(c) + ";";
-            std::memcpy(reference[c], ref.c_str(), ref.size() + 1);
-        }
-        for (unsigned char c : {'\n', '\t'})
-            text[c] = Plain;
-        for (unsigned char c : {'&', '<', '>'})
-            text[c] = Reference;
-        for (unsigned char c : {'&', '<', '>', '"'})
-            attribute[c] = Reference;
-        std::memcpy(reference[unsigned('&')], "&amp;", 6);
-        std::memcpy(reference[unsigned('<')], "&lt;", 5);
-        std::memcpy(reference[unsigned('>')], "&gt;", 5);
-        std::memcpy(reference[unsigned('"')], "&quot;", 7);
-    }
-};
-
-const EscapeTable s_escapes;
-
-/// The longest reference in the table ("&quot;").
-constexpr std::size_t s_maxEscape = 6;
-
-/// A short piece of markup kept padded to a fixed size, so that writing it is
-/// one fixed-size copy (inlined) instead of a call that copies a given length.
-struct Snippet
-{
-    static constexpr std::size_t s_capacity = 32;
-    char text[s_capacity] = {};
-    std::size_t size = 0;
-
-    Snippet() = default;
-    explicit Snippet(std::string_view from) : size(from.size()) { std::memcpy(text, from.data(), from.size()); }
-};
-
 using files::SharedPaths;
-
-/// What a helper thread wrote of one piece.
-struct WrittenPiece
-{
-    files::SavePiece piece;
-    OutputBuffer text;
-    std::string error;
-};
-
-using BufferPool = files::Pool<OutputBuffer>;
+using files::Snippet;
 
 /// A pointer target's path as a writer wrote it, in one cache line with the
 /// text of a short path; a longer one lies in the writer's path text.
@@ -110,18 +40,16 @@ struct alignas(64) KnownPath
     char text[s_inline] = {};
 };
 
-class XmlWriter;
-using PieceBuilder = files::UnitBuilder<WrittenPiece>;
-
-/// Writes the document into a buffer that is handed to the stream in large
-/// pieces; or, without a stream, one piece of it for the writer that has one.
-class XmlWriter
+/// Walks the tree and writes its nodes and attributes, into a buffer that is
+/// handed to the stream in large pieces; or, without a stream, one piece of
+/// it for the writer that has one.
+class TreeWriter : public files::XmlWriter
 {
 public:
     /// `nodes`: how many nodes the whole save writes, for `progress`.
-    XmlWriter(FileOutputStream* stream, SharedPaths& paths, const files::StandIns& standIns, bool indent,
-              const Progress& progress, std::size_t nodes)
-        : m_stream(stream), m_paths(paths), m_standIns(standIns), m_indent(indent), m_progress(progress, nodes)
+    TreeWriter(FileOutputStream* stream, SharedPaths& paths, const files::StandIns& standIns, bool indent,
+               const Progress& progress, std::size_t nodes)
+        : XmlWriter(indent), m_stream(stream), m_paths(paths), m_standIns(standIns), m_progress(progress, nodes)
     {
         detail::forEachType(
             [this](auto traits)
@@ -129,23 +57,15 @@ public:
                 m_openTags[traits.s_type] = Snippet("<" + std::string(traits.s_xmlName));
                 m_closeTags[traits.s_type] = Snippet("</" + std::string(traits.s_xmlName) + ">");
             });
-        m_indentText.assign(1, '\n');
-        m_indentText.append(static_cast<std::size_t>(files::s_maxDepth + 2) * 2 + Snippet::s_capacity, ' ');
-        m_nameSlots.assign(1024, 0);
         if (m_stream)
             m_out.room(s_chunk + 4096);
     }
 
-    /// The pieces other writers write, where to wait for them, and where their buffers go when written.
-    void setPieces(const std::vector<files::SavePiece>* pieces, PieceBuilder* written, BufferPool* buffers)
-    {
-        m_pieces = pieces;
-        m_written = written;
-        m_buffers = buffers;
-    }
+    /// The pieces that helpers write, for the writer of the file.
+    void setPieces(files::XmlPieces* pieces) { m_pieces = pieces; }
 
     /// Writes the nodes of `piece` into `into`, in a buffer from `buffers`.
-    void writePiece(WrittenPiece& into, BufferPool& buffers)
+    void writePiece(files::WrittenPiece& into, files::XmlPieces::Buffers& buffers)
     {
         m_out = buffers.take();
         m_error.clear(); // a writer is kept for the next pieces
@@ -198,7 +118,7 @@ private:
     /// Writes the next piece, as its helper wrote it, where it belongs.
     bool writeWrittenPiece()
     {
-        WrittenPiece& written = m_written->take(m_nextPiece++);
+        files::WrittenPiece& written = m_pieces->takeNext();
         if (!written.error.empty())
         {
             m_error = written.error;
@@ -209,120 +129,13 @@ private:
             m_error = m_error.empty() ? m_stream->getError() : m_error;
             return false;
         }
-        written.text.clear();
-        m_buffers->give(std::move(written.text));
+        m_pieces->done(written);
         if (!m_progress.nodes(written.piece.nodes))
         {
             m_error = "cancelled";
             return false;
         }
         return true;
-    }
-
-    /// True when the next piece starts at child `index` of `composite`.
-    bool pieceStartsAt(const CompositeAttribute* composite, unsigned int index) const
-    {
-        return m_pieces && m_nextPiece < m_pieces->size() && (*m_pieces)[m_nextPiece].container == composite &&
-               (*m_pieces)[m_nextPiece].first == index;
-    }
-
-    // -------------------------------------------------------------- output
-
-    void put(const Snippet& snippet)
-    {
-        char* p = m_out.room(Snippet::s_capacity);
-        std::memcpy(p, snippet.text, Snippet::s_capacity);
-        m_out.setEnd(p + snippet.size);
-    }
-
-    void newline(int depth)
-    {
-        if (!m_indent)
-            return;
-        const auto length = static_cast<std::size_t>(depth) * 2 + 1;
-        char* p = m_out.room(std::max(length, Snippet::s_capacity));
-        if (length <= Snippet::s_capacity)
-            std::memcpy(p, m_indentText.data(), Snippet::s_capacity);
-        else
-            std::memcpy(p, m_indentText.data(), length);
-        m_out.setEnd(p + length);
-    }
-
-    template <typename Put> void number(Put put) { m_out.setEnd(put(m_out.room(files::s_maxNumberChars))); }
-    void putInt(int value)
-    {
-        number([value](char* p) { return files::putInt(p, value); });
-    }
-    void putFloat(float value)
-    {
-        number([value](char* p) { return files::putFloat(p, value); });
-    }
-    void putDouble(double value)
-    {
-        number([value](char* p) { return files::putDouble(p, value); });
-    }
-
-    // ---------------------------------------------------------------- text
-
-    // Room is asked for the worst case of a piece at a time, so that a huge
-    // string does not make the buffer six times its size.
-    static constexpr std::size_t s_escapePiece = 1 << 14;
-
-    void escape(const std::wstring& text, bool inAttribute)
-    {
-        const EscapeTable::Kind* kinds = inAttribute ? s_escapes.attribute : s_escapes.text;
-        const wchar_t* chars = text.data();
-        const std::size_t length = text.size();
-        constexpr std::size_t perChar = std::max(s_maxEscape, files::s_maxUtf8PerChar);
-        for (std::size_t i = 0; i < length;)
-        {
-            const std::size_t pieceEnd = std::min(length, i + s_escapePiece);
-            // One more character than the piece: a surrogate pair may straddle its end.
-            char* p = m_out.room((pieceEnd - i + 1) * perChar);
-            while (i < pieceEnd)
-            {
-                const auto c = static_cast<unsigned long>(chars[i]);
-                if (c < 0x80)
-                {
-                    ++i;
-                    switch (kinds[c])
-                    {
-                    case EscapeTable::Plain:
-                        *p++ = static_cast<char>(c);
-                        break;
-                    case EscapeTable::Drop:
-                        break;
-                    case EscapeTable::Reference:
-                        for (const char* r = s_escapes.reference[c]; *r; ++r)
-                            *p++ = *r;
-                        break;
-                    }
-                }
-                else
-                    p = files::putUtf8(p, files::nextCodePoint(chars, length, i));
-            }
-            m_out.setEnd(p);
-        }
-    }
-
-    /// Escapes text that is UTF-8 already (paths).
-    void escapeUtf8(std::string_view text)
-    {
-        for (std::size_t i = 0; i < text.size();)
-        {
-            const std::size_t pieceEnd = std::min(text.size(), i + s_escapePiece);
-            char* p = m_out.room((pieceEnd - i) * s_maxEscape);
-            for (; i < pieceEnd; ++i)
-            {
-                const auto byte = static_cast<unsigned char>(text[i]);
-                if (byte >= 0x80 || s_escapes.text[byte] == EscapeTable::Plain)
-                    *p++ = static_cast<char>(byte);
-                else if (s_escapes.text[byte] == EscapeTable::Reference)
-                    for (const char* r = s_escapes.reference[byte]; *r; ++r)
-                        *p++ = *r;
-            }
-            m_out.setEnd(p);
-        }
     }
 
     // ---------------------------------------------------------------- tags
@@ -336,56 +149,6 @@ private:
             nameAttribute(attribute.getName());
     }
 
-    /// ` name="..."`, escaped once per definition's name and then copied.
-    void nameAttribute(const std::wstring& name)
-    {
-        if (m_nameSnippets.size() * 2 >= m_nameSlots.size())
-            growNames();
-        const std::size_t mask = m_nameSlots.size() - 1;
-        std::size_t slot = files::hashOfAddress(&name) & mask;
-        for (; m_nameSlots[slot] != 0; slot = (slot + 1) & mask)
-        {
-            const auto& entry = m_nameSnippets[m_nameSlots[slot] - 1];
-            if (entry.first == &name)
-            {
-                if (entry.second.size > 0)
-                    put(entry.second);
-                else
-                    escapedName(name);
-                return;
-            }
-        }
-        const std::size_t start = m_out.size();
-        escapedName(name);
-        const std::size_t length = m_out.size() - start;
-        // Names too long for a snippet are escaped every time (size 0 says so).
-        Snippet snippet;
-        if (length <= Snippet::s_capacity)
-            snippet = Snippet(std::string_view(m_out.data() + start, length));
-        m_nameSnippets.emplace_back(&name, snippet);
-        m_nameSlots[slot] = static_cast<std::uint32_t>(m_nameSnippets.size());
-    }
-
-    void escapedName(const std::wstring& name)
-    {
-        m_out.literal(" name=\"");
-        escape(name, true);
-        m_out.put('"');
-    }
-
-    void growNames()
-    {
-        m_nameSlots.assign(m_nameSlots.size() * 2, 0);
-        const std::size_t mask = m_nameSlots.size() - 1;
-        for (std::size_t i = 0; i < m_nameSnippets.size(); ++i)
-        {
-            std::size_t slot = files::hashOfAddress(m_nameSnippets[i].first) & mask;
-            while (m_nameSlots[slot] != 0)
-                slot = (slot + 1) & mask;
-            m_nameSlots[slot] = static_cast<std::uint32_t>(i + 1);
-        }
-    }
-
     void close(AttributeType type) { put(m_closeTags[type]); }
 
     void closeBlock(AttributeType type, int depth)
@@ -394,61 +157,6 @@ private:
         close(type);
     }
 
-    // -------------------------------------------------------------- values
-
-    void attributeNumber(const char* key, double value)
-    {
-        m_out.put(' ');
-        m_out.append(key, std::strlen(key));
-        m_out.literal("=\"");
-        putDouble(value);
-        m_out.put('"');
-    }
-
-public:
-    ///@{
-    /// The text of a value, for the attribute types' descriptions.
-    void text(int value) { putInt(value); }
-    void text(bool value)
-    {
-        if (value)
-            m_out.literal("true");
-        else
-            m_out.literal("false");
-    }
-    void text(float value) { putFloat(value); }
-    void text(double value) { putDouble(value); }
-    void text(const std::wstring& value) { escape(value, m_inQuotes); }
-    void text(const OrkP::Vector3& v)
-    {
-        char* p = m_out.room(3 * files::s_maxNumberChars + 2);
-        p = files::putFloat(p, v.x);
-        *p++ = ' ';
-        p = files::putFloat(p, v.y);
-        *p++ = ' ';
-        p = files::putFloat(p, v.z);
-        m_out.setEnd(p);
-    }
-    void text(const OrkP::Matrix34& m)
-    {
-        for (int row = 0; row < 4; ++row)
-        {
-            if (row > 0)
-                m_out.put(' ');
-            text(m[row]);
-        }
-    }
-    void enumText(const EnumAttributeDef& def, int value)
-    {
-        int index = def.findValue(value);
-        if (index >= 0 && !def.getString(static_cast<unsigned int>(index)).empty())
-            escape(def.getString(static_cast<unsigned int>(index)), false);
-        else
-            putInt(value);
-    }
-    ///@}
-
-private:
     // -------------------------------------------- definitions and pointers
 
     /// The definition of a dynamic value or array, as XML attributes and option children.
@@ -701,9 +409,9 @@ private:
         m_out.put('>');
         for (unsigned int i = 0; i < count; ++i)
         {
-            if (pieceStartsAt(&composite, i))
+            if (m_pieces && m_pieces->startsAt(&composite, i))
             {
-                i += (*m_pieces)[m_nextPiece].count - 1;
+                i += m_pieces->next().count - 1;
                 if (!writeWrittenPiece())
                     return false;
             }
@@ -765,19 +473,10 @@ private:
     FileOutputStream* m_stream;
     SharedPaths& m_paths;
     const files::StandIns& m_standIns;
-    bool m_indent;
     Snippet m_openTags[NodeType + 1];
     Snippet m_closeTags[NodeType + 1];
     Snippet m_elementOpen{"<e"};
     Snippet m_elementClose{"</e>"};
-    std::string m_indentText;
-    /// Strings are being written inside an XML attribute's quotes.
-    bool m_inQuotes = false;
-    /// Open-addressed map from a name's address to its entry in m_nameSnippets, plus one: the names
-    /// of attributes are their definitions' strings, shared by every attribute of the definition.
-    std::vector<std::uint32_t> m_nameSlots;
-    std::vector<std::pair<const std::wstring*, Snippet>> m_nameSnippets;
-    OutputBuffer m_out;
     /// Paths written before, for the next pointers to the same targets: a
     /// file's pointers share a few targets (materials, most of them), and the
     /// shared table takes a lock that the writers would queue for. Open
@@ -793,17 +492,8 @@ private:
     static constexpr std::size_t s_pathTextLimit = std::size_t(1) << 28;
     std::string m_error;
     files::SaveProgress m_progress;
-    const std::vector<files::SavePiece>* m_pieces = nullptr;
-    PieceBuilder* m_written = nullptr;
-    BufferPool* m_buffers = nullptr;
-    std::size_t m_nextPiece = 0;
+    files::XmlPieces* m_pieces = nullptr;
 };
-
-/// Pieces of about this many nodes are written by helper threads; smaller saves are written by one.
-/// A piece this small (a few hundred KB of text) is still in the cache when
-/// the saving thread copies it into the file; pieces of a megabyte had left
-/// it, and the copy cost twice as much.
-constexpr std::size_t s_pieceNodes = 250;
 
 /// How many nodes a save writes: those of `root`, with the stand-ins in place of their container's own.
 std::size_t nodesWritten(const Attribute& root, const files::StandIns& standIns)
@@ -847,45 +537,26 @@ bool SaverXML::write(const Attribute* root, const std::vector<const Node*>* topN
     if (topNodes)
         standIns = {&mutableRoot->asDatabase()->getRootContainer(), topNodes};
     SharedPaths paths(root, topNodes ? *topNodes : noTopNodes);
-    XmlWriter writer(&m_stream, paths, standIns, indent, m_progress, m_progress ? nodesWritten(*root, standIns) : 0);
+    TreeWriter writer(&m_stream, paths, standIns, indent, m_progress, m_progress ? nodesWritten(*root, standIns) : 0);
 
     // Big saves: helpers write runs of nodes while this thread writes the
     // rest, each piece into the file in its turn. The database is read from
     // several threads: nobody else may use it meanwhile (see s_oneThread).
     // Helpers start on the first pieces while the later ones are planned.
-    BufferPool buffers;
-    files::Pool<std::unique_ptr<XmlWriter>> helpers;
+    files::Pool<std::unique_ptr<TreeWriter>> helpers;
     const Progress noProgress;
-    PieceBuilder written(
-        [&](WrittenPiece& piece)
+    files::XmlPieces pieces(
+        [&](files::WrittenPiece& piece, files::XmlPieces::Buffers& buffers)
         {
-            piece.error = "out of memory"; // unless the helper gets through
-            std::unique_ptr<XmlWriter> helper = helpers.take();
+            std::unique_ptr<TreeWriter> helper = helpers.take();
             if (!helper)
-                helper = std::make_unique<XmlWriter>(nullptr, paths, standIns, indent, noProgress, 0);
+                helper = std::make_unique<TreeWriter>(nullptr, paths, standIns, indent, noProgress, 0);
             helper->writePiece(piece, buffers);
             helpers.give(std::move(helper));
-        },
-        files::loadWorkerCount());
-    // Top nodes from elsewhere are not counted first: planning costs less,
-    // and helpers only start for more than one piece.
-    std::vector<files::SavePiece> pieces;
-    if (!(m_flags & s_oneThread) && files::loadWorkerCount() > 0 &&
-        (topNodes || files::nodesToSave(*root) > 4 * s_pieceNodes))
-        pieces = files::planSavePieces(
-            *root->asNode(), 1, s_pieceNodes,
-            [&](const files::SavePiece& piece)
-            {
-                auto unit = std::make_unique<WrittenPiece>();
-                unit->piece = piece;
-                written.add(std::move(unit));
-            },
-            standIns);
-    // Once planned, helpers stay a few pieces ahead of the file, so that what
-    // waits in memory stays small; while this thread plans, the file waits
-    // for it, and the helpers write what it has planned.
-    written.limitAhead(4 * (files::loadWorkerCount() + 1));
-    writer.setPieces(&pieces, &written, &buffers);
+        });
+    if (!(m_flags & s_oneThread))
+        pieces.plan(*root->asNode(), standIns, topNodes != nullptr);
+    writer.setPieces(&pieces);
     if (!writer.writeDocument(mutableRoot, m_error))
         return false;
     if (!m_stream.commit())

@@ -206,11 +206,12 @@ TEST(TreeControl, ItemsWithoutTextsShowWhatTheTreeSuppliesForTheRowsItPaints)
     EXPECT_EQ(labelled->GetLabel(), "mine");
     EXPECT_EQ(labelled->GetColumnText(1), "1:labelled");
 
-    // Painting asks for the rows on screen only, not for all 5,000.
+    // Painting asks for the rows on screen only, not for all 5,000 rows' two
+    // texts: a busy machine may paint a few times over, never anywhere near that.
     tree->asked = 0;
     tree->Refresh();
     ASSERT_TRUE(wxtest::pumpUntil([tree] { return tree->asked > 0; })) << "the tree never painted";
-    EXPECT_LT(tree->asked, 500) << "a paint or two of " << tree->getVisibleRowCapacity() << " rows";
+    EXPECT_LT(tree->asked, 2000) << "a few paints of " << tree->getVisibleRowCapacity() << " rows";
 }
 
 TEST(TreeControl, HandlersThatDestroyTheirItemLeaveNothingBehindThatReadsIt)

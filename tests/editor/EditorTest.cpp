@@ -4,9 +4,11 @@
 #include "ConflictsPanel.h"
 #include "EditorFrame.h"
 #include "FileSystemFaults.h"
+#include "ShortcutsDialog.h"
 #include "StartFileLoad.h"
 #include "ViewsTestSupport.h"
 
+#include <dbui/CommandPalette.h>
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
 #include <dbui/FloatWidget.h>
@@ -25,6 +27,8 @@
 #include <db/SaverXML.h>
 #include <db/Visitor.h>
 #include <wxUtils/OrkFileHistory2.h>
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkPopupMenu.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
@@ -36,6 +40,9 @@
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -43,6 +50,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include <sys/stat.h>
@@ -1208,3 +1216,243 @@ TEST(Editor, ConflictsPanelResolvesEachConflictAsOneStepAndTheLastLeavesNoTrace)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// The table of commands: menus, tool bar, context menu, palette and keys
+// ---------------------------------------------------------------------------
+
+namespace
+{
+
+/// Whether each command can run, as each surface shows it; ids absent from a surface are left out.
+struct Surfaces
+{
+    std::map<int, bool> menu, tools, context, palette;
+};
+
+Surfaces readSurfaces(Editor& editor)
+{
+    Surfaces seen;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    wxMenuBar* bar = editor.frame->GetMenuBar();
+    bar->UpdateMenus();
+    for (const dbui::NodeCommand& command : editor.frame->getCommands().getCommands())
+        if (command.places & (dbui::NodeCommand::EditMenu | dbui::NodeCommand::ViewMenu))
+        {
+            const wxMenuItem* item = bar->FindItem(command.id);
+            EXPECT_NE(item, nullptr) << dbui::NodeCommands::plainLabel(command);
+            if (item)
+                seen.menu[command.id] = item->IsEnabled();
+        }
+    wxToolBar* tools = editor.frame->GetToolBar();
+    tools->UpdateWindowUI();
+    for (std::size_t i = 0; i < tools->GetToolsCount(); ++i)
+        if (const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i)); tool && !tool->IsSeparator())
+            seen.tools[tool->GetId()] = tool->IsEnabled();
+    wxUtils::OrkPopupMenu::setChooserForTesting(
+        [&seen](const wxUtils::OrkPopupMenu& popup)
+        {
+            for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
+                if (const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i); !item->isSeparator())
+                    seen.context[item->getId()] = item->isEnabled();
+            return static_cast<int>(wxID_NONE);
+        });
+    const auto selected = tree->GetSelection();
+    if (selected.empty())
+        viewstest::rightClickAt(tree, viewstest::emptySpace(tree));
+    else
+        viewstest::rightClick(tree, selected.back());
+    wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
+    dbui::CommandPalette& palette = editor.frame->getCommandPalette();
+    palette.popup();
+    for (std::size_t row = 0; row < palette.getListedCommands().size(); ++row)
+        seen.palette[palette.getListedCommands()[row]] =
+            !palette.getList()->GetItemText(static_cast<long>(row)).EndsWith("(not now)");
+    palette.dismiss();
+    return seen;
+}
+
+/// Waits until `window` has the focus.
+bool focusOn(wxWindow* window)
+{
+    wxGetTopLevelParent(window)->Raise();
+    window->SetFocus();
+    return wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; });
+}
+
+} // namespace
+
+TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelection)
+{
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    db::Node* group = nodesOfType(editor.database, L"Group", 1).front();
+    const std::pair<const char*, std::vector<db::Node*>> selections[] = {
+        {"nothing", {}},      {"the root", {&editor.database}}, {"a light", {light}},
+        {"a group", {group}}, {"several", {light, group}},      {"the root and a light", {&editor.database, light}},
+    };
+    for (const bool clipboardHoldsText : {false, true})
+        for (const auto& [name, nodes] : selections)
+        {
+            SCOPED_TRACE(testing::Message() << name << (clipboardHoldsText ? ", text on the clipboard" : ""));
+            viewstest::setClipboardText(clipboardHoldsText ? "text" : "");
+            tree->UnselectAll();
+            editor.select(nodes);
+            ASSERT_TRUE(focusOn(tree));
+            const Surfaces seen = readSurfaces(editor);
+            EXPECT_GE(seen.tools.size(), 8u);
+            EXPECT_GE(seen.context.size(), 8u);
+            for (const auto& [id, enabled] : seen.palette)
+            {
+                const dbui::NodeCommand* command = editor.frame->getCommands().find(id);
+                ASSERT_NE(command, nullptr);
+                SCOPED_TRACE(dbui::NodeCommands::plainLabel(*command));
+                for (const std::map<int, bool>* surface : {&seen.menu, &seen.tools, &seen.context})
+                    if (surface->count(id))
+                        EXPECT_EQ(surface->at(id), enabled);
+            }
+            // Every command is in the palette; the others show a part of the table.
+            EXPECT_EQ(seen.palette.size(), editor.frame->getCommands().getCommands().size());
+            const bool removable = !nodes.empty() && nodes.back() != &editor.database;
+            EXPECT_EQ(seen.palette.at(wxID_DELETE), removable);
+            EXPECT_EQ(seen.palette.at(wxID_EDIT), nodes.size() == 1);
+        }
+    EXPECT_EQ(editor.database.getUndoStackSize(), 0u) << "looking runs nothing";
+}
+
+TEST(EditorCommands, PaletteFindsACommandByPartOfItsNameAndRunsItWithEnter)
+{
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    dbui::CommandPalette& palette = editor.frame->getCommandPalette();
+    wxUIActionSimulator keys;
+    const auto open = [&]
+    {
+        EXPECT_TRUE(focusOn(tree));
+        keys.Char('p', wxMOD_CONTROL | wxMOD_SHIFT);
+        return wxtest::pumpUntil([&] { return palette.IsShown() && wxWindow::FindFocus() == palette.getSearchBox(); });
+    };
+    const auto type = [&](const char* text)
+    {
+        keys.Text(text);
+        wxtest::pumpUntil([&] { return palette.getSearchBox()->GetValue() == text; });
+    };
+    const auto press = [&](int key)
+    {
+        keys.Char(key);
+        wxtest::pump();
+    };
+
+    // Nothing selected: Delete is listed but cannot run, and Enter leaves the palette open.
+    tree->UnselectAll();
+    ASSERT_TRUE(open());
+    EXPECT_EQ(palette.getListedCommands().size(), editor.frame->getCommands().getCommands().size());
+    type("delete");
+    ASSERT_EQ(palette.getListedCommands(), std::vector<int>{wxID_DELETE});
+    EXPECT_TRUE(palette.getList()->GetItemText(0).EndsWith("(not now)"));
+    press(WXK_RETURN);
+    EXPECT_TRUE(palette.IsShown());
+    press(WXK_ESCAPE);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return !palette.IsShown() && wxWindow::FindFocus() == tree; }));
+
+    // Words in any order and case; the arrows move the choice; Enter runs it on the selection.
+    editor.select({light});
+    ASSERT_TRUE(open());
+    type("FIND");
+    EXPECT_EQ(palette.getListedCommands(),
+              (std::vector<int>{wxID_FIND, EditorFrame::ID_FindNext, EditorFrame::ID_FindPrevious}));
+    press(WXK_DOWN);
+    press(WXK_DOWN);
+    press(WXK_UP);
+    EXPECT_EQ(palette.getChosenCommand(), EditorFrame::ID_FindNext);
+    palette.getSearchBox()->Clear();
+    type("cate dupli");
+    ASSERT_EQ(palette.getListedCommands(), std::vector<int>{EditorFrame::ID_Duplicate});
+    EXPECT_EQ(palette.getList()->GetItemText(0, 1), "Ctrl+D");
+    press(WXK_RETURN);
+    EXPECT_FALSE(palette.IsShown());
+    ASSERT_EQ(editor.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(editor.database.getUndoDescription(0), L"Duplicate node");
+    EXPECT_EQ(light->getNext()->getClassID(), L"Light");
+
+    // Esc runs nothing.
+    ASSERT_TRUE(open());
+    type("undo");
+    press(WXK_ESCAPE);
+    EXPECT_FALSE(palette.IsShown());
+    EXPECT_EQ(editor.database.getUndoStackSize(), 1u);
+}
+
+namespace
+{
+
+/// Answers the Keyboard Shortcuts dialog by pressing `key` for the command `id`, then OK.
+class PressShortcut : public wxExpectModalBase<ShortcutsDialog, PressShortcut>
+{
+public:
+    PressShortcut(int id, int code, int modifiers) : m_id(id), m_code(code), m_modifiers(modifiers) {}
+
+protected:
+    int OnInvoked(ShortcutsDialog* dialog) const override
+    {
+        dialog->Show();
+        dialog->chooseCommand(m_id);
+        EXPECT_TRUE(focusOn(dialog->getKeyBox()));
+        wxUIActionSimulator().Char(m_code, m_modifiers);
+        wxtest::pump();
+        dialog->Hide();
+        return wxID_OK;
+    }
+
+private:
+    int m_id;
+    int m_code;
+    int m_modifiers;
+};
+
+} // namespace
+
+TEST(EditorCommands, ShortcutsChangeInTheirDialogRefuseAKeyTakenAndAreKeptForTheNextStart)
+{
+    {
+        Editor editor;
+        // In the dialog: a free key is taken, a key another command holds is refused with its name.
+        ShortcutsDialog dialog(editor.frame, editor.frame->getCommands());
+        dialog.Show();
+        dialog.chooseCommand(EditorFrame::ID_Duplicate);
+        ASSERT_TRUE(focusOn(dialog.getKeyBox()));
+        wxUIActionSimulator keys;
+        keys.Char(WXK_SHIFT);
+        keys.Char('k', wxMOD_CONTROL);
+        EXPECT_TRUE(wxtest::pumpUntil([&] { return dialog.getShortcut(EditorFrame::ID_Duplicate) == "Ctrl+K"; }));
+        wxTEST_DIALOG(
+            {
+                keys.Char('c', wxMOD_CONTROL);
+                wxtest::pump();
+            },
+            viewstest::ExpectMessageContaining({"Ctrl+C", "\"Copy\""}, wxID_OK));
+        EXPECT_EQ(dialog.getShortcut(EditorFrame::ID_Duplicate), "Ctrl+K");
+        EXPECT_EQ(dialog.getShortcut(wxID_COPY), "Ctrl+C");
+        dialog.Hide();
+        EXPECT_EQ(editor.frame->getCommands().find(EditorFrame::ID_Duplicate)->shortcut, "Ctrl+D")
+            << "nothing changes before OK";
+
+        // Through the menu: the key works at once and shows in the menu.
+        wxTEST_DIALOG(editor.command(EditorFrame::ID_KeyboardShortcuts),
+                      PressShortcut(EditorFrame::ID_Duplicate, 'k', wxMOD_CONTROL));
+        EXPECT_TRUE(editor.frame->GetMenuBar()->GetLabel(EditorFrame::ID_Duplicate).Contains("Ctrl+K"));
+    }
+    Editor editor;
+    EXPECT_EQ(editor.frame->getCommands().find(EditorFrame::ID_Duplicate)->shortcut, "Ctrl+K");
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    editor.select({light});
+    ASSERT_TRUE(focusOn(editor.frame->getBrowser()->getTreeControl()));
+    wxUIActionSimulator().Char('k', wxMOD_CONTROL);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return editor.database.getUndoStackSize() == 1; }));
+    EXPECT_EQ(editor.database.getUndoDescription(0), L"Duplicate node");
+    // Back to the defaults for the tests after this one.
+    editor.frame->getCommands().setShortcut(EditorFrame::ID_Duplicate, "Ctrl+D");
+    editor.frame->applyShortcuts();
+}

@@ -2,6 +2,7 @@
 // in the inspector, undoes, redoes, saves, reopens and closes.
 
 #include "ConflictsPanel.h"
+#include "DebugPanelWindow.h"
 #include "EditorFrame.h"
 #include "FileSystemFaults.h"
 #include "ShortcutsDialog.h"
@@ -10,6 +11,7 @@
 
 #include <dbui/CommandPalette.h>
 #include <dbui/CrashRecovery.h>
+#include <dbui/DatabaseDebugPanel.h>
 #include <dbui/Document.h>
 #include <dbui/FloatWidget.h>
 #include <dbui/NodeBrowser.h>
@@ -1089,23 +1091,6 @@ TEST(Editor, NodesCopiedInOneEditorPasteInAnother)
     EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
 }
 
-TEST(Editor, FindingNodesCountsThemInTheStatusBar)
-{
-    Editor editor;
-    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
-    viewstest::pressCtrl(tree, 'f');
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == editor.frame->getBrowser()->getFilterBox(); }));
-    wxUIActionSimulator().Text("type:light");
-    wxtest::pump();
-    const std::size_t lights = tree->GetFilterMatchCount();
-    EXPECT_GT(lights, 0u);
-    EXPECT_EQ(editor.status(0),
-              wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-    wxtest::pump();
-    EXPECT_EQ(editor.status(0), wxString::Format("%zu nodes", editor.database.getTotalNodeCount()));
-}
-
 TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
 {
     {
@@ -1120,17 +1105,21 @@ TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
         << "sash at " << editor.frame->getBrowser()->getSashRatio();
 }
 
-TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
+TEST(Editor, FindGoesToTheFindBoxStepsThroughWhatItFindsAndCountsItInTheStatusBar)
 {
     Editor editor;
     dbui::NodeBrowser* browser = editor.frame->getBrowser();
     dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    const auto inFindBox = [&] { return wxWindow::FindFocus() == browser->getFilterBox(); };
     tree->SetFocus();
     editor.command(wxID_FIND);
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == browser->getFilterBox(); }));
+    EXPECT_TRUE(wxtest::pumpUntil(inFindBox));
     wxUIActionSimulator().Text("type:light");
     wxtest::pump();
-    ASSERT_GE(tree->GetFilterMatchCount(), 2u);
+    const std::size_t lights = tree->GetFilterMatchCount();
+    ASSERT_GE(lights, 2u);
+    EXPECT_EQ(editor.status(0),
+              wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
     editor.command(EditorFrame::ID_FindNext);
     const std::vector<db::Node*> first = tree->getSelectedNodes();
     editor.command(EditorFrame::ID_FindNext);
@@ -1139,6 +1128,14 @@ TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
     EXPECT_NE(tree->getSelectedNodes(), first);
     editor.command(EditorFrame::ID_FindPrevious);
     EXPECT_EQ(tree->getSelectedNodes(), first);
+
+    // Esc in the box brings every node back; Ctrl+F in the tree goes to the box again.
+    ASSERT_TRUE(wxtest::pumpUntil(inFindBox));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    wxtest::pump();
+    EXPECT_EQ(editor.status(0), wxString::Format("%zu nodes", editor.database.getTotalNodeCount()));
+    viewstest::pressCtrl(tree, 'f');
+    EXPECT_TRUE(wxtest::pumpUntil(inFindBox));
 }
 
 /// A document merged with two conflicts: the lamp's intensity set 2 and 3, the crate renamed A and B.
@@ -1321,6 +1318,27 @@ TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelection)
     EXPECT_EQ(editor.database.getUndoStackSize(), 0u) << "looking runs nothing";
 }
 
+TEST(EditorCommands, DebugPanelOpensOneWindowOverTheEditorsDatabase)
+{
+    Editor editor;
+    editor.command(EditorFrame::ID_DebugPanel);
+    editor.command(EditorFrame::ID_DebugPanel);
+    wxtest::pump();
+    std::vector<DebugPanelWindow*> windows;
+    for (wxWindow* child : editor.frame->GetChildren())
+        if (auto* window = dynamic_cast<DebugPanelWindow*>(child))
+            windows.push_back(window);
+    ASSERT_EQ(windows.size(), 1u) << "asking again brings the open window forward";
+    EXPECT_TRUE(windows.front()->IsShown());
+    EXPECT_EQ(windows.front()->getPanel()->getDatabase(), &editor.database);
+    // Only the address is compared once the window is gone.
+    const db::UndoObserver* panel = windows.front()->getPanel();
+    EXPECT_TRUE(editor.database.getUndoObservers().contains(panel));
+    windows.front()->Destroy();
+    wxtest::pump();
+    EXPECT_FALSE(editor.database.getUndoObservers().contains(panel));
+}
+
 TEST(EditorCommands, PaletteFindsACommandByPartOfItsNameAndRunsItWithEnter)
 {
     Editor editor;
@@ -1349,6 +1367,9 @@ TEST(EditorCommands, PaletteFindsACommandByPartOfItsNameAndRunsItWithEnter)
     tree->UnselectAll();
     ASSERT_TRUE(open());
     EXPECT_EQ(palette.getListedCommands().size(), editor.frame->getCommands().getCommands().size());
+    wxString shots; // the README's picture, when asked for
+    if (wxGetEnv("DBUI_SCREENSHOT_DIR", &shots))
+        EXPECT_TRUE(wxtest::saveWindowPng(&palette, shots + "/palette.png"));
     type("delete");
     ASSERT_EQ(palette.getListedCommands(), std::vector<int>{wxID_DELETE});
     EXPECT_TRUE(palette.getList()->GetItemText(0).EndsWith("(not now)"));

@@ -40,6 +40,8 @@
 
 #include <chrono>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -362,21 +364,34 @@ dbui::CommandPalette& EditorFrame::getCommandPalette()
 void EditorFrame::loadShortcuts()
 {
     wxConfigBase* config = wxConfigBase::Get();
+    std::vector<std::pair<int, wxString>> chosen;
     for (const dbui::NodeCommand& command : getCommands().getCommands())
     {
         wxString key;
-        // A key another command holds by now is left to that one.
         if (config->Read(s_shortcutsKey + dbui::NodeCommands::plainLabel(command), &key))
-            getCommands().setShortcut(command.id, key);
+            chosen.emplace_back(command.id, key);
     }
+    // Freed first: a key may have moved from one command to another. One
+    // that another command holds by now is left to that one.
+    for (const auto& [id, key] : chosen)
+        getCommands().setShortcut(id, wxEmptyString);
+    for (const auto& [id, key] : chosen)
+        getCommands().setShortcut(id, key);
 }
 
 void EditorFrame::applyShortcuts()
 {
     wxConfigBase* config = wxConfigBase::Get();
     const dbui::NodeCommands& commands = getCommands();
+    // Only the keys the user changed: a later version's new defaults then reach everyone else.
     for (const dbui::NodeCommand& command : commands.getCommands())
-        config->Write(s_shortcutsKey + dbui::NodeCommands::plainLabel(command), command.shortcut);
+    {
+        const wxString key = s_shortcutsKey + dbui::NodeCommands::plainLabel(command);
+        if (command.shortcut == commands.getDefaultShortcut(command.id))
+            config->DeleteEntry(key);
+        else
+            config->Write(key, command.shortcut);
+    }
     config->Flush();
     for (std::size_t i = 0; i < GetMenuBar()->GetMenuCount(); ++i)
         commands.refreshMenuLabels(*GetMenuBar()->GetMenu(i));

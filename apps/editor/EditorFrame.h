@@ -16,7 +16,6 @@ class StartFileLoad;
 class wxActivateEvent;
 class wxDropFilesEvent;
 class wxGauge;
-class wxTextEntryBase;
 
 namespace db
 {

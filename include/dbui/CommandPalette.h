@@ -37,7 +37,9 @@ public:
     const std::vector<int>& getListedCommands() const { return m_listed; }
     /// The id of the chosen command; wxID_NONE when none is listed.
     int getChosenCommand() const;
+    /// The box the user types into.
     wxTextCtrl* getSearchBox() const { return m_search; }
+    /// The list of commands: name, then key.
     wxListCtrl* getList() const { return m_list; }
 
 private:

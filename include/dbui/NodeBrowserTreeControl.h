@@ -128,7 +128,8 @@ protected:
     void handleContextMenuChoice(wxCommandEvent& event);
     /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
     /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them, with SelectAllKey Ctrl+A
-    /// selects every node; other keys go on to the tree.
+    /// selects every node; with CommandTable the keys are the table's instead;
+    /// other keys go on to the tree.
     void onChar(wxKeyEvent& event);
 
     ///@{
@@ -209,6 +210,8 @@ private:
     void addDynamicAttributeMenu(wxUtils::OrkMenu& menu);
     void addClipboardEntries(wxUtils::OrkMenu& menu, bool canCut);
     bool handleClipboardChoice(int id);
+    /// With CommandTable: runs the table's command of the key, if one has it; false when none has.
+    bool runCommandOfKey(const wxKeyEvent& event);
     /// Ctrl+A, and Ctrl+X, Ctrl+C and Ctrl+V; false for other keys or when their option is off.
     bool handleControlKey(const wxKeyEvent& event);
     bool pasteAt(db::Node* selected);

@@ -29,6 +29,7 @@ class NodeBrowserTreeControl;
 /// What a command acts on: the tree's selection, and the text box that had the focus.
 struct DBUI_EXPORT NodeCommandContext
 {
+    /// The tree whose selection the commands act on.
     NodeBrowserTreeControl* tree = nullptr;
     /// The text box that had the focus, if one had: Cut, Copy, Paste and Select All work on its text.
     wxTextEntryBase* text = nullptr;
@@ -49,9 +50,11 @@ struct DBUI_EXPORT NodeCommand
         ToolBar = 8,
     };
 
+    /// The id of its menu items and tools, one command's alone.
     int id = wxID_NONE;
     /// With its mnemonic: "Cu&t".
     wxString label;
+    /// One sentence for status bars and tool tips.
     wxString help;
     /// The default key, as wxAcceleratorEntry spells it ("Ctrl+X"); empty for none.
     wxString shortcut;
@@ -65,6 +68,7 @@ struct DBUI_EXPORT NodeCommand
     std::function<bool(const NodeCommandContext&)> checked;
     /// Null: always enabled.
     std::function<bool(const NodeCommandContext&)> enabled;
+    /// What it does; called only while `enabled` says it can run.
     std::function<void(const NodeCommandContext&)> run;
 };
 

@@ -370,6 +370,13 @@ bool NodeBrowserTreeControl::previewKey(wxKeyEvent& event)
 
 void NodeBrowserTreeControl::onChar(wxKeyEvent& event)
 {
+    // With the table its keys are the only ones: a key the user moved away does nothing here.
+    if (m_options & CommandTable)
+    {
+        if (!runCommandOfKey(event))
+            event.Skip(true);
+        return;
+    }
     if (event.GetKeyCode() == WXK_DELETE)
         deleteSelectedNodes(true);
     else if (handleControlKey(event))

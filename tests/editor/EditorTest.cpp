@@ -1215,7 +1215,8 @@ struct Surfaces
     std::map<int, bool> menu, tools, context, palette;
 };
 
-Surfaces readSurfaces(Editor& editor)
+/// The context menu is read only with `contextMenu`: opening it puts the focus in the tree.
+Surfaces readSurfaces(Editor& editor, bool contextMenu)
 {
     Surfaces seen;
     dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
@@ -1243,9 +1244,9 @@ Surfaces readSurfaces(Editor& editor)
             return static_cast<int>(wxID_NONE);
         });
     const auto selected = tree->GetSelection();
-    if (selected.empty())
+    if (contextMenu && selected.empty())
         viewstest::rightClickAt(tree, viewstest::emptySpace(tree));
-    else
+    else if (contextMenu)
         viewstest::rightClick(tree, selected.back());
     wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
     dbui::CommandPalette& palette = editor.frame->getCommandPalette();
@@ -1267,7 +1268,7 @@ bool focusOn(wxWindow* window)
 
 } // namespace
 
-TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelection)
+TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelectionAndFocus)
 {
     Editor editor;
     dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
@@ -1279,32 +1280,36 @@ TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelection)
     };
     for (const bool clipboardHoldsText : {false, true})
         for (const auto& [name, nodes] : selections)
-        {
-            SCOPED_TRACE(testing::Message() << name << (clipboardHoldsText ? ", text on the clipboard" : ""));
-            viewstest::setClipboardText(clipboardHoldsText ? "text" : "");
-            tree->UnselectAll();
-            editor.select(nodes);
-            ASSERT_TRUE(focusOn(tree));
-            const Surfaces seen = readSurfaces(editor);
-            EXPECT_GE(seen.tools.size(), 8u);
-            EXPECT_GE(seen.context.size(), 8u);
-            for (const auto& [id, enabled] : seen.palette)
+            for (const bool inNameBox : {false, true})
             {
-                const dbui::NodeCommand* command = editor.frame->getCommands().find(id);
-                ASSERT_NE(command, nullptr);
-                SCOPED_TRACE(dbui::NodeCommands::plainLabel(*command));
-                for (const std::map<int, bool>* surface : {&seen.menu, &seen.tools, &seen.context})
-                    if (surface->count(id))
-                    {
-                        EXPECT_EQ(surface->at(id), enabled);
-                    }
+                SCOPED_TRACE(testing::Message() << name << (clipboardHoldsText ? ", text on the clipboard" : "")
+                                                << (inNameBox ? ", typing a name" : ""));
+                if (inNameBox && nodes.empty())
+                    continue; // no header, no name box
+                viewstest::setClipboardText(clipboardHoldsText ? "text" : "");
+                tree->UnselectAll();
+                editor.select(nodes);
+                ASSERT_TRUE(focusOn(inNameBox ? wxWindow::FindWindowByName("InspectorName", editor.frame) : tree));
+                const Surfaces seen = readSurfaces(editor, !inNameBox);
+                EXPECT_GE(seen.tools.size(), 8u);
+                EXPECT_EQ(seen.context.empty(), inNameBox);
+                for (const auto& [id, enabled] : seen.palette)
+                {
+                    const dbui::NodeCommand* command = editor.frame->getCommands().find(id);
+                    ASSERT_NE(command, nullptr);
+                    SCOPED_TRACE(dbui::NodeCommands::plainLabel(*command));
+                    for (const std::map<int, bool>* surface : {&seen.menu, &seen.tools, &seen.context})
+                        if (surface->count(id))
+                        {
+                            EXPECT_EQ(surface->at(id), enabled);
+                        }
+                }
+                // Every command is in the palette; the others show a part of the table.
+                EXPECT_EQ(seen.palette.size(), editor.frame->getCommands().getCommands().size());
+                const bool removable = !nodes.empty() && nodes.back() != &editor.database;
+                EXPECT_EQ(seen.palette.at(wxID_DELETE), removable);
+                EXPECT_EQ(seen.palette.at(wxID_EDIT), nodes.size() == 1);
             }
-            // Every command is in the palette; the others show a part of the table.
-            EXPECT_EQ(seen.palette.size(), editor.frame->getCommands().getCommands().size());
-            const bool removable = !nodes.empty() && nodes.back() != &editor.database;
-            EXPECT_EQ(seen.palette.at(wxID_DELETE), removable);
-            EXPECT_EQ(seen.palette.at(wxID_EDIT), nodes.size() == 1);
-        }
     EXPECT_EQ(editor.database.getUndoStackSize(), 0u) << "looking runs nothing";
 }
 

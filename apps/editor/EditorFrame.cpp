@@ -3,8 +3,10 @@
 #include "ConflictsPanel.h"
 #include "DebugPanelWindow.h"
 #include "EditorTable.h"
+#include "ShortcutsDialog.h"
 #include "StartFileLoad.h"
 
+#include <dbui/CommandPalette.h>
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
 #include <dbui/NodeBrowser.h>
@@ -33,15 +35,20 @@
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
 #include <wx/textentry.h>
+#include <wx/toolbar.h>
 #include <wx/utils.h>
 
 #include <chrono>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace
 {
 const wxString s_documentExtension = "xml";
 const wxString s_autosaveKey = "/Autosave/IntervalSeconds";
+/// Each command's key, under its name.
+const wxString s_shortcutsKey = "/Shortcuts/";
 constexpr int s_defaultAutosaveSeconds = 60;
 
 enum StatusField
@@ -97,13 +104,6 @@ private:
     std::unique_ptr<StartFileLoad> m_startLoad;
 };
 
-/// The text box that has the focus, if one has: Cut, Copy and Paste are then
-/// its own, so that typing keeps working as in any text box.
-wxTextEntryBase* focusedTextBox()
-{
-    return dynamic_cast<wxTextEntryBase*>(wxWindow::FindFocus());
-}
-
 /// Why the last file operation of `document` failed, as the user reads it.
 wxString reasonOf(const dbui::Document& document)
 {
@@ -137,7 +137,8 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
         dbui::NodeBrowserTreeControl::ClipboardCommands | dbui::NodeBrowserTreeControl::DragAndDrop |
         dbui::NodeBrowserTreeControl::TypeIcons | dbui::NodeBrowserTreeControl::ColumnHeaders |
         dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey |
-        dbui::NodeBrowserTreeControl::BranchCommands | dbui::NodeBrowserTreeControl::SelectUndoneNodes);
+        dbui::NodeBrowserTreeControl::BranchCommands | dbui::NodeBrowserTreeControl::SelectUndoneNodes |
+        dbui::NodeBrowserTreeControl::CommandTable);
     m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
                                           dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes |
                                           dbui::NodeInspector::ValueCommands);
@@ -257,22 +258,26 @@ void EditorFrame::selectRichestTopLevelNode()
 
 void EditorFrame::buildMenus()
 {
+    addEditorCommands();
+    loadShortcuts();
+    const dbui::NodeCommands& commands = getCommands();
     auto* bar = new wxMenuBar;
     bar->Append(buildFileMenu(), "&File");
-    bar->Append(buildEditMenu(), "&Edit");
+    auto* edit = new wxMenu;
+    commands.appendToMenu(*edit, dbui::NodeCommand::EditMenu);
+    bar->Append(edit, "&Edit");
     auto* view = new wxMenu;
-    // No shortcut: the tree answers the keypad's * itself, and taken by the
-    // menu the key would no longer type * into the find box.
-    view->Append(ID_ExpandBranches, "E&xpand All");
-    view->Append(ID_CollapseBranches, "Co&llapse All");
-    view->AppendSeparator();
-    view->AppendCheckItem(ID_Table, "&Table");
-    view->Append(ID_DebugPanel, "&Debug Panel");
+    commands.appendToMenu(*view, dbui::NodeCommand::ViewMenu);
     bar->Append(view, "&View");
     auto* help = new wxMenu;
     help->Append(wxID_ABOUT, "&About");
     bar->Append(help, "&Help");
     SetMenuBar(bar);
+
+    wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+    commands.appendToToolBar(*tools);
+    tools->Realize();
+    applyShortcuts();
 }
 
 wxMenu* EditorFrame::buildFileMenu()
@@ -295,27 +300,115 @@ wxMenu* EditorFrame::buildFileMenu()
     return file;
 }
 
-wxMenu* EditorFrame::buildEditMenu()
+dbui::NodeCommands& EditorFrame::getCommands()
 {
-    auto* edit = new wxMenu;
-    edit->Append(wxID_UNDO, "&Undo\tCtrl+Z");
+    return m_browser->getTreeControl()->getCommands();
+}
+
+dbui::NodeCommandContext EditorFrame::commandContext() const
+{
+    return dbui::NodeCommandContext::of(m_browser->getTreeControl(), FindFocus());
+}
+
+void EditorFrame::addEditorCommands()
+{
+    using dbui::NodeCommand;
+    using Context = dbui::NodeCommandContext;
+    dbui::NodeCommands& commands = getCommands();
+    const int editAndTools = NodeCommand::EditMenu | NodeCommand::ToolBar;
+    commands.add({wxID_UNDO, "&Undo", "Takes back the last edit", "Ctrl+Z", "command_undo", editAndTools, 10, nullptr,
+                  [this](const Context&) { return m_database.canUndo(); }, [this](const Context&) { handleUndo(); }});
+    commands.add({wxID_REDO, "&Redo", "Makes the last edit taken back again", "Ctrl+Y", "command_redo", editAndTools,
+                  10, nullptr, [this](const Context&) { return m_database.canRedo(); },
+                  [this](const Context&) { handleRedo(); }});
+    commands.add({wxID_FIND, "&Find...", "Finds nodes by name, type or path", "Ctrl+F", "command_find", editAndTools,
+                  45, nullptr, nullptr, [this](const Context&) { m_browser->focusFilterBox(); }});
+    for (const bool next : {true, false})
+        commands.add(
+            {next ? ID_FindNext : ID_FindPrevious, next ? "Find &Next" : "Find &Previous",
+             next ? "Selects the next node found" : "Selects the previous node found", next ? "F3" : "Shift+F3", "",
+             NodeCommand::EditMenu, 45, nullptr, nullptr, [this, next](const Context&) {
+                 m_browser->selectFilterMatch(next ? wxUtils::TreeControl::Forward : wxUtils::TreeControl::Backward);
+             }});
+    commands.add({ID_KeyboardShortcuts, "&Keyboard Shortcuts...", "Changes the keys of the commands", "", "",
+                  NodeCommand::EditMenu, 90, nullptr, nullptr, [this](const Context&) { handleKeyboardShortcuts(); }});
+    commands.add({ID_Table, "&Table", "Shows the selected nodes side by side in a table", "", "", NodeCommand::ViewMenu,
+                  55, [this](const Context&) { return m_table->IsShown(); }, nullptr,
+                  [this](const Context&)
+                  {
+                      m_table->follow(!m_table->IsShown());
+                      Layout();
+                  }});
+    // One debug window at a time: asking again brings the open one forward.
+    commands.add({ID_DebugPanel, "&Debug Panel", "Shows the database's figures and undo history", "", "",
+                  NodeCommand::ViewMenu, 55, nullptr, nullptr,
+                  [this](const Context&)
+                  {
+                      if (wxWindow* open = FindWindowByName(DebugPanelWindow::s_windowName, this))
+                          open->Raise();
+                      else
+                          (new DebugPanelWindow(this, &m_database))->Show();
+                  }});
+    commands.add({ID_CommandPalette, "Command &Palette...", "Finds any command by typing part of its name",
+                  "Ctrl+Shift+P", "", NodeCommand::ViewMenu, 90, nullptr, nullptr,
+                  [this](const Context&) { getCommandPalette().popup(); }});
+}
+
+dbui::CommandPalette& EditorFrame::getCommandPalette()
+{
+    if (!m_palette)
+        m_palette = new dbui::CommandPalette(this, *m_browser->getTreeControl());
+    return *m_palette;
+}
+
+void EditorFrame::loadShortcuts()
+{
+    wxConfigBase* config = wxConfigBase::Get();
+    std::vector<std::pair<int, wxString>> chosen;
+    for (const dbui::NodeCommand& command : getCommands().getCommands())
+    {
+        wxString key;
+        if (config->Read(s_shortcutsKey + dbui::NodeCommands::plainLabel(command), &key))
+            chosen.emplace_back(command.id, key);
+    }
+    // Freed first: a key may have moved from one command to another. One
+    // that another command holds by now is left to that one.
+    for (const auto& [id, key] : chosen)
+        getCommands().setShortcut(id, wxEmptyString);
+    for (const auto& [id, key] : chosen)
+        getCommands().setShortcut(id, key);
+}
+
+void EditorFrame::applyShortcuts()
+{
+    wxConfigBase* config = wxConfigBase::Get();
+    const dbui::NodeCommands& commands = getCommands();
+    // Only the keys the user changed: a later version's new defaults then reach everyone else.
+    for (const dbui::NodeCommand& command : commands.getCommands())
+    {
+        const wxString key = s_shortcutsKey + dbui::NodeCommands::plainLabel(command);
+        if (command.shortcut == commands.getDefaultShortcut(command.id))
+            config->DeleteEntry(key);
+        else
+            config->Write(key, command.shortcut);
+    }
+    config->Flush();
+    for (std::size_t i = 0; i < GetMenuBar()->GetMenuCount(); ++i)
+        commands.refreshMenuLabels(*GetMenuBar()->GetMenu(i));
     // Both keys that editors use for redo.
-    edit->Append(wxID_REDO, "&Redo\tCtrl+Y")->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z'));
-    edit->AppendSeparator();
-    edit->Append(wxID_CUT, "Cu&t\tCtrl+X");
-    edit->Append(wxID_COPY, "&Copy\tCtrl+C");
-    edit->Append(wxID_PASTE, "&Paste\tCtrl+V");
-    edit->Append(ID_Duplicate, "D&uplicate\tCtrl+D");
-    edit->AppendSeparator();
-    edit->Append(wxID_DELETE, "&Delete\tDel");
-    edit->Append(wxID_EDIT, "Re&name\tF2");
-    edit->AppendSeparator();
-    edit->Append(wxID_SELECTALL, "Select &All\tCtrl+A");
-    edit->AppendSeparator();
-    edit->Append(wxID_FIND, "&Find...\tCtrl+F");
-    edit->Append(ID_FindNext, "Find &Next\tF3");
-    edit->Append(ID_FindPrevious, "Find &Previous\tShift+F3");
-    return edit;
+    if (wxMenuItem* redo = GetMenuBar()->FindItem(wxID_REDO))
+        redo->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z'));
+    // Keys of commands on no menu work as well.
+    SetAcceleratorTable(commands.makeAcceleratorTable(dbui::NodeCommand::EditMenu | dbui::NodeCommand::ViewMenu));
+}
+
+void EditorFrame::handleKeyboardShortcuts()
+{
+    ShortcutsDialog dialog(this, getCommands());
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    dialog.applyTo(getCommands());
+    applyShortcuts();
 }
 
 void EditorFrame::connectEvents()
@@ -330,50 +423,17 @@ void EditorFrame::connectEvents()
     Connect(wxID_REVERT_TO_SAVED, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateRevert));
     Connect(wxID_CLOSE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleClose));
     Connect(wxID_EXIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleQuit));
-    Connect(wxID_UNDO, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleUndo));
-    Connect(wxID_REDO, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRedo));
-    Connect(wxID_CUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleCut));
-    Connect(wxID_COPY, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleCopy));
-    Connect(wxID_PASTE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handlePaste));
-    Connect(wxID_DELETE, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDelete));
-    Connect(ID_Duplicate, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleDuplicate));
-    Connect(wxID_EDIT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleRename));
-    Connect(wxID_SELECTALL, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleSelectAll));
-    Connect(wxID_FIND, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFind));
-    Connect(ID_FindNext, ID_FindPrevious, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleFindAgain));
-    Connect(ID_ExpandBranches, ID_CollapseBranches, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleBranches));
     Connect(wxID_ABOUT, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAbout));
     Connect(ID_AutosaveSettings, wxEVT_MENU, wxCommandEventHandler(EditorFrame::handleAutosaveSettings));
     DragAcceptFiles(true);
     Connect(wxEVT_DROP_FILES, wxDropFilesEventHandler(EditorFrame::onDropFiles));
-    // One debug window at a time: asking again brings the open one forward.
-    Bind(
-        wxEVT_MENU,
-        [this](wxCommandEvent&)
-        {
-            if (wxWindow* open = FindWindowByName(DebugPanelWindow::s_windowName, this))
-                open->Raise();
-            else
-                (new DebugPanelWindow(this, &m_database))->Show();
-        },
-        ID_DebugPanel);
-    for (int id : std::initializer_list<int>{wxID_UNDO, wxID_REDO, wxID_CUT, wxID_COPY, wxID_PASTE, ID_Duplicate,
-                                             wxID_DELETE, wxID_EDIT, wxID_SELECTALL})
-        Connect(id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateEditMenu));
+    connectCommands();
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(EditorFrame::onCloseWindow));
     Connect(wxEVT_ACTIVATE, wxActivateEventHandler(EditorFrame::onActivate));
     // The browser passes the selection on to its inspector; the status bar listens too.
     m_browser->getTreeControl()->Connect(wxUTILS_EVT_TREE_SEL_CHANGED,
                                          wxUTILS_TREE_EVENT_HANDLER(EditorFrame::onSelectionChanged), nullptr, this);
     Bind(dbui::EVT_NODE_FILTER_CHANGED, [this](wxCommandEvent&) { refreshTitleAndStatus(); });
-    Bind(
-        wxEVT_MENU,
-        [this](wxCommandEvent& event)
-        {
-            m_table->follow(event.IsChecked());
-            Layout();
-        },
-        ID_Table);
     Bind(dbui::EVT_NODE_TABLE_REFUSED,
          [this](wxCommandEvent& event) { SetStatusText(event.GetString(), SelectionField); });
 }
@@ -586,7 +646,40 @@ void EditorFrame::onCloseWindow(wxCloseEvent& event)
 // Edit commands
 // ---------------------------------------------------------------------------
 
-void EditorFrame::handleUndo(wxCommandEvent&)
+void EditorFrame::connectCommands()
+{
+    // Menus, tool bar and keys alike: the table says what runs and when it can.
+    for (const dbui::NodeCommand& command : getCommands().getCommands())
+    {
+        Bind(
+            wxEVT_MENU, [this](wxCommandEvent& event) { getCommands().run(event.GetId(), commandContext()); },
+            command.id);
+        Connect(command.id, wxEVT_UPDATE_UI, wxUpdateUIEventHandler(EditorFrame::onUpdateCommand));
+    }
+}
+
+void EditorFrame::onUpdateCommand(wxUpdateUIEvent& event)
+{
+    const dbui::NodeCommand* command = getCommands().find(event.GetId());
+    if (!command)
+        return;
+    const dbui::NodeCommandContext context = commandContext();
+    event.Enable(getCommands().isEnabled(*command, context));
+    if (command->checked)
+        event.Check(command->checked(context));
+    // Undo and Redo name the step they take.
+    const wxString key = command->shortcut.empty() ? wxString() : "\t" + command->shortcut;
+    if (event.GetId() == wxID_UNDO)
+        event.SetText(m_database.canUndo()
+                          ? "&Undo " + wxString(m_database.getUndoDescription(m_database.getUndoStackSize() - 1)) + key
+                          : "&Undo" + key);
+    else if (event.GetId() == wxID_REDO)
+        event.SetText(m_database.canRedo()
+                          ? "&Redo " + wxString(m_database.getRedoDescription(m_database.getRedoStackSize() - 1)) + key
+                          : "&Redo" + key);
+}
+
+void EditorFrame::handleUndo()
 {
     applyPendingEdits();
     // Undoing the deletion of a big scene takes a while.
@@ -594,88 +687,11 @@ void EditorFrame::handleUndo(wxCommandEvent&)
     m_database.undo();
 }
 
-void EditorFrame::handleRedo(wxCommandEvent&)
+void EditorFrame::handleRedo()
 {
     applyPendingEdits();
     wxBusyCursor busy;
     m_database.redo();
-}
-
-void EditorFrame::handleCut(wxCommandEvent&)
-{
-    runClipboardCommand(&wxTextEntryBase::Cut, &dbui::NodeBrowserTreeControl::cutSelectedNodesToClipboard);
-}
-
-void EditorFrame::handleCopy(wxCommandEvent&)
-{
-    runClipboardCommand(&wxTextEntryBase::Copy, &dbui::NodeBrowserTreeControl::copySelectedNodesToClipboard);
-}
-
-void EditorFrame::handlePaste(wxCommandEvent&)
-{
-    runClipboardCommand(&wxTextEntryBase::Paste, &dbui::NodeBrowserTreeControl::pasteNodesFromClipboard);
-}
-
-void EditorFrame::runClipboardCommand(void (wxTextEntryBase::*onText)(),
-                                      bool (dbui::NodeBrowserTreeControl::*onNodes)())
-{
-    if (wxTextEntryBase* text = focusedTextBox())
-    {
-        (text->*onText)();
-        return;
-    }
-    // Text still being typed for the nodes goes with them, or is in what is copied.
-    applyPendingEdits();
-    (m_browser->getTreeControl()->*onNodes)();
-}
-
-void EditorFrame::handleDelete(wxCommandEvent&)
-{
-    // Text still being typed for the nodes must land before they go, so that
-    // undoing the deletion brings them back with it.
-    applyPendingEdits();
-    m_browser->getTreeControl()->deleteSelectedNodes(false);
-}
-
-void EditorFrame::handleDuplicate(wxCommandEvent&)
-{
-    m_browser->getTreeControl()->duplicateSelectedNodes();
-}
-
-void EditorFrame::handleRename(wxCommandEvent&)
-{
-    dbui::NodeBrowserTreeControl* tree = m_browser->getTreeControl();
-    const auto selection = tree->GetSelection();
-    if (selection.size() == 1)
-        tree->EditLabel(selection.front());
-}
-
-void EditorFrame::handleSelectAll(wxCommandEvent&)
-{
-    // As with Cut, Copy and Paste, a text box keeps the key a text box has everywhere.
-    if (wxTextEntryBase* text = focusedTextBox())
-        text->SelectAll();
-    else
-        m_browser->getTreeControl()->selectAllNodes();
-}
-
-void EditorFrame::handleFind(wxCommandEvent&)
-{
-    m_browser->focusFilterBox();
-}
-
-void EditorFrame::handleBranches(wxCommandEvent& event)
-{
-    dbui::NodeBrowserTreeControl* tree = m_browser->getTreeControl();
-    tree->setBranchesExpanded(tree->getSelectedBranches(), event.GetId() == ID_ExpandBranches
-                                                               ? dbui::NodeTreeControl::BranchState::Expanded
-                                                               : dbui::NodeTreeControl::BranchState::Collapsed);
-}
-
-void EditorFrame::handleFindAgain(wxCommandEvent& event)
-{
-    m_browser->selectFilterMatch(event.GetId() == ID_FindPrevious ? wxUtils::TreeControl::Backward
-                                                                  : wxUtils::TreeControl::Forward);
 }
 
 void EditorFrame::handleAbout(wxCommandEvent&)
@@ -701,50 +717,6 @@ void EditorFrame::handleAutosaveSettings(wxCommandEvent&)
     wxConfigBase::Get()->Flush();
     m_recovery->setAutosave(std::chrono::seconds(seconds));
     showAutosaveStatus();
-}
-
-void EditorFrame::onUpdateEditMenu(wxUpdateUIEvent& event)
-{
-    const std::size_t selected = m_browser->getTreeControl()->GetSelectedItemCount();
-    const wxTextEntryBase* text = focusedTextBox();
-    switch (event.GetId())
-    {
-    case wxID_CUT:
-        event.Enable(text ? text->CanCut() : selected > 0);
-        break;
-    case wxID_COPY:
-        event.Enable(text ? text->CanCopy() : selected > 0);
-        break;
-    case wxID_PASTE:
-        // Menus are updated as they open, not while idle: a round trip to the
-        // display server to ask the clipboard what it holds costs nothing then.
-        event.Enable(text ? text->CanPaste() : dbui::NodeClipboard::holdsText());
-        break;
-    case wxID_UNDO:
-        event.Enable(m_database.canUndo());
-        event.SetText(m_database.canUndo()
-                          ? "&Undo " + wxString(m_database.getUndoDescription(m_database.getUndoStackSize() - 1)) +
-                                "\tCtrl+Z"
-                          : wxString("&Undo\tCtrl+Z"));
-        break;
-    case wxID_REDO:
-        event.Enable(m_database.canRedo());
-        event.SetText(m_database.canRedo()
-                          ? "&Redo " + wxString(m_database.getRedoDescription(m_database.getRedoStackSize() - 1)) +
-                                "\tCtrl+Y"
-                          : wxString("&Redo\tCtrl+Y"));
-        break;
-    case wxID_DELETE:
-    case ID_Duplicate:
-        event.Enable(selected > 0);
-        break;
-    case wxID_EDIT:
-        event.Enable(selected == 1);
-        break;
-    case wxID_SELECTALL:
-        event.Enable(text ? !text->IsEmpty() : m_browser->getTreeControl()->hasSelectableNodes());
-        break;
-    }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/DocumentObserver.h>
+#include <dbui/NodeCommands.h>
 
 #include <db/DatabaseObserver.h>
 
@@ -15,7 +16,6 @@ class StartFileLoad;
 class wxActivateEvent;
 class wxDropFilesEvent;
 class wxGauge;
-class wxTextEntryBase;
 
 namespace db
 {
@@ -29,6 +29,7 @@ class TreeEvent;
 
 namespace dbui
 {
+class CommandPalette;
 class CrashRecovery;
 class Document;
 class NodeBrowser;
@@ -65,25 +66,41 @@ public:
     /// Opens the top-level nodes and selects the one with the most attributes to show.
     void selectRichestTopLevelNode();
 
-    // Menu command ids beyond wxWidgets' standard ones.
+    // Menu command ids beyond wxWidgets' standard ones and the browser tree's.
     enum
     {
         ID_SaveCopy = wxID_HIGHEST + 1,
         ID_DebugPanel,
         ID_AutosaveSettings,
-        ID_Duplicate,
         ID_FindNext,
         ID_FindPrevious,
-        ID_ExpandBranches,
-        ID_CollapseBranches,
         ID_Table,
+        ID_CommandPalette,
+        ID_KeyboardShortcuts,
+        ID_Duplicate = dbui::NodeCommands::DuplicateId,
+        ID_ExpandBranches = dbui::NodeCommands::ExpandAllId,
+        ID_CollapseBranches = dbui::NodeCommands::CollapseAllId,
     };
+
+    /// The commands of the Edit and View menus, the tool bar, the palette and the keys.
+    dbui::NodeCommands& getCommands();
+    /// What the commands act on now: the tree's selection, and the focused text box if any.
+    dbui::NodeCommandContext commandContext() const;
+    /// The palette (Ctrl+Shift+P), made when first asked for.
+    dbui::CommandPalette& getCommandPalette();
+    /// Gives the commands the keys the user chose, kept in wxConfig under "Shortcuts".
+    void loadShortcuts();
+    /// Keeps the commands' keys in wxConfig and shows them in the menus and accelerators.
+    void applyShortcuts();
 
 private:
     void buildMenus();
     wxMenu* buildFileMenu();
-    wxMenu* buildEditMenu();
+    /// The editor's commands beside the tree's own, in the one table.
+    void addEditorCommands();
     void connectEvents();
+    void connectCommands();
+    void onUpdateCommand(wxUpdateUIEvent& event);
     void rememberGeometry();
 
     void handleNew(wxCommandEvent&);
@@ -99,27 +116,13 @@ private:
     void checkFileOnDisk();
     void handleClose(wxCommandEvent&);
     void handleQuit(wxCommandEvent&);
-    void handleUndo(wxCommandEvent&);
-    void handleRedo(wxCommandEvent&);
-    void handleCut(wxCommandEvent&);
-    void handleCopy(wxCommandEvent&);
-    void handlePaste(wxCommandEvent&);
-    /// Cut, Copy or Paste: on the text of a focused text box, else on the selected nodes.
-    void runClipboardCommand(void (wxTextEntryBase::*onText)(), bool (dbui::NodeBrowserTreeControl::*onNodes)());
-    void handleDelete(wxCommandEvent&);
-    void handleDuplicate(wxCommandEvent&);
-    void handleRename(wxCommandEvent&);
-    /// The text of a focused text box, else every node of the tree.
-    void handleSelectAll(wxCommandEvent&);
-    void handleFind(wxCommandEvent&);
-    /// Find Next or Find Previous: the next (previous) node the browser's filter finds.
-    void handleFindAgain(wxCommandEvent& event);
-    /// Expand All and Collapse All: the selected branches, or the whole tree.
-    void handleBranches(wxCommandEvent& event);
+    void handleUndo();
+    void handleRedo();
+    /// Edit > Keyboard Shortcuts: the dialog, then the keys it gives.
+    void handleKeyboardShortcuts();
     void handleAbout(wxCommandEvent&);
     void handleAutosaveSettings(wxCommandEvent&);
     void onDropFiles(wxDropFilesEvent& event);
-    void onUpdateEditMenu(wxUpdateUIEvent& event);
     void onCloseWindow(wxCloseEvent& event);
     void onSelectionChanged(wxUtils::TreeEvent& event);
 
@@ -162,4 +165,5 @@ private:
     wxGauge* m_autosaveGauge = nullptr;
     /// View > Table, beside the browser while shown.
     EditorTable* m_table = nullptr;
+    dbui::CommandPalette* m_palette = nullptr;
 };

@@ -1,6 +1,7 @@
 // A host of the dbui windows: one frame with a document's node tree above an
-// inspector, and File > Save. `embed-host FILE` opens FILE; with
-// --quit-when-painted it exits once the tree has painted.
+// inspector, File > Save, and an Edit menu of the tree's commands with one of
+// the host's own. `embed-host FILE` opens FILE; with --quit-when-painted it
+// exits once the tree has painted.
 #include <dbui/Document.h>
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
@@ -12,6 +13,7 @@
 #include <wx/cmdline.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 
 #include <cstdio>
 #include <memory>
@@ -33,11 +35,36 @@ public:
             return false;
         frame->SetTitle(m_document->getTitleWithChangeIndicator());
 
+        // The host's own command joins the tree's in one table: it shows in the
+        // tree's context menu and in the Edit menu built from the table.
+        dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+        tree->setOptions(dbui::NodeBrowserTreeControl::CommandTable);
+        dbui::NodeCommands& commands = tree->getCommands();
+        commands.add({dbui::NodeCommands::FirstHostId, "Count &Selected", "Tells how many nodes are selected", "Ctrl+K",
+                      "", dbui::NodeCommand::ContextMenu | dbui::NodeCommand::EditMenu, 100, nullptr,
+                      [](const dbui::NodeCommandContext& context) { return context.tree->GetSelectedItemCount() > 0; },
+                      [frame](const dbui::NodeCommandContext& context) {
+                          wxMessageBox(wxString::Format("%zu selected", context.tree->GetSelectedItemCount()),
+                                       "My editor", wxOK, frame);
+                      }});
+
         auto* fileMenu = new wxMenu;
         fileMenu->Append(wxID_SAVE);
+        auto* editMenu = new wxMenu;
+        commands.appendToMenu(*editMenu, dbui::NodeCommand::EditMenu);
         auto* menuBar = new wxMenuBar;
         menuBar->Append(fileMenu, "&File");
+        menuBar->Append(editMenu, "&Edit");
         frame->SetMenuBar(menuBar);
+        frame->SetAcceleratorTable(commands.makeAcceleratorTable(dbui::NodeCommand::EditMenu));
+        frame->Bind(
+            wxEVT_MENU,
+            [tree](wxCommandEvent& event)
+            {
+                if (!tree->getCommands().run(event.GetId(), dbui::NodeCommandContext::of(tree, wxWindow::FindFocus())))
+                    event.Skip(); // not the table's: File > Save
+            },
+            wxID_ANY);
         frame->Bind(
             wxEVT_MENU,
             [this](wxCommandEvent&)

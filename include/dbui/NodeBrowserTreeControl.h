@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dbui/Export.h>
+#include <dbui/NodeCommands.h>
 #include <dbui/NodeTreeControl.h>
 
 #include <wxUtils/TreeItemHandle.h>
@@ -57,6 +58,12 @@ public:
         /// An undo or redo that brings nodes back or moves them selects them
         /// (the top node of each subtree), so that the user sees what it did.
         SelectUndoneNodes = 128,
+        /// The context menu is built from the table of commands (getCommands):
+        /// every command of the table's context menu, enabled or not as the
+        /// selection allows, as in every other surface; the commands act on the
+        /// selection, and the "Add Dynamic Attribute" entries are the database's
+        /// attribute types.
+        CommandTable = 256,
     };
 
     /// Two-step creation: call Create next.
@@ -75,6 +82,12 @@ public:
     /// A combination of Options.
     void setOptions(int options);
     int getOptions() const { return m_options; }
+    ///@}
+
+    ///@{
+    /// The table of commands on the nodes: the tree's own, and those a host adds.
+    NodeCommands& getCommands() { return m_commands; }
+    const NodeCommands& getCommands() const { return m_commands; }
     ///@}
 
     /// Also forgets which icon each type had: another database brings other types.
@@ -115,7 +128,8 @@ protected:
     void handleContextMenuChoice(wxCommandEvent& event);
     /// The Delete key deletes the selected nodes, after asking; with ClipboardCommands,
     /// Ctrl+X, Ctrl+C and Ctrl+V cut, copy and paste them, with SelectAllKey Ctrl+A
-    /// selects every node; other keys go on to the tree.
+    /// selects every node; with CommandTable the keys are the table's instead;
+    /// other keys go on to the tree.
     void onChar(wxKeyEvent& event);
 
     ///@{
@@ -181,10 +195,23 @@ private:
     void dropNodes(const DropTarget& target, const std::vector<db::Node*>& nodes, bool copy);
 
     void init();
+    /// Fills the table with the tree's own commands.
+    void addStandardCommands();
+    /// The context menu of CommandTable, for the selection.
+    void buildTableContextMenu(wxUtils::OrkMenu& menu);
+    void addTableSubMenus(wxUtils::OrkMenu& menu, db::Node& node);
+    /// With CommandTable: runs the table's command, or a submenu's choice; false for other ids.
+    bool handleTableChoice(int id);
+    /// The one selected node, or null.
+    db::Node* singleSelectedNode();
+    /// True when a selected node is not the database: something to cut, duplicate or delete.
+    bool hasRemovableSelection();
     void addContainerMenus(wxUtils::OrkMenu& menu, db::Node& node);
     void addDynamicAttributeMenu(wxUtils::OrkMenu& menu);
     void addClipboardEntries(wxUtils::OrkMenu& menu, bool canCut);
     bool handleClipboardChoice(int id);
+    /// With CommandTable: runs the table's command of the key, if one has it; false when none has.
+    bool runCommandOfKey(const wxKeyEvent& event);
     /// Ctrl+A, and Ctrl+X, Ctrl+C and Ctrl+V; false for other keys or when their option is off.
     bool handleControlKey(const wxKeyEvent& event);
     bool pasteAt(db::Node* selected);
@@ -197,6 +224,20 @@ private:
     void saveSubtree(wxUtils::TreeItem* item, bool binary);
 
     int m_ids[CommandCount] = {};
+    NodeCommands m_commands;
+    /// What an entry of a CommandTable submenu does: create a node of a type
+    /// in a container, or add a dynamic attribute of a type.
+    struct SubMenuChoice
+    {
+        int id = 0;
+        /// The index of the container among the node's attributes.
+        unsigned int container = 0;
+        int typeId = 0;
+        int attributeType = 0;
+    };
+    /// Ids reserved for the last CommandTable menu's submenus, given back with the next.
+    std::vector<SubMenuChoice> m_subMenuChoices;
+    void releaseSubMenuChoices();
     // Held across the menu, which runs events that may delete the item.
     wxUtils::TreeItemHandle m_contextItem;
     int m_options = 0;

@@ -17,7 +17,8 @@ namespace dbui
 
 /// The icons the views show for node types: a set drawn for dbui and carried
 /// in the library, named by a schema's `icon` attribute, with defaults by type
-/// name for databases, groups, meshes, lights, cameras, materials and scripts.
+/// name for databases, groups, meshes, lights, cameras, materials and scripts;
+/// and the icons of the commands of NodeCommands, named "command_cut" and so on.
 class DBUI_EXPORT NodeIcons
 {
 public:

@@ -69,6 +69,7 @@ NodeBrowserTreeControl::~NodeBrowserTreeControl()
 {
     for (int id : m_ids)
         wxWindow::UnreserveControlId(id);
+    releaseSubMenuChoices();
 }
 
 void NodeBrowserTreeControl::init()
@@ -79,6 +80,7 @@ void NodeBrowserTreeControl::init()
     // from; taken from here, the two can never meet.
     for (int& id : m_ids)
         id = wxWindow::NewControlId();
+    addStandardCommands();
 }
 
 bool NodeBrowserTreeControl::Create(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
@@ -125,6 +127,11 @@ void NodeBrowserTreeControl::onContextMenu(wxUtils::TreeEvent& event)
 
 void NodeBrowserTreeControl::buildContextMenu(wxUtils::OrkMenu& menu, wxUtils::TreeItem* item)
 {
+    if (m_options & CommandTable)
+    {
+        buildTableContextMenu(menu);
+        return;
+    }
     db::Node* node = item ? getNodeOfItem(item) : nullptr;
     m_contextItem.reset(item);
     const bool isRoot = item && item == GetRoot();
@@ -225,6 +232,8 @@ void NodeBrowserTreeControl::addDynamicAttributeMenu(wxUtils::OrkMenu& menu)
 void NodeBrowserTreeControl::handleContextMenuChoice(wxCommandEvent& event)
 {
     const int id = event.GetId();
+    if ((m_options & CommandTable) && handleTableChoice(id))
+        return;
     if (handleClipboardChoice(id))
         return;
     // Null when the item went while the menu was open: its commands then do nothing.
@@ -361,6 +370,13 @@ bool NodeBrowserTreeControl::previewKey(wxKeyEvent& event)
 
 void NodeBrowserTreeControl::onChar(wxKeyEvent& event)
 {
+    // With the table its keys are the only ones: a key the user moved away does nothing here.
+    if (m_options & CommandTable)
+    {
+        if (!runCommandOfKey(event))
+            event.Skip(true);
+        return;
+    }
     if (event.GetKeyCode() == WXK_DELETE)
         deleteSelectedNodes(true);
     else if (handleControlKey(event))

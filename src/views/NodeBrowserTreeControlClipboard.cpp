@@ -78,6 +78,25 @@ bool NodeBrowserTreeControl::handleClipboardChoice(int id)
     return true;
 }
 
+bool NodeBrowserTreeControl::runCommandOfKey(const wxKeyEvent& event)
+{
+    const int letter = controlLetter(event);
+    int flags = wxACCEL_NORMAL;
+    if (event.ControlDown())
+        flags |= wxACCEL_CTRL;
+    if (event.AltDown())
+        flags |= wxACCEL_ALT;
+    if (event.ShiftDown())
+        flags |= wxACCEL_SHIFT;
+    const NodeCommand* command =
+        m_commands.findByShortcut(wxAcceleratorEntry(flags, letter ? letter : event.GetKeyCode()).ToString());
+    if (!command)
+        return false;
+    // The focus is the tree's: no text box's text is meant.
+    m_commands.run(command->id, NodeCommandContext::of(this, this));
+    return true;
+}
+
 bool NodeBrowserTreeControl::handleControlKey(const wxKeyEvent& event)
 {
     const int letter = controlLetter(event);

@@ -36,8 +36,10 @@ const char* const s_iconByWord[][2] = {
 std::vector<wxString> NodeIcons::getNames()
 {
     std::vector<wxString> names;
+    // The commands' icons ("command_cut", ...) share the set but name no type.
     for (std::size_t i = 0; i < g_embeddedIconCount; ++i)
-        names.emplace_back(g_embeddedIcons[i].name);
+        if (!wxString(g_embeddedIcons[i].name).StartsWith("command_"))
+            names.emplace_back(g_embeddedIcons[i].name);
     return names;
 }
 

@@ -2,12 +2,16 @@
 // in the inspector, undoes, redoes, saves, reopens and closes.
 
 #include "ConflictsPanel.h"
+#include "DebugPanelWindow.h"
 #include "EditorFrame.h"
 #include "FileSystemFaults.h"
+#include "ShortcutsDialog.h"
 #include "StartFileLoad.h"
 #include "ViewsTestSupport.h"
 
+#include <dbui/CommandPalette.h>
 #include <dbui/CrashRecovery.h>
+#include <dbui/DatabaseDebugPanel.h>
 #include <dbui/Document.h>
 #include <dbui/FloatWidget.h>
 #include <dbui/NodeBrowser.h>
@@ -25,6 +29,8 @@
 #include <db/SaverXML.h>
 #include <db/Visitor.h>
 #include <wxUtils/OrkFileHistory2.h>
+#include <wxUtils/OrkMenu.h>
+#include <wxUtils/OrkPopupMenu.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
@@ -36,6 +42,9 @@
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -43,6 +52,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include <sys/stat.h>
@@ -991,21 +1001,9 @@ TEST(Editor, SelectAllTakesEveryNodeOrTheFocusedTextAndEditsNothing)
             }
             else
             {
-                // The nodes whose rows show: those around the light, not those inside closed groups.
-                std::size_t shown = 0;
-                const std::function<void(const wxUtils::TreeItem*)> count = [&](const wxUtils::TreeItem* item)
-                {
-                    for (auto* child = item->GetFirstChild(); child; child = child->GetNextSibling())
-                    {
-                        std::size_t row = 0;
-                        shown += tree->GetItemRow(child, row) ? 1 : 0;
-                        count(child);
-                    }
-                };
-                count(tree->GetRoot());
-                EXPECT_GT(shown, 3u);
-                EXPECT_LT(shown, editor.database.getTotalNodeCount() - 1);
-                EXPECT_EQ(tree->GetSelectedItemCount(), shown);
+                // The nodes whose rows show (all rows but the database's), not those inside closed groups.
+                EXPECT_LT(tree->GetVisibleCount(), editor.database.getTotalNodeCount());
+                EXPECT_EQ(tree->GetSelectedItemCount(), tree->GetVisibleCount() - 1);
                 EXPECT_EQ(browser->getInspector()->getNodes().size(), tree->GetSelectedItemCount());
                 EXPECT_EQ(editor.status(1), wxString::Format("%zu selected", tree->GetSelectedItemCount()));
             }
@@ -1081,23 +1079,6 @@ TEST(Editor, NodesCopiedInOneEditorPasteInAnother)
     EXPECT_EQ(editor.database.getUndoDescription(editor.database.getUndoStackSize() - 1), L"Paste nodes");
 }
 
-TEST(Editor, FindingNodesCountsThemInTheStatusBar)
-{
-    Editor editor;
-    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
-    viewstest::pressCtrl(tree, 'f');
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == editor.frame->getBrowser()->getFilterBox(); }));
-    wxUIActionSimulator().Text("type:light");
-    wxtest::pump();
-    const std::size_t lights = tree->GetFilterMatchCount();
-    EXPECT_GT(lights, 0u);
-    EXPECT_EQ(editor.status(0),
-              wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-    wxtest::pump();
-    EXPECT_EQ(editor.status(0), wxString::Format("%zu nodes", editor.database.getTotalNodeCount()));
-}
-
 TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
 {
     {
@@ -1112,17 +1093,21 @@ TEST(Editor, WindowSizeAndSplitterComeBackAtTheNextStart)
         << "sash at " << editor.frame->getBrowser()->getSashRatio();
 }
 
-TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
+TEST(Editor, FindGoesToTheFindBoxStepsThroughWhatItFindsAndCountsItInTheStatusBar)
 {
     Editor editor;
     dbui::NodeBrowser* browser = editor.frame->getBrowser();
     dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    const auto inFindBox = [&] { return wxWindow::FindFocus() == browser->getFilterBox(); };
     tree->SetFocus();
     editor.command(wxID_FIND);
-    EXPECT_TRUE(wxtest::pumpUntil([&] { return wxWindow::FindFocus() == browser->getFilterBox(); }));
+    EXPECT_TRUE(wxtest::pumpUntil(inFindBox));
     wxUIActionSimulator().Text("type:light");
     wxtest::pump();
-    ASSERT_GE(tree->GetFilterMatchCount(), 2u);
+    const std::size_t lights = tree->GetFilterMatchCount();
+    ASSERT_GE(lights, 2u);
+    EXPECT_EQ(editor.status(0),
+              wxString::Format("%zu matches in %zu nodes", lights, editor.database.getTotalNodeCount()));
     editor.command(EditorFrame::ID_FindNext);
     const std::vector<db::Node*> first = tree->getSelectedNodes();
     editor.command(EditorFrame::ID_FindNext);
@@ -1131,6 +1116,14 @@ TEST(Editor, EditMenuFindGoesToTheFindBoxAndStepsThroughWhatItFinds)
     EXPECT_NE(tree->getSelectedNodes(), first);
     editor.command(EditorFrame::ID_FindPrevious);
     EXPECT_EQ(tree->getSelectedNodes(), first);
+
+    // Esc in the box brings every node back; Ctrl+F in the tree goes to the box again.
+    ASSERT_TRUE(wxtest::pumpUntil(inFindBox));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    wxtest::pump();
+    EXPECT_EQ(editor.status(0), wxString::Format("%zu nodes", editor.database.getTotalNodeCount()));
+    viewstest::pressCtrl(tree, 'f');
+    EXPECT_TRUE(wxtest::pumpUntil(inFindBox));
 }
 
 /// A document merged with two conflicts: the lamp's intensity set 2 and 3, the crate renamed A and B.
@@ -1206,3 +1199,279 @@ TEST(Editor, ConflictsPanelResolvesEachConflictAsOneStepAndTheLastLeavesNoTrace)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// The table of commands: menus, tool bar, context menu, palette and keys
+// ---------------------------------------------------------------------------
+
+namespace
+{
+
+/// Whether each command can run, as each surface shows it; ids absent from a surface are left out.
+struct Surfaces
+{
+    std::map<int, bool> menu, tools, context, palette;
+};
+
+/// The context menu is read only with `contextMenu`: opening it puts the focus in the tree.
+Surfaces readSurfaces(Editor& editor, bool contextMenu)
+{
+    Surfaces seen;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    wxMenuBar* bar = editor.frame->GetMenuBar();
+    bar->UpdateMenus();
+    for (const dbui::NodeCommand& command : editor.frame->getCommands().getCommands())
+        if (command.places & (dbui::NodeCommand::EditMenu | dbui::NodeCommand::ViewMenu))
+        {
+            const wxMenuItem* item = bar->FindItem(command.id);
+            EXPECT_NE(item, nullptr) << dbui::NodeCommands::plainLabel(command);
+            if (item)
+                seen.menu[command.id] = item->IsEnabled();
+        }
+    wxToolBar* tools = editor.frame->GetToolBar();
+    tools->UpdateWindowUI();
+    for (std::size_t i = 0; i < tools->GetToolsCount(); ++i)
+        if (const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i)); tool && !tool->IsSeparator())
+            seen.tools[tool->GetId()] = tool->IsEnabled();
+    wxUtils::OrkPopupMenu::setChooserForTesting(
+        [&seen](const wxUtils::OrkPopupMenu& popup)
+        {
+            for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
+                if (const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i); !item->isSeparator())
+                    seen.context[item->getId()] = item->isEnabled();
+            return static_cast<int>(wxID_NONE);
+        });
+    const auto selected = tree->GetSelection();
+    if (contextMenu && selected.empty())
+        viewstest::rightClickAt(tree, viewstest::emptySpace(tree));
+    else if (contextMenu)
+        viewstest::rightClick(tree, selected.back());
+    wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
+    dbui::CommandPalette& palette = editor.frame->getCommandPalette();
+    palette.popup();
+    for (std::size_t row = 0; row < palette.getListedCommands().size(); ++row)
+        seen.palette[palette.getListedCommands()[row]] =
+            !palette.getList()->GetItemText(static_cast<long>(row)).EndsWith("(not now)");
+    palette.dismiss();
+    return seen;
+}
+
+/// Waits until `window` has the focus.
+bool focusOn(wxWindow* window)
+{
+    wxGetTopLevelParent(window)->Raise();
+    window->SetFocus();
+    return wxtest::pumpUntil([window] { return wxWindow::FindFocus() == window; });
+}
+
+} // namespace
+
+TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelectionAndFocus)
+{
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    db::Node* group = nodesOfType(editor.database, L"Group", 1).front();
+    const std::pair<const char*, std::vector<db::Node*>> selections[] = {
+        {"nothing", {}},      {"the root", {&editor.database}}, {"a light", {light}},
+        {"a group", {group}}, {"several", {light, group}},      {"the root and a light", {&editor.database, light}},
+    };
+    for (const bool clipboardHoldsText : {false, true})
+        for (const auto& [name, nodes] : selections)
+            for (const bool inNameBox : {false, true})
+            {
+                SCOPED_TRACE(testing::Message() << name << (clipboardHoldsText ? ", text on the clipboard" : "")
+                                                << (inNameBox ? ", typing a name" : ""));
+                if (inNameBox && nodes.empty())
+                    continue; // no header, no name box
+                viewstest::setClipboardText(clipboardHoldsText ? "text" : "");
+                tree->UnselectAll();
+                editor.select(nodes);
+                ASSERT_TRUE(focusOn(inNameBox ? wxWindow::FindWindowByName("InspectorName", editor.frame) : tree));
+                const Surfaces seen = readSurfaces(editor, !inNameBox);
+                EXPECT_GE(seen.tools.size(), 8u);
+                EXPECT_EQ(seen.context.empty(), inNameBox);
+                for (const auto& [id, enabled] : seen.palette)
+                {
+                    const dbui::NodeCommand* command = editor.frame->getCommands().find(id);
+                    ASSERT_NE(command, nullptr);
+                    SCOPED_TRACE(dbui::NodeCommands::plainLabel(*command));
+                    for (const std::map<int, bool>* surface : {&seen.menu, &seen.tools, &seen.context})
+                        if (surface->count(id))
+                        {
+                            EXPECT_EQ(surface->at(id), enabled);
+                        }
+                }
+                // Every command is in the palette; the others show a part of the table.
+                EXPECT_EQ(seen.palette.size(), editor.frame->getCommands().getCommands().size());
+                const bool removable = !nodes.empty() && nodes.back() != &editor.database;
+                EXPECT_EQ(seen.palette.at(wxID_DELETE), removable);
+                EXPECT_EQ(seen.palette.at(wxID_EDIT), nodes.size() == 1);
+            }
+    EXPECT_EQ(editor.database.getUndoStackSize(), 0u) << "looking runs nothing";
+}
+
+TEST(EditorCommands, DebugPanelOpensOneWindowOverTheEditorsDatabase)
+{
+    Editor editor;
+    editor.command(EditorFrame::ID_DebugPanel);
+    editor.command(EditorFrame::ID_DebugPanel);
+    wxtest::pump();
+    std::vector<DebugPanelWindow*> windows;
+    for (wxWindow* child : editor.frame->GetChildren())
+        if (auto* window = dynamic_cast<DebugPanelWindow*>(child))
+            windows.push_back(window);
+    ASSERT_EQ(windows.size(), 1u) << "asking again brings the open window forward";
+    EXPECT_TRUE(windows.front()->IsShown());
+    EXPECT_EQ(windows.front()->getPanel()->getDatabase(), &editor.database);
+    // Only the address is compared once the window is gone.
+    const db::UndoObserver* panel = windows.front()->getPanel();
+    EXPECT_TRUE(editor.database.getUndoObservers().contains(panel));
+    windows.front()->Destroy();
+    wxtest::pump();
+    EXPECT_FALSE(editor.database.getUndoObservers().contains(panel));
+}
+
+TEST(EditorCommands, PaletteFindsACommandByPartOfItsNameAndRunsItWithEnter)
+{
+    Editor editor;
+    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    dbui::CommandPalette& palette = editor.frame->getCommandPalette();
+    wxUIActionSimulator keys;
+    const auto open = [&]
+    {
+        EXPECT_TRUE(focusOn(tree));
+        keys.Char('p', wxMOD_CONTROL | wxMOD_SHIFT);
+        return wxtest::pumpUntil([&] { return palette.IsShown() && wxWindow::FindFocus() == palette.getSearchBox(); });
+    };
+    const auto type = [&](const char* text)
+    {
+        keys.Text(text);
+        wxtest::pumpUntil([&] { return palette.getSearchBox()->GetValue() == text; });
+    };
+    const auto press = [&](int key)
+    {
+        keys.Char(key);
+        wxtest::pump();
+    };
+
+    // Nothing selected: Delete is listed but cannot run, and Enter leaves the palette open.
+    tree->UnselectAll();
+    ASSERT_TRUE(open());
+    EXPECT_EQ(palette.getListedCommands().size(), editor.frame->getCommands().getCommands().size());
+    wxString shots; // the README's picture, when asked for
+    if (wxGetEnv("DBUI_SCREENSHOT_DIR", &shots))
+    {
+        EXPECT_TRUE(wxtest::saveWindowPng(&palette, shots + "/palette.png"));
+    }
+    type("delete");
+    ASSERT_EQ(palette.getListedCommands(), std::vector<int>{wxID_DELETE});
+    EXPECT_TRUE(palette.getList()->GetItemText(0).EndsWith("(not now)"));
+    press(WXK_RETURN);
+    EXPECT_TRUE(palette.IsShown());
+    press(WXK_ESCAPE);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return !palette.IsShown() && wxWindow::FindFocus() == tree; }));
+
+    // Words in any order and case; the arrows move the choice; Enter runs it on the selection.
+    editor.select({light});
+    ASSERT_TRUE(open());
+    type("FIND");
+    EXPECT_EQ(palette.getListedCommands(),
+              (std::vector<int>{wxID_FIND, EditorFrame::ID_FindNext, EditorFrame::ID_FindPrevious}));
+    press(WXK_DOWN);
+    press(WXK_DOWN);
+    press(WXK_UP);
+    EXPECT_EQ(palette.getChosenCommand(), EditorFrame::ID_FindNext);
+    palette.getSearchBox()->Clear();
+    type("cate dupli");
+    ASSERT_EQ(palette.getListedCommands(), std::vector<int>{EditorFrame::ID_Duplicate});
+    EXPECT_EQ(palette.getList()->GetItemText(0, 1), "Ctrl+D");
+    press(WXK_RETURN);
+    EXPECT_FALSE(palette.IsShown());
+    ASSERT_EQ(editor.database.getUndoStackSize(), 1u);
+    EXPECT_EQ(editor.database.getUndoDescription(0), L"Duplicate node");
+    EXPECT_EQ(light->getNext()->getClassID(), L"Light");
+
+    // Esc runs nothing.
+    ASSERT_TRUE(open());
+    type("undo");
+    press(WXK_ESCAPE);
+    EXPECT_FALSE(palette.IsShown());
+    EXPECT_EQ(editor.database.getUndoStackSize(), 1u);
+}
+
+namespace
+{
+
+/// Answers the Keyboard Shortcuts dialog by pressing `key` for the command `id`, then OK.
+class PressShortcut : public wxExpectModalBase<ShortcutsDialog, PressShortcut>
+{
+public:
+    PressShortcut(int id, int code, int modifiers) : m_id(id), m_code(code), m_modifiers(modifiers) {}
+
+protected:
+    int OnInvoked(ShortcutsDialog* dialog) const override
+    {
+        dialog->Show();
+        dialog->chooseCommand(m_id);
+        EXPECT_TRUE(focusOn(dialog->getKeyBox()));
+        wxUIActionSimulator().Char(m_code, m_modifiers);
+        wxtest::pump();
+        dialog->Hide();
+        return wxID_OK;
+    }
+
+private:
+    int m_id;
+    int m_code;
+    int m_modifiers;
+};
+
+} // namespace
+
+TEST(EditorCommands, ShortcutsChangeInTheirDialogRefuseAKeyTakenAndAreKeptForTheNextStart)
+{
+    {
+        Editor editor;
+        // In the dialog: a free key is taken, a key another command holds is refused with its name.
+        ShortcutsDialog dialog(editor.frame, editor.frame->getCommands());
+        dialog.Show();
+        dialog.chooseCommand(EditorFrame::ID_Duplicate);
+        ASSERT_TRUE(focusOn(dialog.getKeyBox()));
+        wxUIActionSimulator keys;
+        keys.Char(WXK_SHIFT);
+        keys.Char('k', wxMOD_CONTROL);
+        EXPECT_TRUE(wxtest::pumpUntil([&] { return dialog.getShortcut(EditorFrame::ID_Duplicate) == "Ctrl+K"; }));
+        wxTEST_DIALOG(
+            {
+                keys.Char('c', wxMOD_CONTROL);
+                wxtest::pump();
+            },
+            viewstest::ExpectMessageContaining({"Ctrl+C", "\"Copy\""}, wxID_OK));
+        EXPECT_EQ(dialog.getShortcut(EditorFrame::ID_Duplicate), "Ctrl+K");
+        EXPECT_EQ(dialog.getShortcut(wxID_COPY), "Ctrl+C");
+        dialog.Hide();
+        EXPECT_EQ(editor.frame->getCommands().find(EditorFrame::ID_Duplicate)->shortcut, "Ctrl+D")
+            << "nothing changes before OK";
+
+        // Through the menu: the key works at once and shows in the menu.
+        wxTEST_DIALOG(editor.command(EditorFrame::ID_KeyboardShortcuts),
+                      PressShortcut(EditorFrame::ID_Duplicate, 'k', wxMOD_CONTROL));
+        EXPECT_TRUE(editor.frame->GetMenuBar()->GetLabel(EditorFrame::ID_Duplicate).Contains("Ctrl+K"));
+    }
+    Editor editor;
+    EXPECT_EQ(editor.frame->getCommands().find(EditorFrame::ID_Duplicate)->shortcut, "Ctrl+K");
+    db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
+    editor.select({light});
+    ASSERT_TRUE(focusOn(editor.frame->getBrowser()->getTreeControl()));
+    wxUIActionSimulator().Char('k', wxMOD_CONTROL);
+    EXPECT_TRUE(wxtest::pumpUntil([&] { return editor.database.getUndoStackSize() == 1; }));
+    EXPECT_EQ(editor.database.getUndoDescription(0), L"Duplicate node");
+    wxUIActionSimulator().Char('d', wxMOD_CONTROL);
+    wxtest::pump();
+    EXPECT_EQ(editor.database.getUndoStackSize(), 1u) << "the old key no longer duplicates, in the tree either";
+    // Back to the defaults for the tests after this one.
+    editor.frame->getCommands().setShortcut(EditorFrame::ID_Duplicate, "Ctrl+D");
+    editor.frame->applyShortcuts();
+}

@@ -12,6 +12,7 @@
 #include "EditorFrame.h"
 #include "ViewsTestSupport.h"
 
+#include <dbui/CommandPalette.h>
 #include <dbui/CommonAttributeHolder.h>
 #include <dbui/Document.h>
 #include <dbui/NodeBrowser.h>
@@ -44,6 +45,7 @@
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/textdlg.h>
 #include <wx/uiaction.h>
 
@@ -127,7 +129,7 @@ const std::vector<Weighted>& weights()
     static const std::vector<Weighted> table = {
         {"click", 20},  {"menu", 16},  {"key", 10},   {"type", 12},  {"drag", 8},   {"context", 8},
         {"find", 5},    {"rename", 4}, {"undo", 6},   {"redo", 4},   {"toggle", 4}, {"button", 3},
-        {"inspect", 4}, {"wheel", 2},  {"resize", 2}, {"header", 2}, {"table", 5},
+        {"inspect", 4}, {"wheel", 2},  {"resize", 2}, {"header", 2}, {"table", 5},  {"palette", 4},
     };
     return table;
 }
@@ -387,6 +389,7 @@ const int s_menuCommands[] = {
     wxID_CLOSE,
     EditorFrame::ID_DebugPanel,
     EditorFrame::ID_Table,
+    EditorFrame::ID_KeyboardShortcuts,
 };
 
 struct Keystroke
@@ -576,6 +579,29 @@ struct Driver::Impl
         event.SetEventObject(&frame);
         frame.ProcessWindowEvent(event);
         wxtest::pump();
+        return true;
+    }
+
+    /// The command palette: opened by its key, a command's first word typed, then Enter or Esc.
+    bool palette(const Action& action)
+    {
+        const std::vector<dbui::NodeCommand>& commands = frame.getCommands().getCommands();
+        const dbui::NodeCommand& command = commands[action.a % commands.size()];
+        if (command.id == EditorFrame::ID_CommandPalette)
+            return false;
+        if (action.b % 2 == 0)
+            focus(tree());
+        dbui::CommandPalette& palette = frame.getCommandPalette();
+        press({'p', wxMOD_CONTROL | wxMOD_SHIFT});
+        if (!wxtest::pumpUntil([&] { return palette.IsShown(); }))
+            return false;
+        const wxString word = dbui::NodeCommands::plainLabel(command).BeforeFirst(' ').Lower();
+        wxUIActionSimulator().Text(word.utf8_str());
+        wxtest::pumpUntil([&] { return palette.getSearchBox()->GetValue() == word; });
+        press({action.c % 4 == 0 ? WXK_ESCAPE : WXK_RETURN, wxMOD_NONE});
+        // A command that cannot run leaves the palette open.
+        if (palette.IsShown())
+            press({WXK_ESCAPE, wxMOD_NONE});
         return true;
     }
 
@@ -815,11 +841,12 @@ struct Driver::Impl
         menuChoice = action.b;
         using Step = bool (Impl::*)(const Action&);
         static const std::vector<std::pair<std::string, Step>> s_steps = {
-            {"click", &Impl::click},   {"drag", &Impl::drag},       {"context", &Impl::context},
-            {"menu", &Impl::menu},     {"key", &Impl::key},         {"type", &Impl::type},
-            {"find", &Impl::find},     {"rename", &Impl::rename},   {"toggle", &Impl::toggle},
-            {"button", &Impl::button}, {"inspect", &Impl::inspect}, {"wheel", &Impl::wheel},
-            {"resize", &Impl::resize}, {"header", &Impl::header},   {"table", &Impl::table},
+            {"click", &Impl::click},     {"drag", &Impl::drag},       {"context", &Impl::context},
+            {"menu", &Impl::menu},       {"key", &Impl::key},         {"type", &Impl::type},
+            {"find", &Impl::find},       {"rename", &Impl::rename},   {"toggle", &Impl::toggle},
+            {"button", &Impl::button},   {"inspect", &Impl::inspect}, {"wheel", &Impl::wheel},
+            {"resize", &Impl::resize},   {"header", &Impl::header},   {"table", &Impl::table},
+            {"palette", &Impl::palette},
         };
         if (action.kind == "undo")
             return history(action, wxID_UNDO);

@@ -551,15 +551,13 @@ TEST(NodeBrowserTree, ExpandAllAndCollapseAllOpenAndCloseWholeBranchesAndTheKeyp
     }
 }
 
-TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
+TEST(NodeBrowserTree, MenuChoicesCopyRenameCreateAndCopyThePathOfTheClickedNode)
 {
     Scene scene;
     auto tree = makeBrowserTree(scene);
-
-    // a1 (with no children) and b1 selected, menu opened on b1: both copies go under B.
+    // Copy: a1 (with no children) and b1 selected, menu opened on b1: both copies go under B, as one step.
     viewstest::selectNodes(tree, {scene.a1, scene.b1});
     menuOn(tree, tree->getItemOfNode(scene.b1), "Copy");
-
     ASSERT_EQ(scene.database.getUndoStackSize(), 1u);
     EXPECT_EQ(scene.database.getUndoDescription(0), L"Copy nodes");
     const std::vector<db::Node*> underB = scene.b->getChildNodes();
@@ -568,19 +566,25 @@ TEST(NodeBrowserTree, CopyPutsEveryCopyBesideTheClickedNodeInOneStep)
     EXPECT_EQ(underB[2]->getClassID(), L"Camera");
     EXPECT_NE(underB[1]->getName(), L"") << "the database names the copies";
     EXPECT_EQ(scene.a->getChildNodes().size(), 3u) << "originals stay";
-    EXPECT_TRUE(mirrors(tree, scene.database));
-
     ASSERT_TRUE(scene.database.undo());
     EXPECT_EQ(scene.b->getChildNodes().size(), 1u);
     EXPECT_TRUE(mirrors(tree, scene.database));
-    ASSERT_TRUE(scene.database.redo());
-    EXPECT_TRUE(mirrors(tree, scene.database));
-}
 
-TEST(NodeBrowserTree, RenameFromTheMenuEditsTheLabelInPlace)
-{
-    Scene scene;
-    auto tree = makeBrowserTree(scene);
+    // Create: into that container; the database's own offers every creatable type.
+    menuOn(tree, tree->getItemOfNode(scene.b), "Mesh");
+    EXPECT_EQ(childNames(scene.b).size(), 2u);
+    EXPECT_EQ(scene.b->getChildNodes().back()->getClassID(), L"Mesh");
+    const Labels onRoot = menuOn(tree, tree->GetRoot(), "Script");
+    EXPECT_NE(std::find(onRoot.begin(), onRoot.end(), "Create nodes"), onRoot.end());
+    EXPECT_EQ(scene.database.getRootContainer().getNode(3)->getClassID(), L"Script");
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    menuOn(tree, tree->getItemOfNode(scene.a2), "Copy database path to clipboard");
+    std::wstring expected;
+    scene.a2->toDatabasePath(expected);
+    EXPECT_EQ(clipboardText(), wxString(expected));
+    EXPECT_TRUE(clipboardText().EndsWith("a2"));
+
     viewstest::click(tree, tree->getItemOfNode(scene.b));
     menuOn(tree, tree->getItemOfNode(scene.b), "Rename");
     auto* box = dynamic_cast<wxTextCtrl*>(tree->getRenameControl());
@@ -632,36 +636,6 @@ TEST(NodeBrowserTree, DynamicAttributeKindsAddTheirTypeUnderTheirName)
     menuOn(tree, item, "Int");
     EXPECT_EQ(scene.light->getDynamicAttributeCount(), 15u);
     EXPECT_TRUE(mirrors(tree, scene.database));
-}
-
-TEST(NodeBrowserTree, CreateMenuAddsANodeOfTheChosenTypeToThatContainer)
-{
-    Scene scene;
-    auto tree = makeBrowserTree(scene);
-    menuOn(tree, tree->getItemOfNode(scene.b), "Mesh");
-    const std::vector<db::Node*> underB = scene.b->getChildNodes();
-    ASSERT_EQ(underB.size(), 2u);
-    EXPECT_EQ(underB[1]->getClassID(), L"Mesh");
-    EXPECT_TRUE(mirrors(tree, scene.database));
-
-    // The database's own container offers every creatable type, sorted by name.
-    const Labels onRoot = menuOn(tree, tree->GetRoot(), "Script");
-    EXPECT_NE(std::find(onRoot.begin(), onRoot.end(), "Create nodes"), onRoot.end());
-    ASSERT_EQ(scene.database.getRootContainer().getNodeCount(), 4u);
-    EXPECT_EQ(scene.database.getRootContainer().getNode(3)->getClassID(), L"Script");
-    EXPECT_TRUE(mirrors(tree, scene.database));
-}
-
-TEST(NodeBrowserTree, CopyPathPutsTheNodesDatabasePathOnTheClipboard)
-{
-    Scene scene;
-    auto tree = makeBrowserTree(scene);
-    menuOn(tree, tree->getItemOfNode(scene.a2), "Copy database path to clipboard");
-
-    std::wstring expected;
-    scene.a2->toDatabasePath(expected);
-    EXPECT_EQ(clipboardText(), wxString(expected));
-    EXPECT_TRUE(clipboardText().EndsWith("a2"));
 }
 
 TEST(NodeBrowserTree, CommandsOfAMenuWhoseNodeWentWhileItWasOpenDoNothing)
@@ -855,4 +829,76 @@ TEST(NodeBrowserTree, TypesShowTheIconTheirSchemaNamesOrTheirNameSuggests)
     wxtest::pump();
     EXPECT_EQ(a->GetColumnText(1), "Group (4 nodes)");
     EXPECT_EQ(tree->getItemOfNode(scene.b)->GetColumnText(1), "Group") << "open";
+}
+
+TEST(NodeBrowserTree, CommandTableMenuActsOnTheSelectionWithTheHostsCommandsAndEveryDynamicType)
+{
+    using dbui::NodeCommand;
+    using dbui::NodeCommandContext;
+    Scene scene;
+    auto tree = makeBrowserTree(scene);
+    tree->setOptions(NodeBrowserTreeControl::CommandTable);
+    dbui::NodeCommands& commands = tree->getCommands();
+    int ran = 0;
+    const NodeCommand host{dbui::NodeCommands::FirstHostId,
+                           "Host &Thing",
+                           "",
+                           "ctrl+k",
+                           "",
+                           NodeCommand::ContextMenu,
+                           100,
+                           nullptr,
+                           [](const NodeCommandContext& c) { return c.tree->GetSelectedItemCount() == 2; },
+                           [&ran](const NodeCommandContext&) { ++ran; }};
+    ASSERT_TRUE(commands.add(host));
+    EXPECT_FALSE(commands.add(host)) << "an id is one command's";
+    EXPECT_EQ(commands.findByShortcut("Ctrl+K")->id, host.id);
+    EXPECT_EQ(commands.setShortcut(wxID_COPY, "CTRL+k")->id, host.id) << "a key taken is refused";
+    EXPECT_EQ(commands.find(wxID_COPY)->shortcut, commands.getDefaultShortcut(wxID_COPY));
+
+    // The host's command, disabled for one node, runs for two.
+    viewstest::selectNodes(tree, {scene.light});
+    menuOn(tree, tree->getItemOfNode(scene.light), "Host Thing");
+    EXPECT_EQ(ran, 0);
+    viewstest::selectNodes(tree, {scene.a1, scene.light});
+    const Labels several = menuOn(tree, tree->getItemOfNode(scene.light), "Host Thing");
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(std::count(several.begin(), several.end(), "Add Dynamic Attribute"), 0) << "submenus are for one node";
+
+    // One node: every value and array type of the database, by its name in messages.
+    viewstest::selectNodes(tree, {scene.light});
+    const Labels shown = menuOn(tree, tree->getItemOfNode(scene.light));
+    std::size_t offered = 0;
+    for (auto type = db::Int; *db::attributeTypeName(type); type = db::AttributeType(type + 1))
+    {
+        wxString label(db::attributeTypeName(type));
+        label[0] = wxToupper(label[0]);
+        if (std::find(shown.begin(), shown.end(), label) == shown.end())
+            continue;
+        ++offered;
+        const unsigned int before = scene.light->getAttributeCount();
+        menuOn(tree, tree->getItemOfNode(scene.light), label);
+        ASSERT_EQ(scene.light->getAttributeCount(), before + 1) << label;
+        EXPECT_EQ(scene.light->getAttribute(before)->getAttributeType(), type) << label;
+        EXPECT_TRUE(scene.light->getAttribute(before)->isDynamic()) << label;
+    }
+    EXPECT_EQ(offered, 18u) << "the values and arrays, no composite";
+    EXPECT_TRUE(scene.light->findAttribute(L"DynamicDoubleArray"));
+
+    // Create, Delete and Copy Database Path act on the selection.
+    menuOn(tree, tree->getItemOfNode(scene.light), "Mesh");
+    EXPECT_EQ(childNames(scene.light).size(), 1u);
+    menuOn(tree, tree->getItemOfNode(scene.light), "Copy Database Path");
+    EXPECT_TRUE(clipboardText().EndsWith("L")) << clipboardText();
+    viewstest::selectNodes(tree, {scene.b});
+    menuOn(tree, tree->getItemOfNode(scene.b), "Delete");
+    EXPECT_EQ(childNames(&scene.database), (std::vector<std::wstring>{L"A", L"L"}));
+    EXPECT_TRUE(mirrors(tree, scene.database));
+
+    // A submenu's node that goes while the menu is open takes nothing.
+    viewstest::selectNodes(tree, {scene.a});
+    wxtest::ChoosePopupMenuItem choose("Int");
+    choose.whileShown([&scene] { scene.a->remove(); });
+    viewstest::rightClick(tree, tree->getItemOfNode(scene.a));
+    EXPECT_EQ(scene.a->findAttribute(L"DynamicInt"), nullptr);
 }

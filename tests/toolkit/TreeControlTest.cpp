@@ -427,6 +427,7 @@ TEST_P(TreeRows, MatchTheTreeThroughRandomInsertsMovesRemovalsRenamesAndExpansio
             EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Forward), matches.front());
             EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Backward), matches.back());
             EXPECT_EQ(tree->FindFilterMatch(matches.back(), TreeControl::Forward), matches.front()) << "round the end";
+            EXPECT_EQ(tree->FindFilterMatch(matches.front(), TreeControl::Backward), matches.back()) << "and back";
             if (matches.size() > 1)
             {
                 EXPECT_EQ(tree->FindFilterMatch(matches[1], TreeControl::Backward), matches[0]);
@@ -705,19 +706,13 @@ TEST(TreeControl, FilterShowsMatchesWithTheirParentsFollowsEditsAndClearingBring
     tree->Select(t.c, true);
     EXPECT_EQ(tree->GetSelectedItemCount(), 0u) << "a hidden item is not selected";
 
-    // Items that start matching show, opening their parents; those that stop go.
+    // Edits under the filter (the random test checks what they show): the
+    // matches left are a31 and c1.
     t.a3->SetLabel("a31");
     auto* c1 = new TreeItem("c1", tree);
     t.c->AppendChild(c1);
     t.a1->SetLabel("a0");
-    EXPECT_EQ(rowLabels(tree), (std::vector<wxString>{"root", "a", "a31", "b", "b1", "c", "c1"}));
-    EXPECT_EQ(tree->GetFilterMatchCount(), 3u);
     t.b->RemoveAndDestroy();
-    EXPECT_EQ(tree->GetFilterMatchCount(), 2u);
-    EXPECT_EQ(tree->FindFilterMatch(nullptr, TreeControl::Forward), t.a3);
-    EXPECT_EQ(tree->FindFilterMatch(t.a3, TreeControl::Forward), c1);
-    EXPECT_EQ(tree->FindFilterMatch(c1, TreeControl::Forward), t.a3) << "round the end";
-    EXPECT_EQ(tree->FindFilterMatch(t.a3, TreeControl::Backward), c1);
 
     // A collapsed parent keeps its match findable; selecting it opens the way.
     t.c->Collapse();

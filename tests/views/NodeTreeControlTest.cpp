@@ -111,13 +111,6 @@ TEST(NodeTree, ReplaysMovesRemovalsRenamesAndAdditionsOfOneBlockInPlace)
     EXPECT_TRUE(mirrors(tree, scene.database));
     EXPECT_EQ(tree->getItemOfNode(scene.b1), untouched) << "items of untouched nodes stay";
     EXPECT_EQ(tree->inserts.size(), 4u) << "only the new nodes get items";
-    EXPECT_EQ(tree->getItemOfNode(scene.a2)->GetLabel(), "renamed");
-
-    // Undo and redo report the opposite and the original lists.
-    ASSERT_TRUE(scene.database.undo());
-    EXPECT_TRUE(mirrors(tree, scene.database));
-    ASSERT_TRUE(scene.database.redo());
-    EXPECT_TRUE(mirrors(tree, scene.database));
 }
 
 TEST(NodeTree, DeletingSelectsTheNextSiblingElseThePreviousElseTheParentAsOneStepUndoneInPlace)

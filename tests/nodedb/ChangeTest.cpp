@@ -286,17 +286,11 @@ TEST(UndoHistory, ClearingTheDatabaseIsUndoableAndMemoryIsAccounted)
     EXPECT_EQ(database.getUndoMemoryUsage(), 0u);
 }
 
-TEST(DatabaseName, RenamingTheRootIsReportedAsARename)
+TEST(DatabaseName, SettingTheNameSetsTheNameAttribute)
 {
     db::Database database(L"first");
-    RecordingObserver observer(database);
-    database.name.setValue(L"second");
-    EXPECT_EQ(observer.last().RenamedNodes(), std::vector<db::Node*>{&database});
     database.setName(L"third");
-    EXPECT_EQ(database.getName(), L"third");
-    database.undo();
-    EXPECT_EQ(database.name(), L"second");
-    EXPECT_EQ(observer.last().RenamedNodes(), std::vector<db::Node*>{&database});
+    EXPECT_EQ(database.name(), L"third");
 }
 
 class RegistryLog : public db::RegistryObserver

@@ -128,6 +128,8 @@ public:
         }
         Everything attributes;
         m_database.accept(&attributes);
+        EXPECT_EQ(m_database.getTotalAttributeCount(), attributes.all.size() - nodes.size())
+            << "the running attribute count is not that of a walk";
         for (db::Attribute* attribute : attributes.all)
         {
             if (!attribute->asArrayAttribute())

@@ -9,7 +9,6 @@
 #include <db/AttributeArray.h>
 #include <db/AttributeDef.h>
 #include <db/ChildList.h>
-#include <db/CompoundAttributeDef.h>
 #include <db/FloatArrayAttribute.h>
 #include <db/FloatAttribute.h>
 #include <db/IntArrayAttribute.h>
@@ -351,48 +350,6 @@ TEST(NodeLayout, DynamicAttributesOutgrowTheMembersBlockAndEverythingStaysInPlac
         EXPECT_EQ(copy->getAttribute(i)->getName(), light->getAttribute(i)->getName());
         EXPECT_TRUE(copy->getAttribute(i)->hasSameValue(*light->getAttribute(i)));
     }
-}
-
-namespace
-{
-
-void expectCounted(const db::Database& database)
-{
-    EXPECT_TRUE(countedRight(database)) << database.getTotalNodeCount() << " nodes, "
-                                        << database.getTotalAttributeCount() << " attributes";
-}
-
-} // namespace
-
-TEST(NodeLayout, DatabaseCountsMatchAFullWalkWhateverTheMembersHold)
-{
-    db::Database database;
-    fillLinked(database);
-    expectCounted(database);
-
-    // A subtree with compounds, attribute array elements and dynamic members
-    // (a dynamic compound among them), added and taken out again.
-    db::Node* every = db::makeNode(L"AllTypes", L"More", &database.getTypeRegistry());
-    every->findAttribute(L"entries")->asAttributeArray()->add();
-    every->findAttribute(L"entries")->asAttributeArray()->add();
-    every->addDynamicFloat(L"f", 1, 0, 2);
-    auto compound = std::make_unique<db::CompoundAttributeDef>(L"box");
-    compound->addAttributeDef(L"w", db::Float);
-    compound->addAttributeDef(L"h", db::Float);
-    ASSERT_NE(every->addDynamicAttribute(std::move(compound)), nullptr);
-    db::Node* child = db::makeNode(L"Light", L"Inner", &database.getTypeRegistry());
-    ASSERT_TRUE(every->findAttribute(L"children")->asNodeContainer()->add(child));
-    ASSERT_TRUE(database.getRootContainer().add(every));
-    expectCounted(database);
-    child->addDynamicBool(L"b", true);
-    expectCounted(database);
-    ASSERT_TRUE(every->remove());
-    expectCounted(database);
-    ASSERT_TRUE(database.undo());
-    expectCounted(database);
-    ASSERT_TRUE(database.undo());
-    ASSERT_TRUE(database.undo());
-    expectCounted(database);
 }
 
 TEST(NodeLayout, ChildListsGrowOutOfBorrowedStorageKeepingTheirOrder)

@@ -181,14 +181,6 @@ db::PointerArrayAttribute* addPointerArray(db::Node& node, const std::wstring& n
     return pointers;
 }
 
-std::wstring pathOf(const db::Attribute* attribute)
-{
-    std::wstring path;
-    if (attribute)
-        attribute->toDatabasePath(path);
-    return path;
-}
-
 TEST(SavedText, PointerPathsAreTheDatabasePathsOfTheirTargets)
 {
     ScratchFolder folder;
@@ -226,34 +218,6 @@ TEST(SavedText, PointerPathsAreTheDatabasePathsOfTheirTargets)
     }
     EXPECT_GT(inside, 20u);
     EXPECT_LT(inside, targets.size() - 20);
-}
-
-TEST(SavedText, PointerPathsFindTheirTargetsAgainInBothFormats)
-{
-    ScratchFolder folder;
-    db::Database database(L"paths");
-    buildAwkwardScene(database);
-    Everything everything;
-    database.accept(&everything);
-    std::vector<db::Attribute*> targets = everything.all;
-    addPointerArray(*addNode(database, L"Mesh", L"holder"), L"targets", targets);
-
-    for (Format format : {Format::Xml, Format::Binary})
-    {
-        const std::string file = folder.file(format == Format::Xml ? "paths.xml" : "paths.dbb");
-        ASSERT_TRUE(save(database, file, format));
-        db::Database loaded(L"paths");
-        ASSERT_EQ(load(loaded, file, format), "");
-        auto* holder = loaded.attributeFromDatabasePath(L"/holder.targets", true);
-        ASSERT_NE(holder, nullptr);
-        const auto& found = holder->asPointerArrayAttribute()->getValues();
-        ASSERT_EQ(found.size(), targets.size());
-        for (std::size_t i = 0; i < targets.size(); ++i)
-        {
-            ASSERT_NE(found[i], nullptr) << "target " << i;
-            EXPECT_EQ(pathOf(found[i]), pathOf(targets[i])) << "target " << i;
-        }
-    }
 }
 
 float floatFromBits(std::uint32_t bits)

@@ -156,16 +156,9 @@ bool setElement(Database& database, Attribute& array, std::size_t index, const s
         }
         return enums.setElement(at, enums.getEnumDef().getStringValue(static_cast<unsigned int>(option)));
     }
-    case PointerArray:
-    {
-        Attribute* target = text.empty() ? nullptr : lookup(database, text);
-        if (!text.empty() && !target)
-        {
-            why = L"nothing at " + text;
-            return false;
-        }
-        return static_cast<PointerArrayAttribute&>(array).setElement(at, target);
-    }
+    case PointerArray: // valueStep has found the target
+        return static_cast<PointerArrayAttribute&>(array).setElement(at,
+                                                                     text.empty() ? nullptr : lookup(database, text));
     default:
         break;
     }

@@ -213,6 +213,8 @@ bool EditorApp::loadSchema()
         std::cerr << loader.getError().toString() << "\n";
         return false;
     }
+    for (const db::LoadError& warning : loader.getWarnings())
+        std::cerr << "warning: " << warning.toString() << "\n";
     db::TypeRegistry::setDefault(m_registry.get());
     return true;
 }

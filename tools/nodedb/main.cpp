@@ -332,6 +332,9 @@ int main(int argc, char** argv)
             std::cerr << schema.getError().toString() << "\n";
             return s_exitFailed;
         }
+        // The schema still loads: what it reads past is the author's to fix.
+        for (const db::LoadError& warning : schema.getWarnings())
+            std::cerr << "warning: " << warning.toString() << "\n";
     }
     else if (!db::SchemaLoaderXML::loadExampleSchema(registry))
     {

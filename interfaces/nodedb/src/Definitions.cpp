@@ -49,6 +49,8 @@ void AttributeDef::copyBaseInto(AttributeDef& other) const
     other.m_defaultString = m_defaultString;
     other.m_defaultVector = m_defaultVector;
     other.m_defaultMatrix = m_defaultMatrix;
+    other.m_editorHint = m_editorHint;
+    other.m_fileFilter = m_fileFilter;
 }
 
 AttributeDef* AttributeDef::makeCopy() const

@@ -143,6 +143,14 @@ EnumAttributeDef* addEnum(CompoundAttributeDef& owner, const std::wstring& name,
     return static_cast<EnumAttributeDef*>(owner.addAttributeDef(std::move(def)));
 }
 
+/// A texture's file, picked from image files.
+void addTexturePath(CompoundAttributeDef& owner)
+{
+    AttributeDef* texture = owner.addAttributeDef(L"texture", String);
+    texture->setEditorHint(L"file");
+    texture->setFileFilter(L"*.png;*.jpg;*.tga");
+}
+
 } // namespace
 
 void registerExampleSchema(TypeRegistry& registry)
@@ -159,15 +167,17 @@ void registerExampleSchema(TypeRegistry& registry)
     addNumber(*group, L"layer", Int, 0, 0, 31);
 
     NodeDef* material = registry.registerNodeDef(110, L"Material", &node);
-    material->addAttributeDef(L"diffuse", Vector3)->setDefaultVector3(OrkP::Vector3(0.8f, 0.8f, 0.8f));
-    material->addAttributeDef(L"specular", Vector3);
+    AttributeDef* diffuse = material->addAttributeDef(L"diffuse", Vector3);
+    diffuse->setDefaultVector3(OrkP::Vector3(0.8f, 0.8f, 0.8f));
+    diffuse->setEditorHint(L"colour");
+    material->addAttributeDef(L"specular", Vector3)->setEditorHint(L"colour");
     addNumber(*material, L"shininess", Float, 32, 0, 1000);
     addNumber(*material, L"opacity", Float, 1, 0, 1);
     addEnum(*material, L"blendMode", {L"Opaque", L"AlphaBlend", L"Additive", L"Multiply"});
-    material->addAttributeDef(L"texture", String);
+    addTexturePath(*material);
     {
         auto layer = std::make_unique<CompoundAttributeDef>(L"layer");
-        layer->addAttributeDef(L"texture", String);
+        addTexturePath(*layer);
         addNumber(*layer, L"weight", Float, 1, 0, 1);
         addEnum(*layer, L"uvSet", {L"Primary", L"Secondary"});
         material->addAttributeDef(std::make_unique<AttributeArrayDef>(L"layers", std::move(layer)));
@@ -184,10 +194,12 @@ void registerExampleSchema(TypeRegistry& registry)
 
     NodeDef* light = registry.registerNodeDef(103, L"Light", sceneObject);
     addEnum(*light, L"kind", {L"Point", L"Directional", L"Spot", L"Area"});
-    light->addAttributeDef(L"colour", Vector3)->setDefaultVector3(OrkP::Vector3(1, 1, 1));
+    AttributeDef* colour = light->addAttributeDef(L"colour", Vector3);
+    colour->setDefaultVector3(OrkP::Vector3(1, 1, 1));
+    colour->setEditorHint(L"colour");
     addNumber(*light, L"intensity", Float, 1, 0, 100000);
     addNumber(*light, L"range", Float, 10, 0, 1.0e6);
-    addNumber(*light, L"coneAngle", Float, 45, 0, 180, 2);
+    addNumber(*light, L"coneAngle", Float, 45, 0, 180, 2)->setEditorHint(L"slider");
     {
         auto attenuation = std::make_unique<CompoundAttributeDef>(L"attenuation");
         addNumber(*attenuation, L"constant", Float, 1, 0, 10);

@@ -40,6 +40,19 @@ public:
     void setUnits(int units) { m_units = units; }
     ///@}
 
+    ///@{
+    /// The editor the schema asks for (`editor="..."`, such as "colour" or
+    /// "slider"); empty for the type's own. The library uses the ones it knows
+    /// where they fit the type; hosts may register editors for others.
+    const std::wstring& getEditorHint() const { return m_editorHint; }
+    void setEditorHint(const std::wstring& hint) { m_editorHint = hint; }
+    ///@}
+    ///@{
+    /// The file patterns a "file" editor offers (`filter="*.png;*.jpg"`); empty for any file.
+    const std::wstring& getFileFilter() const { return m_fileFilter; }
+    void setFileFilter(const std::wstring& filter) { m_fileFilter = filter; }
+    ///@}
+
     /// Position among the members of the definition that holds it (-1 when free-standing).
     int getIndex() const { return m_index; }
 
@@ -112,6 +125,8 @@ private:
     std::wstring m_defaultString;
     OrkP::Vector3 m_defaultVector;
     OrkP::Matrix34 m_defaultMatrix;
+    std::wstring m_editorHint;
+    std::wstring m_fileFilter;
 };
 
 } // namespace db

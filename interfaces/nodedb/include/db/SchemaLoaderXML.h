@@ -4,6 +4,10 @@
 #include <db/FileInputStream.h>
 #include <db/LoadError.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 namespace db
 {
 
@@ -15,7 +19,9 @@ class TypeRegistry;
 /// without code. A type's base and the types its containers hold may be
 /// declared anywhere in the file or be in the registry already; a container may
 /// hold its own type, but a type may not derive from itself, however far round.
-/// Either every type of the file is registered or none is.
+/// Either every type of the file is registered or none is. What the loader
+/// can read past (a word it does not know, an editor hint that does not fit
+/// its attribute) it reports as a warning and leaves out of the meaning.
 class DBUI_NODEDB_EXPORT SchemaLoaderXML
 {
 public:
@@ -26,6 +32,12 @@ public:
     bool load(TypeRegistry& registry);
     /// Why the last load failed; empty after a success.
     const LoadError& getError() const { return m_error; }
+    /// What the last load read past, in the file's order: "attribute \"x\": unknown word \"defualt\"".
+    const std::vector<LoadError>& getWarnings() const { return m_warnings; }
+
+    /// Takes `hint` as an editor the host provides, fit for any attribute type:
+    /// `editor="hint"` then draws no warning.
+    void addHostEditorHint(const std::string& hint) { m_hostHints.insert(hint); }
 
     /// The example scene schema (samples/scene-schema.xml) as built into the library.
     static const char* getExampleSchemaText();
@@ -35,6 +47,8 @@ public:
 private:
     FileInputStream& m_stream;
     LoadError m_error;
+    std::vector<LoadError> m_warnings;
+    std::set<std::string> m_hostHints;
 };
 
 } // namespace db

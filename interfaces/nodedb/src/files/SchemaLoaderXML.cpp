@@ -22,11 +22,54 @@ namespace
 
 using files::wideText;
 
+/// The words each element of a schema may carry; anything else is a typo to report.
+const std::set<std::string> s_schemaWords{"version"};
+const std::set<std::string> s_typeWords{"name", "id", "base", "creatable", "icon"};
+const std::set<std::string> s_optionWords{"value"};
+
+/// The words of an <attribute> of `type`.
+bool isAttributeWord(const char* word, AttributeType type)
+{
+    static const std::set<std::string> s_common{"name", "type", "units", "editor", "filter"};
+    static const std::set<std::string> s_values{"min", "max", "default"};
+    if (s_common.count(word))
+        return true;
+    switch (type)
+    {
+    case Compound:
+        return false;
+    case AttributeArrayType:
+        return std::strcmp(word, "element") == 0;
+    case NodeContainerType:
+        return std::strcmp(word, "holds") == 0;
+    default:
+        return s_values.count(word) > 0;
+    }
+}
+
+/// Why the library's own editor `hint` cannot edit attributes of `def`; empty when it can.
+std::string misfitOfBuiltInHint(const std::string& hint, const AttributeDef& def)
+{
+    const AttributeType type = def.getAttributeType();
+    if (hint == "colour")
+        return type == Vector3 ? "" : "fits only vector3 attributes";
+    if (hint == "file" || hint == "multiline")
+        return type == String ? "" : "fits only string attributes";
+    if (hint == "slider")
+    {
+        if (type != Int && type != Float && type != Double)
+            return "fits only int, float and double attributes";
+        return def.hasLimits() ? "" : "needs both min and max";
+    }
+    return "is unknown";
+}
+
 class SchemaReader
 {
 public:
-    SchemaReader(const FileInputStream& stream, TypeRegistry& registry, LoadError& error)
-        : m_stream(stream), m_registry(registry), m_error(error)
+    SchemaReader(const FileInputStream& stream, TypeRegistry& registry, LoadError& error,
+                 std::vector<LoadError>& warnings, const std::set<std::string>& hostHints)
+        : m_stream(stream), m_registry(registry), m_error(error), m_warnings(warnings), m_hostHints(hostHints)
     {
     }
 
@@ -37,6 +80,7 @@ public:
             return fail(top, "not a schema file (the top element is not <schema>)");
         if (top.attribute("version").as_int(0) != 1)
             return fail(top, "unsupported schema version \"" + std::string(top.attribute("version").value()) + "\"");
+        warnOfUnknownWords(top, "schema", [](const char* word) { return s_schemaWords.count(word) > 0; });
 
         // Every type is known by name before any is built, so that a type may
         // name a base or a contained type declared further down. Types are
@@ -85,6 +129,43 @@ private:
         pugi::xml_node element;
     };
 
+    void warn(pugi::xml_node where, const std::string& what)
+    {
+        LoadError warning;
+        warning.fileName = m_error.fileName;
+        warning.offset = static_cast<std::size_t>(where.offset_debug());
+        warning.line = files::lineOf(m_stream.data(), m_stream.size(), warning.offset);
+        warning.what = what;
+        m_warnings.push_back(std::move(warning));
+    }
+
+    /// Reports each word of `element` that `known` refuses: a misspelt
+    /// default or limit would otherwise silently not apply.
+    template <class Known> void warnOfUnknownWords(pugi::xml_node element, const std::string& subject, Known known)
+    {
+        for (pugi::xml_attribute word = element.first_attribute(); word; word = word.next_attribute())
+            if (!known(word.name()))
+                warn(element, subject + ": unknown word \"" + word.name() + "\"");
+    }
+
+    /// Keeps the editor hint and file filter of `def`, reporting those the
+    /// editor will not use: the type's own editor shows instead.
+    void readEditorHint(pugi::xml_node element, AttributeDef& def)
+    {
+        const std::string subject = "attribute \"" + files::toUtf8(def.getName()) + "\"";
+        const std::string hint = element.attribute("editor").value();
+        def.setEditorHint(wideText(hint.c_str()));
+        def.setFileFilter(wideText(element.attribute("filter").value()));
+        if (!hint.empty() && !m_hostHints.count(hint))
+        {
+            const std::string misfit = misfitOfBuiltInHint(hint, def);
+            if (!misfit.empty())
+                warn(element, subject + ": editor \"" + hint + "\" " + misfit);
+        }
+        if (element.attribute("filter") && hint != "file")
+            warn(element, subject + ": filter applies only to editor=\"file\"");
+    }
+
     bool fail(pugi::xml_node where, const std::string& what)
     {
         if (m_error.what.empty())
@@ -113,6 +194,8 @@ private:
             return fail(element, "a type needs a name and a positive id");
         if (m_byName.count(name) || m_registry.findNodeDef(name) || m_registry.findNodeDef(id) || m_ids.count(id))
             return fail(element, "type \"" + files::toUtf8(name) + "\" or id " + std::to_string(id) + " is taken");
+        warnOfUnknownWords(element, "type \"" + files::toUtf8(name) + "\"",
+                           [](const char* word) { return s_typeWords.count(word) > 0; });
         m_ids.insert(id);
         m_byName.emplace(name, m_types.size());
         m_types.push_back({element, name, id, nullptr, false});
@@ -187,6 +270,21 @@ private:
 
     std::unique_ptr<AttributeDef> readAttribute(pugi::xml_node element, int depth)
     {
+        auto def = buildAttribute(element, depth);
+        if (!def)
+            return nullptr;
+        const AttributeType type = def->getAttributeType();
+        const std::string subject = "attribute \"" + files::toUtf8(def->getName()) + "\"";
+        warnOfUnknownWords(element, subject, [type](const char* word) { return isAttributeWord(word, type); });
+        for (pugi::xml_node option = element.child("option"); option; option = option.next_sibling("option"))
+            warnOfUnknownWords(option, subject + " option",
+                               [](const char* word) { return s_optionWords.count(word) > 0; });
+        readEditorHint(element, *def);
+        return def;
+    }
+
+    std::unique_ptr<AttributeDef> buildAttribute(pugi::xml_node element, int depth)
+    {
         const char* typeName = element.attribute("type").value();
         AttributeType type = detail::typeFromXmlName(typeName);
         std::wstring name = wideText(element.attribute("name").value());
@@ -241,6 +339,8 @@ private:
     const FileInputStream& m_stream;
     TypeRegistry& m_registry;
     LoadError& m_error;
+    std::vector<LoadError>& m_warnings;
+    const std::set<std::string>& m_hostHints;
     std::vector<DeclaredType> m_types;
     std::unordered_map<std::wstring, std::size_t> m_byName;
     std::unordered_set<int> m_ids;
@@ -258,6 +358,7 @@ SchemaLoaderXML::SchemaLoaderXML(FileInputStream& stream) : m_stream(stream)
 bool SchemaLoaderXML::load(TypeRegistry& registry)
 {
     m_error = LoadError();
+    m_warnings.clear();
     m_error.fileName = m_stream.getFileName();
     if (!m_stream.isOpen())
     {
@@ -273,7 +374,7 @@ bool SchemaLoaderXML::load(TypeRegistry& registry)
         m_error.what = std::string("malformed XML: ") + parsed.description();
         return false;
     }
-    SchemaReader reader(m_stream, registry, m_error);
+    SchemaReader reader(m_stream, registry, m_error, m_warnings, m_hostHints);
     return reader.read(document);
 }
 

@@ -1,11 +1,17 @@
 // A host of the dbui windows: one frame with a document's node tree above an
-// inspector, File > Save, and an Edit menu of the tree's commands with one of
-// the host's own. `embed-host FILE` opens FILE; with --quit-when-painted it
-// exits once the tree has painted.
+// inspector, File > Save, an Edit menu of the tree's commands with one of the
+// host's own, and an editor of its own for the "visible" attributes.
+// `embed-host FILE` opens FILE; with --quit-when-painted it exits once the
+// tree has painted.
+#include <dbui/AttributeWidget.h>
+#include <dbui/AttributeWidgetRegistry.h>
 #include <dbui/Document.h>
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 
+#include <db/AttributeDef.h>
+#include <db/BoolAttribute.h>
+#include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <wxUtils/FocusReliantWindow.h>
 
@@ -14,9 +20,46 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/tglbtn.h>
 
 #include <cstdio>
 #include <memory>
+
+// One toggle for whether the selected nodes show: "Shown", "Hidden", or
+// "Mixed" while they differ; a click is one undo step for all of them.
+class VisibilityToggle : public dbui::AttributeWidget
+{
+public:
+    explicit VisibilityToggle(wxWindow* parent) : dbui::AttributeWidget(parent, wxDefaultSize, 0, "VisibilityToggle")
+    {
+        m_toggle = new wxToggleButton(this, wxID_ANY, "");
+        SetSizer(new wxBoxSizer(wxHORIZONTAL));
+        GetSizer()->Add(m_toggle);
+        m_toggle->Bind(wxEVT_TOGGLEBUTTON, [this](wxCommandEvent&) { setAll(m_toggle->GetValue()); });
+    }
+
+protected:
+    void clearWindow() override { m_toggle->SetLabel(""); }
+    void populateFromData(bool) override
+    {
+        const bool common = isValueCommon();
+        const bool shown = getAttributes().front()->asBoolAttribute()->getValue();
+        m_toggle->SetValue(common && shown);
+        m_toggle->SetLabel(!common ? "Mixed" : (shown ? "Shown" : "Hidden"));
+    }
+    void onDataChanged(const db::ChangeSet&, bool immediate) override { populateFromData(immediate); }
+
+private:
+    void setAll(bool shown)
+    {
+        db::ChangeBlock block(getDatabase(), L"Show or hide");
+        for (db::Attribute* attribute : getAttributes())
+            attribute->asBoolAttribute()->setValue(shown);
+    }
+
+    wxToggleButton* m_toggle;
+};
 
 class Host : public wxApp
 {
@@ -25,6 +68,12 @@ public:
     {
         if (!wxApp::OnInit())
             return false;
+        // Before any window: every inspector row of a "visible" bool gets the toggle.
+        m_toggles = dbui::AttributeWidgetRegistry::addForPredicate(
+            [](const db::AttributeDef& def, const db::NodeDef*)
+            { return def.getName() == L"visible" && def.getAttributeType() == db::Bool; },
+            [](db::AttributeDef&, wxWindow* parent) { return new VisibilityToggle(parent); });
+
         auto* frame = new wxFrame(nullptr, wxID_ANY, "My editor", wxDefaultPosition, wxSize(900, 700));
         auto* browser = new dbui::NodeBrowser(frame, wxID_ANY);
         browser->setDatabase(&m_database);
@@ -93,6 +142,7 @@ public:
     int OnExit() override
     {
         m_document.reset();
+        dbui::AttributeWidgetRegistry::remove(m_toggles);
         return wxApp::OnExit();
     }
 
@@ -116,6 +166,7 @@ private:
     std::unique_ptr<dbui::Document> m_document;
     wxString m_file;
     bool m_quitWhenPainted = false;
+    dbui::AttributeWidgetRegistry::Id m_toggles = 0;
 };
 
 wxIMPLEMENT_APP(Host);

@@ -7,7 +7,8 @@ class wxWindow;
 namespace db
 {
 class AttributeDef;
-}
+class NodeDef;
+} // namespace db
 namespace wxUtils
 {
 class OrkWindow;
@@ -19,9 +20,13 @@ namespace dbui
 class AttributeWidget;
 
 /// A new, unbound editor widget for attributes of `def`, as a child of `parent`;
-/// null when that kind of attribute has no editor. The caller binds it.
+/// null when that kind of attribute has no editor. The caller binds it. A
+/// widget registered with AttributeWidgetRegistry comes first, then the type's own.
 DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent);
-/// The same under any window, such as the inner panel of a scrolling window.
-DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent);
+/// The same under any window, such as the inner panel of a scrolling window,
+/// for attributes on nodes of `nodeType` (null when not known), which
+/// registrations by predicate may look at.
+DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent,
+                                                 const db::NodeDef* nodeType = nullptr);
 
 } // namespace dbui

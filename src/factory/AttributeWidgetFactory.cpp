@@ -1,6 +1,7 @@
 #include <dbui/AttributeWidgetFactory.h>
 
 #include <dbui/AttributeArrayWidget.h>
+#include <dbui/AttributeWidgetRegistry.h>
 #include <dbui/BoolArrayWidget.h>
 #include <dbui/BoolWidget.h>
 #include <dbui/CompoundAttributeWidget.h>
@@ -36,11 +37,19 @@ constexpr int s_scriptUnits = 1;
 const wxSize s_narrow(80, -1);
 const wxSize s_enumSize(150, -1);
 
-// Members of compounds and attribute arrays get their widgets from here too.
+// Members of compounds and attribute arrays get their widgets from here too,
+// chosen for the same node type as the widget that holds them.
+AttributeWidgetCreator membersOn(const db::NodeDef* nodeType)
+{
+    return [nodeType](db::AttributeDef& def, wxWindow* parent) { return makeAttributeWidget(def, parent, nodeType); };
+}
+
 AttributeWidget* makeMember(db::AttributeDef& def, wxWindow* parent)
 {
     return makeAttributeWidget(def, parent);
 }
+
+AttributeWidget* makeBuiltIn(db::AttributeDef& def, wxWindow* parent, const db::NodeDef* nodeType);
 
 } // namespace
 
@@ -51,7 +60,19 @@ AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* 
     return makeAttributeWidget(def, static_cast<wxWindow*>(parent));
 }
 
-AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent)
+AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent, const db::NodeDef* nodeType)
+{
+    if (AttributeWidget* registered = AttributeWidgetRegistry::make(def, nodeType, parent))
+        return registered;
+    return makeBuiltIn(def, parent, nodeType);
+}
+
+// ------------------------------------------------------------------ the built-in table
+
+namespace
+{
+
+AttributeWidget* makeBuiltIn(db::AttributeDef& def, wxWindow* parent, const db::NodeDef* nodeType)
 {
     switch (def.getAttributeType())
     {
@@ -92,14 +113,16 @@ AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent)
     case db::NodeContainerType:
         return new NodeContainerWidget(parent, wxDefaultSize, 0, "NodeContainerWidget");
     case db::AttributeArrayType:
-        return new AttributeArrayWidget(parent, wxDefaultSize, 0, "ArrayAttributeWidget", makeMember);
+        return new AttributeArrayWidget(parent, wxDefaultSize, 0, "ArrayAttributeWidget", membersOn(nodeType));
     case db::Compound:
-        return new CompoundAttributeWidget(parent, wxDefaultSize, 0, "CompoundAttributeWidget", makeMember);
+        return new CompoundAttributeWidget(parent, wxDefaultSize, 0, "CompoundAttributeWidget", membersOn(nodeType));
     default:
         // Enum and pointer arrays, like any other number, have no editor.
         return nullptr;
     }
 }
+
+} // namespace
 
 // ------------------------------------------------------------------ containers made by hand
 

@@ -208,6 +208,21 @@ void widenNumberBox(AttributeWidget& widget, db::AttributeType type)
     widget.SetMinSize(wxSize(std::max(widget.GetMinSize().x, wide), widget.GetMinSize().y));
 }
 
+/// The most derived type that every node of the row is of: a host's widget
+/// registered for lights serves a row of lights, also of kinds of light.
+const db::NodeDef* sharedNodeType(const std::vector<db::Attribute*>& attributes)
+{
+    const db::Node* first = attributes.front()->getOwnerNode();
+    const db::NodeDef* shared = first ? &first->getNodeDef() : nullptr;
+    for (const db::Attribute* attribute : attributes)
+    {
+        const db::Node* node = attribute->getOwnerNode();
+        while (shared && !(node && node->getNodeDef().isKindOf(shared)))
+            shared = shared->getBaseDef();
+    }
+    return shared;
+}
+
 } // namespace
 
 void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder)
@@ -219,7 +234,7 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     // Made in the panel that lays it out: made elsewhere and moved, it would sit
     // hidden in the scrolling area for a moment, and GTK complains of any
     // scroll that comes then.
-    AttributeWidget* widget = makeAttributeWidget(def, getScrollPanel());
+    AttributeWidget* widget = makeAttributeWidget(def, getScrollPanel(), sharedNodeType(holder.m_attributes));
     if (!widget)
     {
         // Keeps the grid in label and widget pairs.

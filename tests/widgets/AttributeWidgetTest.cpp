@@ -2,6 +2,7 @@
 
 #include <dbui/AttributeWidget.h>
 #include <dbui/AttributeWidgetFactory.h>
+#include <dbui/AttributeWidgetRegistry.h>
 #include <dbui/NodeInspector.h>
 
 #include <db/AttributeArray.h>
@@ -9,6 +10,7 @@
 #include <db/ChangeBlock.h>
 #include <db/FloatAttribute.h>
 #include <db/IntAttribute.h>
+#include <db/NodeDef.h>
 #include <wxUtils/FocusReliantWindow.h>
 
 #include <wx/panel.h>
@@ -286,9 +288,16 @@ TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
          },
          "low low"},
     };
-    for (const bool inInspector : {false, true})
+    // The probes are also made as a host's registered widgets, by the factory.
+    for (const int mode : {0, 1, 2})
     {
-        SCOPED_TRACE(inInspector ? "in the inspector" : "registered");
+        const bool inInspector = mode > 0;
+        SCOPED_TRACE(mode == 0 ? "registered" : (mode == 1 ? "in the inspector" : "made as a host's widgets"));
+        const dbui::AttributeWidgetRegistry::Id id =
+            mode < 2 ? 0
+                     : dbui::AttributeWidgetRegistry::addForPredicate(
+                           [](const db::AttributeDef&, const db::NodeDef*) { return true; },
+                           [](db::AttributeDef&, wxWindow* parent) { return new ProbeWidget(parent); });
         Scene scene(s_nodes);
         wxWindow* parent = widgetParent(inInspector);
         const std::vector<db::Attribute*> floats = scene.attributes(L"float");
@@ -305,7 +314,10 @@ TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
         std::string reached;
         for (const auto& [name, attributes] : bindings)
         {
-            auto* probe = new ProbeWidget(parent);
+            auto* probe = mode < 2 ? new ProbeWidget(parent)
+                                   : dynamic_cast<ProbeWidget*>(dbui::makeAttributeWidget(
+                                         attributes.front()->getDef(), parent, &scene.nodes[0]->getNodeDef()));
+            ASSERT_TRUE(probe);
             probe->setAttributes(attributes);
             probe->onChange = [&reached, name = name] { reached += (reached.empty() ? "" : " ") + name; };
         }
@@ -315,6 +327,7 @@ TEST(AttributeWidgetTest, EachEditReachesExactlyTheWidgetsBoundToWhatItTouched)
             edit.make(scene);
             EXPECT_EQ(reached, edit.reaches) << edit.what;
         }
+        dbui::AttributeWidgetRegistry::remove(id);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <dbui/CommandPalette.h>
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
+#include <dbui/FileWidget.h>
 #include <dbui/NodeBrowser.h>
 #include <dbui/NodeBrowserTreeControl.h>
 #include <dbui/NodeClipboard.h>
@@ -120,6 +121,13 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
     m_document = std::make_unique<EditorDocument>(m_database, [this] { return promptToKeepWork(); });
     m_document->setFileHistory(m_history.get());
     m_document->m_observers.add(this, ObserverMode::Deferred);
+    // Paths picked for "file" attributes are kept relative to the document.
+    dbui::FileWidget::setDocumentFolder(
+        [this](const db::Database* database)
+        {
+            const wxString file = m_document->getFilename();
+            return database == &m_database && !file.empty() ? wxFileName(file).GetPath() : wxString();
+        });
     m_recovery = std::make_unique<dbui::CrashRecovery>(*m_document);
     m_recovery->setRecoveryFolder(stateFolder());
     m_recovery->setDocumentLocking(true);
@@ -187,6 +195,7 @@ void EditorFrame::rememberGeometry()
 
 EditorFrame::~EditorFrame()
 {
+    dbui::FileWidget::setDocumentFolder({});
     m_database.getObservers().remove(this, ObserverMode::Immediate);
     m_document->m_observers.remove(this, ObserverMode::Immediate);
     if (m_recentMenu)

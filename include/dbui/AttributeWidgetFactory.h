@@ -21,7 +21,8 @@ class AttributeWidget;
 
 /// A new, unbound editor widget for attributes of `def`, as a child of `parent`;
 /// null when that kind of attribute has no editor. The caller binds it. A
-/// widget registered with AttributeWidgetRegistry comes first, then the type's own.
+/// widget registered with AttributeWidgetRegistry comes first, then the one the
+/// schema's editor hint asks for, then the type's own.
 DBUI_EXPORT AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxUtils::OrkWindow* parent);
 /// The same under any window, such as the inner panel of a scrolling window,
 /// for attributes on nodes of `nodeType` (null when not known), which

@@ -18,6 +18,8 @@ protected:
     void setCommonValue() override;
     void setTextBoxValue() override;
     void stepValues(int direction) override;
+    void setValues(double value) override;
+    double getFirstValue() const override;
     const wchar_t* getDragDescription() const override { return L"Change double attribute(s)"; }
 };
 

@@ -3,6 +3,9 @@
 #include <dbui/Export.h>
 #include <dbui/TextBoxBasedAttributeWidget.h>
 
+class wxScrollEvent;
+class wxSlider;
+
 namespace wxUtils
 {
 class OrkSpinButton;
@@ -14,6 +17,8 @@ namespace dbui
 /// Abstract numeric editor: a text box with a spin button beside it. A spin
 /// gesture (drag or arrow clicks) steps every bound attribute from its own
 /// value as one transient change that becomes a single undo step when it ends.
+/// A slider over the attributes' limits may stand beside them: a drag sets
+/// every bound attribute to the value under the thumb, one undo step as well.
 class DBUI_EXPORT SpinAttributeWidget : public TextBoxBasedAttributeWidget
 {
 public:
@@ -25,6 +30,11 @@ public:
     /// The spin arrows, for hosts and tests.
     wxUtils::OrkSpinButton* getSpinButton() const { return m_spinButton; }
 
+    /// Adds a slider from `minimum` to `maximum` beside the spin button, once.
+    void showSlider(double minimum, double maximum);
+    /// The slider, for hosts and tests; null unless shown.
+    wxSlider* getSlider() const { return m_slider; }
+
 protected:
     /// Also hides the spin button while the values differ (not during a drag).
     void populateFromData(bool immediate) override;
@@ -33,6 +43,10 @@ protected:
     virtual void stepValues(int direction) = 0;
     /// The undo description of a whole spin gesture.
     virtual const wchar_t* getDragDescription() const = 0;
+    /// Sets every bound attribute to `value`, limits applied.
+    virtual void setValues(double value) = 0;
+    /// The first bound attribute's value.
+    virtual double getFirstValue() const = 0;
 
     /// A gesture starts: opens a transient change block in the attributes' database.
     void onSpinBeginDrag(wxCommandEvent& event);
@@ -48,8 +62,22 @@ protected:
 
 private:
     void step(int direction);
+    /// Opens (closes as one undo step) the transient block of a spin or slider drag.
+    void beginGesture();
+    void endGesture();
+
+    /// The slider moved under the thumb: the drag's values show at once.
+    void onSliderTrack(wxScrollEvent& event);
+    void onSliderRelease(wxScrollEvent& event);
+    /// A click or key moved the slider (or a drag ended there): one undo step unless nothing changes.
+    void onSliderChanged(wxScrollEvent& event);
+    double sliderValue() const;
+    void showValueOnSlider();
 
     wxUtils::OrkSpinButton* m_spinButton = nullptr;
+    wxSlider* m_slider = nullptr;
+    double m_sliderMinimum = 0.0;
+    double m_sliderMaximum = 0.0;
     // The database the open gesture runs in, so that the gesture ends where it
     // began even if the widget is rebound in between.
     db::Database* m_dragDatabase = nullptr;

@@ -45,7 +45,7 @@ protected:
 
     /// Writes the text (setCommonValue) and clears the box's modified flag.
     void applyValue();
-    /// Enter in the box writes its text.
+    /// Enter in a one-line box writes its text; in a box of several lines it starts a new line.
     void onTextBoxEnter(wxCommandEvent& event);
     /// A box the user changed writes its text when it loses the focus.
     void onTextBoxKillFocus(wxChildFocusEvent& event);

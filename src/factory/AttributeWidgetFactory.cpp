@@ -4,10 +4,12 @@
 #include <dbui/AttributeWidgetRegistry.h>
 #include <dbui/BoolArrayWidget.h>
 #include <dbui/BoolWidget.h>
+#include <dbui/ColourWidget.h>
 #include <dbui/CompoundAttributeWidget.h>
 #include <dbui/DoubleArrayWidget.h>
 #include <dbui/DoubleWidget.h>
 #include <dbui/EnumWidget.h>
+#include <dbui/FileWidget.h>
 #include <dbui/FloatArrayWidget.h>
 #include <dbui/FloatWidget.h>
 #include <dbui/IntArrayWidget.h>
@@ -23,6 +25,7 @@
 #include <dbui/Vector3AttributeWidget.h>
 
 #include <db/AttributeDef.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/OrkWindow.h>
 
 namespace dbui
@@ -50,6 +53,7 @@ AttributeWidget* makeMember(db::AttributeDef& def, wxWindow* parent)
 }
 
 AttributeWidget* makeBuiltIn(db::AttributeDef& def, wxWindow* parent, const db::NodeDef* nodeType);
+AttributeWidget* makeHinted(db::AttributeDef& def, wxWindow* parent);
 
 } // namespace
 
@@ -64,6 +68,8 @@ AttributeWidget* makeAttributeWidget(db::AttributeDef& def, wxWindow* parent, co
 {
     if (AttributeWidget* registered = AttributeWidgetRegistry::make(def, nodeType, parent))
         return registered;
+    if (AttributeWidget* hinted = makeHinted(def, parent))
+        return hinted;
     return makeBuiltIn(def, parent, nodeType);
 }
 
@@ -120,6 +126,44 @@ AttributeWidget* makeBuiltIn(db::AttributeDef& def, wxWindow* parent, const db::
         // Enum and pointer arrays, like any other number, have no editor.
         return nullptr;
     }
+}
+
+// ------------------------------------------------------------------ the schema's editor hints
+
+/// Lines a "multiline" string box shows.
+constexpr int s_multilineRows = 5;
+
+bool isNumber(db::AttributeType type)
+{
+    return type == db::Int || type == db::Float || type == db::Double;
+}
+
+/// The editor the schema's hint asks for, or null when it names none the
+/// library has for this type (the loader has warned of it): the type's own shows.
+AttributeWidget* makeHinted(db::AttributeDef& def, wxWindow* parent)
+{
+    const std::wstring& hint = def.getEditorHint();
+    if (hint.empty())
+        return nullptr;
+    const db::AttributeType type = def.getAttributeType();
+    if (hint == L"colour" && type == db::Vector3)
+        return new ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget");
+    if (hint == L"slider" && isNumber(type) && def.hasLimits())
+    {
+        auto* widget = static_cast<SpinAttributeWidget*>(makeBuiltIn(def, parent, nullptr));
+        widget->showSlider(def.getMinimum(), def.getMaximum());
+        return widget;
+    }
+    if (hint == L"file" && type == db::String)
+        return new FileWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "FileWidget", def.getFileFilter());
+    if (hint == L"multiline" && type == db::String)
+    {
+        auto* widget = new StringWidget(parent, wxDefaultSize, wxUtils::OrkSimpleTextCtrl::StyleMultiLine,
+                                        wxDefaultValidator, "StringWidget");
+        widget->getTextBox()->SetMinSize(wxSize(-1, widget->GetCharHeight() * s_multilineRows));
+        return widget;
+    }
+    return nullptr;
 }
 
 } // namespace

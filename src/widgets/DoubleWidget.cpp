@@ -40,4 +40,15 @@ void DoubleWidget::stepValues(int direction)
     }
 }
 
+void DoubleWidget::setValues(double value)
+{
+    for (db::Attribute* attribute : getAttributes())
+        attribute->asDoubleAttribute()->setValue(value);
+}
+
+double DoubleWidget::getFirstValue() const
+{
+    return getAttributes().front()->asDoubleAttribute()->getValue();
+}
+
 } // namespace dbui

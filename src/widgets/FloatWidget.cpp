@@ -41,4 +41,15 @@ void FloatWidget::stepValues(int direction)
     }
 }
 
+void FloatWidget::setValues(double value)
+{
+    for (db::Attribute* attribute : getAttributes())
+        attribute->asFloatAttribute()->setValue(static_cast<float>(value));
+}
+
+double FloatWidget::getFirstValue() const
+{
+    return getAttributes().front()->asFloatAttribute()->getValue();
+}
+
 } // namespace dbui

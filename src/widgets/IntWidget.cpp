@@ -8,6 +8,7 @@
 #include <wxUtils/OrkSimpleTextCtrl.h>
 
 #include <climits>
+#include <cmath>
 
 namespace dbui
 {
@@ -42,6 +43,17 @@ void IntWidget::stepValues(int direction)
         const long long next = static_cast<long long>(value->getValue()) + direction;
         value->setValue(static_cast<int>(next > INT_MAX ? INT_MAX : (next < INT_MIN ? INT_MIN : next)));
     }
+}
+
+void IntWidget::setValues(double value)
+{
+    for (db::Attribute* attribute : getAttributes())
+        attribute->asIntAttribute()->setValue(static_cast<int>(std::lround(value)));
+}
+
+double IntWidget::getFirstValue() const
+{
+    return getAttributes().front()->asIntAttribute()->getValue();
 }
 
 } // namespace dbui

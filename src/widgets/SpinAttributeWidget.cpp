@@ -1,12 +1,17 @@
 #include <dbui/SpinAttributeWidget.h>
 
 #include <db/Attribute.h>
+#include <db/ChangeBlock.h>
 #include <db/Database.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/OrkSpinButton.h>
 #include <wxUtils/PanelBuilder.h>
 
 #include <wx/sizer.h>
+#include <wx/slider.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace dbui
 {
@@ -14,7 +19,9 @@ namespace dbui
 namespace
 {
 constexpr long s_numericTextStyle = 0x10;
-}
+/// Positions of a slider over a float range; an int range smaller than this gets one per value.
+constexpr int s_sliderSteps = 1000;
+} // namespace
 
 SpinAttributeWidget::SpinAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxValidator& validator,
                                          const wxString& name)
@@ -45,6 +52,13 @@ SpinAttributeWidget::~SpinAttributeWidget()
     Disconnect(id, wxUTILS_EVT_SPIN_INCREMENT, wxCommandEventHandler(SpinAttributeWidget::onSpinIncrement));
     Disconnect(id, wxUTILS_EVT_SPIN_DECREMENT, wxCommandEventHandler(SpinAttributeWidget::onSpinDecrement));
     Disconnect(id, wxUTILS_EVT_SPIN_CANCELLED, wxCommandEventHandler(SpinAttributeWidget::onSpinCancelled));
+    if (m_slider)
+    {
+        const int slider = m_slider->GetId();
+        Disconnect(slider, wxEVT_SCROLL_THUMBTRACK, wxScrollEventHandler(SpinAttributeWidget::onSliderTrack));
+        Disconnect(slider, wxEVT_SCROLL_THUMBRELEASE, wxScrollEventHandler(SpinAttributeWidget::onSliderRelease));
+        Disconnect(slider, wxEVT_SCROLL_CHANGED, wxScrollEventHandler(SpinAttributeWidget::onSliderChanged));
+    }
     // A gesture cut short by the window going away must not leave the
     // database with a block that nobody will close. The report of the
     // cancellation must not come back here: the subclass is gone already.
@@ -65,10 +79,16 @@ void SpinAttributeWidget::populateFromData(bool immediate)
     // has just compared them, all 200,000 of a big selection maybe.
     if (wxSizer* sizer = GetSizer())
         sizer->Show(m_spinButton, !getTextBox()->isIndeterminate(), false);
+    showValueOnSlider();
     Layout();
 }
 
 void SpinAttributeWidget::onSpinBeginDrag(wxCommandEvent&)
+{
+    beginGesture();
+}
+
+void SpinAttributeWidget::beginGesture()
 {
     if (m_dragDatabase || getAttributes().empty())
         return;
@@ -80,6 +100,11 @@ void SpinAttributeWidget::onSpinBeginDrag(wxCommandEvent&)
 }
 
 void SpinAttributeWidget::onSpinEndDrag(wxCommandEvent&)
+{
+    endGesture();
+}
+
+void SpinAttributeWidget::endGesture()
 {
     db::Database* database = m_dragDatabase;
     m_dragDatabase = nullptr;
@@ -112,6 +137,74 @@ void SpinAttributeWidget::step(int direction)
     stepValues(direction);
     if (m_dragDatabase)
         m_dragDatabase->commitTransient();
+}
+
+// ------------------------------------------------------------------ the slider
+
+void SpinAttributeWidget::showSlider(double minimum, double maximum)
+{
+    wxASSERT_MSG(!m_slider, "the widget has its slider already");
+    wxASSERT_MSG(minimum <= maximum, "give the slider its limits lowest first");
+    m_sliderMinimum = minimum;
+    m_sliderMaximum = maximum;
+    // An int range narrower than the float steps gets a position per value.
+    const double span = maximum - minimum;
+    const bool whole = std::floor(minimum) == minimum && std::floor(maximum) == maximum;
+    const int steps = whole && span < s_sliderSteps ? static_cast<int>(span) : s_sliderSteps;
+    m_slider = new wxSlider(this, wxID_ANY, 0, 0, steps, wxDefaultPosition, wxSize(FromDIP(120), -1));
+    GetSizer()->Add(m_slider, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, FromDIP(4));
+    const int id = m_slider->GetId();
+    Connect(id, wxEVT_SCROLL_THUMBTRACK, wxScrollEventHandler(SpinAttributeWidget::onSliderTrack));
+    Connect(id, wxEVT_SCROLL_THUMBRELEASE, wxScrollEventHandler(SpinAttributeWidget::onSliderRelease));
+    Connect(id, wxEVT_SCROLL_CHANGED, wxScrollEventHandler(SpinAttributeWidget::onSliderChanged));
+    SetMinSize(wxSize(GetMinSize().x + FromDIP(124), GetMinSize().y));
+    showValueOnSlider();
+}
+
+double SpinAttributeWidget::sliderValue() const
+{
+    const int steps = m_slider->GetMax();
+    if (steps == 0)
+        return m_sliderMinimum;
+    return m_sliderMinimum + (m_sliderMaximum - m_sliderMinimum) * m_slider->GetValue() / steps;
+}
+
+void SpinAttributeWidget::showValueOnSlider()
+{
+    // The thumb stays under the mouse during its own drag, and where it was
+    // while the values differ.
+    if (!m_slider || getAttributes().empty() || m_dragDatabase || getTextBox()->isIndeterminate())
+        return;
+    const double span = m_sliderMaximum - m_sliderMinimum;
+    const double share = span > 0 ? (getFirstValue() - m_sliderMinimum) / span : 0.0;
+    m_slider->SetValue(static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * m_slider->GetMax())));
+}
+
+void SpinAttributeWidget::onSliderTrack(wxScrollEvent&)
+{
+    if (getAttributes().empty())
+        return;
+    beginGesture();
+    setValues(sliderValue());
+    if (m_dragDatabase)
+        m_dragDatabase->commitTransient();
+}
+
+void SpinAttributeWidget::onSliderRelease(wxScrollEvent&)
+{
+    endGesture();
+}
+
+void SpinAttributeWidget::onSliderChanged(wxScrollEvent&)
+{
+    // The end of a drag reports the value it ended on once more.
+    if (getAttributes().empty() || m_dragDatabase)
+        return;
+    const double value = sliderValue();
+    if (isValueCommon() && getFirstValue() == value)
+        return;
+    db::ChangeBlock block(getDatabase(), getDragDescription());
+    setValues(value);
 }
 
 } // namespace dbui

@@ -76,8 +76,14 @@ void TextBoxBasedAttributeWidget::applyValue()
     setCommonValue();
 }
 
-void TextBoxBasedAttributeWidget::onTextBoxEnter(wxCommandEvent&)
+void TextBoxBasedAttributeWidget::onTextBoxEnter(wxCommandEvent& event)
 {
+    // Enter in a box of several lines starts a new line; the text is written when the box is left.
+    if (m_textBox->IsMultiLine())
+    {
+        event.Skip();
+        return;
+    }
     applyValue();
 }
 

@@ -19,6 +19,8 @@ long OrkSimpleTextCtrl::nativeStyle(long style)
     long native = (style & ~s_orkBits) | wxTE_PROCESS_ENTER;
     if (style & StyleReadOnly)
         native |= wxTE_READONLY;
+    if (style & StyleMultiLine)
+        native |= wxTE_MULTILINE;
     return native;
 }
 
@@ -66,11 +68,18 @@ void OrkSimpleTextCtrl::applyLook()
 {
     // The hint is drawn by GTK only while the box is empty, and GetValue()
     // never returns it: the box can say "mixed" without holding that text.
-    SetHint(m_indeterminate ? wxString("mixed") : wxString());
+    // A box of several lines has no native hint (wxWidgets would write it in
+    // as grey text): its colour alone says "mixed".
+    if (!IsMultiLine())
+        SetHint(m_indeterminate ? wxString("mixed") : wxString());
     if (m_indeterminate)
         SetBackgroundColour(gTarn.getColourManager().getActiveScheme().mixedBackground);
     else
         SetBackgroundColour(wxNullColour);
+    // wxGTK also makes the colour the default style of text typed into a box
+    // of several lines: the box's colour is enough.
+    if (IsMultiLine())
+        SetDefaultStyle(wxTextAttr());
     Refresh();
 }
 

@@ -15,7 +15,7 @@ wxDECLARE_EXPORTED_EVENT(DBUI_TOOLKIT_EXPORT, wxEVT_CHILD_KILL_FOCUS, wxChildFoc
 namespace wxUtils
 {
 
-/// A single-line text box: Enter sends wxEVT_TEXT_ENTER, losing the focus
+/// A text box, of one line unless made with StyleMultiLine: Enter sends wxEVT_TEXT_ENTER, losing the focus
 /// sends wxEVT_CHILD_KILL_FOCUS to the parent, and the indeterminate state
 /// shows a greyed "mixed" hint while the box itself stays empty.
 class DBUI_TOOLKIT_EXPORT OrkSimpleTextCtrl : public wxTextCtrl, public ColourSchemeClient
@@ -29,6 +29,9 @@ public:
         StyleSelectAllOnFocus = 0x10,
         /// The user cannot change the text.
         StyleReadOnly = 0x20,
+        /// Several lines of text: Enter starts a new line unless a handler of
+        /// wxEVT_TEXT_ENTER takes it. Given at creation only.
+        StyleMultiLine = 0x40,
     };
 
     /// A box holding `value`; `style` takes wxTextCtrl's styles and the toolkit's Style bits.

@@ -1,0 +1,229 @@
+// The editors the schema's hints ask for (or a host registers), in the
+// inspector over three nodes whose values differ: each gesture is one undo
+// step for all of them, undone as one.
+
+#include "WidgetTestSupport.h"
+
+#include <dbui/AttributeWidgetRegistry.h>
+#include <dbui/ColourWidget.h>
+#include <dbui/FileWidget.h>
+#include <dbui/FloatWidget.h>
+#include <dbui/NodeInspector.h>
+#include <dbui/StringWidget.h>
+
+#include <db/AttributeDef.h>
+#include <db/NodeDef.h>
+#include <db/TypeRegistry.h>
+#include <db/ValueText.h>
+#include <wxUtils/FocusReliantWindow.h>
+
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/slider.h>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+using widgettest::typeInto;
+
+namespace
+{
+
+class HintWidgets : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        m_inspector->Destroy();
+        dbui::ColourWidget::setColourChooser({});
+        dbui::FileWidget::setFileChooser({});
+        dbui::FileWidget::setDocumentFolder({});
+    }
+
+    /// Inspects three new nodes of `type` whose `name` holds `texts`.
+    void inspect(const wchar_t* type, const wchar_t* name, const std::vector<std::wstring>& texts)
+    {
+        if (m_inspector)
+            m_inspector->Destroy();
+        m_nodes.clear();
+        m_name = name;
+        for (const std::wstring& text : texts)
+        {
+            m_nodes.push_back(db::makeNode(type, L"n"));
+            m_database.getRootContainer().add(m_nodes.back());
+            std::wstring why;
+            ASSERT_TRUE(db::setValueFromText(*m_nodes.back()->findAttribute(name), text, why));
+        }
+        m_database.clearUndoHistory();
+        m_inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
+        m_inspector->setNodes(m_nodes);
+    }
+
+    /// The widget named `name` in the inspector (the first in row order).
+    template <class W> W* find(const char* name)
+    {
+        return dynamic_cast<W*>(wxWindow::FindWindowByName(name, m_inspector));
+    }
+
+    /// The inspected attribute of every node, as text.
+    std::vector<std::wstring> values()
+    {
+        std::vector<std::wstring> texts;
+        for (db::Node* node : m_nodes)
+            db::valueToText(*node->findAttribute(m_name), texts.emplace_back());
+        return texts;
+    }
+
+    /// Runs `gesture`, which must change the values in one undo step that undo takes back whole.
+    void expectOneStep(const std::function<void()>& gesture)
+    {
+        const std::vector<std::wstring> before = values();
+        gesture();
+        EXPECT_NE(values(), before);
+        EXPECT_EQ(m_database.getUndoStackSize(), 1u);
+        m_database.undo();
+        EXPECT_EQ(values(), before);
+        m_database.clearUndoHistory();
+    }
+
+    db::Database m_database;
+    std::vector<db::Node*> m_nodes;
+    const wchar_t* m_name = nullptr;
+    dbui::NodeInspector* m_inspector = nullptr;
+};
+
+void click(wxWindow* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->HandleWindowEvent(event);
+}
+
+void slide(wxSlider* slider, wxEventType type, int position)
+{
+    slider->SetValue(position);
+    wxScrollEvent event(type, slider->GetId(), position);
+    event.SetEventObject(slider);
+    slider->HandleWindowEvent(event);
+}
+
+/// The colour at the middle of the swatch.
+wxColour swatchColour(dbui::ColourWidget* widget)
+{
+    const wxImage image = widget->getSwatch()->GetBitmapLabel().ConvertToImage();
+    const int x = image.GetWidth() / 2;
+    const int y = image.GetHeight() / 2;
+    return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+
+} // namespace
+
+TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNone)
+{
+    // A host's registration gives a plain vector3 the editor the hint gives a light's colour.
+    const auto id = dbui::AttributeWidgetRegistry::addForPredicate(
+        [](const db::AttributeDef& def, const db::NodeDef*) { return def.getName() == L"vector3"; },
+        [](db::AttributeDef&, wxWindow* parent)
+        { return new dbui::ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget"); });
+    for (const auto& [type, name] : {std::pair{L"Light", L"colour"}, std::pair{L"AllTypes", L"vector3"}})
+    {
+        SCOPED_TRACE(wxString(name).utf8_str());
+        inspect(type, name, {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"});
+        auto* widget = find<dbui::ColourWidget>("ColourWidget");
+        ASSERT_TRUE(widget);
+        const wxColour mixed = swatchColour(widget);
+        EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
+
+        wxColour offered;
+        dbui::ColourWidget::setColourChooser(
+            [&](wxWindow*, wxColour& colour)
+            {
+                offered = colour;
+                colour = wxColour(255, 0, 51);
+                return true;
+            });
+        expectOneStep([&] { click(widget->getSwatch()); });
+        EXPECT_EQ(offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
+        click(widget->getSwatch());
+        EXPECT_EQ(values(), std::vector<std::wstring>(3, L"1 0 0.2"));
+        EXPECT_EQ(swatchColour(widget), wxColour(255, 0, 51));
+
+        dbui::ColourWidget::setColourChooser([](wxWindow*, wxColour&) { return false; });
+        click(widget->getSwatch());
+        EXPECT_EQ(m_database.getUndoStackSize(), 1u) << "a cancelled dialog changes nothing";
+    }
+    dbui::AttributeWidgetRegistry::remove(id);
+}
+
+TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)
+{
+    inspect(L"Light", L"coneAngle", {L"0", L"10", L"20"});
+    auto* slider = find<wxSlider>("slider");
+    ASSERT_TRUE(slider);
+    auto* widget = dynamic_cast<dbui::FloatWidget*>(slider->GetParent());
+    const int end = slider->GetMax();
+    expectOneStep(
+        [&]
+        {
+            for (int position : {end / 4, end / 2, end})
+                slide(slider, wxEVT_SCROLL_THUMBTRACK, position);
+            EXPECT_EQ(widget->getTextBox()->getText(), "180") << "the box follows the drag";
+            slide(slider, wxEVT_SCROLL_THUMBRELEASE, end);
+            slide(slider, wxEVT_SCROLL_CHANGED, end);
+        });
+    expectOneStep([&] { slide(slider, wxEVT_SCROLL_CHANGED, end / 2); });
+
+    // The thumb shows a value typed in the box.
+    typeInto(widget->getTextBox(), "45");
+    widgettest::pressEnter(widget->getTextBox());
+    EXPECT_EQ(slider->GetValue(), end / 4);
+}
+
+TEST_F(HintWidgets, ABrowsedFileIsWrittenRelativeToTheDocumentsFolderWhenBelowIt)
+{
+    inspect(L"Material", L"texture", {L"a.png", L"b.png", L"c.png"});
+    auto* widget = find<dbui::FileWidget>("FileWidget");
+    ASSERT_TRUE(widget);
+    dbui::FileWidget::setDocumentFolder([this](const db::Database* database)
+                                        { return database == &m_database ? "/work/scene" : ""; });
+    wxString filter;
+    wxString chosen = "/work/scene/maps/wood.png";
+    dbui::FileWidget::setFileChooser(
+        [&](wxWindow*, const wxString& offered, wxString& path)
+        {
+            filter = offered;
+            path = chosen;
+            return true;
+        });
+    expectOneStep([&] { click(widget->getBrowseButton()); });
+    EXPECT_EQ(filter, "*.png;*.jpg;*.tga");
+
+    for (const auto& [picked, stored] : {std::pair{"/work/scene/maps/wood.png", L"maps/wood.png"},
+                                         std::pair{"/work/scenery/wood.png", L"/work/scenery/wood.png"}})
+    {
+        chosen = picked;
+        click(widget->getBrowseButton());
+        EXPECT_EQ(values(), std::vector<std::wstring>(3, stored));
+    }
+}
+
+TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
+{
+    db::AttributeDef& def = *db::TypeRegistry::getDefault().findNodeDef(L"AllTypes")->findAttributeDef(L"string");
+    def.setEditorHint(L"multiline");
+    inspect(L"AllTypes", L"string", {L"a", L"b", L"c"});
+    def.setEditorHint(L"");
+    auto* widget = find<dbui::StringWidget>("StringWidget");
+    ASSERT_TRUE(widget && widget->getTextBox()->IsMultiLine());
+    wxtest::pump(); // GTK's text view takes no text before it has its size
+    expectOneStep(
+        [&]
+        {
+            typeInto(widget->getTextBox(), "one\ntwo");
+            widgettest::pressEnter(widget->getTextBox());
+            EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "Enter starts a line";
+            wxUtils::FocusReliantWindow::ensureAllChangesApplied();
+            EXPECT_EQ(values(), std::vector<std::wstring>(3, L"one\ntwo"));
+        });
+}

@@ -73,7 +73,7 @@ ColourWidget::ColourWidget(wxWindow* parent, const wxSize& size, long style, con
     wxSizer* boxes = GetSizer();
     SetSizer(nullptr, false);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(boxes, 1, wxEXPAND);
+    row->Add(boxes, 0, wxEXPAND);
     row->Add(m_swatch, 0, wxLEFT | wxTOP, 2);
     SetSizer(row);
     Connect(m_swatch->GetId(), wxEVT_BUTTON, wxCommandEventHandler(ColourWidget::onSwatchClicked));

@@ -152,7 +152,7 @@ void SpinAttributeWidget::showSlider(double minimum, double maximum)
     const bool whole = std::floor(minimum) == minimum && std::floor(maximum) == maximum;
     const int steps = whole && span < s_sliderSteps ? static_cast<int>(span) : s_sliderSteps;
     m_slider = new wxSlider(this, wxID_ANY, 0, 0, steps, wxDefaultPosition, wxSize(FromDIP(120), -1));
-    GetSizer()->Add(m_slider, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, FromDIP(4));
+    GetSizer()->Add(m_slider, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, FromDIP(4));
     const int id = m_slider->GetId();
     Connect(id, wxEVT_SCROLL_THUMBTRACK, wxScrollEventHandler(SpinAttributeWidget::onSliderTrack));
     Connect(id, wxEVT_SCROLL_THUMBRELEASE, wxScrollEventHandler(SpinAttributeWidget::onSliderRelease));

@@ -613,6 +613,9 @@ struct Driver::Impl
             listed[palette.getListedCommands()[row]] =
                 !palette.getList()->GetItemText(static_cast<long>(row)).EndsWith("(not now)");
         noteDisagreement("the palette", listed, &before);
+        if (surfaceFailure.empty() && listed.size() != commands.size())
+            surfaceFailure = "the palette lists " + std::to_string(listed.size()) + " of " +
+                             std::to_string(commands.size()) + " commands before anything is typed";
         const wxString word = dbui::NodeCommands::plainLabel(command).BeforeFirst(' ').Lower();
         wxUIActionSimulator().Text(word.utf8_str());
         wxtest::pumpUntil([&] { return palette.getSearchBox()->GetValue() == word; });
@@ -932,10 +935,12 @@ struct Driver::Impl
         if (!tree()->IsFiltered())
             return filter.empty() ? std::string() : "the tree is not filtered by \"" + filter.ToStdString() + "\"";
         std::string failure;
+        std::size_t matches = 0;
         std::function<void(db::Node*)> walk = [&](db::Node* node)
         {
             if (!failure.empty())
                 return;
+            matches += tree()->IsFilterMatch(tree()->getItemOfNode(node)) ? 1 : 0;
             if (node != &database)
             {
                 const bool expected = nodeMatchesFilter(*node, filter);
@@ -948,7 +953,15 @@ struct Driver::Impl
                 walk(child);
         };
         walk(&database);
-        return failure;
+        if (!failure.empty())
+            return failure;
+        // What the status bar says was found is what the rows show.
+        const wxString found = wxString::Format(matches == 1 ? "%zu match in " : "%zu matches in ", matches);
+        if (tree()->GetFilterMatchCount() != matches || !frame.GetStatusBar()->GetStatusText(0).StartsWith(found))
+            return "the find box found " + std::to_string(matches) + " nodes; the tree counts " +
+                   std::to_string(tree()->GetFilterMatchCount()) + ", the status bar says \"" +
+                   frame.GetStatusBar()->GetStatusText(0).ToStdString() + "\"";
+        return {};
     }
 
     std::string checkInspector() const

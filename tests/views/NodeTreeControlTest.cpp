@@ -208,6 +208,115 @@ TEST(NodeTree, DestroyedTreeOrDatabaseLetGoOfEachOtherAndANewDatabaseAtTheOldAdd
     return ::testing::AssertionFailure() << "\"" << text << "\":" << walk.failure;
 }
 
+TEST(NodeTree, DatabaseEmptiedAtOnceLeavesTheRootItemAsItWas)
+{
+    for (const bool rootSelected : {true, false})
+        for (const char* filter : {"", "a"})
+        {
+            SCOPED_TRACE(testing::Message() << "root selected " << rootSelected << ", filter \"" << filter << "\"");
+            Scene scene;
+            auto tree = makeTree();
+            tree->setDatabase(&scene.database);
+            tree->setFilterText(filter);
+            TreeItem* root = tree->GetRoot();
+            tree->Select(rootSelected ? root : tree->getItemOfNode(scene.a1), true);
+
+            scene.database.clearAndForgetHistory(); // as a document closes
+
+            EXPECT_EQ(tree->GetRoot(), root);
+            EXPECT_EQ(tree->GetCount(), 1u);
+            EXPECT_TRUE(mirrors(tree, scene.database));
+            EXPECT_EQ(tree->getItemOfNode(scene.a1), nullptr);
+            EXPECT_EQ(tree->getSelectedNodes(),
+                      rootSelected ? std::vector<db::Node*>{&scene.database} : std::vector<db::Node*>{});
+            EXPECT_EQ(tree->GetFilterMatchCount(), 0u);
+
+            viewstest::addNode(&scene.database, L"Group", L"late");
+            EXPECT_TRUE(mirrors(tree, scene.database));
+            if (*filter)
+            {
+                EXPECT_TRUE(findsNamesHolding(tree, scene.database, filter));
+            }
+        }
+}
+
+/// Adds `count` nodes of `type` to the container `member` of `parent`, each
+/// first when `reversed`, so that they arrive last first.
+void addNodes(db::Node* parent, const wchar_t* member, const wchar_t* type, int count, bool reversed = false)
+{
+    db::NodeContainer* container = parent->findAttribute(member)->asNodeContainer();
+    for (int i = 0; i < count; ++i)
+    {
+        db::Node* node = db::makeNode(type, type + std::to_wstring(i));
+        ASSERT_TRUE(reversed ? container->insert(0, node) : container->add(node)) << "container refused the node";
+    }
+}
+
+// A whole file's worth of nodes arriving in an empty tree, as a load or its
+// redo brings them: in the tree's order, as a load lists them, or in orders
+// that the items cannot simply follow; with and without a filter held over
+// the empty tree.
+TEST(NodeTree, ThousandsOfNodesAddedToAnEmptyTreeShowAsTheDatabaseHoldsThem)
+{
+    using Groups = std::function<void(db::Database&, int group)>;
+    const std::vector<std::pair<const char*, Groups>> arrivals{
+        {"in the tree's order",
+         [](db::Database& database, int group) {
+             addNodes(viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group)), L"children", L"Light",
+                      30);
+         }},
+        {"children last first",
+         [](db::Database& database, int group) {
+             addNodes(viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group)), L"children", L"Light", 30,
+                      true);
+         }},
+        {"nodes in two containers of their parent",
+         [](db::Database& database, int group)
+         {
+             db::Node* library = viewstest::addNode(&database, L"MaterialLibrary", L"g" + std::to_wstring(group));
+             addNodes(library, L"materials", L"Material", 12);
+             addNodes(library, L"scripts", L"Script", 12);
+         }},
+        {"groups moved into the group before them",
+         [](db::Database& database, int group)
+         {
+             db::Node* node = viewstest::addNode(&database, L"Group", L"g" + std::to_wstring(group));
+             addNodes(node, L"children", L"Light", 30);
+             if (group % 2)
+                 viewstest::childrenOf(node->getPrevious())->insert(0, node);
+         }},
+    };
+    for (const auto& [arrival, addGroup] : arrivals)
+        for (const char* filter : {"", "g7"})
+        {
+            SCOPED_TRACE(std::string(arrival) + ", filter \"" + filter + "\"");
+            db::Database database(L"Empty");
+            auto tree = makeTree();
+            tree->setDatabase(&database);
+            tree->setFilterText(filter);
+            {
+                db::ChangeBlock block(database, L"Load");
+                database.setName(L"Loaded");
+                for (int group = 0; group < 40; ++group)
+                    addGroup(database, group);
+            }
+            wxtest::pump();
+            for (int round = 0; round < 2; ++round)
+            {
+                EXPECT_TRUE(mirrors(tree, database)) << round;
+                if (*filter)
+                {
+                    EXPECT_TRUE(findsNamesHolding(tree, database, filter)) << round;
+                }
+                ASSERT_TRUE(database.undo());
+                wxtest::pump();
+                EXPECT_TRUE(mirrors(tree, database));
+                ASSERT_TRUE(database.redo());
+                wxtest::pump();
+            }
+        }
+}
+
 // Random edits, blocks of edits, whole files loaded, undos and redos; after
 // every step the tree must show exactly the database's nodes, with labels
 // copied or asked for.

@@ -139,8 +139,9 @@ protected:
     /// Empties the tree and forgets the database, as setDatabase(nullptr) does.
     void onDatabaseDestroyed(db::Database* database) override;
 
-    /// Adds the item of a node that came into the database, in its place among its siblings.
-    void doAddNode(db::Node* node);
+    /// Adds the item of a node that came into the database, in its place among its siblings;
+    /// false, adding nothing, while its parent has no item.
+    bool doAddNode(db::Node* node);
     /// Removes a node's item with the items below it.
     void doRemoveNode(db::Node* node);
     /// Gives a node's item the node's new name (or repaints it, when labels are asked of the nodes).

@@ -192,9 +192,11 @@ bool NodeTreeControl::fillInOrder(const std::vector<db::Node*>& added)
     m_walkPath.clear();
     if (!inOrder)
         return false;
-    // The root item stays, and the database's name may have come with the file.
+    // The root item stays, and the database's name may have come with the
+    // file: a filter finds the root by that name now, whichever label it shows.
     if (m_labelSource == LabelSource::Copy)
         root->SetLabel(wxString(m_database->getName()));
+    refilterNode(m_database);
     finishFill();
     return true;
 }
@@ -306,8 +308,28 @@ void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& chan
     }
     for (db::Node* node : changes.RenamedNodes())
         doRenameNode(node);
+    // A node listed before its parent (an undone deletion of a subtree that
+    // had a node moved into it) waits for the parent's item.
+    std::vector<db::Node*> waiting;
     for (db::Node* node : changes.AddedNodes())
-        doAddNode(node);
+        if (!doAddNode(node))
+            waiting.push_back(node);
+    for (std::size_t before = waiting.size() + 1; !waiting.empty() && waiting.size() < before;)
+    {
+        before = waiting.size();
+        std::vector<db::Node*> still;
+        for (db::Node* node : waiting)
+            if (!doAddNode(node))
+                still.push_back(node);
+        waiting.swap(still);
+    }
+    // Moved nodes whose new parent came back only now.
+    for (db::Node* node : changes.ReparentedNodes())
+    {
+        wxUtils::TreeItem* item = m_nodeItemMap->getItem(node);
+        if (item && item->GetParent() != m_nodeItemMap->getItem(node->getParentNode()))
+            doReparentNode(node);
+    }
     if (!IsFiltered())
         return;
     // Added items were tested as they came; renames and moves change what a
@@ -370,7 +392,7 @@ void NodeTreeControl::findPlace(db::Node* node, wxUtils::TreeItem*& parentItem, 
     before = findInsertionPoint(node, parentItem);
 }
 
-void NodeTreeControl::doAddNode(db::Node* node)
+bool NodeTreeControl::doAddNode(db::Node* node)
 {
     wxUtils::TreeItem* parentItem = nullptr;
     wxUtils::TreeItem* before = nullptr;
@@ -387,10 +409,15 @@ void NodeTreeControl::doAddNode(db::Node* node)
     {
         // A node can be reported after a rebuild has already shown it (the
         // database delivers queued reports after the current one).
-        return;
+        return true;
     }
     else
+    {
         findPlace(node, parentItem, before);
+        // Only the database's own item is made without a parent.
+        if (!parentItem && node != m_database)
+            return false;
+    }
 
     auto* item = m_labelSource == LabelSource::Copy ? new wxUtils::TreeItem(wxString(node->getName()), this, false)
                                                     : new wxUtils::TreeItem(this, false);
@@ -409,6 +436,7 @@ void NodeTreeControl::doAddNode(db::Node* node)
     else
         m_nodeItemMap->insert(node, item);
     addItem(item, parentItem, before);
+    return true;
 }
 
 void NodeTreeControl::doRemoveNode(db::Node* node)
@@ -458,6 +486,9 @@ void NodeTreeControl::doReparentNode(db::Node* node)
 {
     wxUtils::TreeItem* item = m_nodeItemMap->getItem(node);
     wxUtils::TreeItem* parentItem = m_nodeItemMap->getItem(node->getParentNode());
+    // A parent without an item comes back later in the same change set (an
+    // undone deletion of the node's new parent): the item waits at the root,
+    // out of the way of removals, and is placed once the additions are in.
     if (!parentItem)
         parentItem = GetRoot();
     if (!item || !parentItem || item == parentItem)

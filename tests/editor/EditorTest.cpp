@@ -29,8 +29,6 @@
 #include <db/SaverXML.h>
 #include <db/Visitor.h>
 #include <wxUtils/OrkFileHistory2.h>
-#include <wxUtils/OrkMenu.h>
-#include <wxUtils/OrkPopupMenu.h>
 #include <wxUtils/OrkSimpleTextCtrl.h>
 #include <wxUtils/TreeItem.h>
 
@@ -39,11 +37,11 @@
 #include <wx/filename.h>
 #include <wx/listctrl.h>
 #include <wx/memconf.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
-#include <wx/toolbar.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -52,7 +50,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <thread>
 
 #include <sys/stat.h>
@@ -1207,55 +1204,6 @@ TEST(Editor, ConflictsPanelResolvesEachConflictAsOneStepAndTheLastLeavesNoTrace)
 namespace
 {
 
-/// Whether each command can run, as each surface shows it; ids absent from a surface are left out.
-struct Surfaces
-{
-    std::map<int, bool> menu, tools, context, palette;
-};
-
-/// The context menu is read only with `contextMenu`: opening it puts the focus in the tree.
-Surfaces readSurfaces(Editor& editor, bool contextMenu)
-{
-    Surfaces seen;
-    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
-    wxMenuBar* bar = editor.frame->GetMenuBar();
-    bar->UpdateMenus();
-    for (const dbui::NodeCommand& command : editor.frame->getCommands().getCommands())
-        if (command.places & (dbui::NodeCommand::EditMenu | dbui::NodeCommand::ViewMenu))
-        {
-            const wxMenuItem* item = bar->FindItem(command.id);
-            EXPECT_NE(item, nullptr) << dbui::NodeCommands::plainLabel(command);
-            if (item)
-                seen.menu[command.id] = item->IsEnabled();
-        }
-    wxToolBar* tools = editor.frame->GetToolBar();
-    tools->UpdateWindowUI();
-    for (std::size_t i = 0; i < tools->GetToolsCount(); ++i)
-        if (const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i)); tool && !tool->IsSeparator())
-            seen.tools[tool->GetId()] = tool->IsEnabled();
-    wxUtils::OrkPopupMenu::setChooserForTesting(
-        [&seen](const wxUtils::OrkPopupMenu& popup)
-        {
-            for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
-                if (const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i); !item->isSeparator())
-                    seen.context[item->getId()] = item->isEnabled();
-            return static_cast<int>(wxID_NONE);
-        });
-    const auto selected = tree->GetSelection();
-    if (contextMenu && selected.empty())
-        viewstest::rightClickAt(tree, viewstest::emptySpace(tree));
-    else if (contextMenu)
-        viewstest::rightClick(tree, selected.back());
-    wxUtils::OrkPopupMenu::setChooserForTesting(nullptr);
-    dbui::CommandPalette& palette = editor.frame->getCommandPalette();
-    palette.popup();
-    for (std::size_t row = 0; row < palette.getListedCommands().size(); ++row)
-        seen.palette[palette.getListedCommands()[row]] =
-            !palette.getList()->GetItemText(static_cast<long>(row)).EndsWith("(not now)");
-    palette.dismiss();
-    return seen;
-}
-
 /// Waits until `window` has the focus.
 bool focusOn(wxWindow* window)
 {
@@ -1266,49 +1214,31 @@ bool focusOn(wxWindow* window)
 
 } // namespace
 
-TEST(EditorCommands, EverySurfaceShowsTheSameCommandsAsEnabledForEachSelectionAndFocus)
+// That every surface enables a command as the menu bar does, the random
+// editor test checks after every action; here, what the menu bar enables.
+TEST(EditorCommands, DeleteIsOfferedForNodesButTheRootAndRenameForOneNode)
 {
     Editor editor;
-    dbui::NodeBrowserTreeControl* tree = editor.frame->getBrowser()->getTreeControl();
     db::Node* light = nodesOfType(editor.database, L"Light", 1).front();
     db::Node* group = nodesOfType(editor.database, L"Group", 1).front();
-    const std::pair<const char*, std::vector<db::Node*>> selections[] = {
-        {"nothing", {}},      {"the root", {&editor.database}}, {"a light", {light}},
-        {"a group", {group}}, {"several", {light, group}},      {"the root and a light", {&editor.database, light}},
+    const auto enabled = [&](int id)
+    {
+        wxUpdateUIEvent event(id);
+        event.SetEventObject(editor.frame);
+        editor.frame->ProcessWindowEvent(event);
+        return event.GetEnabled();
     };
-    for (const bool clipboardHoldsText : {false, true})
-        for (const auto& [name, nodes] : selections)
-            for (const bool inNameBox : {false, true})
-            {
-                SCOPED_TRACE(testing::Message() << name << (clipboardHoldsText ? ", text on the clipboard" : "")
-                                                << (inNameBox ? ", typing a name" : ""));
-                if (inNameBox && nodes.empty())
-                    continue; // no header, no name box
-                viewstest::setClipboardText(clipboardHoldsText ? "text" : "");
-                tree->UnselectAll();
-                editor.select(nodes);
-                ASSERT_TRUE(focusOn(inNameBox ? wxWindow::FindWindowByName("InspectorName", editor.frame) : tree));
-                const Surfaces seen = readSurfaces(editor, !inNameBox);
-                EXPECT_GE(seen.tools.size(), 8u);
-                EXPECT_EQ(seen.context.empty(), inNameBox);
-                for (const auto& [id, enabled] : seen.palette)
-                {
-                    const dbui::NodeCommand* command = editor.frame->getCommands().find(id);
-                    ASSERT_NE(command, nullptr);
-                    SCOPED_TRACE(dbui::NodeCommands::plainLabel(*command));
-                    for (const std::map<int, bool>* surface : {&seen.menu, &seen.tools, &seen.context})
-                        if (surface->count(id))
-                        {
-                            EXPECT_EQ(surface->at(id), enabled);
-                        }
-                }
-                // Every command is in the palette; the others show a part of the table.
-                EXPECT_EQ(seen.palette.size(), editor.frame->getCommands().getCommands().size());
-                const bool removable = !nodes.empty() && nodes.back() != &editor.database;
-                EXPECT_EQ(seen.palette.at(wxID_DELETE), removable);
-                EXPECT_EQ(seen.palette.at(wxID_EDIT), nodes.size() == 1);
-            }
-    EXPECT_EQ(editor.database.getUndoStackSize(), 0u) << "looking runs nothing";
+    const std::vector<db::Node*> selections[] = {
+        {}, {&editor.database}, {light}, {light, group}, {&editor.database, light}};
+    for (const std::vector<db::Node*>& nodes : selections)
+    {
+        SCOPED_TRACE(testing::Message() << nodes.size() << " selected");
+        editor.frame->getBrowser()->getTreeControl()->UnselectAll();
+        editor.select(nodes);
+        ASSERT_TRUE(focusOn(editor.frame->getBrowser()->getTreeControl()));
+        EXPECT_EQ(enabled(wxID_DELETE), !nodes.empty() && nodes.back() != &editor.database);
+        EXPECT_EQ(enabled(wxID_EDIT), nodes.size() == 1);
+    }
 }
 
 TEST(EditorCommands, DebugPanelOpensOneWindowOverTheEditorsDatabase)

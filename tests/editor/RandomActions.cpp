@@ -42,17 +42,21 @@
 #include <wxUtils/TreeItem.h>
 
 #include <wx/filedlg.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/textdlg.h>
+#include <wx/toolbar.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
 #include <cwctype>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -440,6 +444,13 @@ struct Driver::Impl
         wxUtils::OrkPopupMenu::setChooserForTesting(
             [this](const wxUtils::OrkPopupMenu& popup)
             {
+                std::map<int, bool> shown;
+                for (std::size_t i = 0; i < popup.getMenu().getItemCount(); ++i)
+                    if (const wxUtils::OrkMenuItem* item = popup.getMenu().getItem(i); !item->isSeparator())
+                        shown[item->getId()] = item->isEnabled();
+                // The menu bar follows the focus, which a simulated click may not have moved yet.
+                if (wxWindow::FindFocus() == tree())
+                    noteDisagreement("the context menu", shown);
                 std::vector<const wxUtils::OrkMenuItem*> items;
                 collectChoosable(popup.getMenu(), items);
                 // One in eight menus is dismissed.
@@ -592,9 +603,19 @@ struct Driver::Impl
         if (action.b % 2 == 0)
             focus(tree());
         dbui::CommandPalette& palette = frame.getCommandPalette();
+        // Read before the palette takes the focus: it lists what the window it came from can do.
+        const std::map<int, bool> before = menuBarStates();
         press({'p', wxMOD_CONTROL | wxMOD_SHIFT});
         if (!wxtest::pumpUntil([&] { return palette.IsShown(); }))
             return false;
+        std::map<int, bool> listed;
+        for (std::size_t row = 0; row < palette.getListedCommands().size(); ++row)
+            listed[palette.getListedCommands()[row]] =
+                !palette.getList()->GetItemText(static_cast<long>(row)).EndsWith("(not now)");
+        noteDisagreement("the palette", listed, &before);
+        if (surfaceFailure.empty() && listed.size() != commands.size())
+            surfaceFailure = "the palette lists " + std::to_string(listed.size()) + " of " +
+                             std::to_string(commands.size()) + " commands before anything is typed";
         const wxString word = dbui::NodeCommands::plainLabel(command).BeforeFirst(' ').Lower();
         wxUIActionSimulator().Text(word.utf8_str());
         wxtest::pumpUntil([&] { return palette.getSearchBox()->GetValue() == word; });
@@ -914,10 +935,12 @@ struct Driver::Impl
         if (!tree()->IsFiltered())
             return filter.empty() ? std::string() : "the tree is not filtered by \"" + filter.ToStdString() + "\"";
         std::string failure;
+        std::size_t matches = 0;
         std::function<void(db::Node*)> walk = [&](db::Node* node)
         {
             if (!failure.empty())
                 return;
+            matches += tree()->IsFilterMatch(tree()->getItemOfNode(node)) ? 1 : 0;
             if (node != &database)
             {
                 const bool expected = nodeMatchesFilter(*node, filter);
@@ -930,7 +953,15 @@ struct Driver::Impl
                 walk(child);
         };
         walk(&database);
-        return failure;
+        if (!failure.empty())
+            return failure;
+        // What the status bar says was found is what the rows show.
+        const wxString found = wxString::Format(matches == 1 ? "%zu match in " : "%zu matches in ", matches);
+        if (tree()->GetFilterMatchCount() != matches || !frame.GetStatusBar()->GetStatusText(0).StartsWith(found))
+            return "the find box found " + std::to_string(matches) + " nodes; the tree counts " +
+                   std::to_string(tree()->GetFilterMatchCount()) + ", the status bar says \"" +
+                   frame.GetStatusBar()->GetStatusText(0).ToStdString() + "\"";
+        return {};
     }
 
     std::string checkInspector() const
@@ -983,24 +1014,145 @@ struct Driver::Impl
         return {};
     }
 
-    /// Every row of the table holds a node of the database.
+    /// The table shows the selection, or what the find box found when one
+    /// node or none is selected: each such node in one row, in any order.
     std::string checkTable() const
     {
         const dbui::NodeTable* grid = nodeTable();
-        for (int row = 0; grid && row < grid->GetNumberRows(); ++row)
+        if (!grid)
+            return {};
+        std::vector<db::Node*> expected = tree()->getSelectedNodes();
+        if (tree()->IsFiltered() && expected.size() <= 1)
         {
-            const db::Node* node = grid->getRowNode(row);
+            expected.clear();
+            std::function<void(db::Node*)> walk = [&](db::Node* node)
+            {
+                if (tree()->IsFilterMatch(tree()->getItemOfNode(node)))
+                    expected.push_back(node);
+                for (db::Node* child : node->getChildNodes())
+                    walk(child);
+            };
+            walk(&database);
+        }
+        std::vector<db::Node*> rows;
+        for (int row = 0; row < grid->GetNumberRows(); ++row)
+        {
+            db::Node* node = grid->getRowNode(row);
             if (!node || node->getDatabase() != &database)
                 return "table row " + std::to_string(row) + " holds a node that is not in the database";
+            rows.push_back(node);
         }
+        std::sort(expected.begin(), expected.end());
+        std::sort(rows.begin(), rows.end());
+        if (rows != expected)
+            return "the table shows " + std::to_string(rows.size()) + " rows for " + std::to_string(expected.size()) +
+                   " nodes selected or found, or other nodes";
         return {};
     }
 
-    std::string checkInvariants() const
+    /// Whether the menu bar shows each command of the table enabled, as it updates them now.
+    std::map<int, bool> menuBarStates() const
+    {
+        std::map<int, bool> states;
+        wxMenuBar* bar = frame.GetMenuBar();
+        bar->UpdateMenus();
+        for (const dbui::NodeCommand& command : frame.getCommands().getCommands())
+            if (const wxMenuItem* item = bar->FindItem(command.id))
+                states[command.id] = item->IsEnabled();
+        return states;
+    }
+
+    /// Keeps the first command that `surface` shows enabled and the menu bar not, or the reverse.
+    void noteDisagreement(const char* surface, const std::map<int, bool>& shown,
+                          const std::map<int, bool>* menuBar = nullptr)
+    {
+        if (!surfaceFailure.empty())
+            return;
+        const std::map<int, bool> now = menuBar ? std::map<int, bool>() : menuBarStates();
+        const std::map<int, bool>& menu = menuBar ? *menuBar : now;
+        for (const auto& [id, enabled] : shown)
+            if (const auto found = menu.find(id); found != menu.end() && found->second != enabled)
+            {
+                const dbui::NodeCommand* command = frame.getCommands().find(id);
+                surfaceFailure = std::string(surface) + " shows \"" +
+                                 (command ? dbui::NodeCommands::plainLabel(*command).ToStdString() : "?") + "\" " +
+                                 (enabled ? "enabled" : "disabled") + ", the menu bar the other way";
+                return;
+            }
+    }
+
+    std::string checkToolBar()
+    {
+        wxToolBar* tools = frame.GetToolBar();
+        if (!tools)
+            return {};
+        tools->UpdateWindowUI();
+        std::map<int, bool> shown;
+        for (std::size_t i = 0; i < tools->GetToolsCount(); ++i)
+            if (const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i)); tool && !tool->IsSeparator())
+                shown[tool->GetId()] = tool->IsEnabled();
+        noteDisagreement("the tool bar", shown);
+        std::string failure;
+        std::swap(failure, surfaceFailure);
+        return failure;
+    }
+
+    /// The rows are the items a walk finds: those under open items that the
+    /// filter keeps (a match, or above one); and the window shows them from
+    /// the top or scrolled no further than fills it.
+    std::string checkRows() const
+    {
+        std::vector<wxUtils::TreeItem*> expected;
+        const bool filtered = tree()->IsFiltered();
+        std::function<bool(wxUtils::TreeItem*)> keeps = [&](wxUtils::TreeItem* item)
+        {
+            if (!filtered || tree()->IsFilterMatch(item))
+                return true;
+            for (wxUtils::TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
+                if (keeps(child))
+                    return true;
+            return false;
+        };
+        std::function<void(wxUtils::TreeItem*)> walk = [&](wxUtils::TreeItem* item)
+        {
+            if (!keeps(item))
+                return;
+            expected.push_back(item);
+            if (item->IsExpanded())
+                for (wxUtils::TreeItem* child = item->GetFirstChild(); child; child = child->GetNextSibling())
+                    walk(child);
+        };
+        if (tree()->GetRoot())
+            walk(tree()->GetRoot());
+        const std::size_t count = tree()->GetVisibleCount();
+        if (count != expected.size())
+            return "the tree shows " + std::to_string(count) + " rows for " + std::to_string(expected.size()) +
+                   " items under open ones";
+        for (std::size_t row = 0; row < count; ++row)
+            if (tree()->GetItemAtRow(row) != expected[row])
+                return "row " + std::to_string(row) + " shows another item than the walk finds there";
+        if (count == 0)
+            return {};
+        const wxRect first = tree()->getRowRect(0);
+        const int header = tree()->getHeaderHeight();
+        const int room = (tree()->GetClientSize().y - header) / first.height;
+        const long above = (header - first.y) / first.height;
+        if (room > 0 && above > std::max(0L, static_cast<long>(count) - room))
+            return "the tree is scrolled " + std::to_string(above) + " rows down with " + std::to_string(count) +
+                   " rows and room for " + std::to_string(room);
+        // A scroll bar that still reaches rows that went.
+        const int range = tree()->GetScrollRange(wxVERTICAL);
+        if (room > 0 && range > room && range != static_cast<int>(count))
+            return "the tree's scroll bar covers " + std::to_string(range) + " rows for " + std::to_string(count);
+        return {};
+    }
+
+    std::string checkInvariants()
     {
         if (const ::testing::AssertionResult mirrored = viewstest::mirrors(tree(), database); !mirrored)
             return std::string("tree: ") + mirrored.message();
-        for (const std::string& failure : {checkFilter(), checkInspector(), checkTitle(), checkTable()})
+        for (const std::string& failure :
+             {checkRows(), checkFilter(), checkInspector(), checkTitle(), checkTable(), checkToolBar()})
             if (!failure.empty())
                 return failure;
         return {};
@@ -1072,6 +1224,8 @@ struct Driver::Impl
     AnswerEveryDialog dialogs;
     std::uint32_t menuChoice = 0;
     std::string chosen;
+    /// A surface found showing a command otherwise than the menu bar, until checkInvariants reports it.
+    std::string surfaceFailure;
     std::string baseline;
     bool baselineKnown = false;
 };

@@ -24,34 +24,6 @@ namespace
 using viewstest::Owned;
 using viewstest::Scene;
 
-TEST(NodeBrowser, SelectionInTheTreeIsWhatTheInspectorShowsThroughDeletionsAndANewDatabase)
-{
-    Scene scene;
-    Owned<dbui::NodeBrowser> browser(wxtest::show(new dbui::NodeBrowser(wxtest::frame(), wxID_ANY)));
-    browser->setDatabase(&scene.database);
-    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
-    EXPECT_TRUE(browser->getInspector()->getNodes().empty());
-
-    viewstest::click(tree, tree->getItemOfNode(scene.a));
-    EXPECT_EQ(browser->getInspector()->getNodes(), std::vector<db::Node*>{scene.a});
-    // A node with one of its descendants: both reach the inspector.
-    tree->getItemOfNode(scene.a)->Expand();
-    wxtest::pump();
-    viewstest::click(tree, tree->getItemOfNode(scene.a2), true);
-    EXPECT_EQ(browser->getInspector()->getNodes(), (std::vector<db::Node*>{scene.a, scene.a2}));
-
-    viewstest::click(tree, tree->getItemOfNode(scene.b));
-    tree->deleteSelectedNodes(false);
-    wxtest::pump();
-    EXPECT_EQ(browser->getInspector()->getNodes(), std::vector<db::Node*>{scene.light});
-
-    db::Database other(L"Other");
-    browser->setDatabase(&other);
-    EXPECT_TRUE(browser->getInspector()->getNodes().empty());
-    EXPECT_TRUE(viewstest::mirrors(tree, other));
-    browser->setDatabase(nullptr);
-}
-
 TEST(NodeBrowser, WheelingOverTheInspectorRightAfterItsRebuildScrollsCleanly)
 {
     dbuitest::AllTypesScene scene(3);

@@ -130,19 +130,12 @@ struct Inspector
         return ids;
     }
 
-    bool hasRow(const std::wstring& name) const
-    {
-        const auto names = rowNames();
-        return std::find(names.begin(), names.end(), name) != names.end();
-    }
-
     Owned<dbui::NodeInspector> window;
 };
 
-TEST(NodeInspector, OneNodeShowsEveryAttributeButContainersInOrderAndSeveralOnlyWhatTheyShare)
+TEST(NodeInspector, OneNodeShowsEveryAttributeButContainersInOrder)
 {
     Scene scene;
-    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
     Inspector inspector(scene.database);
     inspector.window->setNodes({scene.light});
 
@@ -157,37 +150,22 @@ TEST(NodeInspector, OneNodeShowsEveryAttributeButContainersInOrderAndSeveralOnly
     }
     EXPECT_EQ(inspector.labels(), expected);
 
-    // A light and a group share the scene-object attributes, not the light's own.
-    inspector.window->setNodes({scene.light, scene.a});
-    EXPECT_TRUE(inspector.hasRow(L"visible"));
-    EXPECT_FALSE(inspector.hasRow(L"intensity"));
-    for (dbui::CommonAttributeHolder* holder : inspector.window->getHolders())
-    {
-        ASSERT_EQ(holder->m_attributes.size(), 2u);
-        EXPECT_EQ(holder->m_attributes[0]->getParentAttribute(), scene.light);
-        EXPECT_EQ(holder->m_attributes[1]->getParentAttribute(), scene.a);
-    }
-
-    // A compound of one light is a row; shared by two lights it is not.
-    inspector.window->setNodes({scene.light});
-    EXPECT_TRUE(inspector.hasRow(L"attenuation"));
-    inspector.window->setNodes({scene.light, otherLight});
-    EXPECT_FALSE(inspector.hasRow(L"attenuation"));
-    EXPECT_TRUE(inspector.hasRow(L"intensity"));
-
-    // A dynamic attribute of the same name but another type joins nothing.
+    // Neither does a compound, nor a dynamic attribute of the same name but another type.
+    db::Node* otherLight = viewstest::addNode(&scene.database, L"Light", L"L2");
     scene.light->addDynamicFloat(L"tag", 1.0f, 0.0f, 10.0f);
     otherLight->addDynamicBool(L"tag", true);
     inspector.window->setNodes({scene.light, otherLight});
-    EXPECT_FALSE(inspector.hasRow(L"tag"));
-    // One of the same name and type is shared.
-    scene.light->addDynamicFloat(L"weight", 1.0f, 0.0f, 10.0f);
-    otherLight->addDynamicFloat(L"weight", 2.0f, 0.0f, 10.0f);
-    inspector.window->setNodes({scene.light, otherLight});
-    EXPECT_TRUE(inspector.hasRow(L"weight"));
+    ASSERT_EQ(inspector.window->getNodes().size(), 2u);
+    for (dbui::CommonAttributeHolder* holder : inspector.window->getHolders())
+    {
+        EXPECT_NE(holder->getName(), L"tag");
+        EXPECT_NE(holder->getName(), L"attenuation");
+    }
+    // What else several nodes share, and rows coming and going with attributes and
+    // nodes, the random editor test checks after every action.
 }
 
-TEST(NodeInspector, StructuralChangesRebuildValueChangesDoNotAndRemovedNodesLeave)
+TEST(NodeInspector, ValueChangesLeaveTheRowsAsTheyAre)
 {
     Scene scene;
     Inspector inspector(scene.database);
@@ -199,32 +177,13 @@ TEST(NodeInspector, StructuralChangesRebuildValueChangesDoNotAndRemovedNodesLeav
         scene.light->findAttribute(L"intensity")->asFloatAttribute()->setValue(3.0f);
     }
     EXPECT_EQ(inspector.rowWindowIds(), before);
-
+    // While a structural change does rebuild them.
     scene.light->addDynamicFloat(L"extra", 1.0f, 0.0f, 10.0f);
-    EXPECT_TRUE(inspector.hasRow(L"extra"));
     EXPECT_NE(inspector.rowWindowIds(), before);
 
-    // Undoing the addition is a structural change as well.
-    scene.database.undo();
-    EXPECT_FALSE(inspector.hasRow(L"extra"));
-
-    // Removed nodes leave the inspector; a new database empties it.
-    inspector.window->setNodes({scene.light, scene.a});
-
-    scene.light->remove();
-    EXPECT_EQ(inspector.window->getNodes(), std::vector<db::Node*>{scene.a});
-    EXPECT_TRUE(inspector.hasRow(L"layer")); // now the group's own rows too
-
-    scene.a->remove();
-    EXPECT_TRUE(inspector.window->getNodes().empty());
-    EXPECT_TRUE(inspector.window->getHolders().empty());
-
-    scene.database.undo();
-    inspector.window->setNodes({scene.a});
     db::Database other(L"Other");
     inspector.window->setDatabase(&other);
-    EXPECT_TRUE(inspector.window->getNodes().empty());
-    EXPECT_TRUE(inspector.labels().empty());
+    EXPECT_TRUE(inspector.window->getNodes().empty()) << "a new database empties it";
     inspector.window->setDatabase(nullptr);
 }
 

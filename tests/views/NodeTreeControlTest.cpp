@@ -5,6 +5,7 @@
 #include <wx/textctrl.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <random>
 
@@ -22,21 +23,6 @@ viewstest::Owned<NodeTreeControl> makeTree(long style = 0)
     wxtest::show(tree);
     return viewstest::Owned<NodeTreeControl>(tree);
 }
-
-// Records what the tree is asked to insert, to see where items go.
-class RecordingTree : public NodeTreeControl
-{
-public:
-    using NodeTreeControl::NodeTreeControl;
-    std::vector<std::pair<wxString, TreeItem*>> inserts;
-
-protected:
-    void addItem(TreeItem* item, TreeItem* parent, TreeItem* before) override
-    {
-        inserts.emplace_back(item->GetLabel(), before);
-        NodeTreeControl::addItem(item, parent, before);
-    }
-};
 
 // Renames `item` as a user does: the box opens showing `shown`, the user
 // types `typed` and presses Enter.
@@ -83,34 +69,6 @@ TEST(NodeTree, BindingShowsEveryNodeUnderItsParentWithItsTypeAndUnbindingEmpties
     tree->setDatabase(nullptr);
     EXPECT_EQ(tree->GetCount(), 0u);
     EXPECT_EQ(tree->getItemOfNode(scene.a), nullptr);
-}
-
-TEST(NodeTree, ReplaysMovesRemovalsRenamesAndAdditionsOfOneBlockInPlace)
-{
-    Scene scene;
-    viewstest::Owned<RecordingTree> tree(new RecordingTree(wxtest::frame(), wxID_ANY));
-    wxtest::show(static_cast<RecordingTree*>(tree));
-    tree->setDatabase(&scene.database);
-    TreeItem* untouched = tree->getItemOfNode(scene.b1);
-    tree->inserts.clear();
-
-    {
-        db::ChangeBlock block(scene.database, L"Shuffle");
-        viewstest::childrenOf(scene.b)->insert(0, scene.a3);  // move to the front of another parent
-        scene.a1->remove();                                   // remove a subtree
-        scene.a2->setName(L"renamed");                        // rename
-        db::Node* second = db::makeNode(L"Group", L"second"); // added at the end...
-        viewstest::childrenOf(scene.a)->add(second);
-        db::Node* first = db::makeNode(L"Group", L"first"); // ...then one before it: its next
-        viewstest::childrenOf(scene.a)->insert(0, first);   // sibling is new too
-        db::Node* inner = db::makeNode(L"Light", L"inner"); // inside a new node
-        viewstest::childrenOf(second)->add(inner);
-        db::Node* front = db::makeNode(L"Camera", L"front"); // first child of a parent with children
-        viewstest::childrenOf(&scene.database)->insert(0, front);
-    }
-    EXPECT_TRUE(mirrors(tree, scene.database));
-    EXPECT_EQ(tree->getItemOfNode(scene.b1), untouched) << "items of untouched nodes stay";
-    EXPECT_EQ(tree->inserts.size(), 4u) << "only the new nodes get items";
 }
 
 TEST(NodeTree, DeletingSelectsTheNextSiblingElseThePreviousElseTheParentAsOneStepUndoneInPlace)
@@ -170,7 +128,8 @@ TEST(NodeTree, RenamingInPlaceRenamesTheNodeAndTheLabelCopiedOrAskedForFollowsTh
     EXPECT_EQ(item->GetLabel(), "Sun");
     ASSERT_TRUE(scene.database.undo());
 
-    // Labels asked of the nodes: a rename from elsewhere repaints the row, which asks for the new name.
+    // Labels asked of the nodes: a rename from elsewhere repaints the row, which
+    // asks for the new name.
     tree->setLabelSource(NodeTreeControl::LabelSource::Node);
     EXPECT_TRUE(mirrors(tree, scene.database));
     item = tree->getItemOfNode(scene.light);
@@ -219,7 +178,8 @@ TEST(NodeTree, DestroyedTreeOrDatabaseLetGoOfEachOtherAndANewDatabaseAtTheOldAdd
     EXPECT_TRUE(mirrors(tree, scene->database)) << "binding the newcomer shows it like any database";
 }
 
-// Whether the tree's filter finds exactly the nodes whose names hold `text`, ignoring case.
+// Whether the tree's filter finds exactly the nodes whose names hold `text`,
+// ignoring case.
 ::testing::AssertionResult findsNamesHolding(const NodeTreeControl* tree, db::Database& database, const wxString& text)
 {
     struct Walk : db::Visitor
@@ -227,9 +187,11 @@ TEST(NodeTree, DestroyedTreeOrDatabaseLetGoOfEachOtherAndANewDatabaseAtTheOldAdd
         const NodeTreeControl* tree;
         wxString text;
         std::string failure;
+        std::size_t found = 0;
         bool visitNodeEnter(db::Node* node) override
         {
             const bool expected = wxString(node->getName()).Lower().Contains(text.Lower());
+            found += expected ? 1 : 0;
             if (tree->IsFilterMatch(tree->getItemOfNode(node)) != expected)
                 failure += (expected ? " missed " : " wrongly found ") + wxString(node->getName()).ToStdString();
             return true;
@@ -238,6 +200,9 @@ TEST(NodeTree, DestroyedTreeOrDatabaseLetGoOfEachOtherAndANewDatabaseAtTheOldAdd
     walk.tree = tree;
     walk.text = text;
     database.accept(&walk);
+    if (walk.found != tree->GetFilterMatchCount())
+        walk.failure +=
+            " counted " + std::to_string(tree->GetFilterMatchCount()) + " for " + std::to_string(walk.found);
     if (walk.failure.empty())
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "\"" << text << "\":" << walk.failure;
@@ -273,55 +238,6 @@ TEST(NodeTree, DatabaseEmptiedAtOnceLeavesTheRootItemAsItWas)
                 EXPECT_TRUE(findsNamesHolding(tree, scene.database, filter));
             }
         }
-}
-
-TEST(NodeTree, TypingOnAndBackspacingFindWhatTheDatabaseHoldsNowAfterEdits)
-{
-    Scene scene;
-    auto tree = makeTree();
-    tree->setDatabase(&scene.database);
-    db::Node* added = nullptr;
-    struct Step
-    {
-        const char* text;
-        std::function<void()> editBefore;
-    };
-    // Typing on reads only what the shorter text found, and going back
-    // recalls what a text found earlier: edits in between must count all the same.
-    const Step steps[] = {
-        {"A", {}},
-        {"a3", {}},
-        {"a3", [&] { scene.b1->setName(L"xA3"); }}, // starts matching while narrowed
-        {"a3", [&] { added = viewstest::addNode(scene.b, L"Mesh", L"ka3"); }},
-        {"a", [&] { scene.a2->setName(L"q"); }}, // stops matching the recalled text
-        {"a", [&] { scene.a1->remove(); }},
-        {"a3", [&] { scene.light->setName(L"La3"); }},
-        // Each step also adds a node, one undo step: two undos take back the step's edit.
-        {"a", [&] { scene.database.undo(), scene.database.undo(); }}, // "La3" back to "L"
-        {"a", [&] { scene.database.undo(), scene.database.undo(); }}, // a1 back
-        {"a3", [&] { added->setName(L"k"); }},
-        {"", {}},
-        {"a", {}},
-    };
-    for (const Step& step : steps)
-    {
-        if (step.editBefore)
-            step.editBefore();
-        wxtest::pump();
-        tree->setFilterText(step.text);
-        EXPECT_EQ(tree->IsFiltered(), *step.text != '\0');
-        if (tree->IsFiltered())
-        {
-            EXPECT_TRUE(findsNamesHolding(tree, scene.database, step.text));
-        }
-        // And the database changing under the same text.
-        viewstest::addNode(&scene.database, L"Group", std::wstring(L"new") + wxString(step.text).ToStdWstring());
-        wxtest::pump();
-        if (tree->IsFiltered())
-        {
-            EXPECT_TRUE(findsNamesHolding(tree, scene.database, step.text));
-        }
-    }
 }
 
 /// Adds `count` nodes of `type` to the container `member` of `parent`, each
@@ -401,8 +317,9 @@ TEST(NodeTree, ThousandsOfNodesAddedToAnEmptyTreeShowAsTheDatabaseHoldsThem)
         }
 }
 
-// Random edits, blocks of edits, undos and redos; after every step the tree
-// must show exactly the database's nodes, with labels copied or asked for.
+// Random edits, blocks of edits, whole files loaded, undos and redos; after
+// every step the tree must show exactly the database's nodes, with labels
+// copied or asked for.
 class NodeTreeFollowsEdits : public ::testing::TestWithParam<NodeTreeControl::LabelSource>
 {
 };
@@ -446,7 +363,7 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
     auto edit = [&]()
     {
         const std::vector<db::Node*> nodes = allNodes();
-        switch (pick(4))
+        switch (pick(5))
         {
         case 0:
         { // add somewhere
@@ -477,14 +394,93 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
             container->insert(static_cast<unsigned int>(pick(container->getNodeCount() + 1)), node);
             break;
         }
+        case 4:
+        { // siblings shuffled within their parent: undone, each comes back
+          // beside one that has not moved back yet
+            db::ChangeBlock block(database, L"Shuffle");
+            db::NodeContainer* container = viewstest::childrenOf(groups()[pick(groups().size())]);
+            for (std::size_t i = 0, n = 2 + pick(3); i < n && container->getNodeCount() > 1; ++i)
+                container->insert(static_cast<unsigned int>(pick(container->getNodeCount() + 1)),
+                                  container->getNode(static_cast<unsigned int>(pick(container->getNodeCount()))));
+            break;
+        }
         }
     };
 
+    // Typed on, typed back and cleared while the edits go on: what a text
+    // found before is recalled, and must count the edits since.
+    const char* const filters[] = {"", "n", "n1", "n12", "n1", "n", "n2", "", "r", "r1", "r", "1", "12", "1"};
+    // A file's worth of nodes arriving at once in the emptied tree, each the
+    // child of the one before or of one of its ancestors, as a file lists
+    // them: appended (the tree's order), put first (last first) or anywhere,
+    // a library's materials and scripts in either order, now and then a node
+    // under another and a group moved on the way: orders that the items
+    // cannot simply follow.
+    int loads = 0;
+    auto load = [&]()
+    {
+        {
+            db::ChangeBlock block(database, L"Close");
+            for (db::Node* node : database.getChildNodes())
+                node->remove();
+        }
+        db::ChangeBlock block(database, L"Load");
+        database.setName(L"loaded" + std::to_wstring(++counter));
+        const int order = loads++ % 3;
+        const auto at = [&](db::NodeContainer* container)
+        {
+            return order == 0   ? container->getNodeCount()
+                   : order == 1 ? 0u
+                                : static_cast<unsigned int>(pick(container->getNodeCount() + 1));
+        };
+        std::vector<db::Node*> added;
+        while (added.size() < 1100)
+        {
+            db::Node* parent = added.empty() ? &database : added.back();
+            while (parent != &database && pick(3) == 0)
+                parent = parent->getParentNode();
+            if (order == 2 && !added.empty() && pick(8) == 0)
+                parent = added[pick(added.size())];
+            db::NodeContainer* into = viewstest::childrenOf(parent);
+            const bool library = pick(15) == 0;
+            db::Node* node = db::makeNode(library        ? L"MaterialLibrary"
+                                          : pick(3) == 0 ? L"Light"
+                                                         : L"Group",
+                                          L"n" + std::to_wstring(++counter));
+            if (!into || !into->insert(at(into), node))
+            {
+                delete node;
+                continue;
+            }
+            added.push_back(node);
+            for (int i = 0; library && i < 6; ++i)
+            {
+                const bool script = order == 0 ? i >= 3 : pick(2) == 0;
+                db::NodeContainer* member = node->findAttribute(script ? L"scripts" : L"materials")->asNodeContainer();
+                member->insert(at(member),
+                               db::makeNode(script ? L"Script" : L"Material", L"m" + std::to_wstring(++counter)));
+            }
+            db::Node* moved = added[pick(added.size())];
+            if (order == 2 && pick(10) == 0 && viewstest::childrenOf(node) && moved != node &&
+                !node->isDescendantOf(moved))
+                viewstest::childrenOf(node)->insert(0, moved);
+        }
+    };
     for (int step = 0; step < 400; ++step)
     {
+        if (step % 4 == 0)
+            tree->setFilterText(filters[(step / 4) % std::size(filters)]);
+        std::map<db::Node*, TreeItem*> items;
+        for (db::Node* node : allNodes())
+            items[node] = tree->getItemOfNode(node);
         const std::size_t action = pick(10);
         std::string what;
-        if (action < 5)
+        if (step % 100 == 99)
+        {
+            load();
+            what = "load";
+        }
+        else if (action < 5)
         {
             edit();
             what = "edit";
@@ -508,6 +504,17 @@ TEST_P(NodeTreeFollowsEdits, RandomEditsUndosAndRedosItemByItem)
             what = "redo";
         }
         ASSERT_TRUE(mirrors(tree, database)) << "after step " << step << " (" << what << ")";
+        if (tree->IsFiltered())
+        {
+            ASSERT_TRUE(findsNamesHolding(tree, database, tree->getFilterText())) << "after step " << step;
+        }
+        // Item by item: a node that stays keeps its row, wherever it moved.
+        for (db::Node* node : allNodes())
+            if (const auto before = items.find(node); before != items.end())
+            {
+                ASSERT_EQ(tree->getItemOfNode(node), before->second)
+                    << wxString(node->getName()) << " got a new item at step " << step << " (" << what << ")";
+            }
         if (step % 50 == 49)
         {
             // A fresh fill of whatever shape the edits left must agree too.

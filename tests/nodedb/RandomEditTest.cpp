@@ -5,6 +5,7 @@
 // reference model of the observer list's rules.
 
 #include "NodeDbTestSupport.h"
+#include "files/FilesTestSupport.h"
 
 #include <db/AttributeArray.h>
 #include <db/BoolArrayAttribute.h>
@@ -12,14 +13,20 @@
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumArrayAttribute.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
 #include <db/FloatArrayAttribute.h>
 #include <db/IntArrayAttribute.h>
+#include <db/LoaderBinary.h>
+#include <db/LoaderXML.h>
 #include <db/Matrix34ArrayAttribute.h>
 #include <db/Matrix34Attribute.h>
 #include <db/NodeContainerDef.h>
 #include <db/NodeDef.h>
 #include <db/PointerArrayAttribute.h>
 #include <db/PointerAttribute.h>
+#include <db/SaverBinary.h>
+#include <db/SaverXML.h>
 #include <db/StringArrayAttribute.h>
 #include <db/Vector3ArrayAttribute.h>
 #include <db/Vector3Attribute.h>
@@ -64,6 +71,41 @@ std::vector<db::Node*> nodesUnder(db::Node& root)
     return all.nodes;
 }
 
+std::string bytesOf(const db::Attribute& root, bool binary)
+{
+    std::string bytes;
+    db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes},
+                                binary ? db::OutputStreamEncoding::Raw : db::OutputStreamEncoding::Utf8);
+    EXPECT_TRUE(binary ? db::SaverBinary(stream).save(root) : db::SaverXML(stream).save(root));
+    return bytes;
+}
+
+bool loadBytes(db::Attribute& target, const std::string& bytes)
+{
+    auto stream = db::FileInputStream::fromMemory(bytes.data(), bytes.size());
+    return db::LoaderBinary::isBinaryFile(stream) ? db::LoaderBinary(stream).load(target)
+                                                  : db::LoaderXML(stream).load(target);
+}
+
+/// The whole state: values with node identities, and the bytes of both files.
+std::string snapshot(db::Database& database)
+{
+    return describe(database) + bytesOf(database, false) + bytesOf(database, true);
+}
+
+/// Where two snapshots first differ, or "" when they are the same: a whole
+/// snapshot is too long to read in a failure.
+std::string firstDifference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected)
+        return {};
+    const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const std::size_t offset = static_cast<std::size_t>(at.first - actual.begin());
+    const std::size_t from = offset > 80 ? offset - 80 : 0;
+    return "at byte " + std::to_string(offset) + ": [" + actual.substr(from, 160) + "] instead of [" +
+           expected.substr(from, 160) + "]";
+}
+
 /// Keeps its own picture of the nodes (name and parent of each) and of every
 /// array from change sets only, as a tree view and array widgets do: an array
 /// is read again only when a change set names it or brings it in.
@@ -102,6 +144,8 @@ public:
         for (db::Node* node : changes.AddedNodes())
         {
             EXPECT_EQ(m_nodes.count(node), 0u) << "added a node twice";
+            // Parents first, as a tree view needs them.
+            EXPECT_EQ(m_nodes.count(node->getParentNode()), 1u) << "a node added before its parent";
             m_nodes[node] = {node->getName(), node->getParentNode()};
             readArraysIn(*node);
         }
@@ -114,7 +158,8 @@ public:
         }
     }
 
-    void check() const
+    /// `deep` adds what is slower to check: paths, indices and siblings.
+    void check(bool deep) const
     {
         const std::vector<db::Node*> nodes = nodesUnder(m_database);
         ASSERT_EQ(nodes.size(), m_nodes.size());
@@ -126,12 +171,39 @@ public:
             EXPECT_EQ(it->second.name, node->getName());
             EXPECT_EQ(it->second.parent, node->getParentNode());
         }
+        std::vector<db::Node*> childOrder{&m_database};
+        filestest::nodesInOrder(m_database, childOrder);
+        ASSERT_EQ(nodes, childOrder) << "a walk does not follow the child lists";
         Everything attributes;
         m_database.accept(&attributes);
         EXPECT_EQ(m_database.getTotalAttributeCount(), attributes.all.size() - nodes.size())
             << "the running attribute count is not that of a walk";
         for (db::Attribute* attribute : attributes.all)
         {
+            if (deep)
+            {
+                std::wstring path;
+                attribute->toDatabasePath(path);
+                ASSERT_EQ(m_database.attributeFromDatabasePath(path), attribute)
+                    << std::string(path.begin(), path.end());
+                if (const db::CompositeAttribute* composite = attribute->asCompositeAttribute())
+                {
+                    for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+                    {
+                        ASSERT_EQ(composite->getAttribute(i)->getIndex(), i);
+                        ASSERT_EQ(composite->getAttribute(i)->getParentAttribute(), composite);
+                    }
+                }
+                if (db::Node* node = attribute->asNode())
+                {
+                    const std::vector<db::Node*> children = node->getChildNodes();
+                    for (std::size_t i = 0; i < children.size(); ++i)
+                    {
+                        ASSERT_EQ(children[i]->getPrevious(), i ? children[i - 1] : nullptr);
+                        ASSERT_EQ(children[i]->getNext(), i + 1 < children.size() ? children[i + 1] : nullptr);
+                    }
+                }
+            }
             if (!attribute->asArrayAttribute())
                 continue;
             const auto it = m_arrays.find(attribute);
@@ -381,9 +453,29 @@ public:
             delete node;
     }
 
+    /// A copy of a node, or of the whole database, saved in either format and
+    /// loaded into the database or a node, as a paste does.
+    void loadCopy()
+    {
+        if (nodes().size() > 20)
+            return;
+        db::Attribute* source = chance(20) ? static_cast<db::Attribute*>(&m_database) : anyNode(false);
+        db::Attribute* target = chance(70) ? static_cast<db::Attribute*>(&m_database) : anyNode(false);
+        if (!source || !target)
+            return;
+        const std::string bytes = bytesOf(*source, chance(50));
+        const std::size_t expected = nodes().size() + nodesUnder(*source->asNode()).size() - (source == &m_database);
+        const bool loaded = loadBytes(*target, bytes);
+        if (target == &m_database || loaded)
+        {
+            ASSERT_TRUE(loaded);
+            EXPECT_EQ(nodes().size(), expected);
+        }
+    }
+
     void step(int depth)
     {
-        switch (pick(14))
+        switch (pick(15))
         {
         case 0:
         case 1:
@@ -428,6 +520,8 @@ public:
         case 9:
             if (depth < 3)
             {
+                if (depth == 0)
+                    m_description = L"nested 0";
                 db::ChangeBlock block(m_database, L"nested " + std::to_wstring(depth));
                 const int count = 1 + pick(4);
                 for (int i = 0; i < count; ++i)
@@ -445,6 +539,9 @@ public:
         case 12:
             if (depth == 0 && m_database.redo())
                 m_last = Last::Redo;
+            break;
+        case 13:
+            loadCopy();
             break;
         default:
             if (chance(3))
@@ -472,7 +569,10 @@ public:
             }
         }
         else
+        {
             m_database.endChangeBlock(L"drag");
+            m_description = L"drag";
+        }
     }
 
     void setCheckCancel(bool check) { m_checkCancel = check; }
@@ -490,12 +590,15 @@ public:
         m_last = Last::Edit;
         return last;
     }
+    /// The description the last top-level block gave its step, then forgets it.
+    std::wstring takeDescription() { return std::exchange(m_description, std::wstring()); }
 
 private:
     db::Database& m_database;
     std::mt19937 m_rng;
     bool m_checkCancel = true;
     Last m_last = Last::Edit;
+    std::wstring m_description;
 };
 
 void runSequence(unsigned int seed, int steps, bool snapshots)
@@ -516,35 +619,56 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
     database.clearUndoHistory();
 
     MirrorObserver mirror(database);
-    const std::string start = describe(database);
-    UndoModel<std::string> model(start);
+    UndoModel<std::string> model(describe(database));
+    const std::string start = snapshot(database);
 
     for (int i = 0; i < steps; ++i)
     {
         const unsigned int undoBefore = database.getUndoStackSize();
         editor.step(0);
         ASSERT_FALSE(database.isInChangeBlock());
-        mirror.check();
+        mirror.check(i % 10 == 0);
         if (::testing::Test::HasFatalFailure())
             return;
         const RandomEditor::Last last = editor.takeLast();
+        const std::wstring description = editor.takeDescription();
         if (!snapshots)
             continue;
         const unsigned int undoAfter = database.getUndoStackSize();
+        const std::string now = describe(database);
         if (last == RandomEditor::Last::Redo)
-            ASSERT_EQ(describe(database), model.redone()) << "redo did not restore the state after the step";
+            ASSERT_EQ(firstDifference(now, model.redone()), "") << "redo did not restore the state after the step";
         else if (last == RandomEditor::Last::Undo)
-            ASSERT_EQ(describe(database), model.undone()) << "undo did not restore the state before the step";
+            ASSERT_EQ(firstDifference(now, model.undone()), "") << "undo did not restore the state before the step";
         else if (undoAfter == undoBefore + 1)
-            model.stepped(describe(database));
+        {
+            if (!description.empty())
+            {
+                ASSERT_EQ(database.getUndoDescription(undoAfter - 1), description);
+            }
+            model.stepped(now);
+        }
         else
         {
             ASSERT_EQ(undoAfter, undoBefore);
-            ASSERT_EQ(describe(database), model.history.back()) << "a change left no undo step";
+            ASSERT_EQ(firstDifference(now, model.history.back()), "") << "a change left no undo step";
+        }
+        if (i % 20 == 0)
+        {
+            // Either file read back gives the same bytes.
+            const std::string xml = bytesOf(database, false);
+            for (bool binary : {false, true})
+            {
+                db::Database copy;
+                ASSERT_TRUE(loadBytes(copy, binary ? bytesOf(database, true) : xml));
+                ASSERT_EQ(firstDifference(bytesOf(copy, false), xml), "")
+                    << (binary ? "binary" : "XML") << " round trip";
+            }
         }
     }
+    int checks = 0;
     undoAllAndRedo(
-        database, [&] { return describe(database); }, start, [&] { mirror.check(); });
+        database, [&] { return snapshot(database); }, start, [&] { mirror.check(++checks % 10 == 0); });
 }
 
 TEST(RandomEdits, UndoAllRestoresTheStartAndRedoAllTheEnd)

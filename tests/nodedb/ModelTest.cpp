@@ -221,23 +221,12 @@ TEST(NodeModel, ContainersAcceptOnlyTheirNodeTypes)
     EXPECT_EQ(db::makeNode(99999, L"unknown"), nullptr);
 }
 
-TEST(NodeModel, SiblingsRunAcrossContainersAndDescendantQueriesFollowRemovals)
+TEST(NodeModel, DescendantQueriesFollowRemovals)
 {
     db::Database database;
     db::Node* library = addNode(database, L"MaterialLibrary", L"lib");
-    db::Node* m1 = db::makeNode(L"Material", L"m1");
     db::Node* m2 = db::makeNode(L"Material", L"m2");
-    db::Node* s1 = db::makeNode(L"Script", L"s1");
-    library->findAttribute(L"materials")->asNodeContainer()->add(m1);
     library->findAttribute(L"materials")->asNodeContainer()->add(m2);
-    library->findAttribute(L"scripts")->asNodeContainer()->add(s1);
-
-    EXPECT_EQ(m1->getPrevious(), nullptr);
-    EXPECT_EQ(m1->getNext(), m2);
-    EXPECT_EQ(m2->getNext(), s1);
-    EXPECT_EQ(s1->getPrevious(), m2);
-    EXPECT_EQ(s1->getNext(), nullptr);
-    EXPECT_EQ(library->getChildNodes(), (std::vector<db::Node*>{m1, m2, s1}));
 
     db::Attribute* diffuse = m2->findAttribute(L"diffuse");
     EXPECT_TRUE(diffuse->isDescendantOf(library));
@@ -402,7 +391,7 @@ public:
 
 // Walks read ahead of the node they visit: long runs of siblings, nodes with
 // two containers among them, and a visitor that removes siblings still to come.
-TEST(NodeModel, WalksSeeParentsFirstMatchTheChildListsCanSkipAndSeeRemovals)
+TEST(NodeModel, WalksCanSkipAndSeeRemovals)
 {
     db::Database database(L"db");
     db::Node* group = addNode(database, L"Group", L"g");
@@ -422,18 +411,9 @@ TEST(NodeModel, WalksSeeParentsFirstMatchTheChildListsCanSkipAndSeeRemovals)
     }
     addNode(database, L"Group", L"last");
 
-    std::vector<std::wstring> expected;
-    std::function<void(db::Node*)> expect = [&](db::Node* node)
-    {
-        expected.push_back(L"+" + node->getName());
-        for (db::Node* child : node->getChildNodes())
-            expect(child);
-        expected.push_back(L"-" + node->getName());
-    };
-    expect(&database);
+    // The order of a walk is the random edit test's; here what a visitor can do.
     CountingVisitor visitor;
     database.accept(&visitor);
-    EXPECT_EQ(visitor.order, expected);
     EXPECT_EQ(visitor.attributes, 0);
 
     CountingVisitor skipping;

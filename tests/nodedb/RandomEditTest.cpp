@@ -127,8 +127,10 @@ public:
     }
     ~MirrorObserver() override { m_database.getObservers().remove(this, ObserverMode::Immediate); }
 
-    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool) override
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool transient) override
     {
+        EXPECT_TRUE(transient || !m_database.isInChangeBlock()) << "told of a block before it ended";
+        origins.push_back(changes.getOrigin());
         for (db::Node* node : changes.ReparentedNodes())
         {
             ASSERT_EQ(m_nodes.count(node), 1u) << "moved a node the mirror does not know";
@@ -136,11 +138,6 @@ public:
         }
         for (db::Node* node : changes.RemovedNodes())
             EXPECT_EQ(m_nodes.erase(node), 1u) << "removed a node twice or never added";
-        for (db::Node* node : changes.RenamedNodes())
-        {
-            if (m_nodes.count(node))
-                m_nodes[node].name = node->getName();
-        }
         for (db::Node* node : changes.AddedNodes())
         {
             EXPECT_EQ(m_nodes.count(node), 0u) << "added a node twice";
@@ -148,6 +145,15 @@ public:
             EXPECT_EQ(m_nodes.count(node->getParentNode()), 1u) << "a node added before its parent";
             m_nodes[node] = {node->getName(), node->getParentNode()};
             readArraysIn(*node);
+        }
+        const std::vector<db::Node*>& removed = changes.RemovedNodes();
+        for (db::Node* node : changes.RenamedNodes())
+        {
+            if (m_nodes.count(node))
+                m_nodes[node].name = node->getName();
+            else
+                EXPECT_NE(std::find(removed.begin(), removed.end(), node), removed.end())
+                    << "renamed a node never added";
         }
         for (db::Attribute* attribute : changes.AddedAttributes())
             readArraysIn(*attribute);
@@ -211,6 +217,9 @@ public:
             ASSERT_EQ(it->second, describe(*attribute)) << "an array changed unreported";
         }
     }
+
+    /// Where each report since the last check came from.
+    std::vector<db::ChangeSet::Origin> origins;
 
 private:
     void readArraysIn(db::Attribute& root)
@@ -489,7 +498,11 @@ public:
         }
         case 3:
             if (db::Node* node = anyNode(true))
-                node->setName(L"r" + std::to_wstring(pick(20)));
+            {
+                // Names that paths must escape or number, and duplicates.
+                static const wchar_t* const odd[] = {L"a/b", L"c.d", L"[0]", L"e\\", L"", L"r1"};
+                node->setName(chance(30) ? odd[pick(6)] : L"r" + std::to_wstring(pick(20)));
+            }
             break;
         case 4:
         case 5:
@@ -632,10 +645,17 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
             return;
         const RandomEditor::Last last = editor.takeLast();
         const std::wstring description = editor.takeDescription();
+        const std::vector<db::ChangeSet::Origin> origins = std::exchange(mirror.origins, {});
         if (!snapshots)
             continue;
         const unsigned int undoAfter = database.getUndoStackSize();
         const std::string now = describe(database);
+        if (last != RandomEditor::Last::Edit)
+        {
+            const auto origin =
+                last == RandomEditor::Last::Undo ? db::ChangeSet::Origin::Undo : db::ChangeSet::Origin::Redo;
+            ASSERT_EQ(origins, std::vector<db::ChangeSet::Origin>{origin}) << "one report, from the undo or redo";
+        }
         if (last == RandomEditor::Last::Redo)
             ASSERT_EQ(firstDifference(now, model.redone()), "") << "redo did not restore the state after the step";
         else if (last == RandomEditor::Last::Undo)

@@ -8,6 +8,7 @@
 #include "files/FilesTestSupport.h"
 
 #include <db/AttributeArray.h>
+#include <db/AttributeDef.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
 #include <db/DoubleArrayAttribute.h>
@@ -303,6 +304,18 @@ public:
         return all.empty() ? nullptr : all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))];
     }
 
+    /// What a pointer may name: nothing, a node, or an attribute of one.
+    db::Attribute* anyTarget()
+    {
+        if (chance(20))
+            return nullptr;
+        db::Node* node = anyNode(true);
+        const std::vector<db::Attribute*> attributes = attributesOf(*node);
+        return attributes.empty() || chance(70)
+                   ? node
+                   : attributes[static_cast<std::size_t>(pick(static_cast<int>(attributes.size())))];
+    }
+
     std::vector<db::Attribute*> attributesOf(db::Node& node)
     {
         std::vector<db::Attribute*> attributes;
@@ -348,7 +361,7 @@ public:
             v->setValue(m);
         }
         else if (auto* v = a.asPointerAttribute())
-            v->setValue(chance(20) ? nullptr : anyNode(true));
+            v->setValue(anyTarget());
         else if (db::ArrayAttribute* array = a.asArrayAttribute())
             editArray(*array);
         else if (db::AttributeArray* elements = a.asAttributeArray())
@@ -387,7 +400,7 @@ public:
                           editElement(array.asStringArrayAttribute(), L"e" + std::to_wstring(pick(100))) ||
                           editElement(array.asVector3ArrayAttribute(), OrkP::Vector3(f, 1, -f)) ||
                           editElement(array.asMatrix34ArrayAttribute(), m) ||
-                          editElement(array.asPointerArrayAttribute(), chance(20) ? nullptr : anyNode(true));
+                          editElement(array.asPointerArrayAttribute(), anyTarget());
         EXPECT_TRUE(done) << "an array type the editor does not know";
     }
 
@@ -474,12 +487,18 @@ public:
             return;
         const std::string bytes = bytesOf(*source, chance(50));
         const std::size_t expected = nodes().size() + nodesUnder(*source->asNode()).size() - (source == &m_database);
+        const std::string xml = bytesOf(*source, false);
         const bool loaded = loadBytes(*target, bytes);
         if (target == &m_database || loaded)
         {
             ASSERT_TRUE(loaded);
             EXPECT_EQ(nodes().size(), expected);
         }
+        // A node copied beside the others: its pointers, inside the copy or
+        // out of it, name what the original's do.
+        db::NodeContainer& top = m_database.getRootContainer();
+        if (target == &m_database && source != &m_database)
+            EXPECT_EQ(firstDifference(bytesOf(*top.getNode(top.getNodeCount() - 1), false), xml), "");
     }
 
     void step(int depth)
@@ -524,6 +543,13 @@ public:
             {
                 if (node->getDynamicAttributeCount() > 0 && chance(40))
                     node->getAttribute(node->getAttributeCount() - 1)->remove();
+                else if (chance(30))
+                {
+                    db::ChangeBlock block(m_database, L"pointer");
+                    auto def = std::make_unique<db::AttributeDef>(L"DynamicPointer", db::Pointer);
+                    if (db::Attribute* added = node->addDynamicAttribute(std::move(def)))
+                        added->asPointerAttribute()->setValue(anyTarget());
+                }
                 else if (chance(50))
                     node->addDynamicFloat(L"DynamicFloat", 1.5f, -10, 10);
                 else
@@ -675,14 +701,14 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
         }
         if (i % 20 == 0)
         {
-            // Either file read back gives the same bytes.
-            const std::string xml = bytesOf(database, false);
-            for (bool binary : {false, true})
+            // Either file read back gives the same bytes in the other format.
+            const std::string files[] = {bytesOf(database, false), bytesOf(database, true)};
+            for (int format : {0, 1})
             {
                 db::Database copy;
-                ASSERT_TRUE(loadBytes(copy, binary ? bytesOf(database, true) : xml));
-                ASSERT_EQ(firstDifference(bytesOf(copy, false), xml), "")
-                    << (binary ? "binary" : "XML") << " round trip";
+                ASSERT_TRUE(loadBytes(copy, files[format]));
+                ASSERT_EQ(firstDifference(bytesOf(copy, format == 0), files[1 - format]), "")
+                    << (format ? "binary" : "XML") << " round trip";
             }
         }
     }

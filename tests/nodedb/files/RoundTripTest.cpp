@@ -287,23 +287,15 @@ TEST_P(FileRoundTrip, SavedSubtreeLoadsUnderTheRootOfAnotherDatabase)
     EXPECT_EQ(existing->findAttribute(L"children")->asNodeContainer()->getNodeCount(), 1u);
 }
 
-TEST_P(FileRoundTrip, PointersLeavingASubtreeAreFoundByPathOrLeftNull)
+// Found by path when the target has them: the random edit test, which loads copies beside their originals.
+TEST_P(FileRoundTrip, PointersLeavingASubtreeAreLeftNullWhereNothingHasTheirPath)
 {
     ScratchFolder folder;
     db::Database original;
     fillEveryKind(original);
-    db::Node* group = original.getRootContainer().getNode(1);
-    db::Node* mesh = group->getChildNodes().at(0);
+    db::Node* mesh = original.getRootContainer().getNode(1)->getChildNodes().at(0);
     std::string file = folder.file(GetParam() == Format::Xml ? "mesh.xml" : "mesh.dbb");
     ASSERT_TRUE(save(*mesh, file, GetParam())); // its material points outside, at the AllTypes node
-
-    db::Database same;
-    fillEveryKind(same);
-    ASSERT_EQ(load(same, file, GetParam()), "");
-    db::Node* loaded = same.getRootContainer().getNode(same.getRootContainer().getNodeCount() - 1);
-    EXPECT_EQ(member<db::PointerAttribute>(loaded, L"material")->getValue(), same.getRootContainer().getNode(0));
-    EXPECT_EQ(xmlOf(*loaded, folder), xmlOf(*mesh, folder));
-
     db::Database empty;
     ASSERT_EQ(load(empty, file, GetParam()), "");
     EXPECT_EQ(member<db::PointerAttribute>(empty.getRootContainer().getNode(0), L"material")->getValue(), nullptr);

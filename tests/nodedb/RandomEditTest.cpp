@@ -11,9 +11,11 @@
 #include <db/AttributeDef.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
+#include <db/CompoundAttributeDef.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumArrayAttribute.h>
+#include <db/EnumAttributeDef.h>
 #include <db/FileInputStream.h>
 #include <db/FileOutputStream.h>
 #include <db/FloatArrayAttribute.h>
@@ -37,6 +39,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -337,6 +340,73 @@ public:
         }
     }
 
+    /// Mostly quarters; now and then any bits at all: NaNs with payloads,
+    /// infinities, signed zeros and subnormals must all survive the files.
+    float anyFloat()
+    {
+        const int kind = pick(20);
+        if (kind > 2)
+            return static_cast<float>(pick(2000) - 1000) / 4.0f;
+        auto bits = static_cast<std::uint32_t>(m_rng());
+        if (kind == 0) // NaNs, payloads and all, and infinities
+            bits = (bits | 0x7F800000u) & (chance(30) ? 0xFF800000u : ~0u);
+        else if (kind == 1)
+            bits &= 0x80000000u; // zeros of either sign
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    double anyDouble()
+    {
+        const int kind = pick(20);
+        if (kind > 2)
+            return static_cast<double>(pick(2000) - 1000) * 0.75;
+        std::uint64_t bits = (std::uint64_t(m_rng()) << 32) | m_rng();
+        if (kind == 0)
+            bits = (bits | 0x7FF0000000000000ull) & (chance(30) ? 0xFFF0000000000000ull : ~0ull);
+        else if (kind == 1)
+            bits &= 0x8000000000000000ull;
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    /// Plain, or with markup, controls and characters beyond one byte or two.
+    std::wstring anyText(const wchar_t* prefix)
+    {
+        return (chance(20) ? L" <&>\"'\t\u00e9\U0001F600" : prefix) + std::to_wstring(pick(100));
+    }
+
+    /// A dynamic value or array of any type, with limits and defaults of its own.
+    void addAnyDynamic(db::Node& node)
+    {
+        int types = 0;
+        while (*db::attributeTypeName(db::AttributeType(db::Int + types)))
+            ++types;
+        const auto type = db::AttributeType(db::Int + pick(types));
+        db::CompoundAttributeDef kinds(L"kinds");
+        const db::AttributeDef* made =
+            kinds.addAttributeDef(std::wstring(L"Dynamic ") + db::attributeTypeName(type), type);
+        if (!made)
+            return;
+        std::unique_ptr<db::AttributeDef> def(made->makeCopy());
+        def->setDefaultNumber(pick(10) / 4.0);
+        def->setDefaultString(anyText(L"d"));
+        def->setDefaultVector3(OrkP::Vector3(1, -2, 3e-9f));
+        if (chance(50))
+            def->setLimits(-5, 5);
+        if (db::EnumAttributeDef* names = def->asEnumAttributeDef())
+        {
+            names->addString(L"calm", 5);
+            names->addString(L"wild \u2600", 9);
+        }
+        db::ChangeBlock block(m_database, L"dynamic");
+        db::Attribute* added = node.addDynamicAttribute(std::move(def));
+        if (added && added->isComposite()) // composites are only ever members
+            added->remove();
+        else if (added)
+            setRandomValue(*added);
+    }
+
     void setRandomValue(db::Attribute& a)
     {
         const float f = static_cast<float>(pick(2000) - 1000) / 4.0f;
@@ -347,11 +417,11 @@ public:
         else if (auto* v = a.asEnumAttribute())
             v->setValue(pick(4));
         else if (auto* v = a.asFloatAttribute())
-            v->setValue(f);
+            v->setValue(anyFloat());
         else if (auto* v = a.asDoubleAttribute())
-            v->setValue(f * 3.0);
+            v->setValue(anyDouble());
         else if (auto* v = a.asStringAttribute())
-            v->setValue(L"s" + std::to_wstring(pick(100)));
+            v->setValue(anyText(L"s"));
         else if (auto* v = a.asVector3Attribute())
             v->setValue(OrkP::Vector3(f, -f, 1));
         else if (auto* v = a.asMatrix34Attribute())
@@ -395,9 +465,9 @@ public:
         const bool done = editElement(array.asIntArrayAttribute(), pick(3000) - 1500) ||
                           editElement(array.asBoolArrayAttribute(), chance(50)) ||
                           editElement(array.asEnumArrayAttribute(), pick(4)) ||
-                          editElement(array.asFloatArrayAttribute(), f) ||
-                          editElement(array.asDoubleArrayAttribute(), f * 3.0) ||
-                          editElement(array.asStringArrayAttribute(), L"e" + std::to_wstring(pick(100))) ||
+                          editElement(array.asFloatArrayAttribute(), anyFloat()) ||
+                          editElement(array.asDoubleArrayAttribute(), anyDouble()) ||
+                          editElement(array.asStringArrayAttribute(), anyText(L"e")) ||
                           editElement(array.asVector3ArrayAttribute(), OrkP::Vector3(f, 1, -f)) ||
                           editElement(array.asMatrix34ArrayAttribute(), m) ||
                           editElement(array.asPointerArrayAttribute(), anyTarget());
@@ -485,20 +555,21 @@ public:
         db::Attribute* target = chance(70) ? static_cast<db::Attribute*>(&m_database) : anyNode(false);
         if (!source || !target)
             return;
-        const std::string bytes = bytesOf(*source, chance(50));
+        const bool binary = chance(50);
+        const std::string bytes = bytesOf(*source, binary);
+        const std::string other = bytesOf(*source, !binary);
         const std::size_t expected = nodes().size() + nodesUnder(*source->asNode()).size() - (source == &m_database);
-        const std::string xml = bytesOf(*source, false);
         const bool loaded = loadBytes(*target, bytes);
         if (target == &m_database || loaded)
         {
             ASSERT_TRUE(loaded);
             EXPECT_EQ(nodes().size(), expected);
         }
-        // A node copied beside the others: its pointers, inside the copy or
-        // out of it, name what the original's do.
+        // A node copied beside the others reads back, in the other format, as
+        // its original: values, and pointers inside the copy or out of it.
         db::NodeContainer& top = m_database.getRootContainer();
         if (target == &m_database && source != &m_database)
-            EXPECT_EQ(firstDifference(bytesOf(*top.getNode(top.getNodeCount() - 1), false), xml), "");
+            EXPECT_EQ(firstDifference(bytesOf(*top.getNode(top.getNodeCount() - 1), !binary), other), "");
     }
 
     void step(int depth)
@@ -519,7 +590,7 @@ public:
             if (db::Node* node = anyNode(true))
             {
                 // Names that paths must escape or number, and duplicates.
-                static const wchar_t* const odd[] = {L"a/b", L"c.d", L"[0]", L"e\\", L"", L"r1"};
+                static const wchar_t* const odd[] = {L"a/b", L"c.d", L"[0]", L"e\\", L"", L"\u00e9 <&> \U0001F600"};
                 node->setName(chance(30) ? odd[pick(6)] : L"r" + std::to_wstring(pick(20)));
             }
             break;
@@ -550,6 +621,8 @@ public:
                     if (db::Attribute* added = node->addDynamicAttribute(std::move(def)))
                         added->asPointerAttribute()->setValue(anyTarget());
                 }
+                else if (chance(40))
+                    addAnyDynamic(*node);
                 else if (chance(50))
                     node->addDynamicFloat(L"DynamicFloat", 1.5f, -10, 10);
                 else

@@ -287,38 +287,17 @@ TEST(NodeModel, IndicesStayRightThroughManyEditsOfABigContainer)
     expectIndicesRight();
 }
 
-TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)
+// That copies are deep and point inside themselves is the random edit test's,
+// which copies nodes and reads them back; here how they are named.
+TEST(NodeModel, CopiesAreDetachedAndNamedAfterTheirOriginals)
 {
     db::Database database;
     db::Node* group = addNode(database, L"Group", L"Group");
-    db::Node* mesh = addNode(database, L"Mesh", L"mesh", group);
-    db::Node* camera = addNode(database, L"Camera", L"cam", group);
-    camera->findAttribute(L"target")->asPointerAttribute()->setValue(mesh);
-    mesh->findAttribute(L"material")->asPointerAttribute()->setValue(group);
-    group->addDynamicString(L"note", L"hello");
-    db::Node* outside = addNode(database, L"Group", L"Group1");
-    // Two levels down, pointing up across the copy and out of it.
-    db::Node* inner = addNode(database, L"Group", L"inner", group);
-    db::Node* deep = addNode(database, L"Mesh", L"deep", inner);
-    deep->findAttribute(L"material")->asPointerAttribute()->setValue(camera);
-    db::Node* out = addNode(database, L"Mesh", L"out", inner);
-    out->findAttribute(L"material")->asPointerAttribute()->setValue(outside);
-
+    addNode(database, L"Group", L"Group1");
     std::unique_ptr<db::Node> copy(group->makeCopy(db::EmptyString()));
     EXPECT_EQ(copy->getName(), L"Group2");
     EXPECT_TRUE(copy->isDetached());
-    ASSERT_EQ(copy->getChildNodes().size(), 3u);
-    const std::vector<db::Node*> innerCopies = copy->getChildNodes()[2]->getChildNodes();
-    EXPECT_EQ(innerCopies[0]->findAttribute(L"material")->asPointerAttribute()->getValue(), copy->getChildNodes()[1]);
-    EXPECT_EQ(innerCopies[1]->findAttribute(L"material")->asPointerAttribute()->getValue(), outside);
-    db::Node* meshCopy = copy->getChildNodes()[0];
-    db::Node* cameraCopy = copy->getChildNodes()[1];
-    EXPECT_NE(meshCopy, mesh);
-    EXPECT_EQ(cameraCopy->findAttribute(L"target")->asPointerAttribute()->getValue(), meshCopy);
-    EXPECT_EQ(meshCopy->findAttribute(L"material")->asPointerAttribute()->getValue(), copy.get());
-    EXPECT_EQ(copy->findAttribute(L"note")->asStringAttribute()->getValue(), L"hello");
-    EXPECT_TRUE(copy->findAttribute(L"note")->isDynamic());
-    EXPECT_EQ(std::unique_ptr<db::Node>(mesh->makeCopy(L"named"))->getName(), L"named");
+    EXPECT_EQ(std::unique_ptr<db::Node>(group->makeCopy(L"named"))->getName(), L"named");
 }
 
 TEST(NodeModel, NamesNumberedInARowAreTheLowestFreeAsIfEachWereAskedAfresh)

@@ -307,12 +307,17 @@ public:
         return all.empty() ? nullptr : all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))];
     }
 
-    /// What a pointer may name: nothing, a node, or an attribute of one.
-    db::Attribute* anyTarget()
+    /// What a pointer of `from` may name: nothing, a node, or an attribute of
+    /// one; often one near it, in the branch a copy of its node's parent takes.
+    db::Attribute* anyTarget(const db::Attribute& from)
     {
         if (chance(20))
             return nullptr;
-        db::Node* node = anyNode(true);
+        db::Node* near = from.getParentNode();
+        if (near && near->getParentNode())
+            near = near->getParentNode();
+        std::vector<db::Node*> branch = near && chance(50) ? nodesUnder(*near) : nodes();
+        db::Node* node = branch[static_cast<std::size_t>(pick(static_cast<int>(branch.size())))];
         const std::vector<db::Attribute*> attributes = attributesOf(*node);
         return attributes.empty() || chance(70)
                    ? node
@@ -431,7 +436,7 @@ public:
             v->setValue(m);
         }
         else if (auto* v = a.asPointerAttribute())
-            v->setValue(anyTarget());
+            v->setValue(anyTarget(a));
         else if (db::ArrayAttribute* array = a.asArrayAttribute())
             editArray(*array);
         else if (db::AttributeArray* elements = a.asAttributeArray())
@@ -470,7 +475,7 @@ public:
                           editElement(array.asStringArrayAttribute(), anyText(L"e")) ||
                           editElement(array.asVector3ArrayAttribute(), OrkP::Vector3(f, 1, -f)) ||
                           editElement(array.asMatrix34ArrayAttribute(), m) ||
-                          editElement(array.asPointerArrayAttribute(), anyTarget());
+                          editElement(array.asPointerArrayAttribute(), anyTarget(array));
         EXPECT_TRUE(done) << "an array type the editor does not know";
     }
 
@@ -555,6 +560,15 @@ public:
         db::Attribute* target = chance(70) ? static_cast<db::Attribute*>(&m_database) : anyNode(false);
         if (!source || !target)
             return;
+        if (source != &m_database && target == &m_database && chance(30))
+        {
+            // A copy made in memory, its pointers inside it turned to its own nodes.
+            const std::string xml = bytesOf(*source, false);
+            db::Node* copy = source->asNode()->makeCopy(source->asNode()->getName());
+            ASSERT_TRUE(m_database.getRootContainer().add(copy));
+            EXPECT_EQ(firstDifference(bytesOf(*copy, false), xml), "");
+            return;
+        }
         const bool binary = chance(50);
         const std::string bytes = bytesOf(*source, binary);
         const std::string other = bytesOf(*source, !binary);
@@ -619,7 +633,7 @@ public:
                     db::ChangeBlock block(m_database, L"pointer");
                     auto def = std::make_unique<db::AttributeDef>(L"DynamicPointer", db::Pointer);
                     if (db::Attribute* added = node->addDynamicAttribute(std::move(def)))
-                        added->asPointerAttribute()->setValue(anyTarget());
+                        added->asPointerAttribute()->setValue(anyTarget(*added));
                 }
                 else if (chance(40))
                     addAnyDynamic(*node);

@@ -109,9 +109,6 @@ void TreeControl::DeleteChildren(TreeItem* item)
             forgetNode(nodeOf(doomed));
             m_filterMatches -= doomed->m_matched ? 1 : 0;
         });
-    // Under a filter, the item and its ancestors may have shown only for
-    // matches among the children: hidden now, they leave the selection.
-    matchesMayHaveGone(item);
     itemsChanged();
 }
 

@@ -221,23 +221,12 @@ TEST(NodeModel, ContainersAcceptOnlyTheirNodeTypes)
     EXPECT_EQ(db::makeNode(99999, L"unknown"), nullptr);
 }
 
-TEST(NodeModel, SiblingsRunAcrossContainersAndDescendantQueriesFollowRemovals)
+TEST(NodeModel, DescendantQueriesFollowRemovals)
 {
     db::Database database;
     db::Node* library = addNode(database, L"MaterialLibrary", L"lib");
-    db::Node* m1 = db::makeNode(L"Material", L"m1");
     db::Node* m2 = db::makeNode(L"Material", L"m2");
-    db::Node* s1 = db::makeNode(L"Script", L"s1");
-    library->findAttribute(L"materials")->asNodeContainer()->add(m1);
     library->findAttribute(L"materials")->asNodeContainer()->add(m2);
-    library->findAttribute(L"scripts")->asNodeContainer()->add(s1);
-
-    EXPECT_EQ(m1->getPrevious(), nullptr);
-    EXPECT_EQ(m1->getNext(), m2);
-    EXPECT_EQ(m2->getNext(), s1);
-    EXPECT_EQ(s1->getPrevious(), m2);
-    EXPECT_EQ(s1->getNext(), nullptr);
-    EXPECT_EQ(library->getChildNodes(), (std::vector<db::Node*>{m1, m2, s1}));
 
     db::Attribute* diffuse = m2->findAttribute(L"diffuse");
     EXPECT_TRUE(diffuse->isDescendantOf(library));
@@ -298,38 +287,17 @@ TEST(NodeModel, IndicesStayRightThroughManyEditsOfABigContainer)
     expectIndicesRight();
 }
 
-TEST(NodeModel, CopiesAreDeepDetachedAndPointInsideThemselves)
+// That copies are deep and point inside themselves is the random edit test's,
+// which copies nodes and reads them back; here how they are named.
+TEST(NodeModel, CopiesAreDetachedAndNamedAfterTheirOriginals)
 {
     db::Database database;
     db::Node* group = addNode(database, L"Group", L"Group");
-    db::Node* mesh = addNode(database, L"Mesh", L"mesh", group);
-    db::Node* camera = addNode(database, L"Camera", L"cam", group);
-    camera->findAttribute(L"target")->asPointerAttribute()->setValue(mesh);
-    mesh->findAttribute(L"material")->asPointerAttribute()->setValue(group);
-    group->addDynamicString(L"note", L"hello");
-    db::Node* outside = addNode(database, L"Group", L"Group1");
-    // Two levels down, pointing up across the copy and out of it.
-    db::Node* inner = addNode(database, L"Group", L"inner", group);
-    db::Node* deep = addNode(database, L"Mesh", L"deep", inner);
-    deep->findAttribute(L"material")->asPointerAttribute()->setValue(camera);
-    db::Node* out = addNode(database, L"Mesh", L"out", inner);
-    out->findAttribute(L"material")->asPointerAttribute()->setValue(outside);
-
+    addNode(database, L"Group", L"Group1");
     std::unique_ptr<db::Node> copy(group->makeCopy(db::EmptyString()));
     EXPECT_EQ(copy->getName(), L"Group2");
     EXPECT_TRUE(copy->isDetached());
-    ASSERT_EQ(copy->getChildNodes().size(), 3u);
-    const std::vector<db::Node*> innerCopies = copy->getChildNodes()[2]->getChildNodes();
-    EXPECT_EQ(innerCopies[0]->findAttribute(L"material")->asPointerAttribute()->getValue(), copy->getChildNodes()[1]);
-    EXPECT_EQ(innerCopies[1]->findAttribute(L"material")->asPointerAttribute()->getValue(), outside);
-    db::Node* meshCopy = copy->getChildNodes()[0];
-    db::Node* cameraCopy = copy->getChildNodes()[1];
-    EXPECT_NE(meshCopy, mesh);
-    EXPECT_EQ(cameraCopy->findAttribute(L"target")->asPointerAttribute()->getValue(), meshCopy);
-    EXPECT_EQ(meshCopy->findAttribute(L"material")->asPointerAttribute()->getValue(), copy.get());
-    EXPECT_EQ(copy->findAttribute(L"note")->asStringAttribute()->getValue(), L"hello");
-    EXPECT_TRUE(copy->findAttribute(L"note")->isDynamic());
-    EXPECT_EQ(std::unique_ptr<db::Node>(mesh->makeCopy(L"named"))->getName(), L"named");
+    EXPECT_EQ(std::unique_ptr<db::Node>(group->makeCopy(L"named"))->getName(), L"named");
 }
 
 TEST(NodeModel, NamesNumberedInARowAreTheLowestFreeAsIfEachWereAskedAfresh)
@@ -402,7 +370,7 @@ public:
 
 // Walks read ahead of the node they visit: long runs of siblings, nodes with
 // two containers among them, and a visitor that removes siblings still to come.
-TEST(NodeModel, WalksSeeParentsFirstMatchTheChildListsCanSkipAndSeeRemovals)
+TEST(NodeModel, WalksCanSkipAndSeeRemovals)
 {
     db::Database database(L"db");
     db::Node* group = addNode(database, L"Group", L"g");
@@ -422,18 +390,9 @@ TEST(NodeModel, WalksSeeParentsFirstMatchTheChildListsCanSkipAndSeeRemovals)
     }
     addNode(database, L"Group", L"last");
 
-    std::vector<std::wstring> expected;
-    std::function<void(db::Node*)> expect = [&](db::Node* node)
-    {
-        expected.push_back(L"+" + node->getName());
-        for (db::Node* child : node->getChildNodes())
-            expect(child);
-        expected.push_back(L"-" + node->getName());
-    };
-    expect(&database);
+    // The order of a walk is the random edit test's; here what a visitor can do.
     CountingVisitor visitor;
     database.accept(&visitor);
-    EXPECT_EQ(visitor.order, expected);
     EXPECT_EQ(visitor.attributes, 0);
 
     CountingVisitor skipping;

@@ -11,42 +11,6 @@ using namespace nodedbtest;
 namespace
 {
 
-/// A scene with awkward names: separators, duplicates, empty names.
-void buildAwkwardScene(db::Database& database)
-{
-    db::Node* group = addNode(database, L"Group", L"a/b.c[d]\\e");
-    addNode(database, L"Mesh", L"twin", group);
-    addNode(database, L"Mesh", L"twin", group);
-    addNode(database, L"Light", L"", group);
-    addNode(database, L"Light", L"", group);
-    db::Node* all = addNode(database, L"AllTypes", L"all");
-    auto* entries = all->findAttribute(L"entries")->asAttributeArray();
-    entries->add(false);
-    entries->add(false);
-    all->addDynamicString(L"odd.name[0]", L"x");
-    addNode(database, L"Group", L"twin");
-    db::Node* library = addNode(database, L"MaterialLibrary", L"lib");
-    library->findAttribute(L"scripts")->asNodeContainer()->add(db::makeNode(L"Script", L"twin"));
-    library->findAttribute(L"materials")->asNodeContainer()->add(db::makeNode(L"Material", L"twin"));
-}
-
-TEST(DatabasePaths, EveryNodeAndAttributeRoundTripsThroughItsPath)
-{
-    db::Database database(L"paths");
-    buildAwkwardScene(database);
-    Everything everything;
-    database.accept(&everything);
-    ASSERT_GT(everything.all.size(), 50u);
-    for (db::Attribute* attribute : everything.all)
-    {
-        std::wstring path;
-        attribute->toDatabasePath(path, nullptr, false);
-        EXPECT_EQ(database.attributeFromDatabasePath(path, true), attribute) << std::string(path.begin(), path.end());
-        // The same from any attribute of the tree, since the path starts at the root.
-        EXPECT_EQ(attribute->attributeFromDatabasePath(path, true), attribute);
-    }
-}
-
 TEST(DatabasePaths, PathsReadTheWayUsersExpect)
 {
     db::Database database;

@@ -5,21 +5,31 @@
 // reference model of the observer list's rules.
 
 #include "NodeDbTestSupport.h"
+#include "files/FilesTestSupport.h"
 
 #include <db/AttributeArray.h>
+#include <db/AttributeDef.h>
 #include <db/BoolArrayAttribute.h>
 #include <db/BoolAttribute.h>
+#include <db/CompoundAttributeDef.h>
 #include <db/DoubleArrayAttribute.h>
 #include <db/DoubleAttribute.h>
 #include <db/EnumArrayAttribute.h>
+#include <db/EnumAttributeDef.h>
+#include <db/FileInputStream.h>
+#include <db/FileOutputStream.h>
 #include <db/FloatArrayAttribute.h>
 #include <db/IntArrayAttribute.h>
+#include <db/LoaderBinary.h>
+#include <db/LoaderXML.h>
 #include <db/Matrix34ArrayAttribute.h>
 #include <db/Matrix34Attribute.h>
 #include <db/NodeContainerDef.h>
 #include <db/NodeDef.h>
 #include <db/PointerArrayAttribute.h>
 #include <db/PointerAttribute.h>
+#include <db/SaverBinary.h>
+#include <db/SaverXML.h>
 #include <db/StringArrayAttribute.h>
 #include <db/Vector3ArrayAttribute.h>
 #include <db/Vector3Attribute.h>
@@ -29,6 +39,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -64,6 +75,41 @@ std::vector<db::Node*> nodesUnder(db::Node& root)
     return all.nodes;
 }
 
+std::string bytesOf(const db::Attribute& root, bool binary)
+{
+    std::string bytes;
+    db::FileOutputStream stream(db::FileOutputStream::ToMemory{bytes},
+                                binary ? db::OutputStreamEncoding::Raw : db::OutputStreamEncoding::Utf8);
+    EXPECT_TRUE(binary ? db::SaverBinary(stream).save(root) : db::SaverXML(stream).save(root));
+    return bytes;
+}
+
+bool loadBytes(db::Attribute& target, const std::string& bytes)
+{
+    auto stream = db::FileInputStream::fromMemory(bytes.data(), bytes.size());
+    return db::LoaderBinary::isBinaryFile(stream) ? db::LoaderBinary(stream).load(target)
+                                                  : db::LoaderXML(stream).load(target);
+}
+
+/// The whole state: values with node identities, and the bytes of both files.
+std::string snapshot(db::Database& database)
+{
+    return describe(database) + bytesOf(database, false) + bytesOf(database, true);
+}
+
+/// Where two snapshots first differ, or "" when they are the same: a whole
+/// snapshot is too long to read in a failure.
+std::string firstDifference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected)
+        return {};
+    const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const std::size_t offset = static_cast<std::size_t>(at.first - actual.begin());
+    const std::size_t from = offset > 80 ? offset - 80 : 0;
+    return "at byte " + std::to_string(offset) + ": [" + actual.substr(from, 160) + "] instead of [" +
+           expected.substr(from, 160) + "]";
+}
+
 /// Keeps its own picture of the nodes (name and parent of each) and of every
 /// array from change sets only, as a tree view and array widgets do: an array
 /// is read again only when a change set names it or brings it in.
@@ -85,8 +131,10 @@ public:
     }
     ~MirrorObserver() override { m_database.getObservers().remove(this, ObserverMode::Immediate); }
 
-    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool) override
+    void onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool transient) override
     {
+        EXPECT_TRUE(transient || !m_database.isInChangeBlock()) << "told of a block before it ended";
+        origins.push_back(changes.getOrigin());
         for (db::Node* node : changes.ReparentedNodes())
         {
             ASSERT_EQ(m_nodes.count(node), 1u) << "moved a node the mirror does not know";
@@ -94,16 +142,22 @@ public:
         }
         for (db::Node* node : changes.RemovedNodes())
             EXPECT_EQ(m_nodes.erase(node), 1u) << "removed a node twice or never added";
+        for (db::Node* node : changes.AddedNodes())
+        {
+            EXPECT_EQ(m_nodes.count(node), 0u) << "added a node twice";
+            // Parents first, as a tree view needs them.
+            EXPECT_EQ(m_nodes.count(node->getParentNode()), 1u) << "a node added before its parent";
+            m_nodes[node] = {node->getName(), node->getParentNode()};
+            readArraysIn(*node);
+        }
+        const std::vector<db::Node*>& removed = changes.RemovedNodes();
         for (db::Node* node : changes.RenamedNodes())
         {
             if (m_nodes.count(node))
                 m_nodes[node].name = node->getName();
-        }
-        for (db::Node* node : changes.AddedNodes())
-        {
-            EXPECT_EQ(m_nodes.count(node), 0u) << "added a node twice";
-            m_nodes[node] = {node->getName(), node->getParentNode()};
-            readArraysIn(*node);
+            else
+                EXPECT_NE(std::find(removed.begin(), removed.end(), node), removed.end())
+                    << "renamed a node never added";
         }
         for (db::Attribute* attribute : changes.AddedAttributes())
             readArraysIn(*attribute);
@@ -114,7 +168,8 @@ public:
         }
     }
 
-    void check() const
+    /// `deep` adds what is slower to check: paths, indices and siblings.
+    void check(bool deep) const
     {
         const std::vector<db::Node*> nodes = nodesUnder(m_database);
         ASSERT_EQ(nodes.size(), m_nodes.size());
@@ -126,12 +181,39 @@ public:
             EXPECT_EQ(it->second.name, node->getName());
             EXPECT_EQ(it->second.parent, node->getParentNode());
         }
+        std::vector<db::Node*> childOrder{&m_database};
+        filestest::nodesInOrder(m_database, childOrder);
+        ASSERT_EQ(nodes, childOrder) << "a walk does not follow the child lists";
         Everything attributes;
         m_database.accept(&attributes);
         EXPECT_EQ(m_database.getTotalAttributeCount(), attributes.all.size() - nodes.size())
             << "the running attribute count is not that of a walk";
         for (db::Attribute* attribute : attributes.all)
         {
+            if (deep)
+            {
+                std::wstring path;
+                attribute->toDatabasePath(path);
+                ASSERT_EQ(m_database.attributeFromDatabasePath(path), attribute)
+                    << std::string(path.begin(), path.end());
+                if (const db::CompositeAttribute* composite = attribute->asCompositeAttribute())
+                {
+                    for (unsigned int i = 0; i < composite->getAttributeCount(); ++i)
+                    {
+                        ASSERT_EQ(composite->getAttribute(i)->getIndex(), i);
+                        ASSERT_EQ(composite->getAttribute(i)->getParentAttribute(), composite);
+                    }
+                }
+                if (db::Node* node = attribute->asNode())
+                {
+                    const std::vector<db::Node*> children = node->getChildNodes();
+                    for (std::size_t i = 0; i < children.size(); ++i)
+                    {
+                        ASSERT_EQ(children[i]->getPrevious(), i ? children[i - 1] : nullptr);
+                        ASSERT_EQ(children[i]->getNext(), i + 1 < children.size() ? children[i + 1] : nullptr);
+                    }
+                }
+            }
             if (!attribute->asArrayAttribute())
                 continue;
             const auto it = m_arrays.find(attribute);
@@ -139,6 +221,9 @@ public:
             ASSERT_EQ(it->second, describe(*attribute)) << "an array changed unreported";
         }
     }
+
+    /// Where each report since the last check came from.
+    std::vector<db::ChangeSet::Origin> origins;
 
 private:
     void readArraysIn(db::Attribute& root)
@@ -222,6 +307,23 @@ public:
         return all.empty() ? nullptr : all[static_cast<std::size_t>(pick(static_cast<int>(all.size())))];
     }
 
+    /// What a pointer of `from` may name: nothing, a node, or an attribute of
+    /// one; often one near it, in the branch a copy of its node's parent takes.
+    db::Attribute* anyTarget(const db::Attribute& from)
+    {
+        if (chance(20))
+            return nullptr;
+        db::Node* near = from.getParentNode();
+        if (near && near->getParentNode())
+            near = near->getParentNode();
+        std::vector<db::Node*> branch = near && chance(50) ? nodesUnder(*near) : nodes();
+        db::Node* node = branch[static_cast<std::size_t>(pick(static_cast<int>(branch.size())))];
+        const std::vector<db::Attribute*> attributes = attributesOf(*node);
+        return attributes.empty() || chance(70)
+                   ? node
+                   : attributes[static_cast<std::size_t>(pick(static_cast<int>(attributes.size())))];
+    }
+
     std::vector<db::Attribute*> attributesOf(db::Node& node)
     {
         std::vector<db::Attribute*> attributes;
@@ -243,6 +345,73 @@ public:
         }
     }
 
+    /// Mostly quarters; now and then any bits at all: NaNs with payloads,
+    /// infinities, signed zeros and subnormals must all survive the files.
+    float anyFloat()
+    {
+        const int kind = pick(20);
+        if (kind > 2)
+            return static_cast<float>(pick(2000) - 1000) / 4.0f;
+        auto bits = static_cast<std::uint32_t>(m_rng());
+        if (kind == 0) // NaNs, payloads and all, and infinities
+            bits = (bits | 0x7F800000u) & (chance(30) ? 0xFF800000u : ~0u);
+        else if (kind == 1)
+            bits &= 0x80000000u; // zeros of either sign
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    double anyDouble()
+    {
+        const int kind = pick(20);
+        if (kind > 2)
+            return static_cast<double>(pick(2000) - 1000) * 0.75;
+        std::uint64_t bits = (std::uint64_t(m_rng()) << 32) | m_rng();
+        if (kind == 0)
+            bits = (bits | 0x7FF0000000000000ull) & (chance(30) ? 0xFFF0000000000000ull : ~0ull);
+        else if (kind == 1)
+            bits &= 0x8000000000000000ull;
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    /// Plain, or with markup, controls and characters beyond one byte or two.
+    std::wstring anyText(const wchar_t* prefix)
+    {
+        return (chance(20) ? L" <&>\"'\t\u00e9\U0001F600" : prefix) + std::to_wstring(pick(100));
+    }
+
+    /// A dynamic value or array of any type, with limits and defaults of its own.
+    void addAnyDynamic(db::Node& node)
+    {
+        int types = 0;
+        while (*db::attributeTypeName(db::AttributeType(db::Int + types)))
+            ++types;
+        const auto type = db::AttributeType(db::Int + pick(types));
+        db::CompoundAttributeDef kinds(L"kinds");
+        const db::AttributeDef* made =
+            kinds.addAttributeDef(std::wstring(L"Dynamic ") + db::attributeTypeName(type), type);
+        if (!made)
+            return;
+        std::unique_ptr<db::AttributeDef> def(made->makeCopy());
+        def->setDefaultNumber(pick(10) / 4.0);
+        def->setDefaultString(anyText(L"d"));
+        def->setDefaultVector3(OrkP::Vector3(1, -2, 3e-9f));
+        if (chance(50))
+            def->setLimits(-5, 5);
+        if (db::EnumAttributeDef* names = def->asEnumAttributeDef())
+        {
+            names->addString(L"calm", 5);
+            names->addString(L"wild \u2600", 9);
+        }
+        db::ChangeBlock block(m_database, L"dynamic");
+        db::Attribute* added = node.addDynamicAttribute(std::move(def));
+        if (added && added->isComposite()) // composites are only ever members
+            added->remove();
+        else if (added)
+            setRandomValue(*added);
+    }
+
     void setRandomValue(db::Attribute& a)
     {
         const float f = static_cast<float>(pick(2000) - 1000) / 4.0f;
@@ -253,11 +422,11 @@ public:
         else if (auto* v = a.asEnumAttribute())
             v->setValue(pick(4));
         else if (auto* v = a.asFloatAttribute())
-            v->setValue(f);
+            v->setValue(anyFloat());
         else if (auto* v = a.asDoubleAttribute())
-            v->setValue(f * 3.0);
+            v->setValue(anyDouble());
         else if (auto* v = a.asStringAttribute())
-            v->setValue(L"s" + std::to_wstring(pick(100)));
+            v->setValue(anyText(L"s"));
         else if (auto* v = a.asVector3Attribute())
             v->setValue(OrkP::Vector3(f, -f, 1));
         else if (auto* v = a.asMatrix34Attribute())
@@ -267,7 +436,7 @@ public:
             v->setValue(m);
         }
         else if (auto* v = a.asPointerAttribute())
-            v->setValue(chance(20) ? nullptr : anyNode(true));
+            v->setValue(anyTarget(a));
         else if (db::ArrayAttribute* array = a.asArrayAttribute())
             editArray(*array);
         else if (db::AttributeArray* elements = a.asAttributeArray())
@@ -301,12 +470,12 @@ public:
         const bool done = editElement(array.asIntArrayAttribute(), pick(3000) - 1500) ||
                           editElement(array.asBoolArrayAttribute(), chance(50)) ||
                           editElement(array.asEnumArrayAttribute(), pick(4)) ||
-                          editElement(array.asFloatArrayAttribute(), f) ||
-                          editElement(array.asDoubleArrayAttribute(), f * 3.0) ||
-                          editElement(array.asStringArrayAttribute(), L"e" + std::to_wstring(pick(100))) ||
+                          editElement(array.asFloatArrayAttribute(), anyFloat()) ||
+                          editElement(array.asDoubleArrayAttribute(), anyDouble()) ||
+                          editElement(array.asStringArrayAttribute(), anyText(L"e")) ||
                           editElement(array.asVector3ArrayAttribute(), OrkP::Vector3(f, 1, -f)) ||
                           editElement(array.asMatrix34ArrayAttribute(), m) ||
-                          editElement(array.asPointerArrayAttribute(), chance(20) ? nullptr : anyNode(true));
+                          editElement(array.asPointerArrayAttribute(), anyTarget(array));
         EXPECT_TRUE(done) << "an array type the editor does not know";
     }
 
@@ -381,9 +550,45 @@ public:
             delete node;
     }
 
+    /// A copy of a node, or of the whole database, saved in either format and
+    /// loaded into the database or a node, as a paste does.
+    void loadCopy()
+    {
+        if (nodes().size() > 20)
+            return;
+        db::Attribute* source = chance(20) ? static_cast<db::Attribute*>(&m_database) : anyNode(false);
+        db::Attribute* target = chance(70) ? static_cast<db::Attribute*>(&m_database) : anyNode(false);
+        if (!source || !target)
+            return;
+        if (source != &m_database && target == &m_database && chance(30))
+        {
+            // A copy made in memory, its pointers inside it turned to its own nodes.
+            const std::string xml = bytesOf(*source, false);
+            db::Node* copy = source->asNode()->makeCopy(source->asNode()->getName());
+            ASSERT_TRUE(m_database.getRootContainer().add(copy));
+            EXPECT_EQ(firstDifference(bytesOf(*copy, false), xml), "");
+            return;
+        }
+        const bool binary = chance(50);
+        const std::string bytes = bytesOf(*source, binary);
+        const std::string other = bytesOf(*source, !binary);
+        const std::size_t expected = nodes().size() + nodesUnder(*source->asNode()).size() - (source == &m_database);
+        const bool loaded = loadBytes(*target, bytes);
+        if (target == &m_database || loaded)
+        {
+            ASSERT_TRUE(loaded);
+            EXPECT_EQ(nodes().size(), expected);
+        }
+        // A node copied beside the others reads back, in the other format, as
+        // its original: values, and pointers inside the copy or out of it.
+        db::NodeContainer& top = m_database.getRootContainer();
+        if (target == &m_database && source != &m_database)
+            EXPECT_EQ(firstDifference(bytesOf(*top.getNode(top.getNodeCount() - 1), !binary), other), "");
+    }
+
     void step(int depth)
     {
-        switch (pick(14))
+        switch (pick(15))
         {
         case 0:
         case 1:
@@ -397,7 +602,11 @@ public:
         }
         case 3:
             if (db::Node* node = anyNode(true))
-                node->setName(L"r" + std::to_wstring(pick(20)));
+            {
+                // Names that paths must escape or number, and duplicates.
+                static const wchar_t* const odd[] = {L"a/b", L"c.d", L"[0]", L"e\\", L"", L"\u00e9 <&> \U0001F600"};
+                node->setName(chance(30) ? odd[pick(6)] : L"r" + std::to_wstring(pick(20)));
+            }
             break;
         case 4:
         case 5:
@@ -419,6 +628,15 @@ public:
             {
                 if (node->getDynamicAttributeCount() > 0 && chance(40))
                     node->getAttribute(node->getAttributeCount() - 1)->remove();
+                else if (chance(30))
+                {
+                    db::ChangeBlock block(m_database, L"pointer");
+                    auto def = std::make_unique<db::AttributeDef>(L"DynamicPointer", db::Pointer);
+                    if (db::Attribute* added = node->addDynamicAttribute(std::move(def)))
+                        added->asPointerAttribute()->setValue(anyTarget(*added));
+                }
+                else if (chance(40))
+                    addAnyDynamic(*node);
                 else if (chance(50))
                     node->addDynamicFloat(L"DynamicFloat", 1.5f, -10, 10);
                 else
@@ -428,6 +646,8 @@ public:
         case 9:
             if (depth < 3)
             {
+                if (depth == 0)
+                    m_description = L"nested 0";
                 db::ChangeBlock block(m_database, L"nested " + std::to_wstring(depth));
                 const int count = 1 + pick(4);
                 for (int i = 0; i < count; ++i)
@@ -445,6 +665,9 @@ public:
         case 12:
             if (depth == 0 && m_database.redo())
                 m_last = Last::Redo;
+            break;
+        case 13:
+            loadCopy();
             break;
         default:
             if (chance(3))
@@ -472,7 +695,10 @@ public:
             }
         }
         else
+        {
             m_database.endChangeBlock(L"drag");
+            m_description = L"drag";
+        }
     }
 
     void setCheckCancel(bool check) { m_checkCancel = check; }
@@ -490,12 +716,15 @@ public:
         m_last = Last::Edit;
         return last;
     }
+    /// The description the last top-level block gave its step, then forgets it.
+    std::wstring takeDescription() { return std::exchange(m_description, std::wstring()); }
 
 private:
     db::Database& m_database;
     std::mt19937 m_rng;
     bool m_checkCancel = true;
     Last m_last = Last::Edit;
+    std::wstring m_description;
 };
 
 void runSequence(unsigned int seed, int steps, bool snapshots)
@@ -516,35 +745,63 @@ void runSequence(unsigned int seed, int steps, bool snapshots)
     database.clearUndoHistory();
 
     MirrorObserver mirror(database);
-    const std::string start = describe(database);
-    UndoModel<std::string> model(start);
+    UndoModel<std::string> model(describe(database));
+    const std::string start = snapshot(database);
 
     for (int i = 0; i < steps; ++i)
     {
         const unsigned int undoBefore = database.getUndoStackSize();
         editor.step(0);
         ASSERT_FALSE(database.isInChangeBlock());
-        mirror.check();
+        mirror.check(i % 10 == 0);
         if (::testing::Test::HasFatalFailure())
             return;
         const RandomEditor::Last last = editor.takeLast();
+        const std::wstring description = editor.takeDescription();
+        const std::vector<db::ChangeSet::Origin> origins = std::exchange(mirror.origins, {});
         if (!snapshots)
             continue;
         const unsigned int undoAfter = database.getUndoStackSize();
+        const std::string now = describe(database);
+        if (last != RandomEditor::Last::Edit)
+        {
+            const auto origin =
+                last == RandomEditor::Last::Undo ? db::ChangeSet::Origin::Undo : db::ChangeSet::Origin::Redo;
+            ASSERT_EQ(origins, std::vector<db::ChangeSet::Origin>{origin}) << "one report, from the undo or redo";
+        }
         if (last == RandomEditor::Last::Redo)
-            ASSERT_EQ(describe(database), model.redone()) << "redo did not restore the state after the step";
+            ASSERT_EQ(firstDifference(now, model.redone()), "") << "redo did not restore the state after the step";
         else if (last == RandomEditor::Last::Undo)
-            ASSERT_EQ(describe(database), model.undone()) << "undo did not restore the state before the step";
+            ASSERT_EQ(firstDifference(now, model.undone()), "") << "undo did not restore the state before the step";
         else if (undoAfter == undoBefore + 1)
-            model.stepped(describe(database));
+        {
+            if (!description.empty())
+            {
+                ASSERT_EQ(database.getUndoDescription(undoAfter - 1), description);
+            }
+            model.stepped(now);
+        }
         else
         {
             ASSERT_EQ(undoAfter, undoBefore);
-            ASSERT_EQ(describe(database), model.history.back()) << "a change left no undo step";
+            ASSERT_EQ(firstDifference(now, model.history.back()), "") << "a change left no undo step";
+        }
+        if (i % 20 == 0)
+        {
+            // Either file read back gives the same bytes in the other format.
+            const std::string files[] = {bytesOf(database, false), bytesOf(database, true)};
+            for (int format : {0, 1})
+            {
+                db::Database copy;
+                ASSERT_TRUE(loadBytes(copy, files[format]));
+                ASSERT_EQ(firstDifference(bytesOf(copy, format == 0), files[1 - format]), "")
+                    << (format ? "binary" : "XML") << " round trip";
+            }
         }
     }
+    int checks = 0;
     undoAllAndRedo(
-        database, [&] { return describe(database); }, start, [&] { mirror.check(); });
+        database, [&] { return snapshot(database); }, start, [&] { mirror.check(++checks % 10 == 0); });
 }
 
 TEST(RandomEdits, UndoAllRestoresTheStartAndRedoAllTheEnd)

@@ -178,6 +178,26 @@ bool ChangeSetBuilder::isEmpty() const
            m_attributes.removed.empty() && m_renamed.empty() && m_moved.empty() && m_structural.empty();
 }
 
+std::vector<Node*> ChangeSetBuilder::parentsFirst(const std::vector<Node*>& nodes)
+{
+    std::unordered_set<const Node*> pending(nodes.begin(), nodes.end());
+    std::vector<Node*> ordered;
+    ordered.reserve(nodes.size());
+    std::vector<Node*> chain;
+    for (Node* node : nodes)
+    {
+        // The node and those of its ancestors still to come, nearest first.
+        for (Node* up = node; up; up = up->getParentNode())
+        {
+            if (pending.erase(up))
+                chain.push_back(up);
+        }
+        ordered.insert(ordered.end(), chain.rbegin(), chain.rend());
+        chain.clear();
+    }
+    return ordered;
+}
+
 std::shared_ptr<ChangeSet> ChangeSetBuilder::finish(std::shared_ptr<ValueChanges> values,
                                                     const std::wstring& description, ChangeSet::Origin origin,
                                                     bool transient)
@@ -188,6 +208,11 @@ std::shared_ptr<ChangeSet> ChangeSetBuilder::finish(std::shared_ptr<ValueChanges
         if (node)
             set->m_addedNodes.push_back(node);
     }
+    // Added nodes arrive parents first, but a node moved after it came (or,
+    // undone, before it went) may end up below one added later; views place
+    // a node under its parent's row, so that parent must come first.
+    if (!m_moved.empty())
+        set->m_addedNodes = parentsFirst(set->m_addedNodes);
     set->m_removedNodes = std::move(m_nodes.removed);
     for (Attribute* attribute : m_attributes.added)
     {

@@ -42,6 +42,8 @@ public:
     void mark(const Attribute* attribute);
     bool isEmpty() const;
 
+    /// `nodes` reordered so that none comes before an ancestor of it among them.
+    static std::vector<Node*> parentsFirst(const std::vector<Node*>& nodes);
     /// The change set of everything collected, sharing `values`.
     std::shared_ptr<ChangeSet> finish(std::shared_ptr<ValueChanges> values, const std::wstring& description,
                                       ChangeSet::Origin origin, bool transient);

@@ -71,6 +71,9 @@ public:
         /// the clipboard as text in the form of the database's XML files; on a
         /// pointer row also "Go to Target" (EVT_INSPECTOR_GO_TO_NODES).
         ValueCommands = 16,
+        /// Number boxes take arithmetic and relative edits such as "+=0.5",
+        /// applied to each inspected node's own value (AttributeWidget::ArithmeticInput).
+        ArithmeticInput = 32,
     };
 
     /// Two-step creation: call Create next.

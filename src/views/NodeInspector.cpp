@@ -229,6 +229,8 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     widget->setAttributes(holder.m_attributes);
     if (m_options & WideNumberBoxes)
         widenNumberBox(*widget, def.getAttributeType());
+    if (m_options & ArithmeticInput)
+        widget->setInputOptions(AttributeWidget::ArithmeticInput);
     builder.addWindow(widget, 0, widget->GetMinSize().x == -1 ? wxEXPAND : 0);
 }
 

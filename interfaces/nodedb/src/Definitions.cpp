@@ -49,6 +49,7 @@ void AttributeDef::copyBaseInto(AttributeDef& other) const
     other.m_defaultString = m_defaultString;
     other.m_defaultVector = m_defaultVector;
     other.m_defaultMatrix = m_defaultMatrix;
+    other.m_targetDef = m_targetDef;
 }
 
 AttributeDef* AttributeDef::makeCopy() const

@@ -91,6 +91,14 @@ public:
     /// True when attributes of this definition (or their members) can hold node containers.
     virtual bool canHoldNodes() const { return m_type == NodeContainerType; }
 
+    ///@{
+    /// The node type that pointers of this definition are meant to point at
+    /// (nodes of it or of a type derived from it); null for any. Editors refuse
+    /// other targets; the database does not check.
+    const NodeDef* getTargetDef() const { return m_targetDef; }
+    void setTargetDef(const NodeDef* def) { m_targetDef = def; }
+    ///@}
+
     /// A new definition equal to this one (members and enum strings included).
     virtual AttributeDef* makeCopy() const;
 
@@ -112,6 +120,7 @@ private:
     std::wstring m_defaultString;
     OrkP::Vector3 m_defaultVector;
     OrkP::Matrix34 m_defaultMatrix;
+    const NodeDef* m_targetDef = nullptr;
 };
 
 } // namespace db

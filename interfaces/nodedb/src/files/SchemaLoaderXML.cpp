@@ -61,6 +61,13 @@ public:
                 return fail(pending.element, "unknown node type \"" + files::toUtf8(pending.holds) + "\"");
             pending.def->setContainedDef(contained);
         }
+        for (const PendingTarget& pending : m_pendingTargets)
+        {
+            const NodeDef* target = findType(pending.targets);
+            if (!target)
+                return fail(pending.element, "unknown node type \"" + files::toUtf8(pending.targets) + "\"");
+            pending.def->setTargetDef(target);
+        }
         for (DeclaredType& type : m_types)
             m_registry.registerNodeDef(std::move(type.def));
         return true;
@@ -82,6 +89,14 @@ private:
     {
         NodeContainerDef* def;
         std::wstring holds;
+        pugi::xml_node element;
+    };
+
+    /// A pointer whose target type is looked up once every type of the file is built.
+    struct PendingTarget
+    {
+        AttributeDef* def;
+        std::wstring targets;
         pugi::xml_node element;
     };
 
@@ -233,6 +248,9 @@ private:
             auto def = files::definitionFromXml(element, type, why);
             if (!def)
                 fail(element, why);
+            else if (pugi::xml_attribute targets = element.attribute("targets");
+                     targets && (type == Pointer || type == PointerArray))
+                m_pendingTargets.push_back({def.get(), wideText(targets.value()), element});
             return def;
         }
         }
@@ -247,6 +265,7 @@ private:
     /// The types whose bases are being built, outermost first.
     std::vector<std::size_t> m_chain;
     std::vector<PendingContainer> m_pendingContainers;
+    std::vector<PendingTarget> m_pendingTargets;
 };
 
 } // namespace

@@ -5,9 +5,6 @@
 #include <dbui/IntWidget.h>
 #include <dbui/Vector3AttributeWidget.h>
 
-#include <cmath>
-#include <random>
-
 using dbui::detail::NumberEntry;
 using dbui::detail::readNumberEntry;
 using widgettest::pressEnter;
@@ -76,19 +73,6 @@ TEST(NumberExpressionTest, WhatCannotBeWorkedOutIsRefused)
                                 L"((((((((((((((((((((((1))))))))))))))))))))))))))"
                                 L"))))))))))))))))))))))))))))))))))))))))))"})
         read(text, false);
-}
-
-TEST(NumberExpressionTest, RandomSumsAgreeWithTheirValue)
-{
-    std::mt19937 random(31);
-    std::uniform_int_distribution<int> digit(-99, 99);
-    for (int round = 0; round < 500; ++round)
-    {
-        const int a = digit(random), b = digit(random), c = digit(random) | 1;
-        const std::wstring text = L"(" + std::to_wstring(a) + L"+" + std::to_wstring(b) + L")*" + std::to_wstring(c) +
-                                  L"/" + std::to_wstring(c);
-        EXPECT_NEAR(read(text).operand, a + b, 1e-9) << wxString(text);
-    }
 }
 
 // --------------------------------------------------------------------------- in the widgets

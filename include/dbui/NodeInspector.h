@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace db
@@ -240,6 +241,8 @@ private:
     std::vector<db::Node*> m_followedNodes;
     /// Rows that differ from their defaults (MarkModifiedRows).
     std::set<const CommonAttributeHolder*> m_modifiedRows;
+    /// The inspected nodes, for telling their changes from others' (MarkModifiedRows).
+    std::unordered_set<const db::Node*> m_markedNodes;
     /// Pinned attribute names by node type.
     std::map<std::wstring, std::vector<std::wstring>> m_pins;
     /// The row whose menu is open; cleared when the rows go.

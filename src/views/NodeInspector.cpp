@@ -107,6 +107,7 @@ void NodeInspector::clear()
         delete holder;
     m_holders.clear();
     m_modifiedRows.clear();
+    m_markedNodes.clear();
     m_menuRow = nullptr;
     if (wxSizer* sizer = panel->GetSizer())
     {

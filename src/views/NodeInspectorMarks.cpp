@@ -80,6 +80,7 @@ void NodeInspector::toggleModifiedOnly()
 
 void NodeInspector::findModifiedRows()
 {
+    m_markedNodes.insert(m_nodes.begin(), m_nodes.end());
     for (const CommonAttributeHolder* holder : m_holders)
         if (isModified(*holder))
             m_modifiedRows.insert(holder);
@@ -102,23 +103,29 @@ void NodeInspector::followModifiedRows(const db::ChangeSet& changes)
     const std::vector<db::Attribute*>& changed = changes.ChangedAttributes();
     if (changed.empty() || m_holders.empty())
         return;
-    // Each change is traced up to the attribute right below its node: rows
-    // are the nodes' own attributes. A relative edit of 200,000 nodes touches
-    // one row 200,000 times, and the row is looked at once.
+    // Each change of an inspected node is traced up to the attribute right
+    // below the node: rows are the nodes' own attributes. A relative edit of
+    // 200,000 nodes touches one row 200,000 times, and the row is looked at once.
     std::unordered_set<std::wstring> touched;
     for (const db::Attribute* attribute : changed)
     {
+        if (m_markedNodes.count(attribute->getOwnerNode()) == 0)
+            continue;
         const db::Attribute* top = attribute;
         while (top->getParentAttribute() && top->getParentAttribute() != top->getOwnerNode())
             top = top->getParentAttribute();
         touched.insert(top->getName());
     }
     bool changedMarks = false;
+    std::size_t left = touched.size();
     forEachGridRow(
         [&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem*)
         {
+            if (left == 0)
+                return false;
             if (touched.count(holder.getName()) == 0)
                 return true;
+            --left;
             const bool modified = isModified(holder);
             if (modified == (m_modifiedRows.count(&holder) != 0))
                 return true;

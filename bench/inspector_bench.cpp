@@ -50,6 +50,14 @@ void paint(wxWindow* window)
 
 constexpr int s_attributeCount = 50;
 
+/// The inspector's options for a run: none, or those of INSPECTOR_BENCH_OPTIONS
+/// (a number), to see what the editor's options cost.
+int inspectorOptions()
+{
+    const char* options = std::getenv("INSPECTOR_BENCH_OPTIONS");
+    return options ? std::atoi(options) : 0;
+}
+
 // Attributes of mixed kinds, the same names on every node.
 void addMixedAttributes(db::Node* node, int count = s_attributeCount)
 {
@@ -113,6 +121,7 @@ void measureInspector()
     auto* frame = new wxFrame(nullptr, wxID_ANY, "inspector_bench", wxDefaultPosition, wxSize(800, 1000));
     auto* sizer = new wxBoxSizer(wxHORIZONTAL);
     auto* inspector = new dbui::NodeInspector(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0x5C0);
+    inspector->setOptions(inspectorOptions());
     auto* panel = new wxPanel(frame);
     sizer->Add(inspector, 1, wxEXPAND);
     sizer->Add(panel, 1, wxEXPAND);
@@ -165,6 +174,7 @@ struct ChangeTimes
 ChangeTimes changeOneValue(wxFrame* frame, int rows)
 {
     auto* inspector = new dbui::NodeInspector(frame, wxID_ANY, wxDefaultPosition, wxSize(400, 900), 0x5C0);
+    inspector->setOptions(inspectorOptions());
     db::Database database(L"Bench");
     db::Node* node = db::makeNode(L"Group", L"node");
     db::Node* other = db::makeNode(L"Group", L"other");

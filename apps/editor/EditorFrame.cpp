@@ -6,6 +6,7 @@
 #include "ShortcutsDialog.h"
 #include "StartFileLoad.h"
 
+#include <dbui/AttributeWidget.h>
 #include <dbui/CommandPalette.h>
 #include <dbui/CrashRecovery.h>
 #include <dbui/Document.h>
@@ -147,9 +148,15 @@ EditorFrame::EditorFrame(db::Database& database, std::unique_ptr<wxUtils::OrkFil
         dbui::NodeBrowserTreeControl::SubtreeCounts | dbui::NodeBrowserTreeControl::SelectAllKey |
         dbui::NodeBrowserTreeControl::BranchCommands | dbui::NodeBrowserTreeControl::SelectUndoneNodes |
         dbui::NodeBrowserTreeControl::CommandTable);
-    m_browser->getInspector()->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
-                                          dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes |
-                                          dbui::NodeInspector::ValueCommands);
+    dbui::NodeInspector* inspector = m_browser->getInspector();
+    inspector->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::ShowAttributeFilter |
+                          dbui::NodeInspector::CollapsibleRows | dbui::NodeInspector::WideNumberBoxes |
+                          dbui::NodeInspector::ValueCommands | dbui::NodeInspector::ArithmeticInput |
+                          dbui::NodeInspector::LockButton | dbui::NodeInspector::MarkModifiedRows |
+                          dbui::NodeInspector::PinnedRows | dbui::NodeInspector::KeyboardNavigation |
+                          dbui::NodeInspector::PointerDrops);
+    inspector->addCommandsTo(getCommands());
+    restorePinnedAttributes();
     m_conflicts = new ConflictsPanel(this, m_database,
                                      [this](db::Node* node)
                                      {
@@ -191,6 +198,43 @@ void EditorFrame::rememberGeometry()
     // Saved when each window is destroyed, into wxConfig.
     wxPersistenceManager::Get().RegisterAndRestore(this);
     wxPersistenceManager::Get().RegisterAndRestore(static_cast<wxUtils::OrkSplitter*>(m_browser));
+}
+
+namespace
+{
+const wxString s_pinsGroup = "/Inspector/Pins";
+}
+
+void EditorFrame::restorePinnedAttributes()
+{
+    wxConfigBase* config = wxConfigBase::Get();
+    const wxString oldPath = config->GetPath();
+    config->SetPath(s_pinsGroup);
+    long cookie = 0;
+    wxString type;
+    std::vector<std::pair<wxString, wxString>> entries;
+    for (bool more = config->GetFirstEntry(type, cookie); more; more = config->GetNextEntry(type, cookie))
+        entries.emplace_back(type, config->Read(type, wxString()));
+    config->SetPath(oldPath);
+    for (const auto& [nodeType, names] : entries)
+    {
+        std::vector<std::wstring> pins;
+        for (const wxString& name : wxSplit(names, ',', '\0'))
+            pins.push_back(name.ToStdWstring());
+        m_browser->getInspector()->setPinnedAttributes(nodeType.ToStdWstring(), pins);
+    }
+}
+
+void EditorFrame::rememberPinnedAttributes(const wxString& nodeType)
+{
+    wxString joined;
+    for (const std::wstring& name : m_browser->getInspector()->getPinnedAttributes(nodeType.ToStdWstring()))
+        joined += (joined.empty() ? "" : ",") + wxString(name);
+    const wxString key = s_pinsGroup + "/" + nodeType;
+    if (joined.empty())
+        wxConfigBase::Get()->DeleteEntry(key);
+    else
+        wxConfigBase::Get()->Write(key, joined);
 }
 
 EditorFrame::~EditorFrame()
@@ -445,6 +489,10 @@ void EditorFrame::connectEvents()
     Bind(dbui::EVT_NODE_FILTER_CHANGED, [this](wxCommandEvent&) { refreshTitleAndStatus(); });
     Bind(dbui::EVT_NODE_TABLE_REFUSED,
          [this](wxCommandEvent& event) { SetStatusText(event.GetString(), SelectionField); });
+    Bind(dbui::EVT_ATTRIBUTE_INPUT_REFUSED,
+         [this](wxCommandEvent& event) { SetStatusText(event.GetString(), SelectionField); });
+    Bind(dbui::EVT_INSPECTOR_PINS_CHANGED,
+         [this](wxCommandEvent& event) { rememberPinnedAttributes(event.GetString()); });
 }
 
 // ---------------------------------------------------------------------------

@@ -102,6 +102,9 @@ private:
     void connectCommands();
     void onUpdateCommand(wxUpdateUIEvent& event);
     void rememberGeometry();
+    /// The inspector's pinned attributes, kept per node type in wxConfig.
+    void restorePinnedAttributes();
+    void rememberPinnedAttributes(const wxString& nodeType);
 
     void handleNew(wxCommandEvent&);
     void handleOpen(wxCommandEvent&);

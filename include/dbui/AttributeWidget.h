@@ -5,6 +5,8 @@
 #include <db/DatabaseObserver.h>
 #include <wxUtils/OrkPanel.h>
 
+#include <wx/event.h>
+
 #include <vector>
 
 namespace db
@@ -18,6 +20,10 @@ namespace dbui
 {
 
 class WidgetDispatcher;
+
+/// Sent by an attribute widget (it travels up the parents) when it refuses
+/// what the user typed: GetString() says why. The text stays in its box.
+wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_ATTRIBUTE_INPUT_REFUSED, wxCommandEvent);
 
 /// Abstract editor of one attribute, or of the like attributes of several nodes
 /// at once. Keeps itself registered with the database of the bound attributes and
@@ -60,6 +66,20 @@ public:
     /// True when every bound attribute holds the first one's value; call only while bound.
     bool isValueCommon() const;
 
+    /// What the widget's boxes take besides plain values; none by default.
+    enum InputOptions
+    {
+        /// Number boxes work out arithmetic ("2*3.5", "(1+2)/4") and apply
+        /// "+=", "-=", "*=" and "/=" to each bound attribute's own value.
+        ArithmeticInput = 1,
+    };
+    ///@{
+    /// A combination of InputOptions. A widget without options of its own
+    /// follows the widget it sits in (a compound's member editors, say).
+    void setInputOptions(int options) { m_inputOptions = options; }
+    int getInputOptions() const;
+    ///@}
+
 protected:
     /// Empties the controls.
     virtual void clearWindow() = 0;
@@ -95,6 +115,8 @@ private:
     /// Where the widget is registered when not in the database's own list.
     WidgetDispatcher* m_dispatcher = nullptr;
     std::vector<db::Attribute*> m_attributes;
+    /// -1 until set: the enclosing widget's options hold.
+    int m_inputOptions = -1;
 };
 
 } // namespace dbui

@@ -93,6 +93,9 @@ public:
         SaveAsBinaryId,
         LoadFromFileId,
         CopyPathId,
+        /// The inspector's, which it adds to a table itself (NodeInspector::addCommandsTo).
+        LockInspectorId,
+        ModifiedOnlyId,
         /// Hosts may number their own commands from here up.
         FirstHostId = wxID_HIGHEST + 600,
     };

@@ -7,9 +7,11 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace db
@@ -32,6 +34,7 @@ namespace dbui
 
 class CommonAttributeHolder;
 class InspectorHeader;
+class NodeCommands;
 class WidgetDispatcher;
 
 /// Sent by a NodeInspector (it travels up the parents) when the user asks to
@@ -39,6 +42,9 @@ class WidgetDispatcher;
 /// `const std::vector<db::Node*>*`, the nodes of the targets, valid while the
 /// event is handled. NodeBrowser selects them in its tree.
 wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_INSPECTOR_GO_TO_NODES, wxCommandEvent);
+/// Sent by a NodeInspector when the user pins or unpins an attribute
+/// (PinnedRows): GetString() is the node type, getPinnedAttributes() its pins.
+wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_INSPECTOR_PINS_CHANGED, wxCommandEvent);
 
 /// A scrolling panel of one row per attribute common to the inspected nodes:
 /// a label and the factory's editor widget bound to the like attributes of all
@@ -71,6 +77,25 @@ public:
         /// the clipboard as text in the form of the database's XML files; on a
         /// pointer row also "Go to Target" (EVT_INSPECTOR_GO_TO_NODES).
         ValueCommands = 16,
+        /// Number boxes take arithmetic and relative edits such as "+=0.5",
+        /// applied to each inspected node's own value (AttributeWidget::ArithmeticInput).
+        ArithmeticInput = 32,
+        /// A lock button in the header (with ShowHeader): see lock().
+        LockButton = 64,
+        /// Rows whose value differs from the type's default, on any inspected
+        /// node, have bold labels; with ShowAttributeFilter a "Modified only"
+        /// switch beside the filter hides the others.
+        MarkModifiedRows = 128,
+        /// A row's menu pins its attribute for the node type: pinned rows come
+        /// first, in the order pinned, their labels marked.
+        PinnedRows = 256,
+        /// Tab and Shift+Tab move from row to row (through the cells of
+        /// vectors and matrices in reading order); Ctrl+F goes to the filter.
+        KeyboardNavigation = 512,
+        /// Nodes dragged from a NodeBrowserTreeControl onto a pointer row
+        /// point it at them (a pointer array appends them) on every inspected
+        /// node, one undo step; nodes of a type it does not take are refused.
+        PointerDrops = 1024,
     };
 
     /// Two-step creation: call Create next.
@@ -106,6 +131,43 @@ public:
     void setOptions(int options);
     int getOptions() const { return m_options; }
     ///@}
+
+    ///@{
+    /// While locked, setNodes only notes the nodes to show once unlocked: the
+    /// inspected nodes stay while the tree's selection moves. Removed nodes
+    /// still leave the inspector.
+    void lock();
+    void unlock();
+    bool isLocked() const { return m_locked; }
+    ///@}
+
+    ///@{
+    /// Whether only modified rows show (MarkModifiedRows with ShowAttributeFilter); toggling flips the switch.
+    bool isModifiedOnly() const;
+    void toggleModifiedOnly();
+    ///@}
+    /// Whether any attribute of `row` differs from its default.
+    static bool isModified(const CommonAttributeHolder& row);
+
+    ///@{
+    /// The attributes pinned for a node type, in the order they come first (PinnedRows).
+    std::vector<std::wstring> getPinnedAttributes(const std::wstring& nodeType) const;
+    void setPinnedAttributes(const std::wstring& nodeType, const std::vector<std::wstring>& names);
+    ///@}
+
+    /// Puts the focus in the attribute filter, its text selected; false without one.
+    bool focusAttributeFilter();
+
+    ///@{
+    /// Why `nodes` cannot be dropped at `screenPoint` (PointerDrops), or empty
+    /// when they can; dropping points the row there at them, one undo step.
+    wxString getDropRefusal(const wxPoint& screenPoint, const std::vector<db::Node*>& nodes);
+    bool dropNodes(const wxPoint& screenPoint, const std::vector<db::Node*>& nodes);
+    ///@}
+
+    /// Adds "Lock Inspector" and "Modified Attributes Only" (with the options
+    /// that make them) to `commands`, for the host's menus and palette.
+    void addCommandsTo(NodeCommands& commands);
 
 protected:
     /// Fills the holder list from the attributes of the first node.
@@ -144,6 +206,22 @@ private:
     void handleCopyValue(const CommonAttributeHolder& row);
     void handlePasteValue(const CommonAttributeHolder& row);
     void handleGoToTarget(const CommonAttributeHolder& row);
+    void handlePin(const CommonAttributeHolder& row);
+    /// The node type whose pins order the rows.
+    std::wstring pinType() const;
+    /// Puts the pinned rows first, in pin order.
+    void orderPinnedRows();
+    /// The label text of a row: a pin mark, then its name.
+    wxString labelOf(const CommonAttributeHolder& holder) const;
+    /// Notes which rows differ from their defaults.
+    void findModifiedRows();
+    /// Marks again the rows whose attributes `changes` touched.
+    void followModifiedRows(const db::ChangeSet& changes);
+    void markLabel(wxWindow& label, const CommonAttributeHolder& holder) const;
+    void onCharHook(wxKeyEvent& event);
+    /// Moves the focus to the next (previous) control of the inspector; false at either end.
+    bool moveFocus(bool forward);
+    const CommonAttributeHolder* pointerRowAt(const wxPoint& screenPoint);
     bool dropRemovedNodes(const db::ChangeSet& changes);
     bool touchesInspectedNodes(const db::ChangeSet& changes) const;
 
@@ -156,8 +234,17 @@ private:
     std::unique_ptr<WidgetDispatcher> m_widgetDispatcher;
     /// Folded rows, as "node type/attribute name".
     std::set<std::wstring> m_foldedRows;
-    /// Ids of "Reset to Default", "Copy Value", "Paste Value" and "Go to Target".
-    std::array<int, 4> m_rowCommandIds{};
+    /// Ids of "Reset to Default", "Copy Value", "Paste Value", "Go to Target" and "Pin".
+    std::array<int, 5> m_rowCommandIds{};
+    bool m_locked = false;
+    /// What setNodes asked for while locked.
+    std::vector<db::Node*> m_followedNodes;
+    /// Rows that differ from their defaults (MarkModifiedRows).
+    std::set<const CommonAttributeHolder*> m_modifiedRows;
+    /// The inspected nodes, for telling their changes from others' (MarkModifiedRows).
+    std::unordered_set<const db::Node*> m_markedNodes;
+    /// Pinned attribute names by node type.
+    std::map<std::wstring, std::vector<std::wstring>> m_pins;
     /// The row whose menu is open; cleared when the rows go.
     const CommonAttributeHolder* m_menuRow = nullptr;
 };

@@ -8,11 +8,13 @@
 #include <wxUtils/OrkStaticText.h>
 #include <wxUtils/PanelBuilder.h>
 
+#include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/generic/stattextg.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/statline.h>
+#include <wx/tglbtn.h>
 
 #include <algorithm>
 
@@ -37,9 +39,9 @@ const db::NodeDef* commonTypeOf(const std::vector<db::Node*>& nodes)
 
 } // namespace
 
-InspectorHeader::InspectorHeader(wxWindow* parent, int parts, std::function<void()> onFilterChanged)
+InspectorHeader::InspectorHeader(wxWindow* parent, int parts, Callbacks callbacks)
     : wxUtils::OrkPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, "InspectorHeader"),
-      m_onFilterChanged(std::move(onFilterChanged))
+      m_callbacks(std::move(callbacks))
 {
     build(parts);
     if (m_nameBox)
@@ -52,9 +54,18 @@ InspectorHeader::InspectorHeader(wxWindow* parent, int parts, std::function<void
     }
     if (m_filterBox)
     {
-        m_filterBox->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_onFilterChanged(); });
+        m_filterBox->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_callbacks.onFilterChanged(); });
         m_filterBox->Bind(wxEVT_KEY_DOWN, &InspectorHeader::onFilterKey, this);
     }
+    if (m_modifiedOnly)
+        m_modifiedOnly->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { m_callbacks.onFilterChanged(); });
+    if (m_lock)
+        m_lock->Bind(wxEVT_TOGGLEBUTTON,
+                     [this](wxCommandEvent&)
+                     {
+                         showLocked(m_lock->GetValue());
+                         m_callbacks.onLockToggled(m_lock->GetValue());
+                     });
     refreshTexts();
 }
 
@@ -73,6 +84,13 @@ void InspectorHeader::build(int parts)
         m_summary->SetFont(m_summary->GetFont().Bold());
         m_type = builder.addStaticText(wxEmptyString, 0, wxALIGN_CENTER_VERTICAL);
         m_type->SetName("InspectorType");
+        if (parts & Lock)
+        {
+            m_lock = new wxToggleButton(builder.getParentWindow(), wxID_ANY, "Lock", wxDefaultPosition, wxDefaultSize,
+                                        wxBU_EXACTFIT, wxDefaultValidator, "InspectorLock");
+            m_lock->SetToolTip("Keep these nodes while the selection moves");
+            builder.addWindow(m_lock, 0, wxALIGN_CENTER_VERTICAL);
+        }
         // As tall with a count as with a name box, so that the rows below stay put.
         m_nameRowStrut = builder.getCurrentSizer()->Add(0, 0);
         builder.endSizer();
@@ -86,11 +104,23 @@ void InspectorHeader::build(int parts)
         m_type->SetForegroundColour(quiet);
         m_path->SetForegroundColour(quiet);
     }
-    if (parts & Filter)
+    if (parts & (Filter | ModifiedOnly))
     {
-        m_filterBox = builder.addTextBox(0, wxEXPAND);
-        m_filterBox->SetName("InspectorFilter");
-        m_filterBox->SetHint("Filter attributes");
+        builder.beginHSizer(0, wxEXPAND);
+        if (parts & Filter)
+        {
+            m_filterBox = builder.addTextBox(1, wxEXPAND);
+            m_filterBox->SetName("InspectorFilter");
+            m_filterBox->SetHint("Filter attributes");
+        }
+        if (parts & ModifiedOnly)
+        {
+            m_modifiedOnly = new wxCheckBox(builder.getParentWindow(), wxID_ANY, "Modified only", wxDefaultPosition,
+                                            wxDefaultSize, 0, wxDefaultValidator, "InspectorModifiedOnly");
+            m_modifiedOnly->SetToolTip("Show only the attributes that differ from their defaults");
+            builder.addWindow(m_modifiedOnly, 0, wxALIGN_CENTER_VERTICAL);
+        }
+        builder.endSizer();
     }
     builder.addWindow(new wxStaticLine(builder.getParentWindow()), 0, wxEXPAND);
     builder.endSizer();
@@ -168,6 +198,39 @@ wxString InspectorHeader::getFilter() const
     return m_filterBox ? m_filterBox->getText().Lower() : wxString();
 }
 
+bool InspectorHeader::isModifiedOnly() const
+{
+    return m_modifiedOnly && m_modifiedOnly->GetValue();
+}
+
+void InspectorHeader::toggleModifiedOnly()
+{
+    if (!m_modifiedOnly)
+        return;
+    m_modifiedOnly->SetValue(!m_modifiedOnly->GetValue());
+    m_callbacks.onFilterChanged();
+}
+
+void InspectorHeader::showLocked(bool locked)
+{
+    if (!m_lock)
+        return;
+    m_lock->SetValue(locked);
+    m_lock->SetLabel(locked ? "Locked" : "Lock");
+    m_lock->SetToolTip(locked ? "Locked: the selection does not change what shows here; click to follow it again"
+                              : "Keep these nodes while the selection moves");
+    Layout();
+}
+
+bool InspectorHeader::focusFilter()
+{
+    if (!m_filterBox)
+        return false;
+    m_filterBox->SetFocus();
+    m_filterBox->selectAll();
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // User events
 // ---------------------------------------------------------------------------
@@ -205,7 +268,7 @@ void InspectorHeader::onFilterKey(wxKeyEvent& event)
         return;
     }
     m_filterBox->clear();
-    m_onFilterChanged();
+    m_callbacks.onFilterChanged();
 }
 
 void InspectorHeader::onPathClicked(wxMouseEvent& event)

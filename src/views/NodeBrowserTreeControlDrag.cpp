@@ -1,6 +1,7 @@
 // Dragging nodes in the browser tree: where they may land, and the move or copy.
 
 #include <dbui/NodeBrowserTreeControl.h>
+#include <dbui/NodeInspector.h>
 
 #include <db/ChangeBlock.h>
 #include <db/Database.h>
@@ -33,6 +34,19 @@ wxString refusalOf(const db::NodeContainer& container, const db::Node& refused)
     return wxString::Format("%s does not hold %s nodes", wxString(container.getName()), wxString(refused.getClassID()));
 }
 
+/// The inspector taking drops under the dragged rows, when they have left
+/// `tree` for one; null while they are over the tree or anything else.
+NodeInspector* inspectorUnder(const wxWindow& tree, const wxUtils::TreeEvent& event, wxPoint& screenPoint)
+{
+    if (tree.GetClientRect().Contains(event.GetPoint()))
+        return nullptr;
+    screenPoint = tree.ClientToScreen(event.GetPoint());
+    for (wxWindow* window = wxFindWindowAtPoint(screenPoint); window; window = window->GetParent())
+        if (auto* inspector = dynamic_cast<NodeInspector*>(window))
+            return inspector->getOptions() & NodeInspector::PointerDrops ? inspector : nullptr;
+    return nullptr;
+}
+
 } // namespace
 
 void NodeBrowserTreeControl::onBeginDrag(wxUtils::TreeEvent& event)
@@ -45,6 +59,17 @@ void NodeBrowserTreeControl::onBeginDrag(wxUtils::TreeEvent& event)
 
 void NodeBrowserTreeControl::onDragOver(wxUtils::TreeEvent& event)
 {
+    wxPoint screenPoint;
+    if (NodeInspector* inspector = inspectorUnder(*this, event, screenPoint))
+    {
+        const wxString refusal = inspector->getDropRefusal(screenPoint, getSelectedNodesWithoutChildren());
+        if (!refusal.empty())
+        {
+            event.Veto();
+            event.SetLabel(refusal);
+        }
+        return;
+    }
     const DropTarget target = findDropTarget(event, getSelectedNodesWithoutChildren());
     if (target.refusal.empty())
         return;
@@ -55,6 +80,12 @@ void NodeBrowserTreeControl::onDragOver(wxUtils::TreeEvent& event)
 void NodeBrowserTreeControl::onEndDrag(wxUtils::TreeEvent& event)
 {
     const std::vector<db::Node*> nodes = getSelectedNodesWithoutChildren();
+    wxPoint screenPoint;
+    if (NodeInspector* inspector = inspectorUnder(*this, event, screenPoint))
+    {
+        inspector->dropNodes(screenPoint, nodes);
+        return;
+    }
     const DropTarget target = findDropTarget(event, nodes);
     if (target.refusal.empty())
         dropNodes(target, nodes, event.IsCopy());

@@ -60,6 +60,7 @@ bool NodeInspector::Create(wxWindow* parent, int id, const wxPoint& pos, const w
                               this);
     for (int id : m_rowCommandIds)
         Connect(id, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(NodeInspector::handleRowCommand));
+    Connect(wxEVT_CHAR_HOOK, wxKeyEventHandler(NodeInspector::onCharHook));
     return true;
 }
 
@@ -67,6 +68,10 @@ void NodeInspector::setDatabase(db::Database* database)
 {
     if (database == m_database)
         return;
+    // Nodes of another database have nothing to stay locked on.
+    m_locked = false;
+    if (m_header)
+        m_header->showLocked(false);
     if (m_database)
         m_database->getObservers().remove(this, ObserverMode::Immediate);
     m_database = database;
@@ -83,6 +88,11 @@ void NodeInspector::onDatabaseDestroyed(db::Database* database)
 
 void NodeInspector::setNodes(const std::vector<db::Node*>& nodes)
 {
+    if (m_locked)
+    {
+        m_followedNodes = nodes;
+        return;
+    }
     m_nodes = nodes;
     rebuild();
 }
@@ -96,6 +106,8 @@ void NodeInspector::clear()
     for (CommonAttributeHolder* holder : m_holders)
         delete holder;
     m_holders.clear();
+    m_modifiedRows.clear();
+    m_markedNodes.clear();
     m_menuRow = nullptr;
     if (wxSizer* sizer = panel->GetSizer())
     {
@@ -184,6 +196,10 @@ void NodeInspector::rebuild()
     wxUtils::WindowFreezer freezer(this);
     clear();
     findCommonality();
+    if (m_options & PinnedRows)
+        orderPinnedRows();
+    if (m_options & MarkModifiedRows)
+        findModifiedRows();
 
     wxUtils::PanelBuilder builder(this, 2);
     builder.beginFlexGridSizer(0, 2, 0, 0, 12, 1);
@@ -244,6 +260,8 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
     widget->setAttributes(holder.m_attributes);
     if (m_options & WideNumberBoxes)
         widenNumberBox(*widget, def.getAttributeType());
+    if (m_options & ArithmeticInput)
+        widget->setInputOptions(AttributeWidget::ArithmeticInput);
     builder.addWindow(widget, 0, widget->GetMinSize().x == -1 ? wxEXPAND : 0);
 }
 
@@ -256,25 +274,32 @@ void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& change
     const bool removed = dropRemovedNodes(changes);
     if (removed || touchesInspectedNodes(changes))
         rebuild();
-    else if (m_header)
-        m_header->followChanges(changes);
+    else
+    {
+        if (m_header)
+            m_header->followChanges(changes);
+        if (m_options & MarkModifiedRows)
+            followModifiedRows(changes);
+    }
 }
 
 bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)
 {
     const std::vector<db::Node*>& removed = changes.RemovedNodes();
-    if (m_nodes.empty() || removed.empty())
+    if ((m_nodes.empty() && m_followedNodes.empty()) || removed.empty())
         return false;
     // Both lists may hold hundreds of thousands of nodes (everything
     // selected, then deleted): the removed ones are sorted once and each
     // inspected node is looked for among them.
     std::vector<const db::Node*> gone(removed.begin(), removed.end());
     std::sort(gone.begin(), gone.end());
-    const auto kept =
-        std::remove_if(m_nodes.begin(), m_nodes.end(),
-                       [&gone](const db::Node* node) { return std::binary_search(gone.begin(), gone.end(), node); });
+    const auto isGone = [&gone](const db::Node* node) { return std::binary_search(gone.begin(), gone.end(), node); };
+    const auto kept = std::remove_if(m_nodes.begin(), m_nodes.end(), isGone);
     const bool any = kept != m_nodes.end();
     m_nodes.erase(kept, m_nodes.end());
+    // Nor may the nodes to show once unlocked hold a removed one.
+    m_followedNodes.erase(std::remove_if(m_followedNodes.begin(), m_followedNodes.end(), isGone),
+                          m_followedNodes.end());
     return any;
 }
 

@@ -39,6 +39,7 @@ enum RowCommand
     CopyValue,
     PasteValue,
     GoToTarget,
+    Pin,
 };
 
 /// Calls `each` with every target of a pointer row's attributes, in row order, while it returns true.
@@ -121,7 +122,8 @@ void NodeInspector::onContextMenu(wxContextMenuEvent& event)
     // menus (a text box's, an array's) and their own clicks.
     const bool onLabel = clicked && clicked->GetParent() == panel &&
                          (dynamic_cast<wxStaticText*>(clicked) || dynamic_cast<wxGenericStaticText*>(clicked));
-    if (!(m_options & ValueCommands) || !(onLabel || clicked == panel) || event.GetPosition() == wxDefaultPosition)
+    if (!(m_options & (ValueCommands | PinnedRows)) || !(onLabel || clicked == panel) ||
+        event.GetPosition() == wxDefaultPosition)
     {
         event.Skip();
         return;
@@ -166,12 +168,19 @@ const CommonAttributeHolder* NodeInspector::rowAt(const wxWindow* clicked, const
 
 void NodeInspector::buildContextMenu(wxUtils::OrkMenu& menu, const CommonAttributeHolder& row)
 {
+    if (m_options & PinnedRows)
+    {
+        const std::vector<std::wstring> pins = getPinnedAttributes(pinType());
+        const bool pinned = std::find(pins.begin(), pins.end(), row.getName()) != pins.end();
+        menu.add(m_rowCommandIds[Pin], pinned ? "Un&pin" : "&Pin to Top");
+        if (!(m_options & ValueCommands))
+            return;
+        menu.addSeparator();
+    }
     // Each item is enabled only when it would do something: a glance at the
     // values of the row, which stays quick for a row of 200,000 nodes.
-    const bool resettable = std::any_of(row.m_attributes.begin(), row.m_attributes.end(),
-                                        [](const db::Attribute* attribute) { return !attribute->holdsDefault(); });
     const bool textual = db::hasValueText(*row.m_attributes.front());
-    menu.add(m_rowCommandIds[ResetToDefault], "&Reset to Default")->setEnabled(resettable);
+    menu.add(m_rowCommandIds[ResetToDefault], "&Reset to Default")->setEnabled(isModified(row));
     menu.add(m_rowCommandIds[CopyValue], "&Copy Value")->setEnabled(textual && valuesAgree(row));
     menu.add(m_rowCommandIds[PasteValue], "&Paste Value")->setEnabled(textual);
     if (isPointerRow(row))
@@ -196,6 +205,8 @@ void NodeInspector::handleRowCommand(wxCommandEvent& event)
         handlePasteValue(*row);
     else if (id == m_rowCommandIds[GoToTarget])
         handleGoToTarget(*row);
+    else if (id == m_rowCommandIds[Pin])
+        handlePin(*row);
 }
 
 void NodeInspector::handleGoToTarget(const CommonAttributeHolder& row)

@@ -11,6 +11,7 @@
 #include <db/AttributeDef.h>
 #include <db/CompoundAttributeDef.h>
 #include <db/Node.h>
+#include <wxUtils/OrkStaticText.h>
 #include <wxUtils/PanelBuilder.h>
 #include <wxUtils/WindowFreezer.h>
 
@@ -59,11 +60,16 @@ void NodeInspector::setOptions(int options)
         m_header = nullptr;
     }
     m_options = options;
-    const int parts = (options & ShowHeader ? InspectorHeader::Summary : 0) |
-                      (options & ShowAttributeFilter ? InspectorHeader::Filter : 0);
+    const bool header = options & ShowHeader;
+    const bool filter = options & ShowAttributeFilter;
+    const int parts = (header ? InspectorHeader::Summary : 0) | (filter ? InspectorHeader::Filter : 0) |
+                      (header && (options & LockButton) ? InspectorHeader::Lock : 0) |
+                      (filter && (options & MarkModifiedRows) ? InspectorHeader::ModifiedOnly : 0);
     if (parts)
     {
-        m_header = new InspectorHeader(this, parts, [this] { showRowsAsChosen(); });
+        m_header = new InspectorHeader(
+            this, parts, {[this] { showRowsAsChosen(); }, [this](bool locked) { locked ? lock() : unlock(); }});
+        m_header->showLocked(m_locked);
         // Above the scrolling rows, so that it stays in view.
         GetSizer()->Insert(0, m_header, 0, wxEXPAND);
     }
@@ -72,10 +78,10 @@ void NodeInspector::setOptions(int options)
 
 void NodeInspector::addRowLabel(wxUtils::PanelBuilder& builder, const CommonAttributeHolder& holder)
 {
-    const wxString name(holder.getName());
+    const wxString name = labelOf(holder);
     if (!(m_options & CollapsibleRows) || !isFoldable(holder.getDef()))
     {
-        builder.addStaticText(name, 0, 0, wxDefaultSize, 0, 0);
+        markLabel(*builder.addStaticText(name, 0, 0, wxDefaultSize, 0, 0), holder);
         return;
     }
     const std::wstring key = foldKey(holder);
@@ -85,6 +91,7 @@ void NodeInspector::addRowLabel(wxUtils::PanelBuilder& builder, const CommonAttr
     label->SetName("InspectorFold");
     label->SetCursor(wxCursor(wxCURSOR_HAND));
     label->SetToolTip(folded ? "Click to show" : "Click to hide");
+    markLabel(*label, holder);
     label->Bind(wxEVT_LEFT_UP,
                 [this, label, key, name](wxMouseEvent&)
                 {
@@ -118,10 +125,12 @@ void NodeInspector::showRowsAsChosen()
         return;
     wxUtils::WindowFreezer freezer(this);
     const wxString filter = m_header ? m_header->getFilter() : wxString();
+    const bool modifiedOnly = isModifiedOnly();
     forEachGridRow(
         [&](const CommonAttributeHolder& holder, wxSizerItem& label, wxSizerItem* widget)
         {
-            const bool shown = filter.empty() || namesContain(holder.getDef(), filter);
+            const bool shown = (filter.empty() || namesContain(holder.getDef(), filter)) &&
+                               (!modifiedOnly || m_modifiedRows.count(&holder) != 0);
             const bool folded = (m_options & CollapsibleRows) && m_foldedRows.count(foldKey(holder)) != 0;
             label.Show(shown);
             if (widget)

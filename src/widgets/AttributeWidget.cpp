@@ -13,6 +13,8 @@
 namespace dbui
 {
 
+wxDEFINE_EVENT(EVT_ATTRIBUTE_INPUT_REFUSED, wxCommandEvent);
+
 namespace
 {
 
@@ -38,6 +40,14 @@ AttributeWidget::AttributeWidget(wxWindow* parent, const wxSize& size, long styl
 AttributeWidget::~AttributeWidget()
 {
     synchWithDatabase(nullptr);
+}
+
+int AttributeWidget::getInputOptions() const
+{
+    for (const wxWindow* window = this; window; window = window->GetParent())
+        if (const auto* widget = dynamic_cast<const AttributeWidget*>(window); widget && widget->m_inputOptions >= 0)
+            return widget->m_inputOptions;
+    return 0;
 }
 
 void AttributeWidget::setAttributes(const std::vector<db::Attribute*>& attributes)

@@ -1,5 +1,6 @@
 #include <dbui/DoubleWidget.h>
 
+#include "NumberBox.h"
 #include "NumberText.h"
 
 #include <db/Attribute.h>
@@ -25,10 +26,15 @@ void DoubleWidget::setTextBoxValue()
 
 void DoubleWidget::setCommonValue()
 {
+    detail::NumberEntry entry;
+    if (!detail::readNumberBox(*this, *getTextBox(), entry))
+        return;
     db::ChangeBlock block(getDatabase(), L"Set double attribute(s)");
-    const double value = detail::parseDoubleLeniently(getTextBox()->getText().ToStdWstring());
     for (db::Attribute* attribute : getAttributes())
-        attribute->asDoubleAttribute()->setValue(value);
+    {
+        db::DoubleAttribute* value = attribute->asDoubleAttribute();
+        value->setValue(entry.applyTo(value->getValue()));
+    }
 }
 
 void DoubleWidget::stepValues(int direction)

@@ -1,5 +1,6 @@
 #include <dbui/FloatWidget.h>
 
+#include "NumberBox.h"
 #include "NumberText.h"
 
 #include <db/Attribute.h>
@@ -25,10 +26,15 @@ void FloatWidget::setTextBoxValue()
 
 void FloatWidget::setCommonValue()
 {
+    detail::NumberEntry entry;
+    if (!detail::readNumberBox(*this, *getTextBox(), entry))
+        return;
     db::ChangeBlock block(getDatabase(), L"Set float attribute(s)");
-    const auto value = static_cast<float>(detail::parseDoubleLeniently(getTextBox()->getText().ToStdWstring()));
     for (db::Attribute* attribute : getAttributes())
-        attribute->asFloatAttribute()->setValue(value);
+    {
+        db::FloatAttribute* value = attribute->asFloatAttribute();
+        value->setValue(static_cast<float>(entry.applyTo(value->getValue())));
+    }
 }
 
 void FloatWidget::stepValues(int direction)

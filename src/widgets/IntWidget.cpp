@@ -1,5 +1,6 @@
 #include <dbui/IntWidget.h>
 
+#include "NumberBox.h"
 #include "NumberText.h"
 
 #include <db/Attribute.h>
@@ -28,10 +29,16 @@ void IntWidget::setTextBoxValue()
 
 void IntWidget::setCommonValue()
 {
+    detail::NumberEntry entry;
+    if (!detail::readNumberBox(*this, *getTextBox(), entry))
+        return;
+    const std::wstring text = getTextBox()->getText().ToStdWstring();
     db::ChangeBlock block(getDatabase(), L"Set int attribute(s)");
-    const int value = detail::parseIntLeniently(getTextBox()->getText().ToStdWstring());
     for (db::Attribute* attribute : getAttributes())
-        attribute->asIntAttribute()->setValue(value);
+    {
+        db::IntAttribute* value = attribute->asIntAttribute();
+        value->setValue(detail::intFromEntry(entry, text, value->getValue()));
+    }
 }
 
 void IntWidget::stepValues(int direction)

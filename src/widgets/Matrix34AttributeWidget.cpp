@@ -1,5 +1,6 @@
 #include <dbui/Matrix34AttributeWidget.h>
 
+#include "NumberBox.h"
 #include "NumberText.h"
 
 #include <db/Attribute.h>
@@ -40,13 +41,15 @@ void Matrix34AttributeWidget::setTextBoxValue(int row, int col, wxUtils::OrkSimp
 
 void Matrix34AttributeWidget::setCommonValue(int row, int col, wxUtils::OrkSimpleTextCtrl* box)
 {
+    detail::NumberEntry entry;
+    if (!detail::readNumberBox(*this, *box, entry))
+        return;
     db::ChangeBlock block(getDatabase(), L"Set Matrix34 attribute(s)");
-    const auto number = static_cast<float>(detail::parseDoubleLeniently(box->getText().ToStdWstring()));
     for (db::Attribute* attribute : getAttributes())
     {
         db::Matrix34Attribute* matrix = attribute->asMatrix34Attribute();
         OrkP::Matrix34 value = matrix->getValue();
-        value.set(row, col, number);
+        value.set(row, col, static_cast<float>(entry.applyTo(value.get(row, col))));
         matrix->setValue(value);
     }
 }

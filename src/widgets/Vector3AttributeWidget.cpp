@@ -1,5 +1,6 @@
 #include <dbui/Vector3AttributeWidget.h>
 
+#include "NumberBox.h"
 #include "NumberText.h"
 
 #include <db/Attribute.h>
@@ -40,13 +41,15 @@ void Vector3AttributeWidget::setTextBoxValue(int row, int, wxUtils::OrkSimpleTex
 
 void Vector3AttributeWidget::setCommonValue(int row, int, wxUtils::OrkSimpleTextCtrl* box)
 {
+    detail::NumberEntry entry;
+    if (!detail::readNumberBox(*this, *box, entry))
+        return;
     db::ChangeBlock block(getDatabase(), L"Set Vector3 attribute(s)");
-    const auto number = static_cast<float>(detail::parseDoubleLeniently(box->getText().ToStdWstring()));
     for (db::Attribute* attribute : getAttributes())
     {
         db::Vector3Attribute* vector = attribute->asVector3Attribute();
         OrkP::Vector3 value = vector->getValue();
-        value[row] = number;
+        value[row] = static_cast<float>(entry.applyTo(value[row]));
         vector->setValue(value);
     }
 }

@@ -966,7 +966,8 @@ struct Driver::Impl
 
     std::string checkInspector() const
     {
-        const std::vector<db::Node*> selected = tree()->getSelectedNodes();
+        const std::vector<db::Node*> selected =
+            inspector()->isLocked() ? inspector()->getNodes() : tree()->getSelectedNodes();
         if (inspector()->getNodes() != selected)
             return "the inspector shows " + std::to_string(inspector()->getNodes().size()) + " nodes for " +
                    std::to_string(selected.size()) + " selected";

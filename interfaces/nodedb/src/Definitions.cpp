@@ -51,6 +51,7 @@ void AttributeDef::copyBaseInto(AttributeDef& other) const
     other.m_defaultMatrix = m_defaultMatrix;
     other.m_editorHint = m_editorHint;
     other.m_fileFilter = m_fileFilter;
+    other.m_targetDef = m_targetDef;
 }
 
 AttributeDef* AttributeDef::makeCopy() const

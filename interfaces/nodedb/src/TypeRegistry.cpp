@@ -188,7 +188,7 @@ void registerExampleSchema(TypeRegistry& registry)
     addNumber(*mesh, L"indices", IntArray, 0, 0, INT_MAX);
     mesh->addAttributeDef(L"normals", Vector3Array);
     addNumber(*mesh, L"uvs", FloatArray, 0, -FLT_MAX, FLT_MAX);
-    mesh->addAttributeDef(L"material", Pointer);
+    mesh->addAttributeDef(L"material", Pointer)->setTargetDef(material);
     mesh->addAttributeDef(L"castShadows", Bool)->setDefaultNumber(1);
     addNumber(*mesh, L"lodDistance", Double, 100.0, 0.0, 1.0e9);
 

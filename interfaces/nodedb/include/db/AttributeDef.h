@@ -104,6 +104,14 @@ public:
     /// True when attributes of this definition (or their members) can hold node containers.
     virtual bool canHoldNodes() const { return m_type == NodeContainerType; }
 
+    ///@{
+    /// The node type that pointers of this definition are meant to point at
+    /// (nodes of it or of a type derived from it); null for any. Editors refuse
+    /// other targets; the database does not check.
+    const NodeDef* getTargetDef() const { return m_targetDef; }
+    void setTargetDef(const NodeDef* def) { m_targetDef = def; }
+    ///@}
+
     /// A new definition equal to this one (members and enum strings included).
     virtual AttributeDef* makeCopy() const;
 
@@ -127,6 +135,7 @@ private:
     OrkP::Matrix34 m_defaultMatrix;
     std::wstring m_editorHint;
     std::wstring m_fileFilter;
+    const NodeDef* m_targetDef = nullptr;
 };
 
 } // namespace db

@@ -42,6 +42,9 @@ bool isAttributeWord(const char* word, AttributeType type)
         return std::strcmp(word, "element") == 0;
     case NodeContainerType:
         return std::strcmp(word, "holds") == 0;
+    case Pointer:
+    case PointerArray:
+        return std::strcmp(word, "targets") == 0 || s_values.count(word) > 0;
     default:
         return s_values.count(word) > 0;
     }
@@ -105,6 +108,13 @@ public:
                 return fail(pending.element, "unknown node type \"" + files::toUtf8(pending.holds) + "\"");
             pending.def->setContainedDef(contained);
         }
+        for (const PendingTarget& pending : m_pendingTargets)
+        {
+            const NodeDef* target = findType(pending.targets);
+            if (!target)
+                return fail(pending.element, "unknown node type \"" + files::toUtf8(pending.targets) + "\"");
+            pending.def->setTargetDef(target);
+        }
         for (DeclaredType& type : m_types)
             m_registry.registerNodeDef(std::move(type.def));
         return true;
@@ -165,6 +175,13 @@ private:
         if (element.attribute("filter") && hint != "file")
             warn(element, subject + ": filter applies only to editor=\"file\"");
     }
+    /// A pointer whose target type is looked up once every type of the file is built.
+    struct PendingTarget
+    {
+        AttributeDef* def;
+        std::wstring targets;
+        pugi::xml_node element;
+    };
 
     bool fail(pugi::xml_node where, const std::string& what)
     {
@@ -331,6 +348,9 @@ private:
             auto def = files::definitionFromXml(element, type, why);
             if (!def)
                 fail(element, why);
+            else if (pugi::xml_attribute targets = element.attribute("targets");
+                     targets && (type == Pointer || type == PointerArray))
+                m_pendingTargets.push_back({def.get(), wideText(targets.value()), element});
             return def;
         }
         }
@@ -347,6 +367,7 @@ private:
     /// The types whose bases are being built, outermost first.
     std::vector<std::size_t> m_chain;
     std::vector<PendingContainer> m_pendingContainers;
+    std::vector<PendingTarget> m_pendingTargets;
 };
 
 } // namespace

@@ -75,7 +75,11 @@ void TreeControl::dragRowsOver(const wxPoint& point, bool copy)
 {
     const DropPlace place = dropPlaceAt(point);
     TreeItem* previous = itemOf(m_dropItem.get());
-    if (place.item == previous && place.position == m_dropPosition && copy == m_dropCopy)
+    // Outside the window the handlers are asked again at every move: the
+    // place is the nearest edge, but what lies under the pointer (another
+    // window that takes drops) may have changed.
+    const bool inside = GetClientRect().Contains(point);
+    if (inside && place.item == previous && place.position == m_dropPosition && copy == m_dropCopy)
         return;
     if (place.item != previous)
     {

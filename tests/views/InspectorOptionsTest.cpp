@@ -1,0 +1,291 @@
+// The inspector's options for everyday editing: pointers set by dragging
+// nodes from the tree, the lock, arithmetic in number boxes, marks of modified
+// and pinned rows, and the keyboard.
+
+#include "AllTypesScene.h"
+#include "ViewsTestSupport.h"
+
+#include <dbui/CommonAttributeHolder.h>
+#include <dbui/NodeBrowser.h>
+#include <dbui/NodeBrowserTreeControl.h>
+
+#include <db/FloatAttribute.h>
+#include <db/PointerAttribute.h>
+#include <wxUtils/OrkSimpleTextCtrl.h>
+
+#include <wx/stattext.h>
+#include <wx/tglbtn.h>
+#include <wx/uiaction.h>
+
+#include <algorithm>
+#include <set>
+
+using viewstest::Owned;
+using viewstest::Scene;
+
+namespace
+{
+
+/// The label window of the inspector's row `name`, or null.
+wxWindow* rowLabel(dbui::NodeInspector* inspector, const wxString& name)
+{
+    for (wxWindow* child : inspector->getScrollPanel()->GetChildren())
+        if (dynamic_cast<wxStaticText*>(child) && child->GetLabel().EndsWith(name) && child->IsShown())
+            return child;
+    return nullptr;
+}
+
+std::vector<std::wstring> rowNames(const dbui::NodeInspector* inspector)
+{
+    std::vector<std::wstring> names;
+    for (const dbui::CommonAttributeHolder* holder : inspector->getHolders())
+        names.push_back(holder->getName());
+    return names;
+}
+
+/// Scrolls the inspector until the row of `label` shows at its top.
+void scrollTo(dbui::NodeInspector* inspector, wxWindow* label)
+{
+    wxScrolled<wxPanel>* panel = inspector->getScrollPanel();
+    int unitX = 0;
+    int unitY = 0;
+    panel->GetScrollPixelsPerUnit(&unitX, &unitY);
+    panel->Scroll(0, panel->CalcUnscrolledPosition(label->GetPosition()).y / std::max(unitY, 1));
+    wxtest::pump();
+}
+
+/// A real click in the middle of `window`.
+void clickOn(wxWindow* window)
+{
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(window->GetScreenRect().GetPosition() + window->GetSize() / 2);
+    mouse.MouseClick();
+    wxtest::pump();
+}
+
+} // namespace
+
+TEST(NodeInspectorOptions, NodesDraggedFromTheLockedTreeOntoAPointerRowSetItForEveryNodeOrAreRefused)
+{
+    Scene scene;
+    db::Node* mesh2 = viewstest::addNode(&scene.database, L"Mesh", L"m2");
+    db::Node* library = viewstest::addNode(&scene.database, L"MaterialLibrary", L"Lib");
+    db::Node* material = db::makeNode(L"Material", L"Steel");
+    library->findAttribute(L"materials")->asNodeContainer()->add(material);
+    scene.database.clearUndoHistory();
+    Owned<dbui::NodeBrowser> browser(wxtest::show(new dbui::NodeBrowser(wxtest::frame(), wxID_ANY)));
+    browser->setDatabase(&scene.database);
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    tree->setOptions(dbui::NodeBrowserTreeControl::DragAndDrop);
+    dbui::NodeInspector* inspector = browser->getInspector();
+    inspector->setOptions(dbui::NodeInspector::ShowHeader | dbui::NodeInspector::LockButton |
+                          dbui::NodeInspector::PointerDrops);
+    tree->ExpandAll();
+    viewstest::selectNodes(tree, {scene.a2, mesh2});
+    wxtest::pump();
+
+    // Locked by its button: the inspector keeps the meshes while the tree selects what to drag.
+    auto* lock = dynamic_cast<wxToggleButton*>(wxWindow::FindWindowByName("InspectorLock", inspector));
+    ASSERT_NE(lock, nullptr);
+    clickOn(lock);
+    ASSERT_TRUE(inspector->isLocked());
+    EXPECT_EQ(lock->GetLabel(), "Locked");
+
+    int shift = 0;
+    auto dragOntoRow = [&](db::Node* node, const wxString& row)
+    {
+        viewstest::selectNodes(tree, {node});
+        EXPECT_EQ(inspector->getNodes(), (std::vector<db::Node*>{scene.a2, mesh2}));
+        wxWindow* label = rowLabel(inspector, row);
+        ASSERT_NE(label, nullptr);
+        scrollTo(inspector, label);
+        wxtest::MouseDrag mouse(tree, wxtest::labelPoint(tree, tree->getItemOfNode(node)) + wxPoint(shift += 6, 0));
+        const wxPoint over = tree->ScreenToClient(label->GetScreenRect().GetPosition() + label->GetSize() / 2);
+        mouse.moveTo(over);
+        mouse.moveTo(over + wxPoint(3, 0));
+    };
+
+    // A light is no material: refused, nothing changes.
+    dragOntoRow(scene.light, "material");
+    EXPECT_EQ(scene.database.getUndoStackSize(), 0u);
+    const wxPoint row = rowLabel(inspector, "material")->GetScreenRect().GetPosition();
+    EXPECT_TRUE(inspector->getDropRefusal(row, {scene.light}).Contains("Material"));
+
+    dragOntoRow(material, "material");
+    for (db::Node* mesh : {scene.a2, mesh2})
+        EXPECT_EQ(mesh->findAttribute(L"material")->asPointerAttribute()->getValue(), material);
+    EXPECT_EQ(scene.database.getUndoStackSize(), 1u) << "one drop, one step";
+    scene.database.undo();
+    EXPECT_EQ(scene.a2->findAttribute(L"material")->asPointerAttribute()->getValue(), nullptr);
+
+    // A locked node that goes leaves the inspector; unlocking shows the selection again.
+    scene.database.getRootContainer().remove(mesh2);
+    wxtest::pump();
+    EXPECT_EQ(inspector->getNodes(), std::vector<db::Node*>{scene.a2});
+    clickOn(lock);
+    EXPECT_FALSE(inspector->isLocked());
+    EXPECT_EQ(inspector->getNodes(), std::vector<db::Node*>{material});
+}
+
+TEST(NodeInspectorOptions, ARelativeEditOfTwoHundredDifferentValuesIsOneUndoStepAndABadOneIsRefused)
+{
+    dbuitest::AllTypesScene scene(200);
+    for (int i = 0; i < 200; ++i)
+        scene.attribute(i, L"float")->asFloatAttribute()->setValue(float(i) - 100.0f);
+    scene.database.clearUndoHistory();
+    Owned<dbui::NodeInspector> inspector(wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY)));
+    inspector->setOptions(dbui::NodeInspector::ArithmeticInput);
+    inspector->setDatabase(&scene.database);
+    inspector->setNodes(scene.nodes);
+    wxtest::pump();
+    // The float row's box: the first float widget among the rows, before the compound's members.
+    wxUtils::OrkSimpleTextCtrl* floatBox = nullptr;
+    for (wxWindow* child : inspector->getScrollPanel()->GetChildren())
+        if (!floatBox && child->GetName() == "FloatWidget")
+            floatBox =
+                dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName("OrkSimpleTextCtrl", child));
+    ASSERT_NE(floatBox, nullptr);
+
+    wxString refusal;
+    inspector->Bind(dbui::EVT_ATTRIBUTE_INPUT_REFUSED, [&](wxCommandEvent& event) { refusal = event.GetString(); });
+    clickOn(floatBox);
+    wxUIActionSimulator keys;
+    keys.Text("+=0.5");
+    keys.Char(WXK_RETURN);
+    wxtest::pump();
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(scene.attribute(i, L"float")->asFloatAttribute()->getValue(), float(i) - 99.5f) << i;
+    EXPECT_EQ(scene.undoSize(), 1u);
+    scene.database.undo();
+    EXPECT_EQ(scene.attribute(7, L"float")->asFloatAttribute()->getValue(), -93.0f);
+
+    floatBox->SetFocus();
+    floatBox->SelectAll();
+    keys.Text("2*(1");
+    keys.Char(WXK_RETURN);
+    wxtest::pump();
+    EXPECT_TRUE(refusal.Contains(")")) << refusal;
+    EXPECT_EQ(floatBox->getText(), "2*(1") << "what was typed stays";
+    EXPECT_EQ(scene.undoSize(), 0u);
+}
+
+TEST(NodeInspectorOptions, ModifiedRowsAreBoldAndPinnedRowsComeFirstInTheOrderPinned)
+{
+    dbuitest::AllTypesScene scene(2);
+    Owned<dbui::NodeInspector> inspector(wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY)));
+    inspector->setOptions(dbui::NodeInspector::ShowAttributeFilter | dbui::NodeInspector::MarkModifiedRows |
+                          dbui::NodeInspector::PinnedRows);
+    inspector->setDatabase(&scene.database);
+    inspector->setNodes(scene.nodes);
+    wxtest::pump();
+    const auto bold = [&](const wxString& row) { return rowLabel(inspector, row)->GetFont().GetWeight() > 400; };
+    EXPECT_FALSE(bold("int"));
+
+    // One node of two differs: the row is marked, and stays shown when only modified rows show.
+    scene.attribute(1, L"int")->asIntAttribute()->setValue(9);
+    wxtest::pump();
+    EXPECT_TRUE(bold("int"));
+    inspector->toggleModifiedOnly();
+    EXPECT_NE(rowLabel(inspector, "int"), nullptr);
+    EXPECT_EQ(rowLabel(inspector, "float"), nullptr);
+    scene.database.undo();
+    wxtest::pump();
+    EXPECT_EQ(rowLabel(inspector, "int"), nullptr) << "back at its default";
+    inspector->toggleModifiedOnly();
+
+    // Pinned from the rows' menus, vector3 then int: they come first, in that order.
+    std::wstring pinnedType;
+    inspector->Bind(dbui::EVT_INSPECTOR_PINS_CHANGED,
+                    [&](wxCommandEvent& event) { pinnedType = event.GetString().ToStdWstring(); });
+    for (const char* row : {"vector3", "int"})
+    {
+        wxtest::ChoosePopupMenuItem choose("Pin to Top");
+        wxtest::requestContextMenu(rowLabel(inspector, row), wxPoint(2, 2));
+    }
+    EXPECT_EQ(pinnedType, L"AllTypes");
+    EXPECT_EQ(inspector->getPinnedAttributes(L"AllTypes"), (std::vector<std::wstring>{L"vector3", L"int"}));
+    const std::vector<std::wstring> rows = rowNames(inspector);
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[0], L"vector3");
+    EXPECT_EQ(rows[1], L"int");
+    EXPECT_EQ(rows[2], L"bool");
+
+    // The filter still filters pinned rows.
+    auto* filter = dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("InspectorFilter", inspector));
+    filter->SetValue("int");
+    EXPECT_EQ(rowLabel(inspector, "vector3"), nullptr);
+    EXPECT_NE(rowLabel(inspector, "int"), nullptr);
+}
+
+TEST(NodeInspectorOptions, TabWalksEveryRowOfANodeWithEveryKindAndShiftTabWalksBack)
+{
+    dbuitest::AllTypesScene scene(1);
+    Owned<dbui::NodeInspector> inspector(wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY)));
+    inspector->setOptions(dbui::NodeInspector::ShowAttributeFilter | dbui::NodeInspector::KeyboardNavigation);
+    inspector->setDatabase(&scene.database);
+    inspector->setNodes(scene.nodes);
+    wxtest::pump();
+    wxUIActionSimulator keys;
+    const auto press = [&](int key, int modifiers)
+    {
+        wxWindow* before = wxWindow::FindFocus();
+        keys.Char(key, modifiers);
+        wxtest::pumpUntil([&] { return wxWindow::FindFocus() != before; }, std::chrono::milliseconds(1000));
+        return wxWindow::FindFocus();
+    };
+
+    // From the filter, by Tab alone, through to the last row and no further.
+    auto* filter = wxWindow::FindWindowByName("InspectorFilter", inspector);
+    filter->SetFocus();
+    wxtest::pumpUntil([&] { return wxWindow::FindFocus() == filter; });
+    std::vector<wxWindow*> walk{filter};
+    for (wxWindow* next = press(WXK_TAB, wxMOD_NONE);
+         next && next->GetParent() && walk.size() < 200 && std::find(walk.begin(), walk.end(), next) == walk.end();
+         next = press(WXK_TAB, wxMOD_NONE))
+    {
+        if (!inspector->IsDescendant(next))
+            break;
+        walk.push_back(next);
+    }
+    // Every row with a widget that takes the keyboard is on the way: the widgets hold them all.
+    std::set<wxWindow*> widgetsVisited;
+    for (wxWindow* window : walk)
+        for (wxWindow* w = window; w; w = w->GetParent())
+            if (w->GetParent() == inspector->getScrollPanel())
+                widgetsVisited.insert(w);
+    std::set<wxString> names;
+    for (wxWindow* widget : widgetsVisited)
+        names.insert(widget->GetName());
+    for (const char* name : {"IntWidget", "BoolWidget", "EnumWidget", "FloatWidget", "DoubleWidget", "StringWidget",
+                             "LuaStringWidget", "Vector3Widget", "Matrix34Widget", "PointerWidget", "IntArrayWidget",
+                             "Matrix34ArrayWidget", "ArrayAttributeWidget", "CompoundAttributeWidget"})
+        EXPECT_EQ(names.count(name), 1u) << name;
+
+    // The matrix's twelve cells come one after another, row by row.
+    wxWindow* matrix = wxWindow::FindWindowByName("Matrix34Widget", inspector);
+    ASSERT_NE(matrix, nullptr);
+    std::vector<wxWindow*> cells;
+    for (wxWindow* window : walk)
+        if (window->GetParent() == matrix)
+            cells.push_back(window);
+    ASSERT_EQ(cells.size(), 12u);
+    const auto first = std::find(walk.begin(), walk.end(), cells.front());
+    EXPECT_TRUE(std::equal(cells.begin(), cells.end(), first));
+    for (std::size_t i = 1; i < cells.size(); ++i)
+    {
+        const wxPoint a = cells[i - 1]->GetPosition();
+        const wxPoint b = cells[i]->GetPosition();
+        EXPECT_TRUE(b.y > a.y || (b.y == a.y && b.x > a.x)) << "reading order at cell " << i;
+    }
+
+    // Shift+Tab walks the same way back from the last row.
+    walk.back()->SetFocus();
+    wxtest::pumpUntil([&] { return wxWindow::FindFocus() == walk.back(); });
+    for (auto back = walk.rbegin() + 1; back != walk.rend(); ++back)
+        ASSERT_EQ(press(WXK_TAB, wxMOD_SHIFT), *back) << "step back to " << (*back)->GetName();
+
+    // Ctrl+F from a row goes to the filter.
+    walk[5]->SetFocus();
+    wxtest::pumpUntil([&] { return wxWindow::FindFocus() == walk[5]; });
+    EXPECT_EQ(press('F', wxMOD_CONTROL), filter);
+}

@@ -990,6 +990,15 @@ struct Driver::Impl
                 if (row.size() == selected.size())
                     expected.push_back(std::move(row));
             }
+        // Rows pinned for the first node's type come first, in the order pinned.
+        if (!selected.empty())
+        {
+            const std::vector<std::wstring> pins = inspector()->getPinnedAttributes(selected.front()->getClassID());
+            const auto rank = [&pins](const std::vector<db::Attribute*>& row)
+            { return std::find(pins.begin(), pins.end(), row.front()->getName()) - pins.begin(); };
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&rank](const auto& a, const auto& b) { return rank(a) < rank(b); });
+        }
         const auto& holders = inspector()->getHolders();
         if (holders.size() != expected.size())
             return "the inspector has " + std::to_string(holders.size()) + " rows for " +

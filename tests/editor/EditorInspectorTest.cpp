@@ -48,10 +48,7 @@ TEST(EditorInspector, RefusedArithmeticSaysWhyInTheStatusBarCtrlFFindsRowsAndPin
     // A pin is kept for the type in the editor's settings.
     {
         wxtest::ChoosePopupMenuItem choose("Pin to Top");
-        wxWindow* label = nullptr;
-        for (wxWindow* child : inspector->getScrollPanel()->GetChildren())
-            if (child->GetLabel() == "intensity")
-                label = child;
+        wxWindow* label = wxWindow::FindWindowByLabel("intensity", inspector->getScrollPanel());
         ASSERT_NE(label, nullptr);
         wxtest::requestContextMenu(label, wxPoint(2, 2));
     }

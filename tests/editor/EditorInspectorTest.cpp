@@ -40,6 +40,7 @@ TEST(EditorInspector, RefusedArithmeticSaysWhyInTheStatusBarCtrlFFindsRowsAndPin
     keys.Char(WXK_RETURN);
     wxtest::pump();
     EXPECT_TRUE(frame->GetStatusBar()->GetStatusText(1).Contains("cannot be worked out"));
+    EXPECT_EQ(database.getUndoStackSize(), 0u) << "refused: nothing changes";
 
     // Ctrl+F in the inspector goes to its own filter, not to the tree's find box.
     keys.Char('F', wxMOD_CONTROL);

@@ -75,8 +75,6 @@ TEST(NumberExpressionTest, BoxesWorkOutArithmeticOnlyWhenAskedEachFromItsOwnValu
     EXPECT_EQ(scene.attribute(2, L"int")->asIntAttribute()->getValue(), 2) << "without the option, read leniently";
 
     widget->setInputOptions(dbui::AttributeWidget::ArithmeticInput);
-    wxString refusal;
-    widget->Bind(dbui::EVT_ATTRIBUTE_INPUT_REFUSED, [&](wxCommandEvent& event) { refusal = event.GetString(); });
     typeInto(box, "+=2000");
     pressEnter(box);
     EXPECT_EQ(scene.attribute(0, L"int")->asIntAttribute()->getValue(), 1000) << "clamped at the maximum";
@@ -88,7 +86,6 @@ TEST(NumberExpressionTest, BoxesWorkOutArithmeticOnlyWhenAskedEachFromItsOwnValu
     const unsigned int steps = scene.undoSize();
     typeInto(box, "2*(3");
     pressEnter(box);
-    EXPECT_FALSE(refusal.empty());
     EXPECT_EQ(box->getText(), "2*(3");
     EXPECT_TRUE(box->isModified()) << "still to be put right";
     EXPECT_EQ(scene.undoSize(), steps);

@@ -40,6 +40,7 @@ TEST(EditorInspector, RefusedArithmeticSaysWhyInTheStatusBarCtrlFFindsRowsAndPin
     keys.Char(WXK_RETURN);
     wxtest::pump();
     EXPECT_TRUE(frame->GetStatusBar()->GetStatusText(1).Contains("cannot be worked out"));
+    EXPECT_EQ(database.getUndoStackSize(), 0u) << "refused: nothing changes";
 
     // Ctrl+F in the inspector goes to its own filter, not to the tree's find box.
     keys.Char('F', wxMOD_CONTROL);
@@ -48,10 +49,7 @@ TEST(EditorInspector, RefusedArithmeticSaysWhyInTheStatusBarCtrlFFindsRowsAndPin
     // A pin is kept for the type in the editor's settings.
     {
         wxtest::ChoosePopupMenuItem choose("Pin to Top");
-        wxWindow* label = nullptr;
-        for (wxWindow* child : inspector->getScrollPanel()->GetChildren())
-            if (child->GetLabel() == "intensity")
-                label = child;
+        wxWindow* label = wxWindow::FindWindowByLabel("intensity", inspector->getScrollPanel());
         ASSERT_NE(label, nullptr);
         wxtest::requestContextMenu(label, wxPoint(2, 2));
     }

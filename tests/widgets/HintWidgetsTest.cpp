@@ -33,6 +33,25 @@ namespace
 class HintWidgets : public ::testing::Test
 {
 protected:
+    /// The dialogs answer with m_picked (cancelled when not set) and m_chosen, and note what they were offered.
+    void SetUp() override
+    {
+        dbui::ColourWidget::setColourChooser(
+            [this](wxWindow*, wxColour& colour)
+            {
+                m_offered = colour;
+                colour = m_picked;
+                return m_picked.IsOk();
+            });
+        dbui::FileWidget::setFileChooser(
+            [this](wxWindow*, const wxString& filter, wxString& path)
+            {
+                m_filter = filter;
+                path = m_chosen;
+                return true;
+            });
+    }
+
     void TearDown() override
     {
         m_inspector->Destroy();
@@ -75,12 +94,15 @@ protected:
         return texts;
     }
 
-    /// Runs `gesture`, which must change the values in one undo step that undo takes back whole.
-    void expectOneStep(const std::function<void()>& gesture)
+    /// Runs `gesture`, which must change the values (to `after` on every node, if given) in one
+    /// undo step that undo takes back whole.
+    void expectOneStep(const std::function<void()>& gesture, const wchar_t* after = nullptr)
     {
         const std::vector<std::wstring> before = values();
         gesture();
         EXPECT_NE(values(), before);
+        if (after)
+            EXPECT_EQ(values(), std::vector<std::wstring>(3, after));
         EXPECT_EQ(m_database.getUndoStackSize(), 1u);
         m_database.undo();
         EXPECT_EQ(values(), before);
@@ -91,6 +113,8 @@ protected:
     std::vector<db::Node*> m_nodes;
     const wchar_t* m_name = nullptr;
     dbui::NodeInspector* m_inspector = nullptr;
+    wxColour m_offered, m_picked;
+    wxString m_filter, m_chosen;
 };
 
 void click(wxWindow* button)
@@ -135,23 +159,15 @@ TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNon
         const wxColour mixed = swatchColour(widget);
         EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
 
-        wxColour offered;
-        dbui::ColourWidget::setColourChooser(
-            [&](wxWindow*, wxColour& colour)
-            {
-                offered = colour;
-                colour = wxColour(255, 0, 51);
-                return true;
-            });
-        expectOneStep([&] { click(widget->getSwatch()); });
-        EXPECT_EQ(offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
+        m_picked = wxColour(255, 0, 51);
+        expectOneStep([&] { click(widget->getSwatch()); }, L"1 0 0.2");
+        EXPECT_EQ(m_offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
         click(widget->getSwatch());
-        EXPECT_EQ(values(), std::vector<std::wstring>(3, L"1 0 0.2"));
-        EXPECT_EQ(swatchColour(widget), wxColour(255, 0, 51));
-
-        dbui::ColourWidget::setColourChooser([](wxWindow*, wxColour&) { return false; });
+        EXPECT_EQ(swatchColour(widget), m_picked);
+        m_database.clearUndoHistory();
+        m_picked = wxColour();
         click(widget->getSwatch());
-        EXPECT_EQ(m_database.getUndoStackSize(), 1u) << "a cancelled dialog changes nothing";
+        EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
     }
     dbui::AttributeWidgetRegistry::remove(id);
 }
@@ -187,25 +203,13 @@ TEST_F(HintWidgets, ABrowsedFileIsWrittenRelativeToTheDocumentsFolderWhenBelowIt
     ASSERT_TRUE(widget);
     dbui::FileWidget::setDocumentFolder([this](const db::Database* database)
                                         { return database == &m_database ? "/work/scene" : ""; });
-    wxString filter;
-    wxString chosen = "/work/scene/maps/wood.png";
-    dbui::FileWidget::setFileChooser(
-        [&](wxWindow*, const wxString& offered, wxString& path)
-        {
-            filter = offered;
-            path = chosen;
-            return true;
-        });
-    expectOneStep([&] { click(widget->getBrowseButton()); });
-    EXPECT_EQ(filter, "*.png;*.jpg;*.tga");
-
     for (const auto& [picked, stored] : {std::pair{"/work/scene/maps/wood.png", L"maps/wood.png"},
                                          std::pair{"/work/scenery/wood.png", L"/work/scenery/wood.png"}})
     {
-        chosen = picked;
-        click(widget->getBrowseButton());
-        EXPECT_EQ(values(), std::vector<std::wstring>(3, stored));
+        m_chosen = picked;
+        expectOneStep([&] { click(widget->getBrowseButton()); }, stored);
     }
+    EXPECT_EQ(m_filter, "*.png;*.jpg;*.tga");
 }
 
 TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
@@ -224,6 +228,6 @@ TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
             widgettest::pressEnter(widget->getTextBox());
             EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "Enter starts a line";
             wxUtils::FocusReliantWindow::ensureAllChangesApplied();
-            EXPECT_EQ(values(), std::vector<std::wstring>(3, L"one\ntwo"));
-        });
+        },
+        L"one\ntwo");
 }

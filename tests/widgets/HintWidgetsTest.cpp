@@ -1,9 +1,11 @@
-// The editors the schema's hints ask for (or a host registers), in the
+// Which registration serves an attribute, in every place widgets are made; and
+// the editors the schema's hints ask for (or a host registers), in the
 // inspector over three nodes whose values differ: each gesture is one undo
 // step for all of them, undone as one.
 
 #include "WidgetTestSupport.h"
 
+#include <dbui/AttributeWidgetFactory.h>
 #include <dbui/AttributeWidgetRegistry.h>
 #include <dbui/ColourWidget.h>
 #include <dbui/FileWidget.h>
@@ -11,6 +13,7 @@
 #include <dbui/NodeInspector.h>
 #include <dbui/StringWidget.h>
 
+#include <db/AttributeArray.h>
 #include <db/AttributeDef.h>
 #include <db/NodeDef.h>
 #include <db/TypeRegistry.h>
@@ -22,6 +25,7 @@
 #include <wx/slider.h>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -141,12 +145,66 @@ wxColour swatchColour(dbui::ColourWidget* widget)
     return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
 }
 
+using Registry = dbui::AttributeWidgetRegistry;
+
+/// A creator of float widgets named `name` that counts what it makes, for telling registrations apart.
+dbui::AttributeWidgetCreator makesNamed(const char* name, int* made = nullptr)
+{
+    return [name, made](db::AttributeDef&, wxWindow* parent) -> dbui::AttributeWidget*
+    {
+        if (made)
+            ++*made;
+        return new dbui::FloatWidget(parent, wxDefaultSize, 0, wxDefaultValidator, name);
+    };
+}
+
 } // namespace
+
+TEST(AttributeWidgetRegistryTest, ThePredicateThenTheHintThenTheTypeThenTheLibraryServesAnAttributeEverywhere)
+{
+    widgettest::Scene scene(1);
+    scene.attribute(0, L"entries")->asAttributeArray()->add();
+    db::Node* light = db::makeNode(L"Light", L"L");
+    scene.database.getRootContainer().add(light);
+    db::AttributeDef& cone = light->findAttribute(L"coneAngle")->getDef(); // a float with the slider hint
+    const auto nameFor = [&](const db::NodeDef* nodeType)
+    {
+        return std::unique_ptr<dbui::AttributeWidget>(dbui::makeAttributeWidget(cone, wxtest::frame(), nodeType))
+            ->GetName();
+    };
+
+    int made = 0;
+    const auto type = Registry::addForType(db::Float, makesNamed("type"));
+    const auto hint = Registry::addForHint(L"slider", makesNamed("hint"));
+    const auto onLights = Registry::addForPredicate([](const db::AttributeDef& def, const db::NodeDef* nodeType)
+                                                    { return def.getAttributeType() == db::Float && nodeType; },
+                                                    makesNamed("predicate", &made));
+    // The latest of a kind comes first; a creator that declines leaves the attribute to the next.
+    const auto declines = Registry::addForType(db::Float, [](db::AttributeDef&, wxWindow*) { return nullptr; });
+
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "predicate");
+    EXPECT_EQ(nameFor(nullptr), "hint");
+    // In the inspector: the float itself, the compound's width and height, the element's amount.
+    made = 0;
+    auto* inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
+    inspector->setNodes(scene.nodes);
+    EXPECT_EQ(made, 4);
+    inspector->Destroy();
+
+    EXPECT_TRUE(Registry::remove(onLights));
+    EXPECT_FALSE(Registry::remove(onLights));
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "hint");
+    Registry::remove(hint);
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "type");
+    Registry::remove(type);
+    Registry::remove(declines);
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "FloatWidget");
+}
 
 TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNone)
 {
     // A host's registration gives a plain vector3 the editor the hint gives a light's colour.
-    const auto id = dbui::AttributeWidgetRegistry::addForPredicate(
+    const auto id = Registry::addForPredicate(
         [](const db::AttributeDef& def, const db::NodeDef*) { return def.getName() == L"vector3"; },
         [](db::AttributeDef&, wxWindow* parent)
         { return new dbui::ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget"); });
@@ -169,7 +227,7 @@ TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNon
         click(widget->getSwatch());
         EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
     }
-    dbui::AttributeWidgetRegistry::remove(id);
+    Registry::remove(id);
 }
 
 TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)

@@ -1,9 +1,11 @@
-// The editors the schema's hints ask for (or a host registers), in the
+// Which registration serves an attribute, in every place widgets are made; and
+// the editors the schema's hints ask for (or a host registers), in the
 // inspector over three nodes whose values differ: each gesture is one undo
 // step for all of them, undone as one.
 
 #include "WidgetTestSupport.h"
 
+#include <dbui/AttributeWidgetFactory.h>
 #include <dbui/AttributeWidgetRegistry.h>
 #include <dbui/ColourWidget.h>
 #include <dbui/FileWidget.h>
@@ -11,6 +13,7 @@
 #include <dbui/NodeInspector.h>
 #include <dbui/StringWidget.h>
 
+#include <db/AttributeArray.h>
 #include <db/AttributeDef.h>
 #include <db/NodeDef.h>
 #include <db/TypeRegistry.h>
@@ -22,6 +25,7 @@
 #include <wx/slider.h>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -33,6 +37,25 @@ namespace
 class HintWidgets : public ::testing::Test
 {
 protected:
+    /// The dialogs answer with m_picked (cancelled when not set) and m_chosen, and note what they were offered.
+    void SetUp() override
+    {
+        dbui::ColourWidget::setColourChooser(
+            [this](wxWindow*, wxColour& colour)
+            {
+                m_offered = colour;
+                colour = m_picked;
+                return m_picked.IsOk();
+            });
+        dbui::FileWidget::setFileChooser(
+            [this](wxWindow*, const wxString& filter, wxString& path)
+            {
+                m_filter = filter;
+                path = m_chosen;
+                return true;
+            });
+    }
+
     void TearDown() override
     {
         m_inspector->Destroy();
@@ -75,12 +98,15 @@ protected:
         return texts;
     }
 
-    /// Runs `gesture`, which must change the values in one undo step that undo takes back whole.
-    void expectOneStep(const std::function<void()>& gesture)
+    /// Runs `gesture`, which must change the values (to `after` on every node, if given) in one
+    /// undo step that undo takes back whole.
+    void expectOneStep(const std::function<void()>& gesture, const wchar_t* after = nullptr)
     {
         const std::vector<std::wstring> before = values();
         gesture();
         EXPECT_NE(values(), before);
+        if (after)
+            EXPECT_EQ(values(), std::vector<std::wstring>(3, after));
         EXPECT_EQ(m_database.getUndoStackSize(), 1u);
         m_database.undo();
         EXPECT_EQ(values(), before);
@@ -91,6 +117,8 @@ protected:
     std::vector<db::Node*> m_nodes;
     const wchar_t* m_name = nullptr;
     dbui::NodeInspector* m_inspector = nullptr;
+    wxColour m_offered, m_picked;
+    wxString m_filter, m_chosen;
 };
 
 void click(wxWindow* button)
@@ -117,12 +145,66 @@ wxColour swatchColour(dbui::ColourWidget* widget)
     return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
 }
 
+using Registry = dbui::AttributeWidgetRegistry;
+
+/// A creator of float widgets named `name` that counts what it makes, for telling registrations apart.
+dbui::AttributeWidgetCreator makesNamed(const char* name, int* made = nullptr)
+{
+    return [name, made](db::AttributeDef&, wxWindow* parent) -> dbui::AttributeWidget*
+    {
+        if (made)
+            ++*made;
+        return new dbui::FloatWidget(parent, wxDefaultSize, 0, wxDefaultValidator, name);
+    };
+}
+
 } // namespace
+
+TEST(AttributeWidgetRegistryTest, ThePredicateThenTheHintThenTheTypeThenTheLibraryServesAnAttributeEverywhere)
+{
+    widgettest::Scene scene(1);
+    scene.attribute(0, L"entries")->asAttributeArray()->add();
+    db::Node* light = db::makeNode(L"Light", L"L");
+    scene.database.getRootContainer().add(light);
+    db::AttributeDef& cone = light->findAttribute(L"coneAngle")->getDef(); // a float with the slider hint
+    const auto nameFor = [&](const db::NodeDef* nodeType)
+    {
+        return std::unique_ptr<dbui::AttributeWidget>(dbui::makeAttributeWidget(cone, wxtest::frame(), nodeType))
+            ->GetName();
+    };
+
+    int made = 0;
+    const auto type = Registry::addForType(db::Float, makesNamed("type"));
+    const auto hint = Registry::addForHint(L"slider", makesNamed("hint"));
+    const auto onLights = Registry::addForPredicate([](const db::AttributeDef& def, const db::NodeDef* nodeType)
+                                                    { return def.getAttributeType() == db::Float && nodeType; },
+                                                    makesNamed("predicate", &made));
+    // The latest of a kind comes first; a creator that declines leaves the attribute to the next.
+    const auto declines = Registry::addForType(db::Float, [](db::AttributeDef&, wxWindow*) { return nullptr; });
+
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "predicate");
+    EXPECT_EQ(nameFor(nullptr), "hint");
+    // In the inspector: the float itself, the compound's width and height, the element's amount.
+    made = 0;
+    auto* inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
+    inspector->setNodes(scene.nodes);
+    EXPECT_EQ(made, 4);
+    inspector->Destroy();
+
+    EXPECT_TRUE(Registry::remove(onLights));
+    EXPECT_FALSE(Registry::remove(onLights));
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "hint");
+    Registry::remove(hint);
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "type");
+    Registry::remove(type);
+    Registry::remove(declines);
+    EXPECT_EQ(nameFor(&light->getNodeDef()), "FloatWidget");
+}
 
 TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNone)
 {
     // A host's registration gives a plain vector3 the editor the hint gives a light's colour.
-    const auto id = dbui::AttributeWidgetRegistry::addForPredicate(
+    const auto id = Registry::addForPredicate(
         [](const db::AttributeDef& def, const db::NodeDef*) { return def.getName() == L"vector3"; },
         [](db::AttributeDef&, wxWindow* parent)
         { return new dbui::ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget"); });
@@ -135,25 +217,17 @@ TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNon
         const wxColour mixed = swatchColour(widget);
         EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
 
-        wxColour offered;
-        dbui::ColourWidget::setColourChooser(
-            [&](wxWindow*, wxColour& colour)
-            {
-                offered = colour;
-                colour = wxColour(255, 0, 51);
-                return true;
-            });
-        expectOneStep([&] { click(widget->getSwatch()); });
-        EXPECT_EQ(offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
+        m_picked = wxColour(255, 0, 51);
+        expectOneStep([&] { click(widget->getSwatch()); }, L"1 0 0.2");
+        EXPECT_EQ(m_offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
         click(widget->getSwatch());
-        EXPECT_EQ(values(), std::vector<std::wstring>(3, L"1 0 0.2"));
-        EXPECT_EQ(swatchColour(widget), wxColour(255, 0, 51));
-
-        dbui::ColourWidget::setColourChooser([](wxWindow*, wxColour&) { return false; });
+        EXPECT_EQ(swatchColour(widget), m_picked);
+        m_database.clearUndoHistory();
+        m_picked = wxColour();
         click(widget->getSwatch());
-        EXPECT_EQ(m_database.getUndoStackSize(), 1u) << "a cancelled dialog changes nothing";
+        EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
     }
-    dbui::AttributeWidgetRegistry::remove(id);
+    Registry::remove(id);
 }
 
 TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)
@@ -187,25 +261,13 @@ TEST_F(HintWidgets, ABrowsedFileIsWrittenRelativeToTheDocumentsFolderWhenBelowIt
     ASSERT_TRUE(widget);
     dbui::FileWidget::setDocumentFolder([this](const db::Database* database)
                                         { return database == &m_database ? "/work/scene" : ""; });
-    wxString filter;
-    wxString chosen = "/work/scene/maps/wood.png";
-    dbui::FileWidget::setFileChooser(
-        [&](wxWindow*, const wxString& offered, wxString& path)
-        {
-            filter = offered;
-            path = chosen;
-            return true;
-        });
-    expectOneStep([&] { click(widget->getBrowseButton()); });
-    EXPECT_EQ(filter, "*.png;*.jpg;*.tga");
-
     for (const auto& [picked, stored] : {std::pair{"/work/scene/maps/wood.png", L"maps/wood.png"},
                                          std::pair{"/work/scenery/wood.png", L"/work/scenery/wood.png"}})
     {
-        chosen = picked;
-        click(widget->getBrowseButton());
-        EXPECT_EQ(values(), std::vector<std::wstring>(3, stored));
+        m_chosen = picked;
+        expectOneStep([&] { click(widget->getBrowseButton()); }, stored);
     }
+    EXPECT_EQ(m_filter, "*.png;*.jpg;*.tga");
 }
 
 TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
@@ -224,6 +286,6 @@ TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
             widgettest::pressEnter(widget->getTextBox());
             EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "Enter starts a line";
             wxUtils::FocusReliantWindow::ensureAllChangesApplied();
-            EXPECT_EQ(values(), std::vector<std::wstring>(3, L"one\ntwo"));
-        });
+        },
+        L"one\ntwo");
 }

@@ -47,11 +47,6 @@ AttributeWidgetCreator membersOn(const db::NodeDef* nodeType)
     return [nodeType](db::AttributeDef& def, wxWindow* parent) { return makeAttributeWidget(def, parent, nodeType); };
 }
 
-AttributeWidget* makeMember(db::AttributeDef& def, wxWindow* parent)
-{
-    return makeAttributeWidget(def, parent);
-}
-
 AttributeWidget* makeBuiltIn(db::AttributeDef& def, wxWindow* parent, const db::NodeDef* nodeType);
 AttributeWidget* makeHinted(db::AttributeDef& def, wxWindow* parent);
 
@@ -133,30 +128,24 @@ AttributeWidget* makeBuiltIn(db::AttributeDef& def, wxWindow* parent, const db::
 /// Lines a "multiline" string box shows.
 constexpr int s_multilineRows = 5;
 
-bool isNumber(db::AttributeType type)
-{
-    return type == db::Int || type == db::Float || type == db::Double;
-}
-
 /// The editor the schema's hint asks for, or null when it names none the
 /// library has for this type (the loader has warned of it): the type's own shows.
 AttributeWidget* makeHinted(db::AttributeDef& def, wxWindow* parent)
 {
     const std::wstring& hint = def.getEditorHint();
-    if (hint.empty())
+    if (hint.empty() || !def.misfitOfEditorHint().empty())
         return nullptr;
-    const db::AttributeType type = def.getAttributeType();
-    if (hint == L"colour" && type == db::Vector3)
+    if (hint == L"colour")
         return new ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget");
-    if (hint == L"slider" && isNumber(type) && def.hasLimits())
+    if (hint == L"slider")
     {
         auto* widget = static_cast<SpinAttributeWidget*>(makeBuiltIn(def, parent, nullptr));
         widget->showSlider(def.getMinimum(), def.getMaximum());
         return widget;
     }
-    if (hint == L"file" && type == db::String)
+    if (hint == L"file")
         return new FileWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "FileWidget", def.getFileFilter());
-    if (hint == L"multiline" && type == db::String)
+    if (hint == L"multiline")
     {
         auto* widget = new StringWidget(parent, wxDefaultSize, wxUtils::OrkSimpleTextCtrl::StyleMultiLine,
                                         wxDefaultValidator, "StringWidget");
@@ -175,12 +164,12 @@ AttributeWidget* makeHinted(db::AttributeDef& def, wxWindow* parent)
 // that the containers need not know the factory that sits above them.
 
 CompoundAttributeWidget::CompoundAttributeWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
-    : CompoundAttributeWidget(parent, size, style, name, makeMember)
+    : CompoundAttributeWidget(parent, size, style, name, membersOn(nullptr))
 {
 }
 
 AttributeArrayWidget::AttributeArrayWidget(wxWindow* parent, const wxSize& size, long style, const wxString& name)
-    : AttributeArrayWidget(parent, size, style, name, makeMember)
+    : AttributeArrayWidget(parent, size, style, name, membersOn(nullptr))
 {
 }
 

@@ -54,6 +54,24 @@ void AttributeDef::copyBaseInto(AttributeDef& other) const
     other.m_targetDef = m_targetDef;
 }
 
+std::string AttributeDef::misfitOfEditorHint() const
+{
+    const AttributeType type = getAttributeType();
+    if (m_editorHint.empty())
+        return "";
+    if (m_editorHint == L"colour")
+        return type == Vector3 ? "" : "fits only vector3 attributes";
+    if (m_editorHint == L"file" || m_editorHint == L"multiline")
+        return type == String ? "" : "fits only string attributes";
+    if (m_editorHint == L"slider")
+    {
+        if (type != Int && type != Float && type != Double)
+            return "fits only int, float and double attributes";
+        return hasLimits() ? "" : "needs both min and max";
+    }
+    return "is unknown";
+}
+
 AttributeDef* AttributeDef::makeCopy() const
 {
     auto* copy = new AttributeDef(m_name, m_type, m_units);

@@ -47,6 +47,10 @@ public:
     const std::wstring& getEditorHint() const { return m_editorHint; }
     void setEditorHint(const std::wstring& hint) { m_editorHint = hint; }
     ///@}
+    /// Why none of the library's own editors serves the hint on this definition
+    /// ("fits only string attributes", "is unknown"); empty when one does, or
+    /// when there is no hint.
+    std::string misfitOfEditorHint() const;
     ///@{
     /// The file patterns a "file" editor offers (`filter="*.png;*.jpg"`); empty for any file.
     const std::wstring& getFileFilter() const { return m_fileFilter; }

@@ -50,23 +50,6 @@ bool isAttributeWord(const char* word, AttributeType type)
     }
 }
 
-/// Why the library's own editor `hint` cannot edit attributes of `def`; empty when it can.
-std::string misfitOfBuiltInHint(const std::string& hint, const AttributeDef& def)
-{
-    const AttributeType type = def.getAttributeType();
-    if (hint == "colour")
-        return type == Vector3 ? "" : "fits only vector3 attributes";
-    if (hint == "file" || hint == "multiline")
-        return type == String ? "" : "fits only string attributes";
-    if (hint == "slider")
-    {
-        if (type != Int && type != Float && type != Double)
-            return "fits only int, float and double attributes";
-        return def.hasLimits() ? "" : "needs both min and max";
-    }
-    return "is unknown";
-}
-
 class SchemaReader
 {
 public:
@@ -168,7 +151,7 @@ private:
         def.setFileFilter(wideText(element.attribute("filter").value()));
         if (!hint.empty() && !m_hostHints.count(hint))
         {
-            const std::string misfit = misfitOfBuiltInHint(hint, def);
+            const std::string misfit = def.misfitOfEditorHint();
             if (!misfit.empty())
                 warn(element, subject + ": editor \"" + hint + "\" " + misfit);
         }

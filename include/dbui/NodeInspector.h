@@ -223,6 +223,11 @@ private:
     bool moveFocus(bool forward);
     const CommonAttributeHolder* pointerRowAt(const wxPoint& screenPoint);
     bool dropRemovedNodes(const db::ChangeSet& changes);
+    /// Notes the text the rows' number boxes refused, for the nodes shown, before the rows go.
+    void keepRefusedTyping();
+    /// Puts the refused text kept for the nodes shown back in their boxes, still typed.
+    void restoreRefusedTyping();
+    void forgetTypingOfRemovedNodes(const db::ChangeSet& changes);
     bool touchesInspectedNodes(const db::ChangeSet& changes) const;
 
     db::Database* m_database = nullptr;
@@ -247,6 +252,23 @@ private:
     std::map<std::wstring, std::vector<std::wstring>> m_pins;
     /// The row whose menu is open; cleared when the rows go.
     const CommonAttributeHolder* m_menuRow = nullptr;
+    /// A box's text that was refused: the row's attribute, the box's place among the row's boxes, and why.
+    struct RefusedTyping
+    {
+        std::wstring row;
+        std::size_t box;
+        std::wstring text;
+        std::wstring why;
+    };
+    struct KeptTyping
+    {
+        std::vector<db::Node*> nodes;
+        std::vector<RefusedTyping> typing;
+    };
+    /// The nodes the rows were built for.
+    std::vector<db::Node*> m_rowNodes;
+    /// Refused typing by the selection it was typed for, oldest first.
+    std::vector<KeptTyping> m_keptTyping;
 };
 
 } // namespace dbui

@@ -75,6 +75,7 @@ void NodeInspector::setDatabase(db::Database* database)
     if (m_database)
         m_database->getObservers().remove(this, ObserverMode::Immediate);
     m_database = database;
+    m_keptTyping.clear();
     if (m_database)
         m_database->getObservers().add(this, ObserverMode::Deferred);
     setNodes({});
@@ -103,6 +104,7 @@ void NodeInspector::clear()
     // Rows go when the selection moves, nodes come or go, or the window
     // closes, often while the user is still typing in one of them.
     wxUtils::FocusReliantWindow::ensureChangesAppliedWithin(panel);
+    keepRefusedTyping();
     for (CommonAttributeHolder* holder : m_holders)
         delete holder;
     m_holders.clear();
@@ -195,6 +197,7 @@ void NodeInspector::rebuild()
 {
     wxUtils::WindowFreezer freezer(this);
     clear();
+    m_rowNodes = m_nodes;
     findCommonality();
     if (m_options & PinnedRows)
         orderPinnedRows();
@@ -207,6 +210,7 @@ void NodeInspector::rebuild()
     for (const CommonAttributeHolder* holder : m_holders)
         addRow(builder, *holder);
     builder.endSizer();
+    restoreRefusedTyping();
     applyViewOptions();
     updateScrollArea();
 }
@@ -281,6 +285,8 @@ void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& change
         if (m_options & MarkModifiedRows)
             followModifiedRows(changes);
     }
+    // After the rebuild, which keeps what the rows of a removed node held.
+    forgetTypingOfRemovedNodes(changes);
 }
 
 bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)

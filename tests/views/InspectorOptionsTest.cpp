@@ -179,6 +179,21 @@ TEST(NodeInspectorOptions, RowsMarkedModifiedAndPinnedAndARelativeEditOfTwoHundr
     EXPECT_EQ(scene.undoSize(), 1u);
     scene.database.undo();
     EXPECT_EQ(scene.attribute(7, L"float")->asFloatAttribute()->getValue(), -93.0f);
+
+    // A refused entry outlives its rows: it is back, still typed, when its nodes are shown again.
+    floatBox->SetFocus();
+    floatBox->SelectAll();
+    keys.Text("2*(3");
+    keys.Char(WXK_RETURN);
+    wxtest::pump();
+    inspector->setNodes({scene.nodes[0]});
+    inspector->setNodes(scene.nodes);
+    wxtest::pump();
+    floatBox = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(wxWindow::FindWindowByName(
+        "OrkSimpleTextCtrl", wxWindow::FindWindowByName("FloatWidget", inspector->getScrollPanel())));
+    EXPECT_EQ(floatBox->getText(), "2*(3");
+    EXPECT_TRUE(floatBox->isModified());
+    EXPECT_EQ(scene.undoSize(), 0u);
 }
 
 TEST(NodeInspectorOptions, TabWalksEveryRowOfANodeWithEveryKindAndShiftTabWalksBack)

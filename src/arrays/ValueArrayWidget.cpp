@@ -8,6 +8,7 @@
 #include <dbui/StringArrayWidget.h>
 #include <dbui/Vector3ArrayWidget.h>
 
+#include "widgets/NumberBox.h"
 #include "widgets/NumberText.h"
 
 #include <db/Attribute.h>
@@ -53,10 +54,53 @@ std::wstring textOf(const Dialog& dialog, const wxString& item)
     return dialog.getTextValue(item).ToStdWstring();
 }
 
-float floatOf(const Dialog& dialog, const wxString& item)
+/// How the add dialog reads its number boxes: plain numbers, or arithmetic too
+/// (the widget's ArithmeticInput), a relative edit applying to the box's start.
+struct Numbers
 {
-    return static_cast<float>(detail::parseDoubleLeniently(textOf(dialog, item)));
-}
+    bool arithmetic = false;
+    /// The number boxes added, by item name.
+    std::vector<wxString> items;
+
+    void add(Dialog& dialog, const wxString& item, const wxString& start)
+    {
+        dialog.addTextItem(item, item, start, arithmetic ? Dialog::ItemArithmetic : Dialog::ItemNumeric);
+        items.push_back(item);
+    }
+
+    double read(const Dialog& dialog, const wxString& item, double start) const
+    {
+        return entryOf(dialog, item).applyTo(start);
+    }
+    int readInt(const Dialog& dialog, const wxString& item, int start) const
+    {
+        return detail::intFromEntry(entryOf(dialog, item), textOf(dialog, item), start);
+    }
+    /// Why the text of a number box does not read, or empty when all do.
+    wxString problemOf(const Dialog& dialog) const
+    {
+        detail::NumberEntry entry;
+        std::wstring why;
+        for (const wxString& item : items)
+            if (arithmetic && !detail::readNumberEntry(textOf(dialog, item), entry, why))
+                return item + ": " + why;
+        return wxEmptyString;
+    }
+
+private:
+    detail::NumberEntry entryOf(const Dialog& dialog, const wxString& item) const
+    {
+        const std::wstring text = textOf(dialog, item);
+        detail::NumberEntry entry;
+        std::wstring why;
+        if (!arithmetic || !detail::readNumberEntry(text, entry, why) || entry.plain)
+        {
+            entry = detail::NumberEntry();
+            entry.operand = detail::parseDoubleLeniently(text);
+        }
+        return entry;
+    }
+};
 
 /// One number to an element, typed into one box that starts at 0.
 template <class T> struct Number
@@ -70,13 +114,13 @@ template <class T> struct Number
         else
             row({fixed(value), index});
     }
-    static void ask(Dialog& dialog) { dialog.addTextItem("Value", "Value", "0", Dialog::ItemNumeric); }
-    static T read(const Dialog& dialog)
+    static void ask(Dialog& dialog, Numbers& numbers) { numbers.add(dialog, "Value", "0"); }
+    static T read(const Dialog& dialog, const Numbers& numbers)
     {
         if constexpr (std::is_integral_v<T>)
-            return detail::parseIntLeniently(textOf(dialog, "Value"));
+            return numbers.readInt(dialog, "Value", 0);
         else
-            return static_cast<T>(detail::parseDoubleLeniently(textOf(dialog, "Value")));
+            return static_cast<T>(numbers.read(dialog, "Value", 0.0));
     }
 };
 
@@ -98,8 +142,8 @@ template <> struct Element<bool>
     {
         row({wxString(value ? "true" : "false"), index});
     }
-    static void ask(Dialog& dialog) { dialog.addCheckItem("Value", "Value", false); }
-    static bool read(const Dialog& dialog) { return dialog.getCheckValue("Value"); }
+    static void ask(Dialog& dialog, Numbers&) { dialog.addCheckItem("Value", "Value", false); }
+    static bool read(const Dialog& dialog, const Numbers&) { return dialog.getCheckValue("Value"); }
 };
 
 template <> struct Element<std::wstring>
@@ -110,8 +154,8 @@ template <> struct Element<std::wstring>
     {
         row({wxString(value), index});
     }
-    static void ask(Dialog& dialog) { dialog.addTextItem("Value", "Value", wxEmptyString, 0); }
-    static std::wstring read(const Dialog& dialog) { return textOf(dialog, "Value"); }
+    static void ask(Dialog& dialog, Numbers&) { dialog.addTextItem("Value", "Value", wxEmptyString, 0); }
+    static std::wstring read(const Dialog& dialog, const Numbers&) { return textOf(dialog, "Value"); }
 };
 
 template <> struct Element<OrkP::Vector3>
@@ -123,16 +167,16 @@ template <> struct Element<OrkP::Vector3>
     {
         row({fixed(v.x), fixed(v.y), fixed(v.z), index});
     }
-    static void ask(Dialog& dialog)
+    static void ask(Dialog& dialog, Numbers& numbers)
     {
         for (const char* name : s_names)
-            dialog.addTextItem(name, name, "0", Dialog::ItemNumeric);
+            numbers.add(dialog, name, "0");
     }
-    static OrkP::Vector3 read(const Dialog& dialog)
+    static OrkP::Vector3 read(const Dialog& dialog, const Numbers& numbers)
     {
         OrkP::Vector3 value;
         for (int c = 0; c < 3; ++c)
-            value[c] = floatOf(dialog, s_names[c]);
+            value[c] = static_cast<float>(numbers.read(dialog, s_names[c], 0.0));
         return value;
     }
 };
@@ -150,18 +194,18 @@ template <> struct Element<OrkP::Matrix34>
     }
     static wxString item(int r, int c) { return wxString::Format("r%dc%d", r, c); }
     // The dialog asks for all four rows, starting at the identity.
-    static void ask(Dialog& dialog)
+    static void ask(Dialog& dialog, Numbers& numbers)
     {
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 3; ++c)
-                dialog.addTextItem(item(r, c), item(r, c), r == c ? "1" : "0", Dialog::ItemNumeric);
+                numbers.add(dialog, item(r, c), r == c ? "1" : "0");
     }
-    static OrkP::Matrix34 read(const Dialog& dialog)
+    static OrkP::Matrix34 read(const Dialog& dialog, const Numbers& numbers)
     {
         OrkP::Matrix34 value;
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 3; ++c)
-                value.set(r, c, floatOf(dialog, item(r, c)));
+                value.set(r, c, static_cast<float>(numbers.read(dialog, item(r, c), r == c ? 1.0 : 0.0)));
         return value;
     }
 };
@@ -207,12 +251,14 @@ template <db::AttributeType Type, class T> void ValueArrayWidget<Type, T>::handl
         return;
     // Titled like the standard text-entry dialog.
     Dialog dialog(this, wxGetTextFromUserPromptStr, wxDEFAULT_DIALOG_STYLE, wxDefaultPosition);
-    Element<T>::ask(dialog);
+    Numbers numbers{(getInputOptions() & ArithmeticInput) != 0, {}};
+    Element<T>::ask(dialog, numbers);
+    dialog.setCheck([&dialog, &numbers] { return numbers.problemOf(dialog); });
     if (dialog.ShowModal() != wxID_OK)
         return;
     // The dialog ran the event loop: look the array up again.
     if (db::ValueArrayAttribute<Type, T>* array = arrayOf<Type, T>(getAttributes()))
-        array->add(Element<T>::read(dialog));
+        array->add(Element<T>::read(dialog, numbers));
 }
 
 template class ValueArrayWidget<db::IntArray, int>;

@@ -193,6 +193,45 @@ TEST(ArrayWidgets, ArraysThatDifferShowNothingAndEditsGoToTheFirstOnly)
     EXPECT_EQ(scene.attribute(1, L"intArray")->getSize(), 2u);
 }
 
+TEST(ArrayWidgets, AddDialogsTakeArithmeticWhenAskedAndStayOpenWhileAnEntryDoesNotRead)
+{
+    struct Case
+    {
+        const wchar_t* attribute;
+        const char* item;
+        const char* refused;
+        Answer then;
+        Strings rows;
+    };
+    const Answer value;
+    const std::vector<Case> cases = {
+        {L"intArray", "Value", "2*(3", value.showing("Value", "2*(3").text("Value", "+=7/2"), {"4|0"}},
+        {L"floatArray", "Value", "1/0", value.text("Value", "(1+2)/4"), {"0.750000|0"}},
+        {L"vector3Array",
+         "Y Value",
+         "((1",
+         value.text("Y Value", wxString::FromUTF8("\xe2\x88\x92"
+                                                  "2\xc3\x97"
+                                                  "3")),
+         {"0.000000|-6.000000|0.000000|0"}},
+        {L"doubleArray", "Value", "1/0", Answer(wxID_CANCEL), {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(wxString(c.attribute));
+        Scene scene(1);
+        db::Attribute* array = scene.attribute(0, c.attribute);
+        auto* widget = wxtest::show(
+            static_cast<dbui::ArrayWidgetBase*>(dbui::makeAttributeWidget(array->getDef(), wxtest::frame())));
+        widget->setAttribute(array);
+        widget->setInputOptions(dbui::AttributeWidget::ArithmeticInput);
+        wxtest::ChoosePopupMenuItem choose("Add Value");
+        wxTEST_DIALOG(rightClick(widget->getListControl(), -1), value.text(c.item, c.refused), c.then);
+        EXPECT_EQ(rowsOf(widget->getListControl()), c.rows);
+        widget->Destroy();
+    }
+}
+
 TEST(ArrayWidgets, ARowsMenuDeletesTheSelectionAndOtherKeysGoToTheList)
 {
     Scene scene(1);

@@ -108,6 +108,27 @@ TEST(HarnessTest, FillsMultiOptionDialogsByItemName)
     EXPECT_TRUE(dialog.getCheckValue("Flag"));
 }
 
+TEST(HarnessTest, MultiOptionDialogsStayOpenShowingWhyWhileTheirCheckRefuses)
+{
+    wxUtils::OrkSimpleMultiOptionDialog dialog(wxtest::frame(), "Add");
+    dialog.addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemArithmetic);
+    dialog.setCheck([&dialog] { return dialog.getTextValue("Value") == "2*(3" ? "unclosed" : ""; });
+    dialog.Show();
+    const auto pressOk = [&dialog]
+    {
+        wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+        dialog.FindWindow(wxID_OK)->GetEventHandler()->ProcessEvent(ok);
+        wxtest::pump();
+    };
+    dialog.setTextValue("Value", "2*(3");
+    pressOk();
+    EXPECT_TRUE(dialog.IsShown());
+    EXPECT_NE(wxWindow::FindWindowByLabel("unclosed", &dialog), nullptr);
+    dialog.setTextValue("Value", "2*(3)");
+    pressOk();
+    EXPECT_FALSE(dialog.IsShown());
+}
+
 TEST(HarnessTest, PumpUntilWaitsForQueuedWorkAndGivesUpAtTheTimeout)
 {
     bool done = false;

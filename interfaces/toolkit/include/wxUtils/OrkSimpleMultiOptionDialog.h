@@ -4,10 +4,12 @@
 
 #include <wx/dialog.h>
 
+#include <functional>
 #include <vector>
 
 class wxCheckBox;
 class wxFlexGridSizer;
+class wxStaticText;
 class wxTextCtrl;
 
 namespace wxUtils
@@ -25,7 +27,11 @@ public:
         ItemReadOnly = 0x1,
         /// Integer or decimal numbers only: digits, sign, point and exponent.
         ItemNumeric = 0x8,
+        /// Numbers and arithmetic on them: also * / ( ) =, the signs × ÷ − and spaces.
+        ItemArithmetic = 0x10,
     };
+    /// Looks over the items when OK is chosen: why they cannot be taken, or empty when they can.
+    using Check = std::function<wxString()>;
 
     /// An empty dialog captioned `title`; add the items, then ShowModal.
     OrkSimpleMultiOptionDialog(wxWindow* parent, const wxString& title, long style = wxDEFAULT_DIALOG_STYLE,
@@ -58,8 +64,12 @@ public:
     wxCheckBox* getCheckControl(const wxString& name) const;
     ///@}
 
+    /// Checks the items before OK closes the dialog: while `check` gives a
+    /// reason, the dialog stays open, showing it, with everything typed kept.
+    void setCheck(Check check) { m_check = std::move(check); }
+
     /// Sizes and centres the dialog, focuses the first text box, then shows it
-    /// modally; returns wxID_OK or wxID_CANCEL.
+    /// modally; returns wxID_CANCEL, or wxID_OK once the items pass the check.
     int ShowModal() override;
 
 private:
@@ -71,9 +81,14 @@ private:
     };
 
     const Item* find(const wxString& name) const;
+    /// Runs the check, showing its reason; true when it refuses the items.
+    bool refuses();
 
     std::vector<Item> m_items;
     wxFlexGridSizer* m_grid = nullptr;
+    Check m_check;
+    /// Why the check refused the items last; hidden while it has not.
+    wxStaticText* m_problem = nullptr;
 };
 
 } // namespace wxUtils

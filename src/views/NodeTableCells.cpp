@@ -19,12 +19,30 @@ namespace dbui::detail
 namespace
 {
 
-/// Cell editors that report every edit, even of an unchanged text: typed
-/// over a range, the current cell's own value is still meant for the others.
-template <class Base> class ReportingEditor : public Base
+/// Cell editors that wait beside the cells while hidden: a hidden window in
+/// the scrolling cell area makes GTK complain at every scroll. The grid
+/// takes the editor back into the cells it edits next.
+template <class Base> class AsideEditor : public Base
 {
 public:
     using Base::Base;
+
+    void Show(bool show, wxGridCellAttr* attr = nullptr) override
+    {
+        Base::Show(show, attr);
+        wxWindow* control = this->GetWindow();
+        wxWindow* cells = control ? control->GetParent() : nullptr;
+        if (!show && cells && dynamic_cast<wxGrid*>(cells->GetParent()))
+            control->Reparent(cells->GetParent());
+    }
+};
+
+/// Cell editors that report every edit, even of an unchanged text: typed
+/// over a range, the current cell's own value is still meant for the others.
+template <class Base> class ReportingEditor : public AsideEditor<Base>
+{
+public:
+    using AsideEditor<Base>::AsideEditor;
 
     bool EndEdit(int row, int col, const wxGrid* grid, const wxString& oldval, wxString* newval) override
     {
@@ -39,6 +57,12 @@ class TextEditor : public ReportingEditor<wxGridCellTextEditor>
 {
 public:
     wxGridCellEditor* Clone() const override { return new TextEditor; }
+};
+
+class BoolEditor : public AsideEditor<wxGridCellBoolEditor>
+{
+public:
+    wxGridCellEditor* Clone() const override { return new BoolEditor; }
 };
 
 class ChoiceEditor : public ReportingEditor<wxGridCellChoiceEditor>
@@ -134,7 +158,7 @@ wxGridCellAttr* makeCellAttr(const TableColumn& column, db::Node* sample)
     if (value && column.type() == db::Bool)
     {
         attr->SetRenderer(new CheckRenderer);
-        attr->SetEditor(new wxGridCellBoolEditor);
+        attr->SetEditor(new BoolEditor);
         attr->SetAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
     }
     else if (value && column.type() == db::Enum && sample)

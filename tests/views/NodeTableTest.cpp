@@ -176,7 +176,17 @@ TEST(NodeTable, TypingIntoACellOrARangeIsOneNamedStepAndRefusedValuesChangeNothi
     table.click(1, s_intensity);
     table.click(3, s_intensity, true);
     const unsigned int before = scene.database.getUndoStackSize();
-    table.type("2.5");
+    wxUIActionSimulator().Text("2");
+    wxtest::pump();
+    // The editor waited beside the cells since the last edit; it is back in them, where it is shown.
+    wxGridCellEditor* editor = table.grid->GetCellEditor(1, s_intensity);
+    EXPECT_EQ(editor->GetWindow()->GetParent(), table.grid->GetGridWindow());
+    editor->DecRef();
+    table.type(".5");
+    // Nor does GTK see a hidden editor among the cells when they scroll.
+    table.grid->SetSize(table.grid->GetSize() / 2);
+    table.grid->Scroll(1, 1);
+    wxtest::pump();
     EXPECT_EQ(scene.intensities(), (std::vector<float>{42, 2.5f, 2.5f, 2.5f, 7}));
     EXPECT_EQ(scene.database.getUndoStackSize(), before + 1);
     EXPECT_EQ(scene.lastStep(), L"Set table cells");

@@ -16,6 +16,7 @@
 
 namespace db
 {
+class Attribute;
 class Node;
 } // namespace db
 
@@ -121,6 +122,11 @@ private:
     void onKeyDown(wxKeyEvent& event);
     /// The cells that an edit of the selection acts on, column by column; the cursor's cell without a selection.
     std::vector<Cell> selectedCells() const;
+    /// The cells an edit opened on (row, col) acts on: the selected ones of
+    /// that column when the cell is among them, else the cell alone.
+    std::vector<Cell> editedCells(int row, int col) const;
+    /// The attributes of editedCells, for a registered widget editing them.
+    std::vector<db::Attribute*> cellAttributes(int row, int col) const;
     /// Runs `edit` in one undo step named `description`; when it fails, nothing
     /// of it stays and the reason it gives is sent.
     bool editInOneStep(const wchar_t* description, const std::function<bool(std::wstring& why)>& edit);

@@ -67,9 +67,6 @@ protected:
     /// Inspects three new nodes of `type` whose `name` holds `texts`.
     void inspect(const wchar_t* type, const wchar_t* name, const std::vector<std::wstring>& texts)
     {
-        if (m_inspector)
-            m_inspector->Destroy();
-        m_nodes.clear();
         m_name = name;
         for (const std::wstring& text : texts)
         {
@@ -175,59 +172,53 @@ TEST(AttributeWidgetRegistryTest, ThePredicateThenTheHintThenTheTypeThenTheLibra
 
     int made = 0;
     const auto type = Registry::addForType(db::Float, makesNamed("type"));
+    const auto newer = Registry::addForType(db::Float, makesNamed("newer"));
     const auto hint = Registry::addForHint(L"slider", makesNamed("hint"));
     const auto onLights = Registry::addForPredicate([](const db::AttributeDef& def, const db::NodeDef* nodeType)
                                                     { return def.getAttributeType() == db::Float && nodeType; },
                                                     makesNamed("predicate", &made));
-    // The latest of a kind comes first; a creator that declines leaves the attribute to the next.
+    // A creator that declines leaves the attribute to the next.
     const auto declines = Registry::addForType(db::Float, [](db::AttributeDef&, wxWindow*) { return nullptr; });
 
-    EXPECT_EQ(nameFor(&light->getNodeDef()), "predicate");
     EXPECT_EQ(nameFor(nullptr), "hint");
     // In the inspector: the float itself, the compound's width and height, the element's amount.
-    made = 0;
     auto* inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
     inspector->setNodes(scene.nodes);
     EXPECT_EQ(made, 4);
     inspector->Destroy();
 
-    EXPECT_TRUE(Registry::remove(onLights));
+    // Taken away one by one, the most specific first; of one kind the latest comes first.
+    for (const auto& [removed, next] : {std::pair{onLights, "predicate"}, std::pair{hint, "hint"},
+                                        std::pair{newer, "newer"}, std::pair{type, "type"}})
+    {
+        EXPECT_EQ(nameFor(&light->getNodeDef()), next);
+        EXPECT_TRUE(Registry::remove(removed));
+    }
     EXPECT_FALSE(Registry::remove(onLights));
-    EXPECT_EQ(nameFor(&light->getNodeDef()), "hint");
-    Registry::remove(hint);
-    EXPECT_EQ(nameFor(&light->getNodeDef()), "type");
-    Registry::remove(type);
     Registry::remove(declines);
     EXPECT_EQ(nameFor(&light->getNodeDef()), "FloatWidget");
 }
 
 TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNone)
 {
-    // A host's registration gives a plain vector3 the editor the hint gives a light's colour.
-    const auto id = Registry::addForPredicate(
-        [](const db::AttributeDef& def, const db::NodeDef*) { return def.getName() == L"vector3"; },
-        [](db::AttributeDef&, wxWindow* parent)
-        { return new dbui::ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget"); });
-    for (const auto& [type, name] : {std::pair{L"Light", L"colour"}, std::pair{L"AllTypes", L"vector3"}})
-    {
-        SCOPED_TRACE(wxString(name).utf8_str());
-        inspect(type, name, {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"});
-        auto* widget = find<dbui::ColourWidget>("ColourWidget");
-        ASSERT_TRUE(widget);
-        const wxColour mixed = swatchColour(widget);
-        EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
+    inspect(L"Light", L"colour", {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"});
+    auto* widget = find<dbui::ColourWidget>("ColourWidget");
+    ASSERT_TRUE(widget);
+    const wxColour mixed = swatchColour(widget);
+    EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
 
-        m_picked = wxColour(255, 0, 51);
-        expectOneStep([&] { click(widget->getSwatch()); }, L"1 0 0.2");
-        EXPECT_EQ(m_offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
-        click(widget->getSwatch());
-        EXPECT_EQ(swatchColour(widget), m_picked);
-        m_database.clearUndoHistory();
-        m_picked = wxColour();
-        click(widget->getSwatch());
-        EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
-    }
-    Registry::remove(id);
+    m_picked = wxColour(255, 0, 51);
+    expectOneStep(
+        [&]
+        {
+            click(widget->getSwatch());
+            EXPECT_EQ(swatchColour(widget), m_picked);
+        },
+        L"1 0 0.2");
+    EXPECT_EQ(m_offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
+    m_picked = wxColour();
+    click(widget->getSwatch());
+    EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
 }
 
 TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)

@@ -39,7 +39,8 @@ wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_NODE_TABLE_COLUMNS_CHANGED, wxCommandE
 /// range of one column, Ctrl+D fill down, Delete to the default, Ctrl+V
 /// tab-separated paste) is one undo step, and Ctrl+C copies the selection
 /// out in the same form. Sorting reorders the rows, never the database; the
-/// table follows change sets row by row.
+/// table follows change sets row by row. A column of whole values that an
+/// AttributeWidgetRegistry registration takes is edited with that widget.
 class DBUI_EXPORT NodeTable : public wxGrid, public db::DatabaseObserver, public db::UndoObserver
 {
 public:

@@ -64,8 +64,10 @@ protected:
         dbui::FileWidget::setDocumentFolder({});
     }
 
-    /// Inspects three new nodes of `type` whose `name` holds `texts`.
-    void inspect(const wchar_t* type, const wchar_t* name, const std::vector<std::wstring>& texts)
+    /// Inspects three new nodes of `type` whose `name` holds `texts`; returns the inspector's
+    /// first window called `window`, or null when it is not a W.
+    template <class W>
+    W* inspect(const wchar_t* type, const wchar_t* name, const std::vector<std::wstring>& texts, const char* window)
     {
         m_name = name;
         for (const std::wstring& text : texts)
@@ -73,17 +75,12 @@ protected:
             m_nodes.push_back(db::makeNode(type, L"n"));
             m_database.getRootContainer().add(m_nodes.back());
             std::wstring why;
-            ASSERT_TRUE(db::setValueFromText(*m_nodes.back()->findAttribute(name), text, why));
+            EXPECT_TRUE(db::setValueFromText(*m_nodes.back()->findAttribute(name), text, why)) << why;
         }
         m_database.clearUndoHistory();
         m_inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
         m_inspector->setNodes(m_nodes);
-    }
-
-    /// The widget named `name` in the inspector (the first in row order).
-    template <class W> W* find(const char* name)
-    {
-        return dynamic_cast<W*>(wxWindow::FindWindowByName(name, m_inspector));
+        return dynamic_cast<W*>(wxWindow::FindWindowByName(window, m_inspector));
     }
 
     /// The inspected attribute of every node, as text.
@@ -201,8 +198,8 @@ TEST(AttributeWidgetRegistryTest, ThePredicateThenTheHintThenTheTypeThenTheLibra
 
 TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNone)
 {
-    inspect(L"Light", L"colour", {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"});
-    auto* widget = find<dbui::ColourWidget>("ColourWidget");
+    auto* widget =
+        inspect<dbui::ColourWidget>(L"Light", L"colour", {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"}, "ColourWidget");
     ASSERT_TRUE(widget);
     const wxColour mixed = swatchColour(widget);
     EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
@@ -223,8 +220,7 @@ TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNon
 
 TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)
 {
-    inspect(L"Light", L"coneAngle", {L"0", L"10", L"20"});
-    auto* slider = find<wxSlider>("slider");
+    auto* slider = inspect<wxSlider>(L"Light", L"coneAngle", {L"0", L"10", L"20"}, "slider");
     ASSERT_TRUE(slider);
     auto* widget = dynamic_cast<dbui::FloatWidget*>(slider->GetParent());
     const int end = slider->GetMax();
@@ -247,8 +243,7 @@ TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)
 
 TEST_F(HintWidgets, ABrowsedFileIsWrittenRelativeToTheDocumentsFolderWhenBelowIt)
 {
-    inspect(L"Material", L"texture", {L"a.png", L"b.png", L"c.png"});
-    auto* widget = find<dbui::FileWidget>("FileWidget");
+    auto* widget = inspect<dbui::FileWidget>(L"Material", L"texture", {L"a.png", L"b.png", L"c.png"}, "FileWidget");
     ASSERT_TRUE(widget);
     dbui::FileWidget::setDocumentFolder([this](const db::Database* database)
                                         { return database == &m_database ? "/work/scene" : ""; });
@@ -265,9 +260,8 @@ TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
 {
     db::AttributeDef& def = *db::TypeRegistry::getDefault().findNodeDef(L"AllTypes")->findAttributeDef(L"string");
     def.setEditorHint(L"multiline");
-    inspect(L"AllTypes", L"string", {L"a", L"b", L"c"});
+    auto* widget = inspect<dbui::StringWidget>(L"AllTypes", L"string", {L"a", L"b", L"c"}, "StringWidget");
     def.setEditorHint(L"");
-    auto* widget = find<dbui::StringWidget>("StringWidget");
     ASSERT_TRUE(widget && widget->getTextBox()->IsMultiLine());
     wxtest::pump(); // GTK's text view takes no text before it has its size
     expectOneStep(

@@ -50,6 +50,8 @@ public:
     /// The widget of the most specific registration that takes `def`, or null
     /// when none does (the library then makes its own).
     static AttributeWidget* make(db::AttributeDef& def, const db::NodeDef* nodeType, wxWindow* parent);
+    /// Whether any registration takes `def`, without making a widget (its creator may still decline).
+    static bool serves(const db::AttributeDef& def, const db::NodeDef* nodeType);
 };
 
 } // namespace dbui

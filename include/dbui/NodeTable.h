@@ -16,6 +16,7 @@
 
 namespace db
 {
+class Attribute;
 class Node;
 } // namespace db
 
@@ -38,7 +39,8 @@ wxDECLARE_EXPORTED_EVENT(DBUI_EXPORT, EVT_NODE_TABLE_COLUMNS_CHANGED, wxCommandE
 /// range of one column, Ctrl+D fill down, Delete to the default, Ctrl+V
 /// tab-separated paste) is one undo step, and Ctrl+C copies the selection
 /// out in the same form. Sorting reorders the rows, never the database; the
-/// table follows change sets row by row.
+/// table follows change sets row by row. A column of whole values that an
+/// AttributeWidgetRegistry registration takes is edited with that widget.
 class DBUI_EXPORT NodeTable : public wxGrid, public db::DatabaseObserver, public db::UndoObserver
 {
 public:
@@ -121,6 +123,11 @@ private:
     void onKeyDown(wxKeyEvent& event);
     /// The cells that an edit of the selection acts on, column by column; the cursor's cell without a selection.
     std::vector<Cell> selectedCells() const;
+    /// The cells an edit opened on (row, col) acts on: the selected ones of
+    /// that column when the cell is among them, else the cell alone.
+    std::vector<Cell> editedCells(int row, int col) const;
+    /// The attributes of editedCells, for a registered widget editing them.
+    std::vector<db::Attribute*> cellAttributes(int row, int col) const;
     /// Runs `edit` in one undo step named `description`; when it fails, nothing
     /// of it stays and the reason it gives is sent.
     bool editInOneStep(const wchar_t* description, const std::function<bool(std::wstring& why)>& edit);

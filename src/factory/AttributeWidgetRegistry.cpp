@@ -103,4 +103,10 @@ AttributeWidget* AttributeWidgetRegistry::make(db::AttributeDef& def, const db::
     return nullptr;
 }
 
+bool AttributeWidgetRegistry::serves(const db::AttributeDef& def, const db::NodeDef* nodeType)
+{
+    return std::any_of(s_registrations.begin(), s_registrations.end(),
+                       [&](const Registration& registration) { return takes(registration, def, nodeType); });
+}
+
 } // namespace dbui

@@ -3,6 +3,8 @@
 #include "NodeTableCells.h"
 #include "NodeTableModel.h"
 
+#include <dbui/AttributeWidgetRegistry.h>
+
 #include <db/Attribute.h>
 #include <db/ChangeSet.h>
 #include <db/Database.h>
@@ -210,10 +212,20 @@ void NodeTable::showColumns(const std::vector<std::wstring>& paths)
 
 void NodeTable::applyColumns()
 {
+    // A host's registrations are asked here, as the columns are shown: one
+    // added or removed later serves the next nodes or columns shown.
+    db::Node* sample = m_model->rowCount() > 0 ? &m_model->nodeAt(0) : nullptr;
+    const db::NodeDef* rowsType = m_model->sharedType();
     for (int col = 0; col < GetNumberCols(); ++col)
     {
-        db::Node* sample = m_model->rowCount() > 0 ? &m_model->nodeAt(0) : nullptr;
-        SetColAttr(col, detail::makeCellAttr(m_model->column(col), sample));
+        const TableColumn& column = m_model->column(col);
+        wxGridCellAttr* attr = detail::makeCellAttr(column, sample);
+        db::Attribute* attribute =
+            sample && column.kind() == TableColumn::Kind::Value ? column.resolve(*sample) : nullptr;
+        if (attribute && AttributeWidgetRegistry::serves(attribute->getDef(), rowsType))
+            attr->SetEditor(detail::makeWidgetEditor(attribute->getDef(), rowsType,
+                                                     [this](int row, int at) { return cellAttributes(row, at); }));
+        SetColAttr(col, attr);
     }
     sizeColumnsToVisibleRows();
     ForceRefresh();

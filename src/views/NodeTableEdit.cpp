@@ -117,6 +117,27 @@ bool NodeTable::applyTexts(const std::vector<std::pair<Cell, std::wstring>>& tex
                          });
 }
 
+std::vector<NodeTable::Cell> NodeTable::editedCells(int row, int col) const
+{
+    std::vector<Cell> cells;
+    if (IsInSelection(row, col))
+        for (const Cell& cell : selectedCells())
+            if (cell.col == col)
+                cells.push_back(cell);
+    if (cells.empty())
+        cells.push_back({row, col});
+    return cells;
+}
+
+std::vector<db::Attribute*> NodeTable::cellAttributes(int row, int col) const
+{
+    std::vector<db::Attribute*> attributes;
+    for (const Cell& cell : editedCells(row, col))
+        if (db::Attribute* attribute = m_model->column(col).resolve(m_model->nodeAt(cell.row)))
+            attributes.push_back(attribute);
+    return attributes;
+}
+
 void NodeTable::onCellChanging(wxGridEvent& event)
 {
     // The grid never writes into the model: the edit goes to the database
@@ -127,13 +148,7 @@ void NodeTable::onCellChanging(wxGridEvent& event)
     if (m_droppingEdit)
         return;
     const std::wstring text = event.GetString().ToStdWstring();
-    std::vector<Cell> cells;
-    if (IsInSelection(row, col))
-        for (const Cell& cell : selectedCells())
-            if (cell.col == col)
-                cells.push_back(cell);
-    if (cells.empty())
-        cells.push_back({row, col});
+    const std::vector<Cell> cells = editedCells(row, col);
     // Enter on an untouched cell is no edit: its text is rounded for showing.
     if (cells.size() == 1 && text == m_model->column(col).shownText(m_model->nodeAt(row)))
         return;

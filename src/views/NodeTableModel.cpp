@@ -90,6 +90,15 @@ int NodeTableModel::setNodes(const std::vector<db::Node*>& nodes)
     return before;
 }
 
+const db::NodeDef* NodeTableModel::sharedType() const
+{
+    const db::NodeDef* shared = m_types.empty() ? nullptr : m_types.front();
+    for (const db::NodeDef* type : m_types)
+        while (shared && !type->isKindOf(shared))
+            shared = shared->getBaseDef();
+    return shared;
+}
+
 void NodeTableModel::buildIndex() const
 {
     if (m_indexed)

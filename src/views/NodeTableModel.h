@@ -33,6 +33,8 @@ public:
     /// Shows `nodes` in their order; returns the number of rows before.
     int setNodes(const std::vector<db::Node*>& nodes);
     const std::vector<db::Node*>& fedNodes() const { return m_nodes; }
+    /// The most derived type that every fed node is of, or null.
+    const db::NodeDef* sharedType() const;
     std::size_t rowCount() const { return m_order.size(); }
     /// The node of a shown row (which must exist).
     db::Node& nodeAt(int row) const { return *m_nodes[m_order[static_cast<std::size_t>(row)]]; }

@@ -3,6 +3,8 @@
 
 #include "ViewsTestSupport.h"
 
+#include <dbui/AttributeWidgetRegistry.h>
+#include <dbui/FloatWidget.h>
 #include <dbui/NodeTable.h>
 
 #include <db/BoolAttribute.h>
@@ -14,6 +16,7 @@
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 
 namespace
@@ -217,6 +220,56 @@ TEST(NodeTable, TypingIntoACellOrARangeIsOneNamedStepAndRefusedValuesChangeNothi
     EXPECT_EQ(scene.lastStep(), L"Set table cell");
     table.click(2, s_visible);
     EXPECT_TRUE(scene.lights[2]->findAttribute(L"visible")->asBoolAttribute()->getValue());
+}
+
+TEST(NodeTable, ARegisteredWidgetEditsTheSelectedCellsOfItsWholeValueColumnAsOneStepUntilRemoved)
+{
+    Lights scene;
+    const auto id = dbui::AttributeWidgetRegistry::addForType(
+        db::Float, [](db::AttributeDef&, wxWindow* parent)
+        { return new dbui::FloatWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "registered"); });
+    // Taken away even when the test stops early: the other tests want the grid's editors.
+    const std::shared_ptr<void> unregister(nullptr, [id](void*) { dbui::AttributeWidgetRegistry::remove(id); });
+    Table table(scene);
+    table.click(1, s_intensity);
+    table.click(3, s_intensity, true);
+    Table::press(WXK_F2);
+    auto* widget = dynamic_cast<dbui::FloatWidget*>(wxWindow::FindWindowByName("registered", table.grid));
+    ASSERT_TRUE(widget && widget->IsShown());
+    EXPECT_TRUE(widget->getTextBox()->isIndeterminate()) << "3, 9 and 1 show as mixed";
+    table.type("4");
+    EXPECT_EQ(scene.intensities(), (std::vector<float>{5, 4, 4, 4, 7}));
+    EXPECT_EQ(scene.database.getUndoStackSize(), 1u);
+    EXPECT_FALSE(table.grid->IsCellEditControlEnabled()) << "Enter closes the edit";
+    EXPECT_TRUE(table.refusals.empty()) << "the grid writes nothing after the widget";
+    scene.database.undo();
+    EXPECT_EQ(scene.intensities(), (std::vector<float>{5, 3, 9, 1, 7}));
+
+    // A click elsewhere keeps what was typed; the closed editor leaves no
+    // hidden window behind for GTK to move (and complain of) as the grid scrolls.
+    table.click(4, s_intensity);
+    Table::press(WXK_F2);
+    wxUIActionSimulator().Text("6");
+    table.click(0, s_intensity);
+    EXPECT_EQ(scene.intensity(4)->getValue(), 6.0f);
+    const wxSize size = table.grid->GetSize();
+    table.grid->SetSize(size.x, table.grid->GetColLabelSize() + 2 * table.grid->GetRowSize(0));
+    table.grid->Scroll(0, 3);
+    wxtest::pump();
+    table.grid->Scroll(0, 0);
+    table.grid->SetSize(size);
+    wxtest::pump();
+
+    // A vector's component keeps the grid's own editor; so does the column once the registration goes.
+    table.click(0, s_colourX);
+    table.type("0.5");
+    EXPECT_EQ(scene.lastStep(), L"Set table cell");
+    EXPECT_TRUE(dbui::AttributeWidgetRegistry::remove(id));
+    table.grid->setNodes(scene.lights);
+    table.click(1, s_intensity);
+    table.type("8");
+    EXPECT_EQ(scene.intensity(1)->getValue(), 8.0f);
+    EXPECT_EQ(scene.lastStep(), L"Set table cell");
 }
 
 TEST(NodeTable, FillDownResetCopyAndSpreadsheetPasteGoThroughKeysAndTheRealClipboard)

@@ -64,29 +64,23 @@ protected:
         dbui::FileWidget::setDocumentFolder({});
     }
 
-    /// Inspects three new nodes of `type` whose `name` holds `texts`.
-    void inspect(const wchar_t* type, const wchar_t* name, const std::vector<std::wstring>& texts)
+    /// Inspects three new nodes of `type` whose `name` holds `texts`; returns the inspector's
+    /// first window called `window`, or null when it is not a W.
+    template <class W>
+    W* inspect(const wchar_t* type, const wchar_t* name, const std::vector<std::wstring>& texts, const char* window)
     {
-        if (m_inspector)
-            m_inspector->Destroy();
-        m_nodes.clear();
         m_name = name;
         for (const std::wstring& text : texts)
         {
             m_nodes.push_back(db::makeNode(type, L"n"));
             m_database.getRootContainer().add(m_nodes.back());
             std::wstring why;
-            ASSERT_TRUE(db::setValueFromText(*m_nodes.back()->findAttribute(name), text, why));
+            EXPECT_TRUE(db::setValueFromText(*m_nodes.back()->findAttribute(name), text, why)) << why;
         }
         m_database.clearUndoHistory();
         m_inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
         m_inspector->setNodes(m_nodes);
-    }
-
-    /// The widget named `name` in the inspector (the first in row order).
-    template <class W> W* find(const char* name)
-    {
-        return dynamic_cast<W*>(wxWindow::FindWindowByName(name, m_inspector));
+        return dynamic_cast<W*>(wxWindow::FindWindowByName(window, m_inspector));
     }
 
     /// The inspected attribute of every node, as text.
@@ -175,65 +169,58 @@ TEST(AttributeWidgetRegistryTest, ThePredicateThenTheHintThenTheTypeThenTheLibra
 
     int made = 0;
     const auto type = Registry::addForType(db::Float, makesNamed("type"));
+    const auto newer = Registry::addForType(db::Float, makesNamed("newer"));
     const auto hint = Registry::addForHint(L"slider", makesNamed("hint"));
     const auto onLights = Registry::addForPredicate([](const db::AttributeDef& def, const db::NodeDef* nodeType)
                                                     { return def.getAttributeType() == db::Float && nodeType; },
                                                     makesNamed("predicate", &made));
-    // The latest of a kind comes first; a creator that declines leaves the attribute to the next.
+    // A creator that declines leaves the attribute to the next.
     const auto declines = Registry::addForType(db::Float, [](db::AttributeDef&, wxWindow*) { return nullptr; });
 
-    EXPECT_EQ(nameFor(&light->getNodeDef()), "predicate");
     EXPECT_EQ(nameFor(nullptr), "hint");
     // In the inspector: the float itself, the compound's width and height, the element's amount.
-    made = 0;
     auto* inspector = wxtest::show(new dbui::NodeInspector(wxtest::frame(), wxID_ANY));
     inspector->setNodes(scene.nodes);
     EXPECT_EQ(made, 4);
     inspector->Destroy();
 
-    EXPECT_TRUE(Registry::remove(onLights));
+    // Taken away one by one, the most specific first; of one kind the latest comes first.
+    for (const auto& [removed, next] : {std::pair{onLights, "predicate"}, std::pair{hint, "hint"},
+                                        std::pair{newer, "newer"}, std::pair{type, "type"}})
+    {
+        EXPECT_EQ(nameFor(&light->getNodeDef()), next);
+        EXPECT_TRUE(Registry::remove(removed));
+    }
     EXPECT_FALSE(Registry::remove(onLights));
-    EXPECT_EQ(nameFor(&light->getNodeDef()), "hint");
-    Registry::remove(hint);
-    EXPECT_EQ(nameFor(&light->getNodeDef()), "type");
-    Registry::remove(type);
     Registry::remove(declines);
     EXPECT_EQ(nameFor(&light->getNodeDef()), "FloatWidget");
 }
 
 TEST_F(HintWidgets, APickedColourIsOneStepForEveryNodeAndDifferingColoursShowNone)
 {
-    // A host's registration gives a plain vector3 the editor the hint gives a light's colour.
-    const auto id = Registry::addForPredicate(
-        [](const db::AttributeDef& def, const db::NodeDef*) { return def.getName() == L"vector3"; },
-        [](db::AttributeDef&, wxWindow* parent)
-        { return new dbui::ColourWidget(parent, wxDefaultSize, 0, wxDefaultValidator, "ColourWidget"); });
-    for (const auto& [type, name] : {std::pair{L"Light", L"colour"}, std::pair{L"AllTypes", L"vector3"}})
-    {
-        SCOPED_TRACE(wxString(name).utf8_str());
-        inspect(type, name, {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"});
-        auto* widget = find<dbui::ColourWidget>("ColourWidget");
-        ASSERT_TRUE(widget);
-        const wxColour mixed = swatchColour(widget);
-        EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
+    auto* widget =
+        inspect<dbui::ColourWidget>(L"Light", L"colour", {L"0 0.5 1", L"0.2 0.5 1", L"1 1 1"}, "ColourWidget");
+    ASSERT_TRUE(widget);
+    const wxColour mixed = swatchColour(widget);
+    EXPECT_TRUE(mixed.Red() == mixed.Green() && mixed.Green() == mixed.Blue()) << "a grey swatch, no colour";
 
-        m_picked = wxColour(255, 0, 51);
-        expectOneStep([&] { click(widget->getSwatch()); }, L"1 0 0.2");
-        EXPECT_EQ(m_offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
-        click(widget->getSwatch());
-        EXPECT_EQ(swatchColour(widget), m_picked);
-        m_database.clearUndoHistory();
-        m_picked = wxColour();
-        click(widget->getSwatch());
-        EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
-    }
-    Registry::remove(id);
+    m_picked = wxColour(255, 0, 51);
+    expectOneStep(
+        [&]
+        {
+            click(widget->getSwatch());
+            EXPECT_EQ(swatchColour(widget), m_picked);
+        },
+        L"1 0 0.2");
+    EXPECT_EQ(m_offered, wxColour(0, 128, 255)) << "the dialog starts at the first node's colour";
+    m_picked = wxColour();
+    click(widget->getSwatch());
+    EXPECT_EQ(m_database.getUndoStackSize(), 0u) << "a cancelled dialog changes nothing";
 }
 
 TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)
 {
-    inspect(L"Light", L"coneAngle", {L"0", L"10", L"20"});
-    auto* slider = find<wxSlider>("slider");
+    auto* slider = inspect<wxSlider>(L"Light", L"coneAngle", {L"0", L"10", L"20"}, "slider");
     ASSERT_TRUE(slider);
     auto* widget = dynamic_cast<dbui::FloatWidget*>(slider->GetParent());
     const int end = slider->GetMax();
@@ -256,8 +243,7 @@ TEST_F(HintWidgets, ASliderDragIsOneStepAndAClickAnother)
 
 TEST_F(HintWidgets, ABrowsedFileIsWrittenRelativeToTheDocumentsFolderWhenBelowIt)
 {
-    inspect(L"Material", L"texture", {L"a.png", L"b.png", L"c.png"});
-    auto* widget = find<dbui::FileWidget>("FileWidget");
+    auto* widget = inspect<dbui::FileWidget>(L"Material", L"texture", {L"a.png", L"b.png", L"c.png"}, "FileWidget");
     ASSERT_TRUE(widget);
     dbui::FileWidget::setDocumentFolder([this](const db::Database* database)
                                         { return database == &m_database ? "/work/scene" : ""; });
@@ -274,9 +260,8 @@ TEST_F(HintWidgets, AMultilineBoxKeepsEnterForANewLineAndWritesWhenLeft)
 {
     db::AttributeDef& def = *db::TypeRegistry::getDefault().findNodeDef(L"AllTypes")->findAttributeDef(L"string");
     def.setEditorHint(L"multiline");
-    inspect(L"AllTypes", L"string", {L"a", L"b", L"c"});
+    auto* widget = inspect<dbui::StringWidget>(L"AllTypes", L"string", {L"a", L"b", L"c"}, "StringWidget");
     def.setEditorHint(L"");
-    auto* widget = find<dbui::StringWidget>("StringWidget");
     ASSERT_TRUE(widget && widget->getTextBox()->IsMultiLine());
     wxtest::pump(); // GTK's text view takes no text before it has its size
     expectOneStep(

@@ -41,6 +41,7 @@ std::string describe(const db::AttributeDef& def)
             std::to_string(def.getDefaultVector3().z);
     if (def.getDefaultMatrix34() != OrkP::Matrix34())
         text += " matrix";
+    text += " editor '" + narrow(def.getEditorHint()) + "' filter '" + narrow(def.getFileFilter()) + "'";
     if (const db::EnumAttributeDef* enumDef = def.asEnumAttributeDef())
         for (unsigned int i = 0; i < enumDef->getStringCount(); ++i)
             text += " " + narrow(enumDef->getString(i)) + "=" + std::to_string(enumDef->getStringValue(i));
@@ -80,8 +81,12 @@ TEST(SchemaFiles, ShippedSchemaFileDeclaresExactlyTheBuiltInSceneTypes)
 {
     db::TypeRegistry fromCode;
     db::registerExampleSchema(fromCode);
+    const char* text = db::SchemaLoaderXML::getExampleSchemaText();
+    db::FileInputStream stream = db::FileInputStream::fromMemory(text, std::strlen(text), "scene-schema.xml");
+    db::SchemaLoaderXML loader(stream);
     db::TypeRegistry fromFile;
-    ASSERT_TRUE(db::SchemaLoaderXML::loadExampleSchema(fromFile));
+    ASSERT_TRUE(loader.load(fromFile));
+    EXPECT_TRUE(loader.getWarnings().empty()) << loader.getWarnings().front().toString();
     EXPECT_EQ(describeAll(fromFile), describeAll(fromCode));
 
     // The embedded text is the file under samples/.

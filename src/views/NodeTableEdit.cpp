@@ -10,6 +10,7 @@
 #include <db/Node.h>
 
 #include <wx/clipbrd.h>
+#include <wx/textentry.h>
 
 #include <algorithm>
 
@@ -152,7 +153,42 @@ void NodeTable::onCellChanging(wxGridEvent& event)
     // Enter on an untouched cell is no edit: its text is rounded for showing.
     if (cells.size() == 1 && text == m_model->column(col).shownText(m_model->nodeAt(row)))
         return;
-    applyText(cells, text, cells.size() == 1 ? L"Set table cell" : L"Set table cells");
+    if (!applyText(cells, text, cells.size() == 1 ? L"Set table cell" : L"Set table cells"))
+        reopenRefusedEdit(cells, text);
+}
+
+void NodeTable::reopenRefusedEdit(const std::vector<Cell>& cells, const std::wstring& text)
+{
+    // What was typed stays to be put right: once the grid has closed the
+    // editor, it opens again on the same cells, holding the text.
+    db::Node* node = getRowNode(cells.front().row);
+    CallAfter(
+        [this, cells, text, node]
+        {
+            const Cell& first = cells.front();
+            if (getRowNode(first.row) != node || first.col >= GetNumberCols() || IsCellEditControlEnabled())
+                return;
+            SetGridCursor(first.row, first.col);
+            if (cells.size() > 1)
+            {
+                ClearSelection();
+                // The cells come in runs of rows, one block each.
+                for (std::size_t top = 0, end = 0; top < cells.size(); top = end)
+                {
+                    for (end = top + 1; end < cells.size() && cells[end].row == cells[end - 1].row + 1; ++end)
+                        ;
+                    SelectBlock(cells[top].row, first.col, cells[end - 1].row, first.col, true);
+                }
+            }
+            EnableCellEditControl();
+            wxGridCellEditor* editor = GetCellEditor(first.row, first.col);
+            if (auto* box = dynamic_cast<wxTextEntry*>(editor->GetWindow()))
+            {
+                box->ChangeValue(text);
+                box->SetInsertionPointEnd();
+            }
+            editor->DecRef();
+        });
 }
 
 void NodeTable::dropOpenEdit()

@@ -207,6 +207,13 @@ TEST(NodeTable, TypingIntoACellOrARangeIsOneNamedStepAndRefusedValuesChangeNothi
         EXPECT_EQ(scene.intensities(), (std::vector<float>{42, 2.5f, 2.5f, 2.5f, 7})) << c.typed;
         ASSERT_EQ(table.refusals.size(), 1u) << c.typed;
         EXPECT_TRUE(table.refusals.front().Contains(c.reason)) << table.refusals.front();
+        // The editor is open again over the same cells, holding what was typed, until Escape.
+        ASSERT_TRUE(table.grid->IsCellEditControlEnabled());
+        EXPECT_EQ(table.grid->GetSelectedBlocks().begin()->GetBottomRow(), 3);
+        wxGridCellEditor* open = table.grid->GetCellEditor(1, s_intensity);
+        EXPECT_EQ(open->GetValue(), c.typed);
+        open->DecRef();
+        Table::press(WXK_ESCAPE);
     }
     EXPECT_EQ(scene.database.getUndoStackSize(), before + 1);
     table.click(4, s_kind);

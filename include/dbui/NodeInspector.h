@@ -267,6 +267,8 @@ private:
     };
     /// The nodes the rows were built for.
     std::vector<db::Node*> m_rowNodes;
+    /// A box of the rows refused its text since they were last looked over.
+    bool m_typingRefused = false;
     /// Refused typing by the selection it was typed for, oldest first.
     std::vector<KeptTyping> m_keptTyping;
 };

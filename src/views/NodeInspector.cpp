@@ -61,6 +61,12 @@ bool NodeInspector::Create(wxWindow* parent, int id, const wxPoint& pos, const w
     for (int id : m_rowCommandIds)
         Connect(id, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(NodeInspector::handleRowCommand));
     Connect(wxEVT_CHAR_HOOK, wxKeyEventHandler(NodeInspector::onCharHook));
+    Bind(EVT_ATTRIBUTE_INPUT_REFUSED,
+         [this](wxCommandEvent& event)
+         {
+             m_typingRefused = true;
+             event.Skip();
+         });
     return true;
 }
 

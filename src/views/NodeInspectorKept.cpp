@@ -47,18 +47,21 @@ std::vector<wxUtils::OrkSimpleTextCtrl*> boxesOf(wxSizerItem* widget)
 
 void NodeInspector::keepRefusedTyping()
 {
-    // Typing that could be applied was, just before: what is still typed was refused.
+    // Typing that could be applied was, just before: what is still typed was
+    // refused, and said so. Rows that refused nothing are not looked over.
     std::vector<RefusedTyping> typed;
-    forEachGridRow(
-        [&typed](const CommonAttributeHolder& holder, wxSizerItem&, wxSizerItem* widget)
-        {
-            const std::vector<wxUtils::OrkSimpleTextCtrl*> boxes = boxesOf(widget);
-            for (std::size_t i = 0; i < boxes.size(); ++i)
-                if (boxes[i]->isModified())
-                    typed.push_back({holder.getName(), i, boxes[i]->getText().ToStdWstring(),
-                                     boxes[i]->GetToolTipText().ToStdWstring()});
-            return true;
-        });
+    if (m_typingRefused)
+        forEachGridRow(
+            [&typed](const CommonAttributeHolder& holder, wxSizerItem&, wxSizerItem* widget)
+            {
+                const std::vector<wxUtils::OrkSimpleTextCtrl*> boxes = boxesOf(widget);
+                for (std::size_t i = 0; i < boxes.size(); ++i)
+                    if (boxes[i]->isModified())
+                        typed.push_back({holder.getName(), i, boxes[i]->getText().ToStdWstring(),
+                                         boxes[i]->GetToolTipText().ToStdWstring()});
+                return true;
+            });
+    m_typingRefused = false;
     const auto same = std::find_if(m_keptTyping.begin(), m_keptTyping.end(),
                                    [this](const KeptTyping& kept) { return kept.nodes == m_rowNodes; });
     if (same != m_keptTyping.end())

@@ -18,6 +18,17 @@ namespace dbui::detail
 namespace
 {
 
+/// Forgets what was typed into the text boxes within `window`: the widget then has nothing to apply.
+void discardTyping(wxWindow& window)
+{
+    for (wxWindow* child : window.GetChildren())
+    {
+        if (auto* box = dynamic_cast<wxTextCtrl*>(child))
+            box->DiscardEdits();
+        discardTyping(*child);
+    }
+}
+
 /// The widget is bound only while an edit is open, to the attributes of the
 /// cells it edits, and writes them itself as it would in the inspector: one
 /// undo step per user action over every bound node, mixed values shown as
@@ -118,7 +129,7 @@ private:
     }
 
     /// Keys reach the widget's own controls, never the grid's editor handler:
-    /// Escape and Tab close the edit here, and so does Enter once the widget has taken it.
+    /// Escape (dropping what was typed) and Tab close the edit here, and so does Enter once the widget has taken it.
     void onCharHook(wxKeyEvent& event)
     {
         if (!m_grid)
@@ -143,6 +154,9 @@ private:
                     if (tab)
                         backwards ? grid->MoveCursorLeft(false) : grid->MoveCursorRight(false);
                 });
+            // Escape drops the edit, as in the grid's own editors.
+            if (key == WXK_ESCAPE && m_widget)
+                discardTyping(*m_widget);
             if (key == WXK_ESCAPE || key == WXK_TAB)
                 return;
         }

@@ -259,6 +259,11 @@ TEST(NodeTable, ARegisteredWidgetEditsTheSelectedCellsOfItsWholeValueColumnAsOne
     wxUIActionSimulator().Text("6");
     table.click(0, s_intensity);
     EXPECT_EQ(scene.intensity(4)->getValue(), 6.0f);
+    // Escape drops it, as in the grid's own editors.
+    Table::press(WXK_F2);
+    wxUIActionSimulator().Text("2");
+    Table::press(WXK_ESCAPE);
+    EXPECT_EQ(scene.intensity(0)->getValue(), 5.0f);
     const wxSize size = table.grid->GetSize();
     table.grid->SetSize(size.x, table.grid->GetColLabelSize() + 2 * table.grid->GetRowSize(0));
     table.grid->Scroll(0, 3);

@@ -136,8 +136,8 @@ private:
     /// Sets each cell from its own text. One undo step, or nothing.
     bool applyTexts(const std::vector<std::pair<Cell, std::wstring>>& texts, const wchar_t* description);
     void refuse(const wxString& reason);
-    /// Opens the editor again on `cells`, holding the refused `text`.
-    void reopenRefusedEdit(const std::vector<Cell>& cells, const std::wstring& text);
+    /// Opens the editor again in the cell typed in, over `cells`, holding the refused `text`.
+    void reopenRefusedEdit(Cell typedIn, const std::vector<Cell>& cells, const std::wstring& text);
     /// Closes the cell editor without writing: the row it was opened on moved or went.
     void dropOpenEdit();
 

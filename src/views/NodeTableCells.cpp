@@ -39,18 +39,35 @@ public:
 
 /// Cell editors that report every edit, even of an unchanged text: typed
 /// over a range, the current cell's own value is still meant for the others.
+/// An edit given up (Escape) reports nothing.
 template <class Base> class ReportingEditor : public AsideEditor<Base>
 {
 public:
     using AsideEditor<Base>::AsideEditor;
+
+    void BeginEdit(int row, int col, wxGrid* grid) override
+    {
+        Base::BeginEdit(row, col, grid);
+        // The base may reset the control to the cell's value as it begins.
+        m_givenUp = false;
+    }
+
+    void Reset() override
+    {
+        m_givenUp = true;
+        Base::Reset();
+    }
 
     bool EndEdit(int row, int col, const wxGrid* grid, const wxString& oldval, wxString* newval) override
     {
         Base::EndEdit(row, col, grid, oldval, newval);
         if (newval)
             *newval = this->GetValue();
-        return true;
+        return !m_givenUp;
     }
+
+private:
+    bool m_givenUp = false;
 };
 
 class TextEditor : public ReportingEditor<wxGridCellTextEditor>

@@ -154,21 +154,20 @@ void NodeTable::onCellChanging(wxGridEvent& event)
     if (cells.size() == 1 && text == m_model->column(col).shownText(m_model->nodeAt(row)))
         return;
     if (!applyText(cells, text, cells.size() == 1 ? L"Set table cell" : L"Set table cells"))
-        reopenRefusedEdit(cells, text);
+        reopenRefusedEdit({row, col}, cells, text);
 }
 
-void NodeTable::reopenRefusedEdit(const std::vector<Cell>& cells, const std::wstring& text)
+void NodeTable::reopenRefusedEdit(Cell typedIn, const std::vector<Cell>& cells, const std::wstring& text)
 {
     // What was typed stays to be put right: once the grid has closed the
     // editor, it opens again on the same cells, holding the text.
-    db::Node* node = getRowNode(cells.front().row);
+    db::Node* node = getRowNode(typedIn.row);
     CallAfter(
-        [this, cells, text, node]
+        [this, typedIn, cells, text, node]
         {
-            const Cell& first = cells.front();
-            if (getRowNode(first.row) != node || first.col >= GetNumberCols() || IsCellEditControlEnabled())
+            if (getRowNode(typedIn.row) != node || typedIn.col >= GetNumberCols() || IsCellEditControlEnabled())
                 return;
-            SetGridCursor(first.row, first.col);
+            SetGridCursor(typedIn.row, typedIn.col);
             if (cells.size() > 1)
             {
                 ClearSelection();
@@ -177,11 +176,11 @@ void NodeTable::reopenRefusedEdit(const std::vector<Cell>& cells, const std::wst
                 {
                     for (end = top + 1; end < cells.size() && cells[end].row == cells[end - 1].row + 1; ++end)
                         ;
-                    SelectBlock(cells[top].row, first.col, cells[end - 1].row, first.col, true);
+                    SelectBlock(cells[top].row, typedIn.col, cells[end - 1].row, typedIn.col, true);
                 }
             }
             EnableCellEditControl();
-            wxGridCellEditor* editor = GetCellEditor(first.row, first.col);
+            wxGridCellEditor* editor = GetCellEditor(typedIn.row, typedIn.col);
             if (auto* box = dynamic_cast<wxTextEntry*>(editor->GetWindow()))
             {
                 box->ChangeValue(text);

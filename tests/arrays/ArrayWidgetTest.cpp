@@ -206,14 +206,8 @@ TEST(ArrayWidgets, AddDialogsTakeArithmeticWhenAskedAndStayOpenWhileAnEntryDoesN
     const Answer value;
     const std::vector<Case> cases = {
         {L"intArray", "Value", "2*(3", value.showing("Value", "2*(3").text("Value", "+=7/2"), {"4|0"}},
-        {L"floatArray", "Value", "1/0", value.text("Value", "(1+2)/4"), {"0.750000|0"}},
-        {L"vector3Array",
-         "Y Value",
-         "((1",
-         value.text("Y Value", wxString::FromUTF8("\xe2\x88\x92"
-                                                  "2\xc3\x97"
-                                                  "3")),
-         {"0.000000|-6.000000|0.000000|0"}},
+        {L"floatArray", "Value", "1/0", value.text("Value", L"(1+2)\u00f74"), {"0.750000|0"}},
+        {L"vector3Array", "Y Value", "((1", value.text("Y Value", "-2*3"), {"0.000000|-6.000000|0.000000|0"}},
         {L"doubleArray", "Value", "1/0", Answer(wxID_CANCEL), {}},
     };
     for (const Case& c : cases)

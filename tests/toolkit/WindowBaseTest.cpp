@@ -114,12 +114,8 @@ TEST(HarnessTest, MultiOptionDialogsStayOpenShowingWhyWhileTheirCheckRefuses)
     dialog.addTextItem("Value", "Value", "0", wxUtils::OrkSimpleMultiOptionDialog::ItemArithmetic);
     dialog.setCheck([&dialog] { return dialog.getTextValue("Value") == "2*(3" ? "unclosed" : ""; });
     dialog.Show();
-    const auto pressOk = [&dialog]
-    {
-        wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
-        dialog.FindWindow(wxID_OK)->GetEventHandler()->ProcessEvent(ok);
-        wxtest::pump();
-    };
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    const auto pressOk = [&] { dialog.FindWindow(wxID_OK)->GetEventHandler()->ProcessEvent(ok); };
     dialog.setTextValue("Value", "2*(3");
     pressOk();
     EXPECT_TRUE(dialog.IsShown());

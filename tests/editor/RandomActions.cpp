@@ -603,7 +603,9 @@ struct Driver::Impl
         if (action.b % 2 == 0)
             focus(tree());
         dbui::CommandPalette& palette = frame.getCommandPalette();
-        // Read before the palette takes the focus: it lists what the window it came from can do.
+        // Read before the palette takes the focus: it lists what the window it
+        // came from can do. A focus the last action gave may still be on its way.
+        wxtest::pumpUntil([] { return wxWindow::FindFocus() != nullptr; }, std::chrono::milliseconds(300));
         const std::map<int, bool> before = menuBarStates();
         press({'p', wxMOD_CONTROL | wxMOD_SHIFT});
         if (!wxtest::pumpUntil([&] { return palette.IsShown(); }))

@@ -158,6 +158,8 @@ protected:
 
 private:
     void init();
+    /// Brings the items up to date with `changes`.
+    void followChanges(const db::ChangeSet& changes);
     /// Where `node`'s item belongs among the items under `parentItem`: the
     /// item to insert before, null for the end.
     wxUtils::TreeItem* findInsertionPoint(const db::Node* node, wxUtils::TreeItem* parentItem) const;

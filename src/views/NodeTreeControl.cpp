@@ -273,6 +273,17 @@ wxString NodeTreeControl::itemText(const wxUtils::TreeItem& item, unsigned int c
 
 void NodeTreeControl::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
 {
+    // Items that go, and items the find box stops showing (an ancestor left
+    // without matches), leave the selection silently: what shows the
+    // selection hears of it here.
+    const std::size_t selectedBefore = GetSelectedItemCount();
+    followChanges(changes);
+    if (GetSelectedItemCount() != selectedBefore)
+        onSelectionChanged();
+}
+
+void NodeTreeControl::followChanges(const db::ChangeSet& changes)
+{
     // A file loaded into an empty database: its nodes come parents first, in
     // the file's order, which is the tree's, and mostly in the order they lie
     // in memory. Items made in that order show it all at once, where placing

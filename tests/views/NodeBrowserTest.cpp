@@ -397,3 +397,18 @@ TEST(NodeBrowser, DatabaseDestroyedFirstEmptiesTheBrowserAndANewOneAtItsAddressI
 }
 
 } // namespace
+
+TEST(NodeBrowser, ASelectedGroupTheFindBoxStopsShowingLeavesTheInspectorToo)
+{
+    Scene scene;
+    Owned<dbui::NodeBrowser> browser(wxtest::show(new dbui::NodeBrowser(wxtest::frame(), wxID_ANY)));
+    browser->setDatabase(&scene.database);
+    dbui::NodeBrowserTreeControl* tree = browser->getTreeControl();
+    tree->setFilterText("a3");
+    viewstest::selectNodes(tree, {scene.a});
+    ASSERT_EQ(browser->getInspector()->getNodes(), std::vector<db::Node*>{scene.a});
+    // Its only match goes, and A with it from the rows.
+    viewstest::childrenOf(scene.a)->remove(scene.a3);
+    EXPECT_TRUE(tree->getSelectedNodes().empty());
+    EXPECT_TRUE(browser->getInspector()->getNodes().empty());
+}

@@ -222,12 +222,15 @@ private:
     /// Moves the focus to the next (previous) control of the inspector; false at either end.
     bool moveFocus(bool forward);
     const CommonAttributeHolder* pointerRowAt(const wxPoint& screenPoint);
-    bool dropRemovedNodes(const db::ChangeSet& changes);
+    /// The nodes `changes` removed, sorted for looking up, when the inspector holds any nodes to look up.
+    std::vector<const db::Node*> removedNodesHeldHere(const db::ChangeSet& changes) const;
+    /// Takes the nodes `gone` (sorted) out of the inspected and followed ones; true when an inspected one went.
+    bool dropRemovedNodes(const std::vector<const db::Node*>& gone);
     /// Notes the text the rows' number boxes refused, for the nodes shown, before the rows go.
     void keepRefusedTyping();
     /// Puts the refused text kept for the nodes shown back in their boxes, still typed.
     void restoreRefusedTyping();
-    void forgetTypingOfRemovedNodes(const db::ChangeSet& changes);
+    void forgetTypingOfRemovedNodes(const std::vector<const db::Node*>& gone);
     bool touchesInspectedNodes(const db::ChangeSet& changes) const;
 
     db::Database* m_database = nullptr;

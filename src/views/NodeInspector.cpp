@@ -281,7 +281,8 @@ void NodeInspector::addRow(wxUtils::PanelBuilder& builder, const CommonAttribute
 
 void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& changes, bool)
 {
-    const bool removed = dropRemovedNodes(changes);
+    const std::vector<const db::Node*> gone = removedNodesHeldHere(changes);
+    const bool removed = dropRemovedNodes(gone);
     if (removed || touchesInspectedNodes(changes))
         rebuild();
     else
@@ -292,19 +293,26 @@ void NodeInspector::onDatabaseChanged(db::Database*, const db::ChangeSet& change
             followModifiedRows(changes);
     }
     // After the rebuild, which keeps what the rows of a removed node held.
-    forgetTypingOfRemovedNodes(changes);
+    forgetTypingOfRemovedNodes(gone);
 }
 
-bool NodeInspector::dropRemovedNodes(const db::ChangeSet& changes)
+std::vector<const db::Node*> NodeInspector::removedNodesHeldHere(const db::ChangeSet& changes) const
 {
     const std::vector<db::Node*>& removed = changes.RemovedNodes();
-    if ((m_nodes.empty() && m_followedNodes.empty()) || removed.empty())
-        return false;
+    if (m_nodes.empty() && m_followedNodes.empty() && m_keptTyping.empty())
+        return {};
     // Both lists may hold hundreds of thousands of nodes (everything
     // selected, then deleted): the removed ones are sorted once and each
-    // inspected node is looked for among them.
+    // node held here is looked for among them.
     std::vector<const db::Node*> gone(removed.begin(), removed.end());
     std::sort(gone.begin(), gone.end());
+    return gone;
+}
+
+bool NodeInspector::dropRemovedNodes(const std::vector<const db::Node*>& gone)
+{
+    if (gone.empty())
+        return false;
     const auto isGone = [&gone](const db::Node* node) { return std::binary_search(gone.begin(), gone.end(), node); };
     const auto kept = std::remove_if(m_nodes.begin(), m_nodes.end(), isGone);
     const bool any = kept != m_nodes.end();

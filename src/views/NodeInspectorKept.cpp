@@ -6,9 +6,8 @@
 
 #include <dbui/CommonAttributeHolder.h>
 
-#include <db/ChangeSet.h>
-
 #include <wxUtils/OrkSimpleTextCtrl.h>
+#include <wxUtils/WindowUtils.h>
 
 #include <wx/sizer.h>
 #include <wx/tooltip.h>
@@ -24,22 +23,17 @@ namespace
 /// How many selections keep their refused typing; the oldest goes first.
 constexpr std::size_t s_keptSelections = 16;
 
-/// The text boxes within `window`, in the order its rows lay them out.
-void collectBoxes(wxWindow& window, std::vector<wxUtils::OrkSimpleTextCtrl*>& boxes)
-{
-    for (wxWindow* child : window.GetChildren())
-    {
-        if (auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(child))
-            boxes.push_back(box);
-        collectBoxes(*child, boxes);
-    }
-}
-
+/// The text boxes of a row's widget, in the order it lays them out.
 std::vector<wxUtils::OrkSimpleTextCtrl*> boxesOf(wxSizerItem* widget)
 {
     std::vector<wxUtils::OrkSimpleTextCtrl*> boxes;
     if (widget && widget->GetWindow())
-        collectBoxes(*widget->GetWindow(), boxes);
+        wxUtils::forEachDescendant(*widget->GetWindow(),
+                                   [&boxes](wxWindow& child)
+                                   {
+                                       if (auto* box = dynamic_cast<wxUtils::OrkSimpleTextCtrl*>(&child))
+                                           boxes.push_back(box);
+                                   });
     return boxes;
 }
 
@@ -96,13 +90,10 @@ void NodeInspector::restoreRefusedTyping()
         });
 }
 
-void NodeInspector::forgetTypingOfRemovedNodes(const db::ChangeSet& changes)
+void NodeInspector::forgetTypingOfRemovedNodes(const std::vector<const db::Node*>& gone)
 {
-    const std::vector<db::Node*>& removed = changes.RemovedNodes();
-    if (m_keptTyping.empty() || removed.empty())
+    if (gone.empty())
         return;
-    std::vector<const db::Node*> gone(removed.begin(), removed.end());
-    std::sort(gone.begin(), gone.end());
     const auto holdsRemoved = [&gone](const KeptTyping& kept)
     {
         return std::any_of(kept.nodes.begin(), kept.nodes.end(),

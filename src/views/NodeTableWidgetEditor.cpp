@@ -5,6 +5,8 @@
 #include <dbui/AttributeWidget.h>
 #include <dbui/AttributeWidgetFactory.h>
 
+#include <wxUtils/WindowUtils.h>
+
 #include <wx/grid.h>
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
@@ -21,12 +23,12 @@ namespace
 /// Forgets what was typed into the text boxes within `window`: the widget then has nothing to apply.
 void discardTyping(wxWindow& window)
 {
-    for (wxWindow* child : window.GetChildren())
-    {
-        if (auto* box = dynamic_cast<wxTextCtrl*>(child))
-            box->DiscardEdits();
-        discardTyping(*child);
-    }
+    wxUtils::forEachDescendant(window,
+                               [](wxWindow& child)
+                               {
+                                   if (auto* box = dynamic_cast<wxTextCtrl*>(&child))
+                                       box->DiscardEdits();
+                               });
 }
 
 /// The widget is bound only while an edit is open, to the attributes of the

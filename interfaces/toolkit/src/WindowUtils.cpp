@@ -46,6 +46,15 @@ void destroyWhenIdle(wxWindow* window)
         window->Destroy();
 }
 
+void forEachDescendant(wxWindow& window, const std::function<void(wxWindow&)>& each)
+{
+    for (wxWindow* child : window.GetChildren())
+    {
+        each(*child);
+        forEachDescendant(*child, each);
+    }
+}
+
 bool isDescendedFrom(const wxWindow* window, const wxWindow* ancestor)
 {
     if (!ancestor)

@@ -3,6 +3,7 @@
 #include <wxUtils/Export.h>
 
 #include <cstddef>
+#include <functional>
 
 class wxWindow;
 
@@ -22,6 +23,9 @@ DBUI_TOOLKIT_EXPORT void destroyWhenIdle(wxWindow* window);
 
 /// True when `window` is `ancestor` itself or lies anywhere below it.
 DBUI_TOOLKIT_EXPORT bool isDescendedFrom(const wxWindow* window, const wxWindow* ancestor);
+
+/// Calls `each` with every window below `window` (not `window` itself), parents before their children.
+DBUI_TOOLKIT_EXPORT void forEachDescendant(wxWindow& window, const std::function<void(wxWindow&)>& each);
 
 /// True while the key with this Windows virtual-key code is held down (for
 /// example 162 for the left Control key, 13 for Return, 'A' for A). Left and
